@@ -1,0 +1,12 @@
+// Shared main of the core tests: Qt facilities (locale, file system helpers) expect an
+// application object.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
