@@ -1,0 +1,486 @@
+#include "catalog/basemovie.h"
+
+#include <utility>
+
+#include "catalog/daycount.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/recordowner.h"
+#include "catalog/textutils.h"
+
+namespace {
+
+bool g_defaultViewed = true;
+
+} // namespace
+
+bool TBaseMovie::DefaultViewed()
+{
+    return g_defaultViewed;
+}
+
+void TBaseMovie::SetDefaultViewed(bool viewed)
+{
+    g_defaultViewed = viewed;
+}
+
+TBaseMovie::TBaseMovie(TRecordKind kind, IRecordOwner *owner)
+    : TDBItem(kind, owner)
+    , m_viewed(g_defaultViewed)
+{
+    if (owner) {
+        for (int i = owner->CustomFieldCount(); i > 0; --i)
+            m_custom.append(QString());
+    }
+}
+
+void TBaseMovie::SetTitle(const QString &value)
+{
+    if (!StoreField(m_title, value))
+        return;
+    if (const auto &normalize = RecordHooks().TitleNormalizer)
+        m_title = normalize(m_title);
+}
+
+void TBaseMovie::SetOrigtitle(const QString &value)
+{
+    if (value == m_origtitle)
+        return;
+    // An original title that only repeats the title is not kept, and one that does is not
+    // cleared.
+    if (m_origtitle.isEmpty() && value == m_title)
+        return;
+    if (m_origtitle == m_title && value.isEmpty())
+        return;
+    m_origtitle = value;
+    MarkModified();
+    if (const auto &normalize = RecordHooks().TitleNormalizer)
+        m_origtitle = normalize(m_origtitle);
+}
+
+void TBaseMovie::SetLength(double value)
+{
+    // Only the time of day counts as running time.
+    if (SameTimeOfDay(m_length, value))
+        return;
+    m_length = value;
+    MarkModified();
+}
+
+void TBaseMovie::SetDateadded(double value)
+{
+    // A stamp, not a user edit: it does not make the catalog modified.
+    m_dateadded = value;
+}
+
+void TBaseMovie::SetNum(int value)
+{
+    if (value == m_num)
+        return;
+    if (m_owner && Kind() == TRecordKind::Movie)
+        m_owner->MoveMovie(static_cast<TMovie *>(this), value);
+    m_num = value;
+    MarkModified();
+}
+
+void TBaseMovie::SetViewed(bool value)
+{
+    if (StoreField(m_viewed, value))
+        m_viewdate = value ? NowDays() : 0;
+}
+
+void TBaseMovie::SetViewdate(double value)
+{
+    if (m_viewed)
+        StoreField(m_viewdate, value);
+}
+
+void TBaseMovie::SetLoandate(double value)
+{
+    if (!m_loan.isEmpty())
+        StoreField(m_loandate, value);
+}
+
+void TBaseMovie::SetYear(int value)
+{
+    StoreField(m_year, value);
+}
+
+void TBaseMovie::SetDirector(const QString &value)
+{
+    StoreField(m_director, value);
+}
+
+void TBaseMovie::SetActors(const QString &value)
+{
+    StoreField(m_actors, value);
+}
+
+void TBaseMovie::SetCountry(const QString &value)
+{
+    StoreField(m_country, value);
+}
+
+void TBaseMovie::SetDescription(const QString &value)
+{
+    if (StoreField(m_description, value))
+        m_description = RepairLineBreaks(m_description);
+}
+
+void TBaseMovie::SetCount(int value)
+{
+    StoreField(m_count, value);
+}
+
+void TBaseMovie::SetType(const QString &value)
+{
+    StoreField(m_type, value);
+}
+
+void TBaseMovie::SetImdbrating(double value)
+{
+    StoreField(m_imdbrating, value);
+}
+
+void TBaseMovie::SetRip(const QString &value)
+{
+    StoreField(m_rip, value);
+}
+
+void TBaseMovie::SetLangs(const QString &value)
+{
+    StoreField(m_langs, value);
+}
+
+void TBaseMovie::SetTranslation(const QString &value)
+{
+    StoreField(m_translation, value);
+}
+
+void TBaseMovie::SetResolution(const QString &value)
+{
+    StoreField(m_resolution, value);
+}
+
+void TBaseMovie::SetVideocodec(const QString &value)
+{
+    StoreField(m_videocodec, value);
+}
+
+void TBaseMovie::SetVideobitrate(int value)
+{
+    StoreField(m_videobitrate, value);
+}
+
+void TBaseMovie::SetAudiocodec(const QString &value)
+{
+    StoreField(m_audiocodec, value);
+}
+
+void TBaseMovie::SetAudiobitrate(int value)
+{
+    StoreField(m_audiobitrate, value);
+}
+
+void TBaseMovie::SetRelease(const QString &value)
+{
+    StoreField(m_release, value);
+}
+
+void TBaseMovie::SetSize(qint64 value)
+{
+    StoreField(m_size, value);
+}
+
+void TBaseMovie::SetPath(const QString &value)
+{
+    StoreField(m_path, value);
+}
+
+void TBaseMovie::SetMpaa(const QString &value)
+{
+    StoreField(m_mpaa, value);
+}
+
+void TBaseMovie::SetStudio(const QString &value)
+{
+    StoreField(m_studio, value);
+}
+
+void TBaseMovie::SetCode(int value)
+{
+    StoreField(m_code, value);
+}
+
+void TBaseMovie::SetSubs(const QString &value)
+{
+    StoreField(m_subs, value);
+}
+
+void TBaseMovie::SetFramerate(double value)
+{
+    StoreField(m_framerate, value);
+}
+
+void TBaseMovie::SetLabel(const QString &value)
+{
+    StoreField(m_label, value);
+}
+
+void TBaseMovie::SetProducer(const QString &value)
+{
+    StoreField(m_producer, value);
+}
+
+void TBaseMovie::SetLoan(const QString &value)
+{
+    StoreField(m_loan, value);
+}
+
+void TBaseMovie::SetFroncover(const QString &value)
+{
+    StoreField(m_froncover, value);
+}
+
+void TBaseMovie::SetCdcover(const QString &value)
+{
+    StoreField(m_cdcover, value);
+}
+
+void TBaseMovie::SetScreenshots(const QString &value)
+{
+    StoreField(m_screenshots, value);
+}
+
+void TBaseMovie::SetScenario(const QString &value)
+{
+    StoreField(m_scenario, value);
+}
+
+void TBaseMovie::SetTags(const QString &value)
+{
+    StoreField(m_tags, value);
+}
+
+void TBaseMovie::SetLinks(const QString &value)
+{
+    StoreField(m_links, value);
+}
+
+void TBaseMovie::SetMusic(const QString &value)
+{
+    StoreField(m_music, value);
+}
+
+void TBaseMovie::SetAka(const QString &value)
+{
+    StoreField(m_aka, value);
+}
+
+void TBaseMovie::SetTagline(const QString &value)
+{
+    StoreField(m_tagline, value);
+}
+
+void TBaseMovie::SetFeatures(const QString &value)
+{
+    StoreField(m_features, value);
+}
+
+void TBaseMovie::SetOrating(double value)
+{
+    StoreField(m_orating, value);
+}
+
+void TBaseMovie::SetOrname(const QString &value)
+{
+    StoreField(m_orname, value);
+}
+
+void TBaseMovie::SetWish(bool value)
+{
+    StoreField(m_wish, value);
+}
+
+QString TBaseMovie::DisplayTitle() const
+{
+    return m_title.isEmpty() ? m_origtitle : m_title;
+}
+
+bool TBaseMovie::Lend(const QString &borrower)
+{
+    if (borrower.isEmpty())
+        return false;
+    if (borrower != m_loan) {
+        m_loan = borrower;
+        m_loandate = NowDays();
+        MarkModified();
+        if (m_owner)
+            m_owner->LoanChanged(false, borrower, this);
+    }
+    return true;
+}
+
+void TBaseMovie::ReturnLoan()
+{
+    if (m_loan.isEmpty())
+        return;
+    const QString borrower = std::exchange(m_loan, QString());
+    m_loandate = 0;
+    MarkModified();
+    if (m_owner)
+        m_owner->LoanChanged(true, borrower, this);
+}
+
+QString TBaseMovie::CustomValue(int index) const
+{
+    return index >= 0 && index < m_custom.size() ? m_custom.at(index) : QString();
+}
+
+void TBaseMovie::SetCustomValue(int index, const QString &value)
+{
+    if (index >= 0 && index < m_custom.size())
+        StoreField(m_custom[index], value);
+}
+
+void TBaseMovie::AddCustomValue()
+{
+    m_custom.append(QString());
+}
+
+void TBaseMovie::DeleteCustomValue(int index)
+{
+    if (index >= 0 && index < m_custom.size())
+        m_custom.removeAt(index);
+}
+
+void TBaseMovie::Clear()
+{
+    SetGenre({});
+    SetAwards({});
+    SetUrl({});
+    SetRating(0);
+    SetComment({});
+    SetYear(0);
+    SetDirector({});
+    SetActors({});
+    SetCountry({});
+    SetDescription({});
+    SetCount(0);
+    SetType({});
+    SetImdbrating(0);
+    SetRip({});
+    SetLength(0);
+    SetLangs({});
+    SetTranslation({});
+    SetResolution({});
+    SetVideocodec({});
+    SetVideobitrate(0);
+    SetAudiocodec({});
+    SetAudiobitrate(0);
+    SetRelease({});
+    SetSize(0);
+    SetPath({});
+    SetMpaa({});
+    SetStudio({});
+    SetCode(0);
+    SetSubs({});
+    SetFramerate(0);
+    SetLabel({});
+    SetProducer({});
+    SetFroncover({});
+    SetCdcover({});
+    SetScreenshots({});
+    SetScenario({});
+    SetTags({});
+    SetLinks({});
+    SetMusic({});
+    SetTagline({});
+    SetFeatures({});
+    SetOrating(0);
+    SetOrname({});
+    SetNum(-1);
+    SetViewed(false);
+    SetWish(false);
+    // These bypass their setters' rules (a loan date needs a loan, a view date a viewing),
+    // but a change still has to reach the file.
+    if (m_dateadded != 0 || !m_loan.isEmpty() || m_loandate != 0 || m_viewdate != 0) {
+        m_dateadded = 0;
+        m_loan.clear();
+        m_loandate = 0;
+        m_viewdate = 0;
+        MarkModified();
+    }
+    TDBItem::Clear();
+}
+
+void TBaseMovie::Assign(const TDBItem &other)
+{
+    if (other.Kind() == TRecordKind::Person)
+        return;
+    const auto &src = static_cast<const TBaseMovie &>(other);
+    SetTitle(src.DisplayTitle());
+    SetOrigtitle(src.m_origtitle);
+    SetAka(src.m_aka);
+    SetYear(src.m_year);
+    SetGenre(src.m_genre);
+    SetDirector(src.m_director);
+    SetActors(src.m_actors);
+    SetCountry(src.m_country);
+    SetTagline(src.m_tagline);
+    SetDescription(src.m_description);
+    SetAwards(src.m_awards);
+    SetLinks(src.m_links);
+    SetCount(src.m_count);
+    SetType(src.m_type);
+    SetRating(src.m_rating);
+    SetTags(src.m_tags);
+    SetOrating(src.m_orating);
+    SetOrname(src.m_orname);
+    SetImdbrating(src.m_imdbrating);
+    SetRip(src.m_rip);
+    SetLength(src.m_length);
+    SetLangs(src.m_langs);
+    SetTranslation(src.m_translation);
+    SetResolution(src.m_resolution);
+    SetVideocodec(src.m_videocodec);
+    SetVideobitrate(src.m_videobitrate);
+    SetAudiocodec(src.m_audiocodec);
+    SetAudiobitrate(src.m_audiobitrate);
+    SetRelease(src.m_release);
+    SetSize(src.m_size);
+    SetUrl(src.m_url);
+    SetComment(src.m_comment);
+    SetMpaa(src.m_mpaa);
+    SetStudio(src.m_studio);
+    SetSubs(src.m_subs);
+    SetFramerate(src.m_framerate);
+    SetLabel(src.m_label);
+    SetFeatures(src.m_features);
+    SetProducer(src.m_producer);
+    SetMusic(src.m_music);
+    SetNum(src.m_num);
+    SetViewed(src.m_viewed);
+    SetViewdate(src.m_viewdate);
+    SetScenario(src.m_scenario);
+    SetWish(src.m_wish);
+}
+
+bool TBaseMovie::IsEmpty() const
+{
+    const QString *texts[] = {
+        &m_title,      &m_origtitle, &m_aka,         &m_genre,       &m_director,   &m_actors,
+        &m_country,    &m_tagline,   &m_description, &m_awards,      &m_links,      &m_features,
+        &m_type,       &m_rip,       &m_langs,       &m_translation, &m_resolution, &m_videocodec,
+        &m_audiocodec, &m_release,   &m_url,         &m_path,        &m_comment,    &m_mpaa,
+        &m_studio,     &m_subs,      &m_coverpath,   &m_label,       &m_producer,   &m_scenario,
+        &m_music,      &m_froncover, &m_cdcover,     &m_screenshots, &m_tags,
+    };
+    for (const QString *text : texts) {
+        if (!text->isEmpty())
+            return false;
+    }
+    return m_year == 0 && m_count == 0 && m_rating == 0 && m_orating == 0 && m_imdbrating == 0
+           && m_length == 0 && m_videobitrate == 0 && m_audiobitrate == 0 && m_size == 0
+           && m_code == 0 && m_framerate == 0;
+}

@@ -1,1 +1,189 @@
 #pragma once
+
+#include <QStringList>
+
+#include "catalog/dbitem.h"
+
+// Everything a movie and an episode share: the descriptive and technical fields, the loan,
+// and one value per custom field of the catalog.
+class TBaseMovie : public TDBItem
+{
+public:
+    // The seen state of new movies (the user's setting); true until the settings say more.
+    static bool DefaultViewed();
+    static void SetDefaultViewed(bool viewed);
+
+    const QString &Title() const { return m_title; }
+    void SetTitle(const QString &value);
+    const QString &Origtitle() const { return m_origtitle; }
+    void SetOrigtitle(const QString &value);
+    int Year() const { return m_year; }
+    void SetYear(int value);
+    const QString &Director() const { return m_director; }
+    void SetDirector(const QString &value);
+    const QString &Actors() const { return m_actors; }
+    void SetActors(const QString &value);
+    const QString &Country() const { return m_country; }
+    void SetCountry(const QString &value);
+    const QString &Description() const { return m_description; }
+    void SetDescription(const QString &value);
+    int Count() const { return m_count; }
+    void SetCount(int value);
+    const QString &Type() const { return m_type; }
+    void SetType(const QString &value);
+    double Imdbrating() const { return m_imdbrating; }
+    void SetImdbrating(double value);
+    const QString &Rip() const { return m_rip; }
+    void SetRip(const QString &value);
+    double Length() const { return m_length; }
+    void SetLength(double value);
+    const QString &Langs() const { return m_langs; }
+    void SetLangs(const QString &value);
+    const QString &Translation() const { return m_translation; }
+    void SetTranslation(const QString &value);
+    const QString &Resolution() const { return m_resolution; }
+    void SetResolution(const QString &value);
+    const QString &Videocodec() const { return m_videocodec; }
+    void SetVideocodec(const QString &value);
+    int Videobitrate() const { return m_videobitrate; }
+    void SetVideobitrate(int value);
+    const QString &Audiocodec() const { return m_audiocodec; }
+    void SetAudiocodec(const QString &value);
+    int Audiobitrate() const { return m_audiobitrate; }
+    void SetAudiobitrate(int value);
+    const QString &Release() const { return m_release; }
+    void SetRelease(const QString &value);
+    qint64 Size() const { return m_size; }
+    void SetSize(qint64 value);
+    const QString &Path() const { return m_path; }
+    void SetPath(const QString &value);
+    const QString &Mpaa() const { return m_mpaa; }
+    void SetMpaa(const QString &value);
+    const QString &Studio() const { return m_studio; }
+    void SetStudio(const QString &value);
+    double Dateadded() const { return m_dateadded; }
+    void SetDateadded(double value);
+    int Code() const { return m_code; }
+    void SetCode(int value);
+    const QString &Subs() const { return m_subs; }
+    void SetSubs(const QString &value);
+    double Framerate() const { return m_framerate; }
+    void SetFramerate(double value);
+    const QString &Label() const { return m_label; }
+    void SetLabel(const QString &value);
+    const QString &Producer() const { return m_producer; }
+    void SetProducer(const QString &value);
+    const QString &Loan() const { return m_loan; }
+    void SetLoan(const QString &value);
+    const QString &Froncover() const { return m_froncover; }
+    void SetFroncover(const QString &value);
+    const QString &Cdcover() const { return m_cdcover; }
+    void SetCdcover(const QString &value);
+    const QString &Screenshots() const { return m_screenshots; }
+    void SetScreenshots(const QString &value);
+    int Num() const { return m_num; }
+    void SetNum(int value);
+    bool Viewed() const { return m_viewed; }
+    void SetViewed(bool value);
+    const QString &Scenario() const { return m_scenario; }
+    void SetScenario(const QString &value);
+    double Viewdate() const { return m_viewdate; }
+    void SetViewdate(double value);
+    double Loandate() const { return m_loandate; }
+    void SetLoandate(double value);
+    const QString &Tags() const { return m_tags; }
+    void SetTags(const QString &value);
+    const QString &Links() const { return m_links; }
+    void SetLinks(const QString &value);
+    const QString &Music() const { return m_music; }
+    void SetMusic(const QString &value);
+    const QString &Aka() const { return m_aka; }
+    void SetAka(const QString &value);
+    const QString &Tagline() const { return m_tagline; }
+    void SetTagline(const QString &value);
+    const QString &Features() const { return m_features; }
+    void SetFeatures(const QString &value);
+    double Orating() const { return m_orating; }
+    void SetOrating(double value);
+    const QString &Orname() const { return m_orname; }
+    void SetOrname(const QString &value);
+    bool Wish() const { return m_wish; }
+    void SetWish(bool value);
+
+    // title, or origtitle when title is empty: how a movie is named everywhere.
+    QString DisplayTitle() const;
+
+    // Lends the movie to borrower and raises the owner's loan event. An empty borrower is
+    // refused (false); lending again to the current borrower keeps the first loan date.
+    bool Lend(const QString &borrower);
+    // Ends a loan, if any, and raises the owner's loan event.
+    void ReturnLoan();
+
+    // One value per custom field of the catalog, in field order.
+    int CustomValueCount() const { return static_cast<int>(m_custom.size()); }
+    const QStringList &CustomValues() const { return m_custom; }
+    // Empty text for an index out of range.
+    QString CustomValue(int index) const;
+    // Ignored for an index out of range.
+    void SetCustomValue(int index, const QString &value);
+    // Kept in step with the catalog's custom fields (a movie passes them on to its episodes).
+    virtual void AddCustomValue();
+    virtual void DeleteCustomValue(int index);
+
+    void Clear() override;
+    void Assign(const TDBItem &other) override;
+    bool IsEmpty() const override;
+
+protected:
+    TBaseMovie(TRecordKind kind, IRecordOwner *owner);
+
+    QString m_title;
+    QString m_origtitle;
+    int m_year = 0;
+    QString m_director;
+    QString m_actors;
+    QString m_country;
+    QString m_description;
+    int m_count = 0;
+    QString m_type;
+    double m_imdbrating = 0;
+    QString m_rip;
+    double m_length = 0;
+    QString m_langs;
+    QString m_translation;
+    QString m_resolution;
+    QString m_videocodec;
+    int m_videobitrate = 0;
+    QString m_audiocodec;
+    int m_audiobitrate = 0;
+    QString m_release;
+    qint64 m_size = 0;
+    QString m_path;
+    QString m_mpaa;
+    QString m_studio;
+    double m_dateadded = 0;
+    int m_code = 0;
+    QString m_subs;
+    double m_framerate = 0;
+    QString m_label;
+    QString m_producer;
+    QString m_loan;
+    QString m_froncover;
+    QString m_cdcover;
+    QString m_screenshots;
+    int m_num = -1;
+    bool m_viewed = false;
+    QString m_scenario;
+    double m_viewdate = 0;
+    double m_loandate = 0;
+    QString m_tags;
+    QString m_links;
+    QString m_music;
+    QString m_aka;
+    QString m_tagline;
+    QString m_features;
+    double m_orating = 0;
+    QString m_orname;
+    bool m_wish = false;
+    QStringList m_custom;
+};

@@ -1,1 +1,101 @@
 #pragma once
+
+#include <memory>
+
+#include <QList>
+#include <QString>
+
+class IRecordOwner;
+class ITreeView;
+struct TViewNode;
+
+enum class TRecordKind { Movie, Episode, Person };
+
+// How a record's picture is stored (the "coverformat" field).
+enum TCoverFormat : quint8 {
+    CoverNone = 0,
+    CoverBmp = 1,  // inside the catalog file
+    CoverJpeg = 2, // inside the catalog file
+    CoverFile = 3, // a separate file named by coverpath
+};
+
+// Base of every catalog record: movies, episodes and people.
+//
+// Every setter stores only a changed value and then marks the owner modified; a record
+// without an owner (free-standing, e.g. in an import) marks nothing. Records are created
+// through the static Create functions of the concrete classes, which also show them.
+class TDBItem
+{
+public:
+    virtual ~TDBItem();
+    TDBItem(const TDBItem &) = delete;
+    TDBItem &operator=(const TDBItem &) = delete;
+
+    TRecordKind Kind() const { return m_kind; }
+    IRecordOwner *Owner() const { return m_owner; }
+
+    const QString &Genre() const { return m_genre; }
+    void SetGenre(const QString &value);
+    const QString &Awards() const { return m_awards; }
+    void SetAwards(const QString &value);
+    const QString &Url() const { return m_url; }
+    void SetUrl(const QString &value);
+    double Rating() const { return m_rating; }
+    void SetRating(double value);
+    const QString &Comment() const { return m_comment; }
+    void SetComment(const QString &value);
+    quint8 Coverformat() const { return m_coverformat; }
+    void SetCoverformat(quint8 value);
+    const QString &Coverpath() const { return m_coverpath; }
+    void SetCoverpath(const QString &value);
+    bool Bookmark() const { return m_bookmark; }
+    void SetBookmark(bool value);
+
+    // Visibility in the views: a shown record passes the filter and has its view nodes.
+    bool Shown() const { return m_shown; }
+    void SetShown(bool flag);
+    const QList<TViewNode *> &ViewNodes() const { return m_viewNodes; }
+    virtual void ShowInViews() = 0;
+    virtual void HideInViews();
+
+    // Empties the record (what stays differs per kind).
+    virtual void Clear();
+    // Copies the descriptive fields of a record of the same kind; other records are ignored.
+    virtual void Assign(const TDBItem &other) = 0;
+    // True when no user data is set.
+    virtual bool IsEmpty() const = 0;
+
+protected:
+    TDBItem(TRecordKind kind, IRecordOwner *owner);
+
+    void MarkModified();
+    // Stores value when it differs and marks the owner modified; true when it changed.
+    template <typename T> bool StoreField(T &field, const T &value)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        MarkModified();
+        return true;
+    }
+    // The owner's tree for this record's kind, or nullptr.
+    ITreeView *Tree() const;
+    // Deletes the record's view nodes from its tree without touching shown or counts.
+    void DeleteViewNodes();
+    void AddViewNode(TViewNode *node) { m_viewNodes.append(node); }
+    void SetShownFlag(bool flag) { m_shown = flag; }
+
+    QString m_genre;
+    QString m_awards;
+    QString m_url;
+    double m_rating = 0;
+    QString m_comment;
+    quint8 m_coverformat = CoverBmp;
+    QString m_coverpath;
+    QList<TViewNode *> m_viewNodes;
+    bool m_shown = false;
+    bool m_bookmark = false;
+    IRecordOwner *m_owner = nullptr;
+    // Not virtual: the destructor still needs it to find the record's tree.
+    const TRecordKind m_kind;
+};

@@ -1,1 +1,25 @@
 #pragma once
+
+#include <memory>
+
+#include "catalog/basemovie.h"
+
+class TMovie;
+
+// One episode of a series movie; created and owned by its movie.
+class TEpisode : public TBaseMovie
+{
+public:
+    TMovie *Parent() const { return m_parent; }
+    int Epnum() const { return m_epnum; }
+    void SetEpnum(int value);
+
+    void ShowInViews() override;
+
+private:
+    friend class TMovie;
+    explicit TEpisode(TMovie *parent);
+
+    TMovie *m_parent;
+    int m_epnum = 0;
+};

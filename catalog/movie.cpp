@@ -1,0 +1,97 @@
+#include "catalog/movie.h"
+
+#include <algorithm>
+
+#include "catalog/episode.h"
+#include "catalog/recordhooks.h"
+#include "catalog/recordowner.h"
+#include "catalog/treeview.h"
+
+TMovie::TMovie(IRecordOwner *owner)
+    : TBaseMovie(TRecordKind::Movie, owner)
+{}
+
+std::unique_ptr<TMovie> TMovie::Create(IRecordOwner *owner)
+{
+    std::unique_ptr<TMovie> movie(new TMovie(owner));
+    movie->SetShown(true);
+    return movie;
+}
+
+TMovie::~TMovie()
+{
+    // Episodes go first, in order: their view nodes hang below the movie's.
+    for (auto &episode : m_episodes)
+        episode.reset();
+    m_episodes.clear();
+}
+
+TEpisode *TMovie::AddEpisode()
+{
+    std::unique_ptr<TEpisode> episode(new TEpisode(this));
+    TEpisode *result = episode.get();
+    m_episodes.push_back(std::move(episode));
+    // An episode of a hidden movie stays hidden; otherwise showing the movie later would
+    // find it already marked shown and never give it its nodes.
+    result->SetShown(Shown());
+    return result;
+}
+
+TEpisode *TMovie::Episode(int index) const
+{
+    if (index < 0 || index >= EpisodeCount())
+        return nullptr;
+    return m_episodes[static_cast<size_t>(index)].get();
+}
+
+int TMovie::MaxEpisodeNumber() const
+{
+    int result = 0;
+    for (const auto &episode : m_episodes)
+        result = std::max(result, episode->Epnum());
+    return result;
+}
+
+void TMovie::DeleteEpisode(TEpisode *episode)
+{
+    auto it = std::find_if(m_episodes.begin(), m_episodes.end(), [episode](const auto &item) {
+        return item.get() == episode;
+    });
+    if (it != m_episodes.end())
+        m_episodes.erase(it);
+}
+
+void TMovie::ShowInViews()
+{
+    ITreeView *tree = Tree();
+    const auto &provider = RecordHooks().NodeProvider;
+    if (tree && provider) {
+        for (TViewNode *parent : provider(*this))
+            AddViewNode(tree->AddChildNode(parent, this, -1));
+    }
+    for (auto &episode : m_episodes)
+        episode->SetShown(Shown());
+    if (Shown() && m_owner)
+        m_owner->ChangeShownCount(*this, 1);
+}
+
+void TMovie::HideInViews()
+{
+    for (auto &episode : m_episodes)
+        episode->SetShown(false);
+    TBaseMovie::HideInViews();
+}
+
+void TMovie::AddCustomValue()
+{
+    TBaseMovie::AddCustomValue();
+    for (auto &episode : m_episodes)
+        episode->AddCustomValue();
+}
+
+void TMovie::DeleteCustomValue(int index)
+{
+    TBaseMovie::DeleteCustomValue(index);
+    for (auto &episode : m_episodes)
+        episode->DeleteCustomValue(index);
+}

@@ -1,0 +1,434 @@
+#include "catalog/tagtext.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TEntity
+{
+    char16_t Character;
+    QLatin1StringView Text;
+};
+
+// Order matters: the first three are the ones every reader decodes.
+constexpr std::array<TEntity, 5> Entities{{
+    {u'&', "&amp;"_L1},
+    {u'<', "&lt;"_L1},
+    {u'>', "&gt;"_L1},
+    {u'"', "&quot;"_L1},
+    {u'\'', "&apos;"_L1},
+}};
+
+constexpr QLatin1StringView XmlDeclaration{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
+
+TValueHook &HookStorage()
+{
+    static TValueHook hook;
+    return hook;
+}
+
+bool IsEscaped(QChar c)
+{
+    return c == u'&' || c == u'<' || c == u'>';
+}
+
+void AppendEscaped(QString &out, QStringView text)
+{
+    const QChar *begin = text.data();
+    const QChar *end = begin + text.size();
+    const QChar *run = begin;
+    for (const QChar *p = begin; p != end; ++p) {
+        if (!IsEscaped(*p))
+            continue;
+        out.append(QStringView(run, p - run));
+        out.append(*p == u'&'   ? Entities[0].Text
+                   : *p == u'<' ? Entities[1].Text
+                                : Entities[2].Text);
+        run = p + 1;
+    }
+    out.append(QStringView(run, end - run));
+}
+
+bool HasLoneLineBreak(QStringView text)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (text[i] == u'\r') {
+            if (i + 1 == size || text[i + 1] != u'\n')
+                return true;
+            ++i;
+        } else if (text[i] == u'\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Lone CR and LF become CR LF: that is what the value reads back as, since the catalog
+// loader splits lines at any of them and the reader joins lines with CR LF.
+QString WithCrLf(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            out.append(u"\r\n");
+            if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+QString Unescape(QStringView text, int entityCount)
+{
+    qsizetype amp = text.indexOf(u'&');
+    if (amp < 0)
+        return text.toString();
+    const int count = std::clamp(entityCount, 0, int(Entities.size()));
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (amp >= 0) {
+        out.append(text.mid(from, amp - from));
+        const QStringView rest = text.mid(amp);
+        from = amp + 1;
+        QChar decoded = u'&';
+        // No entity is a prefix of another, so the first match is the only one.
+        for (int i = 0; i < count; ++i) {
+            if (rest.startsWith(Entities[i].Text)) {
+                decoded = Entities[i].Character;
+                from = amp + Entities[i].Text.size();
+                break;
+            }
+        }
+        out.append(decoded);
+        amp = text.indexOf(u'&', from);
+    }
+    out.append(text.mid(from));
+    return out;
+}
+
+// Strict decimal with an optional sign; anything outside int is no number.
+std::optional<qint64> ParseLength(QStringView text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1)
+            return std::nullopt;
+    }
+    value = negative ? -value : value;
+    if (value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return value;
+}
+
+// Walks a whole text. The recursion of the element grammar is kept on an explicit stack
+// so that deeply nested (malformed) input cannot exhaust the call stack. Positions
+// (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
+class TTagTextReader
+{
+public:
+    explicit TTagTextReader(const QStringList &lines)
+        : m_lines(lines)
+    {
+        for (qsizetype i = 1; i < m_lines.size(); ++i)
+            m_remaining += m_lines[i].size() + 2;
+        if (m_lines.first().contains(XmlDeclaration))
+            m_entityCount = 5;
+    }
+
+    void Run(TXMLTag root);
+
+private:
+    struct TFrame
+    {
+        explicit TFrame(TXMLTag &&tag)
+            : Tag(std::move(tag))
+            , LongText(IsLongTextTag(Tag.Name))
+            , Cover(Tag.Name == "cover"_L1)
+        {}
+
+        TXMLTag Tag;
+        qint64 ScanFrom = 1;
+        qint64 Lt = 0;
+        qint64 Gt = 0;
+        bool Unescape = true;
+        bool LongText;
+        bool Cover;
+    };
+
+    QStringView Rest() const { return QStringView(m_buffer).sliced(m_start); }
+    qint64 Pos(QChar c, qint64 from) const
+    {
+        const qsizetype index = Rest().indexOf(c, from - 1);
+        return index < 0 ? 0 : index + 1;
+    }
+    void Consume(qint64 count) { m_start += std::clamp<qint64>(count, 0, Rest().size()); }
+
+    void FindTag(TFrame &frame, qint64 from);
+    qint64 FindLengthEnd();
+    bool ReadLengthPrefix(TFrame &frame);
+    bool AppendNextLine();
+
+    const QStringList &m_lines;
+    qsizetype m_line = 0;
+    // Characters the lines after m_line still add, line breaks included.
+    qint64 m_remaining = 0;
+    int m_entityCount = 3;
+    // The unconsumed rest is m_buffer from m_start on.
+    QString m_buffer;
+    qsizetype m_start = 0;
+    // Search memos, as absolute indexes into m_buffer: the last rest a search from its
+    // start found no complete tag in, and where "</s>" may start at the earliest.
+    qsizetype m_missStart = -1;
+    qsizetype m_missEnd = -1;
+    qsizetype m_lengthEndAbsentBefore = 0;
+};
+
+void TTagTextReader::FindTag(TFrame &frame, qint64 from)
+{
+    // When the lines are exhausted, every open element in turn searches the same rest
+    // from its start; one miss answers them all.
+    const bool fromStart = from == 1;
+    if (fromStart && m_start == m_missStart && m_buffer.size() == m_missEnd) {
+        frame.Lt = 0;
+        return;
+    }
+    frame.Lt = Pos(u'<', from);
+    if (frame.Lt > 0)
+        frame.Gt = Pos(u'>', frame.Lt + 1);
+    if (fromStart && (frame.Lt == 0 || frame.Gt == 0)) {
+        m_missStart = m_start;
+        m_missEnd = m_buffer.size();
+    }
+}
+
+qint64 TTagTextReader::FindLengthEnd()
+{
+    constexpr QStringView mark = u"</s>";
+    const qsizetype index =
+        QStringView(m_buffer).indexOf(mark, std::max(m_start, m_lengthEndAbsentBefore));
+    if (index >= 0)
+        return index - m_start + 1;
+    // The rest only grows at its end, so a later search need only look at the new part.
+    m_lengthEndAbsentBefore = std::max(m_start, m_buffer.size() - mark.size() + 1);
+    return 0;
+}
+
+bool TTagTextReader::AppendNextLine()
+{
+    ++m_line;
+    if (m_line >= m_lines.size())
+        return false;
+    // Drop the consumed front once it outweighs the rest: each character moves at most
+    // about once, which keeps the read linear.
+    if (m_start > 0 && m_start >= m_buffer.size() - m_start) {
+        m_buffer.remove(0, m_start);
+        m_lengthEndAbsentBefore = std::max<qsizetype>(m_lengthEndAbsentBefore - m_start, 0);
+        m_missStart = -1;
+        m_start = 0;
+    }
+    const QString &line = m_lines[m_line];
+    m_buffer.append(u"\r\n");
+    m_buffer.append(line);
+    m_remaining -= line.size() + 2;
+    return true;
+}
+
+// The value of a long-text element: "<s>" + N + "</s>" + N raw characters + closing tag.
+// Returns false when fewer characters are left than announced.
+bool TTagTextReader::ReadLengthPrefix(TFrame &frame)
+{
+    frame.Lt = 0;
+    Consume(3);
+    const qint64 end = FindLengthEnd();
+    if (end <= 0)
+        return true;
+    const std::optional<qint64> length = ParseLength(Rest().left(end - 1));
+    if (!length)
+        return true;
+    // The closing tag's "<" sits right after the value and its ">" after "/" + name.
+    frame.Lt = *length + 1;
+    frame.Gt = *length + 1 + frame.Tag.Name.size() + 2;
+    frame.Unescape = false;
+    Consume(end + 3);
+    if (Rest().size() < frame.Gt && Rest().size() + m_remaining < frame.Gt)
+        return false;
+    while (Rest().size() < frame.Gt && AppendNextLine()) {
+    }
+    return true;
+}
+
+void TTagTextReader::Run(TXMLTag root)
+{
+    std::vector<TFrame> open;
+    open.reserve(16);
+    open.emplace_back(std::move(root));
+    bool childReturned = false;
+    while (!open.empty()) {
+        TFrame &frame = open.back();
+        if (childReturned) {
+            childReturned = false;
+            FindTag(frame, 1);
+        } else if (m_line >= m_lines.size()) {
+            // Out of lines: the element ends unreported and its parent goes on with what
+            // is left in the buffer.
+            open.pop_back();
+            childReturned = true;
+            continue;
+        } else if (frame.LongText && Rest().startsWith(u"<s>")) {
+            if (!ReadLengthPrefix(frame))
+                return;
+        } else {
+            FindTag(frame, frame.ScanFrom);
+        }
+
+        if (frame.Lt > 0 && frame.Gt > 0 && frame.Lt < frame.Gt) {
+            const QStringView inner = Rest().mid(frame.Lt, frame.Gt - frame.Lt - 1);
+            if (inner.startsWith(u'/')) {
+                TXMLTag &tag = frame.Tag;
+                const QStringView raw = Rest().left(frame.Lt - 1);
+                tag.Value =
+                    frame.Unescape && !frame.Cover ? Unescape(raw, m_entityCount) : raw.toString();
+                Consume(frame.Gt);
+                if (tag.OnTagEnd)
+                    tag.OnTagEnd(tag.EndContext, tag.Name, tag.Value);
+                open.pop_back();
+                childReturned = true;
+            } else {
+                TXMLTag child;
+                child.Name = inner.toString();
+                child.OnTagStart = frame.Tag.OnTagStart;
+                child.StartContext = frame.Tag.StartContext;
+                child.OnTagEnd = frame.Tag.OnTagEnd;
+                child.EndContext = frame.Tag.EndContext;
+                Consume(frame.Gt);
+                if (frame.Tag.OnTagStart)
+                    frame.Tag.OnTagStart(frame.Tag.StartContext, child);
+                open.emplace_back(std::move(child));
+            }
+            continue;
+        }
+
+        const qint64 size = Rest().size();
+        if (AppendNextLine())
+            frame.ScanFrom = size + 2;
+    }
+}
+
+} // namespace
+
+const TValueHook &ValueHook()
+{
+    return HookStorage();
+}
+
+void SetValueHook(TValueHook hook)
+{
+    HookStorage() = std::move(hook);
+}
+
+TScopedValueHook::TScopedValueHook(TValueHook hook)
+    : m_previous(std::exchange(HookStorage(), std::move(hook)))
+{}
+
+TScopedValueHook::~TScopedValueHook()
+{
+    HookStorage() = std::move(m_previous);
+}
+
+bool IsLongTextTag(QStringView name)
+{
+    return name == "filmography"_L1 || name == "bio"_L1 || name == "description"_L1
+           || name == "comment"_L1;
+}
+
+QString FormatTag(
+    const QString &name, const QString &value, bool hasValue, int indent, bool mode, bool close)
+{
+    QString out;
+    out.reserve(std::max(indent, 0) + 2 * name.size() + value.size() + 16);
+    if (indent > 0)
+        out.fill(u' ', indent);
+    if (hasValue) {
+        out.append(u'<');
+        out.append(name);
+        out.append(u'>');
+        if (const TValueHook &hook = HookStorage()) {
+            out.append(hook(value));
+        } else if (mode && IsLongTextTag(name)) {
+            const QString text = HasLoneLineBreak(value) ? WithCrLf(value) : value;
+            out.append(u"<s>");
+            out.append(QString::number(text.size()));
+            out.append(u"</s>");
+            out.append(text);
+        } else if (mode) {
+            AppendEscaped(out, value);
+        } else {
+            out.append(value);
+        }
+    }
+    if (close) {
+        out.append(u"</");
+        out.append(name);
+        out.append(u">\r\n");
+    }
+    return out;
+}
+
+QString EscapeText(const QString &text)
+{
+    if (std::none_of(text.cbegin(), text.cend(), IsEscaped))
+        return text;
+    QString out;
+    out.reserve(text.size() + 16);
+    AppendEscaped(out, text);
+    return out;
+}
+
+QString UnescapeText(const QString &text, int entityCount)
+{
+    if (!text.contains(u'&'))
+        return text;
+    return Unescape(text, entityCount);
+}
+
+void ReadTagText(const QStringList &lines,
+                 TTagEndHandler onTagEnd,
+                 void *endContext,
+                 TTagStartHandler onTagStart,
+                 void *startContext)
+{
+    if (lines.isEmpty())
+        return;
+    TXMLTag root;
+    root.OnTagStart = onTagStart;
+    root.StartContext = startContext;
+    root.OnTagEnd = onTagEnd;
+    root.EndContext = endContext;
+    TTagTextReader(lines).Run(std::move(root));
+}

@@ -1,1 +1,87 @@
 #pragma once
+
+#include <functional>
+
+#include <QString>
+#include <QStringList>
+
+// The catalog's own tag text: XML-like elements without attributes, one per line, a
+// length-prefixed form ("<s>N</s>" + raw text) for the long-text elements and three (or
+// five) character entities. The writer builds one element at a time; the reader walks a
+// whole text and reports every element that closes.
+
+struct TXMLTag;
+
+// Called when a child element of the element holding the handler opens. The child comes
+// with copies of its parent's handlers; the handler may replace them (and their contexts)
+// to route the child's content elsewhere. `child` is only valid during the call.
+using TTagStartHandler = void (*)(void *context, TXMLTag &child);
+// Called when the element holding the handler closes, with its name and value.
+using TTagEndHandler = void (*)(void *context, const QString &name, const QString &value);
+
+// One open element while reading.
+struct TXMLTag
+{
+    QString Name;
+    QString Value;
+    TTagStartHandler OnTagStart = nullptr;
+    void *StartContext = nullptr;
+    TTagEndHandler OnTagEnd = nullptr;
+    void *EndContext = nullptr;
+};
+
+// Text in, text out. While set, FormatTag writes every value through it instead of
+// escaping it (the catalog sets the encryption here while it writes an encrypted file).
+using TValueHook = std::function<QString(const QString &)>;
+
+// The process-wide value hook; empty by default. Set and used by the thread that writes
+// a catalog; not synchronised.
+const TValueHook &ValueHook();
+void SetValueHook(TValueHook hook);
+
+// Installs a value hook for its lifetime and restores the previous one afterwards, also
+// when the write in between throws.
+class TScopedValueHook
+{
+public:
+    explicit TScopedValueHook(TValueHook hook);
+    ~TScopedValueHook();
+    TScopedValueHook(const TScopedValueHook &) = delete;
+    TScopedValueHook &operator=(const TScopedValueHook &) = delete;
+
+private:
+    TValueHook m_previous;
+};
+
+// Whether `name` is one of the elements written in the length-prefixed form.
+bool IsLongTextTag(QStringView name);
+
+// Builds one element: `indent` spaces; when `hasValue`, the opening tag and the value
+// (through the value hook when set; else, when `mode` is on, length-prefixed for the
+// long-text names and escaped for the others; else unchanged); when `close`, the
+// closing tag and CR LF. A length-prefixed value has its lone CR and LF written as
+// CR LF, because the reader joins lines with CR LF and the prefix must count what it
+// reads back.
+QString FormatTag(
+    const QString &name, const QString &value, bool hasValue, int indent, bool mode, bool close);
+
+// Replaces "&", "<" and ">" by "&amp;", "&lt;" and "&gt;"; everything else stays.
+QString EscapeText(const QString &text);
+
+// Replaces the first `entityCount` entities of "&amp;", "&lt;", "&gt;", "&quot;",
+// "&apos;" (3 or 5; counts are clamped to 0..5) by their characters. An "&"
+// that starts none of them is kept with the text after it.
+QString UnescapeText(const QString &text, int entityCount);
+
+// Reads a whole catalog text given as lines (already decoded). Line 0 is never parsed;
+// it only selects five entities instead of three when it holds the UTF-8 XML
+// declaration. Every element that closes is reported to its end handler; a closing tag
+// closes the innermost open element whatever its name, text outside elements is
+// dropped. Elements still open when the lines run out, or when a length prefix
+// announces more text than is left (the read ends there), are dropped without their end
+// handlers. A handler may throw: the read stops and the exception propagates.
+void ReadTagText(const QStringList &lines,
+                 TTagEndHandler onTagEnd,
+                 void *endContext,
+                 TTagStartHandler onTagStart = nullptr,
+                 void *startContext = nullptr);

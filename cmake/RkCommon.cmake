@@ -34,6 +34,15 @@ if(RK_SANITIZE)
     target_link_options(rk_common INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(RK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "RK_FUZZ needs clang (CXX=clang++)")
+    endif()
+    target_compile_options(rk_common INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(rk_common INTERFACE -fsanitize=address,undefined)
+endif()
+
 # rk_add_library(NAME SOURCES ... [LIBS ...])
 function(rk_add_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -56,6 +65,7 @@ function(rk_add_test name)
         set(labels core)
     endif()
     gtest_discover_tests(${name}
+        TEST_PREFIX "${name}."
         WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/tests"
         PROPERTIES LABELS "${labels}"
         DISCOVERY_TIMEOUT 60)
