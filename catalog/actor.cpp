@@ -3,7 +3,6 @@
 #include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
 #include "catalog/textutils.h"
-#include "catalog/treeview.h"
 
 namespace {
 
@@ -80,12 +79,7 @@ void TActor::SetCategory(const QString &value)
 
 void TActor::ShowInViews()
 {
-    ITreeView *tree = Tree();
-    const auto &provider = RecordHooks().NodeProvider;
-    if (tree && provider) {
-        for (TViewNode *parent : provider(*this))
-            AddViewNode(tree->AddChildNode(parent, this, -1));
-    }
+    AddProviderNodes();
     if (Shown() && m_owner)
         m_owner->ChangeShownCount(*this, 1);
 }

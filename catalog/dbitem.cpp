@@ -37,6 +37,16 @@ void TDBItem::DeleteViewNodes()
     m_viewNodes.clear();
 }
 
+void TDBItem::AddProviderNodes()
+{
+    ITreeView *tree = Tree();
+    const auto &provider = RecordHooks().NodeProvider;
+    if (tree && provider) {
+        for (TViewNode *parent : provider(*this))
+            AddViewNode(tree->AddChildNode(parent, this, -1));
+    }
+}
+
 void TDBItem::SetGenre(const QString &value)
 {
     StoreField(m_genre, value);

@@ -83,6 +83,8 @@ protected:
     // Deletes the record's view nodes from its tree without touching shown or counts.
     void DeleteViewNodes();
     void AddViewNode(TViewNode *node) { m_viewNodes.append(node); }
+    // One node under each parent the node provider names, when there is a tree to hold them.
+    void AddProviderNodes();
     void SetShownFlag(bool flag) { m_shown = flag; }
 
     QString m_genre;

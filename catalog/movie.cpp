@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "catalog/episode.h"
-#include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
-#include "catalog/treeview.h"
 
 TMovie::TMovie(IRecordOwner *owner)
     : TBaseMovie(TRecordKind::Movie, owner)
@@ -63,12 +61,7 @@ void TMovie::DeleteEpisode(TEpisode *episode)
 
 void TMovie::ShowInViews()
 {
-    ITreeView *tree = Tree();
-    const auto &provider = RecordHooks().NodeProvider;
-    if (tree && provider) {
-        for (TViewNode *parent : provider(*this))
-            AddViewNode(tree->AddChildNode(parent, this, -1));
-    }
+    AddProviderNodes();
     for (auto &episode : m_episodes)
         episode->SetShown(Shown());
     if (Shown() && m_owner)
