@@ -31,6 +31,9 @@ public:
     const QString &Category() const { return m_category; }
     void SetCategory(const QString &value);
 
+    void ReadTag(const QString &name, const QString &value) override;
+    void WriteTo(QString &out) const override;
+    void VisitFields(const TFieldVisitor &visit) const override;
     void ShowInViews() override;
     void Clear() override;
     void Assign(const TDBItem &other) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QStringList>
 
 #include "catalog/dbitem.h"
@@ -130,12 +132,25 @@ public:
     virtual void AddCustomValue();
     virtual void DeleteCustomValue(int index);
 
+    void ReadTag(const QString &name, const QString &value) override;
+    void VisitFields(const TFieldVisitor &visit) const override;
+
     void Clear() override;
     void Assign(const TDBItem &other) override;
     bool IsEmpty() const override;
 
 protected:
     TBaseMovie(TRecordKind kind, IRecordOwner *owner);
+
+    // The fields of the movie part, in file order, then the custom values.
+    void WriteMoviePart(QString &out) const;
+
+private:
+    struct TFieldInfo;
+    static const std::vector<TFieldInfo> &FieldTable();
+    static const TFieldInfo *FindField(const QString &tag);
+
+protected:
 
     QString m_title;
     QString m_origtitle;

@@ -1,9 +1,14 @@
 #include "catalog/dbitem.h"
 
+#include "catalog/fieldcodec_p.h"
 #include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
 #include "catalog/textutils.h"
 #include "catalog/treeview.h"
+
+#include <QHash>
+
+using namespace Qt::StringLiterals;
 
 TDBItem::TDBItem(TRecordKind kind, IRecordOwner *owner)
     : m_owner(owner)
@@ -116,4 +121,105 @@ void TDBItem::Clear()
     SetCoverformat(CoverNone);
     SetCoverpath({});
     SetBookmark(false);
+}
+
+namespace {
+
+enum class TCommonTag { Comment, Rating, Genre, Awards, Url, Coverformat, Coverpath, Cover, Bookmark };
+
+const QHash<QString, TCommonTag> &CommonTags()
+{
+    static const QHash<QString, TCommonTag> tags{
+        {QStringLiteral("comment"), TCommonTag::Comment},
+        {QStringLiteral("rating"), TCommonTag::Rating},
+        {QStringLiteral("genre"), TCommonTag::Genre},
+        {QStringLiteral("awards"), TCommonTag::Awards},
+        {QStringLiteral("url"), TCommonTag::Url},
+        {QStringLiteral("coverformat"), TCommonTag::Coverformat},
+        {QStringLiteral("coverpath"), TCommonTag::Coverpath},
+        {QStringLiteral("cover"), TCommonTag::Cover},
+        {QStringLiteral("bookmark"), TCommonTag::Bookmark},
+    };
+    return tags;
+}
+
+} // namespace
+
+void TDBItem::ReadTag(const QString &name, const QString &value)
+{
+    using namespace FieldCodec;
+    const auto it = CommonTags().constFind(name);
+    if (it == CommonTags().cend())
+        return;
+    switch (*it) {
+    case TCommonTag::Comment:
+        m_comment = value;
+        break;
+    case TCommonTag::Rating:
+        m_rating = ParseFloat(value);
+        break;
+    case TCommonTag::Genre:
+        m_genre = value;
+        break;
+    case TCommonTag::Awards:
+        m_awards = value;
+        break;
+    case TCommonTag::Url:
+        m_url = value;
+        break;
+    case TCommonTag::Coverformat: {
+        // Anything but a known storage reads as "no picture" rather than ending the load.
+        const int format = ParseInt(value, CoverNone);
+        m_coverformat = format >= CoverNone && format <= CoverFile ? quint8(format)
+                                                                   : quint8(CoverNone);
+        break;
+    }
+    case TCommonTag::Coverpath:
+        // Paths written on Windows use backslashes.
+        m_coverpath = QString(value).replace(u'\\', u'/');
+        break;
+    case TCommonTag::Cover:
+        if (m_coverformat == CoverBmp || m_coverformat == CoverJpeg)
+            m_pictureBytes = HexToBytes(value);
+        break;
+    case TCommonTag::Bookmark:
+        m_bookmark = ParseFlag(value, true);
+        break;
+    }
+}
+
+void TDBItem::WriteCommon(QString &out) const
+{
+    using namespace FieldCodec;
+    static const QString comment = QStringLiteral("comment"), rating = QStringLiteral("rating"),
+                         genre = QStringLiteral("genre"), awards = QStringLiteral("awards"),
+                         url = QStringLiteral("url"), coverformat = QStringLiteral("coverformat"),
+                         coverpath = QStringLiteral("coverpath"), cover = QStringLiteral("cover");
+    if (!m_comment.isEmpty())
+        AppendText(out, comment, m_comment);
+    if (m_rating != 0)
+        AppendFloat(out, rating, m_rating);
+    if (!m_genre.isEmpty())
+        AppendText(out, genre, m_genre);
+    if (!m_awards.isEmpty())
+        AppendText(out, awards, m_awards);
+    if (!m_url.isEmpty())
+        AppendText(out, url, m_url);
+    AppendInt(out, coverformat, m_coverformat);
+    if (m_coverformat == CoverFile)
+        AppendText(out, coverpath, m_coverpath);
+    if ((m_coverformat == CoverBmp || m_coverformat == CoverJpeg) && !m_pictureBytes.isEmpty())
+        AppendRaw(out, cover, BytesToHex(m_pictureBytes));
+}
+
+void TDBItem::VisitFields(const TFieldVisitor &visit) const
+{
+    visit(QStringLiteral("comment"), m_comment);
+    visit(QStringLiteral("rating"), m_rating);
+    visit(QStringLiteral("genre"), m_genre);
+    visit(QStringLiteral("awards"), m_awards);
+    visit(QStringLiteral("url"), m_url);
+    visit(QStringLiteral("coverformat"), int(m_coverformat));
+    visit(QStringLiteral("coverpath"), m_coverpath);
+    visit(QStringLiteral("bookmark"), m_bookmark);
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QByteArray>
+#include <QLatin1StringView>
 #include <QList>
+#include <QVariant>
 #include <QString>
 
 class IRecordOwner;
@@ -51,6 +55,20 @@ public:
     bool Bookmark() const { return m_bookmark; }
     void SetBookmark(bool value);
 
+    // The encoded bytes (a whole BMP or JPEG file) of the picture held inside the catalog
+    // file; empty when none is held.
+    const QByteArray &PictureBytes() const { return m_pictureBytes; }
+
+    // Takes one element of the catalog file, converted and assigned directly (no setter
+    // rules, no normalisers). Unknown elements are ignored.
+    virtual void ReadTag(const QString &name, const QString &value);
+    // Appends the record's whole element to `out`.
+    virtual void WriteTo(QString &out) const = 0;
+    // Every stored field under its element name, in file order (custom values, episodes
+    // and the picture are not included).
+    using TFieldVisitor = std::function<void(const QString &tag, const QVariant &value)>;
+    virtual void VisitFields(const TFieldVisitor &visit) const;
+
     // Visibility in the views: a shown record passes the filter and has its view nodes.
     bool Shown() const { return m_shown; }
     void SetShown(bool flag);
@@ -86,6 +104,8 @@ protected:
     // One node under each parent the node provider names, when there is a tree to hold them.
     void AddProviderNodes();
     void SetShownFlag(bool flag) { m_shown = flag; }
+    // The fields every record writes: comment, rating, genre, awards, url and the picture.
+    void WriteCommon(QString &out) const;
 
     QString m_genre;
     QString m_awards;
@@ -94,6 +114,7 @@ protected:
     QString m_comment;
     quint8 m_coverformat = CoverBmp;
     QString m_coverpath;
+    QByteArray m_pictureBytes;
     QList<TViewNode *> m_viewNodes;
     bool m_shown = false;
     bool m_bookmark = false;

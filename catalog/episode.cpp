@@ -1,5 +1,6 @@
 #include "catalog/episode.h"
 
+#include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
 #include "catalog/treeview.h"
 
@@ -20,4 +21,38 @@ void TEpisode::ShowInViews()
         return;
     for (TViewNode *parentNode : m_parent->ViewNodes())
         AddViewNode(tree->AddChildNode(parentNode, this, -1));
+}
+
+namespace {
+
+const QString &EpnumTag()
+{
+    static const QString tag = QStringLiteral("epnum");
+    return tag;
+}
+
+} // namespace
+
+void TEpisode::ReadTag(const QString &name, const QString &value)
+{
+    if (name == EpnumTag())
+        m_epnum = FieldCodec::ParseInt(value, 0);
+    else
+        TBaseMovie::ReadTag(name, value);
+}
+
+void TEpisode::WriteTo(QString &out) const
+{
+    static const QString tag = QStringLiteral("episode");
+    FieldCodec::AppendOpen(out, tag);
+    FieldCodec::AppendText(out, EpnumTag(), QString::number(m_epnum));
+    WriteCommon(out);
+    WriteMoviePart(out);
+    FieldCodec::AppendClose(out, tag);
+}
+
+void TEpisode::VisitFields(const TFieldVisitor &visit) const
+{
+    visit(EpnumTag(), m_epnum);
+    TBaseMovie::VisitFields(visit);
 }

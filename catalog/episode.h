@@ -14,6 +14,9 @@ public:
     int Epnum() const { return m_epnum; }
     void SetEpnum(int value);
 
+    void ReadTag(const QString &name, const QString &value) override;
+    void WriteTo(QString &out) const override;
+    void VisitFields(const TFieldVisitor &visit) const override;
     void ShowInViews() override;
 
 private:

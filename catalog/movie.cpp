@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalog/episode.h"
+#include "catalog/fieldcodec_p.h"
 #include "catalog/recordowner.h"
 
 TMovie::TMovie(IRecordOwner *owner)
@@ -87,4 +88,15 @@ void TMovie::DeleteCustomValue(int index)
     TBaseMovie::DeleteCustomValue(index);
     for (auto &episode : m_episodes)
         episode->DeleteCustomValue(index);
+}
+
+void TMovie::WriteTo(QString &out) const
+{
+    static const QString tag = QStringLiteral("movie");
+    FieldCodec::AppendOpen(out, tag);
+    WriteCommon(out);
+    WriteMoviePart(out);
+    for (const auto &episode : m_episodes)
+        episode->WriteTo(out);
+    FieldCodec::AppendClose(out, tag);
 }

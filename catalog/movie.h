@@ -26,6 +26,7 @@ public:
     // Destroys episode when it belongs to this movie.
     void DeleteEpisode(TEpisode *episode);
 
+    void WriteTo(QString &out) const override;
     void ShowInViews() override;
     void HideInViews() override;
     void AddCustomValue() override;

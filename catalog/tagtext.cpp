@@ -146,18 +146,42 @@ std::optional<qint64> ParseLength(QStringView text)
     return value;
 }
 
+// Hands out the lines of a list, knowing exactly what is left.
+class TListLineSource : public ITagLineSource
+{
+public:
+    explicit TListLineSource(const QStringList &lines)
+        : m_lines(lines)
+    {
+        for (const QString &line : lines)
+            m_remaining += line.size() + 2;
+    }
+    bool NextLine(QString &line) override
+    {
+        if (m_next >= m_lines.size())
+            return false;
+        line = m_lines[m_next++];
+        m_remaining -= line.size() + 2;
+        return true;
+    }
+    qint64 RemainingBound() const override { return m_remaining; }
+
+private:
+    const QStringList &m_lines;
+    qsizetype m_next = 0;
+    qint64 m_remaining = 0;
+};
+
 // Walks a whole text. The recursion of the element grammar is kept on an explicit stack
 // so that deeply nested (malformed) input cannot exhaust the call stack. Positions
 // (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
 class TTagTextReader
 {
 public:
-    explicit TTagTextReader(const QStringList &lines)
-        : m_lines(lines)
+    TTagTextReader(ITagLineSource &source, const QString &firstLine)
+        : m_source(source)
     {
-        for (qsizetype i = 1; i < m_lines.size(); ++i)
-            m_remaining += m_lines[i].size() + 2;
-        if (m_lines.first().contains(XmlDeclaration))
+        if (firstLine.contains(XmlDeclaration))
             m_entityCount = 5;
     }
 
@@ -194,10 +218,9 @@ private:
     bool ReadLengthPrefix(TFrame &frame);
     bool AppendNextLine();
 
-    const QStringList &m_lines;
-    qsizetype m_line = 0;
-    // Characters the lines after m_line still add, line breaks included.
-    qint64 m_remaining = 0;
+    ITagLineSource &m_source;
+    bool m_exhausted = false;
+    QString m_line;
     int m_entityCount = 3;
     // The unconsumed rest is m_buffer from m_start on.
     QString m_buffer;
@@ -241,9 +264,10 @@ qint64 TTagTextReader::FindLengthEnd()
 
 bool TTagTextReader::AppendNextLine()
 {
-    ++m_line;
-    if (m_line >= m_lines.size())
+    if (m_exhausted || !m_source.NextLine(m_line)) {
+        m_exhausted = true;
         return false;
+    }
     // Drop the consumed front once it outweighs the rest: each character moves at most
     // about once, which keeps the read linear.
     if (m_start > 0 && m_start >= m_buffer.size() - m_start) {
@@ -252,10 +276,8 @@ bool TTagTextReader::AppendNextLine()
         m_missStart = -1;
         m_start = 0;
     }
-    const QString &line = m_lines[m_line];
     m_buffer.append(u"\r\n");
-    m_buffer.append(line);
-    m_remaining -= line.size() + 2;
+    m_buffer.append(m_line);
     return true;
 }
 
@@ -276,7 +298,7 @@ bool TTagTextReader::ReadLengthPrefix(TFrame &frame)
     frame.Gt = *length + 1 + frame.Tag.Name.size() + 2;
     frame.Unescape = false;
     Consume(end + 3);
-    if (Rest().size() < frame.Gt && Rest().size() + m_remaining < frame.Gt)
+    if (Rest().size() < frame.Gt && Rest().size() + m_source.RemainingBound() < frame.Gt)
         return false;
     while (Rest().size() < frame.Gt && AppendNextLine()) {
     }
@@ -294,7 +316,7 @@ void TTagTextReader::Run(TXMLTag root)
         if (childReturned) {
             childReturned = false;
             FindTag(frame, 1);
-        } else if (m_line >= m_lines.size()) {
+        } else if (m_exhausted) {
             // Out of lines: the element ends unreported and its parent goes on with what
             // is left in the buffer.
             open.pop_back();
@@ -417,18 +439,29 @@ QString UnescapeText(const QString &text, int entityCount)
     return Unescape(text, entityCount);
 }
 
-void ReadTagText(const QStringList &lines,
+void ReadTagText(ITagLineSource &source,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart,
                  void *startContext)
 {
-    if (lines.isEmpty())
+    QString firstLine;
+    if (!source.NextLine(firstLine))
         return;
     TXMLTag root;
     root.OnTagStart = onTagStart;
     root.StartContext = startContext;
     root.OnTagEnd = onTagEnd;
     root.EndContext = endContext;
-    TTagTextReader(lines).Run(std::move(root));
+    TTagTextReader(source, firstLine).Run(std::move(root));
+}
+
+void ReadTagText(const QStringList &lines,
+                 TTagEndHandler onTagEnd,
+                 void *endContext,
+                 TTagStartHandler onTagStart,
+                 void *startContext)
+{
+    TListLineSource source(lines);
+    ReadTagText(source, onTagEnd, endContext, onTagStart, startContext);
 }

@@ -73,6 +73,19 @@ QString EscapeText(const QString &text);
 // that starts none of them is kept with the text after it.
 QString UnescapeText(const QString &text, int entityCount);
 
+// The lines of a text, handed out one at a time so that a large file need not be held
+// as a list of lines while it is read.
+class ITagLineSource
+{
+public:
+    virtual ~ITagLineSource() = default;
+    // The next line without its line break; false when none is left.
+    virtual bool NextLine(QString &line) = 0;
+    // No less than the number of characters the remaining lines add, counting 2 for the line
+    // break joined before each. Lets the reader give up on a length that cannot be met.
+    virtual qint64 RemainingBound() const = 0;
+};
+
 // Reads a whole catalog text given as lines (already decoded). Line 0 is never parsed;
 // it only selects five entities instead of three when it holds the UTF-8 XML
 // declaration. Every element that closes is reported to its end handler; a closing tag
@@ -81,6 +94,11 @@ QString UnescapeText(const QString &text, int entityCount);
 // announces more text than is left (the read ends there), are dropped without their end
 // handlers. A handler may throw: the read stops and the exception propagates.
 void ReadTagText(const QStringList &lines,
+                 TTagEndHandler onTagEnd,
+                 void *endContext,
+                 TTagStartHandler onTagStart = nullptr,
+                 void *startContext = nullptr);
+void ReadTagText(ITagLineSource &source,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart = nullptr,

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -491,4 +492,20 @@ QString TitleFromFileName(const QString &path)
             title.append(u' ');
     }
     return title.trimmed();
+}
+
+int CompareNoCase(QStringView a, QStringView b)
+{
+    // One collator per thread: QCollator is not safe to share across threads and costly to
+    // build per call.
+    thread_local const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    // The C locale's collation is plain code-point order and ignores the case setting.
+    thread_local const bool plain = collator.locale().language() == QLocale::C;
+    if (plain)
+        return a.compare(b, Qt::CaseInsensitive);
+    return collator.compare(a, b);
 }

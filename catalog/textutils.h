@@ -30,6 +30,11 @@ bool IntInArray(int value, std::span<const int> array);
 // Negative, zero or positive.
 int NaturalCompare(QStringView a, QStringView b);
 
+// The one case-insensitive comparison of names (people, custom lists): the locale's
+// collation without regard to case. Negative, zero or positive. Every ordered list and
+// search over names must use it, or binary searches miss.
+int CompareNoCase(QStringView a, QStringView b);
+
 // The catalog file's number form, independent of the locale: up to 15 significant
 // digits, a comma as decimal separator, exponent form "1,5E20" / "1E-7" for very large or
 // small values. Not-a-number and infinities give "NAN", "INF" and "-INF".

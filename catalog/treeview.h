@@ -17,4 +17,7 @@ public:
     virtual TViewNode *AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex) = 0;
     // Deletes node and its subtree.
     virtual void DeleteNode(TViewNode *node) = 0;
+    // Bracket many changes (a load, destroying a catalog) so the view redraws once.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
 };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include "catalog/tagtext.h"
+
+// Decodes bytes that should be UTF-8 without losing any: valid UTF-8 sequences are read
+// as UTF-8, every other byte as Windows-1252. A catalog edited by another tool may hold
+// stray Windows-1252 bytes; reading it must not drop text a later save would then lose.
+QString DecodeUtf8Lenient(QByteArrayView bytes);
+
+// Hands out the lines of a catalog file one at a time, read in chunks and decoded with
+// DecodeUtf8Lenient, so that a large catalog is never held whole as text. Lines end at
+// CR LF, CR or LF; a leading UTF-8 byte-order mark is skipped.
+class TCatalogLineReader : public ITagLineSource
+{
+public:
+    explicit TCatalogLineReader(const QString &fileName);
+
+    // Opens the file; false (with ErrorString) when it cannot be read.
+    bool Open();
+    QString ErrorString() const { return m_file.errorString(); }
+    // Starts again at the first line.
+    bool Rewind();
+    // True when a read error cut the text short.
+    bool Failed() const { return m_failed; }
+
+    bool NextLine(QString &line) override;
+    qint64 RemainingBound() const override;
+
+private:
+    bool Fill();
+
+    QFile m_file;
+    QByteArray m_chunk;
+    qsizetype m_pos = 0;
+    bool m_eof = false;
+    bool m_failed = false;
+};

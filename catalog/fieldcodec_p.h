@@ -1,0 +1,57 @@
+#pragma once
+
+// How record fields are written to and read from the catalog file.
+
+#include <QByteArray>
+#include <QString>
+
+#include "catalog/tagtext.h"
+#include "catalog/textutils.h"
+
+namespace FieldCodec {
+
+// Text elements: escaped, or length-prefixed for the long-text names.
+inline void AppendText(QString &out, const QString &tag, const QString &value)
+{
+    out += FormatTag(tag, value, true, 0, true, true);
+}
+// Numbers and flags are written unchanged.
+inline void AppendRaw(QString &out, const QString &tag, const QString &value)
+{
+    out += FormatTag(tag, value, true, 0, false, true);
+}
+inline void AppendInt(QString &out, const QString &tag, qint64 value)
+{
+    AppendRaw(out, tag, QString::number(value));
+}
+inline void AppendFloat(QString &out, const QString &tag, double value)
+{
+    AppendRaw(out, tag, FloatToText(value));
+}
+inline void AppendFlag(QString &out, const QString &tag, bool value)
+{
+    AppendRaw(out, tag, value ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+// An opening tag with nothing after it on the line.
+inline void AppendOpen(QString &out, const QString &tag)
+{
+    out += FormatTag(tag, QString(), true, 0, false, false);
+}
+inline void AppendClose(QString &out, const QString &tag)
+{
+    out += FormatTag(tag, QString(), false, 0, false, true);
+}
+
+int ParseInt(const QString &value, int onFailure);
+qint64 ParseInt64(const QString &value, qint64 onFailure);
+// The comma form of the catalog file; 0 when the text does not convert.
+double ParseFloat(const QString &value);
+// A number (0 false, anything else true) or "True"/"False" in any letter case.
+bool ParseFlag(const QString &value, bool onFailure);
+
+// Two upper-case hexadecimal digits per byte.
+QString BytesToHex(const QByteArray &bytes);
+// Empty on odd length or any character that is not a hexadecimal digit.
+QByteArray HexToBytes(const QString &text);
+
+} // namespace FieldCodec

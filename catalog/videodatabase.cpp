@@ -1,0 +1,534 @@
+#include "catalog/videodatabase.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include "catalog/actor.h"
+#include "catalog/daycount.h"
+#include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/textutils.h"
+#include "catalog/treeview.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString WithTrailingSlash(const QString &path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+std::filesystem::path FsPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// rename, or copy and remove when the target is on another file system. Never replaces
+// an existing entry.
+void MoveEntry(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(to, error)))
+        return;
+    fs::rename(from, to, error);
+    if (!error || error != std::errc::cross_device_link)
+        return;
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+    if (error) {
+        fs::remove_all(to, error);
+        return;
+    }
+    fs::remove_all(from, error);
+}
+
+} // namespace
+
+TVideoDatabase::TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree)
+    : m_movieTree(movieTree)
+    , m_peopleTree(peopleTree)
+{
+    SetFileName(fileName);
+    SetDefaultFolders();
+}
+
+TVideoDatabase::~TVideoDatabase()
+{
+    // Last resort: the window program saves (and reports errors) before it gets here.
+    (void)Save(false);
+    if (m_movieTree)
+        m_movieTree->BeginUpdate();
+    while (!m_movies.empty())
+        m_movies.pop_back();
+    if (m_movieTree)
+        m_movieTree->EndUpdate();
+    if (m_peopleTree)
+        m_peopleTree->BeginUpdate();
+    while (!m_people.empty())
+        m_people.pop_back();
+    if (m_peopleTree)
+        m_peopleTree->EndUpdate();
+}
+
+void TVideoDatabase::SetFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    if (fileName.isEmpty()) {
+        m_folder.clear();
+        m_baseName.clear();
+        return;
+    }
+    const QFileInfo info(fileName);
+    m_folder = WithTrailingSlash(info.absolutePath());
+    m_baseName = info.completeBaseName();
+}
+
+TVideoDatabase::TFolderPair &TVideoDatabase::FolderPair(TImageFolder folder)
+{
+    return m_folders[static_cast<int>(folder)];
+}
+
+const TVideoDatabase::TFolderPair &TVideoDatabase::FolderPair(TImageFolder folder) const
+{
+    return m_folders[static_cast<int>(folder)];
+}
+
+void TVideoDatabase::SetDefaultFolder(TImageFolder folder)
+{
+    static const QString names[] = {
+        u"Posters/"_s, u"Photos/"_s, u"Covers/"_s, u"Screenshots/"_s, u"Thumbnails/"_s};
+    TFolderPair &pair = FolderPair(folder);
+    pair.relative = m_baseName + u'/' + names[static_cast<int>(folder)];
+    pair.absolute = m_folder + pair.relative;
+}
+
+void TVideoDatabase::SetDefaultFolders()
+{
+    for (int i = 0; i < 5; ++i)
+        SetDefaultFolder(static_cast<TImageFolder>(i));
+    m_imgFolders = false;
+}
+
+QString TVideoDatabase::ImageFolder(TImageFolder folder) const
+{
+    return FolderPair(folder).absolute;
+}
+
+QString TVideoDatabase::ImageFolderRelative(TImageFolder folder) const
+{
+    return FolderPair(folder).relative;
+}
+
+void TVideoDatabase::SetModified(bool flag)
+{
+    if (flag == m_modified)
+        return;
+    m_modified = flag;
+    if (OnModifiedChanged)
+        OnModifiedChanged(flag);
+}
+
+TMovie *TVideoDatabase::Movie(int index) const
+{
+    return index >= 0 && index < MovieCount() ? m_movies[size_t(index)].get() : nullptr;
+}
+
+TActor *TVideoDatabase::Person(int index) const
+{
+    return index >= 0 && index < PersonCount() ? m_people[size_t(index)].get() : nullptr;
+}
+
+ITreeView *TVideoDatabase::TreeFor(const TDBItem &record) const
+{
+    return record.Kind() == TRecordKind::Person ? m_peopleTree : m_movieTree;
+}
+
+void TVideoDatabase::LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
+{
+    if (OnLoanChanged)
+        OnLoanChanged(returned, borrower, movie);
+}
+
+void TVideoDatabase::ChangeShownCount(const TDBItem &record, int delta)
+{
+    (record.Kind() == TRecordKind::Person ? m_shownPeople : m_shownMovies) += delta;
+    if (OnShownCountChanged)
+        OnShownCountChanged();
+}
+
+// Binary search for an insertion place: lo when the key is not there (before the first
+// greater key), else the position of an equal key.
+template <typename Compare>
+static int InsertPlace(int count, Compare compareAt)
+{
+    int lo = 0;
+    int hi = count - 1;
+    while (hi >= lo && lo >= 0) {
+        const int mid = (lo + hi) / 2;
+        if (mid < 0 || mid >= count)
+            break;
+        const int c = compareAt(mid);
+        if (c > 0)
+            hi = mid - 1;
+        else if (c < 0)
+            lo = mid + 1;
+        else
+            return mid;
+    }
+    return lo >= 0 && lo <= count ? lo : 0;
+}
+
+// Binary search for an existing key; -1 when there is none.
+template <typename Compare>
+static int SearchKey(int count, Compare compareAt)
+{
+    int lo = 0;
+    int hi = count - 1;
+    while (hi >= lo && lo >= 0) {
+        const int mid = (lo + hi) / 2;
+        if (mid < 0 || mid >= count)
+            return -1;
+        const int c = compareAt(mid);
+        if (c > 0)
+            hi = mid - 1;
+        else if (c < 0)
+            lo = mid + 1;
+        else
+            return mid;
+    }
+    return -1;
+}
+
+int TVideoDatabase::PersonInsertPlace(const QString &name) const
+{
+    return InsertPlace(PersonCount(),
+                       [&](int i) { return CompareNoCase(m_people[size_t(i)]->Name(), name); });
+}
+
+int TVideoDatabase::MovieInsertPlace(int num) const
+{
+    return InsertPlace(MovieCount(), [&](int i) {
+        const int key = m_movies[size_t(i)]->Num();
+        return key > num ? 1 : key < num ? -1 : 0;
+    });
+}
+
+int TVideoDatabase::SearchPerson(const QString &name) const
+{
+    return SearchKey(PersonCount(),
+                     [&](int i) { return CompareNoCase(m_people[size_t(i)]->Name(), name); });
+}
+
+int TVideoDatabase::SearchMovie(int num) const
+{
+    return SearchKey(MovieCount(), [&](int i) {
+        const int key = m_movies[size_t(i)]->Num();
+        return key > num ? 1 : key < num ? -1 : 0;
+    });
+}
+
+int TVideoDatabase::FindPerson(const QString &name) const
+{
+    return SearchPerson(name);
+}
+
+int TVideoDatabase::FindMovie(int num) const
+{
+    return SearchMovie(num);
+}
+
+// Finds `record` at `hit` or among the neighbours with an equal key, lower ones first.
+// A list that is out of order (a file marked sorted that is not, or renumbering in
+// progress) defeats the binary search; the record is then looked for one by one, so that
+// it can still be moved or deleted.
+template <typename List, typename Record, typename SameKey>
+static int LocateRecord(const List &list, const Record *record, int hit, SameKey sameKey)
+{
+    const int count = static_cast<int>(list.size());
+    if (hit >= 0) {
+        if (list[size_t(hit)].get() == record)
+            return hit;
+        for (int i = hit - 1; i >= 0 && sameKey(i); --i) {
+            if (list[size_t(i)].get() == record)
+                return i;
+        }
+        for (int i = hit + 1; i < count && sameKey(i); ++i) {
+            if (list[size_t(i)].get() == record)
+                return i;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        if (list[size_t(i)].get() == record)
+            return i;
+    }
+    return -1;
+}
+
+int TVideoDatabase::IndexOfPerson(const TActor *person) const
+{
+    if (!person)
+        return -1;
+    const QString &name = person->Name();
+    return LocateRecord(m_people, person, SearchPerson(name), [&](int i) {
+        return CompareNoCase(m_people[size_t(i)]->Name(), name) == 0;
+    });
+}
+
+int TVideoDatabase::IndexOfMovie(const TMovie *movie) const
+{
+    if (!movie)
+        return -1;
+    const int num = movie->Num();
+    return LocateRecord(m_movies, movie, SearchMovie(num), [&](int i) {
+        return m_movies[size_t(i)]->Num() == num;
+    });
+}
+
+void TVideoDatabase::MovePerson(TActor *person, const QString &newName)
+{
+    const int index = IndexOfPerson(person);
+    if (index < 0)
+        return;
+    std::unique_ptr<TActor> owned = std::move(m_people[size_t(index)]);
+    m_people.erase(m_people.begin() + index);
+    m_people.insert(m_people.begin() + PersonInsertPlace(newName), std::move(owned));
+}
+
+void TVideoDatabase::MoveMovie(TMovie *movie, int newNum)
+{
+    if (m_reorderSuspended)
+        return;
+    const int index = IndexOfMovie(movie);
+    if (index < 0)
+        return;
+    std::unique_ptr<TMovie> owned = std::move(m_movies[size_t(index)]);
+    m_movies.erase(m_movies.begin() + index);
+    m_movies.insert(m_movies.begin() + MovieInsertPlace(newNum), std::move(owned));
+}
+
+void TVideoDatabase::SortById()
+{
+    m_reorderSuspended = false;
+    std::sort(m_movies.begin(), m_movies.end(), [](const auto &a, const auto &b) {
+        return a->Num() < b->Num();
+    });
+}
+
+void TVideoDatabase::SortLists()
+{
+    std::sort(m_movies.begin(), m_movies.end(), [](const auto &a, const auto &b) {
+        return a->Num() < b->Num();
+    });
+    std::sort(m_people.begin(), m_people.end(), [](const auto &a, const auto &b) {
+        return CompareNoCase(a->Name(), b->Name()) < 0;
+    });
+}
+
+int TVideoDatabase::NextId(int mode) const
+{
+    if (m_movies.empty() || (mode != 0 && mode != 1))
+        return 0;
+    constexpr qint64 maxId = std::numeric_limits<int>::max();
+    if (mode == 1 || m_movies.size() == 1)
+        return int(std::min<qint64>(qint64(m_movies.back()->Num()) + 1, maxId));
+    QSet<int> used;
+    used.reserve(MovieCount());
+    for (const auto &movie : m_movies)
+        used.insert(movie->Num());
+    qint64 candidate = qint64(m_movies.front()->Num()) + 1;
+    while (candidate < maxId && used.contains(int(candidate)))
+        ++candidate;
+    return int(candidate);
+}
+
+TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
+                                       const QString &text2,
+                                       const TDBItem *exclude,
+                                       int kind) const
+{
+    if (kind == 0) {
+        const auto &normalize = RecordHooks().TitleNormalizer;
+        const QString title = (normalize ? normalize(text1) : text1).toLower().trimmed();
+        const QString orig = (normalize ? normalize(text2) : text2).toLower().trimmed();
+        for (const auto &movie : m_movies) {
+            if (movie.get() == exclude)
+                continue;
+            if (movie->DisplayTitle().toLower().trimmed() != title)
+                continue;
+            if (!orig.isEmpty() && !movie->Origtitle().isEmpty()
+                && movie->Origtitle().toLower().trimmed() != orig) {
+                continue;
+            }
+            return movie.get();
+        }
+        return nullptr;
+    }
+    if (kind != 1)
+        return nullptr;
+    const auto &normalize = RecordHooks().NameNormalizer;
+    const QString name = normalize ? normalize(text1) : text1;
+    const QString transname = normalize ? normalize(text2) : text2;
+    // An empty text matches nothing: otherwise every person without a translated name
+    // would be the duplicate of one without a translated name.
+    if (!transname.isEmpty()) {
+        const int hit = SearchPerson(transname);
+        if (hit >= 0 && m_people[size_t(hit)].get() != exclude)
+            return m_people[size_t(hit)].get();
+    }
+    for (const auto &person : m_people) {
+        if (person.get() == exclude)
+            continue;
+        if ((!name.isEmpty() && CompareNoCase(person->Name(), name) == 0)
+            || (!transname.isEmpty() && CompareNoCase(person->Transname(), transname) == 0)) {
+            return person.get();
+        }
+    }
+    return nullptr;
+}
+
+TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate)
+{
+    TDBItem *result = nullptr;
+    if (kind == 0) {
+        std::unique_ptr<TMovie> movie = TMovie::Create(this);
+        if (stampDate)
+            movie->SetDateadded(NowDays());
+        result = movie.get();
+        m_movies.insert(m_movies.begin() + MovieInsertPlace(movie->Num()), std::move(movie));
+    } else if (kind == 1) {
+        std::unique_ptr<TActor> person = TActor::Create(this);
+        // Stored as given: the name normaliser is for names the user types.
+        person->ReadTag(u"name"_s, name);
+        result = person.get();
+        m_people.insert(m_people.begin() + PersonInsertPlace(name), std::move(person));
+    } else {
+        return nullptr;
+    }
+    SetModified(true);
+    if (OnListChanged)
+        OnListChanged();
+    return result;
+}
+
+void TVideoDatabase::DeleteRecord(TDBItem *record)
+{
+    if (!record)
+        return;
+    if (record->Shown() && record->Kind() != TRecordKind::Episode) {
+        (record->Kind() == TRecordKind::Person ? m_shownPeople : m_shownMovies) -= 1;
+        if (OnShownCountChanged)
+            OnShownCountChanged();
+    }
+    switch (record->Kind()) {
+    case TRecordKind::Episode: {
+        auto *episode = static_cast<TEpisode *>(record);
+        if (TMovie *parent = episode->Parent())
+            parent->DeleteEpisode(episode);
+        SetModified(true);
+        break;
+    }
+    case TRecordKind::Movie: {
+        auto *movie = static_cast<TMovie *>(record);
+        movie->SetScreenshots({});
+        movie->SetFroncover({});
+        movie->SetCdcover({});
+        const int index = IndexOfMovie(movie);
+        if (index >= 0)
+            m_movies.erase(m_movies.begin() + index);
+        SetModified(true);
+        break;
+    }
+    case TRecordKind::Person: {
+        const int index = IndexOfPerson(static_cast<TActor *>(record));
+        if (index >= 0)
+            m_people.erase(m_people.begin() + index);
+        SetModified(true);
+        break;
+    }
+    }
+    if (OnListChanged)
+        OnListChanged();
+}
+
+QString TVideoDatabase::CustomFieldName(int index) const
+{
+    return index >= 0 && index < m_customNames.size() ? m_customNames[index] : QString();
+}
+
+void TVideoDatabase::AddCustomField(const QString &name)
+{
+    m_customNames.append(name);
+    for (auto &movie : m_movies)
+        movie->AddCustomValue();
+    if (OnCustomFieldAdded)
+        OnCustomFieldAdded(CustomFieldCount() - 1);
+    SetModified(true);
+}
+
+void TVideoDatabase::DeleteCustomField(int index)
+{
+    if (index < 0 || index >= CustomFieldCount())
+        return;
+    m_customNames.removeAt(index);
+    for (auto &movie : m_movies)
+        movie->DeleteCustomValue(index);
+    if (OnCustomFieldDeleted)
+        OnCustomFieldDeleted(index);
+    SetModified(true);
+}
+
+void TVideoDatabase::RenameCustomField(int index, const QString &name)
+{
+    if (index < 0 || index >= CustomFieldCount())
+        return;
+    m_customNames[index] = name;
+    if (OnCustomFieldRenamed)
+        OnCustomFieldRenamed(index);
+}
+
+void TVideoDatabase::SetImageFolder(TImageFolder folder, const QString &path)
+{
+    TFolderPair &pair = FolderPair(folder);
+    if (path == pair.absolute || WithTrailingSlash(path) == pair.absolute)
+        return;
+    const QString oldFolder = pair.absolute;
+    pair.absolute = WithTrailingSlash(path);
+    pair.relative = RelativePath(m_folder, pair.absolute);
+    QDir().mkpath(pair.absolute);
+    MoveFiles(oldFolder, pair.absolute, false);
+    SetModified(true);
+}
+
+void TVideoDatabase::MoveFiles(const QString &source, const QString &target, bool single)
+{
+    namespace fs = std::filesystem;
+    if (source.isEmpty() || target.isEmpty())
+        return;
+    const fs::path to = FsPath(target);
+    std::error_code error;
+    if (single) {
+        const fs::path from = FsPath(source);
+        MoveEntry(from, to / from.filename());
+        return;
+    }
+    const fs::path from = FsPath(source);
+    if (fs::equivalent(from, to, error))
+        return;
+    std::vector<fs::path> entries;
+    for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
+        entries.push_back(it->path());
+    for (const fs::path &entry : entries) {
+        // A new folder inside the old one cannot move into itself.
+        if (fs::equivalent(entry, to, error))
+            continue;
+        MoveEntry(entry, to / entry.filename());
+    }
+}

@@ -1,0 +1,223 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "catalog/recordowner.h"
+#include "catalog/result.h"
+
+class TActor;
+class TBaseMovie;
+class TDBItem;
+class TMovie;
+
+// Asks the user for a catalog's password (the window program shows a dialog, the command
+// line takes an option).
+class IPasswordPrompt
+{
+public:
+    virtual ~IPasswordPrompt() = default;
+    // `first` is true for the first question of a load and false after a wrong password.
+    // Returns nothing when the user cancels.
+    virtual std::optional<QString> AskPassword(bool first) = 0;
+};
+
+// What a load reports.
+struct TLoadResult
+{
+    bool ok = false;
+    // The version number the file was written by; 0 when it has none (or no file).
+    int version = 0;
+    // Why the load failed, for the user; empty on success.
+    QString error;
+};
+
+// What a save did.
+enum class TSaveOutcome {
+    Saved,
+    NotNeeded, // no file name, or nothing modified and not forced
+    ReadOnly, // the file is write-protected: left alone, still modified
+};
+
+// The five image folders of a catalog, each absolute and relative to the catalog folder.
+enum class TImageFolder { Posters, Photos, Covers, Screenshots, Thumbnails };
+
+// The open catalog: owns every movie (kept in num order) and every person (kept in name
+// order), the custom field names, the image folders and the modified state; loads and
+// saves the catalog file. Events are plain callbacks; an unset one is not raised.
+class TVideoDatabase : public IRecordOwner
+{
+public:
+    // No file is read yet: call Open.
+    TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree);
+    // Saves a modified catalog first (errors cannot be reported here: callers that care
+    // save before), then destroys the movies and people, last to first.
+    ~TVideoDatabase() override;
+    TVideoDatabase(const TVideoDatabase &) = delete;
+    TVideoDatabase &operator=(const TVideoDatabase &) = delete;
+
+    // Loads the catalog's file (a missing file gives an empty catalog) and upgrades files
+    // of older versions. `prompt` answers the password question of a protected file.
+    TLoadResult Open(IPasswordPrompt *prompt = nullptr);
+    // Writes the file when modified (or always with force). The new file replaces the
+    // old one only once it is completely on disk; a failure leaves the old file and the
+    // modified state as they were.
+    Result<TSaveOutcome> Save(bool force);
+    // Saves under another name; the image folders stay where they are.
+    Result<TSaveOutcome> SaveAs(const QString &fileName);
+    // Adds the records and custom fields of another catalog file to this one.
+    TLoadResult Append(const QString &fileName, IPasswordPrompt *prompt = nullptr);
+
+    const QString &FileName() const { return m_fileName; }
+    const QString &Folder() const { return m_folder; }
+    const QString &BaseName() const { return m_baseName; }
+    int Version() const { return m_version; }
+    bool Loading() const { return m_loading; }
+    bool Sorted() const { return m_sorted; }
+    bool Encrypted() const { return m_encrypted; }
+
+    bool Modified() const { return m_modified; }
+    void SetModified(bool flag) override;
+
+    int MovieCount() const { return static_cast<int>(m_movies.size()); }
+    TMovie *Movie(int index) const;
+    int PersonCount() const { return static_cast<int>(m_people.size()); }
+    TActor *Person(int index) const;
+    int ShownMovies() const { return m_shownMovies; }
+    int ShownPeople() const { return m_shownPeople; }
+    ITreeView *TreeFor(const TDBItem &record) const override;
+
+    // Kind 0 adds an empty movie (num -1, so first), kind 1 a person named `name`;
+    // `stampDate` sets the movie's date added to now. nullptr for another kind.
+    TDBItem *AddRecord(int kind, const QString &name = {}, bool stampDate = false);
+    // Removes and destroys a record (a movie, a person or an episode); nullptr is ignored.
+    void DeleteRecord(TDBItem *record);
+
+    int IndexOfPerson(const TActor *person) const;
+    int IndexOfMovie(const TMovie *movie) const;
+    // The index of any person with that name (case-insensitive), or -1.
+    int FindPerson(const QString &name) const;
+    // The index of any movie with that num, or -1.
+    int FindMovie(int num) const;
+    void MovePerson(TActor *person, const QString &newName) override;
+    void MoveMovie(TMovie *movie, int newNum) override;
+    // Renumbering many movies: they stay in place until SortById.
+    void SuspendReorder() { m_reorderSuspended = true; }
+    void SortById();
+    bool ReorderSuspended() const { return m_reorderSuspended; }
+    // Mode 0: the smallest free num above the first movie's; mode 1: the last num + 1.
+    int NextId(int mode) const;
+    // Another record (not `exclude`) matching the texts: movies by display title and
+    // original title (kind 0), people by name and translated name (kind 1).
+    TDBItem *FindDuplicate(const QString &text1,
+                           const QString &text2,
+                           const TDBItem *exclude,
+                           int kind) const;
+
+    int CustomFieldCount() const override { return static_cast<int>(m_customNames.size()); }
+    QString CustomFieldName(int index) const;
+    const QStringList &CustomFieldNames() const { return m_customNames; }
+    void AddCustomField(const QString &name);
+    void DeleteCustomField(int index);
+    void RenameCustomField(int index, const QString &name);
+
+    // Absolute folders (ending in "/") and their paths relative to the catalog folder.
+    QString ImageFolder(TImageFolder folder) const;
+    QString ImageFolderRelative(TImageFolder folder) const;
+    QString PostersFolder() const { return ImageFolder(TImageFolder::Posters); }
+    QString PhotosFolder() const { return ImageFolder(TImageFolder::Photos); }
+    QString CoversFolder() const { return ImageFolder(TImageFolder::Covers); }
+    QString ScreenshotsFolder() const { return ImageFolder(TImageFolder::Screenshots); }
+    QString ThumbnailsFolder() const { return ImageFolder(TImageFolder::Thumbnails); }
+    // Moves every file of the old folder into the new one.
+    void SetImageFolder(TImageFolder folder, const QString &path);
+    void SetPostersFolder(const QString &path) { SetImageFolder(TImageFolder::Posters, path); }
+    void SetPhotosFolder(const QString &path) { SetImageFolder(TImageFolder::Photos, path); }
+    void SetCoversFolder(const QString &path) { SetImageFolder(TImageFolder::Covers, path); }
+    void SetScreenshotsFolder(const QString &path)
+    {
+        SetImageFolder(TImageFolder::Screenshots, path);
+    }
+    void SetThumbnailsFolder(const QString &path)
+    {
+        SetImageFolder(TImageFolder::Thumbnails, path);
+    }
+    bool ImgFolders() const { return m_imgFolders; }
+    // The "PicsInFolders" setting, used when a version 0.9.5 file is upgraded.
+    void SetPicsInFoldersSetting(bool flag) { m_picsInFoldersSetting = flag; }
+
+    // Moves one file (single) or every entry of a folder into `target`; failures are
+    // silent: what cannot be moved stays.
+    static void MoveFiles(const QString &source, const QString &target, bool single);
+
+    void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) override;
+    void ChangeShownCount(const TDBItem &record, int delta) override;
+
+    std::function<void(bool modified)> OnModifiedChanged;
+    std::function<void()> OnShownCountChanged;
+    std::function<void()> OnListChanged;
+    std::function<void(int index)> OnCustomFieldDeleted;
+    std::function<void(int index)> OnCustomFieldAdded;
+    std::function<void(int index)> OnCustomFieldRenamed;
+    std::function<void(bool returned, const QString &borrower, TBaseMovie *movie)> OnLoanChanged;
+    // A record could not be written during a save; the save goes on without it and the
+    // previous file is kept as "<file>2.bak".
+    std::function<void(const QString &error)> OnRecordWriteFailed;
+
+protected:
+    // Appends one record's element to `out`. May throw; a test overrides it to fail.
+    virtual void WriteRecord(const TDBItem &record, QString &out) const;
+
+private:
+    struct TFolderPair
+    {
+        QString absolute;
+        QString relative;
+    };
+    class TLoader;
+    friend class TLoader;
+
+    TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt);
+    void SetFileName(const QString &fileName);
+    void SetDefaultFolders();
+    void SetDefaultFolder(TImageFolder folder);
+    void ReadFolder(TImageFolder folder, const QString &value);
+    void Upgrade();
+    void SortLists();
+    QString HeaderText() const;
+    Status WriteFile(const QString &fileName);
+    TFolderPair &FolderPair(TImageFolder folder);
+    const TFolderPair &FolderPair(TImageFolder folder) const;
+    int PersonInsertPlace(const QString &name) const;
+    int MovieInsertPlace(int num) const;
+    int SearchPerson(const QString &name) const;
+    int SearchMovie(int num) const;
+
+    std::vector<std::unique_ptr<TMovie>> m_movies;
+    std::vector<std::unique_ptr<TActor>> m_people;
+    ITreeView *m_movieTree = nullptr;
+    ITreeView *m_peopleTree = nullptr;
+    bool m_sorted = false;
+    bool m_reorderSuspended = false;
+    QString m_fileName;
+    QString m_folder;
+    QString m_baseName;
+    bool m_loading = false;
+    QStringList m_customNames;
+    bool m_modified = false;
+    int m_shownMovies = 0;
+    int m_shownPeople = 0;
+    TFolderPair m_folders[5];
+    bool m_imgFolders = false;
+    bool m_picsInFoldersSetting = false;
+    bool m_encrypted = false;
+    QString m_password;
+    int m_version = 0;
+    // While appending: the number of custom fields the catalog had before.
+    int m_customOffset = 0;
+};

@@ -1,0 +1,554 @@
+// Reading and writing the catalog file.
+
+#include "catalog/videodatabase.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "catalog/actor.h"
+#include "catalog/cataloglinereader.h"
+#include "catalog/episode.h"
+#include "catalog/fieldcodec_p.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/tagtext.h"
+#include "catalog/textutils.h"
+#include "catalog/treeview.h"
+#include "catalog/version.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Keeps a list reservation from a hostile count within reason.
+constexpr qsizetype MaxReserve = 1'000'000;
+
+// Text of a system error for the user.
+QString SystemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Copies a file over another, replacing it; a missing source is no error.
+void CopyReplacing(const QString &from, const QString &to)
+{
+    if (!QFileInfo::exists(from))
+        return;
+    QFile::remove(to);
+    QFile::copy(from, to);
+}
+
+// Writes a file next to its final place and renames it over the old one only once it is
+// completely on disk: a failure leaves the old file as it was.
+class TAtomicFile
+{
+public:
+    explicit TAtomicFile(const QString &fileName)
+        : m_fileName(fileName)
+    {
+    }
+    ~TAtomicFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_tempName.isEmpty())
+            ::unlink(m_tempName.constData());
+    }
+    TAtomicFile(const TAtomicFile &) = delete;
+    TAtomicFile &operator=(const TAtomicFile &) = delete;
+
+    Status Open()
+    {
+        QByteArray pattern = QFile::encodeName(m_fileName) + ".XXXXXX";
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            return Failure(errno);
+        m_tempName = pattern;
+        // The new file keeps the old one's permissions, or gets those of a new file.
+        struct stat old;
+        mode_t mode = 0;
+        if (::stat(QFile::encodeName(m_fileName).constData(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::fchmod(m_fd, mode);
+        return {};
+    }
+
+    Status Write(const QByteArray &bytes)
+    {
+        const char *data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t written = ::write(m_fd, data, size_t(left));
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return Failure(errno);
+            }
+            data += written;
+            left -= written;
+        }
+        return {};
+    }
+
+    Status Commit()
+    {
+        if (::fsync(m_fd) != 0)
+            return Failure(errno);
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            return Failure(errno);
+        if (::rename(m_tempName.constData(), QFile::encodeName(m_fileName).constData()) != 0)
+            return Failure(errno);
+        m_tempName.clear();
+        // Make the rename itself durable; a failure here loses nothing.
+        const QByteArray folder = QFile::encodeName(QFileInfo(m_fileName).absolutePath());
+        const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd >= 0) {
+            ::fsync(dirFd);
+            ::close(dirFd);
+        }
+        return {};
+    }
+
+private:
+    Status Failure(int error) const
+    {
+        return Status::Failure(QStringLiteral("Cannot write %1: %2").arg(m_fileName, SystemError(error)));
+    }
+
+    QString m_fileName;
+    QByteArray m_tempName;
+    int m_fd = -1;
+};
+
+// Restores a flag on every way out of a scope.
+class TFlagGuard
+{
+public:
+    TFlagGuard(bool &flag, bool value)
+        : m_flag(flag)
+        , m_old(std::exchange(flag, value))
+    {
+    }
+    ~TFlagGuard() { m_flag = m_old; }
+    TFlagGuard(const TFlagGuard &) = delete;
+    TFlagGuard &operator=(const TFlagGuard &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_old;
+};
+
+// Brackets changes to a tree view (absent trees are fine).
+class TTreeUpdate
+{
+public:
+    explicit TTreeUpdate(ITreeView *tree)
+        : m_tree(tree)
+    {
+        if (m_tree)
+            m_tree->BeginUpdate();
+    }
+    ~TTreeUpdate()
+    {
+        if (m_tree)
+            m_tree->EndUpdate();
+    }
+    TTreeUpdate(const TTreeUpdate &) = delete;
+    TTreeUpdate &operator=(const TTreeUpdate &) = delete;
+
+private:
+    ITreeView *m_tree;
+};
+
+// Records created by a load are seen unless the file says otherwise, whatever the
+// setting for new movies.
+class TDefaultViewedOverride
+{
+public:
+    TDefaultViewedOverride()
+        : m_old(TBaseMovie::DefaultViewed())
+    {
+        TBaseMovie::SetDefaultViewed(true);
+    }
+    ~TDefaultViewedOverride() { TBaseMovie::SetDefaultViewed(m_old); }
+    TDefaultViewedOverride(const TDefaultViewedOverride &) = delete;
+    TDefaultViewedOverride &operator=(const TDefaultViewedOverride &) = delete;
+
+private:
+    bool m_old;
+};
+
+} // namespace
+
+// The element handlers of a load: header elements go to the catalog, every field of a
+// movie, episode or person to that record.
+class TVideoDatabase::TLoader
+{
+public:
+    static void OnStart(void *context, TXMLTag &child)
+    {
+        auto *db = static_cast<TVideoDatabase *>(context);
+        if (child.Name == u"sorted") {
+            db->m_sorted = true;
+        } else if (child.Name == u"movie") {
+            std::unique_ptr<TMovie> movie = TMovie::Create(db);
+            child.OnTagEnd = RecordTagEnd;
+            child.EndContext = movie.get();
+            child.OnTagStart = OnEpisodeStart;
+            child.StartContext = movie.get();
+            db->m_movies.push_back(std::move(movie));
+        } else if (child.Name == u"human") {
+            std::unique_ptr<TActor> person = TActor::Create(db);
+            child.OnTagEnd = RecordTagEnd;
+            child.EndContext = person.get();
+            child.OnTagStart = nullptr;
+            db->m_people.push_back(std::move(person));
+        }
+    }
+
+    static void OnEpisodeStart(void *context, TXMLTag &child)
+    {
+        if (child.Name != u"episode")
+            return;
+        TEpisode *episode = static_cast<TMovie *>(context)->AddEpisode();
+        child.OnTagEnd = RecordTagEnd;
+        child.EndContext = episode;
+        child.OnTagStart = nullptr;
+    }
+
+    static void RecordTagEnd(void *context, const QString &name, const QString &value)
+    {
+        auto *record = static_cast<TDBItem *>(context);
+        const auto *db = static_cast<const TVideoDatabase *>(record->Owner());
+        // Custom values of an appended file belong to its own fields, which come after
+        // this catalog's.
+        if (db->m_customOffset > 0 && name.startsWith(u"custom") && name.size() > 6) {
+            bool ok = false;
+            const int index = QStringView(name).sliced(6).toInt(&ok);
+            if (ok && index >= 0 && name[6].isDigit()) {
+                record->ReadTag(u"custom"_s + QString::number(index + db->m_customOffset), value);
+                return;
+            }
+        }
+        record->ReadTag(name, value);
+    }
+
+    static void OnEnd(void *context, const QString &name, const QString &value)
+    {
+        auto *db = static_cast<TVideoDatabase *>(context);
+        if (name == u"version") {
+            db->m_version = VersionNumber(value);
+            if (db->m_version == 9004) {
+                TFolderPair &posters = db->FolderPair(TImageFolder::Posters);
+                posters.absolute = db->m_folder + u"Posters/"_s;
+                posters.relative = u"Posters/"_s;
+                db->m_imgFolders = false;
+            } else if (db->m_version == 9005) {
+                db->SetDefaultFolders();
+                db->m_imgFolders = db->m_picsInFoldersSetting;
+            }
+        } else if (name == u"customname") {
+            db->AddCustomField(value);
+        } else if (name == u"movies" || name == u"people") {
+            bool ok = false;
+            const qsizetype count = value.toLongLong(&ok);
+            if (ok && count >= 0) {
+                const auto capacity = size_t(std::min(count + 10, MaxReserve));
+                if (name == u"movies")
+                    db->m_movies.reserve(capacity);
+                else
+                    db->m_people.reserve(capacity);
+            }
+        } else if (name == u"pf") {
+            db->ReadFolder(TImageFolder::Posters, value);
+        } else if (name == u"phf") {
+            db->ReadFolder(TImageFolder::Photos, value);
+        } else if (name == u"cf") {
+            db->ReadFolder(TImageFolder::Covers, value);
+        } else if (name == u"sf") {
+            db->ReadFolder(TImageFolder::Screenshots, value);
+        } else if (name == u"tf") {
+            db->ReadFolder(TImageFolder::Thumbnails, value);
+        } else if (name == u"img_folders") {
+            db->m_imgFolders = FieldCodec::ParseFlag(value, false);
+        }
+    }
+};
+
+void TVideoDatabase::ReadFolder(TImageFolder folder, const QString &value)
+{
+    const qsizetype bar = value.indexOf(u'|');
+    if (bar < 0) {
+        SetDefaultFolder(folder);
+        return;
+    }
+    auto asFolder = [](QString path) {
+        if (!path.isEmpty() && !path.endsWith(u'/') && !path.endsWith(u'\\'))
+            path += u'/';
+        return path;
+    };
+    const QString absolute = asFolder(value.left(bar));
+    // Relative paths written on Windows use backslashes.
+    const QString relative = asFolder(value.mid(bar + 1).replace(u'\\', u'/'));
+    TFolderPair &pair = FolderPair(folder);
+    if (!absolute.isEmpty() && QFileInfo(absolute).isDir()) {
+        pair.absolute = absolute;
+        pair.relative = RelativePath(m_folder, absolute);
+        return;
+    }
+    const QString resolved = ResolvePath(relative, m_folder);
+    if (!relative.isEmpty() && QFileInfo(resolved).isDir()) {
+        pair.absolute = QDir::cleanPath(resolved) + u'/';
+        pair.relative = relative;
+        return;
+    }
+    SetDefaultFolder(folder);
+}
+
+TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
+{
+    TLoadResult result = Load(m_fileName, prompt);
+    if (result.ok)
+        Upgrade();
+    return result;
+}
+
+TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt)
+{
+    Q_UNUSED(prompt);
+    TLoadResult result;
+    if (m_fileName.isEmpty()) {
+        result.error = u"No catalog file name"_s;
+        return result;
+    }
+    SetFileName(m_fileName);
+    SetDefaultFolders();
+    QDir().mkpath(m_folder);
+    result.ok = QFileInfo(m_folder).isDir();
+    if (!result.ok)
+        result.error = u"Cannot create the folder %1"_s.arg(m_folder);
+    if (!QFileInfo::exists(fileName))
+        return result;
+
+    TRecordHooksSuspender hooksOff;
+    m_sorted = false;
+
+    TCatalogLineReader reader(fileName);
+    if (!reader.Open()) {
+        return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
+    }
+    QString line0, line1;
+    if (reader.NextLine(line0) && reader.NextLine(line1)) {
+        const qsizetype open = line1.indexOf(u"<encrypted>");
+        if (open >= 0 && line1.indexOf(u"</encrypted>", open) >= 0) {
+            return {false,
+                    0,
+                    u"%1 is protected by a password, which this version cannot open yet"_s.arg(
+                        fileName)};
+        }
+    }
+    m_encrypted = false;
+    m_password.clear();
+    if (!reader.Rewind())
+        return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
+
+    {
+        TTreeUpdate movieUpdate(m_movieTree);
+        TTreeUpdate peopleUpdate(m_peopleTree);
+        TFlagGuard loading(m_loading, true);
+        TDefaultViewedOverride viewed;
+        ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);
+    }
+    SetModified(false);
+    if (OnListChanged)
+        OnListChanged();
+    if (!m_sorted) {
+        SortLists();
+        m_sorted = true;
+    }
+    if (reader.Failed()) {
+        // Part of the file is missing: saving over it would lose the rest.
+        return {false, m_version, u"Cannot read all of %1: %2"_s.arg(fileName, reader.ErrorString())};
+    }
+    result.version = m_version;
+    return result;
+}
+
+TLoadResult TVideoDatabase::Append(const QString &fileName, IPasswordPrompt *prompt)
+{
+    if (fileName == m_fileName)
+        return {true, m_version, {}};
+    const bool encrypted = m_encrypted;
+    const QString password = m_password;
+    // The appended file's header must not move this catalog's pictures away: its image
+    // folders and version are not taken over.
+    TFolderPair folders[5];
+    std::copy(std::begin(m_folders), std::end(m_folders), std::begin(folders));
+    const bool imgFolders = m_imgFolders;
+    const int version = m_version;
+    m_customOffset = CustomFieldCount();
+
+    TLoadResult result = Load(fileName, prompt);
+    m_customOffset = 0;
+
+    std::copy(std::begin(folders), std::end(folders), std::begin(m_folders));
+    m_imgFolders = imgFolders;
+    m_version = version;
+    SetModified(true);
+    m_encrypted = encrypted;
+    m_password = password;
+    SortLists();
+    m_sorted = true;
+    return result;
+}
+
+void TVideoDatabase::Upgrade()
+{
+    if (m_version == 9004) {
+        // Image paths were absolute: copy the files into the catalog's folders.
+        for (auto &movie : m_movies) {
+            if (!movie->Screenshots().isEmpty())
+                movie->SetScreenshots(movie->Screenshots() + u'|');
+            const QString front = movie->Froncover();
+            if (!front.isEmpty()) {
+                movie->SetFroncover({});
+                movie->SetFroncover(front);
+            }
+        }
+    } else if (m_version == 9005) {
+        // Image paths were relative to the catalog folder.
+        const QString screenshots = ScreenshotsFolder();
+        const QString covers = CoversFolder();
+        for (auto &movie : m_movies) {
+            if (movie->Coverformat() == CoverFile)
+                movie->SetCoverpath(QFileInfo(movie->Coverpath()).fileName());
+            QStringList shots;
+            for (const QString &shot : movie->Screenshots().split(u'|', Qt::SkipEmptyParts))
+                shots.append(RelativePath(screenshots, m_folder + shot.trimmed()));
+            movie->SetScreenshots(shots.join(u'|'));
+            if (!movie->Froncover().isEmpty())
+                movie->SetFroncover(RelativePath(covers, m_folder + movie->Froncover()));
+            if (!movie->Cdcover().isEmpty())
+                movie->SetCdcover(RelativePath(covers, m_folder + movie->Cdcover()));
+        }
+        for (auto &person : m_people) {
+            if (person->Coverformat() == CoverFile)
+                person->SetCoverpath(QFileInfo(person->Coverpath()).fileName());
+        }
+    }
+}
+
+QString TVideoDatabase::HeaderText() const
+{
+    using namespace FieldCodec;
+    QString out = u"<xml>\r\n"_s;
+    AppendOpen(out, u"reelkeep"_s);
+    AppendRaw(out, u"version"_s, QString::fromUtf16(ProgramVersionText));
+    AppendInt(out, u"movies"_s, MovieCount());
+    AppendInt(out, u"people"_s, PersonCount());
+    // Renumbering in progress leaves the movies out of order.
+    if (m_sorted && !m_reorderSuspended)
+        AppendRaw(out, u"sorted"_s, QString());
+    static const QString tags[] = {u"pf"_s, u"phf"_s, u"cf"_s, u"sf"_s, u"tf"_s};
+    for (int i = 0; i < 5; ++i)
+        AppendText(out, tags[i], m_folders[i].absolute + u'|' + m_folders[i].relative);
+    AppendFlag(out, u"img_folders"_s, m_imgFolders);
+    for (const QString &name : m_customNames)
+        AppendText(out, u"customname"_s, name);
+    return out;
+}
+
+void TVideoDatabase::WriteRecord(const TDBItem &record, QString &out) const
+{
+    record.WriteTo(out);
+}
+
+Status TVideoDatabase::WriteFile(const QString &fileName)
+{
+    TAtomicFile file(fileName);
+    if (Status status = file.Open(); !status)
+        return status;
+    // Written in pieces, so that a large catalog is never held twice as text.
+    constexpr qsizetype flushAt = 1 << 19;
+    QString text = HeaderText();
+    text.reserve(flushAt + (1 << 16));
+    Status status;
+    auto flush = [&] {
+        if (status)
+            status = file.Write(text.toUtf8());
+        text.clear();
+    };
+    auto writeRecord = [&](const TDBItem &record) {
+        QString element;
+        try {
+            WriteRecord(record, element);
+        } catch (const std::exception &error) {
+            if (OnRecordWriteFailed)
+                OnRecordWriteFailed(QString::fromLocal8Bit(error.what()));
+            CopyReplacing(m_fileName + u".bak"_s, m_fileName + u"2.bak"_s);
+            return;
+        }
+        text += element;
+        if (text.size() >= flushAt)
+            flush();
+    };
+    for (const auto &movie : m_movies)
+        writeRecord(*movie);
+    for (const auto &person : m_people)
+        writeRecord(*person);
+    FieldCodec::AppendClose(text, u"reelkeep"_s);
+    flush();
+    if (!status)
+        return status;
+    return file.Commit();
+}
+
+Result<TSaveOutcome> TVideoDatabase::Save(bool force)
+{
+    if (m_fileName.isEmpty() || (!m_modified && !force))
+        return TSaveOutcome::NotNeeded;
+    const QFileInfo info(m_fileName);
+    QDir().mkpath(info.absolutePath());
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        return TSaveOutcome::ReadOnly;
+    CopyReplacing(m_fileName, m_fileName + u".bak"_s);
+    TScopedValueHook noHook({});
+    if (Status status = WriteFile(m_fileName); !status)
+        return Result<TSaveOutcome>::Failure(status.Error());
+    SetModified(false);
+    return TSaveOutcome::Saved;
+}
+
+Result<TSaveOutcome> TVideoDatabase::SaveAs(const QString &fileName)
+{
+    if (fileName == m_fileName)
+        return Save(true);
+    const QString oldName = m_fileName;
+    TFolderPair oldFolders[5];
+    std::copy(std::begin(m_folders), std::end(m_folders), std::begin(oldFolders));
+    SetFileName(fileName);
+    // The folders stay where they are; only their paths relative to the catalog change.
+    for (TFolderPair &pair : m_folders)
+        pair.relative = RelativePath(m_folder, pair.absolute);
+    Result<TSaveOutcome> result = Save(true);
+    if (!result.Ok() || result.Value() != TSaveOutcome::Saved) {
+        // Nothing was written: the catalog still belongs to its old file.
+        SetFileName(oldName);
+        std::copy(std::begin(oldFolders), std::end(oldFolders), std::begin(m_folders));
+    }
+    return result;
+}

@@ -1,0 +1,259 @@
+#include "cli/commands.h"
+
+#include <memory>
+#include <optional>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "catalog/actor.h"
+#include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The password given on the command line, offered once: a wrong one ends the load.
+class TOptionPassword : public IPasswordPrompt
+{
+public:
+    explicit TOptionPassword(std::optional<QString> password)
+        : m_password(std::move(password))
+    {
+    }
+    std::optional<QString> AskPassword(bool first) override
+    {
+        if (!first)
+            return std::nullopt;
+        return m_password;
+    }
+
+private:
+    std::optional<QString> m_password;
+};
+
+struct TArguments
+{
+    QStringList positional;
+    std::optional<QString> password;
+    bool help = false;
+    QString error;
+};
+
+TArguments ParseArguments(const QStringList &args)
+{
+    TArguments result;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == u"--help" || arg == u"-h") {
+            result.help = true;
+        } else if (arg == u"--password") {
+            if (i + 1 >= args.size()) {
+                result.error = u"--password needs a value"_s;
+                return result;
+            }
+            result.password = args[++i];
+        } else if (arg.startsWith(u"--password=")) {
+            result.password = arg.mid(11);
+        } else if (arg.startsWith(u"--")) {
+            result.error = u"unknown option %1"_s.arg(arg);
+            return result;
+        } else {
+            result.positional.append(arg);
+        }
+    }
+    return result;
+}
+
+// Parses the arguments of a command taking `count` file names; prints help or errors.
+// Returns the arguments when the command should run.
+std::optional<TArguments> CheckArguments(const QStringList &args,
+                                         int count,
+                                         const QString &usage,
+                                         QTextStream &out,
+                                         QTextStream &err,
+                                         int &exitCode)
+{
+    TArguments parsed = ParseArguments(args);
+    if (parsed.help) {
+        out << usage << Qt::endl;
+        exitCode = ExitOk;
+        return std::nullopt;
+    }
+    if (parsed.error.isEmpty() && parsed.positional.size() != count)
+        parsed.error = u"expected %1 file name(s)"_s.arg(count);
+    if (!parsed.error.isEmpty()) {
+        err << "reelkeep-cli: " << parsed.error << Qt::endl << usage << Qt::endl;
+        exitCode = ExitUsage;
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// Opens an existing catalog; prints the reason and returns nothing when it cannot.
+std::unique_ptr<TVideoDatabase>
+OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
+{
+    if (!QFileInfo(fileName).isFile()) {
+        err << "reelkeep-cli: " << fileName << ": no such catalog file" << Qt::endl;
+        return nullptr;
+    }
+    auto db = std::make_unique<TVideoDatabase>(fileName, nullptr, nullptr);
+    TOptionPassword prompt(args.password);
+    const TLoadResult result = db->Open(&prompt);
+    if (!result.ok) {
+        err << "reelkeep-cli: " << result.error << Qt::endl;
+        // Never write back a catalog that did not load.
+        db->SetModified(false);
+        return nullptr;
+    }
+    return db;
+}
+
+QJsonValue ToJson(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+        return value.toInt();
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    case QMetaType::Double:
+        return value.toDouble();
+    default:
+        return value.toString();
+    }
+}
+
+QJsonObject RecordToJson(const TDBItem &record)
+{
+    QJsonObject object;
+    record.VisitFields(
+        [&](const QString &tag, const QVariant &value) { object.insert(tag, ToJson(value)); });
+    object.insert(u"pictureBytes"_s, qint64(record.PictureBytes().size()));
+    if (record.Kind() != TRecordKind::Person) {
+        const auto &movie = static_cast<const TBaseMovie &>(record);
+        object.insert(u"custom"_s, QJsonArray::fromStringList(movie.CustomValues()));
+    }
+    if (record.Kind() == TRecordKind::Movie) {
+        const auto &movie = static_cast<const TMovie &>(record);
+        QJsonArray episodes;
+        for (int i = 0; i < movie.EpisodeCount(); ++i)
+            episodes.append(RecordToJson(*movie.Episode(i)));
+        object.insert(u"episodes"_s, episodes);
+    }
+    return object;
+}
+
+const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P]\n"
+                          "Prints the catalog's version, its counts of movies, people, episodes "
+                          "and custom fields, and whether it is encrypted."_s;
+const QString DumpUsage = u"Usage: reelkeep-cli dump CATALOG [--password P]\n"
+                          "Prints the whole catalog as one JSON document."_s;
+const QString ResaveUsage = u"Usage: reelkeep-cli resave CATALOG OUT [--password P]\n"
+                            "Loads CATALOG and writes it as OUT in the current format."_s;
+const QString GeneralUsage =
+    u"Usage: reelkeep-cli COMMAND [ARGUMENTS]\n"
+    "Commands:\n"
+    "  info CATALOG     counts and version of a catalog\n"
+    "  dump CATALOG     the whole catalog as JSON\n"
+    "  resave CATALOG OUT   load a catalog and save it under another name\n"
+    "Options: --password P for a password-protected catalog; --help after a command."_s;
+
+} // namespace
+
+int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 1, InfoUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    if (!db)
+        return ExitCatalogUnreadable;
+    int episodes = 0;
+    for (int i = 0; i < db->MovieCount(); ++i)
+        episodes += db->Movie(i)->EpisodeCount();
+    out << "version: " << db->Version() << '\n'
+        << "movies: " << db->MovieCount() << '\n'
+        << "people: " << db->PersonCount() << '\n'
+        << "episodes: " << episodes << '\n'
+        << "custom fields: " << db->CustomFieldCount() << '\n'
+        << "encrypted: " << (db->Encrypted() ? "yes" : "no") << Qt::endl;
+    // Reading never writes: upgrades of old files stay in memory.
+    db->SetModified(false);
+    return ExitOk;
+}
+
+int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 1, DumpUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    if (!db)
+        return ExitCatalogUnreadable;
+    QJsonArray movies;
+    for (int i = 0; i < db->MovieCount(); ++i)
+        movies.append(RecordToJson(*db->Movie(i)));
+    QJsonArray people;
+    for (int i = 0; i < db->PersonCount(); ++i)
+        people.append(RecordToJson(*db->Person(i)));
+    QJsonObject root;
+    root.insert(u"version"_s, db->Version());
+    root.insert(u"customFields"_s, QJsonArray::fromStringList(db->CustomFieldNames()));
+    root.insert(u"movies"_s, movies);
+    root.insert(u"people"_s, people);
+    out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    out.flush();
+    db->SetModified(false);
+    return ExitOk;
+}
+
+int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 2, ResaveUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    if (!db)
+        return ExitCatalogUnreadable;
+    const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    const Result<TSaveOutcome> result = db->SaveAs(target);
+    if (!result.Ok()) {
+        err << "reelkeep-cli: " << result.Error() << Qt::endl;
+        db->SetModified(false);
+        return ExitWriteFailed;
+    }
+    if (result.Value() == TSaveOutcome::ReadOnly) {
+        err << "reelkeep-cli: " << target << " is write-protected" << Qt::endl;
+        db->SetModified(false);
+        return ExitWriteFailed;
+    }
+    return ExitOk;
+}
+
+int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty() || args[0] == u"--help" || args[0] == u"-h" || args[0] == u"help") {
+        (args.isEmpty() ? err : out) << GeneralUsage << Qt::endl;
+        return args.isEmpty() ? ExitUsage : ExitOk;
+    }
+    const QString command = args[0];
+    const QStringList rest = args.mid(1);
+    if (command == u"info")
+        return CommandInfo(rest, out, err);
+    if (command == u"dump")
+        return CommandDump(rest, out, err);
+    if (command == u"resave")
+        return CommandResave(rest, out, err);
+    err << "reelkeep-cli: unknown command " << command << Qt::endl << GeneralUsage << Qt::endl;
+    return ExitUsage;
+}

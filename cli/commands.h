@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// One function per command of reelkeep-cli. Each takes the arguments after the command
+// name, writes its output and messages to the given streams and returns the exit code.
+
+// Exit codes, as README.md documents them.
+enum TExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 1, // unknown command, missing or extra arguments
+    ExitCatalogUnreadable = 2, // missing file, unreadable file, wrong or missing password
+    ExitWriteFailed = 3, // the catalog could not be written
+};
+
+int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// Dispatches argv[1..]; prints the general help for "--help" or no arguments.
+int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err);
