@@ -346,7 +346,7 @@ int TVideoDatabase::NextId(int mode) const
     qint64 candidate = qint64(m_movies.front()->Num()) + 1;
     while (candidate < maxId && used.contains(int(candidate)))
         ++candidate;
-    return int(candidate);
+    return int(std::min(candidate, maxId));
 }
 
 TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,

@@ -1,0 +1,615 @@
+#include <csignal>
+
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "catalog/actor.h"
+#include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/version.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class CatalogFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const QString &name) const { return dir.filePath(name); }
+    // The header a catalog named movies.rkd in the test folder writes.
+    QByteArray Header(int movies, int people, bool sorted, const QByteArray &custom = {}) const
+    {
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/movies/";
+        QByteArray text = "<xml>\r\n<reelkeep><version>0.9.6</version>\r\n<movies>"
+                          + QByteArray::number(movies) + "</movies>\r\n<people>"
+                          + QByteArray::number(people) + "</people>\r\n";
+        if (sorted)
+            text += "<sorted></sorted>\r\n";
+        const char *tags[] = {"pf", "phf", "cf", "sf", "tf"};
+        const char *names[] = {"Posters/", "Photos/", "Covers/", "Screenshots/", "Thumbnails/"};
+        for (int i = 0; i < 5; ++i) {
+            text += QByteArray("<") + tags[i] + ">" + folder + names[i] + "|movies/" + names[i]
+                    + "</" + tags[i] + ">\r\n";
+        }
+        return text + "<img_folders>0</img_folders>\r\n" + custom;
+    }
+    std::unique_ptr<TVideoDatabase> OpenCatalog(const QString &name = u"movies.rkd"_s)
+    {
+        auto db = std::make_unique<TVideoDatabase>(Path(name), nullptr, nullptr);
+        last = db->Open();
+        return db;
+    }
+    QByteArray SaveAndRead(TVideoDatabase &db)
+    {
+        const auto result = db.Save(true);
+        EXPECT_TRUE(result.Ok()) << result.Error().toStdString();
+        return ReadBytes(db.FileName());
+    }
+
+    QTemporaryDir dir;
+    TLoadResult last;
+};
+
+TEST_F(CatalogFileTest, NewFileInAMissingFolderOpensEmpty)
+{
+    auto db = OpenCatalog(u"new/sub/movies.rkd"_s);
+    EXPECT_TRUE(last.ok);
+    EXPECT_EQ(last.version, 0);
+    EXPECT_TRUE(QFileInfo(Path(u"new/sub"_s)).isDir());
+    EXPECT_EQ(db->MovieCount(), 0);
+    EXPECT_FALSE(db->Modified());
+}
+
+TEST_F(CatalogFileTest, SavingAnUnmodifiedCatalogWritesNothing)
+{
+    auto db = OpenCatalog();
+    const auto result = db->Save(false);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(result.Value(), TSaveOutcome::NotNeeded);
+    EXPECT_FALSE(QFile::exists(Path(u"movies.rkd"_s)));
+    EXPECT_FALSE(QFile::exists(Path(u"movies.rkd.bak"_s)));
+}
+
+TEST_F(CatalogFileTest, EmptyCatalogIsHeaderAndRootOnly)
+{
+    auto db = OpenCatalog();
+    EXPECT_EQ(SaveAndRead(*db), Header(0, 0, false) + "</reelkeep>\r\n");
+}
+
+TEST_F(CatalogFileTest, SmallCatalogIsWrittenExactly)
+{
+    auto db = OpenCatalog();
+    db->AddCustomField(u"Shelf"_s);
+    db->AddCustomField(u"Box"_s);
+    auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+    movie->SetTitle(u"Alien"_s);
+    auto *numbered = static_cast<TMovie *>(db->AddRecord(0));
+    numbered->SetTitle(u"Tom & Jerry <3>"_s);
+    numbered->SetNum(0);
+    numbered->SetRating(7.5);
+    numbered->SetLength(0.0625);
+    numbered->SetViewed(false);
+    numbered->SetDescription(u"Line one\r\n<two> & \"three\""_s);
+    numbered->SetCustomValue(1, u"B7"_s);
+    numbered->SetSize(120);
+    TEpisode *episode = numbered->AddEpisode();
+    episode->SetEpnum(3);
+    episode->SetOrigtitle(u"Pilot"_s);
+    auto *person = static_cast<TActor *>(db->AddRecord(1, u"Sigourney Weaver"_s));
+    person->SetBirthday(18194.5);
+    person->SetBio(u"Bio"_s);
+    person->SetBookmark(true);
+
+    const QByteArray expected
+        = Header(2, 1, false, "<customname>Shelf</customname>\r\n<customname>Box</customname>\r\n")
+          // An unnumbered movie sorts first and has no "num".
+          + "<movie><coverformat>1</coverformat>\r\n<title>Alien</title>\r\n</movie>\r\n"
+          + "<movie><rating>7,5</rating>\r\n<coverformat>1</coverformat>\r\n"
+            "<title>Tom &amp; Jerry &lt;3&gt;</title>\r\n"
+            "<description><s>25</s>Line one\r\n<two> & \"three\"</description>\r\n"
+            "<length>0,0625</length>\r\n<size>120</size>\r\n<num>0</num>\r\n"
+            "<viewed>0</viewed>\r\n<custom1>B7</custom1>\r\n"
+            // An episode without a title is stored under its original title.
+            "<episode><epnum>3</epnum>\r\n<coverformat>1</coverformat>\r\n"
+            "<title>Pilot</title>\r\n<origtitle>Pilot</origtitle>\r\n</episode>\r\n"
+            "</movie>\r\n"
+          + "<human><name>Sigourney Weaver</name>\r\n<birthday>18194,5</birthday>\r\n"
+            "<bio><s>3</s>Bio</bio>\r\n<coverformat>1</coverformat>\r\n"
+            "<bookmark>-1</bookmark>\r\n</human>\r\n"
+          + "</reelkeep>\r\n";
+    EXPECT_EQ(SaveAndRead(*db), expected);
+    EXPECT_FALSE(db->Modified());
+}
+
+TEST_F(CatalogFileTest, LoadReadsWhatSaveWroteAndSavesItAgainByteForByte)
+{
+    {
+        auto db = OpenCatalog();
+        db->AddCustomField(u"Shelf"_s);
+        auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+        movie->SetTitle(u"Tïtle ✓ 𝄞"_s);
+        movie->SetOrigtitle(u"Orig"_s);
+        movie->SetYear(1999);
+        movie->SetDirector(u"A\r\nB"_s);
+        movie->SetActors(u"C\r\nD"_s);
+        movie->SetCountry(u"US"_s);
+        movie->SetDescription(u"x < y && z\r\n\r\nend"_s);
+        movie->SetComment(u"c\r\n</comment>"_s);
+        movie->SetCount(2);
+        movie->SetType(u"DVD"_s);
+        movie->SetImdbrating(8.25);
+        movie->SetOrating(6);
+        movie->SetOrname(u"src"_s);
+        movie->SetRip(u"rip"_s);
+        movie->SetLength(0.1);
+        movie->SetLangs(u"en"_s);
+        movie->SetTranslation(u"t"_s);
+        movie->SetResolution(u"720x576"_s);
+        movie->SetVideocodec(u"x264"_s);
+        movie->SetVideobitrate(1500);
+        movie->SetAudiocodec(u"aac"_s);
+        movie->SetAudiobitrate(-5);
+        movie->SetRelease(u"2001"_s);
+        movie->SetSize(qint64(1) << 40);
+        movie->SetPath(u"/m/a.mkv|/m/b.mkv"_s);
+        movie->SetMpaa(u"R"_s);
+        movie->SetStudio(u"S"_s);
+        movie->SetDateadded(45000.123456789);
+        movie->SetCode(77);
+        movie->Lend(u"Ann"_s);
+        movie->SetSubs(u"de"_s);
+        movie->SetFramerate(23.976);
+        movie->SetLabel(u"L"_s);
+        movie->SetProducer(u"P"_s);
+        movie->SetFroncover(u"f.jpg"_s);
+        movie->SetCdcover(u"c.jpg"_s);
+        movie->SetScreenshots(u"a.jpg|b.jpg"_s);
+        movie->SetNum(12);
+        movie->SetWish(true);
+        movie->SetScenario(u"W"_s);
+        movie->SetBookmark(true);
+        movie->SetViewdate(44000.5);
+        movie->SetTags(u"t1\r\nt2"_s);
+        movie->SetLinks(u"<link num=\"1\">x</link>"_s);
+        movie->SetMusic(u"M"_s);
+        movie->SetAka(u"K"_s);
+        movie->SetTagline(u"TL"_s);
+        movie->SetFeatures(u"F"_s);
+        movie->SetGenre(u"G"_s);
+        movie->SetAwards(u"Aw"_s);
+        movie->SetUrl(u"http://x"_s);
+        movie->SetRating(1e-7);
+        movie->SetCustomValue(0, u"Top & <left>"_s);
+        movie->AddEpisode()->SetTitle(u"E1"_s);
+        auto *person = static_cast<TActor *>(db->AddRecord(1, u"N"_s));
+        person->SetTransname(u"TN"_s);
+        person->SetAltnames(u"A1\r\nA2"_s);
+        person->SetBirthplace(u"BP"_s);
+        person->SetFilmography(u"F1\r\nF2"_s);
+        person->SetCategory(u"Actor"_s);
+        person->SetCoverformat(CoverFile);
+        person->SetCoverpath(u"n.jpg"_s);
+        ASSERT_TRUE(db->Save(true).Ok());
+    }
+    const QByteArray first = ReadBytes(Path(u"movies.rkd"_s));
+    auto db = OpenCatalog();
+    ASSERT_TRUE(last.ok);
+    EXPECT_EQ(last.version, ProgramVersionNumber);
+    ASSERT_EQ(db->MovieCount(), 1);
+    const TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Title(), u"Tïtle ✓ 𝄞"_s);
+    EXPECT_EQ(movie->Comment(), u"c\r\n</comment>"_s);
+    EXPECT_EQ(movie->Size(), qint64(1) << 40);
+    EXPECT_EQ(movie->Dateadded(), 45000.123456789);
+    EXPECT_EQ(movie->Rating(), 1e-7);
+    EXPECT_EQ(movie->Loan(), u"Ann"_s);
+    EXPECT_FALSE(movie->Viewed() && movie->Viewdate() == 0);
+    EXPECT_EQ(movie->CustomValue(0), u"Top & <left>"_s);
+    EXPECT_EQ(movie->EpisodeCount(), 1);
+    EXPECT_EQ(db->Person(0)->Coverpath(), u"n.jpg"_s);
+    // The load sorted the lists, so the file now says so; after that it is stable.
+    const QByteArray second = SaveAndRead(*db);
+    EXPECT_EQ(second, QByteArray(first).replace("</people>\r\n", "</people>\r\n<sorted></sorted>\r\n"));
+    auto again = OpenCatalog();
+    EXPECT_EQ(SaveAndRead(*again), second);
+}
+
+TEST_F(CatalogFileTest, ConversionsOfTheReader)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><version>0.9.6</version>\r\n"
+               "<movie><coverformat>x</coverformat>\r\n<title>A</title>\r\n<year>19x</year>\r\n"
+               "<num>abc</num>\r\n<rating>7.5</rating>\r\n<imdbrating>1,5E1</imdbrating>\r\n"
+               "<viewed>maybe</viewed>\r\n<wish>TRUE</wish>\r\n<bookmark>0</bookmark>\r\n"
+               "<size>99999999999</size>\r\n<custom0>lost</custom0>\r\n<customx>y</customx>\r\n"
+               "<froncover>sub\\front.jpg</froncover>\r\n<unknown>z</unknown>\r\n"
+               "<episode><epnum>two</epnum>\r\n<viewed>False</viewed>\r\n</episode>\r\n"
+               "</movie>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    ASSERT_TRUE(last.ok);
+    ASSERT_EQ(db->MovieCount(), 1);
+    const TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Coverformat(), CoverNone);
+    EXPECT_EQ(movie->Year(), 0);
+    EXPECT_EQ(movie->Num(), -1);
+    EXPECT_EQ(movie->Rating(), 0) << "a point is no decimal separator in the file";
+    EXPECT_EQ(movie->Imdbrating(), 15);
+    EXPECT_TRUE(movie->Viewed());
+    EXPECT_TRUE(movie->Wish());
+    EXPECT_FALSE(movie->Bookmark());
+    EXPECT_EQ(movie->Size(), 99999999999);
+    EXPECT_EQ(movie->CustomValueCount(), 0);
+    EXPECT_EQ(movie->Froncover(), u"sub/front.jpg"_s);
+    ASSERT_EQ(movie->EpisodeCount(), 1);
+    EXPECT_EQ(movie->Episode(0)->Epnum(), 0);
+    EXPECT_FALSE(movie->Episode(0)->Viewed());
+}
+
+TEST_F(CatalogFileTest, MoviesLoadSeenWhateverTheDefault)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><movie><title>A</title>\r\n</movie>\r\n</reelkeep>\r\n");
+    TBaseMovie::SetDefaultViewed(false);
+    auto db = OpenCatalog();
+    TBaseMovie::SetDefaultViewed(true);
+    ASSERT_EQ(db->MovieCount(), 1);
+    EXPECT_TRUE(db->Movie(0)->Viewed());
+    EXPECT_EQ(last.version, 0);
+}
+
+TEST_F(CatalogFileTest, SortedElementKeepsTheFileOrder)
+{
+    const QByteArray body = "<movie><num>5</num>\r\n</movie>\r\n<movie><num>2</num>\r\n</movie>\r\n"
+                            "<human><name>b</name>\r\n</human>\r\n<human><name>A</name>\r\n</human>\r\n"
+                            "</reelkeep>\r\n";
+    WriteBytes(Path(u"sorted.rkd"_s), "<xml>\r\n<reelkeep><sorted></sorted>\r\n" + body);
+    WriteBytes(Path(u"plain.rkd"_s), "<xml>\r\n<reelkeep>" + body);
+    auto kept = OpenCatalog(u"sorted.rkd"_s);
+    EXPECT_EQ(kept->Movie(0)->Num(), 5);
+    EXPECT_EQ(kept->Person(0)->Name(), u"b"_s);
+    // Out of order, but every record can still be found (and so deleted).
+    EXPECT_EQ(kept->IndexOfMovie(kept->Movie(1)), 1);
+    kept->DeleteRecord(kept->Movie(1));
+    EXPECT_EQ(kept->MovieCount(), 1);
+    kept->SetModified(false);
+
+    auto sorted = OpenCatalog(u"plain.rkd"_s);
+    EXPECT_EQ(sorted->Movie(0)->Num(), 2);
+    EXPECT_EQ(sorted->Person(0)->Name(), u"A"_s);
+}
+
+TEST_F(CatalogFileTest, ImageFolderElements)
+{
+    QDir(dir.path()).mkpath(u"pics/posters"_s);
+    const QByteArray absolute = QFile::encodeName(dir.path()) + "/pics/posters/";
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><pf>nobar</pf>\r\n"
+               "<phf>/nowhere/at/all/|pics\\posters\\</phf>\r\n"
+               "<cf>"
+                   + absolute
+                   + "|stale/</cf>\r\n<sf>/nowhere/|nowhere/</sf>\r\n"
+                     "<img_folders>yes</img_folders>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    const QString base = dir.path() + u"/movies/"_s;
+    EXPECT_EQ(db->PostersFolder(), base + u"Posters/"_s);
+    EXPECT_EQ(db->PhotosFolder(), dir.path() + u"/pics/posters/"_s);
+    EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Photos), u"pics/posters/"_s);
+    EXPECT_EQ(db->CoversFolder(), dir.path() + u"/pics/posters/"_s);
+    EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Covers), u"pics/posters/"_s);
+    EXPECT_EQ(db->ScreenshotsFolder(), base + u"Screenshots/"_s);
+    EXPECT_FALSE(db->ImgFolders());
+}
+
+TEST_F(CatalogFileTest, StrayBytesAreDecodedNotDropped)
+{
+    // "Café" in Windows-1252 next to proper UTF-8.
+    WriteBytes(Path(u"movies.rkd"_s),
+               "\xEF\xBB\xBF<xml>\r\n<reelkeep><movie><title>Caf\xE9 \x93x\x94 "
+               "\xC3\xA9t\xC3\xA9</title>\r\n</movie>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    ASSERT_EQ(db->MovieCount(), 1);
+    EXPECT_EQ(db->Movie(0)->Title(), u"Café “x” été"_s);
+}
+
+TEST_F(CatalogFileTest, LineBreaksOfAnyKindAreRead)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\n<reelkeep><movie><title>A</title>\r<comment><s>4</s>x\r\ny</comment>\n"
+               "</movie>\n</reelkeep>");
+    auto db = OpenCatalog();
+    ASSERT_EQ(db->MovieCount(), 1);
+    EXPECT_EQ(db->Movie(0)->Title(), u"A"_s);
+    EXPECT_EQ(db->Movie(0)->Comment(), u"x\r\ny"_s);
+}
+
+TEST_F(CatalogFileTest, PasswordProtectedFileIsNotOpened)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><encrypted>abc</encrypted>\r\n<version>x</version>\r\n"
+               "<movie><title>secret</title>\r\n</movie>\r\n</reelkeep>\r\n");
+    const QByteArray before = ReadBytes(Path(u"movies.rkd"_s));
+    {
+        auto db = OpenCatalog();
+        EXPECT_FALSE(last.ok);
+        EXPECT_FALSE(last.error.isEmpty());
+        EXPECT_EQ(db->MovieCount(), 0);
+    }
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd"_s)), before);
+}
+
+// Hostile or broken files end in defaults: no crash, no hang.
+struct BrokenCase
+{
+    const char *name;
+    QByteArray bytes;
+};
+
+void PrintTo(const BrokenCase &broken, std::ostream *os)
+{
+    *os << broken.name;
+}
+
+class BrokenFileTest : public CatalogFileTest, public ::testing::WithParamInterface<BrokenCase>
+{
+};
+
+TEST_P(BrokenFileTest, LoadsWhatItCan)
+{
+    WriteBytes(Path(u"movies.rkd"_s), GetParam().bytes);
+    auto db = OpenCatalog();
+    EXPECT_TRUE(last.ok);
+    for (int i = 0; i < db->MovieCount(); ++i)
+        EXPECT_TRUE(db->Movie(i)->PictureBytes().isEmpty());
+    db->SetModified(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    BrokenFileTest,
+    ::testing::Values(
+        BrokenCase{"empty", ""},
+        BrokenCase{"only_line_one", "<xml>"},
+        BrokenCase{"truncated", "<xml>\r\n<reelkeep><movie><title>A</ti"},
+        BrokenCase{"absurd_length",
+                   "<xml>\r\n<reelkeep><movie><comment><s>2147483647</s>abc</comment>\r\n"
+                   "</movie>\r\n</reelkeep>\r\n"},
+        BrokenCase{"negative_length",
+                   "<xml>\r\n<reelkeep><movie><comment><s>-5</s>abc</comment>\r\n</movie>\r\n"},
+        BrokenCase{"odd_hex_cover",
+                   "<xml>\r\n<reelkeep><movie><coverformat>2</coverformat>\r\n"
+                   "<cover>ABC</cover>\r\n</movie>\r\n</reelkeep>\r\n"},
+        BrokenCase{"invalid_hex_cover",
+                   "<xml>\r\n<reelkeep><movie><coverformat>1</coverformat>\r\n"
+                   "<cover>ZZ</cover>\r\n</movie>\r\n</reelkeep>\r\n"},
+        BrokenCase{"huge_counts",
+                   "<xml>\r\n<reelkeep><movies>99999999999999</movies>\r\n"
+                   "<people>2000000000</people>\r\n<movie><year>99999999999</year>\r\n"
+                   "<custom99999999999>x</custom99999999999>\r\n</movie>\r\n</reelkeep>\r\n"},
+        BrokenCase{"closing_tags_only", "<xml>\r\n</a></b></c>\r\n"},
+        BrokenCase{"nul_bytes", QByteArray("<xml>\r\n<reelkeep>\0<movie>\0</movie>", 34)}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CatalogFileTest, HexCoverIsKeptThroughLoadAndSave)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><movie><coverformat>2</coverformat>\r\n"
+               "<cover>FFD8ffe0</cover>\r\n<title>A</title>\r\n</movie>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    ASSERT_EQ(db->MovieCount(), 1);
+    EXPECT_EQ(db->Movie(0)->PictureBytes(), QByteArray("\xFF\xD8\xFF\xE0"));
+    EXPECT_TRUE(SaveAndRead(*db).contains("<cover>FFD8FFE0</cover>\r\n<title>A</title>"));
+}
+
+TEST_F(CatalogFileTest, SaveKeepsABackupAndLeavesReadOnlyFilesAlone)
+{
+    auto db = OpenCatalog();
+    db->AddRecord(0);
+    ASSERT_TRUE(db->Save(false).Ok());
+    const QByteArray first = ReadBytes(Path(u"movies.rkd"_s));
+    db->AddRecord(0);
+    ASSERT_TRUE(db->Save(false).Ok());
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd.bak"_s)), first);
+
+    QFile::setPermissions(Path(u"movies.rkd"_s), QFile::ReadOwner | QFile::ReadUser);
+    db->AddRecord(0);
+    const auto result = db->Save(false);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(result.Value(), TSaveOutcome::ReadOnly);
+    EXPECT_TRUE(db->Modified());
+    EXPECT_NE(ReadBytes(Path(u"movies.rkd"_s)).count("<movie>"), 3);
+    QFile::setPermissions(Path(u"movies.rkd"_s), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// A device that fails after N bytes: the file size limit makes write() fail with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(CatalogFileTest, FailedWriteKeepsTheOldFileAndTheModifiedState)
+{
+    auto db = OpenCatalog();
+    static_cast<TMovie *>(db->AddRecord(0))->SetTitle(u"kept"_s);
+    ASSERT_TRUE(db->Save(true).Ok());
+    const QByteArray before = ReadBytes(Path(u"movies.rkd"_s));
+    for (int i = 0; i < 200; ++i)
+        static_cast<TMovie *>(db->AddRecord(0))->SetDescription(QString(100, u'x'));
+    Result<TSaveOutcome> result = TSaveOutcome::NotNeeded;
+    {
+        FileSizeLimit limit(before.size() + 1000);
+        result = db->Save(false);
+    }
+    EXPECT_FALSE(result.Ok());
+    EXPECT_FALSE(result.Error().isEmpty());
+    EXPECT_TRUE(db->Modified());
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd"_s)), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+// Fails to write every movie titled "bad".
+class FailingCatalog : public TVideoDatabase
+{
+public:
+    using TVideoDatabase::TVideoDatabase;
+
+protected:
+    void WriteRecord(const TDBItem &record, QString &out) const override
+    {
+        if (record.Kind() == TRecordKind::Movie
+            && static_cast<const TMovie &>(record).Title() == u"bad")
+            throw std::runtime_error("disk on fire");
+        TVideoDatabase::WriteRecord(record, out);
+    }
+};
+
+TEST_F(CatalogFileTest, RecordThatFailsToWriteIsReportedAndSkipped)
+{
+    FailingCatalog db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    ASSERT_TRUE(db.Open().ok);
+    static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"good"_s);
+    ASSERT_TRUE(db.Save(true).Ok());
+    const QByteArray first = ReadBytes(Path(u"movies.rkd"_s));
+    static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"bad"_s);
+    QStringList errors;
+    db.OnRecordWriteFailed = [&](const QString &error) { errors.append(error); };
+    const auto result = db.Save(false);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(errors, QStringList{u"disk on fire"_s});
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd2.bak"_s)), first);
+    const QByteArray written = ReadBytes(Path(u"movies.rkd"_s));
+    EXPECT_TRUE(written.contains("<title>good</title>"));
+    EXPECT_FALSE(written.contains("bad"));
+    EXPECT_TRUE(written.endsWith("</reelkeep>\r\n"));
+}
+
+TEST_F(CatalogFileTest, SaveAsMovesTheCatalogButNotItsFolders)
+{
+    auto db = OpenCatalog();
+    db->AddRecord(0);
+    const QString posters = db->PostersFolder();
+    ASSERT_TRUE(db->SaveAs(Path(u"other/copy.rkd"_s)).Ok());
+    EXPECT_EQ(db->FileName(), Path(u"other/copy.rkd"_s));
+    EXPECT_EQ(db->BaseName(), u"copy"_s);
+    EXPECT_EQ(db->PostersFolder(), posters);
+    EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Posters), u"../movies/Posters/"_s);
+    EXPECT_TRUE(QFile::exists(Path(u"other/copy.rkd"_s)));
+
+    // A target that cannot be written leaves the catalog with its file.
+    WriteBytes(Path(u"blocker"_s), "file");
+    EXPECT_FALSE(db->SaveAs(Path(u"blocker/x.rkd"_s)).Ok());
+    EXPECT_EQ(db->FileName(), Path(u"other/copy.rkd"_s));
+    EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Posters), u"../movies/Posters/"_s);
+}
+
+TEST_F(CatalogFileTest, AppendAddsRecordsAndCustomFieldsAfterTheOwnOnes)
+{
+    {
+        TVideoDatabase other(Path(u"other.rkd"_s), nullptr, nullptr);
+        ASSERT_TRUE(other.Open().ok);
+        other.AddCustomField(u"Theirs"_s);
+        auto *movie = static_cast<TMovie *>(other.AddRecord(0));
+        movie->SetNum(2);
+        movie->SetCustomValue(0, u"their value"_s);
+        other.AddRecord(1, u"Bea"_s);
+        other.SetPostersFolder(Path(u"their-posters"_s));
+    }
+    auto db = OpenCatalog();
+    db->AddCustomField(u"Mine"_s);
+    auto *own = static_cast<TMovie *>(db->AddRecord(0));
+    own->SetNum(5);
+    own->SetCustomValue(0, u"my value"_s);
+    db->AddRecord(1, u"Cid"_s);
+    ASSERT_TRUE(db->Save(true).Ok());
+    const QString posters = db->PostersFolder();
+
+    EXPECT_TRUE(db->Append(Path(u"other.rkd"_s)).ok);
+    EXPECT_TRUE(db->Modified());
+    EXPECT_EQ(db->CustomFieldNames(), (QStringList{u"Mine"_s, u"Theirs"_s}));
+    ASSERT_EQ(db->MovieCount(), 2);
+    EXPECT_EQ(db->Movie(0)->Num(), 2);
+    EXPECT_EQ(db->Movie(0)->CustomValues(), (QStringList{QString(), u"their value"_s}));
+    EXPECT_EQ(db->Movie(1)->CustomValues(), (QStringList{u"my value"_s, QString()}));
+    ASSERT_EQ(db->PersonCount(), 2);
+    EXPECT_EQ(db->Person(0)->Name(), u"Bea"_s);
+    EXPECT_EQ(db->PostersFolder(), posters);
+}
+
+TEST_F(CatalogFileTest, VersionFiveFilesGetImagePathsRelativeToTheirFolders)
+{
+    WriteBytes(Path(u"movies.rkd"_s),
+               "<xml>\r\n<reelkeep><version>0.9.5</version>\r\n"
+               "<movie><coverformat>3</coverformat>\r\n<coverpath>movies/Posters/A.jpg</coverpath>\r\n"
+               "<title>A</title>\r\n<froncover>movies/Covers/f.jpg</froncover>\r\n"
+               "<screenshots>movies/Screenshots/1.bmp|movies/Screenshots/2.bmp</screenshots>\r\n"
+               "</movie>\r\n<human><coverformat>3</coverformat>\r\n"
+               "<coverpath>movies/Photos/p.jpg</coverpath>\r\n</human>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    ASSERT_EQ(last.version, 9005);
+    const TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Coverpath(), u"A.jpg"_s);
+    EXPECT_EQ(movie->Froncover(), u"f.jpg"_s);
+    EXPECT_EQ(movie->Screenshots(), u"1.bmp|2.bmp"_s);
+    EXPECT_EQ(db->Person(0)->Coverpath(), u"p.jpg"_s);
+    db->SetModified(false);
+}
+
+TEST_F(CatalogFileTest, DestroyingAModifiedCatalogSavesIt)
+{
+    {
+        auto db = OpenCatalog();
+        static_cast<TMovie *>(db->AddRecord(0))->SetTitle(u"late"_s);
+    }
+    EXPECT_TRUE(ReadBytes(Path(u"movies.rkd"_s)).contains("<title>late</title>"));
+}
+
+TEST(Version, TextToNumber)
+{
+    EXPECT_EQ(VersionNumber(u"0.9.4"_s), 9004);
+    EXPECT_EQ(VersionNumber(u"0.9.6"_s), 9006);
+    EXPECT_EQ(VersionNumber(u"0.9.12"_s), 9012);
+    EXPECT_EQ(VersionNumber(u"1.2.3"_s), 1002003);
+    EXPECT_EQ(VersionNumber(u"1.100"_s), 1100);
+    EXPECT_EQ(VersionNumber(u"7"_s), 7);
+    EXPECT_EQ(VersionNumber(u"x.y"_s), 0);
+    EXPECT_EQ(VersionNumber(QString()), 0);
+    EXPECT_EQ(VersionNumber(QString::fromUtf16(ProgramVersionText)), ProgramVersionNumber);
+}
+
+} // namespace

@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "catalog/actor.h"
+#include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/videodatabase.h"
+#include "tests/support/fakerecordowner.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class VideoDatabaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), &people, &movies);
+        ASSERT_TRUE(db->Open().ok);
+        db->OnListChanged = [this] { ++listChanges; };
+        db->OnModifiedChanged = [this](bool flag) { modifiedEvents.append(flag); };
+    }
+    void TearDown() override
+    {
+        db->SetModified(false);
+        db.reset();
+        RecordHooks() = {};
+    }
+    TMovie *AddMovie(int num)
+    {
+        auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+        movie->SetNum(num);
+        return movie;
+    }
+    TActor *AddPerson(const QString &name)
+    {
+        return static_cast<TActor *>(db->AddRecord(1, name));
+    }
+    QList<int> Nums() const
+    {
+        QList<int> nums;
+        for (int i = 0; i < db->MovieCount(); ++i)
+            nums.append(db->Movie(i)->Num());
+        return nums;
+    }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int i = 0; i < db->PersonCount(); ++i)
+            names.append(db->Person(i)->Name());
+        return names;
+    }
+
+    QTemporaryDir dir;
+    TFakeTree movies;
+    TFakeTree people;
+    std::unique_ptr<TVideoDatabase> db;
+    int listChanges = 0;
+    QList<bool> modifiedEvents;
+};
+
+TEST_F(VideoDatabaseTest, AddRecordKeepsBothListsInOrder)
+{
+    for (int num : {3, 1, 2})
+        AddMovie(num);
+    TDBItem *fresh = db->AddRecord(0);
+    EXPECT_EQ(db->Movie(0), fresh) << "an unnumbered movie goes first";
+    EXPECT_EQ(Nums(), (QList<int>{-1, 1, 2, 3}));
+
+    for (const QString &name : {u"delta"_s, u"Alpha"_s, u"charlie"_s, u"Bravo"_s})
+        AddPerson(name);
+    EXPECT_EQ(Names(), (QStringList{u"Alpha"_s, u"Bravo"_s, u"charlie"_s, u"delta"_s}));
+
+    EXPECT_EQ(db->AddRecord(2), nullptr);
+    EXPECT_EQ(listChanges, 8);
+    EXPECT_TRUE(db->Modified());
+    EXPECT_EQ(modifiedEvents, QList<bool>{true}) << "the event is raised on changes only";
+    EXPECT_EQ(db->ShownMovies(), 4);
+    EXPECT_EQ(db->ShownPeople(), 4);
+}
+
+TEST_F(VideoDatabaseTest, AddRecordStoresTheNameAsGivenAndStampsTheDate)
+{
+    RecordHooks().NameNormalizer = [](const QString &n) { return n.toUpper(); };
+    EXPECT_EQ(AddPerson(u"raw name"_s)->Name(), u"raw name"_s);
+    auto *stamped = static_cast<TMovie *>(db->AddRecord(0, {}, true));
+    EXPECT_GT(stamped->Dateadded(), 0);
+    EXPECT_EQ(static_cast<TMovie *>(db->AddRecord(0))->Dateadded(), 0);
+}
+
+TEST_F(VideoDatabaseTest, ChangingKeysMovesRecords)
+{
+    TMovie *a = AddMovie(1);
+    AddMovie(2);
+    AddMovie(3);
+    a->SetNum(10);
+    EXPECT_EQ(Nums(), (QList<int>{2, 3, 10}));
+    EXPECT_EQ(db->Movie(2), a);
+
+    TActor *x = AddPerson(u"x"_s);
+    AddPerson(u"m"_s);
+    x->SetName(u"a"_s);
+    EXPECT_EQ(Names(), (QStringList{u"a"_s, u"m"_s}));
+
+    // Renumbering many movies leaves them in place until SortById.
+    db->SuspendReorder();
+    db->Movie(0)->SetNum(99);
+    EXPECT_EQ(Nums(), (QList<int>{99, 3, 10}));
+    db->SortById();
+    EXPECT_EQ(Nums(), (QList<int>{3, 10, 99}));
+    EXPECT_FALSE(db->ReorderSuspended());
+}
+
+TEST_F(VideoDatabaseTest, EqualKeysAreStillFoundRecordByRecord)
+{
+    TActor *first = AddPerson(u"Same"_s);
+    TActor *second = AddPerson(u"same"_s);
+    TActor *third = AddPerson(u"SAME"_s);
+    AddPerson(u"Other"_s);
+    for (const TActor *person : {first, second, third})
+        EXPECT_EQ(db->Person(db->IndexOfPerson(person)), person);
+    EXPECT_GE(db->FindPerson(u"sAmE"_s), 0);
+    EXPECT_EQ(db->FindPerson(u"nobody"_s), -1);
+
+    TMovie *m1 = AddMovie(4);
+    TMovie *m2 = AddMovie(4);
+    EXPECT_EQ(db->Movie(db->IndexOfMovie(m1)), m1);
+    EXPECT_EQ(db->Movie(db->IndexOfMovie(m2)), m2);
+    EXPECT_GE(db->FindMovie(4), 0);
+    EXPECT_EQ(db->FindMovie(5), -1);
+
+    auto stranger = TMovie::Create(nullptr);
+    EXPECT_EQ(db->IndexOfMovie(stranger.get()), -1);
+    EXPECT_EQ(db->IndexOfPerson(nullptr), -1);
+}
+
+struct NextIdCase
+{
+    QList<int> nums;
+    int mode0;
+    int mode1;
+};
+
+class NextIdTest : public VideoDatabaseTest, public ::testing::WithParamInterface<NextIdCase>
+{
+};
+
+TEST_P(NextIdTest, GivesTheNextFreeNumber)
+{
+    for (int num : GetParam().nums)
+        AddMovie(num);
+    EXPECT_EQ(db->NextId(0), GetParam().mode0);
+    EXPECT_EQ(db->NextId(1), GetParam().mode1);
+    EXPECT_EQ(db->NextId(2), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogs,
+                         NextIdTest,
+                         ::testing::Values(NextIdCase{{1, 2, 5}, 3, 6},
+                                           NextIdCase{{7}, 8, 8},
+                                           NextIdCase{{}, 0, 0},
+                                           NextIdCase{{-1, 0, 1}, 2, 2},
+                                           NextIdCase{{2147483647, 2147483647}, 2147483647,
+                                                      2147483647}));
+
+TEST_F(VideoDatabaseTest, FindDuplicateMovies)
+{
+    TMovie *alien = AddMovie(1);
+    alien->SetTitle(u"Alien"_s);
+    TMovie *other = AddMovie(2);
+    other->SetTitle(u"Aliens"_s);
+    other->SetOrigtitle(u"Aliens orig"_s);
+
+    EXPECT_EQ(db->FindDuplicate(u"  ALIEN "_s, QString(), nullptr, 0), alien);
+    EXPECT_EQ(db->FindDuplicate(u"alien"_s, u"anything"_s, nullptr, 0), alien)
+        << "a movie without original title matches on the title";
+    EXPECT_EQ(db->FindDuplicate(u"alien"_s, QString(), alien, 0), nullptr);
+    EXPECT_EQ(db->FindDuplicate(u"aliens"_s, u"wrong"_s, nullptr, 0), nullptr);
+    EXPECT_EQ(db->FindDuplicate(u"aliens"_s, u"ALIENS ORIG"_s, nullptr, 0), other);
+    EXPECT_EQ(db->FindDuplicate(u"x"_s, u"y"_s, nullptr, 7), nullptr);
+}
+
+TEST_F(VideoDatabaseTest, FindDuplicatePeople)
+{
+    TActor *jean = AddPerson(u"Jean Reno"_s);
+    jean->SetTransname(u"Juan Reno"_s);
+    TActor *plain = AddPerson(u"Plain"_s);
+
+    EXPECT_EQ(db->FindDuplicate(u"jean reno"_s, QString(), nullptr, 1), jean);
+    EXPECT_EQ(db->FindDuplicate(u"Someone"_s, u"juan RENO"_s, nullptr, 1), jean);
+    EXPECT_EQ(db->FindDuplicate(u"Someone"_s, u"Plain"_s, nullptr, 1), plain)
+        << "a translated name equal to a name is a duplicate";
+    EXPECT_EQ(db->FindDuplicate(u"Jean Reno"_s, QString(), jean, 1), nullptr);
+    // Neither of the two has a translated name in common with a newcomer that has none.
+    EXPECT_EQ(db->FindDuplicate(u"Newcomer"_s, QString(), nullptr, 1), nullptr);
+}
+
+TEST_F(VideoDatabaseTest, DeleteRecordOfEachKind)
+{
+    TMovie *movie = AddMovie(1);
+    TEpisode *episode = movie->AddEpisode();
+    AddMovie(2);
+    TActor *person = AddPerson(u"P"_s);
+    listChanges = 0;
+
+    db->DeleteRecord(episode);
+    EXPECT_EQ(movie->EpisodeCount(), 0);
+    EXPECT_EQ(db->ShownMovies(), 2) << "deleting an episode changes no count";
+
+    db->DeleteRecord(movie);
+    EXPECT_EQ(Nums(), QList<int>{2});
+    EXPECT_EQ(db->ShownMovies(), 1);
+
+    db->DeleteRecord(person);
+    EXPECT_EQ(db->PersonCount(), 0);
+    EXPECT_EQ(db->ShownPeople(), 0);
+
+    db->DeleteRecord(nullptr);
+    EXPECT_EQ(listChanges, 3);
+}
+
+TEST_F(VideoDatabaseTest, RecordsShowInTheCatalogsTrees)
+{
+    TViewNode *group = movies.NewGroupNode();
+    RecordHooks().NodeProvider = [group](const TDBItem &) { return QList<TViewNode *>{group}; };
+    TMovie *movie = AddMovie(1);
+    movie->AddEpisode();
+    EXPECT_EQ(movies.AliveNodes(), 3);
+    db->DeleteRecord(movie);
+    EXPECT_EQ(movies.AliveNodes(), 1);
+    EXPECT_EQ(movies.errors, 0);
+    EXPECT_EQ(people.AliveNodes(), 0);
+}
+
+TEST_F(VideoDatabaseTest, CustomFields)
+{
+    QList<int> added, deleted, renamed;
+    db->OnCustomFieldAdded = [&](int i) { added.append(i); };
+    db->OnCustomFieldDeleted = [&](int i) { deleted.append(i); };
+    db->OnCustomFieldRenamed = [&](int i) { renamed.append(i); };
+    TMovie *movie = AddMovie(1);
+    TEpisode *episode = movie->AddEpisode();
+    db->AddCustomField(u"A"_s);
+    db->AddCustomField(u"B"_s);
+    EXPECT_EQ(added, (QList<int>{0, 1}));
+    EXPECT_EQ(movie->CustomValueCount(), 2);
+    EXPECT_EQ(episode->CustomValueCount(), 2);
+    EXPECT_EQ(AddMovie(2)->CustomValueCount(), 2) << "new movies get a value per field";
+    movie->SetCustomValue(1, u"b"_s);
+
+    db->SetModified(false);
+    db->RenameCustomField(0, u"A2"_s);
+    db->RenameCustomField(5, u"none"_s);
+    EXPECT_EQ(renamed, QList<int>{0});
+    EXPECT_FALSE(db->Modified());
+    EXPECT_EQ(db->CustomFieldName(0), u"A2"_s);
+    EXPECT_TRUE(db->CustomFieldName(2).isEmpty());
+
+    db->DeleteCustomField(0);
+    EXPECT_EQ(deleted, QList<int>{0});
+    EXPECT_TRUE(db->Modified());
+    EXPECT_EQ(db->CustomFieldNames(), QStringList{u"B"_s});
+    EXPECT_EQ(movie->CustomValues(), QStringList{u"b"_s});
+    EXPECT_EQ(episode->CustomValueCount(), 1);
+}
+
+TEST_F(VideoDatabaseTest, EventsReachTheWindow)
+{
+    int shownEvents = 0;
+    QList<bool> loans;
+    db->OnShownCountChanged = [&] { ++shownEvents; };
+    db->OnLoanChanged = [&](bool returned, const QString &, TBaseMovie *) { loans.append(returned); };
+    TMovie *movie = AddMovie(1);
+    EXPECT_EQ(shownEvents, 1);
+    movie->Lend(u"Ann"_s);
+    movie->ReturnLoan();
+    EXPECT_EQ(loans, (QList<bool>{false, true}));
+    movie->SetShown(false);
+    EXPECT_EQ(db->ShownMovies(), 0);
+    EXPECT_EQ(shownEvents, 2);
+}
+
+TEST_F(VideoDatabaseTest, ImageFoldersMoveTheirFiles)
+{
+    const QString oldCovers = db->CoversFolder();
+    QDir().mkpath(oldCovers + u"Sub"_s);
+    for (const QString &name : {u"a.jpg"_s, u"Sub/b.jpg"_s}) {
+        QFile file(oldCovers + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    db->SetModified(false);
+    db->SetCoversFolder(oldCovers.chopped(1));
+    EXPECT_FALSE(db->Modified()) << "the same folder without its slash is no change";
+
+    const QString target = dir.filePath(u"elsewhere/covers"_s);
+    db->SetCoversFolder(target);
+    EXPECT_EQ(db->CoversFolder(), target + u'/');
+    EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Covers), u"elsewhere/covers/"_s);
+    EXPECT_TRUE(db->Modified());
+    EXPECT_TRUE(QFile::exists(target + u"/a.jpg"_s));
+    EXPECT_TRUE(QFile::exists(target + u"/Sub/b.jpg"_s));
+    EXPECT_FALSE(QFile::exists(oldCovers + u"a.jpg"_s));
+}
+
+TEST_F(VideoDatabaseTest, MoveFilesNeverReplacesAFile)
+{
+    const QString from = dir.filePath(u"from/"_s);
+    const QString to = dir.filePath(u"to/"_s);
+    QDir().mkpath(from);
+    QDir().mkpath(to);
+    for (const QString &path : {from + u"x.jpg"_s, to + u"x.jpg"_s, from + u"y.jpg"_s}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(path.toUtf8());
+    }
+    TVideoDatabase::MoveFiles(from, to, false);
+    QFile kept(to + u"x.jpg"_s);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), (to + u"x.jpg"_s).toUtf8());
+    EXPECT_TRUE(QFile::exists(from + u"x.jpg"_s)) << "what cannot move stays";
+    EXPECT_TRUE(QFile::exists(to + u"y.jpg"_s));
+
+    TVideoDatabase::MoveFiles(from + u"x.jpg"_s, dir.filePath(u"single"_s), true);
+    EXPECT_TRUE(QFile::exists(from + u"x.jpg"_s)) << "no target folder, no move";
+}
+
+} // namespace
