@@ -1,15 +1,24 @@
 #include "catalog/actor.h"
 
+#include <QHash>
+
 #include "catalog/fieldcodec_p.h"
 #include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
 #include "catalog/textutils.h"
 
-#include <QHash>
-
 namespace {
 
-enum class TPersonTag { Name, Transname, Altnames, Birthday, Birthplace, Bio, Filmography, Category };
+enum class TPersonTag {
+    Name,
+    Transname,
+    Altnames,
+    Birthday,
+    Birthplace,
+    Bio,
+    Filmography,
+    Category
+};
 
 struct TPersonTags
 {

@@ -41,6 +41,7 @@ public:
 
 protected:
     explicit TActor(IRecordOwner *owner);
+    QString PictureName() const override { return m_name; }
 
     QString m_name;
     QString m_transname;

@@ -4,14 +4,20 @@
 #include <utility>
 #include <variant>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 
 #include "catalog/daycount.h"
 #include "catalog/fieldcodec_p.h"
+#include "catalog/imagestore.h"
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
 #include "catalog/textutils.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -240,21 +246,6 @@ void TBaseMovie::SetProducer(const QString &value)
 void TBaseMovie::SetLoan(const QString &value)
 {
     StoreField(m_loan, value);
-}
-
-void TBaseMovie::SetFroncover(const QString &value)
-{
-    StoreField(m_froncover, value);
-}
-
-void TBaseMovie::SetCdcover(const QString &value)
-{
-    StoreField(m_cdcover, value);
-}
-
-void TBaseMovie::SetScreenshots(const QString &value)
-{
-    StoreField(m_screenshots, value);
 }
 
 void TBaseMovie::SetScenario(const QString &value)
@@ -554,8 +545,10 @@ const std::vector<TBaseMovie::TFieldInfo> &TBaseMovie::FieldTable()
         {QStringLiteral("viewed"), &TBaseMovie::m_viewed, R::OnlyFalse, 1},
         {QStringLiteral("wish"), &TBaseMovie::m_wish, R::OnlyTrue, 0},
         {QStringLiteral("scenario"), &TBaseMovie::m_scenario},
-        {QStringLiteral("bookmark"), static_cast<bool TBaseMovie::*>(&TBaseMovie::m_bookmark),
-         R::OnlyTrue, 1},
+        {QStringLiteral("bookmark"),
+         static_cast<bool TBaseMovie::*>(&TBaseMovie::m_bookmark),
+         R::OnlyTrue,
+         1},
         {QStringLiteral("loandate"), &TBaseMovie::m_loandate},
         {QStringLiteral("viewdate"), &TBaseMovie::m_viewdate},
         {QStringLiteral("tags"), &TBaseMovie::m_tags},
@@ -603,9 +596,8 @@ void TBaseMovie::ReadTag(const QString &name, const QString &value)
     }
     if (name.startsWith(u"custom")) {
         const QStringView digits = QStringView(name).sliced(6);
-        const bool allDigits = std::all_of(digits.begin(), digits.end(), [](QChar c) {
-            return c >= u'0' && c <= u'9';
-        });
+        const bool allDigits = std::all_of(
+            digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         bool ok = false;
         const int index = digits.toInt(&ok);
         if (allDigits && ok)
@@ -657,4 +649,194 @@ void TBaseMovie::VisitFields(const TFieldVisitor &visit) const
             continue;
         std::visit([&](auto member) { visit(field.tag, this->*member); }, field.member);
     }
+}
+
+QString TBaseMovie::PictureName() const
+{
+    return DisplayTitle();
+}
+
+QString TBaseMovie::MovieImageFolder(TImageFolder folder, const QString &title) const
+{
+    const QString base = OwnerFolder(folder);
+    if (base.isEmpty() || !m_owner->ImgFolders() || title.isEmpty())
+        return base;
+    return base + SanitizeFileName(title) + u'/';
+}
+
+void TBaseMovie::SetCover(QString &field, const QString &value)
+{
+    if (value == field)
+        return;
+    const QString covers = OwnerFolder(TImageFolder::Covers);
+    if (covers.isEmpty()) {
+        field = value;
+    } else if (value.isEmpty()) {
+        if (!field.isEmpty())
+            RemoveFileQuiet(ResolvePath(field, covers));
+        field.clear();
+    } else {
+        const QString source = ResolvePath(value, covers);
+        field =
+            CopyIntoFolder(source, covers, MovieImageFolder(TImageFolder::Covers, m_title), true);
+        const QString thumbnails = OwnerFolder(TImageFolder::Thumbnails);
+        if (!thumbnails.isEmpty())
+            MakeThumbnail(ResolvePath(field, covers), thumbnails + FileNamePart(field));
+    }
+    MarkModified();
+}
+
+void TBaseMovie::SetFroncover(const QString &value)
+{
+    SetCover(m_froncover, value);
+}
+
+void TBaseMovie::SetCdcover(const QString &value)
+{
+    SetCover(m_cdcover, value);
+}
+
+QString TBaseMovie::CoverPath(const QString &field) const
+{
+    const QString covers = OwnerFolder(TImageFolder::Covers);
+    return field.isEmpty() || covers.isEmpty() ? QString() : ResolvePath(field, covers);
+}
+
+QString TBaseMovie::FrontCoverPath() const
+{
+    return CoverPath(m_froncover);
+}
+
+QString TBaseMovie::CDCoverPath() const
+{
+    return CoverPath(m_cdcover);
+}
+
+QString TBaseMovie::ThumbPath(const QString &field) const
+{
+    const QString thumbnails = OwnerFolder(TImageFolder::Thumbnails);
+    if (field.isEmpty() || thumbnails.isEmpty())
+        return {};
+    const QString path = ChangeExtension(thumbnails + FileNamePart(field), u".jpg"_s);
+    if (!QFileInfo(path).isFile())
+        MakeThumbnail(CoverPath(field), path);
+    return path;
+}
+
+QString TBaseMovie::FrontThumbPath() const
+{
+    return ThumbPath(m_froncover);
+}
+
+QString TBaseMovie::CDThumbPath() const
+{
+    return ThumbPath(m_cdcover);
+}
+
+void TBaseMovie::SaveCover(QString &field,
+                           const TImage &jpegImage,
+                           const QString &suffix,
+                           const QString &ext)
+{
+    const QString covers = OwnerFolder(TImageFolder::Covers);
+    if (covers.isEmpty() || jpegImage.IsNull())
+        return;
+    const QString folder = MovieImageFolder(TImageFolder::Covers, m_title);
+    const QString path = folder + SanitizeFileName(DisplayTitle()) + suffix + ext;
+    QDir().mkpath(folder);
+    if (WriteFileQuiet(path, jpegImage.ToJpeg()))
+        field = RelativePath(covers, path);
+}
+
+void TBaseMovie::SaveFrontCover(const TImage &jpegImage, const QString &ext)
+{
+    SaveCover(m_froncover, jpegImage, u"_Front"_s, ext);
+}
+
+void TBaseMovie::SaveCDCover(const TImage &jpegImage, const QString &ext)
+{
+    SaveCover(m_cdcover, jpegImage, u"_CD"_s, ext);
+}
+
+void TBaseMovie::SetScreenshots(const QString &value)
+{
+    if (value == m_screenshots)
+        return;
+    const QString folder = OwnerFolder(TImageFolder::Screenshots);
+    if (folder.isEmpty()) {
+        m_screenshots = value;
+        MarkModified();
+        return;
+    }
+    // Files no longer listed go; the test is on the file name anywhere in the new text.
+    for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
+        const QString old = piece.trimmed();
+        if (!old.isEmpty() && !value.contains(FileNamePart(old)))
+            RemoveFileQuiet(ResolvePath(old, folder));
+    }
+    const QString target = MovieImageFolder(TImageFolder::Screenshots, m_title);
+    QStringList kept;
+    for (const QString &piece : value.split(u'|', Qt::SkipEmptyParts)) {
+        const QString path = piece.trimmed();
+        if (!path.isEmpty())
+            kept.append(CopyIntoFolder(ResolvePath(path, folder), folder, target, true));
+    }
+    m_screenshots = kept.join(u'|');
+    MarkModified();
+}
+
+// Moves one image into `target` under its own name. The new relative path, or the old
+// one when the file stays where it is; empty when the file is missing.
+static QString MoveImage(const QString &field, const QString &base, const QString &target)
+{
+    const QString current = ResolvePath(field, base);
+    if (!QFileInfo(current).isFile())
+        return {};
+    const QString moved = target + FileNamePart(current);
+    if (moved != current) {
+        QDir().mkpath(target);
+        TVideoDatabase::MoveFiles(current, target, true);
+    }
+    if (QFileInfo(moved).isFile() && !QFileInfo(current).isFile())
+        return RelativePath(base, moved);
+    return RelativePath(base, current);
+}
+
+// Removes a per-movie subfolder once it is empty.
+static void RemoveEmptySubfolder(const QString &path, const QString &base)
+{
+    const QString folder = QFileInfo(path).absolutePath() + u'/';
+    if (folder != base && folder.startsWith(base))
+        QDir().rmdir(folder);
+}
+
+void TBaseMovie::MoveImageFiles(bool intoSubfolders)
+{
+    const QString shots = OwnerFolder(TImageFolder::Screenshots);
+    const QString covers = OwnerFolder(TImageFolder::Covers);
+    if (shots.isEmpty() || covers.isEmpty())
+        return;
+    const QString title = DisplayTitle();
+    const QString sub =
+        intoSubfolders && !title.isEmpty() ? SanitizeFileName(title) + u'/' : QString();
+    QStringList moved;
+    QString last;
+    for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
+        last = ResolvePath(piece.trimmed(), shots);
+        const QString path = MoveImage(piece.trimmed(), shots, shots + sub);
+        if (!path.isEmpty())
+            moved.append(path);
+    }
+    m_screenshots = moved.join(u'|');
+    if (!intoSubfolders && !last.isEmpty())
+        RemoveEmptySubfolder(last, shots);
+    last.clear();
+    for (QString *field : {&m_froncover, &m_cdcover}) {
+        if (field->isEmpty())
+            continue;
+        last = ResolvePath(*field, covers);
+        *field = MoveImage(*field, covers, covers + sub);
+    }
+    if (!intoSubfolders && !last.isEmpty())
+        RemoveEmptySubfolder(last, covers);
 }

@@ -115,6 +115,21 @@ public:
     // title, or origtitle when title is empty: how a movie is named everywhere.
     QString DisplayTitle() const;
 
+    // The covers as absolute paths (empty when not set).
+    QString FrontCoverPath() const;
+    QString CDCoverPath() const;
+    // The cover thumbnails in the thumbnails folder, made first when missing.
+    QString FrontThumbPath() const;
+    QString CDThumbPath() const;
+    // Stores a downloaded cover as "<title>_Front" / "<title>_CD" + ext in the covers
+    // folder and points the field at it, without a thumbnail and without marking the
+    // catalog modified.
+    void SaveFrontCover(const TImage &jpegImage, const QString &ext);
+    void SaveCDCover(const TImage &jpegImage, const QString &ext);
+    // Moves the covers and screenshots into the movie's own subfolders, or back into the
+    // flat folders; files that are missing drop out of the fields.
+    void MoveImageFiles(bool intoSubfolders);
+
     // Lends the movie to borrower and raises the owner's loan event. An empty borrower is
     // refused (false); lending again to the current borrower keeps the first loan date.
     bool Lend(const QString &borrower);
@@ -144,14 +159,21 @@ protected:
 
     // The fields of the movie part, in file order, then the custom values.
     void WriteMoviePart(QString &out) const;
+    QString PictureName() const override;
 
 private:
     struct TFieldInfo;
     static const std::vector<TFieldInfo> &FieldTable();
     static const TFieldInfo *FindField(const QString &tag);
+    // The covers or screenshots folder, with the movie's subfolder when those are on.
+    QString MovieImageFolder(TImageFolder folder, const QString &title) const;
+    void SetCover(QString &field, const QString &value);
+    QString CoverPath(const QString &field) const;
+    QString ThumbPath(const QString &field) const;
+    void
+    SaveCover(QString &field, const TImage &jpegImage, const QString &suffix, const QString &ext);
 
 protected:
-
     QString m_title;
     QString m_origtitle;
     int m_year = 0;

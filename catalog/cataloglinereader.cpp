@@ -2,22 +2,11 @@
 
 #include <algorithm>
 
+#include "catalog/ansi.h"
+
 namespace {
 
 constexpr qint64 ChunkSize = 1 << 20;
-
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls, as the
-// Windows conversion does.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-char16_t FromCp1252(uchar byte)
-{
-    return byte >= 0x80 && byte < 0xA0 ? Cp1252High[byte - 0x80] : char16_t(byte);
-}
 
 bool IsContinuation(uchar byte)
 {
@@ -75,7 +64,7 @@ QString DecodeUtf8Lenient(QByteArrayView bytes)
         char32_t codePoint = 0;
         const int length = Utf8Sequence(p, end, codePoint);
         if (length == 0) {
-            *dst++ = FromCp1252(*p++);
+            *dst++ = AnsiToUnicode(*p++);
         } else if (codePoint >= 0x10000) {
             *dst++ = char16_t(0xD800 + ((codePoint - 0x10000) >> 10));
             *dst++ = char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
@@ -91,8 +80,7 @@ QString DecodeUtf8Lenient(QByteArrayView bytes)
 
 TCatalogLineReader::TCatalogLineReader(const QString &fileName)
     : m_file(fileName)
-{
-}
+{}
 
 bool TCatalogLineReader::Open()
 {
@@ -143,9 +131,8 @@ bool TCatalogLineReader::NextLine(QString &line)
     for (;;) {
         const char *begin = m_chunk.constData() + m_pos;
         const char *end = m_chunk.constData() + m_chunk.size();
-        const char *stop = std::find_if(begin + scanned, end, [](char c) {
-            return c == '\r' || c == '\n';
-        });
+        const char *stop =
+            std::find_if(begin + scanned, end, [](char c) { return c == '\r' || c == '\n'; });
         if (stop != end) {
             // A CR at the very end of the chunk may be the first half of CR LF.
             if (*stop == '\r' && stop + 1 == end && !m_eof) {

@@ -1,12 +1,18 @@
 #include "catalog/dbitem.h"
 
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
 #include "catalog/fieldcodec_p.h"
+#include "catalog/imagestore.h"
 #include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
 #include "catalog/textutils.h"
 #include "catalog/treeview.h"
-
-#include <QHash>
 
 using namespace Qt::StringLiterals;
 
@@ -116,8 +122,145 @@ void TDBItem::HideInViews()
         m_owner->ChangeShownCount(*this, -1);
 }
 
+QString TDBItem::OwnerFolder(TImageFolder folder) const
+{
+    return m_owner ? m_owner->ImageFolder(folder) : QString();
+}
+
+QString TDBItem::PictureFolder() const
+{
+    return OwnerFolder(Kind() == TRecordKind::Person ? TImageFolder::Photos
+                                                     : TImageFolder::Posters);
+}
+
+void TDBItem::DropPicture()
+{
+    m_pictureBytes.clear();
+    m_pictureFormat = TImageFormat::None;
+    m_thumbnail = TImage();
+}
+
+TImage TDBItem::Picture() const
+{
+    const QString folder = PictureFolder();
+    if (m_coverformat == CoverFile && !folder.isEmpty() && !m_coverpath.isEmpty()) {
+        const QString file = folder + m_coverpath;
+        if (QFileInfo(file).isFile())
+            return TImage::Load(file);
+    }
+    if (m_pictureBytes.isEmpty())
+        return {};
+    return TImage::Decode(m_pictureBytes, m_pictureFormat);
+}
+
+const TImage &TDBItem::Thumbnail()
+{
+    if (m_thumbnail.IsNull()) {
+        const TImage picture = Picture();
+        if (!picture.IsNull()) {
+            const QSize size = ListThumbnailSize(picture.Width(), picture.Height());
+            m_thumbnail = picture.Scaled(size.width(), size.height());
+        }
+    }
+    return m_thumbnail;
+}
+
+void TDBItem::SetPicture(const TImage *image,
+                         TImageFormat imageFormat,
+                         const QString &sourceFile,
+                         int storage)
+{
+    if (!m_owner)
+        return;
+    if (image && image->IsNull())
+        image = nullptr;
+    const QString folder = PictureFolder();
+    const QString name = FileNamePart(m_coverpath);
+    if (imageFormat == TImageFormat::None && storage == CoverNone) {
+        if (!folder.isEmpty() && !name.isEmpty())
+            RemoveFileQuiet(folder + name);
+        m_coverpath.clear();
+        DropPicture();
+        MarkModified();
+        return;
+    }
+    const bool holdsPicture = !m_pictureBytes.isEmpty();
+    if (storage == CoverFile && !folder.isEmpty()) {
+        TImageFormat fileFormat = imageFormat;
+        if (!image && holdsPicture)
+            fileFormat = m_pictureFormat;
+        const QString ext = fileFormat == TImageFormat::Bmp ? u".bmp"_s : u".jpg"_s;
+        // Nothing to write: no file name is made up for a picture that does not exist.
+        const bool haveContent = image || holdsPicture;
+        if (!m_coverpath.isEmpty() && haveContent
+            && QFileInfo(m_coverpath).suffix().compare(ext.mid(1), Qt::CaseInsensitive) != 0) {
+            RemoveFileQuiet(folder + m_coverpath);
+            m_coverpath = ChangeExtension(m_coverpath, ext);
+        }
+        if (m_coverpath.isEmpty() && haveContent) {
+            const QFileInfo source(sourceFile);
+            if (!sourceFile.isEmpty() && source.absolutePath() + u'/' == folder) {
+                m_coverpath = source.fileName();
+            } else {
+                QString base = SanitizeFileName(PictureName());
+                if (base.isEmpty())
+                    base = u"picture"_s;
+                // Candidates: base, base1, base12, base123, ...
+                for (int n = 1; QFileInfo::exists(folder + base + ext); ++n)
+                    base += QString::number(n);
+                m_coverpath = base + ext;
+            }
+        }
+        QDir().mkpath(folder);
+        if (image) {
+            WriteFileQuiet(folder + m_coverpath,
+                           fileFormat == TImageFormat::Bmp ? image->ToBmp() : image->ToJpeg());
+        } else if (holdsPicture) {
+            WriteFileQuiet(folder + m_coverpath, m_pictureBytes);
+        }
+    }
+    // Moving a file picture inside needs its bytes before they are dropped below.
+    QByteArray fileBytes;
+    if ((storage == CoverBmp || storage == CoverJpeg) && !image && !folder.isEmpty()
+        && !name.isEmpty()) {
+        QFile file(folder + name);
+        if (file.open(QIODevice::ReadOnly))
+            fileBytes = file.readAll();
+    }
+    DropPicture();
+    m_coverformat = quint8(std::clamp(storage, 0, 3));
+    LogLine(u"Poster path: "_s + folder + FileNamePart(m_coverpath));
+    if (storage == CoverBmp || storage == CoverJpeg) {
+        const TImageFormat format = storage == CoverBmp ? TImageFormat::Bmp : TImageFormat::Jpeg;
+        if (image) {
+            m_pictureBytes = format == TImageFormat::Bmp ? image->ToBmp() : image->ToJpeg();
+            m_pictureFormat = format;
+        } else if (!fileBytes.isEmpty()) {
+            const TImage loaded = TImage::Decode(fileBytes, format);
+            // The file goes only once its picture is safely inside.
+            if (!loaded.IsNull()) {
+                m_pictureBytes =
+                    loaded.Format() == format
+                        ? fileBytes
+                        : (format == TImageFormat::Bmp ? loaded.ToBmp() : loaded.ToJpeg());
+                m_pictureFormat = format;
+                RemoveFileQuiet(folder + name);
+                m_coverpath.clear();
+            }
+        }
+    }
+    MarkModified();
+}
+
+void TDBItem::LogLine(const QString &line)
+{
+    if (m_owner)
+        m_owner->LogLine(line);
+}
+
 void TDBItem::Clear()
 {
+    DropPicture();
     SetCoverformat(CoverNone);
     SetCoverpath({});
     SetBookmark(false);
@@ -125,7 +268,17 @@ void TDBItem::Clear()
 
 namespace {
 
-enum class TCommonTag { Comment, Rating, Genre, Awards, Url, Coverformat, Coverpath, Cover, Bookmark };
+enum class TCommonTag {
+    Comment,
+    Rating,
+    Genre,
+    Awards,
+    Url,
+    Coverformat,
+    Coverpath,
+    Cover,
+    Bookmark
+};
 
 const QHash<QString, TCommonTag> &CommonTags()
 {
@@ -170,8 +323,8 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
     case TCommonTag::Coverformat: {
         // Anything but a known storage reads as "no picture" rather than ending the load.
         const int format = ParseInt(value, CoverNone);
-        m_coverformat = format >= CoverNone && format <= CoverFile ? quint8(format)
-                                                                   : quint8(CoverNone);
+        m_coverformat =
+            format >= CoverNone && format <= CoverFile ? quint8(format) : quint8(CoverNone);
         break;
     }
     case TCommonTag::Coverpath:
@@ -179,8 +332,12 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
         m_coverpath = QString(value).replace(u'\\', u'/');
         break;
     case TCommonTag::Cover:
-        if (m_coverformat == CoverBmp || m_coverformat == CoverJpeg)
+        if (m_coverformat == CoverBmp || m_coverformat == CoverJpeg) {
             m_pictureBytes = HexToBytes(value);
+            m_pictureFormat = m_pictureBytes.isEmpty()    ? TImageFormat::None
+                              : m_coverformat == CoverBmp ? TImageFormat::Bmp
+                                                          : TImageFormat::Jpeg;
+        }
         break;
     case TCommonTag::Bookmark:
         m_bookmark = ParseFlag(value, true);

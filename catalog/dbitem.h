@@ -6,8 +6,11 @@
 #include <QByteArray>
 #include <QLatin1StringView>
 #include <QList>
-#include <QVariant>
 #include <QString>
+#include <QVariant>
+
+#include "catalog/image.h"
+#include "catalog/recordowner.h"
 
 class IRecordOwner;
 class ITreeView;
@@ -58,6 +61,18 @@ public:
     // The encoded bytes (a whole BMP or JPEG file) of the picture held inside the catalog
     // file; empty when none is held.
     const QByteArray &PictureBytes() const { return m_pictureBytes; }
+    // The poster or photo: with a separate file (coverformat 3) read afresh from the
+    // posters or photos folder, otherwise decoded from the held bytes. Null when none.
+    TImage Picture() const;
+    // A small copy of the picture for the lists, made once and held.
+    const TImage &Thumbnail();
+    // Replaces, removes or moves the picture. `image` may be null; `imageFormat` is the
+    // format it comes in (or 0), `sourceFile` the file it was read from (or empty), and
+    // `storage` the new coverformat. Removal is (nullptr, 0, {}, 0).
+    void SetPicture(const TImage *image,
+                    TImageFormat imageFormat,
+                    const QString &sourceFile,
+                    int storage);
 
     // Takes one element of the catalog file, converted and assigned directly (no setter
     // rules, no normalisers). Unknown elements are ignored.
@@ -104,6 +119,17 @@ protected:
     // One node under each parent the node provider names, when there is a tree to hold them.
     void AddProviderNodes();
     void SetShownFlag(bool flag) { m_shown = flag; }
+    // The name picture files are made from: a movie's display title, a person's name.
+    virtual QString PictureName() const = 0;
+    // The posters folder (movies, episodes) or photos folder (people); empty without an
+    // owner that has one.
+    QString PictureFolder() const;
+    // An image folder of the owner; empty without one.
+    QString OwnerFolder(TImageFolder folder) const;
+    // Drops the held picture and the list thumbnail.
+    void DropPicture();
+    void LogLine(const QString &line);
+
     // The fields every record writes: comment, rating, genre, awards, url and the picture.
     void WriteCommon(QString &out) const;
 
@@ -115,6 +141,8 @@ protected:
     quint8 m_coverformat = CoverBmp;
     QString m_coverpath;
     QByteArray m_pictureBytes;
+    TImageFormat m_pictureFormat = TImageFormat::None;
+    TImage m_thumbnail;
     QList<TViewNode *> m_viewNodes;
     bool m_shown = false;
     bool m_bookmark = false;

@@ -8,6 +8,9 @@ class TBaseMovie;
 class TDBItem;
 class TMovie;
 
+// The five image folders of a catalog, each absolute and relative to the catalog folder.
+enum class TImageFolder { Posters, Photos, Covers, Screenshots, Thumbnails };
+
 // What a record needs from the catalog that owns it. The catalog implements it; records
 // never see more of the catalog than this.
 class IRecordOwner
@@ -30,4 +33,11 @@ public:
     virtual ITreeView *TreeFor(const TDBItem &record) const = 0;
     // Number of custom fields; a new movie starts with one empty value per field.
     virtual int CustomFieldCount() const = 0;
+    // The absolute image folder, ending in "/"; empty when the catalog has none (then
+    // records leave the file system alone).
+    virtual QString ImageFolder(TImageFolder folder) const = 0;
+    // Covers and screenshots go into one subfolder per movie.
+    virtual bool ImgFolders() const = 0;
+    // A line for the log window.
+    virtual void LogLine(const QString &line) = 0;
 };

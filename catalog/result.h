@@ -6,8 +6,7 @@
 #include <QString>
 
 // An expected failure as a value: either a T or an error message for the user.
-template <typename T>
-class Result
+template <typename T> class Result
 {
 public:
     Result(T value)

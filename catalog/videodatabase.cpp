@@ -119,7 +119,54 @@ void TVideoDatabase::SetDefaultFolders()
 
 QString TVideoDatabase::ImageFolder(TImageFolder folder) const
 {
-    return FolderPair(folder).absolute;
+    // A catalog without a file has no folders: records then leave the disk alone.
+    return m_folder.isEmpty() ? QString() : FolderPair(folder).absolute;
+}
+
+void TVideoDatabase::LogLine(const QString &line)
+{
+    if (OnLog)
+        OnLog(line);
+}
+
+void TVideoDatabase::SetImageFolders(bool flag, const std::function<void()> &progress)
+{
+    if (flag == m_imgFolders)
+        return;
+    m_imgFolders = flag;
+    for (auto &movie : m_movies) {
+        movie->MoveImageFiles(flag);
+        if (progress)
+            progress();
+    }
+    SetModified(true);
+}
+
+void TVideoDatabase::ConvertPictures(bool external, const std::function<void()> &progress)
+{
+    auto convert = [external](TDBItem &record) {
+        if (external) {
+            if (record.Coverformat() != CoverFile)
+                record.SetPicture(nullptr, TImageFormat::None, {}, CoverFile);
+            return;
+        }
+        if (record.Coverformat() != CoverFile)
+            return;
+        const QString ext = QFileInfo(record.Coverpath()).suffix().toLower();
+        if (ext == u"jpg")
+            record.SetPicture(nullptr, TImageFormat::Jpeg, {}, CoverJpeg);
+        else if (ext == u"bmp")
+            record.SetPicture(nullptr, TImageFormat::Bmp, {}, CoverBmp);
+    };
+    for (auto &movie : m_movies) {
+        convert(*movie);
+        for (int i = 0; i < movie->EpisodeCount(); ++i)
+            convert(*movie->Episode(i));
+        if (progress)
+            progress();
+    }
+    for (auto &person : m_people)
+        convert(*person);
 }
 
 QString TVideoDatabase::ImageFolderRelative(TImageFolder folder) const
@@ -166,8 +213,7 @@ void TVideoDatabase::ChangeShownCount(const TDBItem &record, int delta)
 
 // Binary search for an insertion place: lo when the key is not there (before the first
 // greater key), else the position of an equal key.
-template <typename Compare>
-static int InsertPlace(int count, Compare compareAt)
+template <typename Compare> static int InsertPlace(int count, Compare compareAt)
 {
     int lo = 0;
     int hi = count - 1;
@@ -187,8 +233,7 @@ static int InsertPlace(int count, Compare compareAt)
 }
 
 // Binary search for an existing key; -1 when there is none.
-template <typename Compare>
-static int SearchKey(int count, Compare compareAt)
+template <typename Compare> static int SearchKey(int count, Compare compareAt)
 {
     int lo = 0;
     int hi = count - 1;
@@ -422,6 +467,7 @@ void TVideoDatabase::DeleteRecord(TDBItem *record)
 {
     if (!record)
         return;
+    record->SetPicture(nullptr, TImageFormat::None, {}, CoverNone);
     if (record->Shown() && record->Kind() != TRecordKind::Episode) {
         (record->Kind() == TRecordKind::Person ? m_shownPeople : m_shownMovies) -= 1;
         if (OnShownCountChanged)

@@ -12,6 +12,7 @@
 #include "catalog/result.h"
 
 class TActor;
+class TCatalogLineReader;
 class TBaseMovie;
 class TDBItem;
 class TMovie;
@@ -41,11 +42,8 @@ struct TLoadResult
 enum class TSaveOutcome {
     Saved,
     NotNeeded, // no file name, or nothing modified and not forced
-    ReadOnly, // the file is write-protected: left alone, still modified
+    ReadOnly,  // the file is write-protected: left alone, still modified
 };
-
-// The five image folders of a catalog, each absolute and relative to the catalog folder.
-enum class TImageFolder { Posters, Photos, Covers, Screenshots, Thumbnails };
 
 // The open catalog: owns every movie (kept in num order) and every person (kept in name
 // order), the custom field names, the image folders and the modified state; loads and
@@ -80,6 +78,10 @@ public:
     bool Loading() const { return m_loading; }
     bool Sorted() const { return m_sorted; }
     bool Encrypted() const { return m_encrypted; }
+    const QString &Password() const { return m_password; }
+    // Protects the catalog with a password from the next save on; an empty password
+    // removes the protection. Never stored anywhere but in the catalog's values.
+    void SetPassword(const QString &password);
 
     bool Modified() const { return m_modified; }
     void SetModified(bool flag) override;
@@ -127,7 +129,7 @@ public:
     void RenameCustomField(int index, const QString &name);
 
     // Absolute folders (ending in "/") and their paths relative to the catalog folder.
-    QString ImageFolder(TImageFolder folder) const;
+    QString ImageFolder(TImageFolder folder) const override;
     QString ImageFolderRelative(TImageFolder folder) const;
     QString PostersFolder() const { return ImageFolder(TImageFolder::Posters); }
     QString PhotosFolder() const { return ImageFolder(TImageFolder::Photos); }
@@ -147,7 +149,14 @@ public:
     {
         SetImageFolder(TImageFolder::Thumbnails, path);
     }
-    bool ImgFolders() const { return m_imgFolders; }
+    bool ImgFolders() const override { return m_imgFolders; }
+    // Moves every movie's covers and screenshots into (or out of) per-movie subfolders.
+    // `progress` runs between movies so the window can keep painting.
+    void SetImageFolders(bool flag, const std::function<void()> &progress = {});
+    // Turns the pictures of every movie, episode and person into separate files in the
+    // posters and photos folders (external) or back into the catalog file.
+    void ConvertPictures(bool external, const std::function<void()> &progress = {});
+    void LogLine(const QString &line) override;
     // The "PicsInFolders" setting, used when a version 0.9.5 file is upgraded.
     void SetPicsInFoldersSetting(bool flag) { m_picsInFoldersSetting = flag; }
 
@@ -168,6 +177,8 @@ public:
     // A record could not be written during a save; the save goes on without it and the
     // previous file is kept as "<file>2.bak".
     std::function<void(const QString &error)> OnRecordWriteFailed;
+    // Lines for the log window ("Poster path: ...").
+    std::function<void(const QString &line)> OnLog;
 
 protected:
     // Appends one record's element to `out`. May throw; a test overrides it to fail.
@@ -183,6 +194,8 @@ private:
     friend class TLoader;
 
     TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt);
+    static std::optional<QString> ReadCheckValue(TCatalogLineReader &reader);
+    QString Decrypted(const QString &value) const;
     void SetFileName(const QString &fileName);
     void SetDefaultFolders();
     void SetDefaultFolder(TImageFolder folder);

@@ -1,7 +1,5 @@
 // Reading and writing the catalog file.
 
-#include "catalog/videodatabase.h"
-
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +13,7 @@
 
 #include "catalog/actor.h"
 #include "catalog/cataloglinereader.h"
+#include "catalog/cipher.h"
 #include "catalog/episode.h"
 #include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
@@ -23,6 +22,7 @@
 #include "catalog/textutils.h"
 #include "catalog/treeview.h"
 #include "catalog/version.h"
+#include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
 
@@ -53,8 +53,7 @@ class TAtomicFile
 public:
     explicit TAtomicFile(const QString &fileName)
         : m_fileName(fileName)
-    {
-    }
+    {}
     ~TAtomicFile()
     {
         if (m_fd >= 0)
@@ -126,7 +125,8 @@ public:
 private:
     Status Failure(int error) const
     {
-        return Status::Failure(QStringLiteral("Cannot write %1: %2").arg(m_fileName, SystemError(error)));
+        return Status::Failure(
+            QStringLiteral("Cannot write %1: %2").arg(m_fileName, SystemError(error)));
     }
 
     QString m_fileName;
@@ -141,8 +141,7 @@ public:
     TFlagGuard(bool &flag, bool value)
         : m_flag(flag)
         , m_old(std::exchange(flag, value))
-    {
-    }
+    {}
     ~TFlagGuard() { m_flag = m_old; }
     TFlagGuard(const TFlagGuard &) = delete;
     TFlagGuard &operator=(const TFlagGuard &) = delete;
@@ -240,16 +239,18 @@ public:
             bool ok = false;
             const int index = QStringView(name).sliced(6).toInt(&ok);
             if (ok && index >= 0 && name[6].isDigit()) {
-                record->ReadTag(u"custom"_s + QString::number(index + db->m_customOffset), value);
+                record->ReadTag(u"custom"_s + QString::number(index + db->m_customOffset),
+                                db->Decrypted(value));
                 return;
             }
         }
-        record->ReadTag(name, value);
+        record->ReadTag(name, db->Decrypted(value));
     }
 
-    static void OnEnd(void *context, const QString &name, const QString &value)
+    static void OnEnd(void *context, const QString &name, const QString &rawValue)
     {
         auto *db = static_cast<TVideoDatabase *>(context);
+        const QString value = db->Decrypted(rawValue);
         if (name == u"version") {
             db->m_version = VersionNumber(value);
             if (db->m_version == 9004) {
@@ -319,6 +320,41 @@ void TVideoDatabase::ReadFolder(TImageFolder folder, const QString &value)
     SetDefaultFolder(folder);
 }
 
+// The check value of a protected file: the text of the "encrypted" element that starts
+// on the second line. Read across lines: the Base64 of a long password breaks lines.
+std::optional<QString> TVideoDatabase::ReadCheckValue(TCatalogLineReader &reader)
+{
+    QString line;
+    if (!reader.NextLine(line) || !reader.NextLine(line))
+        return std::nullopt;
+    const qsizetype open = line.indexOf(u"<encrypted>");
+    if (open < 0)
+        return std::nullopt;
+    QString text = line.mid(open + 11);
+    // A check value is short; a file that never closes the element is no protected file.
+    for (int more = 0; more < 64; ++more) {
+        const qsizetype close = text.indexOf(u"</encrypted>");
+        if (close >= 0)
+            return text.left(close);
+        if (!reader.NextLine(line))
+            break;
+        text += u"\r\n"_s + line;
+    }
+    return std::nullopt;
+}
+
+QString TVideoDatabase::Decrypted(const QString &value) const
+{
+    return m_encrypted && !m_password.isEmpty() ? DecryptValue(value, m_password) : value;
+}
+
+void TVideoDatabase::SetPassword(const QString &password)
+{
+    m_password = password;
+    m_encrypted = !password.isEmpty();
+    SetModified(true);
+}
+
 TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
 {
     TLoadResult result = Load(m_fileName, prompt);
@@ -329,7 +365,6 @@ TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
 
 TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt)
 {
-    Q_UNUSED(prompt);
     TLoadResult result;
     if (m_fileName.isEmpty()) {
         result.error = u"No catalog file name"_s;
@@ -351,18 +386,29 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
     if (!reader.Open()) {
         return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
     }
-    QString line0, line1;
-    if (reader.NextLine(line0) && reader.NextLine(line1)) {
-        const qsizetype open = line1.indexOf(u"<encrypted>");
-        if (open >= 0 && line1.indexOf(u"</encrypted>", open) >= 0) {
-            return {false,
-                    0,
-                    u"%1 is protected by a password, which this version cannot open yet"_s.arg(
-                        fileName)};
-        }
-    }
+    const std::optional<QString> check = ReadCheckValue(reader);
     m_encrypted = false;
     m_password.clear();
+    if (check) {
+        // Asked until the password decrypts the check value, or the user gives up.
+        bool first = true;
+        for (;;) {
+            const std::optional<QString> password =
+                prompt ? prompt->AskPassword(first) : std::nullopt;
+            if (!password) {
+                return {false,
+                        0,
+                        first ? u"%1 is protected by a password"_s.arg(fileName)
+                              : u"Wrong password for %1"_s.arg(fileName)};
+            }
+            if (DecryptValue(*check, *password) == QStringView(CipherCheckText)) {
+                m_encrypted = true;
+                m_password = *password;
+                break;
+            }
+            first = false;
+        }
+    }
     if (!reader.Rewind())
         return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
 
@@ -382,7 +428,8 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
     }
     if (reader.Failed()) {
         // Part of the file is missing: saving over it would lose the rest.
-        return {false, m_version, u"Cannot read all of %1: %2"_s.arg(fileName, reader.ErrorString())};
+        return {
+            false, m_version, u"Cannot read all of %1: %2"_s.arg(fileName, reader.ErrorString())};
     }
     result.version = m_version;
     return result;
@@ -425,7 +472,8 @@ void TVideoDatabase::Upgrade()
                 movie->SetScreenshots(movie->Screenshots() + u'|');
             const QString front = movie->Froncover();
             if (!front.isEmpty()) {
-                movie->SetFroncover({});
+                // Emptied directly: the setter would delete the very file to copy in.
+                movie->ReadTag(u"froncover"_s, QString());
                 movie->SetFroncover(front);
             }
         }
@@ -457,6 +505,9 @@ QString TVideoDatabase::HeaderText() const
     using namespace FieldCodec;
     QString out = u"<xml>\r\n"_s;
     AppendOpen(out, u"reelkeep"_s);
+    // Right after the root's opening tag, where a load looks for it.
+    if (m_encrypted && !m_password.isEmpty())
+        AppendText(out, u"encrypted"_s, QString::fromUtf16(CipherCheckText));
     AppendRaw(out, u"version"_s, QString::fromUtf16(ProgramVersionText));
     AppendInt(out, u"movies"_s, MovieCount());
     AppendInt(out, u"people"_s, PersonCount());
@@ -526,7 +577,13 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
         return TSaveOutcome::ReadOnly;
     CopyReplacing(m_fileName, m_fileName + u".bak"_s);
-    TScopedValueHook noHook({});
+    TValueHook encrypt;
+    if (m_encrypted && !m_password.isEmpty()) {
+        encrypt = [password = m_password](const QString &value) {
+            return EncryptValue(value, password);
+        };
+    }
+    TScopedValueHook hook(std::move(encrypt));
     if (Status status = WriteFile(m_fileName); !status)
         return Result<TSaveOutcome>::Failure(status.Error());
     SetModified(false);

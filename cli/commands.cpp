@@ -23,8 +23,7 @@ class TOptionPassword : public IPasswordPrompt
 public:
     explicit TOptionPassword(std::optional<QString> password)
         : m_password(std::move(password))
-    {
-    }
+    {}
     std::optional<QString> AskPassword(bool first) override
     {
         if (!first)
@@ -40,6 +39,7 @@ struct TArguments
 {
     QStringList positional;
     std::optional<QString> password;
+    std::optional<QString> newPassword;
     bool help = false;
     QString error;
 };
@@ -59,6 +59,14 @@ TArguments ParseArguments(const QStringList &args)
             result.password = args[++i];
         } else if (arg.startsWith(u"--password=")) {
             result.password = arg.mid(11);
+        } else if (arg == u"--set-password") {
+            if (i + 1 >= args.size()) {
+                result.error = u"--set-password needs a value (empty to remove the password)"_s;
+                return result;
+            }
+            result.newPassword = args[++i];
+        } else if (arg.startsWith(u"--set-password=")) {
+            result.newPassword = arg.mid(15);
         } else if (arg.startsWith(u"--")) {
             result.error = u"unknown option %1"_s.arg(arg);
             return result;
@@ -84,6 +92,8 @@ std::optional<TArguments> CheckArguments(const QStringList &args,
         exitCode = ExitOk;
         return std::nullopt;
     }
+    if (parsed.error.isEmpty() && parsed.newPassword && count != 2)
+        parsed.error = u"--set-password is an option of resave"_s;
     if (parsed.error.isEmpty() && parsed.positional.size() != count)
         parsed.error = u"expected %1 file name(s)"_s.arg(count);
     if (!parsed.error.isEmpty()) {
@@ -155,8 +165,10 @@ const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P]\n"
                           "and custom fields, and whether it is encrypted."_s;
 const QString DumpUsage = u"Usage: reelkeep-cli dump CATALOG [--password P]\n"
                           "Prints the whole catalog as one JSON document."_s;
-const QString ResaveUsage = u"Usage: reelkeep-cli resave CATALOG OUT [--password P]\n"
-                            "Loads CATALOG and writes it as OUT in the current format."_s;
+const QString ResaveUsage =
+    u"Usage: reelkeep-cli resave CATALOG OUT [--password P] [--set-password Q]\n"
+    "Loads CATALOG and writes it as OUT in the current format. --set-password protects OUT "
+    "with the password Q; an empty Q removes the protection."_s;
 const QString GeneralUsage =
     u"Usage: reelkeep-cli COMMAND [ARGUMENTS]\n"
     "Commands:\n"
@@ -226,6 +238,8 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!db)
         return ExitCatalogUnreadable;
     const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    if (parsed->newPassword)
+        db->SetPassword(*parsed->newPassword);
     const Result<TSaveOutcome> result = db->SaveAs(target);
     if (!result.Ok()) {
         err << "reelkeep-cli: " << result.Error() << Qt::endl;

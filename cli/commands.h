@@ -9,9 +9,9 @@
 // Exit codes, as README.md documents them.
 enum TExitCode : int {
     ExitOk = 0,
-    ExitUsage = 1, // unknown command, missing or extra arguments
+    ExitUsage = 1,             // unknown command, missing or extra arguments
     ExitCatalogUnreadable = 2, // missing file, unreadable file, wrong or missing password
-    ExitWriteFailed = 3, // the catalog could not be written
+    ExitWriteFailed = 3,       // the catalog could not be written
 };
 
 int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -1,8 +1,7 @@
 #include <csignal>
 
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -120,23 +119,23 @@ TEST_F(CatalogFileTest, SmallCatalogIsWrittenExactly)
     person->SetBio(u"Bio"_s);
     person->SetBookmark(true);
 
-    const QByteArray expected
-        = Header(2, 1, false, "<customname>Shelf</customname>\r\n<customname>Box</customname>\r\n")
-          // An unnumbered movie sorts first and has no "num".
-          + "<movie><coverformat>1</coverformat>\r\n<title>Alien</title>\r\n</movie>\r\n"
-          + "<movie><rating>7,5</rating>\r\n<coverformat>1</coverformat>\r\n"
-            "<title>Tom &amp; Jerry &lt;3&gt;</title>\r\n"
-            "<description><s>25</s>Line one\r\n<two> & \"three\"</description>\r\n"
-            "<length>0,0625</length>\r\n<size>120</size>\r\n<num>0</num>\r\n"
-            "<viewed>0</viewed>\r\n<custom1>B7</custom1>\r\n"
-            // An episode without a title is stored under its original title.
-            "<episode><epnum>3</epnum>\r\n<coverformat>1</coverformat>\r\n"
-            "<title>Pilot</title>\r\n<origtitle>Pilot</origtitle>\r\n</episode>\r\n"
-            "</movie>\r\n"
-          + "<human><name>Sigourney Weaver</name>\r\n<birthday>18194,5</birthday>\r\n"
-            "<bio><s>3</s>Bio</bio>\r\n<coverformat>1</coverformat>\r\n"
-            "<bookmark>-1</bookmark>\r\n</human>\r\n"
-          + "</reelkeep>\r\n";
+    const QByteArray expected =
+        Header(2, 1, false, "<customname>Shelf</customname>\r\n<customname>Box</customname>\r\n")
+        // An unnumbered movie sorts first and has no "num".
+        + "<movie><coverformat>1</coverformat>\r\n<title>Alien</title>\r\n</movie>\r\n"
+        + "<movie><rating>7,5</rating>\r\n<coverformat>1</coverformat>\r\n"
+          "<title>Tom &amp; Jerry &lt;3&gt;</title>\r\n"
+          "<description><s>25</s>Line one\r\n<two> & \"three\"</description>\r\n"
+          "<length>0,0625</length>\r\n<size>120</size>\r\n<num>0</num>\r\n"
+          "<viewed>0</viewed>\r\n<custom1>B7</custom1>\r\n"
+          // An episode without a title is stored under its original title.
+          "<episode><epnum>3</epnum>\r\n<coverformat>1</coverformat>\r\n"
+          "<title>Pilot</title>\r\n<origtitle>Pilot</origtitle>\r\n</episode>\r\n"
+          "</movie>\r\n"
+        + "<human><name>Sigourney Weaver</name>\r\n<birthday>18194,5</birthday>\r\n"
+          "<bio><s>3</s>Bio</bio>\r\n<coverformat>1</coverformat>\r\n"
+          "<bookmark>-1</bookmark>\r\n</human>\r\n"
+        + "</reelkeep>\r\n";
     EXPECT_EQ(SaveAndRead(*db), expected);
     EXPECT_FALSE(db->Modified());
 }
@@ -229,7 +228,8 @@ TEST_F(CatalogFileTest, LoadReadsWhatSaveWroteAndSavesItAgainByteForByte)
     EXPECT_EQ(db->Person(0)->Coverpath(), u"n.jpg"_s);
     // The load sorted the lists, so the file now says so; after that it is stable.
     const QByteArray second = SaveAndRead(*db);
-    EXPECT_EQ(second, QByteArray(first).replace("</people>\r\n", "</people>\r\n<sorted></sorted>\r\n"));
+    EXPECT_EQ(second,
+              QByteArray(first).replace("</people>\r\n", "</people>\r\n<sorted></sorted>\r\n"));
     auto again = OpenCatalog();
     EXPECT_EQ(SaveAndRead(*again), second);
 }
@@ -279,9 +279,10 @@ TEST_F(CatalogFileTest, MoviesLoadSeenWhateverTheDefault)
 
 TEST_F(CatalogFileTest, SortedElementKeepsTheFileOrder)
 {
-    const QByteArray body = "<movie><num>5</num>\r\n</movie>\r\n<movie><num>2</num>\r\n</movie>\r\n"
-                            "<human><name>b</name>\r\n</human>\r\n<human><name>A</name>\r\n</human>\r\n"
-                            "</reelkeep>\r\n";
+    const QByteArray body =
+        "<movie><num>5</num>\r\n</movie>\r\n<movie><num>2</num>\r\n</movie>\r\n"
+        "<human><name>b</name>\r\n</human>\r\n<human><name>A</name>\r\n</human>\r\n"
+        "</reelkeep>\r\n";
     WriteBytes(Path(u"sorted.rkd"_s), "<xml>\r\n<reelkeep><sorted></sorted>\r\n" + body);
     WriteBytes(Path(u"plain.rkd"_s), "<xml>\r\n<reelkeep>" + body);
     auto kept = OpenCatalog(u"sorted.rkd"_s);
@@ -370,8 +371,7 @@ void PrintTo(const BrokenCase &broken, std::ostream *os)
 }
 
 class BrokenFileTest : public CatalogFileTest, public ::testing::WithParamInterface<BrokenCase>
-{
-};
+{};
 
 TEST_P(BrokenFileTest, LoadsWhatItCan)
 {
@@ -573,13 +573,14 @@ TEST_F(CatalogFileTest, AppendAddsRecordsAndCustomFieldsAfterTheOwnOnes)
 
 TEST_F(CatalogFileTest, VersionFiveFilesGetImagePathsRelativeToTheirFolders)
 {
-    WriteBytes(Path(u"movies.rkd"_s),
-               "<xml>\r\n<reelkeep><version>0.9.5</version>\r\n"
-               "<movie><coverformat>3</coverformat>\r\n<coverpath>movies/Posters/A.jpg</coverpath>\r\n"
-               "<title>A</title>\r\n<froncover>movies/Covers/f.jpg</froncover>\r\n"
-               "<screenshots>movies/Screenshots/1.bmp|movies/Screenshots/2.bmp</screenshots>\r\n"
-               "</movie>\r\n<human><coverformat>3</coverformat>\r\n"
-               "<coverpath>movies/Photos/p.jpg</coverpath>\r\n</human>\r\n</reelkeep>\r\n");
+    WriteBytes(
+        Path(u"movies.rkd"_s),
+        "<xml>\r\n<reelkeep><version>0.9.5</version>\r\n"
+        "<movie><coverformat>3</coverformat>\r\n<coverpath>movies/Posters/A.jpg</coverpath>\r\n"
+        "<title>A</title>\r\n<froncover>movies/Covers/f.jpg</froncover>\r\n"
+        "<screenshots>movies/Screenshots/1.bmp|movies/Screenshots/2.bmp</screenshots>\r\n"
+        "</movie>\r\n<human><coverformat>3</coverformat>\r\n"
+        "<coverpath>movies/Photos/p.jpg</coverpath>\r\n</human>\r\n</reelkeep>\r\n");
     auto db = OpenCatalog();
     ASSERT_EQ(last.version, 9005);
     const TMovie *movie = db->Movie(0);
@@ -610,6 +611,127 @@ TEST(Version, TextToNumber)
     EXPECT_EQ(VersionNumber(u"x.y"_s), 0);
     EXPECT_EQ(VersionNumber(QString()), 0);
     EXPECT_EQ(VersionNumber(QString::fromUtf16(ProgramVersionText)), ProgramVersionNumber);
+}
+
+} // namespace
+
+namespace {
+
+// Answers the password questions from a list and records how it was asked.
+class TScriptedPrompt : public IPasswordPrompt
+{
+public:
+    explicit TScriptedPrompt(QStringList answers)
+        : m_answers(std::move(answers))
+    {}
+    std::optional<QString> AskPassword(bool first) override
+    {
+        asked.append(first);
+        if (m_answers.isEmpty())
+            return std::nullopt;
+        return m_answers.takeFirst();
+    }
+    QList<bool> asked;
+
+private:
+    QStringList m_answers;
+};
+
+class ProtectedCatalogTest : public CatalogFileTest
+{
+protected:
+    void WriteProtected(const QString &password, const QString &description)
+    {
+        auto db = OpenCatalog();
+        db->AddCustomField(u"Shelf"_s);
+        auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+        movie->SetTitle(u"Secret & <Title>"_s);
+        movie->SetDescription(description);
+        movie->SetRating(7.5);
+        movie->SetCustomValue(0, u"B2"_s);
+        db->AddRecord(1, u"Hidden Person"_s);
+        db->SetPassword(password);
+        ASSERT_TRUE(db->Save(false).Ok());
+    }
+};
+
+TEST_F(ProtectedCatalogTest, OpensOnlyWithTheRightPassword)
+{
+    WriteProtected(u"open sesame"_s, u"plot"_s);
+    const QByteArray bytes = ReadBytes(Path(u"movies.rkd"_s));
+    EXPECT_TRUE(bytes.startsWith("<xml>\r\n<reelkeep><encrypted>"));
+    EXPECT_FALSE(bytes.contains("Secret"));
+    EXPECT_FALSE(bytes.contains("Hidden"));
+
+    TScriptedPrompt prompt({u"wrong"_s, u"also wrong"_s, u"open sesame"_s});
+    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    const TLoadResult result = db.Open(&prompt);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(prompt.asked, (QList<bool>{true, false, false}));
+    EXPECT_TRUE(db.Encrypted());
+    EXPECT_EQ(result.version, ProgramVersionNumber);
+    ASSERT_EQ(db.MovieCount(), 1);
+    EXPECT_EQ(db.Movie(0)->Title(), u"Secret & <Title>"_s);
+    EXPECT_EQ(db.Movie(0)->Rating(), 7.5);
+    EXPECT_EQ(db.Movie(0)->CustomValue(0), u"B2"_s);
+    EXPECT_EQ(db.CustomFieldNames(), QStringList{u"Shelf"_s});
+    EXPECT_EQ(db.Person(0)->Name(), u"Hidden Person"_s);
+}
+
+TEST_F(ProtectedCatalogTest, CancellingThePromptFailsTheLoad)
+{
+    WriteProtected(u"pw"_s, u"plot"_s);
+    TScriptedPrompt prompt({u"wrong"_s});
+    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    const TLoadResult result = db.Open(&prompt);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(db.MovieCount(), 0);
+    EXPECT_TRUE(db.Password().isEmpty());
+    TVideoDatabase unasked(Path(u"movies.rkd"_s), nullptr, nullptr);
+    EXPECT_FALSE(unasked.Open().ok);
+}
+
+TEST_F(ProtectedCatalogTest, LongPasswordsAndLongValuesSpanLines)
+{
+    const QString password = QString(80, u'p');
+    const QString description = QString(300, u'd') + u"\r\n<&>"_s;
+    WriteProtected(password, description);
+    const QByteArray bytes = ReadBytes(Path(u"movies.rkd"_s));
+    // The check value itself no longer fits on the second line.
+    EXPECT_FALSE(bytes.split('\n').at(1).contains("</encrypted>"));
+    TScriptedPrompt prompt({password});
+    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    ASSERT_TRUE(db.Open(&prompt).ok);
+    EXPECT_EQ(db.Movie(0)->Description(), description);
+}
+
+TEST_F(ProtectedCatalogTest, EmptyPasswordRemovesTheProtection)
+{
+    WriteProtected(u"pw"_s, u"plot"_s);
+    TScriptedPrompt prompt({u"pw"_s});
+    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    ASSERT_TRUE(db.Open(&prompt).ok);
+    db.SetPassword(QString());
+    EXPECT_TRUE(db.Modified());
+    EXPECT_FALSE(db.Encrypted());
+    ASSERT_TRUE(db.Save(false).Ok());
+    const QByteArray bytes = ReadBytes(Path(u"movies.rkd"_s));
+    EXPECT_FALSE(bytes.contains("<encrypted>"));
+    EXPECT_TRUE(bytes.contains("<title>Secret &amp; &lt;Title&gt;</title>"));
+}
+
+TEST_F(ProtectedCatalogTest, AppendKeepsTheOpenCatalogsPassword)
+{
+    WriteProtected(u"theirs"_s, u"plot"_s);
+    ASSERT_TRUE(QFile::rename(Path(u"movies.rkd"_s), Path(u"other.rkd"_s)));
+    auto db = OpenCatalog(u"mine.rkd"_s);
+    db->SetPassword(u"mine"_s);
+    TScriptedPrompt prompt({u"theirs"_s});
+    ASSERT_TRUE(db->Append(Path(u"other.rkd"_s), &prompt).ok);
+    EXPECT_EQ(db->Password(), u"mine"_s);
+    EXPECT_EQ(db->Movie(0)->Title(), u"Secret & <Title>"_s);
+    db->SetModified(false);
 }
 
 } // namespace

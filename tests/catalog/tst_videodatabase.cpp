@@ -38,10 +38,7 @@ protected:
         movie->SetNum(num);
         return movie;
     }
-    TActor *AddPerson(const QString &name)
-    {
-        return static_cast<TActor *>(db->AddRecord(1, name));
-    }
+    TActor *AddPerson(const QString &name) { return static_cast<TActor *>(db->AddRecord(1, name)); }
     QList<int> Nums() const
     {
         QList<int> nums;
@@ -148,8 +145,7 @@ struct NextIdCase
 };
 
 class NextIdTest : public VideoDatabaseTest, public ::testing::WithParamInterface<NextIdCase>
-{
-};
+{};
 
 TEST_P(NextIdTest, GivesTheNextFreeNumber)
 {
@@ -166,8 +162,8 @@ INSTANTIATE_TEST_SUITE_P(Catalogs,
                                            NextIdCase{{7}, 8, 8},
                                            NextIdCase{{}, 0, 0},
                                            NextIdCase{{-1, 0, 1}, 2, 2},
-                                           NextIdCase{{2147483647, 2147483647}, 2147483647,
-                                                      2147483647}));
+                                           NextIdCase{
+                                               {2147483647, 2147483647}, 2147483647, 2147483647}));
 
 TEST_F(VideoDatabaseTest, FindDuplicateMovies)
 {
@@ -275,7 +271,9 @@ TEST_F(VideoDatabaseTest, EventsReachTheWindow)
     int shownEvents = 0;
     QList<bool> loans;
     db->OnShownCountChanged = [&] { ++shownEvents; };
-    db->OnLoanChanged = [&](bool returned, const QString &, TBaseMovie *) { loans.append(returned); };
+    db->OnLoanChanged = [&](bool returned, const QString &, TBaseMovie *) {
+        loans.append(returned);
+    };
     TMovie *movie = AddMovie(1);
     EXPECT_EQ(shownEvents, 1);
     movie->Lend(u"Ann"_s);

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include "catalog/dbitem.h"
 #include "catalog/recordowner.h"
@@ -92,6 +94,12 @@ public:
         return record.Kind() == TRecordKind::Person ? peopleTree : movieTree;
     }
     int CustomFieldCount() const override { return customFields; }
+    QString ImageFolder(TImageFolder folder) const override
+    {
+        return folders.value(static_cast<int>(folder));
+    }
+    bool ImgFolders() const override { return imgFolders; }
+    void LogLine(const QString &line) override { log.append(line); }
 
     bool modified = false;
     QList<LoanEvent> loanEvents;
@@ -101,4 +109,8 @@ public:
     int customFields = 0;
     ITreeView *movieTree = nullptr;
     ITreeView *peopleTree = nullptr;
+    // Image folders by TImageFolder; none by default, so records leave the disk alone.
+    QMap<int, QString> folders;
+    bool imgFolders = false;
+    QStringList log;
 };

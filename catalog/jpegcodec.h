@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include "catalog/image.h"
+
+// Baseline, progressive and arithmetic JPEG in grayscale, YCbCr, RGB, CMYK or YCCK, turned
+// into RGB. A null image for a broken or truncated file, one over the TImage size limits,
+// one whose header promises far more blocks than its bytes can hold, or one with an
+// absurd number of scans. libjpeg's warnings are never printed.
+TImage ReadJpeg(QByteArrayView bytes);
+// Baseline JPEG with 2x2 chroma subsampling; quality 1..100 (clamped). Empty for a null
+// image or when libjpeg fails.
+QByteArray WriteJpeg(const TImage &image, int quality);

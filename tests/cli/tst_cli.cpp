@@ -1,0 +1,413 @@
+// Runs the real reelkeep-cli program on catalogs built through the catalog API and on
+// hand-made broken files: exit codes, the info and dump output, and resave round trips.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "catalog/actor.h"
+#include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct TRun
+{
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+TRun RunCli(const QStringList &args)
+{
+    QProcess process;
+    process.start(QString::fromUtf8(RK_CLI_PATH), args);
+    TRun run;
+    if (!process.waitForFinished(60'000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitStatus();
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray ReadBytes(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << qPrintable(fileName);
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QJsonObject ParseDump(const TRun &run)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(error.errorString());
+    EXPECT_TRUE(doc.isObject());
+    return doc.object();
+}
+
+class CliTest : public ::testing::Test
+{
+protected:
+    QString Path(const QString &name) const { return dir.filePath(name); }
+
+    // Three movies added out of num order (the second a series of two episodes), three
+    // people added out of name order, three custom fields; saved to `fileName`.
+    static void BuildCatalog(const QString &fileName)
+    {
+        TVideoDatabase db(fileName, nullptr, nullptr);
+        db.AddCustomField(u"Shelf"_s);
+        db.AddCustomField(u"Bought at"_s);
+        db.AddCustomField(u"Edition"_s);
+
+        auto *late = static_cast<TMovie *>(db.AddRecord(0));
+        late->SetTitle(u"Zulu <uncut> & more"_s);
+        late->SetNum(30);
+
+        auto *first = static_cast<TMovie *>(db.AddRecord(0));
+        first->SetTitle(u"Caf\u00e9 \u6771\u4eac"_s);
+        first->SetOrigtitle(u"Original"_s);
+        first->SetYear(1999);
+        first->SetRating(7.5);
+        first->SetLength(95.0 / 1440);
+        first->SetSize(4'700'000'000LL);
+        first->SetDateadded(45000.5);
+        first->SetViewed(false);
+        first->SetActors(u"Anna Karina\r\nJean-Paul Belmondo"_s);
+        first->SetDescription(u"Line one <b> & c.\r\nLine two."_s);
+        first->SetComment(u"Kept on <shelf> 3 & 4"_s);
+        first->SetPath(u"/media/films/Cafe.mkv"_s);
+        first->SetCustomValue(0, u"A3"_s);
+        first->SetCustomValue(2, u"Director's cut"_s);
+        first->SetNum(10);
+
+        auto *series = static_cast<TMovie *>(db.AddRecord(0));
+        series->SetTitle(u"Series"_s);
+        series->SetNum(20);
+        for (int e = 1; e <= 2; ++e) {
+            TEpisode *episode = series->AddEpisode();
+            episode->SetEpnum(e);
+            episode->SetTitle(u"Episode %1"_s.arg(e));
+            episode->SetCustomValue(1, u"Shop %1"_s.arg(e));
+        }
+
+        for (const QString &name : {u"zoe Zed"_s, u"Anna Karina"_s, u"bob Bee"_s})
+            db.AddRecord(1, name);
+        auto *anna = db.Person(db.FindPerson(u"Anna Karina"_s));
+        anna->SetBirthday(14702.5);
+        anna->SetBio(u"Born in Denmark.\r\nActress & singer."_s);
+        anna->SetCategory(u"Actor"_s);
+        ASSERT_TRUE(db.Save(true).Ok());
+    }
+
+    QTemporaryDir dir;
+};
+
+// --- Arguments and exit codes -------------------------------------------------------
+
+struct TUsageCase
+{
+    const char *name;
+    QStringList args; // "@missing" and "@catalog" stand for files in the test folder
+    int exitCode;
+    bool usageOnStdout;
+};
+
+class CliUsageTest : public CliTest, public ::testing::WithParamInterface<TUsageCase>
+{};
+
+TEST_P(CliUsageTest, ExitCodeAndMessages)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    QStringList args;
+    for (const QString &arg : GetParam().args) {
+        args.append(arg == u"@missing"   ? Path(u"missing.rkd"_s)
+                    : arg == u"@catalog" ? Path(u"catalog.rkd"_s)
+                                         : arg);
+    }
+    const TRun run = RunCli(args);
+    ASSERT_EQ(run.status, QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err.constData();
+    if (GetParam().usageOnStdout) {
+        EXPECT_TRUE(run.out.startsWith("Usage: reelkeep-cli")) << run.out.constData();
+        EXPECT_TRUE(run.err.isEmpty());
+    } else {
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(Path(u"out.rkd"_s))) << "a failed command wrote a file";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments,
+    CliUsageTest,
+    ::testing::Values(
+        TUsageCase{"NoArguments", {}, 1, false},
+        TUsageCase{"UnknownCommand", {u"frobnicate"_s}, 1, false},
+        TUsageCase{"InfoWithoutFile", {u"info"_s}, 1, false},
+        TUsageCase{"InfoExtraFile", {u"info"_s, u"@catalog"_s, u"x"_s}, 1, false},
+        TUsageCase{"ResaveWithoutOut", {u"resave"_s, u"@catalog"_s}, 1, false},
+        TUsageCase{"PasswordWithoutValue", {u"info"_s, u"@catalog"_s, u"--password"_s}, 1, false},
+        TUsageCase{"UnknownOption", {u"dump"_s, u"@catalog"_s, u"--all"_s}, 1, false},
+        TUsageCase{"InfoMissingFile", {u"info"_s, u"@missing"_s}, 2, false},
+        TUsageCase{"DumpMissingFile", {u"dump"_s, u"@missing"_s}, 2, false},
+        TUsageCase{"ResaveMissingFile", {u"resave"_s, u"@missing"_s, u"out.rkd"_s}, 2, false},
+        TUsageCase{"GeneralHelp", {u"--help"_s}, 0, true},
+        TUsageCase{"InfoHelp", {u"info"_s, u"--help"_s}, 0, true},
+        TUsageCase{"DumpHelp", {u"dump"_s, u"@catalog"_s, u"--help"_s}, 0, true},
+        TUsageCase{"ResaveHelp", {u"resave"_s, u"-h"_s}, 0, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- info and dump --------------------------------------------------------------------
+
+TEST_F(CliTest, InfoCountsEverything)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const TRun run = RunCli({u"info"_s, Path(u"catalog.rkd"_s)});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out,
+              "version: 9006\nmovies: 3\npeople: 3\nepisodes: 2\ncustom fields: 3\n"
+              "encrypted: no\n");
+}
+
+TEST_F(CliTest, DumpHasRecordsInListOrderWithTypedFields)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const TRun run = RunCli({u"dump"_s, Path(u"catalog.rkd"_s)});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonObject root = ParseDump(run);
+
+    EXPECT_EQ(root[u"version"_s], 9006);
+    EXPECT_EQ(root[u"customFields"_s].toArray(),
+              QJsonArray({u"Shelf"_s, u"Bought at"_s, u"Edition"_s}));
+
+    const QJsonArray movies = root[u"movies"_s].toArray();
+    ASSERT_EQ(movies.size(), 3);
+    EXPECT_EQ(movies[0][u"num"_s], 10);
+    EXPECT_EQ(movies[1][u"num"_s], 20);
+    EXPECT_EQ(movies[2][u"num"_s], 30);
+
+    const QJsonObject first = movies[0].toObject();
+    EXPECT_EQ(first[u"title"_s], u"Caf\u00e9 \u6771\u4eac"_s);
+    EXPECT_EQ(first[u"origtitle"_s], u"Original"_s);
+    EXPECT_EQ(first[u"year"_s], 1999);
+    EXPECT_EQ(first[u"rating"_s], 7.5);
+    EXPECT_DOUBLE_EQ(first[u"length"_s].toDouble(), 95.0 / 1440);
+    EXPECT_EQ(first[u"size"_s], 4'700'000'000.0);
+    EXPECT_EQ(first[u"dateadded"_s], 45000.5);
+    EXPECT_EQ(first[u"viewed"_s], false);
+    EXPECT_EQ(first[u"wish"_s], false);
+    EXPECT_EQ(first[u"actors"_s], u"Anna Karina\r\nJean-Paul Belmondo"_s);
+    EXPECT_EQ(first[u"description"_s], u"Line one <b> & c.\r\nLine two."_s);
+    EXPECT_EQ(first[u"comment"_s], u"Kept on <shelf> 3 & 4"_s);
+    EXPECT_EQ(first[u"path"_s], u"/media/films/Cafe.mkv"_s);
+    EXPECT_EQ(first[u"director"_s], u""_s) << "unset text fields are present and empty";
+    EXPECT_EQ(first[u"imdbrating"_s], 0);
+    EXPECT_EQ(first[u"custom"_s].toArray(), QJsonArray({u"A3"_s, u""_s, u"Director's cut"_s}));
+    EXPECT_TRUE(first[u"coverformat"_s].isDouble());
+    EXPECT_TRUE(first[u"coverpath"_s].isString());
+    EXPECT_EQ(first[u"pictureBytes"_s], 0);
+    EXPECT_EQ(first[u"episodes"_s].toArray(), QJsonArray());
+    EXPECT_EQ(movies[2][u"title"_s], u"Zulu <uncut> & more"_s);
+    EXPECT_EQ(movies[2][u"viewed"_s], true);
+
+    const QJsonArray episodes = movies[1][u"episodes"_s].toArray();
+    ASSERT_EQ(episodes.size(), 2);
+    for (int e = 0; e < 2; ++e) {
+        const QJsonObject episode = episodes[e].toObject();
+        EXPECT_EQ(episode[u"epnum"_s], e + 1);
+        EXPECT_EQ(episode[u"title"_s], u"Episode %1"_s.arg(e + 1));
+        EXPECT_EQ(episode[u"custom"_s].toArray(),
+                  QJsonArray({u""_s, u"Shop %1"_s.arg(e + 1), u""_s}));
+        EXPECT_EQ(episode[u"pictureBytes"_s], 0);
+        EXPECT_FALSE(episode.contains(u"episodes"_s));
+    }
+
+    const QJsonArray people = root[u"people"_s].toArray();
+    ASSERT_EQ(people.size(), 3);
+    EXPECT_EQ(people[0][u"name"_s], u"Anna Karina"_s);
+    EXPECT_EQ(people[1][u"name"_s], u"bob Bee"_s);
+    EXPECT_EQ(people[2][u"name"_s], u"zoe Zed"_s);
+    const QJsonObject anna = people[0].toObject();
+    EXPECT_EQ(anna[u"birthday"_s], 14702.5);
+    EXPECT_EQ(anna[u"bio"_s], u"Born in Denmark.\r\nActress & singer."_s);
+    EXPECT_EQ(anna[u"category"_s], u"Actor"_s);
+    EXPECT_EQ(anna[u"pictureBytes"_s], 0);
+    EXPECT_TRUE(anna[u"coverformat"_s].isDouble());
+    EXPECT_FALSE(anna.contains(u"episodes"_s));
+}
+
+// --- Files the program cannot or should not read ------------------------------------------
+
+TEST_F(CliTest, PasswordProtectedCatalogIsRefusedWithoutWriting)
+{
+    const QString protectedFile = Path(u"locked.rkd"_s);
+    const QByteArray bytes = "<xml>\r\n<reelkeep><encrypted>abc</encrypted>\r\n"
+                             "<version>def</version>\r\n<movies>ghi</movies>\r\n</reelkeep>\r\n";
+    WriteBytes(protectedFile, bytes);
+    const QList<QStringList> commands{{u"info"_s, protectedFile},
+                                      {u"dump"_s, protectedFile},
+                                      {u"dump"_s, protectedFile, u"--password"_s, u"secret"_s},
+                                      {u"resave"_s, protectedFile, Path(u"out.rkd"_s)}};
+    for (const QStringList &args : commands) {
+        const TRun run = RunCli(args);
+        EXPECT_EQ(run.status, QProcess::NormalExit) << qPrintable(args.join(u' '));
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(u' '));
+        EXPECT_TRUE(run.out.isEmpty()) << qPrintable(args.join(u' '));
+        EXPECT_TRUE(run.err.contains("password")) << run.err.constData();
+    }
+    EXPECT_EQ(ReadBytes(protectedFile), bytes);
+    EXPECT_FALSE(QFile::exists(Path(u"out.rkd"_s)));
+    EXPECT_FALSE(QFile::exists(protectedFile + u".bak"_s));
+}
+
+TEST_F(CliTest, BytesThatAreNotUtf8AreReadAsWindows1252)
+{
+    WriteBytes(Path(u"latin.rkd"_s),
+               "<xml>\r\n<reelkeep><version>0.9.6</version>\r\n"
+               "<movie><coverformat>0</coverformat>\r\n<title>Caf\xe9 \x80 5</title>\r\n"
+               "<num>1</num>\r\n</movie>\r\n</reelkeep>\r\n");
+    const TRun run = RunCli({u"dump"_s, Path(u"latin.rkd"_s)});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonArray movies = ParseDump(run)[u"movies"_s].toArray();
+    ASSERT_EQ(movies.size(), 1);
+    EXPECT_EQ(movies[0][u"title"_s], u"Caf\u00e9 \u20ac 5"_s);
+}
+
+struct TBrokenFile
+{
+    const char *name;
+    QByteArray bytes;
+};
+
+class CliBrokenFileTest : public CliTest, public ::testing::WithParamInterface<TBrokenFile>
+{};
+
+// Whatever the file holds, the program ends normally: a catalog it could read (as JSON)
+// or exit code 2 with a reason.
+TEST_P(CliBrokenFileTest, EndsCleanly)
+{
+    const QString fileName = Path(u"broken.rkd"_s);
+    WriteBytes(fileName, GetParam().bytes);
+    for (const QString &command : {u"info"_s, u"dump"_s}) {
+        const TRun run = RunCli({command, fileName});
+        ASSERT_EQ(run.status, QProcess::NormalExit) << qPrintable(command);
+        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 2)
+            << qPrintable(command) << " exit " << run.exitCode;
+        if (run.exitCode == 2)
+            EXPECT_FALSE(run.err.isEmpty());
+        else if (command == u"dump")
+            ParseDump(run);
+    }
+    EXPECT_EQ(ReadBytes(fileName), GetParam().bytes) << "reading changed the file";
+}
+
+const QByteArray CatalogHead = "<xml>\r\n<reelkeep><version>0.9.6</version>\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    CliBrokenFileTest,
+    ::testing::Values(
+        TBrokenFile{"Empty", {}},
+        TBrokenFile{"ByteOrderMarkOnly", "\xef\xbb\xbf"},
+        TBrokenFile{"Binary", QByteArray("\x00\xff\x01<\x00>\xfe", 7).repeated(1000)},
+        TBrokenFile{"CutInsideRecord",
+                    CatalogHead + "<movie><coverformat>0</coverformat>\r\n<title>Half"},
+        TBrokenFile{"CutInsideUtf8Sequence", CatalogHead + "<movie><title>Caf\xc3"},
+        TBrokenFile{"LengthPrefixBeyondEnd",
+                    CatalogHead + "<movie><description><s>99999999</s>short</description>"},
+        TBrokenFile{"NegativeLengthPrefix",
+                    CatalogHead
+                        + "<movie><comment><s>-5</s>x</comment>\r\n</movie>\r\n</reelkeep>\r\n"},
+        TBrokenFile{"HugeCounts",
+                    CatalogHead
+                        + "<movies>99999999999999</movies>\r\n<people>-3</people>\r\n"
+                          "</reelkeep>\r\n"},
+        TBrokenFile{"UnclosedNesting",
+                    CatalogHead + QByteArray("<movie><episode>").repeated(5000)}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- resave ---------------------------------------------------------------------------
+
+TEST_F(CliTest, ResaveRoundTripKeepsEveryRecordAndIsStable)
+{
+    const QString a = Path(u"a.rkd"_s);
+    BuildCatalog(a);
+    // Existing picture folders are kept where they are by a save under another name.
+    for (const QString &folder :
+         {u"Posters"_s, u"Photos"_s, u"Covers"_s, u"Screenshots"_s, u"Thumbnails"_s})
+        ASSERT_TRUE(QDir().mkpath(Path(u"a/"_s + folder)));
+    ASSERT_TRUE(QDir().mkpath(Path(u"sub"_s)));
+    const QString b = Path(u"sub/b.rkd"_s);
+    const QString c = Path(u"sub/c.rkd"_s);
+    const QByteArray original = ReadBytes(a);
+
+    const TRun toB = RunCli({u"resave"_s, a, b});
+    ASSERT_EQ(toB.exitCode, 0) << toB.err.constData();
+    const TRun toC = RunCli({u"resave"_s, b, c});
+    ASSERT_EQ(toC.exitCode, 0) << toC.err.constData();
+
+    EXPECT_EQ(ReadBytes(a), original) << "the source was written";
+    EXPECT_EQ(ReadBytes(b), ReadBytes(c));
+    const QByteArray bBytes = ReadBytes(b);
+    EXPECT_TRUE(
+        bBytes.contains("<pf>" + QFile::encodeName(Path(u"a/Posters/"_s)) + "|../a/Posters/</pf>"))
+        << bBytes.left(600).constData();
+
+    const TRun dumpA = RunCli({u"dump"_s, a});
+    const TRun dumpB = RunCli({u"dump"_s, b});
+    ASSERT_EQ(dumpA.exitCode, 0);
+    ASSERT_EQ(dumpB.exitCode, 0);
+    EXPECT_EQ(ParseDump(dumpA), ParseDump(dumpB));
+}
+
+TEST_F(CliTest, ResaveThatCannotWriteFailsAndLeavesNoFile)
+{
+    const QString a = Path(u"a.rkd"_s);
+    BuildCatalog(a);
+    const QByteArray original = ReadBytes(a);
+    WriteBytes(Path(u"plain.txt"_s), "not a folder");
+
+    const QString underFile = Path(u"plain.txt/out.rkd"_s);
+    TRun run = RunCli({u"resave"_s, a, underFile});
+    EXPECT_EQ(run.status, QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_FALSE(run.err.isEmpty());
+    EXPECT_EQ(ReadBytes(Path(u"plain.txt"_s)), "not a folder");
+
+    // A write-protected target is left alone (even for root, who could write it).
+    const QString locked = Path(u"locked.rkd"_s);
+    WriteBytes(locked, "old");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    run = RunCli({u"resave"_s, a, locked});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("write-protected")) << run.err.constData();
+    EXPECT_EQ(ReadBytes(locked), "old");
+
+    EXPECT_EQ(ReadBytes(a), original) << "the source was written";
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files);
+    EXPECT_EQ(left, QStringList({u"a.rkd"_s, u"locked.rkd"_s, u"plain.txt"_s}))
+        << qPrintable(left.join(u", "_s));
+}
+
+} // namespace
