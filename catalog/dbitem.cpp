@@ -140,6 +140,14 @@ void TDBItem::DropPicture()
     m_thumbnail = TImage();
 }
 
+QString TDBItem::PictureFile() const
+{
+    const QString folder = PictureFolder();
+    if (m_coverformat != CoverFile || folder.isEmpty() || m_coverpath.isEmpty())
+        return {};
+    return folder + m_coverpath;
+}
+
 TImage TDBItem::Picture() const
 {
     const QString folder = PictureFolder();

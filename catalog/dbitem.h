@@ -64,6 +64,8 @@ public:
     // The poster or photo: with a separate file (coverformat 3) read afresh from the
     // posters or photos folder, otherwise decoded from the held bytes. Null when none.
     TImage Picture() const;
+    // The file of a picture stored separately (coverformat 3); empty otherwise.
+    QString PictureFile() const;
     // A small copy of the picture for the lists, made once and held.
     const TImage &Thumbnail();
     // Replaces, removes or moves the picture. `image` may be null; `imageFormat` is the

@@ -103,15 +103,20 @@ void CmykRow(const uchar *src, uchar *out, int width, bool inverted)
     }
 }
 
-bool ReadPixels(TDecoder &decoder, uchar *bits, qsizetype bytesPerLine)
+// Fills an image of the header's size.
+bool ReadPixels(TDecoder &decoder, TImage &image)
 {
     jpeg_decompress_struct &info = decoder.Info;
+    uchar *bits = image.Bits();
+    const qsizetype bytesPerLine = image.BytesPerLine();
     if (setjmp(decoder.Error.Jump))
         return false;
     jpeg_start_decompress(&info);
     const bool cmyk = info.out_color_space == JCS_CMYK;
-    if (info.output_components != (cmyk ? 4 : 3))
+    if (info.output_components != (cmyk ? 4 : 3) || int(info.output_width) != image.Width()
+        || int(info.output_height) != image.Height()) {
         return false;
+    }
     JSAMPARRAY cmykRow =
         cmyk ? (*info.mem->alloc_sarray)(
             reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, info.output_width * 4, 1)
@@ -248,7 +253,7 @@ TImage ReadJpeg(QByteArrayView bytes)
         return {};
     }
     TImage image(static_cast<int>(width), static_cast<int>(height));
-    if (image.IsNull() || !ReadPixels(decoder, image.Bits(), image.BytesPerLine()))
+    if (image.IsNull() || !ReadPixels(decoder, image))
         return {};
     return image;
 }

@@ -145,7 +145,13 @@ QJsonObject RecordToJson(const TDBItem &record)
     QJsonObject object;
     record.VisitFields(
         [&](const QString &tag, const QVariant &value) { object.insert(tag, ToJson(value)); });
-    object.insert(u"pictureBytes"_s, qint64(record.PictureBytes().size()));
+    // A separate picture file counts with its size; reading it whole is not needed.
+    const QString pictureFile = record.PictureFile();
+    const QFileInfo file(pictureFile);
+    object.insert(u"pictureBytes"_s,
+                  pictureFile.isEmpty() ? qint64(record.PictureBytes().size())
+                  : file.isFile()       ? file.size()
+                                        : qint64(0));
     if (record.Kind() != TRecordKind::Person) {
         const auto &movie = static_cast<const TBaseMovie &>(record);
         object.insert(u"custom"_s, QJsonArray::fromStringList(movie.CustomValues()));

@@ -128,11 +128,6 @@ struct TBmpCase
     int Gap = 0; // bytes between the palette and the pixels
 };
 
-void PrintTo(const TBmpCase &c, std::ostream *os)
-{
-    *os << c.Name;
-}
-
 int ColorIndex(const TBmpCase &c, int x, int y)
 {
     return (x + 3 * y) % (c.PaletteEntries > 0 ? std::min(8, c.PaletteEntries) : 8);
@@ -315,11 +310,6 @@ struct TJpegCase
     bool Arithmetic = false;
     int Side = 16;
 };
-
-void PrintTo(const TJpegCase &c, std::ostream *os)
-{
-    *os << c.Name;
-}
 
 // A square picture of four flat quadrants.
 QByteArray EncodeJpeg(const TJpegCase &c)
@@ -527,11 +517,6 @@ struct TBrokenCase
     TImageFormat Format;
     QByteArray (*Make)();
 };
-
-void PrintTo(const TBrokenCase &c, std::ostream *os)
-{
-    *os << c.Name;
-}
 
 QByteArray Bmp8()
 {

@@ -12,6 +12,7 @@
 
 #include "catalog/actor.h"
 #include "catalog/episode.h"
+#include "catalog/image.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
 
@@ -279,6 +280,61 @@ TEST_F(CliTest, PasswordProtectedCatalogIsRefusedWithoutWriting)
     EXPECT_EQ(ReadBytes(protectedFile), bytes);
     EXPECT_FALSE(QFile::exists(Path(u"out.rkd"_s)));
     EXPECT_FALSE(QFile::exists(protectedFile + u".bak"_s));
+}
+
+TEST_F(CliTest, ProtectingWithResaveNeedsTheRightPasswordAfterwards)
+{
+    BuildCatalog(Path(u"plain.rkd"_s));
+    const QString locked = Path(u"locked.rkd"_s);
+    ASSERT_EQ(
+        RunCli({u"resave"_s, Path(u"plain.rkd"_s), locked, u"--set-password"_s, u"pässwort"_s})
+            .exitCode,
+        0);
+    EXPECT_FALSE(ReadBytes(locked).contains("Series"));
+
+    const TRun wrong = RunCli({u"info"_s, locked, u"--password"_s, u"passwort"_s});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(wrong.err.contains("Wrong password")) << wrong.err.constData();
+    EXPECT_EQ(RunCli({u"info"_s, locked}).exitCode, 2);
+
+    const TRun right = RunCli({u"info"_s, locked, u"--password"_s, u"pässwort"_s});
+    ASSERT_EQ(right.exitCode, 0) << right.err.constData();
+    EXPECT_TRUE(right.out.contains("movies: 3\n"));
+    EXPECT_TRUE(right.out.endsWith("encrypted: yes\n"));
+
+    // An empty new password removes the protection again.
+    ASSERT_EQ(RunCli({u"resave"_s,
+                      locked,
+                      Path(u"open.rkd"_s),
+                      u"--password"_s,
+                      u"pässwort"_s,
+                      u"--set-password="_s})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(RunCli({u"info"_s, Path(u"open.rkd"_s)}).out.endsWith("encrypted: no\n"));
+    EXPECT_EQ(RunCli({u"info"_s, locked, u"--set-password"_s, u"x"_s}).exitCode, 1);
+}
+
+TEST_F(CliTest, DumpReportsThePictureSizes)
+{
+    {
+        TVideoDatabase db(Path(u"pictures.rkd"_s), nullptr, nullptr);
+        TImage image(30, 40);
+        auto *inside = static_cast<TMovie *>(db.AddRecord(0));
+        inside->SetPicture(&image, TImageFormat::Jpeg, {}, CoverJpeg);
+        auto *outside = static_cast<TMovie *>(db.AddRecord(0));
+        outside->SetTitle(u"Outside"_s);
+        outside->SetPicture(&image, TImageFormat::Bmp, {}, CoverFile);
+        ASSERT_TRUE(db.Save(true).Ok());
+    }
+    const QJsonArray movies =
+        ParseDump(RunCli({u"dump"_s, Path(u"pictures.rkd"_s)})).value(u"movies"_s).toArray();
+    ASSERT_EQ(movies.size(), 2);
+    // Both are unnumbered: the one added last comes first.
+    EXPECT_EQ(movies[0].toObject().value(u"title"_s).toString(), u"Outside"_s);
+    // A 30 x 40 24-bit bitmap: 54 header bytes and 40 rows of 92 bytes.
+    EXPECT_EQ(movies[0].toObject().value(u"pictureBytes"_s).toInt(), 54 + 40 * 92);
+    EXPECT_GT(movies[1].toObject().value(u"pictureBytes"_s).toInt(), 100);
 }
 
 TEST_F(CliTest, BytesThatAreNotUtf8AreReadAsWindows1252)
