@@ -403,13 +403,29 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
         const auto &normalize = RecordHooks().TitleNormalizer;
         const QString title = (normalize ? normalize(text1) : text1).toLower().trimmed();
         const QString orig = (normalize ? normalize(text2) : text2).toLower().trimmed();
+        // Lower-cased and trimmed like the texts, without a copy per movie: an import
+        // runs this once per imported movie over the whole catalog.
+        auto same = [](const QString &field, const QString &lowered) {
+            QStringView view(field);
+            if (!view.isEmpty() && (view.front().isSpace() || view.back().isSpace()))
+                view = view.trimmed();
+            if (view.size() != lowered.size())
+                return false;
+            // From the end: numbered titles of a series differ there.
+            for (qsizetype i = view.size() - 1; i >= 0; --i) {
+                if (view[i] != lowered[i] && view[i].toLower() != lowered[i])
+                    return false;
+            }
+            return true;
+        };
         for (const auto &movie : m_movies) {
             if (movie.get() == exclude)
                 continue;
-            if (movie->DisplayTitle().toLower().trimmed() != title)
+            const QString &display = movie->Title().isEmpty() ? movie->Origtitle() : movie->Title();
+            if (!same(display, title))
                 continue;
             if (!orig.isEmpty() && !movie->Origtitle().isEmpty()
-                && movie->Origtitle().toLower().trimmed() != orig) {
+                && !same(movie->Origtitle(), orig)) {
                 continue;
             }
             return movie.get();

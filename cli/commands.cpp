@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +12,10 @@
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
+#include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "host/importexport.h"
+#include "host/pluginlibrary.h"
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +44,8 @@ struct TArguments
     QStringList positional;
     std::optional<QString> password;
     std::optional<QString> newPassword;
+    std::optional<QString> duplicates;
+    bool people = false;
     bool help = false;
     QString error;
 };
@@ -67,6 +73,14 @@ TArguments ParseArguments(const QStringList &args)
             result.newPassword = args[++i];
         } else if (arg.startsWith(u"--set-password=")) {
             result.newPassword = arg.mid(15);
+        } else if (arg == u"--duplicates" || arg.startsWith(u"--duplicates=")) {
+            if (arg == u"--duplicates" && i + 1 >= args.size()) {
+                result.error = u"--duplicates needs a value"_s;
+                return result;
+            }
+            result.duplicates = arg == u"--duplicates" ? args[++i] : arg.mid(13);
+        } else if (arg == u"--people") {
+            result.people = true;
         } else if (arg.startsWith(u"--")) {
             result.error = u"unknown option %1"_s.arg(arg);
             return result;
@@ -94,7 +108,7 @@ std::optional<TArguments> CheckArguments(const QStringList &args,
     }
     if (parsed.error.isEmpty() && parsed.newPassword && count != 2)
         parsed.error = u"--set-password is an option of resave"_s;
-    if (parsed.error.isEmpty() && parsed.positional.size() != count)
+    if (parsed.error.isEmpty() && count >= 0 && parsed.positional.size() != count)
         parsed.error = u"expected %1 file name(s)"_s.arg(count);
     if (!parsed.error.isEmpty()) {
         err << "reelkeep-cli: " << parsed.error << Qt::endl << usage << Qt::endl;
@@ -175,12 +189,64 @@ const QString ResaveUsage =
     u"Usage: reelkeep-cli resave CATALOG OUT [--password P] [--set-password Q]\n"
     "Loads CATALOG and writes it as OUT in the current format. --set-password protects OUT "
     "with the password Q; an empty Q removes the protection."_s;
+const QString ImportUsage =
+    u"Usage: reelkeep-cli import PLUGIN INPUT CATALOG "
+    "[--duplicates merge|add|overwrite|skip|cancel] [--password P]\n"
+    "Reads INPUT with an import plug-in (a .so file) into CATALOG, which is created when "
+    "missing, and saves it. --duplicates answers every duplicate question (default add)."_s;
+const QString ExportUsage =
+    u"Usage: reelkeep-cli export PLUGIN CATALOG OUTPUT [--people] [--password P]\n"
+    "Writes all movies (or all people) of CATALOG to OUTPUT with an export plug-in."_s;
+const QString PluginsUsage =
+    u"Usage: reelkeep-cli plugins [DIR]\n"
+    "Lists the plug-ins in DIR (default: the Plugins folder beside this program): file, "
+    "type, name, version and language, separated by tabs."_s;
+
+// Answers the import and export dialogs from the command line.
+class TCliUi : public IImportExportUi
+{
+public:
+    TCliUi(QString file, TDuplicateChoice choice)
+        : m_file(std::move(file))
+        , m_choice(choice)
+    {}
+    std::optional<QString> AskOpenFile(const QString &) override { return m_file; }
+    std::optional<QString> AskSaveFile(const QString &) override { return m_file; }
+    TDuplicateAnswer AskDuplicate(TRecordKind, const QString &, const QString &) override
+    {
+        return {m_choice, true};
+    }
+
+private:
+    QString m_file;
+    TDuplicateChoice m_choice;
+};
+
+std::optional<TDuplicateChoice> ParseDuplicateChoice(const QString &text)
+{
+    static const std::pair<const char16_t *, TDuplicateChoice> choices[] = {
+        {u"merge", TDuplicateChoice::Merge},
+        {u"add", TDuplicateChoice::Add},
+        {u"overwrite", TDuplicateChoice::Overwrite},
+        {u"skip", TDuplicateChoice::Skip},
+        {u"cancel", TDuplicateChoice::Cancel},
+    };
+    for (const auto &[name, choice] : choices) {
+        if (text == QStringView(name))
+            return choice;
+    }
+    return std::nullopt;
+}
+
 const QString GeneralUsage =
     u"Usage: reelkeep-cli COMMAND [ARGUMENTS]\n"
     "Commands:\n"
     "  info CATALOG     counts and version of a catalog\n"
     "  dump CATALOG     the whole catalog as JSON\n"
     "  resave CATALOG OUT   load a catalog and save it under another name\n"
+    "  import PLUGIN INPUT CATALOG   import another program's catalog\n"
+    "  export PLUGIN CATALOG OUTPUT  export movies or people\n"
+    "  plugins [DIR]    list the plug-ins found\n"
     "Options: --password P for a password-protected catalog; --help after a command."_s;
 
 } // namespace
@@ -274,6 +340,109 @@ int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err)
         return CommandDump(rest, out, err);
     if (command == u"resave")
         return CommandResave(rest, out, err);
+    if (command == u"import")
+        return CommandImport(rest, out, err);
+    if (command == u"export")
+        return CommandExport(rest, out, err);
+    if (command == u"plugins")
+        return CommandPlugins(rest, out, err);
     err << "reelkeep-cli: unknown command " << command << Qt::endl << GeneralUsage << Qt::endl;
     return ExitUsage;
+}
+
+int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 3, ImportUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const std::optional<TDuplicateChoice> choice =
+        ParseDuplicateChoice(parsed->duplicates.value_or(u"add"_s));
+    if (!choice) {
+        err << "reelkeep-cli: --duplicates takes merge, add, overwrite, skip or cancel" << Qt::endl;
+        return ExitUsage;
+    }
+    const QString plugin = parsed->positional[0];
+    const QString input = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    const QString catalog = QFileInfo(parsed->positional[2]).absoluteFilePath();
+    auto db = std::make_unique<TVideoDatabase>(catalog, nullptr, nullptr);
+    TOptionPassword prompt(parsed->password);
+    const TLoadResult loaded = db->Open(&prompt);
+    if (!loaded.ok) {
+        err << "reelkeep-cli: " << loaded.error << Qt::endl;
+        db->SetModified(false);
+        return ExitCatalogUnreadable;
+    }
+    TCliUi ui(input, *choice);
+    const Status status = RunImport(*db, plugin, ui, TImportOptions{});
+    if (!status) {
+        err << "reelkeep-cli: " << status.Error() << Qt::endl;
+        db->SetModified(false);
+        return ExitPluginFailed;
+    }
+    const Result<TSaveOutcome> saved = db->Save(true);
+    if (!saved.Ok() || saved.Value() == TSaveOutcome::ReadOnly) {
+        err << "reelkeep-cli: " << (saved.Ok() ? catalog + u" is write-protected"_s : saved.Error())
+            << Qt::endl;
+        db->SetModified(false);
+        return ExitWriteFailed;
+    }
+    out << "movies: " << db->MovieCount() << '\n' << "people: " << db->PersonCount() << Qt::endl;
+    return ExitOk;
+}
+
+int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 3, ExportUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const auto db = OpenExisting(parsed->positional[1], *parsed, err);
+    if (!db)
+        return ExitCatalogUnreadable;
+    QList<TDBItem *> records;
+    if (parsed->people) {
+        for (int i = 0; i < db->PersonCount(); ++i)
+            records.append(db->Person(i));
+    } else {
+        for (int i = 0; i < db->MovieCount(); ++i)
+            records.append(db->Movie(i));
+    }
+    TCliUi ui(QFileInfo(parsed->positional[2]).absoluteFilePath(), TDuplicateChoice::Add);
+    const Status status = RunExport(parsed->positional[0], records, parsed->people, ui);
+    db->SetModified(false);
+    if (!status) {
+        err << "reelkeep-cli: " << status.Error() << Qt::endl;
+        return ExitPluginFailed;
+    }
+    return ExitOk;
+}
+
+int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, -1, PluginsUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    if (parsed->positional.size() > 1) {
+        err << "reelkeep-cli: expected at most one folder" << Qt::endl << PluginsUsage << Qt::endl;
+        return ExitUsage;
+    }
+    const QString folder = parsed->positional.isEmpty()
+                               ? QCoreApplication::applicationDirPath() + u"/Plugins"_s
+                               : parsed->positional[0];
+    QList<TPluginInfo> refused;
+    const QList<TPluginInfo> found =
+        DiscoverPlugins(folder, RK_LANG_ENGLISH, ProgramVersionNumber, &refused);
+    for (const TPluginInfo &info : found) {
+        out << info.fileName << '\t' << PluginTypeName(info.type) << '\t' << info.name << '\t'
+            << info.pluginVersion << '\t' << info.language << '\n';
+    }
+    for (const TPluginInfo &info : refused) {
+        err << info.fileName << ": refused (written for host version " << info.versionSupported
+            << ")\n";
+    }
+    out.flush();
+    err.flush();
+    return ExitOk;
 }

@@ -12,11 +12,15 @@ enum TExitCode : int {
     ExitUsage = 1,             // unknown command, missing or extra arguments
     ExitCatalogUnreadable = 2, // missing file, unreadable file, wrong or missing password
     ExitWriteFailed = 3,       // the catalog could not be written
+    ExitPluginFailed = 4,      // the plug-in cannot be loaded or cannot do the job
 };
 
 int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err);
 int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err);
 int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // Dispatches argv[1..]; prints the general help for "--help" or no arguments.
 int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -51,6 +51,24 @@ function(rk_add_library name)
     target_link_libraries(${name} PUBLIC rk_common ${ARG_LIBS})
 endfunction()
 
+# rk_add_plugin(NAME SOURCES ... [OUTPUT_DIRECTORY dir])
+# A plug-in library: Plugins/NAME.so without a "lib" prefix, linking only the shared
+# declarations and the C++ standard library.
+function(rk_add_plugin name)
+    cmake_parse_arguments(ARG "" "OUTPUT_DIRECTORY" "SOURCES" ${ARGN})
+    if(NOT ARG_OUTPUT_DIRECTORY)
+        set(ARG_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin/Plugins")
+    endif()
+    add_library(${name} MODULE ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY "${ARG_OUTPUT_DIRECTORY}"
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+    target_link_libraries(${name} PRIVATE rk_common rk_plugin_api)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+endfunction()
+
 # rk_add_test(NAME SOURCES ... [LIBS ...] [GUI])
 # Non-GUI tests run inside a QCoreApplication; GUI tests get the offscreen platform.
 function(rk_add_test name)

@@ -1,0 +1,814 @@
+#include "host/importexport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLocale>
+
+#include "catalog/actor.h"
+#include "catalog/daycount.h"
+#include "catalog/episode.h"
+#include "catalog/image.h"
+#include "catalog/movie.h"
+#include "catalog/textutils.h"
+#include "catalog/videodatabase.h"
+#include "host/pluginlibrary.h"
+#include "host/pngdecode.h"
+#include "host/webtext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Slots of the movie text record.
+enum TMovieSlot {
+    SNum = 0,
+    STitle,
+    SOrigtitle,
+    SAka,
+    SYear,
+    SGenre,
+    SDirector,
+    SProducer,
+    SScenario,
+    SMusic,
+    SActors,
+    SCountry,
+    SStudio,
+    SMpaa,
+    SUrl,
+    SImdbrating,
+    SOrating,
+    SRating,
+    STags,
+    SDateadded,
+    SLoan,
+    STagline,
+    SDescription,
+    SComment,
+    SAwards,
+    SLinks,
+    SPath,
+    SRip,
+    SLength,
+    SLangs,
+    STranslation,
+    SResolution,
+    SVideocodec,
+    SVideobitrate,
+    SAudiocodec,
+    SAudiobitrate,
+    SRelease,
+    SSize,
+    SSubs,
+    SCount,
+    SType,
+    SLabel,
+    SFramerate,
+    SFeatures,
+    SViewed,
+    SWish,
+    SViewdate,
+    SLoandate,
+    SPictureFormat,
+    SPicture,
+    SScreenshots,
+    SFroncover,
+    SCdcover
+};
+static_assert(SCdcover == RK_MOVIE_TEXT_SLOTS - 1);
+
+// Slots of the person text record.
+enum THumanSlot {
+    HName = 0,
+    HTransname,
+    HAltnames,
+    HBirthday,
+    HBirthplace,
+    HGenre,
+    HCategory,
+    HUrl,
+    HRating,
+    HBio,
+    HFilmography,
+    HAwards,
+    HComment,
+    HPictureFormat,
+    HPicture
+};
+static_assert(HPicture == RK_HUMAN_TEXT_SLOTS - 1);
+
+QString SlotText(const char16_t *const *cells, int index)
+{
+    return FromPluginWide(cells[index]);
+}
+
+bool AllEmpty(const char16_t *const *cells, int count)
+{
+    return std::all_of(cells, cells + count, [](const char16_t *text) { return !text || !*text; });
+}
+
+int IntOr(const QString &text, int fallback)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+// Plug-ins write numbers with a point; a comma is taken too.
+double FloatOr(const QString &text, double fallback)
+{
+    bool ok = false;
+    const double value = QString(text).replace(u',', u'.').trimmed().toDouble(&ok);
+    return ok && std::isfinite(value) ? value : fallback;
+}
+
+std::optional<bool> BoolText(const QString &text)
+{
+    const QString value = text.trimmed();
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (ok)
+        return number != 0;
+    if (value.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (value.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}
+
+// Dates travel as ISO dates ("2024-05-31"); the locale's short form is read too.
+std::optional<double> DateText(const QString &text)
+{
+    const QString value = text.trimmed();
+    if (value.isEmpty())
+        return std::nullopt;
+    QDate date = QDate::fromString(value, Qt::ISODate);
+    if (!date.isValid())
+        date = QLocale::system().toDate(value, QLocale::ShortFormat);
+    if (!date.isValid())
+        return std::nullopt;
+    return DateToDays(date);
+}
+
+std::optional<double> DateTimeText(const QString &text)
+{
+    const QString value = text.trimmed();
+    QDateTime moment = QDateTime::fromString(value, Qt::ISODate);
+    if (!moment.isValid())
+        moment = QDateTime::fromString(QString(value).replace(u' ', u'T'), Qt::ISODate);
+    if (moment.isValid())
+        return DateTimeToDays(moment);
+    return DateText(value);
+}
+
+// A running time: "h:mm[:ss]", whole minutes, or a day fraction.
+double LengthText(const QString &text)
+{
+    const QString value = text.trimmed();
+    if (value.contains(u':')) {
+        const QStringList parts = value.split(u':');
+        bool okH = false, okM = false, okS = true;
+        const int hours = parts.value(0).toInt(&okH);
+        const int minutes = parts.value(1).toInt(&okM);
+        const int seconds = parts.size() > 2 ? parts.value(2).toInt(&okS) : 0;
+        if (okH && okM && okS && hours >= 0 && minutes >= 0 && seconds >= 0)
+            return std::fmod((hours * 3600.0 + minutes * 60.0 + seconds) / 86400.0, 1.0);
+        return 0;
+    }
+    bool ok = false;
+    const int minutes = value.toInt(&ok);
+    if (ok)
+        return MinutesToTime(minutes);
+    return FloatOr(value, 0);
+}
+
+// The picture of a text record: Base64 of a JPEG (format empty or 2) or BMP (1) file.
+// PNG pictures, common in other programs' catalogs, are kept as JPEG.
+TImage PictureText(const QString &format, const QString &base64, TImageFormat &kind)
+{
+    const QString f = format.trimmed();
+    if (!f.isEmpty() && f != u"1" && f != u"2")
+        return {};
+    const QByteArray bytes = QByteArray::fromBase64(base64.toLatin1());
+    if (bytes.isEmpty())
+        return {};
+    if (IsPng(bytes)) {
+        TImage image = DecodePng(bytes);
+        kind = TImageFormat::Jpeg;
+        return image;
+    }
+    kind = f == u"1" ? TImageFormat::Bmp : TImageFormat::Jpeg;
+    return TImage::Decode(bytes, kind);
+}
+
+bool HasPicture(const TDBItem &record)
+{
+    if (!record.PictureBytes().isEmpty())
+        return true;
+    const QString file = record.PictureFile();
+    return !file.isEmpty() && QFileInfo(file).isFile();
+}
+
+// One import at a time: the callbacks of the plug-in carry nothing but the record.
+struct TImportContext
+{
+    TVideoDatabase &db;
+    IImportExportUi &ui;
+    const TImportOptions &options;
+    std::optional<TDuplicateAnswer> kept;
+    bool cancelled = false;
+};
+
+TImportContext *g_import = nullptr;
+
+class TActiveImport
+{
+public:
+    explicit TActiveImport(TImportContext &context)
+        : m_previous(std::exchange(g_import, &context))
+    {}
+    ~TActiveImport() { g_import = m_previous; }
+    TActiveImport(const TActiveImport &) = delete;
+    TActiveImport &operator=(const TActiveImport &) = delete;
+
+private:
+    TImportContext *m_previous;
+};
+
+// The record to write into, or nullptr to skip: asks about duplicates.
+TDBItem *ImportTarget(TImportContext &context,
+                      TRecordKind kind,
+                      const QString &text1,
+                      const QString &text2,
+                      bool &merge)
+{
+    merge = false;
+    TDBItem *existing =
+        context.db.FindDuplicate(text1, text2, nullptr, kind == TRecordKind::Person ? 1 : 0);
+    if (!existing)
+        return context.ui.CreateRecord(context.db, kind);
+    context.ui.HideWait();
+    const TDuplicateAnswer answer =
+        context.kept ? *context.kept : context.ui.AskDuplicate(kind, text1, text2);
+    context.kept = answer.doNotShowAgain ? std::optional(answer) : std::nullopt;
+    context.ui.ShowWait(false);
+    switch (answer.choice) {
+    case TDuplicateChoice::Merge:
+        merge = true;
+        return existing;
+    case TDuplicateChoice::Overwrite:
+        return existing;
+    case TDuplicateChoice::Add:
+        return context.ui.CreateRecord(context.db, kind);
+    case TDuplicateChoice::Skip:
+        return nullptr;
+    case TDuplicateChoice::Cancel:
+        context.cancelled = true;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void WritePicture(TImportContext &context,
+                  TDBItem &target,
+                  bool merge,
+                  const QString &format,
+                  const QString &base64)
+{
+    if (base64.trimmed().isEmpty() || (merge && HasPicture(target)))
+        return;
+    TImageFormat kind = TImageFormat::Jpeg;
+    const TImage image = PictureText(format, base64, kind);
+    if (image.IsNull())
+        return;
+    target.SetPicture(&image, kind, {}, context.options.externalPosters ? CoverFile : int(kind));
+}
+
+void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
+{
+    TImportContext *context = g_import;
+    if (!context || !record || AllEmpty(record->Slots, RK_MOVIE_TEXT_SLOTS))
+        return;
+    context->ui.ProcessEvents();
+    if (context->cancelled || context->ui.CancelRequested()) {
+        context->cancelled = true;
+        return;
+    }
+    const char16_t *const *cells = record->Slots;
+    auto text = [&](int slot) { return SlotText(cells, slot); };
+    bool merge = false;
+    TDBItem *item =
+        ImportTarget(*context, TRecordKind::Movie, text(STitle), text(SOrigtitle), merge);
+    if (!item)
+        return;
+    auto &movie = static_cast<TMovie &>(*item);
+    // Text fields follow one rule: written unless merging into a field that is set.
+    auto setText = [&](int slot, const QString &current, void (TBaseMovie::*set)(const QString &)) {
+        if (!merge || current.isEmpty())
+            (movie.*set)(text(slot));
+    };
+    auto setInt = [&](int value, int current, void (TBaseMovie::*set)(int)) {
+        if (!merge || current == 0)
+            (movie.*set)(value);
+    };
+    auto setFloat = [&](double value, double current, void (TBaseMovie::*set)(double)) {
+        if (!merge || current == 0)
+            (movie.*set)(value);
+    };
+
+    const int num = IntOr(text(SNum), -1);
+    if (!merge || movie.Num() == -1)
+        movie.SetNum(num);
+    movie.SetTitle(text(STitle));
+    movie.SetOrigtitle(text(SOrigtitle));
+    setText(SAka, movie.Aka(), &TBaseMovie::SetAka);
+    setInt(IntOr(text(SYear), 0), movie.Year(), &TBaseMovie::SetYear);
+    if (!merge || movie.Genre().isEmpty())
+        movie.SetGenre(text(SGenre));
+    setText(SDirector, movie.Director(), &TBaseMovie::SetDirector);
+    setText(SProducer, movie.Producer(), &TBaseMovie::SetProducer);
+    setText(SScenario, movie.Scenario(), &TBaseMovie::SetScenario);
+    setText(SActors, movie.Actors(), &TBaseMovie::SetActors);
+    setText(SCountry, movie.Country(), &TBaseMovie::SetCountry);
+    setText(SStudio, movie.Studio(), &TBaseMovie::SetStudio);
+    setText(SMpaa, movie.Mpaa(), &TBaseMovie::SetMpaa);
+    if (!merge || movie.Url().isEmpty())
+        movie.SetUrl(text(SUrl));
+    setFloat(FloatOr(text(SImdbrating), 0), movie.Imdbrating(), &TBaseMovie::SetImdbrating);
+    setFloat(FloatOr(text(SOrating), 0), movie.Orating(), &TBaseMovie::SetOrating);
+    if (!merge || movie.Rating() == 0)
+        movie.SetRating(FloatOr(text(SRating), 0));
+    if (!merge)
+        movie.SetDateadded(DateTimeText(text(SDateadded)).value_or(NowDays()));
+    if (!merge || movie.Loan().isEmpty()) {
+        const QString loan = text(SLoan);
+        if (loan.isEmpty())
+            movie.ReturnLoan();
+        else
+            movie.Lend(loan);
+    }
+    setText(STagline, movie.Tagline(), &TBaseMovie::SetTagline);
+    setText(SDescription, movie.Description(), &TBaseMovie::SetDescription);
+    if (!merge || movie.Comment().isEmpty())
+        movie.SetComment(text(SComment));
+    setText(SPath, movie.Path(), &TBaseMovie::SetPath);
+    setText(SRip, movie.Rip(), &TBaseMovie::SetRip);
+    setFloat(LengthText(text(SLength)), movie.Length(), &TBaseMovie::SetLength);
+    setText(SLangs, movie.Langs(), &TBaseMovie::SetLangs);
+    setText(STranslation, movie.Translation(), &TBaseMovie::SetTranslation);
+    setText(SResolution, movie.Resolution(), &TBaseMovie::SetResolution);
+    setText(SVideocodec, movie.Videocodec(), &TBaseMovie::SetVideocodec);
+    setInt(LeadingInteger(text(SVideobitrate)), movie.Videobitrate(), &TBaseMovie::SetVideobitrate);
+    setText(SAudiocodec, movie.Audiocodec(), &TBaseMovie::SetAudiocodec);
+    setInt(LeadingInteger(text(SAudiobitrate)), movie.Audiobitrate(), &TBaseMovie::SetAudiobitrate);
+    setText(SRelease, movie.Release(), &TBaseMovie::SetRelease);
+    if (!merge || movie.Size() == 0)
+        movie.SetSize(std::max<qint64>(SizeInMegabytes(text(SSize)), 0));
+    setText(SSubs, movie.Subs(), &TBaseMovie::SetSubs);
+    setInt(IntOr(text(SCount), 0), movie.Count(), &TBaseMovie::SetCount);
+    setText(SType, movie.Type(), &TBaseMovie::SetType);
+    setText(SLabel, movie.Label(), &TBaseMovie::SetLabel);
+    setFloat(FloatOr(text(SFramerate), 0), movie.Framerate(), &TBaseMovie::SetFramerate);
+    setText(SFeatures, movie.Features(), &TBaseMovie::SetFeatures);
+    // Seen and wished ignore the merge mode, and an empty slot leaves them alone.
+    if (const auto viewed = BoolText(text(SViewed)); !text(SViewed).isEmpty() && viewed)
+        movie.SetViewed(*viewed);
+    if (const auto wish = BoolText(text(SWish)); !text(SWish).isEmpty() && wish)
+        movie.SetWish(*wish);
+    // An empty date slot says nothing: no date is made up for it.
+    if (!merge && !text(SViewdate).trimmed().isEmpty())
+        movie.SetViewdate(DateText(text(SViewdate)).value_or(std::floor(NowDays())));
+    if (!merge && !text(SLoandate).trimmed().isEmpty())
+        movie.SetLoandate(DateText(text(SLoandate)).value_or(std::floor(NowDays())));
+    WritePicture(*context, movie, merge, text(SPictureFormat), text(SPicture));
+    setText(SScreenshots, movie.Screenshots(), &TBaseMovie::SetScreenshots);
+    setText(SFroncover, movie.Froncover(), &TBaseMovie::SetFroncover);
+    setText(SCdcover, movie.Cdcover(), &TBaseMovie::SetCdcover);
+    if (context->options.autoAddPeople)
+        AddPeopleNamedIn(context->db, movie, context->options.transNames);
+}
+
+void RK_PLUGIN_CALL AddHumanProc(const THumanTextRec *record)
+{
+    TImportContext *context = g_import;
+    if (!context || !record || AllEmpty(record->Slots, RK_HUMAN_TEXT_SLOTS))
+        return;
+    context->ui.ProcessEvents();
+    if (context->cancelled || context->ui.CancelRequested()) {
+        context->cancelled = true;
+        return;
+    }
+    auto text = [&](int slot) { return SlotText(record->Slots, slot); };
+    bool merge = false;
+    TDBItem *item =
+        ImportTarget(*context, TRecordKind::Person, text(HName), text(HTransname), merge);
+    if (!item)
+        return;
+    auto &person = static_cast<TActor &>(*item);
+    auto setText = [&](int slot, const QString &current, void (TActor::*set)(const QString &)) {
+        if (!merge || current.isEmpty())
+            (person.*set)(text(slot));
+    };
+    auto setCommon = [&](int slot, const QString &current, void (TDBItem::*set)(const QString &)) {
+        if (!merge || current.isEmpty())
+            (person.*set)(text(slot));
+    };
+    person.SetName(text(HName));
+    person.SetTransname(text(HTransname));
+    setText(HAltnames, person.Altnames(), &TActor::SetAltnames);
+    if (!merge || person.Birthday() == 0)
+        person.SetBirthday(FloatOr(text(HBirthday), 0));
+    setText(HBirthplace, person.Birthplace(), &TActor::SetBirthplace);
+    setCommon(HGenre, person.Genre(), &TDBItem::SetGenre);
+    setText(HCategory, person.Category(), &TActor::SetCategory);
+    setCommon(HUrl, person.Url(), &TDBItem::SetUrl);
+    if (!merge || person.Rating() == 0)
+        person.SetRating(FloatOr(text(HRating), 0));
+    setText(HBio, person.Bio(), &TActor::SetBio);
+    setText(HFilmography, person.Filmography(), &TActor::SetFilmography);
+    setCommon(HAwards, person.Awards(), &TDBItem::SetAwards);
+    setCommon(HComment, person.Comment(), &TDBItem::SetComment);
+    WritePicture(*context, person, merge, text(HPictureFormat), text(HPicture));
+}
+
+// Export text forms.
+QString NumberText(double value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+QString ShortDateText(double days)
+{
+    return days == 0 ? QString() : DaysToDateTime(days).date().toString(Qt::ISODate);
+}
+
+QString LongTimeText(double length)
+{
+    const qint64 seconds = std::llround(std::fmod(std::fabs(length), 1.0) * 86400.0);
+    return u"%1:%2:%3"_s.arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
+        .arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+QString FlagText(bool value)
+{
+    return value ? u"-1"_s : u"0"_s;
+}
+
+// The picture as a format number and Base64 text, or "0" and empty text.
+std::pair<QString, QString> PictureSlots(const TDBItem &record, bool wanted)
+{
+    if (wanted) {
+        QByteArray bytes = record.PictureBytes();
+        int format = record.Coverformat();
+        const QString file = record.PictureFile();
+        if (bytes.isEmpty() && !file.isEmpty()) {
+            QFile picture(file);
+            if (picture.open(QIODevice::ReadOnly))
+                bytes = picture.readAll();
+            format = file.endsWith(u".bmp"_s, Qt::CaseInsensitive) ? CoverBmp : CoverJpeg;
+        }
+        if (!bytes.isEmpty())
+            return {QString::number(format), QString::fromLatin1(bytes.toBase64())};
+    }
+    return {u"0"_s, QString()};
+}
+
+// The strings of one text record, kept alive for the length of the export call.
+template <int Count> class TTextRecord
+{
+public:
+    void Set(int slot, QString text) { m_texts[slot] = std::move(text); }
+    template <typename Rec> void Fill(Rec &record) const
+    {
+        for (int i = 0; i < Count; ++i)
+            record.Slots[i] = reinterpret_cast<const char16_t *>(m_texts[i].utf16());
+    }
+
+private:
+    QString m_texts[Count];
+};
+
+void BuildMovieRecord(const TBaseMovie &m, bool pictures, TTextRecord<RK_MOVIE_TEXT_SLOTS> &out)
+{
+    out.Set(SNum, QString::number(m.Num()));
+    out.Set(STitle, m.DisplayTitle());
+    out.Set(SOrigtitle, m.Origtitle());
+    out.Set(SAka, m.Aka());
+    out.Set(SYear, QString::number(m.Year()));
+    out.Set(SGenre, m.Genre());
+    out.Set(SDirector, m.Director());
+    out.Set(SProducer, m.Producer());
+    out.Set(SScenario, m.Scenario());
+    out.Set(SMusic, m.Music());
+    out.Set(SActors, m.Actors());
+    out.Set(SCountry, m.Country());
+    out.Set(SStudio, m.Studio());
+    out.Set(SMpaa, m.Mpaa());
+    out.Set(SUrl, m.Url());
+    out.Set(SImdbrating, NumberText(m.Imdbrating()));
+    out.Set(SOrating, NumberText(m.Orating()));
+    out.Set(SRating, NumberText(m.Rating()));
+    out.Set(STags, m.Tags());
+    out.Set(SDateadded, ShortDateText(m.Dateadded()));
+    out.Set(SLoan, m.Loan());
+    out.Set(STagline, m.Tagline());
+    out.Set(SDescription, m.Description());
+    out.Set(SComment, m.Comment());
+    out.Set(SAwards, m.Awards());
+    out.Set(SLinks, m.Links());
+    out.Set(SPath, m.Path());
+    out.Set(SRip, m.Rip());
+    out.Set(SLength, LongTimeText(m.Length()));
+    out.Set(SLangs, m.Langs());
+    out.Set(STranslation, m.Translation());
+    out.Set(SResolution, m.Resolution());
+    out.Set(SVideocodec, m.Videocodec());
+    out.Set(SVideobitrate, QString::number(m.Videobitrate()));
+    out.Set(SAudiocodec, m.Audiocodec());
+    out.Set(SAudiobitrate, QString::number(m.Audiobitrate()));
+    out.Set(SRelease, m.Release());
+    out.Set(SSize, QString::number(m.Size()));
+    out.Set(SSubs, m.Subs());
+    out.Set(SCount, QString::number(m.Count()));
+    out.Set(SType, m.Type());
+    out.Set(SLabel, m.Label());
+    out.Set(SFramerate, NumberText(m.Framerate()));
+    out.Set(SFeatures, m.Features());
+    out.Set(SViewed, FlagText(m.Viewed()));
+    out.Set(SWish, FlagText(m.Wish()));
+    out.Set(SViewdate, NumberText(m.Viewdate()));
+    out.Set(SLoandate, NumberText(m.Loandate()));
+    auto [format, picture] = PictureSlots(m, pictures);
+    out.Set(SPictureFormat, format);
+    out.Set(SPicture, picture);
+    out.Set(SScreenshots, m.Screenshots());
+    out.Set(SFroncover, m.Froncover());
+    out.Set(SCdcover, m.Cdcover());
+}
+
+void BuildHumanRecord(const TActor &p, bool pictures, TTextRecord<RK_HUMAN_TEXT_SLOTS> &out)
+{
+    out.Set(HName, p.Name());
+    out.Set(HTransname, p.Transname());
+    out.Set(HAltnames, p.Altnames());
+    out.Set(HBirthday, p.Birthday() == 0 ? u"0"_s : NumberText(p.Birthday()));
+    out.Set(HBirthplace, p.Birthplace());
+    out.Set(HGenre, p.Genre());
+    out.Set(HCategory, p.Category());
+    out.Set(HUrl, p.Url());
+    out.Set(HRating, NumberText(p.Rating()));
+    out.Set(HBio, p.Bio());
+    out.Set(HFilmography, p.Filmography());
+    out.Set(HAwards, p.Awards());
+    out.Set(HComment, p.Comment());
+    auto [format, picture] = PictureSlots(p, pictures);
+    out.Set(HPictureFormat, format);
+    out.Set(HPicture, picture);
+}
+
+int Sign(double value)
+{
+    return value > 0 ? 1 : value < 0 ? -1 : 0;
+}
+
+// Ratings compare by ten times their difference, rounded up.
+int RatingOrder(double a, double b)
+{
+    return Sign(std::ceil((a - b) * 10));
+}
+
+int DayOrder(double a, double b)
+{
+    return Sign(std::trunc(a) - std::trunc(b));
+}
+
+int CompareMovies(const TBaseMovie &a, const TBaseMovie &b, int slot)
+{
+    switch (slot) {
+    case SNum:
+        return Sign(double(a.Num()) - b.Num());
+    case SOrigtitle:
+        return NaturalCompare(a.Origtitle(), b.Origtitle());
+    case SYear:
+        return Sign(double(a.Year()) - b.Year());
+    case SImdbrating:
+        return RatingOrder(a.Imdbrating(), b.Imdbrating());
+    case SOrating:
+        return RatingOrder(a.Orating(), b.Orating());
+    case SRating:
+        return RatingOrder(a.Rating(), b.Rating());
+    case SDateadded:
+        return DayOrder(a.Dateadded(), b.Dateadded());
+    case SViewdate:
+        return DayOrder(a.Viewdate(), b.Viewdate());
+    default:
+        return NaturalCompare(a.DisplayTitle(), b.DisplayTitle());
+    }
+}
+
+int ComparePeople(const TActor &a, const TActor &b, int slot)
+{
+    switch (slot) {
+    case HTransname:
+        return a.Transname().compare(b.Transname());
+    case HAltnames:
+        return a.Altnames().compare(b.Altnames());
+    case HBirthplace:
+        return a.Birthplace().compare(b.Birthplace());
+    case HGenre:
+        return a.Genre().compare(b.Genre());
+    case HCategory:
+        return a.Category().compare(b.Category());
+    case HBirthday:
+        return DayOrder(a.Birthday(), b.Birthday());
+    case HRating:
+        return RatingOrder(a.Rating(), b.Rating());
+    default:
+        return a.Name().compare(b.Name());
+    }
+}
+
+} // namespace
+
+TDBItem *IImportExportUi::CreateRecord(TVideoDatabase &db, TRecordKind kind)
+{
+    return db.AddRecord(kind == TRecordKind::Person ? 1 : 0, {}, true);
+}
+
+void AddPeopleNamedIn(TVideoDatabase &db, const TBaseMovie &movie, bool transNames)
+{
+    for (const QString *names : {&movie.Director(),
+                                 &movie.Producer(),
+                                 &movie.Scenario(),
+                                 &movie.Music(),
+                                 &movie.Actors()}) {
+        for (const QString &name : SplitList(*names)) {
+            bool found = false;
+            if (transNames) {
+                for (int i = 0; i < db.PersonCount() && !found; ++i)
+                    found = db.Person(i)->Transname().compare(name, Qt::CaseInsensitive) == 0;
+            } else {
+                found = db.FindPerson(name) >= 0;
+            }
+            if (!found)
+                db.AddRecord(1, name);
+        }
+    }
+}
+
+Status RunImport(TVideoDatabase &db,
+                 const QString &pluginPath,
+                 IImportExportUi &ui,
+                 const TImportOptions &options)
+{
+    TPluginLibrary library(pluginPath);
+    if (!library.IsLoaded())
+        return Status::Failure(
+            u"Cannot load the plug-in %1: %2"_s.arg(pluginPath, library.ErrorString()));
+    ui.ShowWait(false);
+    struct THide
+    {
+        IImportExportUi &ui;
+        ~THide() { ui.HideWait(); }
+    } hide{ui};
+    const auto parse = library.Resolve<TParseImportFunc>("Parse");
+    if (!parse)
+        return Status::Failure(u"%1 is no import plug-in"_s.arg(pluginPath));
+    QString fileName;
+    if (const auto getFilter = library.Resolve<TGetFilterFunc>("GetFilter")) {
+        const QString filter = FromPluginWide(getFilter(options.language));
+        if (!filter.isEmpty()) {
+            ui.HideWait();
+            const std::optional<QString> chosen = ui.AskOpenFile(filter);
+            if (!chosen)
+                return {};
+            fileName = *chosen;
+        }
+    }
+    TImportContext context{db, ui, options, std::nullopt, false};
+    ui.ShowWait(false);
+    ui.ProcessEvents();
+    {
+        TActiveImport active(context);
+        ui.BeginListUpdate();
+        struct TEnd
+        {
+            IImportExportUi &ui;
+            ~TEnd() { ui.EndListUpdate(); }
+        } end{ui};
+        parse(reinterpret_cast<const char16_t *>(fileName.utf16()), AddMovieProc, AddHumanProc);
+    }
+    return {};
+}
+
+Status RunExport(const QString &pluginPath,
+                 const QList<TDBItem *> &records,
+                 bool people,
+                 IImportExportUi &ui,
+                 int language)
+{
+    TPluginLibrary library(pluginPath);
+    if (!library.IsLoaded())
+        return Status::Failure(
+            u"Cannot load the plug-in %1: %2"_s.arg(pluginPath, library.ErrorString()));
+    ui.ShowWait(true);
+    struct THide
+    {
+        IImportExportUi &ui;
+        ~THide() { ui.HideWait(); }
+    } hide{ui};
+    const auto beginExport = library.Resolve<TBeginExportFunc>("BeginExport");
+    const auto endExport = library.Resolve<TEndExportFunc>("EndExport");
+    const auto exportMovie = library.Resolve<TExportMovieFunc>("ExportMovie");
+    const auto exportHuman = library.Resolve<TExportHumanFunc>("ExportHuman");
+    const auto needsPoster = library.Resolve<TNeedsPosterFunc>("NeedsPoster");
+    const auto exportType = library.Resolve<TExportTypeFunc>("ExportType");
+    const auto getFilter = library.Resolve<TGetFilterFunc>("GetFilter");
+    if (!beginExport || !exportMovie || !exportType || (people && !exportHuman))
+        return Status::Failure(
+            u"%1 cannot export %2"_s.arg(pluginPath, people ? u"people"_s : u"movies"_s));
+    const int32_t type = exportType(people ? 1 : 0);
+    if (type == 0)
+        return Status::Failure(
+            u"%1 cannot export %2"_s.arg(pluginPath, people ? u"people"_s : u"movies"_s));
+    const bool pictures = needsPoster && needsPoster(type) != 0;
+    QString fileName;
+    if (getFilter) {
+        const QString filter = FromPluginWide(getFilter(language));
+        if (!filter.isEmpty()) {
+            ui.HideWait();
+            const std::optional<QString> chosen = ui.AskSaveFile(filter);
+            if (!chosen)
+                return {};
+            fileName = *chosen;
+            ui.ShowWait(true);
+        }
+    }
+    std::vector<TDBItem *> chosen;
+    for (TDBItem *record : records) {
+        ui.ProcessEvents();
+        if (ui.CancelRequested())
+            break;
+        const bool isPerson = record && record->Kind() == TRecordKind::Person;
+        if (record && isPerson == people && record->Kind() != TRecordKind::Episode)
+            chosen.push_back(record);
+    }
+    if (chosen.empty())
+        return {};
+    int32_t sortSlot = people ? int32_t(HName) : int32_t(STitle);
+    uint8_t ascending = 1;
+    if (beginExport(reinterpret_cast<const char16_t *>(fileName.utf16()),
+                    int32_t(chosen.size()),
+                    people ? 1 : 0,
+                    &sortSlot,
+                    &ascending)
+        == 0) {
+        return {};
+    }
+    std::stable_sort(chosen.begin(), chosen.end(), [&](TDBItem *a, TDBItem *b) {
+        const int order =
+            people ? ComparePeople(static_cast<TActor &>(*a), static_cast<TActor &>(*b), sortSlot)
+                   : CompareMovies(
+                       static_cast<TBaseMovie &>(*a), static_cast<TBaseMovie &>(*b), sortSlot);
+        return ascending ? order < 0 : order > 0;
+    });
+    for (TDBItem *record : chosen) {
+        if (people) {
+            TTextRecord<RK_HUMAN_TEXT_SLOTS> texts;
+            BuildHumanRecord(static_cast<TActor &>(*record), pictures, texts);
+            THumanTextRec rec;
+            texts.Fill(rec);
+            exportHuman(&rec);
+            ui.ProcessEvents();
+            continue;
+        }
+        auto exportOne = [&](const TBaseMovie &movie, bool episode) {
+            TTextRecord<RK_MOVIE_TEXT_SLOTS> texts;
+            BuildMovieRecord(movie, pictures, texts);
+            TMovieTextRec rec;
+            texts.Fill(rec);
+            exportMovie(&rec, episode ? -1 : 0);
+            ui.ProcessEvents();
+        };
+        const auto &movie = static_cast<TMovie &>(*record);
+        exportOne(movie, false);
+        std::vector<const TEpisode *> episodes;
+        for (int i = 0; i < movie.EpisodeCount(); ++i)
+            episodes.push_back(movie.Episode(i));
+        std::stable_sort(
+            episodes.begin(), episodes.end(), [](const TEpisode *a, const TEpisode *b) {
+                return a->Epnum() < b->Epnum();
+            });
+        for (const TEpisode *episode : episodes)
+            exportOne(*episode, true);
+    }
+    if (endExport)
+        endExport();
+    return {};
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QString>
+
+#include "catalog/dbitem.h"
+#include "catalog/result.h"
+
+class TBaseMovie;
+class TVideoDatabase;
+
+// What the user decides about an imported record that is already in the catalog.
+enum class TDuplicateChoice {
+    Merge,     // fill the existing record's empty fields
+    Add,       // add a new record
+    Overwrite, // write every field into the existing record
+    Skip,      // do not add this record
+    Cancel,    // skip this record and every later one
+};
+
+struct TDuplicateAnswer
+{
+    TDuplicateChoice choice = TDuplicateChoice::Add;
+    // Keep the choice for the rest of the import.
+    bool doNotShowAgain = false;
+};
+
+// The dialogs and the wait window of import and export. The window program shows real
+// ones; the command line and the tests answer from options.
+class IImportExportUi
+{
+public:
+    virtual ~IImportExportUi() = default;
+
+    // The file to read or write for a plug-in's filter ("Description|*.ext|...");
+    // nothing when the user cancels.
+    virtual std::optional<QString> AskOpenFile(const QString &filter) = 0;
+    virtual std::optional<QString> AskSaveFile(const QString &filter) = 0;
+    // A record of the kind is a duplicate of one named text1 / text2.
+    virtual TDuplicateAnswer
+    AskDuplicate(TRecordKind kind, const QString &text1, const QString &text2) = 0;
+    // A record as the New command creates it (date added, automatic ID, ...).
+    virtual TDBItem *CreateRecord(TVideoDatabase &db, TRecordKind kind);
+
+    virtual void ShowWait(bool cancellable) { Q_UNUSED(cancellable); }
+    virtual void HideWait() {}
+    // Lets the window repaint and notice the wait window's Cancel.
+    virtual void ProcessEvents() {}
+    virtual bool CancelRequested() { return false; }
+    // Bracket the import so the movie list repaints (and sorts) once.
+    virtual void BeginListUpdate() {}
+    virtual void EndListUpdate() {}
+};
+
+struct TImportOptions
+{
+    int language = 9;
+    // Add the people named in imported movies.
+    bool autoAddPeople = false;
+    // Match added people by translated name.
+    bool transNames = false;
+    // Store imported pictures as separate files.
+    bool externalPosters = false;
+};
+
+// Runs an import plug-in (type 3) over a file it asks for through `ui`. Records go
+// through the duplicate check and are written into new or existing records.
+Status RunImport(TVideoDatabase &db,
+                 const QString &pluginPath,
+                 IImportExportUi &ui,
+                 const TImportOptions &options);
+
+// Runs an export plug-in (type 7) over `records` (movies, or people with `people`), in
+// the order the plug-in asks for; episodes follow their movie.
+Status RunExport(const QString &pluginPath,
+                 const QList<TDBItem *> &records,
+                 bool people,
+                 IImportExportUi &ui,
+                 int language = 9);
+
+// Adds the people named in a movie's director, producer, scenario, music and actors
+// fields who are not in the catalog yet (by name, or by translated name with
+// `transNames`).
+void AddPeopleNamedIn(TVideoDatabase &db, const TBaseMovie &movie, bool transNames);

@@ -1,0 +1,360 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "catalog/actor.h"
+#include "catalog/daycount.h"
+#include "catalog/episode.h"
+#include "catalog/image.h"
+#include "catalog/movie.h"
+#include "catalog/videodatabase.h"
+#include "host/importexport.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString TestImport = QStringLiteral(RK_TEST_PLUGINS_DIR "/testimport.so");
+const QString TestExport = QStringLiteral(RK_TEST_PLUGINS_DIR "/testexport.so");
+
+// Answers every question from a script and counts them.
+class TScriptedUi : public IImportExportUi
+{
+public:
+    std::optional<QString> AskOpenFile(const QString &filter) override
+    {
+        filters.append(filter);
+        return file;
+    }
+    std::optional<QString> AskSaveFile(const QString &filter) override
+    {
+        filters.append(filter);
+        return file;
+    }
+    TDuplicateAnswer AskDuplicate(TRecordKind, const QString &text1, const QString &) override
+    {
+        asked.append(text1);
+        return answers.isEmpty() ? TDuplicateAnswer{} : answers.takeFirst();
+    }
+
+    std::optional<QString> file;
+    QList<TDuplicateAnswer> answers;
+    QStringList asked;
+    QStringList filters;
+};
+
+class ImportExportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+        ASSERT_TRUE(db->Open().ok);
+    }
+    void TearDown() override
+    {
+        db->SetModified(false);
+        for (const char *name : {"RK_TEST_EXPORT_SORT",
+                                 "RK_TEST_EXPORT_ASCENDING",
+                                 "RK_TEST_EXPORT_PEOPLE",
+                                 "RK_TEST_EXPORT_POSTERS"})
+            qunsetenv(name);
+    }
+    // Imports lines of "M"/"H" records: each a list of (slot, value).
+    void Import(const QList<QPair<char, QList<QPair<int, QString>>>> &records,
+                const TImportOptions &options = {})
+    {
+        QByteArray text;
+        for (const auto &[kind, cells] : records) {
+            text += kind;
+            for (const auto &[slot, value] : cells) {
+                text += '\t' + QByteArray::number(slot) + '='
+                        + QString(value).replace(u"\n"_s, u"\\n"_s).toUtf8();
+            }
+            text += '\n';
+        }
+        const QString input = dir.filePath(u"input.txt"_s);
+        QFile file(input);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        ui.file = input;
+        ASSERT_TRUE(RunImport(*db, TestImport, ui, options).Ok());
+    }
+    QList<QByteArrayList> Export(const QList<TDBItem *> &records, bool people)
+    {
+        ui.file = dir.filePath(u"export.txt"_s);
+        EXPECT_TRUE(RunExport(TestExport, records, people, ui).Ok());
+        QFile file(*ui.file);
+        QList<QByteArrayList> lines;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                if (!line.isEmpty())
+                    lines.append(line.split('|'));
+            }
+        }
+        return lines;
+    }
+    TMovie *Movie(int num, const QString &title)
+    {
+        auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+        movie->SetNum(num);
+        movie->SetTitle(title);
+        return movie;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TVideoDatabase> db;
+    TScriptedUi ui;
+};
+
+TEST_F(ImportExportTest, MovieSlotsLandInTheirFields)
+{
+    Import({{'M',
+             {{0, u"12"_s},
+              {1, u"Title"_s},
+              {2, u"Original"_s},
+              {3, u"Aka"_s},
+              {4, u"1999"_s},
+              {5, u"Drama"_s},
+              {6, u"Dir One, Dir Two"_s},
+              {9, u"not read"_s},
+              {15, u"7.5"_s},
+              {17, u"8,5"_s},
+              {18, u"not read"_s},
+              {19, u"2020-02-03"_s},
+              {20, u"Ann"_s},
+              {22, u"Line 1\nLine 2"_s},
+              {28, u"1:35"_s},
+              {33, u"1500 kbps"_s},
+              {37, u"1.5 GB"_s},
+              {39, u"2"_s},
+              {42, u"23.976"_s},
+              {44, u"False"_s},
+              {45, u"-1"_s},
+              {46, u"2021-01-01"_s},
+              {47, u"garbage"_s}}}});
+    ASSERT_EQ(db->MovieCount(), 1);
+    const TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Num(), 12);
+    EXPECT_EQ(movie->Title(), u"Title"_s);
+    EXPECT_EQ(movie->Origtitle(), u"Original"_s);
+    EXPECT_EQ(movie->Aka(), u"Aka"_s);
+    EXPECT_EQ(movie->Year(), 1999);
+    EXPECT_EQ(movie->Director(), u"Dir One, Dir Two"_s);
+    EXPECT_TRUE(movie->Music().isEmpty());
+    EXPECT_TRUE(movie->Tags().isEmpty());
+    EXPECT_EQ(movie->Imdbrating(), 7.5);
+    EXPECT_EQ(movie->Rating(), 8.5);
+    EXPECT_EQ(movie->Dateadded(), DateToDays(QDate(2020, 2, 3)));
+    EXPECT_EQ(movie->Loan(), u"Ann"_s);
+    EXPECT_GT(movie->Loandate(), 0) << "a garbage loan date becomes today";
+    EXPECT_EQ(movie->Description(), u"Line 1\nLine 2"_s);
+    EXPECT_NEAR(movie->Length(), 95.0 / 1440, 1e-9);
+    EXPECT_EQ(movie->Videobitrate(), 1500);
+    EXPECT_EQ(movie->Size(), 1536);
+    EXPECT_EQ(movie->Count(), 2);
+    EXPECT_EQ(movie->Framerate(), 23.976);
+    EXPECT_FALSE(movie->Viewed());
+    EXPECT_TRUE(movie->Wish());
+    EXPECT_EQ(movie->Viewdate(), 0) << "a view date is kept only for a seen movie";
+}
+
+TEST_F(ImportExportTest, EmptyRecordsAreIgnoredAndLengthsReadEveryWay)
+{
+    Import({{'M', {}},
+            {'M', {{1, u"Minutes"_s}, {28, u"90"_s}}},
+            {'M', {{1, u"Fraction"_s}, {28, u"0.25"_s}}},
+            {'M', {{1, u"Nonsense"_s}, {28, u"long"_s}, {4, u"x"_s}, {0, u"n/a"_s}}}});
+    ASSERT_EQ(db->MovieCount(), 3);
+    EXPECT_EQ(db->Movie(0)->Num(), -1);
+    for (int i = 0; i < 3; ++i) {
+        const TMovie *movie = db->Movie(i);
+        if (movie->Title() == u"Minutes") {
+            EXPECT_NEAR(movie->Length(), 90.0 / 1440, 1e-9);
+        } else if (movie->Title() == u"Fraction") {
+            EXPECT_EQ(movie->Length(), 0.25);
+        } else {
+            EXPECT_EQ(movie->Length(), 0);
+            EXPECT_EQ(movie->Year(), 0);
+        }
+    }
+}
+
+TEST_F(ImportExportTest, DuplicatesFollowTheAnswer)
+{
+    TMovie *existing = Movie(1, u"Same"_s);
+    existing->SetGenre(u"Kept"_s);
+    existing->SetViewed(true);
+    ui.answers = {{TDuplicateChoice::Merge, false}, {TDuplicateChoice::Overwrite, false}};
+    Import({{'M', {{1, u"Same"_s}, {5, u"New genre"_s}, {10, u"Filled"_s}}},
+            {'M', {{1, u"same"_s}, {5, u"Overwritten"_s}}}});
+    EXPECT_EQ(ui.asked, (QStringList{u"Same"_s, u"same"_s}));
+    ASSERT_EQ(db->MovieCount(), 1);
+    EXPECT_EQ(existing->Genre(), u"Overwritten"_s);
+    EXPECT_TRUE(existing->Actors().isEmpty()) << "overwrite writes empty slots too";
+    EXPECT_TRUE(existing->Viewed()) << "an empty seen slot leaves the movie alone";
+}
+
+TEST_F(ImportExportTest, MergeAndDoNotShowAgainAskOnce)
+{
+    Movie(1, u"A"_s)->SetGenre(u"Kept"_s);
+    Movie(2, u"B"_s);
+    ui.answers = {{TDuplicateChoice::Merge, true}};
+    Import({{'M', {{0, u"7"_s}, {1, u"A"_s}, {5, u"Lost"_s}, {10, u"Actor"_s}}},
+            {'M', {{1, u"B"_s}, {5, u"Filled"_s}}}});
+    EXPECT_EQ(ui.asked.size(), 1);
+    ASSERT_EQ(db->MovieCount(), 2);
+    const TMovie *a = db->Movie(db->FindMovie(1));
+    EXPECT_EQ(a->Genre(), u"Kept"_s);
+    EXPECT_EQ(a->Actors(), u"Actor"_s);
+    EXPECT_EQ(a->Num(), 1) << "merge keeps a number that is set";
+    EXPECT_EQ(db->Movie(db->FindMovie(2))->Genre(), u"Filled"_s);
+}
+
+TEST_F(ImportExportTest, CancelAtTheFirstDuplicateKeepsWhatCameBefore)
+{
+    Movie(1, u"Dup"_s);
+    ui.answers = {{TDuplicateChoice::Cancel, false}};
+    Import({{'M', {{1, u"Before"_s}}}, {'M', {{1, u"Dup"_s}}}, {'M', {{1, u"After"_s}}}});
+    QStringList titles;
+    for (int i = 0; i < db->MovieCount(); ++i)
+        titles.append(db->Movie(i)->Title());
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{u"Before"_s, u"Dup"_s}));
+}
+
+TEST_F(ImportExportTest, SkipAndAdd)
+{
+    Movie(1, u"Dup"_s);
+    ui.answers = {{TDuplicateChoice::Skip, false}, {TDuplicateChoice::Add, false}};
+    Import({{'M', {{1, u"Dup"_s}, {5, u"skipped"_s}}}, {'M', {{1, u"Dup"_s}, {5, u"added"_s}}}});
+    ASSERT_EQ(db->MovieCount(), 2);
+    EXPECT_GT(db->Movie(0)->Dateadded() + db->Movie(1)->Dateadded(), 0);
+}
+
+TEST_F(ImportExportTest, PeopleAndPictures)
+{
+    TImage image(20, 30);
+    const QString jpeg = QString::fromLatin1(image.ToJpeg().toBase64());
+    const QString bmp = QString::fromLatin1(image.ToBmp().toBase64());
+    Import({{'H',
+             {{0, u"Jean Reno"_s},
+              {1, u"Juan Reno"_s},
+              {3, u"24000.5"_s},
+              {6, u"Actor"_s},
+              {8, u"7"_s},
+              {11, u"Award"_s},
+              {13, u"1"_s},
+              {14, bmp}}},
+            {'M', {{1, u"With picture"_s}, {49, jpeg}}},
+            {'M', {{1, u"Bad format"_s}, {48, u"9"_s}, {49, jpeg}}},
+            {'M', {{1, u"Broken picture"_s}, {49, u"AAAA"_s}}}});
+    ASSERT_EQ(db->PersonCount(), 1);
+    const TActor *person = db->Person(0);
+    EXPECT_EQ(person->Transname(), u"Juan Reno"_s);
+    EXPECT_EQ(person->Birthday(), 24000.5);
+    EXPECT_EQ(person->Category(), u"Actor"_s);
+    EXPECT_EQ(person->Awards(), u"Award"_s);
+    EXPECT_EQ(person->Coverformat(), CoverBmp);
+    EXPECT_EQ(person->Picture().Height(), 30);
+    for (int i = 0; i < db->MovieCount(); ++i) {
+        const TMovie *movie = db->Movie(i);
+        EXPECT_EQ(movie->PictureBytes().isEmpty(), movie->Title() != u"With picture");
+    }
+}
+
+TEST_F(ImportExportTest, AutoAddPeopleAddsTheNamedPeopleOnce)
+{
+    db->AddRecord(1, u"Known"_s);
+    TImportOptions options;
+    options.autoAddPeople = true;
+    Import({{'M', {{1, u"Film"_s}, {6, u"Known / New Director"_s}, {10, u"Actor A\nActor B"_s}}}},
+           options);
+    QStringList names;
+    for (int i = 0; i < db->PersonCount(); ++i)
+        names.append(db->Person(i)->Name());
+    EXPECT_EQ(names, (QStringList{u"Actor A"_s, u"Actor B"_s, u"Known"_s, u"New Director"_s}));
+}
+
+TEST_F(ImportExportTest, ExportSortsByTheSlotThePluginChoosesAndFollowsSeries)
+{
+    TMovie *old = Movie(1, u"Old"_s);
+    old->SetYear(1950);
+    TMovie *series = Movie(2, u"Series"_s);
+    series->SetYear(2010);
+    for (int epnum : {3, 1, 2}) {
+        TEpisode *episode = series->AddEpisode();
+        episode->SetEpnum(epnum);
+        episode->SetTitle(u"Episode %1"_s.arg(epnum));
+    }
+    TMovie *mid = Movie(3, u"Mid"_s);
+    mid->SetYear(1990);
+    qputenv("RK_TEST_EXPORT_SORT", "4");
+    qputenv("RK_TEST_EXPORT_ASCENDING", "0");
+    const auto lines = Export({old, series, mid}, false);
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], (QByteArrayList{"begin", "3", "0", "1", "1"}));
+    QByteArrayList order;
+    for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+        order.append(lines[i][0] + ':' + lines[i][2]);
+    EXPECT_EQ(order,
+              (QByteArrayList{"movie:Series",
+                              "episode:Episode 1",
+                              "episode:Episode 2",
+                              "episode:Episode 3",
+                              "movie:Mid",
+                              "movie:Old"}));
+    EXPECT_EQ(lines.last(), QByteArrayList{"end"});
+}
+
+TEST_F(ImportExportTest, ExportTextForms)
+{
+    TMovie *movie = Movie(5, QString());
+    movie->SetOrigtitle(u"Only original"_s);
+    movie->SetRating(7.5);
+    movie->SetLength(95.0 / 1440);
+    movie->SetViewed(false);
+    movie->SetDateadded(DateToDays(QDate(2022, 3, 4)));
+    const auto lines = Export({movie}, false);
+    ASSERT_EQ(lines.size(), 3);
+    const QByteArrayList &cells = lines[1];
+    ASSERT_EQ(cells.size(), 1 + 53);
+    EXPECT_EQ(cells[1 + 0], "5");
+    EXPECT_EQ(cells[1 + 1], "Only original");
+    EXPECT_EQ(cells[1 + 17], "7.5");
+    EXPECT_EQ(cells[1 + 19], "2022-03-04");
+    EXPECT_EQ(cells[1 + 28], "1:35:00");
+    EXPECT_EQ(cells[1 + 44], "0");
+    EXPECT_EQ(cells[1 + 48], "0") << "no pictures were asked for";
+}
+
+TEST_F(ImportExportTest, PeopleModeNeedsThePluginsConsent)
+{
+    TActor *person = static_cast<TActor *>(db->AddRecord(1, u"P"_s));
+    qputenv("RK_TEST_EXPORT_PEOPLE", "0");
+    ui.file = dir.filePath(u"refused.txt"_s);
+    EXPECT_FALSE(RunExport(TestExport, {person}, true, ui).Ok());
+    EXPECT_FALSE(QFile::exists(*ui.file));
+    EXPECT_TRUE(ui.filters.isEmpty()) << "nothing may be asked of the user";
+    qunsetenv("RK_TEST_EXPORT_PEOPLE");
+    const auto lines = Export({person}, true);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1][1], "P");
+    EXPECT_EQ(lines[1][1 + 3], "0") << "an unset birthday is 0";
+}
+
+TEST_F(ImportExportTest, CancelledFileDialogsDoNothing)
+{
+    ui.file.reset();
+    EXPECT_TRUE(RunImport(*db, TestImport, ui, {}).Ok());
+    EXPECT_EQ(db->MovieCount(), 0);
+    EXPECT_TRUE(RunExport(TestExport, {Movie(1, u"x"_s)}, false, ui).Ok());
+    EXPECT_EQ(ui.filters.size(), 2);
+    EXPECT_FALSE(RunImport(*db, dir.filePath(u"missing.so"_s), ui, {}).Ok());
+}
+
+} // namespace
