@@ -15,6 +15,7 @@
 #include "catalog/image.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "tests/support/amcwriter.h"
 
 using namespace Qt::StringLiterals;
 
@@ -464,6 +465,71 @@ TEST_F(CliTest, ResaveThatCannotWriteFailsAndLeavesNoFile)
     const QStringList left = QDir(dir.path()).entryList(QDir::Files);
     EXPECT_EQ(left, QStringList({u"a.rkd"_s, u"locked.rkd"_s, u"plain.txt"_s}))
         << qPrintable(left.join(u", "_s));
+}
+
+TEST_F(CliTest, ImportCreatesTheCatalogAndAnswersDuplicates)
+{
+    TAmcMovie first;
+    first.number = 2;
+    first.originalTitle = "Alpha";
+    first.category = "Drama";
+    TAmcMovie second;
+    second.number = 1;
+    second.originalTitle = "Beta";
+    const std::string amc = WriteAmcFile(35, {first, second});
+    WriteBytes(Path(u"in.amc"_s), QByteArray(amc.data(), qsizetype(amc.size())));
+    const QString catalog = Path(u"new/catalog.rkd"_s);
+    const QString plugin = QStringLiteral(RK_CATIMPORT_PATH);
+
+    const TRun run = RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, "movies: 2\npeople: 0\n");
+    // Importing again: skip keeps two movies, add makes four.
+    EXPECT_EQ(
+        RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog, u"--duplicates"_s, u"skip"_s}).out,
+        "movies: 2\npeople: 0\n");
+    EXPECT_EQ(RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog}).out,
+              "movies: 4\npeople: 0\n");
+    EXPECT_EQ(
+        RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog, u"--duplicates=maybe"_s}).exitCode,
+        1);
+    EXPECT_EQ(RunCli({u"import"_s, Path(u"none.so"_s), Path(u"in.amc"_s), catalog}).exitCode, 4);
+}
+
+TEST_F(CliTest, ExportWritesThroughThePlugin)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const QString plugin = QStringLiteral(RK_TEST_PLUGINS_DIR "/testexport.so");
+    ASSERT_EQ(RunCli({u"export"_s, plugin, Path(u"catalog.rkd"_s), Path(u"movies.txt"_s)}).exitCode,
+              0);
+    const QList<QByteArray> lines = ReadBytes(Path(u"movies.txt"_s)).split('\n');
+    EXPECT_TRUE(lines.value(0).startsWith("begin|3|0|1|1")) << lines.value(0).constData();
+    EXPECT_EQ(lines.count(QByteArray()), 1);
+    ASSERT_EQ(
+        RunCli({u"export"_s, plugin, Path(u"catalog.rkd"_s), Path(u"people.txt"_s), u"--people"_s})
+            .exitCode,
+        0);
+    EXPECT_TRUE(ReadBytes(Path(u"people.txt"_s)).startsWith("begin|3|1|0|1"));
+    EXPECT_EQ(RunCli({u"export"_s,
+                      QStringLiteral(RK_CATIMPORT_PATH),
+                      Path(u"catalog.rkd"_s),
+                      Path(u"x.txt"_s)})
+                  .exitCode,
+              4)
+        << "an import plug-in cannot export";
+}
+
+TEST_F(CliTest, PluginsListsWhatItFinds)
+{
+    QDir().mkpath(Path(u"plugins"_s));
+    QFile::copy(QStringLiteral(RK_CATIMPORT_PATH), Path(u"plugins/catimport.so"_s));
+    QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/version/testversion_old.so"),
+                Path(u"plugins/old.so"_s));
+    const TRun run = RunCli({u"plugins"_s, Path(u"plugins"_s)});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "catimport.so\tGeneral Import\tAnt Movie Catalog\t0.2.5\t9\n");
+    EXPECT_TRUE(run.err.contains("old.so: refused")) << run.err.constData();
+    EXPECT_EQ(RunCli({u"plugins"_s, u"a"_s, u"b"_s}).exitCode, 1);
 }
 
 } // namespace

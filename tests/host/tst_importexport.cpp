@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
 #include "host/importexport.h"
+#include "tests/support/amcwriter.h"
 
 using namespace Qt::StringLiterals;
 
@@ -355,6 +357,174 @@ TEST_F(ImportExportTest, CancelledFileDialogsDoNothing)
     EXPECT_TRUE(RunExport(TestExport, {Movie(1, u"x"_s)}, false, ui).Ok());
     EXPECT_EQ(ui.filters.size(), 2);
     EXPECT_FALSE(RunImport(*db, dir.filePath(u"missing.so"_s), ui, {}).Ok());
+}
+
+// Ant Movie Catalog files through the real import plug-in.
+class AmcImportTest : public ImportExportTest
+{
+protected:
+    void ImportAmc(int version, const std::vector<TAmcMovie> &movies)
+    {
+        const std::string bytes = WriteAmcFile(version, movies);
+        const QString input = dir.filePath(u"catalog.amc"_s);
+        QFile file(input);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        ui.file = input;
+        ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}).Ok());
+    }
+    static TAmcMovie AmcMovie(int number, std::string original, std::string translated = {})
+    {
+        TAmcMovie movie;
+        movie.number = number;
+        movie.originalTitle = std::move(original);
+        movie.translatedTitle = std::move(translated);
+        return movie;
+    }
+};
+
+std::string PngBytes(int width, int height)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(size_t(width) * height * 3, 0x80);
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+    std::string out(size, '\0');
+    png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr);
+    out.resize(size);
+    return out;
+}
+
+TEST_F(AmcImportTest, EveryVersionMapsOntoTheCatalog)
+{
+    for (int version : {35, 33, 31}) {
+        db->SetModified(false);
+        db = std::make_unique<TVideoDatabase>(
+            dir.filePath(u"v%1.rkd"_s.arg(version)), nullptr, nullptr);
+        ASSERT_TRUE(db->Open().ok);
+        TAmcMovie movie = AmcMovie(3, "Original", "Caf\xE9 \x80");
+        movie.date = 45000;
+        movie.rating = version == 35 ? 75 : 7;
+        movie.year = 2001;
+        movie.length = 95;
+        movie.videoBitrate = 1500;
+        movie.disks = 2;
+        movie.mediaLabel = "Label";
+        movie.mediaType = "DVD";
+        movie.source = "/media/a.mkv";
+        movie.borrower = "Ann";
+        movie.director = "Dir";
+        movie.category = "Drama";
+        movie.actors = "A, B";
+        movie.description = "Desc";
+        movie.comments = "Comment";
+        movie.videoFormat = "XviD";
+        movie.resolution = "640x352";
+        movie.framerate = "25";
+        movie.languages = "English";
+        movie.subtitles = "German";
+        movie.size = "700 MB";
+        ImportAmc(version, {movie});
+        ASSERT_EQ(db->MovieCount(), 1) << version;
+        const TMovie *m = db->Movie(0);
+        EXPECT_EQ(m->Num(), 3);
+        EXPECT_EQ(m->Title(), u"Café €"_s);
+        EXPECT_EQ(m->Origtitle(), u"Original"_s);
+        EXPECT_EQ(m->Rating(), version == 35 ? 7.5 : 7.0);
+        EXPECT_EQ(m->Dateadded(), 45000);
+        EXPECT_EQ(m->Year(), 2001);
+        EXPECT_NEAR(m->Length(), 95.0 / 1440, 1e-9);
+        EXPECT_EQ(m->Videobitrate(), 1500);
+        EXPECT_EQ(m->Count(), 2);
+        EXPECT_EQ(m->Label(), u"Label"_s);
+        EXPECT_EQ(m->Type(), version == 31 ? QString() : u"DVD"_s);
+        EXPECT_EQ(m->Path(), version == 31 ? QString() : u"/media/a.mkv"_s);
+        EXPECT_EQ(m->Loan(), u"Ann"_s);
+        EXPECT_EQ(m->Genre(), u"Drama"_s);
+        EXPECT_EQ(m->Actors(), u"A, B"_s);
+        EXPECT_EQ(m->Comment(), u"Comment"_s);
+        EXPECT_EQ(m->Framerate(), 25);
+        EXPECT_EQ(m->Size(), 700);
+        EXPECT_EQ(m->Subs(), u"German"_s);
+    }
+}
+
+TEST_F(AmcImportTest, UnsetValuesOrderAndTitles)
+{
+    TAmcMovie unset = AmcMovie(5, "Only original");
+    unset.rating = -1;
+    unset.year = -1;
+    unset.date = 0;
+    ImportAmc(35, {unset, AmcMovie(1, "One"), AmcMovie(2, "Two", "Zwei")});
+    ASSERT_EQ(db->MovieCount(), 3);
+    EXPECT_EQ(db->Movie(0)->Num(), 1);
+    EXPECT_EQ(db->Movie(1)->Title(), u"Zwei"_s);
+    const TMovie *m = db->Movie(2);
+    EXPECT_EQ(m->Title(), u"Only original"_s);
+    // Both slots carry it; an original title that repeats the title is not kept.
+    EXPECT_TRUE(m->Origtitle().isEmpty());
+    EXPECT_EQ(m->Rating(), 0);
+    EXPECT_EQ(m->Year(), 0);
+    EXPECT_GT(m->Dateadded(), 0) << "an unknown date added becomes now";
+}
+
+TEST_F(AmcImportTest, TruncatedAndForeignFiles)
+{
+    std::string bytes = WriteAmcFile(35, {AmcMovie(1, "A"), AmcMovie(2, "B"), AmcMovie(3, "C")});
+    bytes.resize(bytes.size() - 10);
+    const QString input = dir.filePath(u"cut.amc"_s);
+    QFile file(input);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), qint64(bytes.size()));
+    file.close();
+    ui.file = input;
+    ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}).Ok());
+    EXPECT_EQ(db->MovieCount(), 2);
+
+    std::string foreign = WriteAmcFile(35, {AmcMovie(9, "X")});
+    foreign.replace(1, 7, "AMC_4.0");
+    QFile other(input);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    other.write(foreign.data(), qint64(foreign.size()));
+    other.close();
+    ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}).Ok());
+    EXPECT_EQ(db->MovieCount(), 2);
+}
+
+TEST_F(AmcImportTest, PngPostersAreKeptAsJpeg)
+{
+    TAmcMovie movie = AmcMovie(1, "Poster");
+    movie.pictureName = ".png";
+    movie.picture = PngBytes(40, 60);
+    TAmcMovie jpeg = AmcMovie(2, "Jpeg poster");
+    jpeg.pictureName = ".jpg";
+    const QByteArray jpegBytes = TImage(30, 20).ToJpeg();
+    jpeg.picture = jpegBytes.toStdString();
+    ImportAmc(35, {movie, jpeg});
+    ASSERT_EQ(db->MovieCount(), 2);
+    const TMovie *png = db->Movie(0);
+    EXPECT_EQ(png->Coverformat(), CoverJpeg);
+    EXPECT_TRUE(png->PictureBytes().startsWith("\xFF\xD8"));
+    EXPECT_EQ(png->Picture().Width(), 40);
+    EXPECT_EQ(db->Movie(1)->PictureBytes(), jpegBytes) << "a JPEG is kept byte for byte";
+}
+
+TEST_F(AmcImportTest, ImportingTwiceWithMergeAsksOnce)
+{
+    TAmcMovie a = AmcMovie(1, "A");
+    a.category = "Drama";
+    ImportAmc(35, {a, AmcMovie(2, "B")});
+    db->Movie(0)->SetGenre(u"Mine"_s);
+    ui.answers = {{TDuplicateChoice::Merge, true}};
+    ImportAmc(35, {a, AmcMovie(2, "B")});
+    EXPECT_EQ(ui.asked.size(), 1);
+    EXPECT_EQ(db->MovieCount(), 2);
+    EXPECT_EQ(db->Movie(0)->Genre(), u"Mine"_s);
 }
 
 } // namespace
