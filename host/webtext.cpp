@@ -409,9 +409,10 @@ QString PageToWide(const QByteArray &page)
         if (tagEnd >= 0 && charset >= 0 && charset < tagEnd) {
             const qsizetype nameStart = charset + 8;
             const qsizetype quote = page.indexOf('"', nameStart);
-            if (quote >= 0)
+            if (quote >= 0) {
                 codePage = WindowsCodePageForCharset(
                     FromAnsi(QByteArrayView(page).sliced(nameStart, quote - nameStart)));
+            }
         }
     }
     return codePage != 0 ? DecodeWithCodePage(page, codePage) : FromAnsi(page);

@@ -18,8 +18,9 @@
 // name or an unknown one (also "utf-8") decodes it as Windows-1252.
 QString PageToWide(const QByteArray &page);
 
-// The Windows code page for a meta-tag charset name from the fixed list of names pages use
-// (ASCII case-insensitive, exact otherwise: no trimming); 0 for any other name.
+// The Windows code page of a meta-tag charset name from a fixed list of 55 names
+// ("windows-1251", "koi8-r", "shift_jis", ...; not "utf-8"), compared as ASCII without
+// regard to case and without trimming; 0 for any other name.
 int WindowsCodePageForCharset(const QString &name);
 
 // Bytes in a Windows code page as UTF-16, through iconv. Code pages without an iconv
@@ -32,9 +33,10 @@ QString DecodeWithCodePage(const QByteArray &bytes, int codePage);
 // tags <br>, <br/>, <br />, <nobr> and </nobr> (exact case), then decodes &nbsp;
 // &hellip; &mdash; &amp; &laquo; &raquo; &quot; in that order, so "&amp;quot;" ends as '"'.
 // A numeric reference holds decimal digits, or hex digits after "x", "X", "0x" or "$";
-// anything else (or a value over 32 bits) reads as 0, and a reference whose low 16 bits
-// are 0 stays as it is. Only those 16 bits are used (one UTF-16 code unit). Decoding of
-// numeric references stops at the first "&#" with no ";" anywhere after it.
+// anything else (also a decimal value over 2^31 - 1 or a hex one over 32 bits) reads as
+// 0, and a reference whose low 16 bits are 0 stays as it is. Only those 16 bits are
+// used (one UTF-16 code unit). Decoding of numeric references stops at the first "&#"
+// with no ";" anywhere after it.
 QString DecodeHtmlText(const QString &text);
 
 // Percent-encodes 8-bit text for a URL template: "%", bytes up to 32 and above 126, and

@@ -237,51 +237,53 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
     // back to the original title below.
     constexpr int None = -1;
     using F = TAmcField;
-    static constexpr std::array<int, 45> SlotFields = {int(F::Number),
-                                                       int(F::TranslatedTitle),
-                                                       int(F::OriginalTitle),
-                                                       None,
-                                                       int(F::Year),
-                                                       int(F::Category),
-                                                       int(F::Director),
-                                                       int(F::Producer),
-                                                       None,
-                                                       None,
-                                                       int(F::Actors),
-                                                       int(F::Country),
-                                                       None,
-                                                       None,
-                                                       int(F::URL),
-                                                       None,
-                                                       None,
-                                                       int(F::Rating),
-                                                       None,
-                                                       int(F::Date),
-                                                       int(F::Borrower),
-                                                       None,
-                                                       int(F::Description),
-                                                       int(F::Comments),
-                                                       None,
-                                                       None,
-                                                       int(F::Source),
-                                                       None,
-                                                       int(F::Length),
-                                                       int(F::Languages),
-                                                       None,
-                                                       int(F::Resolution),
-                                                       int(F::VideoFormat),
-                                                       int(F::VideoBitrate),
-                                                       int(F::AudioFormat),
-                                                       int(F::AudioBitrate),
-                                                       None,
-                                                       int(F::Size),
-                                                       int(F::Subtitles),
-                                                       int(F::Disks),
-                                                       int(F::MediaType),
-                                                       int(F::MediaLabel),
-                                                       int(F::Framerate),
-                                                       None,
-                                                       None};
+    static constexpr std::array<int, 45> SlotFields = {
+        int(F::Number),          // 0 num
+        int(F::TranslatedTitle), // 1 title
+        int(F::OriginalTitle),   // 2 origtitle
+        None,                    // 3 aka
+        int(F::Year),            // 4 year
+        int(F::Category),        // 5 genre
+        int(F::Director),        // 6 director
+        int(F::Producer),        // 7 producer
+        None,                    // 8 scenario
+        None,                    // 9 music
+        int(F::Actors),          // 10 actors
+        int(F::Country),         // 11 country
+        None,                    // 12 studio
+        None,                    // 13 mpaa
+        int(F::URL),             // 14 url
+        None,                    // 15 imdbrating
+        None,                    // 16 orating
+        int(F::Rating),          // 17 rating
+        None,                    // 18 tags
+        int(F::Date),            // 19 dateadded
+        int(F::Borrower),        // 20 loan
+        None,                    // 21 tagline
+        int(F::Description),     // 22 description
+        int(F::Comments),        // 23 comment
+        None,                    // 24 awards
+        None,                    // 25 links
+        int(F::Source),          // 26 path
+        None,                    // 27 rip
+        int(F::Length),          // 28 length
+        int(F::Languages),       // 29 langs
+        None,                    // 30 translation
+        int(F::Resolution),      // 31 resolution
+        int(F::VideoFormat),     // 32 videocodec
+        int(F::VideoBitrate),    // 33 videobitrate
+        int(F::AudioFormat),     // 34 audiocodec
+        int(F::AudioBitrate),    // 35 audiobitrate
+        None,                    // 36 release
+        int(F::Size),            // 37 size
+        int(F::Subtitles),       // 38 subs
+        int(F::Disks),           // 39 count
+        int(F::MediaType),       // 40 type
+        int(F::MediaLabel),      // 41 label
+        int(F::Framerate),       // 42 framerate
+        None,                    // 43 features
+        None                     // 44 viewed
+    };
     constexpr size_t PictureSlot = 49;
 
     const TAmcRecord movie = Movie(index);

@@ -182,7 +182,6 @@ INSTANTIATE_TEST_SUITE_P(Versions,
                                            std::pair(0, 0),
                                            std::pair(-1, 0)));
 
-// Every field set to a distinct value, so that a field in a wrong slot shows.
 struct TVersionCase
 {
     int version;
@@ -193,6 +192,7 @@ struct TVersionCase
 class CatImportVersion : public CatImport, public ::testing::WithParamInterface<TVersionCase>
 {};
 
+// Every field set to a distinct value, so that a field in a wrong slot shows.
 TEST_P(CatImportVersion, PutsEveryFieldInItsSlot)
 {
     const TVersionCase &param = GetParam();

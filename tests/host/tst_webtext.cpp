@@ -1,6 +1,7 @@
 #include <climits>
 #include <limits>
 #include <ostream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,28 @@ namespace {
 const QByteArray HelloCp1251{"\xCF\xF0\xE8\xE2\xE5\xF2"};
 const QByteArray HelloKoi8r{"\xF0\xD2\xC9\xD7\xC5\xD4"};
 const QString Hello = u"Привет"_s;
+
+// One input and its expected result; printed by its input.
+template <typename TIn, typename TOut> struct TCase
+{
+    TIn Input;
+    TOut Expected;
+};
+
+std::string Printable(const QString &text)
+{
+    return '"' + text.toStdString() + '"';
+}
+
+std::string Printable(const QByteArray &bytes)
+{
+    return '"' + bytes.toPercentEncoding().toStdString() + '"';
+}
+
+template <typename TIn, typename TOut> void PrintTo(const TCase<TIn, TOut> &c, std::ostream *os)
+{
+    *os << Printable(c.Input);
+}
 
 QByteArray Page(const QByteArray &head, const QByteArray &body)
 {
@@ -93,57 +116,35 @@ INSTANTIATE_TEST_SUITE_P(
                   Page(MetaTag("shift_jis"), "\x81\x20\x93\xFA end"),
                   u"\uFFFD 日 end"_s}));
 
-struct TCharsetCase
-{
-    const char *Name;
-    int CodePage;
-};
-
-void PrintTo(const TCharsetCase &c, std::ostream *os)
-{
-    *os << '"' << c.Name << "\" -> " << c.CodePage;
-}
-
-class CharsetTest : public testing::TestWithParam<TCharsetCase>
+class CharsetTest : public testing::TestWithParam<TCase<QString, int>>
 {};
 
 TEST_P(CharsetTest, MapsTheNameToItsCodePage)
 {
-    EXPECT_EQ(WindowsCodePageForCharset(QString::fromLatin1(GetParam().Name)), GetParam().CodePage);
+    EXPECT_EQ(WindowsCodePageForCharset(GetParam().Input), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names,
-                         CharsetTest,
-                         testing::Values(TCharsetCase{"iso-8859-1", 28591},
-                                         TCharsetCase{"ISO-8859-9", 28599},
-                                         TCharsetCase{"iso-8859-13", 28603},
-                                         TCharsetCase{"iso-8859-15", 28605},
-                                         TCharsetCase{"iso-8859-8-i", 38598},
-                                         TCharsetCase{"windows-1250", 1250},
-                                         TCharsetCase{"windows-1258", 1258},
-                                         TCharsetCase{"macintosh", 10000},
-                                         TCharsetCase{"x-mac-cyrillic", 10007},
-                                         TCharsetCase{"X-MAC-CE", 10029},
-                                         TCharsetCase{"gb2312", 936},
-                                         TCharsetCase{"Shift_JIS", 932},
-                                         TCharsetCase{"ks_c_5601-1987", 949},
-                                         TCharsetCase{"johab", 1361},
-                                         TCharsetCase{"x-europa", 29001},
-                                         TCharsetCase{"csiso2022jp", 50221},
-                                         TCharsetCase{"euc-cn", 51936},
-                                         TCharsetCase{"EUC-KR", 51949},
-                                         TCharsetCase{"utf-8", 0},
-                                         TCharsetCase{"", 0},
-                                         TCharsetCase{" koi8-r", 0},
-                                         TCharsetCase{"koi8-r ", 0},
-                                         TCharsetCase{"windows-1259", 0},
-                                         TCharsetCase{"iso-8859-10", 0}));
-
-TEST(CharsetTest, CaseFoldingStaysAscii)
-{
-    // The Kelvin sign folds to "k" in Unicode, but names compare as plain ASCII.
-    EXPECT_EQ(WindowsCodePageForCharset(u"\u212Aoi8-r"_s), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Names,
+    CharsetTest,
+    testing::Values(TCase<QString, int>{u"iso-8859-1"_s, 28591},
+                    TCase<QString, int>{u"iso-8859-13"_s, 28603},
+                    TCase<QString, int>{u"ISO-8859-15"_s, 28605},
+                    TCase<QString, int>{u"iso-8859-8-i"_s, 38598},
+                    TCase<QString, int>{u"windows-1258"_s, 1258},
+                    TCase<QString, int>{u"X-MAC-CE"_s, 10029},
+                    TCase<QString, int>{u"Shift_JIS"_s, 932},
+                    TCase<QString, int>{u"johab"_s, 1361},
+                    TCase<QString, int>{u"x-europa"_s, 29001},
+                    TCase<QString, int>{u"csiso2022jp"_s, 50221},
+                    TCase<QString, int>{u"euc-kr"_s, 51949},
+                    TCase<QString, int>{u"utf-8"_s, 0},
+                    TCase<QString, int>{u""_s, 0},
+                    TCase<QString, int>{u" koi8-r"_s, 0},
+                    TCase<QString, int>{u"windows-1259"_s, 0},
+                    TCase<QString, int>{u"iso-8859-10"_s, 0},
+                    // The Kelvin sign folds to "k" in Unicode, but names compare as plain ASCII.
+                    TCase<QString, int>{u"\u212Aoi8-r"_s, 0}));
 
 struct TCodePageCase
 {
@@ -208,16 +209,7 @@ TEST(CodePageTest, LongPagesDecodeCompletely)
     EXPECT_EQ(text, Hello.repeated(5000) + u"\uFFFD"_s + Hello.repeated(5000));
 }
 
-struct TTextCase
-{
-    QString Input;
-    QString Expected;
-};
-
-void PrintTo(const TTextCase &c, std::ostream *os)
-{
-    *os << '"' << c.Input.toStdString() << '"';
-}
+using TTextCase = TCase<QString, QString>;
 
 class DecodeHtmlTextTest : public testing::TestWithParam<TTextCase>
 {};
@@ -257,16 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TTextCase{u"&amp;quot;&amp;amp;&amp;nbsp;"_s, u"\"&amp;&nbsp;"_s},
                     TTextCase{u""_s, u""_s}));
 
-struct TUrlCase
-{
-    QByteArray Input;
-    QByteArray Expected;
-};
-
-void PrintTo(const TUrlCase &c, std::ostream *os)
-{
-    *os << '"' << c.Input.toPercentEncoding().toStdString() << '"';
-}
+using TUrlCase = TCase<QByteArray, QByteArray>;
 
 class EncodeUrlTextTest : public testing::TestWithParam<TUrlCase>
 {};
@@ -290,18 +273,9 @@ INSTANTIATE_TEST_SUITE_P(
         TUrlCase{"AZaz09-_.!*:", "AZaz09-_.!*:"},
         TUrlCase{"", ""}));
 
-struct TIntegerCase
-{
-    QString Input;
-    int Expected;
-};
+using TNumberCase = TCase<QString, qint64>;
 
-void PrintTo(const TIntegerCase &c, std::ostream *os)
-{
-    *os << '"' << c.Input.toStdString() << '"';
-}
-
-class LeadingIntegerTest : public testing::TestWithParam<TIntegerCase>
+class LeadingIntegerTest : public testing::TestWithParam<TNumberCase>
 {};
 
 TEST_P(LeadingIntegerTest, Reads)
@@ -311,35 +285,24 @@ TEST_P(LeadingIntegerTest, Reads)
 
 INSTANTIATE_TEST_SUITE_P(Texts,
                          LeadingIntegerTest,
-                         testing::Values(TIntegerCase{u"120 min"_s, 120},
-                                         TIntegerCase{u"  42  "_s, 42},
-                                         TIntegerCase{u"\t12\r\n"_s, 12},
-                                         TIntegerCase{u"-7 x"_s, -7},
-                                         TIntegerCase{u"+7"_s, 7},
-                                         TIntegerCase{u"2147483647"_s, INT_MAX},
-                                         TIntegerCase{u"2147483648"_s, 0},
-                                         TIntegerCase{u"-2147483648"_s, INT_MIN},
-                                         TIntegerCase{u"-2147483649"_s, 0},
-                                         TIntegerCase{u"42abc"_s, 0},
-                                         TIntegerCase{u"12\tmin"_s, 0},
-                                         TIntegerCase{u"1.5 GB"_s, 0},
-                                         TIntegerCase{u"0x10"_s, 0},
-                                         TIntegerCase{u"-"_s, 0},
-                                         TIntegerCase{u"\u0663"_s, 0},
-                                         TIntegerCase{u""_s, 0}));
+                         testing::Values(TNumberCase{u"120 min"_s, 120},
+                                         TNumberCase{u"  42  "_s, 42},
+                                         TNumberCase{u"\t12\r\n"_s, 12},
+                                         TNumberCase{u"-7 x"_s, -7},
+                                         TNumberCase{u"+7"_s, 7},
+                                         TNumberCase{u"2147483647"_s, INT_MAX},
+                                         TNumberCase{u"2147483648"_s, 0},
+                                         TNumberCase{u"-2147483648"_s, INT_MIN},
+                                         TNumberCase{u"-2147483649"_s, 0},
+                                         TNumberCase{u"42abc"_s, 0},
+                                         TNumberCase{u"12\tmin"_s, 0},
+                                         TNumberCase{u"1.5 GB"_s, 0},
+                                         TNumberCase{u"0x10"_s, 0},
+                                         TNumberCase{u"-"_s, 0},
+                                         TNumberCase{u"\u0663"_s, 0},
+                                         TNumberCase{u""_s, 0}));
 
-struct TSizeCase
-{
-    QString Input;
-    qint64 Expected;
-};
-
-void PrintTo(const TSizeCase &c, std::ostream *os)
-{
-    *os << '"' << c.Input.toStdString() << '"';
-}
-
-class SizeInMegabytesTest : public testing::TestWithParam<TSizeCase>
+class SizeInMegabytesTest : public testing::TestWithParam<TNumberCase>
 {};
 
 TEST_P(SizeInMegabytesTest, Reads)
@@ -351,34 +314,34 @@ constexpr qint64 MaxSize = std::numeric_limits<qint64>::max();
 
 INSTANTIATE_TEST_SUITE_P(Texts,
                          SizeInMegabytesTest,
-                         testing::Values(TSizeCase{u"1.5 GB"_s, 1536},
-                                         TSizeCase{u"1,5 GB"_s, 1536},
-                                         TSizeCase{u"  3 gb  "_s, 3072},
-                                         TSizeCase{u"5GB"_s, 5120},
-                                         TSizeCase{u"700 MB"_s, 700},
-                                         TSizeCase{u"1.2 MB"_s, 2},
-                                         TSizeCase{u"512 KB"_s, 1},
-                                         TSizeCase{u"1024 KB"_s, 1},
-                                         TSizeCase{u"1025 KB"_s, 2},
-                                         TSizeCase{u"0.0001 KB"_s, 1},
-                                         TSizeCase{u"1e3 MB"_s, 1000},
-                                         TSizeCase{u"700"_s, 700},
-                                         TSizeCase{u"MB 700"_s, 0},
-                                         TSizeCase{u"GB"_s, 0},
+                         testing::Values(TNumberCase{u"1.5 GB"_s, 1536},
+                                         TNumberCase{u"1,5 GB"_s, 1536},
+                                         TNumberCase{u"  3 gb  "_s, 3072},
+                                         TNumberCase{u"5GB"_s, 5120},
+                                         TNumberCase{u"700 MB"_s, 700},
+                                         TNumberCase{u"1.2 MB"_s, 2},
+                                         TNumberCase{u"512 KB"_s, 1},
+                                         TNumberCase{u"1024 KB"_s, 1},
+                                         TNumberCase{u"1025 KB"_s, 2},
+                                         TNumberCase{u"0.0001 KB"_s, 1},
+                                         TNumberCase{u"1e3 MB"_s, 1000},
+                                         TNumberCase{u"700"_s, 700},
+                                         TNumberCase{u"MB 700"_s, 0},
+                                         TNumberCase{u"GB"_s, 0},
                                          // A unit at the start does not count, a later one does.
-                                         TSizeCase{u"GB1 MB"_s, 0},
+                                         TNumberCase{u"GB1 MB"_s, 0},
                                          // Not above zero, or not a number: the leading integer.
-                                         TSizeCase{u"0 MB"_s, 0},
-                                         TSizeCase{u"-5 MB"_s, -5},
-                                         TSizeCase{u"12 abc MB"_s, 12},
-                                         TSizeCase{u"2 GB 3 MB"_s, 2},
-                                         TSizeCase{u"1.5.0 GB"_s, 0},
-                                         TSizeCase{u"inf GB"_s, 0},
-                                         TSizeCase{u"1e400 GB"_s, 0},
-                                         TSizeCase{u"1e300 GB"_s, MaxSize},
-                                         TSizeCase{u"9.1e15 GB"_s, MaxSize},
-                                         TSizeCase{u"8e15 GB"_s, qint64(8e15) * 1024},
-                                         TSizeCase{u""_s, 0}));
+                                         TNumberCase{u"0 MB"_s, 0},
+                                         TNumberCase{u"-5 MB"_s, -5},
+                                         TNumberCase{u"12 abc MB"_s, 12},
+                                         TNumberCase{u"2 GB 3 MB"_s, 2},
+                                         TNumberCase{u"1.5.0 GB"_s, 0},
+                                         TNumberCase{u"inf GB"_s, 0},
+                                         TNumberCase{u"1e400 GB"_s, 0},
+                                         TNumberCase{u"1e300 GB"_s, MaxSize},
+                                         TNumberCase{u"9.1e15 GB"_s, MaxSize},
+                                         TNumberCase{u"8e15 GB"_s, qint64(8e15) * 1024},
+                                         TNumberCase{u""_s, 0}));
 
 TEST(TimeTest, MinutesBecomeATimeOfDay)
 {
