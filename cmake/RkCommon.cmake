@@ -66,7 +66,10 @@ function(rk_add_plugin name)
         CXX_VISIBILITY_PRESET hidden
         VISIBILITY_INLINES_HIDDEN ON)
     target_link_libraries(${name} PRIVATE rk_common rk_plugin_api)
-    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    target_link_options(${name} PRIVATE
+        -Wl,--no-undefined
+        "-Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/plugin.map")
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS "${PROJECT_SOURCE_DIR}/cmake/plugin.map")
 endfunction()
 
 # rk_add_test(NAME SOURCES ... [LIBS ...] [GUI])
