@@ -211,10 +211,12 @@ void TVideoDatabase::ChangeShownCount(const TDBItem &record, int delta)
         OnShownCountChanged();
 }
 
-// Binary search for an insertion place: lo when the key is not there (before the first
-// greater key), else the position of an equal key.
-template <typename Compare> static int InsertPlace(int count, Compare compareAt)
+// The halving search over positions 0..count-1: the position of an equal key (found),
+// or where the search ended (the insertion place).
+template <typename Compare>
+static int HalvingSearch(int count, Compare compareAt, bool &found)
 {
+    found = false;
     int lo = 0;
     int hi = count - 1;
     while (hi >= lo && lo >= 0) {
@@ -222,34 +224,34 @@ template <typename Compare> static int InsertPlace(int count, Compare compareAt)
         if (mid < 0 || mid >= count)
             break;
         const int c = compareAt(mid);
-        if (c > 0)
+        if (c > 0) {
             hi = mid - 1;
-        else if (c < 0)
+        } else if (c < 0) {
             lo = mid + 1;
-        else
+        } else {
+            found = true;
             return mid;
+        }
     }
-    return lo >= 0 && lo <= count ? lo : 0;
+    return lo;
 }
 
-// Binary search for an existing key; -1 when there is none.
-template <typename Compare> static int SearchKey(int count, Compare compareAt)
+// Insertion place: before the first greater key, or at an equal one.
+template <typename Compare>
+static int InsertPlace(int count, Compare compareAt)
 {
-    int lo = 0;
-    int hi = count - 1;
-    while (hi >= lo && lo >= 0) {
-        const int mid = (lo + hi) / 2;
-        if (mid < 0 || mid >= count)
-            return -1;
-        const int c = compareAt(mid);
-        if (c > 0)
-            hi = mid - 1;
-        else if (c < 0)
-            lo = mid + 1;
-        else
-            return mid;
-    }
-    return -1;
+    bool found = false;
+    const int place = HalvingSearch(count, compareAt, found);
+    return found || (place >= 0 && place <= count) ? place : 0;
+}
+
+// An existing key; -1 when there is none.
+template <typename Compare>
+static int SearchKey(int count, Compare compareAt)
+{
+    bool found = false;
+    const int place = HalvingSearch(count, compareAt, found);
+    return found ? place : -1;
 }
 
 int TVideoDatabase::PersonInsertPlace(const QString &name) const
