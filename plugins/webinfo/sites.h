@@ -1,0 +1,8 @@
+#pragma once
+
+#include "webframe.h"
+
+// The sites the plug-in libraries serve, one library each.
+const TWebSite &SiteA(); // a Spanish film site: movie information
+const TWebSite &SiteB(); // an Italian film site: movie information
+const TWebSite &SiteC(); // a German shop: posters
