@@ -81,7 +81,9 @@ TDiscovery DiscoverPlugin(const QString &path, int language, int hostVersion, TP
     info.fileName = QFileInfo(path).fileName();
     info.versionSupported = getVersionSupported();
     const auto checkHost = library.Resolve<TCheckRKDVerionFunc>("CheckRKDVerion");
-    const bool accepted = PluginAcceptsHost(getVersionSupported, checkHost, hostVersion);
+    // A refused plug-in is asked nothing more.
+    if (!PluginAcceptsHost(getVersionSupported, checkHost, hostVersion))
+        return TDiscovery::Refused;
     info.type = getType();
     info.name = FromPluginWide(getName(language));
     info.description = FromPluginWide(getDescription(language));
@@ -94,7 +96,7 @@ TDiscovery DiscoverPlugin(const QString &path, int language, int hostVersion, TP
         getPluginVersion ? FromPluginAnsi(getPluginVersion()) : QStringLiteral("0");
     if (const auto getLanguage = library.Resolve<TGetPluginLanguageFunc>("GetPluginLanguage"))
         info.language = getLanguage();
-    return accepted ? TDiscovery::Accepted : TDiscovery::Refused;
+    return TDiscovery::Accepted;
 }
 
 QList<TPluginInfo>

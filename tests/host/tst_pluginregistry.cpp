@@ -139,9 +139,9 @@ struct DefaultCase
     const char *what;
     int language;
     const char16_t *defaultType2; // the settings' DefaultType2, nullptr: absent
-    QList<int> defaults; // IsDefault of a, b, c, d
-    int defaultIndex; // DefaultIndex(2)
-    int cardIndex; // the card buttons' choice for type 2
+    QList<int> defaults;          // IsDefault of a, b, c, d
+    int defaultIndex;             // DefaultIndex(2)
+    int cardIndex;                // the card buttons' choice for type 2
 };
 
 void PrintTo(const DefaultCase &c, std::ostream *os)
@@ -149,9 +149,7 @@ void PrintTo(const DefaultCase &c, std::ostream *os)
     *os << c.what;
 }
 
-class PluginDefaultCases
-    : public PluginDefaults
-    , public ::testing::WithParamInterface<DefaultCase>
+class PluginDefaultCases : public PluginDefaults, public ::testing::WithParamInterface<DefaultCase>
 {};
 
 TEST_P(PluginDefaultCases, ChoosesTheDefault)
@@ -171,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
     PluginDefaultCases,
     ::testing::Values(
         // The type-3 plug-in is English, so it is chosen by language in English only.
-        DefaultCase{"German user, first German plug-in", RK_LANG_GERMAN, nullptr, {1, 0, 0, 0}, 0, 0},
+        DefaultCase{
+            "German user, first German plug-in", RK_LANG_GERMAN, nullptr, {1, 0, 0, 0}, 0, 0},
         DefaultCase{"English user, the English one", RK_LANG_ENGLISH, nullptr, {0, 1, 0, 1}, 1, 1},
         // No language matches: the menu falls back to the first, the card to the last.
         DefaultCase{"Italian user, none", RK_LANG_ITALIAN, nullptr, {0, 0, 0, 0}, 0, 2},
@@ -282,9 +281,7 @@ struct MaskCase
     uint32_t mask;
 };
 
-class PluginMaskCases
-    : public PluginSettings
-    , public ::testing::WithParamInterface<MaskCase>
+class PluginMaskCases : public PluginSettings, public ::testing::WithParamInterface<MaskCase>
 {};
 
 // Masks are taken as they are, meaningless bits included; the written text reads back.
