@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "bench/randomtext.h"
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
@@ -82,8 +83,8 @@ public:
     }
 
 private:
-    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
-    bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+    int Pick(int count) { return m_text.Pick(count); }
+    bool Chance(int oneIn) { return m_text.Chance(oneIn); }
 
     static const QStringList &FirstNames()
     {
@@ -148,7 +149,7 @@ private:
 
     // Words of titles, descriptions and comments; some carry the characters the writer
     // escapes and some are not Latin-1.
-    QString Words(int count, bool capital)
+    static const QStringList &WordList()
     {
         static const QStringList words{u"night"_s,
                                        u"return"_s,
@@ -184,28 +185,11 @@ private:
                                        u"daughter"_s,
                                        u"sea"_s,
                                        u"with"_s};
-        QString out;
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                out += u' ';
-            QString word = words[Pick(int(words.size()))];
-            if (capital)
-                word[0] = word[0].toUpper();
-            out += word;
-        }
-        return out;
+        return words;
     }
 
-    QString Paragraphs(int count)
-    {
-        QString out;
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                out += u"\r\n"_s;
-            out += Words(16 + Pick(21), false) + u'.';
-        }
-        return out;
-    }
+    QString Words(int count, bool capital) { return m_text.Words(count, capital); }
+    QString Paragraphs(int count) { return m_text.Paragraphs(count, 16, 21); }
 
     QString Person() { return FirstNames()[Pick(50)] + u' ' + Surnames()[Pick(40)]; }
 
@@ -282,7 +266,7 @@ private:
     }
 
     TVideoDatabase &m_db;
-    std::mt19937 m_random{20240611};
+    TRandomText m_text{20240611u, WordList()};
 };
 
 struct TFixture

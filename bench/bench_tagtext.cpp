@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include "bench/randomtext.h"
 #include "catalog/tagtext.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -80,10 +81,10 @@ private:
         m_ops.push_back({name, value, true, true, true});
     }
 
-    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
-    bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+    int Pick(int count) { return m_text.Pick(count); }
+    bool Chance(int oneIn) { return m_text.Chance(oneIn); }
 
-    QString Words(int count, bool capital)
+    static const QStringList &WordList()
     {
         static const QStringList words{u"night"_s,
                                        u"return"_s,
@@ -111,28 +112,11 @@ private:
                                        u"road"_s,
                                        u"\u6771\u4eac"_s,
                                        u"king"_s};
-        QString out;
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                out += u' ';
-            QString word = words[Pick(int(words.size()))];
-            if (capital)
-                word[0] = word[0].toUpper();
-            out += word;
-        }
-        return out;
+        return words;
     }
 
-    QString Paragraphs(int count)
-    {
-        QString out;
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                out += u"\r\n"_s;
-            out += Words(40 + Pick(80), false) + u'.';
-        }
-        return out;
-    }
+    QString Words(int count, bool capital) { return m_text.Words(count, capital); }
+    QString Paragraphs(int count) { return m_text.Paragraphs(count, 40, 80); }
 
     QString Lines(int count)
     {
@@ -178,7 +162,7 @@ private:
         Text(u"custom0"_s, u"Shelf %1"_s.arg(Pick(40)));
     }
 
-    std::mt19937 m_random{12345};
+    TRandomText m_text{12345u, WordList()};
     std::vector<TWriteOp> m_ops;
 };
 
