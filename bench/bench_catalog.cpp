@@ -10,7 +10,6 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <random>
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,6 @@
 // Throughput of the tag text writer and reader on a catalog-shaped text of 20,000 movies
 // (a few with episodes) and 5,000 people. Bytes are counted as the UTF-8 size of the
 // file the writer produces.
-#include <random>
 #include <vector>
 
 #include <benchmark/benchmark.h>
