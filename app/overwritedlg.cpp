@@ -1,0 +1,94 @@
+#include "overwritedlg.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TOverwriteDlg::TOverwriteDlg(const QString &message, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TOverwriteDlg"));
+    setWindowTitle(QStringLiteral("Confirmation"));
+
+    m_message = new QLabel(message, this);
+    m_message->setObjectName(QStringLiteral("MsgLabel"));
+    m_message->setWordWrap(true);
+    // Record titles come from foreign files: never interpret them as markup.
+    m_message->setTextFormat(Qt::PlainText);
+
+    m_doNotShow = new QCheckBox(QStringLiteral("Do not show again"), this);
+    m_doNotShow->setObjectName(QStringLiteral("DontShowBox"));
+
+    m_buttonRow = new QWidget(this);
+    auto *buttons = new QHBoxLayout(m_buttonRow);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    auto *merge = AddChoiceButton(
+        QStringLiteral("&Merge"), QStringLiteral("MergeBtn"), TDuplicateChoice::Merge);
+    AddChoiceButton(QStringLiteral("&Add"), QStringLiteral("AddBtn"), TDuplicateChoice::Add);
+    AddChoiceButton(
+        QStringLiteral("&Overwrite"), QStringLiteral("OverwriteBtn"), TDuplicateChoice::Overwrite);
+    AddChoiceButton(
+        QStringLiteral("&Do not add"), QStringLiteral("SkipBtn"), TDuplicateChoice::Skip);
+    AddChoiceButton(
+        QStringLiteral("&Cancel"), QStringLiteral("CancelBtn"), TDuplicateChoice::Cancel);
+    // Merge loses nothing already in the catalog, so Enter picks it.
+    merge->setDefault(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_message);
+    layout->addWidget(m_doNotShow);
+    layout->addWidget(m_buttonRow);
+}
+
+QPushButton *
+TOverwriteDlg::AddChoiceButton(const QString &caption, const QString &name, TDuplicateChoice choice)
+{
+    auto *button = new QPushButton(caption, m_buttonRow);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    m_buttonRow->layout()->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, choice] {
+        m_choice = choice;
+        if (choice == TDuplicateChoice::Cancel)
+            reject();
+        else
+            accept();
+    });
+    return button;
+}
+
+TDuplicateAnswer TOverwriteDlg::Answer() const
+{
+    TDuplicateAnswer answer;
+    answer.choice = m_choice;
+    answer.doNotShowAgain = m_doNotShow->isChecked();
+    return answer;
+}
+
+TDuplicateAnswer TOverwriteDlg::Ask()
+{
+    exec();
+    return Answer();
+}
+
+void TOverwriteDlg::showEvent(QShowEvent *event)
+{
+    // Escape or the close box end the dialog without a button: that is Cancel.
+    m_choice = TDuplicateChoice::Cancel;
+    QDialog::showEvent(event);
+}
+
+TDuplicateAnswer AskDuplicateWithDialog(QWidget *parent, const QString &message)
+{
+    // The parent window may be closed while the dialog's loop runs and take it along.
+    QPointer<TOverwriteDlg> dialog = new TOverwriteDlg(message, parent);
+    dialog->exec();
+    if (!dialog)
+        return TDuplicateAnswer{TDuplicateChoice::Cancel, false};
+    const TDuplicateAnswer answer = dialog->Answer();
+    delete dialog.data();
+    return answer;
+}

@@ -1,0 +1,100 @@
+#include "waitwindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TWaitWindow::TWaitWindow(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("TWaitWindow"));
+    // Modeless: the main window keeps painting behind it.
+    setWindowModality(Qt::NonModal);
+
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("WaitPanel"));
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Raised);
+
+    m_text = new QLabel(frame);
+    m_text->setObjectName(QStringLiteral("WaitLabel"));
+    m_text->setAlignment(Qt::AlignCenter);
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setWordWrap(true);
+
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
+    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
+    connect(m_cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+    buttons->addStretch();
+
+    auto *inner = new QVBoxLayout(frame);
+    inner->setContentsMargins(16, 16, 16, 12);
+    inner->addWidget(m_text);
+    inner->addLayout(buttons);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+
+    setMinimumWidth(260);
+}
+
+void TWaitWindow::ShowWait(const QString &text, bool cancellable)
+{
+    m_cancelRequested = false;
+    m_text->setText(text);
+    m_cancel->setVisible(cancellable);
+    adjustSize();
+    if (QWidget *owner = parentWidget()) {
+        const QRect area = owner->window()->frameGeometry();
+        move(area.center() - rect().center());
+    }
+    show();
+    raise();
+    // The caller blocks the event loop right after this: paint now.
+    repaint();
+    ProcessEvents();
+}
+
+void TWaitWindow::HideWait()
+{
+    hide();
+}
+
+void TWaitWindow::ProcessEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TWaitWindow::closeEvent(QCloseEvent *event)
+{
+    // Only the running work ends the wait; a close request means Cancel when allowed.
+    event->ignore();
+    if (m_cancel->isVisible())
+        RequestCancel();
+}
+
+void TWaitWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_cancel->isVisible()) {
+        RequestCancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TWaitWindow::RequestCancel()
+{
+    m_cancelRequested = true;
+    if (m_onCancel)
+        m_onCancel();
+}
