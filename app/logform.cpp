@@ -1,0 +1,61 @@
+#include "logform.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TLogForm::TLogForm(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("TLogForm"));
+    setWindowTitle(QStringLiteral("Log"));
+
+    m_memo = new QPlainTextEdit(this);
+    m_memo->setObjectName(QStringLiteral("LogMemo"));
+    m_memo->setReadOnly(true);
+    m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    m_clear = new QPushButton(QStringLiteral("C&lear"), this);
+    m_clear->setObjectName(QStringLiteral("ClearBtn"));
+    connect(m_clear, &QPushButton::clicked, this, [this] { Clear(); });
+
+    m_close = new QPushButton(QStringLiteral("&Close"), this);
+    m_close->setObjectName(QStringLiteral("CloseBtn"));
+    // Only hides: the lines stay for the next time the window is shown.
+    connect(m_close, &QPushButton::clicked, this, [this] { hide(); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_clear);
+    buttons->addWidget(m_close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_memo);
+    layout->addLayout(buttons);
+
+    resize(480, 320);
+}
+
+void TLogForm::AddLine(const QString &text)
+{
+    m_memo->appendPlainText(text);
+}
+
+QStringList TLogForm::Lines() const
+{
+    if (m_memo->document()->isEmpty())
+        return {};
+    return m_memo->toPlainText().split(QLatin1Char('\n'));
+}
+
+void TLogForm::Clear()
+{
+    m_memo->clear();
+}
+
+void TLogSink::operator()(const QString &line) const
+{
+    if (form)
+        form->AddLine(line);
+}
