@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "plugin_api/ansi1252.h"
+
 namespace {
 
 // The signatures Ant Movie Catalog writes at the start of its files.
@@ -378,17 +380,12 @@ void AppendAmcFieldText(const TAmcRecord &movie, TAmcField field, std::u16string
 
 void AppendWindows1252(std::string_view bytes, std::u16string &out)
 {
-    // 0x80..0x9F; the rest of the upper half is Latin-1.
-    static constexpr char16_t High[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     const size_t start = out.size();
     out.resize(start + bytes.size());
     char16_t *target = out.data() + start;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        *target++ = byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : char16_t(byte);
+        *target++ = RkAnsiToUnicode(byte);
     }
 }
 

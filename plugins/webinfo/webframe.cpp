@@ -5,25 +5,13 @@
 #include <climits>
 #include <limits>
 
-namespace {
+#include "plugin_api/ansi1252.h"
 
-// Windows-1252 bytes 0x80..0x9F; the five unassigned ones map to the C1 controls, as the
-// host's decoder does.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+namespace {
 
 char AnsiByte(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (size_t i = 0; i < std::size(Cp1252High); ++i) {
-        if (Cp1252High[i] == c)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
+    return RkUnicodeToAnsi(c);
 }
 
 bool IsDigit(char16_t c)
@@ -70,7 +58,7 @@ std::u16string FromAnsi(std::string_view text)
     out.reserve(text.size());
     for (const char byte : text) {
         const auto b = static_cast<unsigned char>(byte);
-        out.push_back(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+        out.push_back(RkAnsiToUnicode(b));
     }
     return out;
 }
