@@ -217,16 +217,7 @@ void CutDetails(TWebMovieRec &movie, TFieldCutter &cut)
 
 int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view page)
 {
-    TFieldCutter cut(page);
-    if (cut.Contains(ResultListMarker)) {
-        CutResultList(state, cut);
-        return RK_PARSE_RESULT_LIST;
-    }
-    state.movie = TWebMovieRec();
-    state.resultCount = 1;
-    CutDetails(state.movie, cut);
-    state.movie.URL = FromAnsi(pageUrl);
-    return RK_PARSE_DETAILS;
+    return ParseMoviePage(state, pageUrl, page, ResultListMarker, CutResultList, CutDetails);
 }
 
 int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUrl)

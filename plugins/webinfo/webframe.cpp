@@ -5,6 +5,7 @@
 #include <climits>
 #include <limits>
 
+#include "fieldcutter.h"
 #include "plugin_api/ansi1252.h"
 
 namespace {
@@ -253,4 +254,23 @@ int32_t UrlFromList(TWebState &state,
     if (outUrl)
         *outUrl = match ? match->c_str() : searchTemplate;
     return match ? 1 : 0;
+}
+
+int16_t ParseMoviePage(TWebState &state,
+                       std::string_view pageUrl,
+                       std::u16string_view page,
+                       std::u16string_view resultListMarker,
+                       void (*cutResultList)(TWebState &, TFieldCutter &),
+                       void (*cutDetails)(TWebMovieRec &, TFieldCutter &))
+{
+    TFieldCutter cut(page);
+    if (cut.Contains(resultListMarker)) {
+        cutResultList(state, cut);
+        return RK_PARSE_RESULT_LIST;
+    }
+    state.movie = TWebMovieRec();
+    state.resultCount = 1;
+    cutDetails(state.movie, cut);
+    state.movie.URL = FromAnsi(pageUrl);
+    return RK_PARSE_DETAILS;
 }

@@ -151,6 +151,17 @@ int32_t SelectionOf(const TWebState &state,
 int32_t FillMovieRec(const TWebMovieRec &movie, TMovieRec *record);
 // GetURL of the movie sites: the last of the record's blank-separated URLs whose lower
 // case holds `domain` (answer 1), else the search template (answer 0).
+class TFieldCutter;
+
+// Parse of the movie sites: a result list when the page carries the site's marker, else
+// a details page whose record is cleared, cut out and given the page's address.
+int16_t ParseMoviePage(TWebState &state,
+                       std::string_view pageUrl,
+                       std::u16string_view page,
+                       std::u16string_view resultListMarker,
+                       void (*cutResultList)(TWebState &, TFieldCutter &),
+                       void (*cutDetails)(TWebMovieRec &, TFieldCutter &));
+
 int32_t UrlFromList(TWebState &state,
                     std::string_view recordUrls,
                     std::string_view domain,
