@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 
+#include "catalog/daycount.h"
 #include "catalog/textutils.h"
 
 using namespace Qt::StringLiterals;
@@ -137,4 +139,60 @@ void TAutoSaveState::OnNotModified()
 {
     m_timer.Stop();
     m_armed = false;
+}
+
+namespace {
+IVersionCheck *g_versionCheck = nullptr;
+} // namespace
+
+void SetVersionCheck(IVersionCheck *check)
+{
+    g_versionCheck = check;
+}
+
+IVersionCheck *RegisteredVersionCheck()
+{
+    return g_versionCheck;
+}
+
+bool VersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, double now)
+{
+    if (!doUpdates)
+        return false;
+    constexpr double MinutesPerDay = 24.0 * 60.0;
+    // Whole minutes as the day count's clock gives them; a rounding error of a millisecond
+    // must not delay the attempt by another minute.
+    const double minutes = (now - lastAttempt) * MinutesPerDay;
+    return WholeDaysBetween(now, lastUpdate) >= 7 && minutes + 1e-6 >= 1.0;
+}
+
+int WindowsLanguageId(int qtLanguage)
+{
+    struct TPair
+    {
+        QLocale::Language qt;
+        int windows;
+    };
+    static constexpr TPair Table[] = {
+        {QLocale::Arabic, 1},     {QLocale::Bulgarian, 2},   {QLocale::Catalan, 3},
+        {QLocale::Chinese, 4},    {QLocale::Czech, 5},       {QLocale::Danish, 6},
+        {QLocale::German, 7},     {QLocale::Greek, 8},       {QLocale::English, 9},
+        {QLocale::Spanish, 10},   {QLocale::Finnish, 11},    {QLocale::French, 12},
+        {QLocale::Hebrew, 13},    {QLocale::Hungarian, 14},  {QLocale::Icelandic, 15},
+        {QLocale::Italian, 16},   {QLocale::Japanese, 17},   {QLocale::Korean, 18},
+        {QLocale::Dutch, 19},     {QLocale::NorwegianBokmal, 20}, {QLocale::Polish, 21},
+        {QLocale::Portuguese, 22}, {QLocale::Romanian, 24},  {QLocale::Russian, 25},
+        {QLocale::Croatian, 26},  {QLocale::Serbian, 26},    {QLocale::Slovak, 27},
+        {QLocale::Albanian, 28},  {QLocale::Swedish, 29},    {QLocale::Thai, 30},
+        {QLocale::Turkish, 31},   {QLocale::Urdu, 32},       {QLocale::Indonesian, 33},
+        {QLocale::Ukrainian, 34}, {QLocale::Belarusian, 35}, {QLocale::Slovenian, 36},
+        {QLocale::Estonian, 37},  {QLocale::Latvian, 38},    {QLocale::Lithuanian, 39},
+        {QLocale::Persian, 41},   {QLocale::Vietnamese, 42}, {QLocale::Armenian, 43},
+        {QLocale::Macedonian, 47}, {QLocale::Georgian, 55},  {QLocale::Hindi, 57},
+    };
+    for (const TPair &pair : Table) {
+        if (pair.qt == qtLanguage)
+            return pair.windows;
+    }
+    return 0;
 }

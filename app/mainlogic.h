@@ -103,3 +103,24 @@ private:
     TAutoSaveTimer &m_timer;
     bool m_armed = false;
 };
+
+// The background check for new program and plug-in versions. The window program starts it
+// on an idle moment; until a checker is registered the trigger does nothing visible.
+class IVersionCheck
+{
+public:
+    virtual ~IVersionCheck() = default;
+    virtual void StartVersionCheck() = 0;
+};
+// Registers the process-wide checker (nullptr: none); the caller keeps it alive.
+void SetVersionCheck(IVersionCheck *check);
+IVersionCheck *RegisteredVersionCheck();
+
+// Whether an idle moment starts a version check: checks are on, the last successful one is
+// at least seven whole days old and the last attempt at least one whole minute. All times
+// are day counts.
+bool VersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, double now);
+
+// The Windows primary language identifier of a Qt language (9 English, 7 German, 25
+// Russian, ...); 0 for a language without one.
+int WindowsLanguageId(int qtLanguage);

@@ -75,6 +75,8 @@ public:
     const QString &Folder() const { return m_folder; }
     const QString &BaseName() const { return m_baseName; }
     int Version() const { return m_version; }
+    // A new catalog, or one just saved under another name, carries this program's version.
+    void SetVersion(int version) { m_version = version; }
     bool Loading() const { return m_loading; }
     bool Sorted() const { return m_sorted; }
     bool Encrypted() const { return m_encrypted; }

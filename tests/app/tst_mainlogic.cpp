@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QLocale>
 #include <QTimer>
 
 #include "app/mainlogic.h"
@@ -454,6 +455,43 @@ TEST(AutoSaveTest, QtTimerAdapterDrivesTimer)
     EXPECT_EQ(qtimer.interval(), 60000);
     adapter.Stop();
     EXPECT_FALSE(qtimer.isActive());
+}
+
+TEST(VersionCheckTest, DueAfterSevenWholeDaysAndOneMinute)
+{
+    const double now = 46000.5;
+    const double minute = 1.0 / (24 * 60);
+    // Seven whole days since the last check; the last attempt a minute ago.
+    EXPECT_TRUE(VersionCheckDue(true, now - 7, now - minute, now));
+    EXPECT_FALSE(VersionCheckDue(false, now - 7, now - minute, now));
+    EXPECT_FALSE(VersionCheckDue(true, now - 7 + minute, now - minute, now));
+    EXPECT_FALSE(VersionCheckDue(true, now - 30, now - minute / 2, now));
+    // The start remembers an hour ago as the last attempt, so the first idle moment checks.
+    EXPECT_TRUE(VersionCheckDue(true, now - 8, now - 1.0 / 24, now));
+}
+
+TEST(VersionCheckTest, RegisteredCheckerIsKeptUntilReplaced)
+{
+    struct TCounting : IVersionCheck
+    {
+        int started = 0;
+        void StartVersionCheck() override { ++started; }
+    } check;
+    EXPECT_EQ(RegisteredVersionCheck(), nullptr);
+    SetVersionCheck(&check);
+    RegisteredVersionCheck()->StartVersionCheck();
+    EXPECT_EQ(check.started, 1);
+    SetVersionCheck(nullptr);
+    EXPECT_EQ(RegisteredVersionCheck(), nullptr);
+}
+
+TEST(LanguageIdTest, QtLanguagesMapToWindowsIdentifiers)
+{
+    EXPECT_EQ(WindowsLanguageId(QLocale::English), 9);
+    EXPECT_EQ(WindowsLanguageId(QLocale::German), 7);
+    EXPECT_EQ(WindowsLanguageId(QLocale::Russian), 25);
+    EXPECT_EQ(WindowsLanguageId(QLocale::Serbian), WindowsLanguageId(QLocale::Croatian));
+    EXPECT_EQ(WindowsLanguageId(QLocale::Zulu), 0);
 }
 
 } // namespace
