@@ -34,7 +34,10 @@ QString PluginText(const TPluginTextSource &source, int number)
 QString PluginText(const TPluginTextSource &source, int number, const QString &argument)
 {
     QString text = PluginText(source, number);
-    const qsizetype at = text.indexOf(u"%s"_s);
+    // The language table numbers its places ("%1"); the built-in texts use "%s".
+    qsizetype at = text.indexOf(u"%s"_s);
+    if (at < 0)
+        at = text.indexOf(u"%1"_s);
     if (at >= 0)
         text.replace(at, 2, argument);
     return text;

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/mainlogic.h"

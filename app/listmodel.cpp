@@ -1,0 +1,436 @@
+#include "app/listmodel.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "catalog/actor.h"
+#include "catalog/basemovie.h"
+#include "catalog/episode.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The plain and tree views' single column before the title templates take over.
+class TTitleTexts : public ITextProvider
+{
+public:
+    int ColumnCount() const override { return 1; }
+    QString HeaderCaption(int) const override { return u"Title"_s; }
+    QString CellText(const TViewNode &node, int) const override
+    {
+        const TDBItem *record = node.record;
+        if (!record)
+            return node.caption;
+        switch (record->Kind()) {
+        case TRecordKind::Movie:
+            return static_cast<const TBaseMovie *>(record)->DisplayTitle();
+        case TRecordKind::Episode: {
+            const auto *episode = static_cast<const TEpisode *>(record);
+            const QString number = QString::number(episode->Epnum());
+            const QString title = episode->DisplayTitle();
+            return title.isEmpty() ? number : number + u" - "_s + title;
+        }
+        case TRecordKind::Person:
+            return static_cast<const TActor *>(record)->Name();
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+TListModel::TListModel(QObject *parent)
+    : QAbstractItemModel(parent)
+    , m_root(std::make_unique<TViewNode>())
+    , m_texts(std::make_unique<TTitleTexts>())
+{}
+
+TListModel::~TListModel() = default;
+
+void TListModel::SetTextProvider(std::unique_ptr<ITextProvider> provider)
+{
+    if (!provider)
+        provider = std::make_unique<TTitleTexts>();
+    if (Updating()) {
+        MarkReset();
+        m_texts = std::move(provider);
+        return;
+    }
+    beginResetModel();
+    m_texts = std::move(provider);
+    endResetModel();
+}
+
+void TListModel::MarkReset()
+{
+    if (!m_resetStarted) {
+        m_resetStarted = true;
+        beginResetModel();
+    }
+}
+
+void TListModel::BeginUpdate()
+{
+    ++m_updateDepth;
+}
+
+void TListModel::EndUpdate()
+{
+    // An unmatched EndUpdate must not leave the counter below zero.
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    if (!m_resetStarted)
+        return;
+    if (m_compare)
+        SortChildren(m_root.get());
+    m_resetStarted = false;
+    endResetModel();
+}
+
+void TListModel::Tidy(TViewNode *node)
+{
+    auto &children = node->m_children;
+    int from = node->m_staleFrom;
+    if (node->m_holes > 0) {
+        from = std::min(from, node->m_firstHole);
+        children.erase(std::remove(children.begin() + node->m_firstHole, children.end(), nullptr),
+                       children.end());
+        node->m_holes = 0;
+        node->m_firstHole = TViewNode::NoneStale;
+    }
+    for (int i = from, n = int(children.size()); i < n; ++i)
+        children[size_t(i)]->m_row = i;
+    node->m_staleFrom = TViewNode::NoneStale;
+}
+
+int TListModel::SlotOf(TViewNode *node)
+{
+    TViewNode *parent = node->m_parent;
+    auto &children = parent->m_children;
+    if (parent->m_staleFrom < int(children.size())) {
+        for (int i = parent->m_staleFrom, n = int(children.size()); i < n; ++i) {
+            if (children[size_t(i)])
+                children[size_t(i)]->m_row = i;
+        }
+    }
+    parent->m_staleFrom = TViewNode::NoneStale;
+    return node->m_row;
+}
+
+int TListModel::RowOf(const TViewNode *node) const
+{
+    if (!Contains(node))
+        return -1;
+    auto *parent = node->m_parent;
+    Tidy(parent);
+    return node->m_row;
+}
+
+TViewNode *TListModel::ParentNode(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return m_root.get();
+    return static_cast<TViewNode *>(parent.internalPointer());
+}
+
+int TListModel::ChildCount(const TViewNode *parent) const
+{
+    if (parent && !Contains(parent))
+        return 0;
+    const TViewNode *node = parent ? parent : m_root.get();
+    return int(node->m_children.size()) - node->m_holes;
+}
+
+TViewNode *TListModel::Child(const TViewNode *parent, int row) const
+{
+    if (parent && !Contains(parent))
+        return nullptr;
+    // Nodes are only ever made mutable; const here means "does not change what is shown".
+    auto *node = const_cast<TViewNode *>(parent ? parent : m_root.get());
+    Tidy(node);
+    if (row < 0 || row >= int(node->m_children.size()))
+        return nullptr;
+    return node->m_children[size_t(row)].get();
+}
+
+QList<TViewNode *> TListModel::Children(const TViewNode *parent) const
+{
+    QList<TViewNode *> result;
+    if (parent && !Contains(parent))
+        return result;
+    const TViewNode *node = parent ? parent : m_root.get();
+    result.reserve(qsizetype(node->m_children.size()));
+    for (const auto &child : node->m_children) {
+        if (child)
+            result.append(child.get());
+    }
+    return result;
+}
+
+TViewNode *TListModel::NodeOf(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return static_cast<TViewNode *>(index.internalPointer());
+}
+
+QModelIndex TListModel::IndexOf(const TViewNode *node, int column) const
+{
+    if (!Contains(node) || column < 0 || column >= columnCount())
+        return {};
+    return createIndex(RowOf(node), column, node);
+}
+
+TDBItem *TListModel::RecordOf(const QModelIndex &index) const
+{
+    const TViewNode *node = NodeOf(index);
+    return node ? node->record : nullptr;
+}
+
+TViewNode *TListModel::FirstNodeOf(const TDBItem *record) const
+{
+    if (!record)
+        return nullptr;
+    for (TViewNode *node : record->ViewNodes()) {
+        if (Contains(node))
+            return node;
+    }
+    return nullptr;
+}
+
+TViewNode *TListModel::AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex)
+{
+    if (parent && !Contains(parent))
+        return nullptr;
+    auto node = std::make_unique<TViewNode>();
+    node->record = record;
+    node->secondaryIndex = secondaryIndex;
+    if (!record)
+        node->level = parent && parent->IsGroup() ? parent->level + 1 : 0;
+    return Insert(parent ? parent : m_root.get(), std::move(node));
+}
+
+TViewNode *
+TListModel::AddGroupNode(TViewNode *parent, const QString &caption, const QString &groupValue)
+{
+    if (parent && !Contains(parent))
+        return nullptr;
+    auto node = std::make_unique<TViewNode>();
+    node->caption = caption;
+    node->groupValue = groupValue;
+    node->level = parent && parent->IsGroup() ? parent->level + 1 : 0;
+    return Insert(parent ? parent : m_root.get(), std::move(node));
+}
+
+TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node)
+{
+    TViewNode *raw = node.get();
+    raw->m_parent = parent;
+    m_live.insert(raw);
+    auto &children = parent->m_children;
+    if (Updating()) {
+        // Appended: the bracket's end sorts everything at once.
+        MarkReset();
+        raw->m_row = int(children.size());
+        children.push_back(std::move(node));
+        return raw;
+    }
+    Tidy(parent);
+    const int row = m_compare ? InsertPlace(parent, *raw) : int(children.size());
+    beginInsertRows(parent == m_root.get() ? QModelIndex() : IndexOf(parent), row, row);
+    children.insert(children.begin() + row, std::move(node));
+    raw->m_row = row;
+    if (row + 1 < int(children.size()))
+        parent->m_staleFrom = std::min(parent->m_staleFrom, row + 1);
+    endInsertRows();
+    return raw;
+}
+
+void TListModel::Forget(const TViewNode *node)
+{
+    m_live.remove(node);
+    for (const auto &child : node->m_children) {
+        if (child)
+            Forget(child.get());
+    }
+}
+
+void TListModel::DeleteNode(TViewNode *node)
+{
+    if (!Contains(node))
+        return;
+    TViewNode *parent = node->m_parent;
+    if (Updating()) {
+        MarkReset();
+        const int slot = SlotOf(node);
+        Forget(node);
+        parent->m_children[size_t(slot)].reset();
+        ++parent->m_holes;
+        parent->m_firstHole = std::min(parent->m_firstHole, slot);
+    } else {
+        const int row = RowOf(node);
+        beginRemoveRows(parent == m_root.get() ? QModelIndex() : IndexOf(parent), row, row);
+        Forget(node);
+        parent->m_children.erase(parent->m_children.begin() + row);
+        parent->m_staleFrom = std::min(parent->m_staleFrom, row);
+        endRemoveRows();
+    }
+    // A group exists only for the records below it; the tree makes it again when needed.
+    if (parent != m_root.get() && parent->IsGroup() && ChildCount(parent) == 0)
+        DeleteNode(parent);
+}
+
+void TListModel::Clear()
+{
+    BeginUpdate();
+    MarkReset();
+    // Records are hidden rather than robbed of their nodes: a shown record must have nodes,
+    // and its destructor deletes the handles it keeps.
+    QList<TDBItem *> records;
+    const std::function<void(const TViewNode &)> collect = [&](const TViewNode &node) {
+        for (const auto &child : node.m_children) {
+            if (!child)
+                continue;
+            if (child->record)
+                records.append(child->record);
+            collect(*child);
+        }
+    };
+    collect(*m_root);
+    for (TDBItem *record : std::as_const(records))
+        record->SetShown(false);
+    m_live.clear();
+    m_root = std::make_unique<TViewNode>();
+    EndUpdate();
+}
+
+bool TListModel::SortsBefore(const TViewNode &a, const TViewNode &b) const
+{
+    if (a.IsGroup() != b.IsGroup())
+        return a.IsGroup();
+    const int result = m_compare(a, b, m_sortColumn);
+    return m_sortOrder == Qt::AscendingOrder ? result < 0 : result > 0;
+}
+
+int TListModel::InsertPlace(const TViewNode *parent, const TViewNode &node) const
+{
+    // After the rows it equals, as a stable sort would have put it.
+    const auto &children = parent->m_children;
+    const auto it = std::upper_bound(
+        children.begin(), children.end(), node, [this](const TViewNode &n, const auto &child) {
+            return SortsBefore(n, *child);
+        });
+    return int(it - children.begin());
+}
+
+void TListModel::SortChildren(TViewNode *node)
+{
+    Tidy(node);
+    auto &children = node->m_children;
+    std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
+        return SortsBefore(*a, *b);
+    });
+    for (int i = 0, n = int(children.size()); i < n; ++i) {
+        children[size_t(i)]->m_row = i;
+        if (!children[size_t(i)]->m_children.empty())
+            SortChildren(children[size_t(i)].get());
+    }
+}
+
+void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    m_compare = std::move(compare);
+    Resort();
+}
+
+void TListModel::Resort()
+{
+    if (!m_compare)
+        return;
+    if (Updating()) {
+        MarkReset();
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    SortChildren(m_root.get());
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before) {
+        const TViewNode *node = NodeOf(index);
+        after.append(createIndex(node->m_row, index.column(), node));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndex TListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (column < 0 || column >= columnCount() || (parent.isValid() && parent.column() != 0))
+        return {};
+    TViewNode *node = ParentNode(parent);
+    Tidy(node);
+    if (row < 0 || row >= int(node->m_children.size()))
+        return {};
+    return createIndex(row, column, node->m_children[size_t(row)].get());
+}
+
+QModelIndex TListModel::parent(const QModelIndex &child) const
+{
+    const TViewNode *node = NodeOf(child);
+    if (!node || node->m_parent == m_root.get())
+        return {};
+    TViewNode *parent = node->m_parent;
+    Tidy(parent->m_parent);
+    return createIndex(parent->m_row, 0, parent);
+}
+
+int TListModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    const TViewNode *node = ParentNode(parent);
+    return int(node->m_children.size()) - node->m_holes;
+}
+
+int TListModel::columnCount(const QModelIndex &) const
+{
+    return std::max(0, m_texts->ColumnCount());
+}
+
+bool TListModel::hasChildren(const QModelIndex &parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant TListModel::data(const QModelIndex &index, int role) const
+{
+    const TViewNode *node = NodeOf(index);
+    if (!node || role != Qt::DisplayRole || index.column() >= columnCount())
+        return {};
+    QString text = m_texts->CellText(*node, index.column());
+    // Tabs would open wide gaps in a cell.
+    if (text.contains(u'\t'))
+        text.replace(u'\t', u"    "_s);
+    return text;
+}
+
+QVariant TListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= columnCount()) {
+        return {};
+    }
+    return m_texts->HeaderCaption(section);
+}
+
+Qt::ItemFlags TListModel::flags(const QModelIndex &index) const
+{
+    if (!NodeOf(index))
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

@@ -1,0 +1,176 @@
+#pragma once
+
+#include <climits>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QAbstractItemModel>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include "catalog/treeview.h"
+
+class TDBItem;
+
+// One row of a catalog list: a record node (a movie, an episode or a person) or a group node
+// of the tree view. Nodes are made and owned by a TListModel; a record keeps the handles of
+// its own nodes (TDBItem::ViewNodes).
+struct TViewNode
+{
+    // The record the node shows; nullptr for a group node.
+    TDBItem *record = nullptr;
+    // The further tag the record gave its node (-1 for a plain record node).
+    int secondaryIndex = -1;
+    // Group nodes: the text shown, the grouping value the node stands for, and the grouping
+    // level (0 at the top). Record nodes have level -1.
+    QString caption;
+    QString groupValue;
+    int level = -1;
+
+    bool IsGroup() const { return record == nullptr; }
+    // The parent node; nullptr at the top level.
+    TViewNode *Parent() const { return m_parent && m_parent->m_parent ? m_parent : nullptr; }
+
+private:
+    friend class TListModel;
+
+    static constexpr int NoneStale = INT_MAX;
+
+    TViewNode *m_parent = nullptr;
+    // Inside an update bracket a deleted child leaves an empty slot (a hole) so that deleting
+    // many rows stays linear; the model closes the holes before it answers by row again.
+    std::vector<std::unique_ptr<TViewNode>> m_children;
+    // The node's slot among its parent's children; trusted below the parent's m_staleFrom.
+    int m_row = 0;
+    // The first child slot whose m_row may be out of date (NoneStale: all are right).
+    int m_staleFrom = NoneStale;
+    int m_holes = 0;
+    int m_firstHole = NoneStale;
+};
+
+// The columns of a list and the texts of its cells.
+class ITextProvider
+{
+public:
+    virtual ~ITextProvider() = default;
+    virtual int ColumnCount() const = 0;
+    virtual QString HeaderCaption(int column) const = 0;
+    // `column` is within 0..ColumnCount()-1.
+    virtual QString CellText(const TViewNode &node, int column) const = 0;
+};
+
+// The item model under both catalog lists. The catalog's records place and remove their own
+// nodes through ITreeView; the window adds group nodes, sorts, and maps view indexes to
+// nodes and records. Every change outside an update bracket is announced row by row; inside
+// one (BeginUpdate/EndUpdate, nestable) the structure changes silently and the outermost
+// EndUpdate resets the model once.
+//
+// The catalog that places records here must be destroyed before the model: its records
+// keep node handles and it keeps the ITreeView pointer.
+class TListModel : public QAbstractItemModel, public ITreeView
+{
+    Q_OBJECT
+
+public:
+    // Three-way comparison of two rows of the same kind (both group rows or both record
+    // rows) by `column`: negative when a sorts before b in ascending order, 0 when equal.
+    using TNodeCompare = std::function<int(const TViewNode &a, const TViewNode &b, int column)>;
+
+    explicit TListModel(QObject *parent = nullptr);
+    ~TListModel() override;
+
+    // Replaces the columns (resetting the model); nullptr restores the one title column:
+    // a movie's display title, an episode's number and title, a person's name, a group's
+    // caption.
+    void SetTextProvider(std::unique_ptr<ITextProvider> provider);
+    const ITextProvider &TextProvider() const { return *m_texts; }
+
+    // A record node under parent (nullptr: the top level). A record of nullptr makes an
+    // empty group node. A parent that is not a node of this model gives nullptr.
+    TViewNode *AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex) override;
+    // Deletes node with its subtree, then every group node above it that is left empty.
+    // nullptr and handles this model does not hold are ignored. Records below node must
+    // have let go of their nodes first.
+    void DeleteNode(TViewNode *node) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    bool Updating() const { return m_updateDepth > 0; }
+
+    // A group node under parent (nullptr: the top level); its level follows from the parent.
+    TViewNode *
+    AddGroupNode(TViewNode *parent, const QString &caption, const QString &groupValue = {});
+    // Hides every record that still has a node here (so records and shown counts stay
+    // right), then deletes every node. The sort rule and the columns stay.
+    void Clear();
+
+    // nullptr for an invalid index or one of another model.
+    TViewNode *NodeOf(const QModelIndex &index) const;
+    // Invalid for nullptr, a node that is not this model's, or a column out of range.
+    QModelIndex IndexOf(const TViewNode *node, int column = 0) const;
+    // nullptr for a group row or an invalid index.
+    TDBItem *RecordOf(const QModelIndex &index) const;
+    // The first of the record's nodes in this model, or nullptr.
+    TViewNode *FirstNodeOf(const TDBItem *record) const;
+    bool Contains(const TViewNode *node) const { return node && m_live.contains(node); }
+    // Every node of the model, group nodes and record nodes at every level.
+    int NodeCount() const { return int(m_live.size()); }
+
+    // Children of parent (nullptr: the top level), in row order.
+    int ChildCount(const TViewNode *parent) const;
+    // nullptr for a row out of range.
+    TViewNode *Child(const TViewNode *parent, int row) const;
+    QList<TViewNode *> Children(const TViewNode *parent) const;
+    QList<TViewNode *> RootNodes() const { return Children(nullptr); }
+    // The row of node among its parent's children; -1 when it is not this model's.
+    int RowOf(const TViewNode *node) const;
+
+    // Sorts the children at every level (group rows before record rows, the rest by
+    // compare; equal rows keep their order) and keeps the rule: later rows are inserted at
+    // their sorted place, and an update bracket sorts once at its end. An empty compare
+    // forgets the rule and leaves the rows as they are.
+    void Sort(int column, Qt::SortOrder order, TNodeCompare compare);
+    // Sorts again by the kept rule, after records changed the fields it compares.
+    void Resort();
+    bool HasSortRule() const { return bool(m_compare); }
+    int SortColumn() const { return m_sortColumn; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant
+    headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    // The node an index's parent stands for: the hidden root for an invalid index.
+    TViewNode *ParentNode(const QModelIndex &parent) const;
+    TViewNode *Insert(TViewNode *parent, std::unique_ptr<TViewNode> node);
+    int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
+    bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
+    void SortChildren(TViewNode *node);
+    // Drops node and its subtree from the live set (before they are freed).
+    void Forget(const TViewNode *node);
+    // Starts the one reset of the current update bracket, on its first change.
+    void MarkReset();
+
+    // Closes the holes among node's children and brings their rows up to date.
+    static void Tidy(TViewNode *node);
+    // node's slot among its parent's children, holes counted, without closing holes.
+    static int SlotOf(TViewNode *node);
+
+    std::unique_ptr<TViewNode> m_root;
+    // Every node of this model, for telling stale or foreign handles from good ones.
+    QSet<const TViewNode *> m_live;
+    std::unique_ptr<ITextProvider> m_texts;
+    int m_updateDepth = 0;
+    bool m_resetStarted = false;
+    TNodeCompare m_compare;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};

@@ -1,0 +1,1491 @@
+#include "app/mainwindow.h"
+
+#include <algorithm>
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "app/aboutbox.h"
+#include "app/listmodel.h"
+#include "app/logform.h"
+#include "app/maindialogs.h"
+#include "app/passdlg.h"
+#include "app/prefsform.h"
+#include "app/waitwindow.h"
+#include "app/windowimportui.h"
+#include "catalog/actor.h"
+#include "catalog/basemovie.h"
+#include "catalog/daycount.h"
+#include "catalog/dbitem.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/settingsconvert.h"
+#include "catalog/textutils.h"
+#include "catalog/version.h"
+#include "catalog/videodatabase.h"
+#include "host/importexport.h"
+#include "host/pluginsframe.h"
+#include "plugin_api/importu.h"
+#include "views/translate.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The layout limits of the plain and tree views.
+constexpr int MinWindowHeight = 500;
+constexpr int MinListWidth = 150;
+constexpr int MinCardWidth = 650;
+
+// The filter bar: the search-field button's width range, the room the web search needs
+// and the web search box's largest width.
+constexpr int MinSearchFieldWidth = 100;
+constexpr int MaxSearchFieldWidth = 240;
+constexpr int MinWebSearchRoom = 275;
+constexpr int MaxWebSearchWidth = 150;
+constexpr int SearchEditWidth = 160;
+
+// Status bar panels: record count, shown count, messages.
+constexpr int PanelCount = 3;
+
+void SetTag(QObject *object, int tag)
+{
+    object->setProperty(TagProperty, tag);
+}
+
+// Stored colours are Windows colour values: red in the low byte, then green, then blue.
+QColor ColorFromWindows(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+} // namespace
+
+// Messages of the language loader and the plug-in registry go through the window's dialogs;
+// they may come before the window is shown, so the parent is only used when visible.
+class TMain::TMessageBoxSink : public IMessageSink
+{
+public:
+    explicit TMessageBoxSink(TMain *owner)
+        : m_owner(owner)
+    {}
+
+    void ShowMessage(TMessageKind kind, const QString &caption, const QString &text) override
+    {
+        QWidget *parent = m_owner->isVisible() ? m_owner : nullptr;
+        m_owner->m_dialogs->ShowMessage(parent, kind, caption, text);
+    }
+
+private:
+    TMain *m_owner;
+};
+
+// The Plugins section of the settings as the registry reads and writes it.
+class TMain::TSettingsAdapter : public IPluginSettings
+{
+public:
+    explicit TSettingsAdapter(TSettings &settings)
+        : m_settings(settings)
+    {}
+
+    QString Value(const QString &key) const override
+    {
+        for (int type = 0; type < TSettings::PluginTypeCount; ++type) {
+            if (key.compare(TPluginRegistry::DefaultTypeKey(type), Qt::CaseInsensitive) == 0)
+                return m_settings.DefaultPlugin[type];
+        }
+        if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0)
+            return m_settings.SilentMode ? u"1"_s : u"0"_s;
+        if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0)
+            return m_settings.AutoAddPeople ? u"1"_s : u"0"_s;
+        const auto it = m_settings.PluginFields.constFind(key);
+        return it == m_settings.PluginFields.constEnd() ? QString() : QString::number(*it);
+    }
+
+    void SetValue(const QString &key, const QString &value) override
+    {
+        for (int type = 0; type < TSettings::PluginTypeCount; ++type) {
+            if (key.compare(TPluginRegistry::DefaultTypeKey(type), Qt::CaseInsensitive) == 0) {
+                m_settings.DefaultPlugin[type] = value;
+                return;
+            }
+        }
+        if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0) {
+            m_settings.SilentMode = value.toInt() != 0;
+        } else if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0) {
+            m_settings.AutoAddPeople = value.toInt() != 0;
+        } else {
+            m_settings.PluginFields.insert(key, value.toInt());
+        }
+    }
+
+private:
+    TSettings &m_settings;
+};
+
+TMain::TMain(const TMainOptions &options, QWidget *parent)
+    : QMainWindow(parent)
+    , m_options(options)
+    , m_messages(std::make_unique<TMessageBoxSink>(this))
+    , m_dialogs(options.dialogs ? options.dialogs : std::make_shared<TQtMainDialogs>(&m_language))
+    , m_passwords(options.passwords)
+    , m_language(m_messages.get())
+    , m_registry(m_messages.get(), TPluginTextSource{})
+    , m_pluginMenu(m_registry)
+{
+    setObjectName(u"Main"_s);
+    if (!m_passwords)
+        m_passwords = std::make_shared<TPasswordPrompt>(this, &m_language);
+
+    m_autoSaveTimer = new QTimer(this);
+    m_autoSaveTimerAdapter = std::make_unique<TQtAutoSaveTimer>(m_autoSaveTimer);
+    m_autoSave = std::make_unique<TAutoSaveState>(*m_autoSaveTimerAdapter);
+    connect(m_autoSaveTimer, &QTimer::timeout, this, [this] { OnAutoSaveTimer(); });
+
+    StartUp();
+
+    if (m_options.useIdleEvents) {
+        // Qt has no idle message; the moment the event loop is about to wait is the same.
+        // The work is queued so nothing heavy runs inside the dispatcher's callback.
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { OnIdle(); }, Qt::QueuedConnection);
+            });
+        }
+    }
+}
+
+TMain::~TMain()
+{
+    // A window destroyed without closing (tests, a failed start) still saves its work.
+    if (!m_closing) {
+        SaveSettings();
+        if (m_db && m_db->Modified() && !m_readOnly)
+            (void)m_db->Save(false);
+    }
+    // The catalog's records remove their nodes from the models while it is destroyed.
+    m_db.reset();
+    RecordHooks().NodeProvider = nullptr;
+}
+
+// ----- start-up ---------------------------------------------------------------------------
+
+void TMain::StartUp()
+{
+    m_lastCheckAttempt = NowDays() - 1.0 / 24.0;
+    m_language.Load(QDir(m_options.programFolder).filePath(u"lang.txt"_s));
+    m_commandLine = ParseCommandLine(m_options.arguments);
+    m_folders = ChooseFolders(m_options.programFolder, m_commandLine.Portable);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateCentralArea();
+    CreateStatusBar();
+
+    LoadSettings();
+    ApplyLanguageSetting();
+    m_registry.Discover(m_folders.ProgramFolder + u"Plugins"_s, m_language.LanguageId());
+    TSettingsAdapter adapter(m_settings);
+    m_registry.ReadSettings(adapter);
+    m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
+
+    // The log exists before the catalog so its first lines are kept.
+    m_logForm = new TLogForm(this);
+    m_logForm->setWindowFlag(Qt::Window);
+    InstallRecordHooks();
+
+    Translate(m_language, this);
+    ApplySettings();
+    RebuildWebSearchMenu();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    OpenDatabase(m_settings.FileName, false);
+    m_recent.Change(QString(), m_settings.FileName, m_folders.ProgramFolder);
+    RebuildRecentMenu();
+    ChooseStartMode();
+    UpdateModeTexts();
+    m_logForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
+    UpdateTitle();
+    CommandUpdate();
+
+    CreateOtherWindows();
+}
+
+void TMain::LoadSettings()
+{
+    TSettingsDefaults defaults = TSettingsDefaults::English(m_folders);
+    // The default language is the user's, when the language table offers it.
+    const int userLanguage = WindowsLanguageId(QLocale::system().language());
+    defaults.Language = m_language.IndexOfLanguage(userLanguage) >= 0 ? userLanguage : 9;
+    // The default lists are texts of that language.
+    const int saved = m_language.LanguageIndex();
+    m_language.SetLanguage(m_language.IndexOfLanguage(defaults.Language));
+    const auto listText = [this](int number, QStringList &target) {
+        const QString text = m_language.Text(number);
+        if (!text.isEmpty())
+            target = SplitQuotedList(text, u',');
+    };
+    listText(2400, defaults.Genres);
+    listText(2401, defaults.Translations);
+    listText(2402, defaults.SearchNames);
+    listText(2403, defaults.SearchUrls);
+    m_language.SetLanguage(saved);
+
+    m_settingsFile.Load(m_folders.SettingsPath());
+    m_settings.Read(m_settingsFile, defaults);
+    m_recent.Load(m_settings.RecentFiles);
+    TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
+}
+
+void TMain::ApplyLanguageSetting()
+{
+    // A language the table does not offer leaves the table's default in place.
+    const int index = m_language.IndexOfLanguage(m_settings.Language);
+    if (index >= 0)
+        m_language.SetLanguage(index);
+}
+
+void TMain::ApplySettings()
+{
+    if (m_settings.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        setGeometry(m_settings.Left, m_settings.Top, m_settings.Width, m_settings.Height);
+    }
+    const int listWidth = std::max(MinListWidth, m_settings.Splitter);
+    m_splitter->setSizes({listWidth, std::max(MinCardWidth, width() - listWidth)});
+    m_panels[0]->setFixedWidth(listWidth);
+
+    // List background and text colours; the row colours by state come with the lists.
+    for (QTreeView *list : {m_movieList, m_peopleList}) {
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base, ColorFromWindows(m_settings.Colors[0]));
+        palette.setColor(QPalette::Text, ColorFromWindows(m_settings.Colors[14]));
+        palette.setColor(QPalette::Highlight, ColorFromWindows(m_settings.Colors[6]));
+        palette.setColor(QPalette::HighlightedText, ColorFromWindows(m_settings.Colors[15]));
+        list->setPalette(palette);
+    }
+    TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
+    if (m_db)
+        m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
+}
+
+void TMain::CreateOtherWindows()
+{
+    m_waitWindow = new TWaitWindow(this);
+    m_waitWindow->setObjectName(u"WaitWindow"_s);
+    m_aboutBox = new TAboutBox(this);
+    Translate(m_language, m_logForm);
+    Translate(m_language, m_waitWindow);
+    Translate(m_language, m_aboutBox);
+}
+
+// ----- actions, menus and bars --------------------------------------------------------------
+
+QAction *TMain::AddAction(const QString &name, int tag, const QString &caption)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(name);
+    if (tag != 0)
+        SetTag(action, tag);
+    m_actions.insert(name, action);
+    return action;
+}
+
+TLogForm *TMain::LogForm() const
+{
+    return m_logForm;
+}
+
+TWaitWindow *TMain::WaitWindow() const
+{
+    return m_waitWindow;
+}
+
+QAction *TMain::Action(const QString &name) const
+{
+    return m_actions.value(name, nullptr);
+}
+
+void TMain::CreateActions()
+{
+    struct TActionRow
+    {
+        const char *name;
+        int tag;
+        const char *caption;
+        QKeySequence shortcut;
+    };
+    const TActionRow rows[] = {
+        {"NewVidAct", 120, "&New", QKeySequence(u"Ctrl+N"_s)},
+        {"EditVidAct", 121, "&Edit", QKeySequence(u"Ctrl+E"_s)},
+        {"ApplyVidAct", 122, "&Apply changes", QKeySequence(u"Ctrl+Alt+Y"_s)},
+        {"AbortAct", 123, "&Cancel changes", QKeySequence(Qt::Key_Escape)},
+        {"ClearAct", 124, "Clea&r", {}},
+        {"DelVidAct", 125, "&Delete", {}},
+        {"DuplicateAct", 126, "Du&plicate", QKeySequence(u"Ctrl+D"_s)},
+        {"NewEpAct", 127, "New &Epi&sode", QKeySequence(u"Ctrl+Alt+E"_s)},
+        {"SetIDAct", 128, "Set &ID", {}},
+        {"SetEpNumAct", 129, "Set Episode Number", {}},
+        {"SetIDSAct", 130, "Set &IDs for selected movies", {}},
+        {"LoanAct", 0, "&Loan", {}},
+        {"SeenAct", 132, "Seen", {}},
+        {"PlayAct", 139, "Pla&y", QKeySequence(u"Ctrl+P"_s)},
+        {"OpenFolderAct", 140, "&Open containig folder", {}},
+        {"BookAct", 141, "&Set/Remove bookmark", {}},
+        {"NextBookAct", 142, "Go to &next bookmark", QKeySequence(Qt::Key_F2)},
+        {"PrevBookAct", 143, "Go to &previous bookmark", {}},
+        {"ClearBookAct", 144, "&Clear all bookmarks", QKeySequence(u"Ctrl+Alt+C"_s)},
+        {"NewDBAct", 110, "New...", {}},
+        {"OpenDBAct", 111, "&Open...", QKeySequence(u"Ctrl+O"_s)},
+        {"SaveDBAct", 112, "&Save", QKeySequence(u"Ctrl+S"_s)},
+        {"SaveAsDBAct", 113, "Save &as...", {}},
+        {"AppendAct", 114, "Appen&d...", {}},
+        {"ProtectAct", 0, "Pass&word Protect", {}},
+        {"dbModeAct", 0, "Switch to people", {}},
+        {"EditSelectAll1", 146, "Select &All", QKeySequence(u"Ctrl+A"_s)},
+        {"EditCut", 147, "Cu&t", QKeySequence(u"Ctrl+X"_s)},
+        {"EditCopy", 148, "&Copy", QKeySequence(u"Ctrl+C"_s)},
+        {"EditPaste", 149, "&Paste", QKeySequence(u"Ctrl+V"_s)},
+        {"ExitAct", 116, "&Exit", {}},
+        {"NewMasterAct", 150, "New Movie &Master", QKeySequence(u"Ctrl+M"_s)},
+        {"ImportAct", 0, "Import", {}},
+        {"ExportAct", 0, "Export", {}},
+        {"RemDupAct", 153, "Remove &Duplicates...", {}},
+        {"RemBadFilesAct", 154, "&Remove bad file locations...", {}},
+        {"StatsAct", 155, "Sta&tistics...", {}},
+        {"HistoryAct", 156, "Loan history...", {}},
+        {"OptsAct", 157, "&Preferences...", {}},
+        {"LogAct", 158, "&Log", {}},
+        {"AboutAct", 159, "&About...", {}},
+        {"NotSeenAct", 134, "Not seen", {}},
+        {"SeenTodayAct", 135, "Today", {}},
+        {"SeenYesterdayAct", 136, "Yesterday", {}},
+        {"Seen2DaysAct", 137, "2 Days ago", {}},
+        {"SeenDateAct", 138, "Set date", {}},
+        {"PlainViewAct", 0, "&Plain view", QKeySequence(u"Ctrl+F1"_s)},
+        {"TreeViewAct", 0, "&Tree view", QKeySequence(u"Ctrl+F2"_s)},
+        {"GridViewAct", 0, "&Grid view", QKeySequence(u"Ctrl+F3"_s)},
+    };
+    for (const TActionRow &row : rows) {
+        QAction *action =
+            AddAction(QString::fromLatin1(row.name), row.tag, QString::fromLatin1(row.caption));
+        if (!row.shortcut.isEmpty())
+            action->setShortcut(row.shortcut);
+    }
+    // Ctrl+Enter applies as well as the listed shortcut.
+    Action(u"ApplyVidAct"_s)
+        ->setShortcuts({QKeySequence(u"Ctrl+Alt+Y"_s),
+                        QKeySequence(u"Ctrl+Return"_s),
+                        QKeySequence(u"Ctrl+Enter"_s)});
+    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"}) {
+        QAction *action = Action(QString::fromLatin1(name));
+        action->setCheckable(true);
+        // Their captions are set from code, not by the window walk.
+        m_language.Exclude(action);
+    }
+    Action(u"PlainViewAct"_s)->setChecked(true);
+
+    const auto on = [this](const char *name, auto handler) {
+        connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    };
+    on("NewDBAct", [this] { NewCatalog(); });
+    on("OpenDBAct", [this] { OpenCatalogDialog(); });
+    on("SaveDBAct", [this] { SaveCatalog(); });
+    on("SaveAsDBAct", [this] { SaveCatalogAs(); });
+    on("AppendAct", [this] { AppendCatalog(); });
+    on("ProtectAct", [this] { ProtectCatalog(); });
+    on("ExitAct", [this] { close(); });
+    on("dbModeAct", [this] { SwitchMode(); });
+    on("EditSelectAll1", [this] { SelectAll(); });
+    on("EditCut", [] {
+        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+            edit->cut();
+        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
+            text->cut();
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
+            plain->cut();
+    });
+    on("EditCopy", [] {
+        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+            edit->copy();
+        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
+            text->copy();
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
+            plain->copy();
+    });
+    on("EditPaste", [] {
+        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+            edit->paste();
+        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
+            text->paste();
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
+            plain->paste();
+    });
+    on("OptsAct", [this] { ShowPreferences(); });
+    on("LogAct", [this] {
+        m_logForm->show();
+        m_logForm->raise();
+        m_logForm->activateWindow();
+    });
+    on("AboutAct", [this] { m_aboutBox->exec(); });
+
+    // The movie-only commands hide in people mode.
+    for (const char *name : {"NewMasterAct",
+                             "LoanAct",
+                             "PlayAct",
+                             "NewEpAct",
+                             "SetIDAct",
+                             "SetEpNumAct",
+                             "OpenFolderAct",
+                             "SetIDSAct",
+                             "RemBadFilesAct",
+                             "SeenAct"})
+        m_movieOnly.append(Action(QString::fromLatin1(name)));
+}
+
+void TMain::CreateMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(u"MainMenu"_s);
+
+    m_fileMenu = bar->addMenu(u"&File"_s);
+    m_fileMenu->setObjectName(u"FileMenu"_s);
+    SetTag(m_fileMenu, 100);
+    for (const char *name : {"NewDBAct", "OpenDBAct", "SaveDBAct", "SaveAsDBAct", "AppendAct"})
+        m_fileMenu->addAction(Action(QString::fromLatin1(name)));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(u"ProtectAct"_s));
+    m_fileMenu->addSeparator();
+    m_recentSeparator = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(u"ExitAct"_s));
+
+    QMenu *edit = bar->addMenu(u"&Edit"_s);
+    edit->setObjectName(u"EditMenu"_s);
+    SetTag(edit, 101);
+    for (const char *name : {"EditCut", "EditCopy", "EditPaste"})
+        edit->addAction(Action(QString::fromLatin1(name)));
+    edit->addSeparator();
+    edit->addAction(Action(u"EditSelectAll1"_s));
+
+    m_movieMenu = bar->addMenu(u"Movies"_s);
+    m_movieMenu->setObjectName(u"MovieMenu"_s);
+    for (const char *name : {"NewVidAct",
+                             "EditVidAct",
+                             "ApplyVidAct",
+                             "AbortAct",
+                             "ClearAct",
+                             "DelVidAct",
+                             "DuplicateAct"})
+        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
+    m_movieMenu->addSeparator();
+    for (const char *name : {"NewEpAct", "SetIDAct", "SetEpNumAct", "SetIDSAct"})
+        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
+    m_movieMenu->addSeparator();
+    m_movieMenu->addAction(Action(u"LoanAct"_s));
+    m_seenMenu = m_movieMenu->addMenu(u"Seen"_s);
+    m_seenMenu->setObjectName(u"SeenMenu"_s);
+    SetTag(m_seenMenu, 133);
+    for (const char *name :
+         {"NotSeenAct", "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
+        m_seenMenu->addAction(Action(QString::fromLatin1(name)));
+    m_movieOnly.append(m_seenMenu->menuAction());
+    m_movieMenu->addSeparator();
+    m_movieMenu->addAction(Action(u"PlayAct"_s));
+    m_movieMenu->addAction(Action(u"OpenFolderAct"_s));
+    m_movieMenu->addSeparator();
+    for (const char *name : {"BookAct", "NextBookAct", "PrevBookAct", "ClearBookAct"})
+        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
+
+    m_viewMenu = bar->addMenu(u"&View"_s);
+    m_viewMenu->setObjectName(u"ViewMenu"_s);
+    SetTag(m_viewMenu, 103);
+    m_viewMenu->addAction(Action(u"dbModeAct"_s));
+    m_viewMenu->addSeparator();
+    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"})
+        m_viewMenu->addAction(Action(QString::fromLatin1(name)));
+
+    m_toolsMenu = bar->addMenu(u"&Tools"_s);
+    m_toolsMenu->setObjectName(u"ToolsMenu"_s);
+    SetTag(m_toolsMenu, 104);
+    m_toolsMenu->addAction(Action(u"NewMasterAct"_s));
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addAction(Action(u"RemDupAct"_s));
+    m_toolsMenu->addAction(Action(u"RemBadFilesAct"_s));
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addAction(Action(u"StatsAct"_s));
+    m_toolsMenu->addAction(Action(u"HistoryAct"_s));
+    m_toolsMenu->addSeparator();
+    m_webSearchMenu = m_toolsMenu->addMenu(u"&Web search"_s);
+    m_webSearchMenu->setObjectName(u"WebSearchMenu"_s);
+    SetTag(m_webSearchMenu, 170);
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addAction(Action(u"OptsAct"_s));
+
+    m_importMenu = bar->addMenu(u"&Import"_s);
+    m_importMenu->setObjectName(u"ImportMenu"_s);
+    SetTag(m_importMenu, 105);
+    m_exportMenu = bar->addMenu(u"E&xport"_s);
+    m_exportMenu->setObjectName(u"ExportMenu"_s);
+    SetTag(m_exportMenu, 106);
+
+    QMenu *help = bar->addMenu(u"&Help"_s);
+    help->setObjectName(u"HelpMenu"_s);
+    SetTag(help, 107);
+    help->addAction(Action(u"LogAct"_s));
+    help->addSeparator();
+    help->addAction(Action(u"AboutAct"_s));
+}
+
+void TMain::CreateToolBars()
+{
+    m_mainBar = addToolBar(u"Main"_s);
+    m_mainBar->setObjectName(u"MainToolBar"_s);
+    m_mainBar->setMovable(false);
+    m_mainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QStyle *style = this->style();
+    const auto icon = [](const char *theme, QIcon fallback) {
+        return QIcon::fromTheme(QString::fromLatin1(theme), fallback);
+    };
+    Action(u"NewVidAct"_s)->setIcon(icon("document-new", style->standardIcon(QStyle::SP_FileIcon)));
+    Action(u"EditVidAct"_s)->setIcon(icon("document-edit", QIcon()));
+    Action(u"ApplyVidAct"_s)
+        ->setIcon(icon("dialog-ok-apply", style->standardIcon(QStyle::SP_DialogApplyButton)));
+    Action(u"AbortAct"_s)
+        ->setIcon(icon("dialog-cancel", style->standardIcon(QStyle::SP_DialogCancelButton)));
+    Action(u"DelVidAct"_s)->setIcon(icon("edit-delete", style->standardIcon(QStyle::SP_TrashIcon)));
+    Action(u"OpenDBAct"_s)
+        ->setIcon(icon("document-open", style->standardIcon(QStyle::SP_DialogOpenButton)));
+    Action(u"SaveDBAct"_s)
+        ->setIcon(icon("document-save", style->standardIcon(QStyle::SP_DialogSaveButton)));
+    Action(u"PlayAct"_s)
+        ->setIcon(icon("media-playback-start", style->standardIcon(QStyle::SP_MediaPlay)));
+    Action(u"OptsAct"_s)->setIcon(icon("preferences-system", QIcon()));
+    Action(u"dbModeAct"_s)->setIcon(icon("system-users", QIcon()));
+
+    m_mainBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const char *name : {"OpenDBAct", "SaveDBAct"})
+        m_mainBar->addAction(Action(QString::fromLatin1(name)));
+    m_mainBar->addSeparator();
+    for (const char *name : {"NewVidAct", "EditVidAct", "ApplyVidAct", "AbortAct", "DelVidAct"})
+        m_mainBar->addAction(Action(QString::fromLatin1(name)));
+    m_mainBar->addSeparator();
+    m_mainBar->addAction(Action(u"SeenAct"_s));
+    m_mainBar->addAction(Action(u"PlayAct"_s));
+    m_mainBar->addSeparator();
+
+    // The default import and export plug-ins' buttons; their texts come from the plug-ins.
+    m_importButton = new QToolButton(m_mainBar);
+    m_importButton->setObjectName(u"ImportBtn"_s);
+    m_importButton->setDefaultAction(Action(u"ImportAct"_s));
+    m_importButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_language.Exclude(m_importButton);
+    m_language.Exclude(Action(u"ImportAct"_s));
+    m_mainBar->addWidget(m_importButton);
+    m_exportButton = new QToolButton(m_mainBar);
+    m_exportButton->setObjectName(u"ExportBtn"_s);
+    m_exportButton->setDefaultAction(Action(u"ExportAct"_s));
+    m_exportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_language.Exclude(m_exportButton);
+    m_language.Exclude(Action(u"ExportAct"_s));
+    m_mainBar->addWidget(m_exportButton);
+    connect(Action(u"ImportAct"_s), &QAction::triggered, this, [this] {
+        const TPluginToolButton button = m_pluginMenu.ImportButton();
+        if (button.enabled)
+            RunImportPlugin(button.tag);
+    });
+    connect(Action(u"ExportAct"_s), &QAction::triggered, this, [this] {
+        const TPluginToolButton button = m_pluginMenu.ExportButton();
+        if (button.enabled)
+            RunExportPlugin(button.tag);
+    });
+    m_mainBar->addSeparator();
+    m_mainBar->addAction(Action(u"dbModeAct"_s));
+    m_mainBar->addAction(Action(u"OptsAct"_s));
+
+    // The filter bar: seen filter, search field and box, web search. Filtering and the web
+    // search arrive with the list filters; until then the controls are shown disabled.
+    addToolBarBreak();
+    m_filterBar = addToolBar(u"Filter"_s);
+    m_filterBar->setObjectName(u"FilterBar"_s);
+    m_filterBar->setMovable(false);
+    m_seenButton = new QToolButton(m_filterBar);
+    m_seenButton->setObjectName(u"SeenBtn"_s);
+    m_seenButton->setText(u"Seen"_s);
+    SetTag(m_seenButton, 180);
+    m_filterBar->addWidget(m_seenButton);
+    auto *searchLabel = new QLabel(u"Search:"_s, m_filterBar);
+    searchLabel->setObjectName(u"SearchLabel"_s);
+    SetTag(searchLabel, 181);
+    m_filterBar->addWidget(searchLabel);
+    m_searchFieldButton = new QToolButton(m_filterBar);
+    m_searchFieldButton->setObjectName(u"SearchFieldBtn"_s);
+    m_searchFieldButton->setText(u"All titles"_s);
+    m_filterBar->addWidget(m_searchFieldButton);
+    m_searchEdit = new QLineEdit(m_filterBar);
+    m_searchEdit->setObjectName(u"SearchEdit"_s);
+    m_searchEdit->setClearButtonEnabled(true);
+    m_filterBar->addWidget(m_searchEdit);
+    auto *webLabel = new QLabel(u"Web search:"_s, m_filterBar);
+    webLabel->setObjectName(u"WebSearchLabel"_s);
+    SetTag(webLabel, 182);
+    m_webSearchParts.append(m_filterBar->addWidget(webLabel));
+    m_webSearchEdit = new QLineEdit(m_filterBar);
+    m_webSearchEdit->setObjectName(u"WebSearchEdit"_s);
+    m_webSearchEdit->setMaximumWidth(MaxWebSearchWidth);
+    m_webSearchParts.append(m_filterBar->addWidget(m_webSearchEdit));
+    m_webEngineButton = new QToolButton(m_filterBar);
+    m_webEngineButton->setObjectName(u"WebEngineBtn"_s);
+    m_webEngineButton->setPopupMode(QToolButton::InstantPopup);
+    m_webEngineButton->setMenu(m_webSearchMenu);
+    m_webEngineButton->setText(u"Go"_s);
+    SetTag(m_webEngineButton, 183);
+    m_webSearchParts.append(m_filterBar->addWidget(m_webEngineButton));
+    for (QWidget *part : {static_cast<QWidget *>(m_seenButton),
+                          static_cast<QWidget *>(m_searchFieldButton),
+                          static_cast<QWidget *>(m_searchEdit),
+                          static_cast<QWidget *>(m_webSearchEdit),
+                          static_cast<QWidget *>(m_webEngineButton)})
+        part->setEnabled(false);
+}
+
+void TMain::CreateCentralArea()
+{
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(u"Splitter"_s);
+    m_splitter->setChildrenCollapsible(false);
+
+    m_listStack = new QStackedWidget(m_splitter);
+    m_listStack->setObjectName(u"ListPane"_s);
+    m_listStack->setMinimumWidth(MinListWidth);
+    m_movieModel = new TListModel(this);
+    m_peopleModel = new TListModel(this);
+    const auto makeList = [this](const QString &name, TListModel *model) {
+        auto *list = new QTreeView(m_listStack);
+        list->setObjectName(name);
+        list->setModel(model);
+        list->setHeaderHidden(true);
+        list->setRootIsDecorated(false);
+        list->setUniformRowHeights(true);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->header()->setStretchLastSection(true);
+        m_listStack->addWidget(list);
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            CommandUpdate();
+        });
+        return list;
+    };
+    m_movieList = makeList(u"MovieList"_s, m_movieModel);
+    m_peopleList = makeList(u"PeopleList"_s, m_peopleModel);
+
+    // The cards fill this pane; it keeps the room they need.
+    m_cardStack = new QStackedWidget(m_splitter);
+    m_cardStack->setObjectName(u"CardPane"_s);
+    m_cardStack->setMinimumWidth(MinCardWidth);
+    for (const QString &name : {u"MovieCardArea"_s, u"PeopleCardArea"_s}) {
+        auto *area = new QScrollArea(m_cardStack);
+        area->setObjectName(name);
+        area->setWidgetResizable(true);
+        area->setFrameShape(QFrame::NoFrame);
+        m_cardStack->addWidget(area);
+    }
+    m_splitter->addWidget(m_listStack);
+    m_splitter->addWidget(m_cardStack);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { OnSplitterMoved(); });
+    setCentralWidget(m_splitter);
+    setMinimumHeight(MinWindowHeight);
+}
+
+void TMain::CreateStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(u"StatusBar"_s);
+    for (int i = 0; i < PanelCount; ++i) {
+        auto *panel = new QLabel(bar);
+        panel->setObjectName(u"StatusPanel%1"_s.arg(i));
+        panel->setFrameShape(QFrame::StyledPanel);
+        if (i == PanelCount - 1)
+            bar->addWidget(panel, 1);
+        else
+            bar->addWidget(panel);
+        m_panels.append(panel);
+    }
+    m_panels[1]->setMinimumWidth(120);
+}
+
+void TMain::OnSplitterMoved()
+{
+    const int listWidth = m_splitter->sizes().value(0);
+    if (listWidth <= 0)
+        return;
+    m_settings.Splitter = listWidth;
+    m_panels[0]->setFixedWidth(listWidth);
+    UpdateFilterBarLayout();
+}
+
+void TMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    UpdateFilterBarLayout();
+}
+
+void TMain::UpdateFilterBarLayout()
+{
+    if (!m_filterBar || !m_searchEdit)
+        return;
+    // The search parts line up with the list pane; the web search takes what is left.
+    const int listWidth = m_splitter->sizes().value(0, m_settings.Splitter);
+    const int fixed = m_seenButton->sizeHint().width()
+                      + m_filterBar->findChild<QLabel *>(u"SearchLabel"_s)->sizeHint().width();
+    m_searchEdit->setFixedWidth(SearchEditWidth);
+    const int fieldWidth =
+        std::clamp(listWidth - fixed - SearchEditWidth, MinSearchFieldWidth, MaxSearchFieldWidth);
+    m_searchFieldButton->setFixedWidth(fieldWidth);
+    const int used = fixed + fieldWidth + SearchEditWidth + 24;
+    const bool webVisible = m_filterBar->width() - used >= MinWebSearchRoom;
+    for (QAction *part : std::as_const(m_webSearchParts))
+        part->setVisible(webVisible);
+}
+
+// ----- texts ---------------------------------------------------------------------------------
+
+QString TMain::Text(int number, const QString &defaultText) const
+{
+    const QString text = m_language.Text(number);
+    return text.isEmpty() ? defaultText : text;
+}
+
+QString TMain::CatalogFilter() const
+{
+    return Text(1850, u"Reelkeep catalogs (*.rkd);;All files (*)"_s);
+}
+
+void TMain::TranslateAll()
+{
+    Translate(m_language, this);
+    for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
+                            static_cast<QWidget *>(m_waitWindow.data()),
+                            static_cast<QWidget *>(m_aboutBox.data())}) {
+        if (window)
+            Translate(m_language, window);
+    }
+    m_registry.RefreshTexts(m_language.LanguageId());
+    UpdateModeTexts();
+    UpdateProtectCaption();
+    UpdateTitle();
+    UpdateStatusBar();
+    RebuildPluginMenus();
+}
+
+void TMain::UpdateModeTexts()
+{
+    m_movieMenu->setTitle(m_peopleMode ? Text(298, u"People"_s) : Text(299, u"Movies"_s));
+    Action(u"dbModeAct"_s)
+        ->setText(m_peopleMode ? Text(82, u"Switch to &movies"_s)
+                               : Text(83, u"Switch to &people"_s));
+    Action(u"PlainViewAct"_s)->setText(Text(160, u"&Plain view"_s));
+    Action(u"TreeViewAct"_s)->setText(Text(161, u"&Tree view"_s));
+    Action(u"GridViewAct"_s)->setText(Text(162, u"&Grid view"_s));
+    Action(u"LoanAct"_s)->setText(Text(1852, u"&Loan"_s));
+}
+
+void TMain::UpdateProtectCaption()
+{
+    const bool isProtected = m_db && !m_db->Password().isEmpty();
+    Action(u"ProtectAct"_s)
+        ->setText(isProtected ? Text(1856, u"Remove Pass&word Protection"_s)
+                              : Text(1857, u"Pass&word Protect"_s));
+}
+
+void TMain::UpdateTitle()
+{
+    const QString fileName = m_db ? m_db->FileName() : QString();
+    setWindowTitle(TitleBarText(fileName,
+                                m_peopleMode,
+                                m_readOnly,
+                                m_db && m_db->Modified(),
+                                Text(298, u"People"_s),
+                                Text(299, u"Movies"_s),
+                                Text(1867, u"Read-only"_s)));
+}
+
+void TMain::UpdateStatusBar()
+{
+    if (!m_db) {
+        for (QLabel *panel : m_panels)
+            panel->clear();
+        return;
+    }
+    if (m_peopleMode) {
+        m_panels[0]->setText(Text(1892, u"People: %1"_s).arg(m_db->PersonCount()));
+        m_panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownPeople()));
+    } else {
+        m_panels[0]->setText(Text(1854, u"Movies: %1"_s).arg(m_db->MovieCount()));
+        m_panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownMovies()));
+    }
+}
+
+void TMain::ShowStatusText(const QString &text)
+{
+    m_panels[2]->setText(text);
+    m_panels[2]->repaint();
+}
+
+// ----- catalog -------------------------------------------------------------------------------
+
+void TMain::OpenDatabase(const QString &fileName, bool asNew)
+{
+    m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
+    m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
+    m_db->OnLog = TLogSink{m_logForm};
+    const TLoadResult load = m_db->Open(m_passwords.get());
+    m_loadOk = load.ok;
+    if (!load.ok && !load.error.isEmpty())
+        m_logForm->AddLine(load.error);
+    if (asNew)
+        m_db->SetVersion(ProgramVersionNumber);
+    ConnectEvents();
+    BuildList(false);
+    BuildList(true);
+    // The first three handlers run once so the window matches the loaded catalog.
+    m_db->OnModifiedChanged(m_db->Modified());
+    m_db->OnShownCountChanged();
+    m_db->OnListChanged();
+    DecideReadOnly(load);
+    if (!load.ok && !load.error.isEmpty() && isVisible())
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
+    UpdateProtectCaption();
+}
+
+void TMain::InstallRecordHooks()
+{
+    // Every record is a top-level row of its list; grouping replaces this for the tree view.
+    RecordHooks().NodeProvider = [](const TDBItem &) { return QList<TViewNode *>{nullptr}; };
+    for (TListModel *model : {m_movieModel, m_peopleModel}) {
+        model->Sort(
+            0, Qt::AscendingOrder, [model](const TViewNode &a, const TViewNode &b, int column) {
+                const ITextProvider &texts = model->TextProvider();
+                return NaturalCompare(texts.CellText(a, column), texts.CellText(b, column));
+            });
+    }
+}
+
+void TMain::BuildList(bool people)
+{
+    // The catalog reads its file without placing rows; the list is built here in one go.
+    TListModel *model = people ? m_peopleModel : m_movieModel;
+    model->BeginUpdate();
+    const int count = people ? m_db->PersonCount() : m_db->MovieCount();
+    for (int i = 0; i < count; ++i) {
+        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
+                                 : static_cast<TDBItem *>(m_db->Movie(i));
+        record->SetShown(false);
+    }
+    model->Clear();
+    for (int i = 0; i < count; ++i) {
+        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
+                                 : static_cast<TDBItem *>(m_db->Movie(i));
+        record->SetShown(true);
+    }
+    model->EndUpdate();
+}
+
+void TMain::ConnectEvents()
+{
+    m_db->OnModifiedChanged = [this](bool modified) {
+        Action(u"SaveDBAct"_s)->setEnabled(modified);
+        if (!modified)
+            m_autoSave->OnNotModified();
+        UpdateTitle();
+    };
+    m_db->OnShownCountChanged = [this] { UpdateStatusBar(); };
+    m_db->OnListChanged = [this] {
+        UpdateStatusBar();
+        if (m_editState == TEditState::Empty && m_db->MovieCount() > 0)
+            SetEditState(TEditState::None);
+        Action(u"StatsAct"_s)->setEnabled(false);
+    };
+    m_db->OnRecordWriteFailed = [this](const QString &error) { m_logForm->AddLine(error); };
+}
+
+void TMain::DecideReadOnly(const TLoadResult &load)
+{
+    const QString fileName = m_db->FileName();
+    const bool exists = QFileInfo::exists(fileName);
+    const bool readOnly = ReadOnlyDecision(
+        exists,
+        exists && FileWriteProtected(fileName),
+        load.version,
+        ProgramVersionNumber,
+        !load.ok,
+        [this] {
+            return m_dialogs->AskYesNo(this,
+                                       Text(1801, u"Warning"_s),
+                                       Text(1820,
+                                            u"This catalog was written by a newer version "
+                                            u"of Reelkeep. Open it read-only?"_s));
+        });
+    m_readOnly = readOnly;
+    m_pluginMenu.SetReadOnly(readOnly);
+    UpdateTitle();
+    CommandUpdate();
+}
+
+bool TMain::SaveBeforeClosing()
+{
+    if (!m_db || !m_db->Modified() || m_readOnly)
+        return true;
+    ShowStatusText(Text(1895, u"Saving..."_s));
+    const Result<TSaveOutcome> saved = m_db->Save(false);
+    ShowStatusText(QString());
+    if (saved.Ok())
+        return true;
+    // Closing the catalog now would lose the changes: it stays open.
+    m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
+    return false;
+}
+
+bool TMain::OpenCatalog(const QString &fileName, bool asNew)
+{
+    const QString name = QFileInfo(fileName).absoluteFilePath();
+    if (m_db && name == m_db->FileName())
+        return false;
+    // (Storing a card's pending edit comes with the cards.)
+    if (!SaveBeforeClosing())
+        return false;
+    const QString oldName = m_db ? m_db->FileName() : QString();
+    m_recent.Change(oldName, name, m_folders.ProgramFolder);
+    RebuildRecentMenu();
+    SetEditState(TEditState::None);
+    m_db.reset();
+    OpenDatabase(name, asNew);
+    m_settings.FileName = name;
+    ChooseStartMode();
+    UpdateModeTexts();
+    UpdateTitle();
+    CommandUpdate();
+    return true;
+}
+
+void TMain::ChooseStartMode()
+{
+    const int movies = m_db->MovieCount();
+    const int people = m_db->PersonCount();
+    bool peopleMode = m_settings.Mode == 1;
+    if (movies == 0 && people > 0)
+        peopleMode = true;
+    else if (people == 0 && movies > 0)
+        peopleMode = false;
+    m_peopleMode = !peopleMode; // force the switch to apply everything
+    SetMode(peopleMode);
+}
+
+void TMain::NewCatalog()
+{
+    const std::optional<QString> name = m_dialogs->AskSaveFile(
+        this, Text(171, u"New catalog"_s), InitialFolder(0), u"Reelkeep Files (*.rkd)"_s, u"rkd"_s);
+    if (!name)
+        return;
+    RememberFolder(0, *name);
+    OpenCatalog(*name, true);
+}
+
+void TMain::OpenCatalogDialog()
+{
+    const std::optional<QString> name = m_dialogs->AskOpenFile(
+        this, Text(172, u"Open catalog"_s), InitialFolder(0), CatalogFilter());
+    if (!name)
+        return;
+    RememberFolder(0, *name);
+    OpenCatalog(*name);
+}
+
+bool TMain::SaveCatalog()
+{
+    if (!m_db || m_readOnly)
+        return false;
+    if (m_db->FileName().isEmpty())
+        return SaveCatalogAs();
+    ShowStatusText(Text(1895, u"Saving..."_s));
+    const Result<TSaveOutcome> saved = m_db->Save(false);
+    ShowStatusText(QString());
+    if (!saved.Ok()) {
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
+        return false;
+    }
+    return true;
+}
+
+bool TMain::SaveCatalogAs()
+{
+    if (!m_db || !m_loadOk)
+        return false;
+    const std::optional<QString> chosen = m_dialogs->AskSaveFile(this,
+                                                                 Text(173, u"Save catalog as"_s),
+                                                                 InitialFolder(0),
+                                                                 u"Reelkeep Files (*.rkd)"_s,
+                                                                 u"rkd"_s);
+    if (!chosen)
+        return false;
+    RememberFolder(0, *chosen);
+    const QString name = QFileInfo(*chosen).absoluteFilePath();
+    if (name == m_db->FileName())
+        return false;
+    const QString oldName = m_db->FileName();
+    ShowStatusText(Text(1895, u"Saving..."_s));
+    const Result<TSaveOutcome> saved = m_db->SaveAs(name);
+    ShowStatusText(QString());
+    if (!saved.Ok()) {
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
+        return false;
+    }
+    m_recent.Change(oldName, name, m_folders.ProgramFolder);
+    RebuildRecentMenu();
+    m_settings.FileName = name;
+    m_db->SetVersion(ProgramVersionNumber);
+    TLoadResult decided;
+    decided.ok = true;
+    decided.version = ProgramVersionNumber;
+    DecideReadOnly(decided);
+    UpdateTitle();
+    return true;
+}
+
+void TMain::AppendCatalog()
+{
+    if (!m_db || m_readOnly)
+        return;
+    const std::optional<QString> name = m_dialogs->AskOpenFile(
+        this, Text(174, u"Append catalog"_s), InitialFolder(0), CatalogFilter());
+    if (!name)
+        return;
+    RememberFolder(0, *name);
+    const TLoadResult load = m_db->Append(*name, m_passwords.get());
+    if (!load.ok && !load.error.isEmpty())
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
+    UpdateStatusBar();
+    CommandUpdate();
+}
+
+void TMain::ProtectCatalog()
+{
+    if (!m_db || m_readOnly)
+        return;
+    const std::optional<QString> password = m_dialogs->AskNewPassword(this);
+    if (!password)
+        return;
+    m_db->SetPassword(*password);
+    m_db->SetModified(true);
+    UpdateProtectCaption();
+}
+
+// ----- mode and commands ---------------------------------------------------------------------
+
+QTreeView *TMain::ShownList() const
+{
+    return m_peopleMode ? m_peopleList : m_movieList;
+}
+
+void TMain::SwitchMode()
+{
+    SetMode(!m_peopleMode);
+}
+
+void TMain::SetMode(bool people)
+{
+    if (people == m_peopleMode)
+        return;
+    m_peopleMode = people;
+    m_settings.Mode = people ? 1 : 0;
+    m_searchEdit->clear();
+    m_listStack->setCurrentWidget(ShownList());
+    m_cardStack->setCurrentIndex(people ? 1 : 0);
+    for (QAction *action : std::as_const(m_movieOnly))
+        action->setVisible(!people);
+    m_seenButton->setVisible(!people);
+    m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
+    UpdateModeTexts();
+    UpdateStatusBar();
+    UpdateTitle();
+    const bool empty = people ? m_db->PersonCount() == 0 : m_db->MovieCount() == 0;
+    SetEditState(empty ? TEditState::Empty : TEditState::None);
+    CommandUpdate();
+}
+
+void TMain::SetEditState(TEditState state)
+{
+    if (state == m_editState)
+        return;
+    if (state == TEditState::Editing && m_readOnly)
+        return;
+    m_editState = state;
+}
+
+void TMain::SelectAll()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus))
+        edit->selectAll();
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        text->selectAll();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        plain->selectAll();
+    else if (auto *list = qobject_cast<QTreeView *>(focus))
+        list->selectAll();
+}
+
+QList<TDBItem *> TMain::SelectedRecords() const
+{
+    QList<TDBItem *> records;
+    QTreeView *list = ShownList();
+    if (!list || !list->selectionModel())
+        return records;
+    QModelIndexList rows = list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) {
+        return a.row() < b.row();
+    });
+    for (const QModelIndex &row : std::as_const(rows)) {
+        TDBItem *record = m_movieModel == list->model() ? m_movieModel->RecordOf(row)
+                                                        : m_peopleModel->RecordOf(row);
+        if (record && !records.contains(record))
+            records.append(record);
+    }
+    return records;
+}
+
+void TMain::CommandUpdate()
+{
+    const bool hasSelection = ShownList() && ShownList()->selectionModel()
+                              && ShownList()->selectionModel()->hasSelection();
+    const bool writable = !m_readOnly && m_db;
+    Action(u"SaveDBAct"_s)->setEnabled(m_db && m_db->Modified() && !m_readOnly);
+    Action(u"SaveAsDBAct"_s)->setEnabled(m_db && m_loadOk);
+    Action(u"AppendAct"_s)->setEnabled(writable);
+    Action(u"ProtectAct"_s)->setEnabled(writable);
+    for (const char *name : {"NewDBAct",
+                             "OpenDBAct",
+                             "dbModeAct",
+                             "EditSelectAll1",
+                             "EditCut",
+                             "EditCopy",
+                             "EditPaste",
+                             "ExitAct",
+                             "OptsAct",
+                             "LogAct",
+                             "AboutAct"})
+        Action(QString::fromLatin1(name))->setEnabled(true);
+    // The record commands, views, tools and statistics work once the lists and cards
+    // exist; until then they are shown but cannot be chosen.
+    for (const char *name :
+         {"NewVidAct",    "EditVidAct",       "ApplyVidAct",  "AbortAct",     "ClearAct",
+          "DelVidAct",    "DuplicateAct",     "NewEpAct",     "SetIDAct",     "SetEpNumAct",
+          "SetIDSAct",    "LoanAct",          "SeenAct",      "PlayAct",      "OpenFolderAct",
+          "BookAct",      "NextBookAct",      "PrevBookAct",  "ClearBookAct", "NewMasterAct",
+          "RemDupAct",    "RemBadFilesAct",   "StatsAct",     "HistoryAct",   "NotSeenAct",
+          "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct",  "PlainViewAct",
+          "TreeViewAct",  "GridViewAct"})
+        Action(QString::fromLatin1(name))->setEnabled(false);
+    m_seenMenu->setEnabled(false);
+    m_pluginMenu.SetHasRecords(hasSelection);
+    m_pluginMenu.SetReadOnly(m_readOnly);
+    RebuildPluginMenus();
+}
+
+// ----- menus built from lists ----------------------------------------------------------------
+
+void TMain::RebuildRecentMenu()
+{
+    for (QAction *action : std::as_const(m_recentActions)) {
+        m_fileMenu->removeAction(action);
+        // The entry may be the one being chosen right now: it goes once its signal is done.
+        action->setObjectName(QString());
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const QStringList captions = m_recent.Captions();
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *action = new QAction(captions.at(i), m_fileMenu);
+        action->setObjectName(u"RecentFile%1"_s.arg(i));
+        connect(action, &QAction::triggered, this, [this, i] {
+            OpenCatalog(m_recent.Expand(i, m_folders.ProgramFolder));
+        });
+        m_fileMenu->insertAction(m_recentSeparator, action);
+        m_recentActions.append(action);
+    }
+}
+
+void TMain::RebuildPluginMenus()
+{
+    m_importMenu->clear();
+    m_exportMenu->clear();
+    for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
+        QMenu *menu = item.menu == TPluginMenuKind::Import ? m_importMenu : m_exportMenu;
+        QAction *action = menu->addAction(item.caption);
+        action->setObjectName(u"Plugin%1"_s.arg(item.tag));
+        action->setVisible(item.visible);
+        // The web flows arrive with the downloads; file import and export work now.
+        const bool works = TPluginMenu::FlowOf(item.pluginType) == TPluginFlow::ImportExport;
+        action->setEnabled(item.enabled && works);
+        const int tag = item.tag;
+        const int type = item.pluginType;
+        connect(action, &QAction::triggered, this, [this, tag, type] {
+            if (type == RK_PLUGIN_EXPORT_TYPE)
+                RunExportPlugin(tag);
+            else
+                RunImportPlugin(tag);
+        });
+    }
+    m_importMenu->setEnabled(!m_readOnly);
+    const auto bind =
+        [](QToolButton *button, QAction *action, const TPluginToolButton &state, bool works) {
+            action->setEnabled(state.enabled && works);
+            action->setText(state.tag >= 0                           ? state.hint
+                            : button->objectName() == u"ImportBtn"_s ? u"Import"_s
+                                                                     : u"Export"_s);
+            action->setToolTip(state.hint);
+        };
+    const TPluginToolButton importState = m_pluginMenu.ImportButton();
+    bind(m_importButton, Action(u"ImportAct"_s), importState, false);
+    const TPluginToolButton exportState = m_pluginMenu.ExportButton();
+    bind(m_exportButton, Action(u"ExportAct"_s), exportState, true);
+}
+
+void TMain::RebuildWebSearchMenu()
+{
+    m_webSearchMenu->clear();
+    const int count = std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size());
+    for (int i = 0; i < count; ++i) {
+        const QString &name = m_settings.SearchNames.at(i);
+        if (name == u"-"_s) {
+            m_webSearchMenu->addSeparator();
+            continue;
+        }
+        QAction *action = m_webSearchMenu->addAction(name);
+        action->setObjectName(u"WebSearch%1"_s.arg(i));
+        // Searching arrives with the filter bar.
+        action->setEnabled(false);
+    }
+    if (m_webSearchMenu->isEmpty()) {
+        QAction *none = m_webSearchMenu->addAction(Text(1883, u"(no search engines)"_s));
+        none->setEnabled(false);
+    }
+}
+
+// ----- import and export ---------------------------------------------------------------------
+
+void TMain::RunImportPlugin(int index)
+{
+    if (!m_db || m_readOnly || m_busy)
+        return;
+    const TPlugin plugin = m_registry.Get(index);
+    if (plugin.PluginType != RK_PLUGIN_GENERAL_IMPORT)
+        return;
+    QString openFolder = InitialFolder(5);
+    QString saveFolder = InitialFolder(4);
+    TWindowImportUi ui(
+        TWindowImportUi::TTask::Import, openFolder, saveFolder, m_waitWindow, &m_language, this);
+    ui.SetFileChooser([this](const QString &folder, const QString &filter) {
+        return m_dialogs->AskOpenFile(this, Text(175, u"Import"_s), folder, filter);
+    });
+    TImportOptions options;
+    options.language = m_language.LanguageId();
+    options.autoAddPeople = m_registry.AutoAddPeople();
+    options.transNames = m_settings.TransNames;
+    options.externalPosters = m_settings.ExternalPosters;
+    m_busy = true;
+    const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options);
+    m_busy = false;
+    if (openFolder != InitialFolder(5))
+        RememberFolder(5, openFolder + u"/x"_s);
+    if (!status.Ok() && !status.Error().isEmpty())
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
+    UpdateStatusBar();
+    CommandUpdate();
+}
+
+void TMain::RunExportPlugin(int index)
+{
+    if (!m_db || m_busy)
+        return;
+    const TPlugin plugin = m_registry.Get(index);
+    if (plugin.PluginType != RK_PLUGIN_EXPORT_TYPE)
+        return;
+    const QList<TDBItem *> records = SelectedRecords();
+    if (records.isEmpty())
+        return;
+    QString openFolder = InitialFolder(5);
+    QString saveFolder = InitialFolder(4);
+    TWindowImportUi ui(
+        TWindowImportUi::TTask::Export, openFolder, saveFolder, m_waitWindow, &m_language, this);
+    ui.SetFileChooser([this](const QString &folder, const QString &filter) {
+        return m_dialogs->AskSaveFile(this, Text(176, u"Export"_s), folder, filter, QString());
+    });
+    m_busy = true;
+    const Status status = RunExport(
+        m_registry.LibraryPath(index), records, m_peopleMode, ui, m_language.LanguageId());
+    m_busy = false;
+    if (saveFolder != InitialFolder(4))
+        RememberFolder(4, saveFolder + u"/x"_s);
+    if (!status.Ok() && !status.Error().isEmpty())
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
+}
+
+// ----- folders of the file dialogs -----------------------------------------------------------
+
+QString TMain::InitialFolder(int slot) const
+{
+    if (slot < 0 || slot >= TSettings::FolderSlotCount)
+        return {};
+    if (m_settings.SameDirOpts && m_settings.InitDirType[slot] == 1)
+        return m_settings.InitDir[0];
+    return m_settings.InitDir[slot];
+}
+
+void TMain::RememberFolder(int slot, const QString &fileName)
+{
+    if (slot < 0 || slot >= TSettings::FolderSlotCount || m_settings.InitDirType[slot] != 0)
+        return;
+    m_settings.InitDir[slot] = QFileInfo(fileName).absolutePath();
+}
+
+// ----- preferences ---------------------------------------------------------------------------
+
+void TMain::ShowPreferences()
+{
+    auto *form = new TPrefsForm(this);
+    form->setAttribute(Qt::WA_DeleteOnClose, false);
+    TPrefsContext context;
+    context.database = m_db.get();
+    context.readOnly = m_readOnly;
+    context.registry = &m_registry;
+    context.language = &m_language;
+    context.messages = m_messages.get();
+    const TSettings before = m_settings;
+    const bool accepted = form->Execute(m_settings, context);
+    delete form;
+    if (!accepted)
+        return;
+    if (m_settings.Language != before.Language) {
+        ApplyLanguageSetting();
+        TranslateAll();
+    }
+    if (m_settings.ExternalPosters != before.ExternalPosters && m_db && !m_readOnly) {
+        // Every picture is rewritten: keep the window painting meanwhile.
+        m_waitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
+        m_db->ConvertPictures(m_settings.ExternalPosters,
+                              [this] { m_waitWindow->ProcessEvents(); });
+        m_waitWindow->HideWait();
+    }
+    ApplySettings();
+    RebuildWebSearchMenu();
+    RebuildPluginMenus();
+    SaveSettings();
+}
+
+TSaveReport TMain::SaveSettings()
+{
+    m_settings.RecentFiles = m_recent.Store();
+    m_settings.Language = m_language.LanguageId();
+    if (m_db)
+        m_settings.FileName = m_db->FileName();
+    m_settings.Maximized = isMaximized();
+    if (!isMaximized() && !isMinimized()) {
+        const QRect bounds = geometry();
+        m_settings.Left = bounds.left();
+        m_settings.Top = bounds.top();
+        m_settings.Width = bounds.width();
+        m_settings.Height = bounds.height();
+    }
+    TSettingsAdapter adapter(m_settings);
+    m_registry.WriteSettings(adapter);
+    m_settings.Write(m_settingsFile, m_folders.ProgramFolder);
+    return SaveSettingsFile(m_settingsFile, m_folders);
+}
+
+// ----- idle, auto-save and shutdown ----------------------------------------------------------
+
+void TMain::OnIdle()
+{
+    if (m_closing)
+        return;
+    const double now = NowDays();
+    if (VersionCheckDue(m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now)) {
+        m_lastCheckAttempt = now;
+        if (IVersionCheck *check = RegisteredVersionCheck())
+            check->StartVersionCheck();
+        return;
+    }
+    if (m_db && !m_readOnly)
+        m_autoSave->OnIdle(m_settings.AutoSave, m_db->Modified(), m_settings.AutoSaveInterval);
+}
+
+void TMain::OnAutoSaveTimer()
+{
+    // An import or export in progress counts as editing: saving waits for it.
+    const bool editing = m_editState == TEditState::Editing || m_busy;
+    if (m_autoSave->OnTimer(editing) == TAutoSaveAction::Save)
+        SaveCatalog();
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    // The catalog is written first: when that fails the user may keep the window open
+    // instead of losing the changes.
+    if (m_db && m_db->Modified() && !m_readOnly) {
+        const Result<TSaveOutcome> saved = m_db->Save(false);
+        if (!saved.Ok()
+            && !m_dialogs->AskYesNo(this,
+                                    Text(1802, u"Error"_s),
+                                    saved.Error() + u"\n\n"_s
+                                        + Text(177, u"Close anyway and lose the changes?"_s))) {
+            event->ignore();
+            return;
+        }
+        if (!saved.Ok())
+            m_db->SetModified(false);
+    }
+    m_closing = true;
+    hide();
+    QCoreApplication::processEvents();
+    SaveSettings();
+    SetEditState(TEditState::None);
+    m_autoSaveTimer->stop();
+    if (m_logForm)
+        m_logForm->close();
+    event->accept();
+}

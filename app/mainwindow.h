@@ -1,0 +1,220 @@
+#pragma once
+
+#include <memory>
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include "app/mainlogic.h"
+#include "app/settings.h"
+#include "app/settingsfile.h"
+#include "host/messagesink.h"
+#include "host/pluginmenu.h"
+#include "host/pluginregistry.h"
+#include "views/languagewide.h"
+
+class IMainDialogs;
+class IPasswordPrompt;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class TAboutBox;
+class TListModel;
+class TLogForm;
+class TDBItem;
+class TVideoDatabase;
+class TWaitWindow;
+struct TLoadResult;
+
+// How the main window starts: the program folder (where lang.txt and Plugins/ live) and
+// the command line. Tests give their own dialogs and a temporary program folder.
+struct TMainOptions
+{
+    QString programFolder;
+    QStringList arguments;
+    std::shared_ptr<IMainDialogs> dialogs;      // message and file dialogs when null
+    std::shared_ptr<IPasswordPrompt> passwords; // the password dialog when null
+    bool useIdleEvents = true;                  // tests drive OnIdle themselves
+};
+
+// What the current record is doing; only Viewing and Editing have a current record.
+enum class TEditState { None, Empty, Editing, Viewing };
+
+// The main window: owns the open catalog, every setting, the plug-in registry and the
+// program's other windows. It reads config.ini once while it is created and writes it
+// after the preferences are confirmed and when it closes.
+class TMain : public QMainWindow
+{
+public:
+    explicit TMain(const TMainOptions &options, QWidget *parent = nullptr);
+    ~TMain() override;
+
+    TVideoDatabase *Database() const { return m_db.get(); }
+    const TSettings &Settings() const { return m_settings; }
+    const TAppFolders &Folders() const { return m_folders; }
+    const TRecentFiles &Recent() const { return m_recent; }
+    TWideLanguage &Language() { return m_language; }
+    TPluginRegistry &Registry() { return m_registry; }
+    TLogForm *LogForm() const;
+    TWaitWindow *WaitWindow() const;
+    bool ReadOnly() const { return m_readOnly; }
+    bool PeopleMode() const { return m_peopleMode; }
+    TEditState EditState() const { return m_editState; }
+    bool ShowFloppy() const { return m_commandLine.ShowFloppy; }
+    // An action of the command table by its name ("SaveDBAct"), nullptr when unknown.
+    QAction *Action(const QString &name) const;
+
+    // The file commands; each asks its questions through the dialogs.
+    void NewCatalog();
+    void OpenCatalogDialog();
+    // Opens `fileName` in place of the open catalog; false when it stays (same name, or
+    // the old catalog could not be saved).
+    bool OpenCatalog(const QString &fileName, bool asNew = false);
+    bool SaveCatalog();
+    bool SaveCatalogAs();
+    void AppendCatalog();
+    void ProtectCatalog();
+    void SwitchMode();
+    void SetMode(bool people);
+    void ShowPreferences();
+    // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
+    void RunImportPlugin(int index);
+    void RunExportPlugin(int index);
+    // The records of the selected rows of the shown list, episodes included once.
+    QList<TDBItem *> SelectedRecords() const;
+
+    // The application became idle: the version-check trigger, then auto-save arming.
+    void OnIdle();
+    // The auto-save timer fired.
+    void OnAutoSaveTimer();
+
+    // Writes config.ini from the window's state (both copies).
+    TSaveReport SaveSettings();
+    // Re-reads every translated text of the window (after a language change).
+    void TranslateAll();
+    // The folder a file dialog of slot n starts in, and remembering the chosen one.
+    QString InitialFolder(int slot) const;
+    void RememberFolder(int slot, const QString &fileName);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    class TMessageBoxSink;
+    class TSettingsAdapter;
+
+    void LoadSettings();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateCentralArea();
+    void CreateStatusBar();
+    void CreateOtherWindows();
+    QAction *AddAction(const QString &name, int tag, const QString &caption);
+    void StartUp();
+    void ApplyLanguageSetting();
+    void ApplySettings();
+    void OpenDatabase(const QString &fileName, bool asNew);
+    void ConnectEvents();
+    void InstallRecordHooks();
+    void BuildList(bool people);
+    void DecideReadOnly(const TLoadResult &load);
+    bool SaveBeforeClosing();
+    void RebuildRecentMenu();
+    void RebuildPluginMenus();
+    void RebuildWebSearchMenu();
+    void UpdateProtectCaption();
+    void UpdateModeTexts();
+    void UpdateTitle();
+    void UpdateStatusBar();
+    void CommandUpdate();
+    void ChooseStartMode();
+    void SetEditState(TEditState state);
+    void SelectAll();
+    void ShowStatusText(const QString &text);
+    void OnSplitterMoved();
+    void UpdateFilterBarLayout();
+    QString Text(int number, const QString &defaultText) const;
+    QString CatalogFilter() const;
+    QTreeView *ShownList() const;
+
+    TMainOptions m_options;
+    TCommandLine m_commandLine;
+    TAppFolders m_folders;
+    std::unique_ptr<TMessageBoxSink> m_messages;
+    std::shared_ptr<IMainDialogs> m_dialogs;
+    std::shared_ptr<IPasswordPrompt> m_passwords;
+    TWideLanguage m_language;
+    TPluginRegistry m_registry;
+    TPluginMenu m_pluginMenu;
+    TSettingsFile m_settingsFile;
+    TSettings m_settings;
+    TRecentFiles m_recent;
+
+    std::unique_ptr<TVideoDatabase> m_db;
+    bool m_loadOk = false;
+    bool m_readOnly = false;
+    bool m_peopleMode = false;
+    bool m_busy = false;
+    bool m_closing = false;
+    TEditState m_editState = TEditState::None;
+
+    // Auto-save and the version-check trigger.
+    QTimer *m_autoSaveTimer = nullptr;
+    std::unique_ptr<TQtAutoSaveTimer> m_autoSaveTimerAdapter;
+    std::unique_ptr<TAutoSaveState> m_autoSave;
+    double m_lastCheckAttempt = 0;
+
+    // Layout.
+    QSplitter *m_splitter = nullptr;
+    QStackedWidget *m_listStack = nullptr;
+    QStackedWidget *m_cardStack = nullptr;
+    QTreeView *m_movieList = nullptr;
+    QTreeView *m_peopleList = nullptr;
+    TListModel *m_movieModel = nullptr;
+    TListModel *m_peopleModel = nullptr;
+    QToolBar *m_mainBar = nullptr;
+    QToolBar *m_filterBar = nullptr;
+    QList<QLabel *> m_panels;
+
+    // Menus and actions.
+    QHash<QString, QAction *> m_actions;
+    QMenu *m_fileMenu = nullptr;
+    QMenu *m_movieMenu = nullptr;
+    QMenu *m_seenMenu = nullptr;
+    QMenu *m_viewMenu = nullptr;
+    QMenu *m_toolsMenu = nullptr;
+    QMenu *m_webSearchMenu = nullptr;
+    QMenu *m_importMenu = nullptr;
+    QMenu *m_exportMenu = nullptr;
+    QAction *m_recentSeparator = nullptr;
+    QList<QAction *> m_recentActions;
+    QToolButton *m_importButton = nullptr;
+    QToolButton *m_exportButton = nullptr;
+    QList<QAction *> m_movieOnly;
+
+    // Filter bar parts; they work once filtering exists.
+    QToolButton *m_seenButton = nullptr;
+    QToolButton *m_searchFieldButton = nullptr;
+    QLineEdit *m_searchEdit = nullptr;
+    QLineEdit *m_webSearchEdit = nullptr;
+    QToolButton *m_webEngineButton = nullptr;
+    QList<QAction *> m_webSearchParts; // their places on the filter bar
+
+    // The other windows.
+    QPointer<TLogForm> m_logForm;
+    QPointer<TWaitWindow> m_waitWindow;
+    QPointer<TAboutBox> m_aboutBox;
+};

@@ -1,0 +1,561 @@
+// The window program started as a user starts it: temporary home, settings and program
+// folders, the file commands driven through their actions with the dialogs answered here.
+#include <deque>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/logform.h"
+#include "app/maindialogs.h"
+#include "app/mainwindow.h"
+#include "app/passdlg.h"
+#include "app/settings.h"
+#include "app/settingsfile.h"
+#include "catalog/movie.h"
+#include "catalog/version.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class TFakeDialogs : public IMainDialogs
+{
+public:
+    std::optional<QString>
+    AskOpenFile(QWidget *, const QString &, const QString &folder, const QString &) override
+    {
+        openFolders.append(folder);
+        return Next(openAnswers);
+    }
+    std::optional<QString> AskSaveFile(QWidget *,
+                                       const QString &,
+                                       const QString &folder,
+                                       const QString &,
+                                       const QString &) override
+    {
+        saveFolders.append(folder);
+        return Next(saveAnswers);
+    }
+    bool AskYesNo(QWidget *, const QString &caption, const QString &text) override
+    {
+        questions.append(caption + u": "_s + text);
+        if (yesNoAnswers.empty())
+            return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    void ShowError(QWidget *, const QString &, const QString &text) override
+    {
+        errors.append(text);
+    }
+    void ShowMessage(QWidget *, TMessageKind, const QString &, const QString &text) override
+    {
+        messages.append(text);
+    }
+    std::optional<QString> AskNewPassword(QWidget *) override { return Next(passwordAnswers); }
+
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QString>> passwordAnswers;
+    std::deque<bool> yesNoAnswers;
+    QStringList openFolders;
+    QStringList saveFolders;
+    QStringList questions;
+    QStringList errors;
+    QStringList messages;
+
+private:
+    static std::optional<QString> Next(std::deque<std::optional<QString>> &answers)
+    {
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<QString> answer;
+        answer.swap(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        QDir(root.path()).mkpath(u"program"_s);
+        QDir(root.path()).mkpath(u"home"_s);
+        // An installed program has its texts beside it.
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(RK_LANG_FILE), QDir(Program()).filePath(u"lang.txt"_s)));
+        qputenv("HOME", Path(u"home"_s).toUtf8());
+        qputenv("XDG_CONFIG_HOME", Path(u"home/.config"_s).toUtf8());
+        qunsetenv("XDG_DOCUMENTS_DIR");
+        dialogs = std::make_shared<TFakeDialogs>();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qunsetenv("HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    QString Path(const QString &relative) const { return root.filePath(relative); }
+    QString Program() const { return Path(u"program"_s); }
+
+    void Start(const QStringList &arguments = {})
+    {
+        TMainOptions options;
+        options.programFolder = Program();
+        options.arguments = arguments;
+        options.dialogs = dialogs;
+        options.useIdleEvents = false;
+        window = std::make_unique<TMain>(options);
+    }
+    // Closes the window as the user does; the window stays until the fixture ends.
+    void Close() { ASSERT_TRUE(window->close()); }
+    // A catalog file with one movie per title.
+    QString
+    MakeCatalog(const QString &name, const QStringList &titles, const QString &password = {})
+    {
+        const QString file = Path(name);
+        TVideoDatabase db(file, nullptr, nullptr);
+        EXPECT_TRUE(db.Open().ok);
+        for (const QString &title : titles) {
+            auto *movie = static_cast<TMovie *>(db.AddRecord(0));
+            movie->SetTitle(title);
+        }
+        if (!password.isEmpty())
+            db.SetPassword(password);
+        db.SetModified(true);
+        EXPECT_TRUE(db.Save(false).Ok());
+        return file;
+    }
+    // Points the settings at `catalog` in portable mode (program folder config.ini).
+    void PortableSettings(const QString &catalog, const QStringList &recent = {})
+    {
+        TSettingsFile file;
+        file.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+        file.WriteString(u"DataBase"_s, u"FileName"_s, catalog);
+        file.WriteList(u"DataBase"_s, u"RecentFiles"_s, recent, u'|');
+        file.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
+        ASSERT_TRUE(file.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+    }
+    void Trigger(const char *action)
+    {
+        QAction *found = window->Action(QString::fromLatin1(action));
+        ASSERT_NE(found, nullptr) << action;
+        ASSERT_TRUE(found->isEnabled()) << action;
+        found->trigger();
+    }
+
+    QTemporaryDir root;
+    std::shared_ptr<TFakeDialogs> dialogs;
+    std::unique_ptr<TMain> window;
+};
+
+TEST_F(MainWindowTest, FirstStartOpensDefaultCatalogAndWritesSettingsOnClose)
+{
+    Start();
+    const QString expected = Path(u"home/Documents/Reelkeep/movies.rkd"_s);
+    ASSERT_NE(window->Database(), nullptr);
+    EXPECT_EQ(window->Database()->FileName(), expected);
+    EXPECT_TRUE(window->Settings().Maximized);
+    EXPECT_EQ(window->Settings().Splitter, 180);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (movies) - Movies"_s);
+    EXPECT_FALSE(window->ReadOnly());
+    ASSERT_FALSE(window->LogForm()->Lines().isEmpty());
+    EXPECT_TRUE(window->LogForm()->Lines().constLast().startsWith(u"Load time: "_s));
+    EXPECT_TRUE(window->LogForm()->Lines().constLast().endsWith(u"ms"_s));
+    // Nothing in the catalog yet: it is not written, but the settings are.
+    Close();
+    const QString userConfig = Path(u"home/.config/Reelkeep/config.ini"_s);
+    ASSERT_TRUE(QFile::exists(userConfig));
+    EXPECT_TRUE(QFile::exists(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_EQ(QFile::permissions(userConfig) & (QFile::ReadOther | QFile::ReadGroup), 0);
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(userConfig));
+    EXPECT_EQ(written.ReadInteger(u"Application"_s, u"Version"_s, 0), ProgramVersionNumber);
+    // Stored relative to the program folder.
+    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, {}),
+              u"../home/Documents/Reelkeep/movies.rkd"_s);
+    EXPECT_FALSE(QFile::exists(expected));
+}
+
+TEST_F(MainWindowTest, PortableModeKeepsSettingsInProgramFolderOnly)
+{
+    Start({u"-PORTABLE"_s});
+    EXPECT_EQ(window->Database()->FileName(), QDir(Program()).filePath(u"movies.rkd"_s));
+    Close();
+    EXPECT_TRUE(QFile::exists(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_FALSE(QFile::exists(Path(u"home/.config/Reelkeep/config.ini"_s)));
+}
+
+TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QString second = MakeCatalog(u"second.rkd"_s, {u"Brazil"_s, u"Casablanca"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    EXPECT_EQ(window->Database()->MovieCount(), 1);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies"_s);
+    EXPECT_FALSE(window->Action(u"SaveDBAct"_s)->isEnabled());
+
+    dialogs->openAnswers.push_back(second);
+    Trigger("OpenDBAct");
+    EXPECT_EQ(window->Database()->FileName(), second);
+    EXPECT_EQ(window->Database()->MovieCount(), 2);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (second) - Movies"_s);
+    EXPECT_EQ(window->Recent().Names(), QStringList{u"../first.rkd"_s});
+    // The open dialog remembers its folder (slot 0, "last used").
+    EXPECT_EQ(window->Settings().InitDir[0], root.path());
+
+    // Save as: the old name goes to the front, the new file is written.
+    const QString third = Path(u"third.rkd"_s);
+    dialogs->saveAnswers.push_back(third);
+    Trigger("SaveAsDBAct");
+    EXPECT_TRUE(QFile::exists(third));
+    EXPECT_EQ(window->Database()->FileName(), third);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (third) - Movies"_s);
+    EXPECT_EQ(window->Recent().Names(), (QStringList{u"../second.rkd"_s, u"../first.rkd"_s}));
+    EXPECT_EQ(dialogs->saveFolders.constLast(), root.path());
+
+    // New: an empty catalog of this version; nothing written until something changes.
+    const QString fresh = Path(u"fresh.rkd"_s);
+    dialogs->saveAnswers.push_back(fresh);
+    Trigger("NewDBAct");
+    EXPECT_EQ(window->Database()->FileName(), fresh);
+    EXPECT_EQ(window->Database()->MovieCount(), 0);
+    EXPECT_EQ(window->Database()->Version(), ProgramVersionNumber);
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(window->Recent().Names().constFirst(), u"../third.rkd"_s);
+
+    // The File menu lists the recent files; choosing one opens it and it leaves the list.
+    QAction *entry = window->findChild<QAction *>(u"RecentFile1"_s);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text(), u".../second.rkd"_s);
+    entry->trigger();
+    EXPECT_EQ(window->Database()->FileName(), second);
+    EXPECT_FALSE(window->Recent().Names().contains(u"../second.rkd"_s));
+    EXPECT_EQ(window->Recent().Names().constFirst(), u"../fresh.rkd"_s);
+
+    // Cancelled dialogs change nothing.
+    Trigger("OpenDBAct");
+    EXPECT_EQ(window->Database()->FileName(), second);
+    Close();
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, {}), u"../second.rkd"_s);
+    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"RecentFiles"_s, {}),
+              u"../fresh.rkd|../third.rkd|../first.rkd"_s);
+}
+
+TEST_F(MainWindowTest, AppendMarksModifiedAndSaveWritesIt)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QString second = MakeCatalog(u"second.rkd"_s, {u"Brazil"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    dialogs->openAnswers.push_back(second);
+    Trigger("AppendAct");
+    EXPECT_EQ(window->Database()->MovieCount(), 2);
+    EXPECT_TRUE(window->Database()->Modified());
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies*"_s);
+    Trigger("SaveDBAct");
+    EXPECT_FALSE(window->Database()->Modified());
+    EXPECT_FALSE(window->Action(u"SaveDBAct"_s)->isEnabled());
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies"_s);
+    TVideoDatabase reread(first, nullptr, nullptr);
+    ASSERT_TRUE(reread.Open().ok);
+    EXPECT_EQ(reread.MovieCount(), 2);
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheModifiedCatalog)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QString second = MakeCatalog(u"second.rkd"_s, {u"Brazil"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    dialogs->openAnswers.push_back(second);
+    Trigger("AppendAct");
+    Close();
+    TVideoDatabase reread(first, nullptr, nullptr);
+    ASSERT_TRUE(reread.Open().ok);
+    EXPECT_EQ(reread.MovieCount(), 2);
+}
+
+TEST_F(MainWindowTest, ProtectAndOpenProtectedCatalogThroughPasswordDialog)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Pass&word Protect"_s);
+    dialogs->passwordAnswers.push_back(u"secret"_s);
+    Trigger("ProtectAct");
+    EXPECT_TRUE(window->Database()->Modified());
+    EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Remove Pass&word Protection"_s);
+    Close();
+    window.reset();
+
+    // The next start asks with the real dialog: a wrong password, then the right one.
+    TMainOptions options;
+    options.programFolder = Program();
+    options.arguments = {u"-portable"_s};
+    options.dialogs = dialogs;
+    options.useIdleEvents = false;
+    QStringList typed{u"wrong"_s, u"secret"_s};
+    std::function<void()> answer = [&] {
+        auto *dialog = dynamic_cast<TPassDlg *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        auto *edit = dialog->findChild<QLineEdit *>();
+        QTest::keyClicks(edit, typed.takeFirst());
+        dialog->accept();
+        if (!typed.isEmpty())
+            QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(10, answer);
+    window = std::make_unique<TMain>(options);
+    EXPECT_TRUE(typed.isEmpty());
+    ASSERT_EQ(window->Database()->MovieCount(), 1);
+    EXPECT_EQ(window->Database()->Movie(0)->Title(), u"Alien"_s);
+    EXPECT_FALSE(window->ReadOnly());
+    EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Remove Pass&word Protection"_s);
+
+    // Two empty texts remove the protection.
+    dialogs->passwordAnswers.push_back(QString());
+    Trigger("ProtectAct");
+    EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Pass&word Protect"_s);
+}
+
+TEST_F(MainWindowTest, CancelledPasswordOpensReadOnly)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s}, u"secret"_s);
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    PortableSettings(first);
+    TMainOptions options;
+    options.programFolder = Program();
+    options.arguments = {u"-portable"_s};
+    options.dialogs = dialogs;
+    options.useIdleEvents = false;
+    QTimer::singleShot(10, [] {
+        if (QWidget *dialog = QApplication::activeModalWidget())
+            static_cast<QDialog *>(dialog)->reject();
+    });
+    window = std::make_unique<TMain>(options);
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies - Read-only"_s);
+    EXPECT_FALSE(window->Action(u"AppendAct"_s)->isEnabled());
+    EXPECT_FALSE(window->Action(u"ProtectAct"_s)->isEnabled());
+    EXPECT_FALSE(window->Action(u"SaveAsDBAct"_s)->isEnabled());
+    Close();
+    window.reset();
+    // The unread file is left as it was.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST_F(MainWindowTest, WriteProtectedCatalogIsReadOnlyWithoutQuestion)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    QFile::setPermissions(first, QFile::ReadOwner | QFile::ReadUser);
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+    EXPECT_TRUE(window->windowTitle().endsWith(u" - Read-only"_s));
+    EXPECT_EQ(window->Database()->MovieCount(), 1);
+    QFile::setPermissions(first, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(MainWindowTest, NewerCatalogAsksOnceAndYesMeansReadOnly)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    // Mark the file as written by a later version.
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    file.close();
+    ASSERT_TRUE(bytes.contains("0.9.6"));
+    bytes.replace("0.9.6", "0.9.7");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+
+    PortableSettings(first);
+    dialogs->yesNoAnswers.push_back(true);
+    Start({u"-portable"_s});
+    EXPECT_EQ(dialogs->questions.size(), 1);
+    EXPECT_TRUE(window->ReadOnly());
+
+    // No: the catalog opens for writing.
+    window.reset();
+    dialogs->questions.clear();
+    dialogs->yesNoAnswers.push_back(false);
+    Start({u"-portable"_s});
+    EXPECT_EQ(dialogs->questions.size(), 1);
+    EXPECT_FALSE(window->ReadOnly());
+}
+
+TEST_F(MainWindowTest, AutoSaveWaitsForTheIntervalAfterIdle)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QString second = MakeCatalog(u"second.rkd"_s, {u"Brazil"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    // Not modified: idle moments arm nothing and the timer does not save.
+    window->OnIdle();
+    window->OnAutoSaveTimer();
+    dialogs->openAnswers.push_back(second);
+    Trigger("AppendAct");
+    ASSERT_TRUE(window->Database()->Modified());
+    // The timer only saves once an idle moment armed it.
+    window->OnAutoSaveTimer();
+    EXPECT_TRUE(window->Database()->Modified());
+    window->OnIdle();
+    window->OnAutoSaveTimer();
+    EXPECT_FALSE(window->Database()->Modified());
+    TVideoDatabase reread(first, nullptr, nullptr);
+    ASSERT_TRUE(reread.Open().ok);
+    EXPECT_EQ(reread.MovieCount(), 2);
+}
+
+TEST_F(MainWindowTest, SwitchingModeChangesTitleMenuAndHidesMovieCommands)
+{
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    PortableSettings(first);
+    Start({u"-portable"_s});
+    EXPECT_FALSE(window->PeopleMode());
+    EXPECT_EQ(window->Action(u"dbModeAct"_s)->text(), u"Switch to &people"_s);
+    Trigger("dbModeAct");
+    EXPECT_TRUE(window->PeopleMode());
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - People"_s);
+    EXPECT_EQ(window->Action(u"dbModeAct"_s)->text(), u"Switch to &movies"_s);
+    EXPECT_FALSE(window->Action(u"NewEpAct"_s)->isVisible());
+    EXPECT_EQ(window->findChild<QMenu *>(u"MovieMenu"_s)->title(), u"People"_s);
+    Trigger("dbModeAct");
+    EXPECT_TRUE(window->Action(u"NewEpAct"_s)->isVisible());
+    Close();
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_EQ(written.ReadInteger(u"DataBase"_s, u"Mode"_s, -1), 0);
+}
+
+TEST_F(MainWindowTest, CatalogWithOnlyPeopleStartsInPeopleMode)
+{
+    const QString file = Path(u"people.rkd"_s);
+    {
+        TVideoDatabase db(file, nullptr, nullptr);
+        ASSERT_TRUE(db.Open().ok);
+        db.AddRecord(1, u"Ridley Scott"_s);
+        ASSERT_TRUE(db.Save(true).Ok());
+    }
+    PortableSettings(file);
+    Start({u"-portable"_s});
+    EXPECT_TRUE(window->PeopleMode());
+}
+
+TEST_F(MainWindowTest, ImportAndExportThroughPlugins)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testimport.so"),
+                            QDir(Program()).filePath(u"Plugins/testimport.so"_s)));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testexport.so"),
+                            QDir(Program()).filePath(u"Plugins/testexport.so"_s)));
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    PortableSettings(first);
+    const QString input = Path(u"input.txt"_s);
+    QFile in(input);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("M\t1=Brazil\nM\t1=Casablanca\n");
+    in.close();
+
+    Start({u"-portable"_s});
+    auto *importMenu = window->findChild<QMenu *>(u"ImportMenu"_s);
+    auto *exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
+    ASSERT_EQ(importMenu->actions().size(), 1);
+    ASSERT_EQ(exportMenu->actions().size(), 1);
+    // Import of type 3 works with no row selected; export needs rows.
+    EXPECT_TRUE(importMenu->actions().constFirst()->isEnabled());
+    EXPECT_FALSE(exportMenu->actions().constFirst()->isEnabled());
+
+    dialogs->openAnswers.push_back(input);
+    importMenu->actions().constFirst()->trigger();
+    EXPECT_EQ(window->Database()->MovieCount(), 3);
+    EXPECT_TRUE(window->Database()->Modified());
+    EXPECT_EQ(window->Settings().InitDir[5], root.path());
+
+    auto *list = window->findChild<QTreeView *>(u"MovieList"_s);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    list->selectAll();
+    exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
+    ASSERT_TRUE(exportMenu->actions().constFirst()->isEnabled());
+    EXPECT_EQ(window->SelectedRecords().size(), 3);
+    const QString output = Path(u"export.txt"_s);
+    dialogs->saveAnswers.push_back(output);
+    exportMenu->actions().constFirst()->trigger();
+    QFile out(output);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray exported = out.readAll();
+    EXPECT_TRUE(exported.contains("Brazil"));
+    EXPECT_TRUE(exported.contains("Casablanca"));
+    EXPECT_TRUE(exported.contains("Alien"));
+}
+
+TEST_F(MainWindowTest, MissingTextTableIsReportedAndBuiltInTextsStay)
+{
+    ASSERT_TRUE(QFile::remove(QDir(Program()).filePath(u"lang.txt"_s)));
+    Start();
+    EXPECT_EQ(dialogs->messages, QStringList{u"Source Dll not Found!"_s});
+    EXPECT_EQ(window->findChild<QMenu *>(u"FileMenu"_s)->title(), u"&File"_s);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (movies) - Movies"_s);
+}
+
+TEST_F(MainWindowTest, CommandsOfLaterWorkAreDisabledAndShortcutsSet)
+{
+    Start();
+    EXPECT_EQ(window->Action(u"OpenDBAct"_s)->shortcut(), QKeySequence(u"Ctrl+O"_s));
+    EXPECT_EQ(window->Action(u"NextBookAct"_s)->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(window->Action(u"NewVidAct"_s)->text(), u"&New"_s);
+    EXPECT_FALSE(window->Action(u"NewVidAct"_s)->isEnabled());
+    EXPECT_FALSE(window->Action(u"StatsAct"_s)->isEnabled());
+    EXPECT_TRUE(window->Action(u"OptsAct"_s)->isEnabled());
+    EXPECT_TRUE(window->Action(u"AppendAct"_s)->isEnabled());
+}
+
+TEST_F(MainWindowTest, LanguageFromSettingsTranslatesMenus)
+{
+    TSettingsFile file;
+    file.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+    file.WriteInteger(u"Dialogs"_s, u"Language"_s, 7);
+    ASSERT_TRUE(file.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+    Start({u"-portable"_s});
+    EXPECT_EQ(window->findChild<QMenu *>(u"FileMenu"_s)->title(), u"&Datei"_s);
+    EXPECT_EQ(window->Action(u"OpenDBAct"_s)->text(), u"Ö&ffnen..."_s);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (movies) - Filme"_s);
+    Close();
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_EQ(written.ReadInteger(u"Dialogs"_s, u"Language"_s, 0), 7);
+}
+
+} // namespace
