@@ -35,6 +35,7 @@
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/passdlg.h"
+#include "app/pluginsettings.h"
 #include "app/prefsform.h"
 #include "app/waitwindow.h"
 #include "app/windowimportui.h"
@@ -73,6 +74,21 @@ constexpr int SearchEditWidth = 160;
 // Status bar panels: record count, shown count, messages.
 constexpr int PanelCount = 3;
 
+// Runs `action` on the focused text box of any of the three kinds; false without one.
+template <typename F> bool WithFocusedText(F action)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus))
+        action(edit);
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        action(text);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        action(plain);
+    else
+        return false;
+    return true;
+}
+
 void SetTag(QObject *object, int tag)
 {
     object->setProperty(TagProperty, tag);
@@ -105,49 +121,6 @@ private:
     TMain *m_owner;
 };
 
-// The Plugins section of the settings as the registry reads and writes it.
-class TMain::TSettingsAdapter : public IPluginSettings
-{
-public:
-    explicit TSettingsAdapter(TSettings &settings)
-        : m_settings(settings)
-    {}
-
-    QString Value(const QString &key) const override
-    {
-        for (int type = 0; type < TSettings::PluginTypeCount; ++type) {
-            if (key.compare(TPluginRegistry::DefaultTypeKey(type), Qt::CaseInsensitive) == 0)
-                return m_settings.DefaultPlugin[type];
-        }
-        if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0)
-            return m_settings.SilentMode ? u"1"_s : u"0"_s;
-        if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0)
-            return m_settings.AutoAddPeople ? u"1"_s : u"0"_s;
-        const auto it = m_settings.PluginFields.constFind(key);
-        return it == m_settings.PluginFields.constEnd() ? QString() : QString::number(*it);
-    }
-
-    void SetValue(const QString &key, const QString &value) override
-    {
-        for (int type = 0; type < TSettings::PluginTypeCount; ++type) {
-            if (key.compare(TPluginRegistry::DefaultTypeKey(type), Qt::CaseInsensitive) == 0) {
-                m_settings.DefaultPlugin[type] = value;
-                return;
-            }
-        }
-        if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0) {
-            m_settings.SilentMode = value.toInt() != 0;
-        } else if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0) {
-            m_settings.AutoAddPeople = value.toInt() != 0;
-        } else {
-            m_settings.PluginFields.insert(key, value.toInt());
-        }
-    }
-
-private:
-    TSettings &m_settings;
-};
-
 TMain::TMain(const TMainOptions &options, QWidget *parent)
     : QMainWindow(parent)
     , m_options(options)
@@ -155,7 +128,7 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     , m_dialogs(options.dialogs ? options.dialogs : std::make_shared<TQtMainDialogs>(&m_language))
     , m_passwords(options.passwords)
     , m_language(m_messages.get())
-    , m_registry(m_messages.get(), TPluginTextSource{})
+    , m_registry(m_messages.get(), [this](int number) { return m_language.Text(number); })
     , m_pluginMenu(m_registry)
 {
     setObjectName(u"Main"_s);
@@ -212,9 +185,10 @@ void TMain::StartUp()
     LoadSettings();
     ApplyLanguageSetting();
     m_registry.Discover(m_folders.ProgramFolder + u"Plugins"_s, m_language.LanguageId());
-    TSettingsAdapter adapter(m_settings);
+    TSettingsPluginKeys adapter(m_settings);
     m_registry.ReadSettings(adapter);
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
+    RebuildPluginMenus();
 
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
@@ -426,30 +400,9 @@ void TMain::CreateActions()
     on("ExitAct", [this] { close(); });
     on("dbModeAct", [this] { SwitchMode(); });
     on("EditSelectAll1", [this] { SelectAll(); });
-    on("EditCut", [] {
-        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-            edit->cut();
-        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
-            text->cut();
-        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
-            plain->cut();
-    });
-    on("EditCopy", [] {
-        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-            edit->copy();
-        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
-            text->copy();
-        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
-            plain->copy();
-    });
-    on("EditPaste", [] {
-        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-            edit->paste();
-        else if (auto *text = qobject_cast<QTextEdit *>(QApplication::focusWidget()))
-            text->paste();
-        else if (auto *plain = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget()))
-            plain->paste();
-    });
+    on("EditCut", [] { WithFocusedText([](auto *edit) { edit->cut(); }); });
+    on("EditCopy", [] { WithFocusedText([](auto *edit) { edit->copy(); }); });
+    on("EditPaste", [] { WithFocusedText([](auto *edit) { edit->paste(); }); });
     on("OptsAct", [this] { ShowPreferences(); });
     on("LogAct", [this] {
         m_logForm->show();
@@ -934,7 +887,6 @@ void TMain::ConnectEvents()
         UpdateStatusBar();
         if (m_editState == TEditState::Empty && m_db->MovieCount() > 0)
             SetEditState(TEditState::None);
-        Action(u"StatsAct"_s)->setEnabled(false);
     };
     m_db->OnRecordWriteFailed = [this](const QString &error) { m_logForm->AddLine(error); };
 }
@@ -1007,8 +959,8 @@ void TMain::ChooseStartMode()
         peopleMode = true;
     else if (people == 0 && movies > 0)
         peopleMode = false;
-    m_peopleMode = !peopleMode; // force the switch to apply everything
-    SetMode(peopleMode);
+    m_peopleMode = peopleMode;
+    ApplyMode();
 }
 
 void TMain::NewCatalog()
@@ -1017,7 +969,7 @@ void TMain::NewCatalog()
         this, Text(171, u"New catalog"_s), InitialFolder(0), u"Reelkeep Files (*.rkd)"_s, u"rkd"_s);
     if (!name)
         return;
-    RememberFolder(0, *name);
+    RememberFolder(0, QFileInfo(*name).absolutePath());
     OpenCatalog(*name, true);
 }
 
@@ -1027,7 +979,7 @@ void TMain::OpenCatalogDialog()
         this, Text(172, u"Open catalog"_s), InitialFolder(0), CatalogFilter());
     if (!name)
         return;
-    RememberFolder(0, *name);
+    RememberFolder(0, QFileInfo(*name).absolutePath());
     OpenCatalog(*name);
 }
 
@@ -1058,7 +1010,7 @@ bool TMain::SaveCatalogAs()
                                                                  u"rkd"_s);
     if (!chosen)
         return false;
-    RememberFolder(0, *chosen);
+    RememberFolder(0, QFileInfo(*chosen).absolutePath());
     const QString name = QFileInfo(*chosen).absoluteFilePath();
     if (name == m_db->FileName())
         return false;
@@ -1090,7 +1042,7 @@ void TMain::AppendCatalog()
         this, Text(174, u"Append catalog"_s), InitialFolder(0), CatalogFilter());
     if (!name)
         return;
-    RememberFolder(0, *name);
+    RememberFolder(0, QFileInfo(*name).absolutePath());
     const TLoadResult load = m_db->Append(*name, m_passwords.get());
     if (!load.ok && !load.error.isEmpty())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
@@ -1127,6 +1079,12 @@ void TMain::SetMode(bool people)
     if (people == m_peopleMode)
         return;
     m_peopleMode = people;
+    ApplyMode();
+}
+
+void TMain::ApplyMode()
+{
+    const bool people = m_peopleMode;
     m_settings.Mode = people ? 1 : 0;
     m_searchEdit->clear();
     m_listStack->setCurrentWidget(ShownList());
@@ -1154,14 +1112,9 @@ void TMain::SetEditState(TEditState state)
 
 void TMain::SelectAll()
 {
-    QWidget *focus = QApplication::focusWidget();
-    if (auto *edit = qobject_cast<QLineEdit *>(focus))
-        edit->selectAll();
-    else if (auto *text = qobject_cast<QTextEdit *>(focus))
-        text->selectAll();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
-        plain->selectAll();
-    else if (auto *list = qobject_cast<QTreeView *>(focus))
+    if (WithFocusedText([](auto *edit) { edit->selectAll(); }))
+        return;
+    if (auto *list = qobject_cast<QTreeView *>(QApplication::focusWidget()))
         list->selectAll();
 }
 
@@ -1219,7 +1172,7 @@ void TMain::CommandUpdate()
     m_seenMenu->setEnabled(false);
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
-    RebuildPluginMenus();
+    UpdatePluginActions();
 }
 
 // ----- menus built from lists ----------------------------------------------------------------
@@ -1253,10 +1206,7 @@ void TMain::RebuildPluginMenus()
         QMenu *menu = item.menu == TPluginMenuKind::Import ? m_importMenu : m_exportMenu;
         QAction *action = menu->addAction(item.caption);
         action->setObjectName(u"Plugin%1"_s.arg(item.tag));
-        action->setVisible(item.visible);
-        // The web flows arrive with the downloads; file import and export work now.
-        const bool works = TPluginMenu::FlowOf(item.pluginType) == TPluginFlow::ImportExport;
-        action->setEnabled(item.enabled && works);
+        action->setData(item.tag);
         const int tag = item.tag;
         const int type = item.pluginType;
         connect(action, &QAction::triggered, this, [this, tag, type] {
@@ -1266,19 +1216,29 @@ void TMain::RebuildPluginMenus()
                 RunImportPlugin(tag);
         });
     }
+    UpdatePluginActions();
+}
+
+void TMain::UpdatePluginActions()
+{
+    for (QMenu *menu : {m_importMenu, m_exportMenu}) {
+        for (QAction *action : menu->actions()) {
+            const TPluginMenuItem item = m_pluginMenu.Item(action->data().toInt());
+            action->setVisible(item.visible);
+            // The web flows arrive with the downloads; file import and export work now.
+            const bool works = TPluginMenu::FlowOf(item.pluginType) == TPluginFlow::ImportExport;
+            action->setEnabled(item.enabled && works);
+        }
+    }
     m_importMenu->setEnabled(!m_readOnly);
     const auto bind =
-        [](QToolButton *button, QAction *action, const TPluginToolButton &state, bool works) {
+        [](QAction *action, const TPluginToolButton &state, bool works, const QString &caption) {
             action->setEnabled(state.enabled && works);
-            action->setText(state.tag >= 0                           ? state.hint
-                            : button->objectName() == u"ImportBtn"_s ? u"Import"_s
-                                                                     : u"Export"_s);
+            action->setText(state.tag >= 0 ? state.hint : caption);
             action->setToolTip(state.hint);
         };
-    const TPluginToolButton importState = m_pluginMenu.ImportButton();
-    bind(m_importButton, Action(u"ImportAct"_s), importState, false);
-    const TPluginToolButton exportState = m_pluginMenu.ExportButton();
-    bind(m_exportButton, Action(u"ExportAct"_s), exportState, true);
+    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), false, u"Import"_s);
+    bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, u"Export"_s);
 }
 
 void TMain::RebuildWebSearchMenu()
@@ -1327,7 +1287,7 @@ void TMain::RunImportPlugin(int index)
     const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options);
     m_busy = false;
     if (openFolder != InitialFolder(5))
-        RememberFolder(5, openFolder + u"/x"_s);
+        RememberFolder(5, openFolder);
     if (!status.Ok() && !status.Error().isEmpty())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
     UpdateStatusBar();
@@ -1356,7 +1316,7 @@ void TMain::RunExportPlugin(int index)
         m_registry.LibraryPath(index), records, m_peopleMode, ui, m_language.LanguageId());
     m_busy = false;
     if (saveFolder != InitialFolder(4))
-        RememberFolder(4, saveFolder + u"/x"_s);
+        RememberFolder(4, saveFolder);
     if (!status.Ok() && !status.Error().isEmpty())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
 }
@@ -1372,11 +1332,11 @@ QString TMain::InitialFolder(int slot) const
     return m_settings.InitDir[slot];
 }
 
-void TMain::RememberFolder(int slot, const QString &fileName)
+void TMain::RememberFolder(int slot, const QString &folder)
 {
     if (slot < 0 || slot >= TSettings::FolderSlotCount || m_settings.InitDirType[slot] != 0)
         return;
-    m_settings.InitDir[slot] = QFileInfo(fileName).absolutePath();
+    m_settings.InitDir[slot] = folder;
 }
 
 // ----- preferences ---------------------------------------------------------------------------
@@ -1427,7 +1387,7 @@ TSaveReport TMain::SaveSettings()
         m_settings.Width = bounds.width();
         m_settings.Height = bounds.height();
     }
-    TSettingsAdapter adapter(m_settings);
+    TSettingsPluginKeys adapter(m_settings);
     m_registry.WriteSettings(adapter);
     m_settings.Write(m_settingsFile, m_folders.ProgramFolder);
     return SaveSettingsFile(m_settingsFile, m_folders);

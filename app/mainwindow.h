@@ -103,9 +103,10 @@ public:
     TSaveReport SaveSettings();
     // Re-reads every translated text of the window (after a language change).
     void TranslateAll();
-    // The folder a file dialog of slot n starts in, and remembering the chosen one.
+    // The folder a file dialog of slot n starts in, and remembering the folder of a
+    // confirmed dialog.
     QString InitialFolder(int slot) const;
-    void RememberFolder(int slot, const QString &fileName);
+    void RememberFolder(int slot, const QString &folder);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -113,7 +114,6 @@ protected:
 
 private:
     class TMessageBoxSink;
-    class TSettingsAdapter;
 
     void LoadSettings();
     void CreateActions();
@@ -134,6 +134,7 @@ private:
     bool SaveBeforeClosing();
     void RebuildRecentMenu();
     void RebuildPluginMenus();
+    void UpdatePluginActions();
     void RebuildWebSearchMenu();
     void UpdateProtectCaption();
     void UpdateModeTexts();
@@ -141,6 +142,8 @@ private:
     void UpdateStatusBar();
     void CommandUpdate();
     void ChooseStartMode();
+    // Shows the list, card, commands and texts of the current mode.
+    void ApplyMode();
     void SetEditState(TEditState state);
     void SelectAll();
     void ShowStatusText(const QString &text);

@@ -28,6 +28,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/pluginsettings.h"
 #include "app/settingsfile.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
@@ -705,51 +706,6 @@ private:
     QPushButton *m_remove = nullptr;
     QPushButton *m_up = nullptr;
     QPushButton *m_down = nullptr;
-};
-
-// The plug-in keys of the settings as the registry reads and writes them.
-class TSettingsPluginKeys : public IPluginSettings
-{
-public:
-    explicit TSettingsPluginKeys(TSettings &settings)
-        : m_settings(settings)
-    {}
-
-    QString Value(const QString &key) const override
-    {
-        if (const int type = DefaultType(key); type >= 0)
-            return m_settings.DefaultPlugin[size_t(type)];
-        if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0)
-            return m_settings.SilentMode ? u"1"_s : u"0"_s;
-        if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0)
-            return m_settings.AutoAddPeople ? u"1"_s : u"0"_s;
-        const auto it = m_settings.PluginFields.constFind(key);
-        return it == m_settings.PluginFields.cend() ? QString() : QString::number(*it);
-    }
-
-    void SetValue(const QString &key, const QString &value) override
-    {
-        if (const int type = DefaultType(key); type >= 0)
-            m_settings.DefaultPlugin[size_t(type)] = value;
-        else if (key.compare("SilentMode"_L1, Qt::CaseInsensitive) == 0)
-            m_settings.SilentMode = value.trimmed().toInt() != 0;
-        else if (key.compare("AutoAddPeople"_L1, Qt::CaseInsensitive) == 0)
-            m_settings.AutoAddPeople = value.trimmed().toInt() != 0;
-        else if (!key.isEmpty())
-            m_settings.PluginFields.insert(key, value.trimmed().toInt());
-    }
-
-private:
-    static int DefaultType(const QString &key)
-    {
-        for (int type = 0; type < TSettings::PluginTypeCount; ++type) {
-            if (key.compare(TPluginRegistry::DefaultTypeKey(type), Qt::CaseInsensitive) == 0)
-                return type;
-        }
-        return -1;
-    }
-
-    TSettings &m_settings;
 };
 
 class TMessageBoxQuestion : public IYesNoQuestion
@@ -1868,10 +1824,8 @@ void TPrefsForm::Load(const TSettings &settings, const TPrefsContext &context)
     m_plugins.reset();
     if (context.registry) {
         TWideLanguage *language = context.language;
-        // The language table writes the argument as "%1", the host's texts as "%s".
         TPluginTextSource texts = [language](int number) {
-            QString text = language ? language->Text(number) : QString();
-            return text.replace(u"%1"_s, u"%s"_s);
+            return language ? language->Text(number) : QString();
         };
         IYesNoQuestion &question = context.question ? *context.question : *m_boxQuestion;
         m_plugins = std::make_unique<TPluginsFrame>(

@@ -20,5 +20,6 @@ enum TPluginTextNumber : int {
 // The text of that number from `source`, else its English default (empty for numbers this
 // module does not use).
 QString PluginText(const TPluginTextSource &source, int number);
-// The text with its "%s" replaced by `argument`, as the translation table writes it.
+// The text with its place for `argument` filled: "%s" in the built-in texts, "%1" in the
+// translation table.
 QString PluginText(const TPluginTextSource &source, int number, const QString &argument);

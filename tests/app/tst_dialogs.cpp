@@ -20,31 +20,10 @@
 #include "app/overwritedlg.h"
 #include "app/passdlg.h"
 #include "app/waitwindow.h"
+#include "tests/support/widgettest.h"
 #include "views/languagewide.h"
 
 namespace {
-
-template <typename T> T *Child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QString::fromLatin1(name));
-}
-
-// Runs `action` on the modal dialog once a blocking exec() has shown it; polling, because
-// the dialog only becomes the active modal widget inside its own event loop.
-void WhenModal(std::function<void(QWidget *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-    });
-    timer->start();
-}
 
 // QTest::keyClicks only knows ASCII keys; other characters arrive as typed text.
 void TypeInto(QWidget *edit, const QString &text)

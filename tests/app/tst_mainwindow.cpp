@@ -26,6 +26,7 @@
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "tests/support/widgettest.h"
 
 using namespace Qt::StringLiterals;
 
@@ -311,26 +312,17 @@ TEST_F(MainWindowTest, ProtectAndOpenProtectedCatalogThroughPasswordDialog)
     window.reset();
 
     // The next start asks with the real dialog: a wrong password, then the right one.
-    TMainOptions options;
-    options.programFolder = Program();
-    options.arguments = {u"-portable"_s};
-    options.dialogs = dialogs;
-    options.useIdleEvents = false;
     QStringList typed{u"wrong"_s, u"secret"_s};
-    std::function<void()> answer = [&] {
-        auto *dialog = dynamic_cast<TPassDlg *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
-        auto *edit = dialog->findChild<QLineEdit *>();
-        QTest::keyClicks(edit, typed.takeFirst());
+    std::function<void(QWidget *)> answer = [&](QWidget *modal) {
+        auto *dialog = dynamic_cast<TPassDlg *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClicks(dialog->findChild<QLineEdit *>(), typed.takeFirst());
         dialog->accept();
         if (!typed.isEmpty())
-            QTimer::singleShot(10, answer);
+            WhenModal(answer);
     };
-    QTimer::singleShot(10, answer);
-    window = std::make_unique<TMain>(options);
+    WhenModal(answer);
+    Start({u"-portable"_s});
     EXPECT_TRUE(typed.isEmpty());
     ASSERT_EQ(window->Database()->MovieCount(), 1);
     EXPECT_EQ(window->Database()->Movie(0)->Title(), u"Alien"_s);
@@ -351,16 +343,8 @@ TEST_F(MainWindowTest, CancelledPasswordOpensReadOnly)
     const QByteArray before = file.readAll();
     file.close();
     PortableSettings(first);
-    TMainOptions options;
-    options.programFolder = Program();
-    options.arguments = {u"-portable"_s};
-    options.dialogs = dialogs;
-    options.useIdleEvents = false;
-    QTimer::singleShot(10, [] {
-        if (QWidget *dialog = QApplication::activeModalWidget())
-            static_cast<QDialog *>(dialog)->reject();
-    });
-    window = std::make_unique<TMain>(options);
+    WhenModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
+    Start({u"-portable"_s});
     EXPECT_TRUE(window->ReadOnly());
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies - Read-only"_s);
     EXPECT_FALSE(window->Action(u"AppendAct"_s)->isEnabled());

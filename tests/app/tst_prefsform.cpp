@@ -26,6 +26,7 @@
 #include "catalog/videodatabase.h"
 #include "host/pluginregistry.h"
 #include "host/pluginsframe.h"
+#include "tests/support/widgettest.h"
 #include "views/languagewide.h"
 #include "views/translate.h"
 
@@ -44,22 +45,6 @@ template <typename T> T *Child(QObject *parent, const QString &name)
     T *child = parent->findChild<T *>(name);
     EXPECT_NE(child, nullptr) << name.toStdString();
     return child;
-}
-
-// Runs `action` on the modal dialog once a blocking exec() has shown it.
-void WhenModal(std::function<void(QWidget *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-    });
-    timer->start();
 }
 
 void Click(QObject *parent, const QString &name)

@@ -21,31 +21,11 @@
 #include "app/waitwindow.h"
 #include "app/windowimportui.h"
 #include "catalog/version.h"
+#include "tests/support/widgettest.h"
 #include "views/languagewide.h"
 #include "views/translate.h"
 
 namespace {
-
-template <typename T> T *Child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QString::fromLatin1(name));
-}
-
-// Runs `action` on the modal dialog once its blocking exec() has shown it.
-void WhenModal(std::function<void(QWidget *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-    });
-    timer->start();
-}
 
 // A translation table whose texts differ from the English defaults in the program.
 class LanguageFixture : public ::testing::Test
