@@ -1,8 +1,11 @@
 #include "app/listmodel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <utility>
+
+#include <QMimeData>
 
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -84,7 +87,7 @@ void TListModel::EndUpdate()
     if (!m_resetStarted)
         return;
     if (m_compare)
-        SortChildren(m_root.get());
+        SortAll();
     m_resetStarted = false;
     endResetModel();
 }
@@ -224,11 +227,81 @@ TListModel::AddGroupNode(TViewNode *parent, const QString &caption, const QStrin
     return Insert(parent ? parent : m_root.get(), std::move(node));
 }
 
+TViewNode *TListModel::FindGroupChild(const TViewNode *parent, const QString &value) const
+{
+    if (parent && !Contains(parent))
+        return nullptr;
+    const TViewNode *node = parent ? parent : m_root.get();
+    if (!node->m_groups)
+        return nullptr;
+    return node->m_groups->value(value.toCaseFolded(), nullptr);
+}
+
+int TListModel::PruneEmptyGroups()
+{
+    const int before = NodeCount();
+    // Deepest first; DeleteNode also takes every group above that it leaves empty, so a
+    // node may be gone by the time its turn comes.
+    const std::function<void(TViewNode *)> prune = [&](TViewNode *node) {
+        for (TViewNode *child : Children(node == m_root.get() ? nullptr : node)) {
+            if (Contains(child) && child->IsGroup())
+                prune(child);
+        }
+        if (node != m_root.get() && Contains(node) && node->IsGroup() && ChildCount(node) == 0)
+            DeleteNode(node);
+    };
+    prune(m_root.get());
+    return before - NodeCount();
+}
+
+void TListModel::RecordChanged(const TDBItem *record)
+{
+    if (!record || Updating())
+        return;
+    const int last = columnCount() - 1;
+    for (TViewNode *node : record->ViewNodes()) {
+        if (Contains(node))
+            emit dataChanged(IndexOf(node, 0), IndexOf(node, last));
+    }
+}
+
+void TListModel::ColumnsChanged()
+{
+    if (Updating()) {
+        MarkReset();
+        return;
+    }
+    beginResetModel();
+    endResetModel();
+}
+
+void TListModel::HeadersChanged()
+{
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void TListModel::RepaintAll()
+{
+    if (Updating())
+        return;
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
+}
+
 TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node)
 {
     TViewNode *raw = node.get();
     raw->m_parent = parent;
     m_live.insert(raw);
+    if (raw->IsGroup()) {
+        if (!parent->m_groups)
+            parent->m_groups = std::make_unique<QHash<QString, TViewNode *>>();
+        // The first group of a value stays the one found.
+        const QString key = raw->groupValue.toCaseFolded();
+        if (!parent->m_groups->contains(key))
+            parent->m_groups->insert(key, raw);
+    }
     auto &children = parent->m_children;
     if (Updating()) {
         // Appended: the bracket's end sorts everything at once.
@@ -251,6 +324,12 @@ TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node
 void TListModel::Forget(const TViewNode *node)
 {
     m_live.remove(node);
+    if (node->IsGroup() && node->m_parent && node->m_parent->m_groups) {
+        auto &groups = *node->m_parent->m_groups;
+        const QString key = node->groupValue.toCaseFolded();
+        if (groups.value(key) == node)
+            groups.remove(key);
+    }
     for (const auto &child : node->m_children) {
         if (child)
             Forget(child.get());
@@ -308,8 +387,9 @@ void TListModel::Clear()
 
 bool TListModel::SortsBefore(const TViewNode &a, const TViewNode &b) const
 {
+    // Descending order reverses the whole comparison, so records then come before groups.
     if (a.IsGroup() != b.IsGroup())
-        return a.IsGroup();
+        return m_sortOrder == Qt::AscendingOrder ? a.IsGroup() : b.IsGroup();
     const int result = m_compare(a, b, m_sortColumn);
     return m_sortOrder == Qt::AscendingOrder ? result < 0 : result > 0;
 }
@@ -339,6 +419,15 @@ void TListModel::SortChildren(TViewNode *node)
     }
 }
 
+void TListModel::SortAll()
+{
+    if (m_sortBracket)
+        m_sortBracket(true);
+    SortChildren(m_root.get());
+    if (m_sortBracket)
+        m_sortBracket(false);
+}
+
 void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
 {
     m_sortColumn = column;
@@ -357,7 +446,7 @@ void TListModel::Resort()
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    SortChildren(m_root.get());
+    SortAll();
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &index : before) {
@@ -430,7 +519,79 @@ QVariant TListModel::headerData(int section, Qt::Orientation orientation, int ro
 
 Qt::ItemFlags TListModel::flags(const QModelIndex &index) const
 {
-    if (!NodeOf(index))
+    const TViewNode *node = NodeOf(index);
+    if (!node)
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_editable && index.column() < columnCount() && m_texts->Editable(*node, index.column()))
+        flags |= Qt::ItemIsEditable;
+    if (m_draggable && node->record)
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+bool TListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    const TViewNode *node = NodeOf(index);
+    if (!node || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    if (!m_texts->SetCellText(*node, index.column(), value.toString()))
+        return false;
+    // The stored value may read differently (a number that did not parse) and the row may
+    // have moved.
+    if (node->record) {
+        RecordChanged(node->record);
+        Resort();
+    }
+    return true;
+}
+
+QStringList TListModel::mimeTypes() const
+{
+    return {RecordsMimeType(), u"text/plain"_s};
+}
+
+QMimeData *TListModel::mimeData(const QModelIndexList &indexes) const
+{
+    // Records travel as addresses: drags never leave this program's lists and cards.
+    QList<const TDBItem *> records;
+    QStringList texts;
+    for (const QModelIndex &index : indexes) {
+        const TViewNode *node = NodeOf(index);
+        if (!node || !node->record || records.contains(node->record))
+            continue;
+        records.append(node->record);
+        texts.append(m_texts->CellText(*node, index.column()));
+    }
+    if (records.isEmpty())
+        return nullptr;
+    QByteArray bytes;
+    for (const TDBItem *record : std::as_const(records)) {
+        const auto address = quintptr(record);
+        bytes.append(reinterpret_cast<const char *>(&address), sizeof address);
+    }
+    auto *data = new QMimeData;
+    data->setData(RecordsMimeType(), bytes);
+    data->setText(texts.join(u'\n'));
+    return data;
+}
+
+QString TListModel::RecordsMimeType()
+{
+    return u"application/x-reelkeep-records"_s;
+}
+
+QList<TDBItem *> TListModel::RecordsOf(const QMimeData *data)
+{
+    QList<TDBItem *> records;
+    if (!data)
+        return records;
+    const QByteArray bytes = data->data(RecordsMimeType());
+    for (qsizetype at = 0; at + qsizetype(sizeof(quintptr)) <= bytes.size();
+         at += qsizetype(sizeof(quintptr))) {
+        quintptr address = 0;
+        std::memcpy(&address, bytes.constData() + at, sizeof address);
+        records.append(reinterpret_cast<TDBItem *>(address));
+    }
+    return records;
 }

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 
 #include "catalog/treeview.h"
 
+class QMimeData;
 class TDBItem;
 
 // One row of a catalog list: a record node (a movie, an episode or a person) or a group node
@@ -48,6 +50,8 @@ private:
     int m_staleFrom = NoneStale;
     int m_holes = 0;
     int m_firstHole = NoneStale;
+    // The group children by case-folded groupValue, made with the first group child.
+    std::unique_ptr<QHash<QString, TViewNode *>> m_groups;
 };
 
 // The columns of a list and the texts of its cells.
@@ -59,6 +63,21 @@ public:
     virtual QString HeaderCaption(int column) const = 0;
     // `column` is within 0..ColumnCount()-1.
     virtual QString CellText(const TViewNode &node, int column) const = 0;
+    // Whether the cell may be edited in place (when the model allows editing at all).
+    virtual bool Editable(const TViewNode &node, int column) const
+    {
+        Q_UNUSED(node);
+        Q_UNUSED(column);
+        return false;
+    }
+    // Stores an edited cell's text; false when nothing was stored.
+    virtual bool SetCellText(const TViewNode &node, int column, const QString &text)
+    {
+        Q_UNUSED(node);
+        Q_UNUSED(column);
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 // The item model under both catalog lists. The catalog's records place and remove their own
@@ -101,6 +120,11 @@ public:
     // A group node under parent (nullptr: the top level); its level follows from the parent.
     TViewNode *
     AddGroupNode(TViewNode *parent, const QString &caption, const QString &groupValue = {});
+    // The group child of parent (nullptr: the top level) whose groupValue equals value
+    // without regard to case; the first one made when several do. nullptr when none.
+    TViewNode *FindGroupChild(const TViewNode *parent, const QString &value) const;
+    // Deletes every group node that holds nothing (deepest first); the number deleted.
+    int PruneEmptyGroups();
     // Hides every record that still has a node here (so records and shown counts stay
     // right), then deletes every node. The sort rule and the columns stay.
     void Clear();
@@ -114,6 +138,18 @@ public:
     // The first of the record's nodes in this model, or nullptr.
     TViewNode *FirstNodeOf(const TDBItem *record) const;
     bool Contains(const TViewNode *node) const { return node && m_live.contains(node); }
+    // Repaints every row of the record (after its fields changed).
+    void RecordChanged(const TDBItem *record);
+    // Repaints every row (after colours or the title format changed).
+    void RepaintAll();
+    // The text provider's columns changed in number (resets the model) or in caption.
+    void ColumnsChanged();
+    void HeadersChanged();
+    // Whether cells the text provider calls editable may be edited (the grid view), and
+    // whether rows may be dragged (the plain and tree views).
+    void SetEditable(bool editable) { m_editable = editable; }
+    bool IsEditable() const { return m_editable; }
+    void SetDraggable(bool draggable) { m_draggable = draggable; }
     // Every node of the model, group nodes and record nodes at every level.
     int NodeCount() const { return int(m_live.size()); }
 
@@ -126,13 +162,19 @@ public:
     // The row of node among its parent's children; -1 when it is not this model's.
     int RowOf(const TViewNode *node) const;
 
-    // Sorts the children at every level (group rows before record rows, the rest by
-    // compare; equal rows keep their order) and keeps the rule: later rows are inserted at
-    // their sorted place, and an update bracket sorts once at its end. An empty compare
-    // forgets the rule and leaves the rows as they are.
+    // Sorts the children at every level (group rows before record rows in ascending order,
+    // after them in descending order; the rest by compare; equal rows keep their order) and keeps
+    // the rule: later rows are inserted at their sorted place, and an update bracket sorts once at
+    // its end. An empty compare forgets the rule and leaves the rows as they are.
     void Sort(int column, Qt::SortOrder order, TNodeCompare compare);
     // Sorts again by the kept rule, after records changed the fields it compares.
     void Resort();
+    // Called with true before and false after every whole-list sort, so a comparison may
+    // keep what it works out per row for that sort only.
+    void SetSortBracket(std::function<void(bool starting)> bracket)
+    {
+        m_sortBracket = std::move(bracket);
+    }
     bool HasSortRule() const { return bool(m_compare); }
     int SortColumn() const { return m_sortColumn; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
@@ -146,6 +188,12 @@ public:
     QVariant
     headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    // Dragged rows carry their records under this type; only this process may read them.
+    static QString RecordsMimeType();
+    static QList<TDBItem *> RecordsOf(const QMimeData *data);
 
 private:
     // The node an index's parent stands for: the hidden root for an invalid index.
@@ -154,6 +202,8 @@ private:
     int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
     bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
     void SortChildren(TViewNode *node);
+    // SortChildren of the hidden root inside the sort bracket.
+    void SortAll();
     // Drops node and its subtree from the live set (before they are freed).
     void Forget(const TViewNode *node);
     // Starts the one reset of the current update bracket, on its first change.
@@ -170,7 +220,10 @@ private:
     std::unique_ptr<ITextProvider> m_texts;
     int m_updateDepth = 0;
     bool m_resetStarted = false;
+    bool m_editable = false;
+    bool m_draggable = false;
     TNodeCompare m_compare;
+    std::function<void(bool)> m_sortBracket;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -31,6 +31,8 @@
 #include <QTreeView>
 
 #include "app/aboutbox.h"
+#include "app/catalogview.h"
+#include "app/grouping.h"
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
@@ -92,12 +94,6 @@ template <typename F> bool WithFocusedText(F action)
 void SetTag(QObject *object, int tag)
 {
     object->setProperty(TagProperty, tag);
-}
-
-// Stored colours are Windows colour values: red in the low byte, then green, then blue.
-QColor ColorFromWindows(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
 } // namespace
@@ -164,7 +160,7 @@ TMain::~TMain()
     }
     // The catalog's records remove their nodes from the models while it is destroyed.
     m_db.reset();
-    RecordHooks().NodeProvider = nullptr;
+    RecordHooks() = TRecordHooks();
 }
 
 // ----- start-up ---------------------------------------------------------------------------
@@ -258,15 +254,7 @@ void TMain::ApplySettings()
     m_splitter->setSizes({listWidth, std::max(MinCardWidth, width() - listWidth)});
     m_panels[0]->setFixedWidth(listWidth);
 
-    // List background and text colours; the row colours by state come with the lists.
-    for (QTreeView *list : {m_movieList, m_peopleList}) {
-        QPalette palette = list->palette();
-        palette.setColor(QPalette::Base, ColorFromWindows(m_settings.Colors[0]));
-        palette.setColor(QPalette::Text, ColorFromWindows(m_settings.Colors[14]));
-        palette.setColor(QPalette::Highlight, ColorFromWindows(m_settings.Colors[6]));
-        palette.setColor(QPalette::HighlightedText, ColorFromWindows(m_settings.Colors[15]));
-        list->setPalette(palette);
-    }
+    ApplyListLook();
     TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
     if (m_db)
         m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
@@ -392,6 +380,9 @@ void TMain::CreateActions()
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     on("NewDBAct", [this] { NewCatalog(); });
+    on("PlainViewAct", [this] { SetListView(m_peopleMode, TViewMode::Plain); });
+    on("TreeViewAct", [this] { SetListView(m_peopleMode, TViewMode::Tree); });
+    on("GridViewAct", [this] { SetListView(m_peopleMode, TViewMode::Grid); });
     on("OpenDBAct", [this] { OpenCatalogDialog(); });
     on("SaveDBAct", [this] { SaveCatalog(); });
     on("SaveAsDBAct", [this] { SaveCatalogAs(); });
@@ -639,26 +630,7 @@ void TMain::CreateCentralArea()
     m_listStack = new QStackedWidget(m_splitter);
     m_listStack->setObjectName(u"ListPane"_s);
     m_listStack->setMinimumWidth(MinListWidth);
-    m_movieModel = new TListModel(this);
-    m_peopleModel = new TListModel(this);
-    const auto makeList = [this](const QString &name, TListModel *model) {
-        auto *list = new QTreeView(m_listStack);
-        list->setObjectName(name);
-        list->setModel(model);
-        list->setHeaderHidden(true);
-        list->setRootIsDecorated(false);
-        list->setUniformRowHeights(true);
-        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        list->header()->setStretchLastSection(true);
-        m_listStack->addWidget(list);
-        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-            CommandUpdate();
-        });
-        return list;
-    };
-    m_movieList = makeList(u"MovieList"_s, m_movieModel);
-    m_peopleList = makeList(u"PeopleList"_s, m_peopleModel);
+    CreateLists();
 
     // The cards fill this pane; it keeps the room they need.
     m_cardStack = new QStackedWidget(m_splitter);
@@ -704,6 +676,8 @@ void TMain::OnSplitterMoved()
         return;
     m_settings.Splitter = listWidth;
     m_panels[0]->setFixedWidth(listWidth);
+    m_movieList->FitTitleColumn();
+    m_peopleList->FitTitleColumn();
     UpdateFilterBarLayout();
 }
 
@@ -759,6 +733,12 @@ void TMain::TranslateAll()
     UpdateTitle();
     UpdateStatusBar();
     RebuildPluginMenus();
+    ApplyGrouping();
+    PrepareColumns(false);
+    PrepareColumns(true);
+    m_movieModel->HeadersChanged();
+    m_peopleModel->HeadersChanged();
+    RepaintLists();
 }
 
 void TMain::UpdateModeTexts()
@@ -829,6 +809,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     if (asNew)
         m_db->SetVersion(ProgramVersionNumber);
     ConnectEvents();
+    AddCustomColumns();
     BuildList(false);
     BuildList(true);
     // The first three handlers run once so the window matches the loaded catalog.
@@ -839,39 +820,6 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     if (!load.ok && !load.error.isEmpty() && isVisible())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
     UpdateProtectCaption();
-}
-
-void TMain::InstallRecordHooks()
-{
-    // Every record is a top-level row of its list; grouping replaces this for the tree view.
-    RecordHooks().NodeProvider = [](const TDBItem &) { return QList<TViewNode *>{nullptr}; };
-    for (TListModel *model : {m_movieModel, m_peopleModel}) {
-        model->Sort(
-            0, Qt::AscendingOrder, [model](const TViewNode &a, const TViewNode &b, int column) {
-                const ITextProvider &texts = model->TextProvider();
-                return NaturalCompare(texts.CellText(a, column), texts.CellText(b, column));
-            });
-    }
-}
-
-void TMain::BuildList(bool people)
-{
-    // The catalog reads its file without placing rows; the list is built here in one go.
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    model->BeginUpdate();
-    const int count = people ? m_db->PersonCount() : m_db->MovieCount();
-    for (int i = 0; i < count; ++i) {
-        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
-                                 : static_cast<TDBItem *>(m_db->Movie(i));
-        record->SetShown(false);
-    }
-    model->Clear();
-    for (int i = 0; i < count; ++i) {
-        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
-                                 : static_cast<TDBItem *>(m_db->Movie(i));
-        record->SetShown(true);
-    }
-    model->EndUpdate();
 }
 
 void TMain::ConnectEvents()
@@ -889,6 +837,9 @@ void TMain::ConnectEvents()
             SetEditState(TEditState::None);
     };
     m_db->OnRecordWriteFailed = [this](const QString &error) { m_logForm->AddLine(error); };
+    m_db->OnCustomFieldAdded = [this](int index) { OnCustomFieldAdded(index); };
+    m_db->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
+    m_db->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };
 }
 
 void TMain::DecideReadOnly(const TLoadResult &load)
@@ -940,6 +891,8 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     m_recent.Change(oldName, name, m_folders.ProgramFolder);
     RebuildRecentMenu();
     SetEditState(TEditState::None);
+    SetCurrentRecord(false, nullptr);
+    SetCurrentRecord(true, nullptr);
     m_db.reset();
     OpenDatabase(name, asNew);
     m_settings.FileName = name;
@@ -1064,7 +1017,7 @@ void TMain::ProtectCatalog()
 
 // ----- mode and commands ---------------------------------------------------------------------
 
-QTreeView *TMain::ShownList() const
+TCatalogList *TMain::ShownList() const
 {
     return m_peopleMode ? m_peopleList : m_movieList;
 }
@@ -1089,6 +1042,9 @@ void TMain::ApplyMode()
     m_searchEdit->clear();
     m_listStack->setCurrentWidget(ShownList());
     m_cardStack->setCurrentIndex(people ? 1 : 0);
+    ApplyListLayout();
+    // The card of this kind follows the list's focused row again.
+    ShownList()->Refocus();
     for (QAction *action : std::as_const(m_movieOnly))
         action->setVisible(!people);
     m_seenButton->setVisible(!people);
@@ -1098,6 +1054,9 @@ void TMain::ApplyMode()
     UpdateTitle();
     const bool empty = people ? m_db->PersonCount() == 0 : m_db->MovieCount() == 0;
     SetEditState(empty ? TEditState::Empty : TEditState::None);
+    if (!empty && CurrentRecord(people))
+        SetEditState(TEditState::Viewing);
+    UpdateViewActions();
     CommandUpdate();
 }
 
@@ -1166,9 +1125,9 @@ void TMain::CommandUpdate()
           "SetIDSAct",    "LoanAct",          "SeenAct",      "PlayAct",      "OpenFolderAct",
           "BookAct",      "NextBookAct",      "PrevBookAct",  "ClearBookAct", "NewMasterAct",
           "RemDupAct",    "RemBadFilesAct",   "StatsAct",     "HistoryAct",   "NotSeenAct",
-          "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct",  "PlainViewAct",
-          "TreeViewAct",  "GridViewAct"})
+          "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
         Action(QString::fromLatin1(name))->setEnabled(false);
+    UpdateViewActions();
     m_seenMenu->setEnabled(false);
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
@@ -1356,6 +1315,15 @@ void TMain::ShowPreferences()
     delete form;
     if (!accepted)
         return;
+    // What the lists follow: colours, title formats, grouping and grid columns.
+    const bool movieTitles = m_settings.TitleFormat != before.TitleFormat;
+    const bool peopleTitles = m_settings.PeopleTitleFormat != before.PeopleTitleFormat;
+    const bool movieGroups = m_settings.MovieGroups != before.MovieGroups
+                             || m_settings.MovieUndefinedGroup != before.MovieUndefinedGroup;
+    const bool peopleGroups = m_settings.PeopleGroups != before.PeopleGroups
+                              || m_settings.PeopleUndefinedGroup != before.PeopleUndefinedGroup;
+    const bool movieColumns = m_settings.GridColumns != before.GridColumns;
+    const bool peopleColumns = m_settings.PeopleGridColumns != before.PeopleGridColumns;
     if (m_settings.Language != before.Language) {
         ApplyLanguageSetting();
         TranslateAll();
@@ -1368,6 +1336,23 @@ void TMain::ShowPreferences()
         m_waitWindow->HideWait();
     }
     ApplySettings();
+    ApplyGrouping();
+    for (const bool people : {false, true}) {
+        const bool titles = people ? peopleTitles : movieTitles;
+        const bool groups = people ? peopleGroups : movieGroups;
+        const bool columns = people ? peopleColumns : movieColumns;
+        const bool tree = ListView(people) == TViewMode::Tree;
+        const bool noLevels = (people ? m_peopleGroups : m_movieGroups)->Levels().isEmpty();
+        if (tree && noLevels)
+            SetListView(people, TViewMode::Plain);
+        else if (tree && groups)
+            BuildList(people);
+        else if (titles)
+            ApplySort(people);
+        if (columns && ListView(people) == TViewMode::Grid)
+            ApplyGridColumns(people);
+    }
+    RepaintLists();
     RebuildWebSearchMenu();
     RebuildPluginMenus();
     SaveSettings();

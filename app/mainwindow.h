@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/listcolumns.h"
 #include "app/mainlogic.h"
 #include "app/settings.h"
 #include "app/settingsfile.h"
@@ -29,7 +30,11 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class IRecordCard;
 class TAboutBox;
+class TBaseMovie;
+class TCatalogList;
+class TGrouping;
 class TListModel;
 class TLogForm;
 class TDBItem;
@@ -94,6 +99,34 @@ public:
     // The records of the selected rows of the shown list, episodes included once.
     QList<TDBItem *> SelectedRecords() const;
 
+    // The catalog lists.
+    TCatalogList *MovieList() const { return m_movieList; }
+    TCatalogList *PeopleList() const { return m_peopleList; }
+    TListModel *MovieModel() const { return m_movieModel; }
+    TListModel *PeopleModel() const { return m_peopleModel; }
+    TViewMode ListView(bool people) const;
+    // Shows a list in another view and rebuilds it. A tree view without grouping levels
+    // is refused (false).
+    bool SetListView(bool people, TViewMode view);
+    // Rebuilds a list from scratch in its view.
+    void BuildList(bool people);
+    // The movie or person shown in the card of a kind; nullptr for none.
+    TDBItem *CurrentRecord(bool people) const { return people ? m_currentPerson : m_currentMovie; }
+    // Clears the selection, scrolls to the record's first row, selects and focuses it.
+    bool SelectRecord(TDBItem *record);
+    // Sort requests from the cards' field menus: the column an item number sorts by, the
+    // direction a request would give, and the request itself.
+    Qt::SortOrder SortDirectionForItem(bool people, int item) const;
+    void SortByItem(bool people, int item);
+    // A grid header click on a column.
+    void SortByColumn(bool people, int column);
+    // The text a row of the plain and tree views shows for a record.
+    QString RecordCaption(const TDBItem &record) const;
+    // Repaints both lists (after colours or the title format changed).
+    void RepaintLists();
+    // The cards beside the lists; the window does not own them.
+    void SetCard(bool people, IRecordCard *card);
+
     // The application became idle: the version-check trigger, then auto-save arming.
     void OnIdle();
     // The auto-save timer fired.
@@ -129,7 +162,6 @@ private:
     void OpenDatabase(const QString &fileName, bool asNew);
     void ConnectEvents();
     void InstallRecordHooks();
-    void BuildList(bool people);
     void DecideReadOnly(const TLoadResult &load);
     bool SaveBeforeClosing();
     void RebuildRecentMenu();
@@ -151,7 +183,32 @@ private:
     void UpdateFilterBarLayout();
     QString Text(int number, const QString &defaultText) const;
     QString CatalogFilter() const;
-    QTreeView *ShownList() const;
+    TCatalogList *ShownList() const;
+    // Lists: columns, sorting, groups, focus and the grid's in-place editing.
+    void CreateLists();
+    void ConnectList(TCatalogList *list, bool people);
+    TSortSettings &SortState(bool people, TViewMode view);
+    const TSortSettings &SortState(bool people, TViewMode view) const;
+    void ApplySort(bool people);
+    void PrepareColumns(bool people);
+    void ApplyGridColumns(bool people);
+    void StoreColumnLayout(bool people);
+    void StoreColumnWidth(bool people, int column, int width);
+    QList<TColumnSettings> &ColumnStates(bool people);
+    void AddCustomColumns();
+    void OnCustomFieldAdded(int index);
+    void OnCustomFieldDeleted(int index);
+    void OnCustomFieldRenamed(int index);
+    void ApplyListLook();
+    void ApplyGrouping();
+    void ApplyListLayout();
+    void OnFocusLeaving(bool people);
+    void OnNodeFocused(bool people, TDBItem *record, bool startEditing);
+    void OnCellEditStarted(int column);
+    void OnCellEditFinished();
+    void OnLinkRequested(TDBItem *movie);
+    void SetCurrentRecord(bool people, TDBItem *record);
+    void UpdateViewActions();
 
     TMainOptions m_options;
     TCommandLine m_commandLine;
@@ -184,10 +241,23 @@ private:
     QSplitter *m_splitter = nullptr;
     QStackedWidget *m_listStack = nullptr;
     QStackedWidget *m_cardStack = nullptr;
-    QTreeView *m_movieList = nullptr;
-    QTreeView *m_peopleList = nullptr;
+    TCatalogList *m_movieList = nullptr;
+    TCatalogList *m_peopleList = nullptr;
     TListModel *m_movieModel = nullptr;
     TListModel *m_peopleModel = nullptr;
+    // Owned by their models.
+    TMovieColumns *m_movieColumns = nullptr;
+    TPeopleColumns *m_peopleColumns = nullptr;
+    std::unique_ptr<TGrouping> m_movieGroups;
+    std::unique_ptr<TGrouping> m_peopleGroups;
+    TDBItem *m_currentMovie = nullptr;
+    TDBItem *m_currentPerson = nullptr;
+    IRecordCard *m_movieCard = nullptr;
+    IRecordCard *m_peopleCard = nullptr;
+    // The grid's cell editor: the column being edited and the modified flag before it.
+    int m_editColumn = -1;
+    bool m_modifiedBeforeEdit = false;
+    bool m_applyingColumns = false;
     QToolBar *m_mainBar = nullptr;
     QToolBar *m_filterBar = nullptr;
     QList<QLabel *> m_panels;

@@ -1,7 +1,8 @@
 // The catalog list's model over 20,000 movies (one in twenty a series with 5-10 episodes),
 // with a tree view attached as in the main window: the plain view's build (hide every
 // movie, clear, show every movie again, in one update bracket), a sort by title, and one
-// movie filtered out and back in at the top of the sorted list.
+// movie filtered out and back in at the top of the sorted list; and the tree view's build
+// grouped by genre (one to three of fifteen, spelled in two cases) then year.
 #include <memory>
 
 #include <benchmark/benchmark.h>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include "app/grouping.h"
 #include "app/listmodel.h"
 #include "bench/randomtext.h"
 #include "catalog/episode.h"
@@ -56,10 +58,34 @@ struct TListFixture
                           u"winter"_s,
                           u"2"_s,
                           u"king"_s});
+        // Own sequences, so the titles stay those of the other cases.
+        TRandomText genres(11,
+                           {u"Drama"_s,
+                            u"Comedy"_s,
+                            u"Horror"_s,
+                            u"Sci-Fi"_s,
+                            u"Western"_s,
+                            u"Crime"_s,
+                            u"Thriller"_s,
+                            u"Romance"_s,
+                            u"War"_s,
+                            u"Musical"_s,
+                            u"Animation"_s,
+                            u"Documentary"_s,
+                            u"Film-Noir"_s,
+                            u"Fantasy"_s,
+                            u"Mystery"_s});
         model.BeginUpdate();
         for (int i = 0; i < MovieCount; ++i) {
             auto *movie = static_cast<TMovie *>(db->AddRecord(0));
             movie->SetTitle(text.Words(1 + text.Pick(4), true));
+            QStringList movieGenres;
+            for (int g = 0, count = 1 + genres.Pick(3); g < count; ++g) {
+                const QString genre = genres.Words(1, false);
+                movieGenres.append(genres.Chance(10) ? genre.toLower() : genre);
+            }
+            movie->SetGenre(movieGenres.join(u", "_s));
+            movie->SetYear(genres.Chance(50) ? 0 : 1920 + genres.Pick(105));
             if (text.Chance(SeriesOneIn)) {
                 for (int e = 1, count = 5 + text.Pick(6); e <= count; ++e)
                     movie->AddEpisode()->SetEpnum(e);
@@ -80,7 +106,25 @@ struct TListFixture
         model.EndUpdate();
     }
 
+    // The tree view's build: the groups first, then every movie asks for its parents.
+    void BuildTree()
+    {
+        model.BeginUpdate();
+        for (int i = 0; i < db->MovieCount(); ++i)
+            db->Movie(i)->SetShown(false);
+        model.Clear();
+        QList<const TDBItem *> records;
+        records.reserve(db->MovieCount());
+        for (int i = 0; i < db->MovieCount(); ++i)
+            records.append(db->Movie(i));
+        grouping.BuildGroups(records);
+        for (int i = 0; i < db->MovieCount(); ++i)
+            db->Movie(i)->SetShown(true);
+        model.EndUpdate();
+    }
+
     TListModel model;
+    TGrouping grouping{model, false};
     QTreeView view;
     std::unique_ptr<TVideoDatabase> db;
 };
@@ -137,12 +181,50 @@ void BM_FilterOneMovieOutAndIn(benchmark::State &state)
     fixture.model.Sort(0, Qt::AscendingOrder, {});
 }
 
+void BM_BuildTreeByGenreThenYear(benchmark::State &state)
+{
+    TListFixture &fixture = Fixture();
+    const auto plain = RecordHooks().NodeProvider;
+    RecordHooks().NodeProvider = [&fixture](const TDBItem &record) {
+        return fixture.grouping.ParentsFor(record);
+    };
+    fixture.grouping.SetLevels({4, 3}, true);
+    for (auto _ : state)
+        fixture.BuildTree();
+    state.counters["top groups"] = fixture.model.rowCount();
+    state.counters["nodes"] = fixture.model.NodeCount();
+    fixture.grouping.SetLevels({}, true);
+    RecordHooks().NodeProvider = plain;
+    fixture.Build();
+}
+
+// The group nodes alone, without placing the movies.
+void BM_GroupNodesByGenreThenYear(benchmark::State &state)
+{
+    TListFixture &fixture = Fixture();
+    QList<const TDBItem *> records;
+    for (int i = 0; i < fixture.db->MovieCount(); ++i)
+        records.append(fixture.db->Movie(i));
+    fixture.grouping.SetLevels({4, 3}, true);
+    for (auto _ : state) {
+        fixture.model.BeginUpdate();
+        fixture.model.Clear();
+        fixture.grouping.BuildGroups(records);
+        fixture.model.EndUpdate();
+    }
+    state.counters["groups"] = fixture.model.NodeCount();
+    fixture.grouping.SetLevels({}, true);
+    fixture.Build();
+}
+
 } // namespace
 
 BENCHMARK(BM_BuildPlainList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildSortedPlainList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortByTitle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterOneMovieOutAndIn)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BuildTreeByGenreThenYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GroupNodesByGenreThenYear)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

@@ -62,6 +62,12 @@ TActor::TActor(IRecordOwner *owner)
     : TDBItem(TRecordKind::Person, owner)
 {}
 
+TActor::~TActor()
+{
+    // While the person is still whole: a view may read the row it is told is going.
+    DeleteViewNodes();
+}
+
 std::unique_ptr<TActor> TActor::Create(IRecordOwner *owner)
 {
     std::unique_ptr<TActor> person(new TActor(owner));

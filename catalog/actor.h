@@ -11,6 +11,7 @@ class TActor : public TDBItem
 public:
     // Creates a person with the defaults and shows it (subject to the filter).
     static std::unique_ptr<TActor> Create(IRecordOwner *owner);
+    ~TActor() override;
 
     const QString &Name() const { return m_name; }
     // The owner moves the person to its place for the new name first.

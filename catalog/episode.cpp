@@ -9,6 +9,12 @@ TEpisode::TEpisode(TMovie *parent)
     , m_parent(parent)
 {}
 
+TEpisode::~TEpisode()
+{
+    // While the episode is still whole: a view may read the row it is told is going.
+    DeleteViewNodes();
+}
+
 void TEpisode::SetEpnum(int value)
 {
     StoreField(m_epnum, value);

@@ -10,6 +10,7 @@ class TMovie;
 class TEpisode : public TBaseMovie
 {
 public:
+    ~TEpisode() override;
     TMovie *Parent() const { return m_parent; }
     int Epnum() const { return m_epnum; }
     void SetEpnum(int value);

@@ -23,6 +23,8 @@ TMovie::~TMovie()
     for (auto &episode : m_episodes)
         episode.reset();
     m_episodes.clear();
+    // While the movie is still whole: a view may read the row it is told is going.
+    DeleteViewNodes();
 }
 
 TEpisode *TMovie::AddEpisode()

@@ -286,11 +286,11 @@ TEST_F(ListModelTest, SortPutsGroupRowsFirstAtEveryLevel)
     EXPECT_EQ(bRow.row(), 1);
     EXPECT_EQ(layouts.count(), 1);
 
-    // Descending reverses each kind, group rows still first.
+    // Descending reverses the whole order: record rows now come before group rows.
     m_movies.Sort(2, Qt::DescendingOrder, CompareByTitle);
-    EXPECT_EQ(RowTexts(m_movies), (QStringList{u"B"_s, u"A"_s, u"zulu"_s, u"Mike"_s, u"alpha"_s}));
-    EXPECT_EQ(RowTexts(m_movies, m_movies.index(4, 0)), (QStringList{u"3"_s, u"2"_s, u"1"_s}));
-    EXPECT_EQ(mikeRow.row(), 3);
+    EXPECT_EQ(RowTexts(m_movies), (QStringList{u"zulu"_s, u"Mike"_s, u"alpha"_s, u"B"_s, u"A"_s}));
+    EXPECT_EQ(RowTexts(m_movies, m_movies.index(2, 0)), (QStringList{u"3"_s, u"2"_s, u"1"_s}));
+    EXPECT_EQ(mikeRow.row(), 1);
 
     // Rows added later go to their sorted place; an edit needs Resort.
     TMovie *nova = AddMovie(u"Nova"_s);
@@ -298,12 +298,12 @@ TEST_F(ListModelTest, SortPutsGroupRowsFirstAtEveryLevel)
     QSignalSpy inserted(&m_movies, &QAbstractItemModel::rowsInserted);
     nova->SetShown(true);
     ASSERT_EQ(inserted.count(), 1);
-    EXPECT_EQ(inserted.at(0).at(1).toInt(), 3);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 1);
     mike->SetTitle(u"Zeta"_s);
     m_movies.Resort();
     EXPECT_EQ(RowTexts(m_movies),
-              (QStringList{u"B"_s, u"A"_s, u"zulu"_s, u"Zeta"_s, u"Nova"_s, u"alpha"_s}));
-    EXPECT_EQ(mikeRow.row(), 3);
+              (QStringList{u"zulu"_s, u"Zeta"_s, u"Nova"_s, u"alpha"_s, u"B"_s, u"A"_s}));
+    EXPECT_EQ(mikeRow.row(), 1);
     EXPECT_EQ(m_movies.SortColumn(), 2);
 }
 

@@ -1,0 +1,397 @@
+#include "app/catalogview.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QTextLayout>
+
+#include "app/listmodel.h"
+#include "catalog/image.h"
+#include "catalog/movie.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How long the focused row must stay before the card follows it; arrowing through a long
+// list would otherwise redraw the card at every step.
+constexpr int FocusDelayMs = 50;
+
+bool IsSeries(const TDBItem *record)
+{
+    return record && record->Kind() == TRecordKind::Movie
+           && static_cast<const TMovie *>(record)->HasEpisodes();
+}
+
+// Text broken into lines at word boundaries (or anywhere when a word is too long), cut
+// off below the cell.
+void DrawWrappedText(QPainter *painter, const QRect &rect, const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    while (true) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(rect.width());
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        if (y > rect.height() + line.height())
+            break;
+    }
+    layout.endLayout();
+    painter->save();
+    painter->setClipRect(rect);
+    layout.draw(painter, rect.topLeft());
+    painter->restore();
+}
+
+} // namespace
+
+// ---- Delegate ----
+
+TListDelegate::TListDelegate(QTreeView *view)
+    : QStyledItemDelegate(view)
+    , m_view(view)
+{}
+
+QSize TListDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    Q_UNUSED(option);
+    Q_UNUSED(index);
+    // One height for every row keeps a list of tens of thousands of rows fast.
+    return QSize(80, m_grid ? GridRowHeight : ListRowHeight);
+}
+
+void TListDelegate::paint(QPainter *painter,
+                          const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const
+{
+    const auto *model = static_cast<const TListModel *>(index.model());
+    TViewNode *node = model->NodeOf(index);
+    if (!node)
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    const bool focused = m_view->hasFocus();
+    const QRect rect = option.rect;
+
+    painter->fillRect(rect, RowBackground(*node, selected, focused, m_look));
+
+    if (index.column() == 0 && node->record) {
+        // The thumbnail is made on first paint, so only rows that are seen cost anything.
+        const TImage &thumbnail = node->record->Thumbnail();
+        if (!thumbnail.IsNull()) {
+            const QImage image(thumbnail.Bits(),
+                               thumbnail.Width(),
+                               thumbnail.Height(),
+                               thumbnail.BytesPerLine(),
+                               QImage::Format_RGB888);
+            QSize size = image.size();
+            if (size.width() > rect.width() || size.height() > rect.height())
+                size.scale(rect.size(), Qt::KeepAspectRatio);
+            const QRect target(rect.x() + (rect.width() - size.width()) / 2,
+                               rect.y() + (rect.height() - size.height()) / 2,
+                               size.width(),
+                               size.height());
+            painter->drawImage(target, image);
+        }
+    } else {
+        QRect textRect = rect.adjusted(2, 0, -2, 0);
+        if (node->IsGroup() && index.column() == m_titleColumn) {
+            const QIcon icon = m_view->style()->standardIcon(
+                m_view->isExpanded(model->index(index.row(), 0, index.parent()))
+                    ? QStyle::SP_DirOpenIcon
+                    : QStyle::SP_DirClosedIcon);
+            const int side = std::min(16, rect.height());
+            icon.paint(painter,
+                       QRect(textRect.x(), rect.y() + (rect.height() - side) / 2, side, side));
+            textRect.setLeft(textRect.left() + side + 3);
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!text.isEmpty()) {
+            painter->save();
+            painter->setPen(RowTextColor(selected, m_look));
+            painter->setFont(option.font);
+            if (m_grid) {
+                DrawWrappedText(painter, textRect.adjusted(0, 2, 0, -2), text, option.font);
+            } else {
+                const QString shown =
+                    option.fontMetrics.elidedText(QString(text).replace(u'\n', u' ').remove(u'\r'),
+                                                  Qt::ElideRight,
+                                                  textRect.width());
+                painter->drawText(
+                    textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+            }
+            painter->restore();
+        }
+    }
+
+    if (m_grid) {
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->restore();
+    }
+    if (option.state & QStyle::State_HasFocus && focused) {
+        QStyleOptionFocusRect focusOption;
+        focusOption.rect = rect;
+        focusOption.state = option.state;
+        m_view->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focusOption, painter, m_view);
+    }
+}
+
+// ---- List ----
+
+TCatalogList::TCatalogList(TListModel *model, int titleColumn, QWidget *parent)
+    : QTreeView(parent)
+    , m_model(model)
+    , m_delegate(new TListDelegate(this))
+    , m_titleColumn(titleColumn)
+{
+    setModel(model);
+    setItemDelegate(m_delegate);
+    m_delegate->SetTitleColumn(titleColumn);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(true);
+    // Branches and indentation belong to the title, wherever the grid puts its column.
+    setTreePosition(titleColumn);
+    setExpandsOnDoubleClick(true);
+    header()->setSectionsMovable(true);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    header()->setMinimumSectionSize(10);
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(FocusDelayMs);
+    connect(&m_timer, &QTimer::timeout, this, &TCatalogList::OnTimer);
+    connect(header(), &QHeaderView::sectionClicked, this, &TCatalogList::OnHeaderClicked);
+    SetViewMode(TViewMode::Plain);
+}
+
+void TCatalogList::SetViewMode(TViewMode view)
+{
+    m_view = view;
+    const bool grid = view == TViewMode::Grid;
+    m_delegate->SetGrid(grid);
+    m_model->SetEditable(grid);
+    m_model->SetDraggable(!grid);
+    setHeaderHidden(!grid);
+    setDragEnabled(!grid);
+    setDragDropMode(grid ? QAbstractItemView::NoDragDrop : QAbstractItemView::DragOnly);
+    setEditTriggers(grid ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                               | QAbstractItemView::SelectedClicked
+                         : QAbstractItemView::NoEditTriggers);
+    header()->setSortIndicatorShown(grid);
+    if (!grid) {
+        for (int i = 0; i < m_model->columnCount(); ++i)
+            setColumnHidden(i, i != m_titleColumn);
+        FitTitleColumn();
+    }
+    // Rows change height: let the view measure again.
+    scheduleDelayedItemsLayout();
+    viewport()->update();
+}
+
+void TCatalogList::FitTitleColumn()
+{
+    if (m_view == TViewMode::Grid)
+        return;
+    setColumnWidth(m_titleColumn, std::max(10, viewport()->width()));
+}
+
+void TCatalogList::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    FitTitleColumn();
+}
+
+void TCatalogList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTreeView::currentChanged(current, previous);
+    if (m_linkRecord)
+        return;
+    TViewNode *node = m_model->NodeOf(current);
+    if (!node && m_model->rowCount() > 0)
+        return;
+    m_timer.stop();
+    emit FocusLeaving();
+    m_pendingNode = node;
+    m_pendingEdit = false;
+    m_timer.start();
+}
+
+void TCatalogList::Schedule(bool startEditing)
+{
+    m_timer.stop();
+    m_pendingNode = m_model->NodeOf(currentIndex());
+    m_pendingEdit = startEditing;
+    m_timer.start();
+}
+
+void TCatalogList::FlushFocus()
+{
+    if (!m_timer.isActive())
+        return;
+    m_timer.stop();
+    OnTimer();
+}
+
+void TCatalogList::OnTimer()
+{
+    TViewNode *node = m_model->NodeOf(currentIndex());
+    if (node != m_pendingNode || (node && !m_model->Contains(node)) || m_linkRecord)
+        return;
+    const bool edit = m_pendingEdit;
+    m_pendingEdit = false;
+    emit NodeFocused(node, node ? node->record : nullptr, edit);
+}
+
+void TCatalogList::keyPressEvent(QKeyEvent *event)
+{
+    if (!CellEditing()) {
+        switch (event->key()) {
+        case Qt::Key_Delete:
+            emit DeleteRequested();
+            event->accept();
+            return;
+        case Qt::Key_Insert:
+            emit BookmarkRequested();
+            event->accept();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            const TViewNode *node = m_model->NodeOf(currentIndex());
+            if (node && node->record && !IsSeries(node->record)) {
+                Schedule(true);
+                event->accept();
+                return;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TCatalogList::mousePressEvent(QMouseEvent *event)
+{
+    const Qt::KeyboardModifiers linkKeys = Qt::ControlModifier | Qt::ShiftModifier;
+    if (event->button() == Qt::LeftButton && (event->modifiers() & linkKeys) == linkKeys) {
+        // A link to this movie is being made: the focus stays on the movie being shown.
+        TDBItem *record = m_model->RecordOf(indexAt(event->position().toPoint()));
+        if (record && record->Kind() == TRecordKind::Movie) {
+            m_linkRecord = record;
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void TCatalogList::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_linkRecord) {
+        TDBItem *record = m_linkRecord;
+        m_linkRecord = nullptr;
+        event->accept();
+        if (m_model->RecordOf(indexAt(event->position().toPoint())) == record)
+            emit LinkRequested(record);
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void TCatalogList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (m_linkRecord) {
+        event->accept();
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const TViewNode *node = m_model->NodeOf(index);
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && node && node->record && !IsSeries(node->record)
+        && index == currentIndex().siblingAtColumn(index.column())) {
+        Schedule(true);
+    }
+}
+
+void TCatalogList::focusInEvent(QFocusEvent *event)
+{
+    QTreeView::focusInEvent(event);
+    // Selected rows change colour with the focus.
+    viewport()->update();
+}
+
+void TCatalogList::focusOutEvent(QFocusEvent *event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
+}
+
+bool TCatalogList::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (m_view != TViewMode::Grid)
+        return false;
+    const bool opened = QTreeView::edit(index, trigger, event);
+    if (opened && !m_editorOpen) {
+        m_editorOpen = true;
+        emit CellEditStarted(index.column());
+    }
+    return opened;
+}
+
+void TCatalogList::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeView::closeEditor(editor, hint);
+    if (m_editorOpen) {
+        m_editorOpen = false;
+        emit CellEditFinished();
+    }
+}
+
+void TCatalogList::OnHeaderClicked(int logicalIndex)
+{
+    // Only left clicks reach sectionClicked; column 0 holds pictures and has no order.
+    if (logicalIndex > 0)
+        emit HeaderClicked(logicalIndex);
+}
+
+bool TCatalogList::SelectRecord(const TDBItem *record)
+{
+    TViewNode *node = m_model->FirstNodeOf(record);
+    if (!node)
+        return false;
+    const QModelIndex index = m_model->IndexOf(node, m_titleColumn);
+    // Parents of an episode or of a grouped row open so the row can be seen.
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        expand(parent);
+    clearSelection();
+    scrollTo(index);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return true;
+}
+
+void TCatalogList::SelectFirst()
+{
+    const QModelIndex first = m_model->index(0, m_titleColumn);
+    if (!first.isValid())
+        return;
+    clearSelection();
+    scrollTo(first);
+    selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}

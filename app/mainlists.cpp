@@ -1,0 +1,539 @@
+// The main window's catalog lists: views, columns, sorting, groups, the focused record and
+// the grid's in-place editing.
+#include <algorithm>
+#include <numeric>
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QStackedWidget>
+
+#include "app/catalogview.h"
+#include "app/grouping.h"
+#include "app/listcolumns.h"
+#include "app/listmodel.h"
+#include "app/mainwindow.h"
+#include "app/recordcard.h"
+#include "app/titleformat.h"
+#include "catalog/actor.h"
+#include "catalog/basemovie.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int DefaultColumnWidth = 80;
+
+QList<const TDBItem *> AllRecords(const TVideoDatabase &db, bool people)
+{
+    QList<const TDBItem *> records;
+    const int count = people ? db.PersonCount() : db.MovieCount();
+    records.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        records.append(people ? static_cast<const TDBItem *>(db.Person(i))
+                              : static_cast<const TDBItem *>(db.Movie(i)));
+    }
+    return records;
+}
+
+} // namespace
+
+void TMain::CreateLists()
+{
+    m_movieModel = new TListModel(this);
+    m_peopleModel = new TListModel(this);
+    auto movieColumns = std::make_unique<TMovieColumns>();
+    auto peopleColumns = std::make_unique<TPeopleColumns>();
+    m_movieColumns = movieColumns.get();
+    m_peopleColumns = peopleColumns.get();
+    m_movieModel->SetTextProvider(std::move(movieColumns));
+    m_peopleModel->SetTextProvider(std::move(peopleColumns));
+    // A whole-list sort makes each row's text once.
+    m_movieModel->SetSortBracket([this](bool starting) {
+        starting ? m_movieColumns->Cache().Begin() : m_movieColumns->Cache().End();
+    });
+    m_peopleModel->SetSortBracket([this](bool starting) {
+        starting ? m_peopleColumns->Cache().Begin() : m_peopleColumns->Cache().End();
+    });
+    m_movieGroups = std::make_unique<TGrouping>(*m_movieModel, false);
+    m_peopleGroups = std::make_unique<TGrouping>(*m_peopleModel, true);
+
+    m_movieList = new TCatalogList(m_movieModel, MovieTitleColumn, m_listStack);
+    m_movieList->setObjectName(u"MovieList"_s);
+    m_peopleList = new TCatalogList(m_peopleModel, PeopleTitleColumn, m_listStack);
+    m_peopleList->setObjectName(u"PeopleList"_s);
+    m_listStack->addWidget(m_movieList);
+    m_listStack->addWidget(m_peopleList);
+    ConnectList(m_movieList, false);
+    ConnectList(m_peopleList, true);
+}
+
+void TMain::ConnectList(TCatalogList *list, bool people)
+{
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        CommandUpdate();
+    });
+    // A model reset replaces nothing but the rows; the selection model stays the same.
+    connect(list, &TCatalogList::FocusLeaving, this, [this, people] { OnFocusLeaving(people); });
+    connect(list,
+            &TCatalogList::NodeFocused,
+            this,
+            [this, people, list](TViewNode *, TDBItem *record, bool startEditing) {
+                if (list == ShownList())
+                    OnNodeFocused(people, record, startEditing);
+            });
+    connect(
+        list, &TCatalogList::DeleteRequested, this, [this] { Action(u"DelVidAct"_s)->trigger(); });
+    connect(
+        list, &TCatalogList::BookmarkRequested, this, [this] { Action(u"BookAct"_s)->trigger(); });
+    connect(list, &TCatalogList::LinkRequested, this, [this](TDBItem *movie) {
+        OnLinkRequested(movie);
+    });
+    connect(list, &TCatalogList::HeaderClicked, this, [this, people](int column) {
+        SortByColumn(people, column);
+    });
+    connect(list, &TCatalogList::CellEditStarted, this, [this](int column) {
+        OnCellEditStarted(column);
+    });
+    connect(list, &TCatalogList::CellEditFinished, this, [this] { OnCellEditFinished(); });
+    connect(list->header(), &QHeaderView::sectionMoved, this, [this, people] {
+        if (!m_applyingColumns && ListView(people) == TViewMode::Grid)
+            StoreColumnLayout(people);
+    });
+    connect(list->header(),
+            &QHeaderView::sectionResized,
+            this,
+            [this, people, list](int column, int, int width) {
+                if (!m_applyingColumns && ListView(people) == TViewMode::Grid
+                    && !list->isColumnHidden(column) && width > 0) {
+                    StoreColumnWidth(people, column, width);
+                }
+            });
+}
+
+void TMain::InstallRecordHooks()
+{
+    TRecordHooks &hooks = RecordHooks();
+    hooks.TitleNormalizer = [this](const QString &text) {
+        return NormalizeTitle(
+            text,
+            TTitleRules{m_settings.PrefixMode, m_settings.PrefixList, m_settings.AllCapsTitle});
+    };
+    hooks.NameNormalizer = [this](const QString &text) {
+        return NormalizeName(text, m_settings.PeopleAllCapsTitle);
+    };
+    hooks.NodeProvider = [this](const TDBItem &record) -> QList<TViewNode *> {
+        const bool people = record.Kind() == TRecordKind::Person;
+        if (ListView(people) != TViewMode::Tree)
+            return {nullptr};
+        return (people ? m_peopleGroups : m_movieGroups)->ParentsFor(record);
+    };
+    ApplyGrouping();
+}
+
+void TMain::ApplyGrouping()
+{
+    TGroupTexts texts;
+    texts.Undefined = Text(1865, texts.Undefined);
+    for (int i = 0; i < int(texts.Ratings.size()); ++i)
+        texts.Ratings[size_t(i)] = Text(2150 + i, texts.Ratings[size_t(i)]);
+    m_movieGroups->SetTexts(texts);
+    m_peopleGroups->SetTexts(texts);
+    m_movieGroups->SetLevels(m_settings.MovieGroups, m_settings.MovieUndefinedGroup);
+    m_peopleGroups->SetLevels(m_settings.PeopleGroups, m_settings.PeopleUndefinedGroup);
+}
+
+TViewMode TMain::ListView(bool people) const
+{
+    return ViewModeFromSetting(people ? m_settings.PeopleViewMode : m_settings.MovieViewMode);
+}
+
+bool TMain::SetListView(bool people, TViewMode view)
+{
+    const bool noLevels = (people ? m_peopleGroups : m_movieGroups)->Levels().isEmpty();
+    if (view == TViewMode::Tree && noLevels) {
+        UpdateViewActions();
+        return false;
+    }
+    // An edit in progress is kept before the rows go.
+    OnFocusLeaving(people);
+    (people ? m_settings.PeopleViewMode : m_settings.MovieViewMode) = int(view);
+    BuildList(people);
+    if (people == m_peopleMode)
+        ApplyListLayout();
+    UpdateViewActions();
+    return true;
+}
+
+void TMain::UpdateViewActions()
+{
+    const TViewMode view = ListView(m_peopleMode);
+    const bool open = m_db != nullptr;
+    Action(u"PlainViewAct"_s)->setEnabled(open);
+    Action(u"TreeViewAct"_s)->setEnabled(open);
+    Action(u"GridViewAct"_s)->setEnabled(open);
+    Action(u"PlainViewAct"_s)->setChecked(view == TViewMode::Plain);
+    Action(u"TreeViewAct"_s)->setChecked(view == TViewMode::Tree);
+    Action(u"GridViewAct"_s)->setChecked(view == TViewMode::Grid);
+}
+
+void TMain::ApplyListLayout()
+{
+    // The grid fills the window; the card has nothing to show beside it.
+    const bool grid = ListView(m_peopleMode) == TViewMode::Grid;
+    if (grid == m_cardStack->isHidden())
+        return;
+    m_cardStack->setVisible(!grid);
+    if (!grid) {
+        const int listWidth = std::max(150, m_settings.Splitter);
+        m_splitter->setSizes({listWidth, std::max(1, m_splitter->width() - listWidth)});
+    }
+    ShownList()->FitTitleColumn();
+}
+
+void TMain::BuildList(bool people)
+{
+    if (!m_db)
+        return;
+    TCatalogList *list = people ? m_peopleList : m_movieList;
+    TListModel *model = people ? m_peopleModel : m_movieModel;
+    TDBItem *previous = CurrentRecord(people);
+    const TViewMode view = ListView(people);
+    const QList<const TDBItem *> records = AllRecords(*m_db, people);
+
+    model->BeginUpdate();
+    for (const TDBItem *record : records)
+        const_cast<TDBItem *>(record)->SetShown(false);
+    model->Clear();
+    PrepareColumns(people);
+    if (view == TViewMode::Tree)
+        (people ? m_peopleGroups : m_movieGroups)->BuildGroups(records);
+    for (const TDBItem *record : records)
+        const_cast<TDBItem *>(record)->SetShown(true);
+    // Groups whose records are all filtered out would stand empty until the next change.
+    if (view == TViewMode::Tree)
+        model->PruneEmptyGroups();
+    ApplySort(people);
+    model->EndUpdate();
+
+    list->SetViewMode(view);
+    if (view == TViewMode::Grid)
+        ApplyGridColumns(people);
+    ApplySort(people);
+    if (previous && previous->Shown() && list->SelectRecord(previous))
+        return;
+    list->SelectFirst();
+}
+
+void TMain::PrepareColumns(bool people)
+{
+    const bool grid = ListView(people) == TViewMode::Grid;
+    if (people) {
+        QStringList captions;
+        for (int i = 0; i < PeopleColumns; ++i)
+            captions.append(Text(2300 + i, DefaultPeopleCaption(i)));
+        m_peopleColumns->SetCaptions(captions);
+        m_peopleColumns->SetGrid(grid);
+        m_peopleColumns->SetTitleFormat(m_settings.PeopleTitleFormat);
+        return;
+    }
+    QStringList captions;
+    for (int i = 0; i < MovieFixedColumns; ++i)
+        captions.append(Text(2200 + i, DefaultMovieCaption(i)));
+    m_movieColumns->SetCaptions(captions,
+                                m_db ? m_db->CustomFieldNames() : m_movieColumns->CustomNames());
+    m_movieColumns->SetGrid(grid);
+    m_movieColumns->SetTitleFormat(m_settings.TitleFormat);
+}
+
+TSortSettings &TMain::SortState(bool people, TViewMode view)
+{
+    switch (view) {
+    case TViewMode::Tree:
+        return people ? m_settings.PeopleTreeSort : m_settings.TreeSort;
+    case TViewMode::Grid:
+        return people ? m_settings.PeopleGridSort : m_settings.GridSort;
+    case TViewMode::Plain:
+        break;
+    }
+    return people ? m_settings.PeoplePlainSort : m_settings.PlainSort;
+}
+
+const TSortSettings &TMain::SortState(bool people, TViewMode view) const
+{
+    return const_cast<TMain *>(this)->SortState(people, view);
+}
+
+void TMain::ApplySort(bool people)
+{
+    TListModel *model = people ? m_peopleModel : m_movieModel;
+    const TViewMode view = ListView(people);
+    const TSortSettings &state = SortState(people, view);
+    int column = state.SortBy;
+    // A column that no longer exists (a deleted custom field) sorts by title.
+    if (column < 0 || column >= model->columnCount())
+        column = people ? PeopleTitleColumn : MovieTitleColumn;
+    const Qt::SortOrder order = state.SortDirection == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
+    if (people) {
+        model->Sort(column, order, [this](const TViewNode &a, const TViewNode &b, int c) {
+            return m_peopleColumns->Compare(a, b, c);
+        });
+    } else {
+        model->Sort(column, order, [this](const TViewNode &a, const TViewNode &b, int c) {
+            return m_movieColumns->Compare(a, b, c);
+        });
+    }
+    TCatalogList *list = people ? m_peopleList : m_movieList;
+    list->header()->setSortIndicatorShown(view == TViewMode::Grid);
+    list->header()->setSortIndicator(column, order);
+}
+
+void TMain::SortByColumn(bool people, int column)
+{
+    TListModel *model = people ? m_peopleModel : m_movieModel;
+    if (column <= 0 || column >= model->columnCount())
+        return;
+    TSortSettings &state = SortState(people, ListView(people));
+    if (state.SortBy == column)
+        state.SortDirection = state.SortDirection == 0 ? 1 : 0;
+    else
+        state.SortBy = column;
+    ApplySort(people);
+}
+
+Qt::SortOrder TMain::SortDirectionForItem(bool people, int item) const
+{
+    const TViewMode view = ListView(people) == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
+    const TSortSettings &state = SortState(people, view);
+    const int column = people ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
+    const bool ascending = state.SortDirection == 0;
+    if (column == state.SortBy)
+        return ascending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    return ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+}
+
+void TMain::SortByItem(bool people, int item)
+{
+    // The cards stand beside the plain and tree views only.
+    const TViewMode view = ListView(people) == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
+    TSortSettings &state = SortState(people, view);
+    const int column = people ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
+    if (state.SortBy == column)
+        state.SortDirection = state.SortDirection == 0 ? 1 : 0;
+    else
+        state.SortBy = column;
+    if (ListView(people) == view)
+        ApplySort(people);
+}
+
+QList<TColumnSettings> &TMain::ColumnStates(bool people)
+{
+    return people ? m_settings.PeopleGridColumns : m_settings.GridColumns;
+}
+
+void TMain::ApplyGridColumns(bool people)
+{
+    TCatalogList *list = people ? m_peopleList : m_movieList;
+    const int count = list->Model()->columnCount();
+    QList<TColumnSettings> &states = ColumnStates(people);
+    while (states.size() < count)
+        states.append(TColumnSettings{true, int(states.size()), DefaultColumnWidth});
+    m_applyingColumns = true;
+    QHeaderView *header = list->header();
+    for (int n = 0; n < count; ++n) {
+        const TColumnSettings &state = states.at(n);
+        list->setColumnHidden(n, !state.Visible);
+        header->resizeSection(n, std::max(header->minimumSectionSize(), state.Width));
+    }
+    // Stored positions may repeat or leave gaps: their order decides.
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&states](int a, int b) {
+        return states.at(a).Position < states.at(b).Position;
+    });
+    for (int visual = 0; visual < count; ++visual)
+        header->moveSection(header->visualIndex(order.at(visual)), visual);
+    m_applyingColumns = false;
+}
+
+void TMain::StoreColumnLayout(bool people)
+{
+    TCatalogList *list = people ? m_peopleList : m_movieList;
+    QList<TColumnSettings> &states = ColumnStates(people);
+    const int count = std::min(int(states.size()), list->Model()->columnCount());
+    for (int n = 0; n < count; ++n)
+        states[n].Position = list->header()->visualIndex(n);
+}
+
+void TMain::StoreColumnWidth(bool people, int column, int width)
+{
+    QList<TColumnSettings> &states = ColumnStates(people);
+    if (column >= 0 && column < states.size())
+        states[column].Width = width;
+}
+
+void TMain::AddCustomColumns()
+{
+    const int wanted = MovieFixedColumns + m_db->CustomFieldCount();
+    QList<TColumnSettings> &states = m_settings.GridColumns;
+    while (states.size() < wanted)
+        states.append(TColumnSettings{true, int(states.size()), DefaultColumnWidth});
+    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
+    m_movieModel->ColumnsChanged();
+}
+
+void TMain::OnCustomFieldAdded(int index)
+{
+    const int column = MovieFixedColumns + index;
+    QList<TColumnSettings> &states = m_settings.GridColumns;
+    const TColumnSettings fresh{true, column, DefaultColumnWidth};
+    if (column < states.size())
+        states[column] = fresh;
+    else
+        states.append(fresh);
+    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
+    // The column count changes: the view is set up again around the same rows.
+    m_movieModel->ColumnsChanged();
+    m_movieList->SetViewMode(ListView(false));
+    if (ListView(false) == TViewMode::Grid)
+        ApplyGridColumns(false);
+    ApplySort(false);
+    if (m_currentMovie)
+        m_movieList->SelectRecord(m_currentMovie);
+}
+
+void TMain::OnCustomFieldDeleted(int index)
+{
+    const int column = MovieFixedColumns + index;
+    QList<TColumnSettings> &states = m_settings.GridColumns;
+    if (column < states.size())
+        states.removeAt(column);
+    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
+    m_movieModel->ColumnsChanged();
+    m_movieList->SetViewMode(ListView(false));
+    if (ListView(false) == TViewMode::Grid)
+        ApplyGridColumns(false);
+    ApplySort(false);
+    if (m_currentMovie)
+        m_movieList->SelectRecord(m_currentMovie);
+}
+
+void TMain::OnCustomFieldRenamed(int index)
+{
+    Q_UNUSED(index);
+    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
+    m_movieModel->HeadersChanged();
+}
+
+void TMain::ApplyListLook()
+{
+    for (TCatalogList *list : {m_movieList, m_peopleList}) {
+        TRowLook look;
+        look.DoListColors = m_settings.DoListColors;
+        look.Colors = m_settings.Colors;
+        look.Highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+        look.Window = list->palette().color(QPalette::Active, QPalette::Base);
+        list->Delegate()->SetLook(look);
+        // The empty area below the rows matches them.
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base,
+                         look.DoListColors ? ColorFromWindows(look.Colors[0]) : look.Window);
+        list->viewport()->setPalette(palette);
+        list->viewport()->setAutoFillBackground(true);
+        list->viewport()->update();
+    }
+}
+
+void TMain::RepaintLists()
+{
+    m_movieList->viewport()->update();
+    m_peopleList->viewport()->update();
+}
+
+QString TMain::RecordCaption(const TDBItem &record) const
+{
+    if (record.Kind() == TRecordKind::Person)
+        return PersonCaption(static_cast<const TActor &>(record), m_settings.PeopleTitleFormat);
+    return MovieCaption(static_cast<const TBaseMovie &>(record), m_settings.TitleFormat);
+}
+
+bool TMain::SelectRecord(TDBItem *record)
+{
+    if (!record)
+        return false;
+    TCatalogList *list = record->Kind() == TRecordKind::Person ? m_peopleList : m_movieList;
+    return list->SelectRecord(record);
+}
+
+void TMain::SetCard(bool people, IRecordCard *card)
+{
+    (people ? m_peopleCard : m_movieCard) = card;
+}
+
+void TMain::SetCurrentRecord(bool people, TDBItem *record)
+{
+    (people ? m_currentPerson : m_currentMovie) = record;
+}
+
+void TMain::OnFocusLeaving(bool people)
+{
+    if (m_editState != TEditState::Editing || people != m_peopleMode || !m_db)
+        return;
+    TDBItem *record = CurrentRecord(people);
+    IRecordCard *card = people ? m_peopleCard : m_movieCard;
+    if (!record || !card)
+        return;
+    card->StoreEdits(record);
+    if (m_db->Modified()) {
+        // The edit may have taken the record out of the filter, or moved its rows.
+        const auto &filter = RecordHooks().FilterPredicate;
+        if (filter && !filter(*record))
+            record->SetShown(false);
+        (people ? m_peopleModel : m_movieModel)->Resort();
+    }
+}
+
+void TMain::OnNodeFocused(bool people, TDBItem *record, bool startEditing)
+{
+    SetCurrentRecord(people, record);
+    const bool edit = startEditing && record && !m_readOnly;
+    IRecordCard *card = people ? m_peopleCard : m_movieCard;
+    if (card)
+        card->ShowRecord(record, edit);
+    if (!record)
+        SetEditState(TEditState::None);
+    else
+        SetEditState(edit ? TEditState::Editing : TEditState::Viewing);
+    if (edit && card && ListView(people) != TViewMode::Grid)
+        card->FocusTitle();
+    if (record) {
+        m_webSearchEdit->setText(record->Kind() == TRecordKind::Person
+                                     ? static_cast<const TActor *>(record)->Name()
+                                     : static_cast<const TBaseMovie *>(record)->DisplayTitle());
+    }
+    CommandUpdate();
+}
+
+void TMain::OnCellEditStarted(int column)
+{
+    m_editColumn = column;
+    m_modifiedBeforeEdit = m_db && m_db->Modified();
+    SetEditState(TEditState::Editing);
+}
+
+void TMain::OnCellEditFinished()
+{
+    m_editColumn = -1;
+    SetEditState(TEditState::Viewing);
+}
+
+void TMain::OnLinkRequested(TDBItem *movie)
+{
+    if (m_peopleMode || !m_movieCard || !movie || movie->Kind() != TRecordKind::Movie)
+        return;
+    m_movieCard->AddLinkToMovie(static_cast<TBaseMovie *>(movie));
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+class TBaseMovie;
+class TDBItem;
+
+// The detail card beside a list, as the main window drives it: the movie card or the
+// person card.
+class IRecordCard
+{
+public:
+    virtual ~IRecordCard() = default;
+    // Shows record (nullptr: nothing) for reading, or for editing field by field.
+    virtual void ShowRecord(TDBItem *record, bool edit) = 0;
+    // Writes the edit controls back into record; nothing unless it is the one shown.
+    virtual void StoreEdits(TDBItem *record) = 0;
+    // Puts the keyboard focus into the title (movies) or name (people) field.
+    virtual void FocusTitle() = 0;
+    // A Ctrl+Shift+click on a movie of the list: link it from the card's movie.
+    virtual void AddLinkToMovie(TBaseMovie *movie) = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+// Dates and times as the user's locale writes them (QLocale's default). Day counts as in
+// daycount.h.
+
+// The locale's short date with a four-digit year ("12/30/1899" in the United States).
+QString ShortDateText(double days);
+// Reads such a date back; empty when the text is no date in that form.
+std::optional<double> ParseShortDate(const QString &text);
+// A duration (the time of day of `days`) in the locale's long time form on a 24-hour
+// clock, without a zone: "2:05:09".
+QString LongTimeText(double days);
+// Reads a duration written that way, also "H:mm" and "H:mm:ss"; empty when it is none.
+std::optional<double> ParseLongTime(const QString &text);

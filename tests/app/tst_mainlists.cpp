@@ -1,0 +1,403 @@
+// The main window's catalog lists driven as a user drives them: views from the View menu,
+// header clicks, cell editing in the grid, the focused record, custom-field columns.
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/catalogview.h"
+#include "app/listmodel.h"
+#include "app/mainwindow.h"
+#include "app/recordcard.h"
+#include "app/settingsfile.h"
+#include "catalog/actor.h"
+#include "catalog/movie.h"
+#include "catalog/version.h"
+#include "catalog/videodatabase.h"
+#include "tests/support/fakemaindialogs.h"
+#include "tests/support/widgettest.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Records what the window asks of a card.
+class TTestCard : public IRecordCard
+{
+public:
+    void ShowRecord(TDBItem *record, bool edit) override
+    {
+        shown = record;
+        editing = edit;
+        ++shows;
+    }
+    void StoreEdits(TDBItem *record) override
+    {
+        stored.append(record);
+        if (record && !pendingTitle.isEmpty() && record->Kind() == TRecordKind::Movie)
+            static_cast<TBaseMovie *>(record)->SetTitle(pendingTitle);
+        pendingTitle.clear();
+    }
+    void FocusTitle() override { ++titleFocus; }
+    void AddLinkToMovie(TBaseMovie *movie) override { links.append(movie); }
+
+    TDBItem *shown = nullptr;
+    bool editing = false;
+    int shows = 0;
+    int titleFocus = 0;
+    QString pendingTitle;
+    QList<TDBItem *> stored;
+    QList<TBaseMovie *> links;
+};
+
+class MainListsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QDir(root.path()).mkpath(u"program"_s);
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(RK_LANG_FILE), QDir(Program()).filePath(u"lang.txt"_s)));
+        qputenv("HOME", root.filePath(u"home"_s).toUtf8());
+        qputenv("XDG_CONFIG_HOME", root.filePath(u"home/.config"_s).toUtf8());
+        dialogs = std::make_shared<TFakeDialogs>();
+        settings.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+        settings.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
+        settings.WriteBool(u"Position"_s, u"Maximized"_s, false);
+        settings.WriteInteger(u"Dialogs"_s, u"Language"_s, 9);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qunsetenv("HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+        QLocale::setDefault(QLocale::system());
+    }
+    QString Program() const { return root.filePath(u"program"_s); }
+
+    // A catalog of movies (title, genre, year) and people, then the window on it.
+    void Start(const QList<std::tuple<QString, QString, int>> &movies,
+               const QStringList &people = {})
+    {
+        const QString file = root.filePath(u"lists.rkd"_s);
+        {
+            TVideoDatabase db(file, nullptr, nullptr);
+            ASSERT_TRUE(db.Open().ok);
+            for (const auto &[title, genre, year] : movies) {
+                auto *movie = static_cast<TMovie *>(db.AddRecord(0));
+                movie->SetTitle(title);
+                movie->SetGenre(genre);
+                movie->SetYear(year);
+                movie->SetViewed(true);
+            }
+            for (const QString &name : people)
+                db.AddRecord(1, name);
+            db.SetModified(true);
+            ASSERT_TRUE(db.Save(false).Ok());
+        }
+        settings.WriteString(u"DataBase"_s, u"FileName"_s, file);
+        ASSERT_TRUE(settings.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+        TMainOptions options;
+        options.programFolder = Program();
+        options.arguments = {u"-portable"_s};
+        options.dialogs = dialogs;
+        options.useIdleEvents = false;
+        window = std::make_unique<TMain>(options);
+        window->SetCard(false, &movieCard);
+        window->SetCard(true, &peopleCard);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    TCatalogList *Movies() const { return window->MovieList(); }
+    TListModel *Model() const { return window->MovieModel(); }
+    QStringList TopRows(int column = 2) const
+    {
+        QStringList texts;
+        for (int row = 0; row < Model()->rowCount(); ++row)
+            texts.append(Model()->index(row, column).data().toString());
+        return texts;
+    }
+    TMovie *MovieTitled(const QString &title) const
+    {
+        TVideoDatabase *db = window->Database();
+        for (int i = 0; i < db->MovieCount(); ++i) {
+            if (db->Movie(i)->Title() == title)
+                return db->Movie(i);
+        }
+        return nullptr;
+    }
+    void Trigger(const char *name)
+    {
+        QAction *action = window->Action(QString::fromLatin1(name));
+        ASSERT_TRUE(action && action->isEnabled()) << name;
+        action->trigger();
+    }
+    void ClickHeader(int column)
+    {
+        QHeaderView *header = Movies()->header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+
+    QTemporaryDir root;
+    TSettingsFile settings;
+    std::shared_ptr<TFakeDialogs> dialogs;
+    TTestCard movieCard;
+    TTestCard peopleCard;
+    std::unique_ptr<TMain> window;
+};
+
+const QList<std::tuple<QString, QString, int>> Films = {
+    {u"Alien"_s, u"Horror, SciFi"_s, 1979},
+    {u"2001: A Space Odyssey"_s, u"SciFi"_s, 1968},
+    {u"28 Days Later"_s, u"Horror"_s, 2002},
+    {u"Brazil"_s, u"Comedy"_s, 0},
+};
+
+TEST_F(MainListsTest, ViewMenuSwitchesBetweenPlainTreeAndGrid)
+{
+    Start(Films);
+    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_TRUE(Movies()->isHeaderHidden());
+    // Digits compare by value: 28 before 2001.
+    EXPECT_EQ(
+        TopRows(),
+        (QStringList{u"28 Days Later"_s, u"2001: A Space Odyssey"_s, u"Alien"_s, u"Brazil"_s}));
+    EXPECT_FALSE(Movies()->isColumnHidden(2));
+    EXPECT_TRUE(Movies()->isColumnHidden(1));
+
+    // The default grouping is the first letter of the title; group rows reverse.
+    Trigger("TreeViewAct");
+    EXPECT_EQ(window->ListView(false), TViewMode::Tree);
+    EXPECT_TRUE(window->Action(u"TreeViewAct"_s)->isChecked());
+    EXPECT_EQ(TopRows(), (QStringList{u"B"_s, u"A"_s, u"0 - 9"_s}));
+    const QModelIndex digits = Model()->index(2, 0);
+    EXPECT_EQ(Model()->rowCount(digits), 2);
+
+    Trigger("GridViewAct");
+    EXPECT_FALSE(Movies()->isHeaderHidden());
+    EXPECT_FALSE(Movies()->isColumnHidden(5));
+    EXPECT_TRUE(Child<QStackedWidget>(window.get(), "CardPane")->isHidden());
+    EXPECT_EQ(Movies()->sizeHintForRow(0), TListDelegate::GridRowHeight);
+    EXPECT_EQ(Model()->index(0, 5).data().toString(), u"2002"_s);
+    EXPECT_EQ(Model()->index(3, 5).data().toString(), u"0"_s);
+
+    Trigger("PlainViewAct");
+    EXPECT_FALSE(Child<QStackedWidget>(window.get(), "CardPane")->isHidden());
+    EXPECT_EQ(Movies()->sizeHintForRow(0), TListDelegate::ListRowHeight);
+    EXPECT_EQ(Model()->rowCount(), 4);
+
+    // The view of each list is kept in the settings.
+    window->SaveSettings();
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_EQ(written.ReadInteger(u"MovieList"_s, u"ViewMode"_s, -1), 0);
+}
+
+TEST_F(MainListsTest, TreeNeedsAGroupingLevel)
+{
+    settings.WriteString(u"MovieList"_s, u"Groups"_s, QString());
+    Start(Films);
+    Trigger("TreeViewAct");
+    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_TRUE(window->Action(u"PlainViewAct"_s)->isChecked());
+    EXPECT_FALSE(window->Action(u"TreeViewAct"_s)->isChecked());
+    EXPECT_EQ(Model()->rowCount(), 4);
+}
+
+TEST_F(MainListsTest, TreeGroupsByGenreAndYearWithUndefinedGroup)
+{
+    settings.WriteString(u"MovieList"_s, u"Groups"_s, u"4, 3"_s);
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
+    Start(Films);
+    // Alien has two genres and so two rows.
+    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s, u"Comedy"_s}));
+    const QModelIndex comedy = Model()->index(2, 0);
+    ASSERT_EQ(Model()->rowCount(comedy), 1);
+    EXPECT_EQ(Model()->index(0, 2, comedy).data().toString(), u"Undefined"_s);
+    EXPECT_EQ(MovieTitled(u"Alien"_s)->ViewNodes().size(), 2);
+
+    // A search hiding Brazil takes its groups with it; showing it brings them back.
+    TMovie *brazil = MovieTitled(u"Brazil"_s);
+    brazil->SetShown(false);
+    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s}));
+    brazil->SetShown(true);
+    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s, u"Comedy"_s}));
+}
+
+TEST_F(MainListsTest, HeaderClicksSortAndAreKept)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
+    Start(Films);
+    ASSERT_EQ(window->ListView(false), TViewMode::Grid);
+
+    ClickHeader(5);
+    EXPECT_EQ(window->Settings().GridSort.SortBy, 5);
+    EXPECT_EQ(window->Settings().GridSort.SortDirection, 0);
+    EXPECT_EQ(TopRows(5), (QStringList{u"0"_s, u"1968"_s, u"1979"_s, u"2002"_s}));
+    ClickHeader(5);
+    EXPECT_EQ(window->Settings().GridSort.SortDirection, 1);
+    EXPECT_EQ(TopRows(5).first(), u"2002"_s);
+    // Another column keeps the direction; the poster column changes nothing.
+    ClickHeader(2);
+    EXPECT_EQ(window->Settings().GridSort.SortBy, 2);
+    EXPECT_EQ(window->Settings().GridSort.SortDirection, 1);
+    ClickHeader(0);
+    EXPECT_EQ(window->Settings().GridSort.SortBy, 2);
+    EXPECT_EQ(TopRows().first(), u"Brazil"_s);
+    // The plain view keeps its own sort.
+    EXPECT_EQ(window->Settings().PlainSort.SortBy, 2);
+    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 0);
+
+    // Width changes in the grid are stored.
+    Movies()->header()->resizeSection(7, 133);
+    EXPECT_EQ(window->Settings().GridColumns.at(7).Width, 133);
+}
+
+TEST_F(MainListsTest, GridCellsEditInPlace)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
+    Start(Films);
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->Lend(u"Ann"_s);
+    alien->SetNum(5);
+    window->Database()->SetModified(false);
+    const QModelIndex id = Model()->IndexOf(alien->ViewNodes().first(), 1);
+    Movies()->setFocus();
+    Movies()->setCurrentIndex(id);
+
+    QTest::keyClick(Movies(), Qt::Key_F2);
+    auto *editor = Movies()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    editor->setText(u"twelve"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The delegate commits and closes on a queued call.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(alien->Num(), -1);
+    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+
+    // The closed editor is only deleted later; it must not be found again.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Movies()->setCurrentIndex(Model()->IndexOf(alien->ViewNodes().first(), 1));
+    QTest::keyClick(Movies(), Qt::Key_F2);
+    editor = Movies()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(u"12"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(alien->Num(), 12);
+    EXPECT_TRUE(window->Database()->Modified());
+
+    // The borrower cell opens no editor.
+    const QModelIndex borrower = Model()->IndexOf(alien->ViewNodes().first(), 22);
+    Movies()->setCurrentIndex(borrower);
+    QTest::keyClick(Movies(), Qt::Key_F2);
+    EXPECT_FALSE(Movies()->CellEditing());
+    EXPECT_EQ(alien->Loan(), u"Ann"_s);
+}
+
+TEST_F(MainListsTest, FocusSettlesIntoTheCardAfterADelay)
+{
+    Start(Films);
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    Movies()->setFocus();
+    ASSERT_TRUE(window->SelectRecord(alien));
+    // The card follows only once the row has stayed focused.
+    EXPECT_NE(Movies()->PendingNode(), nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(window->CurrentRecord(false), static_cast<TDBItem *>(alien), 1000);
+    EXPECT_EQ(movieCard.shown, alien);
+    EXPECT_FALSE(movieCard.editing);
+    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(Child<QLineEdit>(window.get(), "WebSearchEdit")->text(), u"Alien"_s);
+
+    // Enter edits; the title field gets the focus.
+    QTest::keyClick(Movies(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(movieCard.editing, 1000);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(movieCard.titleFocus, 1);
+
+    // Leaving the row stores the edit, and the row moves to its sorted place.
+    movieCard.pendingTitle = u"Zardoz"_s;
+    TMovie *brazil = MovieTitled(u"Brazil"_s);
+    window->SelectRecord(brazil);
+    ASSERT_EQ(movieCard.stored.size(), 1);
+    EXPECT_EQ(alien->Title(), u"Zardoz"_s);
+    EXPECT_EQ(TopRows().last(), u"Zardoz"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(window->CurrentRecord(false), static_cast<TDBItem *>(brazil), 1000);
+    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+}
+
+TEST_F(MainListsTest, CustomFieldsBecomeGridColumns)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
+    Start(Films);
+    TVideoDatabase *db = window->Database();
+    db->AddCustomField(u"Shelf"_s);
+    db->AddCustomField(u"Box"_s);
+    ASSERT_EQ(Model()->columnCount(), 46);
+    EXPECT_EQ(Model()->headerData(45, Qt::Horizontal).toString(), u"Box"_s);
+    EXPECT_FALSE(Movies()->isColumnHidden(45));
+    QList<TColumnSettings> columns = window->Settings().GridColumns;
+    ASSERT_GE(columns.size(), 46);
+    EXPECT_EQ(columns.at(45), (TColumnSettings{true, 45, 80}));
+
+    Movies()->header()->resizeSection(45, 150);
+    db->DeleteCustomField(0);
+    EXPECT_EQ(Model()->columnCount(), 45);
+    EXPECT_EQ(Model()->headerData(44, Qt::Horizontal).toString(), u"Box"_s);
+    EXPECT_EQ(window->Settings().GridColumns.at(44).Width, 150);
+    EXPECT_EQ(Movies()->header()->sectionSize(44), 150);
+
+    db->RenameCustomField(0, u"Crate"_s);
+    EXPECT_EQ(Model()->headerData(44, Qt::Horizontal).toString(), u"Crate"_s);
+}
+
+TEST_F(MainListsTest, StatusBarCountsAndTitleFormatting)
+{
+    settings.WriteInteger(u"Title"_s, u"PrefixMode"_s, 1);
+    Start(Films, {u"Zoe"_s, u"Ann"_s});
+    EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel0")->text(), u"Movies: 4"_s);
+    EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel1")->text(), u"Shown: 4"_s);
+    MovieTitled(u"Brazil"_s)->SetShown(false);
+    EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel1")->text(), u"Shown: 3"_s);
+
+    // The window's title formatting is the catalog's.
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->SetTitle(u"The Matrix"_s);
+    EXPECT_EQ(alien->Title(), u"Matrix, The"_s);
+
+    Trigger("dbModeAct");
+    EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel0")->text(), u"People: 2"_s);
+    QStringList names;
+    for (int row = 0; row < window->PeopleModel()->rowCount(); ++row)
+        names.append(window->PeopleModel()->index(row, 1).data().toString());
+    EXPECT_EQ(names, (QStringList{u"Ann"_s, u"Zoe"_s}));
+}
+
+TEST_F(MainListsTest, CardSortRequestsToggleTheSameColumn)
+{
+    Start(Films);
+    EXPECT_EQ(window->SortDirectionForItem(false, 2), Qt::DescendingOrder); // title is sorted
+    EXPECT_EQ(window->SortDirectionForItem(false, 14), Qt::AscendingOrder);
+    window->SortByItem(false, 2);
+    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 1);
+    EXPECT_EQ(TopRows().first(), u"Brazil"_s);
+    window->SortByItem(false, 6); // genre, direction kept
+    EXPECT_EQ(window->Settings().PlainSort.SortBy, 6);
+    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 1);
+    EXPECT_EQ(TopRows().first(), u"2001: A Space Odyssey"_s); // "SciFi" is last ascending
+}
+
+} // namespace
