@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
 
@@ -362,6 +363,18 @@ void TCatalogList::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHi
     }
 }
 
+void TCatalogList::drawBranches(QPainter *painter,
+                                const QRect &rect,
+                                const QModelIndex &index) const
+{
+    // The indentation takes the row's colour, so a row reads as one band.
+    if (const TViewNode *node = m_model->NodeOf(index)) {
+        const bool selected = selectionModel()->isSelected(index);
+        painter->fillRect(rect, RowBackground(*node, selected, hasFocus(), m_delegate->Look()));
+    }
+    QTreeView::drawBranches(painter, rect, index);
+}
+
 void TCatalogList::OnHeaderClicked(int logicalIndex)
 {
     // Only left clicks reach sectionClicked; column 0 holds pictures and has no order.
@@ -378,11 +391,21 @@ bool TCatalogList::SelectRecord(const TDBItem *record)
     // Parents of an episode or of a grouped row open so the row can be seen.
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         expand(parent);
+    FocusRow(index);
+    return true;
+}
+
+void TCatalogList::FocusRow(const QModelIndex &index)
+{
+    // Rows are found by their title cell, but the grid stays scrolled where the user left
+    // it sideways.
+    const int across = horizontalScrollBar()->value();
     clearSelection();
     scrollTo(index);
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    return true;
+    if (m_view == TViewMode::Grid)
+        horizontalScrollBar()->setValue(across);
 }
 
 void TCatalogList::SelectFirst()
@@ -390,8 +413,5 @@ void TCatalogList::SelectFirst()
     const QModelIndex first = m_model->index(0, m_titleColumn);
     if (!first.isValid())
         return;
-    clearSelection();
-    scrollTo(first);
-    selectionModel()->setCurrentIndex(
-        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FocusRow(first);
 }

@@ -97,6 +97,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void
+    drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
@@ -104,6 +106,8 @@ private:
     void OnHeaderClicked(int logicalIndex);
     // Restarts the timer for the current node; startEditing marks an Enter or double click.
     void Schedule(bool startEditing);
+    // Makes index the only selected row and the focused one.
+    void FocusRow(const QModelIndex &index);
 
     TListModel *m_model;
     TListDelegate *m_delegate;

@@ -10,6 +10,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -398,6 +400,43 @@ TEST_F(MainListsTest, CardSortRequestsToggleTheSameColumn)
     EXPECT_EQ(window->Settings().PlainSort.SortBy, 6);
     EXPECT_EQ(window->Settings().PlainSort.SortDirection, 1);
     EXPECT_EQ(TopRows().first(), u"2001: A Space Odyssey"_s); // "SciFi" is last ascending
+}
+
+TEST_F(MainListsTest, PreferencesReshapeTheLists)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
+    Start(Films);
+    ASSERT_EQ(TopRows(), (QStringList{u"B"_s, u"A"_s, u"0 - 9"_s}));
+
+    // A new title format shows at once; removing the last grouping level leaves the tree.
+    WhenModal([](QWidget *modal) {
+        Child<QLineEdit>(modal, "TitleFormat")->setText(u"%T (%Y)"_s);
+        QWidget *groups = Child<QWidget>(modal, "MovieGroups");
+        Child<QListWidget>(groups, "GroupList")->setCurrentRow(0);
+        Child<QPushButton>(groups, "RemoveBtn")->click();
+        Child<QPushButton>(modal, "OKBtn")->click();
+    });
+    Trigger("OptsAct");
+    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_TRUE(window->Action(u"PlainViewAct"_s)->isChecked());
+    EXPECT_EQ(TopRows(),
+              (QStringList{u"28 Days Later (2002)"_s,
+                           u"2001: A Space Odyssey (1968)"_s,
+                           u"Alien (1979)"_s,
+                           u"Brazil ()"_s}));
+
+    // Grouping by year: Brazil, without a year, goes to the undefined group; group rows run
+    // in reverse caption order.
+    WhenModal([](QWidget *modal) {
+        QWidget *groups = Child<QWidget>(modal, "MovieGroups");
+        Child<QListWidget>(groups, "AvailableList")->setCurrentRow(3);
+        Child<QPushButton>(groups, "AddBtn")->click();
+        Child<QPushButton>(modal, "OKBtn")->click();
+    });
+    Trigger("OptsAct");
+    ASSERT_EQ(window->Settings().MovieGroups, QList<int>{3});
+    Trigger("TreeViewAct");
+    EXPECT_EQ(TopRows(), (QStringList{u"Undefined"_s, u"2002"_s, u"1979"_s, u"1968"_s}));
 }
 
 } // namespace
