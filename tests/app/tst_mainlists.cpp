@@ -262,9 +262,12 @@ TEST_F(MainListsTest, HeaderClicksSortAndAreKept)
     EXPECT_EQ(window->Settings().PlainSort.SortBy, 2);
     EXPECT_EQ(window->Settings().PlainSort.SortDirection, 0);
 
-    // Width changes in the grid are stored.
+    // Width changes and dragged columns in the grid are stored.
     Movies()->header()->resizeSection(7, 133);
     EXPECT_EQ(window->Settings().GridColumns.at(7).Width, 133);
+    Movies()->header()->moveSection(5, 1);
+    EXPECT_EQ(window->Settings().GridColumns.at(5).Position, 1);
+    EXPECT_EQ(window->Settings().GridColumns.at(1).Position, 2);
 }
 
 TEST_F(MainListsTest, GridCellsEditInPlace)
@@ -339,6 +342,30 @@ TEST_F(MainListsTest, FocusSettlesIntoTheCardAfterADelay)
     EXPECT_EQ(TopRows().last(), u"Zardoz"_s);
     QTRY_COMPARE_WITH_TIMEOUT(window->CurrentRecord(false), static_cast<TDBItem *>(brazil), 1000);
     EXPECT_EQ(window->EditState(), TEditState::Viewing);
+}
+
+TEST_F(MainListsTest, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
+{
+    Start(Films);
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    TMovie *brazil = MovieTitled(u"Brazil"_s);
+    window->SelectRecord(alien);
+    Movies()->FlushFocus();
+    ASSERT_EQ(window->CurrentRecord(false), alien);
+
+    const QRect row = Movies()->visualRect(Model()->IndexOf(brazil->ViewNodes().first(), 2));
+    const Qt::KeyboardModifiers keys = Qt::ControlModifier | Qt::ShiftModifier;
+    QTest::mousePress(Movies()->viewport(), Qt::LeftButton, keys, row.center());
+    EXPECT_TRUE(Movies()->LinkDragging());
+    QTest::mouseRelease(Movies()->viewport(), Qt::LeftButton, keys, row.center());
+    EXPECT_FALSE(Movies()->LinkDragging());
+    ASSERT_EQ(movieCard.links.size(), 1);
+    EXPECT_EQ(movieCard.links.first(), brazil);
+    EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), alien);
+
+    // A plain click moves the focus as usual.
+    QTest::mouseClick(Movies()->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), brazil);
 }
 
 TEST_F(MainListsTest, CustomFieldsBecomeGridColumns)
