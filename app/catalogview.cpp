@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -406,6 +407,49 @@ void TCatalogList::FocusRow(const QModelIndex &index)
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (m_view == TViewMode::Grid)
         horizontalScrollBar()->setValue(across);
+}
+
+void TCatalogList::CloseCellEditor(bool store)
+{
+    if (!CellEditing())
+        return;
+    QWidget *editor = indexWidget(currentIndex());
+    if (!editor) {
+        // The editor may sit on another cell than the focused one.
+        editor = findChild<QLineEdit *>();
+    }
+    if (!editor)
+        return;
+    if (store)
+        commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+TViewNode *TCatalogList::NextInOrder(TViewNode *node, bool forward, bool intoChildren) const
+{
+    if (!node || !m_model->Contains(node))
+        return nullptr;
+    // Children come right after their row, the first one going forward and the last one
+    // going backward.
+    if (intoChildren && m_model->ChildCount(node) > 0)
+        return m_model->Child(node, forward ? 0 : m_model->ChildCount(node) - 1);
+    for (TViewNode *at = node; at; at = at->Parent()) {
+        const int row = m_model->RowOf(at) + (forward ? 1 : -1);
+        if (TViewNode *sibling = m_model->Child(at->Parent(), row))
+            return sibling;
+    }
+    return nullptr;
+}
+
+bool TCatalogList::FocusNode(TViewNode *node)
+{
+    if (!m_model->Contains(node))
+        return false;
+    const QModelIndex index = m_model->IndexOf(node, m_titleColumn);
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        expand(parent);
+    FocusRow(index);
+    return true;
 }
 
 void TCatalogList::SelectFirst()

@@ -49,6 +49,7 @@ public:
     TCatalogList(TListModel *model, int titleColumn, QWidget *parent = nullptr);
 
     TListModel *Model() const { return m_model; }
+    using QTreeView::edit;
     TListDelegate *Delegate() const { return m_delegate; }
     TViewMode ViewMode() const { return m_view; }
     // Header, row height, grid lines, in-place editing and drag of the view. In the plain
@@ -65,6 +66,14 @@ public:
     void Refocus() { Schedule(false); }
     // Whether a cell editor is open.
     bool CellEditing() const { return state() == QAbstractItemView::EditingState; }
+    // Closes the open cell editor, storing its text or not.
+    void CloseCellEditor(bool store);
+    // The node after node going forward or backward: its first (last) child when
+    // intoChildren is set and it has one, else the next (previous) sibling of the node or
+    // of its nearest ancestor that has one; nullptr at the end. Collapsed rows count.
+    TViewNode *NextInOrder(TViewNode *node, bool forward, bool intoChildren) const;
+    // Focuses and selects the node's row; false when it is not this list's.
+    bool FocusNode(TViewNode *node);
     // Whether a Ctrl+Shift+click is being held on a movie row.
     bool LinkDragging() const { return m_linkRecord != nullptr; }
 

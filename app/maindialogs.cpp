@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "app/passdlg.h"
+#include "app/recorddialogs.h"
 
 std::optional<QString> TQtMainDialogs::AskOpenFile(QWidget *parent,
                                                    const QString &caption,
@@ -64,4 +65,44 @@ void TQtMainDialogs::ShowMessage(QWidget *parent,
 std::optional<QString> TQtMainDialogs::AskNewPassword(QWidget *parent)
 {
     return TPasswordPrompt::AskNewPassword(parent, m_language);
+}
+
+std::optional<QString> TQtMainDialogs::AskText(QWidget *parent,
+                                               const QString &caption,
+                                               const QString &prompt,
+                                               const QString &text)
+{
+    return TRecordDialogs::AskText(parent, caption, prompt, text);
+}
+
+TFileDecision
+TQtMainDialogs::AskDeleteFile(QWidget *parent, const QString &caption, const QString &text)
+{
+    return TRecordDialogs::AskDeleteFile(parent, caption, text);
+}
+
+std::optional<TNewEpisodeAnswer>
+TQtMainDialogs::AskNewEpisode(QWidget *parent, int proposal, bool copy)
+{
+    return TRecordDialogs::AskNewEpisode(parent, proposal, copy);
+}
+
+std::optional<TIdSeries> TQtMainDialogs::AskIdSeries(QWidget *parent, const TIdSeries &preset)
+{
+    return TRecordDialogs::AskIdSeries(parent, preset);
+}
+
+std::optional<QDate> TQtMainDialogs::AskDate(QWidget *parent, QDate day)
+{
+    return TRecordDialogs::AskDate(parent, day);
+}
+
+bool TQtMainDialogs::OpenWithDesktop(const QString &fileOrUrl)
+{
+    return TRecordDialogs::OpenWithDesktop(fileOrUrl);
+}
+
+void TQtMainDialogs::ShowInFileManager(const QString &file)
+{
+    TRecordDialogs::ShowInFileManager(file);
 }

@@ -2,11 +2,32 @@
 
 #include <optional>
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "host/messagesink.h"
 
 class QWidget;
+
+// The answer of the file question of the delete command.
+enum class TFileDecision { Yes, No, YesToAll, NoToAll };
+
+// The answer of the "New Episode..." dialog.
+struct TNewEpisodeAnswer
+{
+    int Number = 0;
+    bool CopyMovieData = false;
+};
+
+// The answer of the "Set IDs..." dialog.
+struct TIdSeries
+{
+    int Start = 1;
+    int Increment = 1;
+
+    bool operator==(const TIdSeries &) const = default;
+};
 
 // The questions the main window asks the user. The window program shows Qt dialogs; tests
 // answer them, so the file commands can be driven without a modal loop.
@@ -37,6 +58,33 @@ public:
                              const QString &text) = 0;
     // The protect command's question: the new password, empty to remove it, nothing on Cancel.
     virtual std::optional<QString> AskNewPassword(QWidget *parent) = 0;
+
+    // A one-line input box preset with `text`; nothing on Cancel.
+    virtual std::optional<QString> AskText(QWidget *parent,
+                                           const QString &caption,
+                                           const QString &prompt,
+                                           const QString &text) = 0;
+    // Whether a movie file is deleted: "Yes", "No", "Yes to All", "No to All". Closing the
+    // box counts as "No".
+    virtual TFileDecision
+    AskDeleteFile(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // The episode number (0 to 99999999, preset with `proposal`) and whether the movie's
+    // data is copied (preset with `copy`); nothing on Cancel.
+    virtual std::optional<TNewEpisodeAnswer>
+    AskNewEpisode(QWidget *parent, int proposal, bool copy) = 0;
+    // The first ID and the step for numbering the selected movies; nothing on Cancel.
+    virtual std::optional<TIdSeries> AskIdSeries(QWidget *parent, const TIdSeries &preset) = 0;
+    // A day from a calendar, preset with `day`; nothing on Cancel.
+    virtual std::optional<QDate> AskDate(QWidget *parent, QDate day) = 0;
+    // The advanced search criteria: 29 texts for the movie search fields 2 to 30 (texts of
+    // fields without a box are kept as given); nothing on Cancel.
+    virtual std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
+                                                         const QStringList &criteria) = 0;
+
+    // Opens a file or address with the desktop's default program; false when it could not.
+    virtual bool OpenWithDesktop(const QString &fileOrUrl) = 0;
+    // Shows the file selected in the file manager (or at least its folder).
+    virtual void ShowInFileManager(const QString &file) = 0;
 };
 
 class TWideLanguage;
@@ -66,6 +114,20 @@ public:
                      const QString &caption,
                      const QString &text) override;
     std::optional<QString> AskNewPassword(QWidget *parent) override;
+    std::optional<QString> AskText(QWidget *parent,
+                                   const QString &caption,
+                                   const QString &prompt,
+                                   const QString &text) override;
+    TFileDecision
+    AskDeleteFile(QWidget *parent, const QString &caption, const QString &text) override;
+    std::optional<TNewEpisodeAnswer>
+    AskNewEpisode(QWidget *parent, int proposal, bool copy) override;
+    std::optional<TIdSeries> AskIdSeries(QWidget *parent, const TIdSeries &preset) override;
+    std::optional<QDate> AskDate(QWidget *parent, QDate day) override;
+    std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
+                                                 const QStringList &criteria) override;
+    bool OpenWithDesktop(const QString &fileOrUrl) override;
+    void ShowInFileManager(const QString &file) override;
 
 private:
     const TWideLanguage *m_language;

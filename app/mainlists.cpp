@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QStackedWidget>
 
@@ -126,6 +127,9 @@ void TMain::InstallRecordHooks()
     hooks.NameNormalizer = [this](const QString &text) {
         return NormalizeName(text, m_settings.PeopleAllCapsTitle);
     };
+    hooks.FilterPredicate = [this](const TDBItem &record) {
+        return m_batchFilter ? m_batchFilter->Passes(record) : RecordPasses(record, m_filter);
+    };
     hooks.NodeProvider = [this](const TDBItem &record) -> QList<TViewNode *> {
         const bool people = record.Kind() == TRecordKind::Person;
         if (ListView(people) != TViewMode::Tree)
@@ -204,6 +208,10 @@ void TMain::BuildList(bool people)
     TDBItem *previous = CurrentRecord(people);
     const TViewMode view = ListView(people);
     const QList<const TDBItem *> records = AllRecords(*m_db, people);
+    // One prepared filter for every record of the build.
+    const TFilter filter(m_filter);
+    m_batchFilter = &filter;
+    const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
 
     model->BeginUpdate();
     for (const TDBItem *record : records)
@@ -477,58 +485,6 @@ void TMain::SetCard(bool people, IRecordCard *card)
 void TMain::SetCurrentRecord(bool people, TDBItem *record)
 {
     (people ? m_currentPerson : m_currentMovie) = record;
-}
-
-void TMain::OnFocusLeaving(bool people)
-{
-    if (m_editState != TEditState::Editing || people != m_peopleMode || !m_db)
-        return;
-    TDBItem *record = CurrentRecord(people);
-    IRecordCard *card = people ? m_peopleCard : m_movieCard;
-    if (!record || !card)
-        return;
-    card->StoreEdits(record);
-    if (m_db->Modified()) {
-        // The edit may have taken the record out of the filter, or moved its rows.
-        const auto &filter = RecordHooks().FilterPredicate;
-        if (filter && !filter(*record))
-            record->SetShown(false);
-        (people ? m_peopleModel : m_movieModel)->Resort();
-    }
-}
-
-void TMain::OnNodeFocused(bool people, TDBItem *record, bool startEditing)
-{
-    SetCurrentRecord(people, record);
-    const bool edit = startEditing && record && !m_readOnly;
-    IRecordCard *card = people ? m_peopleCard : m_movieCard;
-    if (card)
-        card->ShowRecord(record, edit);
-    if (!record)
-        SetEditState(TEditState::None);
-    else
-        SetEditState(edit ? TEditState::Editing : TEditState::Viewing);
-    if (edit && card && ListView(people) != TViewMode::Grid)
-        card->FocusTitle();
-    if (record) {
-        m_webSearchEdit->setText(record->Kind() == TRecordKind::Person
-                                     ? static_cast<const TActor *>(record)->Name()
-                                     : static_cast<const TBaseMovie *>(record)->DisplayTitle());
-    }
-    CommandUpdate();
-}
-
-void TMain::OnCellEditStarted(int column)
-{
-    m_editColumn = column;
-    m_modifiedBeforeEdit = m_db && m_db->Modified();
-    SetEditState(TEditState::Editing);
-}
-
-void TMain::OnCellEditFinished()
-{
-    m_editColumn = -1;
-    SetEditState(TEditState::Viewing);
 }
 
 void TMain::OnLinkRequested(TDBItem *movie)

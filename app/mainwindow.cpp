@@ -173,12 +173,16 @@ void TMain::StartUp()
     m_folders = ChooseFolders(m_options.programFolder, m_commandLine.Portable);
 
     CreateActions();
+    CreateFilterActions();
     CreateMenus();
     CreateToolBars();
+    CreateFilterMenus();
     CreateCentralArea();
     CreateStatusBar();
+    ConnectCommands();
 
     LoadSettings();
+    m_episodeCopy = m_settings.CopyDataToNewEpisode;
     ApplyLanguageSetting();
     m_registry.Discover(m_folders.ProgramFolder + u"Plugins"_s, m_language.LanguageId());
     TSettingsPluginKeys adapter(m_settings);
@@ -194,6 +198,7 @@ void TMain::StartUp()
     Translate(m_language, this);
     ApplySettings();
     RebuildWebSearchMenu();
+    RebuildWebEngineMenu();
 
     QElapsedTimer elapsed;
     elapsed.start();
@@ -884,7 +889,8 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     const QString name = QFileInfo(fileName).absoluteFilePath();
     if (m_db && name == m_db->FileName())
         return false;
-    // (Storing a card's pending edit comes with the cards.)
+    if (m_editState == TEditState::Editing)
+        StoreCardInput();
     if (!SaveBeforeClosing())
         return false;
     const QString oldName = m_db ? m_db->FileName() : QString();
@@ -893,6 +899,8 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     SetEditState(TEditState::None);
     SetCurrentRecord(false, nullptr);
     SetCurrentRecord(true, nullptr);
+    m_newRecord = nullptr;
+    m_snapshot = TEditSnapshot();
     m_db.reset();
     OpenDatabase(name, asNew);
     m_settings.FileName = name;
@@ -1031,6 +1039,8 @@ void TMain::SetMode(bool people)
 {
     if (people == m_peopleMode)
         return;
+    if (m_editState == TEditState::Editing)
+        ApplyEdits();
     m_peopleMode = people;
     ApplyMode();
 }
@@ -1049,6 +1059,9 @@ void TMain::ApplyMode()
         action->setVisible(!people);
     m_seenButton->setVisible(!people);
     m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
+    RebuildSearchFieldMenu();
+    UpdateFilterChecks();
+    ApplySort(people);
     UpdateModeTexts();
     UpdateStatusBar();
     UpdateTitle();
@@ -1058,15 +1071,6 @@ void TMain::ApplyMode()
         SetEditState(TEditState::Viewing);
     UpdateViewActions();
     CommandUpdate();
-}
-
-void TMain::SetEditState(TEditState state)
-{
-    if (state == m_editState)
-        return;
-    if (state == TEditState::Editing && m_readOnly)
-        return;
-    m_editState = state;
 }
 
 void TMain::SelectAll()
@@ -1098,13 +1102,21 @@ QList<TDBItem *> TMain::SelectedRecords() const
 
 void TMain::CommandUpdate()
 {
+    const bool people = m_peopleMode;
     const bool hasSelection = ShownList() && ShownList()->selectionModel()
                               && ShownList()->selectionModel()->hasSelection();
-    const bool writable = !m_readOnly && m_db;
-    Action(u"SaveDBAct"_s)->setEnabled(m_db && m_db->Modified() && !m_readOnly);
-    Action(u"SaveAsDBAct"_s)->setEnabled(m_db && m_loadOk);
-    Action(u"AppendAct"_s)->setEnabled(writable);
-    Action(u"ProtectAct"_s)->setEnabled(writable);
+    const bool open = m_db != nullptr;
+    const bool writable = !m_readOnly && open;
+    TDBItem *current = CurrentRecord(people);
+    TBaseMovie *movie = !people && current ? static_cast<TBaseMovie *>(current) : nullptr;
+    const bool editing = m_editState == TEditState::Editing;
+    const auto enable = [this](const char *name, bool on) {
+        Action(QString::fromLatin1(name))->setEnabled(on);
+    };
+    enable("SaveDBAct", open && m_db->Modified() && !m_readOnly);
+    enable("SaveAsDBAct", open && m_loadOk);
+    enable("AppendAct", writable);
+    enable("ProtectAct", writable);
     for (const char *name : {"NewDBAct",
                              "OpenDBAct",
                              "dbModeAct",
@@ -1115,20 +1127,38 @@ void TMain::CommandUpdate()
                              "ExitAct",
                              "OptsAct",
                              "LogAct",
-                             "AboutAct"})
-        Action(QString::fromLatin1(name))->setEnabled(true);
-    // The record commands, views, tools and statistics work once the lists and cards
-    // exist; until then they are shown but cannot be chosen.
+                             "AboutAct",
+                             "BookAct",
+                             "NextBookAct",
+                             "PrevBookAct",
+                             "ClearBookAct",
+                             "AdvSearchAct"})
+        enable(name, true);
+    enable("NewVidAct", writable);
+    enable("EditVidAct", writable && m_editState == TEditState::Viewing && hasSelection);
+    enable("ApplyVidAct", editing);
+    enable("AbortAct", editing);
+    enable("ClearAct", writable && current);
+    enable("DelVidAct", writable && current);
+    enable("DuplicateAct", writable && current);
+    enable("NewEpAct", writable && movie);
+    enable("SetIDAct", writable && movie);
+    enable("SetEpNumAct", writable && movie && movie->Kind() == TRecordKind::Episode);
+    enable("SetIDSAct", writable && !people && hasSelection);
+    enable("SeenAct", writable && movie);
+    m_seenMenu->setEnabled(writable && movie);
+    Action(u"NotSeenAct"_s)->setVisible(movie && movie->Viewed());
     for (const char *name :
-         {"NewVidAct",    "EditVidAct",       "ApplyVidAct",  "AbortAct",     "ClearAct",
-          "DelVidAct",    "DuplicateAct",     "NewEpAct",     "SetIDAct",     "SetEpNumAct",
-          "SetIDSAct",    "LoanAct",          "SeenAct",      "PlayAct",      "OpenFolderAct",
-          "BookAct",      "NextBookAct",      "PrevBookAct",  "ClearBookAct", "NewMasterAct",
-          "RemDupAct",    "RemBadFilesAct",   "StatsAct",     "HistoryAct",   "NotSeenAct",
-          "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
-        Action(QString::fromLatin1(name))->setEnabled(false);
+         {"NotSeenAct", "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
+        enable(name, writable && movie);
+    const bool playable = movie && !UsableFile(*movie).isEmpty();
+    enable("PlayAct", playable);
+    enable("OpenFolderAct", playable);
+    // Loans, the movie master, the maintenance tools and statistics come with their windows.
+    for (const char *name :
+         {"LoanAct", "NewMasterAct", "RemDupAct", "RemBadFilesAct", "StatsAct", "HistoryAct"})
+        enable(name, false);
     UpdateViewActions();
-    m_seenMenu->setEnabled(false);
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
     UpdatePluginActions();
@@ -1212,8 +1242,19 @@ void TMain::RebuildWebSearchMenu()
         }
         QAction *action = m_webSearchMenu->addAction(name);
         action->setObjectName(u"WebSearch%1"_s.arg(i));
-        // Searching arrives with the filter bar.
-        action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, i, name] {
+            // The current record's title or name is offered for editing first.
+            QString proposal;
+            if (const TDBItem *record = CurrentRecord(m_peopleMode)) {
+                proposal = record->Kind() == TRecordKind::Person
+                               ? static_cast<const TActor *>(record)->Name()
+                               : static_cast<const TBaseMovie *>(record)->DisplayTitle();
+            }
+            const std::optional<QString> text = m_dialogs->AskText(
+                this, QString(name).remove(u'&'), Text(1884, u"Text to search for:"_s), proposal);
+            if (text)
+                WebSearch(i, *text);
+        });
     }
     if (m_webSearchMenu->isEmpty()) {
         QAction *none = m_webSearchMenu->addAction(Text(1883, u"(no search engines)"_s));
@@ -1354,6 +1395,7 @@ void TMain::ShowPreferences()
     }
     RepaintLists();
     RebuildWebSearchMenu();
+    RebuildWebEngineMenu();
     RebuildPluginMenus();
     SaveSettings();
 }

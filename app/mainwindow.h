@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/filters.h"
 #include "app/listcolumns.h"
+#include "app/maindialogs.h"
 #include "app/mainlogic.h"
 #include "app/settings.h"
 #include "app/settingsfile.h"
@@ -127,6 +129,50 @@ public:
     // The cards beside the lists; the window does not own them.
     void SetCard(bool people, IRecordCard *card);
 
+    // Filters and search.
+    const TFilterState &Filter() const { return m_filter; }
+    // Shows exactly the records of the shown kind that pass, keeping the focused record.
+    void ReapplyFilters();
+    // Chooses search field n of a kind (-1 none, 31 the advanced criteria for movies); a
+    // field that is already chosen changes nothing.
+    void ChooseSearchField(bool people, int field);
+    // Chooses a field and puts `text` into the search box (the link commands).
+    void SetSearchField(bool people, int field, const QString &text);
+    void ShowAdvancedSearch();
+    // Opens the web search of engine `index` for `text`.
+    void WebSearch(int index, const QString &text);
+    int WebEngine() const { return m_webEngine; }
+
+    // Record commands (each checks its own preconditions).
+    void NewRecord();
+    void EditRecord();
+    void ApplyEdits();
+    void CancelEdits();
+    void ClearRecord();
+    void DeleteRecords();
+    void DuplicateRecord();
+    void NewEpisode();
+    void SetRecordId();
+    void SetEpisodeNumber();
+    void SetIdsOfSelection();
+    // Seen commands: `viewed` and `viewdate` of every selected movie.
+    void SetSeen(bool viewed, double when);
+    void ToggleSeen();
+    void ToggleBookmark();
+    void GoToBookmark(bool forward);
+    void ClearBookmarks();
+    void PlayMovie();
+    void OpenMovieFolder();
+    // The first file of the movie's path that can be opened: a network path as it is, any
+    // other that exists. Empty when none.
+    static QString UsableFile(const TBaseMovie &movie);
+    // Link targets.
+    void GoToMovieByTitle(const QString &text, bool byOriginalTitle);
+    void GoToPersonByName(const QString &text, bool asTranslatedName);
+    void GoToMovieById(const QString &text);
+    // Makes a movie (kind 0) or person (kind 1) as the New command does, with auto IDs.
+    TDBItem *CreateRecord(int kind);
+
     // The application became idle: the version-check trigger, then auto-save arming.
     void OnIdle();
     // The auto-save timer fired.
@@ -143,6 +189,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -209,6 +256,25 @@ private:
     void OnLinkRequested(TDBItem *movie);
     void SetCurrentRecord(bool people, TDBItem *record);
     void UpdateViewActions();
+    // Filters.
+    void CreateFilterActions();
+    void CreateFilterMenus();
+    void RebuildSearchFieldMenu();
+    void RebuildWebEngineMenu();
+    void UpdateFilterChecks();
+    void OnSearchTextEdited(const QString &text);
+    void ChooseFilter(int &slot, int value);
+    // Commands.
+    void ConnectCommands();
+    void ShowCurrent();
+    void TakeSnapshot();
+    void UpdatePosition(TDBItem *record);
+    bool StoreCardInput();
+    void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
+    void FocusNewRecord(TDBItem *record);
+    QList<TDBItem *> SelectedRecordsBelowGroups() const;
+    bool HandleSpace();
+    QList<TViewNode *> SelectedNodes() const;
 
     TMainOptions m_options;
     TCommandLine m_commandLine;
@@ -254,10 +320,39 @@ private:
     TDBItem *m_currentPerson = nullptr;
     IRecordCard *m_movieCard = nullptr;
     IRecordCard *m_peopleCard = nullptr;
-    // The grid's cell editor: the column being edited and the modified flag before it.
+    // The grid's cell editor: the column being edited.
     int m_editColumn = -1;
-    bool m_modifiedBeforeEdit = false;
     bool m_applyingColumns = false;
+    // Taken when editing starts: what decides whether the record's rows move afterwards.
+    struct TEditSnapshot
+    {
+        TDBItem *record = nullptr;
+        QString caption;
+        QList<QStringList> groupValues;
+        QStringList columnTexts;
+        bool modified = false;
+    };
+    TEditSnapshot m_snapshot;
+    // The next focused record starts editing, with the focus in the card's title field.
+    bool m_startEditing = false;
+    bool m_focusTitle = false;
+    // The record the New command made, and whether the catalog was modified before: a new
+    // record cancelled while still empty leaves the catalog as it was.
+    TDBItem *m_newRecord = nullptr;
+    bool m_modifiedBeforeNew = false;
+
+    // Filters and search.
+    TFilterState m_filter;
+    // While a whole list is filtered: the filter prepared once for all its records.
+    const TFilter *m_batchFilter = nullptr;
+    QList<QAction *> m_filterActions[5]; // seen, wish, loan, media, bookmark
+    QList<QAction *> m_movieOnlyFilters;
+    QMenu *m_searchFieldMenu = nullptr;
+    QMenu *m_webEngineMenu = nullptr;
+    QToolButton *m_webGoButton = nullptr;
+    int m_webEngine = -1;
+    TIdSeries m_idSeries;
+    bool m_episodeCopy = true;
     QToolBar *m_mainBar = nullptr;
     QToolBar *m_filterBar = nullptr;
     QList<QLabel *> m_panels;

@@ -17,4 +17,10 @@ public:
     virtual void FocusTitle() = 0;
     // A Ctrl+Shift+click on a movie of the list: link it from the card's movie.
     virtual void AddLinkToMovie(TBaseMovie *movie) = 0;
+    // Space while reading: scrolls down by the visible height; false (and nothing done)
+    // when the card already shows its end.
+    virtual bool ScrollPage() = 0;
+    virtual void ScrollHome() = 0;
+    // Whether the keyboard focus is inside the card.
+    virtual bool HasKeyboardFocus() const = 0;
 };

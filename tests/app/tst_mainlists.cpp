@@ -25,140 +25,12 @@
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
-#include "tests/support/fakemaindialogs.h"
+#include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Records what the window asks of a card.
-class TTestCard : public IRecordCard
-{
-public:
-    void ShowRecord(TDBItem *record, bool edit) override
-    {
-        shown = record;
-        editing = edit;
-        ++shows;
-    }
-    void StoreEdits(TDBItem *record) override
-    {
-        stored.append(record);
-        if (record && !pendingTitle.isEmpty() && record->Kind() == TRecordKind::Movie)
-            static_cast<TBaseMovie *>(record)->SetTitle(pendingTitle);
-        pendingTitle.clear();
-    }
-    void FocusTitle() override { ++titleFocus; }
-    void AddLinkToMovie(TBaseMovie *movie) override { links.append(movie); }
-
-    TDBItem *shown = nullptr;
-    bool editing = false;
-    int shows = 0;
-    int titleFocus = 0;
-    QString pendingTitle;
-    QList<TDBItem *> stored;
-    QList<TBaseMovie *> links;
-};
-
-class MainListsTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(root.isValid());
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        QDir(root.path()).mkpath(u"program"_s);
-        ASSERT_TRUE(
-            QFile::copy(QStringLiteral(RK_LANG_FILE), QDir(Program()).filePath(u"lang.txt"_s)));
-        qputenv("HOME", root.filePath(u"home"_s).toUtf8());
-        qputenv("XDG_CONFIG_HOME", root.filePath(u"home/.config"_s).toUtf8());
-        dialogs = std::make_shared<TFakeDialogs>();
-        settings.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
-        settings.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
-        settings.WriteBool(u"Position"_s, u"Maximized"_s, false);
-        settings.WriteInteger(u"Dialogs"_s, u"Language"_s, 9);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        qunsetenv("HOME");
-        qunsetenv("XDG_CONFIG_HOME");
-        QLocale::setDefault(QLocale::system());
-    }
-    QString Program() const { return root.filePath(u"program"_s); }
-
-    // A catalog of movies (title, genre, year) and people, then the window on it.
-    void Start(const QList<std::tuple<QString, QString, int>> &movies,
-               const QStringList &people = {})
-    {
-        const QString file = root.filePath(u"lists.rkd"_s);
-        {
-            TVideoDatabase db(file, nullptr, nullptr);
-            ASSERT_TRUE(db.Open().ok);
-            for (const auto &[title, genre, year] : movies) {
-                auto *movie = static_cast<TMovie *>(db.AddRecord(0));
-                movie->SetTitle(title);
-                movie->SetGenre(genre);
-                movie->SetYear(year);
-                movie->SetViewed(true);
-            }
-            for (const QString &name : people)
-                db.AddRecord(1, name);
-            db.SetModified(true);
-            ASSERT_TRUE(db.Save(false).Ok());
-        }
-        settings.WriteString(u"DataBase"_s, u"FileName"_s, file);
-        ASSERT_TRUE(settings.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
-        TMainOptions options;
-        options.programFolder = Program();
-        options.arguments = {u"-portable"_s};
-        options.dialogs = dialogs;
-        options.useIdleEvents = false;
-        window = std::make_unique<TMain>(options);
-        window->SetCard(false, &movieCard);
-        window->SetCard(true, &peopleCard);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-    TCatalogList *Movies() const { return window->MovieList(); }
-    TListModel *Model() const { return window->MovieModel(); }
-    QStringList TopRows(int column = 2) const
-    {
-        QStringList texts;
-        for (int row = 0; row < Model()->rowCount(); ++row)
-            texts.append(Model()->index(row, column).data().toString());
-        return texts;
-    }
-    TMovie *MovieTitled(const QString &title) const
-    {
-        TVideoDatabase *db = window->Database();
-        for (int i = 0; i < db->MovieCount(); ++i) {
-            if (db->Movie(i)->Title() == title)
-                return db->Movie(i);
-        }
-        return nullptr;
-    }
-    void Trigger(const char *name)
-    {
-        QAction *action = window->Action(QString::fromLatin1(name));
-        ASSERT_TRUE(action && action->isEnabled()) << name;
-        action->trigger();
-    }
-    void ClickHeader(int column)
-    {
-        QHeaderView *header = Movies()->header();
-        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-    }
-
-    QTemporaryDir root;
-    TSettingsFile settings;
-    std::shared_ptr<TFakeDialogs> dialogs;
-    TTestCard movieCard;
-    TTestCard peopleCard;
-    std::unique_ptr<TMain> window;
-};
 
 const QList<std::tuple<QString, QString, int>> Films = {
     {u"Alien"_s, u"Horror, SciFi"_s, 1979},
@@ -167,7 +39,7 @@ const QList<std::tuple<QString, QString, int>> Films = {
     {u"Brazil"_s, u"Comedy"_s, 0},
 };
 
-TEST_F(MainListsTest, ViewMenuSwitchesBetweenPlainTreeAndGrid)
+TEST_F(MainWindowFixture, ViewMenuSwitchesBetweenPlainTreeAndGrid)
 {
     Start(Films);
     EXPECT_EQ(window->ListView(false), TViewMode::Plain);
@@ -207,7 +79,7 @@ TEST_F(MainListsTest, ViewMenuSwitchesBetweenPlainTreeAndGrid)
     EXPECT_EQ(written.ReadInteger(u"MovieList"_s, u"ViewMode"_s, -1), 0);
 }
 
-TEST_F(MainListsTest, TreeNeedsAGroupingLevel)
+TEST_F(MainWindowFixture, TreeNeedsAGroupingLevel)
 {
     settings.WriteString(u"MovieList"_s, u"Groups"_s, QString());
     Start(Films);
@@ -218,7 +90,7 @@ TEST_F(MainListsTest, TreeNeedsAGroupingLevel)
     EXPECT_EQ(Model()->rowCount(), 4);
 }
 
-TEST_F(MainListsTest, TreeGroupsByGenreAndYearWithUndefinedGroup)
+TEST_F(MainWindowFixture, TreeGroupsByGenreAndYearWithUndefinedGroup)
 {
     settings.WriteString(u"MovieList"_s, u"Groups"_s, u"4, 3"_s);
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
@@ -238,7 +110,7 @@ TEST_F(MainListsTest, TreeGroupsByGenreAndYearWithUndefinedGroup)
     EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s, u"Comedy"_s}));
 }
 
-TEST_F(MainListsTest, HeaderClicksSortAndAreKept)
+TEST_F(MainWindowFixture, HeaderClicksSortAndAreKept)
 {
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
     Start(Films);
@@ -270,7 +142,7 @@ TEST_F(MainListsTest, HeaderClicksSortAndAreKept)
     EXPECT_EQ(window->Settings().GridColumns.at(1).Position, 2);
 }
 
-TEST_F(MainListsTest, GridCellsEditInPlace)
+TEST_F(MainWindowFixture, GridCellsEditInPlace)
 {
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
     Start(Films);
@@ -282,7 +154,7 @@ TEST_F(MainListsTest, GridCellsEditInPlace)
     Movies()->setFocus();
     Movies()->setCurrentIndex(id);
 
-    QTest::keyClick(Movies(), Qt::Key_F2);
+    Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     auto *editor = Movies()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(window->EditState(), TEditState::Editing);
@@ -296,7 +168,7 @@ TEST_F(MainListsTest, GridCellsEditInPlace)
     // The closed editor is only deleted later; it must not be found again.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Movies()->setCurrentIndex(Model()->IndexOf(alien->ViewNodes().first(), 1));
-    QTest::keyClick(Movies(), Qt::Key_F2);
+    Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     editor = Movies()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->setText(u"12"_s);
@@ -308,12 +180,12 @@ TEST_F(MainListsTest, GridCellsEditInPlace)
     // The borrower cell opens no editor.
     const QModelIndex borrower = Model()->IndexOf(alien->ViewNodes().first(), 22);
     Movies()->setCurrentIndex(borrower);
-    QTest::keyClick(Movies(), Qt::Key_F2);
+    Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     EXPECT_FALSE(Movies()->CellEditing());
     EXPECT_EQ(alien->Loan(), u"Ann"_s);
 }
 
-TEST_F(MainListsTest, FocusSettlesIntoTheCardAfterADelay)
+TEST_F(MainWindowFixture, FocusSettlesIntoTheCardAfterADelay)
 {
     Start(Films);
     TMovie *alien = MovieTitled(u"Alien"_s);
@@ -344,7 +216,7 @@ TEST_F(MainListsTest, FocusSettlesIntoTheCardAfterADelay)
     EXPECT_EQ(window->EditState(), TEditState::Viewing);
 }
 
-TEST_F(MainListsTest, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
+TEST_F(MainWindowFixture, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
 {
     Start(Films);
     TMovie *alien = MovieTitled(u"Alien"_s);
@@ -368,7 +240,7 @@ TEST_F(MainListsTest, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
     EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), brazil);
 }
 
-TEST_F(MainListsTest, CustomFieldsBecomeGridColumns)
+TEST_F(MainWindowFixture, CustomFieldsBecomeGridColumns)
 {
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
     Start(Films);
@@ -393,7 +265,7 @@ TEST_F(MainListsTest, CustomFieldsBecomeGridColumns)
     EXPECT_EQ(Model()->headerData(44, Qt::Horizontal).toString(), u"Crate"_s);
 }
 
-TEST_F(MainListsTest, StatusBarCountsAndTitleFormatting)
+TEST_F(MainWindowFixture, StatusBarCountsAndTitleFormatting)
 {
     settings.WriteInteger(u"Title"_s, u"PrefixMode"_s, 1);
     Start(Films, {u"Zoe"_s, u"Ann"_s});
@@ -415,7 +287,7 @@ TEST_F(MainListsTest, StatusBarCountsAndTitleFormatting)
     EXPECT_EQ(names, (QStringList{u"Ann"_s, u"Zoe"_s}));
 }
 
-TEST_F(MainListsTest, CardSortRequestsToggleTheSameColumn)
+TEST_F(MainWindowFixture, CardSortRequestsToggleTheSameColumn)
 {
     Start(Films);
     EXPECT_EQ(window->SortDirectionForItem(false, 2), Qt::DescendingOrder); // title is sorted
@@ -429,7 +301,7 @@ TEST_F(MainListsTest, CardSortRequestsToggleTheSameColumn)
     EXPECT_EQ(TopRows().first(), u"2001: A Space Odyssey"_s); // "SciFi" is last ascending
 }
 
-TEST_F(MainListsTest, PreferencesReshapeTheLists)
+TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
 {
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
     Start(Films);

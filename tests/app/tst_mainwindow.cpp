@@ -466,7 +466,9 @@ TEST_F(MainWindowTest, CommandsOfLaterWorkAreDisabledAndShortcutsSet)
     EXPECT_EQ(window->Action(u"OpenDBAct"_s)->shortcut(), QKeySequence(u"Ctrl+O"_s));
     EXPECT_EQ(window->Action(u"NextBookAct"_s)->shortcut(), QKeySequence(Qt::Key_F2));
     EXPECT_EQ(window->Action(u"NewVidAct"_s)->text(), u"&New"_s);
-    EXPECT_FALSE(window->Action(u"NewVidAct"_s)->isEnabled());
+    // An empty catalog: new records yes, commands on a current record no.
+    EXPECT_TRUE(window->Action(u"NewVidAct"_s)->isEnabled());
+    EXPECT_FALSE(window->Action(u"DelVidAct"_s)->isEnabled());
     EXPECT_FALSE(window->Action(u"StatsAct"_s)->isEnabled());
     EXPECT_TRUE(window->Action(u"OptsAct"_s)->isEnabled());
     EXPECT_TRUE(window->Action(u"AppendAct"_s)->isEnabled());

@@ -47,11 +47,67 @@ public:
         messages.append(text);
     }
     std::optional<QString> AskNewPassword(QWidget *) override { return Next(passwordAnswers); }
+    std::optional<QString>
+    AskText(QWidget *, const QString &caption, const QString &prompt, const QString &text) override
+    {
+        textQuestions.append(caption + QStringLiteral(": ") + prompt + QStringLiteral(" [") + text
+                             + QStringLiteral("]"));
+        return Next(textAnswers);
+    }
+    TFileDecision AskDeleteFile(QWidget *, const QString &, const QString &text) override
+    {
+        fileQuestions.append(text);
+        if (fileAnswers.empty())
+            return TFileDecision::No;
+        const TFileDecision answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+    std::optional<TNewEpisodeAnswer> AskNewEpisode(QWidget *, int proposal, bool copy) override
+    {
+        episodeProposals.append({proposal, copy});
+        return Next(episodeAnswers);
+    }
+    std::optional<TIdSeries> AskIdSeries(QWidget *, const TIdSeries &preset) override
+    {
+        idPresets.append(preset);
+        return Next(idAnswers);
+    }
+    std::optional<QDate> AskDate(QWidget *, QDate day) override
+    {
+        datePresets.append(day);
+        return Next(dateAnswers);
+    }
+    std::optional<QStringList> AskAdvancedSearch(QWidget *, const QStringList &criteria) override
+    {
+        criteriaShown.append(criteria);
+        return Next(criteriaAnswers);
+    }
+    bool OpenWithDesktop(const QString &fileOrUrl) override
+    {
+        opened.append(fileOrUrl);
+        return true;
+    }
+    void ShowInFileManager(const QString &file) override { shownInFolder.append(file); }
 
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<QString>> passwordAnswers;
     std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<QString>> textAnswers;
+    std::deque<TFileDecision> fileAnswers;
+    std::deque<std::optional<TNewEpisodeAnswer>> episodeAnswers;
+    std::deque<std::optional<TIdSeries>> idAnswers;
+    std::deque<std::optional<QDate>> dateAnswers;
+    std::deque<std::optional<QStringList>> criteriaAnswers;
+    QStringList textQuestions;
+    QStringList fileQuestions;
+    QList<std::pair<int, bool>> episodeProposals;
+    QList<TIdSeries> idPresets;
+    QList<QDate> datePresets;
+    QList<QStringList> criteriaShown;
+    QStringList opened;
+    QStringList shownInFolder;
     QStringList openFolders;
     QStringList saveFolders;
     QStringList questions;
@@ -59,11 +115,11 @@ public:
     QStringList messages;
 
 private:
-    static std::optional<QString> Next(std::deque<std::optional<QString>> &answers)
+    template <typename T> static std::optional<T> Next(std::deque<std::optional<T>> &answers)
     {
         if (answers.empty())
             return std::nullopt;
-        std::optional<QString> answer;
+        std::optional<T> answer;
         answer.swap(answers.front());
         answers.pop_front();
         return answer;

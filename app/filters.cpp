@@ -1,0 +1,468 @@
+#include "filters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include <QLocale>
+
+#include "catalog/actor.h"
+#include "catalog/ansi.h"
+#include "catalog/basemovie.h"
+#include "catalog/dbitem.h"
+#include "catalog/localetext.h"
+#include "catalog/platform/volumeinfo.h"
+#include "catalog/textutils.h"
+#include "host/webtext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::optional<double> ReadBound(const QString &text, TSearchKind kind)
+{
+    bool ok = false;
+    switch (kind) {
+    case TSearchKind::Integer: {
+        const int value = text.toInt(&ok);
+        return ok ? std::optional<double>(value) : std::nullopt;
+    }
+    case TSearchKind::Number: {
+        double value = QLocale().toDouble(text, &ok);
+        // Ratings are often typed with a point whatever the locale says.
+        if (!ok)
+            value = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    }
+    case TSearchKind::Date:
+        return ParseShortDate(text);
+    default:
+        return std::nullopt;
+    }
+}
+
+bool InRange(double value, const TRange &range)
+{
+    return range.Lower <= value && value <= range.Upper;
+}
+
+// A date-time's day: day counts keep the time as a fraction that counts forward from
+// midnight also before day 0, so the day is the truncated count, not its floor.
+double WholeDay(double days)
+{
+    return std::trunc(days);
+}
+
+bool Contains(const QString &field, const QString &text)
+{
+    return field.contains(text, Qt::CaseInsensitive);
+}
+
+const QString &DisplayTitleOf(const TBaseMovie &movie)
+{
+    // DisplayTitle() returns a copy; this is on the per-keystroke path.
+    return movie.Title().isEmpty() ? movie.Origtitle() : movie.Title();
+}
+
+// The text a text field of a movie searches in; nullptr for fields that are not plain text.
+const QString *MovieText(const TBaseMovie &movie, int field)
+{
+    switch (field) {
+    case 2:
+        return &DisplayTitleOf(movie);
+    case 3:
+        return &movie.Origtitle();
+    case 4:
+        return &movie.Aka();
+    case 6:
+        return &movie.Genre();
+    case 7:
+        return &movie.Director();
+    case 8:
+        return &movie.Producer();
+    case 9:
+        return &movie.Scenario();
+    case 10:
+        return &movie.Music();
+    case 11:
+        return &movie.Actors();
+    case 12:
+        return &movie.Country();
+    case 13:
+        return &movie.Studio();
+    case 14:
+        return &movie.Release();
+    case 18:
+        return &movie.Tags();
+    case 20:
+        return &movie.Loan();
+    case 21:
+        return &movie.Description();
+    case 22:
+        return &movie.Comment();
+    case 23:
+        return &movie.Path();
+    case 24:
+        return &movie.Rip();
+    case 25:
+        return &movie.Type();
+    case 26:
+        return &movie.Label();
+    case 27:
+        return &movie.Langs();
+    case 28:
+        return &movie.Subs();
+    default:
+        return nullptr;
+    }
+}
+
+double MovieValue(const TBaseMovie &movie, int field)
+{
+    switch (field) {
+    case 5:
+        return movie.Year();
+    case 15:
+        return movie.Imdbrating();
+    case 16:
+        return movie.Orating();
+    case 17:
+        return movie.Rating();
+    case 19:
+        return WholeDay(movie.Dateadded());
+    case 29:
+        return WholeDay(movie.Viewdate());
+    case 30:
+        return movie.Num();
+    default:
+        return 0;
+    }
+}
+
+const QString *PersonText(const TActor &person, int field)
+{
+    switch (field) {
+    case 2:
+        return &person.Name();
+    case 3:
+        return &person.Transname();
+    case 4:
+        return &person.Altnames();
+    case 6:
+        return &person.Birthplace();
+    case 7:
+        return &person.Genre();
+    case 8:
+        return &person.Category();
+    case 10:
+        return &person.Bio();
+    case 11:
+        return &person.Filmography();
+    case 12:
+        return &person.Awards();
+    case 13:
+        return &person.Comment();
+    default:
+        return nullptr;
+    }
+}
+
+double PersonValue(const TActor &person, int field)
+{
+    switch (field) {
+    case 5:
+        return WholeDay(person.Birthday());
+    case 9:
+        return person.Rating();
+    default:
+        return 0;
+    }
+}
+
+TFilter::TTest MakeTest(int field, TSearchKind kind, const QString &text)
+{
+    TFilter::TTest test{field, kind, text, {}};
+    if (kind == TSearchKind::Integer || kind == TSearchKind::Number || kind == TSearchKind::Date)
+        test.Range = ParseRange(text, kind);
+    return test;
+}
+
+bool MovieTestMatches(const TBaseMovie &movie, const TFilter::TTest &test)
+{
+    switch (test.Kind) {
+    case TSearchKind::Text:
+        if (test.Field == 0) {
+            return Contains(DisplayTitleOf(movie), test.Text)
+                   || Contains(movie.Origtitle(), test.Text) || Contains(movie.Aka(), test.Text);
+        }
+        if (test.Field == 1)
+            return Contains(DisplayTitleOf(movie), test.Text)
+                   || Contains(movie.Origtitle(), test.Text);
+        return Contains(*MovieText(movie, test.Field), test.Text);
+    case TSearchKind::Integer:
+    case TSearchKind::Number:
+    case TSearchKind::Date:
+        return InRange(MovieValue(movie, test.Field), test.Range);
+    default:
+        // No field (or one out of range) restricts nothing; field 31 is handled by callers.
+        return true;
+    }
+}
+
+bool PersonTestMatches(const TActor &person, const TFilter::TTest &test)
+{
+    switch (test.Kind) {
+    case TSearchKind::Text:
+        if (test.Field == 0) {
+            return Contains(person.Name(), test.Text) || Contains(person.Transname(), test.Text)
+                   || Contains(person.Altnames(), test.Text);
+        }
+        if (test.Field == 1)
+            return Contains(person.Name(), test.Text) || Contains(person.Transname(), test.Text);
+        return Contains(*PersonText(person, test.Field), test.Text);
+    case TSearchKind::Integer:
+    case TSearchKind::Number:
+    case TSearchKind::Date:
+        return InRange(PersonValue(person, test.Field), test.Range);
+    default:
+        return true;
+    }
+}
+
+// The last non-empty entry of a "|"-separated file list, trimmed.
+QString LastFile(const QString &path)
+{
+    QStringView rest(path);
+    while (!rest.isEmpty()) {
+        const qsizetype bar = rest.lastIndexOf(u'|');
+        const QStringView entry = rest.sliced(bar + 1).trimmed();
+        if (!entry.isEmpty())
+            return entry.toString();
+        if (bar < 0)
+            break;
+        rest.truncate(bar);
+    }
+    return {};
+}
+
+bool IsNetworkName(const QString &file)
+{
+    return file.startsWith("//"_L1) || file.startsWith("\\\\"_L1);
+}
+
+int KindOnDrive(TDriveType drive, const QString &file)
+{
+    switch (drive) {
+    case TDriveType::Removable:
+    case TDriveType::Remote:
+        // Absent discs and unreachable shares still count: the medium is what is asked.
+        return 2;
+    case TDriveType::Fixed:
+        return FileExistsQuiet(file) ? 1 : 0;
+    case TDriveType::NotFound:
+        break;
+    }
+    return 0;
+}
+
+bool PassesFlag(int filter, bool flag)
+{
+    return !(filter == 1 && !flag) && !(filter == 2 && flag);
+}
+
+} // namespace
+
+TSearchKind MovieFieldKind(int field)
+{
+    switch (field) {
+    case 5:
+    case 30:
+        return TSearchKind::Integer;
+    case 15:
+    case 16:
+    case 17:
+        return TSearchKind::Number;
+    case 19:
+    case 29:
+        return TSearchKind::Date;
+    case AdvancedSearchField:
+        return TSearchKind::Advanced;
+    default:
+        return field >= 0 && field < AdvancedSearchField ? TSearchKind::Text : TSearchKind::None;
+    }
+}
+
+TSearchKind PeopleFieldKind(int field)
+{
+    switch (field) {
+    case 5:
+        return TSearchKind::Date;
+    case 9:
+        return TSearchKind::Number;
+    default:
+        return field >= 0 && field < PeopleSearchFieldCount ? TSearchKind::Text : TSearchKind::None;
+    }
+}
+
+TRange ParseRange(const QString &text, TSearchKind kind)
+{
+    const qsizetype dash = text.indexOf(u'-');
+    const QString lowerText = (dash < 0 ? text : text.left(dash)).trimmed();
+    const QString upperText = dash < 0 ? lowerText : text.mid(dash + 1).trimmed();
+    const std::optional<double> lower = ReadBound(lowerText, kind);
+    const std::optional<double> upper = ReadBound(upperText, kind);
+    if (!lower || !upper)
+        return {};
+    return {*lower, *upper};
+}
+
+int MediaKind(const TBaseMovie &movie)
+{
+    const QString file = LastFile(movie.Path());
+    if (file.isEmpty())
+        return 0;
+    if (IsNetworkName(file))
+        return 2;
+    return KindOnDrive(CurrentVolumeInfo().DriveKind(file), file);
+}
+
+bool MovieFieldMatches(const TBaseMovie &movie,
+                       int field,
+                       const QString &text,
+                       const TFilterState &state)
+{
+    if (field != AdvancedSearchField)
+        return MovieTestMatches(movie, MakeTest(field, MovieFieldKind(field), text));
+    const qsizetype count = std::min<qsizetype>(state.Criteria.size(), CriterionCount);
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString &criterion = state.Criteria.at(i);
+        if (criterion.isEmpty())
+            continue;
+        const int criterionField = FirstCriterionField + static_cast<int>(i);
+        if (!MovieTestMatches(movie,
+                              MakeTest(criterionField, MovieFieldKind(criterionField), criterion)))
+            return false;
+    }
+    return true;
+}
+
+bool PersonFieldMatches(const TActor &person, int field, const QString &text)
+{
+    return PersonTestMatches(person, MakeTest(field, PeopleFieldKind(field), text));
+}
+
+bool MoviePasses(const TBaseMovie &movie, const TFilterState &state)
+{
+    return TFilter(state).MoviePasses(movie);
+}
+
+bool PersonPasses(const TActor &person, const TFilterState &state)
+{
+    return TFilter(state).PersonPasses(person);
+}
+
+bool RecordPasses(const TDBItem &record, const TFilterState &state)
+{
+    return TFilter(state).Passes(record);
+}
+
+TFilter::TFilter(const TFilterState &state)
+    : m_seen(state.Seen)
+    , m_wish(state.Wish)
+    , m_loan(state.Loan)
+    , m_media(state.Media)
+    , m_movieBookmark(state.MovieBookmark)
+    , m_peopleBookmark(state.PeopleBookmark)
+    , m_movieSearchAll(state.Text.isEmpty() && state.MovieField != AdvancedSearchField)
+    , m_peopleSearchAll(state.Text.isEmpty())
+{
+    // Only the tests that can run are prepared: a range is read once here, not per record.
+    if (state.MovieField == AdvancedSearchField) {
+        m_movieTest.Field = AdvancedSearchField;
+        m_movieTest.Kind = TSearchKind::Advanced;
+        const qsizetype count = std::min<qsizetype>(state.Criteria.size(), CriterionCount);
+        for (qsizetype i = 0; i < count; ++i) {
+            const QString &criterion = state.Criteria.at(i);
+            if (criterion.isEmpty())
+                continue;
+            const int field = FirstCriterionField + static_cast<int>(i);
+            m_criteria[m_criterionCount++] = MakeTest(field, MovieFieldKind(field), criterion);
+        }
+    } else if (!m_movieSearchAll) {
+        m_movieTest = MakeTest(state.MovieField, MovieFieldKind(state.MovieField), state.Text);
+    }
+    if (!m_peopleSearchAll)
+        m_personTest = MakeTest(state.PeopleField, PeopleFieldKind(state.PeopleField), state.Text);
+}
+
+bool TFilter::Passes(const TDBItem &record) const
+{
+    // A record just added and not yet filled in stays visible while the user edits it.
+    if (record.IsEmpty())
+        return true;
+    if (record.Kind() == TRecordKind::Person)
+        return PersonPasses(static_cast<const TActor &>(record));
+    return MoviePasses(static_cast<const TBaseMovie &>(record));
+}
+
+bool TFilter::MoviePasses(const TBaseMovie &movie) const
+{
+    if (!PassesFlag(m_seen, !movie.Viewed()))
+        return false;
+    if (!PassesFlag(m_loan, !movie.Loan().isEmpty()))
+        return false;
+    if ((m_media == 1 || m_media == 2) && MediaKindOf(movie) != m_media)
+        return false;
+    if (!PassesFlag(m_movieBookmark, movie.Bookmark()))
+        return false;
+    if (!PassesFlag(m_wish, !movie.Wish()))
+        return false;
+    if (m_movieSearchAll)
+        return true;
+    if (m_movieTest.Kind != TSearchKind::Advanced)
+        return MovieTestMatches(movie, m_movieTest);
+    for (int i = 0; i < m_criterionCount; ++i) {
+        if (!MovieTestMatches(movie, m_criteria[i]))
+            return false;
+    }
+    return true;
+}
+
+bool TFilter::PersonPasses(const TActor &person) const
+{
+    if (!PassesFlag(m_peopleBookmark, person.Bookmark()))
+        return false;
+    return m_peopleSearchAll || PersonTestMatches(person, m_personTest);
+}
+
+int TFilter::MediaKindOf(const TBaseMovie &movie) const
+{
+    const QString file = LastFile(movie.Path());
+    if (file.isEmpty())
+        return 0;
+    if (IsNetworkName(file))
+        return 2;
+    // Asking the system for a drive reads the mount table; movies mostly share a few
+    // folders, so each folder is asked once per re-apply.
+    const qsizetype slash = file.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? file : file.left(slash + 1);
+    auto it = m_folderDrives.constFind(folder);
+    if (it == m_folderDrives.cend())
+        it = m_folderDrives.insert(folder, static_cast<int>(CurrentVolumeInfo().DriveKind(file)));
+    return KindOnDrive(static_cast<TDriveType>(*it), file);
+}
+
+QString WebSearchAddress(const QString &urlTemplate, const QString &text)
+{
+    if (urlTemplate.isEmpty())
+        return {};
+    QString address = urlTemplate;
+    if (urlTemplate.size() > 2 && urlTemplate.endsWith("%u"_L1, Qt::CaseInsensitive)) {
+        address.replace("%s"_L1, text);
+        address.chop(2);
+        return address;
+    }
+    return address.replace("%s"_L1, QString::fromLatin1(EncodeUrlText(ToAnsi(text))));
+}

@@ -1,0 +1,399 @@
+// The main window's filters: the View menu's filter entries, the filter bar (seen button,
+// search field, search box, web search) and re-applying them to the shown list.
+#include <QAction>
+#include <QActionGroup>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/catalogview.h"
+#include "app/listmodel.h"
+#include "app/mainwindow.h"
+#include "catalog/actor.h"
+#include "catalog/basemovie.h"
+#include "catalog/movie.h"
+#include "catalog/recordhooks.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The View menu's filters: the filter they set, then name, text number and English caption
+// of each of their three entries.
+struct TFilterRow
+{
+    const char *name;
+    int text;
+    const char *caption;
+    const char *shortcut;
+};
+const TFilterRow FilterRows[5][3] = {
+    {{"SeenAllAct", 184, "&All", "Ctrl+Alt+A"},
+     {"SeenNotAct", 185, "&Not seen", "Ctrl+Alt+N"},
+     {"SeenOnlyAct", 186, "&Seen", "Ctrl+Alt+S"}},
+    {{"WishAllAct", 187, "Movies I have and do not have", ""},
+     {"WishHaveAct", 188, "Movies I have", ""},
+     {"WishWantAct", 189, "Movies I want to have", ""}},
+    {{"LoanAllAct", 190, "Borrowed and not borrowed movies", ""},
+     {"LoanOnlyAct", 191, "Borrowed movies only", ""},
+     {"LoanNotAct", 192, "Not borrowed movies", ""}},
+    {{"MediaAllAct", 193, "All Media", ""},
+     {"MediaHddAct", 194, "Movies on Harddrives", ""},
+     {"MediaRemovableAct", 195, "Movies on Removable drives", ""}},
+    {{"BookAllAct", 196, "Movies with and without bookmark", ""},
+     {"BookOnlyAct", 197, "Bookmarked movies", ""},
+     {"BookNotAct", 198, "Not bookmarked movies", ""}},
+};
+constexpr int SeenFilter = 0;
+constexpr int BookmarkFilter = 4;
+
+// The English search-field captions, entry -1 first.
+const char *const MovieFieldCaptions[MovieSearchFieldCount + 1] = {"(no search)",
+                                                                   "All titles",
+                                                                   "Title or original title",
+                                                                   "Title",
+                                                                   "Original title",
+                                                                   "Also known as",
+                                                                   "Year",
+                                                                   "Genre",
+                                                                   "Director",
+                                                                   "Producer",
+                                                                   "Scenario",
+                                                                   "Music",
+                                                                   "Actors",
+                                                                   "Country",
+                                                                   "Studio",
+                                                                   "Release",
+                                                                   "IMDB rating",
+                                                                   "Other rating",
+                                                                   "Rating",
+                                                                   "Tags",
+                                                                   "Date added",
+                                                                   "Borrower",
+                                                                   "Description",
+                                                                   "Comments",
+                                                                   "Local file",
+                                                                   "Quality",
+                                                                   "Media type",
+                                                                   "Media label",
+                                                                   "Languages",
+                                                                   "Subtitles",
+                                                                   "Viewed date",
+                                                                   "ID",
+                                                                   "Advanced search..."};
+const char *const PeopleFieldCaptions[PeopleSearchFieldCount + 1] = {"(no search)",
+                                                                     "All names",
+                                                                     "Name or translated name",
+                                                                     "Name",
+                                                                     "Translated name",
+                                                                     "Alternative names",
+                                                                     "Birthday",
+                                                                     "Birthplace",
+                                                                     "Genre",
+                                                                     "Career",
+                                                                     "Rating",
+                                                                     "Biography",
+                                                                     "Filmography",
+                                                                     "Awards",
+                                                                     "Comments"};
+
+QString WithoutAccelerator(QString text)
+{
+    return text.remove(u'&');
+}
+
+} // namespace
+
+void TMain::CreateFilterActions()
+{
+    for (int filter = 0; filter < 5; ++filter) {
+        auto *group = new QActionGroup(this);
+        group->setExclusive(true);
+        for (int value = 0; value < 3; ++value) {
+            const TFilterRow &row = FilterRows[filter][value];
+            QAction *action = AddAction(
+                QString::fromLatin1(row.name), row.text, QString::fromLatin1(row.caption));
+            action->setCheckable(true);
+            action->setChecked(value == 0);
+            if (*row.shortcut)
+                action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+            group->addAction(action);
+            m_filterActions[filter].append(action);
+            connect(action, &QAction::triggered, this, [this, filter, value] {
+                switch (filter) {
+                case 0:
+                    ChooseFilter(m_filter.Seen, value);
+                    break;
+                case 1:
+                    ChooseFilter(m_filter.Wish, value);
+                    break;
+                case 2:
+                    ChooseFilter(m_filter.Loan, value);
+                    break;
+                case 3:
+                    ChooseFilter(m_filter.Media, value);
+                    break;
+                default:
+                    ChooseFilter(m_peopleMode ? m_filter.PeopleBookmark : m_filter.MovieBookmark,
+                                 value);
+                    break;
+                }
+            });
+            if (filter != BookmarkFilter)
+                m_movieOnlyFilters.append(action);
+        }
+    }
+    QAction *advanced = AddAction(u"AdvSearchAct"_s, 199, u"&Advanced Search"_s);
+    connect(advanced, &QAction::triggered, this, [this] { ShowAdvancedSearch(); });
+    QAction *go = AddAction(u"WebSearchAct"_s, 183, u"Go"_s);
+    go->setShortcut(QKeySequence(u"Ctrl+Alt+W"_s));
+    connect(
+        go, &QAction::triggered, this, [this] { WebSearch(m_webEngine, m_webSearchEdit->text()); });
+}
+
+void TMain::CreateFilterMenus()
+{
+    // The filter entries follow the views in the View menu, one group per filter.
+    for (int filter = 0; filter < 5; ++filter) {
+        QAction *separator = m_viewMenu->addSeparator();
+        if (filter != BookmarkFilter)
+            m_movieOnlyFilters.append(separator);
+        for (QAction *action : std::as_const(m_filterActions[filter]))
+            m_viewMenu->addAction(action);
+    }
+    m_toolsMenu->insertAction(m_webSearchMenu->menuAction(), Action(u"AdvSearchAct"_s));
+
+    // The seen button offers the seen filter; its caption is the chosen entry's.
+    auto *seenMenu = new QMenu(m_seenButton);
+    seenMenu->setObjectName(u"SeenFilterMenu"_s);
+    for (QAction *action : std::as_const(m_filterActions[SeenFilter]))
+        seenMenu->addAction(action);
+    m_seenButton->setMenu(seenMenu);
+    m_seenButton->setPopupMode(QToolButton::InstantPopup);
+    m_language.Exclude(m_seenButton);
+
+    m_searchFieldMenu = new QMenu(m_searchFieldButton);
+    m_searchFieldMenu->setObjectName(u"SearchFieldMenu"_s);
+    m_searchFieldButton->setMenu(m_searchFieldMenu);
+    m_searchFieldButton->setPopupMode(QToolButton::InstantPopup);
+    m_language.Exclude(m_searchFieldButton);
+
+    m_webEngineMenu = new QMenu(m_webEngineButton);
+    m_webEngineMenu->setObjectName(u"WebEngineMenu"_s);
+    m_webEngineButton->setMenu(m_webEngineMenu);
+    m_language.Exclude(m_webEngineButton);
+    m_webGoButton = new QToolButton(m_filterBar);
+    m_webGoButton->setObjectName(u"WebGoBtn"_s);
+    m_webGoButton->setDefaultAction(Action(u"WebSearchAct"_s));
+    m_webSearchParts.append(m_filterBar->addWidget(m_webGoButton));
+
+    connect(m_searchEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        OnSearchTextEdited(text);
+    });
+    connect(m_webSearchEdit, &QLineEdit::returnPressed, this, [this] {
+        WebSearch(m_webEngine, m_webSearchEdit->text());
+    });
+    for (QWidget *part : {static_cast<QWidget *>(m_seenButton),
+                          static_cast<QWidget *>(m_searchFieldButton),
+                          static_cast<QWidget *>(m_webSearchEdit),
+                          static_cast<QWidget *>(m_webEngineButton)})
+        part->setEnabled(true);
+    m_searchEdit->setEnabled(true);
+}
+
+void TMain::ChooseFilter(int &slot, int value)
+{
+    if (slot == value)
+        return;
+    slot = value;
+    UpdateFilterChecks();
+    ReapplyFilters();
+}
+
+void TMain::UpdateFilterChecks()
+{
+    const int values[5] = {m_filter.Seen,
+                           m_filter.Wish,
+                           m_filter.Loan,
+                           m_filter.Media,
+                           m_peopleMode ? m_filter.PeopleBookmark : m_filter.MovieBookmark};
+    for (int filter = 0; filter < 5; ++filter) {
+        for (int value = 0; value < 3; ++value)
+            m_filterActions[filter].at(value)->setChecked(value == values[filter]);
+    }
+    m_seenButton->setText(
+        WithoutAccelerator(m_filterActions[SeenFilter].at(m_filter.Seen)->text()));
+    for (QAction *action : std::as_const(m_movieOnlyFilters))
+        action->setVisible(!m_peopleMode);
+}
+
+void TMain::RebuildSearchFieldMenu()
+{
+    m_searchFieldMenu->clear();
+    const bool people = m_peopleMode;
+    const int chosen = people ? m_filter.PeopleField : m_filter.MovieField;
+    auto *group = new QActionGroup(m_searchFieldMenu);
+    const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
+    const int base = people ? 2050 : 2000;
+    for (int field = -1; field < count; ++field) {
+        const char *fallback =
+            people ? PeopleFieldCaptions[field + 1] : MovieFieldCaptions[field + 1];
+        QAction *action =
+            m_searchFieldMenu->addAction(Text(base + 1 + field, QString::fromLatin1(fallback)));
+        action->setObjectName(u"SearchField%1"_s.arg(field));
+        action->setCheckable(true);
+        action->setChecked(field == chosen);
+        group->addAction(action);
+        if (field == -1)
+            m_searchFieldMenu->addSeparator();
+        connect(action, &QAction::triggered, this, [this, people, field] {
+            if (!people && field == AdvancedSearchField)
+                ShowAdvancedSearch();
+            else
+                ChooseSearchField(people, field);
+        });
+    }
+    const QList<QAction *> actions = m_searchFieldMenu->actions();
+    for (QAction *action : actions) {
+        if (action->objectName() == u"SearchField%1"_s.arg(chosen))
+            m_searchFieldButton->setText(action->text());
+    }
+    const bool boxOn = chosen >= 0 && !(!people && chosen == AdvancedSearchField);
+    m_searchEdit->setEnabled(boxOn);
+}
+
+void TMain::ChooseSearchField(bool people, int field)
+{
+    int &slot = people ? m_filter.PeopleField : m_filter.MovieField;
+    const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
+    if (field < -1 || field >= count || field == slot)
+        return;
+    slot = field;
+    if (people == m_peopleMode)
+        RebuildSearchFieldMenu();
+    if (field == -1 && !people && !m_searchEdit->text().isEmpty()) {
+        // Emptying the box re-applies the filters.
+        m_searchEdit->clear();
+        return;
+    }
+    ReapplyFilters();
+}
+
+void TMain::SetSearchField(bool people, int field, const QString &text)
+{
+    int &slot = people ? m_filter.PeopleField : m_filter.MovieField;
+    if (slot != field) {
+        slot = field;
+        if (people == m_peopleMode)
+            RebuildSearchFieldMenu();
+    }
+    // The box announces the change, which re-applies once.
+    if (m_searchEdit->text() != text)
+        m_searchEdit->setText(text);
+    else
+        ReapplyFilters();
+}
+
+void TMain::OnSearchTextEdited(const QString &text)
+{
+    m_filter.Text = text;
+    ReapplyFilters();
+}
+
+void TMain::ShowAdvancedSearch()
+{
+    const std::optional<QStringList> criteria =
+        m_dialogs->AskAdvancedSearch(this, m_filter.Criteria);
+    bool any = false;
+    if (criteria) {
+        m_filter.Criteria = *criteria;
+        while (m_filter.Criteria.size() < CriterionCount)
+            m_filter.Criteria.append(QString());
+        for (const QString &text : std::as_const(m_filter.Criteria))
+            any = any || !text.isEmpty();
+    }
+    if (criteria && any) {
+        m_filter.MovieField = -2; // forces the choice below to count as a change
+        ChooseSearchField(false, AdvancedSearchField);
+        return;
+    }
+    if (m_filter.MovieField == AdvancedSearchField)
+        ChooseSearchField(false, -1);
+}
+
+void TMain::ReapplyFilters()
+{
+    if (!m_db)
+        return;
+    const bool people = m_peopleMode;
+    TCatalogList *list = ShownList();
+    TListModel *model = people ? m_peopleModel : m_movieModel;
+    TDBItem *focused = model->RecordOf(list->currentIndex());
+    const int count = people ? m_db->PersonCount() : m_db->MovieCount();
+    // Prepared once (ranges read, drives asked once per folder) for all records; the
+    // records ask the same filter through the hook when they are shown.
+    const TFilter filter(m_filter);
+    m_batchFilter = &filter;
+    model->BeginUpdate();
+    for (int i = 0; i < count; ++i) {
+        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
+                                 : static_cast<TDBItem *>(m_db->Movie(i));
+        const bool pass = filter.Passes(*record);
+        if (pass != record->Shown())
+            record->SetShown(pass);
+    }
+    ApplySort(people);
+    model->EndUpdate();
+    m_batchFilter = nullptr;
+    // The focused record stays focused while it passes; otherwise the first row.
+    if (focused && focused->Shown() && list->SelectRecord(focused))
+        return;
+    list->SelectFirst();
+    if (model->rowCount() == 0) {
+        SetCurrentRecord(people, nullptr);
+        SetEditState(TEditState::Empty);
+        ShowCurrent();
+    }
+}
+
+void TMain::RebuildWebEngineMenu()
+{
+    m_webEngineMenu->clear();
+    auto *group = new QActionGroup(m_webEngineMenu);
+    const int count = int(std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size()));
+    if (m_webEngine >= count
+        || (m_webEngine >= 0 && m_settings.SearchNames.at(m_webEngine) == u"-"_s))
+        m_webEngine = -1;
+    for (int i = 0; i < count; ++i) {
+        const QString &name = m_settings.SearchNames.at(i);
+        if (name == u"-"_s) {
+            m_webEngineMenu->addSeparator();
+            continue;
+        }
+        if (m_webEngine < 0)
+            m_webEngine = i;
+        QAction *action = m_webEngineMenu->addAction(name);
+        action->setObjectName(u"WebEngine%1"_s.arg(i));
+        action->setCheckable(true);
+        action->setChecked(i == m_webEngine);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, i, name] {
+            m_webEngine = i;
+            m_webEngineButton->setText(name);
+        });
+    }
+    m_webEngineButton->setText(m_webEngine >= 0 ? m_settings.SearchNames.at(m_webEngine)
+                                                : Text(1883, u"(no search engines)"_s));
+    Action(u"WebSearchAct"_s)->setEnabled(m_webEngine >= 0);
+}
+
+void TMain::WebSearch(int index, const QString &text)
+{
+    if (index < 0 || index >= m_settings.SearchUrls.size() || text.isEmpty())
+        return;
+    const QString address = WebSearchAddress(m_settings.SearchUrls.at(index), text);
+    if (!address.isEmpty())
+        m_dialogs->OpenWithDesktop(address);
+}

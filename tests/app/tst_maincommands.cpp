@@ -1,0 +1,435 @@
+// The record commands and filters of the main window, driven through their actions with
+// the dialogs answered by the test.
+#include <gtest/gtest.h>
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+#include "app/grouping.h"
+#include "catalog/daycount.h"
+#include "catalog/episode.h"
+#include "tests/support/mainfixture.h"
+#include "tests/support/widgettest.h"
+
+namespace {
+
+const QList<std::tuple<QString, QString, int>> Nineties = {
+    {u"Alien"_s, u"Horror"_s, 1979},
+    {u"Brazil"_s, u"Comedy"_s, 1985},
+    {u"Clerks"_s, u"Comedy"_s, 1994},
+    {u"Dogma"_s, u"Comedy"_s, 1999},
+    {u"Election"_s, u"Comedy"_s, 1990},
+    {u"Fargo"_s, u"Crime"_s, 1996},
+};
+
+class CommandsTest : public MainWindowFixture
+{
+protected:
+    // Makes a movie current as a click on its row does.
+    void Focus(TDBItem *record)
+    {
+        ASSERT_TRUE(window->SelectRecord(record));
+        (record->Kind() == TRecordKind::Person ? window->PeopleList() : Movies())->FlushFocus();
+        ASSERT_EQ(window->CurrentRecord(record->Kind() == TRecordKind::Person), record);
+    }
+    void AddToSelection(TDBItem *record)
+    {
+        const QModelIndex row = Model()->IndexOf(record->ViewNodes().first(), 2);
+        Movies()->selectionModel()->select(row,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // Lets the focus delay run out.
+    void Settle()
+    {
+        Movies()->FlushFocus();
+        window->PeopleList()->FlushFocus();
+    }
+    QStringList ShownTitles() const
+    {
+        QStringList titles;
+        for (int row = 0; row < Model()->rowCount(); ++row)
+            titles.append(Model()->index(row, 2).data().toString());
+        return titles;
+    }
+    QString TempFile(const QString &name)
+    {
+        const QString path = root.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("video");
+        return path;
+    }
+};
+
+TEST_F(CommandsTest, AutoIdsFollowTheirMode)
+{
+    settings.WriteBool(u"Misc"_s, u"DoAutoID"_s, true);
+    settings.WriteInteger(u"Misc"_s, u"AutoIndexMode"_s, 1);
+    prepare = [](TVideoDatabase &db) {
+        for (int id : {1, 2, 5})
+            static_cast<TMovie *>(db.AddRecord(0))->SetNum(id);
+    };
+    Start({});
+    Trigger("NewVidAct");
+    Settle();
+    auto *added = static_cast<TMovie *>(window->CurrentRecord(false));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->Num(), 6);
+    EXPECT_GT(added->Dateadded(), 0);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_TRUE(movieCard.editing);
+    EXPECT_EQ(movieCard.titleFocus, 1);
+    Trigger("ApplyVidAct");
+
+    // Mode 0 takes the first gap above the first ID; mode 2 asks.
+    TMovie *again = static_cast<TMovie *>(window->CreateRecord(0));
+    EXPECT_EQ(again->Num(), 7); // still mode 1
+    window->Database()->DeleteRecord(again);
+}
+
+TEST_F(CommandsTest, AskedIdsStoreMinusOneForText)
+{
+    settings.WriteBool(u"Misc"_s, u"DoAutoID"_s, true);
+    settings.WriteInteger(u"Misc"_s, u"AutoIndexMode"_s, 0);
+    prepare = [](TVideoDatabase &db) {
+        for (int id : {1, 2, 5})
+            static_cast<TMovie *>(db.AddRecord(0))->SetNum(id);
+    };
+    Start({});
+    EXPECT_EQ(static_cast<TMovie *>(window->CreateRecord(0))->Num(), 3);
+}
+
+TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)
+{
+    Start(Nineties);
+    TMovie *clerks = MovieTitled(u"Clerks"_s);
+    Focus(clerks);
+    ASSERT_FALSE(window->Database()->Modified());
+
+    Trigger("NewVidAct");
+    Settle();
+    EXPECT_EQ(window->Database()->MovieCount(), 7);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    ASSERT_TRUE(window->Action(u"AbortAct"_s)->isEnabled());
+    Trigger("AbortAct");
+    EXPECT_EQ(window->Database()->MovieCount(), 6);
+    EXPECT_FALSE(window->Database()->Modified());
+    Settle();
+    // The empty movie sat first (ID -1 sorts by its empty title): its neighbour follows.
+    EXPECT_NE(window->CurrentRecord(false), nullptr);
+    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+}
+
+TEST_F(CommandsTest, CancelRestoresTheModifiedFlagAndApplyStores)
+{
+    Start(Nineties);
+    TMovie *dogma = MovieTitled(u"Dogma"_s);
+    Focus(dogma);
+    Trigger("EditVidAct");
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    movieCard.pendingTitle = u"Zelig"_s;
+    Trigger("ApplyVidAct");
+    EXPECT_EQ(dogma->Title(), u"Zelig"_s);
+    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(ShownTitles().last(), u"Zelig"_s); // the title column re-sorted
+
+    window->Database()->SetModified(false);
+    Trigger("EditVidAct");
+    dogma->SetComment(u"changed behind the card"_s);
+    Trigger("AbortAct");
+    EXPECT_FALSE(window->Database()->Modified());
+}
+
+TEST_F(CommandsTest, DeletingAsksPerFileUntilYesToAll)
+{
+    settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
+    Start(Nineties);
+    const QStringList titles = {u"Alien"_s, u"Brazil"_s, u"Clerks"_s};
+    QStringList files;
+    for (const QString &title : titles) {
+        files.append(TempFile(title + u".avi"_s));
+        MovieTitled(title)->SetPath(u"/nowhere/missing.avi|"_s + files.last());
+    }
+    Focus(MovieTitled(u"Alien"_s));
+    AddToSelection(MovieTitled(u"Brazil"_s));
+    AddToSelection(MovieTitled(u"Clerks"_s));
+
+    dialogs->yesNoAnswers = {true};
+    dialogs->fileAnswers = {TFileDecision::YesToAll};
+    Trigger("DelVidAct");
+    EXPECT_EQ(dialogs->questions.size(), 1);
+    EXPECT_EQ(dialogs->fileQuestions.size(), 1);
+    for (const QString &file : std::as_const(files))
+        EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
+    EXPECT_EQ(window->Database()->MovieCount(), 3);
+    Settle();
+    EXPECT_NE(window->CurrentRecord(false), nullptr);
+}
+
+TEST_F(CommandsTest, DeletingWithNoKeepsFilesAndAsksAgain)
+{
+    settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
+    settings.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, false);
+    Start(Nineties);
+    const QString first = TempFile(u"a.avi"_s);
+    const QString second = TempFile(u"b.avi"_s);
+    MovieTitled(u"Alien"_s)->SetPath(first);
+    MovieTitled(u"Brazil"_s)->SetPath(second);
+    Focus(MovieTitled(u"Alien"_s));
+    AddToSelection(MovieTitled(u"Brazil"_s));
+    dialogs->fileAnswers = {TFileDecision::No, TFileDecision::Yes};
+    Trigger("DelVidAct");
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+    EXPECT_EQ(dialogs->fileQuestions.size(), 2);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_EQ(window->Database()->MovieCount(), 4);
+}
+
+TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
+{
+    prepare = [](TVideoDatabase &db) {
+        auto *series = static_cast<TMovie *>(db.AddRecord(0));
+        series->SetTitle(u"Friends"_s);
+        for (int n = 1; n <= 5; ++n) {
+            TEpisode *episode = series->AddEpisode();
+            episode->SetEpnum(n);
+            episode->SetTitle(u"Part %1"_s.arg(n));
+        }
+    };
+    Start({});
+    TMovie *series = MovieTitled(u"Friends"_s);
+    TEpisode *second = series->Episode(1);
+    second->SetDirector(u"Ann"_s);
+    Focus(second);
+    Trigger("DuplicateAct");
+    Settle();
+    ASSERT_EQ(series->EpisodeCount(), 6);
+    TEpisode *copy = series->Episode(5);
+    EXPECT_EQ(copy->Epnum(), 6);
+    EXPECT_EQ(copy->Title(), u"Part 2"_s);
+    EXPECT_EQ(copy->Director(), u"Ann"_s);
+    EXPECT_EQ(window->CurrentRecord(false), copy);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+
+    // A new episode: numbered after the last, the movie's data copied without its titles.
+    Trigger("ApplyVidAct");
+    series->SetGenre(u"Sitcom"_s);
+    dialogs->episodeAnswers.push_back(TNewEpisodeAnswer{9, true});
+    Trigger("NewEpAct");
+    ASSERT_EQ(dialogs->episodeProposals.size(), 1);
+    EXPECT_EQ(dialogs->episodeProposals.first().first, 7);
+    TEpisode *added = series->Episode(6);
+    EXPECT_EQ(added->Epnum(), 9);
+    EXPECT_EQ(added->Genre(), u"Sitcom"_s);
+    EXPECT_TRUE(added->Title().isEmpty());
+}
+
+TEST_F(CommandsTest, IdsForTheSelectionFollowTheSelectionOrder)
+{
+    Start(Nineties);
+    Focus(MovieTitled(u"Fargo"_s));
+    AddToSelection(MovieTitled(u"Alien"_s));
+    AddToSelection(MovieTitled(u"Clerks"_s));
+    dialogs->idAnswers.push_back(TIdSeries{10, 5});
+    Trigger("SetIDSAct");
+    EXPECT_EQ(dialogs->idPresets.first(), (TIdSeries{1, 1}));
+    EXPECT_EQ(MovieTitled(u"Fargo"_s)->Num(), 10);
+    EXPECT_EQ(MovieTitled(u"Alien"_s)->Num(), 15);
+    EXPECT_EQ(MovieTitled(u"Clerks"_s)->Num(), 20);
+
+    // Set ID and set episode number read what is typed.
+    Focus(MovieTitled(u"Brazil"_s));
+    dialogs->textAnswers.push_back(u"x1"_s);
+    Trigger("SetIDAct");
+    EXPECT_EQ(MovieTitled(u"Brazil"_s)->Num(), -1);
+    EXPECT_TRUE(dialogs->textQuestions.first().endsWith(u"[-1]"_s));
+}
+
+TEST_F(CommandsTest, EpisodeNumberThatIsNoNumberIsRefused)
+{
+    prepare = [](TVideoDatabase &db) {
+        auto *series = static_cast<TMovie *>(db.AddRecord(0));
+        series->SetTitle(u"Friends"_s);
+        series->AddEpisode()->SetEpnum(4);
+    };
+    Start({});
+    TEpisode *episode = MovieTitled(u"Friends"_s)->Episode(0);
+    Focus(episode);
+    dialogs->textAnswers = {u"four"_s, u"8"_s};
+    Trigger("SetEpNumAct");
+    EXPECT_EQ(episode->Epnum(), 4);
+    EXPECT_EQ(dialogs->errors.size(), 1);
+    Trigger("SetEpNumAct");
+    EXPECT_EQ(episode->Epnum(), 8);
+}
+
+TEST_F(CommandsTest, BookmarkKeyMarksARunAndTheSearchFindsThem)
+{
+    Start(Nineties);
+    Movies()->setFocus();
+    Focus(MovieTitled(u"Alien"_s));
+    for (int i = 0; i < 3; ++i)
+        Trigger("BookAct");
+    for (const QString &title : {u"Alien"_s, u"Brazil"_s, u"Clerks"_s})
+        EXPECT_TRUE(MovieTitled(title)->Bookmark()) << title.toStdString();
+    EXPECT_FALSE(MovieTitled(u"Dogma"_s)->Bookmark());
+
+    MovieTitled(u"Fargo"_s)->SetBookmark(true);
+    Focus(MovieTitled(u"Clerks"_s));
+    Trigger("NextBookAct");
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+    Trigger("NextBookAct"); // no wrap-around
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+    Trigger("PrevBookAct");
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Clerks"_s));
+
+    Trigger("ClearBookAct");
+    for (const QString &title : {u"Alien"_s, u"Brazil"_s, u"Clerks"_s, u"Fargo"_s})
+        EXPECT_FALSE(MovieTitled(title)->Bookmark());
+}
+
+TEST_F(CommandsTest, SeenCommandsSetTheStateAndDate)
+{
+    Start(Nineties);
+    Focus(MovieTitled(u"Alien"_s));
+    AddToSelection(MovieTitled(u"Brazil"_s));
+    Trigger("SeenAct"); // Alien is seen: both become not seen
+    EXPECT_FALSE(MovieTitled(u"Alien"_s)->Viewed());
+    EXPECT_FALSE(MovieTitled(u"Brazil"_s)->Viewed());
+    Trigger("SeenYesterdayAct");
+    EXPECT_TRUE(MovieTitled(u"Brazil"_s)->Viewed());
+    EXPECT_NEAR(MovieTitled(u"Brazil"_s)->Viewdate(), NowDays() - 1, 0.01);
+    dialogs->dateAnswers.push_back(QDate(2020, 2, 29));
+    Trigger("SeenDateAct");
+    EXPECT_EQ(DaysToDateTime(MovieTitled(u"Alien"_s)->Viewdate()).date(), QDate(2020, 2, 29));
+}
+
+TEST_F(CommandsTest, TitleBarAndPlayingTheFirstExistingFile)
+{
+    Start(Nineties);
+    window->Database()->SetModified(true);
+    EXPECT_EQ(window->windowTitle(), u"Reelkeep (lists) - Movies*"_s);
+
+    const QString file = TempFile(u"there.mkv"_s);
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->SetPath(u"/nowhere/gone.mkv|"_s + file);
+    Focus(alien);
+    ASSERT_TRUE(window->Action(u"PlayAct"_s)->isEnabled());
+    Trigger("PlayAct");
+    Trigger("OpenFolderAct");
+    EXPECT_EQ(dialogs->opened, QStringList{file});
+    EXPECT_EQ(dialogs->shownInFolder, QStringList{file});
+    Focus(MovieTitled(u"Brazil"_s));
+    EXPECT_FALSE(window->Action(u"PlayAct"_s)->isEnabled());
+}
+
+TEST_F(CommandsTest, SwitchingToPeopleAppliesTheEdit)
+{
+    Start(Nineties, {u"Zoe"_s});
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    Focus(alien);
+    Trigger("EditVidAct");
+    movieCard.pendingTitle = u"Aliens"_s;
+    Trigger("dbModeAct");
+    EXPECT_TRUE(window->PeopleMode());
+    EXPECT_EQ(alien->Title(), u"Aliens"_s);
+    EXPECT_EQ(window->Action(u"NewEpAct"_s)->isVisible(), false);
+}
+
+TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
+{
+    Start(Nineties);
+    Focus(MovieTitled(u"Clerks"_s));
+    window->SetSearchField(false, 5, u"1990-1999"_s);
+    EXPECT_EQ(ShownTitles(), (QStringList{u"Clerks"_s, u"Dogma"_s, u"Election"_s, u"Fargo"_s}));
+    EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), MovieTitled(u"Clerks"_s));
+    auto *box = Child<QLineEdit>(window.get(), "SearchEdit");
+    box->setText(u"1996"_s);
+    EXPECT_EQ(ShownTitles(), QStringList{u"Fargo"_s});
+    EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), MovieTitled(u"Fargo"_s));
+    box->setText(u"199x"_s);
+    EXPECT_TRUE(ShownTitles().isEmpty());
+    EXPECT_EQ(window->EditState(), TEditState::Empty);
+
+    // Field -1 empties and locks the box; field 2 then finds every movie.
+    window->ChooseSearchField(false, -1);
+    EXPECT_TRUE(box->text().isEmpty());
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(ShownTitles().size(), 6);
+    window->ChooseSearchField(false, 2);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(ShownTitles().size(), 6);
+}
+
+TEST_F(CommandsTest, FilterMenusAndAdvancedSearch)
+{
+    Start(Nineties);
+    MovieTitled(u"Brazil"_s)->SetViewed(false);
+    Trigger("SeenNotAct");
+    EXPECT_EQ(ShownTitles(), QStringList{u"Brazil"_s});
+    EXPECT_EQ(Child<QToolButton>(window.get(), "SeenBtn")->text(), u"Not seen"_s);
+    Trigger("SeenAllAct");
+    EXPECT_EQ(ShownTitles().size(), 6);
+
+    // The advanced search with only a year range equals search field 5.
+    QStringList criteria(CriterionCount);
+    criteria[5 - FirstCriterionField] = u"1994 - 1996"_s;
+    dialogs->criteriaAnswers.push_back(criteria);
+    Trigger("AdvSearchAct");
+    EXPECT_EQ(window->Filter().MovieField, AdvancedSearchField);
+    EXPECT_FALSE(Child<QLineEdit>(window.get(), "SearchEdit")->isEnabled());
+    EXPECT_EQ(ShownTitles(), (QStringList{u"Clerks"_s, u"Fargo"_s}));
+    // Confirmed empty: back to no search.
+    dialogs->criteriaAnswers.push_back(QStringList(CriterionCount));
+    Trigger("AdvSearchAct");
+    EXPECT_EQ(window->Filter().MovieField, -1);
+    EXPECT_EQ(ShownTitles().size(), 6);
+}
+
+TEST_F(CommandsTest, LinksFindOrOfferToCreate)
+{
+    Start(Nineties, {u"Zoe Smith"_s});
+    window->GoToMovieByTitle(u"  fargo "_s, false);
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+
+    dialogs->yesNoAnswers = {false};
+    window->GoToMovieByTitle(u"Heat"_s, false);
+    EXPECT_EQ(Child<QLineEdit>(window.get(), "WebSearchEdit")->text(), u"Heat"_s);
+    EXPECT_EQ(window->Database()->MovieCount(), 6);
+
+    window->GoToPersonByName(u"Ann Lee"_s, false);
+    Settle();
+    EXPECT_TRUE(window->PeopleMode());
+    ASSERT_EQ(window->Database()->PersonCount(), 2);
+    TDBItem *ann = window->CurrentRecord(true);
+    ASSERT_NE(ann, nullptr);
+    EXPECT_EQ(static_cast<TActor *>(ann)->Name(), u"Ann Lee"_s);
+    EXPECT_EQ(window->EditState(), TEditState::Editing);
+
+    window->GoToMovieById(u"nope"_s);
+    EXPECT_TRUE(window->PeopleMode());
+}
+
+TEST_F(CommandsTest, SpaceJumpsToTheNextRowAtTheCardsEnd)
+{
+    settings.WriteBool(u"Misc"_s, u"SpaceJump"_s, true);
+    Start(Nineties);
+    Focus(MovieTitled(u"Alien"_s));
+    Movies()->setFocus();
+    movieCard.pagesLeft = 1;
+    QTest::keyClick(Movies(), Qt::Key_Space);
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Alien"_s)); // the card scrolled
+    QTest::keyClick(Movies(), Qt::Key_Space);
+    Settle();
+    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Brazil"_s));
+}
+
+} // namespace
