@@ -1154,6 +1154,10 @@ void TMain::CommandUpdate()
     const bool playable = movie && !UsableFile(*movie).isEmpty();
     enable("PlayAct", playable);
     enable("OpenFolderAct", playable);
+    // The loan command names what it would do with the current movie.
+    Action(u"LoanAct"_s)
+        ->setText(movie && !movie->Loan().isEmpty() ? Text(1853, u"&Return"_s)
+                                                    : Text(1852, u"&Loan"_s));
     // Loans, the movie master, the maintenance tools and statistics come with their windows.
     for (const char *name :
          {"LoanAct", "NewMasterAct", "RemDupAct", "RemBadFilesAct", "StatsAct", "HistoryAct"})

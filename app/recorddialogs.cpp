@@ -138,7 +138,8 @@ TRecordDialogs::AskDeleteFile(QWidget *parent, const QString &caption, const QSt
         button->setObjectName(QString::fromLatin1(choice.name));
         buttons.append(button);
     }
-    box->setDefaultButton(buttons.at(0));
+    // Enter must not delete a file from disk by accident.
+    box->setDefaultButton(buttons.at(1));
     // Without an escape button a message box cannot be closed; closing means "No".
     box->setEscapeButton(buttons.at(1));
 
