@@ -397,3 +397,28 @@ void TMain::WebSearch(int index, const QString &text)
     if (!address.isEmpty())
         m_dialogs->OpenWithDesktop(address);
 }
+
+QString TMain::SearchFieldCaption(bool people, int field) const
+{
+    const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
+    if (field < -1 || field >= count)
+        return {};
+    const char *fallback = people ? PeopleFieldCaptions[field + 1] : MovieFieldCaptions[field + 1];
+    return Text((people ? 2050 : 2000) + 1 + field, QString::fromLatin1(fallback));
+}
+
+QString TMain::SortColumnCaption(bool people, int item) const
+{
+    if (people) {
+        const int column = PeopleSortColumnForItem(item);
+        return Text(2300 + column, DefaultPeopleCaption(column));
+    }
+    const int column = MovieSortColumnForItem(item);
+    return Text(2200 + column, DefaultMovieCaption(column));
+}
+
+void TMain::OpenAddress(const QString &address)
+{
+    if (!address.trimmed().isEmpty())
+        m_dialogs->OpenWithDesktop(address.trimmed());
+}

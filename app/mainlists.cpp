@@ -22,6 +22,7 @@
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
+#include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
 
@@ -392,10 +393,12 @@ void TMain::AddCustomColumns()
         states.append(TColumnSettings{true, int(states.size()), DefaultColumnWidth});
     m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
     m_movieModel->ColumnsChanged();
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
 }
 
 void TMain::OnCustomFieldAdded(int index)
 {
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     const int column = MovieFixedColumns + index;
     QList<TColumnSettings> &states = m_settings.GridColumns;
     const TColumnSettings fresh{true, column, DefaultColumnWidth};
@@ -416,6 +419,7 @@ void TMain::OnCustomFieldAdded(int index)
 
 void TMain::OnCustomFieldDeleted(int index)
 {
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     const int column = MovieFixedColumns + index;
     QList<TColumnSettings> &states = m_settings.GridColumns;
     if (column < states.size())
@@ -432,9 +436,42 @@ void TMain::OnCustomFieldDeleted(int index)
 
 void TMain::OnCustomFieldRenamed(int index)
 {
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     Q_UNUSED(index);
     m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
     m_movieModel->HeadersChanged();
+}
+
+TCardSettings TMain::CardSettings() const
+{
+    TCardSettings card;
+    std::copy(
+        m_settings.ItemVisible.begin(), m_settings.ItemVisible.end(), card.ItemVisible.begin());
+    std::copy(m_settings.PeopleItemVisible.begin(),
+              m_settings.PeopleItemVisible.end(),
+              card.PeopleItemVisible.begin());
+    card.Collapse = m_settings.Collapse;
+    card.PeopleCollapse = m_settings.PeopleCollapse;
+    card.DurationInMinutes = m_settings.DurationInMinutes;
+    card.TransNames = m_settings.TransNames;
+    card.MaxPosterWidth = m_settings.MaxPosterWidth;
+    card.MaxPosterHeight = m_settings.MaxPosterHeight;
+    card.MaxPhotoWidth = m_settings.MaxPhotoWidth;
+    card.MaxPhotoHeight = m_settings.MaxPhotoHeight;
+    card.Genres = m_settings.GenresList;
+    card.MediaTypes = m_settings.MediaTypeList;
+    card.Qualities = m_settings.QualityList;
+    card.Translations = m_settings.TranslationList;
+    card.VideoCodecs = m_settings.VideoCodecsList;
+    card.AudioCodecs = m_settings.AudioCodecsList;
+    card.Careers = m_settings.CareerList;
+    card.DoMovieColors = m_settings.DoMovieColors;
+    card.MainColor = ColorFromWindows(m_settings.Colors[16]);
+    card.CustomColor = ColorFromWindows(m_settings.Colors[17]);
+    card.FileColor = ColorFromWindows(m_settings.Colors[18]);
+    card.PictureColor = ColorFromWindows(m_settings.Colors[19]);
+    card.CardColor = ColorFromWindows(m_settings.Colors[20]);
+    return card;
 }
 
 void TMain::ApplyListLook()

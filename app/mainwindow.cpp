@@ -39,6 +39,7 @@
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefsform.h"
+#include "app/recordcard.h"
 #include "app/waitwindow.h"
 #include "app/windowimportui.h"
 #include "catalog/actor.h"
@@ -54,6 +55,9 @@
 #include "host/importexport.h"
 #include "host/pluginsframe.h"
 #include "plugin_api/importu.h"
+#include "views/actorframe.h"
+#include "views/linktext.h"
+#include "views/mvframe.h"
 #include "views/translate.h"
 
 using namespace Qt::StringLiterals;
@@ -260,6 +264,7 @@ void TMain::ApplySettings()
     m_panels[0]->setFixedWidth(listWidth);
 
     ApplyListLook();
+    ApplyCardSettings();
     TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
     if (m_db)
         m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
@@ -397,7 +402,12 @@ void TMain::CreateActions()
     on("dbModeAct", [this] { SwitchMode(); });
     on("EditSelectAll1", [this] { SelectAll(); });
     on("EditCut", [] { WithFocusedText([](auto *edit) { edit->cut(); }); });
-    on("EditCopy", [] { WithFocusedText([](auto *edit) { edit->copy(); }); });
+    on("EditCopy", [] {
+        if (auto *links = qobject_cast<TLinkText *>(QApplication::focusWidget()))
+            links->CopySelection();
+        else
+            WithFocusedText([](auto *edit) { edit->copy(); });
+    });
     on("EditPaste", [] { WithFocusedText([](auto *edit) { edit->paste(); }); });
     on("OptsAct", [this] { ShowPreferences(); });
     on("LogAct", [this] {
@@ -641,13 +651,7 @@ void TMain::CreateCentralArea()
     m_cardStack = new QStackedWidget(m_splitter);
     m_cardStack->setObjectName(u"CardPane"_s);
     m_cardStack->setMinimumWidth(MinCardWidth);
-    for (const QString &name : {u"MovieCardArea"_s, u"PeopleCardArea"_s}) {
-        auto *area = new QScrollArea(m_cardStack);
-        area->setObjectName(name);
-        area->setWidgetResizable(true);
-        area->setFrameShape(QFrame::NoFrame);
-        m_cardStack->addWidget(area);
-    }
+    CreateCards();
     m_splitter->addWidget(m_listStack);
     m_splitter->addWidget(m_cardStack);
     m_splitter->setStretchFactor(0, 0);
@@ -744,6 +748,9 @@ void TMain::TranslateAll()
     m_movieModel->HeadersChanged();
     m_peopleModel->HeadersChanged();
     RepaintLists();
+    m_movieFrame->Retranslate();
+    m_peopleFrame->Retranslate();
+    ShowCurrent();
 }
 
 void TMain::UpdateModeTexts()
@@ -866,6 +873,7 @@ void TMain::DecideReadOnly(const TLoadResult &load)
         });
     m_readOnly = readOnly;
     m_pluginMenu.SetReadOnly(readOnly);
+    ApplyCardSettings();
     UpdateTitle();
     CommandUpdate();
 }
@@ -1077,6 +1085,10 @@ void TMain::SelectAll()
 {
     if (WithFocusedText([](auto *edit) { edit->selectAll(); }))
         return;
+    if (auto *links = qobject_cast<TLinkText *>(QApplication::focusWidget())) {
+        links->SelectAll();
+        return;
+    }
     if (auto *list = qobject_cast<QTreeView *>(QApplication::focusWidget()))
         list->selectAll();
 }

@@ -18,6 +18,7 @@
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
+#include "views/cardhost.h"
 #include "views/languagewide.h"
 
 class IMainDialogs;
@@ -35,7 +36,9 @@ class QTreeView;
 class IRecordCard;
 class TAboutBox;
 class TBaseMovie;
+class TActorFrame;
 class TCatalogList;
+class TmvFrame;
 class TGrouping;
 class TListModel;
 class TLogForm;
@@ -61,7 +64,7 @@ enum class TEditState { None, Empty, Editing, Viewing };
 // The main window: owns the open catalog, every setting, the plug-in registry and the
 // program's other windows. It reads config.ini once while it is created and writes it
 // after the preferences are confirmed and when it closes.
-class TMain : public QMainWindow
+class TMain : public QMainWindow, public ICardHost
 {
 public:
     explicit TMain(const TMainOptions &options, QWidget *parent = nullptr);
@@ -119,7 +122,7 @@ public:
     // Sort requests from the cards' field menus: the column an item number sorts by, the
     // direction a request would give, and the request itself.
     Qt::SortOrder SortDirectionForItem(bool people, int item) const;
-    void SortByItem(bool people, int item);
+    void SortByItem(bool people, int item) override;
     // A grid header click on a column.
     void SortByColumn(bool people, int column);
     // The text a row of the plain and tree views shows for a record.
@@ -129,6 +132,14 @@ public:
     // The cards beside the lists; the window does not own them.
     void SetCard(bool people, IRecordCard *card);
 
+    // What the cards ask of the window (links, field menus, texts).
+    QString Text(int number, const QString &defaultText) const override;
+    QString SearchFieldCaption(bool people, int field) const override;
+    QString SortColumnCaption(bool people, int item) const override;
+    void OpenAddress(const QString &address) override;
+    // The cards' view of the settings.
+    TCardSettings CardSettings() const;
+
     // Filters and search.
     const TFilterState &Filter() const { return m_filter; }
     // Shows exactly the records of the shown kind that pass, keeping the focused record.
@@ -137,7 +148,7 @@ public:
     // field that is already chosen changes nothing.
     void ChooseSearchField(bool people, int field);
     // Chooses a field and puts `text` into the search box (the link commands).
-    void SetSearchField(bool people, int field, const QString &text);
+    void SetSearchField(bool people, int field, const QString &text) override;
     void ShowAdvancedSearch();
     // Opens the web search of engine `index` for `text`.
     void WebSearch(int index, const QString &text);
@@ -167,9 +178,9 @@ public:
     // other that exists. Empty when none.
     static QString UsableFile(const TBaseMovie &movie);
     // Link targets.
-    void GoToMovieByTitle(const QString &text, bool byOriginalTitle);
-    void GoToPersonByName(const QString &text, bool asTranslatedName);
-    void GoToMovieById(const QString &text);
+    void GoToMovieByTitle(const QString &text, bool byOriginalTitle) override;
+    void GoToPersonByName(const QString &text, bool asTranslatedName) override;
+    void GoToMovieById(const QString &text) override;
     // Makes a movie (kind 0) or person (kind 1) as the New command does, with auto IDs.
     TDBItem *CreateRecord(int kind);
 
@@ -228,7 +239,6 @@ private:
     void ShowStatusText(const QString &text);
     void OnSplitterMoved();
     void UpdateFilterBarLayout();
-    QString Text(int number, const QString &defaultText) const;
     QString CatalogFilter() const;
     TCatalogList *ShownList() const;
     // Lists: columns, sorting, groups, focus and the grid's in-place editing.
@@ -256,6 +266,11 @@ private:
     void OnLinkRequested(TDBItem *movie);
     void SetCurrentRecord(bool people, TDBItem *record);
     void UpdateViewActions();
+    // Cards.
+    void CreateCards();
+    void ApplyCardSettings();
+    // A click on the card's seen (true) or wish mark.
+    void OnMarkToggled(bool seenMark, bool checked);
     // Filters.
     void CreateFilterActions();
     void CreateFilterMenus();
@@ -320,6 +335,10 @@ private:
     TDBItem *m_currentPerson = nullptr;
     IRecordCard *m_movieCard = nullptr;
     IRecordCard *m_peopleCard = nullptr;
+    TmvFrame *m_movieFrame = nullptr;
+    TActorFrame *m_peopleFrame = nullptr;
+    std::unique_ptr<IRecordCard> m_movieCardLink;
+    std::unique_ptr<IRecordCard> m_peopleCardLink;
     // The grid's cell editor: the column being edited.
     int m_editColumn = -1;
     bool m_applyingColumns = false;

@@ -129,8 +129,10 @@ protected:
         options.dialogs = dialogs;
         options.useIdleEvents = false;
         window = std::make_unique<TMain>(options);
-        window->SetCard(false, &movieCard);
-        window->SetCard(true, &peopleCard);
+        if (!realCards) {
+            window->SetCard(false, &movieCard);
+            window->SetCard(true, &peopleCard);
+        }
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -167,6 +169,8 @@ protected:
 
     QTemporaryDir root;
     TSettingsFile settings;
+    // The window's own cards instead of the recording ones.
+    bool realCards = false;
     // Runs on the catalog before it is saved and opened, for what the lists above miss.
     std::function<void(TVideoDatabase &)> prepare;
     std::shared_ptr<TFakeDialogs> dialogs;

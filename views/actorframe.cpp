@@ -1,0 +1,445 @@
+#include "views/actorframe.h"
+
+#include <cmath>
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "catalog/actor.h"
+#include "catalog/daycount.h"
+#include "catalog/localetext.h"
+#include "views/cardwidgets_p.h"
+#include "views/linktext.h"
+#include "views/starpanel.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Item numbers of the card's fields (the PeopleItems setting).
+enum Item {
+    ItemPhoto = 0,
+    ItemTransName = 1,
+    ItemAltNames = 2,
+    ItemBirthday = 3,
+    ItemBirthplace = 4,
+    ItemGenre = 5,
+    ItemCareer = 6,
+    ItemUrl = 7,
+    ItemRating = 8,
+    ItemBio = 9,
+    ItemFilmography = 10,
+    ItemAwards = 11,
+    ItemComments = 12,
+};
+
+constexpr int RatingEditWidth = 44;
+constexpr int DateEditWidth = 110;
+constexpr int SmallButtonWidth = 24;
+
+} // namespace
+
+TActorFrame::TActorFrame(QWidget *parent)
+    : TCardFrame(true, parent)
+{
+    setObjectName(u"PersonCard"_s);
+    BuildControls();
+    UpdateDerivedTexts();
+    ApplyBlockColors();
+}
+
+void TActorFrame::BuildControls()
+{
+    constexpr TBlock Main = TBlock::Main;
+    auto *shape = new QFrame(Body());
+    shape->setObjectName(u"MainShape"_s);
+    SetBlockShape(Main, shape);
+
+    m_name = NewEdit(u"NameEdit"_s, 2, Main);
+    QFont nameFont = m_name->font();
+    nameFont.setBold(true);
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.4);
+    m_name->setFont(nameFont);
+    m_photo = NewPicture(u"PhotoPanel"_s);
+
+    m_transLbl = NewLabel(u"TransCaption"_s, 510, u"Translated name:"_s, Main);
+    m_trans = NewEdit(u"TransEdit"_s, 3, Main);
+    m_altLbl = NewLabel(u"AltCaption"_s, 511, u"Alternative names:"_s, Main);
+    m_alt = NewMemo(u"AltMemo"_s, 4, Main);
+    MakeCollapsible(m_alt, u"AltMoreBtn"_s);
+    m_birthdayLbl = NewLabel(u"bdCaption"_s, 512, u"Birthday:"_s, Main);
+    m_birthday = NewEdit(u"bdEdit"_s, 5, Main);
+    m_ageLbl = NewLabel(u"AgeLbl"_s, 0, {}, Main);
+    m_ageLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_ageLbl->setIndent(2);
+    m_birthplaceLbl = NewLabel(u"bpCaption"_s, 514, u"Birthplace:"_s, Main);
+    m_birthplace = NewEdit(u"bpEdit"_s, 6, Main);
+    m_genreLbl = NewLabel(u"GenreCaption"_s, 515, u"Genre:"_s, Main);
+    m_genre = NewEdit(u"GenreEdit"_s, 7, Main);
+    m_genreBtn = NewButton(u"GenSelBtn"_s, u"…"_s, Main);
+    m_genresList =
+        NewPicker(u"GenresList"_s, [this](const QString &text) { m_genre->setText(text); });
+    m_careerLbl = NewLabel(u"TypeCaption"_s, 516, u"Career:"_s, Main);
+    m_career = NewMemo(u"TypeMemo"_s, 8, Main);
+    m_careerBtn = NewButton(u"TypeSelBtn"_s, u"…"_s, Main);
+    m_typesList =
+        NewPicker(u"TypesList"_s, [this](const QString &text) { m_career->setPlainText(text); });
+    m_typeBox = NewBox(u"TypeBox"_s, 8, {}, u"anchor"_s, Main);
+    // Careers are separated by punctuation only; the picker writes them on one line.
+    m_typeBox->SetDelimiters(u",/\\;|"_s);
+    MakeCollapsible(m_typeBox, u"TypeMoreBtn"_s);
+    // Both pickers open under their field, as wide as field and button together.
+    const auto openBelow = [this](QListWidget *list,
+                                  const QStringList &choices,
+                                  QWidget *field,
+                                  QToolButton *button,
+                                  const QString &current) {
+        if (OpenPickerList() == list) {
+            ClosePicker();
+            return;
+        }
+        const QRect rect = field->geometry();
+        OpenPicker(
+            list,
+            choices,
+            current,
+            QRect(
+                rect.left(), rect.bottom() + 1, button->geometry().right() - rect.left() + 1, 200));
+    };
+    connect(m_genreBtn, &QToolButton::clicked, this, [this, openBelow] {
+        openBelow(m_genresList, m_settings.Genres, m_genre, m_genreBtn, m_genre->text());
+    });
+    connect(m_careerBtn, &QToolButton::clicked, this, [this, openBelow] {
+        openBelow(m_typesList, m_settings.Careers, m_career, m_careerBtn, m_career->toPlainText());
+    });
+
+    m_urlLbl = NewLabel(u"URLCaption"_s, 517, u"URL:"_s, Main);
+    m_url = NewMemo(u"URLMemo"_s, -1, Main);
+    m_urlBox = NewBox(u"URLBox"_s, -1, {}, u"url"_s, Main);
+    // Addresses contain "/" and ";": only blanks and line breaks separate them.
+    m_urlBox->SetDelimiters(u"\r "_s);
+    MakeCollapsible(m_urlBox, u"URLMoreBtn"_s);
+    m_ratingLbl = NewLabel(u"RatCaption"_s, 518, u"Rating:"_s, Main);
+    m_rating = NewEdit(u"RatEdit"_s, -1, Main);
+    m_stars =
+        NewStars(u"StarPanel"_s, m_rating, [this](double value) { m_person->SetRating(value); });
+
+    m_bioLbl = NewCaption(u"BioCaption"_s, 519, u"Biography:"_s, Main);
+    m_bio = NewMemo(u"BioMemo"_s, -1, Main);
+    m_bioBox = NewBox(u"BioBox"_s, -1, u"link"_s, {}, Main);
+    MakeCollapsible(m_bioBox, u"BioMoreBtn"_s);
+    m_filmLbl = NewCaption(u"FilmCaption"_s, 520, u"Filmography:"_s, Main);
+    m_film = NewMemo(u"FilmMemo"_s, -1, Main);
+    m_filmBox = NewBox(u"FilmBox"_s, -1, u"link"_s, {}, Main);
+    MakeCollapsible(m_filmBox, u"FilmMoreBtn"_s);
+    m_awardsLbl = NewCaption(u"AwardCaption"_s, 521, u"Awards:"_s, Main);
+    m_awards = NewMemo(u"AwardMemo"_s, -1, Main);
+    m_awardBox = NewBox(u"AwardBox"_s, -1, u"link"_s, {}, Main);
+    MakeCollapsible(m_awardBox, u"AwardMoreBtn"_s);
+    m_commentLbl = NewCaption(u"ComCaption"_s, 522, u"Comments:"_s, Main);
+    m_comment = NewMemo(u"ComMemo"_s, -1, Main);
+    m_comBox = NewBox(u"ComBox"_s, -1, u"link"_s, {}, Main);
+    MakeCollapsible(m_comBox, u"ComMoreBtn"_s);
+}
+
+void TActorFrame::ShowPerson(TActor *person, int mode)
+{
+    m_person = person;
+    ShowRecord(person, mode);
+}
+
+void TActorFrame::FillControls()
+{
+    const TActor *p = m_person;
+    const auto text = [p](const QString &(TActor::*getter)() const) {
+        return p ? (p->*getter)() : QString();
+    };
+    m_name->setText(text(&TActor::Name));
+    m_trans->setText(text(&TActor::Transname));
+    SetMemoText(m_alt, text(&TActor::Altnames));
+    m_birthday->setText(p && p->Birthday() > 0 ? ShortDateText(p->Birthday()) : QString());
+    m_birthplace->setText(text(&TActor::Birthplace));
+    m_genre->setText(p ? p->Genre() : QString());
+    SetMemoText(m_career, text(&TActor::Category));
+    m_typeBox->SetText(text(&TActor::Category));
+    SetMemoText(m_url, p ? p->Url() : QString());
+    m_urlBox->SetText(p ? p->Url() : QString());
+    const double rating = p ? p->Rating() : 0.0;
+    m_rating->setText(RatingText(rating));
+    m_stars->SetValue(rating);
+    SetMemoText(m_bio, text(&TActor::Bio));
+    m_bioBox->SetText(text(&TActor::Bio));
+    SetMemoText(m_film, text(&TActor::Filmography));
+    m_filmBox->SetText(text(&TActor::Filmography));
+    SetMemoText(m_awards, p ? p->Awards() : QString());
+    m_awardBox->SetText(p ? p->Awards() : QString());
+    SetMemoText(m_comment, p ? p->Comment() : QString());
+    m_comBox->SetText(p ? p->Comment() : QString());
+    // Formatted values are written back only when the user changed their text, so the
+    // time of a birthday or a rating of 7.25 survives storing unchanged.
+    for (QLineEdit *edit : {m_birthday, m_rating})
+        edit->setProperty("shownText", edit->text());
+    UpdateDerivedTexts();
+    SetPicture(m_photo, p ? p->Picture() : TImage());
+}
+
+void TActorFrame::StoreEdits(TActor *person)
+{
+    if (!person || person != m_person)
+        return;
+    const auto edited = [](const QLineEdit *edit) {
+        return edit->text() != edit->property("shownText").toString();
+    };
+    TActor &p = *person;
+    p.SetName(m_name->text());
+    p.SetTransname(m_trans->text());
+    p.SetAltnames(MemoText(m_alt));
+    p.SetGenre(m_genre->text());
+    if (edited(m_birthday))
+        p.SetBirthday(ParseShortDate(m_birthday->text()).value_or(0.0));
+    p.SetBirthplace(m_birthplace->text());
+    p.SetCategory(MemoText(m_career));
+    p.SetUrl(MemoText(m_url));
+    if (edited(m_rating))
+        p.SetRating(ParseNumber(m_rating->text()));
+    p.SetBio(MemoText(m_bio));
+    p.SetFilmography(MemoText(m_film));
+    p.SetAwards(MemoText(m_awards));
+    p.SetComment(MemoText(m_comment));
+}
+
+QString TActorFrame::AgeText() const
+{
+    if (!m_person || m_person->Birthday() <= 0)
+        return {};
+    const double years = (NowDays() - m_person->Birthday()) / 365.25;
+    // A birthday still to come has no age.
+    if (!std::isfinite(years) || years < 0)
+        return {};
+    return u"("_s + Text(513, u"Age:"_s) + u' ' + QString::number(qint64(years)) + u')';
+}
+
+void TActorFrame::UpdateDerivedTexts()
+{
+    m_ageLbl->setText(AgeText());
+}
+
+QStringList TActorFrame::MenuParts(QWidget *field, const QString &value) const
+{
+    // A date is one value, not a list split at its slashes.
+    if (field == m_birthday)
+        return {value};
+    return TCardFrame::MenuParts(field, value);
+}
+
+QList<TLinkText *> TActorFrame::AnchorBoxes() const
+{
+    return {m_filmBox, m_bioBox, m_awardBox, m_comBox};
+}
+
+QWidget *TActorFrame::TitleWidget() const
+{
+    return m_name;
+}
+
+void TActorFrame::UpdateVisibility()
+{
+    const bool edit = m_mode == ModeEdit;
+    const bool view = m_mode == ModeView;
+    const auto rule = [this](QWidget *control, int item) {
+        SetVisible(control, RuleVisible(control, item));
+    };
+    const auto editOnly = [this, edit](QWidget *control, int item) {
+        SetVisible(control, edit && ItemOn(item));
+    };
+    const auto box = [this, view](TLinkText *control, const QPlainTextEdit *memo, int item) {
+        SetVisible(control, view && !memo->toPlainText().isEmpty() && ItemOn(item));
+    };
+
+    rule(m_name, -1);
+    SetVisible(m_photo, ItemOn(ItemPhoto));
+    // The same name twice says nothing; while editing the field stays reachable.
+    SetVisible(m_trans,
+               RuleVisible(m_trans, ItemTransName) && (edit || m_trans->text() != m_name->text()));
+    rule(m_alt, ItemAltNames);
+    rule(m_birthday, ItemBirthday);
+    SetVisible(m_ageLbl, view && Shown(m_birthday) && !m_ageLbl->text().isEmpty());
+    rule(m_birthplace, ItemBirthplace);
+    rule(m_genre, ItemGenre);
+    SetVisible(m_genreBtn, edit && Shown(m_genre));
+    editOnly(m_career, ItemCareer);
+    SetVisible(m_careerBtn, edit && Shown(m_career));
+    box(m_typeBox, m_career, ItemCareer);
+    SetVisible(m_genresList, false);
+    SetVisible(m_typesList, false);
+    editOnly(m_url, ItemUrl);
+    box(m_urlBox, m_url, ItemUrl);
+    rule(m_rating, ItemRating);
+    SetVisible(m_stars, Shown(m_rating));
+    editOnly(m_bio, ItemBio);
+    box(m_bioBox, m_bio, ItemBio);
+    editOnly(m_film, ItemFilmography);
+    box(m_filmBox, m_film, ItemFilmography);
+    editOnly(m_awards, ItemAwards);
+    box(m_awardBox, m_awards, ItemAwards);
+    editOnly(m_comment, ItemComments);
+    box(m_comBox, m_comment, ItemComments);
+}
+
+int TActorFrame::LayOut(int width, int height)
+{
+    const bool edit = m_mode == ModeEdit;
+    const bool view = m_mode == ModeView;
+    constexpr int top = 8;
+    const int nameHeight = m_name->sizeHint().height();
+    Place(m_name, 10, top, width - 35 - 10, nameHeight);
+
+    const int photoTop = top + nameHeight + 10;
+    QSize photo(140, 100);
+    if (m_photo->HasImage()) {
+        const int maxWidth = int(std::ceil(width * m_settings.MaxPhotoWidth / 100.0));
+        const int maxHeight = int(std::ceil(height * m_settings.MaxPhotoHeight / 100.0));
+        photo = TPicturePanel::FittedSize(m_photo->Image().size(), maxWidth, maxHeight);
+    }
+    const bool photoShown = Shown(m_photo);
+    if (photoShown)
+        Place(m_photo, 10, photoTop, photo.width(), photo.height());
+    const int photoRight = photoShown ? 10 + photo.width() : 10;
+    const int photoBottom = photoShown ? photoTop + photo.height() : photoTop;
+
+    int labelWidth = 0;
+    for (QLabel *label : {m_transLbl,
+                          m_altLbl,
+                          m_birthdayLbl,
+                          m_birthplaceLbl,
+                          m_genreLbl,
+                          m_careerLbl,
+                          m_urlLbl,
+                          m_ratingLbl})
+        labelWidth = std::max(labelWidth, TextWidth(label, label->text()));
+    const int fieldX = photoRight + std::max(120, labelWidth + 16);
+    const int fieldWidth = std::max(40, width - 35 - fieldX);
+    TRows rows{photoTop, photoShown ? photoRight + 6 : 10, fieldX};
+    const auto lineHeight = [](QWidget *control) { return control->sizeHint().height(); };
+    const auto widen = [fieldX](QWidget *field, int fieldWidth) {
+        Place(field, fieldX, field->y(), fieldWidth, std::max(1, field->height()));
+    };
+    const auto memoHeight = [&](QPlainTextEdit *memo, int fieldWidth, int minLines, int below) {
+        widen(memo, fieldWidth);
+        const int lines = MemoLines(memo);
+        return MemoHeight(memo, lines < below ? std::max(lines, minLines) : lines);
+    };
+
+    PlaceRow(rows, m_transLbl, m_trans, fieldWidth, lineHeight(m_trans));
+    if (edit) {
+        PlaceRow(rows, m_altLbl, m_alt, fieldWidth, memoHeight(m_alt, fieldWidth, 4, 4));
+        PlaceMoreButton(m_alt, false);
+    } else {
+        widen(m_alt, fieldWidth);
+        PlaceRow(rows, m_altLbl, m_alt, fieldWidth, CollapsibleMemoHeight(m_alt));
+        PlaceMoreButton(m_alt, MemoLines(m_alt) >= 2);
+    }
+    // Read, the birthday is as wide as its text and the age follows it.
+    const int birthdayWidth =
+        view ? FittedEditWidth(m_birthday) : std::min(fieldWidth, DateEditWidth);
+    PlaceRow(rows, m_birthdayLbl, m_birthday, birthdayWidth, lineHeight(m_birthday));
+    if (Shown(m_ageLbl)) {
+        const int ageWidth = TextWidth(m_ageLbl, m_ageLbl->text()) + 4;
+        Place(m_ageLbl,
+              m_birthday->x() + m_birthday->width() + 6,
+              m_birthday->y(),
+              ageWidth,
+              m_birthday->height());
+    }
+    PlaceRow(rows, m_birthplaceLbl, m_birthplace, fieldWidth, lineHeight(m_birthplace));
+    const int withButton = fieldWidth - SmallButtonWidth - 2;
+    PlaceRow(rows,
+             m_genreLbl,
+             m_genre,
+             Shown(m_genreBtn) ? withButton : fieldWidth,
+             lineHeight(m_genre));
+    if (Shown(m_genreBtn))
+        Place(m_genreBtn,
+              m_genre->x() + m_genre->width() + 2,
+              m_genre->y(),
+              SmallButtonWidth,
+              m_genre->height());
+    if (edit) {
+        const int careerWidth = Shown(m_careerBtn) ? withButton : fieldWidth;
+        PlaceRow(rows, m_careerLbl, m_career, careerWidth, memoHeight(m_career, careerWidth, 1, 4));
+        if (Shown(m_careerBtn))
+            Place(m_careerBtn,
+                  m_career->x() + m_career->width() + 2,
+                  m_career->y(),
+                  SmallButtonWidth,
+                  std::min(m_career->height(), m_genre->height()));
+        PlaceMoreButton(m_typeBox, false);
+        PlaceRow(rows, m_urlLbl, m_url, fieldWidth, memoHeight(m_url, fieldWidth, 1, 4));
+        PlaceMoreButton(m_urlBox, false);
+    } else {
+        for (auto [label, box] :
+             {std::pair{m_careerLbl, m_typeBox}, std::pair{m_urlLbl, m_urlBox}}) {
+            widen(box, fieldWidth);
+            PlaceRow(rows, label, box, fieldWidth, BoxHeight(box));
+            PlaceMoreButton(box, box->HasMoreLines());
+        }
+    }
+    PlaceRow(rows, m_ratingLbl, m_rating, RatingEditWidth, lineHeight(m_rating));
+    if (Shown(m_stars)) {
+        const QSize size = m_stars->sizeHint();
+        Place(m_stars,
+              m_rating->x() + m_rating->width() + 6,
+              m_rating->y() + (m_rating->height() - size.height()) / 2,
+              size.width(),
+              size.height());
+    }
+
+    // Full-width blocks under the rows and the photo.
+    int y = std::max(rows.Y - RowGap, photoBottom) + 26;
+    int bottom = y - 26;
+    const int boxWidth = std::max(40, width - 45);
+    const int centre = width / 2 - 10;
+    const std::array<std::tuple<QLabel *, QPlainTextEdit *, TLinkText *>, 4> blocks = {
+        {{m_bioLbl, m_bio, m_bioBox},
+         {m_filmLbl, m_film, m_filmBox},
+         {m_awardsLbl, m_awards, m_awardBox},
+         {m_commentLbl, m_comment, m_comBox}}};
+    for (const auto &[caption, memo, box] : blocks) {
+        QWidget *field = edit ? static_cast<QWidget *>(memo) : box;
+        PlaceMoreButton(edit ? static_cast<QWidget *>(box) : memo, false);
+        if (!Shown(field)) {
+            SetVisible(caption, false);
+            PlaceMoreButton(field, false);
+            continue;
+        }
+        SetVisible(caption, true);
+        const int captionWidth = TextWidth(caption, caption->text()) + 8;
+        const int captionHeight = caption->sizeHint().height();
+        Place(caption, centre - captionWidth / 2, y, captionWidth, captionHeight);
+        const int fieldTop = y + captionHeight + 2;
+        Place(field, 10, fieldTop, boxWidth, std::max(1, field->height()));
+        int fieldHeight = 0;
+        if (edit) {
+            const int lines = MemoLines(memo);
+            fieldHeight = MemoHeight(memo, lines < 3 ? std::max(lines, 4) : lines);
+        } else {
+            fieldHeight = BoxHeight(box);
+        }
+        Place(field, 10, fieldTop, boxWidth, fieldHeight);
+        PlaceMoreButton(box, view && box->HasMoreLines());
+        bottom = fieldTop + fieldHeight;
+        y = bottom + 24;
+    }
+
+    QFrame *shape = BlockShape(TBlock::Main);
+    SetVisible(shape, ColorsOn());
+    if (ColorsOn()) {
+        Place(shape, 4, 4, width - 8, bottom + 10 - 4);
+        shape->lower();
+    }
+    return bottom + 16;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "views/cardframe.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QToolButton;
+class TActor;
+class TLinkText;
+class TPicturePanel;
+class TStarPanel;
+
+// The person card: the focused person read as a card (mode 3) or edited (mode 2), with the
+// same rules as the movie card. Careers are anchor links into the long texts below.
+class TActorFrame : public TCardFrame
+{
+    Q_OBJECT
+
+public:
+    explicit TActorFrame(QWidget *parent = nullptr);
+
+    // Mode 0 hidden, 1 message, 2 edit, 3 view; `person` may be nullptr (empty fields).
+    void ShowPerson(TActor *person, int mode);
+    TActor *Person() const { return m_person; }
+    // Writes every edit control back into `person`; nothing unless it is the one shown.
+    void StoreEdits(TActor *person);
+
+protected:
+    void FillControls() override;
+    void UpdateVisibility() override;
+    int LayOut(int width, int height) override;
+    QList<TLinkText *> AnchorBoxes() const override;
+    QWidget *TitleWidget() const override;
+    void UpdateDerivedTexts() override;
+    QStringList MenuParts(QWidget *field, const QString &value) const override;
+
+private:
+    void BuildControls();
+    // "(Age: n)" from the birthday and today; empty without a birthday.
+    QString AgeText() const;
+
+    TActor *m_person = nullptr;
+
+    QLineEdit *m_name;
+    TPicturePanel *m_photo;
+    QLabel *m_transLbl;
+    QLineEdit *m_trans;
+    QLabel *m_altLbl;
+    QPlainTextEdit *m_alt;
+    QLabel *m_birthdayLbl;
+    QLineEdit *m_birthday;
+    QLabel *m_ageLbl;
+    QLabel *m_birthplaceLbl;
+    QLineEdit *m_birthplace;
+    QLabel *m_genreLbl;
+    QLineEdit *m_genre;
+    QToolButton *m_genreBtn;
+    QListWidget *m_genresList;
+    QLabel *m_careerLbl;
+    QPlainTextEdit *m_career;
+    QToolButton *m_careerBtn;
+    QListWidget *m_typesList;
+    TLinkText *m_typeBox;
+    QLabel *m_urlLbl;
+    QPlainTextEdit *m_url;
+    TLinkText *m_urlBox;
+    QLabel *m_ratingLbl;
+    QLineEdit *m_rating;
+    TStarPanel *m_stars;
+    QLabel *m_bioLbl;
+    QPlainTextEdit *m_bio;
+    TLinkText *m_bioBox;
+    QLabel *m_filmLbl;
+    QPlainTextEdit *m_film;
+    TLinkText *m_filmBox;
+    QLabel *m_awardsLbl;
+    QPlainTextEdit *m_awards;
+    TLinkText *m_awardBox;
+    QLabel *m_commentLbl;
+    QPlainTextEdit *m_comment;
+    TLinkText *m_comBox;
+};

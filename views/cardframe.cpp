@@ -1,0 +1,1157 @@
+#include "views/cardframe.h"
+
+#include <cmath>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include "catalog/dbitem.h"
+#include "catalog/image.h"
+#include "catalog/localetext.h"
+#include "catalog/textutils.h"
+#include "views/cardwidgets_p.h"
+#include "views/linktext.h"
+#include "views/newlinkdlg.h"
+#include "views/starpanel.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char SearchFieldProperty[] = "searchField";
+const char FollowLinksProperty[] = "followLinks";
+const char TextNumberProperty[] = "textNumber";
+
+constexpr int MemoMargin = 2;
+constexpr int MoreButtonSize = 16;
+
+// "%1" and "%2" of a language text, filled in one pass so a value holding "%2" stays as
+// it is.
+QString FormatText(const QString &text, const QString &first, const QString &second = {})
+{
+    QString out;
+    out.reserve(text.size() + first.size() + second.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size()
+            && (text[i + 1] == u'1' || text[i + 1] == u'2')) {
+            out.append(text[i + 1] == u'1' ? first : second);
+            ++i;
+        } else {
+            out.append(text[i]);
+        }
+    }
+    return out;
+}
+
+QLocale NumberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+} // namespace
+
+TCardFrame::TCardFrame(bool people, QWidget *parent)
+    : QScrollArea(parent)
+    , m_people(people)
+{
+    // Until the main window hands over its settings every field is shown.
+    m_settings.ItemVisible.fill(true);
+    m_settings.PeopleItemVisible.fill(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWidgetResizable(false);
+    m_body = new QWidget;
+    m_body->setObjectName(u"CardBody"_s);
+    m_body->setAutoFillBackground(true);
+    // A click on empty space takes the focus, which closes an open pick list.
+    m_body->setFocusPolicy(Qt::ClickFocus);
+    setWidget(m_body);
+    viewport()->installEventFilter(this);
+    verticalScrollBar()->setSingleStep(20);
+
+    m_message = new QLabel(m_body);
+    m_message->setObjectName(u"MessageLbl"_s);
+    m_message->setWordWrap(true);
+    QFont font = m_message->font();
+    font.setPointSize(18);
+    m_message->setFont(font);
+    QPalette palette = m_message->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    m_message->setPalette(palette);
+    m_message->hide();
+    SetCaption(m_message, 1868, u"No record is selected."_s);
+}
+
+TCardFrame::~TCardFrame() = default;
+
+void TCardFrame::SetHost(ICardHost *host)
+{
+    m_host = host;
+    Retranslate();
+}
+
+void TCardFrame::SetSettings(const TCardSettings &settings)
+{
+    m_settings = settings;
+    ApplySettings();
+    ApplyBlockColors();
+    if (m_mode == ModeEdit || m_mode == ModeView)
+        UpdateVisibility();
+    Relayout(true);
+}
+
+void TCardFrame::SetReadOnly(bool flag)
+{
+    m_readOnly = flag;
+    ApplyStarsEditable();
+    ApplyReadOnly();
+}
+
+void TCardFrame::ApplyColors(bool on)
+{
+    m_colorsOn = on;
+    ApplyBlockColors();
+    Relayout(true);
+}
+
+void TCardFrame::Retranslate()
+{
+    for (const TCaption &caption : m_captions) {
+        if (!caption.Control)
+            continue;
+        const QString text = Text(caption.Number, caption.Fallback);
+        if (auto *label = qobject_cast<QLabel *>(caption.Control))
+            label->setText(text);
+        else if (auto *button = qobject_cast<QAbstractButton *>(caption.Control))
+            button->setText(text);
+    }
+    UpdateDerivedTexts();
+    Relayout(true);
+}
+
+void TCardFrame::FocusTitle()
+{
+    if (QWidget *title = TitleWidget(); title && Shown(title))
+        title->setFocus(Qt::OtherFocusReason);
+}
+
+bool TCardFrame::ScrollPage()
+{
+    QScrollBar *bar = verticalScrollBar();
+    if (bar->value() >= bar->maximum())
+        return false;
+    bar->setValue(bar->value() + viewport()->height());
+    return true;
+}
+
+void TCardFrame::ScrollHome()
+{
+    verticalScrollBar()->setValue(0);
+}
+
+bool TCardFrame::HasKeyboardFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
+}
+
+bool TCardFrame::Expanded(const QString &boxName) const
+{
+    const TCollapsible *box = FindBox(boxName);
+    return box && box->Expanded;
+}
+
+void TCardFrame::SetExpanded(const QString &boxName, bool flag)
+{
+    TCollapsible *box = FindBox(boxName);
+    if (!box)
+        return;
+    box->Expanded = flag;
+    box->Button->setText(flag ? u"-"_s : u"+"_s);
+    if (m_mode != ModeView)
+        return;
+    // The reader stays at the same share of the card.
+    QScrollBar *bar = verticalScrollBar();
+    const int oldRange = m_layoutHeight;
+    const double percent = oldRange > 0 ? bar->value() * 100.0 / oldRange : 0.0;
+    Relayout(false);
+    if (m_layoutHeight > viewport()->height())
+        bar->setValue(int(std::ceil(percent * m_layoutHeight / 100.0)));
+}
+
+QStringList TCardFrame::CollapsibleBoxes() const
+{
+    QStringList names;
+    for (const TCollapsible &box : m_boxes)
+        names.append(box.Box->objectName());
+    return names;
+}
+
+QWidget *TCardFrame::FocusedControl() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return nullptr;
+    // The line edit inside a drop-down, the viewport inside a memo.
+    for (QWidget *w = focus; w && w != m_body; w = w->parentWidget()) {
+        if (qobject_cast<QPlainTextEdit *>(w) || qobject_cast<TLinkText *>(w)
+            || qobject_cast<QLineEdit *>(w))
+            return w;
+    }
+    return nullptr;
+}
+
+void TCardFrame::CreateHyperlink()
+{
+    if (m_mode != ModeEdit)
+        return;
+    auto *memo = qobject_cast<QPlainTextEdit *>(FocusedControl());
+    if (!memo || memo->isReadOnly())
+        return;
+    TNewLinkDlg::Run(memo);
+}
+
+bool TCardFrame::CanCopy() const
+{
+    QWidget *control = FocusedControl();
+    if (auto *box = qobject_cast<TLinkText *>(control))
+        return !box->SelectedText().isEmpty();
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        return edit->hasSelectedText();
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        return memo->textCursor().hasSelection();
+    return false;
+}
+
+void TCardFrame::CopySelection()
+{
+    QWidget *control = FocusedControl();
+    if (auto *box = qobject_cast<TLinkText *>(control))
+        box->CopySelection();
+    else if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->copy();
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        memo->copy();
+}
+
+void TCardFrame::SelectAllText()
+{
+    QWidget *control = FocusedControl();
+    if (auto *box = qobject_cast<TLinkText *>(control))
+        box->SelectAll();
+    else if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->selectAll();
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        memo->selectAll();
+}
+
+QMenu *TCardFrame::FieldMenu(QWidget *field)
+{
+    if (m_mode != ModeView || !field)
+        return nullptr;
+    bool ok = false;
+    const int number = field->property(SearchFieldProperty).toInt(&ok);
+    if (!ok)
+        return nullptr;
+    const QString value = ControlText(field);
+    if (value.isEmpty() || value == u"0")
+        return nullptr;
+    delete m_menu;
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(u"FieldMenu"_s);
+    const bool people = m_people;
+    const QString column = m_host ? m_host->SortColumnCaption(people, number) : QString();
+    auto sortBy = [this, people, number] {
+        if (m_host)
+            m_host->SortByItem(people, number);
+    };
+    // The title and name fields sort only; they are no filter.
+    if (number == 2 || number == 3) {
+        const QString text = people ? Text(1893, u"Sort by %1"_s) : Text(1886, u"Sort by %1"_s);
+        connect(m_menu->addAction(FormatText(text, column)), &QAction::triggered, this, sortBy);
+        return m_menu;
+    }
+    const QString caption = m_host ? m_host->SearchFieldCaption(people, number) : QString();
+    connect(m_menu->addAction(FormatText(Text(1885, u"Sort by %1"_s), caption, column)),
+            &QAction::triggered,
+            this,
+            sortBy);
+    m_menu->addSeparator();
+    const QString filterText = people ? Text(1894, u"Show all with %1 \"%2\""_s)
+                                      : Text(1869, u"Show all with %1 \"%2\""_s);
+    for (const QString &part : MenuParts(field, value)) {
+        if (part.isEmpty() || part == u"0")
+            continue;
+        QAction *action = m_menu->addAction(FormatText(filterText, caption, part));
+        connect(action, &QAction::triggered, this, [this, people, number, part] {
+            if (m_host)
+                m_host->SetSearchField(people, number, part);
+        });
+    }
+    return m_menu;
+}
+
+QMenu *TCardFrame::EditMenu(QWidget *control)
+{
+    delete m_menu;
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(u"EditMenu"_s);
+    const bool edit = m_mode == ModeEdit;
+    // The control may go (custom fields are rebuilt) while the menu stays open.
+    const QPointer<QPlainTextEdit> memo = qobject_cast<QPlainTextEdit *>(control);
+    const QPointer<QLineEdit> line = qobject_cast<QLineEdit *>(control);
+    const QPointer<TLinkText> box = qobject_cast<TLinkText *>(control);
+    const bool writable = edit && ((memo && !memo->isReadOnly()) || (line && !line->isReadOnly()));
+    const bool selected = (memo && memo->textCursor().hasSelection())
+                          || (line && line->hasSelectedText())
+                          || (box && !box->SelectedText().isEmpty());
+    auto add = [this](const QString &text, bool visible, bool enabled, auto handler) {
+        QAction *action = m_menu->addAction(text);
+        action->setVisible(visible);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QAction *link = add(u"Create &Hyperlink"_s, edit, memo && writable, [this, memo] {
+        if (memo && m_mode == ModeEdit) {
+            memo->setFocus(Qt::OtherFocusReason);
+            TNewLinkDlg::Run(memo);
+        }
+    });
+    link->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    m_menu->addSeparator();
+    add(Text(147, u"Cu&t"_s), edit, writable && selected, [memo, line] {
+        if (memo)
+            memo->cut();
+        else if (line)
+            line->cut();
+    });
+    add(Text(148, u"&Copy"_s), true, selected, [memo, line, box] {
+        if (memo)
+            memo->copy();
+        else if (line)
+            line->copy();
+        else if (box)
+            box->CopySelection();
+    });
+    add(Text(149, u"&Paste"_s), edit, writable, [memo, line] {
+        if (memo)
+            memo->paste();
+        else if (line)
+            line->paste();
+    });
+    add(Text(125, u"&Delete"_s), edit, writable && selected, [memo, line] {
+        if (memo)
+            memo->textCursor().removeSelectedText();
+        else if (line)
+            line->del();
+    });
+    m_menu->addSeparator();
+    add(Text(146, u"Select &All"_s), true, memo || line || box, [memo, line, box] {
+        if (memo)
+            memo->selectAll();
+        else if (line)
+            line->selectAll();
+        else if (box)
+            box->SelectAll();
+    });
+    return m_menu;
+}
+
+QStringList TCardFrame::MenuParts(QWidget *, const QString &value) const
+{
+    return SplitList(value);
+}
+
+void TCardFrame::ShowRecord(TDBItem *record, int mode)
+{
+    if (mode < ModeHidden || mode > ModeView)
+        mode = ModeHidden;
+    const bool collapse = m_people ? m_settings.PeopleCollapse : m_settings.Collapse;
+    if (record != m_record && !collapse)
+        ExpandAll();
+    setUpdatesEnabled(false);
+    ClosePicker(false);
+    m_record = record;
+    m_mode = mode;
+    m_filling = true;
+    FillControls();
+    m_filling = false;
+    ApplyModeLook();
+    if (mode == ModeEdit || mode == ModeView) {
+        UpdateVisibility();
+    } else {
+        for (QObject *child : m_body->children()) {
+            if (auto *widget = qobject_cast<QWidget *>(child))
+                widget->hide();
+        }
+    }
+    m_message->setVisible(mode == ModeMessage);
+    ApplyStarsEditable();
+    ApplyReadOnly();
+    Relayout(false);
+    setUpdatesEnabled(true);
+}
+
+void TCardFrame::Relayout(bool keepPosition)
+{
+    if (m_inLayout)
+        return;
+    m_relayoutPending = false;
+    m_inLayout = true;
+    QScrollBar *bar = verticalScrollBar();
+    const int position = keepPosition ? bar->value() : 0;
+    RunLayout();
+    // The scroll bar came or went and changed the client width.
+    if (m_body->width() != viewport()->width())
+        RunLayout();
+    bar->setValue(position);
+    m_inLayout = false;
+}
+
+void TCardFrame::RunLayout()
+{
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    int laidOut = 0;
+    if (m_mode == ModeEdit || m_mode == ModeView) {
+        laidOut = LayOut(width, height);
+    } else if (m_mode == ModeMessage) {
+        const int labelWidth = std::max(40, width - 40);
+        Place(m_message, 20, 30, labelWidth, m_message->heightForWidth(labelWidth));
+        laidOut = m_message->geometry().bottom() + 1;
+    }
+    if (!m_colorsOn || (m_mode != ModeEdit && m_mode != ModeView)) {
+        for (QFrame *shape : m_shapes) {
+            if (shape)
+                shape->hide();
+        }
+    }
+    m_layoutHeight = laidOut;
+    m_body->resize(width, std::max(laidOut, height));
+}
+
+void TCardFrame::ScheduleRelayout()
+{
+    if (m_relayoutPending)
+        return;
+    m_relayoutPending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_relayoutPending)
+            Relayout(true);
+    });
+}
+
+QString TCardFrame::Text(int number, const QString &fallback) const
+{
+    return m_host ? m_host->Text(number, fallback) : fallback;
+}
+
+bool TCardFrame::ItemOn(int item) const
+{
+    if (item < 0)
+        return true;
+    if (m_people)
+        return item >= int(m_settings.PeopleItemVisible.size())
+               || m_settings.PeopleItemVisible[size_t(item)];
+    return item >= int(m_settings.ItemVisible.size()) || m_settings.ItemVisible[size_t(item)];
+}
+
+bool TCardFrame::RuleVisible(const QWidget *control, int item) const
+{
+    if (m_mode != ModeEdit && m_mode != ModeView)
+        return false;
+    if (m_mode == ModeView) {
+        if (auto *combo = qobject_cast<const QComboBox *>(control)) {
+            if (combo->currentText().isEmpty())
+                return false;
+        } else if (EmptyValue(ControlText(control))) {
+            return false;
+        }
+    }
+    return ItemOn(item);
+}
+
+bool TCardFrame::EmptyValue(const QString &text)
+{
+    if (text.isEmpty() || text == u"0")
+        return true;
+    // A duration of 00:00:00 says nothing either; text that is no time is a value.
+    const std::optional<double> time = ParseLongTime(text);
+    return time && *time == 0;
+}
+
+QString TCardFrame::ControlText(const QWidget *control)
+{
+    if (auto *edit = qobject_cast<const QLineEdit *>(control))
+        return edit->text();
+    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
+        return memo->toPlainText();
+    if (auto *label = qobject_cast<const QLabel *>(control))
+        return label->text();
+    if (auto *combo = qobject_cast<const QComboBox *>(control))
+        return combo->currentText();
+    if (auto *box = qobject_cast<const TLinkText *>(control))
+        return box->GetText();
+    return {};
+}
+
+void TCardFrame::SetVisible(QWidget *widget, bool flag)
+{
+    if (widget && widget->isHidden() == flag)
+        widget->setVisible(flag);
+}
+
+bool TCardFrame::Shown(const QWidget *widget)
+{
+    return widget && !widget->isHidden();
+}
+
+QLabel *
+TCardFrame::NewLabel(const QString &name, int textNumber, const QString &fallback, TBlock block)
+{
+    auto *label = new QLabel(m_body);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->hide();
+    AddToBlock(label, block);
+    if (textNumber > 0)
+        SetCaption(label, textNumber, fallback);
+    else
+        label->setText(fallback);
+    return label;
+}
+
+QLabel *
+TCardFrame::NewCaption(const QString &name, int textNumber, const QString &fallback, TBlock block)
+{
+    QLabel *label = NewLabel(name, textNumber, fallback, block);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    return label;
+}
+
+QLineEdit *TCardFrame::NewEdit(const QString &name, int searchField, TBlock block)
+{
+    auto *edit = new QLineEdit(m_body);
+    edit->setObjectName(name);
+    if (searchField >= 0)
+        edit->setProperty(SearchFieldProperty, searchField);
+    edit->hide();
+    AddToBlock(edit, block);
+    InstallMenu(edit);
+    m_edits.append(edit);
+    return edit;
+}
+
+QPlainTextEdit *TCardFrame::NewMemo(const QString &name, int searchField, TBlock block)
+{
+    auto *memo = new QPlainTextEdit(m_body);
+    memo->setObjectName(name);
+    if (searchField >= 0)
+        memo->setProperty(SearchFieldProperty, searchField);
+    memo->document()->setDocumentMargin(MemoMargin);
+    // Memos are as high as their text: the card scrolls, not the memo.
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setTabChangesFocus(true);
+    memo->viewport()->installEventFilter(this);
+    memo->hide();
+    AddToBlock(memo, block);
+    InstallMenu(memo);
+    connect(memo, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_filling && m_mode == ModeEdit)
+            ScheduleRelayout();
+    });
+    m_memos.append(memo);
+    return memo;
+}
+
+TCardCombo *TCardFrame::NewCombo(const QString &name, const QStringList &choices, TBlock block)
+{
+    auto *combo = new TCardCombo(m_body);
+    combo->setObjectName(name);
+    combo->addItems(choices);
+    combo->setEditText({});
+    combo->hide();
+    AddToBlock(combo, block);
+    InstallMenu(combo->lineEdit());
+    m_combos.append(combo);
+    return combo;
+}
+
+TLinkText *TCardFrame::NewBox(const QString &name,
+                              int searchField,
+                              const QString &linkTag,
+                              const QString &defaultAttribute,
+                              TBlock block,
+                              bool followLinks)
+{
+    auto *box = new TLinkText(m_body);
+    box->setObjectName(name);
+    if (searchField >= 0)
+        box->setProperty(SearchFieldProperty, searchField);
+    box->setProperty(FollowLinksProperty, followLinks);
+    if (!linkTag.isEmpty())
+        box->SetLinkTag(linkTag);
+    box->SetDefaultAttribute(defaultAttribute);
+    box->hide();
+    AddToBlock(box, block);
+    InstallMenu(box);
+    connect(box, &TLinkText::LinkClicked, this, [this, box](const TLink &link) {
+        OnLinkClicked(box, link);
+    });
+    return box;
+}
+
+QToolButton *TCardFrame::NewButton(const QString &name, const QString &text, TBlock block)
+{
+    auto *button = new QToolButton(m_body);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->hide();
+    AddToBlock(button, block);
+    return button;
+}
+
+TStarPanel *
+TCardFrame::NewStars(const QString &name, QLineEdit *edit, std::function<void(double)> store)
+{
+    auto *stars = new TStarPanel(m_body);
+    stars->setObjectName(name);
+    stars->hide();
+    AddToBlock(stars, TBlock::Main);
+    connect(stars, &TStarPanel::Hovered, edit, [edit](double value) {
+        edit->setText(RatingText(value));
+    });
+    connect(stars, &TStarPanel::HoverEnded, edit, [edit](double stored) {
+        edit->setText(RatingText(stored));
+    });
+    connect(stars, &TStarPanel::Clicked, this, [this, edit, store](double value) {
+        if (m_mode != ModeEdit || m_readOnly || !m_record)
+            return;
+        edit->setText(RatingText(value));
+        store(value);
+        emit RatingStored();
+    });
+    connect(edit, &QLineEdit::textEdited, stars, [stars](const QString &text) {
+        stars->SetValue(ParseNumber(text));
+    });
+    m_stars.push_back({stars, edit});
+    return stars;
+}
+
+void TCardFrame::MakeCollapsible(QWidget *box, const QString &buttonName)
+{
+    QToolButton *button = NewButton(buttonName, u"+"_s, TBlock::Main);
+    button->setFixedSize(MoreButtonSize, MoreButtonSize);
+    connect(button, &QToolButton::clicked, this, [this, box] { ToggleBox(box); });
+    m_boxes.push_back({box, button, false});
+}
+
+QToolButton *TCardFrame::MoreButton(const QWidget *box) const
+{
+    for (const TCollapsible &entry : m_boxes) {
+        if (entry.Box == box)
+            return entry.Button;
+    }
+    return nullptr;
+}
+
+void TCardFrame::ExpandAll()
+{
+    for (TCollapsible &box : m_boxes) {
+        box.Expanded = true;
+        box.Button->setText(u"-"_s);
+    }
+}
+
+void TCardFrame::ToggleBox(QWidget *box)
+{
+    for (const TCollapsible &entry : m_boxes) {
+        if (entry.Box == box) {
+            SetExpanded(box->objectName(), !entry.Expanded);
+            return;
+        }
+    }
+}
+
+TCardFrame::TCollapsible *TCardFrame::FindBox(const QString &name)
+{
+    for (TCollapsible &box : m_boxes) {
+        if (box.Box->objectName() == name)
+            return &box;
+    }
+    return nullptr;
+}
+
+const TCardFrame::TCollapsible *TCardFrame::FindBox(const QString &name) const
+{
+    return const_cast<TCardFrame *>(this)->FindBox(name);
+}
+
+QListWidget *TCardFrame::NewPicker(const QString &name, std::function<void(const QString &)> write)
+{
+    auto *list = new QListWidget(m_body);
+    list->setObjectName(name);
+    list->hide();
+    list->installEventFilter(this);
+    m_pickers.emplace_back(list, std::move(write));
+    return list;
+}
+
+void TCardFrame::OpenPicker(QListWidget *list,
+                            const QStringList &choices,
+                            const QString &current,
+                            QRect geometry)
+{
+    if (choices.isEmpty() || m_mode != ModeEdit)
+        return;
+    ClosePicker(true);
+    const QStringList chosen = SplitList(current);
+    list->clear();
+    for (const QString &choice : choices) {
+        auto *item = new QListWidgetItem(choice, list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(chosen.contains(choice, Qt::CaseInsensitive) ? Qt::Checked
+                                                                         : Qt::Unchecked);
+    }
+    list->setGeometry(geometry);
+    list->show();
+    list->raise();
+    list->setFocus(Qt::OtherFocusReason);
+    m_openPicker = list;
+}
+
+void TCardFrame::ClosePicker(bool write)
+{
+    QListWidget *list = m_openPicker;
+    if (!list)
+        return;
+    // Cleared first: hiding the list moves the focus, which would close it again.
+    m_openPicker = nullptr;
+    if (write) {
+        QStringList checked;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->checkState() == Qt::Checked)
+                checked.append(list->item(i)->text());
+        }
+        for (const auto &[picker, writer] : m_pickers) {
+            if (picker == list)
+                writer(checked.join(u", "_s));
+        }
+    }
+    list->hide();
+}
+
+TPicturePanel *TCardFrame::NewPicture(const QString &name)
+{
+    auto *panel = new TPicturePanel(m_body);
+    panel->setObjectName(name);
+    panel->hide();
+    AddToBlock(panel, TBlock::Main);
+    m_panels.append(panel);
+    return panel;
+}
+
+void TCardFrame::SetPicture(TPicturePanel *panel, const TImage &image)
+{
+    if (image.IsNull()) {
+        panel->SetImage({});
+        return;
+    }
+    const QImage view(
+        image.Bits(), image.Width(), image.Height(), image.BytesPerLine(), QImage::Format_RGB888);
+    panel->SetImage(view.copy());
+}
+
+void TCardFrame::SetBlockShape(TBlock block, QFrame *shape)
+{
+    shape->lower();
+    shape->setAutoFillBackground(true);
+    shape->hide();
+    m_shapes[size_t(block)] = shape;
+}
+
+QFrame *TCardFrame::BlockShape(TBlock block) const
+{
+    return m_shapes[size_t(block)];
+}
+
+void TCardFrame::AddToBlock(QWidget *control, TBlock block)
+{
+    m_blocks[size_t(block)].append(control);
+}
+
+void TCardFrame::InstallMenu(QWidget *control)
+{
+    control->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(control, &QWidget::customContextMenuRequested, this, [this, control](QPoint pos) {
+        OnContextMenu(control, pos);
+    });
+}
+
+void TCardFrame::OnContextMenu(QWidget *control, const QPoint &pos)
+{
+    // Scroll areas report the point in their viewport.
+    QWidget *origin = control;
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(control))
+        origin = area->viewport();
+    QMenu *menu = FieldMenu(control);
+    // Labels (the seen mark, the date) have nothing to edit or copy.
+    if (!menu && qobject_cast<QLabel *>(control))
+        return;
+    control->setFocus(Qt::PopupFocusReason);
+    if (!menu)
+        menu = EditMenu(control);
+    menu->popup(origin->mapToGlobal(pos));
+}
+
+void TCardFrame::ApplyModeLook()
+{
+    const bool edit = m_mode == ModeEdit;
+    for (QLineEdit *line : std::as_const(m_edits)) {
+        line->setFrame(edit);
+        line->setReadOnly(!edit);
+    }
+    for (QPlainTextEdit *memo : std::as_const(m_memos)) {
+        memo->setFrameStyle(edit ? QFrame::StyledPanel | QFrame::Sunken : QFrame::NoFrame);
+        memo->setReadOnly(!edit);
+        if (!edit)
+            memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+    for (TCardCombo *combo : std::as_const(m_combos))
+        combo->SetViewMode(!edit);
+    for (QFrame *panel : std::as_const(m_panels))
+        panel->setFrameStyle(edit ? QFrame::StyledPanel | QFrame::Plain : QFrame::NoFrame);
+}
+
+void TCardFrame::SetCaption(QWidget *control, int textNumber, const QString &fallback)
+{
+    control->setProperty(TextNumberProperty, textNumber);
+    m_captions.push_back({control, textNumber, fallback});
+    const QString text = Text(textNumber, fallback);
+    if (auto *label = qobject_cast<QLabel *>(control))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(control))
+        button->setText(text);
+}
+
+void TCardFrame::ApplyStarsEditable()
+{
+    for (const TStars &stars : m_stars)
+        stars.Panel->SetEditable(m_mode == ModeEdit && !m_readOnly);
+}
+
+void TCardFrame::ApplyBlockColors()
+{
+    const QColor card = m_colorsOn ? m_settings.CardColor : QColor(Qt::white);
+    const std::array<QColor, 4> colors = {
+        m_colorsOn ? m_settings.MainColor : card,
+        m_colorsOn ? m_settings.CustomColor : card,
+        m_colorsOn ? m_settings.FileColor : card,
+        m_colorsOn ? m_settings.PictureColor : card,
+    };
+    for (QWidget *area : {static_cast<QWidget *>(m_body), viewport()}) {
+        QPalette palette = area->palette();
+        palette.setColor(QPalette::Window, card);
+        area->setPalette(palette);
+    }
+    for (size_t block = 0; block < m_blocks.size(); ++block) {
+        auto paint = [&colors, block](QWidget *widget) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::Window, colors[block]);
+            palette.setColor(QPalette::Base, colors[block]);
+            widget->setPalette(palette);
+        };
+        if (m_shapes[block])
+            paint(m_shapes[block]);
+        for (const QPointer<QWidget> &control : std::as_const(m_blocks[block])) {
+            if (control)
+                paint(control);
+        }
+    }
+}
+
+int TCardFrame::LineHeight(const QWidget *control)
+{
+    const QFontMetrics metrics(control->font());
+    return std::max(metrics.boundingRect(u"WHQTRU"_s).height(), metrics.lineSpacing());
+}
+
+int TCardFrame::MemoLines(const QPlainTextEdit *memo)
+{
+    const QString text = memo->toPlainText();
+    if (text.isEmpty())
+        return 0;
+    const qreal width = std::max(
+        10, memo->width() - 2 * memo->frameWidth() - 2 * MemoMargin - memo->cursorWidth() - 2);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    int lines = 0;
+    for (const QString &paragraph : text.split(u'\n')) {
+        QTextLayout layout(paragraph, memo->font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int count = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            ++count;
+        }
+        layout.endLayout();
+        lines += std::max(1, count);
+    }
+    return lines;
+}
+
+int TCardFrame::MemoHeight(const QPlainTextEdit *memo, int lines)
+{
+    return lines * LineHeight(memo) + 2 + 2 * memo->frameWidth() + 2 * MemoMargin;
+}
+
+int TCardFrame::TextTop(const QWidget *control)
+{
+    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
+        return memo->frameWidth() + MemoMargin;
+    if (qobject_cast<const TLinkText *>(control))
+        return 2;
+    const int text = QFontMetrics(control->font()).height();
+    return std::max(0, (control->height() - text) / 2);
+}
+
+void TCardFrame::Place(QWidget *widget, int x, int y, int width, int height)
+{
+    widget->setGeometry(x, y, std::max(1, width), std::max(1, height));
+    // A control that is not on screen yet gets its resize only when shown; the layout
+    // needs its wrapped lines now.
+    if (widget->testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent event(widget->size(), QSize());
+        QCoreApplication::sendEvent(widget, &event);
+        widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+}
+
+int TCardFrame::CollapsibleMemoHeight(QPlainTextEdit *memo) const
+{
+    if (Expanded(memo->objectName()))
+        return MemoHeight(memo, std::max(1, MemoLines(memo)));
+    // Exactly the first line: no sliver of the second below it.
+    return memo->frameWidth() + MemoMargin + LineHeight(memo);
+}
+
+int TCardFrame::BoxHeight(TLinkText *box) const
+{
+    return box->NeededHeight(!Expanded(box->objectName()));
+}
+
+void TCardFrame::PlaceMoreButton(const QWidget *box, bool wanted)
+{
+    QToolButton *button = MoreButton(box);
+    if (!button)
+        return;
+    const bool show = wanted && Shown(box);
+    SetVisible(button, show);
+    if (show) {
+        Place(button, box->x() + box->width() + 2, box->y(), MoreButtonSize, MoreButtonSize);
+        button->raise();
+    }
+}
+
+void TCardFrame::PlaceRow(TRows &rows, QLabel *label, QWidget *field, int width, int height)
+{
+    if (!Shown(field)) {
+        SetVisible(label, false);
+        return;
+    }
+    SetVisible(label, true);
+    const int labelWidth = rows.FieldX - 6 - rows.LabelLeft;
+    if (height <= RowSlot) {
+        Place(field, rows.FieldX, rows.Y + (RowSlot - height) / 2, width, height);
+        if (label) {
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            Place(label, rows.LabelLeft, rows.Y, labelWidth, RowSlot);
+        }
+        rows.Y += RowStep;
+        return;
+    }
+    Place(field, rows.FieldX, rows.Y, width, height);
+    if (label) {
+        // Level with the field's first text line.
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        Place(label, rows.LabelLeft, rows.Y + TextTop(field), labelWidth, LineHeight(label) + 2);
+    }
+    rows.Y += height + RowGap;
+}
+
+int TCardFrame::TextWidth(const QWidget *control, const QString &text)
+{
+    return QFontMetrics(control->font()).horizontalAdvance(text);
+}
+
+int TCardFrame::FittedEditWidth(const QLineEdit *edit)
+{
+    // The edit's inner margin of 2 pixels on each side, its text margins and the cursor.
+    const QMargins margins = edit->textMargins();
+    return TextWidth(edit, edit->text()) + margins.left() + margins.right() + 6;
+}
+
+QString TCardFrame::RatingText(double value)
+{
+    return value > 0 ? NumberLocale().toString(value, 'f', 1) : QString();
+}
+
+QString TCardFrame::NumberText(double value)
+{
+    return NumberLocale().toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+double TCardFrame::ParseNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    double value = NumberLocale().toDouble(trimmed, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(trimmed, &ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+qint64 TCardFrame::ParseInteger(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    qint64 value = QLocale::c().toLongLong(trimmed, &ok);
+    if (!ok)
+        value = NumberLocale().toLongLong(trimmed, &ok);
+    return ok ? value : 0;
+}
+
+void TCardFrame::SetMemoText(QPlainTextEdit *memo, const QString &text)
+{
+    QString plain = text;
+    plain.replace(u"\r\n"_s, u"\n"_s);
+    plain.replace(u'\r', u'\n');
+    memo->setPlainText(plain);
+}
+
+QString TCardFrame::MemoText(const QPlainTextEdit *memo)
+{
+    QString text = memo->toPlainText();
+    text.replace(u'\n', u"\r\n"_s);
+    return text;
+}
+
+void TCardFrame::OnLinkClicked(TLinkText *box, const TLink &link)
+{
+    if (!box->property(FollowLinksProperty).toBool())
+        return;
+    const QString kind = link.Attribute.isEmpty() ? box->DefaultAttribute() : link.Attribute;
+    if (kind == u"anchor") {
+        JumpToAnchor(link.Value);
+        return;
+    }
+    if (!m_host)
+        return;
+    const QString &value = link.Value;
+    if (kind == u"id")
+        m_host->GoToMovieById(value);
+    else if (kind == u"otitle")
+        m_host->GoToMovieByTitle(value, true);
+    else if (kind == u"title")
+        m_host->GoToMovieByTitle(value, false);
+    else if (kind == u"name")
+        m_host->GoToPersonByName(value, false);
+    else if (kind == u"tname")
+        m_host->GoToPersonByName(value, true);
+    else if (kind == u"year")
+        m_host->SetSearchField(false, 5, value);
+    else if (kind == u"genre")
+        m_host->SetSearchField(false, 6, value);
+    else if (kind == u"country")
+        m_host->SetSearchField(false, 12, value);
+    else if (kind == u"tag")
+        m_host->SetSearchField(false, 18, value);
+    else if (kind == u"url")
+        m_host->OpenAddress(value);
+}
+
+void TCardFrame::JumpToAnchor(const QString &value)
+{
+    for (TLinkText *box : AnchorBoxes()) {
+        // A hidden box has no place to scroll to.
+        if (!Shown(box))
+            continue;
+        for (int i = 0; i < box->LinkCount(); ++i) {
+            TLink link;
+            if (!box->GetLink(i, link) || link.Value != value)
+                continue;
+            if (FindBox(box->objectName()) && !Expanded(box->objectName()))
+                SetExpanded(box->objectName(), true);
+            QScrollBar *bar = verticalScrollBar();
+            // From the link's line: its painted bounds may be older than the layout.
+            if (bar->maximum() > 0)
+                bar->setValue(box->y() + 2 + link.LineIndex * box->LineHeight());
+            return;
+        }
+    }
+}
+
+void TCardFrame::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    Relayout(true);
+}
+
+void TCardFrame::wheelEvent(QWheelEvent *event)
+{
+    const QPoint pixels = event->pixelDelta();
+    const int delta = pixels.isNull() ? event->angleDelta().y() : pixels.y();
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(bar->value() - delta);
+    event->accept();
+}
+
+bool TCardFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == viewport() && event->type() == QEvent::Resize && !m_inLayout) {
+        ScheduleRelayout();
+    } else if (event->type() == QEvent::Wheel
+               && qobject_cast<QPlainTextEdit *>(watched->parent())) {
+        // A memo is as high as its text (or shows one line on purpose): the wheel
+        // scrolls the card.
+        wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    } else if (m_openPicker && watched == m_openPicker) {
+        if (event->type() == QEvent::FocusOut) {
+            ClosePicker(true);
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                ClosePicker(true);
+                return true;
+            }
+        }
+    }
+    return QScrollArea::eventFilter(watched, event);
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+#include <QStringList>
+
+#include "views/cardframe.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QToolButton;
+class TBaseMovie;
+class TCardCombo;
+class TLinkText;
+class TPicturePanel;
+class TSlotPanel;
+class TStarPanel;
+
+// The movie card: the focused movie or episode, read as a card with link text and field
+// menus (mode 3) or edited field by field (mode 2). The main window decides the mode and
+// asks for the edits back with StoreEdits; the seen and wish marks only report clicks.
+class TmvFrame : public TCardFrame
+{
+    Q_OBJECT
+
+public:
+    explicit TmvFrame(QWidget *parent = nullptr);
+
+    // Mode 0 hidden, 1 message, 2 edit, 3 view; `record` may be nullptr (empty fields).
+    void ShowMovie(TBaseMovie *record, int mode);
+    TBaseMovie *Movie() const { return m_movie; }
+    // Writes every edit control back into `record`; nothing unless it is the one shown.
+    void StoreEdits(TBaseMovie *record);
+    // Seen check and label from the record (after the window changed `viewed`).
+    void RefreshSeen();
+    // Ctrl+Shift+click on a movie of the list: a link to it in the connections memo
+    // (edit mode, memo shown, movie with an original title).
+    void AddLinkToMovie(const TBaseMovie &movie);
+    // The catalog's custom field names, in field order. Rebuilds the custom block at once
+    // unless the card is editing (then from the next ShowMovie).
+    void SetCustomFieldNames(const QStringList &names);
+
+signals:
+    // The user clicked the seen or wish mark (or its label); the window sets the field.
+    void SeenToggled(bool checked);
+    void WishToggled(bool checked);
+    // The browse button of the local file.
+    void BrowseMediaFile();
+
+protected:
+    void FillControls() override;
+    void UpdateVisibility() override;
+    int LayOut(int width, int height) override;
+    QList<TLinkText *> AnchorBoxes() const override;
+    QWidget *TitleWidget() const override;
+    void ApplySettings() override;
+    void UpdateDerivedTexts() override;
+    QStringList MenuParts(QWidget *field, const QString &value) const override;
+    void ApplyReadOnly() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildControls();
+    void RebuildCustomFields();
+    void UpdateSeenLabel();
+    QString DurationText() const;
+    double ParseDuration(const QString &text) const;
+    int LayOutTitleRow(int width);
+    int LayOutMainRows(int width, int top, int posterBottom, int fieldX, int labelLeft);
+    int LayOutTextBlocks(int width, int top);
+    int LayOutCustomBlock(int width, int top);
+    int LayOutFileBlock(int width, int top);
+    int LayOutPictureBlock(int width, int top);
+    void PlaceShape(TBlock block, int width, int top, int bottom, bool shown);
+
+    TBaseMovie *m_movie = nullptr;
+    QStringList m_customNames;
+    // The names the custom controls were built for.
+    QStringList m_builtNames;
+
+    // Title row.
+    QLineEdit *m_title;
+    QCheckBox *m_seenCheck;
+    QLabel *m_seenLbl;
+    QCheckBox *m_wishCheck;
+    QLabel *m_wishLbl;
+    TPicturePanel *m_poster;
+
+    // Main block.
+    QLabel *m_origTitleLbl;
+    QLineEdit *m_origTitle;
+    QLabel *m_akaLbl;
+    QPlainTextEdit *m_aka;
+    QLabel *m_yearLbl;
+    QLineEdit *m_year;
+    QLabel *m_genreLbl;
+    QLineEdit *m_genre;
+    QToolButton *m_genreBtn;
+    QListWidget *m_genresList;
+    QLabel *m_directorLbl;
+    QPlainTextEdit *m_director;
+    TLinkText *m_dirBox;
+    QLabel *m_producerLbl;
+    QPlainTextEdit *m_producer;
+    TLinkText *m_prodBox;
+    QLabel *m_scenarioLbl;
+    QPlainTextEdit *m_scenario;
+    TLinkText *m_scnBox;
+    QLabel *m_musicLbl;
+    QLineEdit *m_music;
+    TLinkText *m_musicBox;
+    QLabel *m_actorsLbl;
+    QPlainTextEdit *m_actors;
+    TLinkText *m_actBox;
+    QLabel *m_countryLbl;
+    QLineEdit *m_country;
+    QLabel *m_studioLbl;
+    QLineEdit *m_studio;
+    QLabel *m_mpaaLbl;
+    QLineEdit *m_mpaa;
+    QLabel *m_releaseLbl;
+    QLineEdit *m_release;
+    QLabel *m_urlLbl;
+    QPlainTextEdit *m_url;
+    TLinkText *m_urlBox;
+    QLabel *m_imdbLbl;
+    QLineEdit *m_imdbRating;
+    TStarPanel *m_imdbStars;
+    QLabel *m_oratingLbl;
+    QLineEdit *m_orating;
+    TStarPanel *m_oStars;
+    QLabel *m_ratingLbl;
+    QLineEdit *m_rating;
+    TStarPanel *m_stars;
+    QLabel *m_tagsLbl;
+    QPlainTextEdit *m_tags;
+    TLinkText *m_tagBox;
+    QLabel *m_dateCaption;
+    QLabel *m_dateLbl;
+    QLabel *m_lentCaption;
+    QLabel *m_lentLbl;
+
+    // Full-width text blocks.
+    QLabel *m_sloganLbl;
+    QPlainTextEdit *m_slogan;
+    QLabel *m_descLbl;
+    QPlainTextEdit *m_desc;
+    TLinkText *m_descBox;
+    QLabel *m_commentLbl;
+    QPlainTextEdit *m_comment;
+    TLinkText *m_comBox;
+    QLabel *m_awardsLbl;
+    QPlainTextEdit *m_awards;
+    TLinkText *m_awardBox;
+    QLabel *m_linksLbl;
+    QPlainTextEdit *m_links;
+    TLinkText *m_linksBox;
+
+    // Custom block: one label and one edit per custom field, rebuilt per movie.
+    QList<QLabel *> m_customLabels;
+    QList<QLineEdit *> m_customEdits;
+
+    // File block.
+    QLabel *m_fileLbl;
+    QLineEdit *m_file;
+    QToolButton *m_browseBtn;
+    QLabel *m_qualityLbl;
+    TCardCombo *m_quality;
+    QLabel *m_lengthLbl;
+    QLineEdit *m_length;
+    QLabel *m_langLbl;
+    QLineEdit *m_lang;
+    QLabel *m_transLbl;
+    TCardCombo *m_translation;
+    QLabel *m_subsLbl;
+    QLineEdit *m_subs;
+    QLabel *m_sizeLbl;
+    QLineEdit *m_size;
+    QLabel *m_sizeUnit;
+    QLabel *m_mediaLbl;
+    QLineEdit *m_count;
+    QLabel *m_countX;
+    TCardCombo *m_media;
+    QLabel *m_vidCodecLbl;
+    TCardCombo *m_vidCodec;
+    QLabel *m_vidBpsLbl;
+    QLineEdit *m_vidBps;
+    QLabel *m_vidBpsUnit;
+    QLabel *m_audioCodecLbl;
+    TCardCombo *m_audioCodec;
+    QLabel *m_audioBpsLbl;
+    QLineEdit *m_audioBps;
+    QLabel *m_audioBpsUnit;
+    QLabel *m_resLbl;
+    QLineEdit *m_res;
+    QLabel *m_frameRateLbl;
+    QLineEdit *m_frameRate;
+    QLabel *m_frameRateUnit;
+    QLabel *m_mediaLabelLbl;
+    QLineEdit *m_mediaLabel;
+    QLabel *m_featLbl;
+    QPlainTextEdit *m_feat;
+    TLinkText *m_featBox;
+
+    // Picture block: places for the screenshots and the covers.
+    QLabel *m_screenLbl;
+    TSlotPanel *m_screens;
+    QLabel *m_frontCoverLbl;
+    QLabel *m_discCoverLbl;
+    TSlotPanel *m_covers;
+};
