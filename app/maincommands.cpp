@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
 #include <QScrollBar>
 
 #include "app/catalogview.h"
@@ -21,6 +22,8 @@
 #include "catalog/recordhooks.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
+#include "views/actorframe.h"
+#include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
 
@@ -926,6 +929,35 @@ bool TMain::HandleSpace()
     return true;
 }
 
+bool TMain::HandleCardKey(int key)
+{
+    // While reading, the arrow and page keys move the card rather than its fields.
+    if (m_editState != TEditState::Viewing || ListView(m_peopleMode) == TViewMode::Grid)
+        return false;
+    IRecordCard *card = m_peopleMode ? m_peopleCard : m_movieCard;
+    if (!card || !card->HasKeyboardFocus())
+        return false;
+    QScrollArea *frame = m_peopleMode ? static_cast<QScrollArea *>(m_peopleFrame)
+                                      : static_cast<QScrollArea *>(m_movieFrame);
+    QScrollBar *bar = frame->verticalScrollBar();
+    switch (key) {
+    case Qt::Key_Down:
+        bar->setValue(bar->value() + 20);
+        return true;
+    case Qt::Key_Up:
+        bar->setValue(bar->value() - 20);
+        return true;
+    case Qt::Key_PageDown:
+        bar->setValue(bar->maximum());
+        return true;
+    case Qt::Key_PageUp:
+        bar->setValue(bar->minimum());
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
@@ -950,6 +982,8 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
             && !qobject_cast<QLineEdit *>(widget) && !inMovieEditor && HandleSpace()) {
             return true;
         }
+        if (key->modifiers() == Qt::NoModifier && HandleCardKey(key->key()))
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -289,6 +289,7 @@ private:
     void FocusNewRecord(TDBItem *record);
     QList<TDBItem *> SelectedRecordsBelowGroups() const;
     bool HandleSpace();
+    bool HandleCardKey(int key);
     QList<TViewNode *> SelectedNodes() const;
 
     TMainOptions m_options;
