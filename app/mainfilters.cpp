@@ -258,10 +258,21 @@ void TMain::RebuildSearchFieldMenu()
     const QList<QAction *> actions = m_searchFieldMenu->actions();
     for (QAction *action : actions) {
         if (action->objectName() == u"SearchField%1"_s.arg(chosen))
-            m_searchFieldButton->setText(action->text());
+            m_searchFieldCaption = action->text();
     }
+    ShowSearchFieldCaption();
     const bool boxOn = chosen >= 0 && !(!people && chosen == AdvancedSearchField);
     m_searchEdit->setEnabled(boxOn);
+}
+
+void TMain::ShowSearchFieldCaption()
+{
+    // The button keeps its width; a long field name is shortened and shown whole as a tip.
+    const int room = std::max(20, m_searchFieldButton->width() - 18);
+    const QString shown = m_searchFieldButton->fontMetrics().elidedText(
+        QString(m_searchFieldCaption).remove(u'&'), Qt::ElideRight, room);
+    m_searchFieldButton->setText(shown);
+    m_searchFieldButton->setToolTip(QString(m_searchFieldCaption).remove(u'&'));
 }
 
 void TMain::ChooseSearchField(bool people, int field)

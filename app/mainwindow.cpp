@@ -708,6 +708,7 @@ void TMain::UpdateFilterBarLayout()
     const int fieldWidth =
         std::clamp(listWidth - fixed - SearchEditWidth, MinSearchFieldWidth, MaxSearchFieldWidth);
     m_searchFieldButton->setFixedWidth(fieldWidth);
+    ShowSearchFieldCaption();
     const int used = fixed + fieldWidth + SearchEditWidth + 24;
     const bool webVisible = m_filterBar->width() - used >= MinWebSearchRoom;
     for (QAction *part : std::as_const(m_webSearchParts))

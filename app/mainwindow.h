@@ -275,6 +275,7 @@ private:
     void CreateFilterActions();
     void CreateFilterMenus();
     void RebuildSearchFieldMenu();
+    void ShowSearchFieldCaption();
     void RebuildWebEngineMenu();
     void UpdateFilterChecks();
     void OnSearchTextEdited(const QString &text);
@@ -368,6 +369,7 @@ private:
     QList<QAction *> m_filterActions[5]; // seen, wish, loan, media, bookmark
     QList<QAction *> m_movieOnlyFilters;
     QMenu *m_searchFieldMenu = nullptr;
+    QString m_searchFieldCaption;
     QMenu *m_webEngineMenu = nullptr;
     QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
