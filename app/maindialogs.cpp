@@ -6,6 +6,7 @@
 
 #include "app/passdlg.h"
 #include "app/recorddialogs.h"
+#include "app/selform.h"
 
 std::optional<QString> TQtMainDialogs::AskOpenFile(QWidget *parent,
                                                    const QString &caption,
@@ -105,4 +106,12 @@ bool TQtMainDialogs::OpenWithDesktop(const QString &fileOrUrl)
 void TQtMainDialogs::ShowInFileManager(const QString &file)
 {
     TRecordDialogs::ShowInFileManager(file);
+}
+
+TResultChoice TQtMainDialogs::ChooseWebResult(QWidget *parent,
+                                              const QString &caption,
+                                              const QList<TWebResultEntry> &entries,
+                                              const QByteArray &referrer)
+{
+    return TSelForm::Choose(parent, caption, entries, referrer, m_previewFetch);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QDate>
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include "host/messagesink.h"
+#include "host/webflow.h"
 
 class QWidget;
 
@@ -81,6 +83,13 @@ public:
     virtual std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
                                                          const QStringList &criteria) = 0;
 
+    // The results dialog of a web search: the entry chosen (or none) and a browse address
+    // to open after Cancel.
+    virtual TResultChoice ChooseWebResult(QWidget *parent,
+                                          const QString &caption,
+                                          const QList<TWebResultEntry> &entries,
+                                          const QByteArray &referrer) = 0;
+
     // Opens a file or address with the desktop's default program; false when it could not.
     virtual bool OpenWithDesktop(const QString &fileOrUrl) = 0;
     // Shows the file selected in the file manager (or at least its folder).
@@ -126,9 +135,24 @@ public:
     std::optional<QDate> AskDate(QWidget *parent, QDate day) override;
     std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
                                                  const QStringList &criteria) override;
+    TResultChoice ChooseWebResult(QWidget *parent,
+                                  const QString &caption,
+                                  const QList<TWebResultEntry> &entries,
+                                  const QByteArray &referrer) override;
     bool OpenWithDesktop(const QString &fileOrUrl) override;
     void ShowInFileManager(const QString &file) override;
+    // How the results dialog fetches its preview pictures.
+    void
+    SetPreviewFetch(std::function<void(const QByteArray &,
+                                       const QByteArray &,
+                                       std::function<void(bool, const QByteArray &, int)>)> fetch)
+    {
+        m_previewFetch = std::move(fetch);
+    }
 
 private:
+    std::function<void(
+        const QByteArray &, const QByteArray &, std::function<void(bool, const QByteArray &, int)>)>
+        m_previewFetch;
     const TWideLanguage *m_language;
 };

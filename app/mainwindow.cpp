@@ -36,6 +36,7 @@
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
+#include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefsform.h"
@@ -162,6 +163,12 @@ TMain::~TMain()
         if (m_db && m_db->Modified() && !m_readOnly)
             (void)m_db->Save(false);
     }
+    // Downloads end before the records they would fill.
+    m_webFlow.reset();
+    m_fetcher.reset();
+    m_downloader.reset();
+    if (RegisteredVersionCheck() == m_updater.get())
+        SetVersionCheck(nullptr);
     // The catalog's records remove their nodes from the models while it is destroyed.
     m_db.reset();
     RecordHooks() = TRecordHooks();
@@ -193,6 +200,8 @@ void TMain::StartUp()
     m_registry.ReadSettings(adapter);
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
     RebuildPluginMenus();
+    CreateWebFlow();
+    CreateUpdateCheck();
 
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
@@ -578,7 +587,12 @@ void TMain::CreateToolBars()
     m_mainBar->addWidget(m_exportButton);
     connect(Action(u"ImportAct"_s), &QAction::triggered, this, [this] {
         const TPluginToolButton button = m_pluginMenu.ImportButton();
-        if (button.enabled)
+        if (!button.enabled)
+            return;
+        if (TPluginMenu::FlowOf(m_registry.Get(button.tag).PluginType)
+            == TPluginFlow::WebInformation)
+            RunWebPlugin(button.tag);
+        else
             RunImportPlugin(button.tag);
     });
     connect(Action(u"ExportAct"_s), &QAction::triggered, this, [this] {
@@ -830,6 +844,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db->OnShownCountChanged();
     m_db->OnListChanged();
     DecideReadOnly(load);
+    ApplyWebSettings();
     if (!load.ok && !load.error.isEmpty() && isVisible())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
     UpdateProtectCaption();
@@ -910,6 +925,10 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     SetCurrentRecord(true, nullptr);
     m_newRecord = nullptr;
     m_snapshot = TEditSnapshot();
+    if (m_webFlow) {
+        m_webFlow->Cancel();
+        m_webFlow->SetCatalog(nullptr);
+    }
     m_db.reset();
     OpenDatabase(name, asNew);
     m_settings.FileName = name;
@@ -1218,6 +1237,8 @@ void TMain::RebuildPluginMenus()
         connect(action, &QAction::triggered, this, [this, tag, type] {
             if (type == RK_PLUGIN_EXPORT_TYPE)
                 RunExportPlugin(tag);
+            else if (TPluginMenu::FlowOf(type) == TPluginFlow::WebInformation)
+                RunWebPlugin(tag);
             else
                 RunImportPlugin(tag);
         });
@@ -1231,8 +1252,7 @@ void TMain::UpdatePluginActions()
         for (QAction *action : menu->actions()) {
             const TPluginMenuItem item = m_pluginMenu.Item(action->data().toInt());
             action->setVisible(item.visible);
-            // The web flows arrive with the downloads; file import and export work now.
-            const bool works = TPluginMenu::FlowOf(item.pluginType) == TPluginFlow::ImportExport;
+            const bool works = TPluginMenu::FlowOf(item.pluginType) != TPluginFlow::None;
             action->setEnabled(item.enabled && works);
         }
     }
@@ -1243,7 +1263,7 @@ void TMain::UpdatePluginActions()
             action->setText(state.tag >= 0 ? state.hint : caption);
             action->setToolTip(state.hint);
         };
-    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), false, u"Import"_s);
+    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, u"Import"_s);
     bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, u"Export"_s);
 }
 
@@ -1394,6 +1414,7 @@ void TMain::ShowPreferences()
         m_waitWindow->HideWait();
     }
     ApplySettings();
+    ApplyWebSettings();
     ApplyGrouping();
     for (const bool people : {false, true}) {
         const bool titles = people ? peopleTitles : movieTitles;

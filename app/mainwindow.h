@@ -18,6 +18,7 @@
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
+#include "host/updatethread.h"
 #include "views/cardhost.h"
 #include "views/languagewide.h"
 
@@ -37,6 +38,10 @@ class IRecordCard;
 class TAboutBox;
 class TBaseMovie;
 class TActorFrame;
+class TDownloader;
+class TDownloaderFetcher;
+class TWebFlow;
+struct TConnectionSettings;
 class TCatalogList;
 class TmvFrame;
 class TGrouping;
@@ -100,6 +105,10 @@ public:
     void ShowPreferences();
     // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
     void RunImportPlugin(int index);
+    // Runs web plug-in `index` (types 2, 4, 5, 6) for the focused record, or for each
+    // selected record when several are selected.
+    void RunWebPlugin(int index);
+    TDownloader *Downloader() const { return m_downloader.get(); }
     void RunExportPlugin(int index);
     // The records of the selected rows of the shown list, episodes included once.
     QList<TDBItem *> SelectedRecords() const;
@@ -205,6 +214,14 @@ protected:
 
 private:
     class TMessageBoxSink;
+    class TWebUi;
+    class TUpdater;
+    void CreateUpdateCheck();
+    void StartUpdateCheck(bool silent);
+    void OnUpdateText(const QByteArray &text, bool silent);
+    void CreateWebFlow();
+    void ApplyWebSettings();
+    TConnectionSettings ConnectionSettings() const;
 
     void LoadSettings();
     void CreateActions();
@@ -374,6 +391,16 @@ private:
     QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
     TIdSeries m_idSeries;
+    // The web plug-ins' flow and its downloads.
+    std::unique_ptr<TDownloader> m_downloader;
+    std::unique_ptr<TDownloaderFetcher> m_fetcher;
+    std::unique_ptr<TWebUi> m_webUi;
+    std::unique_ptr<TWebFlow> m_webFlow;
+    int m_nextPreview = 0;
+    QHash<int, std::function<void(bool, const QByteArray &, int)>> m_previews;
+    std::unique_ptr<TUpdater> m_updater;
+    QAction *m_updatesAction = nullptr;
+    TUpdateNotice::TTarget m_updateTarget = TUpdateNotice::TTarget::None;
     bool m_episodeCopy = true;
     QToolBar *m_mainBar = nullptr;
     QToolBar *m_filterBar = nullptr;

@@ -432,6 +432,7 @@ void TSettings::Read(const TSettingsFile &file, const TSettingsDefaults &default
     Retries = f.ReadInteger(u"Internet"_s, u"Retries"_s, Retries);
     DoUpdates = f.ReadBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
     LastUpdate = f.ReadFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
+    UpdateSite = f.ReadString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);
 
     ExternalPosters = f.ReadBool(u"Misc"_s, u"ExternalPosters"_s, ExternalPosters);
     DeleteMovieFiles = f.ReadBool(u"Misc"_s, u"DeleteMovieFiles"_s, DeleteMovieFiles);
@@ -556,6 +557,7 @@ void TSettings::Write(TSettingsFile &f, const QString &programFolder) const
     f.WriteInteger(u"Internet"_s, u"Retries"_s, Retries);
     f.WriteBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
     f.WriteFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
+    f.WriteString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);
 
     f.WriteBool(u"Misc"_s, u"ExternalPosters"_s, ExternalPosters);
     f.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, DeleteMovieFiles);

@@ -217,6 +217,8 @@ struct TSettings
     int Retries = 1;
     bool DoUpdates = true;
     double LastUpdate = 0; // day count; the default is a week before construction
+    // Where the version-information file and the download pages are.
+    QString UpdateSite = QStringLiteral("https://reelkeep.org/");
     // Misc
     bool ExternalPosters = true;
     bool DeleteMovieFiles = false;

@@ -83,6 +83,20 @@ public:
         criteriaShown.append(criteria);
         return Next(criteriaAnswers);
     }
+    TResultChoice ChooseWebResult(QWidget *,
+                                  const QString &caption,
+                                  const QList<TWebResultEntry> &entries,
+                                  const QByteArray &) override
+    {
+        resultCaptions.append(caption);
+        resultCounts.append(int(entries.size()));
+        TResultChoice choice;
+        if (!resultAnswers.empty()) {
+            choice.chosen = resultAnswers.front();
+            resultAnswers.pop_front();
+        }
+        return choice;
+    }
     bool OpenWithDesktop(const QString &fileOrUrl) override
     {
         opened.append(fileOrUrl);
@@ -106,6 +120,9 @@ public:
     QList<TIdSeries> idPresets;
     QList<QDate> datePresets;
     QList<QStringList> criteriaShown;
+    std::deque<std::optional<int>> resultAnswers;
+    QStringList resultCaptions;
+    QList<int> resultCounts;
     QStringList opened;
     QStringList shownInFolder;
     QStringList openFolders;

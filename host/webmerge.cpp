@@ -1,0 +1,270 @@
+#include "host/webmerge.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <utility>
+
+#include <QStringList>
+
+#include "catalog/actor.h"
+#include "catalog/basemovie.h"
+#include "catalog/videodatabase.h"
+#include "host/webtext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString Text(const char16_t *text)
+{
+    return text ? QString::fromUtf16(text) : QString();
+}
+
+// The plug-in's 80-bit number; what is no number at all would end up in the catalog file.
+double Number(const TExtended &value)
+{
+    const double number = RkExtendedToDouble(&value);
+    return std::isfinite(number) ? number : 0.0;
+}
+
+// Bit `index` of the mask, tested as TPluginRegistry::AllowsOverwrite does.
+bool MaskAllows(uint32_t mask, int index)
+{
+    return index >= 0 && index < 32 && ((mask >> index) & 1U);
+}
+
+// The general rule for one text field: the decoded web value, when there is one, replaces
+// an empty catalog value or, when the mask allows, any value. Emptiness is judged after
+// decoding so that markup alone (a lone "<br>") never clears what the user has.
+template <typename TRecord, typename TIndex> class TFieldMerger
+{
+public:
+    using TGetter = const QString &(TRecord::*)() const;
+    using TSetter = void (TRecord::*)(const QString &);
+
+    TFieldMerger(TRecord &record, uint32_t mask)
+        : m_record(record)
+        , m_mask(mask)
+    {}
+
+    bool Allows(TIndex index) const { return MaskAllows(m_mask, static_cast<int>(index)); }
+
+    void Text(const QString &raw, TIndex index, TGetter get, TSetter set)
+    {
+        Text(raw, index, (m_record.*get)().isEmpty(), set);
+    }
+    void Text(const QString &raw, TIndex index, bool fieldEmpty, TSetter set)
+    {
+        const QString value = DecodeHtmlText(raw);
+        if (!value.isEmpty() && (fieldEmpty || Allows(index)))
+            (m_record.*set)(value);
+    }
+
+private:
+    TRecord &m_record;
+    uint32_t m_mask;
+};
+
+// Whether `url` already stands in the blank-separated list as a whole entry (a mere prefix
+// of a longer address does not count, or a second page of the same site would be lost).
+bool HasUrlEntry(const QString &list, const QString &url)
+{
+    for (qsizetype at = list.indexOf(url); at >= 0; at = list.indexOf(url, at + 1)) {
+        const qsizetype end = at + url.size();
+        if ((at == 0 || list.at(at - 1).isSpace())
+            && (end == list.size() || list.at(end).isSpace()))
+            return true;
+    }
+    return false;
+}
+
+// The page address joins the record's url list; it never replaces it.
+void AppendUrl(TDBItem &record, const QString &webUrl)
+{
+    const QString url = webUrl.trimmed();
+    if (url.isEmpty() || HasUrlEntry(record.Url(), url))
+        return;
+    record.SetUrl(record.Url().isEmpty() ? url : record.Url() + u' ' + url);
+}
+
+// Trimmed, non-empty pieces between separators, last piece first: the URL lists of the
+// plug-ins pair with their name lists counted from the end.
+QStringList PiecesFromEnd(const QString &text, const std::function<bool(QChar)> &isSeparator)
+{
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !isSeparator(text.at(i)))
+            continue;
+        const QString piece = text.mid(start, i - start).trimmed();
+        if (!piece.isEmpty())
+            pieces.append(piece);
+        start = i + 1;
+    }
+    std::reverse(pieces.begin(), pieces.end());
+    return pieces;
+}
+
+bool IsNameSeparator(QChar c)
+{
+    return c == u',' || c == u'/' || c == u'\\' || c == u';' || c == u'|';
+}
+
+bool IsBlank(QChar c)
+{
+    return c.isSpace();
+}
+
+bool HasPerson(const TVideoDatabase &catalog, const QString &name, bool transNames)
+{
+    if (transNames) {
+        for (int i = 0; i < catalog.PersonCount(); ++i) {
+            if (catalog.Person(i)->Transname().compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    // Also with translated names: the people this function adds carry the credit as their
+    // name only, and a second credit must find them rather than add them again.
+    return catalog.FindPerson(name) >= 0;
+}
+
+} // namespace
+
+TWebMovie TWebMovie::FromRec(const TMovieRec &rec)
+{
+    TWebMovie movie;
+    movie.Title = Text(rec.Title);
+    movie.OrigTitle = Text(rec.OrigTitle);
+    movie.Aka = Text(rec.Aka);
+    movie.Year = rec.Year;
+    movie.Genre = Text(rec.Genre);
+    movie.Director = Text(rec.Director);
+    movie.DirectorURLs = Text(rec.DirectorURLs);
+    movie.Producer = Text(rec.Producer);
+    movie.ProducerURLs = Text(rec.ProducerURLs);
+    movie.Scenario = Text(rec.Scenario);
+    movie.ScenarioURLs = Text(rec.ScenarioURLs);
+    movie.Music = Text(rec.Music);
+    movie.MusicURLs = Text(rec.MusicURLs);
+    movie.Actors = Text(rec.Actors);
+    movie.ActorURLs = Text(rec.ActorURLs);
+    movie.Country = Text(rec.Country);
+    movie.Studio = Text(rec.Studio);
+    movie.Mpaa = Text(rec.MPAA);
+    movie.Rating = Number(rec.Rating);
+    movie.RatingName = Text(rec.RatingName);
+    movie.Tags = Text(rec.Tags);
+    movie.Tagline = Text(rec.Tagline);
+    movie.Description = Text(rec.Description);
+    movie.Duration = rec.Duration;
+    movie.Awards = Text(rec.Awards);
+    movie.Links = Text(rec.Links);
+    movie.Url = Text(rec.URL);
+    movie.Features = Text(rec.Features);
+    return movie;
+}
+
+TWebPerson TWebPerson::FromRec(const THumanRec &rec)
+{
+    TWebPerson person;
+    person.Name = Text(rec.Name);
+    person.TransName = Text(rec.TransName);
+    person.AltNames = Text(rec.AltNames);
+    person.Birthday = Number(rec.Birthday);
+    person.Birthplace = Text(rec.Birthplace);
+    person.Genre = Text(rec.Genre);
+    person.Career = Text(rec.Career);
+    person.Url = Text(rec.URL);
+    person.Bio = Text(rec.Bio);
+    person.Filmography = Text(rec.Filmography);
+    person.Awards = Text(rec.Awards);
+    return person;
+}
+
+void MergeMovie(TBaseMovie &record, const TWebMovie &web, uint32_t overwriteMask)
+{
+    using F = TMovieOverwrite;
+    using M = TBaseMovie;
+    TFieldMerger<M, F> merge(record, overwriteMask);
+
+    // A title that only repeats the original title is the program's placeholder, not the
+    // user's choice.
+    const bool titleEmpty = record.Title().isEmpty() || record.Title() == record.Origtitle();
+    merge.Text(web.Title, F::Title, titleEmpty, &M::SetTitle);
+    merge.Text(web.OrigTitle, F::OrigTitle, &M::Origtitle, &M::SetOrigtitle);
+    merge.Text(web.Aka, F::Aka, &M::Aka, &M::SetAka);
+    if (web.Year > 0 && (record.Year() == 0 || merge.Allows(F::Year)))
+        record.SetYear(web.Year);
+    merge.Text(web.Genre, F::Genre, &M::Genre, &M::SetGenre);
+    merge.Text(web.Director, F::Director, &M::Director, &M::SetDirector);
+    merge.Text(web.Producer, F::Producer, &M::Producer, &M::SetProducer);
+    merge.Text(web.Scenario, F::Scenario, &M::Scenario, &M::SetScenario);
+    merge.Text(web.Music, F::Music, &M::Music, &M::SetMusic);
+    merge.Text(web.Actors, F::Actors, &M::Actors, &M::SetActors);
+    merge.Text(web.Country, F::Country, &M::Country, &M::SetCountry);
+    merge.Text(web.Studio, F::Studio, &M::Studio, &M::SetStudio);
+    merge.Text(web.Mpaa, F::Mpaa, &M::Mpaa, &M::SetMpaa);
+
+    // IMDb's own rating has a field of its own that always follows the site.
+    if (web.Url.toLower().contains(u"imdb"_s)) {
+        record.SetImdbrating(web.Rating);
+    } else if (web.Rating > 0 && (record.Orating() == 0 || merge.Allows(F::Rating))) {
+        record.SetOrating(web.Rating);
+        if (!web.RatingName.isEmpty())
+            record.SetOrname(web.RatingName);
+    }
+
+    merge.Text(web.Tags, F::Tags, &M::Tags, &M::SetTags);
+    merge.Text(web.Tagline, F::Tagline, &M::Tagline, &M::SetTagline);
+    merge.Text(web.Description, F::Description, &M::Description, &M::SetDescription);
+    if (web.Duration > 0 && (record.Length() == 0 || merge.Allows(F::Duration)))
+        record.SetLength(MinutesToTime(web.Duration));
+    merge.Text(web.Awards, F::Awards, &M::Awards, &M::SetAwards);
+    merge.Text(web.Links, F::Links, &M::Links, &M::SetLinks);
+    AppendUrl(record, web.Url);
+    merge.Text(web.Features, F::Features, &M::Features, &M::SetFeatures);
+}
+
+void MergePerson(TActor &person, const TWebPerson &web, uint32_t overwriteMask)
+{
+    using F = TPersonOverwrite;
+    using A = TActor;
+    TFieldMerger<A, F> merge(person, overwriteMask);
+
+    const bool nameEmpty = person.Name().isEmpty() || person.Name() == person.Transname();
+    merge.Text(web.Name, F::Name, nameEmpty, &A::SetName);
+    merge.Text(web.TransName, F::TransName, &A::Transname, &A::SetTransname);
+    merge.Text(web.AltNames, F::AltNames, &A::Altnames, &A::SetAltnames);
+    if (web.Birthday > 0 && (person.Birthday() == 0 || merge.Allows(F::Birthday)))
+        person.SetBirthday(web.Birthday);
+    merge.Text(web.Birthplace, F::Birthplace, &A::Birthplace, &A::SetBirthplace);
+    merge.Text(web.Genre, F::Genre, &A::Genre, &A::SetGenre);
+    merge.Text(web.Career, F::Career, &A::Category, &A::SetCategory);
+    AppendUrl(person, web.Url);
+    merge.Text(web.Bio, F::Bio, &A::Bio, &A::SetBio);
+    merge.Text(web.Filmography, F::Filmography, &A::Filmography, &A::SetFilmography);
+    merge.Text(web.Awards, F::Awards, &A::Awards, &A::SetAwards);
+}
+
+void AddPeople(TVideoDatabase &catalog, const TWebMovie &web, bool transNames)
+{
+    const std::pair<const QString &, const QString &> credits[] = {
+        {web.Director, web.DirectorURLs},
+        {web.Producer, web.ProducerURLs},
+        {web.Scenario, web.ScenarioURLs},
+        {web.Music, web.MusicURLs},
+        {web.Actors, web.ActorURLs},
+    };
+    for (const auto &[namesText, urlsText] : credits) {
+        const QStringList names = PiecesFromEnd(DecodeHtmlText(namesText), IsNameSeparator);
+        const QStringList urls = PiecesFromEnd(DecodeHtmlText(urlsText), IsBlank);
+        for (qsizetype p = 0; p < names.size(); ++p) {
+            if (HasPerson(catalog, names[p], transNames))
+                continue;
+            TDBItem *added = catalog.AddRecord(1, names[p]);
+            if (added && p < urls.size())
+                added->SetUrl(urls[p]);
+        }
+    }
+}
