@@ -110,6 +110,9 @@ void TMain::CreateCards()
     connect(m_movieFrame, &TmvFrame::WishToggled, this, [this](bool wish) {
         OnMarkToggled(false, wish);
     });
+    connect(m_movieFrame, &TmvFrame::WebInfoRequested, this, [this] {
+        RunCardButton(TCardButton::Information);
+    });
     for (TCardFrame *frame :
          {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
         connect(frame, &TCardFrame::RatingStored, this, [this] {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QThread>
 #include <QToolBar>
 #include <QUrl>
@@ -21,9 +22,11 @@
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 #include "host/downloader.h"
+#include "host/pluginmenu.h"
 #include "host/updatethread.h"
 #include "host/webfetcher.h"
 #include "host/webflow.h"
+#include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
 
@@ -199,4 +202,36 @@ void TMain::OnUpdateText(const QByteArray &text, bool silent)
     }
     if (!silent)
         m_updatesAction->trigger();
+}
+
+void TMain::RunCardButton(TCardButton button)
+{
+    if (!m_db || m_readOnly || m_busy || !m_webFlow || m_peopleMode)
+        return;
+    // The boxes of the card count, not the stored fields: the user may just have typed
+    // the title.
+    const auto text = [this](const char *name) {
+        const auto *edit = m_movieFrame->findChild<QLineEdit *>(QString::fromLatin1(name));
+        return edit ? edit->text() : QString();
+    };
+    const int index =
+        m_pluginMenu.CardButtonTarget(button, text("TitleEdit"), text("OrigTitleEdit"));
+    if (index < 0)
+        return;
+    m_webFlow->ClearCancel();
+    m_busy = true;
+    m_webFlow->RunPlugin(index, nullptr);
+    m_busy = false;
+    ShowCurrent();
+    CommandUpdate();
+}
+
+void TMain::UpdateCardButtons()
+{
+    if (!m_movieFrame)
+        return;
+    bool info = false;
+    for (const TPlugin &plugin : m_registry.Plugins())
+        info = info || plugin.PluginType == RK_PLUGIN_MOVIE_INFO;
+    m_movieFrame->SetWebInfoAvailable(info);
 }

@@ -1225,6 +1225,7 @@ void TMain::RebuildRecentMenu()
 
 void TMain::RebuildPluginMenus()
 {
+    UpdateCardButtons();
     m_importMenu->clear();
     m_exportMenu->clear();
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {

@@ -108,6 +108,8 @@ public:
     // Runs web plug-in `index` (types 2, 4, 5, 6) for the focused record, or for each
     // selected record when several are selected.
     void RunWebPlugin(int index);
+    // The card's web buttons: information (type 2), poster (4), covers (5).
+    void RunCardButton(TCardButton button);
     TDownloader *Downloader() const { return m_downloader.get(); }
     void RunExportPlugin(int index);
     // The records of the selected rows of the shown list, episodes included once.
@@ -220,6 +222,7 @@ private:
     void StartUpdateCheck(bool silent);
     void OnUpdateText(const QByteArray &text, bool silent);
     void CreateWebFlow();
+    void UpdateCardButtons();
     void ApplyWebSettings();
     TConnectionSettings ConnectionSettings() const;
 

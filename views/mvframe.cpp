@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTime>
 #include <QToolButton>
 
@@ -128,6 +129,15 @@ void TmvFrame::BuildControls()
         if (m_mode == ModeEdit && m_movie && !Filling())
             m_movie->SetTitle(text);
     });
+    // Fills the movie from the default information site.
+    m_infoBtn = new QToolButton(body);
+    m_infoBtn->setObjectName(u"InfoBtn"_s);
+    m_infoBtn->setAutoRaise(true);
+    m_infoBtn->setIcon(QIcon::fromTheme(u"internet-web-browser"_s,
+                                        style()->standardIcon(QStyle::SP_BrowserReload)));
+    m_infoBtn->setToolTip(u"Get movie information from the web"_s);
+    m_infoBtn->hide();
+    connect(m_infoBtn, &QToolButton::clicked, this, &TmvFrame::WebInfoRequested);
     m_seenCheck = new QCheckBox(body);
     m_seenCheck->setObjectName(u"seenCheck"_s);
     m_seenCheck->hide();
@@ -682,6 +692,7 @@ void TmvFrame::UpdateVisibility()
     const TBaseMovie *m = m_movie;
 
     rule(m_title, -1);
+    SetVisible(m_infoBtn, m_webInfo && !m_readOnly && (edit || view));
     for (QWidget *control :
          std::initializer_list<QWidget *>{m_seenCheck, m_seenLbl, m_wishCheck, m_wishLbl})
         SetVisible(control, true);
@@ -825,7 +836,17 @@ int TmvFrame::LayOutTitleRow(int width)
     const int marks = 2 * checkHeight + 2;
     const int titleHeight = m_title->sizeHint().height();
     const int rowHeight = std::max(marks, titleHeight);
-    Place(m_title, 10, top + (rowHeight - titleHeight) / 2, titleRight - 10, titleHeight);
+    // The information button, when shown, sits at the end of the title.
+    const int infoWidth = m_infoBtn->isVisibleTo(this) ? titleHeight + 4 : 0;
+    Place(
+        m_title, 10, top + (rowHeight - titleHeight) / 2, titleRight - 10 - infoWidth, titleHeight);
+    if (infoWidth > 0) {
+        Place(m_infoBtn,
+              titleRight - infoWidth + 2,
+              top + (rowHeight - titleHeight) / 2,
+              titleHeight,
+              titleHeight);
+    }
     const int checkX = titleRight + 6;
     const int labelX = checkX + checkWidth + 2;
     const int marksTop = top + (rowHeight - marks) / 2;
@@ -1208,4 +1229,13 @@ void TmvFrame::PlaceShape(TBlock block, int width, int top, int bottom, bool sho
         Place(shape, 4, top, width - 8, bottom - top);
         shape->lower();
     }
+}
+
+void TmvFrame::SetWebInfoAvailable(bool available)
+{
+    if (available == m_webInfo)
+        return;
+    m_webInfo = available;
+    if (m_movie && (m_mode == ModeEdit || m_mode == ModeView))
+        ShowMovie(m_movie, m_mode);
 }

@@ -40,6 +40,8 @@ public:
     // The catalog's custom field names, in field order. Rebuilds the custom block at once
     // unless the card is editing (then from the next ShowMovie).
     void SetCustomFieldNames(const QStringList &names);
+    // Whether a movie-information plug-in exists for the information button.
+    void SetWebInfoAvailable(bool available);
 
 signals:
     // The user clicked the seen or wish mark (or its label); the window sets the field.
@@ -47,6 +49,8 @@ signals:
     void WishToggled(bool checked);
     // The browse button of the local file.
     void BrowseMediaFile();
+    // The information button: fill the movie from the web.
+    void WebInfoRequested();
 
 protected:
     void FillControls() override;
@@ -81,6 +85,8 @@ private:
 
     // Title row.
     QLineEdit *m_title;
+    QToolButton *m_infoBtn = nullptr;
+    bool m_webInfo = false;
     QCheckBox *m_seenCheck;
     QLabel *m_seenLbl;
     QCheckBox *m_wishCheck;
