@@ -15,6 +15,7 @@
 #include "app/maindialogs.h"
 #include "app/mainweb_p.h"
 #include "app/mainwindow.h"
+#include "app/prefsform.h"
 #include "app/selform.h"
 #include "app/waitwindow.h"
 #include "catalog/daycount.h"
@@ -160,8 +161,8 @@ void TMain::CreateUpdateCheck()
             &TDownloader::UpdateFailed,
             this,
             [this](const QString &error, bool silent) {
-                if (!silent)
-                    m_dialogs->ShowError(this, Text(1802, u"Error"_s), error);
+                if (!silent && m_prefsForm)
+                    m_prefsForm->ShowUpdateStatus(error);
             });
 }
 
@@ -183,13 +184,12 @@ void TMain::OnUpdateText(const QByteArray &text, bool silent)
                    ProgramVersionNumber,
                    m_registry.Plugins());
     if (notice.Target == TUpdateNotice::TTarget::None) {
-        if (!silent)
-            m_dialogs->ShowMessage(this,
-                                   TMessageKind::Information,
-                                   Text(1800, u"Information"_s),
-                                   Text(1817, u"No updates are available."_s));
+        if (!silent && m_prefsForm)
+            m_prefsForm->ShowUpdateStatus(Text(1817, u"No updates are available."_s));
         return;
     }
+    if (m_prefsForm)
+        m_prefsForm->ShowUpdateStatus(QString());
     m_updateTarget = notice.Target;
     m_updatesAction->setVisible(true);
     // Dark red for the program itself, blue for a plug-in.

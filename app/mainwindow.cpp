@@ -1383,6 +1383,8 @@ void TMain::ShowPreferences()
 {
     auto *form = new TPrefsForm(this);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
+    form->SetUpdateChecker([this] { StartUpdateCheck(false); });
+    m_prefsForm = form;
     TPrefsContext context;
     context.database = m_db.get();
     context.readOnly = m_readOnly;
@@ -1391,6 +1393,7 @@ void TMain::ShowPreferences()
     context.messages = m_messages.get();
     const TSettings before = m_settings;
     const bool accepted = form->Execute(m_settings, context);
+    m_prefsForm = nullptr;
     delete form;
     if (!accepted)
         return;

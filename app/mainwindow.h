@@ -36,6 +36,7 @@ class QToolButton;
 class QTreeView;
 class IRecordCard;
 class TAboutBox;
+class TPrefsForm;
 class TBaseMovie;
 class TActorFrame;
 class TDownloader;
@@ -403,6 +404,8 @@ private:
     QHash<int, std::function<void(bool, const QByteArray &, int)>> m_previews;
     std::unique_ptr<TUpdater> m_updater;
     QAction *m_updatesAction = nullptr;
+    // The open preferences window, which shows the outcome of its "Check now".
+    QPointer<TPrefsForm> m_prefsForm;
     TUpdateNotice::TTarget m_updateTarget = TUpdateNotice::TTarget::None;
     bool m_episodeCopy = true;
     QToolBar *m_mainBar = nullptr;

@@ -1691,6 +1691,22 @@ void TPrefsForm::BuildInternetPage()
                TextInternet + 9,
                u"Check for new versions of the program and the plug-ins"_s,
                &TSettings::DoUpdates);
+    // A check on demand; its outcome is written beside the button.
+    auto *row = new QHBoxLayout;
+    auto *checkNow = new QPushButton(u"Check &now"_s, layout->parentWidget());
+    checkNow->setObjectName(u"CheckNowBtn"_s);
+    m_updateStatus = new QLabel(layout->parentWidget());
+    m_updateStatus->setObjectName(u"UpdateStatus"_s);
+    m_updateStatus->setWordWrap(true);
+    row->addWidget(checkNow);
+    row->addWidget(m_updateStatus, 1);
+    layout->addLayout(row);
+    connect(checkNow, &QPushButton::clicked, this, [this] {
+        if (m_updateChecker) {
+            ShowUpdateStatus(u"Checking..."_s);
+            m_updateChecker();
+        }
+    });
     layout->addStretch();
 }
 
@@ -2131,4 +2147,10 @@ void TPrefsForm::ApplyTranslation()
     m_w->peopleGroups->RefreshCaptions();
     OnPageChanged(m_w->pageTree->currentItem());
     ShowPluginSelection();
+}
+
+void TPrefsForm::ShowUpdateStatus(const QString &text)
+{
+    if (m_updateStatus)
+        m_updateStatus->setText(text);
 }

@@ -12,6 +12,7 @@
 
 class IMessageSink;
 class IYesNoQuestion;
+class QLabel;
 class QLineEdit;
 class QTreeWidgetItem;
 class TPluginRegistry;
@@ -102,6 +103,10 @@ public:
 
     void SetColorChooser(TColorChooser chooser) { m_colorChooser = std::move(chooser); }
     void SetFolderChooser(TFolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // The "Check now" button of the Internet page starts a version check through this.
+    void SetUpdateChecker(std::function<void()> checker) { m_updateChecker = std::move(checker); }
+    // The outcome of a check started here, shown beside the button.
+    void ShowUpdateStatus(const QString &text);
 
     // Cancel, Escape and the close box: the language the window was opened with returns.
     void reject() override;
@@ -147,6 +152,8 @@ private:
     std::unique_ptr<TPluginsFrame> m_plugins;
     TColorChooser m_colorChooser;
     TFolderChooser m_folderChooser;
+    std::function<void()> m_updateChecker;
+    QLabel *m_updateStatus = nullptr;
     int m_initialLanguage = -1;
     // Set while pages are filled, so change handlers do not take the fill for user input.
     bool m_filling = false;
