@@ -129,7 +129,6 @@ int CompareTexts(TSortRule rule, const QString &a, const QString &b)
 {
     switch (rule) {
     case TSortRule::Natural:
-    case TSortRule::Text:
         return NaturalCompare(a, b);
     case TSortRule::NoCase:
         return CompareNoCase(a, b);

@@ -24,7 +24,7 @@ constexpr int MovieTitleColumn = 2;
 constexpr int PeopleTitleColumn = 1;
 
 // How two cells of a column are ordered.
-enum class TSortRule { None, Natural, NoCase, WithCase, Numeric, Date, Time, Text };
+enum class TSortRule { None, Natural, NoCase, WithCase, Numeric, Date, Time };
 TSortRule MovieSortRule(int column);
 
 // The English column captions; the translated ones are texts 2200+n (movies) and 2300+n

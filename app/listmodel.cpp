@@ -1,7 +1,6 @@
 #include "app/listmodel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -279,14 +278,6 @@ void TListModel::HeadersChanged()
 {
     if (columnCount() > 0)
         emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-}
-
-void TListModel::RepaintAll()
-{
-    if (Updating())
-        return;
-    emit layoutAboutToBeChanged();
-    emit layoutChanged();
 }
 
 TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node)
@@ -579,19 +570,4 @@ QMimeData *TListModel::mimeData(const QModelIndexList &indexes) const
 QString TListModel::RecordsMimeType()
 {
     return u"application/x-reelkeep-records"_s;
-}
-
-QList<TDBItem *> TListModel::RecordsOf(const QMimeData *data)
-{
-    QList<TDBItem *> records;
-    if (!data)
-        return records;
-    const QByteArray bytes = data->data(RecordsMimeType());
-    for (qsizetype at = 0; at + qsizetype(sizeof(quintptr)) <= bytes.size();
-         at += qsizetype(sizeof(quintptr))) {
-        quintptr address = 0;
-        std::memcpy(&address, bytes.constData() + at, sizeof address);
-        records.append(reinterpret_cast<TDBItem *>(address));
-    }
-    return records;
 }

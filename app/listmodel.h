@@ -140,8 +140,6 @@ public:
     bool Contains(const TViewNode *node) const { return node && m_live.contains(node); }
     // Repaints every row of the record (after its fields changed).
     void RecordChanged(const TDBItem *record);
-    // Repaints every row (after colours or the title format changed).
-    void RepaintAll();
     // The text provider's columns changed in number (resets the model) or in caption.
     void ColumnsChanged();
     void HeadersChanged();
@@ -191,9 +189,8 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QStringList mimeTypes() const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
-    // Dragged rows carry their records under this type; only this process may read them.
+    // Dragged rows carry their records (as addresses) under this type.
     static QString RecordsMimeType();
-    static QList<TDBItem *> RecordsOf(const QMimeData *data);
 
 private:
     // The node an index's parent stands for: the hidden root for an invalid index.

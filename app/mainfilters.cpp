@@ -236,12 +236,8 @@ void TMain::RebuildSearchFieldMenu()
     const int chosen = people ? m_filter.PeopleField : m_filter.MovieField;
     auto *group = new QActionGroup(m_searchFieldMenu);
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
-    const int base = people ? 2050 : 2000;
     for (int field = -1; field < count; ++field) {
-        const char *fallback =
-            people ? PeopleFieldCaptions[field + 1] : MovieFieldCaptions[field + 1];
-        QAction *action =
-            m_searchFieldMenu->addAction(Text(base + 1 + field, QString::fromLatin1(fallback)));
+        QAction *action = m_searchFieldMenu->addAction(SearchFieldCaption(people, field));
         action->setObjectName(u"SearchField%1"_s.arg(field));
         action->setCheckable(true);
         action->setChecked(field == chosen);

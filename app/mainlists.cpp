@@ -232,7 +232,8 @@ void TMain::BuildList(bool people)
     list->SetViewMode(view);
     if (view == TViewMode::Grid)
         ApplyGridColumns(people);
-    ApplySort(people);
+    // The rows were sorted when the bracket closed; only the header has to show it.
+    ShowSortIndicator(people);
     if (previous && previous->Shown() && list->SelectRecord(previous))
         return;
     list->SelectFirst();
@@ -296,9 +297,15 @@ void TMain::ApplySort(bool people)
             return m_movieColumns->Compare(a, b, c);
         });
     }
+    ShowSortIndicator(people);
+}
+
+void TMain::ShowSortIndicator(bool people)
+{
     TCatalogList *list = people ? m_peopleList : m_movieList;
-    list->header()->setSortIndicatorShown(view == TViewMode::Grid);
-    list->header()->setSortIndicator(column, order);
+    const TListModel *model = list->Model();
+    list->header()->setSortIndicatorShown(ListView(people) == TViewMode::Grid);
+    list->header()->setSortIndicator(model->SortColumn(), model->SortOrder());
 }
 
 void TMain::SortByColumn(bool people, int column)
@@ -398,7 +405,6 @@ void TMain::AddCustomColumns()
 
 void TMain::OnCustomFieldAdded(int index)
 {
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     const int column = MovieFixedColumns + index;
     QList<TColumnSettings> &states = m_settings.GridColumns;
     const TColumnSettings fresh{true, column, DefaultColumnWidth};
@@ -406,29 +412,28 @@ void TMain::OnCustomFieldAdded(int index)
         states[column] = fresh;
     else
         states.append(fresh);
+    CustomColumnsChanged();
+}
+
+void TMain::OnCustomFieldDeleted(int index)
+{
+    const int column = MovieFixedColumns + index;
+    QList<TColumnSettings> &states = m_settings.GridColumns;
+    if (column < states.size())
+        states.removeAt(column);
+    CustomColumnsChanged();
+}
+
+void TMain::CustomColumnsChanged()
+{
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
     // The column count changes: the view is set up again around the same rows.
     m_movieModel->ColumnsChanged();
     m_movieList->SetViewMode(ListView(false));
     if (ListView(false) == TViewMode::Grid)
         ApplyGridColumns(false);
-    ApplySort(false);
-    if (m_currentMovie)
-        m_movieList->SelectRecord(m_currentMovie);
-}
-
-void TMain::OnCustomFieldDeleted(int index)
-{
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
-    const int column = MovieFixedColumns + index;
-    QList<TColumnSettings> &states = m_settings.GridColumns;
-    if (column < states.size())
-        states.removeAt(column);
-    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
-    m_movieModel->ColumnsChanged();
-    m_movieList->SetViewMode(ListView(false));
-    if (ListView(false) == TViewMode::Grid)
-        ApplyGridColumns(false);
+    // The sort column may have been the deleted field.
     ApplySort(false);
     if (m_currentMovie)
         m_movieList->SelectRecord(m_currentMovie);
@@ -436,8 +441,8 @@ void TMain::OnCustomFieldDeleted(int index)
 
 void TMain::OnCustomFieldRenamed(int index)
 {
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     Q_UNUSED(index);
+    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
     m_movieModel->HeadersChanged();
 }

@@ -268,6 +268,7 @@ private:
     TSortSettings &SortState(bool people, TViewMode view);
     const TSortSettings &SortState(bool people, TViewMode view) const;
     void ApplySort(bool people);
+    void ShowSortIndicator(bool people);
     void PrepareColumns(bool people);
     void ApplyGridColumns(bool people);
     void StoreColumnLayout(bool people);
@@ -277,6 +278,7 @@ private:
     void OnCustomFieldAdded(int index);
     void OnCustomFieldDeleted(int index);
     void OnCustomFieldRenamed(int index);
+    void CustomColumnsChanged();
     void ApplyListLook();
     void ApplyGrouping();
     void ApplyListLayout();

@@ -299,17 +299,11 @@ int TActorFrame::LayOut(int width, int height)
     Place(m_name, 10, top, width - 35 - 10, nameHeight);
 
     const int photoTop = top + nameHeight + 10;
-    QSize photo(140, 100);
-    if (m_photo->HasImage()) {
-        const int maxWidth = int(std::ceil(width * m_settings.MaxPhotoWidth / 100.0));
-        const int maxHeight = int(std::ceil(height * m_settings.MaxPhotoHeight / 100.0));
-        photo = TPicturePanel::FittedSize(m_photo->Image().size(), maxWidth, maxHeight);
-    }
-    const bool photoShown = Shown(m_photo);
-    if (photoShown)
-        Place(m_photo, 10, photoTop, photo.width(), photo.height());
-    const int photoRight = photoShown ? 10 + photo.width() : 10;
-    const int photoBottom = photoShown ? photoTop + photo.height() : photoTop;
+    const QRect photo = PlacePicture(
+        m_photo, photoTop, width, height, m_settings.MaxPhotoWidth, m_settings.MaxPhotoHeight);
+    const bool photoShown = !photo.isEmpty();
+    const int photoRight = photo.left() + photo.width();
+    const int photoBottom = photo.top() + photo.height();
 
     int labelWidth = 0;
     for (QLabel *label : {m_transLbl,

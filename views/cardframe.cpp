@@ -1155,3 +1155,19 @@ bool TCardFrame::eventFilter(QObject *watched, QEvent *event)
     }
     return QScrollArea::eventFilter(watched, event);
 }
+
+QRect TCardFrame::PlacePicture(
+    TPicturePanel *panel, int top, int width, int height, int maxWidthPercent, int maxHeightPercent)
+{
+    QSize size(140, 100);
+    if (panel->HasImage()) {
+        // Limits in percent of the card, rounded up.
+        const int maxWidth = int(std::ceil(width * maxWidthPercent / 100.0));
+        const int maxHeight = int(std::ceil(height * maxHeightPercent / 100.0));
+        size = TPicturePanel::FittedSize(panel->Image().size(), maxWidth, maxHeight);
+    }
+    if (!Shown(panel))
+        return QRect(10, top, 0, 0);
+    Place(panel, 10, top, size.width(), size.height());
+    return QRect(QPoint(10, top), size);
+}

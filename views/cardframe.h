@@ -194,6 +194,15 @@ protected:
     static int TextTop(const QWidget *control);
     // Sets geometry and makes sure a hidden or unshown control has taken its new size.
     static void Place(QWidget *widget, int x, int y, int width, int height);
+    // Places the poster or photo at (10, top) within the card's size limits in percent
+    // (140 x 100 without a picture); the returned rectangle is empty at (10, top) when the
+    // panel is hidden.
+    QRect PlacePicture(TPicturePanel *panel,
+                       int top,
+                       int width,
+                       int height,
+                       int maxWidthPercent,
+                       int maxHeightPercent);
     // A collapsible memo in view mode: one line collapsed, all lines expanded.
     int CollapsibleMemoHeight(QPlainTextEdit *memo) const;
     // A link box: NeededHeight for one line (collapsed) or all lines.

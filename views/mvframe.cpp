@@ -782,19 +782,12 @@ int TmvFrame::LayOut(int width, int height)
 {
     const int titleBottom = LayOutTitleRow(width);
 
-    // Poster: limits in percent of the card, rounded up.
     const int posterTop = titleBottom + 10;
-    QSize poster(140, 100);
-    if (m_poster->HasImage()) {
-        const int maxWidth = int(std::ceil(width * m_settings.MaxPosterWidth / 100.0));
-        const int maxHeight = int(std::ceil(height * m_settings.MaxPosterHeight / 100.0));
-        poster = TPicturePanel::FittedSize(m_poster->Image().size(), maxWidth, maxHeight);
-    }
-    const bool posterShown = Shown(m_poster);
-    if (posterShown)
-        Place(m_poster, 10, posterTop, poster.width(), poster.height());
-    const int posterRight = posterShown ? 10 + poster.width() : 10;
-    const int posterBottom = posterShown ? posterTop + poster.height() : posterTop;
+    const QRect poster = PlacePicture(
+        m_poster, posterTop, width, height, m_settings.MaxPosterWidth, m_settings.MaxPosterHeight);
+    const bool posterShown = !poster.isEmpty();
+    const int posterRight = poster.left() + poster.width();
+    const int posterBottom = poster.top() + poster.height();
 
     // The label column is wide enough for the longest caption of the language.
     int labelWidth = 0;
