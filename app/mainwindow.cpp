@@ -1191,9 +1191,12 @@ void TMain::CommandUpdate()
         ->setText(movie && !movie->Loan().isEmpty() ? Text(1853, u"&Return"_s)
                                                     : Text(1852, u"&Loan"_s));
     // Loans, the movie master, the maintenance tools and statistics come with their windows.
-    for (const char *name :
-         {"LoanAct", "NewMasterAct", "RemDupAct", "RemBadFilesAct", "StatsAct", "HistoryAct"})
-        enable(name, false);
+    enable("LoanAct", false);
+    enable("HistoryAct", false);
+    enable("StatsAct", false);
+    enable("RemDupAct", false);
+    enable("RemBadFilesAct", false);
+    enable("NewMasterAct", false);
     UpdateViewActions();
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
