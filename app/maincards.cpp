@@ -113,12 +113,16 @@ void TMain::CreateCards()
     connect(m_movieFrame, &TmvFrame::WebInfoRequested, this, [this] {
         RunCardButton(TCardButton::Information);
     });
+    connect(m_movieFrame, &TmvFrame::BrowseMediaFile, this, &TMain::BrowseMediaFiles);
     for (TCardFrame *frame :
          {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
-        connect(frame, &TCardFrame::RatingStored, this, [this] {
+        const auto refresh = [this] {
             if (TDBItem *record = CurrentRecord(m_peopleMode))
                 (m_peopleMode ? m_peopleModel : m_movieModel)->RecordChanged(record);
-        });
+            CommandUpdate();
+        };
+        connect(frame, &TCardFrame::RatingStored, this, refresh);
+        connect(frame, &TCardFrame::PictureStored, this, refresh);
     }
     QAction *link = AddAction(u"CreateLinkAct"_s, 0, u"Create &Hyperlink"_s);
     link->setShortcut(QKeySequence(u"Ctrl+H"_s));

@@ -334,14 +334,18 @@ void TMain::NewRecord()
 
 void TMain::EditRecord()
 {
-    if (m_readOnly || m_editState != TEditState::Viewing)
+    if (m_readOnly || m_editState == TEditState::Editing)
         return;
+    if (MultiEditSelection()) {
+        EditMultipleMovies();
+        return;
+    }
     TCatalogList *list = ShownList();
     const TViewNode *node = list->Model()->NodeOf(list->currentIndex());
-    // Several movies at once come with the multiple-movie editor; until then the focused
-    // record is edited.
-    if (!node || !node->record || !CurrentRecord(m_peopleMode))
+    if (m_editState != TEditState::Viewing || !node || !node->record
+        || !CurrentRecord(m_peopleMode)) {
         return;
+    }
     SetEditState(TEditState::Editing);
     IRecordCard *card = m_peopleMode ? m_peopleCard : m_movieCard;
     if (card && ListView(m_peopleMode) != TViewMode::Grid)
@@ -829,18 +833,9 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
                             Text(1822,
                                  u"There is no movie with this title in the catalog. "
                                  u"Create it?"_s))) {
-        if (m_readOnly)
-            return;
-        // The movie master takes over here once it exists; a new movie to edit is the
-        // same start.
-        TDBItem *record = CreateRecord(0);
-        auto *movie = static_cast<TMovie *>(record);
-        if (byOriginalTitle)
-            movie->SetOrigtitle(title);
-        else
-            movie->SetTitle(title);
-        m_movieModel->Resort();
-        FocusNewRecord(record);
+        OpenMovieMaster(byOriginalTitle ? QString() : title,
+                        byOriginalTitle ? title : QString(),
+                        QString());
         return;
     }
     m_webSearchEdit->setText(title);

@@ -4,9 +4,15 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/loandlg.h"
+#include "app/multieditor.h"
 #include "app/passdlg.h"
 #include "app/recorddialogs.h"
 #include "app/selform.h"
+#include "app/toolsdialogs.h"
+#include "app/widefiledialog.h"
+#include "views/languagewide.h"
+#include "views/screenmaker.h"
 
 std::optional<QString> TQtMainDialogs::AskOpenFile(QWidget *parent,
                                                    const QString &caption,
@@ -98,6 +104,69 @@ std::optional<QDate> TQtMainDialogs::AskDate(QWidget *parent, QDate day)
     return TRecordDialogs::AskDate(parent, day);
 }
 
+std::optional<QString> TQtMainDialogs::AskBorrower(QWidget *parent,
+                                                   const QStringList &recentBorrowers)
+{
+    return TLoanDlg::Ask(parent, recentBorrowers, m_language);
+}
+
+std::optional<QString> TQtMainDialogs::RunScreenMaker(QWidget *parent,
+                                                      const TScreenRequest &request)
+{
+    TScreenMaker maker(request.ScreenshotsFolder, parent);
+    if (const TWideLanguage *language = m_language)
+        maker.SetTextSource([language](int number, const QString &english) {
+            return language->Caption(number, english);
+        });
+    maker.SetVideoFiles(request.VideoFiles);
+    maker.SetScreenshots(request.Screenshots);
+    maker.SelectSlot(request.Slot);
+    maker.SetTitle(request.Title);
+    maker.SetOutputFolder(request.OutputFolder);
+    if (maker.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return maker.Result();
+}
+
+std::optional<TDuplicateAction> TQtMainDialogs::AskDuplicateAction(QWidget *parent,
+                                                                   TDuplicateAction preset)
+{
+    return TToolsDialogs::AskDuplicateAction(parent, preset, m_language);
+}
+
+std::optional<TBadFileOptions> TQtMainDialogs::AskBadFileOptions(QWidget *parent,
+                                                                 const TBadFileOptions &preset)
+{
+    return TToolsDialogs::AskBadFileOptions(parent, preset, m_language);
+}
+
+std::optional<TMultiEditAnswer> TQtMainDialogs::AskMultiEdit(QWidget *parent,
+                                                             const TMultiCommon &common,
+                                                             const TMultiEditLists &lists)
+{
+    return TMME::Ask(parent, common, lists, m_language);
+}
+
+std::optional<TMasterChoice> TQtMainDialogs::RunMovieMaster(
+    QWidget *parent,
+    const TMasterSetup &setup,
+    const std::function<QString()> &picker,
+    const std::function<void(int engine, const QString &text)> &webSearch)
+{
+    const TWideLanguage *language = m_language;
+    TMovieMaster master(
+        setup,
+        picker,
+        webSearch,
+        [language](int number, const QString &english) {
+            return language ? language->Caption(number, english) : english;
+        },
+        parent);
+    if (master.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return master.Choice();
+}
+
 bool TQtMainDialogs::OpenWithDesktop(const QString &fileOrUrl)
 {
     return TRecordDialogs::OpenWithDesktop(fileOrUrl);
@@ -106,6 +175,20 @@ bool TQtMainDialogs::OpenWithDesktop(const QString &fileOrUrl)
 void TQtMainDialogs::ShowInFileManager(const QString &file)
 {
     TRecordDialogs::ShowInFileManager(file);
+}
+
+bool TQtMainDialogs::PickFiles(QWidget *parent,
+                               const TPickerOptions &options,
+                               bool allowAppend,
+                               bool &append,
+                               const QString &extensions,
+                               QString &result,
+                               QString &lastFolder)
+{
+    TPickerOptions translated = options;
+    if (!translated.Language)
+        translated.Language = m_language;
+    return ::PickFiles(parent, translated, allowAppend, append, extensions, result, lastFolder);
 }
 
 TResultChoice TQtMainDialogs::ChooseWebResult(QWidget *parent,

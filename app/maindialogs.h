@@ -7,10 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/maintenance.h"
+#include "app/moviemaster.h"
 #include "host/messagesink.h"
 #include "host/webflow.h"
+#include "views/cardhost.h"
 
 class QWidget;
+struct TPickerOptions;
 
 // The answer of the file question of the delete command.
 enum class TFileDecision { Yes, No, YesToAll, NoToAll };
@@ -82,6 +86,10 @@ public:
     // fields without a box are kept as given); nothing on Cancel.
     virtual std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
                                                          const QStringList &criteria) = 0;
+    // "Loan Movie to": the borrower's name (without surrounding blanks), typed or picked from
+    // the recent borrowers; nothing on Cancel or for a blank name.
+    virtual std::optional<QString> AskBorrower(QWidget *parent,
+                                               const QStringList &recentBorrowers) = 0;
 
     // The results dialog of a web search: the entry chosen (or none) and a browse address
     // to open after Cancel.
@@ -90,10 +98,44 @@ public:
                                           const QList<TWebResultEntry> &entries,
                                           const QByteArray &referrer) = 0;
 
+    // The screenshot maker for a movie card's grab button: the new screenshot list, or
+    // nothing when cancelled.
+    virtual std::optional<QString> RunScreenMaker(QWidget *parent,
+                                                  const TScreenRequest &request) = 0;
+
+    // The maintenance tools: "Remove duplicates" (Remove or Merge, preset), "Remove bad
+    // file locations" (its two options, preset) and the "Multiple Movies Editor" (the fields
+    // to write and their texts, from the movies' common values). Nothing on Cancel.
+    virtual std::optional<TDuplicateAction> AskDuplicateAction(QWidget *parent,
+                                                               TDuplicateAction preset) = 0;
+    virtual std::optional<TBadFileOptions> AskBadFileOptions(QWidget *parent,
+                                                             const TBadFileOptions &preset) = 0;
+    virtual std::optional<TMultiEditAnswer>
+    AskMultiEdit(QWidget *parent, const TMultiCommon &common, const TMultiEditLists &lists) = 0;
+
+    // "New Movie Master" with its picker and web search; the choice on "Go", nothing on
+    // Cancel.
+    virtual std::optional<TMasterChoice>
+    RunMovieMaster(QWidget *parent,
+                   const TMasterSetup &setup,
+                   const std::function<QString()> &picker,
+                   const std::function<void(int engine, const QString &text)> &webSearch) = 0;
+
     // Opens a file or address with the desktop's default program; false when it could not.
     virtual bool OpenWithDesktop(const QString &fileOrUrl) = 0;
     // Shows the file selected in the file manager (or at least its folder).
     virtual void ShowInFileManager(const QString &file) = 0;
+
+    // The program's own file picker (PickFiles in widefiledialog.h): on OK the paths joined
+    // with "|", the append box's state and the folder to remember; false on Cancel, with
+    // `result` empty and `append` unchanged.
+    virtual bool PickFiles(QWidget *parent,
+                           const TPickerOptions &options,
+                           bool allowAppend,
+                           bool &append,
+                           const QString &extensions,
+                           QString &result,
+                           QString &lastFolder) = 0;
 };
 
 class TWideLanguage;
@@ -135,12 +177,33 @@ public:
     std::optional<QDate> AskDate(QWidget *parent, QDate day) override;
     std::optional<QStringList> AskAdvancedSearch(QWidget *parent,
                                                  const QStringList &criteria) override;
+    std::optional<QString> AskBorrower(QWidget *parent,
+                                       const QStringList &recentBorrowers) override;
+    std::optional<QString> RunScreenMaker(QWidget *parent, const TScreenRequest &request) override;
+    std::optional<TMasterChoice>
+    RunMovieMaster(QWidget *parent,
+                   const TMasterSetup &setup,
+                   const std::function<QString()> &picker,
+                   const std::function<void(int engine, const QString &text)> &webSearch) override;
     TResultChoice ChooseWebResult(QWidget *parent,
                                   const QString &caption,
                                   const QList<TWebResultEntry> &entries,
                                   const QByteArray &referrer) override;
+    std::optional<TDuplicateAction> AskDuplicateAction(QWidget *parent,
+                                                       TDuplicateAction preset) override;
+    std::optional<TBadFileOptions> AskBadFileOptions(QWidget *parent,
+                                                     const TBadFileOptions &preset) override;
+    std::optional<TMultiEditAnswer>
+    AskMultiEdit(QWidget *parent, const TMultiCommon &common, const TMultiEditLists &lists) override;
     bool OpenWithDesktop(const QString &fileOrUrl) override;
     void ShowInFileManager(const QString &file) override;
+    bool PickFiles(QWidget *parent,
+                   const TPickerOptions &options,
+                   bool allowAppend,
+                   bool &append,
+                   const QString &extensions,
+                   QString &result,
+                   QString &lastFolder) override;
     // How the results dialog fetches its preview pictures.
     void
     SetPreviewFetch(std::function<void(const QByteArray &,

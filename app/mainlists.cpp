@@ -463,6 +463,7 @@ TCardSettings TMain::CardSettings() const
     card.MaxPosterHeight = m_settings.MaxPosterHeight;
     card.MaxPhotoWidth = m_settings.MaxPhotoWidth;
     card.MaxPhotoHeight = m_settings.MaxPhotoHeight;
+    card.ExternalPosters = m_settings.ExternalPosters;
     card.Genres = m_settings.GenresList;
     card.MediaTypes = m_settings.MediaTypeList;
     card.Qualities = m_settings.QualityList;

@@ -234,4 +234,12 @@ void TMain::UpdateCardButtons()
     for (const TPlugin &plugin : m_registry.Plugins())
         info = info || plugin.PluginType == RK_PLUGIN_MOVIE_INFO;
     m_movieFrame->SetWebInfoAvailable(info);
+    m_movieFrame->SetPictureFetchAvailable(
+        m_registry.DefaultOrLastIndex(RK_PLUGIN_POSTER_IMPORT) >= 0,
+        m_registry.DefaultOrLastIndex(RK_PLUGIN_COVER_IMPORT) >= 0);
+}
+
+void TMain::FetchPicture(int kind)
+{
+    RunCardButton(kind == 0 ? TCardButton::Poster : TCardButton::Cover);
 }

@@ -41,7 +41,9 @@
 #include "app/pluginsettings.h"
 #include "app/prefsform.h"
 #include "app/recordcard.h"
+#include "app/statsform.h"
 #include "app/waitwindow.h"
+#include "app/widefiledialog.h"
 #include "app/windowimportui.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -425,6 +427,12 @@ void TMain::CreateActions()
         m_logForm->activateWindow();
     });
     on("AboutAct", [this] { m_aboutBox->exec(); });
+    on("NewMasterAct", [this] { OpenMovieMaster(QString(), QString(), QString()); });
+    on("RemDupAct", [this] { RunRemoveDuplicates(); });
+    on("RemBadFilesAct", [this] { RunRemoveBadFiles(); });
+    on("LoanAct", [this] { LoanMovies(); });
+    on("HistoryAct", [this] { ShowLoanHistory(); });
+    on("StatsAct", [this] { ShowStatistics(); });
 
     // The movie-only commands hide in people mode.
     for (const char *name : {"NewMasterAct",
@@ -477,6 +485,7 @@ void TMain::CreateMenus()
     m_movieMenu->addSeparator();
     for (const char *name : {"NewEpAct", "SetIDAct", "SetEpNumAct", "SetIDSAct"})
         m_movieMenu->addAction(Action(QString::fromLatin1(name)));
+    m_movieMenu->addAction(Action(u"NewMasterAct"_s));
     m_movieMenu->addSeparator();
     m_movieMenu->addAction(Action(u"LoanAct"_s));
     m_seenMenu = m_movieMenu->addMenu(u"Seen"_s);
@@ -747,7 +756,8 @@ void TMain::TranslateAll()
     Translate(m_language, this);
     for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
                             static_cast<QWidget *>(m_waitWindow.data()),
-                            static_cast<QWidget *>(m_aboutBox.data())}) {
+                            static_cast<QWidget *>(m_aboutBox.data()),
+                            static_cast<QWidget *>(m_statsForm.data())}) {
         if (window)
             Translate(m_language, window);
     }
@@ -863,11 +873,15 @@ void TMain::ConnectEvents()
         UpdateStatusBar();
         if (m_editState == TEditState::Empty && m_db->MovieCount() > 0)
             SetEditState(TEditState::None);
+        Action(u"StatsAct"_s)->setEnabled(m_db->MovieCount() > 0);
     };
     m_db->OnRecordWriteFailed = [this](const QString &error) { m_logForm->AddLine(error); };
     m_db->OnCustomFieldAdded = [this](int index) { OnCustomFieldAdded(index); };
     m_db->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
     m_db->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };
+    m_db->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
+        OnLoanChanged(returned, borrower, movie);
+    };
 }
 
 void TMain::DecideReadOnly(const TLoadResult &load)
@@ -1149,6 +1163,7 @@ void TMain::CommandUpdate()
     enable("SaveAsDBAct", open && m_loadOk);
     enable("AppendAct", writable);
     enable("ProtectAct", writable);
+    enable("StatsAct", open && m_db->MovieCount() > 0);
     for (const char *name : {"NewDBAct",
                              "OpenDBAct",
                              "dbModeAct",
@@ -1190,13 +1205,14 @@ void TMain::CommandUpdate()
     Action(u"LoanAct"_s)
         ->setText(movie && !movie->Loan().isEmpty() ? Text(1853, u"&Return"_s)
                                                     : Text(1852, u"&Loan"_s));
-    // Loans, the movie master, the maintenance tools and statistics come with their windows.
-    enable("LoanAct", false);
-    enable("HistoryAct", false);
-    enable("StatsAct", false);
-    enable("RemDupAct", false);
-    enable("RemBadFilesAct", false);
-    enable("NewMasterAct", false);
+    enable("LoanAct", writable && movie);
+    enable("HistoryAct", true);
+    enable("RemDupAct", writable);
+    enable("RemBadFilesAct", writable);
+    // A group row or several movie rows are edited together, also without a current movie.
+    if (writable && !editing && MultiEditSelection())
+        enable("EditVidAct", true);
+    enable("NewMasterAct", writable);
     UpdateViewActions();
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
@@ -1378,6 +1394,19 @@ void TMain::RememberFolder(int slot, const QString &folder)
     if (slot < 0 || slot >= TSettings::FolderSlotCount || m_settings.InitDirType[slot] != 0)
         return;
     m_settings.InitDir[slot] = folder;
+}
+
+bool TMain::PickFiles(bool allowAppend, bool &append, const QString &extensions, QString &result)
+{
+    TPickerOptions options;
+    options.StartFolder = InitialFolder(1);
+    options.ShowFloppy = ShowFloppy();
+    options.Language = &m_language;
+    QString lastFolder;
+    if (!m_dialogs->PickFiles(this, options, allowAppend, append, extensions, result, lastFolder))
+        return false;
+    RememberFolder(1, lastFolder);
+    return true;
 }
 
 // ----- preferences ---------------------------------------------------------------------------

@@ -36,6 +36,7 @@ class QToolButton;
 class QTreeView;
 class IRecordCard;
 class TAboutBox;
+class THistoryForm;
 class TPrefsForm;
 class TBaseMovie;
 class TActorFrame;
@@ -48,6 +49,8 @@ class TmvFrame;
 class TGrouping;
 class TListModel;
 class TLogForm;
+class TStatsForm;
+struct TStatTexts;
 class TDBItem;
 class TVideoDatabase;
 class TWaitWindow;
@@ -149,6 +152,17 @@ public:
     QString SearchFieldCaption(bool people, int field) const override;
     QString SortColumnCaption(bool people, int item) const override;
     void OpenAddress(const QString &address) override;
+    // The cards' picture dialogs, file picker, plug-in buttons and screenshot maker.
+    QString AskPictureFile(bool save, const QString &proposedName) override;
+    QString PickFiles(const QString &extensions) override;
+    void FetchPicture(int kind) override;
+    std::optional<QString> MakeScreenshots(const TScreenRequest &request) override;
+    void ShowCardError(const QString &text) override;
+    // The movie card's browse button: picks the movie's media files and reads them.
+    void BrowseMediaFiles();
+    // "New Movie Master": one new movie from a title, an original title and files, filled
+    // by the plug-ins, the media files and the screenshot maker the user ticks.
+    void OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files);
     // The cards' view of the settings.
     TCardSettings CardSettings() const;
 
@@ -162,9 +176,26 @@ public:
     // Chooses a field and puts `text` into the search box (the link commands).
     void SetSearchField(bool people, int field, const QString &text) override;
     void ShowAdvancedSearch();
+    // Tools / Statistics: counts the whole catalog and shows the statistics window.
+    void ShowStatistics();
+    TStatsForm *StatsForm() const;
+
+    // Loans: lends or returns the selected movies (a group row stands for every record below
+    // it), and the loan history window of the open catalog.
+    void LoanMovies();
+    void ShowLoanHistory();
+    // The most recent distinct borrowers of the open catalog, newest first, at most `count`.
+    QStringList RecentBorrowers(int count) const;
     // Opens the web search of engine `index` for `text`.
     void WebSearch(int index, const QString &text);
     int WebEngine() const { return m_webEngine; }
+
+    // Maintenance tools: removing duplicate records and dead file locations (with the wait
+    // window), and editing the selected movies together (Edit with several movie rows or a
+    // group row).
+    void RunRemoveDuplicates();
+    void RunRemoveBadFiles();
+    void EditMultipleMovies();
 
     // Record commands (each checks its own preconditions).
     void NewRecord();
@@ -209,6 +240,9 @@ public:
     // confirmed dialog.
     QString InitialFolder(int slot) const;
     void RememberFolder(int slot, const QString &folder);
+    // The program's own file picker, starting in the media-files folder (slot 1), which it
+    // remembers on OK. `result` gets the chosen paths joined with "|"; false on Cancel.
+    bool PickFiles(bool allowAppend, bool &append, const QString &extensions, QString &result);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -315,6 +349,14 @@ private:
     bool HandleSpace();
     bool HandleCardKey(int key);
     QList<TViewNode *> SelectedNodes() const;
+    // Maintenance tools: whether Edit opens the multiple-movie editor, and a run of `work`
+    // behind the wait window with its progress bar and Cancel.
+    bool MultiEditSelection() const;
+    void RunWithWaitWindow(const std::function<void(const TMaintenanceProgress &)> &work);
+    TStatTexts StatisticsTexts() const;
+    // Reads the technical data of media files into a movie and tells the user about files
+    // that could not be analysed.
+    void ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append);
 
     TMainOptions m_options;
     TCommandLine m_commandLine;
@@ -397,6 +439,8 @@ private:
     QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
     TIdSeries m_idSeries;
+    // The bad-file dialog keeps its options between uses.
+    TBadFileOptions m_badFileOptions;
     // The web plug-ins' flow and its downloads.
     std::unique_ptr<TDownloader> m_downloader;
     std::unique_ptr<TDownloaderFetcher> m_fetcher;
@@ -442,4 +486,14 @@ private:
     QPointer<TLogForm> m_logForm;
     QPointer<TWaitWindow> m_waitWindow;
     QPointer<TAboutBox> m_aboutBox;
+    QPointer<TStatsForm> m_statsForm;
+
+    // Loans and their history file.
+    void OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie);
+    void LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, bool rebuild);
+    QString CatalogName() const;
+    QPointer<THistoryForm> m_historyForm;
+    // While the loan command runs, a failed history write is reported once, at its end.
+    bool m_loanCommand = false;
+    QString m_historyError;
 };

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -27,6 +28,11 @@ TWaitWindow::TWaitWindow(QWidget *parent)
     m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);
 
+    m_progress = new QProgressBar(frame);
+    m_progress->setObjectName(QStringLiteral("WaitProgress"));
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+
     m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
     m_cancel->setObjectName(QStringLiteral("CancelBtn"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
@@ -39,6 +45,7 @@ TWaitWindow::TWaitWindow(QWidget *parent)
     auto *inner = new QVBoxLayout(frame);
     inner->setContentsMargins(16, 16, 16, 12);
     inner->addWidget(m_text);
+    inner->addWidget(m_progress);
     inner->addLayout(buttons);
 
     auto *outer = new QVBoxLayout(this);
@@ -52,6 +59,7 @@ void TWaitWindow::ShowWait(const QString &text, bool cancellable)
 {
     m_cancelRequested = false;
     m_text->setText(text);
+    m_progress->hide();
     m_cancel->setVisible(cancellable);
     adjustSize();
     if (QWidget *owner = parentWidget()) {
@@ -68,6 +76,16 @@ void TWaitWindow::ShowWait(const QString &text, bool cancellable)
 void TWaitWindow::HideWait()
 {
     hide();
+}
+
+void TWaitWindow::SetProgress(int done, int total)
+{
+    m_progress->setRange(0, qMax(total, 0));
+    m_progress->setValue(total > 0 ? qBound(0, done, total) : 0);
+    if (m_progress->isHidden()) {
+        m_progress->show();
+        adjustSize();
+    }
 }
 
 void TWaitWindow::ProcessEvents()

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 // The small modeless window shown while an import, an export or a web search runs on the
@@ -21,6 +22,9 @@ public:
     // clears the cancel flag and paints at once.
     void ShowWait(const QString &text, bool cancellable);
     void HideWait();
+    // Shows a progress bar under the text (hidden again by the next ShowWait); a total of 0
+    // or less shows a busy bar.
+    void SetProgress(int done, int total);
     // True once Cancel was pressed since the last ShowWait.
     bool CancelRequested() const { return m_cancelRequested; }
     void ProcessEvents();
@@ -35,6 +39,7 @@ private:
     void RequestCancel();
 
     QLabel *m_text = nullptr;
+    QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_cancelRequested = false;
     std::function<void()> m_onCancel;

@@ -115,6 +115,14 @@ public:
     // title, or origtitle when title is empty: how a movie is named everywhere.
     QString DisplayTitle() const;
 
+    // The folder the paths of `screenshots` are relative to, and the folder new
+    // screenshots of this movie belong in (its own subfolder when the catalog keeps one per
+    // movie). Empty for a catalog without a file.
+    QString ScreenshotsBase() const { return OwnerFolder(TImageFolder::Screenshots); }
+    QString ScreenshotsTarget() const
+    {
+        return MovieImageFolder(TImageFolder::Screenshots, m_title);
+    }
     // The covers as absolute paths (empty when not set).
     QString FrontCoverPath() const;
     QString CDCoverPath() const;

@@ -64,6 +64,8 @@ public:
     // The poster or photo: with a separate file (coverformat 3) read afresh from the
     // posters or photos folder, otherwise decoded from the held bytes. Null when none.
     TImage Picture() const;
+    // The name picture files are made from: a movie's display title, a person's name.
+    virtual QString PictureName() const = 0;
     // The file of a picture stored separately (coverformat 3); empty otherwise.
     QString PictureFile() const;
     // A small copy of the picture for the lists, made once and held.
@@ -121,8 +123,6 @@ protected:
     // One node under each parent the node provider names, when there is a tree to hold them.
     void AddProviderNodes();
     void SetShownFlag(bool flag) { m_shown = flag; }
-    // The name picture files are made from: a movie's display title, a person's name.
-    virtual QString PictureName() const = 0;
     // The posters folder (movies, episodes) or photos folder (people); empty without an
     // owner that has one.
     QString PictureFolder() const;

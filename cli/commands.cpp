@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/statistics.h"
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
@@ -201,6 +202,10 @@ const QString PluginsUsage =
     u"Usage: reelkeep-cli plugins [DIR]\n"
     "Lists the plug-ins in DIR (default: the Plugins folder beside this program): file, "
     "type, name, version and language, separated by tabs."_s;
+const QString StatsUsage =
+    u"Usage: reelkeep-cli stats CATALOG [--password P]\n"
+    "Prints the totals of the statistics window as \"name: value\" lines, then one line per "
+    "chart value, chart, value and count separated by tabs, in the window's order."_s;
 
 // Answers the import and export dialogs from the command line.
 class TCliUi : public IImportExportUi
@@ -247,6 +252,7 @@ const QString GeneralUsage =
     "  import PLUGIN INPUT CATALOG   import another program's catalog\n"
     "  export PLUGIN CATALOG OUTPUT  export movies or people\n"
     "  plugins [DIR]    list the plug-ins found\n"
+    "  stats CATALOG    totals and chart values of the statistics\n"
     "Options: --password P for a password-protected catalog; --help after a command."_s;
 
 } // namespace
@@ -346,6 +352,8 @@ int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err)
         return CommandExport(rest, out, err);
     if (command == u"plugins")
         return CommandPlugins(rest, out, err);
+    if (command == u"stats")
+        return CommandStats(rest, out, err);
     err << "reelkeep-cli: unknown command " << command << Qt::endl << GeneralUsage << Qt::endl;
     return ExitUsage;
 }
@@ -444,5 +452,42 @@ int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     out.flush();
     err.flush();
+    return ExitOk;
+}
+
+int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    int exitCode = ExitOk;
+    const auto parsed = CheckArguments(args, 1, StatsUsage, out, err, exitCode);
+    if (!parsed)
+        return exitCode;
+    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    if (!db)
+        return ExitCatalogUnreadable;
+    const TStatistics stats = CountStatistics(*db);
+    db->SetModified(false);
+    const TStatTexts texts;
+    const TStatTotals &totals = stats.totals;
+    out << "movies: " << totals.movies << '\n'
+        << "people: " << totals.people << '\n'
+        << "loaned: " << totals.loaned << '\n'
+        << "seen: " << totals.seen << '\n'
+        << "not seen: " << totals.notSeen << '\n'
+        << "wish: " << totals.wish << '\n'
+        << "size: " << SizeText(totals.sizeMegabytes) << '\n'
+        << "duration: " << DurationText(totals.minutes, texts) << '\n';
+    for (int i = 0; i < StatChartCount; ++i) {
+        const auto chart = static_cast<TStatChart>(i);
+        for (const TStatPoint &point : ChartPoints(stats, chart, texts)) {
+            // One value per line, whatever a single-valued field holds.
+            QString label = point.label;
+            for (QChar &c : label) {
+                if (c == u'\t' || c == u'\r' || c == u'\n')
+                    c = u' ';
+            }
+            out << StatChartName(chart) << '\t' << label << '\t' << point.count << '\n';
+        }
+    }
+    out.flush();
     return ExitOk;
 }

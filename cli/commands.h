@@ -21,6 +21,7 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err);
 int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err);
 int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err);
 int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err);
+int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // Dispatches argv[1..]; prints the general help for "--help" or no arguments.
 int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -65,6 +65,28 @@ void TActorFrame::BuildControls()
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.4);
     m_name->setFont(nameFont);
     m_photo = NewPicture(u"PhotoPanel"_s);
+    // The photo's buttons appear when the pointer rests on it (area 1).
+    WatchHover(m_photo, 1);
+    m_photo->installEventFilter(this);
+    const auto button = [this](const QString &name,
+                               const QString &icon,
+                               int hint,
+                               const QString &fallback,
+                               auto action) {
+        QToolButton *b = NewPictureButton(m_photo, name, icon, hint, fallback);
+        WatchHover(b, 1);
+        connect(b, &QToolButton::clicked, this, action);
+        return b;
+    };
+    m_imgBrowseBtn =
+        button(u"ImgBrowseBtn"_s, u"document-open"_s, 460, u"Browse for Picture"_s, [this] {
+            BrowsePicture(m_photo);
+        });
+    m_saveImgBtn = button(
+        u"SaveImgBtn"_s, u"document-save"_s, 462, u"Save Picture"_s, [this] { SavePicture(); });
+    m_imgClearBtn = button(u"ImgClearBtn"_s, u"edit-delete"_s, 463, u"Remove Picture"_s, [this] {
+        ClearPicture(m_photo);
+    });
 
     m_transLbl = NewLabel(u"TransCaption"_s, 510, u"Translated name:"_s, Main);
     m_trans = NewEdit(u"TransEdit"_s, 3, Main);
@@ -436,4 +458,24 @@ int TActorFrame::LayOut(int width, int height)
         shape->lower();
     }
     return bottom + 16;
+}
+
+void TActorFrame::ShowHoverButtons(int area)
+{
+    const bool photo = area == 1 && m_person;
+    m_imgBrowseBtn->move(5, 4);
+    m_saveImgBtn->move(m_readOnly ? 5 : 30, 4);
+    m_imgClearBtn->move(55, 4);
+    m_imgBrowseBtn->setVisible(photo && !m_readOnly);
+    m_saveImgBtn->setVisible(photo && m_photo->HasImage());
+    m_imgClearBtn->setVisible(photo && m_photo->HasImage() && m_mode == ModeEdit && !m_readOnly);
+}
+
+bool TActorFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_photo && event->type() == QEvent::MouseButtonDblClick) {
+        OpenViewer(m_photo->Image());
+        return true;
+    }
+    return TCardFrame::eventFilter(watched, event);
 }

@@ -35,6 +35,8 @@ protected:
     QWidget *TitleWidget() const override;
     void UpdateDerivedTexts() override;
     QStringList MenuParts(QWidget *field, const QString &value) const override;
+    void ShowHoverButtons(int area) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
@@ -45,6 +47,9 @@ private:
 
     QLineEdit *m_name;
     TPicturePanel *m_photo;
+    QToolButton *m_imgBrowseBtn;
+    QToolButton *m_saveImgBtn;
+    QToolButton *m_imgClearBtn;
     QLabel *m_transLbl;
     QLineEdit *m_trans;
     QLabel *m_altLbl;

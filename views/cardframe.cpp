@@ -139,7 +139,9 @@ void TCardFrame::Retranslate()
         if (!caption.Control)
             continue;
         const QString text = Text(caption.Number, caption.Fallback);
-        if (auto *label = qobject_cast<QLabel *>(caption.Control))
+        if (caption.Hint)
+            caption.Control->setToolTip(text);
+        else if (auto *label = qobject_cast<QLabel *>(caption.Control))
             label->setText(text);
         else if (auto *button = qobject_cast<QAbstractButton *>(caption.Control))
             button->setText(text);
@@ -408,6 +410,9 @@ void TCardFrame::ShowRecord(TDBItem *record, int mode)
     m_message->setVisible(mode == ModeMessage);
     ApplyStarsEditable();
     ApplyReadOnly();
+    // Buttons already shown follow the new record, mode and read-only flag.
+    if (m_imgTimer)
+        ShowHoverButtons(record && (mode == ModeEdit || mode == ModeView) ? m_hoverArea : 0);
     Relayout(false);
     setUpdatesEnabled(true);
 }
@@ -859,6 +864,12 @@ void TCardFrame::SetCaption(QWidget *control, int textNumber, const QString &fal
         button->setText(text);
 }
 
+void TCardFrame::SetHint(QWidget *control, int textNumber, const QString &fallback)
+{
+    m_captions.push_back({control, textNumber, fallback, true});
+    control->setToolTip(Text(textNumber, fallback));
+}
+
 void TCardFrame::ApplyStarsEditable()
 {
     for (const TStars &stars : m_stars)
@@ -1134,6 +1145,8 @@ void TCardFrame::wheelEvent(QWheelEvent *event)
 
 bool TCardFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    if (HoverEvent(watched, event))
+        return false;
     if (watched == viewport() && event->type() == QEvent::Resize && !m_inLayout) {
         ScheduleRelayout();
     } else if (event->type() == QEvent::Wheel

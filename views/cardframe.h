@@ -13,6 +13,8 @@
 
 class QAbstractButton;
 class QFrame;
+class QImage;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -40,6 +42,8 @@ class TCardFrame : public QScrollArea
 
 public:
     enum TMode { ModeHidden = 0, ModeMessage = 1, ModeEdit = 2, ModeView = 3 };
+    // Milliseconds the pointer rests on a picture area before its buttons appear.
+    static constexpr int HoverDelay = 500;
 
     ~TCardFrame() override;
 
@@ -91,6 +95,8 @@ public:
 signals:
     // A click on a star wrote a rating into the shown record.
     void RatingStored();
+    // The poster, photo, covers or screenshots of the shown record changed.
+    void PictureStored();
 
 protected:
     enum class TBlock { Main, Custom, File, Picture };
@@ -183,6 +189,8 @@ protected:
     void ApplyBlockColors();
     // Keeps a caption up to date with the language: number and default text.
     void SetCaption(QWidget *control, int textNumber, const QString &fallback);
+    // The same for a tooltip.
+    void SetHint(QWidget *control, int textNumber, const QString &fallback);
 
     // Layout helpers. h = the height of one text line of a control's font.
     static int LineHeight(const QWidget *control);
@@ -240,6 +248,30 @@ protected:
     // The message label of mode 1.
     QLabel *MessageLabel() const { return m_message; }
 
+    // Picture areas. Pointing at an area (or one of its buttons) for HoverDelay ms shows
+    // its buttons; leaving every area hides them. Areas are numbered from 1 by the card.
+    void WatchHover(QWidget *widget, int area);
+    int HoverArea() const { return m_hoverArea; }
+    // The hover timer fired while a record is shown: area 0 hides every picture button.
+    virtual void ShowHoverButtons(int area) = 0;
+    // A 25 x 25 picture button on `panel`, hidden until its area is hovered.
+    QToolButton *NewPictureButton(QWidget *panel,
+                                  const QString &name,
+                                  const QString &iconName,
+                                  int hintNumber,
+                                  const QString &hint);
+    // The poster or photo actions on the shown record, shown in `panel`.
+    void BrowsePicture(TPicturePanel *panel);
+    void SavePicture();
+    void ClearPicture(TPicturePanel *panel);
+    // Opens the picture viewer with a copy of the image (nothing for a null image).
+    void OpenViewer(const QImage &image);
+    // Reads a ".jpg" or ".bmp" file (any case); a null image for other files and for files
+    // that cannot be read (then the user is told).
+    TImage ReadPictureFile(const QString &file);
+    // Enter and leave of a watched picture area; true when the event was one.
+    bool HoverEvent(QObject *watched, QEvent *event);
+
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -255,6 +287,7 @@ private:
         QPointer<QWidget> Control;
         int Number;
         QString Fallback;
+        bool Hint = false; // the text is the control's tooltip
     };
     struct TCollapsible
     {
@@ -300,4 +333,7 @@ private:
     QList<QFrame *> m_panels;
     QListWidget *m_openPicker = nullptr;
     std::vector<std::pair<QListWidget *, std::function<void(const QString &)>>> m_pickers;
+    QTimer *m_imgTimer = nullptr;
+    int m_hoverArea = 0;
+    std::vector<std::pair<QPointer<QWidget>, int>> m_hoverWidgets;
 };

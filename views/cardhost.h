@@ -1,13 +1,25 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
+// What the grab buttons hand to the screenshot maker.
+struct TScreenRequest
+{
+    QString VideoFiles;        // the card's local file text ("|"-separated)
+    QString Screenshots;       // the movie's screenshots, relative to ScreenshotsFolder
+    int Slot = 1;              // the slot to start with, 1..3
+    QString Title;             // the movie's display title
+    QString OutputFolder;      // where new screenshots are written; ends in "/"
+    QString ScreenshotsFolder; // the catalog's screenshots folder; ends in "/"
+};
+
 // What the movie and person cards ask of the main window: following links, the field
-// menu's sort and filter entries, and opening addresses.
+// menu's sort and filter entries, opening addresses, and the picture dialogs.
 class ICardHost
 {
 public:
@@ -28,6 +40,19 @@ public:
     virtual QString Text(int number, const QString &fallback) const = 0;
     // Opens a web address or file with the desktop.
     virtual void OpenAddress(const QString &address) = 0;
+
+    // A picture file to read (`save` false) or to write, starting in the remembered poster
+    // folders; `proposedName` is the suggested file name when saving. Empty when cancelled.
+    virtual QString AskPictureFile(bool save, const QString &proposedName) = 0;
+    // The file picker over the media files, without the append choice; the chosen paths
+    // joined with "|", empty when cancelled.
+    virtual QString PickFiles(const QString &extensions) = 0;
+    // Runs the default poster plug-in (kind 0) or cover plug-in (kind 1) for the shown movie.
+    virtual void FetchPicture(int kind) = 0;
+    // Runs the screenshot maker; its new screenshot list, or nothing when cancelled.
+    virtual std::optional<QString> MakeScreenshots(const TScreenRequest &request) = 0;
+    // An error the user must see (a picture that could not be read or written).
+    virtual void ShowCardError(const QString &text) = 0;
 };
 
 // The settings the cards follow (kept by the main window).
@@ -45,6 +70,8 @@ struct TCardSettings
     int MaxPosterHeight = 50;
     int MaxPhotoWidth = 30;
     int MaxPhotoHeight = 30;
+    // Browsed posters and photos stay separate files instead of going into the catalog.
+    bool ExternalPosters = false;
     // The drop-down and picker choices.
     QStringList Genres;
     QStringList MediaTypes;

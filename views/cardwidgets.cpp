@@ -111,35 +111,15 @@ void TPicturePanel::paintEvent(QPaintEvent *event)
         painter.fillRect(area, palette().color(QPalette::Window).darker(104));
     } else {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(area, m_image);
+        if (m_proportional) {
+            const QSize size = m_image.size().scaled(area.size(), Qt::KeepAspectRatio);
+            QRect target(QPoint(), size);
+            target.moveCenter(area.center());
+            painter.drawImage(target, m_image);
+        } else {
+            painter.drawImage(area, m_image);
+        }
     }
     painter.end();
     QFrame::paintEvent(event);
-}
-
-TSlotPanel::TSlotPanel(int slotCount, QSize slotSize, QWidget *parent)
-    : QFrame(parent)
-    , m_slotCount(std::max(1, slotCount))
-    , m_slotSize(slotSize)
-{}
-
-QRect TSlotPanel::SlotRect(int index) const
-{
-    return QRect(index * (m_slotSize.width() + Gap), 0, m_slotSize.width(), m_slotSize.height());
-}
-
-QSize TSlotPanel::sizeHint() const
-{
-    return QSize(m_slotCount * m_slotSize.width() + (m_slotCount - 1) * Gap, m_slotSize.height());
-}
-
-void TSlotPanel::paintEvent(QPaintEvent *event)
-{
-    QFrame::paintEvent(event);
-    QPainter painter(this);
-    QPen pen(palette().color(QPalette::Mid));
-    pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
-    for (int i = 0; i < m_slotCount; ++i)
-        painter.drawRect(SlotRect(i).adjusted(0, 0, -1, -1));
 }

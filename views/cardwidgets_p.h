@@ -32,6 +32,7 @@ private:
 };
 
 // The poster or photo: the picture scaled to the panel, or an empty placeholder area.
+// Screenshot and cover slots keep the picture's proportions, centred in the panel.
 class TPicturePanel : public QFrame
 {
 public:
@@ -40,6 +41,7 @@ public:
     const QImage &Image() const { return m_image; }
     bool HasImage() const { return !m_image.isNull(); }
     void SetImage(const QImage &image);
+    void SetProportional(bool flag) { m_proportional = flag; }
 
     // The size the panel takes: without a picture 140 x 100; a picture that fits within
     // maxWidth x maxHeight keeps its size, a larger one is scaled down to fit, keeping
@@ -51,25 +53,5 @@ protected:
 
 private:
     QImage m_image;
-};
-
-// A row of empty picture slots with room for the screenshots or the covers.
-class TSlotPanel : public QFrame
-{
-public:
-    TSlotPanel(int slotCount, QSize slotSize, QWidget *parent = nullptr);
-
-    int SlotCount() const { return m_slotCount; }
-    QSize SlotSize() const { return m_slotSize; }
-    QRect SlotRect(int index) const;
-    QSize sizeHint() const override;
-
-    static constexpr int Gap = 10;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    int m_slotCount;
-    QSize m_slotSize;
+    bool m_proportional = false;
 };

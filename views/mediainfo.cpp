@@ -300,7 +300,11 @@ std::vector<TMediaFailure> ReadMediaInfo(const QStringList &files,
     QString quality;
     int added = 0;
 
+    qsizetype considered = 0;
     for (const QString &file : files) {
+        if (options.Progress && !options.Progress(int(considered), int(files.size())))
+            break;
+        ++considered;
         if (append && movie->Path().contains(file))
             continue;
         ++added;
@@ -359,6 +363,6 @@ std::vector<TMediaFailure> ReadMediaInfo(const QStringList &files,
     const int drive = DriveKind(files.front(), driveMb, true);
     if (!append)
         movie->SetCount(0);
-    GuessMedia(*movie, totalMb, files.size(), drive, driveMb);
+    GuessMedia(*movie, totalMb, considered, drive, driveMb);
     return failures;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,6 +68,9 @@ struct TMediaInfoOptions
     bool LabelOnlyRemovable = false; // labels only of removable and network drives
     const IMediaAnalyser *Analyser = nullptr;
     const IDvdLanguageReader *DvdReader = nullptr;
+    // Called before each file with the files done so far and their number; false stops the
+    // scan there (the files done so far are kept and counted).
+    std::function<bool(int done, int total)> Progress;
 };
 
 // A file the analyser could not read; it still counted for path, size, label and quality.

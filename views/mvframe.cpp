@@ -325,19 +325,7 @@ void TmvFrame::BuildControls()
     m_featBox = NewBox(u"FeatBox"_s, -1, u"link"_s, {}, File, false);
     MakeCollapsible(m_featBox, u"FeatMoreBtn"_s);
 
-    m_screenLbl = NewLabel(u"ScreenCaption"_s, 438, u"Screenshots:"_s, TBlock::Picture);
-    m_screens = new TSlotPanel(3, QSize(120, 90), body);
-    m_screens->setObjectName(u"ScreenPanel"_s);
-    m_screens->hide();
-    AddToBlock(m_screens, TBlock::Picture);
-    m_frontCoverLbl = NewLabel(u"FrontCoverCaption"_s, 439, u"Front cover:"_s, TBlock::Picture);
-    m_discCoverLbl = NewLabel(u"DiscCoverCaption"_s, 440, u"Disc cover:"_s, TBlock::Picture);
-    m_covers = new TSlotPanel(2, QSize(120, 120), body);
-    m_covers->setObjectName(u"FDCoverPanel"_s);
-    m_covers->hide();
-    AddToBlock(m_covers, TBlock::Picture);
-    for (QLabel *label : {m_screenLbl, m_frontCoverLbl, m_discCoverLbl})
-        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    BuildPictureControls();
 }
 
 void TmvFrame::ShowMovie(TBaseMovie *record, int mode)
@@ -452,7 +440,7 @@ void TmvFrame::FillControls()
         m_wishCheck->setChecked(m && m->Wish());
     }
     UpdateDerivedTexts();
-    SetPicture(m_poster, m ? m->Picture() : TImage());
+    FillPictures();
     RebuildCustomFields();
 }
 
@@ -672,6 +660,8 @@ bool TmvFrame::eventFilter(QObject *watched, QEvent *event)
             check->click();
         return true;
     }
+    if (PictureDoubleClick(watched, event))
+        return true;
     return TCardFrame::eventFilter(watched, event);
 }
 
@@ -774,8 +764,8 @@ void TmvFrame::UpdateVisibility()
 
     const bool screens = m && !m->Screenshots().isEmpty();
     const bool covers = m && (!m->Froncover().isEmpty() || !m->Cdcover().isEmpty());
-    SetVisible(m_screens, ItemOn(ItemScreenshots) && (edit || screens));
-    SetVisible(m_covers, ItemOn(ItemCovers) && (edit || covers));
+    SetVisible(m_screenPanel, ItemOn(ItemScreenshots) && (edit || screens));
+    SetVisible(m_coverPanel, ItemOn(ItemCovers) && (edit || covers));
 }
 
 int TmvFrame::LayOut(int width, int height)
@@ -1170,46 +1160,6 @@ int TmvFrame::LayOutFileBlock(int width, int top)
     }
     const int bottom = any ? y + 6 : top;
     PlaceShape(TBlock::File, width, top, bottom, any);
-    return bottom;
-}
-
-int TmvFrame::LayOutPictureBlock(int width, int top)
-{
-    int y = top + 10;
-    int bottom = top;
-    int x = 10;
-    const bool screens = Shown(m_screens);
-    const bool covers = Shown(m_covers);
-    SetVisible(m_screenLbl, screens);
-    SetVisible(m_frontCoverLbl, covers);
-    SetVisible(m_discCoverLbl, covers);
-    if (screens) {
-        const int captionHeight = m_screenLbl->sizeHint().height();
-        const QSize size = m_screens->sizeHint();
-        Place(m_screenLbl, x, y, size.width(), captionHeight);
-        Place(m_screens, x, y + captionHeight + 4, size.width(), size.height());
-        bottom = m_screens->y() + size.height();
-        x += size.width() + 30;
-    }
-    if (covers) {
-        const QSize size = m_covers->sizeHint();
-        // Below the screenshots when the row has no room for both.
-        if (screens && x + size.width() > width - 10) {
-            x = 10;
-            y = bottom + 10;
-        }
-        const int captionHeight = m_frontCoverLbl->sizeHint().height();
-        const QRect front = m_covers->SlotRect(0);
-        const QRect disc = m_covers->SlotRect(1);
-        Place(m_frontCoverLbl, x + front.x(), y, front.width(), captionHeight);
-        Place(m_discCoverLbl, x + disc.x(), y, disc.width(), captionHeight);
-        Place(m_covers, x, y + captionHeight + 4, size.width(), size.height());
-        bottom = std::max(bottom, m_covers->y() + size.height());
-    }
-    const bool any = screens || covers;
-    if (any)
-        bottom += 10;
-    PlaceShape(TBlock::Picture, width, top, bottom, any);
     return bottom;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QStringList>
 
 #include "views/cardframe.h"
@@ -14,7 +16,6 @@ class TBaseMovie;
 class TCardCombo;
 class TLinkText;
 class TPicturePanel;
-class TSlotPanel;
 class TStarPanel;
 
 // The movie card: the focused movie or episode, read as a card with link text and field
@@ -42,6 +43,15 @@ public:
     void SetCustomFieldNames(const QStringList &names);
     // Whether a movie-information plug-in exists for the information button.
     void SetWebInfoAvailable(bool available);
+    // Whether default poster and cover plug-ins exist for the fetch buttons.
+    void SetPictureFetchAvailable(bool poster, bool cover);
+    // Puts screenshots into the three slots: `list` holds "|"-separated paths relative to
+    // the screenshots folder, the last one going to slot 1, the one before it to slot 2 and
+    // so on; a single path with `slot` 1..3 goes into that slot. `reset` empties the slots
+    // first. The shown movie then keeps the slots' paths, slot 3 first.
+    void LoadScreenshots(const QString &list, bool reset, int slot);
+    // The path of slot 1..3 (empty when the slot holds none).
+    QString SlotPath(int slot) const;
 
 signals:
     // The user clicked the seen or wish mark (or its label); the window sets the field.
@@ -63,6 +73,7 @@ protected:
     QStringList MenuParts(QWidget *field, const QString &value) const override;
     void ApplyReadOnly() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void ShowHoverButtons(int area) override;
 
 private:
     void BuildControls();
@@ -76,6 +87,19 @@ private:
     int LayOutCustomBlock(int width, int top);
     int LayOutFileBlock(int width, int top);
     int LayOutPictureBlock(int width, int top);
+    void PlacePictureButtons();
+    void BuildPictureControls();
+    void FillPictures();
+    // Writes the slots into the shown movie and takes back the paths it stored.
+    void StoreScreenshots();
+    void BrowseScreenshot(int slot);
+    void GrabScreenshot(int slot);
+    void RemoveScreenshot(int slot);
+    void BrowseCover(bool disc);
+    void RemoveCover(bool disc);
+    void ShowCover(TPicturePanel *panel, const QString &path);
+    // A double-click on a picture opens the viewer; true when it was one.
+    bool PictureDoubleClick(QObject *watched, QEvent *event);
     void PlaceShape(TBlock block, int width, int top, int bottom, bool shown);
 
     TBaseMovie *m_movie = nullptr;
@@ -209,10 +233,31 @@ private:
     QPlainTextEdit *m_feat;
     TLinkText *m_featBox;
 
-    // Picture block: places for the screenshots and the covers.
+    // Pictures: the poster's buttons, the screenshot slots and the covers, with the
+    // buttons that appear when the pointer rests on an area.
+    enum THoverArea { HoverNone = 0, HoverPoster = 1, HoverScreens = 2, HoverCovers = 3 };
+    bool m_posterFetch = false;
+    bool m_coverFetch = false;
+    QToolButton *m_imgBrowseBtn;
+    QToolButton *m_imgImportBtn;
+    QToolButton *m_saveImgBtn;
+    QToolButton *m_imgClearBtn;
+    QFrame *m_screenPanel;
     QLabel *m_screenLbl;
-    TSlotPanel *m_screens;
+    std::array<TPicturePanel *, 3> m_screenSlots{};
+    std::array<QString, 3> m_slotPaths;
+    std::array<QToolButton *, 3> m_screenBrowseBtns{};
+    std::array<QToolButton *, 3> m_makeScreenBtns{};
+    std::array<QToolButton *, 3> m_delScreenBtns{};
+    QFrame *m_coverPanel;
     QLabel *m_frontCoverLbl;
     QLabel *m_discCoverLbl;
-    TSlotPanel *m_covers;
+    TPicturePanel *m_frontImg;
+    TPicturePanel *m_discImg;
+    QToolButton *m_openFrontBtn;
+    QToolButton *m_openCDBtn;
+    QToolButton *m_getFCBtn1;
+    QToolButton *m_getFCBtn2;
+    QToolButton *m_delFrontBtn;
+    QToolButton *m_delCDBtn;
 };

@@ -174,6 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         TUsageCase{"InfoMissingFile", {u"info"_s, u"@missing"_s}, 2, false},
         TUsageCase{"DumpMissingFile", {u"dump"_s, u"@missing"_s}, 2, false},
         TUsageCase{"ResaveMissingFile", {u"resave"_s, u"@missing"_s, u"out.rkd"_s}, 2, false},
+        TUsageCase{"StatsMissingFile", {u"stats"_s, u"@missing"_s}, 2, false},
         TUsageCase{"GeneralHelp", {u"--help"_s}, 0, true},
         TUsageCase{"InfoHelp", {u"info"_s, u"--help"_s}, 0, true},
         TUsageCase{"DumpHelp", {u"dump"_s, u"@catalog"_s, u"--help"_s}, 0, true},
@@ -190,6 +191,53 @@ TEST_F(CliTest, InfoCountsEverything)
     EXPECT_EQ(run.out,
               "version: 9006\nmovies: 3\npeople: 3\nepisodes: 2\ncustom fields: 3\n"
               "encrypted: no\n");
+}
+
+TEST_F(CliTest, StatsPrintsTotalsThenChartValues)
+{
+    const QString file = Path(u"stats.rkd"_s);
+    {
+        TVideoDatabase db(file, nullptr, nullptr);
+        auto *boxed = static_cast<TMovie *>(db.AddRecord(0));
+        boxed->SetYear(1999);
+        boxed->SetGenre(u"Drama"_s);
+        boxed->SetType(u"DVD9"_s);
+        boxed->SetCount(3);
+        boxed->SetSize(1536);
+        boxed->SetLength((3600 + 30 * 60 + 45) / 86400.0);
+        boxed->SetViewed(true);
+        boxed->SetDirector(u"Amy"_s);
+        boxed->SetActors(u"Bob\r\nCid"_s);
+        boxed->SetImdbrating(7.5);
+        boxed->SetLoan(u"Ann"_s);
+        auto *wished = static_cast<TMovie *>(db.AddRecord(0));
+        wished->SetViewed(false);
+        wished->SetWish(true);
+        wished->SetRating(9);
+        wished->SetLangs(u"English"_s);
+        wished->SetTranslation(u"Dubbed\tlive"_s);
+        static_cast<TActor *>(db.AddRecord(1, u"Ann"_s))->SetCategory(u"Actor"_s);
+        ASSERT_TRUE(db.Save(true).Ok());
+    }
+    const TRun run = RunCli({u"stats"_s, file});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out,
+              "movies: 2\npeople: 1\nloaned: 1\nseen: 1\nnot seen: 1\nwish: 1\n"
+              "size: 1 GB 512 MB\nduration: 1 hours 30 minutes\n"
+              "Genres\tDrama\t1\n"
+              "Years\t1999\t1\nYears\tUndefined\t1\n"
+              "IMDB Rating\tNot rated\t1\nIMDB Rating\t< 2\t0\nIMDB Rating\t2 - 4\t0\n"
+              "IMDB Rating\t4 - 6\t0\nIMDB Rating\t6 - 8\t1\nIMDB Rating\t8 - 10\t0\n"
+              "Rating\tNot rated\t1\nRating\t< 2\t0\nRating\t2 - 4\t0\n"
+              "Rating\t4 - 6\t0\nRating\t6 - 8\t0\nRating\t8 - 10\t1\n"
+              "Media Types\tDVD9\t3\nMedia Types\tUndefined\t1\n"
+              "Quality\tUndefined\t2\n"
+              "Languages\tEnglish\t1\n"
+              "Directors\tAmy\t1\n"
+              "Actors\tCid\t1\nActors\tBob\t1\n"
+              "Translations\tDubbed live\t1\nTranslations\tUndefined\t1\n"
+              "People\tActor\t1\n");
+    EXPECT_TRUE(run.err.isEmpty());
 }
 
 TEST_F(CliTest, DumpHasRecordsInListOrderWithTypedFields)

@@ -5,11 +5,13 @@
 
 #include <deque>
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
 
 #include "app/maindialogs.h"
+#include "app/widefiledialog.h"
 
 class TFakeDialogs : public IMainDialogs
 {
@@ -83,6 +85,27 @@ public:
         criteriaShown.append(criteria);
         return Next(criteriaAnswers);
     }
+    std::optional<QString> AskBorrower(QWidget *, const QStringList &recentBorrowers) override
+    {
+        borrowerLists.append(recentBorrowers);
+        return Next(borrowerAnswers);
+    }
+    std::optional<QString> RunScreenMaker(QWidget *, const TScreenRequest &request) override
+    {
+        screenRequests.push_back(request);
+        return Next(screenAnswers);
+    }
+    std::optional<TMasterChoice>
+    RunMovieMaster(QWidget *,
+                   const TMasterSetup &setup,
+                   const std::function<QString()> &picker,
+                   const std::function<void(int, const QString &)> &) override
+    {
+        masterSetups.push_back(setup);
+        if (masterPicks && picker)
+            masterPicked = picker();
+        return Next(masterAnswers);
+    }
     TResultChoice ChooseWebResult(QWidget *,
                                   const QString &caption,
                                   const QList<TWebResultEntry> &entries,
@@ -97,12 +120,49 @@ public:
         }
         return choice;
     }
+    std::optional<TDuplicateAction> AskDuplicateAction(QWidget *, TDuplicateAction preset) override
+    {
+        duplicatePresets.append(preset);
+        return Next(duplicateAnswers);
+    }
+    std::optional<TBadFileOptions> AskBadFileOptions(QWidget *,
+                                                     const TBadFileOptions &preset) override
+    {
+        badFilePresets.append(preset);
+        return Next(badFileAnswers);
+    }
+    std::optional<TMultiEditAnswer>
+    AskMultiEdit(QWidget *, const TMultiCommon &common, const TMultiEditLists &lists) override
+    {
+        multiEditCommons.append(common);
+        multiEditLists.append(lists);
+        return Next(multiEditAnswers);
+    }
     bool OpenWithDesktop(const QString &fileOrUrl) override
     {
         opened.append(fileOrUrl);
         return true;
     }
     void ShowInFileManager(const QString &file) override { shownInFolder.append(file); }
+    bool PickFiles(QWidget *,
+                   const TPickerOptions &options,
+                   bool allowAppend,
+                   bool &append,
+                   const QString &extensions,
+                   QString &result,
+                   QString &lastFolder) override
+    {
+        pickOptions.append(options);
+        pickExtensions.append(extensions);
+        result.clear();
+        std::optional<TPickAnswer> answer = Next(pickAnswers);
+        if (!answer)
+            return false;
+        result = answer->Result;
+        append = allowAppend && answer->Append;
+        lastFolder = answer->LastFolder;
+        return true;
+    }
 
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
@@ -114,15 +174,40 @@ public:
     std::deque<std::optional<TIdSeries>> idAnswers;
     std::deque<std::optional<QDate>> dateAnswers;
     std::deque<std::optional<QStringList>> criteriaAnswers;
+    std::deque<std::optional<QString>> borrowerAnswers;
+    std::deque<std::optional<QString>> screenAnswers;
+    std::deque<std::optional<TMasterChoice>> masterAnswers;
+    bool masterPicks = false; // the movie master runs its picker once
+    QString masterPicked;
     QStringList textQuestions;
     QStringList fileQuestions;
     QList<std::pair<int, bool>> episodeProposals;
     QList<TIdSeries> idPresets;
     QList<QDate> datePresets;
     QList<QStringList> criteriaShown;
+    QList<QStringList> borrowerLists;
+    std::vector<TScreenRequest> screenRequests;
+    std::vector<TMasterSetup> masterSetups;
     std::deque<std::optional<int>> resultAnswers;
     QStringList resultCaptions;
     QList<int> resultCounts;
+    std::deque<std::optional<TDuplicateAction>> duplicateAnswers;
+    QList<TDuplicateAction> duplicatePresets;
+    std::deque<std::optional<TBadFileOptions>> badFileAnswers;
+    QList<TBadFileOptions> badFilePresets;
+    std::deque<std::optional<TMultiEditAnswer>> multiEditAnswers;
+    QList<TMultiCommon> multiEditCommons;
+    QList<TMultiEditLists> multiEditLists;
+    // The file picker's OK (nothing: Cancel); Append counts only when the box was enabled.
+    struct TPickAnswer
+    {
+        QString Result;
+        bool Append = false;
+        QString LastFolder;
+    };
+    std::deque<std::optional<TPickAnswer>> pickAnswers;
+    QList<TPickerOptions> pickOptions;
+    QStringList pickExtensions;
     QStringList opened;
     QStringList shownInFolder;
     QStringList openFolders;

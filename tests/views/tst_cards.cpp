@@ -59,7 +59,28 @@ struct TFakeHost : ICardHost
         return number == 1868 ? u"Nothing here"_s : fallback;
     }
     void OpenAddress(const QString &address) override { calls << u"open:"_s + address; }
+    QString AskPictureFile(bool save, const QString &proposed) override
+    {
+        calls << (save ? u"save:"_s : u"pick:"_s) + proposed;
+        return pictureFile;
+    }
+    QString PickFiles(const QString &extensions) override
+    {
+        calls << u"files:"_s + extensions;
+        return pickedFiles;
+    }
+    void FetchPicture(int kind) override { calls << u"fetch:%1"_s.arg(kind); }
+    std::optional<QString> MakeScreenshots(const TScreenRequest &request) override
+    {
+        screenRequest = request;
+        return screenResult;
+    }
+    void ShowCardError(const QString &text) override { calls << u"error:"_s + text; }
     QStringList calls;
+    QString pictureFile;
+    QString pickedFiles;
+    TScreenRequest screenRequest;
+    std::optional<QString> screenResult;
 };
 
 TCardSettings AllItems()

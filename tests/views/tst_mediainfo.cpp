@@ -10,6 +10,7 @@
 #include "catalog/movie.h"
 #include "tests/support/fakerecordowner.h"
 #include "tests/support/fakevolumeinfo.h"
+#include "tests/support/mediagen.h"
 #include "views/mediainfo.h"
 
 using namespace Qt::StringLiterals;
@@ -251,6 +252,21 @@ TEST_F(MediaInfoTest, ReadsARealWaveFileAndReportsUnreadableOnes)
     EXPECT_EQ(failures[0].File, missing);
     EXPECT_FALSE(failures[0].Message.isEmpty());
     EXPECT_EQ(movie->Path(), wave.fileName() + u'|' + missing);
+}
+
+// A real video through libmediainfo: MPEG-4 pictures, MPEG audio and AC-3 sound.
+TEST_F(MediaInfoTest, ReadsARealVideoWithTwoSoundStreams)
+{
+    const QString video = dir.filePath(u"clip.mkv"_s);
+    ASSERT_EQ(MakeTestVideo(video), QString());
+    options.Analyser = nullptr;
+    EXPECT_TRUE(ReadMediaInfo({video}, movie.get(), false, options).empty());
+    EXPECT_EQ(movie->Resolution(), u"160x120"_s);
+    EXPECT_DOUBLE_EQ(movie->Framerate(), 25.0);
+    EXPECT_TRUE(movie->Videocodec().startsWith(u"MPEG-4 Visual"_s))
+        << qPrintable(movie->Videocodec());
+    const QString audio = movie->Audiocodec();
+    EXPECT_TRUE(audio.contains(u"MPEG Audio"_s) && audio.contains(u"AC-3"_s)) << qPrintable(audio);
 }
 
 } // namespace

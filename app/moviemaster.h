@@ -1,0 +1,112 @@
+#pragma once
+
+#include <functional>
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+// A plug-in a movie master button can run: its registry index and menu caption.
+struct TMasterPlugin
+{
+    int Index = -1;
+    QString Caption;
+};
+
+// What the movie master starts with.
+struct TMasterSetup
+{
+    QString Title;
+    QString OrigTitle;
+    QString Files;
+    // The NMM settings and DefSeenState.
+    bool DoInfo = true;
+    bool DoPoster = true;
+    bool DoCovers = false;
+    bool DoFile = true;
+    bool DoWish = false;
+    bool DoScreenshots = false;
+    bool Seen = true;
+    // The plug-ins of types 2 (information), 4 (poster) and 5 (covers), and the index each
+    // button starts with (-1 for none).
+    QList<TMasterPlugin> InfoPlugins;
+    QList<TMasterPlugin> PosterPlugins;
+    QList<TMasterPlugin> CoverPlugins;
+    int InfoPlugin = -1;
+    int PosterPlugin = -1;
+    int CoverPlugin = -1;
+    // The web search engines by name ("-" is a separator).
+    QStringList Engines;
+};
+
+// What the user chose on "Go".
+struct TMasterChoice
+{
+    QString Title;
+    QString OrigTitle;
+    QString Files;
+    bool Info = false;
+    bool Poster = false;
+    bool Covers = false;
+    bool FileInfo = false;
+    bool Wish = false;
+    bool Screenshots = false;
+    bool Seen = false;
+    int InfoPlugin = -1;
+    int PosterPlugin = -1;
+    int CoverPlugin = -1;
+};
+
+// "New Movie Master": one new movie from a title and its files, filled at once through
+// the chosen plug-ins, the media-file reader and the screenshot maker.
+class TMovieMaster : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The file picker: the chosen paths joined with "|", empty when cancelled.
+    using TPicker = std::function<QString()>;
+    // Opens web search engine n for a text.
+    using TWebSearch = std::function<void(int engine, const QString &text)>;
+    using TTexts = std::function<QString(int number, const QString &english)>;
+
+    TMovieMaster(const TMasterSetup &setup,
+                 TPicker picker,
+                 TWebSearch webSearch,
+                 const TTexts &texts,
+                 QWidget *parent = nullptr);
+
+    TMasterChoice Choice() const;
+    // "&Browse": the picker's files replace the box; an empty title takes the title guessed
+    // from the first file.
+    void Browse();
+
+private:
+    QToolButton *PluginButton(const QString &name,
+                              const QList<TMasterPlugin> &plugins,
+                              int &chosen,
+                              const QString &none);
+    void UpdateScreenshotBox();
+
+    TPicker m_picker;
+    TWebSearch m_webSearch;
+    int m_infoPlugin = -1;
+    int m_posterPlugin = -1;
+    int m_coverPlugin = -1;
+    QLineEdit *m_title;
+    QLineEdit *m_origTitle;
+    QLineEdit *m_files;
+    QCheckBox *m_info;
+    QCheckBox *m_poster;
+    QCheckBox *m_covers;
+    QCheckBox *m_fileInfo;
+    QCheckBox *m_screenshots;
+    QCheckBox *m_wish;
+    QCheckBox *m_seen;
+};

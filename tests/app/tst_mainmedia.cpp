@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "app/moviemaster.h"
+#include "tests/support/mainfixture.h"
+#include "tests/support/widgettest.h"
+#include "views/mvframe.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class MediaTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        realCards = true;
+    }
+    TmvFrame *MovieCard() const { return Child<TmvFrame>(window.get(), "MovieCard"); }
+    void Focus(TDBItem *record)
+    {
+        ASSERT_TRUE(window->SelectRecord(record));
+        Movies()->FlushFocus();
+    }
+    // A file that vanished after it was picked: the analyser cannot read it, the movie
+    // still takes its path.
+    QString GoneFile(const QString &name) const { return root.filePath(name); }
+};
+
+TEST_F(MediaTest, BrowsingMediaFilesKeepsTypedTextAndReportsUnreadableFiles)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    Focus(alien);
+    Trigger("EditVidAct");
+    Child<QLineEdit>(MovieCard(), "YearEdit")->setText(u"1986"_s);
+
+    const QString file = GoneFile(u"alien.avi"_s);
+    dialogs->pickAnswers.push_back(TFakeDialogs::TPickAnswer{file, false, root.path()});
+    Child<QToolButton>(MovieCard(), "BrowseBtn")->click();
+    EXPECT_EQ(alien->Year(), 1986) << "the typed year is stored before the scan";
+    EXPECT_EQ(alien->Path(), file);
+    ASSERT_EQ(dialogs->pickExtensions.size(), 1);
+    EXPECT_TRUE(dialogs->pickExtensions.front().contains(u".mkv"_s));
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors.front().contains(u"alien.avi"_s));
+    EXPECT_EQ(Child<QLineEdit>(MovieCard(), "FileEdit")->text(), file);
+
+    // A movie with files asks to append, and the picker's answer decides.
+    const QString second = GoneFile(u"alien2.avi"_s);
+    dialogs->pickAnswers.push_back(TFakeDialogs::TPickAnswer{second, true, root.path()});
+    Child<QToolButton>(MovieCard(), "BrowseBtn")->click();
+    EXPECT_EQ(alien->Path(), file + u'|' + second);
+}
+
+TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    const QString file = GoneFile(u"Heat (1995).avi"_s);
+
+    // The dialog guesses the title from the first picked file.
+    TMasterSetup setup;
+    TMovieMaster master(setup, [file] { return file; }, {}, {});
+    master.Browse();
+    TMasterChoice choice = master.Choice();
+    EXPECT_EQ(choice.Title, u"Heat"_s);
+    EXPECT_EQ(choice.Files, file);
+
+    choice.Info = choice.Poster = choice.Covers = false;
+    choice.FileInfo = true;
+    choice.Seen = false;
+    choice.Wish = true;
+    dialogs->masterAnswers.push_back(choice);
+    Trigger("NewMasterAct");
+    TMovie *heat = MovieTitled(u"Heat"_s);
+    ASSERT_NE(heat, nullptr);
+    EXPECT_EQ(heat->Path(), file);
+    EXPECT_FALSE(heat->Viewed());
+    EXPECT_TRUE(heat->Wish());
+    EXPECT_EQ(dialogs->errors.size(), 1) << "the file information was read";
+    EXPECT_EQ(window->CurrentRecord(false), heat);
+
+    // The choices are remembered for the next time, except Seen.
+    dialogs->masterAnswers.push_back(std::nullopt);
+    Trigger("NewMasterAct");
+    ASSERT_EQ(dialogs->masterSetups.size(), 2u);
+    EXPECT_FALSE(dialogs->masterSetups.back().DoInfo);
+    EXPECT_TRUE(dialogs->masterSetups.back().DoWish);
+    EXPECT_TRUE(dialogs->masterSetups.back().Seen);
+
+    // A link to a movie that does not exist offers the master with its title.
+    dialogs->yesNoAnswers = {true};
+    dialogs->masterAnswers.push_back(std::nullopt);
+    window->GoToMovieByTitle(u"Ronin"_s, false);
+    ASSERT_EQ(dialogs->masterSetups.size(), 3u);
+    EXPECT_EQ(dialogs->masterSetups.back().Title, u"Ronin"_s);
+    EXPECT_EQ(MovieTitled(u"Ronin"_s), nullptr) << "cancelled: nothing is created";
+}
+
+} // namespace

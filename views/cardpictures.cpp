@@ -1,0 +1,153 @@
+// The picture parts the movie and person cards share: hover buttons, the poster or photo
+// actions and the picture viewer.
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QToolButton>
+
+#include "catalog/dbitem.h"
+#include "catalog/image.h"
+#include "catalog/textutils.h"
+#include "views/cardframe.h"
+#include "views/cardwidgets_p.h"
+#include "views/picview.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Pictures are read by extension only: ".jpg" as JPEG, ".bmp" as bitmap.
+TImageFormat FormatOf(const QString &file)
+{
+    const QString suffix = QFileInfo(file).suffix();
+    if (suffix.compare(u"jpg"_s, Qt::CaseInsensitive) == 0)
+        return TImageFormat::Jpeg;
+    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
+        return TImageFormat::Bmp;
+    return TImageFormat::None;
+}
+
+} // namespace
+
+void TCardFrame::WatchHover(QWidget *widget, int area)
+{
+    if (!m_imgTimer) {
+        m_imgTimer = new QTimer(this);
+        m_imgTimer->setObjectName(u"ImgTimer"_s);
+        m_imgTimer->setSingleShot(true);
+        m_imgTimer->setInterval(HoverDelay);
+        connect(m_imgTimer, &QTimer::timeout, this, [this] {
+            if (m_record)
+                ShowHoverButtons(m_hoverArea);
+        });
+    }
+    widget->installEventFilter(this);
+    m_hoverWidgets.emplace_back(widget, area);
+}
+
+bool TCardFrame::HoverEvent(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Enter && event->type() != QEvent::Leave)
+        return false;
+    for (const auto &[widget, area] : m_hoverWidgets) {
+        if (widget == watched) {
+            // Moving from an area onto one of its buttons leaves and enters again; the
+            // timer only acts on the last of them.
+            m_hoverArea = event->type() == QEvent::Enter ? area : 0;
+            m_imgTimer->start();
+            return true;
+        }
+    }
+    return false;
+}
+
+QToolButton *TCardFrame::NewPictureButton(QWidget *panel,
+                                          const QString &name,
+                                          const QString &iconName,
+                                          int hintNumber,
+                                          const QString &hint)
+{
+    auto *button = new QToolButton(panel);
+    button->setObjectName(name);
+    button->setIcon(QIcon::fromTheme(iconName));
+    button->setIconSize(QSize(16, 16));
+    button->resize(25, 25);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->hide();
+    SetHint(button, hintNumber, hint);
+    return button;
+}
+
+TImage TCardFrame::ReadPictureFile(const QString &file)
+{
+    if (FormatOf(file) == TImageFormat::None)
+        return {};
+    TImage image = TImage::Load(file);
+    if (image.IsNull() && m_host)
+        m_host->ShowCardError(Text(473, u"The picture file %1 cannot be read."_s)
+                                  .arg(QDir::toNativeSeparators(file)));
+    return image;
+}
+
+void TCardFrame::BrowsePicture(TPicturePanel *panel)
+{
+    if (!m_record || !m_host || m_readOnly)
+        return;
+    const QString file = m_host->AskPictureFile(false, QString());
+    const TImageFormat format = FormatOf(file);
+    if (format == TImageFormat::None)
+        return;
+    const TImage image = ReadPictureFile(file);
+    if (image.IsNull())
+        return;
+    const bool external = m_settings.ExternalPosters;
+    m_record->SetPicture(
+        &image, format, external ? file : QString(), external ? 3 : static_cast<int>(format));
+    SetPicture(panel, image);
+    Relayout(true);
+    emit PictureStored();
+}
+
+void TCardFrame::ClearPicture(TPicturePanel *panel)
+{
+    if (!m_record || m_readOnly)
+        return;
+    SetPicture(panel, TImage());
+    m_record->SetPicture(nullptr, TImageFormat::None, QString(), 0);
+    Relayout(true);
+    emit PictureStored();
+}
+
+void TCardFrame::SavePicture()
+{
+    if (!m_record || !m_host)
+        return;
+    const TImage image = m_record->Picture();
+    if (image.IsNull())
+        return;
+    const bool bmp = image.Format() == TImageFormat::Bmp;
+    const QString proposed =
+        SanitizeFileName(m_record->PictureName()) + (bmp ? u".bmp"_s : u".jpg"_s);
+    const QString file = m_host->AskPictureFile(true, proposed);
+    if (file.isEmpty())
+        return;
+    // The picture's own bytes: a JPEG is not encoded again.
+    const QByteArray bytes = !image.Encoded().isEmpty() ? image.Encoded()
+                             : bmp                      ? image.ToBmp()
+                                                        : image.ToJpeg();
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()
+        || !out.flush())
+        m_host->ShowCardError(Text(474, u"The picture cannot be written to %1: %2"_s)
+                                  .arg(QDir::toNativeSeparators(file), out.errorString()));
+}
+
+void TCardFrame::OpenViewer(const QImage &image)
+{
+    if (image.isNull())
+        return;
+    auto *view = new TPicView(image, window());
+    view->show();
+}

@@ -1,0 +1,477 @@
+// The movie card's pictures: poster buttons, screenshot slots and covers.
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
+
+#include "catalog/basemovie.h"
+#include "catalog/image.h"
+#include "catalog/textutils.h"
+#include "views/cardwidgets_p.h"
+#include "views/mvframe.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QImage ToQImage(const TImage &image)
+{
+    if (image.IsNull())
+        return {};
+    return QImage(image.Bits(),
+                  image.Width(),
+                  image.Height(),
+                  image.BytesPerLine(),
+                  QImage::Format_RGB888)
+        .copy();
+}
+
+bool IsPictureFile(const QString &path)
+{
+    return path.endsWith(u".jpg"_s, Qt::CaseInsensitive)
+           || path.endsWith(u".bmp"_s, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+void TmvFrame::BuildPictureControls()
+{
+    QWidget *body = Body();
+    const auto button = [this](QWidget *panel,
+                               const QString &name,
+                               const QString &icon,
+                               int hint,
+                               const QString &fallback,
+                               int area,
+                               auto action) {
+        QToolButton *b = NewPictureButton(panel, name, icon, hint, fallback);
+        WatchHover(b, area);
+        connect(b, &QToolButton::clicked, this, action);
+        return b;
+    };
+
+    // Poster.
+    WatchHover(m_poster, HoverPoster);
+    m_poster->installEventFilter(this);
+    m_imgBrowseBtn = button(m_poster,
+                            u"ImgBrowseBtn"_s,
+                            u"document-open"_s,
+                            460,
+                            u"Browse for Picture"_s,
+                            HoverPoster,
+                            [this] { BrowsePicture(m_poster); });
+    m_imgImportBtn = button(m_poster,
+                            u"ImgImportBtn"_s,
+                            u"internet-web-browser"_s,
+                            461,
+                            u"Get Picture from the web"_s,
+                            HoverPoster,
+                            [this] { Host()->FetchPicture(0); });
+    m_saveImgBtn = button(
+        m_poster, u"SaveImgBtn"_s, u"document-save"_s, 462, u"Save Picture"_s, HoverPoster, [this] {
+            SavePicture();
+        });
+    m_imgClearBtn = button(m_poster,
+                           u"ImgClearBtn"_s,
+                           u"edit-delete"_s,
+                           463,
+                           u"Remove Picture"_s,
+                           HoverPoster,
+                           [this] { ClearPicture(m_poster); });
+
+    // Screenshots.
+    m_screenPanel = new QFrame(body);
+    m_screenPanel->setObjectName(u"ScreenPanel"_s);
+    m_screenPanel->hide();
+    AddToBlock(m_screenPanel, TBlock::Picture);
+    WatchHover(m_screenPanel, HoverScreens);
+    m_screenLbl = NewLabel(u"ScreensLbl"_s, 438, u"Screenshots:"_s, TBlock::Picture);
+    m_screenLbl->setParent(m_screenPanel);
+    m_screenLbl->setAlignment(Qt::AlignCenter);
+    m_screenLbl->show();
+    for (int i = 0; i < 3; ++i) {
+        const int slot = i + 1;
+        auto *panel = new TPicturePanel(m_screenPanel);
+        panel->setObjectName(u"Screen%1"_s.arg(slot));
+        panel->SetProportional(true);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->installEventFilter(this);
+        WatchHover(panel, HoverScreens);
+        m_screenSlots[i] = panel;
+        m_screenBrowseBtns[i] = button(panel,
+                                       u"ScreensFldrBtn%1"_s.arg(slot),
+                                       u"document-open"_s,
+                                       464,
+                                       u"Browse for Screenshot"_s,
+                                       HoverScreens,
+                                       [this, slot] { BrowseScreenshot(slot); });
+        m_makeScreenBtns[i] = button(panel,
+                                     u"MakeScreenBtn%1"_s.arg(slot),
+                                     u"camera-photo"_s,
+                                     465,
+                                     u"Grab Screenshot from the video"_s,
+                                     HoverScreens,
+                                     [this, slot] { GrabScreenshot(slot); });
+        m_delScreenBtns[i] = button(panel,
+                                    u"DelScreenBtn%1"_s.arg(slot),
+                                    u"edit-delete"_s,
+                                    466,
+                                    u"Remove Screenshot"_s,
+                                    HoverScreens,
+                                    [this, slot] { RemoveScreenshot(slot); });
+    }
+
+    // Covers.
+    m_coverPanel = new QFrame(body);
+    m_coverPanel->setObjectName(u"FDCoverPanel"_s);
+    m_coverPanel->hide();
+    AddToBlock(m_coverPanel, TBlock::Picture);
+    WatchHover(m_coverPanel, HoverCovers);
+    m_frontCoverLbl = NewLabel(u"FrontCoverCaption"_s, 439, u"Front cover:"_s, TBlock::Picture);
+    m_discCoverLbl = NewLabel(u"DiscCoverCaption"_s, 440, u"Disc cover:"_s, TBlock::Picture);
+    for (QLabel *label : {m_frontCoverLbl, m_discCoverLbl}) {
+        label->setParent(m_coverPanel);
+        label->setAlignment(Qt::AlignCenter);
+        label->show();
+    }
+    const auto cover = [&](const QString &name) {
+        auto *panel = new TPicturePanel(m_coverPanel);
+        panel->setObjectName(name);
+        panel->SetProportional(true);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->installEventFilter(this);
+        WatchHover(panel, HoverCovers);
+        return panel;
+    };
+    m_frontImg = cover(u"FrontImg"_s);
+    m_discImg = cover(u"DiscImg"_s);
+    m_openFrontBtn = button(m_frontImg,
+                            u"OpenFrontBtn"_s,
+                            u"document-open"_s,
+                            467,
+                            u"Browse for Front cover"_s,
+                            HoverCovers,
+                            [this] { BrowseCover(false); });
+    m_openCDBtn = button(m_discImg,
+                         u"OpenCDBtn"_s,
+                         u"document-open"_s,
+                         468,
+                         u"Browse for Disc cover"_s,
+                         HoverCovers,
+                         [this] { BrowseCover(true); });
+    m_getFCBtn1 = button(m_frontImg,
+                         u"GetFCBtn1"_s,
+                         u"internet-web-browser"_s,
+                         469,
+                         u"Get Covers from the web"_s,
+                         HoverCovers,
+                         [this] { Host()->FetchPicture(1); });
+    m_getFCBtn2 = button(m_discImg,
+                         u"GetFCBtn2"_s,
+                         u"internet-web-browser"_s,
+                         469,
+                         u"Get Covers from the web"_s,
+                         HoverCovers,
+                         [this] { Host()->FetchPicture(1); });
+    m_delFrontBtn = button(m_frontImg,
+                           u"DelFrontBtn"_s,
+                           u"edit-delete"_s,
+                           470,
+                           u"Remove Front cover"_s,
+                           HoverCovers,
+                           [this] { RemoveCover(false); });
+    m_delCDBtn = button(m_discImg,
+                        u"DelCDBtn"_s,
+                        u"edit-delete"_s,
+                        471,
+                        u"Remove disc cover"_s,
+                        HoverCovers,
+                        [this] { RemoveCover(true); });
+    PlacePictureButtons();
+}
+
+void TmvFrame::SetPictureFetchAvailable(bool poster, bool cover)
+{
+    m_posterFetch = poster;
+    m_coverFetch = cover;
+    PlacePictureButtons();
+}
+
+void TmvFrame::PlacePictureButtons()
+{
+    constexpr int top = 4;
+    const bool localFile = m_movie && !m_movie->Path().isEmpty();
+    m_imgBrowseBtn->move(5, top);
+    m_imgImportBtn->move(30, top);
+    m_saveImgBtn->move(m_readOnly ? 5 : m_posterFetch ? 55 : 30, top);
+    m_imgClearBtn->move(m_posterFetch ? 80 : 55, top);
+    for (int i = 0; i < 3; ++i) {
+        m_screenBrowseBtns[i]->move(5, top);
+        m_makeScreenBtns[i]->move(30, top);
+        m_delScreenBtns[i]->move(localFile ? 55 : 30, top);
+    }
+    m_openFrontBtn->move(5, top);
+    m_openCDBtn->move(5, top);
+    m_getFCBtn1->move(30, top);
+    m_getFCBtn2->move(30, top);
+    m_delFrontBtn->move(m_coverFetch ? 55 : 30, top);
+    m_delCDBtn->move(m_coverFetch ? 55 : 30, top);
+}
+
+void TmvFrame::ShowHoverButtons(int area)
+{
+    const TBaseMovie *m = m_movie;
+    const bool edit = m_mode == ModeEdit;
+    const bool writable = !m_readOnly && m;
+    const bool poster = area == HoverPoster && m;
+    const bool screens = area == HoverScreens && writable;
+    const bool covers = area == HoverCovers && writable;
+    PlacePictureButtons();
+
+    m_imgBrowseBtn->setVisible(poster && !m_readOnly);
+    m_imgImportBtn->setVisible(poster && m_posterFetch && !m_readOnly);
+    m_imgClearBtn->setVisible(poster && m_poster->HasImage() && edit && !m_readOnly);
+    m_saveImgBtn->setVisible(poster && m_poster->HasImage());
+
+    // Grabbing needs a video and a catalog folder to write into.
+    const bool canGrab = m && !m->Path().isEmpty() && !m->ScreenshotsBase().isEmpty();
+    for (int i = 0; i < 3; ++i) {
+        m_screenBrowseBtns[i]->setVisible(screens);
+        m_makeScreenBtns[i]->setVisible(screens && canGrab);
+        m_delScreenBtns[i]->setVisible(screens && m_screenSlots[i]->HasImage() && edit);
+    }
+
+    m_openFrontBtn->setVisible(covers);
+    m_openCDBtn->setVisible(covers);
+    m_getFCBtn1->setVisible(covers && m_coverFetch);
+    m_getFCBtn2->setVisible(covers && m_coverFetch);
+    m_delFrontBtn->setVisible(covers && m_frontImg->HasImage() && edit);
+    m_delCDBtn->setVisible(covers && m_discImg->HasImage() && edit);
+}
+
+void TmvFrame::FillPictures()
+{
+    const TBaseMovie *m = m_movie;
+    SetPicture(m_poster, m ? m->Picture() : TImage());
+    ShowCover(m_frontImg, m ? m->FrontCoverPath() : QString());
+    ShowCover(m_discImg, m ? m->CDCoverPath() : QString());
+    LoadScreenshots(m ? m->Screenshots() : QString(), true, 0);
+}
+
+void TmvFrame::ShowCover(TPicturePanel *panel, const QString &path)
+{
+    if (path.isEmpty() || !IsPictureFile(path) || !FileExistsQuiet(path)) {
+        panel->SetImage({});
+        return;
+    }
+    panel->SetImage(ToQImage(ReadPictureFile(path)));
+}
+
+QString TmvFrame::SlotPath(int slot) const
+{
+    return slot >= 1 && slot <= 3 ? m_slotPaths[slot - 1] : QString();
+}
+
+void TmvFrame::LoadScreenshots(const QString &list, bool reset, int slot)
+{
+    QStringList paths;
+    for (const QString &piece : list.split(u'|')) {
+        if (const QString path = piece.trimmed(); !path.isEmpty())
+            paths << path;
+    }
+    if (reset) {
+        for (int i = 0; i < 3; ++i) {
+            m_slotPaths[i].clear();
+            m_screenSlots[i]->SetImage({});
+        }
+    }
+    const QString base = m_movie ? m_movie->ScreenshotsBase() : QString();
+    const auto load = [&](int index, const QString &path) {
+        const QString file = ResolvePath(path, base);
+        if (!FileExistsQuiet(file)) {
+            if (reset) {
+                m_slotPaths[index].clear();
+                m_screenSlots[index]->SetImage({});
+            }
+            return;
+        }
+        // A file of another kind keeps its place in the list (so it is not deleted as a
+        // dropped screenshot) but is not shown.
+        m_slotPaths[index] = path;
+        m_screenSlots[index]->SetImage(IsPictureFile(file) ? ToQImage(ReadPictureFile(file))
+                                                           : QImage());
+    };
+    if (paths.size() == 1 && slot >= 1 && slot <= 3) {
+        load(slot - 1, paths.front());
+    } else {
+        for (int i = 0; i < 3 && i < paths.size(); ++i)
+            load(i, paths.at(paths.size() - 1 - i));
+    }
+    StoreScreenshots();
+}
+
+void TmvFrame::StoreScreenshots()
+{
+    // A read-only catalog is never changed by showing a movie.
+    if (!m_movie || m_readOnly)
+        return;
+    QStringList kept;
+    std::vector<int> filled;
+    for (int i = 2; i >= 0; --i) {
+        if (!m_slotPaths[i].isEmpty()) {
+            kept << m_slotPaths[i];
+            filled.push_back(i);
+        }
+    }
+    m_movie->SetScreenshots(kept.join(u'|'));
+    // The movie copies new files into its folder, maybe under another name: the slots
+    // take the stored paths, so the next change does not treat them as new again.
+    const QStringList stored = m_movie->Screenshots().split(u'|', Qt::SkipEmptyParts);
+    if (stored.size() == qsizetype(filled.size())) {
+        for (size_t k = 0; k < filled.size(); ++k)
+            m_slotPaths[filled[k]] = stored.at(qsizetype(k)).trimmed();
+    }
+}
+
+void TmvFrame::BrowseScreenshot(int slot)
+{
+    if (!m_movie || !Host() || m_readOnly)
+        return;
+    const QString chosen = Host()->PickFiles(u".bmp;.jpg"_s);
+    if (chosen.isEmpty())
+        return;
+    LoadScreenshots(chosen, false, slot);
+    UpdateVisibility();
+    Relayout(true);
+    emit PictureStored();
+}
+
+void TmvFrame::GrabScreenshot(int slot)
+{
+    if (!m_movie || !Host() || m_readOnly)
+        return;
+    TScreenRequest request;
+    request.VideoFiles = m_file->text();
+    request.Screenshots = m_movie->Screenshots();
+    request.Slot = slot;
+    request.Title = m_movie->DisplayTitle();
+    request.OutputFolder = m_movie->ScreenshotsTarget();
+    request.ScreenshotsFolder = m_movie->ScreenshotsBase();
+    const std::optional<QString> result = Host()->MakeScreenshots(request);
+    if (!result)
+        return;
+    LoadScreenshots(*result, true, slot);
+    UpdateVisibility();
+    Relayout(true);
+    emit PictureStored();
+}
+
+void TmvFrame::RemoveScreenshot(int slot)
+{
+    if (!m_movie || m_readOnly || slot < 1 || slot > 3)
+        return;
+    m_slotPaths[slot - 1].clear();
+    m_screenSlots[slot - 1]->SetImage({});
+    StoreScreenshots();
+    ShowHoverButtons(HoverArea());
+    emit PictureStored();
+}
+
+void TmvFrame::BrowseCover(bool disc)
+{
+    if (!m_movie || !Host() || m_readOnly)
+        return;
+    const QString file = Host()->AskPictureFile(false, QString());
+    if (file.isEmpty() || !IsPictureFile(file))
+        return;
+    if (disc) {
+        m_movie->SetCdcover(file);
+        ShowCover(m_discImg, m_movie->CDCoverPath());
+    } else {
+        m_movie->SetFroncover(file);
+        ShowCover(m_frontImg, m_movie->FrontCoverPath());
+    }
+    UpdateVisibility();
+    Relayout(true);
+    emit PictureStored();
+}
+
+void TmvFrame::RemoveCover(bool disc)
+{
+    if (!m_movie || m_readOnly)
+        return;
+    (disc ? m_discImg : m_frontImg)->SetImage({});
+    if (disc)
+        m_movie->SetCdcover(QString());
+    else
+        m_movie->SetFroncover(QString());
+    ShowHoverButtons(HoverArea());
+    emit PictureStored();
+}
+
+int TmvFrame::LayOutPictureBlock(int width, int top)
+{
+    int y = top + 10;
+    const int areaWidth = std::max(120, width - 40);
+    const bool screens = Shown(m_screenPanel);
+    const bool covers = Shown(m_coverPanel);
+    if (screens) {
+        const int captionHeight = m_screenLbl->sizeHint().height();
+        const int slotWidth = std::max(30, (areaWidth - 80) / 3);
+        const int slotHeight = slotWidth * 3 / 4;
+        Place(m_screenLbl, 0, 0, areaWidth, captionHeight);
+        const int slotTop = captionHeight + 4;
+        const int left = 15;
+        const int right = areaWidth - 15 - slotWidth;
+        Place(m_screenSlots[0], left, slotTop, slotWidth, slotHeight);
+        Place(m_screenSlots[1], (left + right) / 2, slotTop, slotWidth, slotHeight);
+        Place(m_screenSlots[2], right, slotTop, slotWidth, slotHeight);
+        Place(m_screenPanel, 20, y, areaWidth, slotTop + slotHeight + 4);
+        y += m_screenPanel->height() + 10;
+    }
+    if (covers) {
+        const int captionHeight = m_frontCoverLbl->sizeHint().height();
+        const int panelWidth = std::max(30, areaWidth / 2 - 40);
+        const int panelHeight = panelWidth;
+        const int panelTop = captionHeight + 4;
+        const int discLeft = areaWidth - 15 - panelWidth;
+        Place(m_frontCoverLbl, 15, 0, panelWidth, captionHeight);
+        Place(m_discCoverLbl, discLeft, 0, panelWidth, captionHeight);
+        Place(m_frontImg, 15, panelTop, panelWidth, panelHeight);
+        Place(m_discImg, discLeft, panelTop, panelWidth, panelHeight);
+        Place(m_coverPanel, 20, y, areaWidth, panelTop + panelHeight + 4);
+        y += m_coverPanel->height() + 10;
+    }
+    const bool any = screens || covers;
+    const int bottom = any ? y : top;
+    PlaceShape(TBlock::Picture, width, top, bottom, any);
+    return bottom;
+}
+
+bool TmvFrame::PictureDoubleClick(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick
+        || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return false;
+    if (watched == m_poster) {
+        OpenViewer(m_poster->Image());
+        return true;
+    }
+    for (TPicturePanel *slot : m_screenSlots) {
+        if (watched == slot) {
+            OpenViewer(slot->Image());
+            return true;
+        }
+    }
+    if (m_movie && (watched == m_frontImg || watched == m_discImg)) {
+        // A cover is read again at full size (the slot may hold a reduced copy).
+        const QString path =
+            watched == m_frontImg ? m_movie->FrontCoverPath() : m_movie->CDCoverPath();
+        if (IsPictureFile(path) && FileExistsQuiet(path))
+            OpenViewer(ToQImage(ReadPictureFile(path)));
+        return true;
+    }
+    return false;
+}
