@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -105,6 +106,19 @@ public:
     {
         if (OnTyped)
             OnTyped(search);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        // "*" would open every folder below the item, which on the file system root means
+        // the whole disk: here it is a typed character like any other.
+        if (event->key() == Qt::Key_Asterisk) {
+            keyboardSearch(event->text());
+            event->accept();
+            return;
+        }
+        QTreeView::keyPressEvent(event);
     }
 };
 

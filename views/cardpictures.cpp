@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -71,7 +72,20 @@ QToolButton *TCardFrame::NewPictureButton(QWidget *panel,
 {
     auto *button = new QToolButton(panel);
     button->setObjectName(name);
-    button->setIcon(QIcon::fromTheme(iconName));
+    // Desktops without an icon theme still get a recognisable picture from the style.
+    static const std::pair<const char *, QStyle::StandardPixmap> fallbacks[] = {
+        {"document-open", QStyle::SP_DirOpenIcon},
+        {"document-save", QStyle::SP_DialogSaveButton},
+        {"edit-delete", QStyle::SP_TrashIcon},
+        {"internet-web-browser", QStyle::SP_ArrowDown},
+        {"camera-photo", QStyle::SP_MediaPlay},
+    };
+    QIcon fallback;
+    for (const auto &[theme, pixmap] : fallbacks) {
+        if (iconName == QLatin1StringView(theme))
+            fallback = style()->standardIcon(pixmap);
+    }
+    button->setIcon(QIcon::fromTheme(iconName, fallback));
     button->setIconSize(QSize(16, 16));
     button->resize(25, 25);
     button->setFocusPolicy(Qt::NoFocus);

@@ -434,7 +434,7 @@ int TmvFrame::LayOutPictureBlock(int width, int top)
     if (covers) {
         const int captionHeight = m_frontCoverLbl->sizeHint().height();
         const int panelWidth = std::max(30, areaWidth / 2 - 40);
-        const int panelHeight = panelWidth;
+        const int panelHeight = panelWidth * 3 / 4;
         const int panelTop = captionHeight + 4;
         const int discLeft = areaWidth - 15 - panelWidth;
         Place(m_frontCoverLbl, 15, 0, panelWidth, captionHeight);
