@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include "app/moviemaster.h"
+#include "catalog/image.h"
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
 #include "views/mvframe.h"
@@ -99,6 +102,34 @@ TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
     ASSERT_EQ(dialogs->masterSetups.size(), 3u);
     EXPECT_EQ(dialogs->masterSetups.back().Title, u"Ronin"_s);
     EXPECT_EQ(MovieTitled(u"Ronin"_s), nullptr) << "cancelled: nothing is created";
+}
+
+TEST_F(MediaTest, DefaultPictureFetchersShowTheirCardButtons)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    for (const char *name : {"poster", "cover"}) {
+        const QString file = u"testtype_%1.so"_s.arg(QLatin1StringView(name));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR) + u"/types/"_s + file,
+                                QDir(Program()).filePath(u"Plugins/"_s + file)));
+    }
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    const TImage poster(30, 40);
+    alien->SetPicture(&poster, TImageFormat::None, QString(), 2);
+    Focus(alien);
+    Trigger("EditVidAct");
+    const auto hover = [this](const char *area) {
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(Child<QWidget>(MovieCard(), area), &enter);
+        QTest::qWait(TCardFrame::HoverDelay + 100);
+    };
+    hover("CoverPanel");
+    EXPECT_TRUE(Child<QWidget>(MovieCard(), "ImgImportBtn")->isVisibleTo(MovieCard()));
+    EXPECT_EQ(Child<QWidget>(MovieCard(), "SaveImgBtn")->x(), 55);
+    EXPECT_EQ(Child<QWidget>(MovieCard(), "ImgClearBtn")->x(), 80);
+    hover("FrontImg");
+    EXPECT_TRUE(Child<QWidget>(MovieCard(), "GetFCBtn1")->isVisibleTo(MovieCard()));
+    EXPECT_TRUE(Child<QWidget>(MovieCard(), "GetFCBtn2")->isVisibleTo(MovieCard()));
 }
 
 } // namespace
