@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -40,7 +41,8 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     m_title->setObjectName(u"TitleEdit"_s);
     auto *search = new QToolButton(this);
     search->setObjectName(u"WebSearchBtn"_s);
-    search->setIcon(QIcon::fromTheme(u"system-search"_s));
+    search->setIcon(QIcon::fromTheme(u"system-search"_s,
+                                     style()->standardIcon(QStyle::SP_FileDialogContentsView)));
     search->setToolTip(text(492, u"Search the web for the title"_s));
     search->setPopupMode(QToolButton::InstantPopup);
     auto *engines = new QMenu(search);

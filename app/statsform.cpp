@@ -1,6 +1,7 @@
 #include "app/statsform.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -207,9 +208,16 @@ void TStatsForm::ShowPage(TChartPage &chart)
         highest = std::max(highest, point.count);
     }
     chart.categories->setCategories(categories);
-    // Room beside the longest bar for its count.
-    chart.values->setRange(0, std::max<double>(1, double(highest) * 1.1));
-    chart.values->applyNiceNumbers();
+    // Counts are whole numbers: ticks at whole steps of 1, 2, 5, 10, 20, 50, ... with room
+    // beside the longest bar for its count.
+    const qint64 top = std::max<qint64>(1, qint64(std::ceil(double(highest) * 1.1)));
+    qint64 step = 1;
+    for (int i = 0; top / step > 8; ++i)
+        step = i % 3 == 1 ? step * 5 / 2 : step * 2;
+    chart.values->setTickType(QValueAxis::TicksDynamic);
+    chart.values->setTickAnchor(0);
+    chart.values->setTickInterval(double(step));
+    chart.values->setRange(0, double((top + step - 1) / step * step));
 }
 
 void TStatsForm::ShowPie(TChartPage &chart)
