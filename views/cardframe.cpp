@@ -783,13 +783,7 @@ TPicturePanel *TCardFrame::NewPicture(const QString &name)
 
 void TCardFrame::SetPicture(TPicturePanel *panel, const TImage &image)
 {
-    if (image.IsNull()) {
-        panel->SetImage({});
-        return;
-    }
-    const QImage view(
-        image.Bits(), image.Width(), image.Height(), image.BytesPerLine(), QImage::Format_RGB888);
-    panel->SetImage(view.copy());
+    panel->SetImage(ViewImage(image));
 }
 
 void TCardFrame::SetBlockShape(TBlock block, QFrame *shape)

@@ -266,6 +266,8 @@ protected:
     void ClearPicture(TPicturePanel *panel);
     // Opens the picture viewer with a copy of the image (nothing for a null image).
     void OpenViewer(const QImage &image);
+    // A picture as Qt draws it (null for a null picture).
+    static QImage ViewImage(const TImage &image);
     // Reads a ".jpg" or ".bmp" file (any case); a null image for other files and for files
     // that cannot be read (then the user is told).
     TImage ReadPictureFile(const QString &file);

@@ -158,6 +158,18 @@ void TCardFrame::SavePicture()
                                   .arg(QDir::toNativeSeparators(file), out.errorString()));
 }
 
+QImage TCardFrame::ViewImage(const TImage &image)
+{
+    if (image.IsNull())
+        return {};
+    return QImage(image.Bits(),
+                  image.Width(),
+                  image.Height(),
+                  image.BytesPerLine(),
+                  QImage::Format_RGB888)
+        .copy();
+}
+
 void TCardFrame::OpenViewer(const QImage &image)
 {
     if (image.isNull())

@@ -16,18 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QImage ToQImage(const TImage &image)
-{
-    if (image.IsNull())
-        return {};
-    return QImage(image.Bits(),
-                  image.Width(),
-                  image.Height(),
-                  image.BytesPerLine(),
-                  QImage::Format_RGB888)
-        .copy();
-}
-
 bool IsPictureFile(const QString &path)
 {
     return path.endsWith(u".jpg"_s, Qt::CaseInsensitive)
@@ -266,7 +254,7 @@ void TmvFrame::ShowCover(TPicturePanel *panel, const QString &path)
         panel->SetImage({});
         return;
     }
-    panel->SetImage(ToQImage(ReadPictureFile(path)));
+    panel->SetImage(ViewImage(ReadPictureFile(path)));
 }
 
 QString TmvFrame::SlotPath(int slot) const
@@ -300,7 +288,7 @@ void TmvFrame::LoadScreenshots(const QString &list, bool reset, int slot)
         // A file of another kind keeps its place in the list (so it is not deleted as a
         // dropped screenshot) but is not shown.
         m_slotPaths[index] = path;
-        m_screenSlots[index]->SetImage(IsPictureFile(file) ? ToQImage(ReadPictureFile(file))
+        m_screenSlots[index]->SetImage(IsPictureFile(file) ? ViewImage(ReadPictureFile(file))
                                                            : QImage());
     };
     if (paths.size() == 1 && slot >= 1 && slot <= 3) {
@@ -470,7 +458,7 @@ bool TmvFrame::PictureDoubleClick(QObject *watched, QEvent *event)
         const QString path =
             watched == m_frontImg ? m_movie->FrontCoverPath() : m_movie->CDCoverPath();
         if (IsPictureFile(path) && FileExistsQuiet(path))
-            OpenViewer(ToQImage(ReadPictureFile(path)));
+            OpenViewer(ViewImage(ReadPictureFile(path)));
         return true;
     }
     return false;
