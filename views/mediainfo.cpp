@@ -76,8 +76,8 @@ public:
     {
         // libdvdread takes the VIDEO_TS folder (or the disc folder above it).
         const QByteArray folder = QFile::encodeName(QFileInfo(videoTsIfo).absolutePath());
-        const std::unique_ptr<dvd_reader_t, decltype(&DVDClose)> dvd(DVDOpen(folder.constData()),
-                                                                     &DVDClose);
+        const std::unique_ptr<dvd_reader_t, decltype(&DVDClose)> dvd(
+            DVDOpen2(nullptr, &QuietLogger, folder.constData()), &DVDClose);
         if (!dvd)
             return std::nullopt;
         // The first title's title set stands for the disc, as a player starts there.
@@ -110,6 +110,11 @@ public:
     }
 
 private:
+    // libdvdread reports every disc it opens (device, decryption) on stderr; the outcome
+    // of the read is what counts here.
+    static void DiscardLog(void *, dvd_logger_level_t, const char *, va_list) {}
+    static constexpr dvd_logger_cb QuietLogger{&DiscardLog};
+
     // The code holds two ASCII letters, the first in the high byte; 0 means none.
     static QString CodeText(uint16_t code)
     {

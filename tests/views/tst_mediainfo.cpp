@@ -6,6 +6,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include "catalog/movie.h"
 #include "tests/support/fakerecordowner.h"
@@ -46,6 +47,114 @@ public:
 qint64 Seconds(double length)
 {
     return std::llround((length - std::floor(length)) * 86400);
+}
+
+// Information files of a DVD-Video folder, as far as libdvdread checks them: 2048-byte
+// sectors with big-endian fields, every table starting a sector of its own.
+constexpr int DvdSector = 2048;
+
+template <typename T> void PutBig(QByteArray &ifo, int at, T value)
+{
+    qToBigEndian(value, ifo.data() + at);
+}
+
+// The title stream attributes, laid out alike in the title set and in the disc's table
+// of title sets; `at` is where the title's video attributes start.
+void PutDvdStreams(QByteArray &ifo, int at)
+{
+    const char *audio[] = {"de", "en"};
+    ifo[at + 3] = char(std::size(audio)); // number of audio streams
+    for (int i = 0; i < int(std::size(audio)); ++i) {
+        const int stream = at + 4 + 8 * i;
+        ifo[stream] = 0x04;     // AC-3, language type 1 (a language code follows)
+        ifo[stream + 1] = 0x01; // 16 bit, 48 kHz, 2 channels
+        ifo.replace(stream + 2, 2, audio[i]);
+    }
+    ifo[at + 0x55] = 1;    // number of subpicture streams
+    ifo[at + 0x56] = 0x01; // run-length coded, type 1 (a language code follows)
+    ifo.replace(at + 0x58, 2, "fr");
+}
+
+// VIDEO_TS with the disc's manager (one title, in title set 1) and title set 1. The sector
+// counts are those of a full disc; the backups and the VOB, which the reader never opens,
+// are left out.
+void WriteDvdFolder(const QString &videoTs)
+{
+    QByteArray vmg(3 * DvdSector, '\0');
+    vmg.replace(0, 12, "DVDVIDEO-VMG");
+    PutBig<quint32>(vmg, 0x0c, 5);     // last sector of the manager (IFO and BUP)
+    PutBig<quint32>(vmg, 0x1c, 2);     // last sector of the IFO
+    vmg[0x21] = 0x11;                  // format version 1.1
+    PutBig<quint16>(vmg, 0x26, 1);     // number of volumes
+    PutBig<quint16>(vmg, 0x28, 1);     // this volume
+    vmg[0x2a] = 1;                     // disc side
+    PutBig<quint16>(vmg, 0x3e, 1);     // number of title sets
+    PutBig<quint32>(vmg, 0x80, 0x3ff); // last byte of the management table
+    PutBig<quint32>(vmg, 0xc4, 1);     // sector of the title search pointers
+    PutBig<quint32>(vmg, 0xd0, 2);     // sector of the title set attributes
+    const int titles = DvdSector;
+    PutBig<quint16>(vmg, titles, 1);              // number of titles
+    PutBig<quint32>(vmg, titles + 4, 8 + 12 - 1); // last byte of the table
+    vmg[titles + 9] = 1;                          // angles
+    PutBig<quint16>(vmg, titles + 10, 1);         // chapters
+    vmg[titles + 14] = 1;                         // title set
+    vmg[titles + 15] = 1;                         // title within the set
+    PutBig<quint32>(vmg, titles + 16, 6);         // first sector of the title set on the disc
+    const int sets = 2 * DvdSector;
+    PutBig<quint16>(vmg, sets, 1);                // number of title sets
+    PutBig<quint32>(vmg, sets + 4, 12 + 542 - 1); // last byte of the table
+    PutBig<quint32>(vmg, sets + 8, 12);           // where the set's attributes start
+    PutBig<quint32>(vmg, sets + 12, 542 - 1);     // their last byte
+    PutDvdStreams(vmg, sets + 12 + 0x108);
+
+    QByteArray vts(5 * DvdSector, '\0');
+    vts.replace(0, 12, "DVDVIDEO-VTS");
+    PutBig<quint32>(vts, 0x0c, 5 + 2 + 5 - 1); // last sector of the set (IFO, VOB, BUP)
+    PutBig<quint32>(vts, 0x1c, 4);             // last sector of the IFO
+    vts[0x21] = 0x11;                          // format version 1.1
+    PutBig<quint32>(vts, 0x80, 0x3ff);         // last byte of the management table
+    PutBig<quint32>(vts, 0xc4, 5);             // first sector of the title VOB
+    PutBig<quint32>(vts, 0xc8, 1);             // sector of the chapter search pointers
+    PutBig<quint32>(vts, 0xcc, 2);             // sector of the program chains
+    PutBig<quint32>(vts, 0xe0, 3);             // sector of the cell addresses
+    PutBig<quint32>(vts, 0xe4, 4);             // sector of the VOBU addresses
+    PutDvdStreams(vts, 0x200);
+    const int chapters = DvdSector;                    // one title, one chapter: chain 1, program 1
+    PutBig<quint16>(vts, chapters, 1);                 // number of titles
+    PutBig<quint32>(vts, chapters + 4, 8 + 4 + 4 - 1); // last byte of the table
+    PutBig<quint32>(vts, chapters + 8, 12);            // where title 1's chapters start
+    PutBig<quint16>(vts, chapters + 12, 1);            // chapter 1: chain
+    PutBig<quint16>(vts, chapters + 14, 1);            // and program
+    const int chains = 2 * DvdSector;                  // one chain of one program and one cell
+    const int pgc = chains + 16;
+    PutBig<quint16>(vts, chains, 1);                // number of chains
+    PutBig<quint32>(vts, chains + 4, 16 + 266 - 1); // last byte of the table
+    vts[chains + 8] = char(0x81);                   // entry chain of title 1
+    PutBig<quint32>(vts, chains + 12, 16);          // where the chain starts
+    vts[pgc + 2] = 1;                               // programs
+    vts[pgc + 3] = 1;                               // cells
+    PutBig<quint16>(vts, pgc + 230, 236);           // offset of the program map
+    PutBig<quint16>(vts, pgc + 232, 238);           // offset of the cell playback table
+    PutBig<quint16>(vts, pgc + 234, 262);           // offset of the cell positions
+    vts[pgc + 236] = 1;                             // program 1 starts at cell 1
+    PutBig<quint32>(vts, pgc + 238 + 20, 1);        // the cell's last sector
+    PutBig<quint16>(vts, pgc + 262, 1);             // the cell's VOB
+    vts[pgc + 265] = 1;                             // the cell's number
+    const int cells = 3 * DvdSector;
+    PutBig<quint16>(vts, cells, 1);              // number of VOBs
+    PutBig<quint32>(vts, cells + 4, 8 + 12 - 1); // last byte of the table
+    PutBig<quint16>(vts, cells + 8, 1);          // VOB 1, cell 1, sectors 0 to 1
+    vts[cells + 10] = 1;
+    PutBig<quint32>(vts, cells + 16, 1);
+    PutBig<quint32>(vts, 4 * DvdSector, 4 + 4 - 1); // one VOBU at sector 0
+
+    const std::pair<const char *, QByteArray> files[] = {{"VIDEO_TS.IFO", vmg},
+                                                         {"VTS_01_0.IFO", vts}};
+    ASSERT_TRUE(QDir().mkpath(videoTs));
+    for (const auto &[name, bytes] : files) {
+        QFile file(videoTs + u'/' + QLatin1StringView(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
 }
 
 class MediaInfoTest : public ::testing::Test
@@ -219,6 +328,25 @@ TEST_F(MediaInfoTest, DvdLanguagesUseNativeNames)
     dvd.languages.reset(); // an unreadable disc keeps what the movie had
     ReadMediaInfo({dir.filePath(u"VIDEO_TS/VIDEO_TS.IFO"_s)}, movie.get(), false, options);
     EXPECT_EQ(movie->Langs(), u"Deutsch, English"_s);
+}
+
+// The real reader on a DVD folder written here: libdvdread must accept the disc's manager
+// and the first title's set and give the set's stream languages in order.
+TEST_F(MediaInfoTest, ReadsTheLanguagesOfARealDvdFolder)
+{
+    const QString videoTs = dir.filePath(u"VIDEO_TS"_s);
+    ASSERT_NO_FATAL_FAILURE(WriteDvdFolder(videoTs));
+    const QString ifo = videoTs + u"/VIDEO_TS.IFO"_s;
+
+    const auto languages = SystemDvdLanguageReader().Read(ifo);
+    ASSERT_TRUE(languages);
+    EXPECT_EQ(languages->Audio, (QStringList{u"de"_s, u"en"_s}));
+    EXPECT_EQ(languages->Subtitles, QStringList{u"fr"_s});
+
+    options.DvdReader = nullptr;
+    ReadMediaInfo({ifo}, movie.get(), false, options);
+    EXPECT_EQ(movie->Langs(), u"Deutsch, English"_s);
+    EXPECT_EQ(movie->Subs(), u"Français"_s);
 }
 
 // A real file through libmediainfo: 61 s of 8 kHz 8-bit mono PCM, 64 kbit/s.
