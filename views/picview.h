@@ -13,7 +13,6 @@ public:
     // A separate window owned by `owner` (closed with it), deleted when closed.
     TPicView(const QImage &image, QWidget *owner);
 
-    const QImage &Image() const { return m_image; }
     // The client size for a picture on a screen of the given size.
     static QSize ViewSize(QSize picture, QSize screen);
 
