@@ -13,6 +13,7 @@
 #include "app/listmodel.h"
 #include "catalog/image.h"
 #include "catalog/movie.h"
+#include "views/imageqt.h"
 
 using namespace Qt::StringLiterals;
 
@@ -90,11 +91,7 @@ void TListDelegate::paint(QPainter *painter,
         // The thumbnail is made on first paint, so only rows that are seen cost anything.
         const TImage &thumbnail = node->record->Thumbnail();
         if (!thumbnail.IsNull()) {
-            const QImage image(thumbnail.Bits(),
-                               thumbnail.Width(),
-                               thumbnail.Height(),
-                               thumbnail.BytesPerLine(),
-                               QImage::Format_RGB888);
+            const QImage image = ImageView(thumbnail);
             QSize size = image.size();
             if (size.width() > rect.width() || size.height() > rect.height())
                 size.scale(rect.size(), Qt::KeepAspectRatio);

@@ -10,7 +10,6 @@
 #include "app/mainwindow.h"
 #include "app/moviemaster.h"
 #include "catalog/basemovie.h"
-#include "host/pluginregistry.h"
 #include "host/webflow.h"
 #include "plugin_api/importu.h"
 #include "views/mediainfo.h"
@@ -125,38 +124,32 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
         ApplyEdits();
 
     TMasterSetup setup;
-    setup.Title = title;
-    setup.OrigTitle = origTitle;
-    setup.Files = files;
-    setup.DoInfo = m_settings.DoInfo;
-    setup.DoPoster = m_settings.DoPoster;
-    setup.DoCovers = m_settings.DoCovers;
-    setup.DoFile = m_settings.DoFile;
-    setup.DoWish = m_settings.DoWish;
-    setup.DoScreenshots = m_settings.DoScreenshots;
-    setup.Seen = m_settings.DefSeenState;
-    for (int i = 0; i < m_registry.Plugins().size(); ++i) {
-        const TPlugin &plugin = m_registry.Plugins().at(i);
-        const TMasterPlugin entry{i,
-                                  plugin.Description.isEmpty() ? plugin.Name : plugin.Description};
-        if (plugin.PluginType == RK_PLUGIN_MOVIE_INFO)
+    TMasterChoice &start = setup.Start;
+    start.Title = title;
+    start.OrigTitle = origTitle;
+    start.Files = files;
+    start.Info = m_settings.DoInfo;
+    start.Poster = m_settings.DoPoster;
+    start.Covers = m_settings.DoCovers;
+    start.FileInfo = m_settings.DoFile;
+    start.Wish = m_settings.DoWish;
+    start.Screenshots = m_settings.DoScreenshots;
+    start.Seen = m_settings.DefSeenState;
+    start.InfoPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_MOVIE_INFO);
+    start.PosterPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_POSTER_IMPORT);
+    start.CoverPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_COVER_IMPORT);
+    for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
+        const TMasterPlugin entry{item.tag, item.caption};
+        if (item.pluginType == RK_PLUGIN_MOVIE_INFO)
             setup.InfoPlugins.append(entry);
-        else if (plugin.PluginType == RK_PLUGIN_POSTER_IMPORT)
+        else if (item.pluginType == RK_PLUGIN_POSTER_IMPORT)
             setup.PosterPlugins.append(entry);
-        else if (plugin.PluginType == RK_PLUGIN_COVER_IMPORT)
+        else if (item.pluginType == RK_PLUGIN_COVER_IMPORT)
             setup.CoverPlugins.append(entry);
     }
-    setup.InfoPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_MOVIE_INFO);
-    setup.PosterPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_POSTER_IMPORT);
-    setup.CoverPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_COVER_IMPORT);
     setup.Engines = m_settings.SearchNames.mid(0, m_settings.SearchUrls.size());
 
-    const auto picker = [this] {
-        bool append = false;
-        QString chosen;
-        PickFiles(false, append, MediaExtensions, chosen);
-        return chosen;
-    };
+    const auto picker = [this] { return PickFiles(MediaExtensions); };
     const auto search = [this](int engine, const QString &text) { WebSearch(engine, text); };
     const std::optional<TMasterChoice> choice =
         m_dialogs->RunMovieMaster(this, setup, picker, search);

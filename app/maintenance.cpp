@@ -121,7 +121,7 @@ constexpr TMovedBy MovedBy[MultiFieldCount] = {
 
 // ----- duplicates --------------------------------------------------------------------------
 
-void MergeMovie(TBaseMovie &into, const TBaseMovie &from)
+void MergeDuplicateMovie(TBaseMovie &into, const TBaseMovie &from)
 {
     using M = TBaseMovie;
     Fill(into, from, &M::Year, &M::SetYear);
@@ -156,7 +156,7 @@ void MergeMovie(TBaseMovie &into, const TBaseMovie &from)
         into.SetNum(from.Num());
 }
 
-void MergePerson(TActor &into, const TActor &from)
+void MergeDuplicatePerson(TActor &into, const TActor &from)
 {
     using P = TActor;
     Fill(into, from, &P::Altnames, &P::SetAltnames);
@@ -187,46 +187,50 @@ RemoveDuplicates(TVideoDatabase &db, TDuplicateAction action, const TMaintenance
     int done = 0;
     QSet<const TDBItem *> gone;
 
-    for (auto it = movies.rbegin(); it != movies.rend(); ++it) {
-        if (!gone.contains(*it)) {
-            auto *movie = static_cast<TBaseMovie *>(*it);
-            // Untitled movies are not copies of one another.
-            while (!movie->DisplayTitle().trimmed().isEmpty()) {
-                TDBItem *copy =
-                    db.FindDuplicate(movie->DisplayTitle(), movie->Origtitle(), movie, 0);
-                if (!copy)
-                    break;
-                if (action == TDuplicateAction::Merge)
-                    MergeMovie(*movie, static_cast<const TBaseMovie &>(*copy));
-                gone.insert(copy);
-                db.DeleteRecord(copy);
-                ++report.MoviesRemoved;
+    // Each record, from the last, swallows the later copies FindDuplicate finds for it.
+    const auto sweep = [&](const std::vector<TDBItem *> &records,
+                           int kind,
+                           const auto &names,
+                           const auto &merge,
+                           int &removed) {
+        for (auto it = records.rbegin(); it != records.rend(); ++it) {
+            // A record deleted as an earlier one's copy is gone from memory too.
+            if (!gone.contains(*it)) {
+                // Records without a name are not copies of one another. Merging never
+                // changes the names, so they are read once.
+                const auto [name, otherName] = names(**it);
+                while (!name.trimmed().isEmpty()) {
+                    TDBItem *copy = db.FindDuplicate(name, otherName, *it, kind);
+                    if (!copy)
+                        break;
+                    if (action == TDuplicateAction::Merge)
+                        merge(**it, *copy);
+                    gone.insert(copy);
+                    db.DeleteRecord(copy);
+                    ++removed;
+                }
             }
+            if (!ReportProgress(progress, ++done, total))
+                return false;
         }
-        if (!ReportProgress(progress, ++done, total)) {
-            report.Cancelled = true;
-            return report;
-        }
-    }
-    for (auto it = people.rbegin(); it != people.rend(); ++it) {
-        if (!gone.contains(*it)) {
-            auto *person = static_cast<TActor *>(*it);
-            while (!person->Name().trimmed().isEmpty()) {
-                TDBItem *copy = db.FindDuplicate(person->Name(), person->Transname(), person, 1);
-                if (!copy)
-                    break;
-                if (action == TDuplicateAction::Merge)
-                    MergePerson(*person, static_cast<const TActor &>(*copy));
-                gone.insert(copy);
-                db.DeleteRecord(copy);
-                ++report.PeopleRemoved;
-            }
-        }
-        if (!ReportProgress(progress, ++done, total)) {
-            report.Cancelled = true;
-            return report;
-        }
-    }
+        return true;
+    };
+    const auto movieNames = [](const TDBItem &record) {
+        const auto &movie = static_cast<const TBaseMovie &>(record);
+        return std::pair(movie.DisplayTitle(), movie.Origtitle());
+    };
+    const auto personNames = [](const TDBItem &record) {
+        const auto &person = static_cast<const TActor &>(record);
+        return std::pair(person.Name(), person.Transname());
+    };
+    const auto mergeMovies = [](TDBItem &into, const TDBItem &from) {
+        MergeDuplicateMovie(static_cast<TBaseMovie &>(into), static_cast<const TBaseMovie &>(from));
+    };
+    const auto mergePeople = [](TDBItem &into, const TDBItem &from) {
+        MergeDuplicatePerson(static_cast<TActor &>(into), static_cast<const TActor &>(from));
+    };
+    report.Cancelled = !sweep(movies, 0, movieNames, mergeMovies, report.MoviesRemoved)
+                       || !sweep(people, 1, personNames, mergePeople, report.PeopleRemoved);
     return report;
 }
 

@@ -24,8 +24,8 @@ enum class TDuplicateAction { Remove = 0, Merge = 1 };
 
 // Fills every empty (or zero) field of `into` that a merge takes over from `from`; `num`
 // only when it is -1.
-void MergeMovie(TBaseMovie &into, const TBaseMovie &from);
-void MergePerson(TActor &into, const TActor &from);
+void MergeDuplicateMovie(TBaseMovie &into, const TBaseMovie &from);
+void MergeDuplicatePerson(TActor &into, const TActor &from);
 
 struct TDuplicateReport
 {

@@ -26,9 +26,9 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     : QDialog(parent)
     , m_picker(std::move(picker))
     , m_webSearch(std::move(webSearch))
-    , m_infoPlugin(setup.InfoPlugin)
-    , m_posterPlugin(setup.PosterPlugin)
-    , m_coverPlugin(setup.CoverPlugin)
+    , m_infoPlugin(setup.Start.InfoPlugin)
+    , m_posterPlugin(setup.Start.PosterPlugin)
+    , m_coverPlugin(setup.Start.CoverPlugin)
 {
     const auto text = [&texts](int number, const QString &english) {
         return texts ? texts(number, english) : english;
@@ -37,7 +37,7 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     setWindowTitle(text(480, u"New Movie Master"_s));
 
     auto *form = new QFormLayout;
-    m_title = new QLineEdit(setup.Title, this);
+    m_title = new QLineEdit(setup.Start.Title, this);
     m_title->setObjectName(u"TitleEdit"_s);
     auto *search = new QToolButton(this);
     search->setObjectName(u"WebSearchBtn"_s);
@@ -65,11 +65,11 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     titleRow->addWidget(search);
     form->addRow(text(481, u"Title:"_s), titleRow);
 
-    m_origTitle = new QLineEdit(setup.OrigTitle, this);
+    m_origTitle = new QLineEdit(setup.Start.OrigTitle, this);
     m_origTitle->setObjectName(u"OrigTitleEdit"_s);
     form->addRow(text(401, u"Original Title:"_s), m_origTitle);
 
-    m_files = new QLineEdit(setup.Files, this);
+    m_files = new QLineEdit(setup.Start.Files, this);
     m_files->setObjectName(u"FilesEdit"_s);
     auto *browse = new QPushButton(text(483, u"&Browse"_s), this);
     browse->setObjectName(u"BrowseBtn"_s);
@@ -89,14 +89,14 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
         box->setChecked(on);
         return box;
     };
-    m_info = check(u"InfoCheck"_s, text(484, u"Movie Information"_s), setup.DoInfo);
-    m_poster = check(u"PosterCheck"_s, text(485, u"Poster"_s), setup.DoPoster);
-    m_covers = check(u"CoversCheck"_s, text(486, u"Front and CD cover"_s), setup.DoCovers);
-    m_fileInfo = check(u"FileInfoCheck"_s, text(487, u"File Information"_s), setup.DoFile);
-    m_screenshots =
-        check(u"ScreenshotsCheck"_s, text(488, u"Open Screenshot maker"_s), setup.DoScreenshots);
-    m_wish = check(u"WishCheck"_s, text(489, u"Wish"_s), setup.DoWish);
-    m_seen = check(u"SeenCheck"_s, text(490, u"Seen"_s), setup.Seen);
+    m_info = check(u"InfoCheck"_s, text(484, u"Movie Information"_s), setup.Start.Info);
+    m_poster = check(u"PosterCheck"_s, text(485, u"Poster"_s), setup.Start.Poster);
+    m_covers = check(u"CoversCheck"_s, text(486, u"Front and CD cover"_s), setup.Start.Covers);
+    m_fileInfo = check(u"FileInfoCheck"_s, text(487, u"File Information"_s), setup.Start.FileInfo);
+    m_screenshots = check(
+        u"ScreenshotsCheck"_s, text(488, u"Open Screenshot maker"_s), setup.Start.Screenshots);
+    m_wish = check(u"WishCheck"_s, text(489, u"Wish"_s), setup.Start.Wish);
+    m_seen = check(u"SeenCheck"_s, text(490, u"Seen"_s), setup.Start.Seen);
     grid->addWidget(m_info, 0, 0);
     grid->addWidget(PluginButton(u"InfoPluginBtn"_s, setup.InfoPlugins, m_infoPlugin, none), 0, 1);
     grid->addWidget(m_poster, 1, 0);

@@ -19,48 +19,36 @@ struct TMasterPlugin
     QString Caption;
 };
 
-// What the movie master starts with.
-struct TMasterSetup
-{
-    QString Title;
-    QString OrigTitle;
-    QString Files;
-    // The NMM settings and DefSeenState.
-    bool DoInfo = true;
-    bool DoPoster = true;
-    bool DoCovers = false;
-    bool DoFile = true;
-    bool DoWish = false;
-    bool DoScreenshots = false;
-    bool Seen = true;
-    // The plug-ins of types 2 (information), 4 (poster) and 5 (covers), and the index each
-    // button starts with (-1 for none).
-    QList<TMasterPlugin> InfoPlugins;
-    QList<TMasterPlugin> PosterPlugins;
-    QList<TMasterPlugin> CoverPlugins;
-    int InfoPlugin = -1;
-    int PosterPlugin = -1;
-    int CoverPlugin = -1;
-    // The web search engines by name ("-" is a separator).
-    QStringList Engines;
-};
-
-// What the user chose on "Go".
+// The boxes of the movie master: what it shows first, and what the user chose on "Go".
 struct TMasterChoice
 {
     QString Title;
     QString OrigTitle;
     QString Files;
-    bool Info = false;
-    bool Poster = false;
+    // The NMM settings and DefSeenState.
+    bool Info = true;
+    bool Poster = true;
     bool Covers = false;
-    bool FileInfo = false;
+    bool FileInfo = true;
     bool Wish = false;
     bool Screenshots = false;
-    bool Seen = false;
+    bool Seen = true;
+    // The plug-ins of types 2 (information), 4 (poster) and 5 (covers); -1 for none.
     int InfoPlugin = -1;
     int PosterPlugin = -1;
     int CoverPlugin = -1;
+};
+
+// What the movie master starts with.
+struct TMasterSetup
+{
+    TMasterChoice Start;
+    // The plug-ins each button offers.
+    QList<TMasterPlugin> InfoPlugins;
+    QList<TMasterPlugin> PosterPlugins;
+    QList<TMasterPlugin> CoverPlugins;
+    // The web search engines by name ("-" is a separator).
+    QStringList Engines;
 };
 
 // "New Movie Master": one new movie from a title and its files, filled at once through

@@ -14,6 +14,7 @@
 #include "catalog/ansi.h"
 #include "catalog/image.h"
 #include "host/webtext.h"
+#include "views/imageqt.h"
 
 using namespace Qt::StringLiterals;
 
@@ -155,10 +156,8 @@ void TSelForm::PreviewArrived(int row, bool ok, const QByteArray &body, int cont
         m_states[row] = TPreviewState::None;
         return;
     }
-    const QImage view(
-        image.Bits(), image.Width(), image.Height(), image.BytesPerLine(), QImage::Format_RGB888);
-    item->setIcon(QPixmap::fromImage(
-        view.scaled(m_list->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    item->setIcon(QPixmap::fromImage(ImageView(image).scaled(
+        m_list->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     m_states[row] = TPreviewState::Shown;
 }
 

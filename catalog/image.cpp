@@ -130,15 +130,20 @@ TImage TImage::Decode(const QByteArray &bytes, TImageFormat format)
     return image;
 }
 
-TImage TImage::Load(const QString &fileName)
+TImageFormat TImage::FormatOfName(const QString &fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    TImageFormat format = TImageFormat::None;
     if (suffix == "jpg"_L1 || suffix == "jpeg"_L1)
-        format = TImageFormat::Jpeg;
-    else if (suffix == "bmp"_L1)
-        format = TImageFormat::Bmp;
-    else
+        return TImageFormat::Jpeg;
+    if (suffix == "bmp"_L1)
+        return TImageFormat::Bmp;
+    return TImageFormat::None;
+}
+
+TImage TImage::Load(const QString &fileName)
+{
+    const TImageFormat format = FormatOfName(fileName);
+    if (format == TImageFormat::None)
         return {};
     QFile file(fileName);
     // Pipes and devices have no size to check before reading; pictures are plain files.

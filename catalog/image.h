@@ -40,6 +40,8 @@ public:
     // By extension: .jpg/.jpeg as JPEG, .bmp as BMP (any case); null for others and for
     // unreadable files.
     static TImage Load(const QString &fileName);
+    // The format Load reads a file name as; None for other extensions.
+    static TImageFormat FormatOfName(const QString &fileName);
 
     // Exactly width x height; each target pixel is the area-weighted mean of the source
     // pixels it covers (a box filter, also when enlarging). Null for a null image or a

@@ -37,9 +37,7 @@ enum Item {
     ItemComments = 12,
 };
 
-constexpr int RatingEditWidth = 44;
 constexpr int DateEditWidth = 110;
-constexpr int SmallButtonWidth = 24;
 
 } // namespace
 

@@ -26,6 +26,7 @@
 #include "catalog/localetext.h"
 #include "catalog/textutils.h"
 #include "views/cardwidgets_p.h"
+#include "views/imageqt.h"
 #include "views/linktext.h"
 #include "views/newlinkdlg.h"
 #include "views/starpanel.h"
@@ -783,7 +784,7 @@ TPicturePanel *TCardFrame::NewPicture(const QString &name)
 
 void TCardFrame::SetPicture(TPicturePanel *panel, const TImage &image)
 {
-    panel->SetImage(ViewImage(image));
+    panel->SetImage(ToQImage(image));
 }
 
 void TCardFrame::SetBlockShape(TBlock block, QFrame *shape)

@@ -229,6 +229,9 @@ protected:
     static constexpr int RowSlot = 26;
     static constexpr int RowStep = 32;
     static constexpr int RowGap = 6;
+    // Widths both cards give a rating box and a small button beside a field.
+    static constexpr int RatingEditWidth = 44;
+    static constexpr int SmallButtonWidth = 24;
     void PlaceRow(TRows &rows, QLabel *label, QWidget *field, int width, int height);
     // The width a label needs for its text.
     static int TextWidth(const QWidget *control, const QString &text);
@@ -266,8 +269,6 @@ protected:
     void ClearPicture(TPicturePanel *panel);
     // Opens the picture viewer with a copy of the image (nothing for a null image).
     void OpenViewer(const QImage &image);
-    // A picture as Qt draws it (null for a null picture).
-    static QImage ViewImage(const TImage &image);
     // Reads a ".jpg" or ".bmp" file (any case); a null image for other files and for files
     // that cannot be read (then the user is told).
     TImage ReadPictureFile(const QString &file);

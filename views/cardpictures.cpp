@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -13,24 +12,10 @@
 #include "catalog/textutils.h"
 #include "views/cardframe.h"
 #include "views/cardwidgets_p.h"
+#include "views/imageqt.h"
 #include "views/picview.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Pictures are read by extension only: ".jpg" as JPEG, ".bmp" as bitmap.
-TImageFormat FormatOf(const QString &file)
-{
-    const QString suffix = QFileInfo(file).suffix();
-    if (suffix.compare(u"jpg"_s, Qt::CaseInsensitive) == 0)
-        return TImageFormat::Jpeg;
-    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
-        return TImageFormat::Bmp;
-    return TImageFormat::None;
-}
-
-} // namespace
 
 void TCardFrame::WatchHover(QWidget *widget, int area)
 {
@@ -96,7 +81,7 @@ QToolButton *TCardFrame::NewPictureButton(QWidget *panel,
 
 TImage TCardFrame::ReadPictureFile(const QString &file)
 {
-    if (FormatOf(file) == TImageFormat::None)
+    if (TImage::FormatOfName(file) == TImageFormat::None)
         return {};
     TImage image = TImage::Load(file);
     if (image.IsNull() && m_host)
@@ -110,7 +95,7 @@ void TCardFrame::BrowsePicture(TPicturePanel *panel)
     if (!m_record || !m_host || m_readOnly)
         return;
     const QString file = m_host->AskPictureFile(false, QString());
-    const TImageFormat format = FormatOf(file);
+    const TImageFormat format = TImage::FormatOfName(file);
     if (format == TImageFormat::None)
         return;
     const TImage image = ReadPictureFile(file);
@@ -156,18 +141,6 @@ void TCardFrame::SavePicture()
         || !out.flush())
         m_host->ShowCardError(Text(474, u"The picture cannot be written to %1: %2"_s)
                                   .arg(QDir::toNativeSeparators(file), out.errorString()));
-}
-
-QImage TCardFrame::ViewImage(const TImage &image)
-{
-    if (image.IsNull())
-        return {};
-    return QImage(image.Bits(),
-                  image.Width(),
-                  image.Height(),
-                  image.BytesPerLine(),
-                  QImage::Format_RGB888)
-        .copy();
 }
 
 void TCardFrame::OpenViewer(const QImage &image)

@@ -75,9 +75,7 @@ enum Item {
     ItemCovers = 43,
 };
 
-constexpr int RatingEditWidth = 44;
 constexpr int YearEditWidth = 64;
-constexpr int SmallButtonWidth = 24;
 constexpr int GridLabelWidth = 106;
 constexpr int GridStep = 30;
 

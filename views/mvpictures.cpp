@@ -10,6 +10,7 @@
 #include "catalog/image.h"
 #include "catalog/textutils.h"
 #include "views/cardwidgets_p.h"
+#include "views/imageqt.h"
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
@@ -18,8 +19,7 @@ namespace {
 
 bool IsPictureFile(const QString &path)
 {
-    return path.endsWith(u".jpg"_s, Qt::CaseInsensitive)
-           || path.endsWith(u".bmp"_s, Qt::CaseInsensitive);
+    return TImage::FormatOfName(path) != TImageFormat::None;
 }
 
 } // namespace
@@ -254,7 +254,7 @@ void TmvFrame::ShowCover(TPicturePanel *panel, const QString &path)
         panel->SetImage({});
         return;
     }
-    panel->SetImage(ViewImage(ReadPictureFile(path)));
+    panel->SetImage(ToQImage(ReadPictureFile(path)));
 }
 
 QString TmvFrame::SlotPath(int slot) const
@@ -288,7 +288,7 @@ void TmvFrame::LoadScreenshots(const QString &list, bool reset, int slot)
         // A file of another kind keeps its place in the list (so it is not deleted as a
         // dropped screenshot) but is not shown.
         m_slotPaths[index] = path;
-        m_screenSlots[index]->SetImage(IsPictureFile(file) ? ViewImage(ReadPictureFile(file))
+        m_screenSlots[index]->SetImage(IsPictureFile(file) ? ToQImage(ReadPictureFile(file))
                                                            : QImage());
     };
     if (paths.size() == 1 && slot >= 1 && slot <= 3) {
@@ -458,7 +458,7 @@ bool TmvFrame::PictureDoubleClick(QObject *watched, QEvent *event)
         const QString path =
             watched == m_frontImg ? m_movie->FrontCoverPath() : m_movie->CDCoverPath();
         if (IsPictureFile(path) && FileExistsQuiet(path))
-            OpenViewer(ViewImage(ReadPictureFile(path)));
+            OpenViewer(ToQImage(ReadPictureFile(path)));
         return true;
     }
     return false;

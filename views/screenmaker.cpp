@@ -1,8 +1,7 @@
-#include "screenmaker.h"
+#include "views/screenmaker.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <functional>
 
 #include <QDialogButtonBox>
@@ -25,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "catalog/textutils.h"
+#include "views/imageqt.h"
 #include "views/translate.h"
 #include "views/videoplayer.h"
 
@@ -119,35 +119,9 @@ QIcon GrabIcon()
                             }));
 }
 
-TImage ToTImage(const QImage &frame)
-{
-    const QImage rgb = frame.convertToFormat(QImage::Format_RGB888);
-    TImage image(rgb.width(), rgb.height());
-    if (image.IsNull())
-        return image;
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(image.Bits() + y * image.BytesPerLine(),
-                    rgb.constScanLine(y),
-                    size_t(image.BytesPerLine()));
-    return image;
-}
-
-QImage ToQImage(const TImage &image)
-{
-    if (image.IsNull())
-        return {};
-    return QImage(image.Bits(),
-                  image.Width(),
-                  image.Height(),
-                  image.BytesPerLine(),
-                  QImage::Format_RGB888)
-        .copy();
-}
-
 bool IsJpegName(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == "jpg"_L1 || suffix == "jpeg"_L1;
+    return TImage::FormatOfName(path) == TImageFormat::Jpeg;
 }
 
 } // namespace

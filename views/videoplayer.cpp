@@ -1,4 +1,4 @@
-#include "videoplayer.h"
+#include "views/videoplayer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,8 @@ extern "C" {
 #include <QFile>
 #include <QTimer>
 
+#include "views/avhandles.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,24 +23,10 @@ struct FormatCloser
 {
     void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
 };
-struct CodecFreer
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
 struct ScalerFreer
 {
     void operator()(SwsContext *context) const { sws_freeContext(context); }
 };
-
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 
 constexpr AVRational Milliseconds{1, 1000};
 // Pictures beyond this side are refused rather than converted.
@@ -88,10 +76,10 @@ struct TVideoPlayer::TDecoder
     }
 
     std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecFreer> codec;
-    std::unique_ptr<AVPacket, PacketFreer> packet{av_packet_alloc()};
-    FramePtr shown{av_frame_alloc()};
-    FramePtr next{av_frame_alloc()};
+    TAvCodecPtr codec;
+    TAvPacketPtr packet{av_packet_alloc()};
+    TAvFramePtr shown{av_frame_alloc()};
+    TAvFramePtr next{av_frame_alloc()};
     std::unique_ptr<SwsContext, ScalerFreer> scaler;
     int stream = -1;
     AVRational timeBase{1, 1000};

@@ -14,22 +14,7 @@
 
 namespace {
 
-class CardsTest : public MainWindowFixture
-{
-protected:
-    void SetUp() override
-    {
-        MainWindowFixture::SetUp();
-        realCards = true;
-    }
-    TmvFrame *MovieCard() const { return Child<TmvFrame>(window.get(), "MovieCard"); }
-    void Focus(TDBItem *record)
-    {
-        ASSERT_TRUE(window->SelectRecord(record));
-        Movies()->FlushFocus();
-        window->PeopleList()->FlushFocus();
-    }
-};
+using CardsTest = CardWindowFixture;
 
 TEST_F(CardsTest, TheCardReadsAndEditsTheFocusedMovie)
 {

@@ -15,20 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class MediaTest : public MainWindowFixture
+class MediaTest : public CardWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        MainWindowFixture::SetUp();
-        realCards = true;
-    }
-    TmvFrame *MovieCard() const { return Child<TmvFrame>(window.get(), "MovieCard"); }
-    void Focus(TDBItem *record)
-    {
-        ASSERT_TRUE(window->SelectRecord(record));
-        Movies()->FlushFocus();
-    }
     // A file that vanished after it was picked: the analyser cannot read it, the movie
     // still takes its path.
     QString GoneFile(const QString &name) const { return root.filePath(name); }
@@ -91,16 +80,16 @@ TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
     dialogs->masterAnswers.push_back(std::nullopt);
     Trigger("NewMasterAct");
     ASSERT_EQ(dialogs->masterSetups.size(), 2u);
-    EXPECT_FALSE(dialogs->masterSetups.back().DoInfo);
-    EXPECT_TRUE(dialogs->masterSetups.back().DoWish);
-    EXPECT_TRUE(dialogs->masterSetups.back().Seen);
+    EXPECT_FALSE(dialogs->masterSetups.back().Start.Info);
+    EXPECT_TRUE(dialogs->masterSetups.back().Start.Wish);
+    EXPECT_TRUE(dialogs->masterSetups.back().Start.Seen);
 
     // A link to a movie that does not exist offers the master with its title.
     dialogs->yesNoAnswers = {true};
     dialogs->masterAnswers.push_back(std::nullopt);
     window->GoToMovieByTitle(u"Ronin"_s, false);
     ASSERT_EQ(dialogs->masterSetups.size(), 3u);
-    EXPECT_EQ(dialogs->masterSetups.back().Title, u"Ronin"_s);
+    EXPECT_EQ(dialogs->masterSetups.back().Start.Title, u"Ronin"_s);
     EXPECT_EQ(MovieTitled(u"Ronin"_s), nullptr) << "cancelled: nothing is created";
 }
 

@@ -27,6 +27,7 @@
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 #include "tests/support/fakemaindialogs.h"
+#include "views/mvframe.h"
 
 // Test code only: the fixture is written with the string literals the tests use.
 using namespace Qt::StringLiterals;
@@ -177,4 +178,23 @@ protected:
     TTestCard movieCard;
     TTestCard peopleCard;
     std::unique_ptr<TMain> window;
+};
+
+// The window with its own movie and person cards instead of the recording ones.
+class CardWindowFixture : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        realCards = true;
+    }
+    TmvFrame *MovieCard() const { return window->findChild<TmvFrame *>(u"MovieCard"_s); }
+    // Makes a record current at once, without the lists' focus delay.
+    void Focus(TDBItem *record)
+    {
+        ASSERT_TRUE(window->SelectRecord(record));
+        Movies()->FlushFocus();
+        window->PeopleList()->FlushFocus();
+    }
 };

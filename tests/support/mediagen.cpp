@@ -1,4 +1,4 @@
-#include "mediagen.h"
+#include "tests/support/mediagen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +16,8 @@ extern "C" {
 
 #include <QFile>
 
+#include "views/avhandles.h"
+
 namespace {
 
 struct OutputCloser
@@ -27,24 +29,12 @@ struct OutputCloser
         avformat_free_context(context);
     }
 };
-struct CodecFreer
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
 
 struct TEncoder
 {
-    std::unique_ptr<AVCodecContext, CodecFreer> codec;
+    TAvCodecPtr codec;
     AVStream *stream = nullptr;
-    std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
+    TAvFramePtr frame{av_frame_alloc()};
     int64_t next = 0; // pts of the next frame, in the codec's time base
 };
 
@@ -200,7 +190,7 @@ QString MakeTestVideo(const QString &path, const TTestVideo &video)
     if (result < 0)
         return Error("header", result);
 
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    TAvPacketPtr packet(av_packet_alloc());
     const int frames = video.Seconds * video.Fps;
     // Sound up to time `seconds`, then the next picture, so the muxer interleaves little.
     auto soundUntil = [&](double seconds) {
