@@ -56,6 +56,7 @@
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 #include "host/importexport.h"
+#include "host/installlayout.h"
 #include "host/pluginsframe.h"
 #include "plugin_api/importu.h"
 #include "views/actorframe.h"
@@ -181,7 +182,9 @@ TMain::~TMain()
 void TMain::StartUp()
 {
     m_lastCheckAttempt = NowDays() - 1.0 / 24.0;
-    m_language.Load(QDir(m_options.programFolder).filePath(u"lang.txt"_s));
+    // The texts and plug-ins sit beside the program in a build, under its prefix when installed.
+    const TInstallLayout layout = TInstallLayout::ForProgram(m_options.programFolder);
+    m_language.Load(layout.LangFile());
     m_commandLine = ParseCommandLine(m_options.arguments);
     m_folders = ChooseFolders(m_options.programFolder, m_commandLine.Portable);
 
@@ -197,7 +200,7 @@ void TMain::StartUp()
     LoadSettings();
     m_episodeCopy = m_settings.CopyDataToNewEpisode;
     ApplyLanguageSetting();
-    m_registry.Discover(m_folders.ProgramFolder + u"Plugins"_s, m_language.LanguageId());
+    m_registry.Discover(layout.PluginFolder, m_language.LanguageId());
     TSettingsPluginKeys adapter(m_settings);
     m_registry.ReadSettings(adapter);
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });

@@ -16,6 +16,7 @@
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 #include "host/importexport.h"
+#include "host/installlayout.h"
 #include "host/pluginlibrary.h"
 
 using namespace Qt::StringLiterals;
@@ -200,8 +201,9 @@ const QString ExportUsage =
     "Writes all movies (or all people) of CATALOG to OUTPUT with an export plug-in."_s;
 const QString PluginsUsage =
     u"Usage: reelkeep-cli plugins [DIR]\n"
-    "Lists the plug-ins in DIR (default: the Plugins folder beside this program): file, "
-    "type, name, version and language, separated by tabs."_s;
+    "Lists the plug-ins in DIR (default: the program's plug-in folder, Plugins/ beside it "
+    "in a build, ../lib/reelkeep/Plugins/ when installed): file, type, name, version and "
+    "language, separated by tabs."_s;
 const QString StatsUsage =
     u"Usage: reelkeep-cli stats CATALOG [--password P]\n"
     "Prints the totals of the statistics window as \"name: value\" lines, then one line per "
@@ -436,9 +438,10 @@ int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "reelkeep-cli: expected at most one folder" << Qt::endl << PluginsUsage << Qt::endl;
         return ExitUsage;
     }
-    const QString folder = parsed->positional.isEmpty()
-                               ? QCoreApplication::applicationDirPath() + u"/Plugins"_s
-                               : parsed->positional[0];
+    const QString folder =
+        parsed->positional.isEmpty()
+            ? TInstallLayout::ForProgram(QCoreApplication::applicationDirPath()).PluginFolder
+            : parsed->positional[0];
     QList<TPluginInfo> refused;
     const QList<TPluginInfo> found =
         DiscoverPlugins(folder, RK_LANG_ENGLISH, ProgramVersionNumber, &refused);
