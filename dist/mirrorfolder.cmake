@@ -1,0 +1,20 @@
+# cmake -DSOURCE=dir -DTARGET=dir -P mirrorfolder.cmake
+# Makes TARGET a copy of SOURCE, files removed from SOURCE included; removes TARGET when
+# SOURCE does not exist. Only changed files are rewritten.
+cmake_minimum_required(VERSION 3.25)
+if(NOT IS_DIRECTORY "${SOURCE}")
+    file(REMOVE_RECURSE "${TARGET}")
+    return()
+endif()
+file(GLOB_RECURSE wanted RELATIVE "${SOURCE}" "${SOURCE}/*")
+file(GLOB_RECURSE present RELATIVE "${TARGET}" "${TARGET}/*")
+foreach(name IN LISTS present)
+    if(NOT name IN_LIST wanted)
+        file(REMOVE "${TARGET}/${name}")
+    endif()
+endforeach()
+foreach(name IN LISTS wanted)
+    get_filename_component(folder "${TARGET}/${name}" DIRECTORY)
+    file(MAKE_DIRECTORY "${folder}")
+    file(COPY_FILE "${SOURCE}/${name}" "${TARGET}/${name}" ONLY_IF_DIFFERENT)
+endforeach()
