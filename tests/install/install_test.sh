@@ -5,7 +5,7 @@
 # catalogs as the installed reelkeep-cli writes them.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
-build=$1 source=$2 version=$3
+build=$(cd "$1" && pwd) source=$(cd "$2" && pwd) version=$3
 id=org.reelkeep.Reelkeep
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -37,9 +37,12 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 export QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME"
 
-plugins=$(cd "$work" && "$usr/bin/reelkeep-cli" plugins) || fail "reelkeep-cli plugins"
-for plugin in catimport webinfoa webinfob webinfoc; do
-    grep -qP "^$plugin\\.so\\t" <<<"$plugins" || fail "reelkeep-cli plugins misses $plugin: $plugins"
+# The same rule finds the plug-ins of the build tree and of the installed program.
+for cli in "$build/bin/reelkeep-cli" "$usr/bin/reelkeep-cli"; do
+    plugins=$(cd "$work" && "$cli" plugins) || fail "$cli plugins"
+    for plugin in catimport webinfoa webinfob webinfoc; do
+        grep -qP "^$plugin\\.so\\t" <<<"$plugins" || fail "$cli plugins misses $plugin: $plugins"
+    done
 done
 shown=$(cd "$work" && timeout 60 "$usr/bin/reelkeep" --version) || fail "reelkeep --version"
 [[ $shown == *"$version"* ]] || fail "reelkeep --version printed: $shown"
@@ -50,7 +53,7 @@ appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" || fail "a
 appstreamcli validate-tree --no-net "$work/dest" || fail "appstreamcli validate-tree"
 
 # The MIME type knows a catalog by its first bytes, protected or not, whatever its name.
-update-mime-database "$usr/share/mime" || fail "update-mime-database"
+XDG_DATA_DIRS="$usr/share:/usr/share" update-mime-database "$usr/share/mime" || fail "update-mime-database"
 cli=$usr/bin/reelkeep-cli
 "$cli" resave "$source/tests/data/fuzz/fuzz_catalogfile/small.rkd" "$work/plain.dat" >/dev/null
 "$cli" resave "$work/plain.dat" "$work/locked.dat" --set-password secret >/dev/null
