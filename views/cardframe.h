@@ -265,6 +265,9 @@ protected:
                                   const QString &hint);
     // The poster or photo actions on the shown record, shown in `panel`.
     void BrowsePicture(TPicturePanel *panel);
+    // Stores a ".jpg" or ".bmp" file as the poster or photo (browsed or dropped); files of
+    // other kinds are ignored, unreadable ones reported.
+    void StorePictureFile(TPicturePanel *panel, const QString &file);
     void SavePicture();
     void ClearPicture(TPicturePanel *panel);
     // Opens the picture viewer with a copy of the image (nothing for a null image).

@@ -53,6 +53,10 @@ public:
     virtual std::optional<QString> MakeScreenshots(const TScreenRequest &request) = 0;
     // An error the user must see (a picture that could not be read or written).
     virtual void ShowCardError(const QString &text) = 0;
+    // Local files dragged onto the movie card that the window takes rather than the card
+    // (a catalog, media files for the shown movie). With `drop` false it only answers
+    // whether it would take them; with `drop` true it takes them once the drop is over.
+    virtual bool TakeDroppedFiles(const QStringList & /*files*/, bool /*drop*/) { return false; }
 };
 
 // The settings the cards follow (kept by the main window).

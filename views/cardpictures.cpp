@@ -94,7 +94,13 @@ void TCardFrame::BrowsePicture(TPicturePanel *panel)
 {
     if (!m_record || !m_host || m_readOnly)
         return;
-    const QString file = m_host->AskPictureFile(false, QString());
+    StorePictureFile(panel, m_host->AskPictureFile(false, QString()));
+}
+
+void TCardFrame::StorePictureFile(TPicturePanel *panel, const QString &file)
+{
+    if (!m_record || m_readOnly)
+        return;
     const TImageFormat format = TImage::FormatOfName(file);
     if (format == TImageFormat::None)
         return;

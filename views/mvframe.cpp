@@ -660,6 +660,8 @@ bool TmvFrame::eventFilter(QObject *watched, QEvent *event)
     }
     if (PictureDoubleClick(watched, event))
         return true;
+    if (watched == viewport() && DragEvent(event))
+        return true;
     return TCardFrame::eventFilter(watched, event);
 }
 

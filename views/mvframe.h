@@ -93,9 +93,19 @@ private:
     // Writes the slots into the shown movie and takes back the paths it stored.
     void StoreScreenshots();
     void BrowseScreenshot(int slot);
+    // Puts "|"-separated files (browsed or dropped) into screenshot slot 1..3.
+    void StoreScreenshotFiles(int slot, const QString &files);
     void GrabScreenshot(int slot);
     void RemoveScreenshot(int slot);
     void BrowseCover(bool disc);
+    void StoreCover(bool disc, const QString &file);
+    // Files dragged from the desktop onto the card (events of the viewport): the window
+    // takes catalogs and media files; a picture dropped on the poster, a screenshot slot or
+    // a cover goes where that slot's browse button would put it. True for drag events.
+    bool DragEvent(QEvent *event);
+    // The picture slot under a point of the viewport that takes a dropped picture now.
+    TPicturePanel *DropSlotAt(QPoint viewportPos) const;
+    void StoreDroppedPicture(TPicturePanel *slot, const QString &file);
     void RemoveCover(bool disc);
     void ShowCover(TPicturePanel *panel, const QString &path);
     // A double-click on a picture opens the viewer; true when it was one.

@@ -1,15 +1,21 @@
 // The movie card's pictures: poster buttons, screenshot slots and covers.
+#include <algorithm>
+
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
 
 #include "catalog/basemovie.h"
 #include "catalog/image.h"
 #include "catalog/textutils.h"
 #include "views/cardwidgets_p.h"
+#include "views/droppedfiles.h"
 #include "views/imageqt.h"
 #include "views/mvframe.h"
 
@@ -27,6 +33,8 @@ bool IsPictureFile(const QString &path)
 void TmvFrame::BuildPictureControls()
 {
     QWidget *body = Body();
+    // Files dragged from the desktop land on the viewport wherever no field takes them.
+    viewport()->setAcceptDrops(true);
     const auto button = [this](QWidget *panel,
                                const QString &name,
                                const QString &icon,
@@ -327,10 +335,14 @@ void TmvFrame::BrowseScreenshot(int slot)
 {
     if (!m_movie || !Host() || m_readOnly)
         return;
-    const QString chosen = Host()->PickFiles(u".bmp;.jpg"_s);
-    if (chosen.isEmpty())
+    StoreScreenshotFiles(slot, Host()->PickFiles(u".bmp;.jpg"_s));
+}
+
+void TmvFrame::StoreScreenshotFiles(int slot, const QString &files)
+{
+    if (!m_movie || m_readOnly || files.isEmpty())
         return;
-    LoadScreenshots(chosen, false, slot);
+    LoadScreenshots(files, false, slot);
     UpdateVisibility();
     Relayout(true);
     emit PictureStored();
@@ -371,8 +383,12 @@ void TmvFrame::BrowseCover(bool disc)
 {
     if (!m_movie || !Host() || m_readOnly)
         return;
-    const QString file = Host()->AskPictureFile(false, QString());
-    if (file.isEmpty() || !IsPictureFile(file))
+    StoreCover(disc, Host()->AskPictureFile(false, QString()));
+}
+
+void TmvFrame::StoreCover(bool disc, const QString &file)
+{
+    if (!m_movie || m_readOnly || file.isEmpty() || !IsPictureFile(file))
         return;
     if (disc) {
         m_movie->SetCdcover(file);
@@ -462,4 +478,71 @@ bool TmvFrame::PictureDoubleClick(QObject *watched, QEvent *event)
         return true;
     }
     return false;
+}
+
+bool TmvFrame::DragEvent(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragLeave)
+        return true;
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto *drag = static_cast<QDropEvent *>(event);
+    const QStringList files = DroppedFiles(drag->mimeData());
+    const bool forWindow = !files.isEmpty() && Host() && Host()->TakeDroppedFiles(files, false);
+    TPicturePanel *slot = nullptr;
+    QString picture;
+    if (!forWindow) {
+        slot = DropSlotAt(drag->position().toPoint());
+        const auto found = std::find_if(files.begin(), files.end(), [](const QString &file) {
+            return IsPictureFile(file) && QFileInfo(file).isFile();
+        });
+        if (found != files.end())
+            picture = *found;
+    }
+    // The cursor shows whether this spot takes these files.
+    if ((!forWindow && (!slot || picture.isEmpty())) || !AcceptAsCopy(drag)) {
+        drag->ignore();
+        return true;
+    }
+    if (type != QEvent::Drop)
+        return true;
+    if (forWindow) {
+        Host()->TakeDroppedFiles(files, true);
+        return true;
+    }
+    // Stored once the drop is over: an error box must not hold the file manager's drag.
+    QTimer::singleShot(0, this, [this, slot, picture, movie = m_movie] {
+        if (m_movie == movie)
+            StoreDroppedPicture(slot, picture);
+    });
+    return true;
+}
+
+TPicturePanel *TmvFrame::DropSlotAt(QPoint viewportPos) const
+{
+    if (!m_movie || m_readOnly)
+        return nullptr;
+    QWidget *body = Body();
+    for (QWidget *widget = body->childAt(body->mapFrom(viewport(), viewportPos));
+         widget && widget != body;
+         widget = widget->parentWidget()) {
+        if (widget == m_poster || widget == m_frontImg || widget == m_discImg
+            || std::find(m_screenSlots.begin(), m_screenSlots.end(), widget) != m_screenSlots.end())
+            return static_cast<TPicturePanel *>(widget);
+    }
+    return nullptr;
+}
+
+void TmvFrame::StoreDroppedPicture(TPicturePanel *slot, const QString &file)
+{
+    if (slot == m_poster) {
+        StorePictureFile(m_poster, file);
+    } else if (slot == m_frontImg || slot == m_discImg) {
+        StoreCover(slot == m_discImg, file);
+    } else {
+        const auto found = std::find(m_screenSlots.begin(), m_screenSlots.end(), slot);
+        if (found != m_screenSlots.end())
+            StoreScreenshotFiles(int(found - m_screenSlots.begin()) + 1, file);
+    }
 }

@@ -13,6 +13,7 @@
 #include "catalog/image.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "tests/support/droptest.h"
 #include "tests/support/widgettest.h"
 #include "views/actorframe.h"
 #include "views/cardwidgets_p.h"
@@ -277,6 +278,52 @@ TEST_F(CardPictureTest, CoversAndTheViewer)
     Child<QToolButton>(&card, "DelFrontBtn")->click();
     EXPECT_TRUE(movie->Froncover().isEmpty());
     EXPECT_FALSE(Child<TPicturePanel>(&card, "FrontImg")->HasImage());
+}
+
+TEST_F(CardPictureTest, PicturesDroppedOnASlotAreStoredThere)
+{
+    card.ShowMovie(movie, TCardFrame::ModeEdit);
+    const auto dropOn = [this](const char *spot, const QString &file, bool drop = true) {
+        QWidget *target = Child<QWidget>(&card, spot);
+        card.ensureWidgetVisible(target);
+        return DragFiles(target, {file}, drop);
+    };
+    struct TCase
+    {
+        const char *spot;
+        QString file;
+        bool taken;
+    };
+    const TCase cases[] = {
+        {"CoverPanel", Picture(dir.filePath(u"in/poster.jpg"_s), 60, 90), true},
+        {"FrontImg", Picture(dir.filePath(u"in/front.JPEG"_s)), true},
+        {"DiscImg", Picture(dir.filePath(u"in/disc.bmp"_s)), true},
+        {"Screen3", Picture(dir.filePath(u"in/shot.jpg"_s)), true},
+        // The catalog keeps only JPEG and BMP pictures.
+        {"CoverPanel", Picture(dir.filePath(u"in/poster.png"_s)), false},
+        {"ScreensLbl", dir.filePath(u"in/shot.jpg"_s), false},
+        {"CoverPanel", dir.filePath(u"in/missing.jpg"_s), false},
+        {"CoverPanel", u"https://example.org/poster.jpg"_s, false},
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(dropOn(c.spot, c.file), c.taken) << c.spot << " " << c.file.toStdString();
+    // Stored once the drop is over, each where its browse button would put it.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !card.SlotPath(3).isEmpty(); }));
+    EXPECT_EQ(movie->Picture().Width(), 60);
+    EXPECT_TRUE(QFile::exists(movie->FrontCoverPath()));
+    EXPECT_TRUE(QFile::exists(movie->CDCoverPath()));
+    EXPECT_EQ(movie->Screenshots(), u"shot.jpg"_s);
+    EXPECT_TRUE(host.calls.isEmpty()) << "no dialog was asked";
+
+    // A move would let the file manager delete the file; a read-only card or one without a
+    // movie takes nothing.
+    const QString poster = dir.filePath(u"in/poster.jpg"_s);
+    EXPECT_FALSE(DragFiles(Child<QWidget>(&card, "CoverPanel"), {poster}, false, Qt::MoveAction));
+    card.SetReadOnly(true);
+    EXPECT_FALSE(dropOn("CoverPanel", poster, false));
+    card.SetReadOnly(false);
+    card.ShowMovie(nullptr, TCardFrame::ModeView);
+    EXPECT_FALSE(dropOn("CoverPanel", poster, false));
 }
 
 TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
