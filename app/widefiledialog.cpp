@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QHash>
 #include <QHideEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -18,6 +21,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "views/languagewide.h"
@@ -121,6 +125,29 @@ protected:
         QTreeView::keyPressEvent(event);
     }
 };
+
+QString WithSlash(const QString &path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+// A path as typed or pasted into the path box: a file address (what file managers copy),
+// "~" for the home folder, quotes around it, or relative to `base`.
+QString TypedPath(QString text, const QString &base)
+{
+    text = text.trimmed();
+    if (text.size() >= 2 && (text.front() == u'"' || text.front() == u'\'')
+        && text.back() == text.front())
+        text = text.mid(1, text.size() - 2);
+    if (text.startsWith(u"file:"_s, Qt::CaseInsensitive)) {
+        const QUrl url(text);
+        if (url.isLocalFile())
+            return QDir::cleanPath(url.toLocalFile());
+    }
+    if (text == u"~"_s || text.startsWith(u"~/"_s))
+        text = QDir::homePath() + text.mid(1);
+    return QDir::cleanPath(QDir(base).absoluteFilePath(text));
+}
 
 } // namespace
 
@@ -295,6 +322,7 @@ TWideFileDialog::TWideFileDialog(const TPickerOptions &options,
                                  QWidget *parent,
                                  TPickerPlaces places)
     : QDialog(parent)
+    , m_language(options.Language)
     , m_startFolder(options.StartFolder)
 {
     setObjectName(u"TWideFileDialog"_s);
@@ -326,6 +354,24 @@ TWideFileDialog::TWideFileDialog(const TPickerOptions &options,
     m_model->IsExpanded = [this](const QModelIndex &index) { return m_view->isExpanded(index); };
     m_view->setModel(m_model);
 
+    // A path typed or pasted here is quicker than walking the tree to it.
+    auto *pathLabel = new QLabel(u"&Path:"_s, this);
+    pathLabel->setObjectName(u"PathLbl"_s);
+    pathLabel->setProperty(TagProperty, 3720);
+    m_pathEdit = new QLineEdit(this);
+    m_pathEdit->setObjectName(u"PathEdit"_s);
+    m_pathEdit->setClearButtonEnabled(true);
+    m_pathEdit->setPlaceholderText(
+        m_language
+            ? m_language->Caption(3721, u"Type or paste a folder or file, then press Enter"_s)
+            : u"Type or paste a folder or file, then press Enter"_s);
+    m_pathEdit->installEventFilter(this);
+    pathLabel->setBuddy(m_pathEdit);
+    m_pathError = new QLabel(this);
+    m_pathError->setObjectName(u"PathError"_s);
+    m_pathError->setWordWrap(true);
+    m_pathError->hide();
+
     m_appendBox = new QCheckBox(u"Add to existing files"_s, this);
     m_appendBox->setObjectName(u"AppendBox"_s);
     m_appendBox->setProperty(TagProperty, 1301);
@@ -344,7 +390,12 @@ TWideFileDialog::TWideFileDialog(const TPickerOptions &options,
     row->addStretch();
     row->addWidget(m_ok);
     row->addWidget(cancel);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(pathLabel);
+    pathRow->addWidget(m_pathEdit, 1);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(pathRow);
+    layout->addWidget(m_pathError);
     layout->addWidget(m_view, 1);
     layout->addLayout(row);
 
@@ -477,15 +528,83 @@ void TWideFileDialog::OpenAtStartFolder()
     TWaitCursor wait;
     m_view->setUpdatesEnabled(false);
     m_view->expand(m_model->index(0, 0, {}));
-    if (TPickerNode *found = m_tree->FindStartFolder(m_startFolder)) {
-        const QModelIndex index = IndexOf(found);
-        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-            m_view->expand(up);
-        m_view->expand(index);
-        SelectOnly(found);
-        m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    }
+    if (TPickerNode *found = m_tree->FindStartFolder(m_startFolder))
+        ShowFolder(found);
     m_view->setUpdatesEnabled(true);
+}
+
+void TWideFileDialog::ShowFolder(TPickerNode *node)
+{
+    const QModelIndex index = IndexOf(node);
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        m_view->expand(up);
+    m_view->expand(index);
+    SelectOnly(node);
+    m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TWideFileDialog::GoToTypedPath()
+{
+    if (m_pathEdit->text().trimmed().isEmpty())
+        return;
+    // Relative paths start from the focused folder.
+    const TPickerNode *focused = NodeAt(m_view->currentIndex());
+    QString base = QDir::homePath();
+    if (focused && !focused->ParsingName.isEmpty())
+        base = focused->IsFolder() ? focused->ParsingName
+                                   : QFileInfo(focused->ParsingName).absolutePath();
+    const QString path = TypedPath(m_pathEdit->text(), base);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        ShowPathError(3722, u"%1 does not exist."_s, path);
+        return;
+    }
+    if (!info.isDir()) {
+        if (!m_tree->AllowsFile(path)) {
+            ShowPathError(3723, u"%1 cannot be chosen here."_s, path);
+            return;
+        }
+        // A typed file is taken as it is, even where the tree does not list it (a hidden
+        // folder).
+        m_pathError->hide();
+        m_result = path;
+        m_lastFolder = WithSlash(info.absolutePath());
+        QDialog::accept();
+        return;
+    }
+    TWaitCursor wait;
+    TPickerNode *found = m_tree->FindStartFolder(path);
+    if (!found) {
+        ShowPathError(3724, u"%1 is not on any drive the tree shows."_s, path);
+        return;
+    }
+    ShowFolder(found);
+    // The walk stops at the last folder the tree lists (hidden folders are not).
+    if (WithSlash(found->ParsingName) == WithSlash(path))
+        m_pathError->hide();
+    else
+        ShowPathError(3725, u"%1 is not in the tree; the nearest folder is shown."_s, path);
+    m_view->setFocus();
+}
+
+void TWideFileDialog::ShowPathError(int number, const QString &fallback, const QString &path)
+{
+    const QString text = m_language ? m_language->Caption(number, fallback) : fallback;
+    m_pathError->setText(text.arg(QDir::toNativeSeparators(path)));
+    m_pathError->show();
+}
+
+bool TWideFileDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pathEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        // Enter goes to the path, not to the dialog's default OK button.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GoToTypedPath();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TWideFileDialog::showEvent(QShowEvent *event)

@@ -9,6 +9,8 @@
 
 class QCheckBox;
 class QFile;
+class QLabel;
+class QLineEdit;
 class QModelIndex;
 class QPushButton;
 class QSocketNotifier;
@@ -68,15 +70,22 @@ public:
     void TypeAhead(const QString &typed);
     // The volume table may have changed (called by the mount watch).
     void CheckVolumes();
+    // The path box's Enter: a typed or pasted folder opens in the tree, a file is taken
+    // as the result; anything else is explained below the box.
+    void GoToTypedPath();
 
     void accept() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void OpenAtStartFolder();
+    // Opens the tree down to a folder item, selects it and scrolls to it.
+    void ShowFolder(TPickerNode *node);
+    void ShowPathError(int number, const QString &fallback, const QString &path);
     void FocusChanged();
     void SelectionChanged();
     void DoubleClicked(const QModelIndex &index);
@@ -84,6 +93,7 @@ private:
     void StartMountWatch();
     void StopMountWatch();
 
+    const TWideLanguage *m_language = nullptr;
     QString m_startFolder;
     QString m_result;
     QString m_lastFolder;
@@ -91,6 +101,8 @@ private:
     TTypeAhead m_typeAhead;
     TPickerModel *m_model = nullptr;
     QTreeView *m_view = nullptr;
+    QLineEdit *m_pathEdit = nullptr;
+    QLabel *m_pathError = nullptr;
     QCheckBox *m_appendBox = nullptr;
     QPushButton *m_ok = nullptr;
     QFile *m_mounts = nullptr;

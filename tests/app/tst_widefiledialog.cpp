@@ -6,10 +6,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include "app/pickertree.h"
 #include "app/widefiledialog.h"
@@ -330,6 +333,50 @@ TEST_F(PickerDialogTest, VolumeChangesUpdateTheDrivesFolder)
     // The focus fell back from the discarded item; OK follows it.
     EXPECT_EQ(Child<QPushButton>(dialog.get(), "OKBtn")->isEnabled(),
               TPickerTree::OkAllowed(Current(*dialog)));
+}
+
+TEST_F(PickerDialogTest, PathBoxOpensTypedFoldersAndTakesTypedFiles)
+{
+    Touch(m_root + u"F/a/film.avi"_s);
+    Touch(m_root + u"F/a/notes.txt"_s);
+    Touch(m_root + u"F/.hidden/my film.avi"_s);
+    auto dialog = MakeDialog(QString(), u".avi"_s);
+    dialog->show();
+    auto *edit = Child<QLineEdit>(dialog.get(), "PathEdit");
+    auto *error = Child<QLabel>(dialog.get(), "PathError");
+    const auto enter = [edit](const QString &text) {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+
+    // A folder opens in the tree; Enter is the box's, not the OK button's.
+    enter(u"  "_s + m_root + u"F/a  "_s);
+    ASSERT_NE(Current(*dialog), nullptr);
+    EXPECT_EQ(Current(*dialog)->ParsingName, m_root + u"F/a/"_s);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(error->isHidden());
+
+    // Relative paths start from the focused folder; what cannot be taken is explained.
+    const std::pair<QString, QString> refused[] = {
+        {u"missing.avi"_s, m_root + u"F/a/missing.avi does not exist."_s},
+        {u"notes.txt"_s, m_root + u"F/a/notes.txt cannot be chosen here."_s},
+        {u"/"_s, u"/ is not on any drive the tree shows."_s},
+        {u"../.hidden"_s, m_root + u"F/.hidden is not in the tree; the nearest folder is shown."_s},
+    };
+    for (const auto &[typed, message] : refused) {
+        enter(typed);
+        EXPECT_TRUE(dialog->isVisible()) << typed.toStdString();
+        EXPECT_FALSE(error->isHidden()) << typed.toStdString();
+        EXPECT_EQ(error->text(), message);
+    }
+    EXPECT_EQ(Current(*dialog)->ParsingName, m_root + u"F/"_s);
+
+    // A file address pasted from a file manager is taken at once, even in a hidden folder.
+    enter(QUrl::fromLocalFile(m_root + u"F/.hidden/my film.avi"_s).toString());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->Result(), m_root + u"F/.hidden/my film.avi"_s);
+    EXPECT_EQ(dialog->LastFolder(), m_root + u"F/.hidden/"_s);
 }
 
 // ----- PickFiles ---------------------------------------------------------------------------
