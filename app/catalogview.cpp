@@ -85,7 +85,8 @@ void TListDelegate::paint(QPainter *painter,
     const bool focused = m_view->hasFocus();
     const QRect rect = option.rect;
 
-    painter->fillRect(rect, RowBackground(*node, selected, focused, m_look));
+    const QColor background = RowBackground(*node, selected, focused, m_look);
+    painter->fillRect(rect, background);
 
     if (index.column() == 0 && node->record) {
         // The thumbnail is made on first paint, so only rows that are seen cost anything.
@@ -116,7 +117,7 @@ void TListDelegate::paint(QPainter *painter,
         const QString text = index.data(Qt::DisplayRole).toString();
         if (!text.isEmpty()) {
             painter->save();
-            painter->setPen(RowTextColor(selected, m_look));
+            painter->setPen(RowTextColor(background, selected, m_look));
             painter->setFont(option.font);
             if (m_grid) {
                 DrawWrappedText(painter, textRect.adjusted(0, 2, 0, -2), text, option.font);

@@ -11,6 +11,7 @@
 #include "catalog/localetext.h"
 #include "catalog/movie.h"
 #include "catalog/textutils.h"
+#include "views/contrast.h"
 
 using namespace Qt::StringLiterals;
 
@@ -736,9 +737,12 @@ QColor RowBackground(const TViewNode &node, bool selected, bool listFocused, con
     return color;
 }
 
-QColor RowTextColor(bool selected, const TRowLook &look)
+QColor RowTextColor(const QColor &background, bool selected, const TRowLook &look)
 {
-    if (look.DoListColors)
-        return ColorFromWindows(look.Colors[selected ? 15 : 14]);
-    return selected ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor palette = selected ? look.HighlightedText : look.Text;
+    const QColor wanted =
+        look.DoListColors ? ColorFromWindows(look.Colors[selected ? 15 : 14]) : palette;
+    // The colour table was made for light desktops; a dark one, or a state colour picked
+    // without the text colour in mind, must not leave a row unreadable.
+    return ReadableInk(background, wanted, palette);
 }

@@ -149,8 +149,14 @@ struct TRowLook
 {
     bool DoListColors = true;
     std::array<int, 21> Colors{};
+    // The list's palette: rows without list colours, and the text when a colour of the
+    // table would not stand out.
     QColor Highlight = Qt::darkBlue;
     QColor Window = Qt::white;
+    QColor Text = Qt::black;
+    QColor HighlightedText = Qt::white;
 };
 QColor RowBackground(const TViewNode &node, bool selected, bool listFocused, const TRowLook &look);
-QColor RowTextColor(bool selected, const TRowLook &look);
+// The text on a row's `background`: colour 14 or 15 (the palette's text without list
+// colours), replaced by the palette's or by black or white when it reads below 4.5:1.
+QColor RowTextColor(const QColor &background, bool selected, const TRowLook &look);

@@ -122,6 +122,7 @@ void TMain::CreateCards()
             CommandUpdate();
         };
         connect(frame, &TCardFrame::RatingStored, this, refresh);
+        connect(frame, &TCardFrame::WelcomeLinkActivated, this, &TMain::OnWelcomeLink);
         connect(frame, &TCardFrame::PictureStored, this, refresh);
     }
     QAction *link = AddAction(u"CreateLinkAct"_s, 0, u"Create &Hyperlink"_s);

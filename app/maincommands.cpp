@@ -965,6 +965,15 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
             event->accept();
             return false;
         }
+        // F2 edits the focused grid cell, as in any list of the desktop; elsewhere it goes to
+        // the next bookmark (which Shift+F2 goes back from).
+        TCatalogList *list = ShownList();
+        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier && widget == list
+            && ListView(m_peopleMode) == TViewMode::Grid && !list->CellEditing()
+            && (list->model()->flags(list->currentIndex()) & Qt::ItemIsEditable)) {
+            event->accept();
+            return false;
+        }
     } else if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool inMovieEditor =

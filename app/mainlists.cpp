@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -76,6 +77,11 @@ void TMain::CreateLists()
 
 void TMain::ConnectList(TCatalogList *list, bool people)
 {
+    // Delete in the list only: in a text box or a cell editor it deletes text.
+    QAction *remove = Action(u"DelVidAct"_s);
+    remove->setShortcut(QKeySequence(Qt::Key_Delete));
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    list->addAction(remove);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         CommandUpdate();
     });
@@ -488,6 +494,8 @@ void TMain::ApplyListLook()
         look.Colors = m_settings.Colors;
         look.Highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
         look.Window = list->palette().color(QPalette::Active, QPalette::Base);
+        look.Text = list->palette().color(QPalette::Active, QPalette::Text);
+        look.HighlightedText = list->palette().color(QPalette::Active, QPalette::HighlightedText);
         list->Delegate()->SetLook(look);
         // The empty area below the rows matches them.
         QPalette palette = list->palette();

@@ -29,6 +29,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWidgetAction>
 
 #include "app/aboutbox.h"
 #include "app/catalogview.h"
@@ -222,6 +223,7 @@ void TMain::StartUp()
     elapsed.start();
     OpenDatabase(m_settings.FileName, false);
     m_recent.Change(QString(), m_settings.FileName, m_folders.ProgramFolder);
+    UpdateBarHints();
     RebuildRecentMenu();
     ChooseStartMode();
     UpdateModeTexts();
@@ -348,7 +350,7 @@ void TMain::CreateActions()
         {"OpenFolderAct", 140, "&Open containig folder", {}},
         {"BookAct", 141, "&Set/Remove bookmark", {}},
         {"NextBookAct", 142, "Go to &next bookmark", QKeySequence(Qt::Key_F2)},
-        {"PrevBookAct", 143, "Go to &previous bookmark", {}},
+        {"PrevBookAct", 143, "Go to &previous bookmark", QKeySequence(u"Shift+F2"_s)},
         {"ClearBookAct", 144, "&Clear all bookmarks", QKeySequence(u"Ctrl+Alt+C"_s)},
         {"NewDBAct", 110, "New...", {}},
         {"OpenDBAct", 111, "&Open...", QKeySequence(u"Ctrl+O"_s)},
@@ -361,7 +363,7 @@ void TMain::CreateActions()
         {"EditCut", 147, "Cu&t", QKeySequence(u"Ctrl+X"_s)},
         {"EditCopy", 148, "&Copy", QKeySequence(u"Ctrl+C"_s)},
         {"EditPaste", 149, "&Paste", QKeySequence(u"Ctrl+V"_s)},
-        {"ExitAct", 116, "&Exit", {}},
+        {"ExitAct", 116, "&Exit", QKeySequence(u"Ctrl+Q"_s)},
         {"NewMasterAct", 150, "New Movie &Master", QKeySequence(u"Ctrl+M"_s)},
         {"ImportAct", 0, "Import", {}},
         {"ExportAct", 0, "Export", {}},
@@ -455,6 +457,8 @@ void TMain::CreateMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"MainMenu"_s);
+        {"FindAct", 3747, "&Find", QKeySequence(u"Ctrl+F"_s)},
+        {"HelpAct", 3748, "&Contents", QKeySequence(u"F1"_s)},
 
     m_fileMenu = bar->addMenu(u"&File"_s);
     m_fileMenu->setObjectName(u"FileMenu"_s);
@@ -511,6 +515,13 @@ void TMain::CreateMenus()
     m_viewMenu->addAction(Action(u"dbModeAct"_s));
     m_viewMenu->addSeparator();
     for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"})
+    on("HelpAct", [this] { ShowHelp(); });
+    on("FindAct", [this] {
+        if (!m_searchEdit->isEnabled())
+            return;
+        m_searchEdit->setFocus(Qt::ShortcutFocusReason);
+        m_searchEdit->selectAll();
+    });
         m_viewMenu->addAction(Action(QString::fromLatin1(name)));
 
     m_toolsMenu = bar->addMenu(u"&Tools"_s);
@@ -549,6 +560,7 @@ void TMain::CreateToolBars()
 {
     m_mainBar = addToolBar(u"Main"_s);
     m_mainBar->setObjectName(u"MainToolBar"_s);
+    edit->addAction(Action(u"FindAct"_s));
     m_mainBar->setMovable(false);
     m_mainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     QStyle *style = this->style();
@@ -615,6 +627,8 @@ void TMain::CreateToolBars()
     m_mainBar->addSeparator();
     m_mainBar->addAction(Action(u"dbModeAct"_s));
     m_mainBar->addAction(Action(u"OptsAct"_s));
+    help->addAction(Action(u"HelpAct"_s));
+    help->addSeparator();
 
     // The filter bar: seen filter, search field and box, web search. Filtering and the web
     // search arrive with the list filters; until then the controls are shown disabled.
@@ -690,6 +704,15 @@ void TMain::CreateCentralArea()
 void TMain::CreateStatusBar()
 {
     QStatusBar *bar = statusBar();
+    // Every button's hint names its key; it follows the caption through language and mode
+    // changes. The plug-in buttons show the plug-ins' own hints instead.
+    for (QAction *action : m_mainBar->actions() + QList<QAction *>{Action(u"WebSearchAct"_s)}) {
+        if (action->isSeparator() || qobject_cast<QWidgetAction *>(action)
+            || action == Action(u"ImportAct"_s) || action == Action(u"ExportAct"_s))
+            continue;
+        connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
+        ShowToolTip(action);
+    }
     bar->setObjectName(u"StatusBar"_s);
     for (int i = 0; i < PanelCount; ++i) {
         auto *panel = new QLabel(bar);
@@ -832,6 +855,7 @@ void TMain::UpdateStatusBar()
 void TMain::ShowStatusText(const QString &text)
 {
     m_panels[2]->setText(text);
+    UpdateBarHints();
     m_panels[2]->repaint();
 }
 
@@ -1253,6 +1277,8 @@ void TMain::RebuildPluginMenus()
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
         QMenu *menu = item.menu == TPluginMenuKind::Import ? m_importMenu : m_exportMenu;
         QAction *action = menu->addAction(item.caption);
+                             "HelpAct",
+                             "FindAct",
         action->setObjectName(u"Plugin%1"_s.arg(item.tag));
         action->setData(item.tag);
         const int tag = item.tag;
@@ -1284,7 +1310,8 @@ void TMain::UpdatePluginActions()
         [](QAction *action, const TPluginToolButton &state, bool works, const QString &caption) {
             action->setEnabled(state.enabled && works);
             action->setText(state.tag >= 0 ? state.hint : caption);
-            action->setToolTip(state.hint);
+            action->setToolTip(state.hint.isEmpty() ? QString(action->text()).remove(u'&')
+                                                    : state.hint);
         };
     bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, u"Import"_s);
     bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, u"Export"_s);
@@ -1295,6 +1322,7 @@ void TMain::RebuildWebSearchMenu()
     m_webSearchMenu->clear();
     const int count = std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size());
     for (int i = 0; i < count; ++i) {
+    UpdateWelcome();
         const QString &name = m_settings.SearchNames.at(i);
         if (name == u"-"_s) {
             m_webSearchMenu->addSeparator();

@@ -238,6 +238,10 @@ public:
     void TranslateAll();
     // The folder a file dialog of slot n starts in, and remembering the folder of a
     // confirmed dialog.
+    // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
+    // file looked for when it is missing.
+    void ShowHelp();
+
     QString InitialFolder(int slot) const;
     void RememberFolder(int slot, const QString &folder);
     // The program's own file picker, starting in the media-files folder (slot 1), which it
@@ -260,6 +264,7 @@ private:
     void UpdateCardButtons();
     void ApplyWebSettings();
     TConnectionSettings ConnectionSettings() const;
+    void changeEvent(QEvent *event) override;
 
     void LoadSettings();
     void CreateActions();
@@ -342,6 +347,13 @@ private:
     void ShowCurrent();
     void TakeSnapshot();
     void UpdatePosition(TDBItem *record);
+    // First steps: the welcome of an empty catalog in the card, its links (New, or the
+    // import plug-ins for files of other programs), and tool-bar hints with their keys.
+    void UpdateWelcome();
+    void OnWelcomeLink(const QString &target);
+    QList<int> WelcomeImports() const;
+    void ShowToolTip(QAction *action);
+    void UpdateBarHints();
     bool StoreCardInput();
     void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
     void FocusNewRecord(TDBItem *record);
@@ -490,6 +502,7 @@ private:
 
     // Loans and their history file.
     void OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie);
+    QMenu *m_welcomeImportMenu = nullptr;
     void LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, bool rebuild);
     QString CatalogName() const;
     QPointer<THistoryForm> m_historyForm;

@@ -26,6 +26,7 @@
 #include "catalog/localetext.h"
 #include "catalog/textutils.h"
 #include "views/cardwidgets_p.h"
+#include "views/contrast.h"
 #include "views/imageqt.h"
 #include "views/linktext.h"
 #include "views/newlinkdlg.h"
@@ -95,11 +96,24 @@ TCardFrame::TCardFrame(bool people, QWidget *parent)
     QFont font = m_message->font();
     font.setPointSize(18);
     m_message->setFont(font);
-    QPalette palette = m_message->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    m_message->setPalette(palette);
     m_message->hide();
     SetCaption(m_message, 1868, u"No record is selected."_s);
+
+    for (QLabel **link : {&m_newLink, &m_importLink}) {
+        *link = new QLabel(m_body);
+        QFont linkFont = (*link)->font();
+        linkFont.setPointSize(12);
+        (*link)->setFont(linkFont);
+        (*link)->setTextFormat(Qt::RichText);
+        (*link)->setWordWrap(true);
+        (*link)->setTextInteractionFlags(Qt::LinksAccessibleByMouse
+                                         | Qt::LinksAccessibleByKeyboard);
+        (*link)->setFocusPolicy(Qt::StrongFocus);
+        (*link)->hide();
+        connect(*link, &QLabel::linkActivated, this, &TCardFrame::WelcomeLinkActivated);
+    }
+    m_newLink->setObjectName(u"WelcomeNewLink"_s);
+    m_importLink->setObjectName(u"WelcomeImportLink"_s);
 }
 
 TCardFrame::~TCardFrame() = default;
@@ -147,8 +161,40 @@ void TCardFrame::Retranslate()
         else if (auto *button = qobject_cast<QAbstractButton *>(caption.Control))
             button->setText(text);
     }
+    UpdateWelcome();
     UpdateDerivedTexts();
     Relayout(true);
+}
+
+void TCardFrame::SetWelcome(bool on, bool withImport)
+{
+    if (on == m_welcome && withImport == m_welcomeImport)
+        return;
+    m_welcome = on;
+    m_welcomeImport = withImport;
+    UpdateWelcome();
+    Relayout(false);
+}
+
+void TCardFrame::UpdateWelcome()
+{
+    const auto link = [](const char *target, const QString &text) {
+        return u"<a href=\"%1\">%2</a>"_s.arg(QLatin1StringView(target), text.toHtmlEscaped());
+    };
+    if (m_welcome) {
+        m_message->setText(m_people ? Text(3741, u"This catalog has no people yet."_s)
+                                    : Text(3740, u"This catalog has no movies yet."_s));
+    } else {
+        m_message->setText(Text(1868, u"No record is selected."_s));
+    }
+    m_newLink->setText(link(WelcomeNew,
+                            m_people ? Text(3743, u"Add your first person (Ctrl+N)"_s)
+                                     : Text(3742, u"Add your first movie (Ctrl+N)"_s)));
+    m_importLink->setText(
+        link(WelcomeImport, Text(3744, u"Import a catalog from another program"_s)));
+    const bool message = m_mode == ModeMessage;
+    m_newLink->setVisible(message && m_welcome);
+    m_importLink->setVisible(message && m_welcome && m_welcomeImport);
 }
 
 void TCardFrame::FocusTitle()
@@ -409,6 +455,7 @@ void TCardFrame::ShowRecord(TDBItem *record, int mode)
         }
     }
     m_message->setVisible(mode == ModeMessage);
+    UpdateWelcome();
     ApplyStarsEditable();
     ApplyReadOnly();
     // Buttons already shown follow the new record, mode and read-only flag.
@@ -445,6 +492,12 @@ void TCardFrame::RunLayout()
         const int labelWidth = std::max(40, width - 40);
         Place(m_message, 20, 30, labelWidth, m_message->heightForWidth(labelWidth));
         laidOut = m_message->geometry().bottom() + 1;
+        for (QLabel *link : {m_newLink, m_importLink}) {
+            if (link->isHidden())
+                continue;
+            Place(link, 20, laidOut + 16, labelWidth, link->heightForWidth(labelWidth));
+            laidOut = link->geometry().bottom() + 1;
+        }
     }
     if (!m_colorsOn || (m_mode != ModeEdit && m_mode != ModeView)) {
         for (QFrame *shape : m_shapes) {
@@ -873,23 +926,49 @@ void TCardFrame::ApplyStarsEditable()
 
 void TCardFrame::ApplyBlockColors()
 {
-    const QColor card = m_colorsOn ? m_settings.CardColor : QColor(Qt::white);
+    // The frame's own palette is the desktop's; the card's areas get theirs from it. Without
+    // block colours the card takes the palette's page colour, so a dark desktop stays dark.
+    const QPalette desktop = palette();
+    const QColor card = m_colorsOn ? m_settings.CardColor : desktop.color(QPalette::Base);
     const std::array<QColor, 4> colors = {
         m_colorsOn ? m_settings.MainColor : card,
         m_colorsOn ? m_settings.CustomColor : card,
         m_colorsOn ? m_settings.FileColor : card,
         m_colorsOn ? m_settings.PictureColor : card,
     };
+    // Block colours are fixed colours of the settings: the desktop's text colours are kept
+    // where they read on them, else replaced by ones that do.
+    const auto inks = [&desktop](QPalette &palette, const QColor &window, const QColor &base) {
+        const QColor windowText =
+            ReadableInk(window, desktop.color(QPalette::WindowText), desktop.color(QPalette::Text));
+        const QColor text =
+            ReadableInk(base, desktop.color(QPalette::Text), desktop.color(QPalette::WindowText));
+        const QColor link = ReadableLink(window, desktop.color(QPalette::Link));
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::WindowText, windowText);
+            palette.setColor(group, QPalette::Text, text);
+            palette.setColor(group, QPalette::Link, link);
+            palette.setColor(group, QPalette::LinkVisited, link);
+        }
+    };
     for (QWidget *area : {static_cast<QWidget *>(m_body), viewport()}) {
         QPalette palette = area->palette();
         palette.setColor(QPalette::Window, card);
+        inks(palette, card, desktop.color(QPalette::Base));
         area->setPalette(palette);
     }
+    // The message reads as a link-coloured headline on the card.
+    QPalette message = m_message->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        message.setColor(
+            group, QPalette::WindowText, ReadableLink(card, desktop.color(QPalette::Link)));
+    m_message->setPalette(message);
     for (size_t block = 0; block < m_blocks.size(); ++block) {
-        auto paint = [&colors, block](QWidget *widget) {
+        auto paint = [&colors, &inks, block](QWidget *widget) {
             QPalette palette = widget->palette();
             palette.setColor(QPalette::Window, colors[block]);
             palette.setColor(QPalette::Base, colors[block]);
+            inks(palette, colors[block], colors[block]);
             widget->setPalette(palette);
         };
         if (m_shapes[block])
@@ -1121,6 +1200,14 @@ void TCardFrame::JumpToAnchor(const QString &value)
             return;
         }
     }
+}
+
+void TCardFrame::changeEvent(QEvent *event)
+{
+    // A new desktop palette (a theme switch) gives the card's areas their inks again.
+    if (event->type() == QEvent::PaletteChange)
+        ApplyBlockColors();
+    QScrollArea::changeEvent(event);
 }
 
 void TCardFrame::resizeEvent(QResizeEvent *event)

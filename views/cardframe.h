@@ -42,6 +42,9 @@ class TCardFrame : public QScrollArea
 
 public:
     enum TMode { ModeHidden = 0, ModeMessage = 1, ModeEdit = 2, ModeView = 3 };
+    // The targets of the welcome links.
+    static constexpr char WelcomeNew[] = "new";
+    static constexpr char WelcomeImport[] = "import";
     // Milliseconds the pointer rests on a picture area before its buttons appear.
     static constexpr int HoverDelay = 500;
 
@@ -61,6 +64,10 @@ public:
     bool ColorsOn() const { return m_colorsOn; }
     // Reads every caption again (after the language changed).
     void Retranslate();
+    // An empty catalog: the message mode greets with links to the first steps instead of
+    // "No record is selected."; `withImport` adds the link to importing a catalog.
+    void SetWelcome(bool on, bool withImport);
+    bool WelcomeOn() const { return m_welcome; }
 
     void FocusTitle();
     // Scrolls down by the visible height; false (and nothing done) at the end.
@@ -93,6 +100,8 @@ public:
     QMenu *EditMenu(QWidget *control);
 
 signals:
+    // A welcome link was followed: WelcomeNew or WelcomeImport.
+    void WelcomeLinkActivated(const QString &target);
     // A click on a star wrote a rating into the shown record.
     void RatingStored();
     // The poster, photo, covers or screenshots of the shown record changed.
@@ -280,6 +289,7 @@ protected:
 
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 protected:
@@ -316,6 +326,7 @@ private:
     void ApplyStarsEditable();
     QWidget *FocusedControl() const;
     void RunLayout();
+    void UpdateWelcome();
 
     bool m_people;
     ICardHost *m_host = nullptr;
@@ -327,6 +338,10 @@ private:
     int m_layoutHeight = 0;
     QWidget *m_body = nullptr;
     QLabel *m_message = nullptr;
+    bool m_welcome = false;
+    bool m_welcomeImport = false;
+    QLabel *m_newLink = nullptr;
+    QLabel *m_importLink = nullptr;
     QPointer<QMenu> m_menu;
     std::vector<TCaption> m_captions;
     std::vector<TCollapsible> m_boxes;

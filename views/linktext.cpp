@@ -30,8 +30,6 @@ constexpr int RenderDelayMs = 10;
 // Characters that stay on a link's line with it: a link never ends a line with its comma
 // pushed to the next one.
 const QString LinkFollowers = u" ,/\\;|"_s;
-const QColor PlainInk(0, 0, 0);
-const QColor LinkInk(0, 0, 255);
 
 bool IsBlank(QChar c)
 {
@@ -453,7 +451,8 @@ void TLinkText::DrawPiece(QPainter &painter, const QString &text, int x, int lin
     QFont face = font();
     face.setUnderline(link >= 0);
     painter.setFont(face);
-    const QColor ink = link >= 0 ? LinkInk : PlainInk;
+    // The palette's, so the box follows the desktop theme and the card's pane colours.
+    const QColor ink = palette().color(link >= 0 ? QPalette::Link : foregroundRole());
     const int top = TopMargin + m_lineHeight * line;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
 

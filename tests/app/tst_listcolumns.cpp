@@ -14,6 +14,7 @@
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
+#include "views/contrast.h"
 
 using namespace Qt::StringLiterals;
 
@@ -295,10 +296,7 @@ TEST_F(ListColumnsTest, RowColoursFollowTheFirstMatchingState)
     person->SetBookmark(true);
     EXPECT_EQ(WindowsFromColor(RowBackground(*person->ViewNodes().first(), false, true, look)), 1);
 
-    // Text: colours 14 and 15, or black and white without list colours.
-    EXPECT_EQ(WindowsFromColor(RowTextColor(true, look)), 15);
     look.DoListColors = false;
-    EXPECT_EQ(RowTextColor(true, look), QColor(Qt::white));
     EXPECT_EQ(RowBackground(*node, true, true, look), look.Highlight);
     EXPECT_EQ(RowBackground(*node, false, true, look), look.Window);
 }
@@ -338,6 +336,47 @@ TEST(ListColumns, CardItemsMapToSortColumns)
         {4, 3}, {5, 4}, {6, 5}, {7, 6}, {8, 7}, {9, 9}, {3, 1}, {10, 1}};
     for (const auto &[item, column] : people)
         EXPECT_EQ(PeopleSortColumnForItem(item), column) << item;
+}
+
+// The row text keeps the colour table's (or palette's) ink when it reads, else the palette's,
+// else black or white.
+TEST(RowTextColor, FallsBackUntilTheRowReads)
+{
+    const QColor black(Qt::black), white(Qt::white), light(230, 230, 230), dark(42, 42, 42);
+    struct TCase
+    {
+        const char *what;
+        bool listColors;
+        bool selected;
+        QColor ground, tableInk, paletteInk, expected;
+    };
+    const TCase cases[] = {
+        {"table ink reads", true, false, white, black, light, black},
+        {"dark row, table ink dark", true, false, dark, black, light, light},
+        {"teal selection, white on it too faint",
+         true,
+         true,
+         QColor(0x60, 0xA3, 0xAE),
+         white,
+         white,
+         black},
+        {"palette ink without list colours", false, false, dark, black, light, light},
+        {"palette highlight text too faint",
+         false,
+         true,
+         QColor(42, 130, 218),
+         black,
+         white,
+         black},
+    };
+    EXPECT_DOUBLE_EQ(ContrastRatio(black, white), 21.0);
+    for (const TCase &c : cases) {
+        TRowLook look;
+        look.DoListColors = c.listColors;
+        look.Colors[c.selected ? 15 : 14] = WindowsFromColor(c.tableInk);
+        (c.selected ? look.HighlightedText : look.Text) = c.paletteInk;
+        EXPECT_EQ(RowTextColor(c.ground, c.selected, look), c.expected) << c.what;
+    }
 }
 
 } // namespace

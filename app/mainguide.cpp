@@ -1,0 +1,141 @@
+// The main window's help for newcomers: the welcome of an empty catalog in the card, the user
+// guide, and the tool-bar hints that name each button's key.
+#include <QAction>
+#include <QCursor>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/catalogview.h"
+#include "app/mainwindow.h"
+#include "catalog/videodatabase.h"
+#include "host/installlayout.h"
+#include "plugin_api/importu.h"
+#include "views/actorframe.h"
+#include "views/mvframe.h"
+
+using namespace Qt::StringLiterals;
+
+// ----- welcome -------------------------------------------------------------------------------
+
+QList<int> TMain::WelcomeImports() const
+{
+    // Only plug-ins that read another program's catalog file; the web plug-ins of the Import
+    // menu need a movie to fill.
+    QList<int> tags;
+    TPluginMenu movies(m_registry);
+    movies.SetMode(TListMode::Movies);
+    movies.SetReadOnly(m_readOnly);
+    for (const TPluginMenuItem &item : movies.Items()) {
+        if (item.menu == TPluginMenuKind::Import && item.pluginType == RK_PLUGIN_GENERAL_IMPORT
+            && item.visible && item.enabled)
+            tags.append(item.tag);
+    }
+    return tags;
+}
+
+void TMain::UpdateWelcome()
+{
+    const bool open = m_db && !m_readOnly;
+    m_movieFrame->SetWelcome(open && m_db->MovieCount() == 0, !WelcomeImports().isEmpty());
+    m_peopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
+}
+
+void TMain::OnWelcomeLink(const QString &target)
+{
+    if (target == QLatin1StringView(TCardFrame::WelcomeNew)) {
+        if (QAction *create = Action(u"NewVidAct"_s); create->isEnabled())
+            create->trigger();
+        return;
+    }
+    if (target != QLatin1StringView(TCardFrame::WelcomeImport))
+        return;
+    const QList<int> tags = WelcomeImports();
+    if (tags.size() == 1) {
+        RunImportPlugin(tags.first());
+        return;
+    }
+    // Several programs' catalogs can be read: the user picks one, as in the Import menu.
+    if (!m_welcomeImportMenu) {
+        m_welcomeImportMenu = new QMenu(this);
+        m_welcomeImportMenu->setObjectName(u"WelcomeImportMenu"_s);
+    }
+    m_welcomeImportMenu->clear();
+    for (QAction *action : m_importMenu->actions()) {
+        if (tags.contains(action->data().toInt()))
+            m_welcomeImportMenu->addAction(action);
+    }
+    if (m_welcomeImportMenu->isEmpty())
+        return;
+    const QLabel *link = m_movieFrame->findChild<QLabel *>(u"WelcomeImportLink"_s);
+    m_welcomeImportMenu->popup(link ? link->mapToGlobal(link->rect().bottomLeft())
+                                    : QCursor::pos());
+}
+
+// ----- user guide ----------------------------------------------------------------------------
+
+void TMain::ShowHelp()
+{
+    // The guide sits beside lang.txt: in the build tree or under the installed prefix.
+    const QDir folder(TInstallLayout::ForProgram(m_options.programFolder).HelpFolder());
+    // A German guide, when one is installed, for German texts.
+    QString index = folder.filePath(u"de/index.html"_s);
+    if (m_language.LanguageId() != 7 || !QFileInfo(index).isFile())
+        index = folder.filePath(u"index.html"_s);
+    if (!QFileInfo(index).isFile()) {
+        m_dialogs->ShowError(this,
+                             Text(1802, u"Error"_s),
+                             Text(3745, u"The user guide %1 was not found."_s).arg(index));
+        return;
+    }
+    if (!m_dialogs->OpenWithDesktop(index)) {
+        m_dialogs->ShowError(
+            this,
+            Text(1802, u"Error"_s),
+            Text(3746, u"No program to show the user guide was found. It is the file %1"_s)
+                .arg(index));
+    }
+}
+
+// ----- tool-bar hints ------------------------------------------------------------------------
+
+void TMain::ShowToolTip(QAction *action)
+{
+    // The caption without its accelerator, then the key when the command has one.
+    QString hint = action->text();
+    hint.remove(u'&');
+    if (hint.endsWith(u"..."_s))
+        hint.chop(3);
+    const QKeySequence key = action->shortcut();
+    if (!key.isEmpty())
+        hint += u" ("_s + key.toString(QKeySequence::NativeText) + u')';
+    // setToolTip does nothing (and signals nothing) when the text is the same.
+    action->setToolTip(hint);
+}
+
+void TMain::UpdateBarHints()
+{
+    m_seenButton->setToolTip(Text(3750, u"Which movies the list shows: seen, unseen or all"_s));
+    m_searchFieldButton->setToolTip(Text(3751, u"The field the search box looks in"_s));
+    m_searchEdit->setToolTip(
+        Text(3752, u"Shows only what contains this text (%1)"_s)
+            .arg(Action(u"FindAct"_s)->shortcut().toString(QKeySequence::NativeText)));
+    m_webSearchEdit->setToolTip(Text(3753, u"Text to look up on the web"_s));
+    m_webEngineButton->setToolTip(Text(3754, u"Choose the web search engine"_s));
+}
+
+void TMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // A theme switch: rows and cards take the new palette's colours again.
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        && m_movieList) {
+        ApplyListLook();
+        RepaintLists();
+    }
+}
