@@ -7,6 +7,7 @@
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
+#include "app/mainmedia_p.h"
 #include "app/mainwindow.h"
 #include "app/moviemaster.h"
 #include "catalog/basemovie.h"
@@ -16,13 +17,6 @@
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The media files the browse button offers.
-const QString MediaExtensions = u".avi;.divx;.mpg;.mpeg;.ifo;.vob;.mov;.vid;.mp4;.mkv;.dat;.ts"_s;
-
-} // namespace
 
 QString TMain::AskPictureFile(bool save, const QString &proposedName)
 {
@@ -77,6 +71,11 @@ void TMain::BrowseMediaFiles()
     if (files.isEmpty())
         return;
 
+    AddMediaFiles(movie, files, append);
+}
+
+void TMain::AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool append)
+{
     ReadMovieMedia(movie, files, append);
     if (m_movieFrame->Movie() == movie)
         m_movieFrame->ShowMovie(movie, m_movieFrame->Mode());

@@ -137,6 +137,8 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     , m_pluginMenu(m_registry)
 {
     setObjectName(u"Main"_s);
+    // Catalogs dragged from the desktop open (maindrops.cpp).
+    setAcceptDrops(true);
     if (!m_passwords)
         m_passwords = std::make_shared<TPasswordPrompt>(this, &m_language);
 
@@ -1415,9 +1417,16 @@ QString TMain::InitialFolder(int slot) const
 {
     if (slot < 0 || slot >= TSettings::FolderSlotCount)
         return {};
-    if (m_settings.SameDirOpts && m_settings.InitDirType[slot] == 1)
-        return m_settings.InitDir[0];
-    return m_settings.InitDir[slot];
+    const QString &folder = m_settings.SameDirOpts && m_settings.InitDirType[slot] == 1
+                                ? m_settings.InitDir[0]
+                                : m_settings.InitDir[slot];
+    // Nothing remembered yet: catalogs, pictures, imports and exports start where the
+    // catalogs live rather than wherever the program was started. Media files are seldom
+    // there, so the media picker starts at the top of its tree instead.
+    if (!folder.isEmpty() || slot == 1 || m_folders.DataFolder.isEmpty())
+        return folder;
+    QDir().mkpath(m_folders.DataFolder);
+    return m_folders.DataFolder;
 }
 
 void TMain::RememberFolder(int slot, const QString &folder)

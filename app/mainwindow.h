@@ -160,6 +160,12 @@ public:
     void ShowCardError(const QString &text) override;
     // The movie card's browse button: picks the movie's media files and reads them.
     void BrowseMediaFiles();
+    // Local files dragged in from the desktop. Anywhere on the window the first catalog
+    // (.rkd) opens in place of the open one; on the movie card media files join the shown
+    // movie's files and are read as the browse button does. `drop` false only answers
+    // whether the files would be taken; with `drop` true they are taken once the drop is
+    // over.
+    bool TakeDroppedFiles(const QStringList &files, bool drop) override;
     // "New Movie Master": one new movie from a title, an original title and files, filled
     // by the plug-ins, the media files and the screenshot maker the user ticks.
     void OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files);
@@ -237,7 +243,8 @@ public:
     // Re-reads every translated text of the window (after a language change).
     void TranslateAll();
     // The folder a file dialog of slot n starts in, and remembering the folder of a
-    // confirmed dialog.
+    // confirmed dialog. While a slot has no folder, every dialog but the media picker
+    // (slot 1) starts in the data folder, which is created then.
     // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
     // file looked for when it is missing.
     void ShowHelp();
@@ -252,6 +259,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     class TMessageBoxSink;
@@ -369,6 +379,10 @@ private:
     // Reads the technical data of media files into a movie and tells the user about files
     // that could not be analysed.
     void ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append);
+    // Reads media files into the movie and shows the result (browse button and drops).
+    void AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool append);
+    // What dropped files do; `onMovieCard` allows media files.
+    bool TakeDrop(const QStringList &files, bool onMovieCard, bool drop);
 
     TMainOptions m_options;
     TCommandLine m_commandLine;

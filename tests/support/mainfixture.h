@@ -126,9 +126,9 @@ protected:
         ASSERT_TRUE(settings.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
         TMainOptions options;
         options.programFolder = Program();
-        options.arguments = {u"-portable"_s};
+        options.arguments = arguments;
         options.dialogs = dialogs;
-        options.useIdleEvents = false;
+        options.useIdleEvents = idleEvents;
         window = std::make_unique<TMain>(options);
         if (!realCards) {
             window->SetCard(false, &movieCard);
@@ -170,6 +170,9 @@ protected:
 
     QTemporaryDir root;
     TSettingsFile settings;
+    // The command line, and whether the window reacts to idle time as the program does.
+    QStringList arguments{u"-portable"_s};
+    bool idleEvents = false;
     // The window's own cards instead of the recording ones.
     bool realCards = false;
     // Runs on the catalog before it is saved and opened, for what the lists above miss.

@@ -1,0 +1,103 @@
+// Files dragged in from the desktop: catalogs anywhere on the window, media files on the
+// movie card (the card itself takes pictures on its picture slots).
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "app/mainmedia_p.h"
+#include "app/mainwindow.h"
+#include "catalog/basemovie.h"
+#include "catalog/videodatabase.h"
+#include "views/droppedfiles.h"
+#include "views/mvframe.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool HasSuffix(const QString &file, QLatin1StringView suffix)
+{
+    return QFileInfo(file).suffix().compare(suffix, Qt::CaseInsensitive) == 0;
+}
+
+bool IsMediaFile(const QString &file)
+{
+    const QString suffix = QFileInfo(file).suffix();
+    return !suffix.isEmpty()
+           && MediaExtensions.split(u';').contains(u'.' + suffix, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool TMain::TakeDroppedFiles(const QStringList &files, bool drop)
+{
+    return TakeDrop(files, true, drop);
+}
+
+bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
+{
+    if (!m_db || m_busy || m_closing)
+        return false;
+    QStringList existing;
+    for (const QString &file : files) {
+        if (QFileInfo(file).isFile())
+            existing.append(file);
+    }
+
+    // A catalog wins over everything else dropped with it; the open one changes nothing.
+    for (const QString &file : existing) {
+        if (!HasSuffix(file, "rkd"_L1))
+            continue;
+        if (file == m_db->FileName())
+            return false;
+        if (drop)
+            QTimer::singleShot(0, this, [this, file] { OpenCatalog(file); });
+        return true;
+    }
+
+    TBaseMovie *movie = onMovieCard && m_movieFrame ? m_movieFrame->Movie() : nullptr;
+    if (!movie || m_readOnly)
+        return false;
+    QStringList media;
+    for (const QString &file : existing) {
+        if (IsMediaFile(file))
+            media.append(file);
+    }
+    if (media.isEmpty())
+        return false;
+    if (drop) {
+        // Read after the drop: several files show a progress window, which must not hold
+        // the file manager's drag.
+        QTimer::singleShot(0, this, [this, movie, media] {
+            if (m_readOnly || m_busy || m_movieFrame->Movie() != movie)
+                return;
+            // What the user typed counts, as with the browse button.
+            m_movieFrame->StoreEdits(movie);
+            AddMediaFiles(movie, media, !movie->Path().isEmpty());
+        });
+    }
+    return true;
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
+        event->ignore();
+}
+
+void TMain::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
+        event->ignore();
+}
+
+void TMain::dropEvent(QDropEvent *event)
+{
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (!TakeDrop(files, false, false) || !AcceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    TakeDrop(files, false, true);
+}
