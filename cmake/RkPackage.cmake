@@ -15,12 +15,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://reelkeep.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "catalog of your movie collection
- Reelkeep keeps your movies, series with their episodes and the people who
- made them in one catalog file, shows them in plain, tree and grid views,
- fetches information and posters from web sites through plug-ins, imports
- catalogs of other programs, reads technical data from media files, keeps
- track of loans and draws statistics. reelkeep-cli works on the same
- catalogs from scripts.")
+# The summary is the description's first line; CPack indents the rest.
+set(CPACK_PACKAGE_DESCRIPTION "Reelkeep keeps your movies, series with their episodes and the people who
+made them in one catalog file, shows them in plain, tree and grid views,
+fetches information and posters from web sites through plug-ins, imports
+catalogs of other programs, reads technical data from media files, keeps
+track of loans and draws statistics. reelkeep-cli works on the same
+catalogs from scripts.")
 
 include(CPack)
