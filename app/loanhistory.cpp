@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include "app/settings.h"
 #include "catalog/basemovie.h"
@@ -14,14 +13,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr auto HistoryName = "history.txt"_L1;
-
-QString UserHistoryPath(const TAppFolders &folders)
-{
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (config.isEmpty())
-        return folders.ProgramFolder + HistoryName;
-    return QDir(config).filePath(u"Reelkeep/"_s) + HistoryName;
-}
 
 QString OneLine(QString text)
 {
@@ -84,19 +75,9 @@ QList<QStringView> LinesNewestFirst(const QString &text)
 
 } // namespace
 
-QString HistoryWritePath(const TAppFolders &folders)
+QString HistoryPath(const TAppFolders &folders)
 {
-    return folders.Portable ? folders.ProgramFolder + HistoryName : UserHistoryPath(folders);
-}
-
-QString HistoryReadPath(const TAppFolders &folders)
-{
-    const QString written = HistoryWritePath(folders);
-    if (FileExistsQuiet(written))
-        return written;
-    const QString other =
-        folders.Portable ? UserHistoryPath(folders) : folders.ProgramFolder + HistoryName;
-    return FileExistsQuiet(other) ? other : written;
+    return folders.SettingsFolder + HistoryName;
 }
 
 QString HistoryLine(const QString &catalogName,

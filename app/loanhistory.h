@@ -17,12 +17,9 @@ struct TAppFolders;
 // with the catalog's file name without folder, action "<" (returned) or ">" (lent) and the
 // time as a day count written with a decimal comma ("39421,5").
 
-// The file loan events are appended to: the program folder in portable mode, otherwise the
-// per-user folder ($XDG_CONFIG_HOME/Reelkeep/), or the program folder when there is none.
-QString HistoryWritePath(const TAppFolders &folders);
-// The file the borrower suggestions and the history window read: the one written to when it
-// exists, else the other candidate (program folder or per-user folder) when that exists.
-QString HistoryReadPath(const TAppFolders &folders);
+// The file loan events are appended to and read from: beside config.ini, so the program
+// folder in portable mode and the per-user folder otherwise.
+QString HistoryPath(const TAppFolders &folders);
 
 // One line without its line break. `movie` may be null (no title parts). Line breaks inside
 // the names would split the event, so they become spaces.

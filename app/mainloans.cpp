@@ -44,12 +44,12 @@ QStringList TMain::RecentBorrowers(int count) const
 {
     if (!m_db)
         return {};
-    return ::RecentBorrowers(ReadHistoryText(HistoryReadPath(m_folders)), CatalogName(), count);
+    return ::RecentBorrowers(ReadHistoryText(HistoryPath(m_folders)), CatalogName(), count);
 }
 
 void TMain::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
 {
-    const QString path = HistoryWritePath(m_folders);
+    const QString path = HistoryPath(m_folders);
     const Status written =
         AppendHistoryLine(path, HistoryLine(CatalogName(), returned, NowDays(), borrower, movie));
     if (written)
@@ -179,7 +179,7 @@ void TMain::ShowLoanHistory()
         [this](int number, const QString &english) { return Text(number, english); });
     QList<THistoryEntry> entries;
     if (m_db)
-        entries = HistoryEntries(ReadHistoryText(HistoryReadPath(m_folders)), CatalogName());
+        entries = HistoryEntries(ReadHistoryText(HistoryPath(m_folders)), CatalogName());
     m_historyForm->ShowEntries(entries);
     m_historyForm->show();
     m_historyForm->raise();

@@ -69,6 +69,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Files of other programs that the command line and drops offer to import.
+bool IsImportFile(const QString &fileName)
+{
+    return fileName.endsWith(u".amc"_s, Qt::CaseInsensitive);
+}
+
 // The layout limits of the plain and tree views.
 constexpr int MinWindowHeight = 500;
 constexpr int MinListWidth = 150;
@@ -188,7 +194,7 @@ void TMain::StartUp()
     // The texts and plug-ins sit beside the program in a build, under its prefix when installed.
     const TInstallLayout layout = TInstallLayout::ForProgram(m_options.programFolder);
     m_language.Load(layout.LangFile());
-    m_commandLine = ParseCommandLine(m_options.arguments);
+    m_commandLine = ParseCommandLine(m_options.arguments, m_options.workingFolder);
     m_folders = ChooseFolders(m_options.programFolder, m_commandLine.Portable);
 
     CreateActions();
@@ -217,15 +223,18 @@ void TMain::StartUp()
     InstallRecordHooks();
 
     Translate(m_language, this);
+    UpdateBarHints();
     ApplySettings();
     RebuildWebSearchMenu();
     RebuildWebEngineMenu();
 
     QElapsedTimer elapsed;
     elapsed.start();
-    OpenDatabase(m_settings.FileName, false);
-    m_recent.Change(QString(), m_settings.FileName, m_folders.ProgramFolder);
-    UpdateBarHints();
+    const QString named = CommandLineCatalog();
+    OpenDatabase(named.isEmpty() ? m_settings.FileName : named, false);
+    m_recent.Change(named.isEmpty() ? QString() : m_settings.FileName,
+                    named.isEmpty() ? m_settings.FileName : named,
+                    m_folders.StoreBase());
     RebuildRecentMenu();
     ChooseStartMode();
     UpdateModeTexts();
@@ -234,6 +243,64 @@ void TMain::StartUp()
     CommandUpdate();
 
     CreateOtherWindows();
+
+    if (IsImportFile(m_commandLine.File)) {
+        // Asked once the window is up, not from inside its constructor.
+        const QString file = m_commandLine.File;
+        QMetaObject::invokeMethod(
+            this, [this, file] { OfferImport(file); }, Qt::QueuedConnection);
+    }
+}
+
+QString TMain::CommandLineCatalog()
+{
+    const QString &file = m_commandLine.File;
+    if (file.isEmpty() || IsImportFile(file))
+        return QString();
+    const QFileInfo info(file);
+    // A missing name makes a new catalog there, as File > New would; a folder cannot.
+    if (info.isDir() || (info.exists() && !info.isReadable())) {
+        const QString text =
+            Text(3782, u"%1 cannot be opened as a catalog."_s).arg(QDir::toNativeSeparators(file));
+        m_logForm->AddLine(text);
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), text); },
+            Qt::QueuedConnection);
+        return QString();
+    }
+    return file;
+}
+
+void TMain::OfferImport(const QString &fileName)
+{
+    // The shipped Ant Movie Catalog reader, else whichever import plug-in the user chose.
+    int index = m_registry.DefaultOrLastIndex(RK_PLUGIN_GENERAL_IMPORT);
+    for (int i = 0; i < m_registry.Count(); ++i) {
+        const TPlugin plugin = m_registry.Get(i);
+        if (plugin.PluginType == RK_PLUGIN_GENERAL_IMPORT
+            && plugin.FileName.compare(u"catimport.so"_s, Qt::CaseInsensitive) == 0)
+            index = i;
+    }
+    if (index < 0) {
+        m_dialogs->ShowError(this,
+                             Text(1802, u"Error"_s),
+                             Text(3783, u"No installed plug-in imports %1."_s).arg(fileName));
+        return;
+    }
+    if (!m_db || m_readOnly) {
+        m_dialogs->ShowError(
+            this,
+            Text(1802, u"Error"_s),
+            Text(3784, u"The open catalog is read-only; %1 cannot be imported into it."_s)
+                .arg(fileName));
+        return;
+    }
+    const QString question =
+        Text(3781, u"Import the movies and people of %1 into the open catalog %2?"_s)
+            .arg(QDir::toNativeSeparators(fileName), QFileInfo(m_db->FileName()).fileName());
+    if (m_dialogs->AskYesNo(this, Text(175, u"Import"_s), question))
+        RunImportPlugin(index, fileName);
 }
 
 void TMain::LoadSettings()
@@ -258,7 +325,13 @@ void TMain::LoadSettings()
 
     m_settingsFile.Load(m_folders.SettingsPath());
     m_settings.Read(m_settingsFile, defaults);
-    m_recent.Load(m_settings.RecentFiles);
+    QStringList recent = m_settings.RecentFiles;
+    // Earlier versions stored these relative to the program folder in every mode.
+    if (!m_folders.Portable) {
+        for (QString &name : recent)
+            name = ResolvePath(name, m_folders.ProgramFolder);
+    }
+    m_recent.Load(recent);
     TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
 }
 
@@ -384,6 +457,8 @@ void TMain::CreateActions()
         {"PlainViewAct", 0, "&Plain view", QKeySequence(u"Ctrl+F1"_s)},
         {"TreeViewAct", 0, "&Tree view", QKeySequence(u"Ctrl+F2"_s)},
         {"GridViewAct", 0, "&Grid view", QKeySequence(u"Ctrl+F3"_s)},
+        {"FindAct", 3747, "&Find", QKeySequence(u"Ctrl+F"_s)},
+        {"HelpAct", 3748, "&Contents", QKeySequence(u"F1"_s)},
     };
     for (const TActionRow &row : rows) {
         QAction *action =
@@ -440,6 +515,13 @@ void TMain::CreateActions()
     on("LoanAct", [this] { LoanMovies(); });
     on("HistoryAct", [this] { ShowLoanHistory(); });
     on("StatsAct", [this] { ShowStatistics(); });
+    on("HelpAct", [this] { ShowHelp(); });
+    on("FindAct", [this] {
+        if (!m_searchEdit->isEnabled())
+            return;
+        m_searchEdit->setFocus(Qt::ShortcutFocusReason);
+        m_searchEdit->selectAll();
+    });
 
     // The movie-only commands hide in people mode.
     for (const char *name : {"NewMasterAct",
@@ -459,8 +541,6 @@ void TMain::CreateMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"MainMenu"_s);
-        {"FindAct", 3747, "&Find", QKeySequence(u"Ctrl+F"_s)},
-        {"HelpAct", 3748, "&Contents", QKeySequence(u"F1"_s)},
 
     m_fileMenu = bar->addMenu(u"&File"_s);
     m_fileMenu->setObjectName(u"FileMenu"_s);
@@ -480,6 +560,7 @@ void TMain::CreateMenus()
         edit->addAction(Action(QString::fromLatin1(name)));
     edit->addSeparator();
     edit->addAction(Action(u"EditSelectAll1"_s));
+    edit->addAction(Action(u"FindAct"_s));
 
     m_movieMenu = bar->addMenu(u"Movies"_s);
     m_movieMenu->setObjectName(u"MovieMenu"_s);
@@ -517,13 +598,6 @@ void TMain::CreateMenus()
     m_viewMenu->addAction(Action(u"dbModeAct"_s));
     m_viewMenu->addSeparator();
     for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"})
-    on("HelpAct", [this] { ShowHelp(); });
-    on("FindAct", [this] {
-        if (!m_searchEdit->isEnabled())
-            return;
-        m_searchEdit->setFocus(Qt::ShortcutFocusReason);
-        m_searchEdit->selectAll();
-    });
         m_viewMenu->addAction(Action(QString::fromLatin1(name)));
 
     m_toolsMenu = bar->addMenu(u"&Tools"_s);
@@ -553,6 +627,8 @@ void TMain::CreateMenus()
     QMenu *help = bar->addMenu(u"&Help"_s);
     help->setObjectName(u"HelpMenu"_s);
     SetTag(help, 107);
+    help->addAction(Action(u"HelpAct"_s));
+    help->addSeparator();
     help->addAction(Action(u"LogAct"_s));
     help->addSeparator();
     help->addAction(Action(u"AboutAct"_s));
@@ -562,7 +638,6 @@ void TMain::CreateToolBars()
 {
     m_mainBar = addToolBar(u"Main"_s);
     m_mainBar->setObjectName(u"MainToolBar"_s);
-    edit->addAction(Action(u"FindAct"_s));
     m_mainBar->setMovable(false);
     m_mainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     QStyle *style = this->style();
@@ -629,8 +704,15 @@ void TMain::CreateToolBars()
     m_mainBar->addSeparator();
     m_mainBar->addAction(Action(u"dbModeAct"_s));
     m_mainBar->addAction(Action(u"OptsAct"_s));
-    help->addAction(Action(u"HelpAct"_s));
-    help->addSeparator();
+    // Every button's hint names its key; it follows the caption through language and mode
+    // changes. The plug-in buttons show the plug-ins' own hints instead.
+    for (QAction *action : m_mainBar->actions() + QList<QAction *>{Action(u"WebSearchAct"_s)}) {
+        if (action->isSeparator() || qobject_cast<QWidgetAction *>(action)
+            || action == Action(u"ImportAct"_s) || action == Action(u"ExportAct"_s))
+            continue;
+        connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
+        ShowToolTip(action);
+    }
 
     // The filter bar: seen filter, search field and box, web search. Filtering and the web
     // search arrive with the list filters; until then the controls are shown disabled.
@@ -706,15 +788,6 @@ void TMain::CreateCentralArea()
 void TMain::CreateStatusBar()
 {
     QStatusBar *bar = statusBar();
-    // Every button's hint names its key; it follows the caption through language and mode
-    // changes. The plug-in buttons show the plug-ins' own hints instead.
-    for (QAction *action : m_mainBar->actions() + QList<QAction *>{Action(u"WebSearchAct"_s)}) {
-        if (action->isSeparator() || qobject_cast<QWidgetAction *>(action)
-            || action == Action(u"ImportAct"_s) || action == Action(u"ExportAct"_s))
-            continue;
-        connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
-        ShowToolTip(action);
-    }
     bar->setObjectName(u"StatusBar"_s);
     for (int i = 0; i < PanelCount; ++i) {
         auto *panel = new QLabel(bar);
@@ -782,6 +855,7 @@ QString TMain::CatalogFilter() const
 void TMain::TranslateAll()
 {
     Translate(m_language, this);
+    UpdateBarHints();
     for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
                             static_cast<QWidget *>(m_waitWindow.data()),
                             static_cast<QWidget *>(m_aboutBox.data()),
@@ -857,7 +931,6 @@ void TMain::UpdateStatusBar()
 void TMain::ShowStatusText(const QString &text)
 {
     m_panels[2]->setText(text);
-    UpdateBarHints();
     m_panels[2]->repaint();
 }
 
@@ -961,7 +1034,7 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     if (!SaveBeforeClosing())
         return false;
     const QString oldName = m_db ? m_db->FileName() : QString();
-    m_recent.Change(oldName, name, m_folders.ProgramFolder);
+    m_recent.Change(oldName, name, m_folders.StoreBase());
     RebuildRecentMenu();
     SetEditState(TEditState::None);
     SetCurrentRecord(false, nullptr);
@@ -1054,7 +1127,7 @@ bool TMain::SaveCatalogAs()
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
         return false;
     }
-    m_recent.Change(oldName, name, m_folders.ProgramFolder);
+    m_recent.Change(oldName, name, m_folders.StoreBase());
     RebuildRecentMenu();
     m_settings.FileName = name;
     m_db->SetVersion(ProgramVersionNumber);
@@ -1204,6 +1277,8 @@ void TMain::CommandUpdate()
                              "OptsAct",
                              "LogAct",
                              "AboutAct",
+                             "HelpAct",
+                             "FindAct",
                              "BookAct",
                              "NextBookAct",
                              "PrevBookAct",
@@ -1246,6 +1321,7 @@ void TMain::CommandUpdate()
     m_pluginMenu.SetHasRecords(hasSelection);
     m_pluginMenu.SetReadOnly(m_readOnly);
     UpdatePluginActions();
+    UpdateWelcome();
 }
 
 // ----- menus built from lists ----------------------------------------------------------------
@@ -1264,7 +1340,7 @@ void TMain::RebuildRecentMenu()
         auto *action = new QAction(captions.at(i), m_fileMenu);
         action->setObjectName(u"RecentFile%1"_s.arg(i));
         connect(action, &QAction::triggered, this, [this, i] {
-            OpenCatalog(m_recent.Expand(i, m_folders.ProgramFolder));
+            OpenCatalog(m_recent.Expand(i, m_folders.StoreBase()));
         });
         m_fileMenu->insertAction(m_recentSeparator, action);
         m_recentActions.append(action);
@@ -1279,8 +1355,6 @@ void TMain::RebuildPluginMenus()
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
         QMenu *menu = item.menu == TPluginMenuKind::Import ? m_importMenu : m_exportMenu;
         QAction *action = menu->addAction(item.caption);
-                             "HelpAct",
-                             "FindAct",
         action->setObjectName(u"Plugin%1"_s.arg(item.tag));
         action->setData(item.tag);
         const int tag = item.tag;
@@ -1324,7 +1398,6 @@ void TMain::RebuildWebSearchMenu()
     m_webSearchMenu->clear();
     const int count = std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size());
     for (int i = 0; i < count; ++i) {
-    UpdateWelcome();
         const QString &name = m_settings.SearchNames.at(i);
         if (name == u"-"_s) {
             m_webSearchMenu->addSeparator();
@@ -1354,7 +1427,7 @@ void TMain::RebuildWebSearchMenu()
 
 // ----- import and export ---------------------------------------------------------------------
 
-void TMain::RunImportPlugin(int index)
+void TMain::RunImportPlugin(int index, const QString &fileName)
 {
     if (!m_db || m_readOnly || m_busy)
         return;
@@ -1365,9 +1438,12 @@ void TMain::RunImportPlugin(int index)
     QString saveFolder = InitialFolder(4);
     TWindowImportUi ui(
         TWindowImportUi::TTask::Import, openFolder, saveFolder, m_waitWindow, &m_language, this);
-    ui.SetFileChooser([this](const QString &folder, const QString &filter) {
-        return m_dialogs->AskOpenFile(this, Text(175, u"Import"_s), folder, filter);
-    });
+    ui.SetFileChooser(
+        [this, fileName](const QString &folder, const QString &filter) -> std::optional<QString> {
+            if (!fileName.isEmpty())
+                return fileName;
+            return m_dialogs->AskOpenFile(this, Text(175, u"Import"_s), folder, filter);
+        });
     TImportOptions options;
     options.language = m_language.LanguageId();
     options.autoAddPeople = m_registry.AutoAddPeople();
@@ -1511,10 +1587,14 @@ void TMain::ShowPreferences()
     RebuildWebSearchMenu();
     RebuildWebEngineMenu();
     RebuildPluginMenus();
-    SaveSettings();
+    if (!SaveSettings())
+        m_dialogs->ShowError(
+            this,
+            Text(1802, u"Error"_s),
+            Text(3780, u"The settings could not be saved to %1."_s).arg(m_folders.SettingsPath()));
 }
 
-TSaveReport TMain::SaveSettings()
+bool TMain::SaveSettings()
 {
     m_settings.RecentFiles = m_recent.Store();
     m_settings.Language = m_language.LanguageId();
@@ -1530,8 +1610,12 @@ TSaveReport TMain::SaveSettings()
     }
     TSettingsPluginKeys adapter(m_settings);
     m_registry.WriteSettings(adapter);
-    m_settings.Write(m_settingsFile, m_folders.ProgramFolder);
-    return SaveSettingsFile(m_settingsFile, m_folders);
+    m_settings.Write(m_settingsFile, m_folders.StoreBase());
+    const bool saved = SaveSettingsFile(m_settingsFile, m_folders);
+    if (!saved)
+        qWarning("Reelkeep: the settings could not be saved to %s",
+                 qUtf8Printable(m_folders.SettingsPath()));
+    return saved;
 }
 
 // ----- idle, auto-save and shutdown ----------------------------------------------------------

@@ -62,6 +62,7 @@ struct TMainOptions
 {
     QString programFolder;
     QStringList arguments;
+    QString workingFolder; // where a relative file name on the command line is taken
     std::shared_ptr<IMainDialogs> dialogs;      // message and file dialogs when null
     std::shared_ptr<IPasswordPrompt> passwords; // the password dialog when null
     bool useIdleEvents = true;                  // tests drive OnIdle themselves
@@ -108,7 +109,11 @@ public:
     void SetMode(bool people);
     void ShowPreferences();
     // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
-    void RunImportPlugin(int index);
+    // `fileName` skips the plug-in's file question.
+    void RunImportPlugin(int index, const QString &fileName = QString());
+    // Asks whether the foreign catalog `fileName` is imported into the open catalog and runs
+    // the import plug-in that reads it.
+    void OfferImport(const QString &fileName);
     // Runs web plug-in `index` (types 2, 4, 5, 6) for the focused record, or for each
     // selected record when several are selected.
     void RunWebPlugin(int index);
@@ -161,10 +166,10 @@ public:
     // The movie card's browse button: picks the movie's media files and reads them.
     void BrowseMediaFiles();
     // Local files dragged in from the desktop. Anywhere on the window the first catalog
-    // (.rkd) opens in place of the open one; on the movie card media files join the shown
-    // movie's files and are read as the browse button does. `drop` false only answers
-    // whether the files would be taken; with `drop` true they are taken once the drop is
-    // over.
+    // (.rkd) opens in place of the open one, or else the first foreign catalog is offered for
+    // import; on the movie card media files join the shown movie's files and are read as
+    // the browse button does. `drop` false only answers whether the files would be taken;
+    // with `drop` true they are taken once the drop is over.
     bool TakeDroppedFiles(const QStringList &files, bool drop) override;
     // "New Movie Master": one new movie from a title, an original title and files, filled
     // by the plug-ins, the media files and the screenshot maker the user ticks.
@@ -233,22 +238,23 @@ public:
     // Makes a movie (kind 0) or person (kind 1) as the New command does, with auto IDs.
     TDBItem *CreateRecord(int kind);
 
+    // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
+    // file looked for when it is missing.
+    void ShowHelp();
+
     // The application became idle: the version-check trigger, then auto-save arming.
     void OnIdle();
     // The auto-save timer fired.
     void OnAutoSaveTimer();
 
-    // Writes config.ini from the window's state (both copies).
-    TSaveReport SaveSettings();
+    // Writes config.ini from the window's state; false (and a warning on stderr) when it
+    // could not be written.
+    bool SaveSettings();
     // Re-reads every translated text of the window (after a language change).
     void TranslateAll();
     // The folder a file dialog of slot n starts in, and remembering the folder of a
     // confirmed dialog. While a slot has no folder, every dialog but the media picker
     // (slot 1) starts in the data folder, which is created then.
-    // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
-    // file looked for when it is missing.
-    void ShowHelp();
-
     QString InitialFolder(int slot) const;
     void RememberFolder(int slot, const QString &folder);
     // The program's own file picker, starting in the media-files folder (slot 1), which it
@@ -258,6 +264,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -274,7 +281,6 @@ private:
     void UpdateCardButtons();
     void ApplyWebSettings();
     TConnectionSettings ConnectionSettings() const;
-    void changeEvent(QEvent *event) override;
 
     void LoadSettings();
     void CreateActions();
@@ -285,6 +291,9 @@ private:
     void CreateOtherWindows();
     QAction *AddAction(const QString &name, int tag, const QString &caption);
     void StartUp();
+    // The catalog named on the command line ("" when none, or when it names a file to
+    // import); a folder or unreadable name is reported and left alone.
+    QString CommandLineCatalog();
     void ApplyLanguageSetting();
     void ApplySettings();
     void OpenDatabase(const QString &fileName, bool asNew);
@@ -338,6 +347,13 @@ private:
     void OnLinkRequested(TDBItem *movie);
     void SetCurrentRecord(bool people, TDBItem *record);
     void UpdateViewActions();
+    // First steps: the welcome of an empty catalog in the card, its links (New, or the
+    // import plug-ins for files of other programs), and tool-bar hints with their keys.
+    void UpdateWelcome();
+    void OnWelcomeLink(const QString &target);
+    QList<int> WelcomeImports() const;
+    void ShowToolTip(QAction *action);
+    void UpdateBarHints();
     // Cards.
     void CreateCards();
     void ApplyCardSettings();
@@ -357,13 +373,6 @@ private:
     void ShowCurrent();
     void TakeSnapshot();
     void UpdatePosition(TDBItem *record);
-    // First steps: the welcome of an empty catalog in the card, its links (New, or the
-    // import plug-ins for files of other programs), and tool-bar hints with their keys.
-    void UpdateWelcome();
-    void OnWelcomeLink(const QString &target);
-    QList<int> WelcomeImports() const;
-    void ShowToolTip(QAction *action);
-    void UpdateBarHints();
     bool StoreCardInput();
     void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
     void FocusNewRecord(TDBItem *record);
@@ -493,6 +502,7 @@ private:
     QMenu *m_toolsMenu = nullptr;
     QMenu *m_webSearchMenu = nullptr;
     QMenu *m_importMenu = nullptr;
+    QMenu *m_welcomeImportMenu = nullptr;
     QMenu *m_exportMenu = nullptr;
     QAction *m_recentSeparator = nullptr;
     QList<QAction *> m_recentActions;
@@ -516,7 +526,6 @@ private:
 
     // Loans and their history file.
     void OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie);
-    QMenu *m_welcomeImportMenu = nullptr;
     void LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, bool rebuild);
     QString CatalogName() const;
     QPointer<THistoryForm> m_historyForm;

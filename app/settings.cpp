@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -23,8 +24,6 @@ constexpr int ColorDefaults[TSettings::ColorCount] = {
     16777215, 65535,    15780518, 255,      16706549, 14548976, 8388608,
     8388608,  8388608,  8388608,  8388608,  8388608,  12615808, 11445088,
     0,        16777215, 16706784, 15395562, 15530751, 14548439, 16777215};
-
-const QString ConfigName = u"config.ini"_s;
 
 QString WithSlash(const QString &folder)
 {
@@ -136,16 +135,49 @@ bool IsPluginOption(const QString &key)
 
 } // namespace
 
-TCommandLine ParseCommandLine(const QStringList &arguments)
+TCommandLine ParseCommandLine(const QStringList &arguments, const QString &workingFolder)
 {
-    TCommandLine line;
+    QCommandLineParser parser;
+    // "-portable" is one option, not the letters p, o, r, ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(u"Reelkeep, a catalog of your movie collection."_s);
+    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s}, u"Show this help and exit."_s);
+    const QCommandLineOption version(QStringList{u"v"_s, u"version"_s},
+                                     u"Show the version and exit."_s);
+    const QCommandLineOption portable(u"portable"_s,
+                                      u"Keep settings, history and catalogs beside the program."_s);
+    const QCommandLineOption showFloppy(u"showfloppy"_s,
+                                        u"Show floppy drives in the file picker."_s);
+    parser.addOptions({help, version, portable, showFloppy});
+    parser.addPositionalArgument(
+        u"file"_s,
+        u"A catalog (.rkd) to open, or an Ant Movie Catalog file (.amc) to import."_s,
+        u"[file]"_s);
+
+    // Options are known without regard to case ("-Portable"); file names keep theirs.
+    QStringList line{u"reelkeep"_s};
+    bool optionsEnded = false;
     for (const QString &argument : arguments) {
-        if (argument.compare("-portable"_L1, Qt::CaseInsensitive) == 0)
-            line.Portable = true;
-        else if (argument.compare("-showfloppy"_L1, Qt::CaseInsensitive) == 0)
-            line.ShowFloppy = true;
+        const bool option = !optionsEnded && argument.startsWith(u'-');
+        if (argument == "--"_L1)
+            optionsEnded = true;
+        line.append(option ? argument.toLower() : argument);
     }
-    return line;
+
+    TCommandLine result;
+    if (!parser.parse(line))
+        result.Error = parser.errorText();
+    result.Portable = parser.isSet(portable);
+    result.ShowFloppy = parser.isSet(showFloppy);
+    result.ShowHelp = parser.isSet(help);
+    result.ShowVersion = parser.isSet(version);
+    result.HelpText = parser.helpText();
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1 && result.Error.isEmpty())
+        result.Error = u"Only one file can be opened at a time."_s;
+    if (!files.isEmpty() && !files.first().isEmpty())
+        result.File = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(files.first()));
+    return result;
 }
 
 TAppFolders ChooseFolders(const QString &programFolder, bool portable)
@@ -160,42 +192,25 @@ TAppFolders ChooseFolders(const QString &programFolder, bool portable)
         return folders;
     }
 
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString user = config.isEmpty() ? QString() : WithSlash(config) + "Reelkeep/"_L1;
-    const bool useProgram = user.isEmpty()
-                            || (!FileExistsQuiet(user + ConfigName)
-                                && FileExistsQuiet(folders.ProgramFolder + ConfigName));
-    // A per-user folder that cannot be created (a file in its place, no permission) would
-    // lose every setting, so the program folder takes its part.
-    if (useProgram || !QDir().mkpath(user)) {
-        folders.SettingsFolder = folders.ProgramFolder;
-        QDir().mkpath(folders.SettingsFolder);
-    } else {
-        folders.SettingsFolder = user;
-    }
+    // The program folder is shared by every user of the machine (and usually not writable):
+    // nothing of one user's may be read from or written to it, so there is no fallback there.
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        config = QDir::homePath() + "/.config"_L1;
+    folders.SettingsFolder = WithSlash(config) + "Reelkeep/"_L1;
+    QDir().mkpath(folders.SettingsFolder);
 
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    folders.DataFolder =
-        documents.isEmpty() ? folders.ProgramFolder : WithSlash(documents) + "Reelkeep/"_L1;
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    folders.DataFolder = WithSlash(documents) + "Reelkeep/"_L1;
     return folders;
 }
 
-TSaveReport SaveSettingsFile(const TSettingsFile &file, const TAppFolders &folders)
+bool SaveSettingsFile(const TSettingsFile &file, const TAppFolders &folders)
 {
-    TSaveReport report;
-    const bool sameFolder =
-        QDir::cleanPath(folders.SettingsFolder) == QDir::cleanPath(folders.ProgramFolder);
-    if (!folders.Portable) {
-        QDir().mkpath(folders.SettingsFolder);
-        report.UserCopy = file.Save(folders.SettingsPath()).Ok();
-        if (sameFolder) {
-            report.ProgramCopy = report.UserCopy;
-            return report;
-        }
-    }
-    QDir().mkpath(folders.ProgramFolder);
-    report.ProgramCopy = file.Save(folders.ProgramFolder + ConfigName).Ok();
-    return report;
+    QDir().mkpath(folders.SettingsFolder);
+    return file.Save(folders.SettingsPath()).Ok();
 }
 
 TSettingsDefaults TSettingsDefaults::English(const TAppFolders &folders)

@@ -9,13 +9,21 @@
 
 class TSettingsFile;
 
-// The arguments the program understands, compared without regard to case.
+// The command line: "-portable", "-showfloppy" (options compared without regard to case, one
+// or two dashes), "--help", "--version" and one file.
 struct TCommandLine
 {
     bool Portable = false;   // "-portable"
     bool ShowFloppy = false; // "-showfloppy"
+    bool ShowHelp = false;
+    bool ShowVersion = false;
+    QString File;     // the file named, absolute; empty when none
+    QString Error;    // an unknown option or more than one file; empty when the line is fine
+    QString HelpText; // the usage text for "--help" and errors
 };
-TCommandLine ParseCommandLine(const QStringList &arguments);
+// `arguments` without the program's name; a relative file name is taken in `workingFolder`.
+TCommandLine ParseCommandLine(const QStringList &arguments,
+                              const QString &workingFolder = QString());
 
 // The folders chosen at start-up; every one ends in "/".
 struct TAppFolders
@@ -26,25 +34,20 @@ struct TAppFolders
     bool Portable = false;
 
     QString SettingsPath() const { return SettingsFolder + QStringLiteral("config.ini"); }
+    // The folder stored file names are written relative to: the program folder in portable
+    // mode (the whole set moves together); none otherwise, so names are kept absolute.
+    QString StoreBase() const { return Portable ? ProgramFolder : QString(); }
 };
 
 // Normal mode: settings in $XDG_CONFIG_HOME/Reelkeep/ (~/.config/Reelkeep/), data in the
-// documents folder + "Reelkeep/". The settings folder falls back to the program folder when
-// the per-user folder cannot be found or created, or has no config.ini while the program
-// folder has one; the data folder falls back when there is no documents folder. Portable
-// mode uses the program folder for both. The settings folder is created here.
+// documents folder + "Reelkeep/" (the home folder when there is no documents folder); the
+// program folder is never used. Portable mode uses the program folder for both. The settings
+// folder is created here.
 TAppFolders ChooseFolders(const QString &programFolder, bool portable);
 
-// Which of the two copies of config.ini were written.
-struct TSaveReport
-{
-    bool UserCopy = false;    // the settings folder (normal mode only)
-    bool ProgramCopy = false; // the program folder
-};
-// Writes the file to the settings folder (normal mode, folder created first) and to the
-// program folder, each attempt on its own; failures are ignored. When both folders are
-// the same the file is written once.
-TSaveReport SaveSettingsFile(const TSettingsFile &file, const TAppFolders &folders);
+// Writes config.ini into the settings folder (created first); false when it could not be
+// written.
+bool SaveSettingsFile(const TSettingsFile &file, const TAppFolders &folders);
 
 // Defaults that depend on the folders or on the interface language. The list defaults
 // are the language's texts 2400 to 2403; the English wording here stands in when the

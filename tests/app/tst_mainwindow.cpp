@@ -59,11 +59,12 @@ protected:
     QString Path(const QString &relative) const { return root.filePath(relative); }
     QString Program() const { return Path(u"program"_s); }
 
-    void Start(const QStringList &arguments = {})
+    void Start(const QStringList &arguments = {}, const QString &workingFolder = {})
     {
         TMainOptions options;
         options.programFolder = Program();
         options.arguments = arguments;
+        options.workingFolder = workingFolder;
         options.dialogs = dialogs;
         options.useIdleEvents = false;
         window = std::make_unique<TMain>(options);
@@ -127,14 +128,13 @@ TEST_F(MainWindowTest, FirstStartOpensDefaultCatalogAndWritesSettingsOnClose)
     Close();
     const QString userConfig = Path(u"home/.config/Reelkeep/config.ini"_s);
     ASSERT_TRUE(QFile::exists(userConfig));
-    EXPECT_TRUE(QFile::exists(QDir(Program()).filePath(u"config.ini"_s)));
+    // The program folder belongs to every user of the machine.
+    EXPECT_FALSE(QFile::exists(QDir(Program()).filePath(u"config.ini"_s)));
     EXPECT_EQ(QFile::permissions(userConfig) & (QFile::ReadOther | QFile::ReadGroup), 0);
     TSettingsFile written;
     ASSERT_TRUE(written.Load(userConfig));
     EXPECT_EQ(written.ReadInteger(u"Application"_s, u"Version"_s, 0), ProgramVersionNumber);
-    // Stored relative to the program folder.
-    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, {}),
-              u"../home/Documents/Reelkeep/movies.rkd"_s);
+    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, {}), expected);
     EXPECT_FALSE(QFile::exists(expected));
 }
 
@@ -145,6 +145,57 @@ TEST_F(MainWindowTest, PortableModeKeepsSettingsInProgramFolderOnly)
     Close();
     EXPECT_TRUE(QFile::exists(QDir(Program()).filePath(u"config.ini"_s)));
     EXPECT_FALSE(QFile::exists(Path(u"home/.config/Reelkeep/config.ini"_s)));
+}
+
+TEST_F(MainWindowTest, SecondUserGetsTheDefaultCatalogNotTheFirstUsersSettings)
+{
+    // The first user's settings beside the program (as older versions also wrote them).
+    PortableSettings(MakeCatalog(u"first.rkd"_s, {u"Alien"_s}));
+    Start();
+    EXPECT_EQ(window->Database()->FileName(), Path(u"home/Documents/Reelkeep/movies.rkd"_s));
+    EXPECT_EQ(window->Database()->MovieCount(), 0);
+}
+
+TEST_F(MainWindowTest, CatalogNamedOnTheCommandLineOpensAndTheLastGoesToRecent)
+{
+    const QString last = MakeCatalog(u"last.rkd"_s, {u"Alien"_s});
+    const QString named = MakeCatalog(u"named.rkd"_s, {u"Brazil"_s, u"Clerks"_s});
+    PortableSettings(last);
+    Start({u"-portable"_s, u"named.rkd"_s}, root.path());
+    EXPECT_EQ(window->Database()->FileName(), named);
+    EXPECT_EQ(window->Database()->MovieCount(), 2);
+    EXPECT_EQ(window->Recent().Names(), QStringList{u"../last.rkd"_s});
+    window.reset();
+
+    // A folder is no catalog: said so, and the last catalog opens.
+    Start({u"-portable"_s, root.path()});
+    EXPECT_EQ(window->Database()->FileName(), named);
+    QTest::qWait(1);
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors.first().contains(QDir::toNativeSeparators(root.path())));
+}
+
+TEST_F(MainWindowTest, ForeignCatalogOnTheCommandLineOffersItsImport)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testimport.so"),
+                            QDir(Program()).filePath(u"Plugins/testimport.so"_s)));
+    PortableSettings(MakeCatalog(u"mine.rkd"_s, {u"Alien"_s}));
+    const QString input = Path(u"theirs.amc"_s);
+    QFile in(input);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("M\t1=Brazil\n");
+    in.close();
+
+    for (const bool yes : {false, true}) {
+        dialogs->yesNoAnswers = {yes};
+        Start({u"-portable"_s, input});
+        EXPECT_EQ(window->Database()->FileName(), Path(u"mine.rkd"_s));
+        QTest::qWait(1);
+        EXPECT_TRUE(dialogs->yesNoAnswers.empty());
+        EXPECT_EQ(window->Database()->MovieCount(), yes ? 2 : 1);
+        window.reset();
+    }
 }
 
 TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)

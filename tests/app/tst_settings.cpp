@@ -5,8 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "app/loanhistory.h"
 #include "app/settings.h"
 #include "app/settingsfile.h"
 #include "catalog/daycount.h"
@@ -314,12 +316,57 @@ INSTANTIATE_TEST_SUITE_P(
                   [](auto &s) { return s.FileName == u"/opt/data/a.rkd"_s; }}),
     [](const auto &info) { return std::to_string(info.index); });
 
-TEST(CommandLineTest, ArgumentsIgnoreCase)
+struct TLineCase
 {
-    const TCommandLine line = ParseCommandLine({u"reelkeep"_s, u"-PORTABLE"_s, u"-x"_s});
-    EXPECT_TRUE(line.Portable);
-    EXPECT_FALSE(line.ShowFloppy);
-    EXPECT_TRUE(ParseCommandLine({u"-ShowFloppy"_s}).ShowFloppy);
+    QStringList arguments;
+    bool portable, showFloppy, help, version;
+    const char *file; // expected absolute name, "" for none
+    bool error;
+};
+
+void PrintTo(const TLineCase &c, std::ostream *os)
+{
+    *os << '"' << c.arguments.join(u' ').toStdString() << '"';
+}
+
+class CommandLineTest : public ::testing::TestWithParam<TLineCase>
+{};
+
+TEST_P(CommandLineTest, Parses)
+{
+    const TLineCase &c = GetParam();
+    const TCommandLine line = ParseCommandLine(c.arguments, u"/home/u"_s);
+    EXPECT_EQ(line.Portable, c.portable);
+    EXPECT_EQ(line.ShowFloppy, c.showFloppy);
+    EXPECT_EQ(line.ShowHelp, c.help);
+    EXPECT_EQ(line.ShowVersion, c.version);
+    EXPECT_EQ(line.File, QString::fromUtf8(c.file));
+    EXPECT_EQ(!line.Error.isEmpty(), c.error) << qPrintable(line.Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines,
+    CommandLineTest,
+    ::testing::Values(
+        TLineCase{{}, false, false, false, false, "", false},
+        TLineCase{{u"-PORTABLE"_s, u"-ShowFloppy"_s}, true, true, false, false, "", false},
+        TLineCase{{u"--portable"_s, u"a.rkd"_s}, true, false, false, false, "/home/u/a.rkd", false},
+        TLineCase{
+            {u"../x/Filme ä.AMC"_s}, false, false, false, false, "/home/x/Filme ä.AMC", false},
+        TLineCase{{u"/data/b.rkd"_s}, false, false, false, false, "/data/b.rkd", false},
+        TLineCase{{u"--"_s, u"-odd.rkd"_s}, false, false, false, false, "/home/u/-odd.rkd", false},
+        TLineCase{{u"--help"_s}, false, false, true, false, "", false},
+        TLineCase{{u"-h"_s}, false, false, true, false, "", false},
+        TLineCase{{u"--version"_s}, false, false, false, true, "", false},
+        TLineCase{{u"-x"_s}, false, false, false, false, "", true},
+        TLineCase{{u"a.rkd"_s, u"b.rkd"_s}, false, false, false, false, "/home/u/a.rkd", true}),
+    [](const auto &info) { return std::to_string(info.index); });
+
+TEST(CommandLineHelpTest, NamesEveryOption)
+{
+    const QString help = ParseCommandLine({u"--help"_s}).HelpText;
+    for (const char *name : {"--help", "--version", "--portable", "--showfloppy", "file"})
+        EXPECT_TRUE(help.contains(QLatin1StringView(name))) << name;
 }
 
 // First starts in temporary home and configuration folders.
@@ -369,20 +416,23 @@ protected:
     bool m_hadConfig = false;
 };
 
-TEST_F(FoldersTest, NormalFirstStartUsesThePerUserFolders)
+TEST_F(FoldersTest, NormalModeUsesOnlyThePerUserFolders)
 {
+    // Another user's settings beside the program must be neither read nor overwritten.
+    Touch(Program() + u"config.ini"_s);
     const TAppFolders folders = ChooseFolders(Program(), false);
     EXPECT_EQ(folders.SettingsFolder, User());
     EXPECT_TRUE(QFileInfo(User()).isDir());
     EXPECT_EQ(folders.DataFolder, m_root.filePath(u"home/Documents/Reelkeep/"_s));
     EXPECT_EQ(TSettings(TSettingsDefaults::English(folders)).FileName,
               folders.DataFolder + u"movies.rkd"_s);
+    EXPECT_EQ(HistoryPath(folders), User() + u"history.txt"_s);
+    EXPECT_TRUE(folders.StoreBase().isEmpty());
 
-    const TSaveReport report = SaveSettingsFile(SampleFile(), folders);
-    EXPECT_TRUE(report.UserCopy);
-    EXPECT_TRUE(report.ProgramCopy);
+    EXPECT_TRUE(SaveSettingsFile(SampleFile(), folders));
     EXPECT_EQ(Mode(User() + u"config.ini"_s), 0600);
-    EXPECT_EQ(Mode(Program() + u"config.ini"_s), 0600);
+    EXPECT_EQ(QFileInfo(Program() + u"config.ini"_s).size(), 0);
+    EXPECT_EQ(QDir(Program()).entryList(QDir::Files), QStringList{u"config.ini"_s});
 }
 
 TEST_F(FoldersTest, PortableStaysInTheProgramFolder)
@@ -390,39 +440,21 @@ TEST_F(FoldersTest, PortableStaysInTheProgramFolder)
     const TAppFolders folders = ChooseFolders(Program(), true);
     EXPECT_EQ(folders.SettingsFolder, Program());
     EXPECT_EQ(folders.DataFolder, Program());
-    const TSaveReport report = SaveSettingsFile(SampleFile(), folders);
-    EXPECT_FALSE(report.UserCopy);
-    EXPECT_TRUE(report.ProgramCopy);
+    EXPECT_EQ(HistoryPath(folders), Program() + u"history.txt"_s);
+    EXPECT_EQ(folders.StoreBase(), Program());
+    EXPECT_TRUE(SaveSettingsFile(SampleFile(), folders));
+    EXPECT_TRUE(QFileInfo::exists(Program() + u"config.ini"_s));
     EXPECT_FALSE(QFileInfo::exists(User()));
 }
 
-TEST_F(FoldersTest, ProgramFolderFileWinsWhenThePerUserFolderHasNone)
-{
-    Touch(Program() + u"config.ini"_s);
-    EXPECT_EQ(ChooseFolders(Program(), false).SettingsFolder, Program());
-    QDir().mkpath(User());
-    Touch(User() + u"config.ini"_s);
-    EXPECT_EQ(ChooseFolders(Program(), false).SettingsFolder, User());
-}
-
-TEST_F(FoldersTest, UnwritablePerUserFolderFallsBackToTheProgramFolder)
+TEST_F(FoldersTest, UnwritablePerUserFolderIsReportedNotRedirected)
 {
     QDir().mkpath(Config());
     Touch(Config() + u"/Reelkeep"_s); // a file where the folder belongs
-
-    TAppFolders blocked;
-    blocked.ProgramFolder = Program();
-    blocked.SettingsFolder = User();
-    blocked.DataFolder = Program();
-    const TSaveReport report = SaveSettingsFile(SampleFile(), blocked);
-    EXPECT_FALSE(report.UserCopy);
-    EXPECT_TRUE(report.ProgramCopy);
-
     const TAppFolders folders = ChooseFolders(Program(), false);
-    EXPECT_EQ(folders.SettingsFolder, Program());
-    TSettingsFile file;
-    EXPECT_TRUE(file.Load(folders.SettingsPath()));
-    EXPECT_EQ(file.ReadInteger(u"Application"_s, u"Version"_s, 0), ProgramVersionNumber);
+    EXPECT_EQ(folders.SettingsFolder, User());
+    EXPECT_FALSE(SaveSettingsFile(SampleFile(), folders));
+    EXPECT_FALSE(QFileInfo::exists(Program() + u"config.ini"_s));
 }
 
 } // namespace
