@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include <QLocale>
+#include <QPalette>
 
+#include "app/settings.h"
 #include "app/titleformat.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -735,6 +737,44 @@ QColor RowBackground(const TViewNode &node, bool selected, bool listFocused, con
     if (selected && !listFocused)
         color = Lightened(color);
     return color;
+}
+
+std::array<int, 21> PaletteColors(const std::array<int, 21> &colors, const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    if (!IsDarkPalette(palette.color(QPalette::Active, QPalette::Window),
+                       palette.color(QPalette::Active, QPalette::WindowText)))
+        return colors;
+    // The defaults are light tints meant for white lists; on a dark base a share of the tint
+    // keeps each state recognisable without glaring.
+    const auto tint = [&base](int value, int percent) {
+        const QColor color = ColorFromWindows(value);
+        const auto mix = [percent](int a, int b) {
+            return (a * percent + b * (100 - percent)) / 100;
+        };
+        return WindowsFromColor(QColor(mix(color.red(), base.red()),
+                                       mix(color.green(), base.green()),
+                                       mix(color.blue(), base.blue())));
+    };
+    std::array<int, 21> result = colors;
+    for (int n = 0; n < 21; ++n) {
+        if (colors[size_t(n)] != DefaultColor(n))
+            continue;
+        int &color = result[size_t(n)];
+        if (n == 0 || n == 20)
+            color = WindowsFromColor(base);
+        else if (n >= 6 && n <= 11)
+            color = WindowsFromColor(palette.color(QPalette::Active, QPalette::Highlight));
+        else if (n == 14)
+            color = WindowsFromColor(palette.color(QPalette::Active, QPalette::Text));
+        else if (n == 15)
+            color = WindowsFromColor(palette.color(QPalette::Active, QPalette::HighlightedText));
+        else if (n >= 16)
+            color = tint(colors[size_t(n)], 12); // card panes: a hint of their colour
+        else
+            color = tint(colors[size_t(n)], 40); // list row states
+    }
+    return result;
 }
 
 QColor RowTextColor(const QColor &background, bool selected, const TRowLook &look)

@@ -10,6 +10,8 @@
 
 #include "app/listmodel.h"
 
+class QPalette;
+
 class TBaseMovie;
 class TActor;
 
@@ -157,6 +159,10 @@ struct TRowLook
     QColor HighlightedText = Qt::white;
 };
 QColor RowBackground(const TViewNode &node, bool selected, bool listFocused, const TRowLook &look);
+// The colour table as drawn under `palette`: on a dark desktop every colour still at its
+// default follows the palette (backgrounds and text from it, state colours as tints of its
+// base colour); colours the user chose, and every colour on a light desktop, stay.
+std::array<int, 21> PaletteColors(const std::array<int, 21> &colors, const QPalette &palette);
 // The text on a row's `background`: colour 14 or 15 (the palette's text without list
 // colours), replaced by the palette's or by black or white when it reads below 4.5:1.
 QColor RowTextColor(const QColor &background, bool selected, const TRowLook &look);

@@ -136,6 +136,7 @@ void TMain::changeEvent(QEvent *event)
     if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         && m_movieList) {
         ApplyListLook();
+        ApplyCardSettings();
         RepaintLists();
     }
 }

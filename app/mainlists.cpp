@@ -478,30 +478,33 @@ TCardSettings TMain::CardSettings() const
     card.AudioCodecs = m_settings.AudioCodecsList;
     card.Careers = m_settings.CareerList;
     card.DoMovieColors = m_settings.DoMovieColors;
-    card.MainColor = ColorFromWindows(m_settings.Colors[16]);
-    card.CustomColor = ColorFromWindows(m_settings.Colors[17]);
-    card.FileColor = ColorFromWindows(m_settings.Colors[18]);
-    card.PictureColor = ColorFromWindows(m_settings.Colors[19]);
-    card.CardColor = ColorFromWindows(m_settings.Colors[20]);
+    const std::array<int, 21> colors = PaletteColors(m_settings.Colors, palette());
+    card.MainColor = ColorFromWindows(colors[16]);
+    card.CustomColor = ColorFromWindows(colors[17]);
+    card.FileColor = ColorFromWindows(colors[18]);
+    card.PictureColor = ColorFromWindows(colors[19]);
+    card.CardColor = ColorFromWindows(colors[20]);
     return card;
 }
 
 void TMain::ApplyListLook()
 {
+    // The window's palette: on a theme switch the window hears of it before its lists do.
+    const QPalette desktop = palette();
     for (TCatalogList *list : {m_movieList, m_peopleList}) {
         TRowLook look;
         look.DoListColors = m_settings.DoListColors;
-        look.Colors = m_settings.Colors;
-        look.Highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
-        look.Window = list->palette().color(QPalette::Active, QPalette::Base);
-        look.Text = list->palette().color(QPalette::Active, QPalette::Text);
-        look.HighlightedText = list->palette().color(QPalette::Active, QPalette::HighlightedText);
+        look.Colors = PaletteColors(m_settings.Colors, desktop);
+        look.Highlight = desktop.color(QPalette::Active, QPalette::Highlight);
+        look.Window = desktop.color(QPalette::Active, QPalette::Base);
+        look.Text = desktop.color(QPalette::Active, QPalette::Text);
+        look.HighlightedText = desktop.color(QPalette::Active, QPalette::HighlightedText);
         list->Delegate()->SetLook(look);
         // The empty area below the rows matches them.
-        QPalette palette = list->palette();
-        palette.setColor(QPalette::Base,
-                         look.DoListColors ? ColorFromWindows(look.Colors[0]) : look.Window);
-        list->viewport()->setPalette(palette);
+        QPalette viewport = desktop;
+        viewport.setColor(QPalette::Base,
+                          look.DoListColors ? ColorFromWindows(look.Colors[0]) : look.Window);
+        list->viewport()->setPalette(viewport);
         list->viewport()->setAutoFillBackground(true);
         list->viewport()->update();
     }

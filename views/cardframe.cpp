@@ -178,8 +178,12 @@ void TCardFrame::SetWelcome(bool on, bool withImport)
 
 void TCardFrame::UpdateWelcome()
 {
-    const auto link = [](const char *target, const QString &text) {
-        return u"<a href=\"%1\">%2</a>"_s.arg(QLatin1StringView(target), text.toHtmlEscaped());
+    // Rich text takes its link colour from the application when the text is set, not from
+    // the label: the card's own (readable) link colour is written into the anchor.
+    const QString ink = m_newLink->palette().color(QPalette::Link).name();
+    const auto link = [&ink](const char *target, const QString &text) {
+        return u"<a href=\"%1\" style=\"color:%2\">%3</a>"_s.arg(
+            QLatin1StringView(target), ink, text.toHtmlEscaped());
     };
     if (m_welcome) {
         m_message->setText(m_people ? Text(3741, u"This catalog has no people yet."_s)
@@ -963,6 +967,7 @@ void TCardFrame::ApplyBlockColors()
         message.setColor(
             group, QPalette::WindowText, ReadableLink(card, desktop.color(QPalette::Link)));
     m_message->setPalette(message);
+    UpdateWelcome();
     for (size_t block = 0; block < m_blocks.size(); ++block) {
         auto paint = [&colors, &inks, block](QWidget *widget) {
             QPalette palette = widget->palette();
