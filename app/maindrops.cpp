@@ -55,6 +55,13 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
             QTimer::singleShot(0, this, [this, file] { OpenCatalog(file); });
         return true;
     }
+    for (const QString &file : existing) {
+        if (!HasSuffix(file, "amc"_L1))
+            continue;
+        if (drop)
+            QTimer::singleShot(0, this, [this, file] { OfferImport(file); });
+        return true;
+    }
 
     TBaseMovie *movie = onMovieCard && m_movieFrame ? m_movieFrame->Movie() : nullptr;
     if (!movie || m_readOnly)

@@ -92,6 +92,12 @@ TEST_F(DesktopTest, ADroppedCatalogOpensAfterTheOpenOneIsSaved)
     TVideoDatabase reread(first, nullptr, nullptr);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.Movie(0)->Year(), 1986);
+
+    // A foreign catalog is offered for import as on the command line (here no plug-in
+    // reads it, which the user is told).
+    ASSERT_TRUE(DragFiles(Movies()->viewport(), {File(u"old.amc"_s)}, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->errors.isEmpty(); }));
+    EXPECT_TRUE(dialogs->errors.constLast().contains(u"old.amc"_s));
 }
 
 TEST_F(DesktopTest, MediaFilesDroppedOnTheCardJoinTheMoviesFiles)
