@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 #include "app/mainwindow.h"
 #include "app/settings.h"
@@ -48,6 +49,13 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Reelkeep"));
     QApplication::setOrganizationName(QStringLiteral("Reelkeep"));
     QApplication::setApplicationVersion(QString::fromUtf16(ProgramVersionText));
+    // The desktop file's name lets Wayland compositors and task bars match the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.reelkeep.Reelkeep"));
+    QIcon icon;
+    for (const char *size : {"48x48", "128x128", "256x256"})
+        icon.addFile(
+            QStringLiteral(":/icons/%1/org.reelkeep.Reelkeep.png").arg(QLatin1StringView(size)));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.reelkeep.Reelkeep"), icon));
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const TCommandLine line = ParseCommandLine(arguments, QDir::currentPath());

@@ -58,6 +58,7 @@ cli=$usr/bin/reelkeep-cli
 "$cli" resave "$source/tests/data/fuzz/fuzz_catalogfile/small.rkd" "$work/plain.dat" >/dev/null
 "$cli" resave "$work/plain.dat" "$work/locked.dat" --set-password secret >/dev/null
 printf '<xml>\r\n<other>\r\n' >"$work/other.dat"
+printf ' AMC_3.5 Ant Movie Catalog 3.5.x   www.buypin.com    www.antp.be ' >"$work/theirs.dat"
 typeOf() {
     XDG_DATA_DIRS="$usr/share:/usr/share" GIO_USE_VFS=local gio info -a standard::content-type "$1" |
         sed -n 's/.*content-type: //p'
@@ -67,4 +68,6 @@ for file in plain.dat locked.dat; do
         fail "$file is $(typeOf "$work/$file")"
 done
 [[ $(typeOf "$work/other.dat") != application/x-reelkeep-catalog ]] || fail "other.dat taken"
+[[ $(typeOf "$work/theirs.dat") == application/x-ant-movie-catalog ]] ||
+    fail "theirs.dat is $(typeOf "$work/theirs.dat")"
 echo "installed and checked in $usr"
