@@ -176,6 +176,19 @@ TEST_F(GuideTest, F1OpensTheUserGuideOrSaysWhereItIsMissing)
     EXPECT_EQ(dialogs->errors.size(), 1);
 }
 
+TEST_F(GuideTest, GermanTextsOpenTheGermanGuideWhenThereIsOne)
+{
+    QDir(Program()).mkpath(u"help/de"_s);
+    for (const char *page : {"help/index.html", "help/de/index.html"}) {
+        QFile file(QDir(Program()).filePath(QLatin1StringView(page)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    settings.WriteInteger(u"Dialogs"_s, u"Language"_s, 7);
+    Start({});
+    window->Action(u"HelpAct"_s)->trigger();
+    EXPECT_EQ(dialogs->opened, QStringList{QDir(Program()).filePath(u"help/de/index.html"_s)});
+}
+
 TEST_F(GuideTest, EveryToolBarButtonNamesItsCommandAndKey)
 {
     Start({{u"Alien"_s, u"Horror"_s, 1979}});
