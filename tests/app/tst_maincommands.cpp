@@ -53,14 +53,6 @@ protected:
             titles.append(Model()->index(row, 2).data().toString());
         return titles;
     }
-    QString TempFile(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("video");
-        return path;
-    }
 };
 
 TEST_F(CommandsTest, AutoIdsFollowTheirMode)
@@ -149,7 +141,7 @@ TEST_F(CommandsTest, DeletingAsksPerFileUntilYesToAll)
     const QStringList titles = {u"Alien"_s, u"Brazil"_s, u"Clerks"_s};
     QStringList files;
     for (const QString &title : titles) {
-        files.append(TempFile(title + u".avi"_s));
+        files.append(SmallFile(title + u".avi"_s));
         MovieTitled(title)->SetPath(u"/nowhere/missing.avi|"_s + files.last());
     }
     Focus(MovieTitled(u"Alien"_s));
@@ -173,8 +165,8 @@ TEST_F(CommandsTest, DeletingWithNoKeepsFilesAndAsksAgain)
     settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
     settings.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, false);
     Start(Nineties);
-    const QString first = TempFile(u"a.avi"_s);
-    const QString second = TempFile(u"b.avi"_s);
+    const QString first = SmallFile(u"a.avi"_s);
+    const QString second = SmallFile(u"b.avi"_s);
     MovieTitled(u"Alien"_s)->SetPath(first);
     MovieTitled(u"Brazil"_s)->SetPath(second);
     Focus(MovieTitled(u"Alien"_s));
@@ -316,7 +308,7 @@ TEST_F(CommandsTest, TitleBarAndPlayingTheFirstExistingFile)
     window->Database()->SetModified(true);
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (lists) - Movies*"_s);
 
-    const QString file = TempFile(u"there.mkv"_s);
+    const QString file = SmallFile(u"there.mkv"_s);
     TMovie *alien = MovieTitled(u"Alien"_s);
     alien->SetPath(u"/nowhere/gone.mkv|"_s + file);
     Focus(alien);

@@ -30,14 +30,6 @@ protected:
         EXPECT_TRUE(db.Save(false).Ok());
         return file;
     }
-    QString File(const QString &name)
-    {
-        const QString file = root.filePath(name);
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("not a video");
-        return file;
-    }
     QWidget *Poster() const { return Child<QWidget>(MovieCard(), "CoverPanel"); }
 };
 
@@ -46,8 +38,8 @@ TEST_F(DesktopTest, DropsTakeCatalogsAnywhereAndMediaFilesOnlyOnTheMovieCard)
     Start({{u"Alien"_s, u"Horror"_s, 1979}});
     Focus(MovieTitled(u"Alien"_s));
     const QString other = Catalog(u"other.rkd"_s, u"Brazil"_s);
-    const QString film = File(u"film.avi"_s);
-    const QString notes = File(u"notes.txt"_s);
+    const QString film = SmallFile(u"film.avi"_s);
+    const QString notes = SmallFile(u"notes.txt"_s);
     QDir(root.path()).mkpath(u"folder.rkd"_s);
 
     struct TCase
@@ -86,7 +78,7 @@ TEST_F(DesktopTest, ADroppedCatalogOpensAfterTheOpenOneIsSaved)
     const QString third = Catalog(u"third.rkd"_s, u"Casablanca"_s);
 
     // Of several files the first catalog opens.
-    ASSERT_TRUE(DragFiles(Movies()->viewport(), {File(u"notes.txt"_s), other, third}, true));
+    ASSERT_TRUE(DragFiles(Movies()->viewport(), {SmallFile(u"notes.txt"_s), other, third}, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Database()->FileName() == other; }));
     EXPECT_EQ(TopRows(), QStringList{u"Brazil"_s});
     TVideoDatabase reread(first, nullptr, nullptr);
@@ -95,7 +87,7 @@ TEST_F(DesktopTest, ADroppedCatalogOpensAfterTheOpenOneIsSaved)
 
     // A foreign catalog is offered for import as on the command line (here no plug-in
     // reads it, which the user is told).
-    ASSERT_TRUE(DragFiles(Movies()->viewport(), {File(u"old.amc"_s)}, true));
+    ASSERT_TRUE(DragFiles(Movies()->viewport(), {SmallFile(u"old.amc"_s)}, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->errors.isEmpty(); }));
     EXPECT_TRUE(dialogs->errors.constLast().contains(u"old.amc"_s));
 }
@@ -109,13 +101,13 @@ TEST_F(DesktopTest, MediaFilesDroppedOnTheCardJoinTheMoviesFiles)
     TTestVideo video;
     video.Seconds = 1;
     ASSERT_EQ(MakeTestVideo(film, video), QString());
-    const QString second = File(u"second.MKV"_s);
+    const QString second = SmallFile(u"second.MKV"_s);
 
     ASSERT_TRUE(DragFiles(Poster(), {film}, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return alien->Path() == film; }));
     // Read as the browse button reads them.
     EXPECT_EQ(alien->Resolution(), u"160x120"_s);
-    ASSERT_TRUE(DragFiles(Poster(), {second, File(u"notes.txt"_s)}, true));
+    ASSERT_TRUE(DragFiles(Poster(), {second, SmallFile(u"notes.txt"_s)}, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return alien->Path() == film + u'|' + second; }));
     EXPECT_EQ(Child<QLineEdit>(MovieCard(), "FileEdit")->text(), alien->Path());
 

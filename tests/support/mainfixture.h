@@ -137,6 +137,15 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
+    // A file of a few bytes in the temporary folder, standing in for a video or other file.
+    QString SmallFile(const QString &name)
+    {
+        const QString path = root.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a video");
+        return path;
+    }
     TCatalogList *Movies() const { return window->MovieList(); }
     TListModel *Model() const { return window->MovieModel(); }
     QStringList TopRows(int column = 2) const
