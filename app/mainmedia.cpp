@@ -15,12 +15,20 @@
 #include "plugin_api/importu.h"
 #include "views/mediainfo.h"
 #include "views/mvframe.h"
+#include "views/storablepicture.h"
 
 using namespace Qt::StringLiterals;
 
 QString TMain::AskPictureFile(bool save, const QString &proposedName)
 {
-    const QString filter = Text(472, u"Pictures"_s) + u" (*.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP)"_s;
+    // Saving writes the kinds the catalog keeps; any picture Qt reads can be opened (the
+    // card converts it).
+    const QStringList suffixes =
+        save ? QStringList{u"jpg"_s, u"jpeg"_s, u"bmp"_s} : TStorablePicture::Suffixes();
+    QStringList patterns;
+    for (const QString &suffix : suffixes)
+        patterns << u"*."_s + suffix << u"*."_s + suffix.toUpper();
+    const QString filter = Text(472, u"Pictures"_s) + u" ("_s + patterns.join(u' ') + u')';
     const int slot = save ? 3 : 2;
     const QString folder = InitialFolder(slot);
     std::optional<QString> chosen;

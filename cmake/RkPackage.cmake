@@ -15,6 +15,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://reelkeep.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# WebP and TIFF posters are read through these plug-ins; PNG and GIF work without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
 # The summary is the description's first line; CPack indents the rest.
 set(CPACK_PACKAGE_DESCRIPTION "Reelkeep keeps your movies, series with their episodes and the people who
 made them in one catalog file, shows them in plain, tree and grid views,

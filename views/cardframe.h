@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QPointer>
@@ -27,6 +28,7 @@ class TImage;
 class TLinkText;
 class TPicturePanel;
 class TStarPanel;
+class TStorablePicture;
 struct TLink;
 
 // What the movie card and the person card share: the scrolling pane, the modes, the item
@@ -274,9 +276,13 @@ protected:
                                   const QString &hint);
     // The poster or photo actions on the shown record, shown in `panel`.
     void BrowsePicture(TPicturePanel *panel);
-    // Stores a ".jpg" or ".bmp" file as the poster or photo (browsed or dropped); files of
-    // other kinds are ignored, unreadable ones reported.
+    // Stores a picture file as the poster or photo (browsed or dropped): JPEG and BMP as
+    // they are, other pictures Qt reads as a JPEG copy; unreadable ones are reported.
     void StorePictureFile(TPicturePanel *panel, const QString &file);
+    // `file` as a picture slot stores it (see TStorablePicture). Nothing, after telling the
+    // user, when it cannot be read, or when it needs a JPEG copy and `keepsPath` says the
+    // slot would keep the copy's temporary path (the catalog has no folder for its files).
+    std::optional<TStorablePicture> StorablePicture(const QString &file, bool keepsPath = false);
     void SavePicture();
     void ClearPicture(TPicturePanel *panel);
     // Opens the picture viewer with a copy of the image (nothing for a null image).

@@ -14,6 +14,7 @@
 #include "views/cardwidgets_p.h"
 #include "views/imageqt.h"
 #include "views/picview.h"
+#include "views/storablepicture.h"
 
 using namespace Qt::StringLiterals;
 
@@ -97,19 +98,42 @@ void TCardFrame::BrowsePicture(TPicturePanel *panel)
     StorePictureFile(panel, m_host->AskPictureFile(false, QString()));
 }
 
+std::optional<TStorablePicture> TCardFrame::StorablePicture(const QString &file, bool keepsPath)
+{
+    TStorablePicture picture(file);
+    if (picture.Path().isEmpty()) {
+        if (m_host)
+            m_host->ShowCardError(Text(473, u"The picture file %1 cannot be read."_s)
+                                      .arg(QDir::toNativeSeparators(file)));
+        return std::nullopt;
+    }
+    if (picture.IsCopy() && keepsPath) {
+        if (m_host)
+            m_host->ShowCardError(
+                Text(3790,
+                     u"%1 is kept as a JPEG copy beside the catalog: save the catalog first."_s)
+                    .arg(QDir::toNativeSeparators(file)));
+        return std::nullopt;
+    }
+    return picture;
+}
+
 void TCardFrame::StorePictureFile(TPicturePanel *panel, const QString &file)
 {
-    if (!m_record || m_readOnly)
+    if (!m_record || m_readOnly || file.isEmpty())
         return;
-    const TImageFormat format = TImage::FormatOfName(file);
-    if (format == TImageFormat::None)
+    // The record copies or encodes what it needs before the copy goes.
+    const std::optional<TStorablePicture> picture = StorablePicture(file);
+    if (!picture)
         return;
-    const TImage image = ReadPictureFile(file);
+    const QString source = picture->Path();
+    const TImageFormat format = TImage::FormatOfName(source);
+    const TImage image = ReadPictureFile(source);
     if (image.IsNull())
         return;
     const bool external = m_settings.ExternalPosters;
     m_record->SetPicture(
-        &image, format, external ? file : QString(), external ? 3 : static_cast<int>(format));
+        &image, format, external ? source : QString(), external ? 3 : static_cast<int>(format));
     SetPicture(panel, image);
     Relayout(true);
     emit PictureStored();

@@ -18,6 +18,7 @@
 #include "views/droppedfiles.h"
 #include "views/imageqt.h"
 #include "views/mvframe.h"
+#include "views/storablepicture.h"
 
 using namespace Qt::StringLiterals;
 
@@ -335,14 +336,36 @@ void TmvFrame::BrowseScreenshot(int slot)
 {
     if (!m_movie || !Host() || m_readOnly)
         return;
-    StoreScreenshotFiles(slot, Host()->PickFiles(u".bmp;.jpg"_s));
+    StoreScreenshotFiles(slot,
+                         Host()->PickFiles(u"."_s + TStorablePicture::Suffixes().join(u";."_s)));
 }
 
 void TmvFrame::StoreScreenshotFiles(int slot, const QString &files)
 {
     if (!m_movie || m_readOnly || files.isEmpty())
         return;
-    LoadScreenshots(files, false, slot);
+    // Only the last three files reach a slot; the movie copies them while the converted
+    // ones still exist.
+    QStringList pieces = files.split(u'|', Qt::SkipEmptyParts);
+    pieces.erase(std::remove_if(pieces.begin(),
+                                pieces.end(),
+                                [](const QString &piece) { return piece.trimmed().isEmpty(); }),
+                 pieces.end());
+    if (pieces.size() > 3)
+        pieces = pieces.sliced(pieces.size() - 3);
+    std::vector<TStorablePicture> pictures;
+    QStringList stored;
+    for (const QString &piece : pieces) {
+        std::optional<TStorablePicture> picture =
+            StorablePicture(piece.trimmed(), m_movie->ScreenshotsBase().isEmpty());
+        if (!picture)
+            continue;
+        stored.append(picture->Path());
+        pictures.push_back(std::move(*picture));
+    }
+    if (stored.isEmpty())
+        return;
+    LoadScreenshots(stored.join(u'|'), false, slot);
     UpdateVisibility();
     Relayout(true);
     emit PictureStored();
@@ -388,13 +411,19 @@ void TmvFrame::BrowseCover(bool disc)
 
 void TmvFrame::StoreCover(bool disc, const QString &file)
 {
-    if (!m_movie || m_readOnly || file.isEmpty() || !IsPictureFile(file))
+    if (!m_movie || m_readOnly || file.isEmpty())
+        return;
+    const IRecordOwner *owner = m_movie->Owner();
+    const bool keepsPath = !owner || owner->ImageFolder(TImageFolder::Covers).isEmpty();
+    // The movie copies the file into its covers folder before the converted one goes.
+    const std::optional<TStorablePicture> picture = StorablePicture(file, keepsPath);
+    if (!picture)
         return;
     if (disc) {
-        m_movie->SetCdcover(file);
+        m_movie->SetCdcover(picture->Path());
         ShowCover(m_discImg, m_movie->CDCoverPath());
     } else {
-        m_movie->SetFroncover(file);
+        m_movie->SetFroncover(picture->Path());
         ShowCover(m_frontImg, m_movie->FrontCoverPath());
     }
     UpdateVisibility();
@@ -495,7 +524,7 @@ bool TmvFrame::DragEvent(QEvent *event)
     if (!forWindow) {
         slot = DropSlotAt(drag->position().toPoint());
         const auto found = std::find_if(files.begin(), files.end(), [](const QString &file) {
-            return IsPictureFile(file) && QFileInfo(file).isFile();
+            return QFileInfo(file).isFile() && TStorablePicture::IsAccepted(file);
         });
         if (found != files.end())
             picture = *found;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColor>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +26,38 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A PNG file (transparent or red); with `truncate` only its first bytes, which still
+// announce a PNG.
+QString Png(const QString &path, int width, int height, bool transparent = false, int truncate = 0)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(transparent ? QColor(Qt::transparent) : QColor(Qt::red));
+    EXPECT_TRUE(image.save(path, "PNG"));
+    if (truncate > 0) {
+        EXPECT_TRUE(QFile::resize(path, truncate));
+    }
+    return path;
+}
+
+// A file of text under a picture's name.
+QString NoPicture(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("no picture") > 0);
+    return path;
+}
+
+// A stored picture file is a JPEG of this size.
+void ExpectJpeg(const QString &path, QSize size)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    const TImage image = TImage::Decode(file.readAll(), TImageFormat::Jpeg);
+    EXPECT_EQ(QSize(image.Width(), image.Height()), size) << path.toStdString();
+}
 
 struct TPictureHost : ICardHost
 {
@@ -184,9 +219,10 @@ TEST_F(CardPictureTest, HoverButtonsFollowModeAndReadOnly)
 TEST_F(CardPictureTest, BrowsingAPosterStoresItByTheExternalSetting)
 {
     card.ShowMovie(movie, TCardFrame::ModeEdit);
-    host.openFile = Picture(dir.filePath(u"in/poster.png"_s));
+    host.openFile = NoPicture(dir.filePath(u"in/notes.png"_s));
     Child<QToolButton>(&card, "ImgBrowseBtn")->click();
-    EXPECT_TRUE(movie->Picture().IsNull()) << "a PNG changes nothing";
+    EXPECT_TRUE(movie->Picture().IsNull()) << "a file that is no picture changes nothing";
+    EXPECT_EQ(host.calls.last(), u"error:The picture file %1 cannot be read."_s.arg(host.openFile));
 
     host.openFile = Picture(dir.filePath(u"in/poster.jpg"_s), 60, 90);
     Child<QToolButton>(&card, "ImgBrowseBtn")->click();
@@ -226,7 +262,8 @@ TEST_F(CardPictureTest, BrowseGrabAndRemoveScreenshots)
     card.ShowMovie(movie, TCardFrame::ModeEdit);
     host.pickedFiles = Picture(dir.filePath(u"in/shot.jpg"_s));
     Child<QToolButton>(&card, "ScreensFldrBtn2")->click();
-    EXPECT_TRUE(host.calls.contains(u"files:.bmp;.jpg"_s));
+    EXPECT_TRUE(host.calls.last().startsWith(u"files:.jpg;.jpeg;.bmp;"_s));
+    EXPECT_TRUE(host.calls.last().contains(u";.png"_s));
     // The movie took a copy into its folder and the slot follows the stored name.
     EXPECT_EQ(movie->Screenshots(), u"shot.jpg"_s);
     EXPECT_EQ(card.SlotPath(2), u"shot.jpg"_s);
@@ -299,8 +336,14 @@ TEST_F(CardPictureTest, PicturesDroppedOnASlotAreStoredThere)
         {"FrontImg", Picture(dir.filePath(u"in/front.JPEG"_s)), true},
         {"DiscImg", Picture(dir.filePath(u"in/disc.bmp"_s)), true},
         {"Screen3", Picture(dir.filePath(u"in/shot.jpg"_s)), true},
-        // The catalog keeps only JPEG and BMP pictures.
-        {"CoverPanel", Picture(dir.filePath(u"in/poster.png"_s)), false},
+        // Other pictures are stored as JPEG copies, judged by content, not by name.
+        {"CoverPanel", Png(dir.filePath(u"in/poster.png"_s), 70, 100, true), true},
+        {"FrontImg", Png(dir.filePath(u"in/front.png"_s), 64, 48), true},
+        {"Screen2", Png(dir.filePath(u"in/still.png"_s), 32, 24), true},
+        {"Screen1", Png(dir.filePath(u"in/misnamed.jpg"_s), 36, 20), true},
+        // A broken PNG is taken by its first bytes and refused when stored.
+        {"CoverPanel", Png(dir.filePath(u"in/broken.png"_s), 50, 50, false, 40), true},
+        {"CoverPanel", NoPicture(dir.filePath(u"in/notes.png"_s)), false},
         {"ScreensLbl", dir.filePath(u"in/shot.jpg"_s), false},
         {"CoverPanel", dir.filePath(u"in/missing.jpg"_s), false},
         {"CoverPanel", u"https://example.org/poster.jpg"_s, false},
@@ -308,12 +351,22 @@ TEST_F(CardPictureTest, PicturesDroppedOnASlotAreStoredThere)
     for (const TCase &c : cases)
         EXPECT_EQ(dropOn(c.spot, c.file), c.taken) << c.spot << " " << c.file.toStdString();
     // Stored once the drop is over, each where its browse button would put it.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !card.SlotPath(3).isEmpty(); }));
-    EXPECT_EQ(movie->Picture().Width(), 60);
-    EXPECT_TRUE(QFile::exists(movie->FrontCoverPath()));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !host.calls.isEmpty(); }));
+    EXPECT_EQ(host.calls,
+              QStringList{u"error:The picture file %1 cannot be read."_s.arg(
+                  dir.filePath(u"in/broken.png"_s))})
+        << "no dialog was asked";
+    EXPECT_EQ(movie->Coverformat(), 2);
+    EXPECT_TRUE(movie->PictureBytes().startsWith("\xFF\xD8"));
+    const TImage stored = movie->Picture();
+    ASSERT_EQ(QSize(stored.Width(), stored.Height()), QSize(70, 100));
+    EXPECT_GE(stored.Bits()[0], 250) << "transparency shows white";
+    EXPECT_TRUE(movie->FrontCoverPath().endsWith(u"/front.jpg"_s));
+    ExpectJpeg(movie->FrontCoverPath(), QSize(64, 48));
     EXPECT_TRUE(QFile::exists(movie->CDCoverPath()));
-    EXPECT_EQ(movie->Screenshots(), u"shot.jpg"_s);
-    EXPECT_TRUE(host.calls.isEmpty()) << "no dialog was asked";
+    EXPECT_EQ(movie->Screenshots(), u"shot.jpg|still.jpg|misnamed.jpg"_s);
+    ExpectJpeg(shots + u"still.jpg"_s, QSize(32, 24));
+    ExpectJpeg(shots + u"misnamed.jpg"_s, QSize(36, 20));
 
     // A move would let the file manager delete the file; a read-only card or one without a
     // movie takes nothing.
@@ -324,6 +377,32 @@ TEST_F(CardPictureTest, PicturesDroppedOnASlotAreStoredThere)
     card.SetReadOnly(false);
     card.ShowMovie(nullptr, TCardFrame::ModeView);
     EXPECT_FALSE(dropOn("CoverPanel", poster, false));
+}
+
+TEST(CardPictureNoFolder, ACatalogWithoutAFileRefusesCopiesItWouldKeepByPath)
+{
+    QTemporaryDir dir;
+    TVideoDatabase db{QString(), nullptr, nullptr};
+    TPictureHost host;
+    TmvFrame card;
+    card.SetHost(&host);
+    card.SetSettings(AllItems());
+    card.show();
+    auto *movie = static_cast<TMovie *>(db.AddRecord(0));
+    card.ShowMovie(movie, TCardFrame::ModeEdit);
+    const QString png = Png(dir.filePath(u"front.png"_s), 20, 20);
+    const QString refused =
+        u"error:%1 is kept as a JPEG copy beside the catalog: save the catalog first."_s.arg(png);
+    host.openFile = png;
+    Child<QToolButton>(&card, "OpenFrontBtn")->click();
+    EXPECT_TRUE(movie->Froncover().isEmpty());
+    host.pickedFiles = png;
+    Child<QToolButton>(&card, "ScreensFldrBtn1")->click();
+    EXPECT_TRUE(movie->Screenshots().isEmpty());
+    EXPECT_EQ(host.calls.filter(u"error:"_s), QStringList({refused, refused}));
+    // The poster is held inside the catalog: no path is kept.
+    Child<QToolButton>(&card, "ImgBrowseBtn")->click();
+    EXPECT_EQ(movie->Picture().Width(), 20);
 }
 
 TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
@@ -338,10 +417,11 @@ TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
     card.show();
     auto *person = static_cast<TActor *>(db.AddRecord(1, u"Sigourney Weaver"_s));
     card.ShowPerson(person, TCardFrame::ModeEdit);
-    host.openFile = dir.filePath(u"photo.jpg"_s);
-    ASSERT_TRUE(TImage(20, 30).Save(host.openFile, TImageFormat::Jpeg));
+    host.openFile = Png(dir.filePath(u"photo.png"_s), 20, 30);
     Child<QToolButton>(&card, "ImgBrowseBtn")->click();
     EXPECT_EQ(person->Coverformat(), 2);
+    EXPECT_EQ(person->Picture().Width(), 20);
+    EXPECT_TRUE(person->PictureBytes().startsWith("\xFF\xD8"));
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(Child<QWidget>(&card, "PhotoPanel"), &enter);
     QTest::qWait(TCardFrame::HoverDelay + 100);
