@@ -1039,6 +1039,12 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     SetEditState(TEditState::None);
     SetCurrentRecord(false, nullptr);
     SetCurrentRecord(true, nullptr);
+    // The cards let go of their records before the catalog that owns them goes (a card
+    // hidden behind the grid, or of the other mode, still holds one).
+    for (IRecordCard *card : {m_movieCard, m_peopleCard}) {
+        if (card)
+            card->ShowRecord(nullptr, false);
+    }
     m_newRecord = nullptr;
     m_snapshot = TEditSnapshot();
     if (m_webFlow) {
