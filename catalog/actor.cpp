@@ -170,9 +170,10 @@ void TActor::Assign(const TDBItem &other)
 
 bool TActor::IsEmpty() const
 {
-    return m_name.isEmpty() && m_transname.isEmpty() && m_altnames.isEmpty() && m_birthday == 0
-           && m_birthplace.isEmpty() && m_bio.isEmpty() && m_filmography.isEmpty()
-           && m_category.isEmpty() && m_genre.isEmpty() && m_awards.isEmpty() && m_url.isEmpty();
+    return m_pictureBytes.isEmpty() && m_name.isEmpty() && m_transname.isEmpty()
+           && m_altnames.isEmpty() && m_birthday == 0 && m_birthplace.isEmpty() && m_bio.isEmpty()
+           && m_filmography.isEmpty() && m_category.isEmpty() && m_genre.isEmpty()
+           && m_awards.isEmpty() && m_url.isEmpty();
 }
 
 void TActor::ReadTag(const QString &name, const QString &value)

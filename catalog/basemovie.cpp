@@ -476,9 +476,10 @@ bool TBaseMovie::IsEmpty() const
         if (!text->isEmpty())
             return false;
     }
-    return m_year == 0 && m_count == 0 && m_rating == 0 && m_orating == 0 && m_imdbrating == 0
-           && m_length == 0 && m_videobitrate == 0 && m_audiobitrate == 0 && m_size == 0
-           && m_code == 0 && m_framerate == 0;
+    // A poster held inside the catalog has no path: its bytes count.
+    return m_pictureBytes.isEmpty() && m_year == 0 && m_count == 0 && m_rating == 0
+           && m_orating == 0 && m_imdbrating == 0 && m_length == 0 && m_videobitrate == 0
+           && m_audiobitrate == 0 && m_size == 0 && m_code == 0 && m_framerate == 0;
 }
 
 // One field of the movie part: its element, how it is written and what a value that does

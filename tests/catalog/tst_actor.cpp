@@ -97,6 +97,14 @@ TEST_F(ActorTest, ClearKeepsNameRatingAndComment)
     EXPECT_TRUE(person->IsEmpty());
 }
 
+TEST_F(ActorTest, APhotoAloneMakesThePersonNonEmpty)
+{
+    auto person = NewPerson();
+    const TImage photo(4, 4);
+    person->SetPicture(&photo, TImageFormat::None, {}, CoverJpeg);
+    EXPECT_FALSE(person->IsEmpty());
+}
+
 TEST_F(ActorTest, AssignCopiesPersonFieldsOnlyFromAPerson)
 {
     auto source = NewPerson();

@@ -439,7 +439,15 @@ INSTANTIATE_TEST_SUITE_P(
                       EmptyCase{"coverpath", [](TMovie &m) { m.SetCoverpath(u"x"_s); }},
                       EmptyCase{"screenshots", [](TMovie &m) { m.SetScreenshots(u"x"_s); }},
                       EmptyCase{"tags", [](TMovie &m) { m.SetTags(u"x"_s); }},
-                      EmptyCase{"framerate", [](TMovie &m) { m.SetFramerate(25); }}),
+                      EmptyCase{"framerate", [](TMovie &m) { m.SetFramerate(25); }},
+                      // A poster held inside the catalog has no path to count.
+                      EmptyCase{"picture",
+                                [](TMovie &m) {
+                                    const TImage poster(4, 4);
+                                    m.SetPicture(&poster, TImageFormat::None, {}, CoverJpeg);
+                                }},
+                      EmptyCase{"froncover", [](TMovie &m) { m.SetFroncover(u"f.jpg"_s); }},
+                      EmptyCase{"cdcover", [](TMovie &m) { m.SetCdcover(u"c.jpg"_s); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(BaseMovieTest, FieldsThatDoNotCountForEmptiness)
