@@ -1,5 +1,3 @@
-#include "app/mainwindow.h"
-
 #include <algorithm>
 
 #include <QAbstractEventDispatcher>
@@ -38,6 +36,7 @@
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainweb_p.h"
+#include "app/mainwindow.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefsform.h"
@@ -938,6 +937,12 @@ void TMain::ShowStatusText(const QString &text)
 
 void TMain::OpenDatabase(const QString &fileName, bool asNew)
 {
+    // Locked before reading, so what is read is what this window may write back.
+    m_lock.reset();
+    if (!fileName.isEmpty()) {
+        m_lock = std::make_unique<TCatalogLock>(fileName);
+        m_lock->Lock(std::chrono::milliseconds(0));
+    }
     m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
     m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     m_db->OnLog = TLogSink{m_logForm};
@@ -956,6 +961,11 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db->OnShownCountChanged();
     m_db->OnListChanged();
     DecideReadOnly(load);
+    if (m_lock && m_lock->State() == TCatalogLock::TState::Busy)
+        m_dialogs->ShowMessage(this,
+                               TMessageKind::Warning,
+                               Text(1801, u"Warning"_s),
+                               LockedText(*m_lock, fileName, true));
     ApplyWebSettings();
     if (!load.ok && !load.error.isEmpty() && isVisible())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
@@ -990,9 +1000,11 @@ void TMain::DecideReadOnly(const TLoadResult &load)
 {
     const QString fileName = m_db->FileName();
     const bool exists = QFileInfo::exists(fileName);
+    // Another program writing the same file would lose one side's changes: no question.
+    const bool locked = m_lock && m_lock->State() == TCatalogLock::TState::Busy;
     const bool readOnly = ReadOnlyDecision(
-        exists,
-        exists && FileWriteProtected(fileName),
+        exists || locked,
+        locked || (exists && FileWriteProtected(fileName)),
         load.version,
         ProgramVersionNumber,
         !load.ok,
@@ -1008,6 +1020,23 @@ void TMain::DecideReadOnly(const TLoadResult &load)
     ApplyCardSettings();
     UpdateTitle();
     CommandUpdate();
+}
+
+QString TMain::LockedText(const TCatalogLock &lock, const QString &fileName, bool opening) const
+{
+    const QString file = QDir::toNativeSeparators(fileName);
+    QString holder = lock.HolderProcess() == 0
+                         ? Text(3842, u"another program"_s)
+                         : Text(3843, u"%1 (process %2)"_s)
+                               .arg(lock.HolderProgram(), QString::number(lock.HolderProcess()));
+    if (!lock.HolderHost().isEmpty())
+        holder = Text(3844, u"%1 on %2"_s).arg(holder, lock.HolderHost());
+    if (opening)
+        return Text(3840,
+                    u"%1 is open in %2. It is opened read-only here, so that neither program "
+                    u"overwrites the other's changes; Save As saves a copy."_s)
+            .arg(file, holder);
+    return Text(3841, u"%1 is open in %2. Choose another name."_s).arg(file, holder);
 }
 
 bool TMain::SaveBeforeClosing()
@@ -1126,6 +1155,11 @@ bool TMain::SaveCatalogAs()
     if (name == m_db->FileName())
         return false;
     const QString oldName = m_db->FileName();
+    auto lock = std::make_unique<TCatalogLock>(name);
+    if (lock->Lock(std::chrono::milliseconds(0)) == TCatalogLock::TState::Busy) {
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), LockedText(*lock, name, false));
+        return false;
+    }
     ShowStatusText(Text(1895, u"Saving..."_s));
     const Result<TSaveOutcome> saved = m_db->SaveAs(name);
     ShowStatusText(QString());
@@ -1133,6 +1167,7 @@ bool TMain::SaveCatalogAs()
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
         return false;
     }
+    m_lock = std::move(lock);
     m_recent.Change(oldName, name, m_folders.StoreBase());
     RebuildRecentMenu();
     m_settings.FileName = name;

@@ -15,6 +15,7 @@
 #include "app/mainlogic.h"
 #include "app/settings.h"
 #include "app/settingsfile.h"
+#include "catalog/cataloglock.h"
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
@@ -301,6 +302,8 @@ private:
     void InstallRecordHooks();
     void DecideReadOnly(const TLoadResult &load);
     bool SaveBeforeClosing();
+    // The message about a catalog another program holds: on opening it or saving as it.
+    QString LockedText(const TCatalogLock &lock, const QString &fileName, bool opening) const;
     void RebuildRecentMenu();
     void RebuildPluginMenus();
     void UpdatePluginActions();
@@ -406,6 +409,9 @@ private:
     TSettings m_settings;
     TRecentFiles m_recent;
 
+    // The open catalog's lock against a second program; its state says whether another one
+    // holds it (then the catalog is read-only here). Null for a catalog without a file.
+    std::unique_ptr<TCatalogLock> m_lock;
     std::unique_ptr<TVideoDatabase> m_db;
     bool m_loadOk = false;
     bool m_readOnly = false;

@@ -1,9 +1,8 @@
-#include "cli/commands.h"
-
 #include <memory>
 #include <optional>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,10 +10,12 @@
 
 #include "app/statistics.h"
 #include "catalog/actor.h"
+#include "catalog/cataloglock.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "cli/commands.h"
 #include "host/importexport.h"
 #include "host/installlayout.h"
 #include "host/pluginlibrary.h"
@@ -47,6 +48,7 @@ struct TArguments
     std::optional<QString> password;
     std::optional<QString> newPassword;
     std::optional<QString> duplicates;
+    std::optional<QString> wait;
     bool people = false;
     bool help = false;
     QString error;
@@ -81,6 +83,12 @@ TArguments ParseArguments(const QStringList &args)
                 return result;
             }
             result.duplicates = arg == u"--duplicates" ? args[++i] : arg.mid(13);
+        } else if (arg == u"--wait" || arg.startsWith(u"--wait=")) {
+            if (arg == u"--wait" && i + 1 >= args.size()) {
+                result.error = u"--wait needs a number of seconds"_s;
+                return result;
+            }
+            result.wait = arg == u"--wait" ? args[++i] : arg.mid(7);
         } else if (arg == u"--people") {
             result.people = true;
         } else if (arg.startsWith(u"--")) {
@@ -110,6 +118,14 @@ std::optional<TArguments> CheckArguments(const QStringList &args,
     }
     if (parsed.error.isEmpty() && parsed.newPassword && count != 2)
         parsed.error = u"--set-password is an option of resave"_s;
+    if (parsed.error.isEmpty() && parsed.wait && (count == 1 || count == -1))
+        parsed.error = u"--wait is an option of resave and import"_s;
+    if (parsed.error.isEmpty() && parsed.wait) {
+        bool ok = false;
+        const double seconds = parsed.wait->toDouble(&ok);
+        if (!ok || seconds < 0 || seconds > 86400)
+            parsed.error = u"--wait takes a number of seconds from 0 to 86400"_s;
+    }
     if (parsed.error.isEmpty() && count >= 0 && parsed.positional.size() != count)
         parsed.error = u"expected %1 file name(s)"_s.arg(count);
     if (!parsed.error.isEmpty()) {
@@ -138,6 +154,23 @@ OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
         return nullptr;
     }
     return db;
+}
+
+// How long a writing command waits for another program to let go of the catalog.
+constexpr double DefaultLockWaitSeconds = 5;
+
+// Takes the lock of a catalog about to be written, waiting as --wait says. Returns
+// ExitOk when this program may write (also when the folder allows no lock file: writing
+// there fails on its own, with its own message), ExitLocked with a message otherwise.
+int LockForWriting(TCatalogLock &lock, const TArguments &args, QTextStream &err)
+{
+    const double seconds = args.wait ? args.wait->toDouble() : DefaultLockWaitSeconds;
+    const auto wait = std::chrono::milliseconds(qint64(seconds * 1000));
+    if (lock.Lock(wait) != TCatalogLock::TState::Busy)
+        return ExitOk;
+    err << "reelkeep-cli: the catalog is in use by " << lock.Holder() << "; waited " << seconds
+        << " s (lock file " << lock.LockFileName() << ")" << Qt::endl;
+    return ExitLocked;
 }
 
 QJsonValue ToJson(const QVariant &value)
@@ -188,14 +221,17 @@ const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P]\n"
 const QString DumpUsage = u"Usage: reelkeep-cli dump CATALOG [--password P]\n"
                           "Prints the whole catalog as one JSON document."_s;
 const QString ResaveUsage =
-    u"Usage: reelkeep-cli resave CATALOG OUT [--password P] [--set-password Q]\n"
+    u"Usage: reelkeep-cli resave CATALOG OUT [--password P] [--set-password Q] [--wait S]\n"
     "Loads CATALOG and writes it as OUT in the current format. --set-password protects OUT "
-    "with the password Q; an empty Q removes the protection."_s;
+    "with the password Q; an empty Q removes the protection. When another program has OUT "
+    "open, waits up to S seconds (default 5) for it, then gives up with exit code 6."_s;
 const QString ImportUsage =
     u"Usage: reelkeep-cli import PLUGIN INPUT CATALOG "
-    "[--duplicates merge|add|overwrite|skip|cancel] [--password P]\n"
+    "[--duplicates merge|add|overwrite|skip|cancel] [--password P] [--wait S]\n"
     "Reads INPUT with an import plug-in (a .so file) into CATALOG, which is created when "
-    "missing, and saves it. --duplicates answers every duplicate question (default add)."_s;
+    "missing, and saves it. --duplicates answers every duplicate question (default add). "
+    "When another program has CATALOG open, waits up to S seconds (default 5) for it, then "
+    "gives up with exit code 6."_s;
 const QString ExportUsage =
     u"Usage: reelkeep-cli export PLUGIN CATALOG OUTPUT [--people] [--password P]\n"
     "Writes all movies (or all people) of CATALOG to OUTPUT with an export plug-in."_s;
@@ -255,7 +291,8 @@ const QString GeneralUsage =
     "  export PLUGIN CATALOG OUTPUT  export movies or people\n"
     "  plugins [DIR]    list the plug-ins found\n"
     "  stats CATALOG    totals and chart values of the statistics\n"
-    "Options: --password P for a password-protected catalog; --help after a command."_s;
+    "Options: --password P for a password-protected catalog; --wait S for resave and import: "
+    "seconds to wait for another program that has the catalog open; --help after a command."_s;
 
 } // namespace
 
@@ -318,6 +355,11 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!db)
         return ExitCatalogUnreadable;
     const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    TCatalogLock lock(target);
+    if (const int locked = LockForWriting(lock, *parsed, err); locked != ExitOk) {
+        db->SetModified(false);
+        return locked;
+    }
     if (parsed->newPassword)
         db->SetPassword(*parsed->newPassword);
     const Result<TSaveOutcome> result = db->SaveAs(target);
@@ -375,6 +417,12 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString plugin = parsed->positional[0];
     const QString input = QFileInfo(parsed->positional[1]).absoluteFilePath();
     const QString catalog = QFileInfo(parsed->positional[2]).absoluteFilePath();
+    // The lock is held from before the catalog is read until it is saved, so a second
+    // writer reads what this one wrote; its file needs the folder the catalog goes in.
+    QDir().mkpath(QFileInfo(catalog).absolutePath());
+    TCatalogLock lock(catalog);
+    if (const int locked = LockForWriting(lock, *parsed, err); locked != ExitOk)
+        return locked;
     auto db = std::make_unique<TVideoDatabase>(catalog, nullptr, nullptr);
     TOptionPassword prompt(parsed->password);
     const TLoadResult loaded = db->Open(&prompt);

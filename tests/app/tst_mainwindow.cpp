@@ -23,6 +23,7 @@
 #include "app/passdlg.h"
 #include "app/settings.h"
 #include "app/settingsfile.h"
+#include "catalog/cataloglock.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
@@ -255,6 +256,55 @@ TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
     EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, {}), u"../second.rkd"_s);
     EXPECT_EQ(written.ReadString(u"DataBase"_s, u"RecentFiles"_s, {}),
               u"../fresh.rkd|../third.rkd|../first.rkd"_s);
+}
+
+TEST_F(MainWindowTest, CatalogOpenInAnotherProgramIsOfferedReadOnly)
+{
+    using namespace std::chrono_literals;
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QByteArray before = [&] {
+        QFile file(first);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    PortableSettings(first);
+    // The other program: a lock held by this test process.
+    TCatalogLock other(first);
+    ASSERT_EQ(other.Lock(0ms), TCatalogLock::TState::Held);
+    Start({u"-portable"_s});
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(dialogs->messages[0].contains(u"first.rkd"_s)) << qPrintable(dialogs->messages[0]);
+    EXPECT_TRUE(
+        dialogs->messages[0].contains(u"(process %1)"_s.arg(QCoreApplication::applicationPid())))
+        << qPrintable(dialogs->messages[0]);
+    EXPECT_TRUE(window->windowTitle().endsWith(u" - Read-only"_s));
+
+    // Save As onto a catalog another program holds is refused before anything is written.
+    const QString held = Path(u"held.rkd"_s);
+    TCatalogLock heldLock(held);
+    ASSERT_EQ(heldLock.Lock(0ms), TCatalogLock::TState::Held);
+    dialogs->saveAnswers.push_back(held);
+    Trigger("SaveAsDBAct");
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors[0].contains(u"held.rkd"_s)) << qPrintable(dialogs->errors[0]);
+    EXPECT_FALSE(QFile::exists(held));
+    EXPECT_TRUE(window->ReadOnly());
+
+    // Save As a free name: the copy is this window's, locked against others.
+    const QString copy = Path(u"copy.rkd"_s);
+    dialogs->saveAnswers.push_back(copy);
+    Trigger("SaveAsDBAct");
+    EXPECT_FALSE(window->ReadOnly());
+    EXPECT_EQ(window->Database()->FileName(), copy);
+    TCatalogLock probe(copy);
+    EXPECT_EQ(probe.Lock(0ms), TCatalogLock::TState::Busy);
+    Close();
+    window.reset();
+    EXPECT_EQ(probe.Lock(0ms), TCatalogLock::TState::Held) << "the window let go on closing";
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 TEST_F(MainWindowTest, AppendMarksModifiedAndSaveWritesIt)

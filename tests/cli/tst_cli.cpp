@@ -2,7 +2,9 @@
 // hand-made broken files: exit codes, the info and dump output, and resave round trips.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "catalog/actor.h"
+#include "catalog/cataloglock.h"
 #include "catalog/episode.h"
 #include "catalog/image.h"
 #include "catalog/movie.h"
@@ -542,6 +545,129 @@ TEST_F(CliTest, ImportCreatesTheCatalogAndAnswersDuplicates)
         RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog, u"--duplicates=maybe"_s}).exitCode,
         1);
     EXPECT_EQ(RunCli({u"import"_s, Path(u"none.so"_s), Path(u"in.amc"_s), catalog}).exitCode, 4);
+}
+
+// Movies "PREFIX 1" ... "PREFIX count" as an Ant Movie Catalog file.
+void WriteAmcTitles(const QString &fileName, const char *prefix, int count)
+{
+    std::vector<TAmcMovie> movies;
+    for (int i = 1; i <= count; ++i) {
+        TAmcMovie movie;
+        movie.number = i;
+        movie.originalTitle = std::string(prefix) + ' ' + std::to_string(i);
+        movies.push_back(movie);
+    }
+    const std::string amc = WriteAmcFile(35, movies);
+    WriteBytes(fileName, QByteArray(amc.data(), qsizetype(amc.size())));
+}
+
+// Writing commands never write over a file that holds no catalog or only part of one;
+// resave keeps what a damaged catalog held under another name.
+struct TFixtureRun
+{
+    const char *file;
+    int exitCode;
+};
+
+class CliFixtureTest : public CliTest, public ::testing::WithParamInterface<TFixtureRun>
+{};
+
+TEST_P(CliFixtureTest, WritingCommandsLeaveTheFileAlone)
+{
+    const QString fileName = Path(u"movies.rkd"_s);
+    ASSERT_TRUE(QFile::copy(
+        QStringLiteral(RK_CATALOG_DATA "/") + QLatin1StringView(GetParam().file), fileName));
+    const QByteArray before = ReadBytes(fileName);
+    WriteAmcTitles(Path(u"in.amc"_s), "Imported", 1);
+
+    const TRun import =
+        RunCli({u"import"_s, QStringLiteral(RK_CATIMPORT_PATH), Path(u"in.amc"_s), fileName});
+    EXPECT_EQ(import.exitCode, GetParam().exitCode) << import.err.constData();
+    EXPECT_TRUE(import.err.contains(fileName.toUtf8())) << import.err.constData();
+    const TRun same = RunCli({u"resave"_s, fileName, fileName});
+    EXPECT_EQ(same.exitCode, GetParam().exitCode) << same.err.constData();
+    EXPECT_EQ(ReadBytes(fileName), before);
+    EXPECT_FALSE(QFile::exists(fileName + u".bak"_s));
+
+    const TRun elsewhere = RunCli({u"resave"_s, fileName, Path(u"rescued.rkd"_s)});
+    EXPECT_EQ(elsewhere.exitCode, GetParam().exitCode) << elsewhere.err.constData();
+    EXPECT_EQ(QFile::exists(Path(u"rescued.rkd"_s)), GetParam().exitCode == 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures,
+                         CliFixtureTest,
+                         ::testing::Values(TFixtureRun{"notes.txt", 2},
+                                           TFixtureRun{"picture.png", 2},
+                                           TFixtureRun{"cut_short.rkd", 5},
+                                           TFixtureRun{"counts_disagree.rkd", 5}),
+                         [](const auto &info) {
+                             std::string name = info.param.file;
+                             return name.substr(0, name.find('.'));
+                         });
+
+TEST_F(CliTest, TwoImportsIntoOneCatalogLoseNothing)
+{
+    WriteAmcTitles(Path(u"a.amc"_s), "Alpha", 40);
+    WriteAmcTitles(Path(u"b.amc"_s), "Beta", 40);
+    const QString catalog = Path(u"shared.rkd"_s);
+    const QString plugin = QStringLiteral(RK_CATIMPORT_PATH);
+    // Each round starts both writers at once; without a lock one save overwrote the other.
+    for (int round = 1; round <= 4; ++round) {
+        QProcess writers[2];
+        const QString inputs[2] = {Path(u"a.amc"_s), Path(u"b.amc"_s)};
+        for (int i = 0; i < 2; ++i) {
+            writers[i].start(QString::fromUtf8(RK_CLI_PATH),
+                             {u"import"_s, plugin, inputs[i], catalog, u"--wait"_s, u"60"_s});
+        }
+        for (QProcess &writer : writers) {
+            ASSERT_TRUE(writer.waitForFinished(60'000));
+            EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().constData();
+        }
+        const TRun info = RunCli({u"info"_s, catalog});
+        EXPECT_TRUE(info.out.contains("movies: " + QByteArray::number(80 * round)))
+            << "round " << round << ": " << info.out.constData();
+    }
+    EXPECT_FALSE(QFile::exists(catalog + u".lock"_s));
+}
+
+TEST_F(CliTest, WritersWaitForTheHolderThenGiveUpNamingIt)
+{
+    WriteAmcTitles(Path(u"in.amc"_s), "Alpha", 2);
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const QByteArray before = ReadBytes(Path(u"catalog.rkd"_s));
+    const QString plugin = QStringLiteral(RK_CATIMPORT_PATH);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    TCatalogLock holder(Path(u"catalog.rkd"_s));
+    ASSERT_EQ(holder.Lock(std::chrono::milliseconds(0)), TCatalogLock::TState::Held);
+
+    const QStringList writers[] = {
+        {u"import"_s, plugin, Path(u"in.amc"_s), Path(u"catalog.rkd"_s), u"--wait=0.3"_s},
+        {u"resave"_s, Path(u"catalog.rkd"_s), Path(u"catalog.rkd"_s), u"--wait"_s, u"0.3"_s},
+    };
+    for (const QStringList &args : writers) {
+        QElapsedTimer waited;
+        waited.start();
+        const TRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 6) << qPrintable(args[0]);
+        EXPECT_GE(waited.elapsed(), 300) << qPrintable(args[0]);
+        EXPECT_TRUE(run.err.contains(u"(process %1)"_s.arg(pid).toUtf8())) << run.err.constData();
+    }
+    EXPECT_EQ(ReadBytes(Path(u"catalog.rkd"_s)), before);
+    // Readers never wait.
+    EXPECT_EQ(RunCli({u"info"_s, Path(u"catalog.rkd"_s)}).exitCode, 0);
+    EXPECT_EQ(RunCli({u"info"_s, Path(u"catalog.rkd"_s), u"--wait"_s, u"1"_s}).exitCode, 1);
+    EXPECT_EQ(RunCli({u"import"_s,
+                      plugin,
+                      Path(u"in.amc"_s),
+                      Path(u"catalog.rkd"_s),
+                      u"--wait"_s,
+                      u"soon"_s})
+                  .exitCode,
+              1);
+
+    holder.Unlock();
+    const TRun run = RunCli({u"import"_s, plugin, Path(u"in.amc"_s), Path(u"catalog.rkd"_s)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
 }
 
 TEST_F(CliTest, ExportWritesThroughThePlugin)
