@@ -1,3 +1,5 @@
+#include "app/mainwindow.h"
+
 #include <algorithm>
 
 #include <QAbstractEventDispatcher>
@@ -36,7 +38,6 @@
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainweb_p.h"
-#include "app/mainwindow.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefsform.h"

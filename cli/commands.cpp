@@ -1,3 +1,5 @@
+#include "cli/commands.h"
+
 #include <memory>
 #include <optional>
 
@@ -15,7 +17,6 @@
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
-#include "cli/commands.h"
 #include "host/importexport.h"
 #include "host/installlayout.h"
 #include "host/pluginlibrary.h"
