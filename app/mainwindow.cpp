@@ -988,7 +988,21 @@ void TMain::ConnectEvents()
             SetEditState(TEditState::None);
         Action(u"StatsAct"_s)->setEnabled(m_db->MovieCount() > 0);
     };
-    m_db->OnRecordWriteFailed = [this](const QString &error) { m_logForm->AddLine(error); };
+    m_db->OnRecordWriteFailed = [this](const QString &error) {
+        m_logForm->AddLine(error);
+        m_dialogs->ShowError(this,
+                             Text(1802, u"Error"_s),
+                             Text(1818, u"The record could not be saved:#13%1"_s).arg(error));
+    };
+    m_db->OnBackupFailed = [this](const QString &error) {
+        m_logForm->AddLine(error);
+        m_dialogs->ShowError(this,
+                             Text(1802, u"Error"_s),
+                             Text(3820,
+                                  u"The backup could not be made; the previous backup is kept "
+                                  "and the catalog is saved:#13%1"_s)
+                                 .arg(error));
+    };
     m_db->OnCustomFieldAdded = [this](int index) { OnCustomFieldAdded(index); };
     m_db->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
     m_db->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };

@@ -64,12 +64,17 @@ public:
     TLoadResult Open(IPasswordPrompt *prompt = nullptr);
     // Writes the file when modified (or always with force). The new file replaces the
     // old one only once it is completely on disk; a failure leaves the old file and the
-    // modified state as they were.
+    // modified state as they were. A symbolic link is written through to its target; the
+    // file keeps its mode and, where permitted, its owner. A hard link is split: the other
+    // names keep the old contents. Temporary files that killed saves left are removed here
+    // and by Open.
     Result<TSaveOutcome> Save(bool force);
     // Saves under another name; the image folders stay where they are.
     Result<TSaveOutcome> SaveAs(const QString &fileName);
     // Adds the records and custom fields of another catalog file to this one.
     TLoadResult Append(const QString &fileName, IPasswordPrompt *prompt = nullptr);
+    // Whether the open file loaded as damaged: it is never copied over the good backup.
+    bool Damaged() const { return !m_damagedFile.isEmpty() && m_damagedFile == m_fileName; }
 
     const QString &FileName() const { return m_fileName; }
     const QString &Folder() const { return m_folder; }
@@ -176,9 +181,12 @@ public:
     std::function<void(int index)> OnCustomFieldAdded;
     std::function<void(int index)> OnCustomFieldRenamed;
     std::function<void(bool returned, const QString &borrower, TBaseMovie *movie)> OnLoanChanged;
-    // A record could not be written during a save; the save goes on without it and the
-    // previous file is kept as "<file>2.bak".
+    // A record could not be written during a save: the save fails and leaves the file as
+    // it was (a copy of the backup is also kept as "<file>2.bak").
     std::function<void(const QString &error)> OnRecordWriteFailed;
+    // A backup could not be made (a full disk): the previous backup is kept and the save
+    // goes on.
+    std::function<void(const QString &error)> OnBackupFailed;
     // Lines for the log window ("Poster path: ...").
     std::function<void(const QString &line)> OnLog;
 
@@ -235,4 +243,7 @@ private:
     int m_version = 0;
     // While appending: the number of custom fields the catalog had before.
     int m_customOffset = 0;
+    // The catalog's own file when it loaded as damaged: kept from being saved over, and
+    // never copied over the good backup.
+    QString m_damagedFile;
 };

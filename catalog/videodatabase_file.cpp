@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -37,58 +39,72 @@ QString SystemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Copies a file over another, replacing it; a missing source is no error.
-void CopyReplacing(const QString &from, const QString &to)
+// Temporary files of a save end in this, so that those a killed save left behind can be
+// told from the user's own files and removed.
+constexpr char TempSuffix[] = ".rk-tmp";
+
+// The file a save replaces: the target of a symbolic link (chains followed), so that the
+// link stays a link.
+QString WriteTarget(const QString &fileName)
 {
-    if (!QFileInfo::exists(from))
-        return;
-    QFile::remove(to);
-    QFile::copy(from, to);
+    const QFileInfo info(fileName);
+    if (!info.isSymLink())
+        return fileName;
+    const QString canonical = info.canonicalFilePath();
+    // A dangling link: the save creates its target.
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
 // Writes a file next to its final place and renames it over the old one only once it is
-// completely on disk: a failure leaves the old file as it was.
+// completely on disk: a failure leaves the old file as it was. The new file takes the mode
+// and, where permitted, the owner of `likeFile` (by default the file it replaces). While
+// it is written the temporary file is locked, so no other save takes it for a stale one.
 class TAtomicFile
 {
 public:
-    explicit TAtomicFile(const QString &fileName)
+    explicit TAtomicFile(const QString &fileName, const QString &likeFile = {})
         : m_fileName(fileName)
+        , m_likeFile(likeFile.isEmpty() ? fileName : likeFile)
     {}
     ~TAtomicFile()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
         if (!m_tempName.isEmpty())
             ::unlink(m_tempName.constData());
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     TAtomicFile(const TAtomicFile &) = delete;
     TAtomicFile &operator=(const TAtomicFile &) = delete;
 
     Status Open()
     {
-        QByteArray pattern = QFile::encodeName(m_fileName) + ".XXXXXX";
-        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        QByteArray pattern = QFile::encodeName(m_fileName) + ".XXXXXX" + TempSuffix;
+        m_fd = ::mkostemps(pattern.data(), int(std::strlen(TempSuffix)), O_CLOEXEC);
         if (m_fd < 0)
             return Failure(errno);
         m_tempName = pattern;
-        // The new file keeps the old one's permissions, or gets those of a new file.
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
         struct stat old;
         mode_t mode = 0;
-        if (::stat(QFile::encodeName(m_fileName).constData(), &old) == 0) {
+        if (::stat(QFile::encodeName(m_likeFile).constData(), &old) == 0) {
             mode = old.st_mode & 07777;
+            // Only root may give a file away; a user may still keep its group.
+            if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+                && ::fchown(m_fd, old.st_uid, old.st_gid) != 0) {
+                [[maybe_unused]] const int ignored = ::fchown(m_fd, uid_t(-1), old.st_gid);
+            }
         } else {
             const mode_t mask = ::umask(0);
             ::umask(mask);
             mode = 0666 & ~mask;
         }
+        // After the owner: a change of owner clears the set-id bits.
         ::fchmod(m_fd, mode);
         return {};
     }
 
-    Status Write(const QByteArray &bytes)
+    Status Write(const char *data, qsizetype left)
     {
-        const char *data = bytes.constData();
-        qsizetype left = bytes.size();
         while (left > 0) {
             const ssize_t written = ::write(m_fd, data, size_t(left));
             if (written < 0) {
@@ -101,17 +117,18 @@ public:
         }
         return {};
     }
+    Status Write(const QByteArray &bytes) { return Write(bytes.constData(), bytes.size()); }
 
     Status Commit()
     {
         if (::fsync(m_fd) != 0)
             return Failure(errno);
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0)
-            return Failure(errno);
+        // Renamed before it is closed, still locked.
         if (::rename(m_tempName.constData(), QFile::encodeName(m_fileName).constData()) != 0)
             return Failure(errno);
         m_tempName.clear();
+        if (::close(std::exchange(m_fd, -1)) != 0)
+            return Failure(errno);
         // Make the rename itself durable; a failure here loses nothing.
         const QByteArray folder = QFile::encodeName(QFileInfo(m_fileName).absolutePath());
         const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -130,9 +147,72 @@ private:
     }
 
     QString m_fileName;
+    QString m_likeFile;
     QByteArray m_tempName;
     int m_fd = -1;
 };
+
+// Removes the temporary files that killed saves of `fileName` left beside it. A save in
+// progress holds a lock on its file, which keeps it from being taken for a stale one.
+void RemoveStaleTemps(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QString prefix = info.fileName() + u'.';
+    const QString suffix = QString::fromLatin1(TempSuffix);
+    const qsizetype length = prefix.size() + 6 + suffix.size();
+    QDirIterator it(info.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString name = it.next();
+        const QString base = it.fileName();
+        if (base.size() != length || !base.startsWith(prefix) || !base.endsWith(suffix))
+            continue;
+        const QByteArray path = QFile::encodeName(name);
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+// The temporary files of a catalog's saves: its own, and those of its two backups.
+void RemoveStaleSaveTemps(const QString &fileName)
+{
+    RemoveStaleTemps(WriteTarget(fileName));
+    RemoveStaleTemps(fileName + u".bak"_s);
+    RemoveStaleTemps(fileName + u"2.bak"_s);
+}
+
+// Copies a file over another. The copy is made beside the old one and renamed into place,
+// so a failed copy (a full disk) or a kill keeps the old one. A missing source is no error.
+Status CopyReplacing(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.exists())
+        return {};
+    if (!source.open(QIODevice::ReadOnly)) {
+        return Status::Failure(
+            QStringLiteral("Cannot read %1: %2").arg(from, source.errorString()));
+    }
+    TAtomicFile copy(to, from);
+    if (Status status = copy.Open(); !status)
+        return status;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = source.read(buffer.data(), buffer.size());
+        if (read < 0) {
+            return Status::Failure(
+                QStringLiteral("Cannot read %1: %2").arg(from, source.errorString()));
+        }
+        if (read == 0)
+            break;
+        if (Status status = copy.Write(buffer.constData(), read); !status)
+            return status;
+    }
+    return copy.Commit();
+}
 
 // Restores a flag on every way out of a scope.
 class TFlagGuard
@@ -357,6 +437,7 @@ void TVideoDatabase::SetPassword(const QString &password)
 
 TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
 {
+    RemoveStaleSaveTemps(m_fileName);
     TLoadResult result = Load(m_fileName, prompt);
     if (result.ok)
         Upgrade();
@@ -530,7 +611,7 @@ void TVideoDatabase::WriteRecord(const TDBItem &record, QString &out) const
 
 Status TVideoDatabase::WriteFile(const QString &fileName)
 {
-    TAtomicFile file(fileName);
+    TAtomicFile file(WriteTarget(fileName));
     if (Status status = file.Open(); !status)
         return status;
     // Written in pieces, so that a large catalog is never held twice as text.
@@ -543,24 +624,38 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
             status = file.Write(text.toUtf8());
         text.clear();
     };
+    // A record that cannot be written fails the save: the file without it would replace
+    // the one that still has it.
     auto writeRecord = [&](const TDBItem &record) {
         QString element;
         try {
             WriteRecord(record, element);
         } catch (const std::exception &error) {
+            const QString message = QString::fromLocal8Bit(error.what());
             if (OnRecordWriteFailed)
-                OnRecordWriteFailed(QString::fromLocal8Bit(error.what()));
-            CopyReplacing(m_fileName + u".bak"_s, m_fileName + u"2.bak"_s);
-            return;
+                OnRecordWriteFailed(message);
+            if (Status copied = CopyReplacing(m_fileName + u".bak"_s, m_fileName + u"2.bak"_s);
+                !copied && OnBackupFailed) {
+                OnBackupFailed(copied.Error());
+            }
+            status = Status::Failure(
+                u"Cannot write %1: a record could not be written (%2); the file was left as it was"_s
+                    .arg(fileName, message));
+            return false;
         }
         text += element;
         if (text.size() >= flushAt)
             flush();
+        return bool(status);
     };
-    for (const auto &movie : m_movies)
-        writeRecord(*movie);
-    for (const auto &person : m_people)
-        writeRecord(*person);
+    for (const auto &movie : m_movies) {
+        if (!writeRecord(*movie))
+            return status;
+    }
+    for (const auto &person : m_people) {
+        if (!writeRecord(*person))
+            return status;
+    }
     FieldCodec::AppendClose(text, u"reelkeep"_s);
     flush();
     if (!status)
@@ -576,7 +671,14 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
     QDir().mkpath(info.absolutePath());
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
         return TSaveOutcome::ReadOnly;
-    CopyReplacing(m_fileName, m_fileName + u".bak"_s);
+    RemoveStaleSaveTemps(m_fileName);
+    // A file that loaded as damaged is no backup: the one made from the good file stays.
+    if (!Damaged()) {
+        if (Status backup = CopyReplacing(m_fileName, m_fileName + u".bak"_s);
+            !backup && OnBackupFailed) {
+            OnBackupFailed(backup.Error());
+        }
+    }
     TValueHook encrypt;
     if (m_encrypted && !m_password.isEmpty()) {
         encrypt = [password = m_password](const QString &value) {
@@ -586,6 +688,8 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
     TScopedValueHook hook(std::move(encrypt));
     if (Status status = WriteFile(m_fileName); !status)
         return Result<TSaveOutcome>::Failure(status.Error());
+    // The file is whole again: the next save backs it up.
+    m_damagedFile.clear();
     SetModified(false);
     return TSaveOutcome::Saved;
 }

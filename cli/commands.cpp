@@ -137,6 +137,14 @@ std::optional<TArguments> CheckArguments(const QStringList &args,
     return parsed;
 }
 
+// A backup that cannot be made does not stop a save, but the user hears of it.
+void WarnOfBackupFailures(TVideoDatabase &db, QTextStream &err)
+{
+    db.OnBackupFailed = [&err](const QString &error) {
+        err << "reelkeep-cli: warning: " << error << "; the previous backup is kept" << Qt::endl;
+    };
+}
+
 // Opens an existing catalog; prints the reason and returns nothing when it cannot.
 std::unique_ptr<TVideoDatabase>
 OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
@@ -146,6 +154,7 @@ OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
         return nullptr;
     }
     auto db = std::make_unique<TVideoDatabase>(fileName, nullptr, nullptr);
+    WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(args.password);
     const TLoadResult result = db->Open(&prompt);
     if (!result.ok) {
@@ -425,6 +434,7 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
     if (const int locked = LockForWriting(lock, *parsed, err); locked != ExitOk)
         return locked;
     auto db = std::make_unique<TVideoDatabase>(catalog, nullptr, nullptr);
+    WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(parsed->password);
     const TLoadResult loaded = db->Open(&prompt);
     if (!loaded.ok) {

@@ -1,7 +1,10 @@
 #include <csignal>
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -499,7 +502,7 @@ protected:
     }
 };
 
-TEST_F(CatalogFileTest, RecordThatFailsToWriteIsReportedAndSkipped)
+TEST_F(CatalogFileTest, RecordThatFailsToWriteFailsTheSaveAndKeepsTheFile)
 {
     FailingCatalog db(Path(u"movies.rkd"_s), nullptr, nullptr);
     ASSERT_TRUE(db.Open().ok);
@@ -507,16 +510,114 @@ TEST_F(CatalogFileTest, RecordThatFailsToWriteIsReportedAndSkipped)
     ASSERT_TRUE(db.Save(true).Ok());
     const QByteArray first = ReadBytes(Path(u"movies.rkd"_s));
     static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"bad"_s);
+    static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"also new"_s);
     QStringList errors;
     db.OnRecordWriteFailed = [&](const QString &error) { errors.append(error); };
     const auto result = db.Save(false);
-    ASSERT_TRUE(result.Ok());
+    EXPECT_FALSE(result.Ok());
+    EXPECT_TRUE(result.Error().contains(u"disk on fire"_s)) << result.Error().toStdString();
     EXPECT_EQ(errors, QStringList{u"disk on fire"_s});
+    EXPECT_TRUE(db.Modified());
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd"_s)), first);
     EXPECT_EQ(ReadBytes(Path(u"movies.rkd2.bak"_s)), first);
-    const QByteArray written = ReadBytes(Path(u"movies.rkd"_s));
-    EXPECT_TRUE(written.contains("<title>good</title>"));
-    EXPECT_FALSE(written.contains("bad"));
-    EXPECT_TRUE(written.endsWith("</reelkeep>\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList({u"*.rk-tmp"_s}, QDir::Files), QStringList());
+    db.SetModified(false);
+}
+
+// A full disk while the backup is made: the catalog is saved, the old backup stays.
+TEST_F(CatalogFileTest, BackupThatCannotBeMadeKeepsTheOldOneAndIsReported)
+{
+    auto db = OpenCatalog();
+    auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+    movie->SetTitle(u"old"_s);
+    ASSERT_TRUE(db->Save(true).Ok());
+    movie->SetDescription(QString(20000, u'x'));
+    ASSERT_TRUE(db->Save(true).Ok());
+    const QByteArray backup = ReadBytes(Path(u"movies.rkd.bak"_s));
+    ASSERT_TRUE(backup.contains("<title>old</title>"));
+    movie->SetDescription(u"short"_s);
+    QStringList errors;
+    db->OnBackupFailed = [&](const QString &error) { errors.append(error); };
+    Result<TSaveOutcome> result = TSaveOutcome::NotNeeded;
+    {
+        // Room for the small catalog, not for a copy of the large one.
+        FileSizeLimit limit(backup.size() + 1000);
+        result = db->Save(true);
+    }
+    ASSERT_TRUE(result.Ok()) << result.Error().toStdString();
+    EXPECT_EQ(result.Value(), TSaveOutcome::Saved);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(u"movies.rkd.bak"_s)) << errors[0].toStdString();
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd.bak"_s)), backup);
+    EXPECT_TRUE(ReadBytes(Path(u"movies.rkd"_s)).contains("short"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+TEST_F(CatalogFileTest, StaleTemporaryFilesOfTheCatalogAreRemovedByOpenAndSave)
+{
+    const std::pair<QString, bool> files[] = {
+        {u"movies.rkd.a1B2c3.rk-tmp"_s, true},
+        {u"movies.rkd.bak.Zz9y8X.rk-tmp"_s, true},
+        {u"movies.rkd2.bak.000000.rk-tmp"_s, true},
+        {u"movies.rkd.held00.rk-tmp"_s, false}, // locked: a save in progress
+        {u"movies.rkd.a1B2c.rk-tmp"_s, false},
+        {u"other.rkd.a1B2c3.rk-tmp"_s, false},
+        {u"movies.rkd.a1B2c3"_s, false},
+        {u"movies.rkd.a1B2c3.rk-tmp.txt"_s, false},
+    };
+    auto plant = [&] {
+        for (const auto &[name, removed] : files)
+            WriteBytes(Path(name), "partial");
+    };
+    auto check = [&](const char *when) {
+        for (const auto &[name, removed] : files)
+            EXPECT_EQ(QFile::exists(Path(name)), !removed) << when << ": " << name.toStdString();
+    };
+    plant();
+    QFile held(Path(u"movies.rkd.held00.rk-tmp"_s));
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    ASSERT_EQ(flock(held.handle(), LOCK_EX), 0);
+    auto db = OpenCatalog();
+    check("open");
+    plant();
+    ASSERT_TRUE(db->Save(true).Ok());
+    check("save");
+}
+
+TEST_F(CatalogFileTest, SaveWritesThroughASymbolicLinkAndKeepsModeAndOwner)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"real"_s));
+    {
+        TVideoDatabase db(Path(u"real/target.rkd"_s), nullptr, nullptr);
+        ASSERT_TRUE(db.Open().ok);
+        db.AddRecord(0);
+        ASSERT_TRUE(db.Save(true).Ok());
+    }
+    const QByteArray target = QFile::encodeName(Path(u"real/target.rkd"_s));
+    const QByteArray old = ReadBytes(Path(u"real/target.rkd"_s));
+    ASSERT_EQ(chmod(target.constData(), 0640), 0);
+    // Only root may give a file to another user.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(target.constData(), 4321, 4321), 0);
+    }
+    ASSERT_TRUE(QFile::link(u"real/target.rkd"_s, Path(u"movies.rkd"_s)));
+
+    auto db = OpenCatalog();
+    ASSERT_EQ(db->MovieCount(), 1);
+    db->AddRecord(0);
+    ASSERT_TRUE(db->Save(true).Ok());
+    EXPECT_TRUE(QFileInfo(Path(u"movies.rkd"_s)).isSymLink());
+    EXPECT_EQ(ReadBytes(Path(u"real/target.rkd"_s)).count("<movie>"), 2);
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd.bak"_s)), old);
+    struct stat st;
+    ASSERT_EQ(stat(target.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4321u);
+    }
+    EXPECT_EQ(QDir(Path(u"real"_s)).entryList(QDir::Files), QStringList{u"target.rkd"_s});
 }
 
 TEST_F(CatalogFileTest, SaveAsMovesTheCatalogButNotItsFolders)
