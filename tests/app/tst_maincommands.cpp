@@ -425,3 +425,22 @@ TEST_F(CommandsTest, SpaceJumpsToTheNextRowAtTheCardsEnd)
 }
 
 } // namespace
+
+TEST_F(CommandsTest, SaveThatCannotMakeItsBackupSaysSoAndStillSaves)
+{
+    idleEvents = true;
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    // A folder where the backup belongs: the copy cannot be renamed into place.
+    const QString backup = root.filePath(u"lists.rkd.bak"_s);
+    ASSERT_TRUE(QDir().mkpath(backup + u"/kept"_s));
+    MovieTitled(u"Alien"_s)->SetDescription(u"changed"_s);
+    ASSERT_TRUE(window->Database()->Modified());
+    Trigger("SaveDBAct");
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors[0].contains(u"lists.rkd.bak"_s)) << qPrintable(dialogs->errors[0]);
+    EXPECT_FALSE(window->Database()->Modified());
+    QFile saved(root.filePath(u"lists.rkd"_s));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("changed"));
+    EXPECT_TRUE(QFileInfo::exists(backup + u"/kept"_s));
+}
