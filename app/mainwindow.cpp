@@ -1031,6 +1031,9 @@ void TMain::DecideReadOnly(const TLoadResult &load)
                                             u"of Reelkeep. Open it read-only?"_s));
         });
     m_readOnly = readOnly;
+    // A window that never writes the file keeps no other program out of it.
+    if (readOnly && m_lock && m_lock->State() == TCatalogLock::TState::Held)
+        m_lock->Unlock();
     m_pluginMenu.SetReadOnly(readOnly);
     ApplyCardSettings();
     UpdateTitle();

@@ -410,6 +410,9 @@ TEST_F(MainWindowTest, WriteProtectedCatalogIsReadOnlyWithoutQuestion)
     EXPECT_TRUE(dialogs->questions.isEmpty());
     EXPECT_TRUE(window->windowTitle().endsWith(u" - Read-only"_s));
     EXPECT_EQ(window->Database()->MovieCount(), 1);
+    // A window that writes nothing keeps no other program out.
+    TCatalogLock other(first);
+    EXPECT_EQ(other.Lock(std::chrono::milliseconds(0)), TCatalogLock::TState::Held);
     QFile::setPermissions(first, QFile::ReadOwner | QFile::WriteOwner);
 }
 
