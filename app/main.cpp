@@ -72,6 +72,8 @@ int main(int argc, char *argv[])
     options.arguments = arguments;
     options.workingFolder = QDir::currentPath();
     TMain window(options);
+    // Signals and the session's end close in order instead of dropping unsaved changes.
+    window.CatchSessionEnd();
     window.show();
     return QApplication::exec();
 }

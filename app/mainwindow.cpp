@@ -947,7 +947,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
     m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     m_db->OnLog = TLogSink{m_logForm};
-    const TLoadResult load = m_db->Open(m_passwords.get());
+    const TLoadResult load = ReadCatalog();
     m_loadOk = load.ok;
     if (!load.ok && !load.error.isEmpty())
         m_logForm->AddLine(load.error);
@@ -962,6 +962,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db->OnShownCountChanged();
     m_db->OnListChanged();
     DecideReadOnly(load);
+    FinishRecovery();
     if (m_lock && m_lock->State() == TCatalogLock::TState::Busy)
         m_dialogs->ShowMessage(this,
                                TMessageKind::Warning,
@@ -1708,19 +1709,35 @@ void TMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (m_orderlyClose) {
+        KeepChanges();
+        // What the save refused is in the recovery copy: the catalog's own last-resort save
+        // must not write over the refused file.
+        if (m_db)
+            m_db->SetModified(false);
+    } else {
+        // The fields of the card being edited are changes too.
+        if (m_editState == TEditState::Editing)
+            StoreCardInput();
+    }
     // The catalog is written first: when that fails the user may keep the window open
     // instead of losing the changes.
     if (m_db && m_db->Modified() && !m_readOnly) {
         const Result<TSaveOutcome> saved = m_db->Save(false);
-        if (!saved.Ok()
+        // A file made write-protected while open refuses the save: that is no success.
+        const bool ok = saved.Ok() && saved.Value() != TSaveOutcome::ReadOnly;
+        const QString error = saved.Ok()
+                                  ? Text(3864, u"%1 is write-protected."_s).arg(m_db->FileName())
+                                  : saved.Error();
+        if (!ok
             && !m_dialogs->AskYesNo(this,
                                     Text(1802, u"Error"_s),
-                                    saved.Error() + u"\n\n"_s
+                                    error + u"\n\n"_s
                                         + Text(177, u"Close anyway and lose the changes?"_s))) {
             event->ignore();
             return;
         }
-        if (!saved.Ok())
+        if (!ok)
             m_db->SetModified(false);
     }
     m_closing = true;

@@ -54,6 +54,7 @@ class TStatsForm;
 struct TStatTexts;
 class TDBItem;
 class TVideoDatabase;
+class TShutdownSignals;
 class TWaitWindow;
 struct TLoadResult;
 
@@ -248,6 +249,17 @@ public:
     // The auto-save timer fired.
     void OnAutoSaveTimer();
 
+    // Ending without questions, as when a signal (SIGTERM, SIGINT, SIGHUP) asks for it: the
+    // card's input is stored, a modified catalog saved or, when the save is refused or
+    // fails, written to its recovery copy; the settings are written, the window closes and
+    // the event loop ends.
+    void CloseOrderly();
+    // The session is ending: the same keeping of changes and settings, the window stays.
+    void CommitData();
+    // From now on the signals and the session manager's commit-data request end the
+    // program in order (the program's main calls this once).
+    void CatchSessionEnd();
+
     // Writes config.ini from the window's state; false (and a warning on stderr) when it
     // could not be written.
     bool SaveSettings();
@@ -302,6 +314,13 @@ private:
     void InstallRecordHooks();
     void DecideReadOnly(const TLoadResult &load);
     bool SaveBeforeClosing();
+    // Ending in order: stores the card's input and keeps a modified catalog without asking,
+    // saved or in its recovery copy; false (and a warning on stderr) when neither worked.
+    bool KeepChanges();
+    // Reads the new catalog, or its recovery copy when one is there and the user takes it.
+    TLoadResult ReadCatalog();
+    // After a recovery copy was read: saves the catalog with it and removes the copy.
+    void FinishRecovery();
     // The message about a catalog another program holds: on opening it or saving as it.
     QString LockedText(const TCatalogLock &lock, const QString &fileName, bool opening) const;
     void RebuildRecentMenu();
@@ -418,6 +437,11 @@ private:
     bool m_peopleMode = false;
     bool m_busy = false;
     bool m_closing = false;
+    // A close without questions is under way (CloseOrderly).
+    bool m_orderlyClose = false;
+    TShutdownSignals *m_shutdownSignals = nullptr;
+    // The recovery copy the open catalog was read from, until it is saved.
+    QString m_recoveredFrom;
     TEditState m_editState = TEditState::None;
 
     // Auto-save and the version-check trigger.

@@ -76,6 +76,16 @@ public:
     // Whether the open file loaded as damaged: it is never copied over the good backup.
     bool Damaged() const { return !m_damagedFile.isEmpty() && m_damagedFile == m_fileName; }
 
+    // The recovery copy: the unsaved state of this catalog, written beside its file
+    // ("NAME.recovery.rkd") when the program has to end and the save is refused or fails.
+    // It is protected by the catalog's password. Neither call touches the file, its backups
+    // or the modified state.
+    QString RecoveryFileName() const;
+    Status WriteRecoveryCopy();
+    // Instead of Open: reads the recovery copy into this catalog, which keeps its own file
+    // name and is modified (the next save writes the recovered state to the file).
+    TLoadResult OpenRecoveryCopy(IPasswordPrompt *prompt = nullptr);
+
     const QString &FileName() const { return m_fileName; }
     const QString &Folder() const { return m_folder; }
     const QString &BaseName() const { return m_baseName; }
