@@ -948,7 +948,8 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     m_db->OnLog = TLogSink{m_logForm};
     const TLoadResult load = ReadCatalog();
-    m_loadOk = load.ok;
+    // What a damaged file held can still be kept under another name.
+    m_loadOk = load.ok || load.failure == TLoadFailure::Damaged;
     if (!load.ok && !load.error.isEmpty())
         m_logForm->AddLine(load.error);
     if (asNew)
@@ -969,8 +970,18 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
                                Text(1801, u"Warning"_s),
                                LockedText(*m_lock, fileName, true));
     ApplyWebSettings();
-    if (!load.ok && !load.error.isEmpty() && isVisible())
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
+    if (!load.ok && !load.error.isEmpty()) {
+        const QString message = LoadFailureText(load, fileName);
+        if (isVisible()) {
+            m_dialogs->ShowError(this, Text(1802, u"Error"_s), message);
+        } else if (load.failure == TLoadFailure::Foreign || load.failure == TLoadFailure::Damaged) {
+            // At start-up: told once the window is up, as the catalog stays read-only.
+            QMetaObject::invokeMethod(
+                this,
+                [this, message] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), message); },
+                Qt::QueuedConnection);
+        }
+    }
     UpdateProtectCaption();
 }
 
@@ -1058,6 +1069,27 @@ QString TMain::LockedText(const TCatalogLock &lock, const QString &fileName, boo
     return Text(3841, u"%1 is open in %2. Choose another name."_s).arg(file, holder);
 }
 
+QString TMain::LoadFailureText(const TLoadResult &load, const QString &fileName) const
+{
+    const QString file = QDir::toNativeSeparators(fileName);
+    if (load.failure == TLoadFailure::Foreign) {
+        return Text(3800,
+                    u"%1 is not a Reelkeep catalog. It was not opened, and nothing was written "
+                    u"to it."_s)
+            .arg(file);
+    }
+    if (load.failure == TLoadFailure::Damaged && m_db) {
+        return Text(3801,
+                    u"%1 looks damaged: only part of it could be read (%2 movies, %3 people). It "
+                    u"is open read-only, so that nothing more is lost; Save As keeps what was "
+                    u"read in another file."_s)
+            .arg(file)
+            .arg(m_db->MovieCount())
+            .arg(m_db->PersonCount());
+    }
+    return load.error;
+}
+
 bool TMain::SaveBeforeClosing()
 {
     if (!m_db || !m_db->Modified() || m_readOnly)
@@ -1077,6 +1109,12 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     const QString name = QFileInfo(fileName).absoluteFilePath();
     if (m_db && name == m_db->FileName())
         return false;
+    // A text file or a picture is refused before the open catalog is closed.
+    if (const TLoadResult check = TVideoDatabase::CheckFile(name);
+        check.failure == TLoadFailure::Foreign) {
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), LoadFailureText(check, name));
+        return false;
+    }
     if (m_editState == TEditState::Editing)
         StoreCardInput();
     if (!SaveBeforeClosing())
@@ -1209,8 +1247,12 @@ void TMain::AppendCatalog()
         return;
     RememberFolder(0, QFileInfo(*name).absolutePath());
     const TLoadResult load = m_db->Append(*name, m_passwords.get());
-    if (!load.ok && !load.error.isEmpty())
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), load.error);
+    if (!load.ok && !load.error.isEmpty()) {
+        m_dialogs->ShowError(this,
+                             Text(1802, u"Error"_s),
+                             load.failure == TLoadFailure::Foreign ? LoadFailureText(load, *name)
+                                                                   : load.error);
+    }
     UpdateStatusBar();
     CommandUpdate();
 }

@@ -313,6 +313,8 @@ private:
     void ConnectEvents();
     void InstallRecordHooks();
     void DecideReadOnly(const TLoadResult &load);
+    // The message for a file that held no catalog or only part of one; else the load's own.
+    QString LoadFailureText(const TLoadResult &load, const QString &fileName) const;
     bool SaveBeforeClosing();
     // Ending in order: stores the card's input and keeps a modified catalog without asking,
     // saved or in its recovery copy; false (and a warning on stderr) when neither worked.

@@ -28,6 +28,15 @@ public:
     virtual std::optional<QString> AskPassword(bool first) = 0;
 };
 
+// Why a load did not succeed.
+enum class TLoadFailure {
+    None,
+    Failed,  // nothing usable was read: unreadable file, no password, no folder
+    Foreign, // the file holds no catalog: nothing was read, and the file is never written
+    Damaged, // read in part (cut short, counts that disagree, a read error): what was read is
+             // kept for reading and Save As, never saved over the file
+};
+
 // What a load reports.
 struct TLoadResult
 {
@@ -36,6 +45,7 @@ struct TLoadResult
     int version = 0;
     // Why the load failed, for the user; empty on success.
     QString error;
+    TLoadFailure failure = TLoadFailure::None;
 };
 
 // What a save did.
@@ -64,16 +74,21 @@ public:
     TLoadResult Open(IPasswordPrompt *prompt = nullptr);
     // Writes the file when modified (or always with force). The new file replaces the
     // old one only once it is completely on disk; a failure leaves the old file and the
-    // modified state as they were. A symbolic link is written through to its target; the
-    // file keeps its mode and, where permitted, its owner. A hard link is split: the other
-    // names keep the old contents. Temporary files that killed saves left are removed here
-    // and by Open.
+    // modified state as they were. A file that holds no catalog is never written over
+    // (ReadOnly); SaveAs to another name still works. A symbolic link is written through to
+    // its target; the file keeps its mode and, where permitted, its owner. A hard link is
+    // split: the other names keep the old contents. Temporary files that killed saves left
+    // are removed here and by Open.
     Result<TSaveOutcome> Save(bool force);
     // Saves under another name; the image folders stay where they are.
     Result<TSaveOutcome> SaveAs(const QString &fileName);
-    // Adds the records and custom fields of another catalog file to this one.
+    // Adds the records and custom fields of another catalog file to this one; a file that
+    // holds no catalog adds nothing.
     TLoadResult Append(const QString &fileName, IPasswordPrompt *prompt = nullptr);
-    // Whether the open file loaded as damaged: it is never copied over the good backup.
+    // Foreign (with a message naming the file) when `fileName` exists but holds no catalog:
+    // its first element is not the catalog's root. Reads only the start of the file.
+    static TLoadResult CheckFile(const QString &fileName);
+    // Whether the open file loaded as damaged: the window keeps it read-only.
     bool Damaged() const { return !m_damagedFile.isEmpty() && m_damagedFile == m_fileName; }
 
     // The recovery copy: the unsaved state of this catalog, written beside its file
@@ -215,6 +230,8 @@ private:
 
     TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt);
     static std::optional<QString> ReadCheckValue(TCatalogLineReader &reader);
+    static bool StartsWithRoot(TCatalogLineReader &reader);
+    static QString ForeignError(const QString &fileName);
     QString Decrypted(const QString &value) const;
     void SetFileName(const QString &fileName);
     void SetDefaultFolders();
@@ -253,6 +270,13 @@ private:
     int m_version = 0;
     // While appending: the number of custom fields the catalog had before.
     int m_customOffset = 0;
+    // What the file being read announces and whether its root element closed, to tell a
+    // complete file from a damaged one; -1 when a count is not given.
+    qint64 m_announcedMovies = -1;
+    qint64 m_announcedPeople = -1;
+    bool m_rootClosed = false;
+    // The catalog's own file when it holds no catalog: Save never writes over it.
+    QString m_foreignFile;
     // The catalog's own file when it loaded as damaged: kept from being saved over, and
     // never copied over the good backup.
     QString m_damagedFile;

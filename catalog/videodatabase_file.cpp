@@ -349,11 +349,16 @@ public:
             const qsizetype count = value.toLongLong(&ok);
             if (ok && count >= 0) {
                 const auto capacity = size_t(std::min(count + 10, MaxReserve));
-                if (name == u"movies")
-                    db->m_movies.reserve(capacity);
-                else
-                    db->m_people.reserve(capacity);
+                if (name == u"movies") {
+                    db->m_movies.reserve(db->m_movies.size() + capacity);
+                    db->m_announcedMovies = count;
+                } else {
+                    db->m_people.reserve(db->m_people.size() + capacity);
+                    db->m_announcedPeople = count;
+                }
             }
+        } else if (name == u"reelkeep") {
+            db->m_rootClosed = true;
         } else if (name == u"pf") {
             db->ReadFolder(TImageFolder::Posters, value);
         } else if (name == u"phf") {
@@ -435,8 +440,49 @@ void TVideoDatabase::SetPassword(const QString &password)
     SetModified(true);
 }
 
+// Whether the first element after line 1 (which a load never parses) is the catalog's
+// root. Text before it is skipped as the tag reader skips it, but only so far: a catalog
+// has its root on line 2.
+bool TVideoDatabase::StartsWithRoot(TCatalogLineReader &reader)
+{
+    constexpr QStringView root = u"<reelkeep>";
+    constexpr qsizetype searchLimit = 1 << 16;
+    QString line;
+    if (!reader.NextLine(line))
+        return false;
+    QString text;
+    while (text.size() < searchLimit && reader.NextLine(line)) {
+        text += line;
+        const qsizetype open = text.indexOf(u'<');
+        if (open >= 0 && text.size() - open >= root.size())
+            return QStringView(text).sliced(open).startsWith(root);
+    }
+    const qsizetype open = text.indexOf(u'<');
+    return open >= 0 && QStringView(text).sliced(open).startsWith(root);
+}
+
+QString TVideoDatabase::ForeignError(const QString &fileName)
+{
+    return u"%1 is not a Reelkeep catalog (it does not start with one); nothing was read"_s.arg(
+        fileName);
+}
+
+TLoadResult TVideoDatabase::CheckFile(const QString &fileName)
+{
+    TLoadResult result{true, 0, {}, TLoadFailure::None};
+    if (!QFileInfo(fileName).isFile())
+        return result;
+    TCatalogLineReader reader(fileName);
+    // An unreadable file is reported by the load itself.
+    if (reader.Open() && !StartsWithRoot(reader))
+        return {false, 0, ForeignError(fileName), TLoadFailure::Foreign};
+    return result;
+}
+
 TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
 {
+    m_foreignFile.clear();
+    m_damagedFile.clear();
     RemoveStaleSaveTemps(m_fileName);
     TLoadResult result = Load(m_fileName, prompt);
     if (result.ok)
@@ -457,6 +503,8 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
     result.ok = QFileInfo(m_folder).isDir();
     if (!result.ok)
         result.error = u"Cannot create the folder %1"_s.arg(m_folder);
+    if (!result.ok)
+        result.failure = TLoadFailure::Failed;
     if (!QFileInfo::exists(fileName))
         return result;
 
@@ -465,7 +513,23 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
 
     TCatalogLineReader reader(fileName);
     if (!reader.Open()) {
-        return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
+        return {false,
+                0,
+                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
+                TLoadFailure::Failed};
+    }
+    // A text file or a picture read as a catalog would be empty, and saving it would
+    // replace the file and, a save later, its backup.
+    if (!StartsWithRoot(reader)) {
+        if (fileName == m_fileName)
+            m_foreignFile = fileName;
+        return {false, 0, ForeignError(fileName), TLoadFailure::Foreign};
+    }
+    if (!reader.Rewind()) {
+        return {false,
+                0,
+                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
+                TLoadFailure::Failed};
     }
     const std::optional<QString> check = ReadCheckValue(reader);
     m_encrypted = false;
@@ -480,7 +544,8 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
                 return {false,
                         0,
                         first ? u"%1 is protected by a password"_s.arg(fileName)
-                              : u"Wrong password for %1"_s.arg(fileName)};
+                              : u"Wrong password for %1"_s.arg(fileName),
+                        TLoadFailure::Failed};
             }
             if (DecryptValue(*check, *password) == QStringView(CipherCheckText)) {
                 m_encrypted = true;
@@ -490,9 +555,18 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
             first = false;
         }
     }
-    if (!reader.Rewind())
-        return {false, 0, u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString())};
+    if (!reader.Rewind()) {
+        return {false,
+                0,
+                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
+                TLoadFailure::Failed};
+    }
 
+    const auto moviesBefore = qint64(m_movies.size());
+    const auto peopleBefore = qint64(m_people.size());
+    m_announcedMovies = -1;
+    m_announcedPeople = -1;
+    m_rootClosed = false;
     {
         TTreeUpdate movieUpdate(m_movieTree);
         TTreeUpdate peopleUpdate(m_peopleTree);
@@ -500,6 +574,8 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
         TDefaultViewedOverride viewed;
         ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);
     }
+    const qint64 moviesRead = qint64(m_movies.size()) - moviesBefore;
+    const qint64 peopleRead = qint64(m_people.size()) - peopleBefore;
     SetModified(false);
     if (OnListChanged)
         OnListChanged();
@@ -507,10 +583,27 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
         SortLists();
         m_sorted = true;
     }
+    // Part of the file is missing: saving over it would lose the rest.
+    QString damage;
     if (reader.Failed()) {
-        // Part of the file is missing: saving over it would lose the rest.
-        return {
-            false, m_version, u"Cannot read all of %1: %2"_s.arg(fileName, reader.ErrorString())};
+        damage = u"a read error (%1)"_s.arg(reader.ErrorString());
+    } else if (!m_rootClosed) {
+        damage = u"it ends before the catalog does"_s;
+    } else if ((m_announcedMovies >= 0 && m_announcedMovies != moviesRead)
+               || (m_announcedPeople >= 0 && m_announcedPeople != peopleRead)) {
+        damage =
+            u"it announces %1 movies and %2 people"_s.arg(std::max<qint64>(m_announcedMovies, 0))
+                .arg(std::max<qint64>(m_announcedPeople, 0));
+    }
+    if (!damage.isEmpty()) {
+        if (fileName == m_fileName)
+            m_damagedFile = fileName;
+        return {false,
+                m_version,
+                u"%1 looks damaged: %2; read %3 movies and %4 people"_s.arg(fileName, damage)
+                    .arg(moviesRead)
+                    .arg(peopleRead),
+                TLoadFailure::Damaged};
     }
     result.version = m_version;
     return result;
@@ -536,6 +629,9 @@ TLoadResult TVideoDatabase::Append(const QString &fileName, IPasswordPrompt *pro
     std::copy(std::begin(folders), std::end(folders), std::begin(m_folders));
     m_imgFolders = imgFolders;
     m_version = version;
+    // Nothing was read: the catalog is as it was.
+    if (result.failure == TLoadFailure::Foreign)
+        return result;
     SetModified(true);
     m_encrypted = encrypted;
     m_password = password;
@@ -667,6 +763,9 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
 {
     if (m_fileName.isEmpty() || (!m_modified && !force))
         return TSaveOutcome::NotNeeded;
+    // Saving would replace a text file or a picture with an empty catalog.
+    if (m_foreignFile == m_fileName)
+        return TSaveOutcome::ReadOnly;
     const QFileInfo info(m_fileName);
     QDir().mkpath(info.absolutePath());
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))

@@ -145,7 +145,9 @@ void WarnOfBackupFailures(TVideoDatabase &db, QTextStream &err)
     };
 }
 
-// Opens an existing catalog; prints the reason and returns nothing when it cannot.
+// Opens an existing catalog; prints the reason and returns nothing when it cannot. A
+// damaged catalog is returned with a warning: what was read can be shown or saved
+// elsewhere, and ExitCode tells the caller it was not all.
 std::unique_ptr<TVideoDatabase>
 OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
 {
@@ -157,6 +159,11 @@ OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
     WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(args.password);
     const TLoadResult result = db->Open(&prompt);
+    if (result.failure == TLoadFailure::Damaged) {
+        err << "reelkeep-cli: warning: " << result.error << Qt::endl;
+        db->SetModified(false);
+        return db;
+    }
     if (!result.ok) {
         err << "reelkeep-cli: " << result.error << Qt::endl;
         // Never write back a catalog that did not load.
@@ -164,6 +171,12 @@ OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
         return nullptr;
     }
     return db;
+}
+
+// The exit code of a command that read `db` and did its job.
+int ExitCode(const TVideoDatabase &db)
+{
+    return db.Damaged() ? ExitCatalogDamaged : ExitOk;
 }
 
 // How long a writing command waits for another program to let go of the catalog.
@@ -326,7 +339,7 @@ int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
         << "encrypted: " << (db->Encrypted() ? "yes" : "no") << Qt::endl;
     // Reading never writes: upgrades of old files stay in memory.
     db->SetModified(false);
-    return ExitOk;
+    return ExitCode(*db);
 }
 
 int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -352,7 +365,7 @@ int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
     out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
     out.flush();
     db->SetModified(false);
-    return ExitOk;
+    return ExitCode(*db);
 }
 
 int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -365,6 +378,12 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!db)
         return ExitCatalogUnreadable;
     const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    const bool damaged = db->Damaged();
+    if (damaged && target == db->FileName()) {
+        err << "reelkeep-cli: " << target
+            << " is not written over: it looks damaged; resave it under another name" << Qt::endl;
+        return ExitCatalogDamaged;
+    }
     TCatalogLock lock(target);
     if (const int locked = LockForWriting(lock, *parsed, err); locked != ExitOk) {
         db->SetModified(false);
@@ -383,7 +402,7 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
         db->SetModified(false);
         return ExitWriteFailed;
     }
-    return ExitOk;
+    return damaged ? ExitCatalogDamaged : ExitOk;
 }
 
 int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -440,7 +459,8 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!loaded.ok) {
         err << "reelkeep-cli: " << loaded.error << Qt::endl;
         db->SetModified(false);
-        return ExitCatalogUnreadable;
+        // Importing into part of a catalog and saving would lose the rest.
+        return loaded.failure == TLoadFailure::Damaged ? ExitCatalogDamaged : ExitCatalogUnreadable;
     }
     TCliUi ui(input, *choice);
     const Status status = RunImport(*db, plugin, ui, TImportOptions{});
@@ -484,7 +504,7 @@ int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "reelkeep-cli: " << status.Error() << Qt::endl;
         return ExitPluginFailed;
     }
-    return ExitOk;
+    return ExitCode(*db);
 }
 
 int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -551,5 +571,5 @@ int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err)
         }
     }
     out.flush();
-    return ExitOk;
+    return ExitCode(*db);
 }

@@ -13,6 +13,7 @@ enum TExitCode : int {
     ExitCatalogUnreadable = 2, // missing file, unreadable file, wrong or missing password
     ExitWriteFailed = 3,       // the catalog could not be written
     ExitPluginFailed = 4,      // the plug-in cannot be loaded or cannot do the job
+    ExitCatalogDamaged = 5,    // the catalog looks damaged: only part of it was read
     ExitLocked = 6,            // another program holds the catalog's lock
 };
 

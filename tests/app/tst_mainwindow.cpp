@@ -307,6 +307,60 @@ TEST_F(MainWindowTest, CatalogOpenInAnotherProgramIsOfferedReadOnly)
     EXPECT_EQ(file.readAll(), before);
 }
 
+TEST_F(MainWindowTest, FileThatIsNoCatalogIsRefusedAndADamagedOneOpensReadOnly)
+{
+    auto bytes = [](const QString &name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    // A text file under a catalog's name, and a catalog cut short.
+    const QString notes = Path(u"notes.rkd"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_CATALOG_DATA "/notes.txt"), notes));
+    const QString cut = Path(u"cut.rkd"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_CATALOG_DATA "/cut_short.rkd"), cut));
+    const QByteArray notesBefore = bytes(notes);
+    const QByteArray cutBefore = bytes(cut);
+
+    // The last catalog turned into a text file: told once the window is up, nothing to save.
+    PortableSettings(notes);
+    Start({u"-portable"_s});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->errors.isEmpty(); }));
+    EXPECT_TRUE(dialogs->errors[0].contains(u"notes.rkd"_s)) << qPrintable(dialogs->errors[0]);
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_EQ(window->Database()->MovieCount(), 0);
+    EXPECT_FALSE(window->Action(u"SaveAsDBAct"_s)->isEnabled());
+
+    // Opening it from another catalog is refused, and that catalog stays open.
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    dialogs->openAnswers.push_back(first);
+    Trigger("OpenDBAct");
+    dialogs->openAnswers.push_back(notes);
+    Trigger("OpenDBAct");
+    ASSERT_EQ(dialogs->errors.size(), 2);
+    EXPECT_TRUE(dialogs->errors[1].contains(u"notes.rkd"_s)) << qPrintable(dialogs->errors[1]);
+    EXPECT_EQ(window->Database()->FileName(), first);
+    EXPECT_FALSE(window->ReadOnly());
+
+    // The damaged catalog opens read-only with what was read; Save As keeps it elsewhere.
+    dialogs->openAnswers.push_back(cut);
+    Trigger("OpenDBAct");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs->errors.size() == 3; }));
+    EXPECT_TRUE(dialogs->errors[2].contains(u"cut.rkd"_s)) << qPrintable(dialogs->errors[2]);
+    EXPECT_TRUE(window->ReadOnly());
+    EXPECT_EQ(window->Database()->MovieCount(), 3);
+    const QString rescued = Path(u"rescued.rkd"_s);
+    dialogs->saveAnswers.push_back(rescued);
+    Trigger("SaveAsDBAct");
+    EXPECT_TRUE(QFile::exists(rescued));
+    EXPECT_FALSE(window->ReadOnly());
+    Close();
+    window.reset();
+    EXPECT_EQ(bytes(notes), notesBefore);
+    EXPECT_EQ(bytes(cut), cutBefore);
+    EXPECT_FALSE(QFile::exists(notes + u".bak"_s));
+    EXPECT_FALSE(QFile::exists(cut + u".bak"_s));
+}
+
 TEST_F(MainWindowTest, AppendMarksModifiedAndSaveWritesIt)
 {
     const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});

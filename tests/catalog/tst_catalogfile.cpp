@@ -361,11 +361,12 @@ TEST_F(CatalogFileTest, PasswordProtectedFileIsNotOpened)
     EXPECT_EQ(ReadBytes(Path(u"movies.rkd"_s)), before);
 }
 
-// Hostile or broken files end in defaults: no crash, no hang.
+// Hostile or broken files end in defaults or a refusal: no crash, no hang.
 struct BrokenCase
 {
     const char *name;
     QByteArray bytes;
+    TLoadFailure failure = TLoadFailure::None;
 };
 
 void PrintTo(const BrokenCase &broken, std::ostream *os)
@@ -376,11 +377,12 @@ void PrintTo(const BrokenCase &broken, std::ostream *os)
 class BrokenFileTest : public CatalogFileTest, public ::testing::WithParamInterface<BrokenCase>
 {};
 
-TEST_P(BrokenFileTest, LoadsWhatItCan)
+TEST_P(BrokenFileTest, LoadsWhatItCanAndSaysWhy)
 {
     WriteBytes(Path(u"movies.rkd"_s), GetParam().bytes);
     auto db = OpenCatalog();
-    EXPECT_TRUE(last.ok);
+    EXPECT_EQ(last.failure, GetParam().failure) << last.error.toStdString();
+    EXPECT_EQ(last.ok, GetParam().failure == TLoadFailure::None);
     for (int i = 0; i < db->MovieCount(); ++i)
         EXPECT_TRUE(db->Movie(i)->PictureBytes().isEmpty());
     db->SetModified(false);
@@ -390,14 +392,16 @@ INSTANTIATE_TEST_SUITE_P(
     Files,
     BrokenFileTest,
     ::testing::Values(
-        BrokenCase{"empty", ""},
-        BrokenCase{"only_line_one", "<xml>"},
-        BrokenCase{"truncated", "<xml>\r\n<reelkeep><movie><title>A</ti"},
+        BrokenCase{"empty", "", TLoadFailure::Foreign},
+        BrokenCase{"only_line_one", "<xml>", TLoadFailure::Foreign},
+        BrokenCase{"truncated", "<xml>\r\n<reelkeep><movie><title>A</ti", TLoadFailure::Damaged},
         BrokenCase{"absurd_length",
                    "<xml>\r\n<reelkeep><movie><comment><s>2147483647</s>abc</comment>\r\n"
-                   "</movie>\r\n</reelkeep>\r\n"},
+                   "</movie>\r\n</reelkeep>\r\n",
+                   TLoadFailure::Damaged},
         BrokenCase{"negative_length",
-                   "<xml>\r\n<reelkeep><movie><comment><s>-5</s>abc</comment>\r\n</movie>\r\n"},
+                   "<xml>\r\n<reelkeep><movie><comment><s>-5</s>abc</comment>\r\n</movie>\r\n",
+                   TLoadFailure::Damaged},
         BrokenCase{"odd_hex_cover",
                    "<xml>\r\n<reelkeep><movie><coverformat>2</coverformat>\r\n"
                    "<cover>ABC</cover>\r\n</movie>\r\n</reelkeep>\r\n"},
@@ -407,10 +411,96 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"huge_counts",
                    "<xml>\r\n<reelkeep><movies>99999999999999</movies>\r\n"
                    "<people>2000000000</people>\r\n<movie><year>99999999999</year>\r\n"
-                   "<custom99999999999>x</custom99999999999>\r\n</movie>\r\n</reelkeep>\r\n"},
-        BrokenCase{"closing_tags_only", "<xml>\r\n</a></b></c>\r\n"},
-        BrokenCase{"nul_bytes", QByteArray("<xml>\r\n<reelkeep>\0<movie>\0</movie>", 34)}),
+                   "<custom99999999999>x</custom99999999999>\r\n</movie>\r\n</reelkeep>\r\n",
+                   TLoadFailure::Damaged},
+        BrokenCase{"closing_tags_only", "<xml>\r\n</a></b></c>\r\n", TLoadFailure::Foreign},
+        BrokenCase{"nul_bytes",
+                   QByteArray("<xml>\r\n<reelkeep>\0<movie>\0</movie>", 34),
+                   TLoadFailure::Damaged}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Files that hold no catalog, or only part of one, stay as they are whatever is done next;
+// what a damaged file held can still be saved under another name.
+struct FixtureCase
+{
+    const char *file;
+    TLoadFailure failure;
+    int movies;
+    int people;
+};
+
+void PrintTo(const FixtureCase &fixture, std::ostream *os)
+{
+    *os << fixture.file;
+}
+
+class FixtureFileTest : public CatalogFileTest, public ::testing::WithParamInterface<FixtureCase>
+{};
+
+TEST_P(FixtureFileTest, OpensOnlyACatalogAndNeverWritesOverAnythingElse)
+{
+    const FixtureCase &fixture = GetParam();
+    const QString name = Path(u"movies.rkd"_s);
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(RK_TEST_DATA "/") + QLatin1StringView(fixture.file), name));
+    const QByteArray before = ReadBytes(name);
+    EXPECT_EQ(TVideoDatabase::CheckFile(name).failure,
+              fixture.failure == TLoadFailure::Foreign ? TLoadFailure::Foreign
+                                                       : TLoadFailure::None);
+    auto db = OpenCatalog();
+    EXPECT_EQ(last.failure, fixture.failure) << last.error.toStdString();
+    EXPECT_EQ(last.ok, fixture.failure == TLoadFailure::None);
+    EXPECT_TRUE(last.ok || last.error.contains(name)) << last.error.toStdString();
+    EXPECT_EQ(db->MovieCount(), fixture.movies);
+    EXPECT_EQ(db->PersonCount(), fixture.people);
+    EXPECT_EQ(db->Damaged(), fixture.failure == TLoadFailure::Damaged);
+
+    if (fixture.failure == TLoadFailure::Foreign) {
+        // Two saves used to replace the file and then its backup.
+        db->AddRecord(0);
+        for (int i = 0; i < 2; ++i) {
+            const auto saved = db->Save(true);
+            ASSERT_TRUE(saved.Ok());
+            EXPECT_EQ(saved.Value(), TSaveOutcome::ReadOnly);
+        }
+        EXPECT_EQ(ReadBytes(name), before);
+        EXPECT_FALSE(QFile::exists(name + u".bak"_s));
+    } else if (fixture.failure == TLoadFailure::Damaged) {
+        const auto saved = db->SaveAs(Path(u"rescued.rkd"_s));
+        ASSERT_TRUE(saved.Ok()) << saved.Error().toStdString();
+        EXPECT_EQ(saved.Value(), TSaveOutcome::Saved);
+        EXPECT_EQ(ReadBytes(name), before);
+        auto rescued = OpenCatalog(u"rescued.rkd"_s);
+        EXPECT_TRUE(last.ok) << last.error.toStdString();
+        EXPECT_EQ(rescued->MovieCount(), fixture.movies);
+    }
+    db->SetModified(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures,
+    FixtureFileTest,
+    ::testing::Values(FixtureCase{"complete.rkd", TLoadFailure::None, 3, 1},
+                      FixtureCase{"notes.txt", TLoadFailure::Foreign, 0, 0},
+                      FixtureCase{"picture.png", TLoadFailure::Foreign, 0, 0},
+                      FixtureCase{"cut_short.rkd", TLoadFailure::Damaged, 3, 0},
+                      FixtureCase{"counts_disagree.rkd", TLoadFailure::Damaged, 2, 1}),
+    [](const auto &info) {
+        std::string name = info.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST_F(CatalogFileTest, AppendingAFileThatIsNoCatalogAddsNothing)
+{
+    auto db = OpenCatalog();
+    db->SetPostersFolder(Path(u"elsewhere"_s));
+    db->SetModified(false);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_DATA "/notes.txt"), Path(u"notes.txt"_s)));
+    const TLoadResult appended = db->Append(Path(u"notes.txt"_s));
+    EXPECT_EQ(appended.failure, TLoadFailure::Foreign);
+    EXPECT_FALSE(db->Modified());
+    EXPECT_EQ(db->PostersFolder(), Path(u"elsewhere/"_s));
+}
 
 TEST_F(CatalogFileTest, HexCoverIsKeptThroughLoadAndSave)
 {
@@ -551,6 +641,24 @@ TEST_F(CatalogFileTest, BackupThatCannotBeMadeKeepsTheOldOneAndIsReported)
     EXPECT_EQ(ReadBytes(Path(u"movies.rkd.bak"_s)), backup);
     EXPECT_TRUE(ReadBytes(Path(u"movies.rkd"_s)).contains("short"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+TEST_F(CatalogFileTest, DamagedFileNeverReplacesTheBackup)
+{
+    {
+        auto db = OpenCatalog();
+        static_cast<TMovie *>(db->AddRecord(0))->SetTitle(u"first"_s);
+        ASSERT_TRUE(db->Save(true).Ok());
+        static_cast<TMovie *>(db->AddRecord(0))->SetTitle(u"second"_s);
+        ASSERT_TRUE(db->Save(true).Ok());
+    }
+    const QByteArray backup = ReadBytes(Path(u"movies.rkd.bak"_s));
+    const QByteArray whole = ReadBytes(Path(u"movies.rkd"_s));
+    WriteBytes(Path(u"movies.rkd"_s), whole.left(whole.size() - 20));
+    auto db = OpenCatalog();
+    ASSERT_TRUE(db->Damaged());
+    ASSERT_TRUE(db->Save(true).Ok());
+    EXPECT_EQ(ReadBytes(Path(u"movies.rkd.bak"_s)), backup);
 }
 
 TEST_F(CatalogFileTest, StaleTemporaryFilesOfTheCatalogAreRemovedByOpenAndSave)

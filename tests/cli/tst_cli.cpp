@@ -406,25 +406,24 @@ struct TBrokenFile
 {
     const char *name;
     QByteArray bytes;
+    int exitCode; // 2 no catalog at all, 5 damaged (what was read is still shown)
 };
 
 class CliBrokenFileTest : public CliTest, public ::testing::WithParamInterface<TBrokenFile>
 {};
 
-// Whatever the file holds, the program ends normally: a catalog it could read (as JSON)
-// or exit code 2 with a reason.
-TEST_P(CliBrokenFileTest, EndsCleanly)
+// Whatever the file holds, the program ends normally with a reason naming the file: no
+// catalog at all, or a damaged one whose readable part is still dumped.
+TEST_P(CliBrokenFileTest, EndsCleanlyAndSaysWhy)
 {
     const QString fileName = Path(u"broken.rkd"_s);
     WriteBytes(fileName, GetParam().bytes);
     for (const QString &command : {u"info"_s, u"dump"_s}) {
         const TRun run = RunCli({command, fileName});
         ASSERT_EQ(run.status, QProcess::NormalExit) << qPrintable(command);
-        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 2)
-            << qPrintable(command) << " exit " << run.exitCode;
-        if (run.exitCode == 2)
-            EXPECT_FALSE(run.err.isEmpty());
-        else if (command == u"dump")
+        EXPECT_EQ(run.exitCode, GetParam().exitCode) << qPrintable(command) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(fileName.toUtf8())) << run.err.constData();
+        if (run.exitCode == 5 && command == u"dump")
             ParseDump(run);
     }
     EXPECT_EQ(ReadBytes(fileName), GetParam().bytes) << "reading changed the file";
@@ -436,23 +435,27 @@ INSTANTIATE_TEST_SUITE_P(
     Files,
     CliBrokenFileTest,
     ::testing::Values(
-        TBrokenFile{"Empty", {}},
-        TBrokenFile{"ByteOrderMarkOnly", "\xef\xbb\xbf"},
-        TBrokenFile{"Binary", QByteArray("\x00\xff\x01<\x00>\xfe", 7).repeated(1000)},
+        TBrokenFile{"Empty", {}, 2},
+        TBrokenFile{"ByteOrderMarkOnly", "\xef\xbb\xbf", 2},
+        TBrokenFile{"Binary", QByteArray("\x00\xff\x01<\x00>\xfe", 7).repeated(1000), 2},
         TBrokenFile{"CutInsideRecord",
-                    CatalogHead + "<movie><coverformat>0</coverformat>\r\n<title>Half"},
-        TBrokenFile{"CutInsideUtf8Sequence", CatalogHead + "<movie><title>Caf\xc3"},
+                    CatalogHead + "<movie><coverformat>0</coverformat>\r\n<title>Half",
+                    5},
+        TBrokenFile{"CutInsideUtf8Sequence", CatalogHead + "<movie><title>Caf\xc3", 5},
         TBrokenFile{"LengthPrefixBeyondEnd",
-                    CatalogHead + "<movie><description><s>99999999</s>short</description>"},
+                    CatalogHead + "<movie><description><s>99999999</s>short</description>",
+                    5},
         TBrokenFile{"NegativeLengthPrefix",
                     CatalogHead
-                        + "<movie><comment><s>-5</s>x</comment>\r\n</movie>\r\n</reelkeep>\r\n"},
+                        + "<movie><comment><s>-5</s>x</comment>\r\n</movie>\r\n</reelkeep>\r\n",
+                    5},
         TBrokenFile{"HugeCounts",
                     CatalogHead
                         + "<movies>99999999999999</movies>\r\n<people>-3</people>\r\n"
-                          "</reelkeep>\r\n"},
-        TBrokenFile{"UnclosedNesting",
-                    CatalogHead + QByteArray("<movie><episode>").repeated(5000)}),
+                          "</reelkeep>\r\n",
+                    5},
+        TBrokenFile{
+            "UnclosedNesting", CatalogHead + QByteArray("<movie><episode>").repeated(5000), 5}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- resave ---------------------------------------------------------------------------
