@@ -84,6 +84,15 @@ TEST_F(ShutdownTest, SigtermSavesThePendingEditAndTheSettings)
     EXPECT_FALSE(QFile::exists(window->Database()->RecoveryFileName()));
 }
 
+TEST_F(ShutdownTest, TheSessionsEndSavesTheEditAndKeepsTheWindow)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    EditAlien();
+    window->CommitData();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(AlienInFile(Catalog()), std::pair(1986, u"UK"_s));
+}
+
 TEST_F(ShutdownTest, ARefusedSaveLeavesARecoveryCopyThatTheNextStartRestores)
 {
     Start({{u"Alien"_s, u"Horror"_s, 1979}});
