@@ -691,6 +691,13 @@ Status RunImport(TVideoDatabase &db,
             fileName = *chosen;
         }
     }
+    // A file the plug-in cannot read would import nothing without a word.
+    if (const auto check = library.Resolve<TCheckImportFileFunc>("CheckImportFile")) {
+        const QString problem = FromPluginWide(
+            check(reinterpret_cast<const char16_t *>(fileName.utf16()), options.language));
+        if (!problem.isEmpty())
+            return Status::Failure(problem);
+    }
     TImportContext context{db, ui, options, std::nullopt, false};
     ui.ShowWait(false);
     ui.ProcessEvents();

@@ -239,6 +239,12 @@ typedef void(RK_PLUGIN_CALL *TAddHumanProc)(const THumanTextRec *human);
 typedef void(RK_PLUGIN_CALL *TParseImportFunc)(const char16_t *fileName,
                                                 TAddMovieProc addMovie,
                                                 TAddHumanProc addHuman);
+/* Import (type 3), optional: checks a file before Parse. Returns null or an empty text when
+ * Parse can read the file, else why not, for the user, in language `lang` (the file's name,
+ * and for a file of an unread version that version and the ones read). The text stays
+ * valid until the next call. A host that finds no such export calls Parse directly. */
+typedef const char16_t *(RK_PLUGIN_CALL *TCheckImportFileFunc)(const char16_t *fileName,
+                                                                int32_t lang);
 /* Types 3 and 7: pairs of description and pattern, "|"-separated. */
 typedef const char16_t *(RK_PLUGIN_CALL *TGetFilterFunc)(int32_t lang);
 

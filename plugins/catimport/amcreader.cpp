@@ -193,6 +193,11 @@ void AppendRating(int64_t ratingTimesTen, std::u16string &out)
 
 } // namespace
 
+int TAmcReader::SignatureVersion(std::string_view bytes)
+{
+    return VersionOf(bytes);
+}
+
 TAmcReader::TAmcReader(std::string bytes)
     : m_bytes(std::move(bytes))
 {

@@ -119,6 +119,8 @@ public:
 
     // 35, 33 or 31; 0 when the signature is none of these.
     int Version() const { return m_version; }
+    // The same for the first bytes of a file (at least the 65 of the signature).
+    static int SignatureVersion(std::string_view bytes);
     const TAmcHeader &Header() const { return m_header; }
     // False when reading ended at an error (wrong signature, cut or broken record)
     // rather than at the end of the bytes.

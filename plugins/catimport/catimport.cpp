@@ -68,6 +68,61 @@ bool ReadWholeFile(const std::filesystem::path &path, std::string &bytes)
     return true;
 }
 
+// The messages of CheckImportFile, English and German; "%1" is the file name, "%2" the
+// version found.
+enum class TCheckMessage { Unreadable, Empty, Foreign, Version };
+
+std::u16string CheckMessage(TCheckMessage message, int32_t lang)
+{
+    const bool german = lang == RK_LANG_GERMAN;
+    switch (message) {
+    case TCheckMessage::Unreadable:
+        return german ? u"%1 existiert nicht oder kann nicht gelesen werden; es wurde nichts "
+                        u"importiert."
+                      : u"%1 does not exist or cannot be read; nothing was imported.";
+    case TCheckMessage::Empty:
+        return german ? u"%1 ist leer; es wurde nichts importiert."
+                      : u"%1 is empty; nothing was imported.";
+    case TCheckMessage::Foreign:
+        return german ? u"%1 ist keine Ant-Movie-Catalog-Datei; es wurde nichts importiert. "
+                        u"Gelesen werden Dateien der Versionen 3.1, 3.3 und 3.5."
+                      : u"%1 is not an Ant Movie Catalog file; nothing was imported. Files of "
+                        u"versions 3.1, 3.3 and 3.5 are read.";
+    case TCheckMessage::Version:
+        return german ? u"%1 ist eine Ant-Movie-Catalog-Datei der Version %2, die dieser Import "
+                        u"nicht liest; es wurde nichts importiert. Gelesen werden Dateien der "
+                        u"Versionen 3.1, 3.3 und 3.5."
+                      : u"%1 is an Ant Movie Catalog file of version %2, which this importer "
+                        u"does not read; nothing was imported. Files of versions 3.1, 3.3 and "
+                        u"3.5 are read.";
+    }
+    return {};
+}
+
+// Replaces the first `placeholder` in `text` by `value`.
+void Fill(std::u16string &text, std::u16string_view placeholder, std::u16string_view value)
+{
+    const size_t at = text.find(placeholder);
+    if (at != std::u16string::npos)
+        text.replace(at, placeholder.size(), value);
+}
+
+// The version text after " AMC_" in a signature ("4.1"); empty when there is none.
+std::u16string SignatureVersionText(std::string_view head)
+{
+    constexpr std::string_view prefix = " AMC_";
+    if (head.substr(0, prefix.size()) != prefix)
+        return {};
+    std::u16string version;
+    for (size_t i = prefix.size(); i < head.size() && version.size() < 8; ++i) {
+        const char c = head[i];
+        if ((c < '0' || c > '9') && c != '.')
+            break;
+        version.push_back(char16_t(c));
+    }
+    return version;
+}
+
 } // namespace
 
 extern "C" {
@@ -125,6 +180,45 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetFilter(int32_t) noexcept
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL CanConfig() noexcept
 {
     return 0;
+}
+
+// Parse reads nothing from a missing, empty or foreign file, nor from an Ant Movie Catalog
+// file of another version: said here, so the host imports nothing in silence.
+RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL CheckImportFile(const char16_t *fileName,
+                                                                int32_t lang) noexcept
+{
+    static std::u16string message;
+    try {
+        message.clear();
+        const std::u16string_view name = fileName ? fileName : u"";
+        const std::filesystem::path path = Utf8FileName(name);
+        std::error_code error;
+        std::string head(65, '\0');
+        std::ifstream in;
+        if (std::filesystem::is_regular_file(path, error))
+            in.open(path, std::ios::binary);
+        if (!in.is_open() || !in) {
+            message = CheckMessage(TCheckMessage::Unreadable, lang);
+        } else {
+            in.read(head.data(), std::streamsize(head.size()));
+            head.resize(size_t(in.gcount()));
+            const std::u16string version = SignatureVersionText(head);
+            if (head.empty()) {
+                message = CheckMessage(TCheckMessage::Empty, lang);
+            } else if (TAmcReader::SignatureVersion(head) != 0) {
+                return nullptr;
+            } else if (!version.empty()) {
+                message = CheckMessage(TCheckMessage::Version, lang);
+                Fill(message, u"%2", version);
+            } else {
+                message = CheckMessage(TCheckMessage::Foreign, lang);
+            }
+        }
+        Fill(message, u"%1", name);
+        return message.c_str();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 // Every movie of the file, by ascending number (file order among equal numbers); people

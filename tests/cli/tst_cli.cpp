@@ -564,6 +564,52 @@ void WriteAmcTitles(const QString &fileName, const char *prefix, int count)
     WriteBytes(fileName, QByteArray(amc.data(), qsizetype(amc.size())));
 }
 
+// An input the importer cannot read is named with the reason, and no catalog is written.
+struct TUnreadInput
+{
+    const char *name;
+    const char *file; // in the test folder; nullptr: missing
+    QByteArray bytes;
+    const char *said; // beside the file name
+};
+
+class CliUnreadInputTest : public CliTest, public ::testing::WithParamInterface<TUnreadInput>
+{};
+
+TEST_P(CliUnreadInputTest, ImportSaysWhyAndWritesNothing)
+{
+    const TUnreadInput &input = GetParam();
+    const QString fileName = Path(QString::fromLatin1(input.file ? input.file : "none.amc"));
+    if (input.file)
+        WriteBytes(fileName, input.bytes);
+    const QString catalog = Path(u"movies.rkd"_s);
+    const TRun run = RunCli({u"import"_s, QStringLiteral(RK_CATIMPORT_PATH), fileName, catalog});
+    EXPECT_EQ(run.exitCode, 4) << run.err.constData();
+    EXPECT_TRUE(run.err.contains(fileName.toUtf8())) << run.err.constData();
+    EXPECT_TRUE(run.err.contains(input.said)) << run.err.constData();
+    EXPECT_FALSE(QFile::exists(catalog));
+}
+
+// Signatures as Ant Movie Catalog writes them, of versions this importer does not read.
+QByteArray AmcSignature(const char *version)
+{
+    return (" AMC_" + QByteArray(version) + " Ant Movie Catalog " + version + ".x")
+               .leftJustified(65, ' ')
+           + QByteArray(64, '\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs,
+    CliUnreadInputTest,
+    ::testing::Values(
+        TUnreadInput{"Missing", nullptr, {}, "does not exist"},
+        TUnreadInput{"Empty", "empty.amc", {}, "is empty"},
+        TUnreadInput{"Text", "notes.amc", "Films to buy\r\n", "not an Ant Movie Catalog file"},
+        TUnreadInput{"Version41", "new.amc", AmcSignature("4.1"), "version 4.1, which"},
+        TUnreadInput{"Version20", "old.amc", AmcSignature("2.0"), "version 2.0, which"},
+        TUnreadInput{"Version49", "later.amc", AmcSignature("4.9"), "3.1, 3.3 and 3.5"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // Writing commands never write over a file that holds no catalog or only part of one;
 // resave keeps what a damaged catalog held under another name.
 struct TFixtureRun

@@ -535,3 +535,34 @@ TEST_F(CatImport, IgnoresWhatIsNoFile)
 }
 
 } // namespace
+
+namespace {
+
+// What the host hears before it parses: nothing for a file the plug-in reads, else the
+// reason in the host's language, naming the file and, for another version, that version.
+TEST_F(CatImport, ChecksTheFileBeforeTheImportInTheHostsLanguage)
+{
+    const auto check = Export<TCheckImportFileFunc>("CheckImportFile");
+    ASSERT_NE(check, nullptr);
+    auto said = [&](const QString &path, int32_t lang) {
+        const char16_t *text = check(U16(path).c_str(), lang);
+        return text ? QString::fromUtf16(text) : QString();
+    };
+    for (const int format : {31, 33, 35})
+        EXPECT_EQ(said(WriteFile(WriteAmcFile(format, {Titled(1, "x")})), RK_LANG_GERMAN), u"");
+    const QString newer = WriteFile(" AMC_4.1 Ant Movie Catalog 4.1.x" + std::string(40, ' '),
+                                    QStringLiteral("neu.amc"));
+    EXPECT_EQ(said(newer, RK_LANG_GERMAN),
+              newer
+                  + QStringLiteral(" ist eine Ant-Movie-Catalog-Datei der Version 4.1, die dieser "
+                                   "Import nicht liest; es wurde nichts importiert. Gelesen "
+                                   "werden Dateien der Versionen 3.1, 3.3 und 3.5."));
+    EXPECT_TRUE(said(newer, RK_LANG_RUSSIAN)
+                    .startsWith(newer + QStringLiteral(" is an Ant Movie Catalog file")));
+    const QString folder = m_dir.filePath(QStringLiteral("folder.amc"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_EQ(said(folder, RK_LANG_ENGLISH),
+              folder + QStringLiteral(" does not exist or cannot be read; nothing was imported."));
+}
+
+} // namespace

@@ -492,7 +492,10 @@ TEST_F(AmcImportTest, TruncatedAndForeignFiles)
     ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
     other.write(foreign.data(), qint64(foreign.size()));
     other.close();
-    ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}).Ok());
+    // Another version is refused with the version found, not imported as nothing.
+    const Status refused = RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {});
+    ASSERT_FALSE(refused.Ok());
+    EXPECT_TRUE(refused.Error().contains(u"version 4.0"_s)) << refused.Error().toStdString();
     EXPECT_EQ(db->MovieCount(), 2);
 }
 
