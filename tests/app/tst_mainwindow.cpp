@@ -67,7 +67,7 @@ protected:
         options.arguments = arguments;
         options.workingFolder = workingFolder;
         options.dialogs = dialogs;
-        options.useIdleEvents = false;
+        options.useIdleEvents = idleEvents;
         window = std::make_unique<TMain>(options);
     }
     // Closes the window as the user does; the window stays until the fixture ends.
@@ -108,6 +108,8 @@ protected:
     }
 
     QTemporaryDir root;
+    // Most tests here drive the window without idle events; those on them set this.
+    bool idleEvents = false;
     std::shared_ptr<TFakeDialogs> dialogs;
     std::unique_ptr<TMain> window;
 };
@@ -323,6 +325,7 @@ TEST_F(MainWindowTest, FileThatIsNoCatalogIsRefusedAndADamagedOneOpensReadOnly)
 
     // The last catalog turned into a text file: told once the window is up, nothing to save.
     PortableSettings(notes);
+    idleEvents = true;
     Start({u"-portable"_s});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs->errors.isEmpty(); }));
     EXPECT_TRUE(dialogs->errors[0].contains(u"notes.rkd"_s)) << qPrintable(dialogs->errors[0]);
