@@ -62,8 +62,10 @@ TVideoDatabase::TVideoDatabase(const QString &fileName, ITreeView *peopleTree, I
 
 TVideoDatabase::~TVideoDatabase()
 {
-    // Last resort: the window program saves (and reports errors) before it gets here.
-    (void)Save(false);
+    // Last resort: the window program saves (and reports errors) before it gets here. What
+    // was read of a damaged file never replaces it.
+    if (!Damaged())
+        (void)Save(false);
     if (m_movieTree)
         m_movieTree->BeginUpdate();
     while (!m_movies.empty())
@@ -213,8 +215,7 @@ void TVideoDatabase::ChangeShownCount(const TDBItem &record, int delta)
 
 // The halving search over positions 0..count-1: the position of an equal key (found),
 // or where the search ended (the insertion place).
-template <typename Compare>
-static int HalvingSearch(int count, Compare compareAt, bool &found)
+template <typename Compare> static int HalvingSearch(int count, Compare compareAt, bool &found)
 {
     found = false;
     int lo = 0;
@@ -237,8 +238,7 @@ static int HalvingSearch(int count, Compare compareAt, bool &found)
 }
 
 // Insertion place: before the first greater key, or at an equal one.
-template <typename Compare>
-static int InsertPlace(int count, Compare compareAt)
+template <typename Compare> static int InsertPlace(int count, Compare compareAt)
 {
     bool found = false;
     const int place = HalvingSearch(count, compareAt, found);
@@ -246,8 +246,7 @@ static int InsertPlace(int count, Compare compareAt)
 }
 
 // An existing key; -1 when there is none.
-template <typename Compare>
-static int SearchKey(int count, Compare compareAt)
+template <typename Compare> static int SearchKey(int count, Compare compareAt)
 {
     bool found = false;
     const int place = HalvingSearch(count, compareAt, found);

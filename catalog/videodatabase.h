@@ -64,7 +64,8 @@ public:
     // No file is read yet: call Open.
     TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree);
     // Saves a modified catalog first (errors cannot be reported here: callers that care
-    // save before), then destroys the movies and people, last to first.
+    // save before; never over a file that loaded as damaged), then destroys the movies and
+    // people, last to first.
     ~TVideoDatabase() override;
     TVideoDatabase(const TVideoDatabase &) = delete;
     TVideoDatabase &operator=(const TVideoDatabase &) = delete;

@@ -466,6 +466,9 @@ TEST_P(FixtureFileTest, OpensOnlyACatalogAndNeverWritesOverAnythingElse)
         EXPECT_EQ(ReadBytes(name), before);
         EXPECT_FALSE(QFile::exists(name + u".bak"_s));
     } else if (fixture.failure == TLoadFailure::Damaged) {
+        // Closed with changes: they are not saved over the file.
+        OpenCatalog()->AddRecord(0);
+        EXPECT_EQ(ReadBytes(name), before);
         const auto saved = db->SaveAs(Path(u"rescued.rkd"_s));
         ASSERT_TRUE(saved.Ok()) << saved.Error().toStdString();
         EXPECT_EQ(saved.Value(), TSaveOutcome::Saved);
