@@ -1043,6 +1043,7 @@ void TMain::DecideReadOnly(const TLoadResult &load)
                                             u"of Reelkeep. Open it read-only?"_s));
         });
     m_readOnly = readOnly;
+    m_db->SetReadOnly(readOnly);
     // A window that never writes the file keeps no other program out of it.
     if (readOnly && m_lock && m_lock->State() == TCatalogLock::TState::Held)
         m_lock->Unlock();

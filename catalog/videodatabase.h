@@ -91,6 +91,11 @@ public:
     static TLoadResult CheckFile(const QString &fileName);
     // Whether the open file loaded as damaged: the window keeps it read-only.
     bool Damaged() const { return !m_damagedFile.isEmpty() && m_damagedFile == m_fileName; }
+    // The window's read-only decision (another program holds the file, the user's answer):
+    // Save then leaves the file alone (ReadOnly), also the last-resort save on destruction;
+    // SaveAs to another name writes and ends it.
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool ReadOnly() const { return m_readOnly; }
 
     // The recovery copy: the unsaved state of this catalog, written beside its file
     // ("NAME.recovery.rkd") when the program has to end and the save is refused or fails.
@@ -278,6 +283,7 @@ private:
     bool m_rootClosed = false;
     // The catalog's own file when it holds no catalog: Save never writes over it.
     QString m_foreignFile;
+    bool m_readOnly = false;
     // The catalog's own file when it loaded as damaged: kept from being saved over, and
     // never copied over the good backup.
     QString m_damagedFile;

@@ -764,7 +764,7 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
     if (m_fileName.isEmpty() || (!m_modified && !force))
         return TSaveOutcome::NotNeeded;
     // Saving would replace a text file or a picture with an empty catalog.
-    if (m_foreignFile == m_fileName)
+    if (m_foreignFile == m_fileName || m_readOnly)
         return TSaveOutcome::ReadOnly;
     const QFileInfo info(m_fileName);
     QDir().mkpath(info.absolutePath());
@@ -804,9 +804,12 @@ Result<TSaveOutcome> TVideoDatabase::SaveAs(const QString &fileName)
     // The folders stay where they are; only their paths relative to the catalog change.
     for (TFolderPair &pair : m_folders)
         pair.relative = RelativePath(m_folder, pair.absolute);
+    const bool wasReadOnly = m_readOnly;
+    m_readOnly = false;
     Result<TSaveOutcome> result = Save(true);
     if (!result.Ok() || result.Value() != TSaveOutcome::Saved) {
         // Nothing was written: the catalog still belongs to its old file.
+        m_readOnly = wasReadOnly;
         SetFileName(oldName);
         std::copy(std::begin(oldFolders), std::end(oldFolders), std::begin(m_folders));
     }

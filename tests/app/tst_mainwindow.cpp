@@ -309,6 +309,27 @@ TEST_F(MainWindowTest, CatalogOpenInAnotherProgramIsOfferedReadOnly)
     EXPECT_EQ(file.readAll(), before);
 }
 
+TEST_F(MainWindowTest, ReadOnlyCatalogIsNeverWrittenEvenWhenChangedInMemory)
+{
+    using namespace std::chrono_literals;
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    PortableSettings(first);
+    TCatalogLock other(first);
+    ASSERT_EQ(other.Lock(0ms), TCatalogLock::TState::Held);
+    Start({u"-portable"_s});
+    ASSERT_TRUE(window->ReadOnly());
+    // Whatever marked it modified, the other program's file stays as it was, also through
+    // the catalog's last-resort save when the window goes.
+    window->Database()->SetModified(true);
+    window.reset();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
 TEST_F(MainWindowTest, FileThatIsNoCatalogIsRefusedAndADamagedOneOpensReadOnly)
 {
     auto bytes = [](const QString &name) {
