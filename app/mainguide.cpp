@@ -42,7 +42,9 @@ QList<int> TMain::WelcomeImports() const
 void TMain::UpdateWelcome()
 {
     const bool open = m_db && !m_readOnly;
-    m_movieFrame->SetWelcome(open && m_db->MovieCount() == 0, !WelcomeImports().isEmpty());
+    // Runs with every command update: the plug-ins are asked only while the welcome shows.
+    const bool noMovies = open && m_db->MovieCount() == 0;
+    m_movieFrame->SetWelcome(noMovies, noMovies && !WelcomeImports().isEmpty());
     m_peopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
 }
 

@@ -461,6 +461,15 @@ bool TVideoDatabase::StartsWithRoot(TCatalogLineReader &reader)
     return open >= 0 && QStringView(text).sliced(open).startsWith(root);
 }
 
+// A file that could not be read (opened, rewound) at all.
+static TLoadResult ReadFailure(const QString &fileName, const TCatalogLineReader &reader)
+{
+    return {false,
+            0,
+            u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
+            TLoadFailure::Failed};
+}
+
 QString TVideoDatabase::ForeignError(const QString &fileName)
 {
     return u"%1 is not a Reelkeep catalog (it does not start with one); nothing was read"_s.arg(
@@ -513,10 +522,7 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
 
     TCatalogLineReader reader(fileName);
     if (!reader.Open()) {
-        return {false,
-                0,
-                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
-                TLoadFailure::Failed};
+        return ReadFailure(fileName, reader);
     }
     // A text file or a picture read as a catalog would be empty, and saving it would
     // replace the file and, a save later, its backup.
@@ -526,10 +532,7 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
         return {false, 0, ForeignError(fileName), TLoadFailure::Foreign};
     }
     if (!reader.Rewind()) {
-        return {false,
-                0,
-                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
-                TLoadFailure::Failed};
+        return ReadFailure(fileName, reader);
     }
     const std::optional<QString> check = ReadCheckValue(reader);
     m_encrypted = false;
@@ -556,10 +559,7 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
         }
     }
     if (!reader.Rewind()) {
-        return {false,
-                0,
-                u"Cannot read %1: %2"_s.arg(fileName, reader.ErrorString()),
-                TLoadFailure::Failed};
+        return ReadFailure(fileName, reader);
     }
 
     const auto moviesBefore = qint64(m_movies.size());
