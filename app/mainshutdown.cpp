@@ -79,7 +79,7 @@ bool TMain::KeepChanges()
     return false;
 }
 
-TLoadResult TMain::ReadCatalog()
+TLoadResult TMain::ReadCatalog(TOpenMode mode)
 {
     m_recoveredFrom.clear();
     const QString copy = m_db->RecoveryFileName();
@@ -95,7 +95,7 @@ TLoadResult TMain::ReadCatalog()
                 .arg(m_db->FileName(),
                      copy,
                      QLocale().toString(info.lastModified(), QLocale::ShortFormat)))) {
-        return m_db->Open(m_passwords.get());
+        return m_db->Open(m_passwords.get(), mode);
     }
     const TLoadResult restored = m_db->OpenRecoveryCopy(m_passwords.get());
     if (restored.ok) {
@@ -114,7 +114,7 @@ TLoadResult TMain::ReadCatalog()
     m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
     m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     m_db->OnLog = TLogSink{m_logForm};
-    return m_db->Open(m_passwords.get());
+    return m_db->Open(m_passwords.get(), mode);
 }
 
 void TMain::FinishRecovery()

@@ -947,7 +947,10 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
     m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
     m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     m_db->OnLog = TLogSink{m_logForm};
-    const TLoadResult load = ReadCatalog();
+    // A catalog this window will not write is only read: opening it touches no file.
+    const bool writable = !(m_lock && m_lock->State() == TCatalogLock::TState::Busy)
+                          && !(QFileInfo::exists(fileName) && FileWriteProtected(fileName));
+    const TLoadResult load = ReadCatalog(writable ? TOpenMode::Write : TOpenMode::Read);
     // What a damaged file held can still be kept under another name.
     m_loadOk = load.ok || load.failure == TLoadFailure::Damaged;
     if (!load.ok && !load.error.isEmpty())

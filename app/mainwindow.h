@@ -54,6 +54,7 @@ class TStatsForm;
 struct TStatTexts;
 class TDBItem;
 class TVideoDatabase;
+enum class TOpenMode;
 class TShutdownSignals;
 class TWaitWindow;
 struct TLoadResult;
@@ -320,7 +321,7 @@ private:
     // saved or in its recovery copy; false (and a warning on stderr) when neither worked.
     bool KeepChanges();
     // Reads the new catalog, or its recovery copy when one is there and the user takes it.
-    TLoadResult ReadCatalog();
+    TLoadResult ReadCatalog(TOpenMode mode);
     // After a recovery copy was read: saves the catalog with it and removes the copy.
     void FinishRecovery();
     // The message about a catalog another program holds: on opening it or saving as it.

@@ -582,7 +582,7 @@ void TBaseMovie::ReadTag(const QString &name, const QString &value)
                 auto &target = this->*member;
                 using T = std::remove_reference_t<decltype(target)>;
                 if constexpr (std::is_same_v<T, QString>)
-                    target = field->relativePath ? QString(value).replace(u'\\', u'/') : value;
+                    target = field->relativePath ? ReadPathField(name, value) : value;
                 else if constexpr (std::is_same_v<T, int>)
                     target = ParseInt(value, field->onFailure);
                 else if constexpr (std::is_same_v<T, qint64>)
@@ -620,6 +620,8 @@ void TBaseMovie::WriteMoviePart(QString &out) const
                 if constexpr (std::is_same_v<T, QString>) {
                     if (field.rule == R::Always)
                         AppendText(out, field.tag, DisplayTitle());
+                    else if (field.relativePath && !value.isEmpty())
+                        AppendText(out, field.tag, PathFieldText(field.tag, value));
                     else if (!value.isEmpty())
                         AppendText(out, field.tag, value);
                 } else if constexpr (std::is_same_v<T, bool>) {
@@ -674,7 +676,7 @@ void TBaseMovie::SetCover(QString &field, const QString &value)
         field = value;
     } else if (value.isEmpty()) {
         if (!field.isEmpty())
-            RemoveFileQuiet(ResolvePath(field, covers));
+            RemoveOwnFile(ResolvePath(field, covers), covers);
         field.clear();
     } else {
         const QString source = ResolvePath(value, covers);
@@ -773,7 +775,7 @@ void TBaseMovie::SetScreenshots(const QString &value)
     for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
         const QString old = piece.trimmed();
         if (!old.isEmpty() && !value.contains(FileNamePart(old)))
-            RemoveFileQuiet(ResolvePath(old, folder));
+            RemoveOwnFile(ResolvePath(old, folder), folder);
     }
     const QString target = MovieImageFolder(TImageFolder::Screenshots, m_title);
     QStringList kept;
@@ -823,6 +825,11 @@ void TBaseMovie::MoveImageFiles(bool intoSubfolders)
     QStringList moved;
     QString last;
     for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
+        if (!PathInside(ResolvePath(piece.trimmed(), shots), shots)) {
+            LogLine(u"Outside the catalog's folders, not moved: "_s + piece.trimmed());
+            moved.append(piece.trimmed());
+            continue;
+        }
         last = ResolvePath(piece.trimmed(), shots);
         const QString path = MoveImage(piece.trimmed(), shots, shots + sub);
         if (!path.isEmpty())
@@ -835,6 +842,10 @@ void TBaseMovie::MoveImageFiles(bool intoSubfolders)
     for (QString *field : {&m_froncover, &m_cdcover}) {
         if (field->isEmpty())
             continue;
+        if (!PathInside(ResolvePath(*field, covers), covers)) {
+            LogLine(u"Outside the catalog's folders, not moved: "_s + *field);
+            continue;
+        }
         last = ResolvePath(*field, covers);
         *field = MoveImage(*field, covers, covers + sub);
     }

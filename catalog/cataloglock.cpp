@@ -1,5 +1,7 @@
 #include "catalog/cataloglock.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 
@@ -36,6 +38,9 @@ TCatalogLock::TState TCatalogLock::Lock(std::chrono::milliseconds wait)
     m_holderProcess = 0;
     m_holderProgram.clear();
     m_holderHost.clear();
+    // A new catalog in a folder not made yet (the first start): the writer makes the folder
+    // anyway, and without it two programs could both create the catalog unlocked.
+    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
     if (m_file->tryLock(wait)) {
         m_state = TState::Held;
         return m_state;

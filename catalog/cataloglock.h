@@ -17,7 +17,7 @@ public:
         Unlocked, // not tried yet, or released
         Held,     // this program holds the lock
         Busy,     // another program holds it: see Holder()
-        NoLock,   // the lock file cannot be made (read-only or missing folder)
+        NoLock,   // the lock file cannot be made (a read-only folder)
     };
 
     explicit TCatalogLock(const QString &catalogFile);
@@ -26,7 +26,7 @@ public:
     TCatalogLock &operator=(const TCatalogLock &) = delete;
 
     // Tries to take the lock, waiting up to `wait` while another program holds it (zero:
-    // one try). Returns the state reached.
+    // one try); a missing catalog folder is made first. Returns the state reached.
     TState Lock(std::chrono::milliseconds wait);
     void Unlock();
     TState State() const { return m_state; }

@@ -200,6 +200,11 @@ void TDBItem::SetPicture(const TImage *image,
         const QString ext = fileFormat == TImageFormat::Bmp ? u".bmp"_s : u".jpg"_s;
         // Nothing to write: no file name is made up for a picture that does not exist.
         const bool haveContent = image || holdsPicture;
+        // A stored name that leaves the folder is never written to: a fresh one is made.
+        if (!m_coverpath.isEmpty() && !PathInside(m_coverpath, folder)) {
+            LogLine(u"Outside the catalog's folders, not used: "_s + m_coverpath);
+            m_coverpath.clear();
+        }
         if (!m_coverpath.isEmpty() && haveContent
             && QFileInfo(m_coverpath).suffix().compare(ext.mid(1), Qt::CaseInsensitive) != 0) {
             RemoveFileQuiet(folder + m_coverpath);
@@ -336,8 +341,7 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
         break;
     }
     case TCommonTag::Coverpath:
-        // Paths written on Windows use backslashes.
-        m_coverpath = QString(value).replace(u'\\', u'/');
+        m_coverpath = ReadPathField(name, value);
         break;
     case TCommonTag::Cover:
         if (m_coverformat == CoverBmp || m_coverformat == CoverJpeg) {
@@ -372,9 +376,44 @@ void TDBItem::WriteCommon(QString &out) const
         AppendText(out, url, m_url);
     AppendInt(out, coverformat, m_coverformat);
     if (m_coverformat == CoverFile)
-        AppendText(out, coverpath, m_coverpath);
+        AppendText(out, coverpath, PathFieldText(coverpath, m_coverpath));
     if ((m_coverformat == CoverBmp || m_coverformat == CoverJpeg) && !m_pictureBytes.isEmpty())
         AppendRaw(out, cover, BytesToHex(m_pictureBytes));
+}
+
+void TDBItem::RemoveOwnFile(const QString &path, const QString &folder)
+{
+    if (PathInside(path, folder))
+        RemoveFileQuiet(path);
+    else if (!path.isEmpty())
+        LogLine(u"Outside the catalog's folders, not removed: "_s + path);
+}
+
+QString TDBItem::ReadPathField(const QString &tag, const QString &value)
+{
+    if (!value.contains(u'\\')) {
+        m_pathsAsStored.remove(tag);
+        return value;
+    }
+    m_pathsAsStored.insert(tag, value);
+    return QString(value).replace(u'\\', u'/');
+}
+
+const QString &TDBItem::PathFieldText(const QString &tag, const QString &current) const
+{
+    const auto stored = m_pathsAsStored.constFind(tag);
+    if (stored == m_pathsAsStored.constEnd())
+        return current;
+    // Compared without a copy: the stored text with each backslash read as "/".
+    const QString &text = *stored;
+    if (text.size() != current.size())
+        return current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i] == u'\\' ? QChar(u'/') : text[i];
+        if (c != current[i])
+            return current;
+    }
+    return text;
 }
 
 void TDBItem::VisitFields(const TFieldVisitor &visit) const

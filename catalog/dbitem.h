@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QHash>
 #include <QLatin1StringView>
 #include <QList>
 #include <QString>
@@ -131,9 +132,16 @@ protected:
     // Drops the held picture and the list thumbnail.
     void DropPicture();
     void LogLine(const QString &line);
+    // Removes a picture file of this record, but only one inside `folder`: a path from the
+    // file that leaves the catalog's folders is refused and logged.
+    void RemoveOwnFile(const QString &path, const QString &folder);
 
     // The fields every record writes: comment, rating, genre, awards, url and the picture.
     void WriteCommon(QString &out) const;
+    // Relative picture paths written on Windows ("Heat\\front.jpg") are used with "/", but
+    // an untouched value is written back as it was read, so a load and save changes nothing.
+    QString ReadPathField(const QString &tag, const QString &value);
+    const QString &PathFieldText(const QString &tag, const QString &current) const;
 
     QString m_genre;
     QString m_awards;
@@ -143,6 +151,8 @@ protected:
     quint8 m_coverformat = CoverBmp;
     QString m_coverpath;
     QByteArray m_pictureBytes;
+    // Tag -> text as read, only for path fields that held a backslash.
+    QHash<QString, QString> m_pathsAsStored;
     TImageFormat m_pictureFormat = TImageFormat::None;
     TImage m_thumbnail;
     QList<TViewNode *> m_viewNodes;

@@ -348,6 +348,15 @@ QString RelativePath(const QString &base, const QString &path)
     return relative;
 }
 
+bool PathInside(const QString &path, const QString &folder)
+{
+    if (path.isEmpty() || folder.isEmpty() || IsWindowsAbsolute(path))
+        return false;
+    const QString cleanFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString cleanPath = QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    return cleanPath.startsWith(cleanFolder + u'/') && cleanPath.size() > cleanFolder.size() + 1;
+}
+
 QString SanitizeFileName(const QString &text)
 {
     QString result;

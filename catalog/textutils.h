@@ -52,6 +52,9 @@ QString ResolvePath(const QString &path, const QString &base);
 // The path relative to the folder `base`, with ".." steps where needed; a trailing "/"
 // is kept. A Windows absolute path, or an empty base, gives the path unchanged.
 QString RelativePath(const QString &base, const QString &path);
+// True when `path` names something inside `folder` (at any depth), judged on the cleaned
+// absolute paths: ".." steps and absolute paths that leave the folder are outside.
+bool PathInside(const QString &path, const QString &folder);
 // Makes a title usable as a file or folder name: trims, ":" and "|" become "-", "\" and
 // "/" become "_", "?", "*" and '"' are removed.
 QString SanitizeFileName(const QString &text);

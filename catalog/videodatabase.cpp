@@ -50,6 +50,30 @@ void MoveEntry(const std::filesystem::path &from, const std::filesystem::path &t
     fs::remove_all(from, error);
 }
 
+// A picture file, or (at the top) a folder holding only picture files.
+bool IsPictureEntry(const std::filesystem::path &entry, bool folderAllowed)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(entry, error);
+    if (fs::is_directory(status)) {
+        if (!folderAllowed)
+            return false;
+        for (fs::directory_iterator it(entry, error), end; !error && it != end;
+             it.increment(error)) {
+            if (!IsPictureEntry(it->path(), false))
+                return false;
+        }
+        return !error;
+    }
+    if (!fs::is_regular_file(status))
+        return false;
+    static const QStringList pictures{u"jpg"_s, u"jpeg"_s, u"bmp"_s, u"png"_s, u"gif"_s, u"webp"_s};
+    const QString ext =
+        QFile::decodeName(QByteArray::fromStdString(entry.extension().string())).mid(1).toLower();
+    return pictures.contains(ext);
+}
+
 } // namespace
 
 TVideoDatabase::TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree)
@@ -566,11 +590,17 @@ void TVideoDatabase::SetImageFolder(TImageFolder folder, const QString &path)
     pair.absolute = WithTrailingSlash(path);
     pair.relative = RelativePath(m_folder, pair.absolute);
     QDir().mkpath(pair.absolute);
-    MoveFiles(oldFolder, pair.absolute, false);
+    QStringList left;
+    MoveFiles(oldFolder, pair.absolute, false, &left);
+    for (const QString &path : left)
+        LogLine(u"Not a picture, left where it is: "_s + path);
     SetModified(true);
 }
 
-void TVideoDatabase::MoveFiles(const QString &source, const QString &target, bool single)
+void TVideoDatabase::MoveFiles(const QString &source,
+                               const QString &target,
+                               bool single,
+                               QStringList *left)
 {
     namespace fs = std::filesystem;
     if (source.isEmpty() || target.isEmpty())
@@ -586,8 +616,14 @@ void TVideoDatabase::MoveFiles(const QString &source, const QString &target, boo
     if (fs::equivalent(from, to, error))
         return;
     std::vector<fs::path> entries;
-    for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
-        entries.push_back(it->path());
+    for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error)) {
+        // The folder's name comes from the catalog file: only pictures and the per-movie
+        // folders of pictures move, never whatever else lies there.
+        if (IsPictureEntry(it->path(), true))
+            entries.push_back(it->path());
+        else if (left)
+            left->append(QFile::decodeName(QByteArray::fromStdString(it->path().string())));
+    }
     for (const fs::path &entry : entries) {
         // A new folder inside the old one cannot move into itself.
         if (fs::equivalent(entry, to, error))

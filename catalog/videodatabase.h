@@ -58,6 +58,9 @@ enum class TSaveOutcome {
 // The open catalog: owns every movie (kept in num order) and every person (kept in name
 // order), the custom field names, the image folders and the modified state; loads and
 // saves the catalog file. Events are plain callbacks; an unset one is not raised.
+// Read: the catalog is only read (shown, listed, exported): opening it touches no file.
+enum class TOpenMode { Write, Read };
+
 class TVideoDatabase : public IRecordOwner
 {
 public:
@@ -72,7 +75,7 @@ public:
 
     // Loads the catalog's file (a missing file gives an empty catalog) and upgrades files
     // of older versions. `prompt` answers the password question of a protected file.
-    TLoadResult Open(IPasswordPrompt *prompt = nullptr);
+    TLoadResult Open(IPasswordPrompt *prompt = nullptr, TOpenMode mode = TOpenMode::Write);
     // Writes the file when modified (or always with force). The new file replaces the
     // old one only once it is completely on disk; a failure leaves the old file and the
     // modified state as they were. A file that holds no catalog is never written over
@@ -84,7 +87,9 @@ public:
     // Saves under another name; the image folders stay where they are.
     Result<TSaveOutcome> SaveAs(const QString &fileName);
     // Adds the records and custom fields of another catalog file to this one; a file that
-    // holds no catalog adds nothing.
+    // holds no catalog adds nothing. The appended records' separate pictures (posters,
+    // photos, covers, screenshots) are copied into this catalog's folders, under free names
+    // where a name is taken.
     TLoadResult Append(const QString &fileName, IPasswordPrompt *prompt = nullptr);
     // Foreign (with a message naming the file) when `fileName` exists but holds no catalog:
     // its first element is not the catalog's root. Reads only the start of the file.
@@ -198,9 +203,13 @@ public:
     // The "PicsInFolders" setting, used when a version 0.9.5 file is upgraded.
     void SetPicsInFoldersSetting(bool flag) { m_picsInFoldersSetting = flag; }
 
-    // Moves one file (single) or every entry of a folder into `target`; failures are
-    // silent: what cannot be moved stays.
-    static void MoveFiles(const QString &source, const QString &target, bool single);
+    // Moves one file (single), or the pictures and folders of pictures of a folder, into
+    // `target`; failures are silent: what cannot be moved stays. Entries of the folder that
+    // are not pictures stay and are named in `left`.
+    static void MoveFiles(const QString &source,
+                          const QString &target,
+                          bool single,
+                          QStringList *left = nullptr);
 
     void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) override;
     void ChangeShownCount(const TDBItem &record, int delta) override;
@@ -230,11 +239,20 @@ private:
     {
         QString absolute;
         QString relative;
+        // The element's text as read and the "absolute|relative" it resolved to: written
+        // back unchanged while the folder stays, so paths from Windows keep their form.
+        QString asRead;
+        QString asReadResolved;
     };
     class TLoader;
     friend class TLoader;
 
-    TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt);
+    // `foldersOfFile`: image folders are resolved beside `fileName` (an appended file)
+    // rather than beside this catalog.
+    TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile = false);
+    struct TAppendedPlace;
+    void CopyAppendedPictures(size_t firstMovie, size_t firstPerson, const TAppendedPlace &from);
+    void CopyAppendedPictures(TBaseMovie &movie, const TAppendedPlace &from);
     static std::optional<QString> ReadCheckValue(TCatalogLineReader &reader);
     static bool StartsWithRoot(TCatalogLineReader &reader);
     static QString ForeignError(const QString &fileName);
@@ -243,7 +261,9 @@ private:
     void SetDefaultFolders();
     void SetDefaultFolder(TImageFolder folder);
     void ReadFolder(TImageFolder folder, const QString &value);
-    void Upgrade();
+    // Brings a file of an older version into this version's form; `touchFiles` allows the
+    // picture copies a 0.9.4 file needs (never while the catalog is only read).
+    void Upgrade(bool touchFiles);
     void SortLists();
     QString HeaderText() const;
     Status WriteFile(const QString &fileName);

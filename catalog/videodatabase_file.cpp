@@ -348,7 +348,9 @@ public:
             bool ok = false;
             const qsizetype count = value.toLongLong(&ok);
             if (ok && count >= 0) {
-                const auto capacity = size_t(std::min(count + 10, MaxReserve));
+                // Clamped before the slack is added: a count near the largest integer must not
+                // wrap.
+                const auto capacity = size_t(std::min(count, MaxReserve) + 10);
                 if (name == u"movies") {
                     db->m_movies.reserve(db->m_movies.size() + capacity);
                     db->m_announcedMovies = count;
@@ -394,12 +396,16 @@ void TVideoDatabase::ReadFolder(TImageFolder folder, const QString &value)
     if (!absolute.isEmpty() && QFileInfo(absolute).isDir()) {
         pair.absolute = absolute;
         pair.relative = RelativePath(m_folder, absolute);
+        pair.asRead = value;
+        pair.asReadResolved = pair.absolute + u'|' + pair.relative;
         return;
     }
     const QString resolved = ResolvePath(relative, m_folder);
     if (!relative.isEmpty() && QFileInfo(resolved).isDir()) {
         pair.absolute = QDir::cleanPath(resolved) + u'/';
         pair.relative = relative;
+        pair.asRead = value;
+        pair.asReadResolved = pair.absolute + u'|' + pair.relative;
         return;
     }
     SetDefaultFolder(folder);
@@ -488,18 +494,22 @@ TLoadResult TVideoDatabase::CheckFile(const QString &fileName)
     return result;
 }
 
-TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt)
+TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt, TOpenMode mode)
 {
     m_foreignFile.clear();
     m_damagedFile.clear();
-    RemoveStaleSaveTemps(m_fileName);
+    if (mode == TOpenMode::Write)
+        RemoveStaleSaveTemps(m_fileName);
+    else
+        m_readOnly = true;
     TLoadResult result = Load(m_fileName, prompt);
     if (result.ok)
-        Upgrade();
+        Upgrade(mode == TOpenMode::Write);
     return result;
 }
 
-TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt)
+TLoadResult
+TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
 {
     TLoadResult result;
     if (m_fileName.isEmpty()) {
@@ -507,6 +517,12 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
         return result;
     }
     SetFileName(m_fileName);
+    if (foldersOfFile) {
+        // Its default and relative folders lie beside it; the name stays this catalog's.
+        const QString own = m_fileName;
+        SetFileName(fileName);
+        m_fileName = own;
+    }
     SetDefaultFolders();
     QDir().mkpath(m_folder);
     result.ok = QFileInfo(m_folder).isDir();
@@ -609,71 +625,72 @@ TLoadResult TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *promp
     return result;
 }
 
-TLoadResult TVideoDatabase::Append(const QString &fileName, IPasswordPrompt *prompt)
-{
-    if (fileName == m_fileName)
-        return {true, m_version, {}};
-    const bool encrypted = m_encrypted;
-    const QString password = m_password;
-    // The appended file's header must not move this catalog's pictures away: its image
-    // folders and version are not taken over.
-    TFolderPair folders[5];
-    std::copy(std::begin(m_folders), std::end(m_folders), std::begin(folders));
-    const bool imgFolders = m_imgFolders;
-    const int version = m_version;
-    m_customOffset = CustomFieldCount();
-
-    TLoadResult result = Load(fileName, prompt);
-    m_customOffset = 0;
-
-    std::copy(std::begin(folders), std::end(folders), std::begin(m_folders));
-    m_imgFolders = imgFolders;
-    m_version = version;
-    // Nothing was read: the catalog is as it was.
-    if (result.failure == TLoadFailure::Foreign)
-        return result;
-    SetModified(true);
-    m_encrypted = encrypted;
-    m_password = password;
-    SortLists();
-    m_sorted = true;
-    return result;
-}
-
-void TVideoDatabase::Upgrade()
+void TVideoDatabase::Upgrade(bool touchFiles)
 {
     if (m_version == 9004) {
-        // Image paths were absolute: copy the files into the catalog's folders.
+        // Image paths were absolute: the files are copied into the catalog's folders, but
+        // only from inside its own folder tree and never while the catalog is only read. A
+        // path elsewhere stays as it is (it still shows the picture).
+        if (!touchFiles)
+            return;
+        const QString covers = CoversFolder();
+        const QString shots = ScreenshotsFolder();
+        auto mayCopy = [this](const QString &path) {
+            if (PathInside(path, m_folder))
+                return true;
+            LogLine(u"Outside the catalog's folders, not copied: "_s + path);
+            return false;
+        };
         for (auto &movie : m_movies) {
-            if (!movie->Screenshots().isEmpty())
-                movie->SetScreenshots(movie->Screenshots() + u'|');
+            QStringList kept;
+            bool copyShots = false;
+            for (const QString &piece : movie->Screenshots().split(u'|', Qt::SkipEmptyParts)) {
+                const QString path = ResolvePath(piece.trimmed(), shots);
+                if (mayCopy(path)) {
+                    kept.append(CopyIntoFolder(path, shots, movie->ScreenshotsTarget(), true));
+                    copyShots = true;
+                } else {
+                    kept.append(piece);
+                }
+            }
+            if (copyShots)
+                movie->ReadTag(u"screenshots"_s, kept.join(u'|'));
             const QString front = movie->Froncover();
-            if (!front.isEmpty()) {
+            if (!front.isEmpty() && mayCopy(ResolvePath(front, covers))) {
                 // Emptied directly: the setter would delete the very file to copy in.
                 movie->ReadTag(u"froncover"_s, QString());
                 movie->SetFroncover(front);
             }
         }
+        if (!m_movies.empty())
+            SetModified(true);
     } else if (m_version == 9005) {
-        // Image paths were relative to the catalog folder.
+        // Image paths were relative to the catalog folder. Only the text changes: the
+        // files stay where they are.
         const QString screenshots = ScreenshotsFolder();
         const QString covers = CoversFolder();
+        auto fromCatalogFolder = [this](const QString &path, const QString &folder) {
+            return RelativePath(folder, m_folder + path.trimmed());
+        };
         for (auto &movie : m_movies) {
             if (movie->Coverformat() == CoverFile)
-                movie->SetCoverpath(QFileInfo(movie->Coverpath()).fileName());
+                movie->ReadTag(u"coverpath"_s, QFileInfo(movie->Coverpath()).fileName());
             QStringList shots;
             for (const QString &shot : movie->Screenshots().split(u'|', Qt::SkipEmptyParts))
-                shots.append(RelativePath(screenshots, m_folder + shot.trimmed()));
-            movie->SetScreenshots(shots.join(u'|'));
+                shots.append(fromCatalogFolder(shot, screenshots));
+            movie->ReadTag(u"screenshots"_s, shots.join(u'|'));
             if (!movie->Froncover().isEmpty())
-                movie->SetFroncover(RelativePath(covers, m_folder + movie->Froncover()));
+                movie->ReadTag(u"froncover"_s, fromCatalogFolder(movie->Froncover(), covers));
             if (!movie->Cdcover().isEmpty())
-                movie->SetCdcover(RelativePath(covers, m_folder + movie->Cdcover()));
+                movie->ReadTag(u"cdcover"_s, fromCatalogFolder(movie->Cdcover(), covers));
         }
         for (auto &person : m_people) {
             if (person->Coverformat() == CoverFile)
-                person->SetCoverpath(QFileInfo(person->Coverpath()).fileName());
+                person->ReadTag(u"coverpath"_s, QFileInfo(person->Coverpath()).fileName());
         }
+        // The new form is a change to save.
+        if (!m_movies.empty() || !m_people.empty())
+            SetModified(true);
     }
 }
 
@@ -692,8 +709,11 @@ QString TVideoDatabase::HeaderText() const
     if (m_sorted && !m_reorderSuspended)
         AppendRaw(out, u"sorted"_s, QString());
     static const QString tags[] = {u"pf"_s, u"phf"_s, u"cf"_s, u"sf"_s, u"tf"_s};
-    for (int i = 0; i < 5; ++i)
-        AppendText(out, tags[i], m_folders[i].absolute + u'|' + m_folders[i].relative);
+    for (int i = 0; i < 5; ++i) {
+        const TFolderPair &pair = m_folders[i];
+        const QString text = pair.absolute + u'|' + pair.relative;
+        AppendText(out, tags[i], text == pair.asReadResolved ? pair.asRead : text);
+    }
     AppendFlag(out, u"img_folders"_s, m_imgFolders);
     for (const QString &name : m_customNames)
         AppendText(out, u"customname"_s, name);

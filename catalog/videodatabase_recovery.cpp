@@ -44,7 +44,7 @@ TLoadResult TVideoDatabase::OpenRecoveryCopy(IPasswordPrompt *prompt)
     TLoadResult result = Load(name, prompt);
     if (!result.ok)
         return result;
-    Upgrade();
+    Upgrade(true);
     SetModified(true);
     return result;
 }

@@ -148,8 +148,10 @@ void WarnOfBackupFailures(TVideoDatabase &db, QTextStream &err)
 // Opens an existing catalog; prints the reason and returns nothing when it cannot. A
 // damaged catalog is returned with a warning: what was read can be shown or saved
 // elsewhere, and ExitCode tells the caller it was not all.
-std::unique_ptr<TVideoDatabase>
-OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
+std::unique_ptr<TVideoDatabase> OpenExisting(const QString &fileName,
+                                             const TArguments &args,
+                                             QTextStream &err,
+                                             TOpenMode mode = TOpenMode::Read)
 {
     if (!QFileInfo(fileName).isFile()) {
         err << "reelkeep-cli: " << fileName << ": no such catalog file" << Qt::endl;
@@ -158,7 +160,7 @@ OpenExisting(const QString &fileName, const TArguments &args, QTextStream &err)
     auto db = std::make_unique<TVideoDatabase>(fileName, nullptr, nullptr);
     WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(args.password);
-    const TLoadResult result = db->Open(&prompt);
+    const TLoadResult result = db->Open(&prompt, mode);
     if (result.failure == TLoadFailure::Damaged) {
         err << "reelkeep-cli: warning: " << result.error << Qt::endl;
         db->SetModified(false);
@@ -374,10 +376,16 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto parsed = CheckArguments(args, 2, ResaveUsage, out, err, exitCode);
     if (!parsed)
         return exitCode;
-    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
+    // Only a catalog written in place may have its pictures brought along by an upgrade.
+    const auto db = OpenExisting(parsed->positional[0],
+                                 *parsed,
+                                 err,
+                                 target == QFileInfo(parsed->positional[0]).absoluteFilePath()
+                                     ? TOpenMode::Write
+                                     : TOpenMode::Read);
     if (!db)
         return ExitCatalogUnreadable;
-    const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
     const bool damaged = db->Damaged();
     if (damaged && target == db->FileName()) {
         err << "reelkeep-cli: " << target

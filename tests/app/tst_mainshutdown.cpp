@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
@@ -125,61 +127,89 @@ TEST_F(ShutdownTest, ARefusedSaveLeavesARecoveryCopyThatTheNextStartRestores)
     EXPECT_FALSE(QFile::exists(copy));
 }
 
-// The real program on a catalog named on the command line ends cleanly on SIGTERM and
-// writes its settings.
-TEST(ShutdownProcessTest, SigtermEndsTheProgramCleanly)
+// The real program, started on a catalog named on the command line and ended by SIGTERM.
+class ShutdownProcessTest : public ::testing::Test
 {
-    QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    const QString catalog = root.filePath(u"movies.rkd"_s);
+protected:
+    void SetUp() override
     {
-        TVideoDatabase db(catalog, nullptr, nullptr);
+        ASSERT_TRUE(root.isValid());
+        QDir().mkpath(Config() + u"/Reelkeep"_s);
+        TSettingsFile settings;
+        settings.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
+        ASSERT_TRUE(settings.Save(Config() + u"/Reelkeep/config.ini"_s).Ok());
+    }
+    QString Catalog() const { return root.filePath(u"movies.rkd"_s); }
+    QString Config() const { return root.filePath(u"config"_s); }
+    QByteArray CatalogBytes() const
+    {
+        QFile file(Catalog());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Starts the program, sends SIGTERM once it catches it and expects a clean end.
+    void RunAndTerminate()
+    {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        environment.insert(u"HOME"_s, root.path());
+        environment.insert(u"XDG_CONFIG_HOME"_s, Config());
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(RK_REELKEEP_PATH), {Catalog()});
+        ASSERT_TRUE(program.waitForStarted());
+        // Up once it catches SIGTERM (bit 15 of the caught-signals mask).
+        const QString status = u"/proc/%1/status"_s.arg(program.processId());
+        auto catchesTerm = [&] {
+            QFile file(status);
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                if (line.startsWith("SigCgt:"))
+                    return ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1)
+                           != 0;
+            }
+            return false;
+        };
+        ASSERT_TRUE(QTest::qWaitFor(catchesTerm, 20000));
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+        TSettingsFile written;
+        ASSERT_TRUE(written.Load(Config() + u"/Reelkeep/config.ini"_s));
+        EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, QString()), Catalog());
+    }
+
+    QTemporaryDir root;
+};
+
+TEST_F(ShutdownProcessTest, AnUnmodifiedCatalogIsLeftAsItWas)
+{
+    {
+        TVideoDatabase db(Catalog(), nullptr, nullptr);
         ASSERT_TRUE(db.Open().ok);
         static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"Alien"_s);
-        db.SetModified(true);
-        ASSERT_TRUE(db.Save(false).Ok());
+        ASSERT_TRUE(db.Save(true).Ok());
     }
-    QFile original(catalog);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray bytes = original.readAll();
-    const QString config = root.filePath(u"config"_s);
-    QDir().mkpath(config + u"/Reelkeep"_s);
-    TSettingsFile settings;
-    settings.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
-    ASSERT_TRUE(settings.Save(config + u"/Reelkeep/config.ini"_s).Ok());
+    const QByteArray bytes = CatalogBytes();
+    RunAndTerminate();
+    EXPECT_EQ(CatalogBytes(), bytes);
+}
 
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    environment.insert(u"HOME"_s, root.path());
-    environment.insert(u"XDG_CONFIG_HOME"_s, config);
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(RK_REELKEEP_PATH), {catalog});
-    ASSERT_TRUE(program.waitForStarted());
-    // Up once it catches SIGTERM (bit 15 of the caught-signals mask).
-    const QString status = u"/proc/%1/status"_s.arg(program.processId());
-    auto catchesTerm = [&] {
-        QFile file(status);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            if (line.startsWith("SigCgt:"))
-                return ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1) != 0;
-        }
-        return false;
-    };
-    ASSERT_TRUE(QTest::qWaitFor(catchesTerm, 20000));
-    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-    ASSERT_TRUE(program.waitForFinished(20000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
-
-    TSettingsFile written;
-    ASSERT_TRUE(written.Load(config + u"/Reelkeep/config.ini"_s));
-    EXPECT_EQ(written.ReadString(u"DataBase"_s, u"FileName"_s, QString()), catalog);
-    QFile after(catalog);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), bytes) << "an unmodified catalog is left as it was";
+TEST_F(ShutdownProcessTest, UnsavedChangesAreSaved)
+{
+    // A catalog of an older version: opening it moves its picture paths into the new form,
+    // a change held only in memory until the catalog is saved.
+    QFile file(Catalog());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<xml>\r\n<reelkeep><version>0.9.5</version>\r\n<movie><title>Alien</title>\r\n"
+               "<coverformat>3</coverformat>\r\n<coverpath>movies/Posters/A.jpg</coverpath>\r\n"
+               "</movie>\r\n</reelkeep>\r\n");
+    file.close();
+    RunAndTerminate();
+    const QByteArray saved = CatalogBytes();
+    EXPECT_TRUE(saved.contains("<coverpath>A.jpg</coverpath>")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("<version>0.9.6</version>"));
 }
 
 } // namespace

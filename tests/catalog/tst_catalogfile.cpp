@@ -8,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "catalog/actor.h"
 #include "catalog/episode.h"
+#include "catalog/image.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
@@ -322,6 +324,85 @@ TEST_F(CatalogFileTest, ImageFolderElements)
     EXPECT_EQ(db->ImageFolderRelative(TImageFolder::Covers), u"pics/posters/"_s);
     EXPECT_EQ(db->ScreenshotsFolder(), base + u"Screenshots/"_s);
     EXPECT_FALSE(db->ImgFolders());
+}
+
+TEST_F(CatalogFileTest, WindowsPathsAreUsedWithSlashesAndWrittenBackAsTheyWere)
+{
+    {
+        auto db = OpenCatalog();
+        auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+        movie->SetTitle(u"Heat"_s);
+        movie->SetFroncover(u"Heat/front.jpg"_s);
+        movie->SetCdcover(u"Heat/cd.jpg"_s);
+        movie->SetScreenshots(u"Heat/1.jpg|Heat/2.jpg"_s);
+        movie->SetCoverformat(CoverFile);
+        movie->SetCoverpath(u"Heat/poster.jpg"_s);
+        ASSERT_TRUE(db->Save(true).Ok());
+    }
+    (void)SaveAndRead(*OpenCatalog()); // the sorted form, stable from here on
+    const QByteArray ours = ReadBytes(Path(u"movies.rkd"_s));
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/movies/Covers/|movies/Covers/";
+    ASSERT_TRUE(ours.contains(folder));
+    const QByteArray windows = QByteArray(ours)
+                                   .replace("Heat/", "Heat\\")
+                                   .replace(folder, "C:\\Films\\Covers\\|movies\\Covers\\");
+    QDir(dir.path()).mkpath(u"movies/Covers/Heat"_s);
+    WriteBytes(Path(u"movies.rkd"_s), windows);
+
+    auto db = OpenCatalog();
+    ASSERT_TRUE(last.ok);
+    TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Froncover(), u"Heat/front.jpg"_s);
+    EXPECT_EQ(movie->Screenshots(), u"Heat/1.jpg|Heat/2.jpg"_s);
+    EXPECT_EQ(movie->Coverpath(), u"Heat/poster.jpg"_s);
+    EXPECT_EQ(movie->FrontCoverPath(), dir.path() + u"/movies/Covers/Heat/front.jpg"_s);
+    EXPECT_EQ(SaveAndRead(*db), windows);
+    // A value the user changes is written as it now is; the others keep their text.
+    movie->SetCdcover(u"Heat/new.jpg"_s);
+    EXPECT_EQ(SaveAndRead(*db), QByteArray(windows).replace("Heat\\cd.jpg", "Heat/new.jpg"));
+}
+
+TEST_F(CatalogFileTest, PathsFromTheFileNeverReachOutsideTheCatalogsFolders)
+{
+    QTemporaryDir elsewhere;
+    const QString secret = elsewhere.filePath(u"secret.jpg"_s);
+    WriteBytes(secret, "secret");
+    QDir(dir.path()).mkpath(u"own"_s);
+    WriteBytes(Path(u"own/mine.jpg"_s), "mine");
+    WriteBytes(Path(u"victim.jpg"_s), "victim");
+    WriteBytes(
+        Path(u"movies.rkd"_s),
+        "<xml>\r\n<reelkeep><version>0.9.4</version>\r\n"
+        "<movie><num>1</num><title>A</title>\r\n<froncover>"
+            + QFile::encodeName(secret) + "</froncover>\r\n<screenshots>"
+            + QFile::encodeName(secret)
+            + "</screenshots>\r\n</movie>\r\n<movie><num>2</num><title>B</title>\r\n<froncover>"
+            + QFile::encodeName(Path(u"own/mine.jpg"_s))
+            + "</froncover>\r\n<coverformat>3</coverformat>\r\n"
+              "<coverpath>../victim.jpg</coverpath>\r\n</movie>\r\n</reelkeep>\r\n");
+    auto db = OpenCatalog();
+    ASSERT_TRUE(last.ok);
+    TMovie *a = db->Movie(0);
+    TMovie *b = db->Movie(1);
+    // The 0.9.4 upgrade copies only from inside the catalog's folder.
+    EXPECT_EQ(a->Froncover(), secret);
+    EXPECT_EQ(ReadBytes(b->FrontCoverPath()), "mine");
+    EXPECT_TRUE(b->FrontCoverPath().startsWith(db->CoversFolder()));
+    EXPECT_EQ(QDir(db->CoversFolder()).entryList(QDir::Files), QStringList{u"mine.jpg"_s});
+    // Removing a screenshot or replacing a poster that names a file outside leaves it.
+    a->SetScreenshots(QString());
+    const TImage picture(4, 4);
+    b->SetPicture(&picture, TImageFormat::Jpeg, {}, CoverFile);
+    EXPECT_EQ(ReadBytes(Path(u"victim.jpg"_s)), "victim");
+    EXPECT_EQ(ReadBytes(secret), "secret");
+    EXPECT_TRUE(b->PictureFile().startsWith(db->PostersFolder())) << b->PictureFile().toStdString();
+    // Moving a folder the file named moves its pictures only.
+    WriteBytes(db->CoversFolder() + u"notes.txt"_s, "notes");
+    const QString oldCovers = db->CoversFolder();
+    db->SetCoversFolder(Path(u"covers2"_s));
+    EXPECT_TRUE(QFile::exists(Path(u"covers2/mine.jpg"_s)));
+    EXPECT_TRUE(QFile::exists(oldCovers + u"notes.txt"_s));
+    db->SetModified(false);
 }
 
 TEST_F(CatalogFileTest, StrayBytesAreDecodedNotDropped)
@@ -781,6 +862,50 @@ TEST_F(CatalogFileTest, AppendAddsRecordsAndCustomFieldsAfterTheOwnOnes)
     ASSERT_EQ(db->PersonCount(), 2);
     EXPECT_EQ(db->Person(0)->Name(), u"Bea"_s);
     EXPECT_EQ(db->PostersFolder(), posters);
+}
+
+TEST_F(CatalogFileTest, AppendCopiesThePictureFilesIntoThisCatalogsFolders)
+{
+    auto put = [](const QString &path, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        WriteBytes(path, bytes);
+    };
+    QDir(dir.path()).mkpath(u"theirs"_s);
+    put(Path(u"secret.txt"_s), "outside");
+    {
+        TVideoDatabase other(Path(u"theirs/other.rkd"_s), nullptr, nullptr);
+        ASSERT_TRUE(other.Open().ok);
+        auto *movie = static_cast<TMovie *>(other.AddRecord(0));
+        movie->SetTitle(u"Heat"_s);
+        movie->SetCoverformat(CoverFile);
+        movie->SetCoverpath(u"Heat.jpg"_s);
+        put(other.PostersFolder() + u"Heat.jpg"_s, "their poster");
+        put(other.CoversFolder() + u"front.jpg"_s, "their front");
+        put(other.ScreenshotsFolder() + u"1.jpg"_s, "their shot");
+        movie->ReadTag(u"froncover"_s, u"front.jpg"_s);
+        movie->ReadTag(u"screenshots"_s, u"1.jpg|../../../secret.txt|gone.jpg"_s);
+        auto *person = other.AddRecord(1, u"Bea"_s);
+        person->SetCoverformat(CoverFile);
+        person->SetCoverpath(u"Bea.jpg"_s);
+        put(other.PhotosFolder() + u"Bea.jpg"_s, "their photo");
+        ASSERT_TRUE(other.Save(true).Ok());
+    }
+    auto db = OpenCatalog();
+    put(db->PostersFolder() + u"Heat.jpg"_s, "my poster");
+    ASSERT_TRUE(db->Append(Path(u"theirs/other.rkd"_s)).ok);
+
+    const TMovie *movie = db->Movie(0);
+    EXPECT_EQ(movie->Coverpath(), u"Heat1.jpg"_s);
+    EXPECT_EQ(ReadBytes(db->PostersFolder() + u"Heat1.jpg"_s), "their poster");
+    EXPECT_EQ(ReadBytes(db->PostersFolder() + u"Heat.jpg"_s), "my poster");
+    EXPECT_EQ(ReadBytes(movie->FrontCoverPath()), "their front");
+    EXPECT_TRUE(movie->FrontCoverPath().startsWith(db->CoversFolder()));
+    // A path leaving the appended catalog's folders and a missing file are not copied.
+    EXPECT_EQ(movie->Screenshots(), u"1.jpg|../../../secret.txt|gone.jpg"_s);
+    EXPECT_EQ(ReadBytes(db->ScreenshotsFolder() + u"1.jpg"_s), "their shot");
+    EXPECT_FALSE(QFileInfo::exists(db->ScreenshotsFolder() + u"secret.txt"_s));
+    EXPECT_EQ(ReadBytes(db->PhotosFolder() + db->Person(0)->Coverpath()), "their photo");
+    EXPECT_FALSE(db->Append(Path(u"missing.rkd"_s)).ok);
 }
 
 TEST_F(CatalogFileTest, VersionFiveFilesGetImagePathsRelativeToTheirFolders)

@@ -78,9 +78,17 @@ TEST_F(CatalogLockTest, LockOfAProcessThatIsGoneIsTakenOver)
     EXPECT_EQ(lock.Lock(0ms), TState::Held);
 }
 
-TEST_F(CatalogLockTest, FolderThatCannotHoldALockSaysSo)
+TEST_F(CatalogLockTest, MissingFolderIsMadeAndLockedButAFileInThePathCannotHoldALock)
 {
-    TCatalogLock lock(dir.filePath(u"missing/movies.rkd"_s));
+    // The first start's catalog in a folder not made yet.
+    TCatalogLock first(dir.filePath(u"new/folder/movies.rkd"_s));
+    EXPECT_EQ(first.Lock(0ms), TState::Held);
+    TCatalogLock second(dir.filePath(u"new/folder/movies.rkd"_s));
+    EXPECT_EQ(second.Lock(0ms), TState::Busy);
+
+    QFile file(dir.filePath(u"plain"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    TCatalogLock lock(dir.filePath(u"plain/movies.rkd"_s));
     EXPECT_EQ(lock.Lock(0ms), TState::NoLock);
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -459,6 +461,53 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- resave ---------------------------------------------------------------------------
+
+// Every file and folder below `root` with its size and time, to see that nothing changed.
+QStringList Snapshot(const QString &root)
+{
+    QStringList lines;
+    QDirIterator it(root,
+                    QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        lines.append(u"%1 %2 %3"_s.arg(info.filePath())
+                         .arg(info.size())
+                         .arg(info.lastModified().toMSecsSinceEpoch()));
+    }
+    lines.sort();
+    return lines;
+}
+
+TEST_F(CliTest, ReadingAHostileOldCatalogTouchesNoFile)
+{
+    // A 0.9.4 catalog naming a file outside its folder and a folder to copy it into, and a
+    // 0.9.5 one whose upgrade would write the new form of its paths.
+    QDir().mkpath(Path(u"outside/into"_s));
+    WriteBytes(Path(u"outside/secret.jpg"_s), "secret");
+    const QByteArray into = QFile::encodeName(Path(u"outside/into/"_s));
+    WriteBytes(Path(u"old4.rkd"_s),
+               "<xml>\r\n<reelkeep><version>0.9.4</version>\r\n<cf>" + into
+                   + "|x/</cf>\r\n"
+                     "<sf>"
+                   + into + "|x/</sf>\r\n<movie><title>A</title>\r\n<froncover>"
+                   + QFile::encodeName(Path(u"outside/secret.jpg"_s))
+                   + "</froncover>\r\n<screenshots>../outside/secret.jpg</screenshots>\r\n"
+                     "</movie>\r\n</reelkeep>\r\n");
+    WriteBytes(Path(u"old5.rkd"_s),
+               "<xml>\r\n<reelkeep><version>0.9.5</version>\r\n<movie><title>B</title>\r\n"
+               "<screenshots>movies/Screenshots/1.bmp</screenshots>\r\n</movie>\r\n"
+               "</reelkeep>\r\n");
+    const QStringList before = Snapshot(dir.path());
+    for (const char *command : {"info", "dump", "stats"}) {
+        for (const char *file : {"old4.rkd", "old5.rkd"}) {
+            const TRun run =
+                RunCli({QString::fromLatin1(command), Path(QString::fromLatin1(file))});
+            EXPECT_EQ(run.exitCode, 0) << command << ' ' << file << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(Snapshot(dir.path()), before);
+}
 
 TEST_F(CliTest, ResaveRoundTripKeepsEveryRecordAndIsStable)
 {
