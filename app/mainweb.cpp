@@ -44,6 +44,8 @@ TConnectionSettings TMain::ConnectionSettings() const
     connection.ConnectTimeout = m_settings.ConnectTimeout;
     connection.ReadTimeout = m_settings.ReadTimeout;
     connection.Retries = m_settings.Retries;
+    connection.TotalLimit = m_settings.DownloadTimeLimit * 1000;
+    connection.StallLimit = m_settings.StallTimeLimit * 1000;
     return connection;
 }
 

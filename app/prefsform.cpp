@@ -112,6 +112,8 @@ constexpr int TextMisc = 885;     // 7 check boxes
 constexpr int TextIndexMode = 892;
 constexpr int TextIndexModes = 893; // 3 items
 constexpr int TextAutoSave = 896;
+// The download limits: 2 captions, 2 tooltips.
+constexpr int TextDownloadLimits = 3950;
 constexpr int TextAutoSaveInterval = 897;
 // Shared with the other dialogs.
 constexpr int TextOk = 1750;
@@ -1686,6 +1688,27 @@ void TPrefsForm::BuildInternetPage()
               0,
               100,
               &TSettings::Retries);
+    // Both limits start at one second: a download that may run forever is not offered.
+    QSpinBox *totalLimit = w.AddSpin(form,
+                                     u"DownloadTimeLimit"_s,
+                                     TextDownloadLimits,
+                                     u"Stop a download after (seconds):"_s,
+                                     1,
+                                     TSettings::MaxDownloadLimit,
+                                     &TSettings::DownloadTimeLimit);
+    QSpinBox *stallLimit = w.AddSpin(form,
+                                     u"StallTimeLimit"_s,
+                                     TextDownloadLimits + 1,
+                                     u"Stop a download when no data came for (seconds):"_s,
+                                     1,
+                                     TSettings::MaxStallLimit,
+                                     &TSettings::StallTimeLimit);
+    totalLimit->setToolTip(TextOr(TextDownloadLimits + 2,
+                                  u"The longest time any download may take in all, retries "
+                                  "included: web information, pictures and the version check."_s));
+    stallLimit->setToolTip(
+        TextOr(TextDownloadLimits + 3,
+               u"Also the connect and read time-outs while those are -1 (default)."_s));
     w.AddCheck(layout,
                u"DoUpdates"_s,
                TextInternet + 9,

@@ -445,6 +445,13 @@ void TSettings::Read(const TSettingsFile &file, const TSettingsDefaults &default
     ConnectTimeout = f.ReadInteger(u"Internet"_s, u"ConnectTimeout"_s, ConnectTimeout);
     ReadTimeout = f.ReadInteger(u"Internet"_s, u"ReadTimeout"_s, ReadTimeout);
     Retries = f.ReadInteger(u"Internet"_s, u"Retries"_s, Retries);
+    // A limit of 0 or below would mean waiting forever: such a value takes the default.
+    const auto readLimit = [&f](const QString &key, int fallback, int maximum) {
+        const int value = f.ReadInteger(u"Internet"_s, key, fallback);
+        return value < 1 ? fallback : std::min(value, maximum);
+    };
+    DownloadTimeLimit = readLimit(u"DownloadTimeLimit"_s, DownloadTimeLimit, MaxDownloadLimit);
+    StallTimeLimit = readLimit(u"StallTimeLimit"_s, StallTimeLimit, MaxStallLimit);
     DoUpdates = f.ReadBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
     LastUpdate = f.ReadFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
     UpdateSite = f.ReadString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);
@@ -570,6 +577,8 @@ void TSettings::Write(TSettingsFile &f, const QString &programFolder) const
     f.WriteInteger(u"Internet"_s, u"ConnectTimeout"_s, ConnectTimeout);
     f.WriteInteger(u"Internet"_s, u"ReadTimeout"_s, ReadTimeout);
     f.WriteInteger(u"Internet"_s, u"Retries"_s, Retries);
+    f.WriteInteger(u"Internet"_s, u"DownloadTimeLimit"_s, DownloadTimeLimit);
+    f.WriteInteger(u"Internet"_s, u"StallTimeLimit"_s, StallTimeLimit);
     f.WriteBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
     f.WriteFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
     f.WriteString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);

@@ -98,6 +98,9 @@ struct TSettings
     // A broken ColumnCount must not make us allocate without bound; custom fields add
     // columns beyond the 44 fixed ones.
     static constexpr int ColumnLimit = 4096;
+    // Upper ends of the download limits, in seconds.
+    static constexpr int MaxDownloadLimit = 3600;
+    static constexpr int MaxStallLimit = 600;
     // The window's bounds when not maximized.
     static constexpr int DesignedLeft = 100;
     static constexpr int DesignedTop = 80;
@@ -218,6 +221,10 @@ struct TSettings
     int ConnectTimeout = -1; // ms, -1 for the library default
     int ReadTimeout = -1;
     int Retries = 1;
+    // Seconds a whole download may take, and without any data arriving; 1 to
+    // MaxDownloadLimit and 1 to MaxStallLimit (a download is never waited on forever).
+    int DownloadTimeLimit = 60;
+    int StallTimeLimit = 15;
     bool DoUpdates = true;
     double LastUpdate = 0; // day count; the default is a week before construction
     // Where the version-information file and the download pages are.

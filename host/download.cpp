@@ -20,8 +20,9 @@ using TClock = std::chrono::steady_clock;
 
 constexpr int MaxRetries = 10;
 constexpr long MaxRedirects = 5;
-// How often a transfer looks at the cancel flag and the read time-out, in ms.
-constexpr int PollMilliseconds = 50;
+// How often a transfer looks at the cancel flag and the limits, in ms: Cancel in the
+// wait window must feel immediate.
+constexpr int PollMilliseconds = 20;
 
 struct TEasyDeleter
 {
@@ -51,6 +52,17 @@ void InitCurlOnce()
 {
     static const CURLcode init = curl_global_init(CURL_GLOBAL_DEFAULT);
     (void)init;
+}
+
+// A limit in ms as users read it: "15", "0.25".
+QString Seconds(int milliseconds)
+{
+    QString text = QString::number(milliseconds / 1000.0, 'f', 3);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
 }
 
 bool IsHexDigit(char c)
@@ -258,8 +270,8 @@ int NoteProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t uplo
 }
 
 // The socket-level failures that the next attempt may cure. CURLE_OPERATION_TIMEDOUT can
-// only come from the connect phase: no total time-out is set, and the read time-out is
-// ours (below).
+// only come from the connect phase: the total limit and the read time-out are ours
+// (below).
 bool IsConnectionFailure(CURLcode code)
 {
     switch (code) {
@@ -286,7 +298,7 @@ public:
     TDownloadResult Run();
 
 private:
-    enum class TStep { Ok, Retry, Fail, Cancelled };
+    enum class TStep { Ok, Retry, Fail, Cancelled, OutOfTime };
     struct TOutcome
     {
         TStep Step = TStep::Ok;
@@ -297,11 +309,15 @@ private:
     void Configure();
     TOutcome Attempt(TDownloadResult &result);
     TOutcome Fetch(const QByteArray &url, const QByteArray *postBody, QByteArray &sink);
-    CURLcode Perform(bool &timedOut, bool &cancelled);
+    enum class TStop { None, Stalled, OutOfTime, Cancelled };
+    CURLcode Perform(TStop &stop);
+    int StallLimit() const;
+    QString OutOfTimeText() const;
     QString ErrorText(CURLcode code) const;
 
     const TDownloadRequest &m_request;
     const std::atomic<bool> *m_cancel;
+    TClock::time_point m_deadline;
     // Declared so that the easy handle goes first and the list it points to last.
     TList m_connectTo;
     TMulti m_multi;
@@ -321,11 +337,18 @@ TDownloadResult TCurlDownload::Run()
         result.ErrorText = u"The HTTP client could not be started."_s;
         return result;
     }
+    const int total =
+        m_request.Connection.TotalLimit > 0 ? m_request.Connection.TotalLimit : DefaultTotalLimitMs;
+    m_deadline = TClock::now() + std::chrono::milliseconds(total);
     Configure();
     const int retries = std::clamp(m_request.Connection.Retries, 0, MaxRetries);
     for (int attempt = 0; attempt <= retries; ++attempt) {
         if (Cancelled())
             break;
+        if (TClock::now() >= m_deadline) {
+            result.ErrorText = OutOfTimeText();
+            break;
+        }
         const TOutcome outcome = Attempt(result);
         if (outcome.Step == TStep::Ok) {
             result.Ok = true;
@@ -334,11 +357,11 @@ TDownloadResult TCurlDownload::Run()
         if (outcome.Step == TStep::Cancelled)
             break;
         result.ErrorText = outcome.Error;
-        if (outcome.Step == TStep::Fail)
-            return result;
+        if (outcome.Step != TStep::Retry)
+            break;
     }
     if (Cancelled())
-        result.ErrorText = u"Terminated"_s;
+        result.ErrorText = u"The download was cancelled."_s;
     result.Body.clear();
     return result;
 }
@@ -366,8 +389,11 @@ void TCurlDownload::Configure()
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, NoteProgress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &m_transfer);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    if (connection.ConnectTimeout > 0)
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(connection.ConnectTimeout));
+    // Connecting sends no byte either: without a connect time-out of its own the stall
+    // limit bounds it, not libcurl's five minutes.
+    const int connectTimeout =
+        connection.ConnectTimeout > 0 ? connection.ConnectTimeout : StallLimit();
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(connectTimeout));
     if (!connection.UserAgent.isEmpty())
         curl_easy_setopt(
             easy, CURLOPT_USERAGENT, OneLine(connection.UserAgent.toUtf8()).constData());
@@ -463,13 +489,21 @@ TCurlDownload::Fetch(const QByteArray &url, const QByteArray *postBody, QByteArr
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
 
-    bool timedOut = false;
-    bool cancelled = false;
-    const CURLcode code = Perform(timedOut, cancelled);
-    if (cancelled)
+    TStop stop = TStop::None;
+    const CURLcode code = Perform(stop);
+    switch (stop) {
+    case TStop::Cancelled:
         return {TStep::Cancelled, {}};
-    if (timedOut)
-        return {TStep::Fail, u"Read timed out."_s};
+    case TStop::OutOfTime:
+        return {TStep::OutOfTime, OutOfTimeText()};
+    case TStop::Stalled:
+        return {TStep::Fail,
+                u"The download timed out after %1 s without data."_s.arg(
+                    Seconds(m_request.Connection.ReadTimeout > 0 ? m_request.Connection.ReadTimeout
+                                                                 : StallLimit()))};
+    case TStop::None:
+        break;
+    }
     if (code != CURLE_OK) {
         if (m_transfer.TooLarge)
             return {TStep::Fail,
@@ -485,9 +519,23 @@ TCurlDownload::Fetch(const QByteArray &url, const QByteArray *postBody, QByteArr
     return {};
 }
 
+int TCurlDownload::StallLimit() const
+{
+    const int limit = m_request.Connection.StallLimit;
+    return limit > 0 ? limit : DefaultStallLimitMs;
+}
+
+QString TCurlDownload::OutOfTimeText() const
+{
+    const int total = m_request.Connection.TotalLimit;
+    return u"The download timed out after %1 s."_s.arg(
+        Seconds(total > 0 ? total : DefaultTotalLimitMs));
+}
+
 // Drives the one handle through a multi handle so that the wait can be cut short: the
-// cancel flag and the read time-out are looked at every PollMilliseconds.
-CURLcode TCurlDownload::Perform(bool &timedOut, bool &cancelled)
+// cancel flag, the total limit and the read time-out are looked at every
+// PollMilliseconds.
+CURLcode TCurlDownload::Perform(TStop &stop)
 {
     CURL *easy = m_easy.get();
     CURLM *multi = m_multi.get();
@@ -495,7 +543,8 @@ CURLcode TCurlDownload::Perform(bool &timedOut, bool &cancelled)
     m_transfer.TooLarge = false;
     m_transfer.Armed = false;
     m_transfer.LastUpload = 0;
-    const std::chrono::milliseconds readTimeout(std::max(m_request.Connection.ReadTimeout, 0));
+    const std::chrono::milliseconds readTimeout(
+        m_request.Connection.ReadTimeout > 0 ? m_request.Connection.ReadTimeout : StallLimit());
     m_multiError.clear();
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         m_multiError = "The HTTP client could not start the request.";
@@ -518,12 +567,16 @@ CURLcode TCurlDownload::Perform(bool &timedOut, bool &cancelled)
             break;
         }
         if (Cancelled()) {
-            cancelled = true;
+            stop = TStop::Cancelled;
             break;
         }
-        if (readTimeout.count() > 0 && m_transfer.Armed
-            && TClock::now() - m_transfer.LastActivity >= readTimeout) {
-            timedOut = true;
+        const TClock::time_point now = TClock::now();
+        if (now >= m_deadline) {
+            stop = TStop::OutOfTime;
+            break;
+        }
+        if (m_transfer.Armed && now - m_transfer.LastActivity >= readTimeout) {
+            stop = TStop::Stalled;
             break;
         }
         curl_multi_poll(multi, nullptr, 0, PollMilliseconds, nullptr);

@@ -12,6 +12,10 @@ class TDBItem;
 inline constexpr char DefaultUserAgent[] =
     "Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.1) Gecko/20020826";
 
+// The limits every download gets unless the settings give others, in ms.
+inline constexpr int DefaultTotalLimitMs = 60000;
+inline constexpr int DefaultStallLimitMs = 15000;
+
 // Section "Internet" of the settings, handed to every download when it starts.
 struct TConnectionSettings
 {
@@ -27,6 +31,13 @@ struct TConnectionSettings
     int ReadTimeout = -1;
     // Further attempts after a connection failure; clamped to 0..10, the preferences' range.
     int Retries = 1;
+    // ms the whole download may take, login, redirects and retries included. There is no
+    // "forever": 0 and below take DefaultTotalLimitMs.
+    int TotalLimit = DefaultTotalLimitMs;
+    // ms without a byte arriving before the download gives up; it also bounds connecting.
+    // A ConnectTimeout or ReadTimeout above 0 replaces it for its own phase. 0 and below
+    // take DefaultStallLimitMs.
+    int StallLimit = DefaultStallLimitMs;
 };
 
 // One request of a plug-in flow. The addresses and texts are 8-bit (ANSI) text as the
@@ -60,13 +71,15 @@ struct TDownloadResult
 inline constexpr qint64 MaxResponseBytes = 64 * 1024 * 1024;
 
 // Fetches the request on the calling thread with one libcurl handle and returns when it
-// has finished, failed or noticed `*cancel` (checked about every 50 ms; may be null).
+// has finished, failed, run into the total or stall limit ("The download timed out after
+// N s ...") or noticed `*cancel` (checked about every 20 ms; may be null; the result is
+// then a failure "The download was cancelled.").
 // Cookies are kept for the length of the call; redirects are followed, at most 5; only
 // http and https are spoken. Each attempt logs in (when asked) and GETs the page; a
 // connection failure (host or proxy not resolved, connection refused or timed out,
 // a send or receive error on the socket) starts the next attempt while Retries allow.
 // An HTTP status of 400 or more, a read time-out, a malformed address and every other
-// error fail at once. A cancelled call returns a failure whose text is not for users.
+// error fail at once; no attempt starts after the total limit has passed.
 //
 // Test seam: the environment variable RK_TEST_CONNECT_TO, when set, holds a comma-separated
 // list of "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT" entries (libcurl's CURLOPT_CONNECT_TO)

@@ -131,6 +131,8 @@ TSettings NonDefaultSettings()
     s.ConnectTimeout = 5000;
     s.ReadTimeout = 3600000;
     s.Retries = 0;
+    s.DownloadTimeLimit = 3600;
+    s.StallTimeLimit = 1;
     s.DoUpdates = false;
     s.ExternalPosters = false;
     s.DeleteMovieFiles = true;
@@ -200,6 +202,8 @@ TSettings WithPageKeysReset(const TSettings &s)
     r.ConnectTimeout = d.ConnectTimeout;
     r.ReadTimeout = d.ReadTimeout;
     r.Retries = d.Retries;
+    r.DownloadTimeLimit = d.DownloadTimeLimit;
+    r.StallTimeLimit = d.StallTimeLimit;
     r.DoUpdates = d.DoUpdates;
     r.ExternalPosters = d.ExternalPosters;
     r.DeleteMovieFiles = d.DeleteMovieFiles;

@@ -139,6 +139,8 @@ TSettings NonDefault()
     s.ConnectTimeout = 5000;
     s.ReadTimeout = 7000;
     s.Retries = 3;
+    s.DownloadTimeLimit = 90;
+    s.StallTimeLimit = 5;
     s.DoUpdates = false;
     s.LastUpdate = 44000.123456789;
     s.ExternalPosters = s.LoanID = s.AutoSave = false;
@@ -251,7 +253,16 @@ INSTANTIATE_TEST_SUITE_P(
                   [](auto &s) { return s.FileName == u"/opt/rk/cats/a.rkd"_s; }},
         TReadCase{"absolute Windows name kept",
                   "[Application]\nVersion=9006\n[DataBase]\nFileName=C:\\m\\a.rkd\n",
-                  [](auto &s) { return s.FileName == u"C:\\m\\a.rkd"_s; }}),
+                  [](auto &s) { return s.FileName == u"C:\\m\\a.rkd"_s; }},
+        TReadCase{"download limits never mean forever, nor beyond their range",
+                  "[Internet]\nDownloadTimeLimit=0\nStallTimeLimit=-1\n",
+                  [](auto &s) { return s.DownloadTimeLimit == 60 && s.StallTimeLimit == 15; }},
+        TReadCase{"download limits capped",
+                  "[Internet]\nDownloadTimeLimit=99999\nStallTimeLimit=1\n",
+                  [](auto &s) {
+                      return s.DownloadTimeLimit == TSettings::MaxDownloadLimit
+                             && s.StallTimeLimit == 1;
+                  }}),
     [](const auto &info) { return std::to_string(info.index); });
 
 // Files written before version 9005 numbered items, columns, colours and sorts differently.

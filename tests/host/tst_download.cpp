@@ -29,6 +29,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 // What a server saw of one request, kept before it answers.
 struct TSeen
@@ -75,6 +76,7 @@ public:
         for (int i = 0; i < 500 && !m_released; ++i)
             std::this_thread::sleep_for(10ms);
     }
+    bool Released() const { return m_released; }
     int Port() const { return m_port; }
     QByteArray Url(const char *path) const
     {
@@ -360,10 +362,86 @@ TEST(DownloadTest, ReadTimeOutEndsAStalledAnswerWithoutRetry)
     timer.start();
     const TDownloadResult result = Download(request, nullptr);
     EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.ErrorText, QStringLiteral("Read timed out."));
+    EXPECT_EQ(result.ErrorText,
+              QStringLiteral("The download timed out after 0.25 s without data."));
     EXPECT_GE(timer.elapsed(), 240);
     EXPECT_LT(timer.elapsed(), 2500);
     EXPECT_EQ(server.Seen().size(), 1u);
+}
+
+// Peers that never finish: one that takes the connection and never answers, one that
+// answers a byte every 100 ms. Neither may hold a download past its limits.
+TEST(DownloadTest, SilentAndTricklingServersRunIntoTheLimits)
+{
+    TLoopback server([](httplib::Server &s, TLoopback &loopback) {
+        s.Get("/silent", [&loopback](const httplib::Request &, httplib::Response &response) {
+            loopback.Stall();
+            response.set_content("late", "text/html");
+        });
+        s.Get("/trickle", [&loopback](const httplib::Request &, httplib::Response &response) {
+            response.set_chunked_content_provider(
+                "text/html", [&loopback](size_t, httplib::DataSink &sink) {
+                    std::this_thread::sleep_for(100ms);
+                    return !loopback.Released() && sink.write("x", 1);
+                });
+        });
+    });
+    // Listening but never accepting: the kernel completes the connection, nobody reads.
+    int deafPort = 0;
+    const int deaf = BoundLoopbackSocket(deafPort);
+    ::listen(deaf, 4);
+    const QByteArray deafUrl = "http://127.0.0.1:" + QByteArray::number(deafPort) + "/";
+
+    struct TCase
+    {
+        QByteArray Url;
+        int TotalLimit;
+        QString Error;
+        int AtLeastMs;
+    };
+    const TCase cases[] = {
+        {server.Url("/silent"), 5000, u"The download timed out after 0.5 s without data."_s, 450},
+        {deafUrl, 5000, u"The download timed out after 0.5 s without data."_s, 450},
+        {server.Url("/trickle"), 1200, u"The download timed out after 1.2 s."_s, 1150},
+    };
+    for (const TCase &c : cases) {
+        TDownloadRequest request = Request(c.Url, 2);
+        request.Connection.ReadTimeout = -1; // the stall limit stands in
+        request.Connection.StallLimit = 500;
+        request.Connection.TotalLimit = c.TotalLimit;
+        QElapsedTimer timer;
+        timer.start();
+        const TDownloadResult result = Download(request, nullptr);
+        EXPECT_FALSE(result.Ok) << c.Url.constData();
+        EXPECT_TRUE(result.Body.isEmpty()) << c.Url.constData();
+        EXPECT_EQ(result.ErrorText, c.Error) << c.Url.constData();
+        EXPECT_GE(timer.elapsed(), c.AtLeastMs) << c.Url.constData();
+        EXPECT_LT(timer.elapsed(), c.AtLeastMs + 700) << c.Url.constData();
+    }
+    ::close(deaf);
+}
+
+TEST(DownloadTest, CancelEndsAHangingDownloadAtOnce)
+{
+    TLoopback server([](httplib::Server &s, TLoopback &loopback) {
+        s.Get("/silent",
+              [&loopback](const httplib::Request &, httplib::Response &) { loopback.Stall(); });
+    });
+    std::atomic<bool> cancel{false};
+    std::atomic<qint64> cancelledAt{0};
+    QElapsedTimer timer;
+    timer.start();
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(300ms);
+        cancelledAt = timer.elapsed();
+        cancel = true;
+    });
+    const TDownloadResult result = Download(Request(server.Url("/silent"), 2), &cancel);
+    const qint64 returnedAt = timer.elapsed();
+    canceller.join();
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.ErrorText, QStringLiteral("The download was cancelled."));
+    EXPECT_LT(returnedAt - cancelledAt, 100);
 }
 
 TEST(DownloadTest, RetriesConnectionFailuresOnly)
