@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QBuffer>
+#include <QFile>
+
 #include "catalog/ansi.h"
 
 namespace {
@@ -79,12 +82,19 @@ QString DecodeUtf8Lenient(QByteArrayView bytes)
 }
 
 TCatalogLineReader::TCatalogLineReader(const QString &fileName)
-    : m_file(fileName)
+    : m_file(std::make_unique<QFile>(fileName))
 {}
+
+TCatalogLineReader::TCatalogLineReader(QByteArray contents)
+{
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(std::move(contents));
+    m_file = std::move(buffer);
+}
 
 bool TCatalogLineReader::Open()
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    if (!m_file->open(QIODevice::ReadOnly))
         return false;
     return Rewind();
 }
@@ -95,7 +105,7 @@ bool TCatalogLineReader::Rewind()
     m_pos = 0;
     m_eof = false;
     m_failed = false;
-    if (!m_file.seek(0))
+    if (!m_file->seek(0))
         return false;
     Fill();
     if (m_chunk.startsWith("\xEF\xBB\xBF"))
@@ -112,7 +122,7 @@ bool TCatalogLineReader::Fill()
     m_pos = 0;
     const qsizetype kept = m_chunk.size();
     m_chunk.resize(kept + ChunkSize);
-    const qint64 got = m_file.read(m_chunk.data() + kept, ChunkSize);
+    const qint64 got = m_file->read(m_chunk.data() + kept, ChunkSize);
     if (got < 0) {
         m_failed = true;
         m_eof = true;
@@ -161,7 +171,7 @@ bool TCatalogLineReader::NextLine(QString &line)
 
 qint64 TCatalogLineReader::RemainingBound() const
 {
-    const qint64 unread = (m_chunk.size() - m_pos) + (m_eof ? 0 : m_file.size() - m_file.pos());
+    const qint64 unread = (m_chunk.size() - m_pos) + (m_eof ? 0 : m_file->size() - m_file->pos());
     // A lone line break byte reads back as two characters; every other byte as at most one.
     return 2 * std::max<qint64>(unread, 0) + 2;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 
 #include "catalog/tagtext.h"
@@ -18,10 +20,12 @@ class TCatalogLineReader : public ITagLineSource
 {
 public:
     explicit TCatalogLineReader(const QString &fileName);
+    // Reads text already in memory (a decrypted catalog).
+    explicit TCatalogLineReader(QByteArray contents);
 
     // Opens the file; false (with ErrorString) when it cannot be read.
     bool Open();
-    QString ErrorString() const { return m_file.errorString(); }
+    QString ErrorString() const { return m_file->errorString(); }
     // Starts again at the first line.
     bool Rewind();
     // True when a read error cut the text short.
@@ -33,7 +37,7 @@ public:
 private:
     bool Fill();
 
-    QFile m_file;
+    std::unique_ptr<QIODevice> m_file;
     QByteArray m_chunk;
     qsizetype m_pos = 0;
     bool m_eof = false;

@@ -52,3 +52,8 @@ QString DecryptValue(const QString &value, const QString &password)
         plain[j] = static_cast<char>(bytes[j] ^ key[j % key.size()]);
     return QString::fromUtf8(plain);
 }
+
+bool SimpleCipherAccepts(QStringView password)
+{
+    return FromAnsi(ToAnsi(password)) == password;
+}

@@ -16,6 +16,7 @@ class TCatalogLineReader;
 class TBaseMovie;
 class TDBItem;
 class TMovie;
+class TStrongKey;
 
 // Asks the user for a catalog's password (the window program shows a dialog, the command
 // line takes an option).
@@ -26,6 +27,14 @@ public:
     // `first` is true for the first question of a load and false after a wrong password.
     // Returns nothing when the user cancels.
     virtual std::optional<QString> AskPassword(bool first) = 0;
+};
+
+// How a catalog file is protected by its password.
+enum class TProtection {
+    None,
+    Simple, // the value cipher other programs share: hides the catalog from casual readers,
+            // it is no encryption
+    Strong, // the whole file encrypted (Argon2id key, XChaCha20-Poly1305)
 };
 
 // Why a load did not succeed.
@@ -55,11 +64,12 @@ enum class TSaveOutcome {
     ReadOnly,  // the file is write-protected: left alone, still modified
 };
 
+// Read: the catalog is only read (shown, listed, exported): opening it touches no file.
+enum class TOpenMode { Write, Read };
+
 // The open catalog: owns every movie (kept in num order) and every person (kept in name
 // order), the custom field names, the image folders and the modified state; loads and
 // saves the catalog file. Events are plain callbacks; an unset one is not raised.
-// Read: the catalog is only read (shown, listed, exported): opening it touches no file.
-enum class TOpenMode { Write, Read };
 
 class TVideoDatabase : public IRecordOwner
 {
@@ -120,11 +130,14 @@ public:
     void SetVersion(int version) { m_version = version; }
     bool Loading() const { return m_loading; }
     bool Sorted() const { return m_sorted; }
-    bool Encrypted() const { return m_encrypted; }
+    bool Encrypted() const { return m_protection != TProtection::None; }
+    TProtection Protection() const { return m_protection; }
     const QString &Password() const { return m_password; }
     // Protects the catalog with a password from the next save on; an empty password
-    // removes the protection. Never stored anywhere but in the catalog's values.
-    void SetPassword(const QString &password);
+    // removes the protection. Strong derives its key here (about a second). Fails and
+    // changes nothing when Simple cannot hold the password (a character outside
+    // Windows-1252) or the key cannot be derived. The password is never stored.
+    Status SetPassword(const QString &password, TProtection protection = TProtection::Strong);
 
     bool Modified() const { return m_modified; }
     void SetModified(bool flag) override;
@@ -254,6 +267,10 @@ private:
     void CopyAppendedPictures(size_t firstMovie, size_t firstPerson, const TAppendedPlace &from);
     void CopyAppendedPictures(TBaseMovie &movie, const TAppendedPlace &from);
     static std::optional<QString> ReadCheckValue(TCatalogLineReader &reader);
+    // Reads and decrypts a strongly protected file, asking for its password; nothing on
+    // failure, with `failed` set.
+    std::optional<QByteArray>
+    ReadStrongFile(const QString &fileName, IPasswordPrompt *prompt, TLoadResult &failed);
     static bool StartsWithRoot(TCatalogLineReader &reader);
     static QString ForeignError(const QString &fileName);
     QString Decrypted(const QString &value) const;
@@ -291,8 +308,13 @@ private:
     TFolderPair m_folders[5];
     bool m_imgFolders = false;
     bool m_picsInFoldersSetting = false;
-    bool m_encrypted = false;
+    TProtection m_protection = TProtection::None;
     QString m_password;
+    // The key of a strongly protected catalog, kept so that a save needs no new derivation.
+    std::shared_ptr<const TStrongKey> m_strongKey;
+    // The protection changed since the file was read: the next save also replaces the
+    // backups, which still have the old protection (or none).
+    bool m_protectionChanged = false;
     int m_version = 0;
     // While appending: the number of custom fields the catalog had before.
     int m_customOffset = 0;

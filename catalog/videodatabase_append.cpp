@@ -54,8 +54,10 @@ TLoadResult TVideoDatabase::Append(const QString &fileName, IPasswordPrompt *pro
         return {true, m_version, {}};
     if (!QFileInfo(fileName).isFile())
         return {false, 0, u"Cannot read %1: no such file"_s.arg(fileName), TLoadFailure::Failed};
-    const bool encrypted = m_encrypted;
+    const TProtection protection = m_protection;
     const QString password = m_password;
+    const std::shared_ptr<const TStrongKey> strongKey = m_strongKey;
+    const bool protectionChanged = m_protectionChanged;
     // The appended file's header must not move this catalog's pictures away: its image
     // folders and version are not taken over.
     TFolderPair folders[5];
@@ -78,13 +80,15 @@ TLoadResult TVideoDatabase::Append(const QString &fileName, IPasswordPrompt *pro
     std::copy(std::begin(folders), std::end(folders), std::begin(m_folders));
     m_imgFolders = imgFolders;
     m_version = version;
+    m_protection = protection;
+    m_password = password;
+    m_strongKey = strongKey;
+    m_protectionChanged = protectionChanged;
     // Nothing was read: the catalog is as it was.
     if (result.failure == TLoadFailure::Foreign)
         return result;
     CopyAppendedPictures(firstMovie, firstPerson, from);
     SetModified(true);
-    m_encrypted = encrypted;
-    m_password = password;
     SortLists();
     m_sorted = true;
     return result;

@@ -20,6 +20,7 @@
 #include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
+#include "catalog/strongcipher.h"
 #include "catalog/tagtext.h"
 #include "catalog/textutils.h"
 #include "catalog/treeview.h"
@@ -436,14 +437,82 @@ std::optional<QString> TVideoDatabase::ReadCheckValue(TCatalogLineReader &reader
 
 QString TVideoDatabase::Decrypted(const QString &value) const
 {
-    return m_encrypted && !m_password.isEmpty() ? DecryptValue(value, m_password) : value;
+    return m_protection == TProtection::Simple && !m_password.isEmpty()
+               ? DecryptValue(value, m_password)
+               : value;
 }
 
-void TVideoDatabase::SetPassword(const QString &password)
+Status TVideoDatabase::SetPassword(const QString &password, TProtection protection)
 {
+    std::shared_ptr<const TStrongKey> key;
+    if (password.isEmpty()) {
+        protection = TProtection::None;
+    } else if (protection == TProtection::Simple) {
+        if (!SimpleCipherAccepts(password)) {
+            return Status::Failure(
+                u"Simple protection cannot hold this password: it has characters outside Windows-1252 (use strong protection or another password)"_s);
+        }
+    } else {
+        protection = TProtection::Strong;
+        Result<std::shared_ptr<const TStrongKey>> derived =
+            TStrongKey::Derive(password, TKdfLimits::Moderate());
+        if (!derived)
+            return Status::Failure(derived.Error());
+        key = derived.Value();
+    }
     m_password = password;
-    m_encrypted = !password.isEmpty();
+    m_protection = protection;
+    m_strongKey = std::move(key);
+    m_protectionChanged = true;
     SetModified(true);
+    return {};
+}
+
+std::optional<QByteArray> TVideoDatabase::ReadStrongFile(const QString &fileName,
+                                                         IPasswordPrompt *prompt,
+                                                         TLoadResult &failed)
+{
+    auto fail = [&failed](const QString &error) {
+        failed = {false, 0, error, TLoadFailure::Failed};
+        return std::nullopt;
+    };
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(u"Cannot read %1: %2"_s.arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(u"Cannot read %1: %2"_s.arg(fileName, file.errorString()));
+    // Before the password is asked: a format this version cannot read needs none.
+    if (Status header = ParseStrongHeader(bytes); !header) {
+        return fail(u"%1 is a strongly protected catalog this version cannot open: %2"_s.arg(
+            fileName, header.Error()));
+    }
+    // Asked until the password decrypts the file, or the user gives up.
+    for (bool first = true;; first = false) {
+        const std::optional<QString> password = prompt ? prompt->AskPassword(first) : std::nullopt;
+        if (!password) {
+            return fail(first
+                            ? u"%1 is protected by a password"_s.arg(fileName)
+                            : u"Wrong password for %1 (or its header was altered)"_s.arg(fileName));
+        }
+        if (password->isEmpty())
+            continue;
+        Result<std::shared_ptr<const TStrongKey>> key = TStrongKey::DeriveFor(*password, bytes);
+        if (!key)
+            return fail(u"Cannot open %1: %2"_s.arg(fileName, key.Error()));
+        TStrongPlain plain = DecryptStrong(bytes, *key.Value());
+        if (plain.failure == TStrongFailure::WrongKey)
+            continue;
+        if (plain.failure == TStrongFailure::Altered) {
+            return fail(
+                u"%1 was altered or damaged after it was protected (%2); nothing was read"_s.arg(
+                    fileName, plain.reason));
+        }
+        m_protection = TProtection::Strong;
+        m_password = *password;
+        m_strongKey = key.Value();
+        return std::move(plain.text);
+    }
 }
 
 // Whether the first element after line 1 (which a load never parses) is the catalog's
@@ -486,6 +555,9 @@ TLoadResult TVideoDatabase::CheckFile(const QString &fileName)
 {
     TLoadResult result{true, 0, {}, TLoadFailure::None};
     if (!QFileInfo(fileName).isFile())
+        return result;
+    // A strongly protected file shows nothing of its catalog before the password.
+    if (IsStrongFile(fileName))
         return result;
     TCatalogLineReader reader(fileName);
     // An unreadable file is reported by the load itself.
@@ -536,7 +608,20 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     TRecordHooksSuspender hooksOff;
     m_sorted = false;
 
-    TCatalogLineReader reader(fileName);
+    m_protection = TProtection::None;
+    m_password.clear();
+    m_strongKey.reset();
+    m_protectionChanged = false;
+    // Recognised first: its bytes would otherwise read as a foreign file.
+    std::optional<QByteArray> strongText;
+    if (IsStrongFile(fileName)) {
+        TLoadResult failed;
+        strongText = ReadStrongFile(fileName, prompt, failed);
+        if (!strongText)
+            return failed;
+    }
+    TCatalogLineReader reader =
+        strongText ? TCatalogLineReader(std::move(*strongText)) : TCatalogLineReader(fileName);
     if (!reader.Open()) {
         return ReadFailure(fileName, reader);
     }
@@ -550,9 +635,9 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     if (!reader.Rewind()) {
         return ReadFailure(fileName, reader);
     }
-    const std::optional<QString> check = ReadCheckValue(reader);
-    m_encrypted = false;
-    m_password.clear();
+    // The text inside a strongly protected file is never value-encrypted as well.
+    const std::optional<QString> check =
+        m_protection == TProtection::Strong ? std::nullopt : ReadCheckValue(reader);
     if (check) {
         // Asked until the password decrypts the check value, or the user gives up.
         bool first = true;
@@ -567,7 +652,7 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
                         TLoadFailure::Failed};
             }
             if (DecryptValue(*check, *password) == QStringView(CipherCheckText)) {
-                m_encrypted = true;
+                m_protection = TProtection::Simple;
                 m_password = *password;
                 break;
             }
@@ -700,7 +785,7 @@ QString TVideoDatabase::HeaderText() const
     QString out = u"<xml>\r\n"_s;
     AppendOpen(out, u"reelkeep"_s);
     // Right after the root's opening tag, where a load looks for it.
-    if (m_encrypted && !m_password.isEmpty())
+    if (m_protection == TProtection::Simple && !m_password.isEmpty())
         AppendText(out, u"encrypted"_s, QString::fromUtf16(CipherCheckText));
     AppendRaw(out, u"version"_s, QString::fromUtf16(ProgramVersionText));
     AppendInt(out, u"movies"_s, MovieCount());
@@ -730,6 +815,17 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     TAtomicFile file(WriteTarget(fileName));
     if (Status status = file.Open(); !status)
         return status;
+    // Simple protection encrypts every value; strong protection the whole text.
+    TValueHook encrypt;
+    if (m_protection == TProtection::Simple && !m_password.isEmpty()) {
+        encrypt = [password = m_password](const QString &value) {
+            return EncryptValue(value, password);
+        };
+    }
+    TScopedValueHook hook(std::move(encrypt));
+    std::optional<TStrongWriter> strong;
+    if (m_protection == TProtection::Strong && m_strongKey)
+        strong.emplace(m_strongKey);
     // Written in pieces, so that a large catalog is never held twice as text.
     constexpr qsizetype flushAt = 1 << 19;
     QString text = HeaderText();
@@ -737,7 +833,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     Status status;
     auto flush = [&] {
         if (status)
-            status = file.Write(text.toUtf8());
+            status = file.Write(strong ? strong->Push(text.toUtf8()) : text.toUtf8());
         text.clear();
     };
     // A record that cannot be written fails the save: the file without it would replace
@@ -774,6 +870,8 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     }
     FieldCodec::AppendClose(text, u"reelkeep"_s);
     flush();
+    if (status && strong)
+        status = file.Write(strong->Finish());
     if (!status)
         return status;
     return file.Commit();
@@ -798,15 +896,17 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
             OnBackupFailed(backup.Error());
         }
     }
-    TValueHook encrypt;
-    if (m_encrypted && !m_password.isEmpty()) {
-        encrypt = [password = m_password](const QString &value) {
-            return EncryptValue(value, password);
-        };
-    }
-    TScopedValueHook hook(std::move(encrypt));
     if (Status status = WriteFile(m_fileName); !status)
         return Result<TSaveOutcome>::Failure(status.Error());
+    // A backup under the old protection (or none) would keep what the new one hides.
+    if (std::exchange(m_protectionChanged, false)) {
+        for (const QString &backup : {m_fileName + u".bak"_s, m_fileName + u"2.bak"_s}) {
+            if (!QFileInfo::exists(backup))
+                continue;
+            if (Status copied = CopyReplacing(m_fileName, backup); !copied && OnBackupFailed)
+                OnBackupFailed(copied.Error());
+        }
+    }
     // The file is whole again: the next save backs it up.
     m_damagedFile.clear();
     SetModified(false);

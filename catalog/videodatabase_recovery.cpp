@@ -2,8 +2,6 @@
 
 #include <QFileInfo>
 
-#include "catalog/cipher.h"
-#include "catalog/tagtext.h"
 #include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
@@ -22,13 +20,7 @@ Status TVideoDatabase::WriteRecoveryCopy()
     const QString name = RecoveryFileName();
     if (name.isEmpty())
         return Status::Failure(u"The catalog has no file name"_s);
-    TValueHook encrypt;
-    if (m_encrypted && !m_password.isEmpty()) {
-        encrypt = [password = m_password](const QString &value) {
-            return EncryptValue(value, password);
-        };
-    }
-    TScopedValueHook hook(std::move(encrypt));
+    // Protected as the catalog is: WriteFile applies its protection.
     return WriteFile(name);
 }
 

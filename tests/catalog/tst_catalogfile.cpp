@@ -448,7 +448,15 @@ struct BrokenCase
     const char *name;
     QByteArray bytes;
     TLoadFailure failure = TLoadFailure::None;
+    const char *reason = "";
 };
+
+// Custom fields declared after many records: each one widens every record read so far.
+QByteArray WideningCustomFields(int movies, int fields)
+{
+    return "<xml>\r\n<reelkeep>\r\n" + QByteArray("<movie></movie>\r\n").repeated(movies)
+           + QByteArray("<customname>c</customname>\r\n").repeated(fields) + "</reelkeep>\r\n";
+}
 
 void PrintTo(const BrokenCase &broken, std::ostream *os)
 {
@@ -464,6 +472,8 @@ TEST_P(BrokenFileTest, LoadsWhatItCanAndSaysWhy)
     auto db = OpenCatalog();
     EXPECT_EQ(last.failure, GetParam().failure) << last.error.toStdString();
     EXPECT_EQ(last.ok, GetParam().failure == TLoadFailure::None);
+    EXPECT_TRUE(last.error.contains(QLatin1StringView(GetParam().reason)))
+        << last.error.toStdString();
     for (int i = 0; i < db->MovieCount(); ++i)
         EXPECT_TRUE(db->Movie(i)->PictureBytes().isEmpty());
     db->SetModified(false);
@@ -497,7 +507,20 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"closing_tags_only", "<xml>\r\n</a></b></c>\r\n", TLoadFailure::Foreign},
         BrokenCase{"nul_bytes",
                    QByteArray("<xml>\r\n<reelkeep>\0<movie>\0</movie>", 34),
-                   TLoadFailure::Damaged}),
+                   TLoadFailure::Damaged},
+        BrokenCase{"counts_at_the_integer_limit",
+                   "<xml>\r\n<reelkeep><movies>9223372036854775807</movies>\r\n"
+                   "<people>9223372036854775807</people>\r\n</reelkeep>\r\n",
+                   TLoadFailure::Damaged,
+                   "announces"},
+        BrokenCase{"deep_nesting",
+                   "<xml>\r\n<reelkeep>" + QByteArray("<a>").repeated(100000),
+                   TLoadFailure::Damaged,
+                   "nested"},
+        BrokenCase{"custom_fields_beyond_the_memory_budget",
+                   WideningCustomFields(20000, 400),
+                   TLoadFailure::Damaged,
+                   "memory"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Files that hold no catalog, or only part of one, stay as they are whatever is done next;
@@ -977,7 +1000,9 @@ private:
 class ProtectedCatalogTest : public CatalogFileTest
 {
 protected:
-    void WriteProtected(const QString &password, const QString &description)
+    void WriteProtected(const QString &password,
+                        const QString &description,
+                        TProtection protection = TProtection::Simple)
     {
         auto db = OpenCatalog();
         db->AddCustomField(u"Shelf"_s);
@@ -987,7 +1012,7 @@ protected:
         movie->SetRating(7.5);
         movie->SetCustomValue(0, u"B2"_s);
         db->AddRecord(1, u"Hidden Person"_s);
-        db->SetPassword(password);
+        ASSERT_TRUE(db->SetPassword(password, protection).Ok());
         ASSERT_TRUE(db->Save(false).Ok());
     }
 };
@@ -1069,6 +1094,92 @@ TEST_F(ProtectedCatalogTest, AppendKeepsTheOpenCatalogsPassword)
     EXPECT_EQ(db->Password(), u"mine"_s);
     EXPECT_EQ(db->Movie(0)->Title(), u"Secret & <Title>"_s);
     db->SetModified(false);
+}
+
+TEST_F(ProtectedCatalogTest, StrongProtectionRoundTripsAndHidesEverything)
+{
+    WriteProtected(u"密码 long"_s, u"plot"_s, TProtection::Strong);
+    const QString file = Path(u"movies.rkd"_s);
+    const QByteArray bytes = ReadBytes(file);
+    EXPECT_TRUE(bytes.startsWith("\x89RKC\r\n\x1a\n"));
+    for (const char *plain : {"Secret", "Hidden", "<movie>", "Shelf", "reelkeep"})
+        EXPECT_FALSE(bytes.contains(plain)) << plain;
+    EXPECT_TRUE(TVideoDatabase::CheckFile(file).ok);
+
+    TScriptedPrompt prompt({u"密码"_s, u"密码 long"_s});
+    TVideoDatabase db(file, nullptr, nullptr);
+    const TLoadResult result = db.Open(&prompt);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(prompt.asked, (QList<bool>{true, false}));
+    EXPECT_EQ(db.Protection(), TProtection::Strong);
+    ASSERT_EQ(db.MovieCount(), 1);
+    EXPECT_EQ(db.Movie(0)->Title(), u"Secret & <Title>"_s);
+    EXPECT_EQ(db.Movie(0)->Rating(), 7.5);
+    EXPECT_EQ(db.Movie(0)->CustomValue(0), u"B2"_s);
+    EXPECT_EQ(db.Person(0)->Name(), u"Hidden Person"_s);
+
+    // The backup, the next save and the recovery copy are all protected the same way.
+    db.Movie(0)->SetTitle(u"Changed"_s);
+    ASSERT_TRUE(db.Save(false).Ok());
+    ASSERT_TRUE(db.WriteRecoveryCopy().Ok());
+    for (const QString &copy : {file, file + u".bak"_s, db.RecoveryFileName()}) {
+        const QByteArray written = ReadBytes(copy);
+        EXPECT_TRUE(written.startsWith("\x89RKC")) << copy.toStdString();
+        EXPECT_FALSE(written.contains("Changed")) << copy.toStdString();
+    }
+    TScriptedPrompt again({u"密码 long"_s});
+    TVideoDatabase recovered(file, nullptr, nullptr);
+    ASSERT_TRUE(recovered.OpenRecoveryCopy(&again).ok);
+    EXPECT_EQ(recovered.Movie(0)->Title(), u"Changed"_s);
+    recovered.SetModified(false);
+}
+
+TEST_F(ProtectedCatalogTest, AlteredOrUnopenedStrongFileIsNeitherReadNorWritten)
+{
+    WriteProtected(u"pw"_s, u"plot"_s, TProtection::Strong);
+    const QString file = Path(u"movies.rkd"_s);
+    QByteArray bytes = ReadBytes(file);
+    bytes[bytes.size() - 5] = char(bytes[bytes.size() - 5] ^ 0x40);
+    WriteBytes(file, bytes);
+    for (const QStringList &answers : {QStringList{u"pw"_s}, QStringList{u"wrong"_s}}) {
+        {
+            TScriptedPrompt prompt(answers);
+            TVideoDatabase db(file, nullptr, nullptr);
+            const TLoadResult result = db.Open(&prompt);
+            EXPECT_FALSE(result.ok);
+            EXPECT_EQ(result.failure, TLoadFailure::Failed);
+            EXPECT_TRUE(result.error.contains(file)) << result.error.toStdString();
+            EXPECT_TRUE(result.error.contains(answers[0] == u"pw"_s ? u"altered"_s : u"Wrong"_s))
+                << result.error.toStdString();
+            EXPECT_EQ(db.MovieCount(), 0);
+        }
+        EXPECT_EQ(ReadBytes(file), bytes);
+        EXPECT_FALSE(QFile::exists(file + u".bak"_s));
+    }
+}
+
+TEST_F(ProtectedCatalogTest, SimpleProtectionRefusesWhatItCannotHold)
+{
+    auto db = OpenCatalog();
+    db->AddRecord(0);
+    EXPECT_FALSE(db->SetPassword(u"密码"_s, TProtection::Simple).Ok());
+    EXPECT_EQ(db->Protection(), TProtection::None);
+    EXPECT_TRUE(db->SetPassword(u"Pässwort €"_s, TProtection::Simple).Ok());
+    EXPECT_EQ(db->Protection(), TProtection::Simple);
+    db->SetModified(false);
+}
+
+TEST_F(ProtectedCatalogTest, ProtectingReplacesTheUnprotectedBackups)
+{
+    auto db = OpenCatalog();
+    static_cast<TMovie *>(db->AddRecord(0))->SetTitle(u"Visible"_s);
+    ASSERT_TRUE(db->Save(true).Ok());
+    ASSERT_TRUE(db->Save(true).Ok());
+    ASSERT_TRUE(ReadBytes(Path(u"movies.rkd.bak"_s)).contains("Visible"));
+    ASSERT_TRUE(db->SetPassword(u"pw"_s).Ok());
+    ASSERT_TRUE(db->Save(false).Ok());
+    EXPECT_FALSE(ReadBytes(Path(u"movies.rkd.bak"_s)).contains("Visible"));
+    EXPECT_TRUE(ReadBytes(Path(u"movies.rkd.bak"_s)).startsWith("\x89RKC"));
 }
 
 } // namespace
