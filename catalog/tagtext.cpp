@@ -185,7 +185,8 @@ public:
             m_entityCount = 5;
     }
 
-    void Run(TXMLTag root);
+    // False when the nesting went deeper than TagTextMaxDepth.
+    bool Run(TXMLTag root);
 
 private:
     struct TFrame
@@ -305,7 +306,7 @@ bool TTagTextReader::ReadLengthPrefix(TFrame &frame)
     return true;
 }
 
-void TTagTextReader::Run(TXMLTag root)
+bool TTagTextReader::Run(TXMLTag root)
 {
     std::vector<TFrame> open;
     open.reserve(16);
@@ -324,7 +325,7 @@ void TTagTextReader::Run(TXMLTag root)
             continue;
         } else if (frame.LongText && Rest().startsWith(u"<s>")) {
             if (!ReadLengthPrefix(frame))
-                return;
+                return true;
         } else {
             FindTag(frame, frame.ScanFrom);
         }
@@ -342,6 +343,9 @@ void TTagTextReader::Run(TXMLTag root)
                 open.pop_back();
                 childReturned = true;
             } else {
+                // The root frame is not an element of the text.
+                if (qsizetype(open.size()) > TagTextMaxDepth)
+                    return false;
                 TXMLTag child;
                 child.Name = inner.toString();
                 child.OnTagStart = frame.Tag.OnTagStart;
@@ -360,6 +364,7 @@ void TTagTextReader::Run(TXMLTag root)
         if (AppendNextLine())
             frame.ScanFrom = size + 2;
     }
+    return true;
 }
 
 } // namespace
@@ -439,7 +444,7 @@ QString UnescapeText(const QString &text, int entityCount)
     return Unescape(text, entityCount);
 }
 
-void ReadTagText(ITagLineSource &source,
+bool ReadTagText(ITagLineSource &source,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart,
@@ -447,21 +452,21 @@ void ReadTagText(ITagLineSource &source,
 {
     QString firstLine;
     if (!source.NextLine(firstLine))
-        return;
+        return true;
     TXMLTag root;
     root.OnTagStart = onTagStart;
     root.StartContext = startContext;
     root.OnTagEnd = onTagEnd;
     root.EndContext = endContext;
-    TTagTextReader(source, firstLine).Run(std::move(root));
+    return TTagTextReader(source, firstLine).Run(std::move(root));
 }
 
-void ReadTagText(const QStringList &lines,
+bool ReadTagText(const QStringList &lines,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart,
                  void *startContext)
 {
     TListLineSource source(lines);
-    ReadTagText(source, onTagEnd, endContext, onTagStart, startContext);
+    return ReadTagText(source, onTagEnd, endContext, onTagStart, startContext);
 }

@@ -93,12 +93,15 @@ public:
 // dropped. Elements still open when the lines run out, or when a length prefix
 // announces more text than is left (the read ends there), are dropped without their end
 // handlers. A handler may throw: the read stops and the exception propagates.
-void ReadTagText(const QStringList &lines,
+// Elements nested deeper than TagTextMaxDepth end the read (false): no file this program
+// writes comes near it, and each open element costs memory, so hostile nesting must not.
+constexpr int TagTextMaxDepth = 64;
+bool ReadTagText(const QStringList &lines,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart = nullptr,
                  void *startContext = nullptr);
-void ReadTagText(ITagLineSource &source,
+bool ReadTagText(ITagLineSource &source,
                  TTagEndHandler onTagEnd,
                  void *endContext,
                  TTagStartHandler onTagStart = nullptr,

@@ -320,19 +320,19 @@ TEST(ReadTagText, LoneLineBreaksReadBackAsCrLf)
         TEnds({{u"comment"_s, u"a\r\nb\r\nc"_s}, {u"title"_s, u"d\r\ne"_s}, {u"year"_s, u"1"_s}}));
 }
 
-TEST(ReadTagText, DeepNestingDoesNotExhaustTheStack)
+TEST(ReadTagText, NestingEndsTheReadPastTheDepthLimit)
 {
-    constexpr int depth = 200000;
-    QString line;
-    for (int i = 0; i < depth; ++i)
-        line += u"<a>"_s;
-    line += u"x"_s;
-    for (int i = 0; i < depth; ++i)
-        line += u"</a>"_s;
-    const TEnds ends = ReadEnds({u"<xml>"_s, line});
-    ASSERT_EQ(ends.size(), std::size_t(depth));
+    auto nested = [](int depth) {
+        return QString(u"<a>"_s).repeated(depth) + u"x"_s + QString(u"</a>"_s).repeated(depth);
+    };
+    TEnds ends;
+    EXPECT_TRUE(ReadTagText({u"<xml>"_s, nested(TagTextMaxDepth)}, &RecordEnd, &ends));
+    ASSERT_EQ(ends.size(), std::size_t(TagTextMaxDepth));
     EXPECT_EQ(ends.front().second, u"x"_s);
-    EXPECT_EQ(ends.back().second, QString());
+    ends.clear();
+    // Hostile depth is refused at once, whatever its size.
+    EXPECT_FALSE(ReadTagText({u"<xml>"_s, nested(200000)}, &RecordEnd, &ends));
+    EXPECT_TRUE(ends.empty());
 }
 
 // Malformed text gives missing or misplaced elements, never a crash or a hang.
