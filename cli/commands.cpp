@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "cli/terminal.h"
 #include "host/importexport.h"
 #include "host/installlayout.h"
 #include "host/pluginlibrary.h"
@@ -25,29 +27,59 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The password given on the command line, offered once: a wrong one ends the load.
+// The password from an option, a file or the environment, offered once: a wrong one ends
+// the load. Without one, a person at a terminal is asked (three tries, no echo).
 class TOptionPassword : public IPasswordPrompt
 {
 public:
-    explicit TOptionPassword(std::optional<QString> password)
+    TOptionPassword(std::optional<QString> password, QString fileName)
         : m_password(std::move(password))
+        , m_fileName(std::move(fileName))
     {}
     std::optional<QString> AskPassword(bool first) override
     {
-        if (!first)
+        if (m_password)
+            return first ? m_password : std::nullopt;
+        if (!InputIsTerminal() || ++m_asked > 3)
             return std::nullopt;
-        return m_password;
+        return ReadHiddenLine(first ? u"Password for %1: "_s.arg(m_fileName)
+                                    : u"Wrong password, try again: "_s);
     }
 
 private:
     std::optional<QString> m_password;
+    QString m_fileName;
+    int m_asked = 0;
 };
+
+// The variable a password may come from instead of an option (which other local users
+// can read in the process list).
+constexpr char PasswordVariable[] = "REELKEEP_PASSWORD";
+
+// The first line of a password file, without its line break.
+std::optional<QString> ReadPasswordFile(const QString &fileName, QString &error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"cannot read the password file %1: %2"_s.arg(fileName, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray line = file.readLine();
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
 
 struct TArguments
 {
     QStringList positional;
     std::optional<QString> password;
     std::optional<QString> newPassword;
+    std::optional<QString> passwordFile;
+    std::optional<QString> newPasswordFile;
+    std::optional<QString> protection;
     std::optional<QString> duplicates;
     std::optional<QString> wait;
     bool people = false;
@@ -78,6 +110,22 @@ TArguments ParseArguments(const QStringList &args)
             result.newPassword = args[++i];
         } else if (arg.startsWith(u"--set-password=")) {
             result.newPassword = arg.mid(15);
+        } else if (arg == u"--password-file" || arg.startsWith(u"--password-file=")
+                   || arg == u"--set-password-file" || arg.startsWith(u"--set-password-file=")
+                   || arg == u"--protection" || arg.startsWith(u"--protection=")) {
+            const qsizetype equals = arg.indexOf(u'=');
+            const QString name = equals < 0 ? arg : arg.left(equals);
+            if (equals < 0 && i + 1 >= args.size()) {
+                result.error = u"%1 needs a value"_s.arg(name);
+                return result;
+            }
+            const QString value = equals < 0 ? args[++i] : arg.mid(equals + 1);
+            if (name == u"--password-file")
+                result.passwordFile = value;
+            else if (name == u"--set-password-file")
+                result.newPasswordFile = value;
+            else
+                result.protection = value;
         } else if (arg == u"--duplicates" || arg.startsWith(u"--duplicates=")) {
             if (arg == u"--duplicates" && i + 1 >= args.size()) {
                 result.error = u"--duplicates needs a value"_s;
@@ -117,8 +165,32 @@ std::optional<TArguments> CheckArguments(const QStringList &args,
         exitCode = ExitOk;
         return std::nullopt;
     }
-    if (parsed.error.isEmpty() && parsed.newPassword && count != 2)
+    if (parsed.error.isEmpty() && (parsed.newPassword || parsed.newPasswordFile) && count != 2)
         parsed.error = u"--set-password is an option of resave"_s;
+    if (parsed.error.isEmpty() && parsed.password && parsed.passwordFile)
+        parsed.error = u"give --password or --password-file, not both"_s;
+    if (parsed.error.isEmpty() && parsed.newPassword && parsed.newPasswordFile)
+        parsed.error = u"give --set-password or --set-password-file, not both"_s;
+    if (parsed.error.isEmpty() && parsed.protection && !parsed.newPassword
+        && !parsed.newPasswordFile) {
+        parsed.error = u"--protection goes with --set-password or --set-password-file"_s;
+    }
+    if (parsed.error.isEmpty() && parsed.protection && *parsed.protection != u"strong"
+        && *parsed.protection != u"simple") {
+        parsed.error = u"--protection takes strong or simple"_s;
+    }
+    if (parsed.error.isEmpty() && parsed.passwordFile)
+        parsed.password = ReadPasswordFile(*parsed.passwordFile, parsed.error);
+    if (parsed.error.isEmpty() && parsed.newPasswordFile) {
+        parsed.newPassword = ReadPasswordFile(*parsed.newPasswordFile, parsed.error);
+        // An empty file is more likely a mistake than a wish to remove the protection.
+        if (parsed.newPassword && parsed.newPassword->isEmpty()) {
+            parsed.error = u"the password file %1 is empty (--set-password \"\" removes the "
+                           u"protection)"_s.arg(*parsed.newPasswordFile);
+        }
+    }
+    if (parsed.error.isEmpty() && !parsed.password && qEnvironmentVariableIsSet(PasswordVariable))
+        parsed.password = qEnvironmentVariable(PasswordVariable);
     if (parsed.error.isEmpty() && parsed.wait && (count == 1 || count == -1))
         parsed.error = u"--wait is an option of resave and import"_s;
     if (parsed.error.isEmpty() && parsed.wait) {
@@ -159,7 +231,7 @@ std::unique_ptr<TVideoDatabase> OpenExisting(const QString &fileName,
     }
     auto db = std::make_unique<TVideoDatabase>(fileName, nullptr, nullptr);
     WarnOfBackupFailures(*db, err);
-    TOptionPassword prompt(args.password);
+    TOptionPassword prompt(args.password, fileName);
     const TLoadResult result = db->Open(&prompt, mode);
     if (result.failure == TLoadFailure::Damaged) {
         err << "reelkeep-cli: warning: " << result.error << Qt::endl;
@@ -240,25 +312,31 @@ QJsonObject RecordToJson(const TDBItem &record)
     return object;
 }
 
-const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P]\n"
+const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P | --password-file F]\n"
                           "Prints the catalog's version, its counts of movies, people, episodes "
                           "and custom fields, and whether it is encrypted."_s;
-const QString DumpUsage = u"Usage: reelkeep-cli dump CATALOG [--password P]\n"
+const QString DumpUsage = u"Usage: reelkeep-cli dump CATALOG [--password P | --password-file F]\n"
                           "Prints the whole catalog as one JSON document."_s;
 const QString ResaveUsage =
-    u"Usage: reelkeep-cli resave CATALOG OUT [--password P] [--set-password Q] [--wait S]\n"
+    u"Usage: reelkeep-cli resave CATALOG OUT [--password P | --password-file F]\n"
+    "       [--set-password Q | --set-password-file G] [--protection strong|simple] [--wait S]\n"
     "Loads CATALOG and writes it as OUT in the current format. --set-password protects OUT "
-    "with the password Q; an empty Q removes the protection. When another program has OUT "
+    "with the password Q (--set-password-file: the first line of G); an empty Q removes the "
+    "protection. --protection strong (the default) encrypts the whole file; simple is the "
+    "old scheme other programs read, which only hides the catalog from casual readers and "
+    "takes only Windows-1252 characters. When another program has OUT "
     "open, waits up to S seconds (default 5) for it, then gives up with exit code 6."_s;
 const QString ImportUsage =
     u"Usage: reelkeep-cli import PLUGIN INPUT CATALOG "
-    "[--duplicates merge|add|overwrite|skip|cancel] [--password P] [--wait S]\n"
+    "[--duplicates merge|add|overwrite|skip|cancel] [--password P | --password-file F] "
+    "[--wait S]\n"
     "Reads INPUT with an import plug-in (a .so file) into CATALOG, which is created when "
     "missing, and saves it. --duplicates answers every duplicate question (default add). "
     "When another program has CATALOG open, waits up to S seconds (default 5) for it, then "
     "gives up with exit code 6."_s;
 const QString ExportUsage =
-    u"Usage: reelkeep-cli export PLUGIN CATALOG OUTPUT [--people] [--password P]\n"
+    u"Usage: reelkeep-cli export PLUGIN CATALOG OUTPUT [--people]"
+    " [--password P | --password-file F]\n"
     "Writes all movies (or all people) of CATALOG to OUTPUT with an export plug-in."_s;
 const QString PluginsUsage =
     u"Usage: reelkeep-cli plugins [DIR]\n"
@@ -266,7 +344,7 @@ const QString PluginsUsage =
     "in a build, ../lib/reelkeep/Plugins/ when installed): file, type, name, version and "
     "language, separated by tabs."_s;
 const QString StatsUsage =
-    u"Usage: reelkeep-cli stats CATALOG [--password P]\n"
+    u"Usage: reelkeep-cli stats CATALOG [--password P | --password-file F]\n"
     "Prints the totals of the statistics window as \"name: value\" lines, then one line per "
     "chart value, chart, value and count separated by tabs, in the window's order."_s;
 
@@ -316,7 +394,10 @@ const QString GeneralUsage =
     "  export PLUGIN CATALOG OUTPUT  export movies or people\n"
     "  plugins [DIR]    list the plug-ins found\n"
     "  stats CATALOG    totals and chart values of the statistics\n"
-    "Options: --password P for a password-protected catalog; --wait S for resave and import: "
+    "Options: --password P or --password-file F (its first line) for a password-protected "
+    "catalog; without them the variable REELKEEP_PASSWORD, else a question on the terminal. "
+    "Other local users can see --password P in the process list. --wait S for resave and "
+    "import: "
     "seconds to wait for another program that has the catalog open; --help after a command."_s;
 
 } // namespace
@@ -338,7 +419,11 @@ int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
         << "people: " << db->PersonCount() << '\n'
         << "episodes: " << episodes << '\n'
         << "custom fields: " << db->CustomFieldCount() << '\n'
-        << "encrypted: " << (db->Encrypted() ? "yes" : "no") << Qt::endl;
+        << "encrypted: "
+        << (db->Protection() == TProtection::Strong   ? "yes (strong)"
+            : db->Protection() == TProtection::Simple ? "yes (simple)"
+                                                      : "no")
+        << Qt::endl;
     // Reading never writes: upgrades of old files stay in memory.
     db->SetModified(false);
     return ExitCode(*db);
@@ -397,8 +482,15 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
         db->SetModified(false);
         return locked;
     }
-    if (parsed->newPassword)
-        db->SetPassword(*parsed->newPassword);
+    if (parsed->newPassword) {
+        const TProtection protection =
+            parsed->protection == u"simple" ? TProtection::Simple : TProtection::Strong;
+        if (const Status set = db->SetPassword(*parsed->newPassword, protection); !set) {
+            err << "reelkeep-cli: " << set.Error() << "; nothing was written" << Qt::endl;
+            db->SetModified(false);
+            return ExitUsage;
+        }
+    }
     const Result<TSaveOutcome> result = db->SaveAs(target);
     if (!result.Ok()) {
         err << "reelkeep-cli: " << result.Error() << Qt::endl;
@@ -462,7 +554,7 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
         return locked;
     auto db = std::make_unique<TVideoDatabase>(catalog, nullptr, nullptr);
     WarnOfBackupFailures(*db, err);
-    TOptionPassword prompt(parsed->password);
+    TOptionPassword prompt(parsed->password, catalog);
     const TLoadResult loaded = db->Open(&prompt);
     if (!loaded.ok) {
         err << "reelkeep-cli: " << loaded.error << Qt::endl;

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "catalog/actor.h"
@@ -34,9 +35,11 @@ struct TRun
     QByteArray err;
 };
 
-TRun RunCli(const QStringList &args)
+TRun RunCli(const QStringList &args,
+            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(env);
     process.start(QString::fromUtf8(RK_CLI_PATH), args);
     TRun run;
     if (!process.waitForFinished(60'000)) {
@@ -354,7 +357,7 @@ TEST_F(CliTest, ProtectingWithResaveNeedsTheRightPasswordAfterwards)
     const TRun right = RunCli({u"info"_s, locked, u"--password"_s, u"pässwort"_s});
     ASSERT_EQ(right.exitCode, 0) << right.err.constData();
     EXPECT_TRUE(right.out.contains("movies: 3\n"));
-    EXPECT_TRUE(right.out.endsWith("encrypted: yes\n"));
+    EXPECT_TRUE(right.out.endsWith("encrypted: yes (strong)\n"));
 
     // An empty new password removes the protection again.
     ASSERT_EQ(RunCli({u"resave"_s,
@@ -367,6 +370,56 @@ TEST_F(CliTest, ProtectingWithResaveNeedsTheRightPasswordAfterwards)
               0);
     EXPECT_TRUE(RunCli({u"info"_s, Path(u"open.rkd"_s)}).out.endsWith("encrypted: no\n"));
     EXPECT_EQ(RunCli({u"info"_s, locked, u"--set-password"_s, u"x"_s}).exitCode, 1);
+}
+
+TEST_F(CliTest, PasswordSourcesAndProtectionKinds)
+{
+    BuildCatalog(Path(u"plain.rkd"_s));
+    const QString strong = Path(u"strong.rkd"_s);
+    const QString passwordFile = Path(u"pw.txt"_s);
+    WriteBytes(passwordFile, "p\xc3\xa4sswort \xe5\xaf\x86\r\nnot this line\n");
+    ASSERT_EQ(
+        RunCli({u"resave"_s, Path(u"plain.rkd"_s), strong, u"--set-password-file"_s, passwordFile})
+            .exitCode,
+        0);
+    EXPECT_TRUE(ReadBytes(strong).startsWith("\x89RKC"));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"REELKEEP_PASSWORD"_s, u"pässwort 密"_s);
+    const TRun fromFile = RunCli({u"info"_s, strong, u"--password-file"_s, passwordFile});
+    const TRun fromEnv = RunCli({u"info"_s, strong}, env);
+    for (const TRun &run : {fromFile, fromEnv}) {
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.out.endsWith("encrypted: yes (strong)\n")) << run.out.constData();
+    }
+    // An option wins over the variable.
+    EXPECT_EQ(RunCli({u"info"_s, strong, u"--password"_s, u"wrong"_s}, env).exitCode, 2);
+
+    // Simple protection writes the old scheme and refuses what it cannot hold.
+    const QString simple = Path(u"simple.rkd"_s);
+    const QStringList toSimple{u"resave"_s,
+                               strong,
+                               simple,
+                               u"--password-file"_s,
+                               passwordFile,
+                               u"--protection"_s,
+                               u"simple"_s,
+                               u"--set-password"_s};
+    const TRun refused = RunCli(toSimple + QStringList{u"密码"_s});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Windows-1252")) << refused.err.constData();
+    EXPECT_FALSE(QFile::exists(simple));
+    ASSERT_EQ(RunCli(toSimple + QStringList{u"abc"_s}).exitCode, 0);
+    EXPECT_TRUE(ReadBytes(simple).startsWith("<xml>\r\n<reelkeep><encrypted>"));
+    EXPECT_TRUE(RunCli({u"info"_s, simple, u"--password"_s, u"abc"_s})
+                    .out.endsWith("encrypted: yes (simple)\n"));
+
+    for (const QStringList &bad :
+         {QStringList{u"info"_s, strong, u"--password-file"_s, Path(u"none"_s)},
+          QStringList{u"info"_s, strong, u"--protection"_s, u"simple"_s},
+          toSimple.first(7) + QStringList{u"--protection=weak"_s, u"--set-password=x"_s}}) {
+        EXPECT_EQ(RunCli(bad).exitCode, 1) << qPrintable(bad.join(u' '));
+    }
 }
 
 TEST_F(CliTest, DumpReportsThePictureSizes)
