@@ -103,8 +103,11 @@ Status AppendHistoryLine(const QString &path, const QString &line)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Who borrowed what is private, as config.ini is: a new file is the user's alone.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return Status::Failure(file.errorString());
+    }
     const QByteArray bytes = line.toUtf8() + "\r\n";
     if (file.write(bytes) != bytes.size() || !file.flush())
         return Status::Failure(file.errorString());

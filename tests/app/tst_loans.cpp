@@ -82,6 +82,9 @@ TEST(LoanHistory, AppendingAddsUtf8LinesAndReportsAnUnwritableFile)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "a.rkd|>1$Zo\xc3\xab\r\na.rkd|<2$Zo\xc3\xab\r\n");
+    // Owner, group and other bits: the file is the user's alone.
+    EXPECT_EQ(int(file.permissions() & 0x7077),
+              int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 
     // A folder where the file should be cannot be opened for writing.
     QDir(dir.path()).mkpath(u"blocked/history.txt"_s);
