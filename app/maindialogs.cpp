@@ -69,9 +69,9 @@ void TQtMainDialogs::ShowMessage(QWidget *parent,
     }
 }
 
-std::optional<QString> TQtMainDialogs::AskNewPassword(QWidget *parent)
+std::optional<TNewPassword> TQtMainDialogs::AskNewPassword(QWidget *parent, TProtection current)
 {
-    return TPasswordPrompt::AskNewPassword(parent, m_language);
+    return TPasswordPrompt::AskNewPassword(parent, m_language, current);
 }
 
 std::optional<QString> TQtMainDialogs::AskText(QWidget *parent,

@@ -9,6 +9,7 @@
 
 #include "app/maintenance.h"
 #include "app/moviemaster.h"
+#include "app/passdlg.h"
 #include "host/messagesink.h"
 #include "host/webflow.h"
 #include "views/cardhost.h"
@@ -62,8 +63,9 @@ public:
                              TMessageKind kind,
                              const QString &caption,
                              const QString &text) = 0;
-    // The protect command's question: the new password, empty to remove it, nothing on Cancel.
-    virtual std::optional<QString> AskNewPassword(QWidget *parent) = 0;
+    // The protect command's question: the new password (empty to remove it) and the kind of
+    // protection, `current` preselected when simple; nothing on Cancel.
+    virtual std::optional<TNewPassword> AskNewPassword(QWidget *parent, TProtection current) = 0;
 
     // A one-line input box preset with `text`; nothing on Cancel.
     virtual std::optional<QString> AskText(QWidget *parent,
@@ -164,7 +166,7 @@ public:
                      TMessageKind kind,
                      const QString &caption,
                      const QString &text) override;
-    std::optional<QString> AskNewPassword(QWidget *parent) override;
+    std::optional<TNewPassword> AskNewPassword(QWidget *parent, TProtection current) override;
     std::optional<QString> AskText(QWidget *parent,
                                    const QString &caption,
                                    const QString &prompt,

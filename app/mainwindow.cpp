@@ -1265,10 +1265,18 @@ void TMain::ProtectCatalog()
 {
     if (!m_db || m_readOnly)
         return;
-    const std::optional<QString> password = m_dialogs->AskNewPassword(this);
-    if (!password)
+    const std::optional<TNewPassword> answer =
+        m_dialogs->AskNewPassword(this, m_db->Protection());
+    if (!answer)
         return;
-    m_db->SetPassword(*password);
+    // Deriving a strong key takes about a second.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status set = m_db->SetPassword(answer->password, answer->protection);
+    QApplication::restoreOverrideCursor();
+    if (!set) {
+        m_dialogs->ShowError(this, Text(1802, u"Error"_s), set.Error());
+        return;
+    }
     m_db->SetModified(true);
     UpdateProtectCaption();
 }

@@ -6,17 +6,25 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "catalog/cipher.h"
 #include "views/languagewide.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int FirstCaptionText = 1872;
 constexpr int RetryCaptionText = 1871;
-// Client heights of the two modes.
+constexpr int StrongText = 3900;
+constexpr int SimpleText = 3901;
+constexpr int StrongNoteText = 3902;
+constexpr int SimpleNoteText = 3903;
+constexpr int SimpleRefusedText = 3904;
+// Client height of the single mode; the confirmation mode is as tall as its notes need.
 constexpr int SingleHeight = 89;
-constexpr int ConfirmHeight = 139;
 
 QString CaptionText(const TWideLanguage *language, int number, const QString &english)
 {
@@ -25,10 +33,16 @@ QString CaptionText(const TWideLanguage *language, int number, const QString &en
 
 // The dialog is parented to a window that may close while it runs (a nested event loop),
 // so it is reached through a QPointer and deleted only if it still exists.
-std::optional<QString> RunDialog(QWidget *parent, TPassDlg::TMode mode, const QString &caption)
+std::optional<TNewPassword> RunDialog(QWidget *parent,
+                                      TPassDlg::TMode mode,
+                                      const QString &caption,
+                                      const TWideLanguage *language = nullptr,
+                                      TProtection current = TProtection::None)
 {
-    QPointer<TPassDlg> dialog = new TPassDlg(mode, parent);
-    std::optional<QString> answer = dialog->Ask(caption);
+    QPointer<TPassDlg> dialog = new TPassDlg(mode, parent, language, current);
+    std::optional<TNewPassword> answer;
+    if (std::optional<QString> password = dialog->Ask(caption); password && dialog)
+        answer = TNewPassword(*password, dialog->Protection());
     delete dialog.data();
     return answer;
 }
@@ -38,9 +52,10 @@ std::optional<QString> RunDialog(QWidget *parent, TPassDlg::TMode mode, const QS
 const QString TPasswordPrompt::DefaultFirstCaption = QStringLiteral("Enter Password");
 const QString TPasswordPrompt::DefaultRetryCaption = QStringLiteral("Wrong password, try again");
 
-TPassDlg::TPassDlg(TMode mode, QWidget *parent)
+TPassDlg::TPassDlg(TMode mode, QWidget *parent, const TWideLanguage *language, TProtection current)
     : QDialog(parent)
     , m_mode(mode)
+    , m_language(language)
 {
     setObjectName(QStringLiteral("TPassDlg"));
     setWindowTitle(TPasswordPrompt::DefaultFirstCaption);
@@ -83,10 +98,43 @@ TPassDlg::TPassDlg(TMode mode, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    if (mode == TMode::Confirm) {
+        m_strongRadio = new QRadioButton(
+            Tr(StrongText, u"&Strong protection: encrypts the whole catalog"_s), this);
+        m_strongRadio->setObjectName(u"StrongRadio"_s);
+        m_simpleRadio = new QRadioButton(
+            Tr(SimpleText,
+               u"S&imple protection: hides the catalog from casual readers; not encryption"_s),
+            this);
+        m_simpleRadio->setObjectName(u"SimpleRadio"_s);
+        (current == TProtection::Simple ? m_simpleRadio : m_strongRadio)->setChecked(true);
+        m_noteLabel = new QLabel(this);
+        m_noteLabel->setObjectName(u"NoteLabel"_s);
+        m_noteLabel->setWordWrap(true);
+        connect(m_strongRadio, &QRadioButton::toggled, this, [this] { UpdateOk(); });
+        layout->addWidget(m_strongRadio);
+        layout->addWidget(m_simpleRadio);
+        layout->addWidget(m_noteLabel);
+    }
     layout->addLayout(buttons);
 
-    resize(300, mode == TMode::Confirm ? ConfirmHeight : SingleHeight);
     UpdateOk();
+    if (mode == TMode::Confirm) {
+        resize(440, 0);
+        resize(440, heightForWidth(440) > 0 ? heightForWidth(440) : sizeHint().height());
+    } else {
+        resize(300, SingleHeight);
+    }
+}
+
+QString TPassDlg::Tr(int number, const QString &english) const
+{
+    return m_language ? m_language->Caption(number, english) : english;
+}
+
+TProtection TPassDlg::Protection() const
+{
+    return m_simpleRadio && m_simpleRadio->isChecked() ? TProtection::Simple : TProtection::Strong;
 }
 
 QString TPassDlg::Password() const
@@ -115,10 +163,32 @@ void TPassDlg::showEvent(QShowEvent *event)
 
 void TPassDlg::UpdateOk()
 {
-    if (m_mode == TMode::Confirm)
-        m_okButton->setEnabled(m_pEdit->text() == m_confEdit->text());
-    else
+    if (m_mode != TMode::Confirm) {
         m_okButton->setEnabled(!m_pEdit->text().isEmpty());
+        return;
+    }
+    // Refused here rather than turned into "?" on saving.
+    const bool simple = Protection() == TProtection::Simple;
+    const bool refused = simple && !SimpleCipherAccepts(m_pEdit->text());
+    m_okButton->setEnabled(!refused && m_pEdit->text() == m_confEdit->text());
+    if (refused) {
+        m_noteLabel->setText(Tr(SimpleRefusedText,
+                                u"Simple protection takes only Western European (Windows-1252) "
+                                u"characters: choose strong protection or another password."_s));
+    } else if (simple) {
+        m_noteLabel->setText(
+            Tr(SimpleNoteText,
+               u"Other programs that read this catalog format can open it with the password. It "
+               u"only keeps casual readers out: anyone with a little skill can read the password "
+               u"from the file."_s));
+    } else {
+        m_noteLabel->setText(
+            Tr(StrongNoteText,
+               u"Picture files kept beside the catalog (the posters, covers and screenshots "
+               u"folders) are not encrypted: anyone who can read those folders can see them. "
+               u"Pictures stored inside the catalog file are encrypted with it. A lost password "
+               u"cannot be recovered."_s));
+    }
 }
 
 TPasswordPrompt::TPasswordPrompt(QWidget *parent, const TWideLanguage *language)
@@ -130,13 +200,19 @@ std::optional<QString> TPasswordPrompt::AskPassword(bool first)
 {
     const QString caption = first ? CaptionText(m_language, FirstCaptionText, DefaultFirstCaption)
                                   : CaptionText(m_language, RetryCaptionText, DefaultRetryCaption);
-    return RunDialog(m_parent, TPassDlg::TMode::Single, caption);
+    std::optional<TNewPassword> answer =
+        RunDialog(m_parent, TPassDlg::TMode::Single, caption, m_language);
+    if (!answer)
+        return std::nullopt;
+    return std::move(answer->password);
 }
 
-std::optional<QString> TPasswordPrompt::AskNewPassword(QWidget *parent,
-                                                       const TWideLanguage *language)
+std::optional<TNewPassword>
+TPasswordPrompt::AskNewPassword(QWidget *parent, const TWideLanguage *language, TProtection current)
 {
     return RunDialog(parent,
                      TPassDlg::TMode::Confirm,
-                     CaptionText(language, FirstCaptionText, DefaultFirstCaption));
+                     CaptionText(language, FirstCaptionText, DefaultFirstCaption),
+                     language,
+                     current);
 }

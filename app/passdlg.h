@@ -10,23 +10,45 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 class TWideLanguage;
 
+// The answer of the protect command: the new password (empty removes the protection) and
+// the kind of protection it is for.
+struct TNewPassword
+{
+    TNewPassword(QString text = {}, TProtection kind = TProtection::Strong)
+        : password(std::move(text))
+        , protection(kind)
+    {}
+    QString password;
+    TProtection protection = TProtection::Strong;
+    friend bool operator==(const TNewPassword &, const TNewPassword &) = default;
+};
+
 // The password dialog: one masked edit for opening a protected catalog, or two (password
 // and confirmation) for protecting one. Both edits are emptied every time it is shown.
+// Protecting offers strong and simple protection, each with what it does and does not do.
 class TPassDlg : public QDialog
 {
 public:
     enum class TMode {
         Single,  // OK only while the password is not empty
-        Confirm, // OK while both texts are equal, so two empty texts remove the password
+        Confirm, // OK while both texts are equal, so two empty texts remove the password; a
+                 // simple protection also needs a password it can hold
     };
 
-    explicit TPassDlg(TMode mode = TMode::Single, QWidget *parent = nullptr);
+    // `current`: the catalog's protection, preselected when it is simple (strong otherwise).
+    explicit TPassDlg(TMode mode = TMode::Single,
+                      QWidget *parent = nullptr,
+                      const TWideLanguage *language = nullptr,
+                      TProtection current = TProtection::None);
 
     TMode Mode() const { return m_mode; }
     QString Password() const;
+    // The chosen protection (confirmation mode; Strong in single mode).
+    TProtection Protection() const;
     // Runs the dialog modally with `caption`; the typed password on OK, nothing on Cancel.
     std::optional<QString> Ask(const QString &caption);
 
@@ -35,11 +57,16 @@ protected:
 
 private:
     void UpdateOk();
+    QString Tr(int number, const QString &english) const;
 
     TMode m_mode;
+    const TWideLanguage *m_language;
     QLineEdit *m_pEdit = nullptr;
     // Only in confirmation mode.
     QLineEdit *m_confEdit = nullptr;
+    QRadioButton *m_strongRadio = nullptr;
+    QRadioButton *m_simpleRadio = nullptr;
+    QLabel *m_noteLabel = nullptr;
     QPushButton *m_okButton = nullptr;
 };
 
@@ -56,8 +83,10 @@ public:
     std::optional<QString> AskPassword(bool first) override;
 
     // The protect command's question: confirmation mode, caption text 1872. An empty
-    // answer removes the protection; nothing means the user cancelled.
-    static std::optional<QString> AskNewPassword(QWidget *parent, const TWideLanguage *language);
+    // password removes the protection; nothing means the user cancelled.
+    static std::optional<TNewPassword> AskNewPassword(QWidget *parent,
+                                                      const TWideLanguage *language,
+                                                      TProtection current = TProtection::None);
 
 private:
     QWidget *m_parent;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,8 @@
 #include "app/waitwindow.h"
 #include "tests/support/widgettest.h"
 #include "views/languagewide.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -89,6 +92,35 @@ TEST(PassDlg, ConfirmModeEnablesOkOnlyForEqualTexts)
     // Case matters.
     confEdit->setText(QStringLiteral("ABC"));
     EXPECT_FALSE(ok->isEnabled());
+}
+
+TEST(PassDlg, ProtectionChoiceExplainsItselfAndSimpleRefusesWhatItCannotHold)
+{
+    TPassDlg dlg(TPassDlg::TMode::Confirm);
+    dlg.show();
+    auto *strong = Child<QRadioButton>(&dlg, "StrongRadio");
+    auto *simple = Child<QRadioButton>(&dlg, "SimpleRadio");
+    auto *note = Child<QLabel>(&dlg, "NoteLabel");
+    auto *ok = Child<QPushButton>(&dlg, "OKBtn");
+    ASSERT_TRUE(strong && simple && note && ok);
+    EXPECT_TRUE(strong->isChecked());
+    EXPECT_TRUE(note->text().contains(u"not encrypted"_s));
+    for (const char *edit : {"pEdit", "ConfEdit"})
+        Type(&dlg, edit, u"密码"_s);
+    EXPECT_TRUE(ok->isEnabled());
+    EXPECT_EQ(dlg.Protection(), TProtection::Strong);
+    QTest::mouseClick(simple, Qt::LeftButton);
+    EXPECT_EQ(dlg.Protection(), TProtection::Simple);
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_TRUE(note->text().contains(u"Windows-1252"_s));
+    QTest::mouseClick(strong, Qt::LeftButton);
+    EXPECT_TRUE(ok->isEnabled());
+
+    // A catalog with simple protection shows its kind.
+    TPassDlg current(TPassDlg::TMode::Confirm, nullptr, nullptr, TProtection::Simple);
+    EXPECT_TRUE(Child<QRadioButton>(&current, "SimpleRadio")->isChecked());
+    TPassDlg single(TPassDlg::TMode::Single);
+    EXPECT_EQ(Child<QRadioButton>(&single, "StrongRadio"), nullptr);
 }
 
 TEST(PassDlg, EditsAreEmptiedEachTimeTheDialogIsShown)
@@ -213,7 +245,8 @@ TEST_F(PasswordPromptLanguage, NewPasswordUsesConfirmationModeAndText1872)
 {
     TPromptRun run;
     AnswerNextDialog(run, QStringLiteral("geheim"));
-    EXPECT_EQ(TPasswordPrompt::AskNewPassword(nullptr, &m_language), QStringLiteral("geheim"));
+    EXPECT_EQ(TPasswordPrompt::AskNewPassword(nullptr, &m_language),
+              TNewPassword(QStringLiteral("geheim"), TProtection::Strong));
     EXPECT_EQ(run.title, QStringLiteral("Kennwort eingeben"));
     EXPECT_TRUE(run.hasConfEdit);
 }
@@ -222,7 +255,7 @@ TEST(PasswordPrompt, NewPasswordEmptyMeansRemoveAndCancelMeansNothing)
 {
     TPromptRun run;
     AnswerNextDialog(run, QString());
-    EXPECT_EQ(TPasswordPrompt::AskNewPassword(nullptr, nullptr), QString());
+    EXPECT_EQ(TPasswordPrompt::AskNewPassword(nullptr, nullptr), TNewPassword());
     EXPECT_EQ(run.title, QStringLiteral("Enter Password"));
 
     AnswerNextDialog(run, std::nullopt);

@@ -454,6 +454,14 @@ TEST_F(MainWindowTest, ProtectAndOpenProtectedCatalogThroughPasswordDialog)
     dialogs->passwordAnswers.push_back(QString());
     Trigger("ProtectAct");
     EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Pass&word Protect"_s);
+
+    // The dialog hears the current kind; a password simple protection cannot hold is refused.
+    dialogs->passwordAnswers.push_back(TNewPassword(u"密码"_s, TProtection::Simple));
+    Trigger("ProtectAct");
+    EXPECT_EQ(dialogs->passwordKindsShown.back(), TProtection::None);
+    ASSERT_FALSE(dialogs->errors.isEmpty());
+    EXPECT_TRUE(dialogs->errors.back().contains(u"Windows-1252"_s));
+    EXPECT_EQ(window->Action(u"ProtectAct"_s)->text(), u"Pass&word Protect"_s);
 }
 
 TEST_F(MainWindowTest, CancelledPasswordOpensReadOnly)

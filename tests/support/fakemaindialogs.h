@@ -48,7 +48,11 @@ public:
     {
         messages.append(text);
     }
-    std::optional<QString> AskNewPassword(QWidget *) override { return Next(passwordAnswers); }
+    std::optional<TNewPassword> AskNewPassword(QWidget *, TProtection current) override
+    {
+        passwordKindsShown.push_back(current);
+        return Next(passwordAnswers);
+    }
     std::optional<QString>
     AskText(QWidget *, const QString &caption, const QString &prompt, const QString &text) override
     {
@@ -166,7 +170,8 @@ public:
 
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
-    std::deque<std::optional<QString>> passwordAnswers;
+    std::deque<std::optional<TNewPassword>> passwordAnswers;
+    std::vector<TProtection> passwordKindsShown;
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> textAnswers;
     std::deque<TFileDecision> fileAnswers;
