@@ -100,11 +100,11 @@ TPassDlg::TPassDlg(TMode mode, QWidget *parent, const TWideLanguage *language, T
     layout->addLayout(grid);
     if (mode == TMode::Confirm) {
         m_strongRadio = new QRadioButton(
-            Tr(StrongText, u"&Strong protection: encrypts the whole catalog"_s), this);
+            Tr(StrongText, u"&Strong protection (encrypts the whole catalog)"_s), this);
         m_strongRadio->setObjectName(u"StrongRadio"_s);
         m_simpleRadio = new QRadioButton(
             Tr(SimpleText,
-               u"S&imple protection: hides the catalog from casual readers; not encryption"_s),
+               u"S&imple protection (hides the catalog from casual readers; not encryption)"_s),
             this);
         m_simpleRadio->setObjectName(u"SimpleRadio"_s);
         (current == TProtection::Simple ? m_simpleRadio : m_strongRadio)->setChecked(true);
