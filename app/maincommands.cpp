@@ -15,6 +15,7 @@
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
+#include "app/recorddialogs.h"
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
@@ -791,7 +792,7 @@ void TMain::PlayMovie()
         return;
     const QString file = UsableFile(*static_cast<TBaseMovie *>(current));
     if (!file.isEmpty())
-        m_dialogs->OpenWithDesktop(file);
+        TRecordDialogs::OpenCatalogTarget(*m_dialogs, this, file, TLinkUse::Play);
 }
 
 void TMain::OpenMovieFolder()
@@ -833,9 +834,8 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
                             Text(1822,
                                  u"There is no movie with this title in the catalog. "
                                  u"Create it?"_s))) {
-        OpenMovieMaster(byOriginalTitle ? QString() : title,
-                        byOriginalTitle ? title : QString(),
-                        QString());
+        OpenMovieMaster(
+            byOriginalTitle ? QString() : title, byOriginalTitle ? title : QString(), QString());
         return;
     }
     m_webSearchEdit->setText(title);

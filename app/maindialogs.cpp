@@ -172,6 +172,11 @@ bool TQtMainDialogs::OpenWithDesktop(const QString &fileOrUrl)
     return TRecordDialogs::OpenWithDesktop(fileOrUrl);
 }
 
+bool TQtMainDialogs::AskOpenTarget(QWidget *parent, const TLinkDecision &decision)
+{
+    return TRecordDialogs::AskOpenTarget(parent, decision, m_language);
+}
+
 void TQtMainDialogs::ShowInFileManager(const QString &file)
 {
     TRecordDialogs::ShowInFileManager(file);
@@ -196,5 +201,13 @@ TResultChoice TQtMainDialogs::ChooseWebResult(QWidget *parent,
                                               const QList<TWebResultEntry> &entries,
                                               const QByteArray &referrer)
 {
-    return TSelForm::Choose(parent, caption, entries, referrer, m_previewFetch);
+    // The browse link is a page the plug-in found: it asks like any catalog link.
+    return TSelForm::Choose(parent,
+                            caption,
+                            entries,
+                            referrer,
+                            m_previewFetch,
+                            [this](QWidget *form, const QString &url) {
+                                TRecordDialogs::OpenCatalogTarget(*this, form, url, TLinkUse::Link);
+                            });
 }

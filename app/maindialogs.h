@@ -10,6 +10,7 @@
 #include "app/maintenance.h"
 #include "app/moviemaster.h"
 #include "app/passdlg.h"
+#include "host/linkpolicy.h"
 #include "host/messagesink.h"
 #include "host/webflow.h"
 #include "views/cardhost.h"
@@ -124,7 +125,11 @@ public:
                    const std::function<void(int engine, const QString &text)> &webSearch) = 0;
 
     // Opens a file or address with the desktop's default program; false when it could not.
+    // Targets from a catalog go through TRecordDialogs::OpenCatalogTarget first.
     virtual bool OpenWithDesktop(const QString &fileOrUrl) = 0;
+    // Whether a catalog target that TLinkPolicy does not let through opens after all; the
+    // question shows decision.Target whole. True for Yes only.
+    virtual bool AskOpenTarget(QWidget *parent, const TLinkDecision &decision) = 0;
     // Shows the file selected in the file manager (or at least its folder).
     virtual void ShowInFileManager(const QString &file) = 0;
 
@@ -195,9 +200,11 @@ public:
                                                        TDuplicateAction preset) override;
     std::optional<TBadFileOptions> AskBadFileOptions(QWidget *parent,
                                                      const TBadFileOptions &preset) override;
-    std::optional<TMultiEditAnswer>
-    AskMultiEdit(QWidget *parent, const TMultiCommon &common, const TMultiEditLists &lists) override;
+    std::optional<TMultiEditAnswer> AskMultiEdit(QWidget *parent,
+                                                 const TMultiCommon &common,
+                                                 const TMultiEditLists &lists) override;
     bool OpenWithDesktop(const QString &fileOrUrl) override;
+    bool AskOpenTarget(QWidget *parent, const TLinkDecision &decision) override;
     void ShowInFileManager(const QString &file) override;
     bool PickFiles(QWidget *parent,
                    const TPickerOptions &options,

@@ -10,6 +10,7 @@
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
+#include "app/recorddialogs.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/movie.h"
@@ -402,7 +403,7 @@ void TMain::WebSearch(int index, const QString &text)
         return;
     const QString address = WebSearchAddress(m_settings.SearchUrls.at(index), text);
     if (!address.isEmpty())
-        m_dialogs->OpenWithDesktop(address);
+        TRecordDialogs::OpenCatalogTarget(*m_dialogs, this, address, TLinkUse::Link);
 }
 
 QString TMain::SearchFieldCaption(bool people, int field) const
@@ -427,5 +428,5 @@ QString TMain::SortColumnCaption(bool people, int item) const
 void TMain::OpenAddress(const QString &address)
 {
     if (!address.trimmed().isEmpty())
-        m_dialogs->OpenWithDesktop(address.trimmed());
+        TRecordDialogs::OpenCatalogTarget(*m_dialogs, this, address.trimmed(), TLinkUse::Link);
 }

@@ -11,14 +11,21 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStringList>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include "host/linkpolicy.h"
+#include "views/languagewide.h"
 
 namespace {
 
@@ -84,6 +91,38 @@ QSpinBox *NewSpinBox(QWidget *parent, const QString &name, int minimum, int maxi
     box->setRange(minimum, maximum);
     box->setValue(value); // clamps a preset outside the range
     return box;
+}
+
+// Texts of the question before a catalog target opens.
+constexpr int TextOpenCaption = 3954;
+constexpr int TextOpenQuestion = 3961;
+constexpr int TextYes = 3962;
+constexpr int TextNo = 3963;
+
+// Why the target was not opened at once (texts 3955 to 3960).
+std::pair<int, QString> RiskText(TLinkRisk risk)
+{
+    switch (risk) {
+    case TLinkRisk::OtherScheme:
+        return {3955,
+                QStringLiteral("This address is not a web page. The program your desktop "
+                               "assigns to it will open it:")};
+    case TLinkRisk::LocalFile:
+        return {3956,
+                QStringLiteral("This is a file or folder on this computer. The program your "
+                               "desktop assigns to it will open it:")};
+    case TLinkRisk::Launcher:
+        return {3957,
+                QStringLiteral("This is a program launcher. Opening it can start any program:")};
+    case TLinkRisk::Script:
+        return {3958, QStringLiteral("This is a script. Opening it can run it:")};
+    case TLinkRisk::Executable:
+        return {3959, QStringLiteral("This is a program. Opening it can run it:")};
+    case TLinkRisk::NotMedia:
+    case TLinkRisk::None:
+        break;
+    }
+    return {3960, QStringLiteral("This is no video, audio or disc image file:")};
 }
 
 // The folder that holds `file`, for when the file itself cannot be shown selected.
@@ -224,6 +263,83 @@ bool TRecordDialogs::OpenWithDesktop(const QString &fileOrUrl)
 {
     const QUrl url = DesktopUrl(fileOrUrl);
     return !url.isEmpty() && QDesktopServices::openUrl(url);
+}
+
+bool TRecordDialogs::OpenCatalogTarget(IMainDialogs &dialogs,
+                                       QWidget *parent,
+                                       const QString &fileOrUrl,
+                                       TLinkUse use)
+{
+    const QUrl url = DesktopUrl(fileOrUrl);
+    if (url.isEmpty())
+        return false;
+    const TLinkDecision decision = TLinkPolicy::Decide(url, use);
+    if (decision.Verdict == TLinkVerdict::Ask && !dialogs.AskOpenTarget(parent, decision))
+        return false;
+    return dialogs.OpenWithDesktop(fileOrUrl);
+}
+
+bool TRecordDialogs::AskOpenTarget(QWidget *parent,
+                                   const TLinkDecision &decision,
+                                   const TWideLanguage *language)
+{
+    const auto text = [language](int number, const QString &english) {
+        return language ? language->Caption(number, english) : english;
+    };
+    TModal<QDialog> dialog(new QDialog(parent));
+    QDialog *box = dialog.Get();
+    box->setObjectName(QStringLiteral("OpenTargetDlg"));
+    box->setWindowTitle(text(TextOpenCaption, QStringLiteral("Open from the catalog")));
+
+    auto *icon = new QLabel(box);
+    const int iconSize = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
+    icon->setPixmap(
+        box->style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, box).pixmap(iconSize));
+    const auto [reasonNumber, reasonEnglish] = RiskText(decision.Risk);
+    auto *reason = new QLabel(text(reasonNumber, reasonEnglish), box);
+    reason->setObjectName(QStringLiteral("ReasonLabel"));
+    reason->setWordWrap(true);
+    // A label cannot break a long address; a read-only text box shows all of it and lets
+    // the user copy it.
+    auto *target = new QPlainTextEdit(decision.Target, box);
+    target->setObjectName(QStringLiteral("TargetText"));
+    target->setReadOnly(true);
+    target->setWordWrapMode(QTextOption::WrapAnywhere);
+    target->setMinimumWidth(target->fontMetrics().averageCharWidth() * 60);
+    target->setFixedHeight(
+        target->fontMetrics().lineSpacing() * 4
+        + 2 * (target->frameWidth() + int(target->document()->documentMargin())));
+    auto *question = new QLabel(text(TextOpenQuestion,
+                                     QStringLiteral("Open it only if you trust where the catalog "
+                                                    "came from. Open it?")),
+                                box);
+    question->setWordWrap(true);
+
+    auto *buttons = new QDialogButtonBox(box);
+    QPushButton *yes =
+        buttons->addButton(text(TextYes, QStringLiteral("&Yes")), QDialogButtonBox::YesRole);
+    yes->setObjectName(QStringLiteral("YesBtn"));
+    QPushButton *no =
+        buttons->addButton(text(TextNo, QStringLiteral("&No")), QDialogButtonBox::NoRole);
+    no->setObjectName(QStringLiteral("NoBtn"));
+    // Enter must not open a launcher by accident.
+    yes->setAutoDefault(false);
+    no->setDefault(true);
+    QObject::connect(yes, &QPushButton::clicked, box, &QDialog::accept);
+    QObject::connect(no, &QPushButton::clicked, box, &QDialog::reject);
+
+    auto *texts = new QVBoxLayout;
+    texts->addWidget(reason);
+    texts->addWidget(target);
+    texts->addWidget(question);
+    auto *row = new QHBoxLayout;
+    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addLayout(texts, 1);
+    auto *layout = new QVBoxLayout(box);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    no->setFocus();
+    return dialog.Exec();
 }
 
 void TRecordDialogs::ShowInFileManager(const QString &file)

@@ -10,6 +10,9 @@
 
 class QDBusConnection;
 class QWidget;
+class TWideLanguage;
+struct TLinkDecision;
+enum class TLinkUse;
 
 // The questions of the record commands and the hand-over of movie files to the desktop.
 // Every dialog is modal, parented to `parent` (may be null) and deleted before returning;
@@ -47,6 +50,18 @@ public:
     // Opens DesktopUrl(fileOrUrl) with the desktop's default program; false when there is
     // nothing to open or the desktop refused it.
     static bool OpenWithDesktop(const QString &fileOrUrl);
+    // A link or movie file from the catalog: what TLinkPolicy lets through opens at once,
+    // anything else only after `dialogs` asked and got Yes. Both the question and the
+    // opening go through `dialogs`. False when nothing was opened.
+    static bool OpenCatalogTarget(IMainDialogs &dialogs,
+                                  QWidget *parent,
+                                  const QString &fileOrUrl,
+                                  TLinkUse use);
+    // The question of OpenCatalogTarget: why the target is not opened at once, the whole
+    // target (selectable, wrapped anywhere, never shortened) and Yes/No with No as the
+    // default; Esc and closing answer No. `language` (may be null) gives the texts.
+    static bool
+    AskOpenTarget(QWidget *parent, const TLinkDecision &decision, const TWideLanguage *language);
     // Asks the freedesktop file manager on the session bus to show `file` selected; the
     // call is asynchronous, and when the bus is missing, the call fails or it times out,
     // the containing folder is opened instead. Nothing for an empty name.

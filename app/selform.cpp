@@ -1,6 +1,5 @@
 #include "app/selform.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLabel>
@@ -11,8 +10,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/recorddialogs.h"
 #include "catalog/ansi.h"
 #include "catalog/image.h"
+#include "host/linkpolicy.h"
 #include "host/webtext.h"
 #include "views/imageqt.h"
 
@@ -83,10 +84,17 @@ TSelForm::TSelForm(QWidget *parent)
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     connect(m_browseLink, &QLabel::linkActivated, this, [this] {
         const QString url = FromAnsi(BrowseUrl());
-        if (m_open)
-            m_open(url);
-        else
-            QDesktopServices::openUrl(QUrl(url));
+        if (m_open) {
+            m_open(this, url);
+            return;
+        }
+        const QUrl target = TRecordDialogs::DesktopUrl(url);
+        if (target.isEmpty())
+            return;
+        const TLinkDecision decision = TLinkPolicy::Decide(target, TLinkUse::Link);
+        if (decision.Verdict == TLinkVerdict::Open
+            || TRecordDialogs::AskOpenTarget(this, decision, nullptr))
+            TRecordDialogs::OpenWithDesktop(url);
     });
 }
 
@@ -196,10 +204,13 @@ TResultChoice TSelForm::Choose(QWidget *parent,
                                const QString &caption,
                                const QList<TWebResultEntry> &entries,
                                const QByteArray &referrer,
-                               TPreviewFetch fetch)
+                               TPreviewFetch fetch,
+                               TUrlOpener open)
 {
     TSelForm form(parent);
     form.SetPreviewFetch(std::move(fetch));
+    if (open)
+        form.SetUrlOpener(std::move(open));
     form.SetEntries(caption, entries, referrer);
     form.exec();
     return {form.Chosen(), form.Chosen() ? QByteArray() : form.BrowseUrl()};

@@ -35,8 +35,10 @@ public:
 
     // Without a fetcher the rows with a picture URL keep their loading picture.
     void SetPreviewFetch(TPreviewFetch fetch) { m_fetch = std::move(fetch); }
-    // Opens the browse link; the web browser by default.
-    void SetUrlOpener(std::function<void(const QString &)> open) { m_open = std::move(open); }
+    // Opens the browse link, with the dialog as the parent of any question. By default a
+    // web address opens in the browser and anything else asks first (TLinkPolicy).
+    using TUrlOpener = std::function<void(QWidget *form, const QString &url)>;
+    void SetUrlOpener(TUrlOpener open) { m_open = std::move(open); }
 
     // Fills the list (titles HTML-decoded) and starts the previews.
     void SetEntries(const QString &caption,
@@ -52,7 +54,8 @@ public:
                                 const QString &caption,
                                 const QList<TWebResultEntry> &entries,
                                 const QByteArray &referrer,
-                                TPreviewFetch fetch);
+                                TPreviewFetch fetch,
+                                TUrlOpener open = {});
 
     void accept() override;
     void reject() override;
@@ -75,5 +78,5 @@ private:
     int m_generation = 0;
     std::optional<int> m_chosen;
     TPreviewFetch m_fetch;
-    std::function<void(const QString &)> m_open;
+    TUrlOpener m_open;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QStackedWidget>
 
@@ -50,6 +51,52 @@ TEST_F(CardsTest, GenreLinksFilterTheList)
     // An empty list shows the card's message.
     window->SetSearchField(false, 6, u"Western"_s);
     EXPECT_EQ(MovieCard()->Mode(), 1);
+}
+
+// A catalog from elsewhere may link a launcher: one click must not run it.
+TEST_F(CardsTest, LinksThatAreNoWebPagesAskFirstAndPlayOpensOnlyMedia)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
+    const QString launcher = root.filePath(u"trailer.desktop"_s);
+    {
+        QFile file(launcher);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nExec=sh -c id\n");
+    }
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->SetUrl(launcher + u" https://example.org/alien"_s);
+    alien->SetPath(SmallFile(u"notes.txt"_s));
+    const QString video = SmallFile(u"brazil.mkv"_s);
+    MovieTitled(u"Brazil"_s)->SetPath(video);
+    Focus(alien);
+    auto *links = Child<TLinkText>(MovieCard(), "URLBox");
+    ASSERT_EQ(links->LinkCount(), 2);
+    const auto click = [links](int index) {
+        TLink link;
+        ASSERT_TRUE(links->GetLink(index, link));
+        emit links->LinkClicked(link);
+    };
+
+    click(0); // answered No: nothing opens
+    ASSERT_EQ(dialogs->openQuestions.size(), 1);
+    EXPECT_EQ(dialogs->openQuestions[0].Target, launcher);
+    EXPECT_EQ(dialogs->openQuestions[0].Risk, TLinkRisk::Launcher);
+    EXPECT_TRUE(dialogs->opened.isEmpty());
+    dialogs->openTargetAnswers.push_back(true);
+    click(0);
+    click(1); // a web page opens without a question
+    EXPECT_EQ(dialogs->openQuestions.size(), 2);
+    EXPECT_EQ(dialogs->opened, (QStringList{launcher, u"https://example.org/alien"_s}));
+
+    // Play: a text file asks, a video opens at once.
+    dialogs->opened.clear();
+    Trigger("PlayAct");
+    EXPECT_EQ(dialogs->openQuestions.size(), 3);
+    EXPECT_EQ(dialogs->openQuestions.last().Risk, TLinkRisk::NotMedia);
+    EXPECT_TRUE(dialogs->opened.isEmpty());
+    Focus(MovieTitled(u"Brazil"_s));
+    Trigger("PlayAct");
+    EXPECT_EQ(dialogs->opened, QStringList{video});
 }
 
 TEST_F(CardsTest, PeopleHaveTheirCard)

@@ -1,4 +1,6 @@
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -17,9 +20,12 @@
 #include <QTest>
 
 #include "app/recorddialogs.h"
+#include "host/linkpolicy.h"
 #include "tests/support/widgettest.h"
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 void Click(QWidget *dialog, const char *button)
 {
@@ -290,6 +296,31 @@ TEST(RecordDialogs, OpenWithDesktopHandsOverTheUrl)
     EXPECT_EQ(desktop.opened,
               (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/films/a b.mkv")),
                            QUrl(QStringLiteral("https://example.org/"))}));
+}
+
+// The question before a catalog target opens: Enter, Esc and closing must not open it.
+TEST(RecordDialogs, OpenTargetQuestionShowsTheWholeTargetAndDefaultsToNo)
+{
+    TLinkDecision decision;
+    decision.Risk = TLinkRisk::OtherScheme;
+    decision.Target = u"smb://server/"_s + QString(300, u'x') + u"/end.desktop"_s;
+    const std::pair<std::function<void(QWidget *)>, bool> answers[] = {
+        {[](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Return); }, false},
+        {[](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); }, false},
+        {[](QWidget *modal) { modal->close(); }, false},
+        {[](QWidget *modal) { Click(modal, "NoBtn"); }, false},
+        {[](QWidget *modal) { Click(modal, "YesBtn"); }, true},
+    };
+    for (const auto &[answer, expected] : answers) {
+        QString shown;
+        WhenModal([&, answer = answer](QWidget *modal) {
+            if (auto *target = Child<QPlainTextEdit>(modal, "TargetText"))
+                shown = target->toPlainText();
+            answer(modal);
+        });
+        EXPECT_EQ(TRecordDialogs::AskOpenTarget(nullptr, decision, nullptr), expected);
+        EXPECT_EQ(shown, decision.Target);
+    }
 }
 
 TEST(RecordDialogs, WithoutABusTheFolderIsOpened)

@@ -147,6 +147,16 @@ public:
         opened.append(fileOrUrl);
         return true;
     }
+    // No answer left means No, as closing the question does.
+    bool AskOpenTarget(QWidget *, const TLinkDecision &decision) override
+    {
+        openQuestions.append(decision);
+        if (openTargetAnswers.empty())
+            return false;
+        const bool answer = openTargetAnswers.front();
+        openTargetAnswers.pop_front();
+        return answer;
+    }
     void ShowInFileManager(const QString &file) override { shownInFolder.append(file); }
     bool PickFiles(QWidget *,
                    const TPickerOptions &options,
@@ -215,6 +225,8 @@ public:
     QStringList pickExtensions;
     QStringList opened;
     QStringList shownInFolder;
+    std::deque<bool> openTargetAnswers;
+    QList<TLinkDecision> openQuestions;
     QStringList openFolders;
     QStringList saveFolders;
     QStringList questions;
