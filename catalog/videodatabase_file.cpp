@@ -824,8 +824,12 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     }
     TScopedValueHook hook(std::move(encrypt));
     std::optional<TStrongWriter> strong;
-    if (m_protection == TProtection::Strong && m_strongKey)
+    if (m_protection == TProtection::Strong) {
+        // Never the catalog in the clear when it should be encrypted.
+        if (!m_strongKey)
+            return Status::Failure(u"Cannot write %1: the catalog has no key"_s.arg(fileName));
         strong.emplace(m_strongKey);
+    }
     // Written in pieces, so that a large catalog is never held twice as text.
     constexpr qsizetype flushAt = 1 << 19;
     QString text = HeaderText();
