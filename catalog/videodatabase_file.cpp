@@ -81,8 +81,14 @@ public:
     {
         QByteArray pattern = QFile::encodeName(m_fileName) + ".XXXXXX" + TempSuffix;
         m_fd = ::mkostemps(pattern.data(), int(std::strlen(TempSuffix)), O_CLOEXEC);
-        if (m_fd < 0)
-            return Failure(errno);
+        if (m_fd < 0) {
+            // The folder refused the new file, not the file itself: name the folder, so the
+            // user knows which permission to fix.
+            const int error = errno;
+            return Status::Failure(
+                QStringLiteral("Cannot write %1: the folder %2 does not allow a new file (%3)")
+                    .arg(m_fileName, QFileInfo(m_fileName).absolutePath(), SystemError(error)));
+        }
         m_tempName = pattern;
         ::flock(m_fd, LOCK_EX | LOCK_NB);
         struct stat old;

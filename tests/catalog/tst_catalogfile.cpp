@@ -1,7 +1,9 @@
 #include <csignal>
 
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -638,6 +640,74 @@ TEST_F(CatalogFileTest, SaveKeepsABackupAndLeavesReadOnlyFilesAlone)
     EXPECT_TRUE(db->Modified());
     EXPECT_NE(ReadBytes(Path(u"movies.rkd"_s)).count("<movie>"), 3);
     QFile::setPermissions(Path(u"movies.rkd"_s), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// A folder that takes no new file while it lives: without write permission, and immutable
+// where the file system and the user allow it (root ignores the permission).
+class TClosedFolder
+{
+public:
+    explicit TClosedFolder(const QString &folder)
+        : m_path(QFile::encodeName(folder))
+    {
+        ::chmod(m_path.constData(), 0555);
+        m_fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        if (m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            m_immutable = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+    }
+    ~TClosedFolder()
+    {
+        int flags = 0;
+        if (m_immutable && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (m_fd >= 0)
+            ::close(m_fd);
+        ::chmod(m_path.constData(), 0755);
+    }
+    TClosedFolder(const TClosedFolder &) = delete;
+    TClosedFolder &operator=(const TClosedFolder &) = delete;
+    bool Closed() const
+    {
+        const QByteArray probe = m_path + "/probe";
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return true;
+        ::close(fd);
+        ::unlink(probe.constData());
+        return false;
+    }
+
+private:
+    QByteArray m_path;
+    int m_fd = -1;
+    bool m_immutable = false;
+};
+
+TEST_F(CatalogFileTest, SaveIntoAFolderThatTakesNoNewFileNamesTheFolder)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"shelf"_s));
+    auto db = OpenCatalog(u"shelf/movies.rkd"_s);
+    db->AddRecord(0);
+    ASSERT_TRUE(db->Save(true).Ok());
+    db->AddRecord(0);
+    QString error;
+    {
+        TClosedFolder closed(Path(u"shelf"_s));
+        if (!closed.Closed())
+            GTEST_SKIP() << "this user may write into any folder";
+        const auto result = db->Save(false);
+        ASSERT_FALSE(result.Ok());
+        error = result.Error();
+    }
+    EXPECT_TRUE(error.contains(u"folder "_s + Path(u"shelf"_s) + u" does not allow"_s))
+        << error.toStdString();
+    EXPECT_TRUE(db->Modified());
+    EXPECT_EQ(ReadBytes(Path(u"shelf/movies.rkd"_s)).count("<movie>"), 1);
 }
 
 // A device that fails after N bytes: the file size limit makes write() fail with EFBIG.
