@@ -304,7 +304,13 @@ void TWebFlow::FetchFirst()
     const QString search = FirstSearchText(m_mode);
     const QByteArray ansiSearch = ToAnsi(search);
     QByteArray url;
-    if (AskUrl(RecordUrls(), ansiSearch, url) != 0) {
+    const int answer = AskUrl(RecordUrls(), ansiSearch, url);
+    // A cover plug-in's -1 says it has nothing to fetch, as it does for its later covers.
+    if (answer == -1 && m_type == RK_PLUGIN_COVER_IMPORT) {
+        EndFlow();
+        return;
+    }
+    if (answer != 0) {
         m_mode = 1;
         Fetch(url);
         return;

@@ -241,4 +241,19 @@ TEST_F(WebFlowTest, PosterComesThroughTheProductPage)
     EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
 }
 
+TEST_F(WebFlowTest, CoverPluginWithNothingToFetchStopsQuietly)
+{
+    ASSERT_TRUE(m_folder.Add(TestPluginPath(u"testcover.so"_s), u"z.so"_s));
+    m_registry.Discover(m_folder.Path(), RK_LANG_ENGLISH);
+    ASSERT_EQ(m_registry.Count(), 4);
+    ASSERT_EQ(m_registry.Get(3).PluginType, RK_PLUGIN_COVER_IMPORT);
+    TMovie *movie = NewMovie(u"Matrix"_s);
+
+    m_flow.RunBatch(3, {movie});
+
+    EXPECT_TRUE(m_server.Requests().isEmpty());
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    EXPECT_EQ(m_flow.BusyIndex(), -1);
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 // A movie-information plug-in whose details pages may hold several movies, which no real
 // site plug-in does: every line "movie <title>" of a page is one record. A page without
 // such a line is a result list with nothing found. Searches go to testweb.example.
+// Built with RK_TEST_COVER it is a cover plug-in that has nothing to fetch: its first
+// answer is -1, with an address that would fail if it were fetched anyway.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +21,11 @@ extern "C" {
 
 RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL GetType()
 {
+#ifdef RK_TEST_COVER
+    return RK_PLUGIN_COVER_IMPORT;
+#else
     return RK_PLUGIN_MOVIE_INFO;
+#endif
 }
 RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetName(int32_t)
 {
@@ -34,6 +40,13 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetVersionSupported()
     return 9005;
 }
 
+#ifdef RK_TEST_COVER
+RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetURL(const char *, const char **out, const char *)
+{
+    *out = "http://testweb.example/no-cover-here";
+    return -1;
+}
+#else
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetURL(int32_t, const char *recordUrls, const char **out)
 {
     g_answer = recordUrls ? recordUrls : "";
@@ -43,6 +56,7 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetURL(int32_t, const char *recordUrls, 
     *out = g_answer.c_str();
     return direct ? 1 : 0;
 }
+#endif
 
 RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL Parse(const char *pageUrl, const char16_t *page)
 {
