@@ -7,7 +7,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
+#include <QSet>
 
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
@@ -18,6 +20,7 @@
 #include "catalog/videodatabase.h"
 #include "host/pluginlibrary.h"
 #include "host/pngdecode.h"
+#include "host/webmerge.h"
 #include "host/webtext.h"
 
 using namespace Qt::StringLiterals;
@@ -220,6 +223,7 @@ struct TImportContext
     TVideoDatabase &db;
     IImportExportUi &ui;
     const TImportOptions &options;
+    TImportSummary &summary;
     std::optional<TDuplicateAnswer> kept;
     bool cancelled = false;
 };
@@ -240,14 +244,22 @@ private:
     TImportContext *m_previous;
 };
 
-// The record to write into, or nullptr to skip: asks about duplicates.
-TDBItem *ImportTarget(TImportContext &context,
+TImportSummary::TCounts &CountsOf(TImportContext &context, TRecordKind kind)
+{
+    return kind == TRecordKind::Person ? context.summary.people : context.summary.movies;
+}
+
+// The record to write into, or nullptr to skip: asks about duplicates. `existed` tells a
+// record that was in the catalog from a new one.
+TDBItem *ChooseTarget(TImportContext &context,
                       TRecordKind kind,
                       const QString &text1,
                       const QString &text2,
-                      bool &merge)
+                      bool &merge,
+                      bool &existed)
 {
     merge = false;
+    existed = false;
     TDBItem *existing =
         context.db.FindDuplicate(text1, text2, nullptr, kind == TRecordKind::Person ? 1 : 0);
     if (!existing)
@@ -260,8 +272,10 @@ TDBItem *ImportTarget(TImportContext &context,
     switch (answer.choice) {
     case TDuplicateChoice::Merge:
         merge = true;
+        existed = true;
         return existing;
     case TDuplicateChoice::Overwrite:
+        existed = true;
         return existing;
     case TDuplicateChoice::Add:
         return context.ui.CreateRecord(context.db, kind);
@@ -269,9 +283,32 @@ TDBItem *ImportTarget(TImportContext &context,
         return nullptr;
     case TDuplicateChoice::Cancel:
         context.cancelled = true;
+        context.summary.cancelled = true;
         return nullptr;
     }
     return nullptr;
+}
+
+// ChooseTarget, counted for the summary.
+TDBItem *ImportTarget(TImportContext &context,
+                      TRecordKind kind,
+                      const QString &text1,
+                      const QString &text2,
+                      bool &merge)
+{
+    bool existed = false;
+    TDBItem *target = ChooseTarget(context, kind, text1, text2, merge, existed);
+    TImportSummary::TCounts &counts = CountsOf(context, kind);
+    if (!target) {
+        ++counts.skipped;
+        return nullptr;
+    }
+    ++(existed ? counts.merged : counts.added);
+    TDBItem *&first =
+        kind == TRecordKind::Person ? context.summary.firstPerson : context.summary.firstMovie;
+    if (!first)
+        first = target;
+    return target;
 }
 
 void WritePicture(TImportContext &context,
@@ -296,7 +333,8 @@ void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
         return;
     context->ui.ProcessEvents();
     if (context->cancelled || context->ui.CancelRequested()) {
-        context->cancelled = true;
+        context->cancelled = context->summary.cancelled = true;
+        ++context->summary.movies.skipped;
         return;
     }
     const char16_t *const *cells = record->Slots;
@@ -400,7 +438,8 @@ void RK_PLUGIN_CALL AddHumanProc(const THumanTextRec *record)
         return;
     context->ui.ProcessEvents();
     if (context->cancelled || context->ui.CancelRequested()) {
-        context->cancelled = true;
+        context->cancelled = context->summary.cancelled = true;
+        ++context->summary.people.skipped;
         return;
     }
     auto text = [&](int slot) { return SlotText(record->Slots, slot); };
@@ -649,14 +688,8 @@ void AddPeopleNamedIn(TVideoDatabase &db, const TBaseMovie &movie, bool transNam
                                  &movie.Music(),
                                  &movie.Actors()}) {
         for (const QString &name : SplitList(*names)) {
-            bool found = false;
-            if (transNames) {
-                for (int i = 0; i < db.PersonCount() && !found; ++i)
-                    found = db.Person(i)->Transname().compare(name, Qt::CaseInsensitive) == 0;
-            } else {
-                found = db.FindPerson(name) >= 0;
-            }
-            if (!found)
+            // The web merge's rule, so that both paths find the people either one added.
+            if (!HasPerson(db, name, transNames))
                 db.AddRecord(1, name);
         }
     }
@@ -665,8 +698,12 @@ void AddPeopleNamedIn(TVideoDatabase &db, const TBaseMovie &movie, bool transNam
 Status RunImport(TVideoDatabase &db,
                  const QString &pluginPath,
                  IImportExportUi &ui,
-                 const TImportOptions &options)
+                 const TImportOptions &options,
+                 TImportSummary *summary)
 {
+    TImportSummary unused;
+    TImportSummary &counted = summary ? *summary : unused;
+    counted = TImportSummary();
     TPluginLibrary library(pluginPath);
     if (!library.IsLoaded())
         return Status::Failure(
@@ -698,7 +735,8 @@ Status RunImport(TVideoDatabase &db,
         if (!problem.isEmpty())
             return Status::Failure(problem);
     }
-    TImportContext context{db, ui, options, std::nullopt, false};
+    TImportContext context{db, ui, options, counted, std::nullopt, false};
+    counted.ran = true;
     ui.ShowWait(false);
     ui.ProcessEvents();
     {
@@ -758,13 +796,38 @@ Status RunExport(const QString &pluginPath,
         }
     }
     std::vector<TDBItem *> chosen;
+    // Episodes selected without their series: the series goes out with only those episodes,
+    // since export formats place an episode after the movie it belongs to.
+    QHash<const TMovie *, std::vector<const TEpisode *>> onlyEpisodes;
+    std::vector<TMovie *> series; // in the order of their first episode
     for (TDBItem *record : records) {
         ui.ProcessEvents();
         if (ui.CancelRequested())
             break;
-        const bool isPerson = record && record->Kind() == TRecordKind::Person;
-        if (record && isPerson == people && record->Kind() != TRecordKind::Episode)
+        if (!record || (record->Kind() == TRecordKind::Person) != people)
+            continue;
+        if (record->Kind() != TRecordKind::Episode) {
             chosen.push_back(record);
+            continue;
+        }
+        const auto *episode = static_cast<const TEpisode *>(record);
+        if (!episode->Parent())
+            continue;
+        if (!onlyEpisodes.contains(episode->Parent()))
+            series.push_back(episode->Parent());
+        auto &picked = onlyEpisodes[episode->Parent()];
+        if (std::find(picked.begin(), picked.end(), episode) == picked.end())
+            picked.push_back(episode);
+    }
+    if (!series.empty()) {
+        const QSet<const TDBItem *> selected(chosen.cbegin(), chosen.cend());
+        for (TMovie *parent : series) {
+            // A selected series exports all its episodes anyway.
+            if (selected.contains(parent))
+                onlyEpisodes.remove(parent);
+            else
+                chosen.push_back(parent);
+        }
     }
     if (chosen.empty())
         return {};
@@ -806,8 +869,12 @@ Status RunExport(const QString &pluginPath,
         const auto &movie = static_cast<TMovie &>(*record);
         exportOne(movie, false);
         std::vector<const TEpisode *> episodes;
-        for (int i = 0; i < movie.EpisodeCount(); ++i)
-            episodes.push_back(movie.Episode(i));
+        if (const auto only = onlyEpisodes.constFind(&movie); only != onlyEpisodes.cend()) {
+            episodes = *only;
+        } else {
+            for (int i = 0; i < movie.EpisodeCount(); ++i)
+                episodes.push_back(movie.Episode(i));
+        }
         std::stable_sort(
             episodes.begin(), episodes.end(), [](const TEpisode *a, const TEpisode *b) {
                 return a->Epnum() < b->Epnum();

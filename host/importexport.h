@@ -65,15 +65,39 @@ struct TImportOptions
     bool externalPosters = false;
 };
 
+// What an import did with the records the plug-in handed over, for the summary the user
+// gets. People the movies named (AutoAddPeople) are not counted.
+struct TImportSummary
+{
+    struct TCounts
+    {
+        int added = 0;
+        int merged = 0;  // written into a record that was there (merged or overwritten)
+        int skipped = 0; // duplicates not taken, and every record after a cancel
+        int Total() const { return added + merged + skipped; }
+    };
+    // The plug-in read its input (false: the file question was cancelled or refused).
+    bool ran = false;
+    bool cancelled = false;
+    TCounts movies;
+    TCounts people;
+    // The first record of each kind the import wrote into; nullptr when none.
+    TDBItem *firstMovie = nullptr;
+    TDBItem *firstPerson = nullptr;
+};
+
 // Runs an import plug-in (type 3) over a file it asks for through `ui`. Records go
-// through the duplicate check and are written into new or existing records.
+// through the duplicate check and are written into new or existing records; `summary`
+// (optional) gets what became of them.
 Status RunImport(TVideoDatabase &db,
                  const QString &pluginPath,
                  IImportExportUi &ui,
-                 const TImportOptions &options);
+                 const TImportOptions &options,
+                 TImportSummary *summary = nullptr);
 
 // Runs an export plug-in (type 7) over `records` (movies, or people with `people`), in
-// the order the plug-in asks for; episodes follow their movie.
+// the order the plug-in asks for; episodes follow their movie. Episodes in `records` whose
+// movie is not there go out after their movie, which carries only those episodes.
 Status RunExport(const QString &pluginPath,
                  const QList<TDBItem *> &records,
                  bool people,

@@ -116,6 +116,8 @@ bool IsBlank(QChar c)
     return c.isSpace();
 }
 
+} // namespace
+
 bool HasPerson(const TVideoDatabase &catalog, const QString &name, bool transNames)
 {
     if (transNames) {
@@ -128,8 +130,6 @@ bool HasPerson(const TVideoDatabase &catalog, const QString &name, bool transNam
     // name only, and a second credit must find them rather than add them again.
     return catalog.FindPerson(name) >= 0;
 }
-
-} // namespace
 
 TWebMovie TWebMovie::FromRec(const TMovieRec &rec)
 {

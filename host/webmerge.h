@@ -130,3 +130,8 @@ void MergePerson(TActor &person, const TWebPerson &web, uint32_t overwriteMask);
 // counted from their ends). People already there are left alone. With `transNames` (the
 // people lists show translated names) a person is found by translated name first.
 void AddPeople(TVideoDatabase &catalog, const TWebMovie &web, bool transNames);
+
+// Whether a credit names a person of `catalog`: by name, and with `transNames` also by
+// translated name (case ignored). People added from credits carry the credit as their name,
+// so a second credit finds them either way.
+bool HasPerson(const TVideoDatabase &catalog, const QString &name, bool transNames);

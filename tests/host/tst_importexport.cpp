@@ -84,7 +84,7 @@ protected:
         file.write(text);
         file.close();
         ui.file = input;
-        ASSERT_TRUE(RunImport(*db, TestImport, ui, options).Ok());
+        ASSERT_TRUE(RunImport(*db, TestImport, ui, options, &summary).Ok());
     }
     QList<QByteArrayList> Export(const QList<TDBItem *> &records, bool people)
     {
@@ -111,6 +111,7 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<TVideoDatabase> db;
     TScriptedUi ui;
+    TImportSummary summary;
 };
 
 TEST_F(ImportExportTest, MovieSlotsLandInTheirFields)
@@ -199,6 +200,9 @@ TEST_F(ImportExportTest, DuplicatesFollowTheAnswer)
     EXPECT_EQ(existing->Genre(), u"Overwritten"_s);
     EXPECT_TRUE(existing->Actors().isEmpty()) << "overwrite writes empty slots too";
     EXPECT_TRUE(existing->Viewed()) << "an empty seen slot leaves the movie alone";
+    EXPECT_EQ(summary.movies.merged, 2) << "merged and overwritten records";
+    EXPECT_EQ(summary.movies.added + summary.movies.skipped + summary.people.Total(), 0);
+    EXPECT_EQ(summary.firstMovie, existing);
 }
 
 TEST_F(ImportExportTest, MergeAndDoNotShowAgainAskOnce)
@@ -227,6 +231,11 @@ TEST_F(ImportExportTest, CancelAtTheFirstDuplicateKeepsWhatCameBefore)
         titles.append(db->Movie(i)->Title());
     titles.sort();
     EXPECT_EQ(titles, (QStringList{u"Before"_s, u"Dup"_s}));
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(summary.movies.added, 1);
+    EXPECT_EQ(summary.movies.skipped, 2) << "the duplicate and every record after it";
+    ASSERT_NE(summary.firstMovie, nullptr);
+    EXPECT_EQ(static_cast<TMovie *>(summary.firstMovie)->Title(), u"Before"_s);
 }
 
 TEST_F(ImportExportTest, SkipAndAdd)
@@ -282,6 +291,21 @@ TEST_F(ImportExportTest, AutoAddPeopleAddsTheNamedPeopleOnce)
     EXPECT_EQ(names, (QStringList{u"Actor A"_s, u"Actor B"_s, u"Known"_s, u"New Director"_s}));
 }
 
+TEST_F(ImportExportTest, AutoAddPeopleWithTranslatedNamesAddsEachCreditOnce)
+{
+    static_cast<TActor *>(db->AddRecord(1, u"Original Name"_s))->SetTransname(u"Known"_s);
+    TImportOptions options;
+    options.autoAddPeople = true;
+    options.transNames = true;
+    Import({{'M', {{1, u"One"_s}, {6, u"Known / Same Director"_s}}},
+            {'M', {{1, u"Two"_s}, {6, u"Same Director"_s}, {10, u"known"_s}}}},
+           options);
+    QStringList names;
+    for (int i = 0; i < db->PersonCount(); ++i)
+        names.append(db->Person(i)->Name());
+    EXPECT_EQ(names, (QStringList{u"Original Name"_s, u"Same Director"_s}));
+}
+
 TEST_F(ImportExportTest, ExportSortsByTheSlotThePluginChoosesAndFollowsSeries)
 {
     TMovie *old = Movie(1, u"Old"_s);
@@ -311,6 +335,29 @@ TEST_F(ImportExportTest, ExportSortsByTheSlotThePluginChoosesAndFollowsSeries)
                               "movie:Mid",
                               "movie:Old"}));
     EXPECT_EQ(lines.last(), QByteArrayList{"end"});
+}
+
+TEST_F(ImportExportTest, EpisodesSelectedWithoutTheirSeriesGoOutUnderIt)
+{
+    TMovie *series = Movie(1, u"Series"_s);
+    QList<TEpisode *> episodes;
+    for (int epnum : {1, 2, 3}) {
+        episodes.append(series->AddEpisode());
+        episodes.last()->SetEpnum(epnum);
+        episodes.last()->SetTitle(u"Episode %1"_s.arg(epnum));
+    }
+    TMovie *alone = Movie(2, u"Alone"_s);
+    const auto lines = Export({episodes[2], alone, episodes[0], episodes[2]}, false);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0][1], "2") << "two movies: the other one and the series";
+    QByteArrayList order;
+    for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+        order.append(lines[i][0] + ':' + lines[i][2]);
+    EXPECT_EQ(
+        order,
+        (QByteArrayList{"movie:Alone", "movie:Series", "episode:Episode 1", "episode:Episode 3"}));
+    // With its series selected too, an episode is not exported twice.
+    EXPECT_EQ(Export({episodes[1], series}, false).size(), 2 + 4);
 }
 
 TEST_F(ImportExportTest, ExportTextForms)
