@@ -13,7 +13,7 @@ class TDownloadThread;
 // The main window's network workers: at most one running download of the plug-in flows,
 // the picture previews of the results dialog and the version check. Every worker is a
 // child thread that reports through the signals here, on the main thread. Destroying the
-// downloader terminates every worker and waits for them (each notices within ~50 ms).
+// downloader terminates every worker and waits for them (each notices within ~20 ms).
 class TDownloader : public QObject
 {
     Q_OBJECT

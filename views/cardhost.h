@@ -38,7 +38,8 @@ public:
     virtual QString SortColumnCaption(bool people, int item) const = 0;
     // A translated text, `fallback` when the language has none.
     virtual QString Text(int number, const QString &fallback) const = 0;
-    // Opens a web address or file with the desktop.
+    // Opens a link of the card with the desktop; the window asks first for anything but a
+    // web page (TLinkPolicy).
     virtual void OpenAddress(const QString &address) = 0;
 
     // A picture file to read (`save` false) or to write, starting in the remembered poster
