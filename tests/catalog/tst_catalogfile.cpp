@@ -450,7 +450,15 @@ struct BrokenCase
     const char *name;
     QByteArray bytes;
     TLoadFailure failure = TLoadFailure::None;
+    const char *reason = "";
 };
+
+// Custom fields declared after many records: each one widens every record read so far.
+QByteArray WideningCustomFields(int movies, int fields)
+{
+    return "<xml>\r\n<reelkeep>\r\n" + QByteArray("<movie></movie>\r\n").repeated(movies)
+           + QByteArray("<customname>c</customname>\r\n").repeated(fields) + "</reelkeep>\r\n";
+}
 
 void PrintTo(const BrokenCase &broken, std::ostream *os)
 {
@@ -466,6 +474,8 @@ TEST_P(BrokenFileTest, LoadsWhatItCanAndSaysWhy)
     auto db = OpenCatalog();
     EXPECT_EQ(last.failure, GetParam().failure) << last.error.toStdString();
     EXPECT_EQ(last.ok, GetParam().failure == TLoadFailure::None);
+    EXPECT_TRUE(last.error.contains(QLatin1StringView(GetParam().reason)))
+        << last.error.toStdString();
     for (int i = 0; i < db->MovieCount(); ++i)
         EXPECT_TRUE(db->Movie(i)->PictureBytes().isEmpty());
     db->SetModified(false);
@@ -499,7 +509,20 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"closing_tags_only", "<xml>\r\n</a></b></c>\r\n", TLoadFailure::Foreign},
         BrokenCase{"nul_bytes",
                    QByteArray("<xml>\r\n<reelkeep>\0<movie>\0</movie>", 34),
-                   TLoadFailure::Damaged}),
+                   TLoadFailure::Damaged},
+        BrokenCase{"counts_at_the_integer_limit",
+                   "<xml>\r\n<reelkeep><movies>9223372036854775807</movies>\r\n"
+                   "<people>9223372036854775807</people>\r\n</reelkeep>\r\n",
+                   TLoadFailure::Damaged,
+                   "announces"},
+        BrokenCase{"deep_nesting",
+                   "<xml>\r\n<reelkeep>" + QByteArray("<a>").repeated(100000),
+                   TLoadFailure::Damaged,
+                   "nested"},
+        BrokenCase{"custom_fields_beyond_the_memory_budget",
+                   WideningCustomFields(20000, 400),
+                   TLoadFailure::Damaged,
+                   "memory"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Files that hold no catalog, or only part of one, stay as they are whatever is done next;
