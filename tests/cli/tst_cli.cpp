@@ -562,6 +562,26 @@ TEST_F(CliTest, ReadingAHostileOldCatalogTouchesNoFile)
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
+// The hostile reproducers end with a warning naming the damage, and are left as they were.
+TEST_F(CliTest, HostileFilesAreReadWithinBoundsAndLeftAlone)
+{
+    const QDir hostile(QStringLiteral(RK_HOSTILE_DATA));
+    const QStringList files = hostile.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &file : files)
+        ASSERT_TRUE(QFile::copy(hostile.filePath(file), Path(file)));
+    const QStringList before = Snapshot(dir.path());
+    for (const QString &file : files) {
+        for (const char *command : {"info", "dump"}) {
+            const TRun run = RunCli({QString::fromLatin1(command), Path(file)});
+            EXPECT_EQ(run.status, QProcess::NormalExit) << file.toStdString();
+            EXPECT_TRUE(run.exitCode == 0 || (run.exitCode == 5 && !run.err.isEmpty()))
+                << file.toStdString() << ' ' << run.exitCode << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
 TEST_F(CliTest, ResaveRoundTripKeepsEveryRecordAndIsStable)
 {
     const QString a = Path(u"a.rkd"_s);
