@@ -256,6 +256,12 @@ QUrl TRecordDialogs::DesktopUrl(const QString &fileOrUrl)
         QUrl url(fileOrUrl, QUrl::TolerantMode);
         return url.isValid() ? url : QUrl();
     }
+    // A web address typed without its scheme would otherwise ask as a missing local file.
+    if (!info.exists() && fileOrUrl.size() > 4
+        && fileOrUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive)) {
+        QUrl url(QStringLiteral("http://") + fileOrUrl, QUrl::TolerantMode);
+        return url.isValid() ? url : QUrl();
+    }
     return QUrl::fromLocalFile(info.isRelative() ? info.absoluteFilePath() : fileOrUrl);
 }
 

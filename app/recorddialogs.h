@@ -43,7 +43,8 @@ public:
     static std::optional<QDate> AskDate(QWidget *parent, QDate day);
 
     // What the desktop is asked to open: a text with a scheme of two or more letters
-    // ("https:", "mailto:") is an address unless a file of that name exists; anything else
+    // ("https:", "mailto:") is an address unless a file of that name exists, and so is
+    // "www." followed by more (an http address, as catalogs often hold them); anything else
     // is a local file, made absolute against the working folder. Empty for an empty text
     // or an address that does not parse.
     static QUrl DesktopUrl(const QString &fileOrUrl);

@@ -247,6 +247,9 @@ TEST(RecordDialogs, DesktopUrlTellsFilesFromAddresses)
     EXPECT_EQ(TRecordDialogs::DesktopUrl(https), QUrl(https));
     EXPECT_EQ(TRecordDialogs::DesktopUrl(QStringLiteral("mailto:me@example.org")).scheme(),
               QStringLiteral("mailto"));
+    EXPECT_EQ(TRecordDialogs::DesktopUrl(QStringLiteral("WWW.imdb.com/title/tt1")),
+              QUrl(QStringLiteral("http://WWW.imdb.com/title/tt1")));
+    EXPECT_TRUE(TRecordDialogs::DesktopUrl(QStringLiteral("www.")).isLocalFile());
 
     // A drive letter is no scheme; a relative name is taken from the working folder.
     EXPECT_TRUE(TRecordDialogs::DesktopUrl(QStringLiteral("C:/Movies/a.avi")).isLocalFile());
