@@ -55,9 +55,10 @@ double WholeDay(double days)
     return std::trunc(days);
 }
 
+// `text` is folded by MakeTest; accents and case of the field do not count.
 bool Contains(const QString &field, const QString &text)
 {
-    return field.contains(text, Qt::CaseInsensitive);
+    return SearchContains(field, text);
 }
 
 const QString &DisplayTitleOf(const TBaseMovie &movie)
@@ -183,7 +184,7 @@ double PersonValue(const TActor &person, int field)
 
 TFilter::TTest MakeTest(int field, TSearchKind kind, const QString &text)
 {
-    TFilter::TTest test{field, kind, text, {}};
+    TFilter::TTest test{field, kind, kind == TSearchKind::Text ? SearchFolded(text) : text, {}};
     if (kind == TSearchKind::Integer || kind == TSearchKind::Number || kind == TSearchKind::Date)
         test.Range = ParseRange(text, kind);
     return test;

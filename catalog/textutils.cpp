@@ -518,3 +518,59 @@ int CompareNoCase(QStringView a, QStringView b)
         return a.compare(b, Qt::CaseInsensitive);
     return collator.compare(a, b);
 }
+
+namespace {
+
+bool IsAscii(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool IsMark(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString SearchFolded(QStringView text)
+{
+    if (IsAscii(text))
+        return text.toString().toCaseFolded();
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
+    QString kept;
+    kept.reserve(decomposed.size());
+    for (qsizetype i = 0, n = decomposed.size(); i < n; ++i) {
+        const QChar c = decomposed.at(i);
+        if (c.isHighSurrogate() && i + 1 < n && decomposed.at(i + 1).isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(c, decomposed.at(i + 1));
+            if (!IsMark(code))
+                kept.append(decomposed.sliced(i, 2));
+            ++i;
+        } else if (!IsMark(c.unicode())) {
+            kept.append(c);
+        }
+    }
+    return kept.toCaseFolded();
+}
+
+bool SearchContains(QStringView text, QStringView foldedNeedle)
+{
+    // Most catalog text is plain ASCII: there folding is only a change of case, which the
+    // case-insensitive search does without a copy. A folded needle with other letters
+    // cannot occur in it then.
+    if (IsAscii(text))
+        return IsAscii(foldedNeedle) && text.contains(foldedNeedle, Qt::CaseInsensitive);
+    return SearchFolded(text).contains(foldedNeedle);
+}

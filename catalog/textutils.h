@@ -35,6 +35,13 @@ int NaturalCompare(QStringView a, QStringView b);
 // search over names must use it, or binary searches miss.
 int CompareNoCase(QStringView a, QStringView b);
 
+// Text as searches compare it: compatibility-decomposed (NFKD), combining marks dropped,
+// case-folded, so "Zoltán", "ZOLTAN" and "zoltan" read alike.
+QString SearchFolded(QStringView text);
+// Whether `text` contains `foldedNeedle` (made by SearchFolded) under that rule. Text made
+// of ASCII only is compared without being copied.
+bool SearchContains(QStringView text, QStringView foldedNeedle);
+
 // The catalog file's number form, independent of the locale: up to 15 significant
 // digits, a comma as decimal separator, exponent form "1,5E20" / "1E-7" for very large or
 // small values. Not-a-number and infinities give "NAN", "INF" and "-INF".

@@ -193,6 +193,34 @@ TEST_F(FiltersTest, TitleFieldsSearchTheirTextsIgnoringCase)
     EXPECT_TRUE(MoviePasses(*onlyOriginal, Search(2, u"solaris"_s)));
 }
 
+TEST_F(FiltersTest, SearchesIgnoreAccentsAndCaseInEveryScript)
+{
+    const struct
+    {
+        QString stored;
+        QString typed;
+        bool found;
+    } cases[] = {
+        {u"Zoltán Fábri"_s, u"zoltan"_s, true},
+        {u"Zoltan Fabri"_s, u"ZOLTÁN"_s, true},
+        {u"Ærø Ünal"_s, u"unal"_s, true},
+        {u"Ωμέγα"_s, u"ΩΜΕΓΑ"_s, true},   // Greek, accent and case
+        {u"Ёлка"_s, u"елка"_s, true},     // Cyrillic diaeresis
+        {u"ﬁlm noir"_s, u"FILM"_s, true}, // compatibility ligature
+        {u"Amélie"_s, u"amelie poulain"_s, false},
+        {u"Plain ASCII"_s, u"é"_s, false},
+        {u"Straße"_s, u"strasse"_s, false}, // ß stays one letter
+    };
+    for (const auto &c : cases) {
+        TMovie *movie = AddMovie(c.stored);
+        movie->SetDirector(c.stored);
+        EXPECT_EQ(MoviePasses(*movie, Search(0, c.typed)), c.found) << c.stored.toStdString();
+        // The filter prepared for many records, a plain text field and a person's name.
+        EXPECT_EQ(TFilter(Search(7, c.typed)).Passes(*movie), c.found) << c.stored.toStdString();
+        EXPECT_EQ(PersonFieldMatches(*AddPerson(c.stored), 2, c.typed), c.found);
+    }
+}
+
 TEST_F(FiltersTest, EmptyTextOrNoFieldShowsEverything)
 {
     TMovie *movie = AddMovie(u"Anything"_s, 1980);
