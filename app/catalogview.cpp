@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
+#include <QToolTip>
 
 #include "app/listmodel.h"
 #include "catalog/image.h"
@@ -71,6 +72,72 @@ QSize TListDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIn
     Q_UNUSED(index);
     // One height for every row keeps a list of tens of thousands of rows fast.
     return QSize(80, m_grid ? GridRowHeight : ListRowHeight);
+}
+
+QWidget *TListDelegate::createEditor(QWidget *parent,
+                                     const QStyleOptionViewItem &option,
+                                     const QModelIndex &index) const
+{
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (!line)
+        return editor;
+    const QPersistentModelIndex cell(index);
+    connect(line, &QLineEdit::textChanged, line, [this, line, cell] {
+        const bool refused = !Accepted(line, cell);
+        if (line->property(RefusedProperty).toBool() == refused)
+            return;
+        line->setProperty(RefusedProperty, refused);
+        line->setStyleSheet(refused ? u"QLineEdit { border: 2px solid #d00000; }"_s : QString());
+        line->setToolTip(refused ? m_refusalHint : QString());
+        if (refused)
+            QToolTip::showText(line->mapToGlobal(QPoint(0, line->height())), m_refusalHint, line);
+        else
+            QToolTip::hideText();
+    });
+    return editor;
+}
+
+void TListDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    QStyledItemDelegate::setEditorData(editor, index);
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        line->selectAll();
+}
+
+void TListDelegate::setModelData(QWidget *editor,
+                                 QAbstractItemModel *model,
+                                 const QModelIndex &index) const
+{
+    // Refused text leaves the record as it was.
+
+    if (!Accepted(editor, index))
+        return;
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool TListDelegate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *editor = qobject_cast<QWidget *>(watched);
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool leaves = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab
+                            || key == Qt::Key_Backtab;
+        // Enter and Tab would store and close; refused text stays for the user to mend.
+        if (leaves && editor && editor->property(RefusedProperty).toBool())
+            return true;
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
+}
+
+bool TListDelegate::Accepted(const QWidget *editor, const QModelIndex &index)
+{
+    const auto *line = qobject_cast<const QLineEdit *>(editor);
+    const auto *model = qobject_cast<const TListModel *>(index.model());
+    const TViewNode *node = model ? model->NodeOf(index) : nullptr;
+    if (!line || !node)
+        return true;
+    return model->TextProvider().AcceptsText(*node, index.column(), line->text());
 }
 
 void TListDelegate::paint(QPainter *painter,
@@ -435,6 +502,58 @@ TViewNode *TCatalogList::NextInOrder(TViewNode *node, bool forward, bool intoChi
         const int row = m_model->RowOf(at) + (forward ? 1 : -1);
         if (TViewNode *sibling = m_model->Child(at->Parent(), row))
             return sibling;
+    }
+    return nullptr;
+}
+
+TViewNode *TCatalogList::RowAfterDelete(const QList<TViewNode *> &nodes,
+                                        const QSet<const TDBItem *> &doomed) const
+{
+    const auto holdsSurvivor = [this, &doomed](const TViewNode *group, const auto &self) -> bool {
+        for (const TViewNode *child : m_model->Children(group)) {
+            if (child->IsGroup() ? self(child, self) : !doomed.contains(child->record))
+                return true;
+        }
+        return false;
+    };
+    const auto stays = [&](const QModelIndex &index) {
+        const TViewNode *node = m_model->NodeOf(index);
+        if (!node)
+            return false;
+        for (const TViewNode *at = node; at; at = at->Parent()) {
+            if (at->record && doomed.contains(at->record))
+                return false;
+        }
+        return !node->IsGroup() || holdsSurvivor(node, holdsSurvivor);
+    };
+    // The topmost row: the smallest chain of rows from the top level.
+    const auto path = [this](const TViewNode *node) {
+        QList<int> rows;
+        for (const TViewNode *at = node; at; at = at->Parent())
+            rows.prepend(m_model->RowOf(at));
+        return rows;
+    };
+    const TViewNode *top = nullptr;
+    QList<int> topPath;
+    for (const TViewNode *node : nodes) {
+        if (!m_model->Contains(node))
+            continue;
+        const QList<int> rows = path(node);
+        if (!top || rows < topPath) {
+            top = node;
+            topPath = rows;
+        }
+    }
+    if (!top)
+        return nullptr;
+    const QModelIndex start = m_model->IndexOf(top, m_titleColumn);
+    for (QModelIndex at = indexAbove(start); at.isValid(); at = indexAbove(at)) {
+        if (stays(at))
+            return m_model->NodeOf(at);
+    }
+    for (QModelIndex at = indexBelow(start); at.isValid(); at = indexBelow(at)) {
+        if (stays(at))
+            return m_model->NodeOf(at);
     }
     return nullptr;
 }

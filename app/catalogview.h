@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -28,12 +29,33 @@ public:
                const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // Cell editors show text their cell refuses with a red frame and this tooltip, and keep
+    // it open on Enter and Tab; nothing refused is stored.
+    void SetRefusalHint(const QString &hint) { m_refusalHint = hint; }
+    QWidget *createEditor(QWidget *parent,
+                          const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    // The editor starts with the cell's text, all of it selected, as in any spreadsheet.
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor,
+                      QAbstractItemModel *model,
+                      const QModelIndex &index) const override;
+
+    // The property an editor holding refused text carries (true).
+    static constexpr char RefusedProperty[] = "refused";
 
     static constexpr int ListRowHeight = 18;
     static constexpr int GridRowHeight = 100;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Whether the editor's text would be stored by its cell.
+    static bool Accepted(const QWidget *editor, const QModelIndex &index);
+
     QTreeView *m_view;
+    QString m_refusalHint;
     TRowLook m_look;
     bool m_grid = false;
     int m_titleColumn = 0;
@@ -72,6 +94,11 @@ public:
     // intoChildren is set and it has one, else the next (previous) sibling of the node or
     // of its nearest ancestor that has one; nullptr at the end. Collapsed rows count.
     TViewNode *NextInOrder(TViewNode *node, bool forward, bool intoChildren) const;
+    // Where the focus goes when the records in `doomed` lose their rows, `nodes` among them:
+    // the nearest row above the topmost of `nodes` that stays, else the nearest one below
+    // it; nullptr when no row stays. A group row stays while it holds a record that stays.
+    TViewNode *RowAfterDelete(const QList<TViewNode *> &nodes,
+                              const QSet<const TDBItem *> &doomed) const;
     // Focuses and selects the node's row; false when it is not this list's.
     bool FocusNode(TViewNode *node);
     // Whether a Ctrl+Shift+click is being held on a movie row.

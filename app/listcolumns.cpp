@@ -528,10 +528,9 @@ const QString &TMovieColumns::SortText(const TViewNode &node, int column, QStrin
 
 int TMovieColumns::Compare(const TViewNode &a, const TViewNode &b, int column) const
 {
-    if (a.IsGroup() || b.IsGroup()) {
-        // Group rows run against the direction of record rows.
-        return NaturalCompare(b.caption, a.caption);
-    }
+    // Group rows follow the list's direction by caption, whatever column sorts the records.
+    if (a.IsGroup() || b.IsGroup())
+        return NaturalCompare(a.caption, b.caption);
     const TBaseMovie *first = MovieOf(a);
     const TBaseMovie *second = MovieOf(b);
     if (!first || !second)
@@ -620,6 +619,76 @@ QString TPeopleColumns::RecordText(const TActor &person, int column) const
 bool TPeopleColumns::Editable(const TViewNode &node, int column) const
 {
     return PersonOf(node) && column > 0 && column < PeopleColumns;
+}
+
+bool TPeopleColumns::AcceptsText(const TViewNode &node, int column, const QString &text) const
+{
+    Q_UNUSED(node);
+    return column != 4 || text.trimmed().isEmpty() || ParseDateText(text).has_value();
+}
+
+bool TPeopleColumns::SetCellText(const TViewNode &node, int column, const QString &text)
+{
+    if (!Editable(node, column))
+        return false;
+    // The record is the catalog's, handed out as const only to keep the view read-only.
+    return StoreText(*const_cast<TActor *>(PersonOf(node)), column, text);
+}
+
+bool TPeopleColumns::StoreText(TActor &person, int column, const QString &text)
+{
+    switch (column) {
+    case 1:
+        person.SetName(text);
+        break;
+    case 2:
+        person.SetTransname(text);
+        break;
+    case 3:
+        person.SetAltnames(text);
+        break;
+    case 4: {
+        if (text.trimmed().isEmpty()) {
+            person.SetBirthday(0);
+            break;
+        }
+        const std::optional<double> day = ParseDateText(text);
+        if (!day)
+            return false;
+        person.SetBirthday(*day);
+        break;
+    }
+    case 5:
+        person.SetBirthplace(text);
+        break;
+    case 6:
+        person.SetGenre(text);
+        break;
+    case 7:
+        person.SetCategory(text);
+        break;
+    case 8:
+        person.SetUrl(text);
+        break;
+    case 9:
+        person.SetRating(ParseDouble(text).value_or(0));
+        break;
+    case 10:
+        person.SetBio(text);
+        break;
+    case 11:
+        person.SetFilmography(text);
+        break;
+    case 12:
+        person.SetAwards(text);
+        break;
+    case 13:
+        person.SetComment(text);
+        break;
+    default:
+        return false;
+    }
+    return true;
 }
 
 const QString &TPeopleColumns::SortText(const TViewNode &node, int column, QString &scratch) const

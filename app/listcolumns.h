@@ -103,7 +103,7 @@ private:
     mutable TSortTextCache m_cache;
 };
 
-// The same for the people list: 14 fixed columns, no editing that stores anything.
+// The same for the people list: 14 fixed columns.
 class TPeopleColumns : public ITextProvider
 {
 public:
@@ -118,10 +118,13 @@ public:
     QString HeaderCaption(int column) const override;
     QString CellText(const TViewNode &node, int column) const override;
     bool Editable(const TViewNode &node, int column) const override;
-    // The people grid edits in place but keeps nothing.
-    bool SetCellText(const TViewNode &, int, const QString &) override { return false; }
+    bool AcceptsText(const TViewNode &node, int column, const QString &text) const override;
+    bool SetCellText(const TViewNode &node, int column, const QString &text) override;
 
     QString RecordText(const TActor &person, int column) const;
+    // Stores a cell's text into the person's field; false (nothing stored) for a birthday
+    // that is no date.
+    static bool StoreText(TActor &person, int column, const QString &text);
     int Compare(const TViewNode &a, const TViewNode &b, int column) const;
     TSortTextCache &Cache() { return m_cache; }
 

@@ -490,7 +490,12 @@ bool TListModel::hasChildren(const QModelIndex &parent) const
 QVariant TListModel::data(const QModelIndex &index, int role) const
 {
     const TViewNode *node = NodeOf(index);
-    if (!node || role != Qt::DisplayRole || index.column() >= columnCount())
+    if (!node || index.column() >= columnCount())
+        return {};
+    // The cell editor starts from the text as stored, tabs and all.
+    if (role == Qt::EditRole)
+        return m_texts->CellText(*node, index.column());
+    if (role != Qt::DisplayRole)
         return {};
     QString text = m_texts->CellText(*node, index.column());
     // Tabs would open wide gaps in a cell.
@@ -526,7 +531,12 @@ bool TListModel::setData(const QModelIndex &index, const QVariant &value, int ro
     const TViewNode *node = NodeOf(index);
     if (!node || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    if (!m_texts->SetCellText(*node, index.column(), value.toString()))
+    // An editor left as it opened stores nothing: a rating shown as 7.3 stays 7.25, and the
+    // catalog is not marked changed.
+    const QString text = value.toString();
+    if (text == m_texts->CellText(*node, index.column()))
+        return true;
+    if (!m_texts->SetCellText(*node, index.column(), text))
         return false;
     // The stored value may read differently (a number that did not parse) and the row may
     // have moved.

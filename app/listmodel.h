@@ -70,6 +70,15 @@ public:
         Q_UNUSED(column);
         return false;
     }
+    // Whether the cell would store text as typed (a date column refuses what is no date);
+    // the cell editor keeps refused text open and marked instead of storing it.
+    virtual bool AcceptsText(const TViewNode &node, int column, const QString &text) const
+    {
+        Q_UNUSED(node);
+        Q_UNUSED(column);
+        Q_UNUSED(text);
+        return true;
+    }
     // Stores an edited cell's text; false when nothing was stored.
     virtual bool SetCellText(const TViewNode &node, int column, const QString &text)
     {

@@ -20,6 +20,8 @@
 #include "app/titleformat.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
+#include "catalog/daycount.h"
+#include "catalog/localetext.h"
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
@@ -248,6 +250,11 @@ void TMain::BuildList(bool people)
 void TMain::PrepareColumns(bool people)
 {
     const bool grid = ListView(people) == TViewMode::Grid;
+    const QString example = ShortDateText(DateToDays(QDate(1970, 5, 12)));
+    (people ? m_peopleList : m_movieList)
+        ->Delegate()
+        ->SetRefusalHint(Text(4000, u"This is not a date. Type it as %1 or as 1970-05-12."_s)
+                             .replace(u"%1"_s, example));
     if (people) {
         QStringList captions;
         for (int i = 0; i < PeopleColumns; ++i)

@@ -17,8 +17,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr bool ItemDefaults[TSettings::MovieItemCount] = {
-    1, 1, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1,
-    0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1};
+    1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1,
+    1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1};
 
 constexpr int ColorDefaults[TSettings::ColorCount] = {
     16777215, 65535,    15780518, 255,      16706549, 14548976, 8388608,

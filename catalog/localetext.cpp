@@ -100,6 +100,22 @@ std::optional<double> ParseShortDate(const QString &text)
     return DateToDays(date);
 }
 
+std::optional<double> ParseDateText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const QLocale locale;
+    for (const QDate &date : {QDate::fromString(trimmed, u"yyyy-MM-dd"_s),
+                              locale.toDate(trimmed, ShortDateFormat()),
+                              locale.toDate(trimmed, QLocale::ShortFormat),
+                              locale.toDate(trimmed, QLocale::LongFormat)}) {
+        if (date.isValid())
+            return DateToDays(date);
+    }
+    return std::nullopt;
+}
+
 QString LongTimeText(double days)
 {
     qint64 seconds = 0;

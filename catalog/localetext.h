@@ -11,6 +11,9 @@
 QString ShortDateText(double days);
 // Reads such a date back; empty when the text is no date in that form.
 std::optional<double> ParseShortDate(const QString &text);
+// A date as a user may type it: ISO "yyyy-MM-dd", the short date above, or the locale's
+// own short and long forms. Empty when the text is none of these (blank text included).
+std::optional<double> ParseDateText(const QString &text);
 // A duration (the time of day of `days`) in the locale's long time form on a 24-hour
 // clock, without a zone: "2:05:09".
 QString LongTimeText(double days);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QCalendarWidget>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,13 @@ void TActorFrame::BuildControls()
     MakeCollapsible(m_alt, u"AltMoreBtn"_s);
     m_birthdayLbl = NewLabel(u"bdCaption"_s, 512, u"Birthday:"_s, Main);
     m_birthday = NewEdit(u"bdEdit"_s, 5, Main);
+    connect(m_birthday, &QLineEdit::textChanged, this, [this] { CheckBirthday(); });
+    m_birthdayBtn = NewButton(u"bdPickBtn"_s, {}, Main);
+    m_birthdayBtn->setIcon(QIcon::fromTheme(u"x-office-calendar"_s));
+    if (m_birthdayBtn->icon().isNull())
+        m_birthdayBtn->setText(u"…"_s);
+    SetHint(m_birthdayBtn, 4001, u"Pick the date from a calendar"_s);
+    connect(m_birthdayBtn, &QToolButton::clicked, this, [this] { PickBirthday(); });
     m_ageLbl = NewLabel(u"AgeLbl"_s, 0, {}, Main);
     m_ageLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_ageLbl->setIndent(2);
@@ -219,8 +227,9 @@ void TActorFrame::StoreEdits(TActor *person)
     p.SetTransname(m_trans->text());
     p.SetAltnames(MemoText(m_alt));
     p.SetGenre(m_genre->text());
-    if (edited(m_birthday))
-        p.SetBirthday(ParseShortDate(m_birthday->text()).value_or(0.0));
+    // Text that is no date leaves the birthday as it was; the field shows why.
+    if (edited(m_birthday) && CheckBirthday())
+        p.SetBirthday(ParseDateText(m_birthday->text()).value_or(0.0));
     p.SetBirthplace(m_birthplace->text());
     p.SetCategory(MemoText(m_career));
     p.SetUrl(MemoText(m_url));
@@ -230,6 +239,37 @@ void TActorFrame::StoreEdits(TActor *person)
     p.SetFilmography(MemoText(m_film));
     p.SetAwards(MemoText(m_awards));
     p.SetComment(MemoText(m_comment));
+}
+
+bool TActorFrame::CheckBirthday()
+{
+    const QString text = m_birthday->text();
+    const bool date = text.trimmed().isEmpty() || ParseDateText(text).has_value();
+    if (m_birthday->property("refused").toBool() != !date) {
+        m_birthday->setProperty("refused", !date);
+        m_birthday->setStyleSheet(date ? QString() : u"QLineEdit { border: 2px solid #d00000; }"_s);
+        m_birthday->setToolTip(
+            date ? QString()
+                 : Text(4000, u"This is not a date. Type it as %1 or as 1970-05-12."_s)
+                       .replace(u"%1"_s, ShortDateText(DateToDays(QDate(1970, 5, 12)))));
+    }
+    return date;
+}
+
+void TActorFrame::PickBirthday()
+{
+    auto *calendar = new QCalendarWidget(this);
+    calendar->setObjectName(u"bdCalendar"_s);
+    calendar->setWindowFlags(Qt::Popup);
+    calendar->setAttribute(Qt::WA_DeleteOnClose);
+    const std::optional<double> shown = ParseDateText(m_birthday->text());
+    calendar->setSelectedDate(shown ? DaysToDateTime(*shown).date() : QDate(1970, 1, 1));
+    connect(calendar, &QCalendarWidget::activated, this, [this, calendar](QDate date) {
+        m_birthday->setText(ShortDateText(DateToDays(date)));
+        calendar->close();
+    });
+    calendar->move(m_birthday->mapToGlobal(QPoint(0, m_birthday->height())));
+    calendar->show();
 }
 
 QString TActorFrame::AgeText() const
@@ -287,6 +327,7 @@ void TActorFrame::UpdateVisibility()
                RuleVisible(m_trans, ItemTransName) && (edit || m_trans->text() != m_name->text()));
     rule(m_alt, ItemAltNames);
     rule(m_birthday, ItemBirthday);
+    SetVisible(m_birthdayBtn, edit && Shown(m_birthday) && !m_readOnly);
     SetVisible(m_ageLbl, view && Shown(m_birthday) && !m_ageLbl->text().isEmpty());
     rule(m_birthplace, ItemBirthplace);
     rule(m_genre, ItemGenre);
@@ -361,6 +402,13 @@ int TActorFrame::LayOut(int width, int height)
     const int birthdayWidth =
         view ? FittedEditWidth(m_birthday) : std::min(fieldWidth, DateEditWidth);
     PlaceRow(rows, m_birthdayLbl, m_birthday, birthdayWidth, lineHeight(m_birthday));
+    if (Shown(m_birthdayBtn)) {
+        Place(m_birthdayBtn,
+              m_birthday->x() + m_birthday->width() + 2,
+              m_birthday->y(),
+              SmallButtonWidth,
+              m_birthday->height());
+    }
     if (Shown(m_ageLbl)) {
         const int ageWidth = TextWidth(m_ageLbl, m_ageLbl->text()) + 4;
         Place(m_ageLbl,

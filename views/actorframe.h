@@ -42,6 +42,11 @@ private:
     void BuildControls();
     // "(Age: n)" from the birthday and today; empty without a birthday.
     QString AgeText() const;
+    // Marks the birthday field (red frame, tooltip) while its text is no date; true when it
+    // is a date or empty.
+    bool CheckBirthday();
+    // The calendar under the birthday field; a picked day is written into the field.
+    void PickBirthday();
 
     TActor *m_person = nullptr;
 
@@ -56,6 +61,7 @@ private:
     QPlainTextEdit *m_alt;
     QLabel *m_birthdayLbl;
     QLineEdit *m_birthday;
+    QToolButton *m_birthdayBtn;
     QLabel *m_ageLbl;
     QLabel *m_birthplaceLbl;
     QLineEdit *m_birthplace;

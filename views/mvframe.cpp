@@ -724,10 +724,15 @@ void TmvFrame::UpdateVisibility()
     SetVisible(m_dateLbl, m && m->Dateadded() != 0 && ItemOn(ItemDateAdded));
     SetVisible(m_lentLbl, m && !m->Loan().isEmpty() && ItemOn(ItemBorrower));
 
+    // The reading card shows these texts whatever the items say, so the editing card
+    // must offer them whenever they hold text.
+    const auto editShown = [this, edit](QPlainTextEdit *control, int item) {
+        SetVisible(control, edit && (ItemOn(item) || !control->toPlainText().isEmpty()));
+    };
     rule(m_slogan, ItemTagline);
-    editOnly(m_desc, ItemDescription);
+    editShown(m_desc, ItemDescription);
     box(m_descBox, m_desc->toPlainText(), -1);
-    editOnly(m_comment, ItemComments);
+    editShown(m_comment, ItemComments);
     box(m_comBox, m_comment->toPlainText(), -1);
     editOnly(m_awards, ItemAwards);
     box(m_awardBox, m_awards->toPlainText(), ItemAwards);
@@ -759,7 +764,7 @@ void TmvFrame::UpdateVisibility()
     SetVisible(m_audioBpsUnit, Shown(m_audioBps));
     SetVisible(m_frameRateUnit, Shown(m_frameRate));
     SetVisible(m_countX, Shown(m_count) && Shown(m_media));
-    editOnly(m_feat, ItemFeatures);
+    editShown(m_feat, ItemFeatures);
     box(m_featBox, m_feat->toPlainText(), -1);
 
     const bool screens = m && !m->Screenshots().isEmpty();

@@ -2,11 +2,14 @@
 // card's fields, the seen mark and links back into the lists.
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QToolButton>
 
+#include "catalog/daycount.h"
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
 #include "views/actorframe.h"
@@ -108,6 +111,67 @@ TEST_F(CardsTest, PeopleHaveTheirCard)
     window->PeopleList()->FlushFocus();
     EXPECT_EQ(Child<QLineEdit>(card, "NameEdit")->text(), u"Zoe"_s);
     EXPECT_EQ(card->Mode(), 3);
+}
+
+TEST_F(CardsTest, EditingOffersEveryFieldTheReadingCardShows)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->SetComment(u"Seen twice"_s); // the comments item is off by default
+    Focus(alien);
+    const auto shown = [this](const char *name) {
+        return !Child<QWidget>(MovieCard(), name)->isHidden();
+    };
+    EXPECT_TRUE(shown("ComBox"));
+    Trigger("EditVidAct");
+    EXPECT_TRUE(shown("CommentMemo"));
+    Trigger("AbortAct");
+
+    // A new movie is edited with its year and description.
+    Trigger("NewVidAct");
+    Movies()->FlushFocus();
+    ASSERT_EQ(MovieCard()->Mode(), 2);
+    EXPECT_TRUE(shown("YearEdit"));
+    EXPECT_TRUE(shown("DescMemo"));
+    EXPECT_FALSE(shown("CommentMemo"));
+}
+
+TEST_F(CardsTest, BirthdaysTakeIsoAndLocaleDatesAndRefuseTheRest)
+{
+    Start({}, {u"Zoe"_s});
+    TActor *zoe = window->Database()->Person(0);
+    auto *card = Child<TActorFrame>(window.get(), "PersonCard");
+    window->PeopleList()->FlushFocus();
+    auto *birthday = Child<QLineEdit>(card, "bdEdit");
+    const double may12 = DateToDays(QDate(1970, 5, 12));
+
+    Trigger("EditVidAct");
+    birthday->setText(u"1970-05-12"_s);
+    Trigger("ApplyVidAct");
+    EXPECT_EQ(zoe->Birthday(), may12);
+
+    // Text that is no date is marked while typed and leaves the birthday alone.
+    Trigger("EditVidAct");
+    birthday->clear();
+    QTest::keyClicks(birthday, u"next May"_s);
+    EXPECT_TRUE(birthday->property("refused").toBool());
+    EXPECT_FALSE(birthday->toolTip().isEmpty());
+    Trigger("ApplyVidAct");
+    EXPECT_EQ(zoe->Birthday(), may12);
+
+    // The calendar button writes the picked day in the locale's form.
+    Trigger("EditVidAct");
+    auto *pick = Child<QToolButton>(card, "bdPickBtn");
+    ASSERT_FALSE(pick->isHidden());
+    pick->click();
+    auto *calendar = Child<QCalendarWidget>(card, "bdCalendar");
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate(1970, 5, 12));
+    emit calendar->activated(QDate(1980, 1, 2));
+    EXPECT_EQ(birthday->text(), u"1/2/1980"_s);
+    EXPECT_FALSE(birthday->property("refused").toBool());
+    Trigger("ApplyVidAct");
+    EXPECT_EQ(zoe->Birthday(), DateToDays(QDate(1980, 1, 2)));
 }
 
 } // namespace

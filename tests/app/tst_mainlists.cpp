@@ -1,5 +1,6 @@
 // The main window's catalog lists driven as a user drives them: views from the View menu,
 // header clicks, cell editing in the grid, the focused record, custom-field columns.
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,8 @@
 #include "app/recordcard.h"
 #include "app/settingsfile.h"
 #include "catalog/actor.h"
+#include "catalog/daycount.h"
+#include "catalog/localetext.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
@@ -55,8 +59,8 @@ TEST_F(MainWindowFixture, ViewMenuSwitchesBetweenPlainTreeAndGrid)
     Trigger("TreeViewAct");
     EXPECT_EQ(window->ListView(false), TViewMode::Tree);
     EXPECT_TRUE(window->Action(u"TreeViewAct"_s)->isChecked());
-    EXPECT_EQ(TopRows(), (QStringList{u"B"_s, u"A"_s, u"0 - 9"_s}));
-    const QModelIndex digits = Model()->index(2, 0);
+    EXPECT_EQ(TopRows(), (QStringList{u"0 - 9"_s, u"A"_s, u"B"_s}));
+    const QModelIndex digits = Model()->index(0, 0);
     EXPECT_EQ(Model()->rowCount(digits), 2);
 
     Trigger("GridViewAct");
@@ -96,8 +100,8 @@ TEST_F(MainWindowFixture, TreeGroupsByGenreAndYearWithUndefinedGroup)
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
     Start(Films);
     // Alien has two genres and so two rows.
-    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s, u"Comedy"_s}));
-    const QModelIndex comedy = Model()->index(2, 0);
+    EXPECT_EQ(TopRows(), (QStringList{u"Comedy"_s, u"Horror"_s, u"SciFi"_s}));
+    const QModelIndex comedy = Model()->index(0, 0);
     ASSERT_EQ(Model()->rowCount(comedy), 1);
     EXPECT_EQ(Model()->index(0, 2, comedy).data().toString(), u"Undefined"_s);
     EXPECT_EQ(MovieTitled(u"Alien"_s)->ViewNodes().size(), 2);
@@ -105,9 +109,9 @@ TEST_F(MainWindowFixture, TreeGroupsByGenreAndYearWithUndefinedGroup)
     // A search hiding Brazil takes its groups with it; showing it brings them back.
     TMovie *brazil = MovieTitled(u"Brazil"_s);
     brazil->SetShown(false);
-    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s}));
+    EXPECT_EQ(TopRows(), (QStringList{u"Horror"_s, u"SciFi"_s}));
     brazil->SetShown(true);
-    EXPECT_EQ(TopRows(), (QStringList{u"SciFi"_s, u"Horror"_s, u"Comedy"_s}));
+    EXPECT_EQ(TopRows(), (QStringList{u"Comedy"_s, u"Horror"_s, u"SciFi"_s}));
 }
 
 TEST_F(MainWindowFixture, HeaderClicksSortAndAreKept)
@@ -305,7 +309,7 @@ TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
 {
     settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
     Start(Films);
-    ASSERT_EQ(TopRows(), (QStringList{u"B"_s, u"A"_s, u"0 - 9"_s}));
+    ASSERT_EQ(TopRows(), (QStringList{u"0 - 9"_s, u"A"_s, u"B"_s}));
 
     // A new title format shows at once; removing the last grouping level leaves the tree.
     WhenModal([](QWidget *modal) {
@@ -325,7 +329,7 @@ TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
                            u"Brazil ()"_s}));
 
     // Grouping by year: Brazil, without a year, goes to the undefined group; group rows run
-    // in reverse caption order.
+    // in caption order, as the rows do.
     WhenModal([](QWidget *modal) {
         QWidget *groups = Child<QWidget>(modal, "MovieGroups");
         Child<QListWidget>(groups, "AvailableList")->setCurrentRow(3);
@@ -335,7 +339,124 @@ TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
     Trigger("OptsAct");
     ASSERT_EQ(window->Settings().MovieGroups, QList<int>{3});
     Trigger("TreeViewAct");
-    EXPECT_EQ(TopRows(), (QStringList{u"Undefined"_s, u"2002"_s, u"1979"_s, u"1968"_s}));
+    EXPECT_EQ(TopRows(), (QStringList{u"1968"_s, u"1979"_s, u"2002"_s, u"Undefined"_s}));
 }
 
 } // namespace
+
+namespace {
+
+// Double-clicks a grid cell, lets the user's keys work on the opened editor and returns the
+// editor while it is still open (nullptr once it closed).
+QLineEdit *
+EditCell(TCatalogList *list, const QModelIndex &index, const std::function<void(QLineEdit *)> &keys)
+{
+    // Editors closed before are deleted later; they must not be found again.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    list->setFocus();
+    list->scrollTo(index);
+    // The grid is wider than the window: bring the cell's column into view.
+    if (!list->viewport()->rect().contains(list->visualRect(index).center()))
+        list->horizontalScrollBar()->setValue(list->header()->sectionPosition(index.column()));
+    const QPoint at = list->visualRect(index).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    auto *editor = qobject_cast<QLineEdit *>(list->indexWidget(index));
+    if (!editor) {
+        ADD_FAILURE() << "no editor opened on column " << index.column();
+        return nullptr;
+    }
+    keys(editor);
+    // The delegate commits and closes on a queued call.
+    QCoreApplication::processEvents();
+    return list->indexWidget(index) == editor ? editor : nullptr;
+}
+
+void Enter(QLineEdit *editor)
+{
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+} // namespace
+
+TEST_F(MainWindowFixture, GridEditorStartsFromTheCellText)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
+    Start(Films);
+    TMovie *alien = MovieTitled(u"Alien"_s);
+    alien->SetRating(7.25);
+    window->Database()->SetModified(false);
+    const auto cell = [&](int column) {
+        return Model()->IndexOf(alien->ViewNodes().first(), column);
+    };
+
+    // Opened and left with Enter, a cell keeps its text (and a rating its hidden digits).
+    QString opened;
+    EditCell(Movies(), cell(6), [&](QLineEdit *editor) {
+        opened = editor->selectedText();
+        Enter(editor);
+    });
+    EXPECT_EQ(opened, u"Horror, SciFi"_s);
+    EditCell(Movies(), cell(19), Enter);
+    EXPECT_EQ(alien->Genre(), u"Horror, SciFi"_s);
+    EXPECT_EQ(alien->Rating(), 7.25);
+    EXPECT_FALSE(window->Database()->Modified());
+
+    // Typing after End adds to the text.
+    EditCell(Movies(), cell(6), [](QLineEdit *editor) {
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClicks(editor, u", War"_s);
+        Enter(editor);
+    });
+    EXPECT_EQ(alien->Genre(), u"Horror, SciFi, War"_s);
+    EXPECT_TRUE(window->Database()->Modified());
+}
+
+TEST_F(MainWindowFixture, PeopleGridStoresEditsAndRefusesNonDates)
+{
+    settings.WriteInteger(u"PeopleList"_s, u"ViewMode"_s, 2);
+    Start(Films, {u"Ann"_s});
+    Trigger("dbModeAct");
+    TActor *ann = window->Database()->Person(0);
+    TCatalogList *list = window->PeopleList();
+    const QModelIndex birthday = window->PeopleModel()->IndexOf(ann->ViewNodes().first(), 4);
+    const QString may12 = ShortDateText(DateToDays(QDate(1970, 5, 12)));
+    const auto type = [](const QString &text) {
+        return [text](QLineEdit *editor) {
+            editor->selectAll();
+            text.isEmpty() ? QTest::keyClick(editor, Qt::Key_Delete)
+                           : QTest::keyClicks(editor, text);
+            Enter(editor);
+        };
+    };
+
+    const struct
+    {
+        QString typed;
+        QString stored;
+    } dates[] = {
+        {u"1970-05-12"_s, may12},
+        {QLocale().toString(QDate(1970, 5, 12), QLocale::LongFormat), may12},
+        {QLocale().toString(QDate(1970, 5, 12), QLocale::ShortFormat), may12},
+        {u""_s, u""_s},
+    };
+    for (const auto &date : dates) {
+        ann->SetBirthday(DateToDays(QDate(2000, 1, 1)));
+        EXPECT_EQ(EditCell(list, birthday, type(date.typed)), nullptr) << date.typed.toStdString();
+        EXPECT_EQ(birthday.data().toString(), date.stored) << date.typed.toStdString();
+    }
+
+    // Text that is no date stays in the marked editor; the record keeps its birthday.
+    ann->SetBirthday(DateToDays(QDate(2000, 1, 1)));
+    QLineEdit *refused = EditCell(list, birthday, type(u"12th of May"_s));
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(refused->text(), u"12th of May"_s);
+    EXPECT_TRUE(refused->property(TListDelegate::RefusedProperty).toBool());
+    EXPECT_FALSE(refused->toolTip().isEmpty());
+    list->CloseCellEditor(true);
+    EXPECT_EQ(ann->Birthday(), DateToDays(QDate(2000, 1, 1)));
+
+    // Other cells store through the person's setters.
+    EditCell(list, window->PeopleModel()->IndexOf(ann->ViewNodes().first(), 5), type(u"Vienna"_s));
+    EXPECT_EQ(ann->Birthplace(), u"Vienna"_s);
+}

@@ -184,7 +184,10 @@ TEST_F(SettingsTest, EmptyFileGivesTheTable)
     EXPECT_EQ(s.GridColumns[7], (TColumnSettings{true, 7, 80}));
     EXPECT_EQ(s.PlainSort.SortBy, 2);
     EXPECT_EQ(s.PeopleGridSort.SortBy, 1);
-    EXPECT_FALSE(s.ItemVisible[3]);
+    // Year and description are on the editing card from the start.
+    EXPECT_TRUE(s.ItemVisible[3]);
+    EXPECT_TRUE(s.ItemVisible[22]);
+    EXPECT_FALSE(s.ItemVisible[23]);
     EXPECT_TRUE(s.ItemVisible[43]);
     EXPECT_EQ(s.Colors[2], 15780518);
     EXPECT_EQ(s.Colors[13], 11445088);
