@@ -493,18 +493,17 @@ void TMain::DeleteRecords()
     ShowCurrent();
 
     QList<TDBItem *> records;
-    TViewNode *focusNext = nullptr;
+    QList<TViewNode *> nodes;
     for (TViewNode *node : SelectedNodes()) {
         if (node->IsGroup())
             break;
-        if (records.contains(node->record))
-            continue;
-        records.append(node->record);
-        const int row = model->RowOf(node);
-        focusNext = model->Child(node->Parent(), row - 1);
-        if (!focusNext)
-            focusNext = model->Child(node->Parent(), row + 1);
+        nodes.append(node);
+        if (!records.contains(node->record))
+            records.append(node->record);
     }
+    // The row above the deleted block keeps the focus, not the row above its last row.
+    TViewNode *focusNext =
+        list->RowAfterDelete(nodes, QSet<const TDBItem *>(records.cbegin(), records.cend()));
     for (TDBItem *record : std::as_const(records)) {
         // An episode may already be gone with its movie.
         if (record->Kind() == TRecordKind::Episode) {

@@ -219,6 +219,31 @@ TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
     EXPECT_TRUE(added->Title().isEmpty());
 }
 
+TEST_F(CommandsTest, DeletingABlockFocusesTheRowAboveIt)
+{
+    settings.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, false);
+    Start(Nineties);
+    const struct
+    {
+        QStringList deleted; // the first one focused, the rest added to the selection
+        QString focused;
+    } cases[] = {
+        {{u"Clerks"_s, u"Dogma"_s, u"Election"_s}, u"Brazil"_s},
+        {{u"Alien"_s, u"Brazil"_s}, u"Fargo"_s}, // the block at the top: the row now there
+    };
+    for (const auto &c : cases) {
+        Focus(MovieTitled(c.deleted.first()));
+        for (const QString &title : c.deleted.mid(1))
+            AddToSelection(MovieTitled(title));
+        Trigger("DelVidAct");
+        Settle();
+        const TDBItem *current = window->CurrentRecord(false);
+        ASSERT_NE(current, nullptr) << c.focused.toStdString();
+        EXPECT_EQ(static_cast<const TBaseMovie *>(current)->Title(), c.focused);
+    }
+    EXPECT_EQ(ShownTitles(), QStringList{u"Fargo"_s});
+}
+
 TEST_F(CommandsTest, IdsForTheSelectionFollowTheSelectionOrder)
 {
     Start(Nineties);
