@@ -4,6 +4,7 @@
 #include <climits>
 #include <functional>
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -34,6 +35,14 @@ namespace {
 
 constexpr int SlotCount = 3;
 constexpr int JpegQuality = 90;
+
+// Whether grabs are written as bitmaps: the choice holds for the rest of the session, as the
+// other tool dialogs keep theirs. JPEG by default: a bitmap frame is ten times the size.
+bool &GrabsAsBitmaps()
+{
+    static bool bitmaps = false;
+    return bitmaps;
+}
 
 // A picture drawn stretched to the widget, proportional and centred, on a plain ground.
 class TPictureBox : public QWidget
@@ -201,6 +210,10 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     columns->addLayout(middle, 1);
     columns->addWidget(m_fileList);
 
+    m_bitmapCheck = new QCheckBox(this);
+    m_bitmapCheck->setObjectName(u"BitmapCheck"_s);
+    m_bitmapCheck->setChecked(GrabsAsBitmaps());
+    connect(m_bitmapCheck, &QCheckBox::toggled, this, [](bool on) { GrabsAsBitmaps() = on; });
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(u"&OK"_s, QDialogButtonBox::AcceptRole);
     ok->setObjectName(u"OKBtn"_s);
@@ -212,9 +225,12 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_bitmapCheck);
+    bottom->addWidget(buttons, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(bottom);
     resize(900, 520);
 
     connect(m_player, &TVideoPlayer::FrameShown, this, [this](const QImage &frame, qint64 pos) {
@@ -261,6 +277,17 @@ void TScreenMaker::Retranslate()
     findChild<QPushButton *>(u"CancelBtn"_s)->setText(Text(1751, u"&Cancel"_s));
     m_ppBtn->setToolTip(Text(1426, u"Play / Pause"_s));
     m_makeScrBtn->setToolTip(Text(1427, u"Grab the picture into the selected screenshot"_s));
+    m_bitmapCheck->setText(Text(4057, u"Save grabs as &bitmaps (BMP)"_s));
+}
+
+void TScreenMaker::SetGrabFormat(TImageFormat format)
+{
+    m_bitmapCheck->setChecked(format == TImageFormat::Bmp);
+}
+
+TImageFormat TScreenMaker::GrabFormat() const
+{
+    return m_bitmapCheck->isChecked() ? TImageFormat::Bmp : TImageFormat::Jpeg;
 }
 
 void TScreenMaker::SetVideoFiles(const QString &list)
@@ -439,9 +466,10 @@ QString TScreenMaker::NewSlotPath(int slot) const
     QString folder = m_outputFolder.isEmpty() ? m_screenshotsFolder : m_outputFolder;
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
-    // A kept JPEG whose file went away is written back as the JPEG it is.
-    const QString suffix =
-        !data.Grabbed && data.Picture.Format() == TImageFormat::Jpeg ? u".jpg"_s : u".bmp"_s;
+    // A kept picture whose file went away is written back in its own format; a grab in the
+    // chosen one.
+    const TImageFormat format = data.Grabbed ? GrabFormat() : data.Picture.Format();
+    const QString suffix = format == TImageFormat::Jpeg ? u".jpg"_s : u".bmp"_s;
     const QString stem = SanitizeFileName(m_title) + u"_scr"_s + QString::number(slot) + u'_'
                          + QString::number(data.GrabPos);
     QString path = folder + stem + suffix;

@@ -10,6 +10,7 @@
 
 #include "catalog/image.h"
 
+class QCheckBox;
 class QFrame;
 class QListWidget;
 class QListWidgetItem;
@@ -45,6 +46,11 @@ public:
     void SetOutputFolder(const QString &folder) { m_outputFolder = folder; }
     // The slot paths from slot 3 down to slot 1, relative to the screenshots folder, "|".
     QString Result() const;
+    // The format new files of grabs are written in (JPEG, quality 90, unless the user ticks
+    // bitmaps); a grab into an existing file keeps that file's name and format. The choice
+    // stays for the next screenshot maker of the session.
+    void SetGrabFormat(TImageFormat format);
+    TImageFormat GrabFormat() const;
 
     // Translated texts: (number, English text) -> text. Without one, the English texts.
     using TTextSource = std::function<QString(int number, const QString &english)>;
@@ -109,6 +115,7 @@ private:
     QToolButton *m_ppBtn = nullptr;
     QToolButton *m_makeScrBtn = nullptr;
     QListWidget *m_fileList = nullptr;
+    QCheckBox *m_bitmapCheck = nullptr;
     // Seeks while the track bar is dragged are coalesced into one per event-loop pass.
     QTimer *m_seekTimer = nullptr;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +70,8 @@ protected:
         maker.SetErrorReporter([this](const QString &, const QString &text) { errors << text; });
         maker.SetTitle(u"My Movie"_s);
         maker.SetOutputFolder(shots);
+        // The choice outlives a window; every test starts from the default.
+        maker.SetGrabFormat(TImageFormat::Jpeg);
     }
 
     static QString Video() { return videoDir->filePath(u"clip.mkv"_s); }
@@ -172,7 +175,7 @@ TEST_F(ScreenMakerTest, SelectionMovesOnToSlotsNeverGrabbed)
     EXPECT_EQ(other.SelectedSlot(), 1);
 }
 
-TEST_F(ScreenMakerTest, OkWritesNewGrabsAsBitmapsNamedAfterTitleSlotAndPosition)
+TEST_F(ScreenMakerTest, OkWritesNewGrabsAsJpegOrChosenBitmapsNamedAfterTitleSlotAndPosition)
 {
     maker.SetOutputFolder(shots + u"My Movie/"_s); // created on OK
     maker.SetVideoFiles(Video());
@@ -183,14 +186,28 @@ TEST_F(ScreenMakerTest, OkWritesNewGrabsAsBitmapsNamedAfterTitleSlotAndPosition)
     EXPECT_EQ(maker.result(), QDialog::Accepted);
     EXPECT_TRUE(errors.isEmpty());
 
-    const QString file = shots + u"My Movie/My Movie_scr2_900.bmp"_s;
+    const QString file = shots + u"My Movie/My Movie_scr2_900.jpg"_s;
     EXPECT_EQ(maker.SlotPath(2), file);
-    EXPECT_EQ(maker.Result(), u"My Movie/My Movie_scr2_900.bmp"_s);
-    const TImage written = ReadBmp(ReadAll(file));
+    EXPECT_EQ(maker.Result(), u"My Movie/My Movie_scr2_900.jpg"_s);
+    const TImage written = ReadJpeg(ReadAll(file));
     ASSERT_EQ(written.Width(), 160);
     ASSERT_EQ(written.Height(), 120);
     EXPECT_TRUE(Near(Middle(written), TestVideoColor(0)));
+    EXPECT_LT(QFileInfo(file).size(), 160 * 120 * 3 / 4) << "a compressed frame";
     EXPECT_FALSE(maker.Player()->IsOpen());
+
+    // Bitmaps when the user ticks them; the next window of the session keeps the choice.
+    TScreenMaker bitmaps(shots);
+    bitmaps.SetTitle(u"My Movie"_s);
+    bitmaps.SetOutputFolder(shots);
+    Child<QCheckBox>(&bitmaps, "BitmapCheck")->click();
+    bitmaps.SetVideoFiles(Video());
+    bitmaps.SelectSlot(1);
+    bitmaps.Grab();
+    bitmaps.accept();
+    EXPECT_EQ(bitmaps.Result(), u"My Movie_scr1_0.bmp"_s);
+    EXPECT_EQ(ReadBmp(ReadAll(shots + u"My Movie_scr1_0.bmp"_s)).Width(), 160);
+    EXPECT_EQ(TScreenMaker(shots).GrabFormat(), TImageFormat::Bmp);
 }
 
 TEST_F(ScreenMakerTest, ExistingScreenshotsShowLastFirstAndAreOverwrittenInTheirOwnFormat)
@@ -255,7 +272,7 @@ TEST_F(ScreenMakerTest, ScreenshotListsKeepWhatCannotBeShown)
     maker.SelectSlot(3);
     maker.Grab();
     maker.accept();
-    EXPECT_EQ(maker.Result(), u"My Movie_scr3_0.bmp|d.bmp"_s);
+    EXPECT_EQ(maker.Result(), u"My Movie_scr3_0.jpg|d.bmp"_s);
     EXPECT_EQ(QFileInfo(shots + u"c.png"_s).size(), 0);
 }
 
@@ -269,8 +286,8 @@ TEST_F(ScreenMakerTest, CancelWritesNothingAndANameInUseIsNotOverwritten)
     EXPECT_FALSE(maker.Player()->IsOpen());
 
     // Another movie of the same title grabbed at the same place before.
-    ASSERT_TRUE(TImage(4, 4).Save(shots + u"My Movie_scr1_0.bmp"_s, TImageFormat::Bmp));
-    const QByteArray before = ReadAll(shots + u"My Movie_scr1_0.bmp"_s);
+    ASSERT_TRUE(TImage(4, 4).Save(shots + u"My Movie_scr1_0.jpg"_s, TImageFormat::Jpeg));
+    const QByteArray before = ReadAll(shots + u"My Movie_scr1_0.jpg"_s);
     TScreenMaker second(shots);
     second.SetTitle(u"My Movie"_s);
     second.SetOutputFolder(shots);
@@ -278,8 +295,8 @@ TEST_F(ScreenMakerTest, CancelWritesNothingAndANameInUseIsNotOverwritten)
     second.SelectSlot(1);
     second.Grab();
     second.accept();
-    EXPECT_EQ(ReadAll(shots + u"My Movie_scr1_0.bmp"_s), before);
-    EXPECT_EQ(second.Result(), u"My Movie_scr1_0_1.bmp"_s);
+    EXPECT_EQ(ReadAll(shots + u"My Movie_scr1_0.jpg"_s), before);
+    EXPECT_EQ(second.Result(), u"My Movie_scr1_0_1.jpg"_s);
 }
 
 TEST_F(ScreenMakerTest, AWriteErrorIsReportedAndKeepsTheWindowOpen)
@@ -295,12 +312,12 @@ TEST_F(ScreenMakerTest, AWriteErrorIsReportedAndKeepsTheWindowOpen)
     maker.accept();
     EXPECT_EQ(maker.result(), -1);
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].contains(u"My Movie_scr1_0.bmp"_s));
+    EXPECT_TRUE(errors[0].contains(u"My Movie_scr1_0.jpg"_s));
 
     maker.SetOutputFolder(shots);
     maker.accept();
     EXPECT_EQ(maker.result(), QDialog::Accepted);
-    EXPECT_TRUE(QFile::exists(shots + u"My Movie_scr1_0.bmp"_s));
+    EXPECT_TRUE(QFile::exists(shots + u"My Movie_scr1_0.jpg"_s));
 }
 
 TEST_F(ScreenMakerTest, BrokenAndTruncatedFilesDoNotCrash)
