@@ -1,6 +1,8 @@
 #include "catalog/textutils.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -542,12 +544,9 @@ bool IsMark(char32_t c)
     }
 }
 
-} // namespace
-
-QString SearchFolded(QStringView text)
+// The whole rule, for text the table below cannot fold.
+QString FoldSlowly(QStringView text)
 {
-    if (IsAscii(text))
-        return text.toString().toCaseFolded();
     const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
     QString kept;
     kept.reserve(decomposed.size());
@@ -563,6 +562,56 @@ QString SearchFolded(QStringView text)
         }
     }
     return kept.toCaseFolded();
+}
+
+// What one UTF-16 unit folds to, learnt on first use: a single unit, nothing (a mark), or
+// "complex" (several units, surrogates). Decomposition and folding act per character and
+// marks are dropped anyway, so folding unit by unit gives the whole rule's answer.
+constexpr char16_t FoldUnknown = 0;
+constexpr char16_t FoldDropped = 0xFFFE;
+constexpr char16_t FoldComplex = 0xFFFF;
+std::array<std::atomic<char16_t>, 0x10000> g_foldTable{};
+
+char16_t FoldedUnit(char16_t unit)
+{
+    char16_t folded = g_foldTable[unit].load(std::memory_order_relaxed);
+    if (folded != FoldUnknown)
+        return folded;
+    if (QChar::isSurrogate(unit)) {
+        folded = FoldComplex;
+    } else {
+        const QString alone = FoldSlowly(QStringView(&unit, 1));
+        if (alone.isEmpty())
+            folded = FoldDropped;
+        else if (alone.size() == 1 && alone.at(0).unicode() < FoldDropped)
+            folded = alone.at(0).unicode();
+        else
+            folded = FoldComplex;
+    }
+    g_foldTable[unit].store(folded, std::memory_order_relaxed);
+    return folded;
+}
+
+} // namespace
+
+QString SearchFolded(QStringView text)
+{
+    if (IsAscii(text))
+        return text.toString().toCaseFolded();
+    // Searches fold every record's text at every keystroke: a table lookup per unit keeps
+    // that cheap; only text with characters that fold to several (rare) takes the long way.
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *write = reinterpret_cast<char16_t *>(out.data());
+    qsizetype length = 0;
+    for (const QChar c : text) {
+        const char16_t folded = FoldedUnit(c.unicode());
+        if (folded == FoldComplex)
+            return FoldSlowly(text);
+        if (folded != FoldDropped)
+            write[length++] = folded;
+    }
+    out.truncate(length);
+    return out;
 }
 
 bool SearchContains(QStringView text, QStringView foldedNeedle)
