@@ -135,3 +135,42 @@ bool TWindowImportUi::CancelRequested()
 {
     return m_waitWindow && m_waitWindow->CancelRequested();
 }
+
+void TWindowImportUi::BeginListUpdate()
+{
+    if (m_beginUpdate)
+        m_beginUpdate();
+}
+
+void TWindowImportUi::EndListUpdate()
+{
+    if (m_endUpdate)
+        m_endUpdate();
+}
+
+QString TWindowImportUi::SummaryText(const TImportSummary &summary) const
+{
+    QStringList parts;
+    const auto counts = [](const QString &text, const TImportSummary::TCounts &counted) {
+        return QString(text)
+            .replace(QLatin1String("%1"), QString::number(counted.added))
+            .replace(QLatin1String("%2"), QString::number(counted.merged))
+            .replace(QLatin1String("%3"), QString::number(counted.skipped));
+    };
+    // A file of people only says nothing about movies.
+    if (summary.movies.Total() > 0 || summary.people.Total() == 0) {
+        parts << counts(
+            LanguageText(4050, QStringLiteral("%1 movies imported, %2 merged, %3 skipped")),
+            summary.movies);
+    }
+    if (summary.people.Total() > 0) {
+        parts << counts(
+            LanguageText(4051, QStringLiteral("%1 people imported, %2 merged, %3 skipped")),
+            summary.people);
+    }
+    const QString text = parts.join(QStringLiteral("; "));
+    if (!summary.cancelled)
+        return text;
+    return QString(LanguageText(4052, QStringLiteral("Import cancelled; %1")))
+        .replace(QLatin1String("%1"), text);
+}

@@ -41,6 +41,12 @@ public:
                     QWidget *parent = nullptr);
 
     void SetFileChooser(TFileChooser chooser) { m_chooser = std::move(chooser); }
+    // What brackets the import so the window's lists change once (may be empty).
+    void SetListUpdate(std::function<void()> begin, std::function<void()> end)
+    {
+        m_beginUpdate = std::move(begin);
+        m_endUpdate = std::move(end);
+    }
 
     // A plug-in filter "Desc|*.a|Desc2|*.b;*.c" in Qt's form "Desc (*.a);;Desc2 (*.b *.c)".
     // A trailing description without a pattern is dropped; a pair without a pattern too.
@@ -50,6 +56,9 @@ public:
     // original title, or name and translated name).
     QString DuplicateMessage(TRecordKind kind, const QString &text1, const QString &text2) const;
     QString WaitText() const;
+    // The line that tells what an import did: "N movies imported, M merged, K skipped", the
+    // same for people when people came, and that it was cancelled.
+    QString SummaryText(const TImportSummary &summary) const;
 
     std::optional<QString> AskOpenFile(const QString &filter) override;
     std::optional<QString> AskSaveFile(const QString &filter) override;
@@ -59,6 +68,8 @@ public:
     void HideWait() override;
     void ProcessEvents() override;
     bool CancelRequested() override;
+    void BeginListUpdate() override;
+    void EndListUpdate() override;
 
 private:
     std::optional<QString> AskFile(bool save, const QString &filter, QString &folder);
@@ -71,4 +82,6 @@ private:
     const TWideLanguage *m_language;
     QPointer<QWidget> m_parent;
     TFileChooser m_chooser;
+    std::function<void()> m_beginUpdate;
+    std::function<void()> m_endUpdate;
 };
