@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "views/translate.h"
+
 TLogForm::TLogForm(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
@@ -18,10 +20,12 @@ TLogForm::TLogForm(QWidget *parent)
 
     m_clear = new QPushButton(QStringLiteral("C&lear"), this);
     m_clear->setObjectName(QStringLiteral("ClearBtn"));
+    m_clear->setProperty(TagProperty, 124);
     connect(m_clear, &QPushButton::clicked, this, [this] { Clear(); });
 
     m_close = new QPushButton(QStringLiteral("&Close"), this);
     m_close->setObjectName(QStringLiteral("CloseBtn"));
+    m_close->setProperty(TagProperty, 1624);
     // Only hides: the lines stay for the next time the window is shown.
     connect(m_close, &QPushButton::clicked, this, [this] { hide(); });
 

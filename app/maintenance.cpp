@@ -287,6 +287,7 @@ TPathCheck CheckPaths(const QString &path, const QString &label, const TBadFileO
             kept.append(entry);
             continue;
         }
+        ++check.Dropped;
         if (options.CutLabels && !check.Label.isEmpty()) {
             const QString volume = CurrentVolumeInfo().VolumeLabel(file);
             if (!volume.isEmpty())
@@ -315,6 +316,7 @@ TBadFileReport RemoveBadFileLocations(TVideoDatabase &db,
             movie->SetLabel(check.Label);
             changed = true;
         }
+        report.LocationsRemoved += check.Dropped;
         if (changed) {
             ++report.MoviesChanged;
             report.Changed.append(movie);

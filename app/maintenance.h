@@ -65,6 +65,7 @@ struct TPathCheck
 {
     QString Path;  // the kept entries joined by "|"
     QString Label; // the media label after the cuts
+    int Dropped = 0;
 };
 
 // The verdict on one movie's `path` and `label`.
@@ -73,6 +74,7 @@ TPathCheck CheckPaths(const QString &path, const QString &label, const TBadFileO
 struct TBadFileReport
 {
     int MoviesChanged = 0;
+    int LocationsRemoved = 0;
     bool Cancelled = false;
     QList<TBaseMovie *> Changed;
 };

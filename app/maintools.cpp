@@ -127,6 +127,20 @@ void TMain::RunRemoveDuplicates()
     ShowCurrent();
     UpdateStatusBar();
     CommandUpdate();
+    const int removed = report.MoviesRemoved + report.PeopleRemoved;
+    const QString done = *action == TDuplicateAction::Merge
+                             ? Text(4053, u"%1 duplicates merged"_s).arg(removed)
+                             : Text(4054, u"%1 duplicates removed"_s).arg(removed);
+    ShowToolSummary(Text(1979, u"Remove duplicates"_s), done, report.Cancelled);
+}
+
+void TMain::ShowToolSummary(const QString &caption, const QString &done, bool cancelled)
+{
+    const QString text =
+        cancelled ? Text(4056, u"Cancelled; what was done until then is kept: %1"_s).arg(done)
+                  : done;
+    ShowStatusText(text);
+    m_dialogs->ShowMessage(this, TMessageKind::Information, caption, text);
 }
 
 void TMain::RunRemoveBadFiles()
@@ -150,6 +164,9 @@ void TMain::RunRemoveBadFiles()
         m_movieModel->RecordChanged(movie);
     ShowCurrent();
     CommandUpdate();
+    ShowToolSummary(Text(1983, u"Remove bad file locations"_s),
+                    Text(4055, u"%1 file locations removed"_s).arg(report.LocationsRemoved),
+                    report.Cancelled);
 }
 
 void TMain::EditMultipleMovies()

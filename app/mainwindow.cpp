@@ -223,6 +223,7 @@ void TMain::StartUp()
     InstallRecordHooks();
 
     Translate(m_language, this);
+    TranslateCodeTexts();
     UpdateBarHints();
     ApplySettings();
     RebuildWebSearchMenu();
@@ -422,7 +423,7 @@ void TMain::CreateActions()
         {"LoanAct", 0, "&Loan", {}},
         {"SeenAct", 132, "Seen", {}},
         {"PlayAct", 139, "Pla&y", QKeySequence(u"Ctrl+P"_s)},
-        {"OpenFolderAct", 140, "&Open containig folder", {}},
+        {"OpenFolderAct", 140, "&Open containing folder", {}},
         {"BookAct", 141, "&Set/Remove bookmark", {}},
         {"NextBookAct", 142, "Go to &next bookmark", QKeySequence(Qt::Key_F2)},
         {"PrevBookAct", 143, "Go to &previous bookmark", QKeySequence(u"Shift+F2"_s)},
@@ -731,7 +732,7 @@ void TMain::CreateToolBars()
     m_filterBar->addWidget(searchLabel);
     m_searchFieldButton = new QToolButton(m_filterBar);
     m_searchFieldButton->setObjectName(u"SearchFieldBtn"_s);
-    m_searchFieldButton->setText(u"All titles"_s);
+    m_searchFieldButton->setText(SearchFieldCaption(false, 0).remove(u'&'));
     m_filterBar->addWidget(m_searchFieldButton);
     m_searchEdit = new QLineEdit(m_filterBar);
     m_searchEdit->setObjectName(u"SearchEdit"_s);
@@ -852,9 +853,20 @@ QString TMain::CatalogFilter() const
     return Text(1850, u"Reelkeep catalogs (*.rkd);;All files (*)"_s);
 }
 
+void TMain::TranslateCodeTexts()
+{
+    // The seen filter's entries sit in the seen button's menu too, which the walk leaves out.
+    for (QAction *action : std::as_const(m_filterActions[0]))
+        action->setText(Text(action->property(TagProperty).toInt(), action->text()));
+    // The cards were made before the language was chosen.
+    m_movieFrame->Retranslate();
+    m_peopleFrame->Retranslate();
+}
+
 void TMain::TranslateAll()
 {
     Translate(m_language, this);
+    TranslateCodeTexts();
     UpdateBarHints();
     for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
                             static_cast<QWidget *>(m_waitWindow.data()),
@@ -869,14 +881,17 @@ void TMain::TranslateAll()
     UpdateTitle();
     UpdateStatusBar();
     RebuildPluginMenus();
+    // Texts made from other texts: the seen button shows its filter's caption, the search
+    // field button the chosen field's.
+    UpdateFilterChecks();
+    if (m_db)
+        RebuildSearchFieldMenu();
     ApplyGrouping();
     PrepareColumns(false);
     PrepareColumns(true);
     m_movieModel->HeadersChanged();
     m_peopleModel->HeadersChanged();
     RepaintLists();
-    m_movieFrame->Retranslate();
-    m_peopleFrame->Retranslate();
     ShowCurrent();
 }
 
@@ -1265,8 +1280,7 @@ void TMain::ProtectCatalog()
 {
     if (!m_db || m_readOnly)
         return;
-    const std::optional<TNewPassword> answer =
-        m_dialogs->AskNewPassword(this, m_db->Protection());
+    const std::optional<TNewPassword> answer = m_dialogs->AskNewPassword(this, m_db->Protection());
     if (!answer)
         return;
     // Deriving a strong key takes about a second.
@@ -1503,8 +1517,8 @@ void TMain::UpdatePluginActions()
             action->setToolTip(state.hint.isEmpty() ? QString(action->text()).remove(u'&')
                                                     : state.hint);
         };
-    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, u"Import"_s);
-    bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, u"Export"_s);
+    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, Text(175, u"Import"_s));
+    bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, Text(176, u"Export"_s));
 }
 
 void TMain::RebuildWebSearchMenu()
@@ -1558,20 +1572,56 @@ void TMain::RunImportPlugin(int index, const QString &fileName)
                 return fileName;
             return m_dialogs->AskOpenFile(this, Text(175, u"Import"_s), folder, filter);
         });
+    // The rows change once, at the end, instead of row by row.
+    ui.SetListUpdate(
+        [this] {
+            m_movieModel->BeginUpdate();
+            m_peopleModel->BeginUpdate();
+        },
+        [this] {
+            m_peopleModel->EndUpdate();
+            m_movieModel->EndUpdate();
+        });
     TImportOptions options;
     options.language = m_language.LanguageId();
     options.autoAddPeople = m_registry.AutoAddPeople();
     options.transNames = m_settings.TransNames;
     options.externalPosters = m_settings.ExternalPosters;
+    // A merge may write into the record on the card: its input is kept first.
+    if (m_editState == TEditState::Editing)
+        ApplyEdits();
+    TImportSummary summary;
     m_busy = true;
-    const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options);
+    const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options, &summary);
     m_busy = false;
     if (openFolder != InitialFolder(5))
         RememberFolder(5, openFolder);
+    if (summary.ran)
+        ShowImported(summary, ui.SummaryText(summary));
     if (!status.Ok() && !status.Error().isEmpty())
         m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
     UpdateStatusBar();
     CommandUpdate();
+}
+
+void TMain::ShowImported(const TImportSummary &summary, const QString &text)
+{
+    // Records were made empty and filled afterwards, so their rows stand where an empty
+    // record sorts and, in the tree, in its groups: both lists are built again in order.
+    BuildList(false);
+    BuildList(true);
+    TDBItem *first = m_peopleMode ? summary.firstPerson : summary.firstMovie;
+    TDBItem *other = m_peopleMode ? summary.firstMovie : summary.firstPerson;
+    // A file of only the other kind shows that kind.
+    if (!first && other) {
+        SetMode(!m_peopleMode);
+        first = other;
+    }
+    if (first && first->Shown()) {
+        SelectRecord(first);
+        ShownList()->FlushFocus();
+    }
+    ShowStatusText(text);
 }
 
 void TMain::RunExportPlugin(int index)

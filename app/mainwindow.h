@@ -58,6 +58,7 @@ enum class TOpenMode;
 class TShutdownSignals;
 class TWaitWindow;
 struct TLoadResult;
+struct TImportSummary;
 
 // How the main window starts: the program folder (where lang.txt and Plugins/ live) and
 // the command line. Tests give their own dialogs and a temporary program folder.
@@ -114,6 +115,9 @@ public:
     // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
     // `fileName` skips the plug-in's file question.
     void RunImportPlugin(int index, const QString &fileName = QString());
+    // After an import: the lists in order, the first imported record of the shown kind
+    // focused (the other kind shown when only it came), and `text` in the status bar.
+    void ShowImported(const TImportSummary &summary, const QString &text);
     // Asks whether the foreign catalog `fileName` is imported into the open catalog and runs
     // the import plug-in that reads it.
     void OfferImport(const QString &fileName);
@@ -309,6 +313,8 @@ private:
     // import); a folder or unreadable name is reported and left alone.
     QString CommandLineCatalog();
     void ApplyLanguageSetting();
+    // The texts the window walk does not reach: the seen filter's entries and the cards.
+    void TranslateCodeTexts();
     void ApplySettings();
     void OpenDatabase(const QString &fileName, bool asNew);
     void ConnectEvents();
@@ -409,6 +415,9 @@ private:
     // behind the wait window with its progress bar and Cancel.
     bool MultiEditSelection() const;
     void RunWithWaitWindow(const std::function<void(const TMaintenanceProgress &)> &work);
+    // What a tool did, in the status bar and a message box; `cancelled` says that the
+    // Cancel button stopped it and what was done stays.
+    void ShowToolSummary(const QString &caption, const QString &done, bool cancelled);
     TStatTexts StatisticsTexts() const;
     // Reads the technical data of media files into a movie and tells the user about files
     // that could not be analysed.

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "views/translate.h"
+
 TWaitWindow::TWaitWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
@@ -35,6 +37,7 @@ TWaitWindow::TWaitWindow(QWidget *parent)
 
     m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
     m_cancel->setObjectName(QStringLiteral("CancelBtn"));
+    m_cancel->setProperty(TagProperty, 1751);
     connect(m_cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
 
     auto *buttons = new QHBoxLayout;

@@ -405,6 +405,7 @@ TEST_F(ToolsWindowTest, RemoveDuplicatesKeepsTheLastAndFocusesASurvivor)
     Trigger("RemDupAct");
     EXPECT_EQ(db->MovieCount(), 4);
     EXPECT_EQ(dialogs->duplicatePresets.last(), TDuplicateAction::Merge);
+    EXPECT_TRUE(dialogs->messages.isEmpty());
 
     dialogs->duplicateAnswers = {TDuplicateAction::Merge};
     dialogs->yesNoAnswers = {true};
@@ -419,17 +420,20 @@ TEST_F(ToolsWindowTest, RemoveDuplicatesKeepsTheLastAndFocusesASurvivor)
     EXPECT_TRUE(current == alien || current == MovieTitled(u"Brazil"_s));
     EXPECT_EQ(movieCard.shown, current);
     EXPECT_FALSE(window->WaitWindow()->isVisible());
+    EXPECT_EQ(dialogs->messages, QStringList{u"2 duplicates merged"_s});
 }
 
 TEST_F(ToolsWindowTest, RemoveBadFilesRemembersItsOptions)
 {
     Start({{u"Alien"_s, u"Horror"_s, 1979}});
     TMovie *alien = MovieTitled(u"Alien"_s);
-    alien->SetPath(root.filePath(u"gone.avi"_s));
+    alien->SetPath(root.filePath(u"gone.avi"_s) + u'|' + root.filePath(u"gone2.avi"_s));
     dialogs->badFileAnswers = {TBadFileOptions{false, false}, std::nullopt};
     Trigger("RemBadFilesAct");
     EXPECT_TRUE(alien->Path().isEmpty());
+    EXPECT_EQ(dialogs->messages, QStringList{u"2 file locations removed"_s});
     Trigger("RemBadFilesAct");
+    EXPECT_EQ(dialogs->messages.size(), 1) << "a cancelled dialog changes nothing";
     ASSERT_EQ(dialogs->badFilePresets.size(), 2);
     EXPECT_EQ(dialogs->badFilePresets[0], (TBadFileOptions{true, true}));
     EXPECT_EQ(dialogs->badFilePresets[1], (TBadFileOptions{false, false}));

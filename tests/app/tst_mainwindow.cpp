@@ -4,19 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
+#include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainwindow.h"
@@ -641,6 +648,39 @@ TEST_F(MainWindowTest, ImportAndExportThroughPlugins)
     EXPECT_TRUE(exported.contains("Alien"));
 }
 
+TEST_F(MainWindowTest, ImportSortsFocusesTheFirstImportedAndSaysWhatItDid)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testimport.so"),
+                            QDir(Program()).filePath(u"Plugins/testimport.so"_s)));
+    PortableSettings(MakeCatalog(u"first.rkd"_s, {u"Alien"_s, u"Zulu"_s}));
+    const QString input = Path(u"input.txt"_s);
+    QFile in(input);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("M\t1=Yojimbo\nM\t1=Alien\nM\t1=Brazil\nH\t0=Akira Kurosawa\n");
+    in.close();
+    Start({u"-portable"_s});
+    window->show();
+
+    dialogs->openAnswers.push_back(input);
+    WhenModal([](QWidget *dialog) { Child<QPushButton>(dialog, "SkipBtn")->click(); });
+    window->findChild<QMenu *>(u"ImportMenu"_s)->actions().constFirst()->trigger();
+
+    auto *list = window->findChild<QTreeView *>(u"MovieList"_s);
+    QStringList rows;
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const TDBItem *record = window->MovieModel()->RecordOf(list->model()->index(row, 0));
+        rows.append(record ? static_cast<const TMovie *>(record)->Title() : QString());
+    }
+    EXPECT_EQ(rows, (QStringList{u"Alien"_s, u"Brazil"_s, u"Yojimbo"_s, u"Zulu"_s}));
+    const TDBItem *current = window->CurrentRecord(false);
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(static_cast<const TMovie *>(current)->Title(), u"Yojimbo"_s);
+    EXPECT_EQ(window->SelectedRecords(), QList<TDBItem *>{const_cast<TDBItem *>(current)});
+    EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
+              u"2 movies imported, 0 merged, 1 skipped; 1 people imported, 0 merged, 0 skipped"_s);
+}
+
 TEST_F(MainWindowTest, MissingTextTableIsReportedAndBuiltInTextsStay)
 {
     ASSERT_TRUE(QFile::remove(QDir(Program()).filePath(u"lang.txt"_s)));
@@ -678,6 +718,84 @@ TEST_F(MainWindowTest, LanguageFromSettingsTranslatesMenus)
     TSettingsFile written;
     ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
     EXPECT_EQ(written.ReadInteger(u"Dialogs"_s, u"Language"_s, 0), 7);
+}
+
+// Every text the window shows in German is German: a caption that is an English text of the
+// table whose German text differs (or is missing) was left untranslated.
+TEST_F(MainWindowTest, GermanWindowShowsNoEnglishTableText)
+{
+    QHash<QString, QList<int>> english; // caption -> text numbers
+    QHash<int, QString> german;
+    QSet<QString> germanCaptions;
+    QFile table(QStringLiteral(RK_LANG_FILE));
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly | QIODevice::Text));
+    const auto caption = [](QString text) {
+        return text.left(text.indexOf(u"{HINT}"_s)).remove(u'&').trimmed();
+    };
+    static const QRegularExpression line(u"^(\\d+)\t(.*)$"_s);
+    for (const QString &row : QString::fromUtf8(table.readAll()).split(u'\n')) {
+        const QRegularExpressionMatch match = line.match(row);
+        const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (number > 10001 && number < 20000)
+            english[caption(match.captured(2))].append(number - 10000);
+        else if (number > 20001 && number < 30000) {
+            german.insert(number - 20000, caption(match.captured(2)));
+            germanCaptions.insert(caption(match.captured(2)));
+        }
+    }
+    const QString catalog = MakeCatalog(u"german.rkd"_s, {u"Alien"_s});
+    TSettingsFile file;
+    file.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+    file.WriteInteger(u"Dialogs"_s, u"Language"_s, 7);
+    file.WriteString(u"DataBase"_s, u"FileName"_s, catalog);
+    file.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
+    ASSERT_TRUE(file.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+    Start({u"-portable"_s});
+    window->show();
+    QApplication::processEvents();
+    const auto untranslated = [&] {
+        // Each text with the name of the part that shows it.
+        QList<std::pair<QString, QString>> shown;
+        const auto holder = [](const QObject *object) {
+            for (; object; object = object->parent()) {
+                if (!object->objectName().isEmpty())
+                    return object->objectName();
+            }
+            return QString();
+        };
+        for (QAction *action : window->findChildren<QAction *>())
+            shown << std::pair(action->text(), holder(action));
+        for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
+            shown << std::pair(button->text(), holder(button));
+        for (QLabel *label : window->findChildren<QLabel *>())
+            shown << std::pair(label->text(), holder(label));
+        for (QMenu *menu : window->findChildren<QMenu *>())
+            shown << std::pair(menu->title(), holder(menu));
+        for (QGroupBox *box : window->findChildren<QGroupBox *>())
+            shown << std::pair(box->title(), holder(box));
+        QStringList found;
+        for (const auto &[text, name] : std::as_const(shown)) {
+            const QString plain = caption(text);
+            if (plain.isEmpty() || germanCaptions.contains(plain))
+                continue;
+            // Some English text of this caption has a German one that is not shown.
+            const QList<int> numbers = english.value(plain);
+            if (std::any_of(numbers.cbegin(), numbers.cend(), [&](int number) {
+                    return german.value(number) != plain;
+                })) {
+                found << u"%1 \"%2\""_s.arg(name, plain);
+            }
+        }
+        found.removeDuplicates();
+        return found.join(u", "_s);
+    };
+    EXPECT_EQ(untranslated().toStdString(), "");
+    // The same after switching languages while the window is open, as the preferences do.
+    for (int language : {9, 7}) {
+        window->Language().SetLanguage(window->Language().IndexOfLanguage(language));
+        window->TranslateAll();
+    }
+    EXPECT_EQ(untranslated().toStdString(), "");
 }
 
 } // namespace
