@@ -610,7 +610,9 @@ TEST_F(CardTest, PersonEditsRoundTrip)
     Person<QLineEdit>("bdEdit")->setText(u"someday"_s);
     Person<QLineEdit>("RatEdit")->setText(u"good"_s);
     personCard.StoreEdits(person);
-    EXPECT_EQ(person->Birthday(), 0);
+    // Text that is no date is refused and marked; the birthday stays.
+    EXPECT_EQ(person->Birthday(), DateToDays(QDate(1950, 1, 2)));
+    EXPECT_TRUE(Person<QLineEdit>("bdEdit")->property("refused").toBool());
     EXPECT_EQ(person->Rating(), 0);
 
     // People menus use the people fields and texts.
