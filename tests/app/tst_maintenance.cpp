@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app/maintenance.h"
 #include "app/multieditor.h"
@@ -437,6 +438,26 @@ TEST_F(ToolsWindowTest, RemoveBadFilesRemembersItsOptions)
     ASSERT_EQ(dialogs->badFilePresets.size(), 2);
     EXPECT_EQ(dialogs->badFilePresets[0], (TBadFileOptions{true, true}));
     EXPECT_EQ(dialogs->badFilePresets[1], (TBadFileOptions{false, false}));
+}
+
+TEST_F(ToolsWindowTest, CancelKeepsWhatWasDoneAndSaysSo)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
+    for (const QString &title : {u"Alien"_s, u"Brazil"_s})
+        MovieTitled(title)->SetPath(root.filePath(title + u".avi"_s));
+    dialogs->badFileAnswers = {TBadFileOptions{false, false}};
+    // Clicked as soon as the run first lets the window work, after the first movie.
+    QTimer::singleShot(0, window.get(), [this] {
+        QTest::mouseClick(window->WaitWindow()->findChild<QPushButton *>(u"CancelBtn"_s),
+                          Qt::LeftButton);
+    });
+    Trigger("RemBadFilesAct");
+    const int emptied = int(MovieTitled(u"Alien"_s)->Path().isEmpty())
+                        + int(MovieTitled(u"Brazil"_s)->Path().isEmpty());
+    EXPECT_EQ(emptied, 1);
+    EXPECT_EQ(
+        dialogs->messages,
+        QStringList{u"Cancelled; what was done until then is kept: 1 file locations removed"_s});
 }
 
 } // namespace
