@@ -1,5 +1,7 @@
 #include "app/catalogview.h"
 
+#include <limits>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -82,6 +84,8 @@ QWidget *TListDelegate::createEditor(QWidget *parent,
     auto *line = qobject_cast<QLineEdit *>(editor);
     if (!line)
         return editor;
+    // A line edit cuts text at 32767 characters; a long description would lose its end.
+    line->setMaxLength(std::numeric_limits<int>::max());
     const QPersistentModelIndex cell(index);
     connect(line, &QLineEdit::textChanged, line, [this, line, cell] {
         const bool refused = !Accepted(line, cell);

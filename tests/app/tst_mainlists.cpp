@@ -385,6 +385,8 @@ TEST_F(MainWindowFixture, GridEditorStartsFromTheCellText)
     Start(Films);
     TMovie *alien = MovieTitled(u"Alien"_s);
     alien->SetRating(7.25);
+    const QString longText(40000, u'x');
+    alien->SetDescription(longText);
     window->Database()->SetModified(false);
     const auto cell = [&](int column) {
         return Model()->IndexOf(alien->ViewNodes().first(), column);
@@ -398,8 +400,10 @@ TEST_F(MainWindowFixture, GridEditorStartsFromTheCellText)
     });
     EXPECT_EQ(opened, u"Horror, SciFi"_s);
     EditCell(Movies(), cell(19), Enter);
+    EditCell(Movies(), cell(24), Enter);
     EXPECT_EQ(alien->Genre(), u"Horror, SciFi"_s);
     EXPECT_EQ(alien->Rating(), 7.25);
+    EXPECT_EQ(alien->Description(), longText);
     EXPECT_FALSE(window->Database()->Modified());
 
     // Typing after End adds to the text.
