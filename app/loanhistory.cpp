@@ -108,6 +108,9 @@ Status AppendHistoryLine(const QString &path, const QString &line)
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return Status::Failure(file.errorString());
     }
+    // A file made by an earlier version was readable by everyone.
+    if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = line.toUtf8() + "\r\n";
     if (file.write(bytes) != bytes.size() || !file.flush())
         return Status::Failure(file.errorString());

@@ -78,6 +78,8 @@ TEST(LoanHistory, AppendingAddsUtf8LinesAndReportsAnUnwritableFile)
     QTemporaryDir dir;
     const QString path = dir.filePath(u"sub/history.txt"_s);
     ASSERT_TRUE(AppendHistoryLine(path, u"a.rkd|>1$Zoë"_s).Ok());
+    // An earlier version's file readable by everyone is made private at the next line.
+    QFile(path).setPermissions(QFileDevice::Permissions(0x6644));
     ASSERT_TRUE(AppendHistoryLine(path, u"a.rkd|<2$Zoë"_s).Ok());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
