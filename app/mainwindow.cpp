@@ -63,6 +63,7 @@
 #include "views/actorframe.h"
 #include "views/linktext.h"
 #include "views/mvframe.h"
+#include "views/screenmaker.h"
 #include "views/translate.h"
 
 using namespace Qt::StringLiterals;
@@ -334,6 +335,8 @@ void TMain::LoadSettings()
     }
     m_recent.Load(recent);
     TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
+    TScreenMaker::SetDefaultGrabFormat(m_settings.ScreenshotsAsBitmaps ? TImageFormat::Bmp
+                                                                       : TImageFormat::Jpeg);
 }
 
 void TMain::ApplyLanguageSetting()
@@ -1762,6 +1765,7 @@ bool TMain::SaveSettings()
 {
     m_settings.RecentFiles = m_recent.Store();
     m_settings.Language = m_language.LanguageId();
+    m_settings.ScreenshotsAsBitmaps = TScreenMaker::DefaultGrabFormat() == TImageFormat::Bmp;
     if (m_db)
         m_settings.FileName = m_db->FileName();
     m_settings.Maximized = isMaximized();

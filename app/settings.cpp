@@ -365,6 +365,8 @@ void TSettings::Read(const TSettingsFile &file, const TSettingsDefaults &default
     MaxPosterWidth = f.ReadInteger(u"MovieInfo"_s, u"MaxPosterWidth"_s, MaxPosterWidth);
     MaxPosterHeight = f.ReadInteger(u"MovieInfo"_s, u"MaxPosterHeight"_s, MaxPosterHeight);
     PicsInFolders = f.ReadBool(u"MovieInfo"_s, u"PicsInFolders"_s, PicsInFolders);
+    ScreenshotsAsBitmaps =
+        f.ReadBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, ScreenshotsAsBitmaps);
     DefSeenState = f.ReadBool(u"MovieInfo"_s, u"DefSeenState"_s, DefSeenState);
     MaxPhotoWidth = f.ReadInteger(u"PeopleInfo"_s, u"MaxPhotoWidth"_s, MaxPhotoWidth);
     MaxPhotoHeight = f.ReadInteger(u"PeopleInfo"_s, u"MaxPhotoHeight"_s, MaxPhotoHeight);
@@ -512,6 +514,7 @@ void TSettings::Write(TSettingsFile &f, const QString &programFolder) const
     f.WriteInteger(u"MovieInfo"_s, u"MaxPosterWidth"_s, MaxPosterWidth);
     f.WriteInteger(u"MovieInfo"_s, u"MaxPosterHeight"_s, MaxPosterHeight);
     f.WriteBool(u"MovieInfo"_s, u"PicsInFolders"_s, PicsInFolders);
+    f.WriteBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, ScreenshotsAsBitmaps);
     f.WriteBool(u"MovieInfo"_s, u"DefSeenState"_s, DefSeenState);
     f.WriteInteger(u"PeopleInfo"_s, u"MaxPhotoWidth"_s, MaxPhotoWidth);
     f.WriteInteger(u"PeopleInfo"_s, u"MaxPhotoHeight"_s, MaxPhotoHeight);

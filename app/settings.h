@@ -164,6 +164,7 @@ struct TSettings
     int MaxPosterWidth = 40;
     int MaxPosterHeight = 50;
     bool PicsInFolders = false;
+    bool ScreenshotsAsBitmaps = false; // grabs written as BMP instead of JPEG
     bool DefSeenState = true;
     int MaxPhotoWidth = 30;
     int MaxPhotoHeight = 30;

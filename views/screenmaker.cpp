@@ -290,6 +290,16 @@ TImageFormat TScreenMaker::GrabFormat() const
     return m_bitmapCheck->isChecked() ? TImageFormat::Bmp : TImageFormat::Jpeg;
 }
 
+void TScreenMaker::SetDefaultGrabFormat(TImageFormat format)
+{
+    GrabsAsBitmaps() = format == TImageFormat::Bmp;
+}
+
+TImageFormat TScreenMaker::DefaultGrabFormat()
+{
+    return GrabsAsBitmaps() ? TImageFormat::Bmp : TImageFormat::Jpeg;
+}
+
 void TScreenMaker::SetVideoFiles(const QString &list)
 {
     m_player->Close();

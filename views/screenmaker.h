@@ -51,6 +51,9 @@ public:
     // stays for the next screenshot maker of the session.
     void SetGrabFormat(TImageFormat format);
     TImageFormat GrabFormat() const;
+    // The choice the next screenshot maker starts with (kept in the settings between runs).
+    static void SetDefaultGrabFormat(TImageFormat format);
+    static TImageFormat DefaultGrabFormat();
 
     // Translated texts: (number, English text) -> text. Without one, the English texts.
     using TTextSource = std::function<QString(int number, const QString &english)>;

@@ -36,6 +36,7 @@
 #include "catalog/videodatabase.h"
 #include "tests/support/fakemaindialogs.h"
 #include "tests/support/widgettest.h"
+#include "views/screenmaker.h"
 
 using namespace Qt::StringLiterals;
 
@@ -718,6 +719,21 @@ TEST_F(MainWindowTest, LanguageFromSettingsTranslatesMenus)
     TSettingsFile written;
     ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
     EXPECT_EQ(written.ReadInteger(u"Dialogs"_s, u"Language"_s, 0), 7);
+}
+
+TEST_F(MainWindowTest, ScreenshotFormatChoiceIsKeptBetweenRuns)
+{
+    TSettingsFile file;
+    file.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+    file.WriteBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, true);
+    ASSERT_TRUE(file.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+    Start({u"-portable"_s});
+    EXPECT_EQ(TScreenMaker::DefaultGrabFormat(), TImageFormat::Bmp);
+    TScreenMaker::SetDefaultGrabFormat(TImageFormat::Jpeg); // unticked in a screenshot maker
+    Close();
+    TSettingsFile written;
+    ASSERT_TRUE(written.Load(QDir(Program()).filePath(u"config.ini"_s)));
+    EXPECT_FALSE(written.ReadBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, true));
 }
 
 // Every text the window shows in German is German: a caption that is an English text of the

@@ -89,7 +89,7 @@ TSettings NonDefault()
     s.PrefixMode = 2;
     s.PrefixList = {u"Les"_s, u"Un,e"_s};
     s.AllCapsTitle = s.PeopleAllCapsTitle = true;
-    s.DurationInMinutes = s.TransNames = s.PicsInFolders = true;
+    s.DurationInMinutes = s.TransNames = s.PicsInFolders = s.ScreenshotsAsBitmaps = true;
     s.DefSeenState = false;
     s.MaxPosterWidth = 41;
     s.MaxPosterHeight = 51;
