@@ -702,6 +702,9 @@ const QString &TPeopleColumns::SortText(const TViewNode &node, int column, QStri
 
 int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) const
 {
+    // As in the movie list: groups by caption, whatever column sorts the people.
+    if (a.IsGroup() || b.IsGroup())
+        return NaturalCompare(a.caption, b.caption);
     if (column == 4) {
         const TActor *first = PersonOf(a);
         const TActor *second = PersonOf(b);
