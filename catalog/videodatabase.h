@@ -323,6 +323,12 @@ private:
     qint64 m_announcedMovies = -1;
     qint64 m_announcedPeople = -1;
     bool m_rootClosed = false;
+    // What the records read so far hold in memory, against what a file of its size may
+    // need: a hostile file of tiny records or endless custom fields is refused, not read
+    // until memory runs out.
+    qint64 m_loadCost = 0;
+    qint64 m_loadBudget = 0;
+    void ChargeLoad(qint64 bytes);
     // The catalog's own file when it holds no catalog: Save never writes over it.
     QString m_foreignFile;
     bool m_readOnly = false;

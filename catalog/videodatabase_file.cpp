@@ -278,7 +278,21 @@ private:
     bool m_old;
 };
 
+// Thrown by a load handler when the records outgrow the file's memory budget.
+struct TOverBudget
+{};
+
+// A record's memory beside what its fields hold: the object and the allocator's share.
+constexpr qint64 RecordOverhead = 64;
+
 } // namespace
+
+void TVideoDatabase::ChargeLoad(qint64 bytes)
+{
+    m_loadCost += bytes;
+    if (m_loadCost > m_loadBudget)
+        throw TOverBudget{};
+}
 
 // The element handlers of a load: header elements go to the catalog, every field of a
 // movie, episode or person to that record.
@@ -291,6 +305,7 @@ public:
         if (child.Name == u"sorted") {
             db->m_sorted = true;
         } else if (child.Name == u"movie") {
+            db->ChargeLoad(MovieCost(*db));
             std::unique_ptr<TMovie> movie = TMovie::Create(db);
             child.OnTagEnd = RecordTagEnd;
             child.EndContext = movie.get();
@@ -298,6 +313,7 @@ public:
             child.StartContext = movie.get();
             db->m_movies.push_back(std::move(movie));
         } else if (child.Name == u"human") {
+            db->ChargeLoad(qint64(sizeof(TActor)) + RecordOverhead);
             std::unique_ptr<TActor> person = TActor::Create(db);
             child.OnTagEnd = RecordTagEnd;
             child.EndContext = person.get();
@@ -310,10 +326,19 @@ public:
     {
         if (child.Name != u"episode")
             return;
-        TEpisode *episode = static_cast<TMovie *>(context)->AddEpisode();
+        auto *movie = static_cast<TMovie *>(context);
+        auto *db = static_cast<TVideoDatabase *>(movie->Owner());
+        db->ChargeLoad(MovieCost(*db));
+        TEpisode *episode = movie->AddEpisode();
         child.OnTagEnd = RecordTagEnd;
         child.EndContext = episode;
         child.OnTagStart = nullptr;
+    }
+
+    static qint64 MovieCost(const TVideoDatabase &db)
+    {
+        return qint64(sizeof(TMovie)) + RecordOverhead
+               + qint64(db.CustomFieldCount()) * qint64(sizeof(QString));
     }
 
     static void RecordTagEnd(void *context, const QString &name, const QString &value)
@@ -350,6 +375,9 @@ public:
                 db->m_imgFolders = db->m_picsInFoldersSetting;
             }
         } else if (name == u"customname") {
+            // Every movie read so far gets a value; the episodes are not counted, so the
+            // charge errs low rather than refusing a sound file.
+            db->ChargeLoad(qint64(db->m_movies.size() + 1) * qint64(sizeof(QString)));
             db->AddCustomField(value);
         } else if (name == u"movies" || name == u"people") {
             bool ok = false;
@@ -674,12 +702,20 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     m_announcedMovies = -1;
     m_announcedPeople = -1;
     m_rootClosed = false;
-    {
+    // Generous for any catalog this program writes (a record of the file takes at least
+    // about 80 bytes and costs about 1.3 KB), but not for a file of empty elements.
+    m_loadCost = 0;
+    m_loadBudget = (qint64(128) << 20) + 32 * QFileInfo(fileName).size();
+    bool withinDepth = true;
+    bool withinBudget = true;
+    try {
         TTreeUpdate movieUpdate(m_movieTree);
         TTreeUpdate peopleUpdate(m_peopleTree);
         TFlagGuard loading(m_loading, true);
         TDefaultViewedOverride viewed;
-        ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);
+        withinDepth = ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);
+    } catch (const TOverBudget &) {
+        withinBudget = false;
     }
     const qint64 moviesRead = qint64(m_movies.size()) - moviesBefore;
     const qint64 peopleRead = qint64(m_people.size()) - peopleBefore;
@@ -694,6 +730,12 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     QString damage;
     if (reader.Failed()) {
         damage = u"a read error (%1)"_s.arg(reader.ErrorString());
+    } else if (!withinBudget) {
+        damage = u"its records would need more than %1 MB of memory, far more than a catalog "
+                 u"of its size holds, so it was not read further"_s.arg(m_loadBudget >> 20);
+    } else if (!withinDepth) {
+        damage = u"its elements are nested more than %1 deep, so it was not read further"_s.arg(
+            TagTextMaxDepth);
     } else if (!m_rootClosed) {
         damage = u"it ends before the catalog does"_s;
     } else if ((m_announcedMovies >= 0 && m_announcedMovies != moviesRead)
