@@ -995,8 +995,9 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
         const QString message = LoadFailureText(load, fileName);
         if (isVisible()) {
             m_dialogs->ShowError(this, Text(1802, u"Error"_s), message);
-        } else if (load.failure == TLoadFailure::Foreign || load.failure == TLoadFailure::Damaged) {
-            // At start-up: told once the window is up, as the catalog stays read-only.
+        } else {
+            // At start-up: told once the window is up; an empty window alone would look
+            // like a catalog that lost its records.
             QMetaObject::invokeMethod(
                 this,
                 [this, message] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), message); },
@@ -1109,7 +1110,8 @@ QString TMain::LoadFailureText(const TLoadResult &load, const QString &fileName)
             .arg(m_db->MovieCount())
             .arg(m_db->PersonCount());
     }
-    return load.error;
+    return load.error + u"\n\n"_s
+           + Text(3865, u"The catalog was not opened, and nothing was written to it."_s);
 }
 
 bool TMain::SaveBeforeClosing()

@@ -484,6 +484,11 @@ TEST_F(MainWindowTest, CancelledPasswordOpensReadOnly)
     Start({u"-portable"_s});
     EXPECT_TRUE(window->ReadOnly());
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies - Read-only"_s);
+    // The empty window is explained: the catalog was not opened.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors[0].contains(first)) << dialogs->errors[0].toStdString();
+    EXPECT_TRUE(dialogs->errors[0].contains(u"not opened"_s));
     EXPECT_FALSE(window->Action(u"AppendAct"_s)->isEnabled());
     EXPECT_FALSE(window->Action(u"ProtectAct"_s)->isEnabled());
     EXPECT_FALSE(window->Action(u"SaveAsDBAct"_s)->isEnabled());
