@@ -1,5 +1,6 @@
 #include "passdlg.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +24,7 @@ constexpr int SimpleText = 3901;
 constexpr int StrongNoteText = 3902;
 constexpr int SimpleNoteText = 3903;
 constexpr int SimpleRefusedText = 3904;
+constexpr int CatalogText = 3866;
 // Client height of the single mode; the confirmation mode is as tall as its notes need.
 constexpr int SingleHeight = 89;
 
@@ -37,11 +39,12 @@ std::optional<TNewPassword> RunDialog(QWidget *parent,
                                       TPassDlg::TMode mode,
                                       const QString &caption,
                                       const TWideLanguage *language = nullptr,
-                                      TProtection current = TProtection::None)
+                                      TProtection current = TProtection::None,
+                                      const QString &message = {})
 {
     QPointer<TPassDlg> dialog = new TPassDlg(mode, parent, language, current);
     std::optional<TNewPassword> answer;
-    if (std::optional<QString> password = dialog->Ask(caption); password && dialog)
+    if (std::optional<QString> password = dialog->Ask(caption, message); password && dialog)
         answer = TNewPassword(*password, dialog->Protection());
     delete dialog.data();
     return answer;
@@ -142,9 +145,20 @@ QString TPassDlg::Password() const
     return m_pEdit->text();
 }
 
-std::optional<QString> TPassDlg::Ask(const QString &caption)
+std::optional<QString> TPassDlg::Ask(const QString &caption, const QString &message)
 {
     setWindowTitle(caption);
+    if (!message.isEmpty()) {
+        if (!m_messageLabel) {
+            m_messageLabel = new QLabel(this);
+            m_messageLabel->setObjectName(u"MessageLabel"_s);
+            m_messageLabel->setWordWrap(true);
+            m_messageLabel->setTextFormat(Qt::PlainText);
+            static_cast<QVBoxLayout *>(layout())->insertWidget(0, m_messageLabel);
+        }
+        m_messageLabel->setText(message);
+        resize(360, heightForWidth(360) > 0 ? heightForWidth(360) : sizeHint().height());
+    }
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return Password();
@@ -196,12 +210,18 @@ TPasswordPrompt::TPasswordPrompt(QWidget *parent, const TWideLanguage *language)
     , m_language(language)
 {}
 
-std::optional<QString> TPasswordPrompt::AskPassword(bool first)
+std::optional<QString> TPasswordPrompt::AskPassword(const QString &fileName, bool first)
 {
     const QString caption = first ? CaptionText(m_language, FirstCaptionText, DefaultFirstCaption)
                                   : CaptionText(m_language, RetryCaptionText, DefaultRetryCaption);
-    std::optional<TNewPassword> answer =
-        RunDialog(m_parent, TPassDlg::TMode::Single, caption, m_language);
+    // The title alone is cut off on narrow windows: the body names the file and, after a
+    // wrong password, says so.
+    QString message = CaptionText(m_language, CatalogText, u"Catalog: %1"_s)
+                          .arg(QDir::toNativeSeparators(fileName));
+    if (!first)
+        message += u"\n\n"_s + caption;
+    std::optional<TNewPassword> answer = RunDialog(
+        m_parent, TPassDlg::TMode::Single, caption, m_language, TProtection::None, message);
     if (!answer)
         return std::nullopt;
     return std::move(answer->password);

@@ -50,7 +50,9 @@ public:
     // The chosen protection (confirmation mode; Strong in single mode).
     TProtection Protection() const;
     // Runs the dialog modally with `caption`; the typed password on OK, nothing on Cancel.
-    std::optional<QString> Ask(const QString &caption);
+    // `message`, when given, is shown above the password field (the catalog's name and,
+    // after a wrong password, why the question comes again).
+    std::optional<QString> Ask(const QString &caption, const QString &message = {});
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -67,6 +69,7 @@ private:
     QRadioButton *m_strongRadio = nullptr;
     QRadioButton *m_simpleRadio = nullptr;
     QLabel *m_noteLabel = nullptr;
+    QLabel *m_messageLabel = nullptr;
     QPushButton *m_okButton = nullptr;
 };
 
@@ -80,7 +83,7 @@ public:
 
     explicit TPasswordPrompt(QWidget *parent = nullptr, const TWideLanguage *language = nullptr);
 
-    std::optional<QString> AskPassword(bool first) override;
+    std::optional<QString> AskPassword(const QString &fileName, bool first) override;
 
     // The protect command's question: confirmation mode, caption text 1872. An empty
     // password removes the protection; nothing means the user cancelled.

@@ -24,9 +24,10 @@ class IPasswordPrompt
 {
 public:
     virtual ~IPasswordPrompt() = default;
-    // `first` is true for the first question of a load and false after a wrong password.
-    // Returns nothing when the user cancels.
-    virtual std::optional<QString> AskPassword(bool first) = 0;
+    // `first` is true for the first question of a load and false after a wrong password;
+    // `fileName` is the file being opened, to be named in the question. Returns nothing
+    // when the user cancels.
+    virtual std::optional<QString> AskPassword(const QString &fileName, bool first) = 0;
 };
 
 // How a catalog file is protected by its password.

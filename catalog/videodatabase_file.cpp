@@ -523,7 +523,8 @@ std::optional<QByteArray> TVideoDatabase::ReadStrongFile(const QString &fileName
     }
     // Asked until the password decrypts the file, or the user gives up.
     for (bool first = true;; first = false) {
-        const std::optional<QString> password = prompt ? prompt->AskPassword(first) : std::nullopt;
+        const std::optional<QString> password =
+            prompt ? prompt->AskPassword(fileName, first) : std::nullopt;
         if (!password) {
             return fail(first
                             ? u"%1 is protected by a password"_s.arg(fileName)
@@ -677,7 +678,7 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
         bool first = true;
         for (;;) {
             const std::optional<QString> password =
-                prompt ? prompt->AskPassword(first) : std::nullopt;
+                prompt ? prompt->AskPassword(fileName, first) : std::nullopt;
             if (!password) {
                 return {false,
                         0,

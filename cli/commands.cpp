@@ -36,7 +36,7 @@ public:
         : m_password(std::move(password))
         , m_fileName(std::move(fileName))
     {}
-    std::optional<QString> AskPassword(bool first) override
+    std::optional<QString> AskPassword(const QString &, bool first) override
     {
         if (m_password)
             return first ? m_password : std::nullopt;

@@ -171,6 +171,7 @@ TEST(PassDlg, AskReturnsTheTypedTextOnOkAndNothingOnCancel)
 struct TPromptRun
 {
     QString title;
+    QString message;
     bool hasConfEdit = false;
 };
 
@@ -179,6 +180,8 @@ void AnswerNextDialog(TPromptRun &run, std::optional<QString> text)
 {
     WhenModal([&run, text](QWidget *modal) {
         run.title = modal->windowTitle();
+        const auto *message = modal->findChild<QLabel *>(u"MessageLabel"_s);
+        run.message = message ? message->text() : QString();
         run.hasConfEdit = Child<QLineEdit>(modal, "ConfEdit") != nullptr;
         if (!text) {
             Child<QPushButton>(modal, "CancelBtn")->click();
@@ -196,16 +199,19 @@ TEST(PasswordPrompt, EnglishCaptionsWithoutLanguage)
     TPasswordPrompt prompt(nullptr, nullptr);
     TPromptRun run;
     AnswerNextDialog(run, QStringLiteral("first"));
-    EXPECT_EQ(prompt.AskPassword(true), QStringLiteral("first"));
+    EXPECT_EQ(prompt.AskPassword(u"/m/films.rkd"_s, true), QStringLiteral("first"));
     EXPECT_EQ(run.title, QStringLiteral("Enter Password"));
     EXPECT_FALSE(run.hasConfEdit);
+    // The body names the catalog; after a wrong password it also says so (a title is cut).
+    EXPECT_EQ(run.message, u"Catalog: /m/films.rkd"_s);
 
     AnswerNextDialog(run, QStringLiteral("second"));
-    EXPECT_EQ(prompt.AskPassword(false), QStringLiteral("second"));
+    EXPECT_EQ(prompt.AskPassword(u"/m/films.rkd"_s, false), QStringLiteral("second"));
     EXPECT_EQ(run.title, QStringLiteral("Wrong password, try again"));
+    EXPECT_EQ(run.message, u"Catalog: /m/films.rkd\n\nWrong password, try again"_s);
 
     AnswerNextDialog(run, std::nullopt);
-    EXPECT_EQ(prompt.AskPassword(false), std::nullopt);
+    EXPECT_EQ(prompt.AskPassword(u"/m/films.rkd"_s, false), std::nullopt);
 }
 
 class PasswordPromptLanguage : public ::testing::Test
@@ -233,11 +239,11 @@ TEST_F(PasswordPromptLanguage, CaptionsAreTranslatedTexts)
     TPasswordPrompt prompt(nullptr, &m_language);
     TPromptRun run;
     AnswerNextDialog(run, QStringLiteral("x"));
-    prompt.AskPassword(true);
+    prompt.AskPassword(u"a.rkd"_s, true);
     EXPECT_EQ(run.title, QStringLiteral("Kennwort eingeben"));
 
     AnswerNextDialog(run, QStringLiteral("x"));
-    prompt.AskPassword(false);
+    prompt.AskPassword(u"a.rkd"_s, false);
     EXPECT_EQ(run.title, QStringLiteral("Falsches Kennwort"));
 }
 

@@ -1054,7 +1054,7 @@ public:
     explicit TScriptedPrompt(QStringList answers)
         : m_answers(std::move(answers))
     {}
-    std::optional<QString> AskPassword(bool first) override
+    std::optional<QString> AskPassword(const QString &, bool first) override
     {
         asked.append(first);
         if (m_answers.isEmpty())
