@@ -1,5 +1,7 @@
 #include "overwritedlg.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,11 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TOverwriteDlg::TOverwriteDlg(const QString &message, QWidget *parent)
+TOverwriteDlg::TOverwriteDlg(const QString &message,
+                             QWidget *parent,
+                             const TDuplicateCaptions &captions)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TOverwriteDlg"));
-    setWindowTitle(QStringLiteral("Confirmation"));
+    setWindowTitle(captions.title);
 
     m_message = new QLabel(message, this);
     m_message->setObjectName(QStringLiteral("MsgLabel"));
@@ -19,21 +23,19 @@ TOverwriteDlg::TOverwriteDlg(const QString &message, QWidget *parent)
     // Record titles come from foreign files: never interpret them as markup.
     m_message->setTextFormat(Qt::PlainText);
 
-    m_doNotShow = new QCheckBox(QStringLiteral("Do not show again"), this);
+    m_doNotShow = new QCheckBox(captions.doNotShow, this);
     m_doNotShow->setObjectName(QStringLiteral("DontShowBox"));
 
     m_buttonRow = new QWidget(this);
     auto *buttons = new QHBoxLayout(m_buttonRow);
     buttons->setContentsMargins(0, 0, 0, 0);
-    auto *merge = AddChoiceButton(
-        QStringLiteral("&Merge"), QStringLiteral("MergeBtn"), TDuplicateChoice::Merge);
-    AddChoiceButton(QStringLiteral("&Add"), QStringLiteral("AddBtn"), TDuplicateChoice::Add);
+    auto *merge =
+        AddChoiceButton(captions.merge, QStringLiteral("MergeBtn"), TDuplicateChoice::Merge);
+    AddChoiceButton(captions.add, QStringLiteral("AddBtn"), TDuplicateChoice::Add);
     AddChoiceButton(
-        QStringLiteral("&Overwrite"), QStringLiteral("OverwriteBtn"), TDuplicateChoice::Overwrite);
-    AddChoiceButton(
-        QStringLiteral("&Do not add"), QStringLiteral("SkipBtn"), TDuplicateChoice::Skip);
-    AddChoiceButton(
-        QStringLiteral("&Cancel"), QStringLiteral("CancelBtn"), TDuplicateChoice::Cancel);
+        captions.overwrite, QStringLiteral("OverwriteBtn"), TDuplicateChoice::Overwrite);
+    AddChoiceButton(captions.skip, QStringLiteral("SkipBtn"), TDuplicateChoice::Skip);
+    AddChoiceButton(captions.cancel, QStringLiteral("CancelBtn"), TDuplicateChoice::Cancel);
     // Merge loses nothing already in the catalog, so Enter picks it.
     merge->setDefault(true);
 
@@ -81,10 +83,11 @@ void TOverwriteDlg::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-TDuplicateAnswer AskDuplicateWithDialog(QWidget *parent, const QString &message)
+TDuplicateAnswer
+AskDuplicateWithDialog(QWidget *parent, const QString &message, const TDuplicateCaptions &captions)
 {
     // The parent window may be closed while the dialog's loop runs and take it along.
-    QPointer<TOverwriteDlg> dialog = new TOverwriteDlg(message, parent);
+    QPointer<TOverwriteDlg> dialog = new TOverwriteDlg(message, parent, captions);
     dialog->exec();
     if (!dialog)
         return TDuplicateAnswer{TDuplicateChoice::Cancel, false};

@@ -110,7 +110,16 @@ std::optional<QString> TWindowImportUi::AskSaveFile(const QString &filter)
 TDuplicateAnswer
 TWindowImportUi::AskDuplicate(TRecordKind kind, const QString &text1, const QString &text2)
 {
-    return AskDuplicateWithDialog(m_parent, DuplicateMessage(kind, text1, text2));
+    TDuplicateCaptions captions;
+    for (auto [text, number] : {std::pair{&captions.title, 3867},
+                                {&captions.merge, 3868},
+                                {&captions.add, 3869},
+                                {&captions.overwrite, 3870},
+                                {&captions.skip, 3871},
+                                {&captions.cancel, 3872},
+                                {&captions.doNotShow, 3873}})
+        *text = LanguageText(number, *text);
+    return AskDuplicateWithDialog(m_parent, DuplicateMessage(kind, text1, text2), captions);
 }
 
 void TWindowImportUi::ShowWait(bool cancellable)

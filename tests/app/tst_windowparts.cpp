@@ -39,7 +39,8 @@ protected:
         file.write("0\tDeutsch|5000:7;\n"
                    "6750\t&Jawohl\n"
                    "6821\t%1 / %2 gibt es schon.\n"
-                   "6861\tEinlesen läuft\n");
+                   "6861\tEinlesen läuft\n"
+                   "8871\t&Nicht hinzufügen\n");
         file.close();
         ASSERT_TRUE(m_language.Load(path));
         m_language.SetLanguage(0);
@@ -189,9 +190,12 @@ TEST_F(LanguageFixture, PersonDuplicateUsesTheTranslatedTextAndKeepsTheCheckBox)
     TWindowImportUi ui(
         TWindowImportUi::TTask::Import, openFolder, saveFolder, nullptr, &m_language);
     QString shown;
+    QStringList buttons;
     WhenModal([&](QWidget *dialog) {
         if (auto *label = Child<QLabel>(dialog, "MsgLabel"))
             shown = label->text();
+        for (const char *name : {"SkipBtn", "MergeBtn"})
+            buttons.append(Child<QPushButton>(dialog, name)->text());
         if (auto *box = Child<QCheckBox>(dialog, "DontShowBox"))
             box->click();
         if (auto *button = Child<QPushButton>(dialog, "SkipBtn"))
@@ -204,6 +208,9 @@ TEST_F(LanguageFixture, PersonDuplicateUsesTheTranslatedTextAndKeepsTheCheckBox)
     EXPECT_EQ(answer.choice, TDuplicateChoice::Skip);
     EXPECT_TRUE(answer.doNotShowAgain);
     EXPECT_EQ(shown, QStringLiteral("Jean Gabin / Жан Габен gibt es schon."));
+    // The buttons speak the language too; a text missing from the table stays English.
+    EXPECT_EQ(buttons,
+              (QStringList{QStringLiteral("&Nicht hinzufügen"), QStringLiteral("&Merge")}));
     // The movie text is missing from this table: the English one stands in.
     EXPECT_TRUE(ui.DuplicateMessage(TRecordKind::Movie, QStringLiteral("A"), QString())
                     .startsWith(TWindowImportUi::DefaultMovieDuplicateText));
