@@ -123,6 +123,8 @@ public:
     {
         return MovieImageFolder(TImageFolder::Screenshots, m_title);
     }
+    // The covers or screenshots folder, with the movie's subfolder when those are on.
+    QString MovieImageFolder(TImageFolder folder, const QString &title) const;
     // The covers as absolute paths (empty when not set).
     QString FrontCoverPath() const;
     QString CDCoverPath() const;
@@ -173,8 +175,6 @@ private:
     struct TFieldInfo;
     static const std::vector<TFieldInfo> &FieldTable();
     static const TFieldInfo *FindField(const QString &tag);
-    // The covers or screenshots folder, with the movie's subfolder when those are on.
-    QString MovieImageFolder(TImageFolder folder, const QString &title) const;
     void SetCover(QString &field, const QString &value);
     QString CoverPath(const QString &field) const;
     QString ThumbPath(const QString &field) const;

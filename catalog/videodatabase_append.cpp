@@ -129,10 +129,7 @@ void TVideoDatabase::CopyAppendedPictures(TBaseMovie &movie, const TAppendedPlac
             return field;
         }
         const QString base = ImageFolder(kind);
-        const QString title = movie.DisplayTitle();
-        const QString target = ownSubfolder && m_imgFolders && !title.isEmpty()
-                                   ? base + SanitizeFileName(title) + u'/'
-                                   : base;
+        const QString target = ownSubfolder ? movie.MovieImageFolder(kind, movie.Title()) : base;
         return CopyIntoFolder(source, base, target, true);
     };
     if (movie.Coverformat() == CoverFile && !movie.Coverpath().isEmpty())
