@@ -142,9 +142,10 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     start.Wish = m_settings.DoWish;
     start.Screenshots = m_settings.DoScreenshots;
     start.Seen = m_settings.DefSeenState;
-    start.InfoPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_MOVIE_INFO);
-    start.PosterPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_POSTER_IMPORT);
-    start.CoverPlugin = m_registry.DefaultOrLastIndex(RK_PLUGIN_COVER_IMPORT);
+    // The same plug-ins the toolbar's buttons run.
+    start.InfoPlugin = m_registry.DefaultIndex(RK_PLUGIN_MOVIE_INFO);
+    start.PosterPlugin = m_registry.DefaultIndex(RK_PLUGIN_POSTER_IMPORT);
+    start.CoverPlugin = m_registry.DefaultIndex(RK_PLUGIN_COVER_IMPORT);
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
         const TMasterPlugin entry{item.tag, item.caption};
         if (item.pluginType == RK_PLUGIN_MOVIE_INFO)

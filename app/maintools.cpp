@@ -128,9 +128,13 @@ void TMain::RunRemoveDuplicates()
     UpdateStatusBar();
     CommandUpdate();
     const int removed = report.MoviesRemoved + report.PeopleRemoved;
-    const QString done = *action == TDuplicateAction::Merge
-                             ? Text(4053, u"%1 duplicates merged"_s).arg(removed)
-                             : Text(4054, u"%1 duplicates removed"_s).arg(removed);
+    const bool one = removed == 1;
+    const QString done =
+        (*action == TDuplicateAction::Merge
+             ? (one ? Text(4060, u"%1 duplicate merged"_s) : Text(4053, u"%1 duplicates merged"_s))
+             : (one ? Text(4061, u"%1 duplicate removed"_s)
+                    : Text(4054, u"%1 duplicates removed"_s)))
+            .arg(removed);
     ShowToolSummary(Text(1979, u"Remove duplicates"_s), done, report.Cancelled);
 }
 
@@ -165,7 +169,9 @@ void TMain::RunRemoveBadFiles()
     ShowCurrent();
     CommandUpdate();
     ShowToolSummary(Text(1983, u"Remove bad file locations"_s),
-                    Text(4055, u"%1 file locations removed"_s).arg(report.LocationsRemoved),
+                    (report.LocationsRemoved == 1 ? Text(4062, u"%1 file location removed"_s)
+                                                  : Text(4055, u"%1 file locations removed"_s))
+                        .arg(report.LocationsRemoved),
                     report.Cancelled);
 }
 

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,6 +25,7 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
                            const TTexts &texts,
                            QWidget *parent)
     : QDialog(parent)
+    , m_texts(texts)
     , m_picker(std::move(picker))
     , m_webSearch(std::move(webSearch))
     , m_infoPlugin(setup.Start.InfoPlugin)
@@ -53,10 +55,7 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
         }
         QAction *action = engines->addAction(setup.Engines.at(i));
         action->setObjectName(u"WebSearch%1"_s.arg(i));
-        connect(action, &QAction::triggered, this, [this, i] {
-            if (m_webSearch)
-                m_webSearch(i, m_title->text().trimmed());
-        });
+        connect(action, &QAction::triggered, this, [this, i] { AskSearchText(i); });
     }
     search->setMenu(engines);
     search->setEnabled(!engines->isEmpty());
@@ -125,6 +124,32 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     layout->addWidget(buttons);
     resize(520, sizeHint().height());
     UpdateScreenshotBox();
+}
+
+QString TMovieMaster::SearchText() const
+{
+    const QString title = m_title->text().trimmed();
+    return title.isEmpty() ? m_origTitle->text().trimmed() : title;
+}
+
+void TMovieMaster::AskSearchText(int engine)
+{
+    if (!m_webSearch)
+        return;
+    // Window-modal so the master stays usable after the browser opens; the text is a
+    // suggestion the user often needs to trim (a year, an edition).
+    auto *ask = new QInputDialog(this);
+    ask->setObjectName(u"WebSearchTextDialog"_s);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    ask->setWindowTitle(m_texts ? m_texts(492, u"Search the web for the title"_s)
+                                : u"Search the web for the title"_s);
+    ask->setLabelText(m_texts ? m_texts(3874, u"Search for:"_s) : u"Search for:"_s);
+    ask->setTextValue(SearchText());
+    connect(ask, &QInputDialog::textValueSelected, this, [this, engine](const QString &text) {
+        if (!text.trimmed().isEmpty())
+            m_webSearch(engine, text.trimmed());
+    });
+    ask->open();
 }
 
 QToolButton *TMovieMaster::PluginButton(const QString &name,

@@ -74,14 +74,19 @@ public:
     // "&Browse": the picker's files replace the box; an empty title takes the title guessed
     // from the first file.
     void Browse();
+    // What a web search starts from: the title, else the original title.
+    QString SearchText() const;
 
 private:
+    // Lets the user edit the search text, then searches engine n for it.
+    void AskSearchText(int engine);
     QToolButton *PluginButton(const QString &name,
                               const QList<TMasterPlugin> &plugins,
                               int &chosen,
                               const QString &none);
     void UpdateScreenshotBox();
 
+    TTexts m_texts;
     TPicker m_picker;
     TWebSearch m_webSearch;
     int m_infoPlugin = -1;

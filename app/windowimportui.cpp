@@ -169,12 +169,16 @@ QString TWindowImportUi::SummaryText(const TImportSummary &summary) const
     // A file of people only says nothing about movies.
     if (summary.movies.Total() > 0 || summary.people.Total() == 0) {
         parts << counts(
-            LanguageText(4050, QStringLiteral("%1 movies imported, %2 merged, %3 skipped")),
+            summary.movies.added == 1
+                ? LanguageText(4058, QStringLiteral("%1 movie imported, %2 merged, %3 skipped"))
+                : LanguageText(4050, QStringLiteral("%1 movies imported, %2 merged, %3 skipped")),
             summary.movies);
     }
     if (summary.people.Total() > 0) {
         parts << counts(
-            LanguageText(4051, QStringLiteral("%1 people imported, %2 merged, %3 skipped")),
+            summary.people.added == 1
+                ? LanguageText(4059, QStringLiteral("%1 person imported, %2 merged, %3 skipped"))
+                : LanguageText(4051, QStringLiteral("%1 people imported, %2 merged, %3 skipped")),
             summary.people);
     }
     const QString text = parts.join(QStringLiteral("; "));

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -91,6 +92,45 @@ TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
     ASSERT_EQ(dialogs->masterSetups.size(), 3u);
     EXPECT_EQ(dialogs->masterSetups.back().Start.Title, u"Ronin"_s);
     EXPECT_EQ(MovieTitled(u"Ronin"_s), nullptr) << "cancelled: nothing is created";
+}
+
+TEST_F(MediaTest, MovieMasterRunsTheToolbarsPluginAndSearchesAnEditableText)
+{
+    // Two information plug-ins and none is the default: the toolbar runs the first.
+    QDir(Program()).mkpath(u"Plugins"_s);
+    for (const char *name : {"infode", "infode2"}) {
+        const QString file = u"testtype_%1.so"_s.arg(QLatin1StringView(name));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR) + u"/types/"_s + file,
+                                QDir(Program()).filePath(u"Plugins/"_s + file)));
+    }
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    dialogs->masterAnswers.push_back(std::nullopt);
+    Trigger("NewMasterAct");
+    ASSERT_EQ(dialogs->masterSetups.size(), 1u);
+    const TMasterSetup setup = dialogs->masterSetups.back();
+    ASSERT_EQ(setup.InfoPlugins.size(), 2);
+    EXPECT_EQ(setup.Start.InfoPlugin, setup.InfoPlugins.front().Index);
+
+    // With only an original title typed, the search starts from it, and the user's edit
+    // of the text is what is searched.
+    TMasterSetup master;
+    master.Engines = {u"Engine"_s};
+    QList<std::pair<int, QString>> searches;
+    TMovieMaster dialog(master,
+                        {},
+                        [&searches](int engine, const QString &text) {
+                            searches.append({engine, text});
+                        },
+                        {});
+    Child<QLineEdit>(&dialog, "OrigTitleEdit")->setText(u" Le Samouraï "_s);
+    Child<QAction>(&dialog, "WebSearch0")->trigger();
+    auto *ask = Child<QInputDialog>(&dialog, "WebSearchTextDialog");
+    ASSERT_NE(ask, nullptr);
+    EXPECT_EQ(ask->textValue(), u"Le Samouraï"_s);
+    ask->setTextValue(u"Le Samouraï 1967"_s);
+    ask->accept();
+    ASSERT_EQ(searches.size(), 1);
+    EXPECT_EQ(searches.front(), std::make_pair(0, u"Le Samouraï 1967"_s));
 }
 
 TEST_F(MediaTest, DefaultPictureFetchersShowTheirCardButtons)

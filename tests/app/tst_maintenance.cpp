@@ -457,7 +457,7 @@ TEST_F(ToolsWindowTest, CancelKeepsWhatWasDoneAndSaysSo)
     EXPECT_EQ(emptied, 1);
     EXPECT_EQ(
         dialogs->messages,
-        QStringList{u"Cancelled; what was done until then is kept: 1 file locations removed"_s});
+        QStringList{u"Cancelled; what was done until then is kept: 1 file location removed"_s});
 }
 
 } // namespace

@@ -684,7 +684,7 @@ TEST_F(MainWindowTest, ImportSortsFocusesTheFirstImportedAndSaysWhatItDid)
     EXPECT_EQ(static_cast<const TMovie *>(current)->Title(), u"Yojimbo"_s);
     EXPECT_EQ(window->SelectedRecords(), QList<TDBItem *>{const_cast<TDBItem *>(current)});
     EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
-              u"2 movies imported, 0 merged, 1 skipped; 1 people imported, 0 merged, 0 skipped"_s);
+              u"2 movies imported, 0 merged, 1 skipped; 1 person imported, 0 merged, 0 skipped"_s);
 }
 
 TEST_F(MainWindowTest, MissingTextTableIsReportedAndBuiltInTextsStay)
