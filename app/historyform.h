@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "app/loandlg.h"
-#include "app/loanhistory.h"
+#include "logic/loanhistory.h"
 
 class QPushButton;
 class QTreeWidget;

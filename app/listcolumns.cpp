@@ -5,14 +5,14 @@
 #include <QLocale>
 #include <QPalette>
 
-#include "app/settings.h"
-#include "app/titleformat.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/episode.h"
 #include "catalog/localetext.h"
 #include "catalog/movie.h"
 #include "catalog/textutils.h"
+#include "logic/settings.h"
+#include "logic/titleformat.h"
 #include "views/contrast.h"
 
 using namespace Qt::StringLiterals;

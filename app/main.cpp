@@ -8,8 +8,8 @@
 #include <QIcon>
 
 #include "app/mainwindow.h"
-#include "app/settings.h"
 #include "catalog/version.h"
+#include "logic/settings.h"
 
 namespace {
 

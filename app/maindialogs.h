@@ -7,12 +7,12 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/maintenance.h"
 #include "app/moviemaster.h"
 #include "app/passdlg.h"
 #include "host/linkpolicy.h"
 #include "host/messagesink.h"
 #include "host/webflow.h"
+#include "logic/maintenance.h"
 #include "views/cardhost.h"
 
 class QWidget;

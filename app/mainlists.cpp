@@ -17,7 +17,6 @@
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
-#include "app/titleformat.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/daycount.h"
@@ -25,6 +24,7 @@
 #include "catalog/movie.h"
 #include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
+#include "logic/titleformat.h"
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;

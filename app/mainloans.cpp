@@ -10,12 +10,12 @@
 #include "app/grouping.h"
 #include "app/historyform.h"
 #include "app/listmodel.h"
-#include "app/loanhistory.h"
 #include "app/mainwindow.h"
 #include "catalog/basemovie.h"
 #include "catalog/daycount.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "logic/loanhistory.h"
 
 using namespace Qt::StringLiterals;
 

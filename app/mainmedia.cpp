@@ -12,8 +12,8 @@
 #include "app/moviemaster.h"
 #include "catalog/basemovie.h"
 #include "host/webflow.h"
+#include "media/mediainfo.h"
 #include "plugin_api/importu.h"
-#include "views/mediainfo.h"
 #include "views/mvframe.h"
 #include "views/storablepicture.h"
 

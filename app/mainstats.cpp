@@ -2,9 +2,9 @@
 #include <QAction>
 
 #include "app/mainwindow.h"
-#include "app/statistics.h"
 #include "app/statsform.h"
 #include "catalog/videodatabase.h"
+#include "logic/statistics.h"
 #include "views/translate.h"
 
 using namespace Qt::StringLiterals;

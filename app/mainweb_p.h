@@ -9,12 +9,12 @@
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
-#include "app/mainlogic.h"
 #include "app/mainwindow.h"
 #include "app/waitwindow.h"
 #include "host/downloader.h"
 #include "host/webfetcher.h"
 #include "host/webflow.h"
+#include "logic/mainlogic.h"
 
 // What the web flow asks of the window.
 class TMain::TWebUi : public IWebFlowUi

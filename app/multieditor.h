@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "app/maintenance.h"
+#include "logic/maintenance.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,6 +1,6 @@
 #include "app/pluginsettings.h"
 
-#include "app/settings.h"
+#include "logic/settings.h"
 
 using namespace Qt::StringLiterals;
 

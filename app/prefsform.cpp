@@ -29,11 +29,11 @@
 #include <QVBoxLayout>
 
 #include "app/pluginsettings.h"
-#include "app/settingsfile.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 #include "host/pluginregistry.h"
 #include "host/pluginsframe.h"
+#include "logic/settingsfile.h"
 #include "views/languagewide.h"
 #include "views/translate.h"
 

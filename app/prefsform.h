@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/settings.h"
+#include "logic/settings.h"
 
 class IMessageSink;
 class IYesNoQuestion;

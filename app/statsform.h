@@ -5,7 +5,7 @@
 #include <QList>
 #include <QWidget>
 
-#include "app/statistics.h"
+#include "logic/statistics.h"
 
 class QBarCategoryAxis;
 class QBarSet;

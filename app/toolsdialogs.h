@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/maintenance.h"
+#include "logic/maintenance.h"
 
 class QWidget;
 class TWideLanguage;

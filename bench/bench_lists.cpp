@@ -14,12 +14,12 @@
 
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
-#include "app/settingsfile.h"
 #include "bench/randomtext.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "logic/settingsfile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 
-#include "app/statistics.h"
 #include "bench/randomtext.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "logic/statistics.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "app/statistics.h"
 #include "catalog/actor.h"
 #include "catalog/cataloglock.h"
 #include "catalog/episode.h"
@@ -22,6 +21,7 @@
 #include "host/importexport.h"
 #include "host/installlayout.h"
 #include "host/pluginlibrary.h"
+#include "logic/statistics.h"
 
 using namespace Qt::StringLiterals;
 

@@ -22,7 +22,7 @@ find_package(Qt6 6.2 REQUIRED COMPONENTS Core)
 
 # One interface target carries the flags of all our code.
 add_library(rk_common INTERFACE)
-target_compile_options(rk_common INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(rk_common INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL:${RK_WERROR}>:-Werror>)
 target_compile_definitions(rk_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

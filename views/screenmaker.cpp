@@ -25,9 +25,9 @@
 #include <QVBoxLayout>
 
 #include "catalog/textutils.h"
+#include "media/videoplayer.h"
 #include "views/imageqt.h"
 #include "views/translate.h"
-#include "views/videoplayer.h"
 
 using namespace Qt::StringLiterals;
 

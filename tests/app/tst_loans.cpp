@@ -10,8 +10,8 @@
 
 #include "app/historyform.h"
 #include "app/loandlg.h"
-#include "app/loanhistory.h"
 #include "catalog/daycount.h"
+#include "logic/loanhistory.h"
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
 

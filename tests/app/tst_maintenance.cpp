@@ -12,11 +12,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/maintenance.h"
 #include "app/multieditor.h"
 #include "app/toolsdialogs.h"
 #include "app/waitwindow.h"
 #include "catalog/movie.h"
+#include "logic/maintenance.h"
 #include "tests/support/fakevolumeinfo.h"
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"

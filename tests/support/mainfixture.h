@@ -21,11 +21,11 @@
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
-#include "app/settingsfile.h"
 #include "catalog/actor.h"
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "logic/settingsfile.h"
 #include "tests/support/fakemaindialogs.h"
 #include "views/mvframe.h"
 

@@ -16,7 +16,7 @@ extern "C" {
 
 #include <QFile>
 
-#include "views/avhandles.h"
+#include "media/avhandles.h"
 
 namespace {
 

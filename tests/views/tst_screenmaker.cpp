@@ -13,10 +13,10 @@
 #include "catalog/bmpcodec.h"
 #include "catalog/image.h"
 #include "catalog/jpegcodec.h"
+#include "media/videoplayer.h"
 #include "tests/support/mediagen.h"
 #include "tests/support/widgettest.h"
 #include "views/screenmaker.h"
-#include "views/videoplayer.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,0 +1,425 @@
+#include "logic/maintenance.h"
+
+#include <optional>
+#include <vector>
+
+#include <QDir>
+#include <QSet>
+#include <QStringList>
+
+#include "catalog/actor.h"
+#include "catalog/movie.h"
+#include "catalog/platform/volumeinfo.h"
+#include "catalog/textutils.h"
+#include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool Blank(const QString &value)
+{
+    return value.isEmpty();
+}
+template <typename T> bool Blank(T value)
+{
+    return value == T(0);
+}
+
+// Copies one field from `from` into `into` when it is blank there.
+template <typename R, typename Get, typename Set>
+void Fill(R &into, const R &from, Get get, Set set)
+{
+    if (Blank((into.*get)()) && !Blank((from.*get)()))
+        (into.*set)((from.*get)());
+}
+
+bool ReportProgress(const TMaintenanceProgress &progress, int done, int total)
+{
+    return !progress || progress(done, total);
+}
+
+// The folders under which desktops mount removable media; a path there whose volume is not
+// mounted belongs to a drive that is simply absent.
+constexpr QLatin1StringView RemovableRoots[] = {"/media/"_L1, "/run/media/"_L1, "/mnt/"_L1};
+
+bool UnderRemovableRoot(const QString &path)
+{
+    for (const QLatin1StringView root : RemovableRoots) {
+        if (path.startsWith(root))
+            return true;
+    }
+    return false;
+}
+
+// The text fields of the multiple-movie editor: how each is read and written, and whether it
+// holds a list of values or a single one.
+struct TTextField
+{
+    TMultiField Field;
+    bool List;
+    const QString &(TBaseMovie::*Get)() const;
+    void (TBaseMovie::*Set)(const QString &);
+};
+
+const TTextField TextFields[] = {
+    {TMultiField::Genre, true, &TBaseMovie::Genre, &TBaseMovie::SetGenre},
+    {TMultiField::Director, true, &TBaseMovie::Director, &TBaseMovie::SetDirector},
+    {TMultiField::Producer, true, &TBaseMovie::Producer, &TBaseMovie::SetProducer},
+    {TMultiField::Scenario, true, &TBaseMovie::Scenario, &TBaseMovie::SetScenario},
+    {TMultiField::Music, true, &TBaseMovie::Music, &TBaseMovie::SetMusic},
+    {TMultiField::Country, true, &TBaseMovie::Country, &TBaseMovie::SetCountry},
+    {TMultiField::Studio, true, &TBaseMovie::Studio, &TBaseMovie::SetStudio},
+    {TMultiField::Mpaa, false, &TBaseMovie::Mpaa, &TBaseMovie::SetMpaa},
+    {TMultiField::Release, true, &TBaseMovie::Release, &TBaseMovie::SetRelease},
+    {TMultiField::Quality, false, &TBaseMovie::Rip, &TBaseMovie::SetRip},
+    {TMultiField::Languages, true, &TBaseMovie::Langs, &TBaseMovie::SetLangs},
+    {TMultiField::Translation, false, &TBaseMovie::Translation, &TBaseMovie::SetTranslation},
+    {TMultiField::Subtitles, true, &TBaseMovie::Subs, &TBaseMovie::SetSubs},
+    {TMultiField::Label, false, &TBaseMovie::Label, &TBaseMovie::SetLabel},
+    {TMultiField::MediaType, false, &TBaseMovie::Type, &TBaseMovie::SetType},
+    {TMultiField::Tags, true, &TBaseMovie::Tags, &TBaseMovie::SetTags},
+};
+
+std::optional<int> WholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// The movie grouping field each editor row feeds (-1: none), and the title template code
+// that shows it (empty: none).
+struct TMovedBy
+{
+    int GroupField;
+    QLatin1StringView TitleCode;
+};
+
+constexpr TMovedBy MovedBy[MultiFieldCount] = {
+    {0, "%N"_L1},  // Id
+    {3, "%Y"_L1},  // Year
+    {4, "%G"_L1},  // Genre
+    {5, "%D"_L1},  // Director
+    {6, {}},       // Producer
+    {7, "%S"_L1},  // Scenario
+    {-1, {}},      // Music
+    {9, {}},       // Country
+    {10, {}},      // Studio
+    {-1, {}},      // Mpaa
+    {11, "%R"_L1}, // Release
+    {13, "%Q"_L1}, // Quality
+    {14, {}},      // Languages
+    {15, {}},      // Translation
+    {18, {}},      // Subtitles
+    {22, "%M"_L1}, // Label
+    {16, {}},      // MediaType
+    {12, {}},      // Tags
+};
+
+} // namespace
+
+// ----- duplicates --------------------------------------------------------------------------
+
+void MergeDuplicateMovie(TBaseMovie &into, const TBaseMovie &from)
+{
+    using M = TBaseMovie;
+    Fill(into, from, &M::Year, &M::SetYear);
+    Fill(into, from, &M::Genre, &M::SetGenre);
+    Fill(into, from, &M::Director, &M::SetDirector);
+    Fill(into, from, &M::Producer, &M::SetProducer);
+    Fill(into, from, &M::Actors, &M::SetActors);
+    Fill(into, from, &M::Country, &M::SetCountry);
+    Fill(into, from, &M::Studio, &M::SetStudio);
+    Fill(into, from, &M::Mpaa, &M::SetMpaa);
+    Fill(into, from, &M::Url, &M::SetUrl);
+    Fill(into, from, &M::Imdbrating, &M::SetImdbrating);
+    Fill(into, from, &M::Rating, &M::SetRating);
+    Fill(into, from, &M::Description, &M::SetDescription);
+    Fill(into, from, &M::Comment, &M::SetComment);
+    Fill(into, from, &M::Rip, &M::SetRip);
+    Fill(into, from, &M::Length, &M::SetLength);
+    Fill(into, from, &M::Langs, &M::SetLangs);
+    Fill(into, from, &M::Translation, &M::SetTranslation);
+    Fill(into, from, &M::Resolution, &M::SetResolution);
+    Fill(into, from, &M::Videocodec, &M::SetVideocodec);
+    Fill(into, from, &M::Videobitrate, &M::SetVideobitrate);
+    Fill(into, from, &M::Audiocodec, &M::SetAudiocodec);
+    Fill(into, from, &M::Audiobitrate, &M::SetAudiobitrate);
+    Fill(into, from, &M::Release, &M::SetRelease);
+    Fill(into, from, &M::Size, &M::SetSize);
+    Fill(into, from, &M::Subs, &M::SetSubs);
+    Fill(into, from, &M::Count, &M::SetCount);
+    Fill(into, from, &M::Type, &M::SetType);
+    Fill(into, from, &M::Label, &M::SetLabel);
+    if (into.Num() == -1)
+        into.SetNum(from.Num());
+}
+
+void MergeDuplicatePerson(TActor &into, const TActor &from)
+{
+    using P = TActor;
+    Fill(into, from, &P::Altnames, &P::SetAltnames);
+    Fill(into, from, &P::Birthday, &P::SetBirthday);
+    Fill(into, from, &P::Birthplace, &P::SetBirthplace);
+    Fill(into, from, &P::Genre, &P::SetGenre);
+    Fill(into, from, &P::Category, &P::SetCategory);
+    Fill(into, from, &P::Rating, &P::SetRating);
+    Fill(into, from, &P::Url, &P::SetUrl);
+    Fill(into, from, &P::Bio, &P::SetBio);
+    Fill(into, from, &P::Filmography, &P::SetFilmography);
+    Fill(into, from, &P::Awards, &P::SetAwards);
+    Fill(into, from, &P::Comment, &P::SetComment);
+}
+
+TDuplicateReport
+RemoveDuplicates(TVideoDatabase &db, TDuplicateAction action, const TMaintenanceProgress &progress)
+{
+    TDuplicateReport report;
+    // Taken up front: a merged ID moves the movie, so indexes would skip or repeat movies.
+    std::vector<TDBItem *> movies;
+    for (int i = 0; i < db.MovieCount(); ++i)
+        movies.push_back(db.Movie(i));
+    std::vector<TDBItem *> people;
+    for (int i = 0; i < db.PersonCount(); ++i)
+        people.push_back(db.Person(i));
+    const int total = int(movies.size() + people.size());
+    int done = 0;
+    QSet<const TDBItem *> gone;
+
+    // Each record, from the last, swallows the later copies FindDuplicate finds for it.
+    const auto sweep = [&](const std::vector<TDBItem *> &records,
+                           int kind,
+                           const auto &names,
+                           const auto &merge,
+                           int &removed) {
+        for (auto it = records.rbegin(); it != records.rend(); ++it) {
+            // A record deleted as an earlier one's copy is gone from memory too.
+            if (!gone.contains(*it)) {
+                // Records without a name are not copies of one another. Merging never
+                // changes the names, so they are read once.
+                const auto [name, otherName] = names(**it);
+                while (!name.trimmed().isEmpty()) {
+                    TDBItem *copy = db.FindDuplicate(name, otherName, *it, kind);
+                    if (!copy)
+                        break;
+                    if (action == TDuplicateAction::Merge)
+                        merge(**it, *copy);
+                    gone.insert(copy);
+                    db.DeleteRecord(copy);
+                    ++removed;
+                }
+            }
+            if (!ReportProgress(progress, ++done, total))
+                return false;
+        }
+        return true;
+    };
+    const auto movieNames = [](const TDBItem &record) {
+        const auto &movie = static_cast<const TBaseMovie &>(record);
+        return std::pair(movie.DisplayTitle(), movie.Origtitle());
+    };
+    const auto personNames = [](const TDBItem &record) {
+        const auto &person = static_cast<const TActor &>(record);
+        return std::pair(person.Name(), person.Transname());
+    };
+    const auto mergeMovies = [](TDBItem &into, const TDBItem &from) {
+        MergeDuplicateMovie(static_cast<TBaseMovie &>(into), static_cast<const TBaseMovie &>(from));
+    };
+    const auto mergePeople = [](TDBItem &into, const TDBItem &from) {
+        MergeDuplicatePerson(static_cast<TActor &>(into), static_cast<const TActor &>(from));
+    };
+    report.Cancelled = !sweep(movies, 0, movieNames, mergeMovies, report.MoviesRemoved)
+                       || !sweep(people, 1, personNames, mergePeople, report.PeopleRemoved);
+    return report;
+}
+
+// ----- dead file locations -----------------------------------------------------------------
+
+bool OnExternalDrive(const QString &file)
+{
+    if (file.startsWith("//"_L1) || file.startsWith("\\\\"_L1))
+        return true;
+    const IVolumeInfo &volumes = CurrentVolumeInfo();
+    if (volumes.DriveKind(file) != TDriveType::Fixed)
+        return true;
+    const QString path = QDir::cleanPath(file);
+    if (!UnderRemovableRoot(path))
+        return false;
+    // The mount holding the path lies above the removable-media folder: the disc or stick
+    // that belongs there is not mounted.
+    const std::optional<TMountEntry> mount = volumes.MountFor(path);
+    return !mount || !UnderRemovableRoot(mount->MountPoint);
+}
+
+QString CutMediaLabel(const QString &label, const QString &volumeLabel)
+{
+    if (volumeLabel.isEmpty())
+        return label;
+    const auto wordChar = [&label](qsizetype at) {
+        return at >= 0 && at < label.size() && label[at].isLetterOrNumber();
+    };
+    // "DISC1" must not be cut out of "DISC10".
+    for (qsizetype at = label.indexOf(volumeLabel); at >= 0;
+         at = label.indexOf(volumeLabel, at + 1)) {
+        const qsizetype end = at + volumeLabel.size();
+        if (wordChar(at - 1) || wordChar(end))
+            continue;
+        QString result = label;
+        result.remove(at, volumeLabel.size() + (end < label.size() && label[end] == u',' ? 1 : 0));
+        return result;
+    }
+    return label;
+}
+
+TPathCheck CheckPaths(const QString &path, const QString &label, const TBadFileOptions &options)
+{
+    TPathCheck check{{}, label};
+    QStringList kept;
+    // The split gives the entries last-first; they are judged and kept in stored order.
+    const QStringList entries = SplitAt(path, u'|');
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
+        const QString &entry = *it;
+        const QString file = entry.trimmed();
+        if (file.isEmpty())
+            continue;
+        if (FileExistsQuiet(file) || (options.KeepExternal && OnExternalDrive(file))) {
+            kept.append(entry);
+            continue;
+        }
+        ++check.Dropped;
+        if (options.CutLabels && !check.Label.isEmpty()) {
+            const QString volume = CurrentVolumeInfo().VolumeLabel(file);
+            if (!volume.isEmpty())
+                check.Label = CutMediaLabel(check.Label, volume);
+        }
+    }
+    check.Path = kept.join(u'|');
+    return check;
+}
+
+TBadFileReport RemoveBadFileLocations(TVideoDatabase &db,
+                                      const TBadFileOptions &options,
+                                      const TMaintenanceProgress &progress)
+{
+    TBadFileReport report;
+    const int total = db.MovieCount();
+    for (int i = 0; i < total; ++i) {
+        TBaseMovie *movie = db.Movie(i);
+        const TPathCheck check = CheckPaths(movie->Path(), movie->Label(), options);
+        bool changed = false;
+        if (check.Path != movie->Path()) {
+            movie->SetPath(check.Path);
+            changed = true;
+        }
+        if (check.Label != movie->Label()) {
+            movie->SetLabel(check.Label);
+            changed = true;
+        }
+        report.LocationsRemoved += check.Dropped;
+        if (changed) {
+            ++report.MoviesChanged;
+            report.Changed.append(movie);
+        }
+        if (!ReportProgress(progress, i + 1, total)) {
+            report.Cancelled = true;
+            break;
+        }
+    }
+    return report;
+}
+
+// ----- multiple-movie editor ---------------------------------------------------------------
+
+void TMultiCommon::Add(const TBaseMovie &movie)
+{
+    if (!m_numSeen) {
+        m_numSeen = true;
+        m_num = movie.Num();
+    } else if (movie.Num() != m_num) {
+        m_numMixed = true;
+    }
+    if (!m_yearMixed && movie.Year() != 0) {
+        if (m_year == 0)
+            m_year = movie.Year();
+        else if (movie.Year() != m_year)
+            m_yearMixed = true;
+    }
+    for (const TTextField &field : TextFields) {
+        const int index = int(field.Field);
+        const QString &value = (movie.*field.Get)();
+        if (m_mixed[index] || value.isEmpty())
+            continue;
+        QString &common = m_texts[index];
+        if (common.isEmpty()) {
+            common = value;
+        } else if (!field.List) {
+            if (!common.contains(value, Qt::CaseInsensitive))
+                m_mixed[index] = true;
+        } else {
+            // The split gives the items last-first; the value's own order reads better.
+            QStringList shared;
+            for (const QString &item : SplitList(value)) {
+                if (common.contains(item, Qt::CaseInsensitive))
+                    shared.prepend(item);
+            }
+            m_mixed[index] = shared.isEmpty();
+            common = shared.join(", "_L1);
+        }
+        if (m_mixed[index])
+            common.clear();
+    }
+}
+
+QString TMultiCommon::Preset(TMultiField field) const
+{
+    switch (field) {
+    case TMultiField::Id:
+        return m_numSeen && !m_numMixed && m_num >= 0 ? QString::number(m_num) : QString();
+    case TMultiField::Year:
+        return !m_yearMixed && m_year > 0 ? QString::number(m_year) : QString();
+    default:
+        return m_texts[int(field)];
+    }
+}
+
+bool TMultiEditAnswer::Any() const
+{
+    for (bool checked : Checked) {
+        if (checked)
+            return true;
+    }
+    return false;
+}
+
+void ApplyMultiEdit(TBaseMovie &movie, const TMultiEditAnswer &answer)
+{
+    if (answer.IsChecked(TMultiField::Id)) {
+        if (const std::optional<int> id = WholeNumber(answer.Texts[int(TMultiField::Id)]))
+            movie.SetNum(*id);
+    }
+    if (answer.IsChecked(TMultiField::Year)) {
+        if (const std::optional<int> year = WholeNumber(answer.Texts[int(TMultiField::Year)]))
+            movie.SetYear(*year);
+    }
+    for (const TTextField &field : TextFields) {
+        if (answer.IsChecked(field.Field))
+            (movie.*field.Set)(answer.Texts[int(field.Field)]);
+    }
+}
+
+bool MultiEditMovesRows(const TMultiEditAnswer &answer,
+                        bool treeView,
+                        const QList<int> &groupLevels,
+                        const QString &titleFormat)
+{
+    for (int i = 0; i < MultiFieldCount; ++i) {
+        if (!answer.Checked[i])
+            continue;
+        if (treeView && MovedBy[i].GroupField >= 0 && groupLevels.contains(MovedBy[i].GroupField))
+            return true;
+        if (!MovedBy[i].TitleCode.isEmpty() && titleFormat.contains(MovedBy[i].TitleCode))
+            return true;
+    }
+    return false;
+}
