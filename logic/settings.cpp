@@ -1,6 +1,7 @@
 #include "logic/settings.h"
 
 #include <algorithm>
+#include <variant>
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -300,300 +301,376 @@ TSettings::TSettings(const TSettingsDefaults &defaults)
     std::copy(std::begin(ColorDefaults), std::end(ColorDefaults), Colors.begin());
 }
 
+namespace {
+
+// What reading a key may depend on besides the file.
+struct TReadContext
+{
+    int version;
+    // A file of the older program, whose numbering some values still follow.
+    bool old;
+    const TSettingsDefaults &defaults;
+};
+
+// Keys that are more than one value of the record: several keys, a migration or a check.
+struct TCustomKey
+{
+    void (*read)(TSettings &, const TSettingsFile &, const TReadContext &);
+    void (*write)(const TSettings &, TSettingsFile &, const QString &programFolder);
+};
+
+struct TListKey
+{
+    QStringList TSettings::*member;
+    char16_t separator;
+};
+
+// One key of config.ini, or for a custom entry the pattern of the keys it handles. The
+// table is in the order keys are written, which is the order of the sections in the file.
+struct TSettingsKey
+{
+    QLatin1StringView section;
+    QLatin1StringView key;
+    std::variant<bool TSettings::*,
+                 int TSettings::*,
+                 QString TSettings::*,
+                 double TSettings::*,
+                 TListKey,
+                 TCustomKey>
+        member;
+};
+
+// A limit of 0 or below would mean waiting forever: such a value takes the default.
+int ReadLimit(const TSettingsFile &f, const QString &key, int fallback, int maximum)
+{
+    const int value = f.ReadInteger(u"Internet"_s, key, fallback);
+    return value < 1 ? fallback : std::min(value, maximum);
+}
+
+const TCustomKey ColumnKeys{
+    [](TSettings &s, const TSettingsFile &f, const TReadContext &c) {
+        int count = TSettings::MovieColumnCount;
+        if (f.Contains(u"Grid"_s, u"ColumnCount"_s))
+            count = OldColumnCount(f.ReadInteger(u"Grid"_s, u"ColumnCount"_s, count), c.version);
+        count = std::clamp(count, int(TSettings::MovieColumnCount), int(TSettings::ColumnLimit));
+        s.GridColumns = ReadColumns(f, u"Grid"_s, count, c.version, true);
+        s.PeopleGridColumns =
+            ReadColumns(f, u"PeopleGrid"_s, TSettings::PeopleColumnCount, c.version, false);
+    },
+    [](const TSettings &s, TSettingsFile &f, const QString &) {
+        f.WriteInteger(u"Grid"_s, u"ColumnCount"_s, int(s.GridColumns.size()));
+        WriteColumns(f, u"Grid"_s, s.GridColumns);
+        WriteColumns(f, u"PeopleGrid"_s, s.PeopleGridColumns);
+    }};
+
+const TCustomKey SortKeys{[](TSettings &s, const TSettingsFile &f, const TReadContext &c) {
+                              s.PlainSort = ReadSort(f, u"Plain"_s, s.PlainSort);
+                              s.TreeSort = ReadSort(f, u"Tree"_s, s.TreeSort);
+                              s.GridSort = ReadSort(f, u"Grid"_s, s.GridSort);
+                              for (TSortSettings *sort : {&s.PlainSort, &s.TreeSort, &s.GridSort})
+                                  sort->SortBy = NewColumnIndex(sort->SortBy, c.version);
+                              s.PeoplePlainSort = ReadSort(f, u"PeoplePlain"_s, s.PeoplePlainSort);
+                              s.PeopleTreeSort = ReadSort(f, u"PeopleTree"_s, s.PeopleTreeSort);
+                              s.PeopleGridSort = ReadSort(f, u"PeopleGrid"_s, s.PeopleGridSort);
+                          },
+                          [](const TSettings &s, TSettingsFile &f, const QString &) {
+                              WriteSort(f, u"Plain"_s, s.PlainSort);
+                              WriteSort(f, u"Tree"_s, s.TreeSort);
+                              WriteSort(f, u"Grid"_s, s.GridSort);
+                              WriteSort(f, u"PeoplePlain"_s, s.PeoplePlainSort);
+                              WriteSort(f, u"PeopleTree"_s, s.PeopleTreeSort);
+                              WriteSort(f, u"PeopleGrid"_s, s.PeopleGridSort);
+                          }};
+
+const TCustomKey ItemKeys{
+    [](TSettings &s, const TSettingsFile &f, const TReadContext &c) {
+        for (int n = 0; n < TSettings::MovieItemCount; ++n) {
+            const int stored = OldItemIndex(n, c.version);
+            if (stored >= 0)
+                s.ItemVisible[n] = f.ReadBool(
+                    u"Items"_s, Indexed("Item"_L1, stored, "_Visible"_L1), s.ItemVisible[n]);
+        }
+    },
+    [](const TSettings &s, TSettingsFile &f, const QString &) {
+        for (int n = 0; n < TSettings::MovieItemCount; ++n)
+            f.WriteBool(u"Items"_s, Indexed("Item"_L1, n, "_Visible"_L1), s.ItemVisible[n]);
+    }};
+
+const TCustomKey PeopleItemKeys{
+    [](TSettings &s, const TSettingsFile &f, const TReadContext &) {
+        for (int n = 0; n < TSettings::PeopleItemCount; ++n)
+            s.PeopleItemVisible[n] = f.ReadBool(
+                u"PeopleItems"_s, Indexed("Item"_L1, n, "_Visible"_L1), s.PeopleItemVisible[n]);
+    },
+    [](const TSettings &s, TSettingsFile &f, const QString &) {
+        for (int n = 0; n < TSettings::PeopleItemCount; ++n)
+            f.WriteBool(
+                u"PeopleItems"_s, Indexed("Item"_L1, n, "_Visible"_L1), s.PeopleItemVisible[n]);
+    }};
+
+const TCustomKey ColorKeys{[](TSettings &s, const TSettingsFile &f, const TReadContext &c) {
+                               for (int n = 0; n < TSettings::ColorCount; ++n) {
+                                   const int stored = OldColorIndex(n, c.version);
+                                   if (stored >= 0)
+                                       s.Colors[n] = f.ReadInteger(
+                                           u"Colors"_s, Indexed("Color"_L1, stored), s.Colors[n]);
+                               }
+                           },
+                           [](const TSettings &s, TSettingsFile &f, const QString &) {
+                               for (int n = 0; n < TSettings::ColorCount; ++n)
+                                   f.WriteInteger(u"Colors"_s, Indexed("Color"_L1, n), s.Colors[n]);
+                           }};
+
+const TCustomKey FolderKeys{
+    [](TSettings &s, const TSettingsFile &f, const TReadContext &) {
+        for (int n = 0; n < TSettings::FolderSlotCount; ++n) {
+            s.InitDir[n] =
+                NativeRelative(f.ReadString(u"Folders"_s, Indexed("InitDir"_L1, n), s.InitDir[n]));
+            s.InitDirType[n] =
+                f.ReadInteger(u"Folders"_s, Indexed("InitDirType"_L1, n), s.InitDirType[n]);
+        }
+    },
+    [](const TSettings &s, TSettingsFile &f, const QString &) {
+        for (int n = 0; n < TSettings::FolderSlotCount; ++n) {
+            f.WriteString(u"Folders"_s, Indexed("InitDir"_L1, n), s.InitDir[n]);
+            f.WriteInteger(u"Folders"_s, Indexed("InitDirType"_L1, n), s.InitDirType[n]);
+        }
+    }};
+
+// Plug-ins keep their own integer options in the section, beside the program's keys.
+const TCustomKey PluginKeys{
+    [](TSettings &s, const TSettingsFile &f, const TReadContext &) {
+        for (const QString &key : f.Keys(u"Plugins"_s)) {
+            if (!IsPluginOption(key))
+                s.PluginFields.insert(key, f.ReadInteger(u"Plugins"_s, key, 0));
+        }
+        for (int n = 0; n < TSettings::PluginTypeCount; ++n)
+            s.DefaultPlugin[n] =
+                f.ReadString(u"Plugins"_s, Indexed("DefaultType"_L1, n), s.DefaultPlugin[n]);
+    },
+    [](const TSettings &s, TSettingsFile &f, const QString &) {
+        for (auto it = s.PluginFields.cbegin(); it != s.PluginFields.cend(); ++it) {
+            if (!it.key().isEmpty() && !IsPluginOption(it.key()))
+                f.WriteInteger(u"Plugins"_s, it.key(), it.value());
+        }
+        for (int n = 0; n < TSettings::PluginTypeCount; ++n)
+            f.WriteString(u"Plugins"_s, Indexed("DefaultType"_L1, n), s.DefaultPlugin[n]);
+    }};
+
+using S = TSettings;
+const TSettingsKey SettingsKeys[] = {
+    {"Application"_L1,
+     "Version"_L1,
+     // Read before the table: every other key may depend on it.
+     TCustomKey{[](S &, const TSettingsFile &, const TReadContext &) {},
+                [](const S &, TSettingsFile &f, const QString &) {
+                    f.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+                }}},
+    {"Dialogs"_L1, "Language"_L1, &S::Language},
+    {"DataBase"_L1,
+     "FileName"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &c) {
+                    const QString name =
+                        NativeRelative(f.ReadString(u"DataBase"_s, u"FileName"_s, {}));
+                    if (!name.isEmpty())
+                        s.FileName = c.old ? name : ResolvePath(name, c.defaults.ProgramFolder);
+                },
+                [](const S &s, TSettingsFile &f, const QString &programFolder) {
+                    f.WriteString(
+                        u"DataBase"_s, u"FileName"_s, RelativePath(programFolder, s.FileName));
+                }}},
+    {"DataBase"_L1,
+     "RecentFiles"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {
+                    s.RecentFiles =
+                        f.ReadList(u"DataBase"_s, u"RecentFiles"_s, u'|', s.RecentFiles);
+                    for (QString &recent : s.RecentFiles)
+                        recent = NativeRelative(recent);
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteList(u"DataBase"_s, u"RecentFiles"_s, s.RecentFiles, u'|');
+                }}},
+    {"DataBase"_L1, "Mode"_L1, &S::Mode},
+    {"Position"_L1, "Maximized"_L1, &S::Maximized},
+    {"Position"_L1, "Left"_L1, &S::Left},
+    {"Position"_L1, "Top"_L1, &S::Top},
+    {"Position"_L1, "Width"_L1, &S::Width},
+    {"Position"_L1, "Height"_L1, &S::Height},
+    {"Position"_L1, "Splitter"_L1, &S::Splitter},
+    {"NMM"_L1, "DoInfo"_L1, &S::DoInfo},
+    {"NMM"_L1, "DoPoster"_L1, &S::DoPoster},
+    {"NMM"_L1, "DoCovers"_L1, &S::DoCovers},
+    {"NMM"_L1, "DoFile"_L1, &S::DoFile},
+    {"NMM"_L1, "DoWish"_L1, &S::DoWish},
+    {"NMM"_L1, "DoScreenshots"_L1, &S::DoScreenshots},
+    {"Grid"_L1, "Column*"_L1, ColumnKeys},
+    {"Plain"_L1, "Sort*"_L1, SortKeys},
+    {"Title"_L1, "Format"_L1, &S::TitleFormat},
+    {"PeopleTitle"_L1, "Format"_L1, &S::PeopleTitleFormat},
+    {"Title"_L1,
+     "PrefixMode"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &c) {
+                    s.PrefixMode = f.ReadInteger(u"Title"_s, u"PrefixMode"_s, s.PrefixMode);
+                    // Old files numbered "remove" 2; the current 2 moves the article to
+                    // the beginning.
+                    if (c.old && s.PrefixMode == 2)
+                        s.PrefixMode = 3;
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteInteger(u"Title"_s, u"PrefixMode"_s, s.PrefixMode);
+                }}},
+    {"Title"_L1, "PrefixList"_L1, TListKey{&S::PrefixList, u','}},
+    {"Title"_L1, "AllCapsTitle"_L1, &S::AllCapsTitle},
+    {"PeopleTitle"_L1, "AllCapsTitle"_L1, &S::PeopleAllCapsTitle},
+    {"MovieInfo"_L1, "DurationInMinutes"_L1, &S::DurationInMinutes},
+    {"MovieInfo"_L1, "TransNames"_L1, &S::TransNames},
+    {"MovieInfo"_L1, "MaxPosterWidth"_L1, &S::MaxPosterWidth},
+    {"MovieInfo"_L1, "MaxPosterHeight"_L1, &S::MaxPosterHeight},
+    {"MovieInfo"_L1, "PicsInFolders"_L1, &S::PicsInFolders},
+    {"MovieInfo"_L1, "ScreenshotsAsBitmaps"_L1, &S::ScreenshotsAsBitmaps},
+    {"MovieInfo"_L1, "DefSeenState"_L1, &S::DefSeenState},
+    {"PeopleInfo"_L1, "MaxPhotoWidth"_L1, &S::MaxPhotoWidth},
+    {"PeopleInfo"_L1, "MaxPhotoHeight"_L1, &S::MaxPhotoHeight},
+    {"Items"_L1, "Item*_Visible"_L1, ItemKeys},
+    {"Items"_L1, "Collapse"_L1, &S::Collapse},
+    {"PeopleItems"_L1, "Item*_Visible"_L1, PeopleItemKeys},
+    {"PeopleItems"_L1, "Collapse"_L1, &S::PeopleCollapse},
+    {"Lists"_L1, "GenresList"_L1, TListKey{&S::GenresList, u','}},
+    {"Lists"_L1, "MediaTypeList"_L1, TListKey{&S::MediaTypeList, u','}},
+    {"Lists"_L1, "QualityList"_L1, TListKey{&S::QualityList, u','}},
+    {"Lists"_L1, "TranslationList"_L1, TListKey{&S::TranslationList, u','}},
+    {"Lists"_L1, "VideoCodecsList"_L1, TListKey{&S::VideoCodecsList, u','}},
+    {"Lists"_L1, "AudioCodecsList"_L1, TListKey{&S::AudioCodecsList, u','}},
+    {"Lists"_L1, "CareerList"_L1, TListKey{&S::CareerList, u','}},
+    {"Colors"_L1, "DoListColors"_L1, &S::DoListColors},
+    {"Colors"_L1, "DoMovieColors"_L1, &S::DoMovieColors},
+    {"Colors"_L1, "Color*"_L1, ColorKeys},
+    {"Dialogs"_L1, "DeleteMovieConfirm"_L1, &S::DeleteMovieConfirm},
+    {"Dialogs"_L1, "DeleteMovieFilesConfirm"_L1, &S::DeleteMovieFilesConfirm},
+    {"Dialogs"_L1, "ClearMovieConfirm"_L1, &S::ClearMovieConfirm},
+    {"Dialogs"_L1, "RemoveDuplicatesConfirm"_L1, &S::RemoveDuplicatesConfirm},
+    {"Dialogs"_L1, "NewEpisodeDlg"_L1, &S::NewEpisodeDlg},
+    {"Dialogs"_L1, "CopyDataToNewEpisode"_L1, &S::CopyDataToNewEpisode},
+    {"Folders"_L1, "SameDirOpts"_L1, &S::SameDirOpts},
+    {"Folders"_L1, "InitDir*"_L1, FolderKeys},
+    {"WebSearch"_L1, "Names"_L1, TListKey{&S::SearchNames, u','}},
+    {"WebSearch"_L1, "URLs"_L1, TListKey{&S::SearchUrls, u','}},
+    {"Plugins"_L1, "*"_L1, PluginKeys},
+    {"Plugins"_L1, "SilentMode"_L1, &S::SilentMode},
+    {"Plugins"_L1, "AutoAddPeople"_L1, &S::AutoAddPeople},
+    {"MovieList"_L1, "ViewMode"_L1, &S::MovieViewMode},
+    {"MovieList"_L1,
+     "Groups"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {
+                    if (f.Contains(u"MovieList"_s, u"Groups"_s))
+                        s.MovieGroups = ParseGroups(f.ReadString(u"MovieList"_s, u"Groups"_s, {}));
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteString(u"MovieList"_s, u"Groups"_s, JoinGroups(s.MovieGroups));
+                }}},
+    {"MovieList"_L1, "DoUndefinedGroup"_L1, &S::MovieUndefinedGroup},
+    {"PeopleList"_L1, "ViewMode"_L1, &S::PeopleViewMode},
+    {"PeopleList"_L1,
+     "Groups"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {
+                    if (f.Contains(u"PeopleList"_s, u"Groups"_s))
+                        s.PeopleGroups =
+                            ParseGroups(f.ReadString(u"PeopleList"_s, u"Groups"_s, {}));
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteString(u"PeopleList"_s, u"Groups"_s, JoinGroups(s.PeopleGroups));
+                }}},
+    {"PeopleList"_L1, "DoUndefinedGroup"_L1, &S::PeopleUndefinedGroup},
+    {"Internet"_L1, "UseProxy"_L1, &S::UseProxy},
+    {"Internet"_L1, "ProxyServer"_L1, &S::ProxyServer},
+    {"Internet"_L1, "ProxyPort"_L1, &S::ProxyPort},
+    {"Internet"_L1, "ProxyUserName"_L1, &S::ProxyUserName},
+    {"Internet"_L1, "ProxyPassword"_L1, &S::ProxyPassword},
+    {"Internet"_L1, "UserAgent"_L1, &S::UserAgent},
+    {"Internet"_L1, "ConnectTimeout"_L1, &S::ConnectTimeout},
+    {"Internet"_L1, "ReadTimeout"_L1, &S::ReadTimeout},
+    {"Internet"_L1, "Retries"_L1, &S::Retries},
+    {"Internet"_L1,
+     "DownloadTimeLimit"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {
+                    s.DownloadTimeLimit = ReadLimit(
+                        f, u"DownloadTimeLimit"_s, s.DownloadTimeLimit, S::MaxDownloadLimit);
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteInteger(u"Internet"_s, u"DownloadTimeLimit"_s, s.DownloadTimeLimit);
+                }}},
+    {"Internet"_L1,
+     "StallTimeLimit"_L1,
+     TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {
+                    s.StallTimeLimit =
+                        ReadLimit(f, u"StallTimeLimit"_s, s.StallTimeLimit, S::MaxStallLimit);
+                },
+                [](const S &s, TSettingsFile &f, const QString &) {
+                    f.WriteInteger(u"Internet"_s, u"StallTimeLimit"_s, s.StallTimeLimit);
+                }}},
+    {"Internet"_L1, "DoUpdates"_L1, &S::DoUpdates},
+    {"Internet"_L1, "LastUpdate"_L1, &S::LastUpdate},
+    {"Internet"_L1, "UpdateSite"_L1, &S::UpdateSite},
+    {"Misc"_L1, "ExternalPosters"_L1, &S::ExternalPosters},
+    {"Misc"_L1, "DeleteMovieFiles"_L1, &S::DeleteMovieFiles},
+    {"Misc"_L1, "LoanMediaLabel"_L1, &S::LoanMediaLabel},
+    {"Misc"_L1, "LoanID"_L1, &S::LoanID},
+    {"Misc"_L1, "SpaceJump"_L1, &S::SpaceJump},
+    {"Misc"_L1, "LabelOnlyRemovable"_L1, &S::LabelOnlyRemovable},
+    {"Misc"_L1, "DoAutoID"_L1, &S::DoAutoID},
+    {"Misc"_L1, "AutoIndexMode"_L1, &S::AutoIndexMode},
+    {"Misc"_L1, "AutoSave"_L1, &S::AutoSave},
+    {"Misc"_L1, "AutoSaveInterval"_L1, &S::AutoSaveInterval},
+};
+
+template <class... F> struct TOverload : F...
+{
+    using F::operator()...;
+};
+template <class... F> TOverload(F...) -> TOverload<F...>;
+
+} // namespace
+
 void TSettings::Read(const TSettingsFile &file, const TSettingsDefaults &defaults)
 {
     *this = TSettings(defaults);
-    const TSettingsFile &f = file;
-
-    Version = f.ReadInteger(u"Application"_s, u"Version"_s, Version);
+    Version = file.ReadInteger(u"Application"_s, u"Version"_s, Version);
     // Every converter passes indexes through unchanged for files of the current layout.
-    const int version = Version;
-    const bool old = version <= LastOldSettingsVersion;
-
-    Language = f.ReadInteger(u"Dialogs"_s, u"Language"_s, Language);
-    const QString fileName = NativeRelative(f.ReadString(u"DataBase"_s, u"FileName"_s, {}));
-    if (!fileName.isEmpty())
-        FileName = old ? fileName : ResolvePath(fileName, defaults.ProgramFolder);
-    RecentFiles = f.ReadList(u"DataBase"_s, u"RecentFiles"_s, u'|', RecentFiles);
-    for (QString &recent : RecentFiles)
-        recent = NativeRelative(recent);
-    Mode = f.ReadInteger(u"DataBase"_s, u"Mode"_s, Mode);
-
-    Maximized = f.ReadBool(u"Position"_s, u"Maximized"_s, Maximized);
-    Left = f.ReadInteger(u"Position"_s, u"Left"_s, Left);
-    Top = f.ReadInteger(u"Position"_s, u"Top"_s, Top);
-    Width = f.ReadInteger(u"Position"_s, u"Width"_s, Width);
-    Height = f.ReadInteger(u"Position"_s, u"Height"_s, Height);
-    Splitter = f.ReadInteger(u"Position"_s, u"Splitter"_s, Splitter);
-
-    DoInfo = f.ReadBool(u"NMM"_s, u"DoInfo"_s, DoInfo);
-    DoPoster = f.ReadBool(u"NMM"_s, u"DoPoster"_s, DoPoster);
-    DoCovers = f.ReadBool(u"NMM"_s, u"DoCovers"_s, DoCovers);
-    DoFile = f.ReadBool(u"NMM"_s, u"DoFile"_s, DoFile);
-    DoWish = f.ReadBool(u"NMM"_s, u"DoWish"_s, DoWish);
-    DoScreenshots = f.ReadBool(u"NMM"_s, u"DoScreenshots"_s, DoScreenshots);
-
-    int columnCount = MovieColumnCount;
-    if (f.Contains(u"Grid"_s, u"ColumnCount"_s))
-        columnCount =
-            OldColumnCount(f.ReadInteger(u"Grid"_s, u"ColumnCount"_s, columnCount), version);
-    columnCount = std::clamp(columnCount, int(MovieColumnCount), int(ColumnLimit));
-    GridColumns = ReadColumns(f, u"Grid"_s, columnCount, version, true);
-    PeopleGridColumns = ReadColumns(f, u"PeopleGrid"_s, PeopleColumnCount, version, false);
-
-    PlainSort = ReadSort(f, u"Plain"_s, PlainSort);
-    TreeSort = ReadSort(f, u"Tree"_s, TreeSort);
-    GridSort = ReadSort(f, u"Grid"_s, GridSort);
-    for (TSortSettings *sort : {&PlainSort, &TreeSort, &GridSort})
-        sort->SortBy = NewColumnIndex(sort->SortBy, version);
-    PeoplePlainSort = ReadSort(f, u"PeoplePlain"_s, PeoplePlainSort);
-    PeopleTreeSort = ReadSort(f, u"PeopleTree"_s, PeopleTreeSort);
-    PeopleGridSort = ReadSort(f, u"PeopleGrid"_s, PeopleGridSort);
-
-    TitleFormat = f.ReadString(u"Title"_s, u"Format"_s, TitleFormat);
-    PeopleTitleFormat = f.ReadString(u"PeopleTitle"_s, u"Format"_s, PeopleTitleFormat);
-    PrefixMode = f.ReadInteger(u"Title"_s, u"PrefixMode"_s, PrefixMode);
-    // Old files numbered "remove" 2; the current 2 moves the article to the beginning.
-    if (old && PrefixMode == 2)
-        PrefixMode = 3;
-    PrefixList = f.ReadList(u"Title"_s, u"PrefixList"_s, u',', PrefixList);
-    AllCapsTitle = f.ReadBool(u"Title"_s, u"AllCapsTitle"_s, AllCapsTitle);
-    PeopleAllCapsTitle = f.ReadBool(u"PeopleTitle"_s, u"AllCapsTitle"_s, PeopleAllCapsTitle);
-
-    DurationInMinutes = f.ReadBool(u"MovieInfo"_s, u"DurationInMinutes"_s, DurationInMinutes);
-    TransNames = f.ReadBool(u"MovieInfo"_s, u"TransNames"_s, TransNames);
-    MaxPosterWidth = f.ReadInteger(u"MovieInfo"_s, u"MaxPosterWidth"_s, MaxPosterWidth);
-    MaxPosterHeight = f.ReadInteger(u"MovieInfo"_s, u"MaxPosterHeight"_s, MaxPosterHeight);
-    PicsInFolders = f.ReadBool(u"MovieInfo"_s, u"PicsInFolders"_s, PicsInFolders);
-    ScreenshotsAsBitmaps =
-        f.ReadBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, ScreenshotsAsBitmaps);
-    DefSeenState = f.ReadBool(u"MovieInfo"_s, u"DefSeenState"_s, DefSeenState);
-    MaxPhotoWidth = f.ReadInteger(u"PeopleInfo"_s, u"MaxPhotoWidth"_s, MaxPhotoWidth);
-    MaxPhotoHeight = f.ReadInteger(u"PeopleInfo"_s, u"MaxPhotoHeight"_s, MaxPhotoHeight);
-
-    for (int n = 0; n < MovieItemCount; ++n) {
-        const int stored = OldItemIndex(n, version);
-        if (stored >= 0)
-            ItemVisible[n] =
-                f.ReadBool(u"Items"_s, Indexed("Item"_L1, stored, "_Visible"_L1), ItemVisible[n]);
+    const TReadContext context{Version, Version <= LastOldSettingsVersion, defaults};
+    for (const TSettingsKey &entry : SettingsKeys) {
+        const QString section = entry.section;
+        const QString key = entry.key;
+        std::visit(
+            TOverload{
+                [&](bool TSettings::*m) { this->*m = file.ReadBool(section, key, this->*m); },
+                [&](int TSettings::*m) { this->*m = file.ReadInteger(section, key, this->*m); },
+                [&](QString TSettings::*m) { this->*m = file.ReadString(section, key, this->*m); },
+                [&](double TSettings::*m) { this->*m = file.ReadFloat(section, key, this->*m); },
+                [&](const TListKey &list) {
+                    this->*list.member =
+                        file.ReadList(section, key, list.separator, this->*list.member);
+                },
+                [&](const TCustomKey &custom) { custom.read(*this, file, context); },
+            },
+            entry.member);
     }
-    Collapse = f.ReadBool(u"Items"_s, u"Collapse"_s, Collapse);
-    for (int n = 0; n < PeopleItemCount; ++n)
-        PeopleItemVisible[n] = f.ReadBool(
-            u"PeopleItems"_s, Indexed("Item"_L1, n, "_Visible"_L1), PeopleItemVisible[n]);
-    PeopleCollapse = f.ReadBool(u"PeopleItems"_s, u"Collapse"_s, PeopleCollapse);
-
-    GenresList = f.ReadList(u"Lists"_s, u"GenresList"_s, u',', GenresList);
-    MediaTypeList = f.ReadList(u"Lists"_s, u"MediaTypeList"_s, u',', MediaTypeList);
-    QualityList = f.ReadList(u"Lists"_s, u"QualityList"_s, u',', QualityList);
-    TranslationList = f.ReadList(u"Lists"_s, u"TranslationList"_s, u',', TranslationList);
-    VideoCodecsList = f.ReadList(u"Lists"_s, u"VideoCodecsList"_s, u',', VideoCodecsList);
-    AudioCodecsList = f.ReadList(u"Lists"_s, u"AudioCodecsList"_s, u',', AudioCodecsList);
-    CareerList = f.ReadList(u"Lists"_s, u"CareerList"_s, u',', CareerList);
-
-    DoListColors = f.ReadBool(u"Colors"_s, u"DoListColors"_s, DoListColors);
-    DoMovieColors = f.ReadBool(u"Colors"_s, u"DoMovieColors"_s, DoMovieColors);
-    for (int n = 0; n < ColorCount; ++n) {
-        const int stored = OldColorIndex(n, version);
-        if (stored >= 0)
-            Colors[n] = f.ReadInteger(u"Colors"_s, Indexed("Color"_L1, stored), Colors[n]);
-    }
-
-    DeleteMovieConfirm = f.ReadBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, DeleteMovieConfirm);
-    DeleteMovieFilesConfirm =
-        f.ReadBool(u"Dialogs"_s, u"DeleteMovieFilesConfirm"_s, DeleteMovieFilesConfirm);
-    ClearMovieConfirm = f.ReadBool(u"Dialogs"_s, u"ClearMovieConfirm"_s, ClearMovieConfirm);
-    RemoveDuplicatesConfirm =
-        f.ReadBool(u"Dialogs"_s, u"RemoveDuplicatesConfirm"_s, RemoveDuplicatesConfirm);
-    NewEpisodeDlg = f.ReadBool(u"Dialogs"_s, u"NewEpisodeDlg"_s, NewEpisodeDlg);
-    CopyDataToNewEpisode =
-        f.ReadBool(u"Dialogs"_s, u"CopyDataToNewEpisode"_s, CopyDataToNewEpisode);
-
-    SameDirOpts = f.ReadBool(u"Folders"_s, u"SameDirOpts"_s, SameDirOpts);
-    for (int n = 0; n < FolderSlotCount; ++n) {
-        InitDir[n] =
-            NativeRelative(f.ReadString(u"Folders"_s, Indexed("InitDir"_L1, n), InitDir[n]));
-        InitDirType[n] = f.ReadInteger(u"Folders"_s, Indexed("InitDirType"_L1, n), InitDirType[n]);
-    }
-
-    SearchNames = f.ReadList(u"WebSearch"_s, u"Names"_s, u',', SearchNames);
-    SearchUrls = f.ReadList(u"WebSearch"_s, u"URLs"_s, u',', SearchUrls);
-
-    for (const QString &key : f.Keys(u"Plugins"_s)) {
-        if (!IsPluginOption(key))
-            PluginFields.insert(key, f.ReadInteger(u"Plugins"_s, key, 0));
-    }
-    for (int n = 0; n < PluginTypeCount; ++n)
-        DefaultPlugin[n] =
-            f.ReadString(u"Plugins"_s, Indexed("DefaultType"_L1, n), DefaultPlugin[n]);
-    SilentMode = f.ReadBool(u"Plugins"_s, u"SilentMode"_s, SilentMode);
-    AutoAddPeople = f.ReadBool(u"Plugins"_s, u"AutoAddPeople"_s, AutoAddPeople);
-
-    MovieViewMode = f.ReadInteger(u"MovieList"_s, u"ViewMode"_s, MovieViewMode);
-    if (f.Contains(u"MovieList"_s, u"Groups"_s))
-        MovieGroups = ParseGroups(f.ReadString(u"MovieList"_s, u"Groups"_s, {}));
-    MovieUndefinedGroup = f.ReadBool(u"MovieList"_s, u"DoUndefinedGroup"_s, MovieUndefinedGroup);
-    PeopleViewMode = f.ReadInteger(u"PeopleList"_s, u"ViewMode"_s, PeopleViewMode);
-    if (f.Contains(u"PeopleList"_s, u"Groups"_s))
-        PeopleGroups = ParseGroups(f.ReadString(u"PeopleList"_s, u"Groups"_s, {}));
-    PeopleUndefinedGroup = f.ReadBool(u"PeopleList"_s, u"DoUndefinedGroup"_s, PeopleUndefinedGroup);
-
-    UseProxy = f.ReadBool(u"Internet"_s, u"UseProxy"_s, UseProxy);
-    ProxyServer = f.ReadString(u"Internet"_s, u"ProxyServer"_s, ProxyServer);
-    ProxyPort = f.ReadInteger(u"Internet"_s, u"ProxyPort"_s, ProxyPort);
-    ProxyUserName = f.ReadString(u"Internet"_s, u"ProxyUserName"_s, ProxyUserName);
-    ProxyPassword = f.ReadString(u"Internet"_s, u"ProxyPassword"_s, ProxyPassword);
-    UserAgent = f.ReadString(u"Internet"_s, u"UserAgent"_s, UserAgent);
-    ConnectTimeout = f.ReadInteger(u"Internet"_s, u"ConnectTimeout"_s, ConnectTimeout);
-    ReadTimeout = f.ReadInteger(u"Internet"_s, u"ReadTimeout"_s, ReadTimeout);
-    Retries = f.ReadInteger(u"Internet"_s, u"Retries"_s, Retries);
-    // A limit of 0 or below would mean waiting forever: such a value takes the default.
-    const auto readLimit = [&f](const QString &key, int fallback, int maximum) {
-        const int value = f.ReadInteger(u"Internet"_s, key, fallback);
-        return value < 1 ? fallback : std::min(value, maximum);
-    };
-    DownloadTimeLimit = readLimit(u"DownloadTimeLimit"_s, DownloadTimeLimit, MaxDownloadLimit);
-    StallTimeLimit = readLimit(u"StallTimeLimit"_s, StallTimeLimit, MaxStallLimit);
-    DoUpdates = f.ReadBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
-    LastUpdate = f.ReadFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
-    UpdateSite = f.ReadString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);
-
-    ExternalPosters = f.ReadBool(u"Misc"_s, u"ExternalPosters"_s, ExternalPosters);
-    DeleteMovieFiles = f.ReadBool(u"Misc"_s, u"DeleteMovieFiles"_s, DeleteMovieFiles);
-    LoanMediaLabel = f.ReadBool(u"Misc"_s, u"LoanMediaLabel"_s, LoanMediaLabel);
-    LoanID = f.ReadBool(u"Misc"_s, u"LoanID"_s, LoanID);
-    SpaceJump = f.ReadBool(u"Misc"_s, u"SpaceJump"_s, SpaceJump);
-    LabelOnlyRemovable = f.ReadBool(u"Misc"_s, u"LabelOnlyRemovable"_s, LabelOnlyRemovable);
-    DoAutoID = f.ReadBool(u"Misc"_s, u"DoAutoID"_s, DoAutoID);
-    AutoIndexMode = f.ReadInteger(u"Misc"_s, u"AutoIndexMode"_s, AutoIndexMode);
-    AutoSave = f.ReadBool(u"Misc"_s, u"AutoSave"_s, AutoSave);
-    AutoSaveInterval = f.ReadInteger(u"Misc"_s, u"AutoSaveInterval"_s, AutoSaveInterval);
 }
 
 void TSettings::Write(TSettingsFile &f, const QString &programFolder) const
 {
-    f.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
-    f.WriteInteger(u"Dialogs"_s, u"Language"_s, Language);
-    f.WriteString(u"DataBase"_s, u"FileName"_s, RelativePath(programFolder, FileName));
-    f.WriteList(u"DataBase"_s, u"RecentFiles"_s, RecentFiles, u'|');
-    f.WriteInteger(u"DataBase"_s, u"Mode"_s, Mode);
-
-    f.WriteBool(u"Position"_s, u"Maximized"_s, Maximized);
-    f.WriteInteger(u"Position"_s, u"Left"_s, Left);
-    f.WriteInteger(u"Position"_s, u"Top"_s, Top);
-    f.WriteInteger(u"Position"_s, u"Width"_s, Width);
-    f.WriteInteger(u"Position"_s, u"Height"_s, Height);
-    f.WriteInteger(u"Position"_s, u"Splitter"_s, Splitter);
-
-    f.WriteBool(u"NMM"_s, u"DoInfo"_s, DoInfo);
-    f.WriteBool(u"NMM"_s, u"DoPoster"_s, DoPoster);
-    f.WriteBool(u"NMM"_s, u"DoCovers"_s, DoCovers);
-    f.WriteBool(u"NMM"_s, u"DoFile"_s, DoFile);
-    f.WriteBool(u"NMM"_s, u"DoWish"_s, DoWish);
-    f.WriteBool(u"NMM"_s, u"DoScreenshots"_s, DoScreenshots);
-
-    f.WriteInteger(u"Grid"_s, u"ColumnCount"_s, int(GridColumns.size()));
-    WriteColumns(f, u"Grid"_s, GridColumns);
-    WriteColumns(f, u"PeopleGrid"_s, PeopleGridColumns);
-    WriteSort(f, u"Plain"_s, PlainSort);
-    WriteSort(f, u"Tree"_s, TreeSort);
-    WriteSort(f, u"Grid"_s, GridSort);
-    WriteSort(f, u"PeoplePlain"_s, PeoplePlainSort);
-    WriteSort(f, u"PeopleTree"_s, PeopleTreeSort);
-    WriteSort(f, u"PeopleGrid"_s, PeopleGridSort);
-
-    f.WriteString(u"Title"_s, u"Format"_s, TitleFormat);
-    f.WriteString(u"PeopleTitle"_s, u"Format"_s, PeopleTitleFormat);
-    f.WriteInteger(u"Title"_s, u"PrefixMode"_s, PrefixMode);
-    f.WriteList(u"Title"_s, u"PrefixList"_s, PrefixList, u',');
-    f.WriteBool(u"Title"_s, u"AllCapsTitle"_s, AllCapsTitle);
-    f.WriteBool(u"PeopleTitle"_s, u"AllCapsTitle"_s, PeopleAllCapsTitle);
-
-    f.WriteBool(u"MovieInfo"_s, u"DurationInMinutes"_s, DurationInMinutes);
-    f.WriteBool(u"MovieInfo"_s, u"TransNames"_s, TransNames);
-    f.WriteInteger(u"MovieInfo"_s, u"MaxPosterWidth"_s, MaxPosterWidth);
-    f.WriteInteger(u"MovieInfo"_s, u"MaxPosterHeight"_s, MaxPosterHeight);
-    f.WriteBool(u"MovieInfo"_s, u"PicsInFolders"_s, PicsInFolders);
-    f.WriteBool(u"MovieInfo"_s, u"ScreenshotsAsBitmaps"_s, ScreenshotsAsBitmaps);
-    f.WriteBool(u"MovieInfo"_s, u"DefSeenState"_s, DefSeenState);
-    f.WriteInteger(u"PeopleInfo"_s, u"MaxPhotoWidth"_s, MaxPhotoWidth);
-    f.WriteInteger(u"PeopleInfo"_s, u"MaxPhotoHeight"_s, MaxPhotoHeight);
-
-    for (int n = 0; n < MovieItemCount; ++n)
-        f.WriteBool(u"Items"_s, Indexed("Item"_L1, n, "_Visible"_L1), ItemVisible[n]);
-    f.WriteBool(u"Items"_s, u"Collapse"_s, Collapse);
-    for (int n = 0; n < PeopleItemCount; ++n)
-        f.WriteBool(u"PeopleItems"_s, Indexed("Item"_L1, n, "_Visible"_L1), PeopleItemVisible[n]);
-    f.WriteBool(u"PeopleItems"_s, u"Collapse"_s, PeopleCollapse);
-
-    f.WriteList(u"Lists"_s, u"GenresList"_s, GenresList, u',');
-    f.WriteList(u"Lists"_s, u"MediaTypeList"_s, MediaTypeList, u',');
-    f.WriteList(u"Lists"_s, u"QualityList"_s, QualityList, u',');
-    f.WriteList(u"Lists"_s, u"TranslationList"_s, TranslationList, u',');
-    f.WriteList(u"Lists"_s, u"VideoCodecsList"_s, VideoCodecsList, u',');
-    f.WriteList(u"Lists"_s, u"AudioCodecsList"_s, AudioCodecsList, u',');
-    f.WriteList(u"Lists"_s, u"CareerList"_s, CareerList, u',');
-
-    f.WriteBool(u"Colors"_s, u"DoListColors"_s, DoListColors);
-    f.WriteBool(u"Colors"_s, u"DoMovieColors"_s, DoMovieColors);
-    for (int n = 0; n < ColorCount; ++n)
-        f.WriteInteger(u"Colors"_s, Indexed("Color"_L1, n), Colors[n]);
-
-    f.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, DeleteMovieConfirm);
-    f.WriteBool(u"Dialogs"_s, u"DeleteMovieFilesConfirm"_s, DeleteMovieFilesConfirm);
-    f.WriteBool(u"Dialogs"_s, u"ClearMovieConfirm"_s, ClearMovieConfirm);
-    f.WriteBool(u"Dialogs"_s, u"RemoveDuplicatesConfirm"_s, RemoveDuplicatesConfirm);
-    f.WriteBool(u"Dialogs"_s, u"NewEpisodeDlg"_s, NewEpisodeDlg);
-    f.WriteBool(u"Dialogs"_s, u"CopyDataToNewEpisode"_s, CopyDataToNewEpisode);
-
-    f.WriteBool(u"Folders"_s, u"SameDirOpts"_s, SameDirOpts);
-    for (int n = 0; n < FolderSlotCount; ++n) {
-        f.WriteString(u"Folders"_s, Indexed("InitDir"_L1, n), InitDir[n]);
-        f.WriteInteger(u"Folders"_s, Indexed("InitDirType"_L1, n), InitDirType[n]);
+    for (const TSettingsKey &entry : SettingsKeys) {
+        const QString section = entry.section;
+        const QString key = entry.key;
+        std::visit(TOverload{
+                       [&](bool TSettings::*m) { f.WriteBool(section, key, this->*m); },
+                       [&](int TSettings::*m) { f.WriteInteger(section, key, this->*m); },
+                       [&](QString TSettings::*m) { f.WriteString(section, key, this->*m); },
+                       [&](double TSettings::*m) { f.WriteFloat(section, key, this->*m); },
+                       [&](const TListKey &list) {
+                           f.WriteList(section, key, this->*list.member, list.separator);
+                       },
+                       [&](const TCustomKey &custom) { custom.write(*this, f, programFolder); },
+                   },
+                   entry.member);
     }
-
-    f.WriteList(u"WebSearch"_s, u"Names"_s, SearchNames, u',');
-    f.WriteList(u"WebSearch"_s, u"URLs"_s, SearchUrls, u',');
-
-    for (auto it = PluginFields.cbegin(); it != PluginFields.cend(); ++it) {
-        if (!it.key().isEmpty() && !IsPluginOption(it.key()))
-            f.WriteInteger(u"Plugins"_s, it.key(), it.value());
-    }
-    for (int n = 0; n < PluginTypeCount; ++n)
-        f.WriteString(u"Plugins"_s, Indexed("DefaultType"_L1, n), DefaultPlugin[n]);
-    f.WriteBool(u"Plugins"_s, u"SilentMode"_s, SilentMode);
-    f.WriteBool(u"Plugins"_s, u"AutoAddPeople"_s, AutoAddPeople);
-
-    f.WriteInteger(u"MovieList"_s, u"ViewMode"_s, MovieViewMode);
-    f.WriteString(u"MovieList"_s, u"Groups"_s, JoinGroups(MovieGroups));
-    f.WriteBool(u"MovieList"_s, u"DoUndefinedGroup"_s, MovieUndefinedGroup);
-    f.WriteInteger(u"PeopleList"_s, u"ViewMode"_s, PeopleViewMode);
-    f.WriteString(u"PeopleList"_s, u"Groups"_s, JoinGroups(PeopleGroups));
-    f.WriteBool(u"PeopleList"_s, u"DoUndefinedGroup"_s, PeopleUndefinedGroup);
-
-    f.WriteBool(u"Internet"_s, u"UseProxy"_s, UseProxy);
-    f.WriteString(u"Internet"_s, u"ProxyServer"_s, ProxyServer);
-    f.WriteInteger(u"Internet"_s, u"ProxyPort"_s, ProxyPort);
-    f.WriteString(u"Internet"_s, u"ProxyUserName"_s, ProxyUserName);
-    f.WriteString(u"Internet"_s, u"ProxyPassword"_s, ProxyPassword);
-    f.WriteString(u"Internet"_s, u"UserAgent"_s, UserAgent);
-    f.WriteInteger(u"Internet"_s, u"ConnectTimeout"_s, ConnectTimeout);
-    f.WriteInteger(u"Internet"_s, u"ReadTimeout"_s, ReadTimeout);
-    f.WriteInteger(u"Internet"_s, u"Retries"_s, Retries);
-    f.WriteInteger(u"Internet"_s, u"DownloadTimeLimit"_s, DownloadTimeLimit);
-    f.WriteInteger(u"Internet"_s, u"StallTimeLimit"_s, StallTimeLimit);
-    f.WriteBool(u"Internet"_s, u"DoUpdates"_s, DoUpdates);
-    f.WriteFloat(u"Internet"_s, u"LastUpdate"_s, LastUpdate);
-    f.WriteString(u"Internet"_s, u"UpdateSite"_s, UpdateSite);
-
-    f.WriteBool(u"Misc"_s, u"ExternalPosters"_s, ExternalPosters);
-    f.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, DeleteMovieFiles);
-    f.WriteBool(u"Misc"_s, u"LoanMediaLabel"_s, LoanMediaLabel);
-    f.WriteBool(u"Misc"_s, u"LoanID"_s, LoanID);
-    f.WriteBool(u"Misc"_s, u"SpaceJump"_s, SpaceJump);
-    f.WriteBool(u"Misc"_s, u"LabelOnlyRemovable"_s, LabelOnlyRemovable);
-    f.WriteBool(u"Misc"_s, u"DoAutoID"_s, DoAutoID);
-    f.WriteInteger(u"Misc"_s, u"AutoIndexMode"_s, AutoIndexMode);
-    f.WriteBool(u"Misc"_s, u"AutoSave"_s, AutoSave);
-    f.WriteInteger(u"Misc"_s, u"AutoSaveInterval"_s, AutoSaveInterval);
 }
