@@ -145,6 +145,28 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     setProperty(TagProperty, 1425);
     setSizeGripEnabled(true);
 
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(BuildSlots());
+    columns->addLayout(BuildPlayer(), 1);
+    m_fileList = new QListWidget(this);
+    m_fileList->setObjectName(u"FileList"_s);
+    m_fileList->setMinimumWidth(160);
+    m_fileList->setMaximumWidth(260);
+    columns->addWidget(m_fileList);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addLayout(BuildBottom());
+    resize(900, 520);
+    ConnectPlayer();
+
+    Retranslate();
+}
+
+TScreenMaker::~TScreenMaker() = default;
+
+QVBoxLayout *TScreenMaker::BuildSlots()
+{
     auto *slotsColumn = new QVBoxLayout;
     for (int i = 0; i < SlotCount; ++i) {
         auto *shape = new QFrame(this);
@@ -169,6 +191,11 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
         shape->setPalette(palette);
     }
 
+    return slotsColumn;
+}
+
+QVBoxLayout *TScreenMaker::BuildPlayer()
+{
     auto *video = new TPictureBox(Qt::black, this);
     video->setObjectName(u"VideoWindow"_s);
     video->setMinimumSize(400, 300);
@@ -199,17 +226,11 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     auto *middle = new QVBoxLayout;
     middle->addWidget(video, 1);
     middle->addLayout(controls);
+    return middle;
+}
 
-    m_fileList = new QListWidget(this);
-    m_fileList->setObjectName(u"FileList"_s);
-    m_fileList->setMinimumWidth(160);
-    m_fileList->setMaximumWidth(260);
-
-    auto *columns = new QHBoxLayout;
-    columns->addLayout(slotsColumn);
-    columns->addLayout(middle, 1);
-    columns->addWidget(m_fileList);
-
+QHBoxLayout *TScreenMaker::BuildBottom()
+{
     m_bitmapCheck = new QCheckBox(this);
     m_bitmapCheck->setObjectName(u"BitmapCheck"_s);
     m_bitmapCheck->setChecked(GrabsAsBitmaps());
@@ -228,11 +249,11 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_bitmapCheck);
     bottom->addWidget(buttons, 1);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(columns, 1);
-    layout->addLayout(bottom);
-    resize(900, 520);
+    return bottom;
+}
 
+void TScreenMaker::ConnectPlayer()
+{
     connect(m_player, &TVideoPlayer::FrameShown, this, [this](const QImage &frame, qint64 pos) {
         static_cast<TPictureBox *>(m_video)->SetImage(frame);
         if (!m_trackBar->isSliderDown()) {
@@ -253,11 +274,7 @@ TScreenMaker::TScreenMaker(const QString &screenshotsFolder, QWidget *parent)
     connect(m_fileList, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         OpenFile(m_fileList->row(item), true);
     });
-
-    Retranslate();
 }
-
-TScreenMaker::~TScreenMaker() = default;
 
 QString TScreenMaker::Text(int number, const QString &english) const
 {

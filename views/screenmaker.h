@@ -12,11 +12,13 @@
 
 class QCheckBox;
 class QFrame;
+class QHBoxLayout;
 class QListWidget;
 class QListWidgetItem;
 class QSlider;
 class QTimer;
 class QToolButton;
+class QVBoxLayout;
 class TVideoPlayer;
 
 // "Screenshot maker": plays the movie's video files, and grabs the frame on show into one
@@ -80,6 +82,12 @@ public:
     void done(int result) override;
 
 private:
+    // The parts of the window, built once by the constructor.
+    QVBoxLayout *BuildSlots();
+    QVBoxLayout *BuildPlayer();
+    QHBoxLayout *BuildBottom();
+    void ConnectPlayer();
+
     struct TSlot
     {
         TImage Picture;
