@@ -40,7 +40,7 @@
 #include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
-#include "app/prefsform.h"
+#include "app/prefs/prefsform.h"
 #include "app/recordcard.h"
 #include "app/statsform.h"
 #include "app/waitwindow.h"

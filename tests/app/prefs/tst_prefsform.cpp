@@ -21,7 +21,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/prefsform.h"
+#include "app/prefs/prefsform.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
 #include "host/pluginregistry.h"
