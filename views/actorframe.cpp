@@ -71,11 +71,8 @@ void TActorFrame::BuildControls()
                                const QString &icon,
                                int hint,
                                const QString &fallback,
-                               auto action) {
-        QToolButton *b = NewPictureButton(m_photo, name, icon, hint, fallback);
-        WatchHover(b, 1);
-        connect(b, &QToolButton::clicked, this, action);
-        return b;
+                               std::function<void()> action) {
+        return NewHoverButton(m_photo, name, icon, hint, fallback, 1, std::move(action));
     };
     m_imgBrowseBtn =
         button(u"ImgBrowseBtn"_s, u"document-open"_s, 460, u"Browse for Picture"_s, [this] {

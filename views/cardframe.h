@@ -330,6 +330,14 @@ protected:
                                   const QString &iconName,
                                   int hintNumber,
                                   const QString &hint);
+    // A picture button that keeps its area `area` hovered and runs `action` when clicked.
+    QToolButton *NewHoverButton(QWidget *panel,
+                                const QString &name,
+                                const QString &iconName,
+                                int hintNumber,
+                                const QString &hint,
+                                int area,
+                                std::function<void()> action);
     // The poster or photo actions on the shown record, shown in `panel`.
     void BrowsePicture(TPicturePanel *panel);
     // Stores a picture file as the poster or photo (browsed or dropped): JPEG and BMP as

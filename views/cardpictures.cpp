@@ -98,6 +98,20 @@ TImage TCardFrame::ReadPictureFile(const QString &file)
     return image;
 }
 
+QToolButton *TCardFrame::NewHoverButton(QWidget *panel,
+                                        const QString &name,
+                                        const QString &iconName,
+                                        int hintNumber,
+                                        const QString &hint,
+                                        int area,
+                                        std::function<void()> action)
+{
+    QToolButton *button = NewPictureButton(panel, name, iconName, hintNumber, hint);
+    WatchHover(button, area);
+    connect(button, &QToolButton::clicked, this, std::move(action));
+    return button;
+}
+
 void TCardFrame::BrowsePicture(TPicturePanel *panel)
 {
     if (!m_record || !m_host || m_readOnly)

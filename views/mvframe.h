@@ -107,6 +107,10 @@ private:
     int LayOutPictureBlock(int width, int top);
     void PlacePictureButtons();
     void BuildPictureControls();
+    // The poster's buttons, the three screenshot slots and the two covers with theirs.
+    void BuildPosterButtons();
+    void BuildScreenshotPanel();
+    void BuildCoverPanel();
     void FillPictures();
     // Writes the slots into the shown movie and takes back the paths it stored.
     void StoreScreenshots();
