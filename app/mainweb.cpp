@@ -15,7 +15,7 @@
 #include "app/maindialogs.h"
 #include "app/mainweb_p.h"
 #include "app/mainwindow.h"
-#include "app/prefsform.h"
+#include "app/prefs/prefsform.h"
 #include "app/selform.h"
 #include "app/waitwindow.h"
 #include "catalog/daycount.h"

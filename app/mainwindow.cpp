@@ -40,7 +40,7 @@
 #include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
-#include "app/prefsform.h"
+#include "app/prefs/prefsform.h"
 #include "app/recordcard.h"
 #include "app/statsform.h"
 #include "app/waitwindow.h"
@@ -483,6 +483,24 @@ void TMain::CreateActions()
     }
     Action(u"PlainViewAct"_s)->setChecked(true);
 
+    ConnectActions();
+
+    // The movie-only commands hide in people mode.
+    for (const char *name : {"NewMasterAct",
+                             "LoanAct",
+                             "PlayAct",
+                             "NewEpAct",
+                             "SetIDAct",
+                             "SetEpNumAct",
+                             "OpenFolderAct",
+                             "SetIDSAct",
+                             "RemBadFilesAct",
+                             "SeenAct"})
+        m_movieOnly.append(Action(QString::fromLatin1(name)));
+}
+
+void TMain::ConnectActions()
+{
     const auto on = [this](const char *name, auto handler) {
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
@@ -526,19 +544,6 @@ void TMain::CreateActions()
         m_searchEdit->setFocus(Qt::ShortcutFocusReason);
         m_searchEdit->selectAll();
     });
-
-    // The movie-only commands hide in people mode.
-    for (const char *name : {"NewMasterAct",
-                             "LoanAct",
-                             "PlayAct",
-                             "NewEpAct",
-                             "SetIDAct",
-                             "SetEpNumAct",
-                             "OpenFolderAct",
-                             "SetIDSAct",
-                             "RemBadFilesAct",
-                             "SeenAct"})
-        m_movieOnly.append(Action(QString::fromLatin1(name)));
 }
 
 void TMain::CreateMenus()
@@ -717,7 +722,11 @@ void TMain::CreateToolBars()
         connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
         ShowToolTip(action);
     }
+    CreateFilterBar();
+}
 
+void TMain::CreateFilterBar()
+{
     // The filter bar: seen filter, search field and box, web search. Filtering and the web
     // search arrive with the list filters; until then the controls are shown disabled.
     addToolBarBreak();

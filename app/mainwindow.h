@@ -302,8 +302,12 @@ private:
 
     void LoadSettings();
     void CreateActions();
+    // The actions' triggered handlers (part of CreateActions).
+    void ConnectActions();
     void CreateMenus();
     void CreateToolBars();
+    // The seen filter, the search field and the web search (part of CreateToolBars).
+    void CreateFilterBar();
     void CreateCentralArea();
     void CreateStatusBar();
     void CreateOtherWindows();

@@ -71,11 +71,8 @@ void TActorFrame::BuildControls()
                                const QString &icon,
                                int hint,
                                const QString &fallback,
-                               auto action) {
-        QToolButton *b = NewPictureButton(m_photo, name, icon, hint, fallback);
-        WatchHover(b, 1);
-        connect(b, &QToolButton::clicked, this, action);
-        return b;
+                               std::function<void()> action) {
+        return NewHoverButton(m_photo, name, icon, hint, fallback, 1, std::move(action));
     };
     m_imgBrowseBtn =
         button(u"ImgBrowseBtn"_s, u"document-open"_s, 460, u"Browse for Picture"_s, [this] {
@@ -87,6 +84,30 @@ void TActorFrame::BuildControls()
         ClearPicture(m_photo);
     });
 
+    BuildRows();
+
+    const TMemoLinks links{-1, -1, u"link"_s, {}};
+    m_bioBlock = NewMemoBlock(NewCaption(u"BioCaption"_s, 519, u"Biography:"_s, Main),
+                              {u"BioMemo"_s, u"BioBox"_s, u"BioMoreBtn"_s},
+                              links,
+                              Main);
+    m_filmBlock = NewMemoBlock(NewCaption(u"FilmCaption"_s, 520, u"Filmography:"_s, Main),
+                               {u"FilmMemo"_s, u"FilmBox"_s, u"FilmMoreBtn"_s},
+                               links,
+                               Main);
+    m_awardsBlock = NewMemoBlock(NewCaption(u"AwardCaption"_s, 521, u"Awards:"_s, Main),
+                                 {u"AwardMemo"_s, u"AwardBox"_s, u"AwardMoreBtn"_s},
+                                 links,
+                                 Main);
+    m_commentBlock = NewMemoBlock(NewCaption(u"ComCaption"_s, 522, u"Comments:"_s, Main),
+                                  {u"ComMemo"_s, u"ComBox"_s, u"ComMoreBtn"_s},
+                                  links,
+                                  Main);
+}
+
+void TActorFrame::BuildRows()
+{
+    constexpr TBlock Main = TBlock::Main;
     m_transLbl = NewLabel(u"TransCaption"_s, 510, u"Translated name:"_s, Main);
     m_trans = NewEdit(u"TransEdit"_s, 3, Main);
     m_altLbl = NewLabel(u"AltCaption"_s, 511, u"Alternative names:"_s, Main);
@@ -111,15 +132,16 @@ void TActorFrame::BuildControls()
     m_genreBtn = NewButton(u"GenSelBtn"_s, u"…"_s, Main);
     m_genresList =
         NewPicker(u"GenresList"_s, [this](const QString &text) { m_genre->setText(text); });
-    m_careerLbl = NewLabel(u"TypeCaption"_s, 516, u"Career:"_s, Main);
-    m_career = NewMemo(u"TypeMemo"_s, 8, Main);
+    // Built in steps: the picker button comes between the memo and the link box.
+    m_careerBlock.Caption = NewLabel(u"TypeCaption"_s, 516, u"Career:"_s, Main);
+    m_careerBlock.Memo = NewMemo(u"TypeMemo"_s, 8, Main);
     m_careerBtn = NewButton(u"TypeSelBtn"_s, u"…"_s, Main);
-    m_typesList =
-        NewPicker(u"TypesList"_s, [this](const QString &text) { m_career->setPlainText(text); });
-    m_typeBox = NewBox(u"TypeBox"_s, 8, {}, u"anchor"_s, Main);
+    m_typesList = NewPicker(
+        u"TypesList"_s, [this](const QString &text) { m_careerBlock.Memo->setPlainText(text); });
+    m_careerBlock.Box = NewBox(u"TypeBox"_s, 8, {}, u"anchor"_s, Main);
     // Careers are separated by punctuation only; the picker writes them on one line.
-    m_typeBox->SetDelimiters(u",/\\;|"_s);
-    MakeCollapsible(m_typeBox, u"TypeMoreBtn"_s);
+    m_careerBlock.Box->SetDelimiters(u",/\\;|"_s);
+    MakeCollapsible(m_careerBlock.Box, u"TypeMoreBtn"_s);
     // Both pickers open under their field, as wide as field and button together.
     const auto openBelow = [this](QListWidget *list,
                                   const QStringList &choices,
@@ -142,36 +164,23 @@ void TActorFrame::BuildControls()
         openBelow(m_genresList, m_settings.Genres, m_genre, m_genreBtn, m_genre->text());
     });
     connect(m_careerBtn, &QToolButton::clicked, this, [this, openBelow] {
-        openBelow(m_typesList, m_settings.Careers, m_career, m_careerBtn, m_career->toPlainText());
+        openBelow(m_typesList,
+                  m_settings.Careers,
+                  m_careerBlock.Memo,
+                  m_careerBtn,
+                  m_careerBlock.Memo->toPlainText());
     });
 
-    m_urlLbl = NewLabel(u"URLCaption"_s, 517, u"URL:"_s, Main);
-    m_url = NewMemo(u"URLMemo"_s, -1, Main);
-    m_urlBox = NewBox(u"URLBox"_s, -1, {}, u"url"_s, Main);
+    m_urlBlock = NewMemoBlock(NewLabel(u"URLCaption"_s, 517, u"URL:"_s, Main),
+                              {u"URLMemo"_s, u"URLBox"_s, u"URLMoreBtn"_s},
+                              {-1, -1, {}, u"url"_s},
+                              Main);
     // Addresses contain "/" and ";": only blanks and line breaks separate them.
-    m_urlBox->SetDelimiters(u"\r "_s);
-    MakeCollapsible(m_urlBox, u"URLMoreBtn"_s);
+    m_urlBlock.Box->SetDelimiters(u"\r "_s);
     m_ratingLbl = NewLabel(u"RatCaption"_s, 518, u"Rating:"_s, Main);
     m_rating = NewEdit(u"RatEdit"_s, -1, Main);
     m_stars =
         NewStars(u"StarPanel"_s, m_rating, [this](double value) { m_person->SetRating(value); });
-
-    m_bioLbl = NewCaption(u"BioCaption"_s, 519, u"Biography:"_s, Main);
-    m_bio = NewMemo(u"BioMemo"_s, -1, Main);
-    m_bioBox = NewBox(u"BioBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_bioBox, u"BioMoreBtn"_s);
-    m_filmLbl = NewCaption(u"FilmCaption"_s, 520, u"Filmography:"_s, Main);
-    m_film = NewMemo(u"FilmMemo"_s, -1, Main);
-    m_filmBox = NewBox(u"FilmBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_filmBox, u"FilmMoreBtn"_s);
-    m_awardsLbl = NewCaption(u"AwardCaption"_s, 521, u"Awards:"_s, Main);
-    m_awards = NewMemo(u"AwardMemo"_s, -1, Main);
-    m_awardBox = NewBox(u"AwardBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_awardBox, u"AwardMoreBtn"_s);
-    m_commentLbl = NewCaption(u"ComCaption"_s, 522, u"Comments:"_s, Main);
-    m_comment = NewMemo(u"ComMemo"_s, -1, Main);
-    m_comBox = NewBox(u"ComBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_comBox, u"ComMoreBtn"_s);
 }
 
 void TActorFrame::ShowPerson(TActor *person, int mode)
@@ -192,21 +201,15 @@ void TActorFrame::FillControls()
     m_birthday->setText(p && p->Birthday() > 0 ? ShortDateText(p->Birthday()) : QString());
     m_birthplace->setText(text(&TActor::Birthplace));
     m_genre->setText(p ? p->Genre() : QString());
-    SetMemoText(m_career, text(&TActor::Category));
-    m_typeBox->SetText(text(&TActor::Category));
-    SetMemoText(m_url, p ? p->Url() : QString());
-    m_urlBox->SetText(p ? p->Url() : QString());
+    SetBlockText(m_careerBlock, text(&TActor::Category));
+    SetBlockText(m_urlBlock, p ? p->Url() : QString());
     const double rating = p ? p->Rating() : 0.0;
     m_rating->setText(RatingText(rating));
     m_stars->SetValue(rating);
-    SetMemoText(m_bio, text(&TActor::Bio));
-    m_bioBox->SetText(text(&TActor::Bio));
-    SetMemoText(m_film, text(&TActor::Filmography));
-    m_filmBox->SetText(text(&TActor::Filmography));
-    SetMemoText(m_awards, p ? p->Awards() : QString());
-    m_awardBox->SetText(p ? p->Awards() : QString());
-    SetMemoText(m_comment, p ? p->Comment() : QString());
-    m_comBox->SetText(p ? p->Comment() : QString());
+    SetBlockText(m_bioBlock, text(&TActor::Bio));
+    SetBlockText(m_filmBlock, text(&TActor::Filmography));
+    SetBlockText(m_awardsBlock, p ? p->Awards() : QString());
+    SetBlockText(m_commentBlock, p ? p->Comment() : QString());
     // Formatted values are written back only when the user changed their text, so the
     // time of a birthday or a rating of 7.25 survives storing unchanged.
     for (QLineEdit *edit : {m_birthday, m_rating})
@@ -231,14 +234,14 @@ void TActorFrame::StoreEdits(TActor *person)
     if (edited(m_birthday) && CheckBirthday())
         p.SetBirthday(ParseDateText(m_birthday->text()).value_or(0.0));
     p.SetBirthplace(m_birthplace->text());
-    p.SetCategory(MemoText(m_career));
-    p.SetUrl(MemoText(m_url));
+    p.SetCategory(MemoText(m_careerBlock.Memo));
+    p.SetUrl(MemoText(m_urlBlock.Memo));
     if (edited(m_rating))
         p.SetRating(ParseNumber(m_rating->text()));
-    p.SetBio(MemoText(m_bio));
-    p.SetFilmography(MemoText(m_film));
-    p.SetAwards(MemoText(m_awards));
-    p.SetComment(MemoText(m_comment));
+    p.SetBio(MemoText(m_bioBlock.Memo));
+    p.SetFilmography(MemoText(m_filmBlock.Memo));
+    p.SetAwards(MemoText(m_awardsBlock.Memo));
+    p.SetComment(MemoText(m_commentBlock.Memo));
 }
 
 bool TActorFrame::CheckBirthday()
@@ -298,7 +301,7 @@ QStringList TActorFrame::MenuParts(QWidget *field, const QString &value) const
 
 QList<TLinkText *> TActorFrame::AnchorBoxes() const
 {
-    return {m_filmBox, m_bioBox, m_awardBox, m_comBox};
+    return {m_filmBlock.Box, m_bioBlock.Box, m_awardsBlock.Box, m_commentBlock.Box};
 }
 
 QWidget *TActorFrame::TitleWidget() const
@@ -313,12 +316,6 @@ void TActorFrame::UpdateVisibility()
     const auto rule = [this](QWidget *control, int item) {
         SetVisible(control, RuleVisible(control, item));
     };
-    const auto editOnly = [this, edit](QWidget *control, int item) {
-        SetVisible(control, edit && ItemOn(item));
-    };
-    const auto box = [this, view](TLinkText *control, const QPlainTextEdit *memo, int item) {
-        SetVisible(control, view && !memo->toPlainText().isEmpty() && ItemOn(item));
-    };
 
     rule(m_name, -1);
     SetVisible(m_photo, ItemOn(ItemPhoto));
@@ -332,29 +329,21 @@ void TActorFrame::UpdateVisibility()
     rule(m_birthplace, ItemBirthplace);
     rule(m_genre, ItemGenre);
     SetVisible(m_genreBtn, edit && Shown(m_genre));
-    editOnly(m_career, ItemCareer);
-    SetVisible(m_careerBtn, edit && Shown(m_career));
-    box(m_typeBox, m_career, ItemCareer);
+    ShowMemoBlock(m_careerBlock, edit && ItemOn(ItemCareer), ItemCareer);
+    SetVisible(m_careerBtn, edit && Shown(m_careerBlock.Memo));
     SetVisible(m_genresList, false);
     SetVisible(m_typesList, false);
-    editOnly(m_url, ItemUrl);
-    box(m_urlBox, m_url, ItemUrl);
+    ShowMemoBlock(m_urlBlock, edit && ItemOn(ItemUrl), ItemUrl);
     rule(m_rating, ItemRating);
     SetVisible(m_stars, Shown(m_rating));
-    editOnly(m_bio, ItemBio);
-    box(m_bioBox, m_bio, ItemBio);
-    editOnly(m_film, ItemFilmography);
-    box(m_filmBox, m_film, ItemFilmography);
-    editOnly(m_awards, ItemAwards);
-    box(m_awardBox, m_awards, ItemAwards);
-    editOnly(m_comment, ItemComments);
-    box(m_comBox, m_comment, ItemComments);
+    ShowMemoBlock(m_bioBlock, edit && ItemOn(ItemBio), ItemBio);
+    ShowMemoBlock(m_filmBlock, edit && ItemOn(ItemFilmography), ItemFilmography);
+    ShowMemoBlock(m_awardsBlock, edit && ItemOn(ItemAwards), ItemAwards);
+    ShowMemoBlock(m_commentBlock, edit && ItemOn(ItemComments), ItemComments);
 }
 
 int TActorFrame::LayOut(int width, int height)
 {
-    const bool edit = m_mode == ModeEdit;
-    const bool view = m_mode == ModeView;
     constexpr int top = 8;
     const int nameHeight = m_name->sizeHint().height();
     Place(m_name, 10, top, width - 35 - 10, nameHeight);
@@ -372,29 +361,51 @@ int TActorFrame::LayOut(int width, int height)
                           m_birthdayLbl,
                           m_birthplaceLbl,
                           m_genreLbl,
-                          m_careerLbl,
-                          m_urlLbl,
+                          m_careerBlock.Caption,
+                          m_urlBlock.Caption,
                           m_ratingLbl})
         labelWidth = std::max(labelWidth, TextWidth(label, label->text()));
     const int fieldX = photoRight + std::max(120, labelWidth + 16);
-    const int fieldWidth = std::max(40, width - 35 - fieldX);
     TRows rows{photoTop, photoShown ? photoRight + 6 : 10, fieldX};
+    LayOutRows(rows, std::max(40, width - 35 - fieldX));
+
+    // Full-width blocks under the rows and the photo.
+    const int blocksTop = std::max(rows.Y - RowGap, photoBottom) + 26;
+    TTextColumn column{width, blocksTop, blocksTop - 26};
+    for (const TMemoBlock *block : {&m_bioBlock, &m_filmBlock, &m_awardsBlock, &m_commentBlock})
+        PlaceTextBlock(column, *block);
+    const int bottom = column.Bottom;
+
+    QFrame *shape = BlockShape(TBlock::Main);
+    SetVisible(shape, ColorsOn());
+    if (ColorsOn()) {
+        Place(shape, 4, 4, width - 8, bottom + 10 - 4);
+        shape->lower();
+    }
+    return bottom + 16;
+}
+
+void TActorFrame::LayOutRows(TRows &rows, int fieldWidth)
+{
+    const bool edit = m_mode == ModeEdit;
+    const bool view = m_mode == ModeView;
     const auto lineHeight = [](QWidget *control) { return control->sizeHint().height(); };
-    const auto widen = [fieldX](QWidget *field, int fieldWidth) {
-        Place(field, fieldX, field->y(), fieldWidth, std::max(1, field->height()));
-    };
-    const auto memoHeight = [&](QPlainTextEdit *memo, int fieldWidth, int minLines, int below) {
-        widen(memo, fieldWidth);
-        const int lines = MemoLines(memo);
-        return MemoHeight(memo, lines < below ? std::max(lines, minLines) : lines);
+    // A button right of a field, as high as the field (at most `maxHeight`).
+    const auto besides = [](QWidget *button, const QWidget *field, int maxHeight) {
+        Place(button,
+              field->x() + field->width() + 2,
+              field->y(),
+              SmallButtonWidth,
+              std::min(field->height(), maxHeight));
     };
 
     PlaceRow(rows, m_transLbl, m_trans, fieldWidth, lineHeight(m_trans));
+    Place(m_alt, rows.FieldX, m_alt->y(), fieldWidth, std::max(1, m_alt->height()));
     if (edit) {
-        PlaceRow(rows, m_altLbl, m_alt, fieldWidth, memoHeight(m_alt, fieldWidth, 4, 4));
+        const int lines = MemoLines(m_alt);
+        PlaceRow(rows, m_altLbl, m_alt, fieldWidth, MemoHeight(m_alt, std::max(lines, 4)));
         PlaceMoreButton(m_alt, false);
     } else {
-        widen(m_alt, fieldWidth);
         PlaceRow(rows, m_altLbl, m_alt, fieldWidth, CollapsibleMemoHeight(m_alt));
         PlaceMoreButton(m_alt, MemoLines(m_alt) >= 2);
     }
@@ -402,13 +413,8 @@ int TActorFrame::LayOut(int width, int height)
     const int birthdayWidth =
         view ? FittedEditWidth(m_birthday) : std::min(fieldWidth, DateEditWidth);
     PlaceRow(rows, m_birthdayLbl, m_birthday, birthdayWidth, lineHeight(m_birthday));
-    if (Shown(m_birthdayBtn)) {
-        Place(m_birthdayBtn,
-              m_birthday->x() + m_birthday->width() + 2,
-              m_birthday->y(),
-              SmallButtonWidth,
-              m_birthday->height());
-    }
+    if (Shown(m_birthdayBtn))
+        besides(m_birthdayBtn, m_birthday, m_birthday->height());
     if (Shown(m_ageLbl)) {
         const int ageWidth = TextWidth(m_ageLbl, m_ageLbl->text()) + 4;
         Place(m_ageLbl,
@@ -425,31 +431,11 @@ int TActorFrame::LayOut(int width, int height)
              Shown(m_genreBtn) ? withButton : fieldWidth,
              lineHeight(m_genre));
     if (Shown(m_genreBtn))
-        Place(m_genreBtn,
-              m_genre->x() + m_genre->width() + 2,
-              m_genre->y(),
-              SmallButtonWidth,
-              m_genre->height());
-    if (edit) {
-        const int careerWidth = Shown(m_careerBtn) ? withButton : fieldWidth;
-        PlaceRow(rows, m_careerLbl, m_career, careerWidth, memoHeight(m_career, careerWidth, 1, 4));
-        if (Shown(m_careerBtn))
-            Place(m_careerBtn,
-                  m_career->x() + m_career->width() + 2,
-                  m_career->y(),
-                  SmallButtonWidth,
-                  std::min(m_career->height(), m_genre->height()));
-        PlaceMoreButton(m_typeBox, false);
-        PlaceRow(rows, m_urlLbl, m_url, fieldWidth, memoHeight(m_url, fieldWidth, 1, 4));
-        PlaceMoreButton(m_urlBox, false);
-    } else {
-        for (auto [label, box] :
-             {std::pair{m_careerLbl, m_typeBox}, std::pair{m_urlLbl, m_urlBox}}) {
-            widen(box, fieldWidth);
-            PlaceRow(rows, label, box, fieldWidth, BoxHeight(box));
-            PlaceMoreButton(box, box->HasMoreLines());
-        }
-    }
+        besides(m_genreBtn, m_genre, m_genre->height());
+    PlaceMemoRow(rows, m_careerBlock, Shown(m_careerBtn) ? withButton : fieldWidth, 1);
+    if (Shown(m_careerBtn))
+        besides(m_careerBtn, m_careerBlock.Memo, m_genre->height());
+    PlaceMemoRow(rows, m_urlBlock, fieldWidth, 1);
     PlaceRow(rows, m_ratingLbl, m_rating, RatingEditWidth, lineHeight(m_rating));
     if (Shown(m_stars)) {
         const QSize size = m_stars->sizeHint();
@@ -459,51 +445,6 @@ int TActorFrame::LayOut(int width, int height)
               size.width(),
               size.height());
     }
-
-    // Full-width blocks under the rows and the photo.
-    int y = std::max(rows.Y - RowGap, photoBottom) + 26;
-    int bottom = y - 26;
-    const int boxWidth = std::max(40, width - 45);
-    const int centre = width / 2 - 10;
-    const std::array<std::tuple<QLabel *, QPlainTextEdit *, TLinkText *>, 4> blocks = {
-        {{m_bioLbl, m_bio, m_bioBox},
-         {m_filmLbl, m_film, m_filmBox},
-         {m_awardsLbl, m_awards, m_awardBox},
-         {m_commentLbl, m_comment, m_comBox}}};
-    for (const auto &[caption, memo, box] : blocks) {
-        QWidget *field = edit ? static_cast<QWidget *>(memo) : box;
-        PlaceMoreButton(edit ? static_cast<QWidget *>(box) : memo, false);
-        if (!Shown(field)) {
-            SetVisible(caption, false);
-            PlaceMoreButton(field, false);
-            continue;
-        }
-        SetVisible(caption, true);
-        const int captionWidth = TextWidth(caption, caption->text()) + 8;
-        const int captionHeight = caption->sizeHint().height();
-        Place(caption, centre - captionWidth / 2, y, captionWidth, captionHeight);
-        const int fieldTop = y + captionHeight + 2;
-        Place(field, 10, fieldTop, boxWidth, std::max(1, field->height()));
-        int fieldHeight = 0;
-        if (edit) {
-            const int lines = MemoLines(memo);
-            fieldHeight = MemoHeight(memo, lines < 3 ? std::max(lines, 4) : lines);
-        } else {
-            fieldHeight = BoxHeight(box);
-        }
-        Place(field, 10, fieldTop, boxWidth, fieldHeight);
-        PlaceMoreButton(box, view && box->HasMoreLines());
-        bottom = fieldTop + fieldHeight;
-        y = bottom + 24;
-    }
-
-    QFrame *shape = BlockShape(TBlock::Main);
-    SetVisible(shape, ColorsOn());
-    if (ColorsOn()) {
-        Place(shape, 4, 4, width - 8, bottom + 10 - 4);
-        shape->lower();
-    }
-    return bottom + 16;
 }
 
 void TActorFrame::ShowHoverButtons(int area)

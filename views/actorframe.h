@@ -40,6 +40,10 @@ protected:
 
 private:
     void BuildControls();
+    // Translated name to rating, with the genre and career pickers.
+    void BuildRows();
+    // The rows right of the photo; rows.Y ends below the last one.
+    void LayOutRows(TRows &rows, int fieldWidth);
     // "(Age: n)" from the birthday and today; empty without a birthday.
     QString AgeText() const;
     // Marks the birthday field (red frame, tooltip) while its text is no date; true when it
@@ -69,27 +73,15 @@ private:
     QLineEdit *m_genre;
     QToolButton *m_genreBtn;
     QListWidget *m_genresList;
-    QLabel *m_careerLbl;
-    QPlainTextEdit *m_career;
+    TMemoBlock m_careerBlock;
     QToolButton *m_careerBtn;
     QListWidget *m_typesList;
-    TLinkText *m_typeBox;
-    QLabel *m_urlLbl;
-    QPlainTextEdit *m_url;
-    TLinkText *m_urlBox;
+    TMemoBlock m_urlBlock;
     QLabel *m_ratingLbl;
     QLineEdit *m_rating;
     TStarPanel *m_stars;
-    QLabel *m_bioLbl;
-    QPlainTextEdit *m_bio;
-    TLinkText *m_bioBox;
-    QLabel *m_filmLbl;
-    QPlainTextEdit *m_film;
-    TLinkText *m_filmBox;
-    QLabel *m_awardsLbl;
-    QPlainTextEdit *m_awards;
-    TLinkText *m_awardBox;
-    QLabel *m_commentLbl;
-    QPlainTextEdit *m_comment;
-    TLinkText *m_comBox;
+    TMemoBlock m_bioBlock;
+    TMemoBlock m_filmBlock;
+    TMemoBlock m_awardsBlock;
+    TMemoBlock m_commentBlock;
 };

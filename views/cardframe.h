@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
@@ -48,9 +49,14 @@ public:
     static constexpr char WelcomeNew[] = "new";
     static constexpr char WelcomeImport[] = "import";
     // Milliseconds the pointer rests on a picture area before its buttons appear.
-    static constexpr int HoverDelay = 500;
+    static constexpr int DefaultHoverDelay = 500;
 
     ~TCardFrame() override;
+
+    // The pointer's rest before picture buttons appear, in milliseconds. Tests set 0, so the
+    // buttons appear on the next pass of the event loop.
+    void SetHoverDelay(int milliseconds);
+    int HoverDelay() const { return m_hoverDelay; }
 
     // Texts come from the host once one is set (captions are re-read at once).
     void SetHost(ICardHost *host);
@@ -170,6 +176,38 @@ protected:
     QToolButton *NewButton(const QString &name, const QString &text, TBlock block);
     // Stars tied to a rating edit; `store` writes a clicked value into the record.
     TStarPanel *NewStars(const QString &name, QLineEdit *edit, std::function<void(double)> store);
+    // The block both cards repeat for a text or list field: a caption, the memo that edits
+    // the field, the link box that shows it and the box's "+"/"-" button.
+    struct TMemoBlock
+    {
+        QLabel *Caption = nullptr;
+        QPlainTextEdit *Memo = nullptr;
+        TLinkText *Box = nullptr;
+    };
+    // Object names of a memo block's memo, link box and "+"/"-" button.
+    struct TMemoNames
+    {
+        QString Memo;
+        QString Box;
+        QString More;
+    };
+    // Search fields of memo and box (-1: none) and the box's links (see NewBox).
+    struct TMemoLinks
+    {
+        int MemoField = -1;
+        int BoxField = -1;
+        QString LinkTag;
+        QString DefaultAttribute;
+        bool Follow = true;
+    };
+    // Memo, box and button after `caption` (made by NewLabel or NewCaption).
+    TMemoBlock
+    NewMemoBlock(QLabel *caption, const TMemoNames &names, const TMemoLinks &links, TBlock block);
+    // Memo and box show the same field text.
+    static void SetBlockText(const TMemoBlock &block, const QString &text);
+    // Shows the memo when `memoShown`; the box in view mode when the field holds text and
+    // item `item` is on (-1: always). The layout shows the caption with its field.
+    void ShowMemoBlock(const TMemoBlock &block, bool memoShown, int item);
     // A collapsible box (memo or link box) with its "+"/"-" button.
     void MakeCollapsible(QWidget *box, const QString &buttonName);
     QToolButton *MoreButton(const QWidget *box) const;
@@ -244,6 +282,24 @@ protected:
     static constexpr int RatingEditWidth = 44;
     static constexpr int SmallButtonWidth = 24;
     void PlaceRow(TRows &rows, QLabel *label, QWidget *field, int width, int height);
+    // A memo block as one row: the memo in edit mode, as high as its lines but at least
+    // `minLines` while it holds fewer than 4; else the link box, collapsible.
+    void PlaceMemoRow(TRows &rows, const TMemoBlock &block, int width, int minLines);
+    // Full-width blocks below the rows, each under its centred caption and 24 pixels apart.
+    // Width is the card's client width; Bottom the lowest field's bottom so far.
+    struct TTextColumn
+    {
+        int Width = 0;
+        int Y = 0;
+        int Bottom = 0;
+        int FieldWidth() const { return std::max(40, Width - 45); }
+    };
+    // `field` below `caption`, full width and `height` high; the caption hides with a field
+    // that is not shown, and the column stays where it was.
+    void PlaceUnderCaption(TTextColumn &column, QLabel *caption, QWidget *field, int height);
+    // A memo block as a full-width block: the memo in edit mode (at least 4 lines while it
+    // holds fewer than 3), else the link box, collapsible.
+    void PlaceTextBlock(TTextColumn &column, const TMemoBlock &block);
     // The width a label needs for its text.
     static int TextWidth(const QWidget *control, const QString &text);
     // A frameless edit exactly as wide as its text (without scrolling it).
@@ -262,7 +318,7 @@ protected:
     // The message label of mode 1.
     QLabel *MessageLabel() const { return m_message; }
 
-    // Picture areas. Pointing at an area (or one of its buttons) for HoverDelay ms shows
+    // Picture areas. Pointing at an area (or one of its buttons) for HoverDelay() ms shows
     // its buttons; leaving every area hides them. Areas are numbered from 1 by the card.
     void WatchHover(QWidget *widget, int area);
     int HoverArea() const { return m_hoverArea; }
@@ -274,6 +330,14 @@ protected:
                                   const QString &iconName,
                                   int hintNumber,
                                   const QString &hint);
+    // A picture button that keeps its area `area` hovered and runs `action` when clicked.
+    QToolButton *NewHoverButton(QWidget *panel,
+                                const QString &name,
+                                const QString &iconName,
+                                int hintNumber,
+                                const QString &hint,
+                                int area,
+                                std::function<void()> action);
     // The poster or photo actions on the shown record, shown in `panel`.
     void BrowsePicture(TPicturePanel *panel);
     // Stores a picture file as the poster or photo (browsed or dropped): JPEG and BMP as
@@ -361,6 +425,7 @@ private:
     QListWidget *m_openPicker = nullptr;
     std::vector<std::pair<QListWidget *, std::function<void(const QString &)>>> m_pickers;
     QTimer *m_imgTimer = nullptr;
+    int m_hoverDelay = DefaultHoverDelay;
     int m_hoverArea = 0;
     std::vector<std::pair<QPointer<QWidget>, int>> m_hoverWidgets;
 };

@@ -24,7 +24,7 @@ void TCardFrame::WatchHover(QWidget *widget, int area)
         m_imgTimer = new QTimer(this);
         m_imgTimer->setObjectName(u"ImgTimer"_s);
         m_imgTimer->setSingleShot(true);
-        m_imgTimer->setInterval(HoverDelay);
+        m_imgTimer->setInterval(m_hoverDelay);
         connect(m_imgTimer, &QTimer::timeout, this, [this] {
             if (m_record)
                 ShowHoverButtons(m_hoverArea);
@@ -32,6 +32,13 @@ void TCardFrame::WatchHover(QWidget *widget, int area)
     }
     widget->installEventFilter(this);
     m_hoverWidgets.emplace_back(widget, area);
+}
+
+void TCardFrame::SetHoverDelay(int milliseconds)
+{
+    m_hoverDelay = milliseconds;
+    if (m_imgTimer)
+        m_imgTimer->setInterval(milliseconds);
 }
 
 bool TCardFrame::HoverEvent(QObject *watched, QEvent *event)
@@ -89,6 +96,20 @@ TImage TCardFrame::ReadPictureFile(const QString &file)
         m_host->ShowCardError(Text(473, u"The picture file %1 cannot be read."_s)
                                   .arg(QDir::toNativeSeparators(file)));
     return image;
+}
+
+QToolButton *TCardFrame::NewHoverButton(QWidget *panel,
+                                        const QString &name,
+                                        const QString &iconName,
+                                        int hintNumber,
+                                        const QString &hint,
+                                        int area,
+                                        std::function<void()> action)
+{
+    QToolButton *button = NewPictureButton(panel, name, iconName, hintNumber, hint);
+    WatchHover(button, area);
+    connect(button, &QToolButton::clicked, this, std::move(action));
+    return button;
 }
 
 void TCardFrame::BrowsePicture(TPicturePanel *panel)

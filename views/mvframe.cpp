@@ -75,10 +75,6 @@ enum Item {
     ItemCovers = 43,
 };
 
-constexpr int YearEditWidth = 64;
-constexpr int GridLabelWidth = 106;
-constexpr int GridStep = 30;
-
 int ToInt32(qint64 value)
 {
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
@@ -115,9 +111,17 @@ void TmvFrame::BuildControls()
         SetBlockShape(shape.Block, frame);
     }
 
-    constexpr TBlock Main = TBlock::Main;
-    constexpr TBlock File = TBlock::File;
+    BuildTitleRow();
+    BuildMainRows();
+    BuildTextBlocks();
+    BuildFileBlock();
+    BuildPictureControls();
+}
 
+void TmvFrame::BuildTitleRow()
+{
+    constexpr TBlock Main = TBlock::Main;
+    QWidget *body = Body();
     m_title = NewEdit(u"TitleEdit"_s, 2, Main);
     QFont titleFont = m_title->font();
     titleFont.setBold(true);
@@ -156,7 +160,11 @@ void TmvFrame::BuildControls()
     for (QWidget *control : std::initializer_list<QWidget *>{m_seenCheck, m_seenLbl, m_wishCheck})
         AddToBlock(control, Main);
     m_poster = NewPicture(u"CoverPanel"_s);
+}
 
+void TmvFrame::BuildMainRows()
+{
+    constexpr TBlock Main = TBlock::Main;
     m_origTitleLbl = NewLabel(u"OrigTitleCaption"_s, 401, u"Original Title:"_s, Main);
     m_origTitle = NewEdit(u"OrigTitleEdit"_s, 3, Main);
     m_akaLbl = NewLabel(u"AkaCaption"_s, 445, u"Also known as:"_s, Main);
@@ -184,25 +192,25 @@ void TmvFrame::BuildControls()
                          200));
     });
 
-    m_directorLbl = NewLabel(u"DirectorCaption"_s, 404, u"Director:"_s, Main);
-    m_director = NewMemo(u"DirectorMemo"_s, 7, Main);
-    m_dirBox = NewBox(u"DirBox"_s, 7, {}, u"name"_s, Main);
-    MakeCollapsible(m_dirBox, u"DirMoreBtn"_s);
-    m_producerLbl = NewLabel(u"ProducerCaption"_s, 405, u"Producer:"_s, Main);
-    m_producer = NewMemo(u"ProdMemo"_s, 8, Main);
-    m_prodBox = NewBox(u"ProdBox"_s, 8, {}, u"name"_s, Main);
-    MakeCollapsible(m_prodBox, u"ProdMoreBtn"_s);
-    m_scenarioLbl = NewLabel(u"ScenarioCaption"_s, 406, u"Scenario:"_s, Main);
-    m_scenario = NewMemo(u"ScnMemo"_s, 9, Main);
-    m_scnBox = NewBox(u"ScnBox"_s, 9, {}, u"name"_s, Main);
-    MakeCollapsible(m_scnBox, u"ScnMoreBtn"_s);
+    m_directorBlock = NewMemoBlock(NewLabel(u"DirectorCaption"_s, 404, u"Director:"_s, Main),
+                                   {u"DirectorMemo"_s, u"DirBox"_s, u"DirMoreBtn"_s},
+                                   {7, 7, {}, u"name"_s},
+                                   Main);
+    m_producerBlock = NewMemoBlock(NewLabel(u"ProducerCaption"_s, 405, u"Producer:"_s, Main),
+                                   {u"ProdMemo"_s, u"ProdBox"_s, u"ProdMoreBtn"_s},
+                                   {8, 8, {}, u"name"_s},
+                                   Main);
+    m_scenarioBlock = NewMemoBlock(NewLabel(u"ScenarioCaption"_s, 406, u"Scenario:"_s, Main),
+                                   {u"ScnMemo"_s, u"ScnBox"_s, u"ScnMoreBtn"_s},
+                                   {9, 9, {}, u"name"_s},
+                                   Main);
     m_musicLbl = NewLabel(u"MusicCaption"_s, 443, u"Music:"_s, Main);
     m_music = NewEdit(u"MusicEdit"_s, 10, Main);
     m_musicBox = NewBox(u"MusicBox"_s, 10, {}, u"name"_s, Main);
-    m_actorsLbl = NewLabel(u"ActorsCaption"_s, 407, u"Actors:"_s, Main);
-    m_actors = NewMemo(u"ActMemo"_s, 11, Main);
-    m_actBox = NewBox(u"ActBox"_s, 11, {}, u"name"_s, Main);
-    MakeCollapsible(m_actBox, u"ActMoreBtn"_s);
+    m_actorsBlock = NewMemoBlock(NewLabel(u"ActorsCaption"_s, 407, u"Actors:"_s, Main),
+                                 {u"ActMemo"_s, u"ActBox"_s, u"ActMoreBtn"_s},
+                                 {11, 11, {}, u"name"_s},
+                                 Main);
     m_countryLbl = NewLabel(u"CountryCaption"_s, 408, u"Country:"_s, Main);
     m_country = NewEdit(u"CountryEdit"_s, 12, Main);
     m_studioLbl = NewLabel(u"StudioCaption"_s, 409, u"Studio:"_s, Main);
@@ -211,12 +219,12 @@ void TmvFrame::BuildControls()
     m_mpaa = NewEdit(u"MPAAEdit"_s, -1, Main);
     m_releaseLbl = NewLabel(u"ReleaseCaption"_s, 411, u"Release:"_s, Main);
     m_release = NewEdit(u"ReleaseEdit"_s, 14, Main);
-    m_urlLbl = NewLabel(u"URLCaption"_s, 412, u"URL:"_s, Main);
-    m_url = NewMemo(u"URLMemo"_s, -1, Main);
-    m_urlBox = NewBox(u"URLBox"_s, -1, {}, u"url"_s, Main);
+    m_urlBlock = NewMemoBlock(NewLabel(u"URLCaption"_s, 412, u"URL:"_s, Main),
+                              {u"URLMemo"_s, u"URLBox"_s, u"URLMoreBtn"_s},
+                              {-1, -1, {}, u"url"_s},
+                              Main);
     // Addresses contain "/" and ";": only blanks and line breaks separate them.
-    m_urlBox->SetDelimiters(u"\r "_s);
-    MakeCollapsible(m_urlBox, u"URLMoreBtn"_s);
+    m_urlBlock.Box->SetDelimiters(u"\r "_s);
 
     m_imdbLbl = NewLabel(u"IMDBRatCaption"_s, 413, u"IMDB Rating:"_s, Main);
     m_imdbRating = NewEdit(u"IMDBRatEdit"_s, 15, Main);
@@ -230,10 +238,10 @@ void TmvFrame::BuildControls()
     m_rating = NewEdit(u"RatEdit"_s, -1, Main);
     m_stars =
         NewStars(u"StarPanel"_s, m_rating, [this](double value) { m_movie->SetRating(value); });
-    m_tagsLbl = NewLabel(u"TagsCaption"_s, 415, u"Tags:"_s, Main);
-    m_tags = NewMemo(u"TagsMemo"_s, -1, Main);
-    m_tagBox = NewBox(u"TagBox"_s, 18, {}, u"tag"_s, Main);
-    MakeCollapsible(m_tagBox, u"TagMoreBtn"_s);
+    m_tagsBlock = NewMemoBlock(NewLabel(u"TagsCaption"_s, 415, u"Tags:"_s, Main),
+                               {u"TagsMemo"_s, u"TagBox"_s, u"TagMoreBtn"_s},
+                               {-1, 18, {}, u"tag"_s},
+                               Main);
     m_dateCaption = NewLabel(u"DateCaption"_s, 416, u"Date added:"_s, Main);
     m_dateLbl = NewLabel(u"DateLbl"_s, 0, {}, Main);
     m_dateLbl->setProperty("searchField", 19);
@@ -246,27 +254,36 @@ void TmvFrame::BuildControls()
         label->setIndent(2);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
+}
 
+void TmvFrame::BuildTextBlocks()
+{
+    constexpr TBlock Main = TBlock::Main;
     m_sloganLbl = NewCaption(u"SloganCaption"_s, 446, u"Tagline:"_s, Main);
     m_slogan = NewMemo(u"SloganMemo"_s, -1, Main);
     MakeCollapsible(m_slogan, u"SloganMoreBtn"_s);
-    m_descLbl = NewCaption(u"DescCaption"_s, 444, u"Description:"_s, Main);
-    m_desc = NewMemo(u"DescMemo"_s, -1, Main);
-    m_descBox = NewBox(u"DescBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_descBox, u"DescMoreBtn"_s);
-    m_commentLbl = NewCaption(u"ComCaption"_s, 418, u"Comments:"_s, Main);
-    m_comment = NewMemo(u"CommentMemo"_s, -1, Main);
-    m_comBox = NewBox(u"ComBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_comBox, u"ComMoreBtn"_s);
-    m_awardsLbl = NewCaption(u"AwardsCaption"_s, 441, u"Awards:"_s, Main);
-    m_awards = NewMemo(u"AwardsMemo"_s, -1, Main);
-    m_awardBox = NewBox(u"AwardBox"_s, -1, u"link"_s, {}, Main);
-    MakeCollapsible(m_awardBox, u"AwardMoreBtn"_s);
-    m_linksLbl = NewCaption(u"LinksCaption"_s, 442, u"Movie Connections:"_s, Main);
-    m_links = NewMemo(u"LinksMemo"_s, -1, Main);
-    m_linksBox = NewBox(u"LinksBox"_s, -1, u"link"_s, u"otitle"_s, Main);
-    MakeCollapsible(m_linksBox, u"LinksMoreBtn"_s);
+    const TMemoLinks links{-1, -1, u"link"_s, {}};
+    m_descBlock = NewMemoBlock(NewCaption(u"DescCaption"_s, 444, u"Description:"_s, Main),
+                               {u"DescMemo"_s, u"DescBox"_s, u"DescMoreBtn"_s},
+                               links,
+                               Main);
+    m_commentBlock = NewMemoBlock(NewCaption(u"ComCaption"_s, 418, u"Comments:"_s, Main),
+                                  {u"CommentMemo"_s, u"ComBox"_s, u"ComMoreBtn"_s},
+                                  links,
+                                  Main);
+    m_awardsBlock = NewMemoBlock(NewCaption(u"AwardsCaption"_s, 441, u"Awards:"_s, Main),
+                                 {u"AwardsMemo"_s, u"AwardBox"_s, u"AwardMoreBtn"_s},
+                                 links,
+                                 Main);
+    m_linksBlock = NewMemoBlock(NewCaption(u"LinksCaption"_s, 442, u"Movie Connections:"_s, Main),
+                                {u"LinksMemo"_s, u"LinksBox"_s, u"LinksMoreBtn"_s},
+                                {-1, -1, u"link"_s, u"otitle"_s},
+                                Main);
+}
 
+void TmvFrame::BuildFileBlock()
+{
+    constexpr TBlock File = TBlock::File;
     m_fileLbl = NewLabel(u"FileCaption"_s, 419, u"Local file:"_s, File);
     m_file = NewEdit(u"FileEdit"_s, -1, File);
     m_browseBtn = NewButton(u"BrowseBtn"_s, u"…"_s, File);
@@ -317,13 +334,11 @@ void TmvFrame::BuildControls()
     m_mediaLabel = NewEdit(u"MLEdit"_s, -1, File);
     for (QLabel *unit : {m_sizeUnit, m_vidBpsUnit, m_audioBpsUnit, m_frameRateUnit, m_countX})
         unit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_featLbl = NewLabel(u"FeatCaption"_s, 447, u"Features:"_s, File);
-    m_feat = NewMemo(u"FeatMemo"_s, -1, File);
     // Features are shown as links but not followed.
-    m_featBox = NewBox(u"FeatBox"_s, -1, u"link"_s, {}, File, false);
-    MakeCollapsible(m_featBox, u"FeatMoreBtn"_s);
-
-    BuildPictureControls();
+    m_featBlock = NewMemoBlock(NewLabel(u"FeatCaption"_s, 447, u"Features:"_s, File),
+                               {u"FeatMemo"_s, u"FeatBox"_s, u"FeatMoreBtn"_s},
+                               {-1, -1, u"link"_s, {}, false},
+                               File);
 }
 
 void TmvFrame::ShowMovie(TBaseMovie *record, int mode)
@@ -360,22 +375,17 @@ void TmvFrame::FillControls()
     SetMemoText(m_aka, text(&TBaseMovie::Aka));
     m_year->setText(m ? number(m->Year()) : QString());
     m_genre->setText(m ? m->Genre() : QString());
-    SetMemoText(m_director, text(&TBaseMovie::Director));
-    m_dirBox->SetText(text(&TBaseMovie::Director));
-    SetMemoText(m_producer, text(&TBaseMovie::Producer));
-    m_prodBox->SetText(text(&TBaseMovie::Producer));
-    SetMemoText(m_scenario, text(&TBaseMovie::Scenario));
-    m_scnBox->SetText(text(&TBaseMovie::Scenario));
+    SetBlockText(m_directorBlock, text(&TBaseMovie::Director));
+    SetBlockText(m_producerBlock, text(&TBaseMovie::Producer));
+    SetBlockText(m_scenarioBlock, text(&TBaseMovie::Scenario));
     m_music->setText(text(&TBaseMovie::Music));
     m_musicBox->SetText(text(&TBaseMovie::Music));
-    SetMemoText(m_actors, text(&TBaseMovie::Actors));
-    m_actBox->SetText(text(&TBaseMovie::Actors));
+    SetBlockText(m_actorsBlock, text(&TBaseMovie::Actors));
     m_country->setText(text(&TBaseMovie::Country));
     m_studio->setText(text(&TBaseMovie::Studio));
     m_mpaa->setText(text(&TBaseMovie::Mpaa));
     m_release->setText(text(&TBaseMovie::Release));
-    SetMemoText(m_url, m ? m->Url() : QString());
-    m_urlBox->SetText(m ? m->Url() : QString());
+    SetBlockText(m_urlBlock, m ? m->Url() : QString());
 
     const double imdb = m ? m->Imdbrating() : 0.0;
     const double orating = m ? m->Orating() : 0.0;
@@ -387,8 +397,7 @@ void TmvFrame::FillControls()
     m_rating->setText(RatingText(rating));
     m_stars->SetValue(rating);
 
-    SetMemoText(m_tags, text(&TBaseMovie::Tags));
-    m_tagBox->SetText(text(&TBaseMovie::Tags));
+    SetBlockText(m_tagsBlock, text(&TBaseMovie::Tags));
     m_dateLbl->setText(m && m->Dateadded() != 0 ? ShortDateText(m->Dateadded()) : QString());
     QString lent = text(&TBaseMovie::Loan);
     if (m && !lent.isEmpty() && m->Loandate() != 0)
@@ -398,14 +407,10 @@ void TmvFrame::FillControls()
     m_lentLbl->setText(lent);
 
     SetMemoText(m_slogan, text(&TBaseMovie::Tagline));
-    SetMemoText(m_desc, text(&TBaseMovie::Description));
-    m_descBox->SetText(text(&TBaseMovie::Description));
-    SetMemoText(m_comment, m ? m->Comment() : QString());
-    m_comBox->SetText(m ? m->Comment() : QString());
-    SetMemoText(m_awards, m ? m->Awards() : QString());
-    m_awardBox->SetText(m ? m->Awards() : QString());
-    SetMemoText(m_links, text(&TBaseMovie::Links));
-    m_linksBox->SetText(text(&TBaseMovie::Links));
+    SetBlockText(m_descBlock, text(&TBaseMovie::Description));
+    SetBlockText(m_commentBlock, m ? m->Comment() : QString());
+    SetBlockText(m_awardsBlock, m ? m->Awards() : QString());
+    SetBlockText(m_linksBlock, text(&TBaseMovie::Links));
 
     m_file->setText(text(&TBaseMovie::Path));
     m_quality->setEditText(text(&TBaseMovie::Rip));
@@ -423,8 +428,7 @@ void TmvFrame::FillControls()
     m_res->setText(text(&TBaseMovie::Resolution));
     m_frameRate->setText(m ? NumberText(m->Framerate()) : QString());
     m_mediaLabel->setText(text(&TBaseMovie::Label));
-    SetMemoText(m_feat, text(&TBaseMovie::Features));
-    m_featBox->SetText(text(&TBaseMovie::Features));
+    SetBlockText(m_featBlock, text(&TBaseMovie::Features));
 
     // Formatted numbers are written back only when the user changed their text, so an
     // unchanged 7.25 or 1:30:59 is not rounded by storing.
@@ -507,7 +511,7 @@ void TmvFrame::StoreEdits(TBaseMovie *record)
     m.SetOrigtitle(m_origTitle->text());
     m.SetYear(ToInt32(ParseInteger(m_year->text())));
     m.SetGenre(m_genre->text());
-    m.SetDirector(MemoText(m_director));
+    m.SetDirector(MemoText(m_directorBlock.Memo));
     m.SetMusic(m_music->text());
     m.SetCountry(m_country->text());
     m.SetCount(ToInt32(ParseInteger(m_count->text())));
@@ -518,9 +522,9 @@ void TmvFrame::StoreEdits(TBaseMovie *record)
         m.SetOrating(ParseNumber(m_orating->text()));
     if (edited(m_rating))
         m.SetRating(ParseNumber(m_rating->text()));
-    m.SetActors(MemoText(m_actors));
-    m.SetTags(MemoText(m_tags));
-    m.SetDescription(MemoText(m_desc));
+    m.SetActors(MemoText(m_actorsBlock.Memo));
+    m.SetTags(MemoText(m_tagsBlock.Memo));
+    m.SetDescription(MemoText(m_descBlock.Memo));
     m.SetRip(m_quality->currentText());
     if (edited(m_length))
         m.SetLength(ParseDuration(m_length->text()));
@@ -532,24 +536,24 @@ void TmvFrame::StoreEdits(TBaseMovie *record)
     m.SetAudiocodec(m_audioCodec->currentText());
     m.SetAudiobitrate(ToInt32(ParseInteger(m_audioBps->text())));
     m.SetSize(ParseInteger(m_size->text()));
-    m.SetUrl(MemoText(m_url));
+    m.SetUrl(MemoText(m_urlBlock.Memo));
     m.SetPath(m_file->text());
     m.SetRelease(m_release->text());
     m.SetSubs(m_subs->text());
     if (edited(m_frameRate))
         m.SetFramerate(ParseNumber(m_frameRate->text()));
     m.SetLabel(m_mediaLabel->text());
-    m.SetProducer(MemoText(m_producer));
-    m.SetScenario(MemoText(m_scenario));
+    m.SetProducer(MemoText(m_producerBlock.Memo));
+    m.SetScenario(MemoText(m_scenarioBlock.Memo));
     m.SetStudio(m_studio->text());
     m.SetMpaa(m_mpaa->text());
-    m.SetComment(MemoText(m_comment));
-    m.SetAwards(MemoText(m_awards));
+    m.SetComment(MemoText(m_commentBlock.Memo));
+    m.SetAwards(MemoText(m_awardsBlock.Memo));
     m.SetAka(MemoText(m_aka));
     m.SetTagline(MemoText(m_slogan));
-    m.SetFeatures(MemoText(m_feat));
+    m.SetFeatures(MemoText(m_featBlock.Memo));
     // The placeholder of an empty connections memo is no text of the memo.
-    m.SetLinks(MemoText(m_links));
+    m.SetLinks(MemoText(m_linksBlock.Memo));
     if (m_builtNames == m_customNames) {
         for (int i = 0; i < m_customEdits.size(); ++i)
             m.SetCustomValue(i, m_customEdits.at(i)->text());
@@ -570,12 +574,12 @@ void TmvFrame::RefreshSeen()
 
 void TmvFrame::AddLinkToMovie(const TBaseMovie &movie)
 {
-    if (m_mode != ModeEdit || !Shown(m_links) || movie.Origtitle().isEmpty())
+    if (m_mode != ModeEdit || !Shown(m_linksBlock.Memo) || movie.Origtitle().isEmpty())
         return;
-    m_links->setPlainText(AddMovieLinkLine(m_links->toPlainText(),
-                                           m_links->placeholderText(),
-                                           movie.Origtitle(),
-                                           movie.DisplayTitle()));
+    m_linksBlock.Memo->setPlainText(AddMovieLinkLine(m_linksBlock.Memo->toPlainText(),
+                                                     m_linksBlock.Memo->placeholderText(),
+                                                     movie.Origtitle(),
+                                                     movie.DisplayTitle()));
 }
 
 void TmvFrame::UpdateSeenLabel()
@@ -592,13 +596,17 @@ void TmvFrame::UpdateDerivedTexts()
     const QString orname = m_movie ? m_movie->Orname() : QString();
     m_oratingLbl->setText(orname.isEmpty() ? Text(448, u"Other Rating:"_s)
                                            : orname + u' ' + Text(1891, u"Rating:"_s));
-    m_links->setPlaceholderText(Text(1890, u"Type links to other movies here"_s));
+    m_linksBlock.Memo->setPlaceholderText(Text(1890, u"Type links to other movies here"_s));
 }
 
 void TmvFrame::ApplySettings()
 {
     const QString people = m_settings.TransNames ? u"tname"_s : u"name"_s;
-    for (TLinkText *box : {m_dirBox, m_prodBox, m_scnBox, m_musicBox, m_actBox})
+    for (TLinkText *box : {m_directorBlock.Box,
+                           m_producerBlock.Box,
+                           m_scenarioBlock.Box,
+                           m_musicBox,
+                           m_actorsBlock.Box})
         box->SetDefaultAttribute(people);
     m_quality->SetChoices(m_settings.Qualities);
     m_media->SetChoices(m_settings.MediaTypes);
@@ -639,7 +647,8 @@ QStringList TmvFrame::MenuParts(QWidget *field, const QString &value) const
 
 QList<TLinkText *> TmvFrame::AnchorBoxes() const
 {
-    return {m_descBox, m_comBox, m_awardBox, m_linksBox, m_featBox};
+    return {
+        m_descBlock.Box, m_commentBlock.Box, m_awardsBlock.Box, m_linksBlock.Box, m_featBlock.Box};
 }
 
 QWidget *TmvFrame::TitleWidget() const
@@ -679,6 +688,15 @@ void TmvFrame::UpdateVisibility()
     const auto box = [this, view](TLinkText *control, const QString &text, int item) {
         SetVisible(control, view && !text.isEmpty() && ItemOn(item));
     };
+    // A memo block of a list: the memo while editing, the box in view mode.
+    const auto listBlock = [this, edit](const TMemoBlock &block, int item) {
+        ShowMemoBlock(block, edit && ItemOn(item), item);
+    };
+    // The reading card shows these texts whatever the items say, so the editing card
+    // must offer them whenever they hold text.
+    const auto textBlock = [this, edit](const TMemoBlock &block, int item) {
+        ShowMemoBlock(block, edit && (ItemOn(item) || !block.Memo->toPlainText().isEmpty()), -1);
+    };
     const TBaseMovie *m = m_movie;
 
     rule(m_title, -1);
@@ -697,51 +715,50 @@ void TmvFrame::UpdateVisibility()
     rule(m_genre, ItemGenre);
     SetVisible(m_genreBtn, edit && Shown(m_genre));
     SetVisible(m_genresList, false);
-    editOnly(m_director, ItemDirector);
-    box(m_dirBox, m_director->toPlainText(), ItemDirector);
-    editOnly(m_producer, ItemProducer);
-    box(m_prodBox, m_producer->toPlainText(), ItemProducer);
-    editOnly(m_scenario, ItemScenario);
-    box(m_scnBox, m_scenario->toPlainText(), ItemScenario);
+    listBlock(m_directorBlock, ItemDirector);
+    listBlock(m_producerBlock, ItemProducer);
+    listBlock(m_scenarioBlock, ItemScenario);
     editOnly(m_music, ItemMusic);
     box(m_musicBox, m_music->text(), ItemMusic);
-    editOnly(m_actors, ItemActors);
-    box(m_actBox, m_actors->toPlainText(), ItemActors);
+    listBlock(m_actorsBlock, ItemActors);
     rule(m_country, ItemCountry);
     rule(m_studio, ItemStudio);
     rule(m_mpaa, ItemMpaa);
     rule(m_release, ItemRelease);
-    editOnly(m_url, ItemUrl);
-    box(m_urlBox, m_url->toPlainText(), ItemUrl);
+    listBlock(m_urlBlock, ItemUrl);
     rule(m_imdbRating, ItemImdb);
     rule(m_orating, ItemOtherRating);
     rule(m_rating, ItemRating);
     SetVisible(m_imdbStars, Shown(m_imdbRating));
     SetVisible(m_oStars, Shown(m_orating));
     SetVisible(m_stars, Shown(m_rating));
-    editOnly(m_tags, ItemTags);
-    box(m_tagBox, m_tags->toPlainText(), ItemTags);
+    listBlock(m_tagsBlock, ItemTags);
     SetVisible(m_dateLbl, m && m->Dateadded() != 0 && ItemOn(ItemDateAdded));
     SetVisible(m_lentLbl, m && !m->Loan().isEmpty() && ItemOn(ItemBorrower));
 
-    // The reading card shows these texts whatever the items say, so the editing card
-    // must offer them whenever they hold text.
-    const auto editShown = [this, edit](QPlainTextEdit *control, int item) {
-        SetVisible(control, edit && (ItemOn(item) || !control->toPlainText().isEmpty()));
-    };
     rule(m_slogan, ItemTagline);
-    editShown(m_desc, ItemDescription);
-    box(m_descBox, m_desc->toPlainText(), -1);
-    editShown(m_comment, ItemComments);
-    box(m_comBox, m_comment->toPlainText(), -1);
-    editOnly(m_awards, ItemAwards);
-    box(m_awardBox, m_awards->toPlainText(), ItemAwards);
-    editOnly(m_links, ItemLinks);
-    box(m_linksBox, m_links->toPlainText(), ItemLinks);
+    textBlock(m_descBlock, ItemDescription);
+    textBlock(m_commentBlock, ItemComments);
+    listBlock(m_awardsBlock, ItemAwards);
+    listBlock(m_linksBlock, ItemLinks);
 
     for (QLineEdit *custom : std::as_const(m_customEdits))
         rule(custom, -1);
 
+    UpdateFileVisibility();
+
+    const bool screens = m && !m->Screenshots().isEmpty();
+    const bool covers = m && (!m->Froncover().isEmpty() || !m->Cdcover().isEmpty());
+    SetVisible(m_screenPanel, ItemOn(ItemScreenshots) && (edit || screens));
+    SetVisible(m_coverPanel, ItemOn(ItemCovers) && (edit || covers));
+}
+
+void TmvFrame::UpdateFileVisibility()
+{
+    const bool edit = m_mode == ModeEdit;
+    const auto rule = [this](QWidget *control, int item) {
+        SetVisible(control, RuleVisible(control, item));
+    };
     rule(m_file, ItemFile);
     SetVisible(m_browseBtn, edit && Shown(m_file));
     rule(m_quality, ItemQuality);
@@ -764,419 +781,10 @@ void TmvFrame::UpdateVisibility()
     SetVisible(m_audioBpsUnit, Shown(m_audioBps));
     SetVisible(m_frameRateUnit, Shown(m_frameRate));
     SetVisible(m_countX, Shown(m_count) && Shown(m_media));
-    editShown(m_feat, ItemFeatures);
-    box(m_featBox, m_feat->toPlainText(), -1);
-
-    const bool screens = m && !m->Screenshots().isEmpty();
-    const bool covers = m && (!m->Froncover().isEmpty() || !m->Cdcover().isEmpty());
-    SetVisible(m_screenPanel, ItemOn(ItemScreenshots) && (edit || screens));
-    SetVisible(m_coverPanel, ItemOn(ItemCovers) && (edit || covers));
-}
-
-int TmvFrame::LayOut(int width, int height)
-{
-    const int titleBottom = LayOutTitleRow(width);
-
-    const int posterTop = titleBottom + 10;
-    const QRect poster = PlacePicture(
-        m_poster, posterTop, width, height, m_settings.MaxPosterWidth, m_settings.MaxPosterHeight);
-    const bool posterShown = !poster.isEmpty();
-    const int posterRight = poster.left() + poster.width();
-    const int posterBottom = poster.top() + poster.height();
-
-    // The label column is wide enough for the longest caption of the language.
-    int labelWidth = 0;
-    for (QLabel *label :
-         {m_origTitleLbl, m_akaLbl,      m_yearLbl,    m_genreLbl,    m_directorLbl,
-          m_producerLbl,  m_scenarioLbl, m_musicLbl,   m_actorsLbl,   m_countryLbl,
-          m_studioLbl,    m_mpaaLbl,     m_releaseLbl, m_urlLbl,      m_imdbLbl,
-          m_oratingLbl,   m_ratingLbl,   m_tagsLbl,    m_dateCaption, m_lentCaption})
-        labelWidth = std::max(labelWidth, TextWidth(label, label->text()));
-    const int fieldX = posterRight + std::max(100, labelWidth + 16);
-    const int labelLeft = posterShown ? posterRight + 6 : 10;
-    int y = LayOutMainRows(width, posterTop, posterBottom, fieldX, labelLeft);
-    y = std::max(y, posterBottom) + 26;
-    y = LayOutTextBlocks(width, y);
-    PlaceShape(TBlock::Main, width, 4, y + 10, true);
-    y += 16;
-
-    const int customBottom = LayOutCustomBlock(width, y);
-    if (customBottom > y)
-        y = customBottom + 6;
-    const int fileBottom = LayOutFileBlock(width, y);
-    if (fileBottom > y)
-        y = fileBottom + 6;
-    const int pictureBottom = LayOutPictureBlock(width, y);
-    if (pictureBottom > y)
-        y = pictureBottom + 6;
-    return y;
-}
-
-int TmvFrame::LayOutTitleRow(int width)
-{
-    constexpr int top = 8;
-    const int checkWidth = m_seenCheck->sizeHint().width();
-    const int checkHeight = m_seenCheck->sizeHint().height();
-    const int labelWidth =
-        std::max(TextWidth(m_seenLbl, m_seenLbl->text()), TextWidth(m_wishLbl, m_wishLbl->text()))
-        + 2;
-    const int titleRight = width - 14 - checkWidth - labelWidth;
-    const int marks = 2 * checkHeight + 2;
-    const int titleHeight = m_title->sizeHint().height();
-    const int rowHeight = std::max(marks, titleHeight);
-    // The information button, when shown, sits at the end of the title.
-    const int infoWidth = m_infoBtn->isVisibleTo(this) ? titleHeight + 4 : 0;
-    Place(
-        m_title, 10, top + (rowHeight - titleHeight) / 2, titleRight - 10 - infoWidth, titleHeight);
-    if (infoWidth > 0) {
-        Place(m_infoBtn,
-              titleRight - infoWidth + 2,
-              top + (rowHeight - titleHeight) / 2,
-              titleHeight,
-              titleHeight);
-    }
-    const int checkX = titleRight + 6;
-    const int labelX = checkX + checkWidth + 2;
-    const int marksTop = top + (rowHeight - marks) / 2;
-    Place(m_seenCheck, checkX, marksTop, checkWidth, checkHeight);
-    Place(m_seenLbl, labelX, marksTop, labelWidth, checkHeight);
-    Place(m_wishCheck, checkX, marksTop + checkHeight + 2, checkWidth, checkHeight);
-    Place(m_wishLbl, labelX, marksTop + checkHeight + 2, labelWidth, checkHeight);
-    return top + rowHeight;
-}
-
-int TmvFrame::LayOutMainRows(int width, int top, int posterBottom, int fieldX, int labelLeft)
-{
-    const bool edit = m_mode == ModeEdit;
-    const int fieldWidth = std::max(40, width - 35 - fieldX);
-    TRows rows{top, labelLeft, fieldX};
-    const auto lineHeight = [](QWidget *control) { return control->sizeHint().height(); };
-    // A memo in edit mode: lines x h + 2, at least `minLines` while it holds fewer than
-    // `below` lines.
-    const auto memoHeight = [fieldX, fieldWidth](QPlainTextEdit *memo, int minLines, int below) {
-        Place(memo, fieldX, memo->y(), fieldWidth, std::max(1, memo->height()));
-        const int lines = MemoLines(memo);
-        return MemoHeight(memo, lines < below ? std::max(lines, minLines) : lines);
-    };
-    const auto boxHeight = [this, fieldX, fieldWidth](TLinkText *box) {
-        Place(box, fieldX, box->y(), fieldWidth, std::max(1, box->height()));
-        return BoxHeight(box);
-    };
-    // One row of a memo in edit mode or its link box in view mode.
-    const auto listRow = [&](QLabel *label, QPlainTextEdit *memo, TLinkText *box, int minLines) {
-        if (edit) {
-            PlaceRow(rows, label, memo, fieldWidth, memoHeight(memo, minLines, 4));
-            PlaceMoreButton(box, false);
-        } else {
-            PlaceRow(rows, label, box, fieldWidth, boxHeight(box));
-            PlaceMoreButton(box, box->HasMoreLines());
-        }
-    };
-    const auto ratingRow = [&](QLabel *label, QLineEdit *edit, TStarPanel *stars) {
-        PlaceRow(rows, label, edit, RatingEditWidth, lineHeight(edit));
-        if (Shown(stars)) {
-            const QSize size = stars->sizeHint();
-            Place(stars,
-                  edit->x() + edit->width() + 6,
-                  edit->y() + (edit->height() - size.height()) / 2,
-                  size.width(),
-                  size.height());
-        }
-    };
-
-    PlaceRow(rows, m_origTitleLbl, m_origTitle, fieldWidth, lineHeight(m_origTitle));
-    if (edit) {
-        PlaceRow(rows, m_akaLbl, m_aka, fieldWidth, memoHeight(m_aka, 4, 4));
-        PlaceMoreButton(m_aka, false);
-    } else {
-        Place(m_aka, fieldX, m_aka->y(), fieldWidth, std::max(1, m_aka->height()));
-        PlaceRow(rows, m_akaLbl, m_aka, fieldWidth, CollapsibleMemoHeight(m_aka));
-        PlaceMoreButton(m_aka, MemoLines(m_aka) >= 2);
-    }
-    PlaceRow(rows, m_yearLbl, m_year, YearEditWidth, lineHeight(m_year));
-    const int genreButton = Shown(m_genreBtn) ? SmallButtonWidth + 2 : 0;
-    PlaceRow(rows, m_genreLbl, m_genre, fieldWidth - genreButton, lineHeight(m_genre));
-    if (Shown(m_genreBtn))
-        Place(m_genreBtn,
-              m_genre->x() + m_genre->width() + 2,
-              m_genre->y(),
-              SmallButtonWidth,
-              m_genre->height());
-    // Names stay readable in edit mode: a memo shows all of its lines.
-    listRow(m_directorLbl, m_director, m_dirBox, 1);
-    listRow(m_producerLbl, m_producer, m_prodBox, 1);
-    listRow(m_scenarioLbl, m_scenario, m_scnBox, 1);
-    if (edit)
-        PlaceRow(rows, m_musicLbl, m_music, fieldWidth, lineHeight(m_music));
-    else
-        PlaceRow(rows, m_musicLbl, m_musicBox, fieldWidth, boxHeight(m_musicBox));
-    listRow(m_actorsLbl, m_actors, m_actBox, 4);
-    PlaceRow(rows, m_countryLbl, m_country, fieldWidth, lineHeight(m_country));
-    PlaceRow(rows, m_studioLbl, m_studio, fieldWidth, lineHeight(m_studio));
-    PlaceRow(rows, m_mpaaLbl, m_mpaa, fieldWidth, lineHeight(m_mpaa));
-    PlaceRow(rows, m_releaseLbl, m_release, fieldWidth, lineHeight(m_release));
-    listRow(m_urlLbl, m_url, m_urlBox, 1);
-    ratingRow(m_imdbLbl, m_imdbRating, m_imdbStars);
-    ratingRow(m_oratingLbl, m_orating, m_oStars);
-    ratingRow(m_ratingLbl, m_rating, m_stars);
-    listRow(m_tagsLbl, m_tags, m_tagBox, 4);
-    PlaceRow(rows, m_dateCaption, m_dateLbl, fieldWidth, lineHeight(m_dateLbl));
-    const int beforeBorrower = rows.Y;
-    PlaceRow(rows, m_lentCaption, m_lentLbl, fieldWidth, lineHeight(m_lentLbl));
-    int bottom = rows.Y - RowGap;
-    // A short block puts the borrower level with the poster's bottom.
-    if (Shown(m_lentLbl) && beforeBorrower - RowGap < posterBottom - RowSlot) {
-        TRows borrower{posterBottom - RowSlot, labelLeft, fieldX};
-        PlaceRow(borrower, m_lentCaption, m_lentLbl, fieldWidth, lineHeight(m_lentLbl));
-        bottom = posterBottom;
-    }
-    return std::max(bottom, top);
-}
-
-int TmvFrame::LayOutTextBlocks(int width, int top)
-{
-    const bool edit = m_mode == ModeEdit;
-    const int boxWidth = std::max(40, width - 45);
-    const int centre = width / 2 - 10;
-    int y = top;
-    int bottom = top - 26;
-    const auto block = [&](QLabel *caption, QWidget *field, int height, bool more) {
-        if (!Shown(field)) {
-            SetVisible(caption, false);
-            PlaceMoreButton(field, false);
-            return;
-        }
-        SetVisible(caption, true);
-        const int captionWidth = TextWidth(caption, caption->text()) + 8;
-        const int captionHeight = caption->sizeHint().height();
-        Place(caption, centre - captionWidth / 2, y, captionWidth, captionHeight);
-        Place(field, 10, y + captionHeight + 2, boxWidth, height);
-        PlaceMoreButton(field, more);
-        bottom = field->y() + height;
-        y = bottom + 24;
-    };
-    const auto widen = [boxWidth](QWidget *field) {
-        Place(field, 10, field->y(), boxWidth, std::max(1, field->height()));
-    };
-    const auto memoHeight = [&](QPlainTextEdit *memo, int minLines, int below) {
-        widen(memo);
-        const int lines = MemoLines(memo);
-        return MemoHeight(memo, lines < below ? std::max(lines, minLines) : lines);
-    };
-    const auto textBlock = [&](QLabel *caption, QPlainTextEdit *memo, TLinkText *box) {
-        if (edit) {
-            block(caption, memo, memoHeight(memo, 4, 3), false);
-            PlaceMoreButton(box, false);
-        } else {
-            widen(box);
-            block(caption, box, BoxHeight(box), box->HasMoreLines());
-        }
-    };
-
-    if (edit) {
-        block(m_sloganLbl, m_slogan, memoHeight(m_slogan, 2, 3), false);
-    } else {
-        widen(m_slogan);
-        block(m_sloganLbl, m_slogan, CollapsibleMemoHeight(m_slogan), MemoLines(m_slogan) >= 2);
-    }
-    textBlock(m_descLbl, m_desc, m_descBox);
-    textBlock(m_commentLbl, m_comment, m_comBox);
-    textBlock(m_awardsLbl, m_awards, m_awardBox);
-    textBlock(m_linksLbl, m_links, m_linksBox);
-    return std::max(bottom, top - 26);
-}
-
-int TmvFrame::LayOutCustomBlock(int width, int top)
-{
-    int y = top + 10;
-    bool any = false;
-    const int half = width / 2;
-    for (int row = 0; row * 2 < m_customEdits.size(); ++row) {
-        int rowHeight = 0;
-        for (int side = 0; side < 2; ++side) {
-            const int index = row * 2 + side;
-            if (index >= m_customEdits.size())
-                break;
-            QLineEdit *edit = m_customEdits.at(index);
-            QLabel *label = m_customLabels.at(index);
-            if (!Shown(edit)) {
-                label->hide();
-                continue;
-            }
-            label->show();
-            const int labelHeight = std::clamp(label->heightForWidth(GridLabelWidth), 13, 26);
-            rowHeight = std::max({rowHeight, labelHeight, 18});
-        }
-        if (rowHeight == 0)
-            continue;
-        any = true;
-        for (int side = 0; side < 2; ++side) {
-            const int index = row * 2 + side;
-            if (index >= m_customEdits.size() || !Shown(m_customEdits.at(index)))
-                continue;
-            QLineEdit *edit = m_customEdits.at(index);
-            QLabel *label = m_customLabels.at(index);
-            const int labelX = side == 0 ? 10 : half + 6;
-            const int editWidth = side == 0 ? half - 128 : half - 137;
-            const int labelHeight = std::clamp(label->heightForWidth(GridLabelWidth), 13, 26);
-            Place(label, labelX, y + (rowHeight - labelHeight) / 2, GridLabelWidth, labelHeight);
-            Place(edit, labelX + GridLabelWidth + 6, y + (rowHeight - 18) / 2, editWidth, 18);
-        }
-        y += rowHeight + 8;
-    }
-    const int bottom = any ? y + 2 : top;
-    PlaceShape(TBlock::Custom, width, top, bottom, any);
-    return bottom;
-}
-
-int TmvFrame::LayOutFileBlock(int width, int top)
-{
-    const bool view = m_mode == ModeView;
-    const int half = width / 2;
-    int y = top + 10;
-    bool any = false;
-    const auto placeLabel = [](QLabel *label, int x, int rowTop, bool shown) {
-        SetVisible(label, shown);
-        if (shown) {
-            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            Place(label, x, rowTop, GridLabelWidth, RowSlot);
-        }
-    };
-    const auto centred = [](QWidget *field, int x, int rowTop, int fieldWidth) {
-        const int h = field->sizeHint().height();
-        Place(field, x, rowTop + (RowSlot - h) / 2, fieldWidth, h);
-    };
-
-    if (Shown(m_file)) {
-        any = true;
-        placeLabel(m_fileLbl, 10, y, true);
-        const int right = width - 18;
-        if (Shown(m_browseBtn)) {
-            const int buttonX = right - SmallButtonWidth;
-            centred(m_file, 122, y, buttonX - 6 - 122);
-            Place(m_browseBtn, buttonX, m_file->y(), SmallButtonWidth, m_file->height());
-        } else {
-            centred(m_file, 122, y, right - 122);
-        }
-        y += RowStep;
-    } else {
-        placeLabel(m_fileLbl, 10, y, false);
-    }
-
-    // Two columns, each closing up over its hidden rows.
-    const int columnTop = y;
-    const auto fieldWithUnit =
-        [&](QLineEdit *edit, QLabel *unit, int x, int rowTop, int columnEnd) {
-            const int unitWidth = TextWidth(unit, unit->text()) + 2;
-            const int editWidth = view ? FittedEditWidth(edit) : columnEnd - x - unitWidth - 6;
-            centred(edit, x, rowTop, std::max(20, editWidth));
-            Place(unit, edit->x() + edit->width() + 6, rowTop, unitWidth, RowSlot);
-        };
-    struct TGridRow
-    {
-        QLabel *Label;
-        QWidget *Field;
-        QLabel *Unit;
-    };
-    const std::array<TGridRow, 7> left = {{{m_qualityLbl, m_quality, nullptr},
-                                           {m_lengthLbl, m_length, nullptr},
-                                           {m_langLbl, m_lang, nullptr},
-                                           {m_transLbl, m_translation, nullptr},
-                                           {m_subsLbl, m_subs, nullptr},
-                                           {m_sizeLbl, m_size, m_sizeUnit},
-                                           {m_mediaLbl, nullptr, nullptr}}};
-    const std::array<TGridRow, 7> right = {{{m_vidCodecLbl, m_vidCodec, nullptr},
-                                            {m_vidBpsLbl, m_vidBps, m_vidBpsUnit},
-                                            {m_audioCodecLbl, m_audioCodec, nullptr},
-                                            {m_audioBpsLbl, m_audioBps, m_audioBpsUnit},
-                                            {m_resLbl, m_res, nullptr},
-                                            {m_frameRateLbl, m_frameRate, m_frameRateUnit},
-                                            {m_mediaLabelLbl, m_mediaLabel, nullptr}}};
-    int gridBottom = columnTop;
-    for (int side = 0; side < 2; ++side) {
-        const int labelX = side == 0 ? 10 : half + 6;
-        const int fieldX = side == 0 ? 122 : half + 118;
-        const int fieldWidth = side == 0 ? half - 128 : half - 137;
-        int rowTop = columnTop;
-        for (const TGridRow &row : side == 0 ? left : right) {
-            bool shown = false;
-            if (row.Field == nullptr) {
-                // Number of media "X" media type.
-                shown = Shown(m_count) || Shown(m_media);
-                if (shown) {
-                    int x = fieldX;
-                    if (Shown(m_count)) {
-                        const int countWidth = view ? FittedEditWidth(m_count) : 40;
-                        centred(m_count, x, rowTop, countWidth);
-                        x += countWidth + 6;
-                    }
-                    if (Shown(m_countX)) {
-                        const int xWidth = TextWidth(m_countX, m_countX->text()) + 2;
-                        Place(m_countX, x, rowTop, xWidth, RowSlot);
-                        x += xWidth + 6;
-                    }
-                    if (Shown(m_media))
-                        centred(m_media, x, rowTop, std::max(40, fieldX + fieldWidth - x));
-                }
-            } else {
-                shown = Shown(row.Field);
-                if (shown && row.Unit)
-                    fieldWithUnit(static_cast<QLineEdit *>(row.Field),
-                                  row.Unit,
-                                  fieldX,
-                                  rowTop,
-                                  fieldX + fieldWidth);
-                else if (shown)
-                    centred(row.Field, fieldX, rowTop, fieldWidth);
-            }
-            placeLabel(row.Label, labelX, rowTop, shown);
-            if (shown) {
-                rowTop += GridStep;
-                any = true;
-            }
-        }
-        gridBottom = std::max(gridBottom, rowTop);
-    }
-    y = gridBottom;
-
-    // Features under the grid.
-    QWidget *features = view ? static_cast<QWidget *>(m_featBox) : m_feat;
-    const int featWidth = std::max(40, width - 35 - 122);
-    if (Shown(features)) {
-        any = true;
-        y += 4;
-        int featHeight = 0;
-        Place(features, 122, y, featWidth, std::max(1, features->height()));
-        if (view) {
-            featHeight = BoxHeight(m_featBox);
-        } else {
-            const int lines = MemoLines(m_feat);
-            featHeight = MemoHeight(m_feat, lines < 3 ? std::max(lines, 4) : lines);
-        }
-        Place(features, 122, y, featWidth, featHeight);
-        SetVisible(m_featLbl, true);
-        m_featLbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        Place(m_featLbl, 10, y + TextTop(features), GridLabelWidth, LineHeight(m_featLbl) + 2);
-        PlaceMoreButton(m_featBox, view && m_featBox->HasMoreLines());
-        y += featHeight + RowGap;
-    } else {
-        SetVisible(m_featLbl, false);
-        PlaceMoreButton(m_featBox, false);
-    }
-    const int bottom = any ? y + 6 : top;
-    PlaceShape(TBlock::File, width, top, bottom, any);
-    return bottom;
-}
-
-void TmvFrame::PlaceShape(TBlock block, int width, int top, int bottom, bool shown)
-{
-    QFrame *shape = BlockShape(block);
-    const bool visible = shown && ColorsOn() && (m_mode == ModeEdit || m_mode == ModeView);
-    SetVisible(shape, visible);
-    if (visible) {
-        Place(shape, 4, top, width - 8, bottom - top);
-        shape->lower();
-    }
+    // Read, the features show whatever the item says; so editing offers them with text.
+    ShowMemoBlock(m_featBlock,
+                  edit && (ItemOn(ItemFeatures) || !m_featBlock.Memo->toPlainText().isEmpty()),
+                  -1);
 }
 
 void TmvFrame::SetWebInfoAvailable(bool available)

@@ -76,7 +76,17 @@ protected:
     void ShowHoverButtons(int area) override;
 
 private:
+    // The file block's part of UpdateVisibility.
+    void UpdateFileVisibility();
     void BuildControls();
+    // Title, web information button, seen and wish marks, poster.
+    void BuildTitleRow();
+    // Original title to borrower, beside the poster.
+    void BuildMainRows();
+    // Tagline, description, comments, awards and connections.
+    void BuildTextBlocks();
+    // Local file, the file information grid and the features.
+    void BuildFileBlock();
     void RebuildCustomFields();
     void UpdateSeenLabel();
     QString DurationText() const;
@@ -86,9 +96,21 @@ private:
     int LayOutTextBlocks(int width, int top);
     int LayOutCustomBlock(int width, int top);
     int LayOutFileBlock(int width, int top);
+    // The file block's two columns from `top`; returns their bottom. `any` turns true when a
+    // row is shown.
+    int LayOutFileGrid(int width, int top, bool &any);
+    // The features row under the grid at `y`; returns the next free y.
+    int LayOutFeatures(int width, int y, bool &any);
+    // A grid label left of its row, or hidden; a single-line field centred in its row.
+    static void PlaceGridLabel(QLabel *label, int x, int rowTop, bool shown);
+    static void PlaceCentred(QWidget *field, int x, int rowTop, int fieldWidth);
     int LayOutPictureBlock(int width, int top);
     void PlacePictureButtons();
     void BuildPictureControls();
+    // The poster's buttons, the three screenshot slots and the two covers with theirs.
+    void BuildPosterButtons();
+    void BuildScreenshotPanel();
+    void BuildCoverPanel();
     void FillPictures();
     // Writes the slots into the shown movie and takes back the paths it stored.
     void StoreScreenshots();
@@ -138,21 +160,13 @@ private:
     QLineEdit *m_genre;
     QToolButton *m_genreBtn;
     QListWidget *m_genresList;
-    QLabel *m_directorLbl;
-    QPlainTextEdit *m_director;
-    TLinkText *m_dirBox;
-    QLabel *m_producerLbl;
-    QPlainTextEdit *m_producer;
-    TLinkText *m_prodBox;
-    QLabel *m_scenarioLbl;
-    QPlainTextEdit *m_scenario;
-    TLinkText *m_scnBox;
+    TMemoBlock m_directorBlock;
+    TMemoBlock m_producerBlock;
+    TMemoBlock m_scenarioBlock;
     QLabel *m_musicLbl;
     QLineEdit *m_music;
     TLinkText *m_musicBox;
-    QLabel *m_actorsLbl;
-    QPlainTextEdit *m_actors;
-    TLinkText *m_actBox;
+    TMemoBlock m_actorsBlock;
     QLabel *m_countryLbl;
     QLineEdit *m_country;
     QLabel *m_studioLbl;
@@ -161,9 +175,7 @@ private:
     QLineEdit *m_mpaa;
     QLabel *m_releaseLbl;
     QLineEdit *m_release;
-    QLabel *m_urlLbl;
-    QPlainTextEdit *m_url;
-    TLinkText *m_urlBox;
+    TMemoBlock m_urlBlock;
     QLabel *m_imdbLbl;
     QLineEdit *m_imdbRating;
     TStarPanel *m_imdbStars;
@@ -173,9 +185,7 @@ private:
     QLabel *m_ratingLbl;
     QLineEdit *m_rating;
     TStarPanel *m_stars;
-    QLabel *m_tagsLbl;
-    QPlainTextEdit *m_tags;
-    TLinkText *m_tagBox;
+    TMemoBlock m_tagsBlock;
     QLabel *m_dateCaption;
     QLabel *m_dateLbl;
     QLabel *m_lentCaption;
@@ -184,18 +194,10 @@ private:
     // Full-width text blocks.
     QLabel *m_sloganLbl;
     QPlainTextEdit *m_slogan;
-    QLabel *m_descLbl;
-    QPlainTextEdit *m_desc;
-    TLinkText *m_descBox;
-    QLabel *m_commentLbl;
-    QPlainTextEdit *m_comment;
-    TLinkText *m_comBox;
-    QLabel *m_awardsLbl;
-    QPlainTextEdit *m_awards;
-    TLinkText *m_awardBox;
-    QLabel *m_linksLbl;
-    QPlainTextEdit *m_links;
-    TLinkText *m_linksBox;
+    TMemoBlock m_descBlock;
+    TMemoBlock m_commentBlock;
+    TMemoBlock m_awardsBlock;
+    TMemoBlock m_linksBlock;
 
     // Custom block: one label and one edit per custom field, rebuilt per movie.
     QList<QLabel *> m_customLabels;
@@ -239,9 +241,7 @@ private:
     QLabel *m_frameRateUnit;
     QLabel *m_mediaLabelLbl;
     QLineEdit *m_mediaLabel;
-    QLabel *m_featLbl;
-    QPlainTextEdit *m_feat;
-    TLinkText *m_featBox;
+    TMemoBlock m_featBlock;
 
     // Pictures: the poster's buttons, the screenshot slots and the covers, with the
     // buttons that appear when the pointer rests on an area.

@@ -33,52 +33,49 @@ bool IsPictureFile(const QString &path)
 
 void TmvFrame::BuildPictureControls()
 {
-    QWidget *body = Body();
     // Files dragged from the desktop land on the viewport wherever no field takes them.
     viewport()->setAcceptDrops(true);
-    const auto button = [this](QWidget *panel,
-                               const QString &name,
-                               const QString &icon,
-                               int hint,
-                               const QString &fallback,
-                               int area,
-                               auto action) {
-        QToolButton *b = NewPictureButton(panel, name, icon, hint, fallback);
-        WatchHover(b, area);
-        connect(b, &QToolButton::clicked, this, action);
-        return b;
-    };
 
-    // Poster.
+    BuildPosterButtons();
+    BuildScreenshotPanel();
+    BuildCoverPanel();
+    PlacePictureButtons();
+}
+
+void TmvFrame::BuildPosterButtons()
+{
     WatchHover(m_poster, HoverPoster);
     m_poster->installEventFilter(this);
-    m_imgBrowseBtn = button(m_poster,
-                            u"ImgBrowseBtn"_s,
-                            u"document-open"_s,
-                            460,
-                            u"Browse for Picture"_s,
-                            HoverPoster,
-                            [this] { BrowsePicture(m_poster); });
-    m_imgImportBtn = button(m_poster,
-                            u"ImgImportBtn"_s,
-                            u"internet-web-browser"_s,
-                            461,
-                            u"Get Picture from the web"_s,
-                            HoverPoster,
-                            [this] { Host()->FetchPicture(0); });
-    m_saveImgBtn = button(
+    m_imgBrowseBtn = NewHoverButton(m_poster,
+                                    u"ImgBrowseBtn"_s,
+                                    u"document-open"_s,
+                                    460,
+                                    u"Browse for Picture"_s,
+                                    HoverPoster,
+                                    [this] { BrowsePicture(m_poster); });
+    m_imgImportBtn = NewHoverButton(m_poster,
+                                    u"ImgImportBtn"_s,
+                                    u"internet-web-browser"_s,
+                                    461,
+                                    u"Get Picture from the web"_s,
+                                    HoverPoster,
+                                    [this] { Host()->FetchPicture(0); });
+    m_saveImgBtn = NewHoverButton(
         m_poster, u"SaveImgBtn"_s, u"document-save"_s, 462, u"Save Picture"_s, HoverPoster, [this] {
             SavePicture();
         });
-    m_imgClearBtn = button(m_poster,
-                           u"ImgClearBtn"_s,
-                           u"edit-delete"_s,
-                           463,
-                           u"Remove Picture"_s,
-                           HoverPoster,
-                           [this] { ClearPicture(m_poster); });
+    m_imgClearBtn = NewHoverButton(m_poster,
+                                   u"ImgClearBtn"_s,
+                                   u"edit-delete"_s,
+                                   463,
+                                   u"Remove Picture"_s,
+                                   HoverPoster,
+                                   [this] { ClearPicture(m_poster); });
+}
 
-    // Screenshots.
+void TmvFrame::BuildScreenshotPanel()
+{
+    QWidget *body = Body();
     m_screenPanel = new QFrame(body);
     m_screenPanel->setObjectName(u"ScreenPanel"_s);
     m_screenPanel->hide();
@@ -97,30 +94,33 @@ void TmvFrame::BuildPictureControls()
         panel->installEventFilter(this);
         WatchHover(panel, HoverScreens);
         m_screenSlots[i] = panel;
-        m_screenBrowseBtns[i] = button(panel,
-                                       u"ScreensFldrBtn%1"_s.arg(slot),
-                                       u"document-open"_s,
-                                       464,
-                                       u"Browse for Screenshot"_s,
-                                       HoverScreens,
-                                       [this, slot] { BrowseScreenshot(slot); });
-        m_makeScreenBtns[i] = button(panel,
-                                     u"MakeScreenBtn%1"_s.arg(slot),
-                                     u"camera-photo"_s,
-                                     465,
-                                     u"Grab Screenshot from the video"_s,
-                                     HoverScreens,
-                                     [this, slot] { GrabScreenshot(slot); });
-        m_delScreenBtns[i] = button(panel,
-                                    u"DelScreenBtn%1"_s.arg(slot),
-                                    u"edit-delete"_s,
-                                    466,
-                                    u"Remove Screenshot"_s,
-                                    HoverScreens,
-                                    [this, slot] { RemoveScreenshot(slot); });
+        m_screenBrowseBtns[i] = NewHoverButton(panel,
+                                               u"ScreensFldrBtn%1"_s.arg(slot),
+                                               u"document-open"_s,
+                                               464,
+                                               u"Browse for Screenshot"_s,
+                                               HoverScreens,
+                                               [this, slot] { BrowseScreenshot(slot); });
+        m_makeScreenBtns[i] = NewHoverButton(panel,
+                                             u"MakeScreenBtn%1"_s.arg(slot),
+                                             u"camera-photo"_s,
+                                             465,
+                                             u"Grab Screenshot from the video"_s,
+                                             HoverScreens,
+                                             [this, slot] { GrabScreenshot(slot); });
+        m_delScreenBtns[i] = NewHoverButton(panel,
+                                            u"DelScreenBtn%1"_s.arg(slot),
+                                            u"edit-delete"_s,
+                                            466,
+                                            u"Remove Screenshot"_s,
+                                            HoverScreens,
+                                            [this, slot] { RemoveScreenshot(slot); });
     }
+}
 
-    // Covers.
+void TmvFrame::BuildCoverPanel()
+{
+    QWidget *body = Body();
     m_coverPanel = new QFrame(body);
     m_coverPanel->setObjectName(u"FDCoverPanel"_s);
     m_coverPanel->hide();
@@ -144,49 +144,48 @@ void TmvFrame::BuildPictureControls()
     };
     m_frontImg = cover(u"FrontImg"_s);
     m_discImg = cover(u"DiscImg"_s);
-    m_openFrontBtn = button(m_frontImg,
-                            u"OpenFrontBtn"_s,
-                            u"document-open"_s,
-                            467,
-                            u"Browse for Front cover"_s,
-                            HoverCovers,
-                            [this] { BrowseCover(false); });
-    m_openCDBtn = button(m_discImg,
-                         u"OpenCDBtn"_s,
-                         u"document-open"_s,
-                         468,
-                         u"Browse for Disc cover"_s,
-                         HoverCovers,
-                         [this] { BrowseCover(true); });
-    m_getFCBtn1 = button(m_frontImg,
-                         u"GetFCBtn1"_s,
-                         u"internet-web-browser"_s,
-                         469,
-                         u"Get Covers from the web"_s,
-                         HoverCovers,
-                         [this] { Host()->FetchPicture(1); });
-    m_getFCBtn2 = button(m_discImg,
-                         u"GetFCBtn2"_s,
-                         u"internet-web-browser"_s,
-                         469,
-                         u"Get Covers from the web"_s,
-                         HoverCovers,
-                         [this] { Host()->FetchPicture(1); });
-    m_delFrontBtn = button(m_frontImg,
-                           u"DelFrontBtn"_s,
-                           u"edit-delete"_s,
-                           470,
-                           u"Remove Front cover"_s,
-                           HoverCovers,
-                           [this] { RemoveCover(false); });
-    m_delCDBtn = button(m_discImg,
-                        u"DelCDBtn"_s,
-                        u"edit-delete"_s,
-                        471,
-                        u"Remove disc cover"_s,
-                        HoverCovers,
-                        [this] { RemoveCover(true); });
-    PlacePictureButtons();
+    m_openFrontBtn = NewHoverButton(m_frontImg,
+                                    u"OpenFrontBtn"_s,
+                                    u"document-open"_s,
+                                    467,
+                                    u"Browse for Front cover"_s,
+                                    HoverCovers,
+                                    [this] { BrowseCover(false); });
+    m_openCDBtn = NewHoverButton(m_discImg,
+                                 u"OpenCDBtn"_s,
+                                 u"document-open"_s,
+                                 468,
+                                 u"Browse for Disc cover"_s,
+                                 HoverCovers,
+                                 [this] { BrowseCover(true); });
+    m_getFCBtn1 = NewHoverButton(m_frontImg,
+                                 u"GetFCBtn1"_s,
+                                 u"internet-web-browser"_s,
+                                 469,
+                                 u"Get Covers from the web"_s,
+                                 HoverCovers,
+                                 [this] { Host()->FetchPicture(1); });
+    m_getFCBtn2 = NewHoverButton(m_discImg,
+                                 u"GetFCBtn2"_s,
+                                 u"internet-web-browser"_s,
+                                 469,
+                                 u"Get Covers from the web"_s,
+                                 HoverCovers,
+                                 [this] { Host()->FetchPicture(1); });
+    m_delFrontBtn = NewHoverButton(m_frontImg,
+                                   u"DelFrontBtn"_s,
+                                   u"edit-delete"_s,
+                                   470,
+                                   u"Remove Front cover"_s,
+                                   HoverCovers,
+                                   [this] { RemoveCover(false); });
+    m_delCDBtn = NewHoverButton(m_discImg,
+                                u"DelCDBtn"_s,
+                                u"edit-delete"_s,
+                                471,
+                                u"Remove disc cover"_s,
+                                HoverCovers,
+                                [this] { RemoveCover(true); });
 }
 
 void TmvFrame::SetPictureFetchAvailable(bool poster, bool cover)

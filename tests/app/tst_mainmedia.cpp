@@ -147,10 +147,11 @@ TEST_F(MediaTest, DefaultPictureFetchersShowTheirCardButtons)
     alien->SetPicture(&poster, TImageFormat::None, QString(), 2);
     Focus(alien);
     Trigger("EditVidAct");
+    MovieCard()->SetHoverDelay(0);
     const auto hover = [this](const char *area) {
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(Child<QWidget>(MovieCard(), area), &enter);
-        QTest::qWait(TCardFrame::HoverDelay + 100);
+        EXPECT_TRUE(SettleHover(MovieCard()));
     };
     hover("CoverPanel");
     EXPECT_TRUE(Child<QWidget>(MovieCard(), "ImgImportBtn")->isVisibleTo(MovieCard()));

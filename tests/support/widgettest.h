@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -28,4 +29,12 @@ inline void WhenModal(std::function<void(QWidget *)> action)
         action(modal);
     });
     timer->start();
+}
+
+// A card's picture buttons after an Enter or Leave: with the card's hover delay set to 0 the
+// hover timer fires on the next pass of the event loop. False when it never did.
+inline bool SettleHover(QWidget *card)
+{
+    auto *timer = card->findChild<QTimer *>(QStringLiteral("ImgTimer"));
+    return timer && QTest::qWaitFor([timer] { return !timer->isActive(); });
 }

@@ -109,6 +109,7 @@ class CardPictureTest : public ::testing::Test
 protected:
     CardPictureTest()
     {
+        card.SetHoverDelay(0);
         card.SetHost(&host);
         card.SetSettings(AllItems());
         card.resize(900, 700);
@@ -134,7 +135,7 @@ protected:
     {
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(Child<QWidget>(&card, area), &enter);
-        QTest::qWait(TCardFrame::HoverDelay + 100);
+        EXPECT_TRUE(SettleHover(&card));
     }
 
     QTemporaryDir dir;
@@ -201,7 +202,7 @@ TEST_F(CardPictureTest, HoverButtonsFollowModeAndReadOnly)
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(Child<QWidget>(&card, "Screen1"), &leave);
-    QTest::qWait(TCardFrame::HoverDelay + 100);
+    EXPECT_TRUE(SettleHover(&card));
     EXPECT_FALSE(Shows("ScreensFldrBtn1"));
 
     card.SetReadOnly(true);
@@ -411,6 +412,7 @@ TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
     TVideoDatabase db{dir.filePath(u"people.rkd"_s), nullptr, nullptr};
     TPictureHost host;
     TActorFrame card;
+    card.SetHoverDelay(0);
     card.SetHost(&host);
     card.SetSettings(AllItems());
     card.resize(800, 600);
@@ -424,7 +426,7 @@ TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
     EXPECT_TRUE(person->PictureBytes().startsWith("\xFF\xD8"));
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(Child<QWidget>(&card, "PhotoPanel"), &enter);
-    QTest::qWait(TCardFrame::HoverDelay + 100);
+    EXPECT_TRUE(SettleHover(&card));
     EXPECT_FALSE(Child<QWidget>(&card, "ImgClearBtn")->isHidden());
     Child<QToolButton>(&card, "ImgClearBtn")->click();
     EXPECT_TRUE(person->Picture().IsNull());
