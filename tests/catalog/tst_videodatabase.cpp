@@ -230,7 +230,7 @@ TEST_F(VideoDatabaseTest, ObserversHearOfRecordsInOrder)
     db->RemoveObserver(&observer);
     db->DeleteRecord(person);
     // Each record is reported under its num or name at the time of the call: a new movie
-    // has num -1 until the test numbers it.
+    // has num -1 until the test numbers it, a new person is shown before it is named.
     EXPECT_EQ(observer.calls,
               (QStringList{u"+ -1"_s,
                            u"add -1"_s,
@@ -240,7 +240,7 @@ TEST_F(VideoDatabaseTest, ObserversHearOfRecordsInOrder)
                            u"add -1"_s,
                            u"move -1"_s,
                            u"move 2"_s,
-                           u"+ Ann"_s,
+                           u"+ "_s,
                            u"add Ann"_s,
                            u"- Ann"_s,
                            u"x 5"_s,
