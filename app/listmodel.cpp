@@ -84,9 +84,11 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
                         : static_cast<TDBItem &>(*db.Movie(i));
     };
     BeginUpdate();
+    // Every row goes at once; hiding the records then finds no row left to delete.
+    MarkReset();
+    DropNodes();
     for (int i = 0; i < count; ++i)
         recordAt(i).SetShown(false);
-    Clear();
     if (prepare)
         prepare();
     m_recordNodes.reserve(count);
@@ -482,10 +484,15 @@ void TListModel::Clear()
     collect(*m_root);
     for (TDBItem *record : std::as_const(records))
         record->SetShown(false);
+    DropNodes();
+    EndUpdate();
+}
+
+void TListModel::DropNodes()
+{
     m_live.clear();
     m_recordNodes.clear();
     m_root = std::make_unique<TViewNode>();
-    EndUpdate();
 }
 
 bool TListModel::SortsBefore(const TViewNode &a, const TViewNode &b) const

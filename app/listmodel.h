@@ -253,6 +253,8 @@ private:
     // Whether the record is of the kind this model lists.
     bool Lists(const TDBItem &record) const;
     void DeleteNodesOf(const TDBItem &record);
+    // Frees every node at once, inside an update bracket that has started its reset.
+    void DropNodes();
     // Starts the one reset of the current update bracket, on its first change.
     void MarkReset();
 
