@@ -131,6 +131,12 @@ void TListModel::RecordHidden(TDBItem &record)
         DeleteNodesOf(record);
 }
 
+void TListModel::RecordChanged(TDBItem &record)
+{
+    if (Lists(record))
+        RecordChanged(&record);
+}
+
 void TListModel::RecordRemoving(TDBItem &record)
 {
     if (Lists(record))

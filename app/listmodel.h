@@ -142,6 +142,8 @@ public:
     void RecordRemoving(TDBItem &record) override;
     void RecordShown(TDBItem &record) override;
     void RecordHidden(TDBItem &record) override;
+    // Repaints the record's rows; where it sorts is left to Resort.
+    void RecordChanged(TDBItem &record) override;
     void ResetStarted() override { BeginUpdate(); }
     void ResetFinished() override { EndUpdate(); }
 

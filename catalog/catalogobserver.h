@@ -20,6 +20,8 @@ public:
     // they are shown after it and hidden before it.
     virtual void RecordShown(TDBItem &record) { (void)record; }
     virtual void RecordHidden(TDBItem &record) { (void)record; }
+    // A field of a record changed (any setter that stored a new value).
+    virtual void RecordChanged(TDBItem &record) { (void)record; }
     // A movie is getting a new num or a person a new name: it moved in the catalog's order
     // already, the field changes right after.
     virtual void RecordMoved(TDBItem &record) { (void)record; }

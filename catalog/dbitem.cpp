@@ -25,7 +25,7 @@ TDBItem::~TDBItem() = default;
 void TDBItem::MarkModified()
 {
     if (m_owner)
-        m_owner->SetModified(true);
+        m_owner->RecordModified(*this);
 }
 
 void TDBItem::ReportDestroyed()

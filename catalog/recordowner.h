@@ -18,8 +18,9 @@ class IRecordOwner
 public:
     virtual ~IRecordOwner() = default;
 
-    // Every field change marks the catalog modified through this.
-    virtual void SetModified(bool flag) = 0;
+    // Every field change reports here: the catalog is modified, and its observers hear
+    // which record changed.
+    virtual void RecordModified(TDBItem &record) = 0;
     // Raised by Lend and ReturnLoan after the loan fields changed.
     virtual void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) = 0;
     // Called before a person's name changes, so the people list stays ordered.

@@ -218,6 +218,13 @@ void TVideoDatabase::SetModified(bool flag)
         OnModifiedChanged(flag);
 }
 
+void TVideoDatabase::RecordModified(TDBItem &record)
+{
+    SetModified(true);
+    if (!m_quiet)
+        Notify([&](ICatalogObserver &observer) { observer.RecordChanged(record); });
+}
+
 TMovie *TVideoDatabase::Movie(int index) const
 {
     return index >= 0 && index < MovieCount() ? m_movies[size_t(index)].get() : nullptr;

@@ -144,7 +144,8 @@ public:
     Status SetPassword(const QString &password, TProtection protection = TProtection::Strong);
 
     bool Modified() const { return m_modified; }
-    void SetModified(bool flag) override;
+    void SetModified(bool flag);
+    void RecordModified(TDBItem &record) override;
 
     int MovieCount() const { return static_cast<int>(m_movies.size()); }
     TMovie *Movie(int index) const;
@@ -153,8 +154,9 @@ public:
     int ShownMovies() const { return m_shownMovies; }
     int ShownPeople() const { return m_shownPeople; }
 
-    // Observers hear of records added, removed, shown, hidden and moved, in registration
-    // order. Not owned: an observer removes itself before it dies, or outlives the catalog.
+    // Observers hear of records added, removed, shown, hidden, changed and moved, in
+    // registration order. Not owned: an observer removes itself before it dies, or outlives the
+    // catalog.
     void AddObserver(ICatalogObserver *observer);
     void RemoveObserver(ICatalogObserver *observer);
     // The rules typed titles and names are stored by (the window's title formatting).

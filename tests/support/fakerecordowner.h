@@ -39,7 +39,7 @@ public:
         int newNum;
     };
 
-    void SetModified(bool flag) override { modified = flag; }
+    void RecordModified(TDBItem &) override { modified = true; }
     void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) override
     {
         loanEvents.append({returned, borrower, movie});

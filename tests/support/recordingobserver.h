@@ -17,6 +17,7 @@ public:
     void RecordShown(TDBItem &record) override { Note(QStringLiteral("+"), record); }
     void RecordHidden(TDBItem &record) override { Note(QStringLiteral("-"), record); }
     void RecordMoved(TDBItem &record) override { Note(QStringLiteral("move"), record); }
+    void RecordChanged(TDBItem &record) override { Note(QStringLiteral("edit"), record); }
     void ResetStarted() override { calls.append(QStringLiteral("reset")); }
     void ResetFinished() override { calls.append(QStringLiteral("done")); }
 
