@@ -9,6 +9,8 @@
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/episode.h"
+#include "catalog/movie.h"
+#include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
 
@@ -43,13 +45,110 @@ public:
 
 } // namespace
 
-TListModel::TListModel(QObject *parent)
+TListModel::TListModel(QObject *parent, bool people)
     : QAbstractItemModel(parent)
+    , m_people(people)
     , m_root(std::make_unique<TViewNode>())
     , m_texts(std::make_unique<TTitleTexts>())
 {}
 
 TListModel::~TListModel() = default;
+
+bool TListModel::Lists(const TDBItem &record) const
+{
+    return (record.Kind() == TRecordKind::Person) == m_people;
+}
+
+void TListModel::ShowIfPassing(TDBItem &record) const
+{
+    if (!record.Shown() && Passes(record))
+        record.SetShown(true);
+}
+
+void TListModel::Reshow(TDBItem &record) const
+{
+    record.SetShown(false);
+    ShowIfPassing(record);
+}
+
+void TListModel::ApplyFilter(TDBItem &record) const
+{
+    record.SetShown(Passes(record));
+}
+
+void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &prepare)
+{
+    const int count = m_people ? db.PersonCount() : db.MovieCount();
+    const auto recordAt = [&](int i) -> TDBItem & {
+        return m_people ? static_cast<TDBItem &>(*db.Person(i))
+                        : static_cast<TDBItem &>(*db.Movie(i));
+    };
+    BeginUpdate();
+    // Every row goes at once; hiding the records then finds no row left to delete.
+    MarkReset();
+    DropNodes();
+    for (int i = 0; i < count; ++i)
+        recordAt(i).SetShown(false);
+    if (prepare)
+        prepare();
+    m_recordNodes.reserve(count);
+    for (int i = 0; i < count; ++i)
+        ShowIfPassing(recordAt(i));
+    // Groups whose records are all filtered out would stand empty until the next change.
+    if (m_root->m_groups && !m_root->m_groups->isEmpty())
+        PruneEmptyGroups();
+    EndUpdate();
+}
+
+void TListModel::RecordAdded(TDBItem &record)
+{
+    // A new record is shown; the filter may not admit it.
+    if (Lists(record) && record.Shown() && !Passes(record))
+        record.SetShown(false);
+}
+
+void TListModel::RecordShown(TDBItem &record)
+{
+    if (!Lists(record))
+        return;
+    if (record.Kind() == TRecordKind::Episode) {
+        const TMovie *movie = static_cast<const TEpisode &>(record).Parent();
+        for (TViewNode *movieNode : NodesOf(movie))
+            AddChildNode(movieNode, &record, -1);
+        return;
+    }
+    if (!m_parentsRule) {
+        AddChildNode(nullptr, &record, -1);
+        return;
+    }
+    for (TViewNode *parent : m_parentsRule(record))
+        AddChildNode(parent, &record, -1);
+}
+
+void TListModel::RecordHidden(TDBItem &record)
+{
+    if (Lists(record))
+        DeleteNodesOf(record);
+}
+
+void TListModel::RecordChanged(TDBItem &record)
+{
+    if (Lists(record))
+        RecordChanged(&record);
+}
+
+void TListModel::RecordRemoving(TDBItem &record)
+{
+    if (Lists(record))
+        DeleteNodesOf(record);
+}
+
+void TListModel::DeleteNodesOf(const TDBItem &record)
+{
+    // DeleteNode unlinks the node it deletes (and may take a parent group along).
+    while (TViewNode *node = m_recordNodes.value(&record, nullptr))
+        DeleteNode(node);
+}
 
 void TListModel::SetTextProvider(std::unique_ptr<ITextProvider> provider)
 {
@@ -193,13 +292,15 @@ TDBItem *TListModel::RecordOf(const QModelIndex &index) const
 
 TViewNode *TListModel::FirstNodeOf(const TDBItem *record) const
 {
-    if (!record)
-        return nullptr;
-    for (TViewNode *node : record->ViewNodes()) {
-        if (Contains(node))
-            return node;
-    }
-    return nullptr;
+    return record ? m_recordNodes.value(record, nullptr) : nullptr;
+}
+
+QList<TViewNode *> TListModel::NodesOf(const TDBItem *record) const
+{
+    QList<TViewNode *> nodes;
+    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord)
+        nodes.append(node);
+    return nodes;
 }
 
 TViewNode *TListModel::AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex)
@@ -258,10 +359,8 @@ void TListModel::RecordChanged(const TDBItem *record)
     if (!record || Updating())
         return;
     const int last = columnCount() - 1;
-    for (TViewNode *node : record->ViewNodes()) {
-        if (Contains(node))
-            emit dataChanged(IndexOf(node, 0), IndexOf(node, last));
-    }
+    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord)
+        emit dataChanged(IndexOf(node, 0), IndexOf(node, last));
 }
 
 void TListModel::ColumnsChanged()
@@ -285,6 +384,14 @@ TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node
     TViewNode *raw = node.get();
     raw->m_parent = parent;
     m_live.insert(raw);
+    if (raw->record) {
+        // Appended to the record's chain, so its nodes keep the order they were made in.
+        TViewNode *&first = m_recordNodes[raw->record];
+        TViewNode **link = &first;
+        while (*link)
+            link = &(*link)->m_nextOfRecord;
+        *link = raw;
+    }
     if (raw->IsGroup()) {
         if (!parent->m_groups)
             parent->m_groups = std::make_unique<QHash<QString, TViewNode *>>();
@@ -315,6 +422,18 @@ TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node
 void TListModel::Forget(const TViewNode *node)
 {
     m_live.remove(node);
+    if (node->record) {
+        const auto it = m_recordNodes.find(node->record);
+        if (it != m_recordNodes.end()) {
+            TViewNode **link = &it.value();
+            while (*link && *link != node)
+                link = &(*link)->m_nextOfRecord;
+            if (*link)
+                *link = node->m_nextOfRecord;
+            if (!it.value())
+                m_recordNodes.erase(it);
+        }
+    }
     if (node->IsGroup() && node->m_parent && node->m_parent->m_groups) {
         auto &groups = *node->m_parent->m_groups;
         const QString key = node->groupValue.toCaseFolded();
@@ -356,8 +475,8 @@ void TListModel::Clear()
 {
     BeginUpdate();
     MarkReset();
-    // Records are hidden rather than robbed of their nodes: a shown record must have nodes,
-    // and its destructor deletes the handles it keeps.
+    // Records are hidden rather than robbed of their rows: a shown record has rows in the
+    // lists that observe its catalog.
     QList<TDBItem *> records;
     const std::function<void(const TViewNode &)> collect = [&](const TViewNode &node) {
         for (const auto &child : node.m_children) {
@@ -371,9 +490,15 @@ void TListModel::Clear()
     collect(*m_root);
     for (TDBItem *record : std::as_const(records))
         record->SetShown(false);
-    m_live.clear();
-    m_root = std::make_unique<TViewNode>();
+    DropNodes();
     EndUpdate();
+}
+
+void TListModel::DropNodes()
+{
+    m_live.clear();
+    m_recordNodes.clear();
+    m_root = std::make_unique<TViewNode>();
 }
 
 bool TListModel::SortsBefore(const TViewNode &a, const TViewNode &b) const

@@ -11,14 +11,15 @@
 #include <QSet>
 #include <QString>
 
-#include "catalog/treeview.h"
+#include "catalog/catalogobserver.h"
 
 class QMimeData;
 class TDBItem;
+class TVideoDatabase;
 
 // One row of a catalog list: a record node (a movie, an episode or a person) or a group node
-// of the tree view. Nodes are made and owned by a TListModel; a record keeps the handles of
-// its own nodes (TDBItem::ViewNodes).
+// of the tree view. Nodes are made and owned by a TListModel, which also keeps every record's
+// nodes (TListModel::NodesOf).
 struct TViewNode
 {
     // The record the node shows; nullptr for a group node.
@@ -41,6 +42,8 @@ private:
     static constexpr int NoneStale = INT_MAX;
 
     TViewNode *m_parent = nullptr;
+    // The record's next node in this model (a record shows under several groups).
+    TViewNode *m_nextOfRecord = nullptr;
     // Inside an update bracket a deleted child leaves an empty slot (a hole) so that deleting
     // many rows stays linear; the model closes the holes before it answers by row again.
     std::vector<std::unique_ptr<TViewNode>> m_children;
@@ -89,15 +92,17 @@ public:
     }
 };
 
-// The item model under both catalog lists. The catalog's records place and remove their own
-// nodes through ITreeView; the window adds group nodes, sorts, and maps view indexes to
-// nodes and records. Every change outside an update bracket is announced row by row; inside
-// one (BeginUpdate/EndUpdate, nestable) the structure changes silently and the outermost
-// EndUpdate resets the model once.
+// The item model under one catalog list (movies with their episodes, or people). It observes
+// the catalog: a record that becomes shown gets a row under each parent the parents rule
+// names (its movie's rows for an episode), and loses them when hidden or destroyed. The
+// model keeps the record-to-row map and the filter deciding what it shows; the window adds
+// group nodes, sorts, and maps view indexes to nodes and records. Every change outside an
+// update bracket is announced row by row; inside one (BeginUpdate/EndUpdate, nestable) the
+// structure changes silently and the outermost EndUpdate resets the model once.
 //
-// The catalog that places records here must be destroyed before the model: its records
-// keep node handles and it keeps the ITreeView pointer.
-class TListModel : public QAbstractItemModel, public ITreeView
+// A catalog the model observes must be destroyed, or the model removed from it, before the
+// model.
+class TListModel : public QAbstractItemModel, public ICatalogObserver
 {
     Q_OBJECT
 
@@ -106,8 +111,41 @@ public:
     // rows) by `column`: negative when a sorts before b in ascending order, 0 when equal.
     using TNodeCompare = std::function<int(const TViewNode &a, const TViewNode &b, int column)>;
 
-    explicit TListModel(QObject *parent = nullptr);
+    // The parent nodes a record is shown under; nullptr stands for the top level.
+    using TParentsRule = std::function<QList<TViewNode *>(const TDBItem &record)>;
+    // Whether a movie or person passes the list's filter (episodes follow their movie).
+    using TFilterRule = std::function<bool(const TDBItem &record)>;
+
+    // `people`: the model lists people; otherwise movies and their episodes.
+    explicit TListModel(QObject *parent = nullptr, bool people = false);
     ~TListModel() override;
+
+    bool People() const { return m_people; }
+    // Empty rules: every record passes, at the top level.
+    void SetParentsRule(TParentsRule rule) { m_parentsRule = std::move(rule); }
+    void SetFilterRule(TFilterRule rule) { m_filterRule = std::move(rule); }
+    bool Passes(const TDBItem &record) const { return !m_filterRule || m_filterRule(record); }
+    // Shows a hidden record that passes the filter; a shown one stays as it is.
+    void ShowIfPassing(TDBItem &record) const;
+    // Gives a shown record its rows afresh (its group values changed), if it still passes.
+    void Reshow(TDBItem &record) const;
+    // Shows a record that passes the filter and hides one that does not.
+    void ApplyFilter(TDBItem &record) const;
+    // The list afresh from the catalog, in one update bracket: every record of the model's
+    // kind is hidden and the list emptied; `prepare` runs (the columns, the group nodes);
+    // then every record that passes the filter is shown, and groups left without records
+    // are removed.
+    void Build(const TVideoDatabase &db, const std::function<void()> &prepare = {});
+
+    // ICatalogObserver: the records of this model's kind.
+    void RecordAdded(TDBItem &record) override;
+    void RecordRemoving(TDBItem &record) override;
+    void RecordShown(TDBItem &record) override;
+    void RecordHidden(TDBItem &record) override;
+    // Repaints the record's rows; where it sorts is left to Resort.
+    void RecordChanged(TDBItem &record) override;
+    void ResetStarted() override { BeginUpdate(); }
+    void ResetFinished() override { EndUpdate(); }
 
     // Replaces the columns (resetting the model); nullptr restores the one title column:
     // a movie's display title, an episode's number and title, a person's name, a group's
@@ -117,13 +155,12 @@ public:
 
     // A record node under parent (nullptr: the top level). A record of nullptr makes an
     // empty group node. A parent that is not a node of this model gives nullptr.
-    TViewNode *AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex) override;
+    TViewNode *AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex);
     // Deletes node with its subtree, then every group node above it that is left empty.
-    // nullptr and handles this model does not hold are ignored. Records below node must
-    // have let go of their nodes first.
-    void DeleteNode(TViewNode *node) override;
-    void BeginUpdate() override;
-    void EndUpdate() override;
+    // nullptr and handles this model does not hold are ignored.
+    void DeleteNode(TViewNode *node);
+    void BeginUpdate();
+    void EndUpdate();
     bool Updating() const { return m_updateDepth > 0; }
 
     // A group node under parent (nullptr: the top level); its level follows from the parent.
@@ -146,6 +183,8 @@ public:
     TDBItem *RecordOf(const QModelIndex &index) const;
     // The first of the record's nodes in this model, or nullptr.
     TViewNode *FirstNodeOf(const TDBItem *record) const;
+    // Every node of the record in this model, in the order they were made.
+    QList<TViewNode *> NodesOf(const TDBItem *record) const;
     bool Contains(const TViewNode *node) const { return node && m_live.contains(node); }
     // Repaints every row of the record (after its fields changed).
     void RecordChanged(const TDBItem *record);
@@ -210,8 +249,14 @@ private:
     void SortChildren(TViewNode *node);
     // SortChildren of the hidden root inside the sort bracket.
     void SortAll();
-    // Drops node and its subtree from the live set (before they are freed).
+    // Drops node and its subtree from the live set and the record map (before they are
+    // freed).
     void Forget(const TViewNode *node);
+    // Whether the record is of the kind this model lists.
+    bool Lists(const TDBItem &record) const;
+    void DeleteNodesOf(const TDBItem &record);
+    // Frees every node at once, inside an update bracket that has started its reset.
+    void DropNodes();
     // Starts the one reset of the current update bracket, on its first change.
     void MarkReset();
 
@@ -220,7 +265,12 @@ private:
     // node's slot among its parent's children, holes counted, without closing holes.
     static int SlotOf(TViewNode *node);
 
+    bool m_people = false;
+    TParentsRule m_parentsRule;
+    TFilterRule m_filterRule;
     std::unique_ptr<TViewNode> m_root;
+    // Each record's first node; the rest follow through m_nextOfRecord.
+    QHash<const TDBItem *, TViewNode *> m_recordNodes;
     // Every node of this model, for telling stale or foreign handles from good ones.
     QSet<const TViewNode *> m_live;
     std::unique_ptr<ITextProvider> m_texts;

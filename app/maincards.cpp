@@ -10,7 +10,6 @@
 #include "app/recordcard.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 #include "views/actorframe.h"
 #include "views/linktext.h"
@@ -161,8 +160,7 @@ void TMain::OnMarkToggled(bool seenMark, bool checked)
     m_movieFrame->RefreshSeen();
     m_movieModel->RecordChanged(movie);
     // The seen and wish filters may no longer admit the movie.
-    const auto &filter = RecordHooks().FilterPredicate;
-    if (filter && !filter(*movie))
+    if (!m_movieModel->Passes(*movie))
         movie->SetShown(false);
     CommandUpdate();
 }

@@ -20,7 +20,6 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 #include "views/actorframe.h"
@@ -182,8 +181,7 @@ void TMain::UpdatePosition(TDBItem *record)
             now.append(GroupValues(*record, field));
         if (now != m_snapshot.groupValues) {
             // The record moves to the groups of its new values.
-            record->SetShown(false);
-            record->SetShown(true);
+            model->Reshow(*record);
         }
     }
     const int column = model->SortColumn();
@@ -232,8 +230,7 @@ void TMain::OnFocusLeaving(bool people)
         return;
     StoreCardInput();
     if (m_db->Modified()) {
-        const auto &filter = RecordHooks().FilterPredicate;
-        if (filter && !filter(*record))
+        if (!(people ? m_peopleModel : m_movieModel)->Passes(*record))
             record->SetShown(false);
         UpdatePosition(record);
     }
@@ -364,8 +361,7 @@ void TMain::ApplyEdits()
     SetEditState(TEditState::Viewing);
     if (!m_db->Modified())
         return;
-    const auto &filter = RecordHooks().FilterPredicate;
-    record->SetShown(!filter || filter(*record));
+    (people ? m_peopleModel : m_movieModel)->ApplyFilter(*record);
     UpdatePosition(record);
     if (record->Shown())
         ShownList()->SelectRecord(record);
@@ -811,8 +807,7 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
     if (!m_db)
         return;
     QString title = text.trimmed();
-    if (const auto &normalize = RecordHooks().TitleNormalizer)
-        title = normalize(title);
+    title = m_db->TextRules().Title(title);
     SetMode(false);
     const auto same = [](const QString &a, const QString &b) {
         return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -845,8 +840,7 @@ void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
     if (!m_db)
         return;
     QString name = text.trimmed();
-    if (const auto &normalize = RecordHooks().NameNormalizer)
-        name = normalize(name);
+    name = m_db->TextRules().Name(name);
     SetMode(true);
     TActor *found = nullptr;
     if (!asTranslatedName) {

@@ -14,7 +14,6 @@
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
@@ -341,7 +340,7 @@ void TMain::ReapplyFilters()
     TDBItem *focused = model->RecordOf(list->currentIndex());
     const int count = people ? m_db->PersonCount() : m_db->MovieCount();
     // Prepared once (ranges read, drives asked once per folder) for all records; the
-    // records ask the same filter through the hook when they are shown.
+    // lists ask the same filter when records are shown.
     const TFilter filter(m_filter);
     m_batchFilter = &filter;
     model->BeginUpdate();

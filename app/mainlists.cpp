@@ -15,6 +15,7 @@
 #include "app/grouping.h"
 #include "app/listcolumns.h"
 #include "app/listmodel.h"
+#include "app/logform.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "catalog/actor.h"
@@ -22,7 +23,7 @@
 #include "catalog/daycount.h"
 #include "catalog/localetext.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
+#include "catalog/textrules.h"
 #include "catalog/videodatabase.h"
 #include "logic/titleformat.h"
 #include "views/mvframe.h"
@@ -50,7 +51,7 @@ QList<const TDBItem *> AllRecords(const TVideoDatabase &db, bool people)
 void TMain::CreateLists()
 {
     m_movieModel = new TListModel(this);
-    m_peopleModel = new TListModel(this);
+    m_peopleModel = new TListModel(this, true);
     auto movieColumns = std::make_unique<TMovieColumns>();
     auto peopleColumns = std::make_unique<TPeopleColumns>();
     m_movieColumns = movieColumns.get();
@@ -125,27 +126,37 @@ void TMain::ConnectList(TCatalogList *list, bool people)
             });
 }
 
-void TMain::InstallRecordHooks()
+void TMain::InstallListRules()
 {
-    TRecordHooks &hooks = RecordHooks();
-    hooks.TitleNormalizer = [this](const QString &text) {
-        return NormalizeTitle(
-            text,
-            TTitleRules{m_settings.PrefixMode, m_settings.PrefixList, m_settings.AllCapsTitle});
-    };
-    hooks.NameNormalizer = [this](const QString &text) {
-        return NormalizeName(text, m_settings.PeopleAllCapsTitle);
-    };
-    hooks.FilterPredicate = [this](const TDBItem &record) {
-        return m_batchFilter ? m_batchFilter->Passes(record) : RecordPasses(record, m_filter);
-    };
-    hooks.NodeProvider = [this](const TDBItem &record) -> QList<TViewNode *> {
-        const bool people = record.Kind() == TRecordKind::Person;
-        if (ListView(people) != TViewMode::Tree)
-            return {nullptr};
-        return (people ? m_peopleGroups : m_movieGroups)->ParentsFor(record);
-    };
+    for (TListModel *model : {m_movieModel, m_peopleModel}) {
+        const bool people = model == m_peopleModel;
+        model->SetFilterRule([this](const TDBItem &record) {
+            return m_batchFilter ? m_batchFilter->Passes(record) : RecordPasses(record, m_filter);
+        });
+        model->SetParentsRule([this, people](const TDBItem &record) -> QList<TViewNode *> {
+            if (ListView(people) != TViewMode::Tree)
+                return {nullptr};
+            return (people ? m_peopleGroups : m_movieGroups)->ParentsFor(record);
+        });
+    }
     ApplyGrouping();
+}
+
+std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
+{
+    auto db = std::make_unique<TVideoDatabase>(fileName);
+    db->AddObserver(m_movieModel);
+    db->AddObserver(m_peopleModel);
+    db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
+    db->OnLog = TLogSink{m_logForm};
+    db->SetTextRules(TextRules());
+    return db;
+}
+
+TTextRules TMain::TextRules() const
+{
+    return {{m_settings.PrefixMode, m_settings.PrefixList, m_settings.AllCapsTitle},
+            m_settings.PeopleAllCapsTitle};
 }
 
 void TMain::ApplyGrouping()
@@ -158,6 +169,8 @@ void TMain::ApplyGrouping()
     m_peopleGroups->SetTexts(texts);
     m_movieGroups->SetLevels(m_settings.MovieGroups, m_settings.MovieUndefinedGroup);
     m_peopleGroups->SetLevels(m_settings.PeopleGroups, m_settings.PeopleUndefinedGroup);
+    if (m_db)
+        m_db->SetTextRules(TextRules());
 }
 
 TViewMode TMain::ListView(bool people) const
@@ -222,18 +235,13 @@ void TMain::BuildList(bool people)
     m_batchFilter = &filter;
     const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
 
+    // The rows are sorted once, when the outer bracket closes.
     model->BeginUpdate();
-    for (const TDBItem *record : records)
-        const_cast<TDBItem *>(record)->SetShown(false);
-    model->Clear();
-    PrepareColumns(people);
-    if (view == TViewMode::Tree)
-        (people ? m_peopleGroups : m_movieGroups)->BuildGroups(records);
-    for (const TDBItem *record : records)
-        const_cast<TDBItem *>(record)->SetShown(true);
-    // Groups whose records are all filtered out would stand empty until the next change.
-    if (view == TViewMode::Tree)
-        model->PruneEmptyGroups();
+    model->Build(*m_db, [&] {
+        PrepareColumns(people);
+        if (view == TViewMode::Tree)
+            (people ? m_peopleGroups : m_movieGroups)->BuildGroups(records);
+    });
     ApplySort(people);
     model->EndUpdate();
 

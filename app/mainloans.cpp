@@ -77,8 +77,7 @@ void TMain::LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, 
         return;
     // In a tree grouped by borrower the movie moves to the group of its new borrower.
     if (rebuild && movie->Kind() == TRecordKind::Movie && movie->Shown()) {
-        movie->SetShown(false);
-        movie->SetShown(true);
+        m_movieModel->Reshow(*movie);
     } else {
         m_movieModel->RecordChanged(movie);
     }

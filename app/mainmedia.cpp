@@ -210,10 +210,8 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     }
 
     // The plug-ins and the files may have changed any field: place the movie afresh.
-    if (movie->Shown()) {
-        movie->SetShown(false);
-        movie->SetShown(true);
-    }
+    if (movie->Shown())
+        m_movieModel->Reshow(*movie);
     m_movieModel->Resort();
     m_movieList->clearSelection();
     m_movieList->SelectRecord(movie);

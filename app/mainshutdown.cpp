@@ -111,9 +111,7 @@ TLoadResult TMain::ReadCatalog(TOpenMode mode)
     // Whatever the copy left behind goes: the catalog is read afresh from its own file.
     const QString fileName = m_db->FileName();
     m_db.reset();
-    m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
-    m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
-    m_db->OnLog = TLogSink{m_logForm};
+    m_db = NewCatalog(fileName);
     return m_db->Open(m_passwords.get(), mode);
 }
 

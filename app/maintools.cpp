@@ -210,8 +210,7 @@ void TMain::EditMultipleMovies()
         ApplyMultiEdit(*movie, *answer);
         // The movie's rows go to the groups and places of its new values.
         if (moves && movie->Kind() == TRecordKind::Movie && movie->Shown()) {
-            movie->SetShown(false);
-            movie->SetShown(true);
+            m_movieModel->Reshow(*movie);
         } else if (!moves) {
             m_movieModel->RecordChanged(movie);
         }

@@ -19,7 +19,6 @@
 #include "app/selform.h"
 #include "app/waitwindow.h"
 #include "catalog/daycount.h"
-#include "catalog/recordhooks.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 #include "host/downloader.h"
@@ -128,8 +127,7 @@ void TMain::RunWebPlugin(int index)
         m_webFlow->RunPlugin(index, nullptr);
         if (current && !wasModified && m_db->Modified() && current == CurrentRecord(people)) {
             // The record may have moved in the list: find it again.
-            const auto &filter = RecordHooks().FilterPredicate;
-            current->SetShown(!filter || filter(*current));
+            (people ? m_peopleModel : m_movieModel)->ApplyFilter(*current);
             (people ? m_peopleModel : m_movieModel)->Resort();
             if (current->Shown())
                 ShownList()->SelectRecord(current);

@@ -51,7 +51,6 @@
 #include "catalog/daycount.h"
 #include "catalog/dbitem.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/settingsconvert.h"
 #include "catalog/textutils.h"
 #include "catalog/version.h"
@@ -184,7 +183,6 @@ TMain::~TMain()
         SetVersionCheck(nullptr);
     // The catalog's records remove their nodes from the models while it is destroyed.
     m_db.reset();
-    RecordHooks() = TRecordHooks();
 }
 
 // ----- start-up ---------------------------------------------------------------------------
@@ -221,7 +219,7 @@ void TMain::StartUp()
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
     m_logForm->setWindowFlag(Qt::Window);
-    InstallRecordHooks();
+    InstallListRules();
 
     Translate(m_language, this);
     TranslateCodeTexts();
@@ -971,9 +969,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
         m_lock = std::make_unique<TCatalogLock>(fileName);
         m_lock->Lock(std::chrono::milliseconds(0));
     }
-    m_db = std::make_unique<TVideoDatabase>(fileName, m_peopleModel, m_movieModel);
-    m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
-    m_db->OnLog = TLogSink{m_logForm};
+    m_db = NewCatalog(fileName);
     // A catalog this window will not write is only read: opening it touches no file.
     const bool writable = !(m_lock && m_lock->State() == TCatalogLock::TState::Busy)
                           && !(QFileInfo::exists(fileName) && FileWriteProtected(fileName));

@@ -40,6 +40,7 @@ class TAboutBox;
 class THistoryForm;
 class TPrefsForm;
 class TBaseMovie;
+struct TTextRules;
 class TActorFrame;
 class TDownloader;
 class TDownloaderFetcher;
@@ -322,7 +323,12 @@ private:
     void ApplySettings();
     void OpenDatabase(const QString &fileName, bool asNew);
     void ConnectEvents();
-    void InstallRecordHooks();
+    // The lists' filter and grouping rules, read from the window's state when applied.
+    void InstallListRules();
+    // A catalog observed by both lists, with the window's text rules and log.
+    std::unique_ptr<TVideoDatabase> NewCatalog(const QString &fileName);
+    // The title formatting preferences as the catalog's rules for typed titles and names.
+    TTextRules TextRules() const;
     void DecideReadOnly(const TLoadResult &load);
     // The message for a file that held no catalog or only part of one; else the load's own.
     QString LoadFailureText(const TLoadResult &load, const QString &fileName) const;

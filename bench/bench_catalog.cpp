@@ -277,7 +277,7 @@ struct TFixture
         LoadFile = Dir.filePath(u"movies.rkd"_s);
         SaveFile = Dir.filePath(u"save.rkd"_s);
         {
-            TVideoDatabase db(LoadFile, nullptr, nullptr);
+            TVideoDatabase db(LoadFile);
             TCatalogGenerator(db).Generate();
             const Result<TSaveOutcome> saved = db.Save(true);
             if (!saved.Ok())
@@ -305,7 +305,7 @@ void BM_Load(benchmark::State &state)
     const TFixture &fixture = Fixture();
     int movies = 0;
     for (auto _ : state) {
-        auto db = std::make_unique<TVideoDatabase>(fixture.LoadFile, nullptr, nullptr);
+        auto db = std::make_unique<TVideoDatabase>(fixture.LoadFile);
         const TLoadResult result = db->Open();
         if (!result.ok)
             state.SkipWithError(qPrintable(result.error));
@@ -324,7 +324,7 @@ void BM_Load(benchmark::State &state)
 void BM_Save(benchmark::State &state)
 {
     const TFixture &fixture = Fixture();
-    TVideoDatabase db(fixture.SaveFile, nullptr, nullptr);
+    TVideoDatabase db(fixture.SaveFile);
     if (const TLoadResult result = db.Open(); !result.ok) {
         state.SkipWithError(qPrintable(result.error));
         return;
@@ -357,7 +357,7 @@ qint64 StatusKilobytes(const char *name)
 int LoadPeakChild(const QString &fileName)
 {
     const qint64 before = StatusKilobytes("VmHWM");
-    TVideoDatabase db(fileName, nullptr, nullptr);
+    TVideoDatabase db(fileName);
     const TLoadResult result = db.Open();
     const qint64 after = StatusKilobytes("VmHWM");
     if (!result.ok) {

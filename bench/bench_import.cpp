@@ -105,8 +105,7 @@ void BM_ImportAmc(benchmark::State &state)
     QTemporaryDir dir;
     int run = 0;
     for (auto _ : state) {
-        TVideoDatabase db(
-            dir.filePath(QStringLiteral("import%1.rkd").arg(run++)), nullptr, nullptr);
+        TVideoDatabase db(dir.filePath(QStringLiteral("import%1.rkd").arg(run++)));
         db.Open();
         TBenchUi ui(input);
         const Status status = RunImport(db, QStringLiteral(RK_CATIMPORT_PATH), ui, {});

@@ -1,7 +1,7 @@
 // The catalog list's model over 20,000 movies (one in twenty a series with 5-10 episodes),
 // with a tree view attached as in the main window: the plain view's build (hide every
-// movie, clear, show every movie again, in one update bracket), a sort by title, and one
-// movie filtered out and back in at the top of the sorted list; and the tree view's build
+// movie, clear, show every movie again, in one update bracket: TListModel::Build), a sort by title,
+// and one movie filtered out and back in at the top of the sorted list; and the tree view's build
 // grouped by genre (one to three of fifteen, spelled in two cases) then year.
 #include <memory>
 
@@ -16,7 +16,6 @@
 #include "bench/randomtext.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
@@ -42,9 +41,9 @@ struct TListFixture
 {
     TListFixture()
     {
-        RecordHooks().NodeProvider = [](const TDBItem &) { return QList<TViewNode *>{nullptr}; };
         view.setModel(&model);
-        db = std::make_unique<TVideoDatabase>(QString(), nullptr, &model);
+        db = std::make_unique<TVideoDatabase>(QString());
+        db->AddObserver(&model);
         TRandomText text(7,
                          {u"night"_s,
                           u"return"_s,
@@ -95,32 +94,18 @@ struct TListFixture
     }
 
     // The plain view's build, as the window does it.
-    void Build()
-    {
-        model.BeginUpdate();
-        for (int i = 0; i < db->MovieCount(); ++i)
-            db->Movie(i)->SetShown(false);
-        model.Clear();
-        for (int i = 0; i < db->MovieCount(); ++i)
-            db->Movie(i)->SetShown(true);
-        model.EndUpdate();
-    }
+    void Build() { model.Build(*db); }
 
-    // The tree view's build: the groups first, then every movie asks for its parents.
+    // The tree view's build: the groups first, then every movie under its groups.
     void BuildTree()
     {
-        model.BeginUpdate();
-        for (int i = 0; i < db->MovieCount(); ++i)
-            db->Movie(i)->SetShown(false);
-        model.Clear();
-        QList<const TDBItem *> records;
-        records.reserve(db->MovieCount());
-        for (int i = 0; i < db->MovieCount(); ++i)
-            records.append(db->Movie(i));
-        grouping.BuildGroups(records);
-        for (int i = 0; i < db->MovieCount(); ++i)
-            db->Movie(i)->SetShown(true);
-        model.EndUpdate();
+        model.Build(*db, [this] {
+            QList<const TDBItem *> records;
+            records.reserve(db->MovieCount());
+            for (int i = 0; i < db->MovieCount(); ++i)
+                records.append(db->Movie(i));
+            grouping.BuildGroups(records);
+        });
     }
 
     TListModel model;
@@ -184,17 +169,15 @@ void BM_FilterOneMovieOutAndIn(benchmark::State &state)
 void BM_BuildTreeByGenreThenYear(benchmark::State &state)
 {
     TListFixture &fixture = Fixture();
-    const auto plain = RecordHooks().NodeProvider;
-    RecordHooks().NodeProvider = [&fixture](const TDBItem &record) {
-        return fixture.grouping.ParentsFor(record);
-    };
+    fixture.model.SetParentsRule(
+        [&fixture](const TDBItem &record) { return fixture.grouping.ParentsFor(record); });
     fixture.grouping.SetLevels({4, 3}, true);
     for (auto _ : state)
         fixture.BuildTree();
     state.counters["top groups"] = fixture.model.rowCount();
     state.counters["nodes"] = fixture.model.NodeCount();
     fixture.grouping.SetLevels({}, true);
-    RecordHooks().NodeProvider = plain;
+    fixture.model.SetParentsRule({});
     fixture.Build();
 }
 

@@ -40,7 +40,7 @@ struct TWindowFixture
 
         const QString catalog = dir.filePath(u"big.rkd"_s);
         {
-            TVideoDatabase db(catalog, nullptr, nullptr);
+            TVideoDatabase db(catalog);
             db.Open();
             TRandomText text(11,
                              {u"night"_s,

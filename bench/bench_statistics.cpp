@@ -62,7 +62,7 @@ public:
         }
     }
 
-    TVideoDatabase db{QString(), nullptr, nullptr};
+    TVideoDatabase db{QString()};
 };
 
 TStatsCatalog &Catalog()

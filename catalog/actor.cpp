@@ -3,8 +3,8 @@
 #include <QHash>
 
 #include "catalog/fieldcodec_p.h"
-#include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
+#include "catalog/textrules.h"
 #include "catalog/textutils.h"
 
 namespace {
@@ -50,12 +50,6 @@ const TPersonTags &Tags()
     return tags;
 }
 
-QString NormalizeName(const QString &name)
-{
-    const auto &normalize = RecordHooks().NameNormalizer;
-    return normalize ? normalize(name) : name;
-}
-
 } // namespace
 
 TActor::TActor(IRecordOwner *owner)
@@ -64,8 +58,8 @@ TActor::TActor(IRecordOwner *owner)
 
 TActor::~TActor()
 {
-    // While the person is still whole: a view may read the row it is told is going.
-    DeleteViewNodes();
+    // While the person is still whole: a list may read the row it is told is going.
+    ReportDestroyed();
 }
 
 std::unique_ptr<TActor> TActor::Create(IRecordOwner *owner)
@@ -83,7 +77,8 @@ void TActor::SetName(const QString &value)
         m_owner->MovePerson(this, value);
     m_name = value;
     MarkModified();
-    m_name = NormalizeName(m_name);
+    if (const TTextRules *rules = TextRules())
+        m_name = rules->Name(m_name);
 }
 
 void TActor::SetTransname(const QString &value)
@@ -92,7 +87,8 @@ void TActor::SetTransname(const QString &value)
         return;
     if (m_name.isEmpty())
         SetName(value);
-    m_transname = NormalizeName(m_transname);
+    if (const TTextRules *rules = TextRules())
+        m_transname = rules->Name(m_transname);
 }
 
 void TActor::SetAltnames(const QString &value)
@@ -125,13 +121,6 @@ void TActor::SetFilmography(const QString &value)
 void TActor::SetCategory(const QString &value)
 {
     StoreField(m_category, value);
-}
-
-void TActor::ShowInViews()
-{
-    AddProviderNodes();
-    if (Shown() && m_owner)
-        m_owner->ChangeShownCount(*this, 1);
 }
 
 void TActor::Clear()

@@ -35,7 +35,6 @@ public:
     void ReadTag(const QString &name, const QString &value) override;
     void WriteTo(QString &out) const override;
     void VisitFields(const TFieldVisitor &visit) const override;
-    void ShowInViews() override;
     void Clear() override;
     void Assign(const TDBItem &other) override;
     bool IsEmpty() const override;

@@ -12,8 +12,8 @@
 #include "catalog/fieldcodec_p.h"
 #include "catalog/imagestore.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
+#include "catalog/textrules.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 
@@ -49,8 +49,8 @@ void TBaseMovie::SetTitle(const QString &value)
 {
     if (!StoreField(m_title, value))
         return;
-    if (const auto &normalize = RecordHooks().TitleNormalizer)
-        m_title = normalize(m_title);
+    if (const TTextRules *rules = TextRules())
+        m_title = rules->Title(m_title);
 }
 
 void TBaseMovie::SetOrigtitle(const QString &value)
@@ -65,8 +65,8 @@ void TBaseMovie::SetOrigtitle(const QString &value)
         return;
     m_origtitle = value;
     MarkModified();
-    if (const auto &normalize = RecordHooks().TitleNormalizer)
-        m_origtitle = normalize(m_origtitle);
+    if (const TTextRules *rules = TextRules())
+        m_origtitle = rules->Title(m_origtitle);
 }
 
 void TBaseMovie::SetLength(double value)

@@ -9,10 +9,9 @@
 
 #include "catalog/fieldcodec_p.h"
 #include "catalog/imagestore.h"
-#include "catalog/recordhooks.h"
 #include "catalog/recordowner.h"
+#include "catalog/textrules.h"
 #include "catalog/textutils.h"
-#include "catalog/treeview.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,41 +20,24 @@ TDBItem::TDBItem(TRecordKind kind, IRecordOwner *owner)
     , m_kind(kind)
 {}
 
-TDBItem::~TDBItem()
-{
-    // Destruction removes the nodes but leaves the shown counts alone: the catalog adjusts
-    // them itself when it deletes a record.
-    DeleteViewNodes();
-}
+TDBItem::~TDBItem() = default;
 
 void TDBItem::MarkModified()
 {
     if (m_owner)
-        m_owner->SetModified(true);
+        m_owner->RecordModified(*this);
 }
 
-ITreeView *TDBItem::Tree() const
+void TDBItem::ReportDestroyed()
 {
-    return m_owner ? m_owner->TreeFor(*this) : nullptr;
+    // The shown counts stay: the catalog adjusts them itself when it deletes a record.
+    if (m_shown && m_owner)
+        m_owner->ShownRecordDestroyed(*this);
 }
 
-void TDBItem::DeleteViewNodes()
+const TTextRules *TDBItem::TextRules() const
 {
-    if (ITreeView *tree = Tree()) {
-        for (TViewNode *node : std::as_const(m_viewNodes))
-            tree->DeleteNode(node);
-    }
-    m_viewNodes.clear();
-}
-
-void TDBItem::AddProviderNodes()
-{
-    ITreeView *tree = Tree();
-    const auto &provider = RecordHooks().NodeProvider;
-    if (tree && provider) {
-        for (TViewNode *parent : provider(*this))
-            AddViewNode(tree->AddChildNode(parent, this, -1));
-    }
+    return m_owner ? &m_owner->TextRules() : nullptr;
 }
 
 void TDBItem::SetGenre(const QString &value)
@@ -103,11 +85,6 @@ void TDBItem::SetShown(bool flag)
 {
     if (flag == m_shown)
         return;
-    if (flag && Kind() != TRecordKind::Episode) {
-        const auto &filter = RecordHooks().FilterPredicate;
-        if (filter && !filter(*this))
-            return;
-    }
     m_shown = flag;
     if (flag)
         ShowInViews();
@@ -115,11 +92,16 @@ void TDBItem::SetShown(bool flag)
         HideInViews();
 }
 
+void TDBItem::ShowInViews()
+{
+    if (m_owner)
+        m_owner->ShownChanged(*this);
+}
+
 void TDBItem::HideInViews()
 {
-    DeleteViewNodes();
-    if (m_owner && Kind() != TRecordKind::Episode)
-        m_owner->ChangeShownCount(*this, -1);
+    if (m_owner)
+        m_owner->ShownChanged(*this);
 }
 
 QString TDBItem::OwnerFolder(TImageFolder folder) const

@@ -14,8 +14,6 @@
 #include "catalog/recordowner.h"
 
 class IRecordOwner;
-class ITreeView;
-struct TViewNode;
 
 enum class TRecordKind { Movie, Episode, Person };
 
@@ -89,12 +87,10 @@ public:
     using TFieldVisitor = std::function<void(const QString &tag, const QVariant &value)>;
     virtual void VisitFields(const TFieldVisitor &visit) const;
 
-    // Visibility in the views: a shown record passes the filter and has its view nodes.
+    // Visibility in the lists: the window shows the records that pass its filter. The owner
+    // counts shown movies and people and tells its observers; a movie's episodes follow it.
     bool Shown() const { return m_shown; }
     void SetShown(bool flag);
-    const QList<TViewNode *> &ViewNodes() const { return m_viewNodes; }
-    virtual void ShowInViews() = 0;
-    virtual void HideInViews();
 
     // Empties the record (what stays differs per kind).
     virtual void Clear();
@@ -116,14 +112,13 @@ protected:
         MarkModified();
         return true;
     }
-    // The owner's tree for this record's kind, or nullptr.
-    ITreeView *Tree() const;
-    // Deletes the record's view nodes from its tree without touching shown or counts.
-    void DeleteViewNodes();
-    void AddViewNode(TViewNode *node) { m_viewNodes.append(node); }
-    // One node under each parent the node provider names, when there is a tree to hold them.
-    void AddProviderNodes();
-    void SetShownFlag(bool flag) { m_shown = flag; }
+    // Reports the flipped Shown flag to the owner; a movie adds its episodes around it.
+    virtual void ShowInViews();
+    virtual void HideInViews();
+    // Called by the destructor of each concrete class, while the record is still whole.
+    void ReportDestroyed();
+    // The owner's rules for typed titles and names; nullptr without an owner.
+    const TTextRules *TextRules() const;
     // The posters folder (movies, episodes) or photos folder (people); empty without an
     // owner that has one.
     QString PictureFolder() const;
@@ -155,10 +150,9 @@ protected:
     QHash<QString, QString> m_pathsAsStored;
     TImageFormat m_pictureFormat = TImageFormat::None;
     TImage m_thumbnail;
-    QList<TViewNode *> m_viewNodes;
     bool m_shown = false;
     bool m_bookmark = false;
     IRecordOwner *m_owner = nullptr;
-    // Not virtual: the destructor still needs it to find the record's tree.
+    // Not virtual: destructors report by kind.
     const TRecordKind m_kind;
 };

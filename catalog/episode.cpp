@@ -2,7 +2,6 @@
 
 #include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
-#include "catalog/treeview.h"
 
 TEpisode::TEpisode(TMovie *parent)
     : TBaseMovie(TRecordKind::Episode, parent ? parent->Owner() : nullptr)
@@ -11,22 +10,13 @@ TEpisode::TEpisode(TMovie *parent)
 
 TEpisode::~TEpisode()
 {
-    // While the episode is still whole: a view may read the row it is told is going.
-    DeleteViewNodes();
+    // While the episode is still whole: a list may read the row it is told is going.
+    ReportDestroyed();
 }
 
 void TEpisode::SetEpnum(int value)
 {
     StoreField(m_epnum, value);
-}
-
-void TEpisode::ShowInViews()
-{
-    ITreeView *tree = Tree();
-    if (!m_parent || !tree)
-        return;
-    for (TViewNode *parentNode : m_parent->ViewNodes())
-        AddViewNode(tree->AddChildNode(parentNode, this, -1));
 }
 
 namespace {

@@ -18,7 +18,6 @@ public:
     void ReadTag(const QString &name, const QString &value) override;
     void WriteTo(QString &out) const override;
     void VisitFields(const TFieldVisitor &visit) const override;
-    void ShowInViews() override;
 
 private:
     friend class TMovie;

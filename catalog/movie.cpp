@@ -19,12 +19,12 @@ std::unique_ptr<TMovie> TMovie::Create(IRecordOwner *owner)
 
 TMovie::~TMovie()
 {
-    // Episodes go first, in order: their view nodes hang below the movie's.
+    // Episodes go first, in order: their rows hang below the movie's.
     for (auto &episode : m_episodes)
         episode.reset();
     m_episodes.clear();
-    // While the movie is still whole: a view may read the row it is told is going.
-    DeleteViewNodes();
+    // While the movie is still whole: a list may read the row it is told is going.
+    ReportDestroyed();
 }
 
 TEpisode *TMovie::AddEpisode()
@@ -33,7 +33,7 @@ TEpisode *TMovie::AddEpisode()
     TEpisode *result = episode.get();
     m_episodes.push_back(std::move(episode));
     // An episode of a hidden movie stays hidden; otherwise showing the movie later would
-    // find it already marked shown and never give it its nodes.
+    // find it already marked shown and never report it.
     result->SetShown(Shown());
     return result;
 }
@@ -64,11 +64,9 @@ void TMovie::DeleteEpisode(TEpisode *episode)
 
 void TMovie::ShowInViews()
 {
-    AddProviderNodes();
+    TBaseMovie::ShowInViews();
     for (auto &episode : m_episodes)
         episode->SetShown(Shown());
-    if (Shown() && m_owner)
-        m_owner->ChangeShownCount(*this, 1);
 }
 
 void TMovie::HideInViews()

@@ -27,10 +27,12 @@ public:
     void DeleteEpisode(TEpisode *episode);
 
     void WriteTo(QString &out) const override;
-    void ShowInViews() override;
-    void HideInViews() override;
     void AddCustomValue() override;
     void DeleteCustomValue(int index) override;
+
+protected:
+    void ShowInViews() override;
+    void HideInViews() override;
 
 private:
     explicit TMovie(IRecordOwner *owner);

@@ -2,11 +2,11 @@
 
 #include <QString>
 
-class ITreeView;
 class TActor;
 class TBaseMovie;
 class TDBItem;
 class TMovie;
+struct TTextRules;
 
 // The five image folders of a catalog, each absolute and relative to the catalog folder.
 enum class TImageFolder { Posters, Photos, Covers, Screenshots, Thumbnails };
@@ -18,8 +18,9 @@ class IRecordOwner
 public:
     virtual ~IRecordOwner() = default;
 
-    // Every field change marks the catalog modified through this.
-    virtual void SetModified(bool flag) = 0;
+    // Every field change reports here: the catalog is modified, and its observers hear
+    // which record changed.
+    virtual void RecordModified(TDBItem &record) = 0;
     // Raised by Lend and ReturnLoan after the loan fields changed.
     virtual void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) = 0;
     // Called before a person's name changes, so the people list stays ordered.
@@ -27,10 +28,13 @@ public:
     // Called before a movie's num changes, so the movie list stays ordered (unless the
     // catalog has reordering suspended).
     virtual void MoveMovie(TMovie *movie, int newNum) = 0;
-    // A movie or a person became shown (+1) or hidden (-1); episodes are not counted.
-    virtual void ChangeShownCount(const TDBItem &record, int delta) = 0;
-    // The tree view that shows records of this record's kind, or nullptr.
-    virtual ITreeView *TreeFor(const TDBItem &record) const = 0;
+    // The record's Shown flag flipped (SetShown): movies and people change the shown
+    // counts, and the catalog's observers hear of it.
+    virtual void ShownChanged(TDBItem &record) = 0;
+    // A shown record is being destroyed (from its destructor, while still whole).
+    virtual void ShownRecordDestroyed(TDBItem &record) = 0;
+    // The rules titles and names typed by the user are stored by.
+    virtual const TTextRules &TextRules() const = 0;
     // Number of custom fields; a new movie starts with one empty value per field.
     virtual int CustomFieldCount() const = 0;
     // The absolute image folder, ending in "/"; empty when the catalog has none (then

@@ -13,9 +13,7 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/textutils.h"
-#include "catalog/treeview.h"
 
 using namespace Qt::StringLiterals;
 
@@ -76,9 +74,7 @@ bool IsPictureEntry(const std::filesystem::path &entry, bool folderAllowed)
 
 } // namespace
 
-TVideoDatabase::TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree)
-    : m_movieTree(movieTree)
-    , m_peopleTree(peopleTree)
+TVideoDatabase::TVideoDatabase(const QString &fileName)
 {
     SetFileName(fileName);
     SetDefaultFolders();
@@ -90,18 +86,31 @@ TVideoDatabase::~TVideoDatabase()
     // was read of a damaged file never replaces it.
     if (!Damaged())
         (void)Save(false);
-    if (m_movieTree)
-        m_movieTree->BeginUpdate();
+    Notify([](ICatalogObserver &observer) { observer.ResetStarted(); });
     while (!m_movies.empty())
         m_movies.pop_back();
-    if (m_movieTree)
-        m_movieTree->EndUpdate();
-    if (m_peopleTree)
-        m_peopleTree->BeginUpdate();
     while (!m_people.empty())
         m_people.pop_back();
-    if (m_peopleTree)
-        m_peopleTree->EndUpdate();
+    Notify([](ICatalogObserver &observer) { observer.ResetFinished(); });
+}
+
+void TVideoDatabase::AddObserver(ICatalogObserver *observer)
+{
+    if (observer
+        && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void TVideoDatabase::RemoveObserver(ICatalogObserver *observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
+                      m_observers.end());
+}
+
+const TTextRules &TVideoDatabase::TextRules() const
+{
+    static const TTextRules asGiven;
+    return m_quiet ? asGiven : m_textRules;
 }
 
 void TVideoDatabase::SetFileName(const QString &fileName)
@@ -209,6 +218,13 @@ void TVideoDatabase::SetModified(bool flag)
         OnModifiedChanged(flag);
 }
 
+void TVideoDatabase::RecordModified(TDBItem &record)
+{
+    SetModified(true);
+    if (!m_quiet)
+        Notify([&](ICatalogObserver &observer) { observer.RecordChanged(record); });
+}
+
 TMovie *TVideoDatabase::Movie(int index) const
 {
     return index >= 0 && index < MovieCount() ? m_movies[size_t(index)].get() : nullptr;
@@ -219,22 +235,34 @@ TActor *TVideoDatabase::Person(int index) const
     return index >= 0 && index < PersonCount() ? m_people[size_t(index)].get() : nullptr;
 }
 
-ITreeView *TVideoDatabase::TreeFor(const TDBItem &record) const
-{
-    return record.Kind() == TRecordKind::Person ? m_peopleTree : m_movieTree;
-}
-
 void TVideoDatabase::LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
 {
     if (OnLoanChanged)
         OnLoanChanged(returned, borrower, movie);
 }
 
-void TVideoDatabase::ChangeShownCount(const TDBItem &record, int delta)
+void TVideoDatabase::ShownChanged(TDBItem &record)
 {
-    (record.Kind() == TRecordKind::Person ? m_shownPeople : m_shownMovies) += delta;
+    const bool shown = record.Shown();
+    if (!m_quiet) {
+        Notify([&](ICatalogObserver &observer) {
+            if (shown)
+                observer.RecordShown(record);
+            else
+                observer.RecordHidden(record);
+        });
+    }
+    if (record.Kind() == TRecordKind::Episode)
+        return;
+    (record.Kind() == TRecordKind::Person ? m_shownPeople : m_shownMovies) += shown ? 1 : -1;
     if (OnShownCountChanged)
         OnShownCountChanged();
+}
+
+void TVideoDatabase::ShownRecordDestroyed(TDBItem &record)
+{
+    if (!m_quiet)
+        Notify([&](ICatalogObserver &observer) { observer.RecordRemoving(record); });
 }
 
 // The halving search over positions 0..count-1: the position of an equal key (found),
@@ -370,6 +398,8 @@ void TVideoDatabase::MovePerson(TActor *person, const QString &newName)
     std::unique_ptr<TActor> owned = std::move(m_people[size_t(index)]);
     m_people.erase(m_people.begin() + index);
     m_people.insert(m_people.begin() + PersonInsertPlace(newName), std::move(owned));
+    if (!m_quiet)
+        Notify([person](ICatalogObserver &observer) { observer.RecordMoved(*person); });
 }
 
 void TVideoDatabase::MoveMovie(TMovie *movie, int newNum)
@@ -382,6 +412,8 @@ void TVideoDatabase::MoveMovie(TMovie *movie, int newNum)
     std::unique_ptr<TMovie> owned = std::move(m_movies[size_t(index)]);
     m_movies.erase(m_movies.begin() + index);
     m_movies.insert(m_movies.begin() + MovieInsertPlace(newNum), std::move(owned));
+    if (!m_quiet)
+        Notify([movie](ICatalogObserver &observer) { observer.RecordMoved(*movie); });
 }
 
 void TVideoDatabase::SortById()
@@ -425,9 +457,9 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
                                        int kind) const
 {
     if (kind == 0) {
-        const auto &normalize = RecordHooks().TitleNormalizer;
-        const QString title = (normalize ? normalize(text1) : text1).toLower().trimmed();
-        const QString orig = (normalize ? normalize(text2) : text2).toLower().trimmed();
+        const TTextRules &rules = TextRules();
+        const QString title = rules.Title(text1).toLower().trimmed();
+        const QString orig = rules.Title(text2).toLower().trimmed();
         // Lower-cased and trimmed like the texts, without a copy per movie: an import
         // runs this once per imported movie over the whole catalog.
         auto same = [](const QString &field, const QString &lowered) {
@@ -459,9 +491,8 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
     }
     if (kind != 1)
         return nullptr;
-    const auto &normalize = RecordHooks().NameNormalizer;
-    const QString name = normalize ? normalize(text1) : text1;
-    const QString transname = normalize ? normalize(text2) : text2;
+    const QString name = TextRules().Name(text1);
+    const QString transname = TextRules().Name(text2);
     // An empty text matches nothing: otherwise every person without a translated name
     // would be the duplicate of one without a translated name.
     if (!transname.isEmpty()) {
@@ -499,6 +530,8 @@ TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate
         return nullptr;
     }
     SetModified(true);
+    if (!m_quiet)
+        Notify([result](ICatalogObserver &observer) { observer.RecordAdded(*result); });
     if (OnListChanged)
         OnListChanged();
     return result;

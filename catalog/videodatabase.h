@@ -8,8 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalog/catalogobserver.h"
 #include "catalog/recordowner.h"
 #include "catalog/result.h"
+#include "catalog/textrules.h"
 
 class TActor;
 class TCatalogLineReader;
@@ -70,13 +72,14 @@ enum class TOpenMode { Write, Read };
 
 // The open catalog: owns every movie (kept in num order) and every person (kept in name
 // order), the custom field names, the image folders and the modified state; loads and
-// saves the catalog file. Events are plain callbacks; an unset one is not raised.
+// saves the catalog file. Record changes go to the registered ICatalogObservers; the
+// other events are plain callbacks, and an unset one is not raised.
 
 class TVideoDatabase : public IRecordOwner
 {
 public:
     // No file is read yet: call Open.
-    TVideoDatabase(const QString &fileName, ITreeView *peopleTree, ITreeView *movieTree);
+    explicit TVideoDatabase(const QString &fileName);
     // Saves a modified catalog first (errors cannot be reported here: callers that care
     // save before; never over a file that loaded as damaged), then destroys the movies and
     // people, last to first.
@@ -141,7 +144,8 @@ public:
     Status SetPassword(const QString &password, TProtection protection = TProtection::Strong);
 
     bool Modified() const { return m_modified; }
-    void SetModified(bool flag) override;
+    void SetModified(bool flag);
+    void RecordModified(TDBItem &record) override;
 
     int MovieCount() const { return static_cast<int>(m_movies.size()); }
     TMovie *Movie(int index) const;
@@ -149,7 +153,16 @@ public:
     TActor *Person(int index) const;
     int ShownMovies() const { return m_shownMovies; }
     int ShownPeople() const { return m_shownPeople; }
-    ITreeView *TreeFor(const TDBItem &record) const override;
+
+    // Observers hear of records added, removed, shown, hidden, changed and moved, in
+    // registration order. Not owned: an observer removes itself before it dies, or outlives the
+    // catalog.
+    void AddObserver(ICatalogObserver *observer);
+    void RemoveObserver(ICatalogObserver *observer);
+    // The rules typed titles and names are stored by (the window's title formatting).
+    // While a file is read none apply: records keep what the file says.
+    const TTextRules &TextRules() const override;
+    void SetTextRules(const TTextRules &rules) { m_textRules = rules; }
 
     // Kind 0 adds an empty movie (num -1, so first), kind 1 a person named `name`;
     // `stampDate` sets the movie's date added to now. nullptr for another kind.
@@ -226,7 +239,8 @@ public:
                           QStringList *left = nullptr);
 
     void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) override;
-    void ChangeShownCount(const TDBItem &record, int delta) override;
+    void ShownChanged(TDBItem &record) override;
+    void ShownRecordDestroyed(TDBItem &record) override;
 
     std::function<void(bool modified)> OnModifiedChanged;
     std::function<void()> OnShownCountChanged;
@@ -294,8 +308,15 @@ private:
 
     std::vector<std::unique_ptr<TMovie>> m_movies;
     std::vector<std::unique_ptr<TActor>> m_people;
-    ITreeView *m_movieTree = nullptr;
-    ITreeView *m_peopleTree = nullptr;
+    std::vector<ICatalogObserver *> m_observers;
+    TTextRules m_textRules;
+    // While a file is read: no text rules, and observers hear nothing of single records.
+    bool m_quiet = false;
+    template <typename Call> void Notify(Call call) const
+    {
+        for (ICatalogObserver *observer : m_observers)
+            call(*observer);
+    }
     bool m_sorted = false;
     bool m_reorderSuspended = false;
     QString m_fileName;

@@ -12,18 +12,18 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include "catalog/actor.h"
 #include "catalog/cataloglinereader.h"
+#include "catalog/catalogobserver.h"
 #include "catalog/cipher.h"
 #include "catalog/episode.h"
 #include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/strongcipher.h"
 #include "catalog/tagtext.h"
 #include "catalog/textutils.h"
-#include "catalog/treeview.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
 
@@ -236,28 +236,6 @@ public:
 private:
     bool &m_flag;
     bool m_old;
-};
-
-// Brackets changes to a tree view (absent trees are fine).
-class TTreeUpdate
-{
-public:
-    explicit TTreeUpdate(ITreeView *tree)
-        : m_tree(tree)
-    {
-        if (m_tree)
-            m_tree->BeginUpdate();
-    }
-    ~TTreeUpdate()
-    {
-        if (m_tree)
-            m_tree->EndUpdate();
-    }
-    TTreeUpdate(const TTreeUpdate &) = delete;
-    TTreeUpdate &operator=(const TTreeUpdate &) = delete;
-
-private:
-    ITreeView *m_tree;
 };
 
 // Records created by a load are seen unless the file says otherwise, whatever the
@@ -640,7 +618,8 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     if (!QFileInfo::exists(fileName))
         return result;
 
-    TRecordHooksSuspender hooksOff;
+    // Records keep what the file says, and the lists are built once the load is over.
+    TFlagGuard quiet(m_quiet, true);
     m_sorted = false;
 
     m_protection = TProtection::None;
@@ -710,8 +689,9 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     bool withinDepth = true;
     bool withinBudget = true;
     try {
-        TTreeUpdate movieUpdate(m_movieTree);
-        TTreeUpdate peopleUpdate(m_peopleTree);
+        Notify([](ICatalogObserver &observer) { observer.ResetStarted(); });
+        const auto finished = qScopeGuard(
+            [this] { Notify([](ICatalogObserver &observer) { observer.ResetFinished(); }); });
         TFlagGuard loading(m_loading, true);
         TDefaultViewedOverride viewed;
         withinDepth = ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);

@@ -229,7 +229,7 @@ std::unique_ptr<TVideoDatabase> OpenExisting(const QString &fileName,
         err << "reelkeep-cli: " << fileName << ": no such catalog file" << Qt::endl;
         return nullptr;
     }
-    auto db = std::make_unique<TVideoDatabase>(fileName, nullptr, nullptr);
+    auto db = std::make_unique<TVideoDatabase>(fileName);
     WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(args.password, fileName);
     const TLoadResult result = db->Open(&prompt, mode);
@@ -552,7 +552,7 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
     TCatalogLock lock(catalog);
     if (const int locked = LockForWriting(lock, *parsed, err); locked != ExitOk)
         return locked;
-    auto db = std::make_unique<TVideoDatabase>(catalog, nullptr, nullptr);
+    auto db = std::make_unique<TVideoDatabase>(catalog);
     WarnOfBackupFailures(*db, err);
     TOptionPassword prompt(parsed->password, catalog);
     const TLoadResult loaded = db->Open(&prompt);

@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_db = std::make_unique<TVideoDatabase>(QString(), nullptr, nullptr);
+        m_db = std::make_unique<TVideoDatabase>(QString());
     }
     void TearDown() override
     {

@@ -13,7 +13,6 @@
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
@@ -68,11 +67,13 @@ protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        RecordHooks().NodeProvider = [this](const TDBItem &record) {
-            return (record.Kind() == TRecordKind::Person ? m_peopleGroups : m_movieGroups)
-                .ParentsFor(record);
-        };
-        m_db = std::make_unique<TVideoDatabase>(QString(), &m_people, &m_movies);
+        m_movies.SetParentsRule(
+            [this](const TDBItem &record) { return m_movieGroups.ParentsFor(record); });
+        m_people.SetParentsRule(
+            [this](const TDBItem &record) { return m_peopleGroups.ParentsFor(record); });
+        m_db = std::make_unique<TVideoDatabase>(QString());
+        m_db->AddObserver(&m_movies);
+        m_db->AddObserver(&m_people);
     }
     void TearDown() override
     {
@@ -100,33 +101,24 @@ protected:
         person->SetGenre(genre);
         return person;
     }
-    // The window's tree build: hide, clear, make the groups, show every record again.
+    // The window's tree build: the groups first, then every record under its groups.
     void Build(bool people, const QList<int> &levels, bool undefinedGroup = true)
     {
         TListModel &model = people ? m_people : m_movies;
         TGrouping &grouping = people ? m_peopleGroups : m_movieGroups;
         const int count = people ? m_db->PersonCount() : m_db->MovieCount();
-        const auto record = [&](int i) -> TDBItem * {
-            return people ? static_cast<TDBItem *>(m_db->Person(i)) : m_db->Movie(i);
-        };
-        model.BeginUpdate();
-        for (int i = 0; i < count; ++i)
-            record(i)->SetShown(false);
-        model.Clear();
-        grouping.SetLevels(levels, undefinedGroup);
-        QList<const TDBItem *> records;
-        for (int i = 0; i < count; ++i)
-            records.append(record(i));
-        grouping.BuildGroups(records);
-        for (int i = 0; i < count; ++i)
-            record(i)->SetShown(true);
-        model.EndUpdate();
+        model.Build(*m_db, [&] {
+            grouping.SetLevels(levels, undefinedGroup);
+            QList<const TDBItem *> records;
+            for (int i = 0; i < count; ++i)
+                records.append(people ? static_cast<TDBItem *>(m_db->Person(i)) : m_db->Movie(i));
+            grouping.BuildGroups(records);
+        });
     }
 
-    TRecordHooksSuspender m_hooks;
     QLocale m_locale;
     TListModel m_movies;
-    TListModel m_people;
+    TListModel m_people{nullptr, true};
     TGrouping m_movieGroups{m_movies, false};
     TGrouping m_peopleGroups{m_people, true};
     // Destroyed before the models, which its records keep handles into.
@@ -255,8 +247,8 @@ TEST_F(GroupingTest, HidingTheLastRecordRemovesItsGroupsAndShowingMakesThemAgain
     EXPECT_EQ(Dump(m_movies), u"Crime{1995{Heat}}"_s);
     alien->SetShown(true);
     EXPECT_EQ(Dump(m_movies), u"Crime{1995{Heat}},Horror{1979{Alien}}"_s);
-    ASSERT_EQ(alien->ViewNodes().size(), 1);
-    EXPECT_EQ(alien->ViewNodes().first()->Parent()->groupValue, u"1979"_s);
+    ASSERT_EQ(m_movies.NodesOf(alien).size(), 1);
+    EXPECT_EQ(m_movies.NodesOf(alien).first()->Parent()->groupValue, u"1979"_s);
 }
 
 TEST(Grouping, ValuesMembershipAndCaptions)
@@ -275,7 +267,6 @@ TEST(Grouping, ValuesMembershipAndCaptions)
         EXPECT_EQ(RatingBucket(rating), QString::fromLatin1(bucket)) << rating;
     }
 
-    TRecordHooksSuspender hooks;
     auto movie = TMovie::Create(nullptr);
     movie->SetImdbrating(-1);
     EXPECT_EQ(GroupValues(*movie, 20), QStringList{u"0"_s});

@@ -12,7 +12,6 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 #include "views/contrast.h"
 
@@ -40,8 +39,10 @@ protected:
         m_peopleColumns = peopleColumns.get();
         m_movies.SetTextProvider(std::move(movieColumns));
         m_people.SetTextProvider(std::move(peopleColumns));
-        RecordHooks().NodeProvider = [this](const TDBItem &) { return m_parents; };
-        m_db = std::make_unique<TVideoDatabase>(QString(), &m_people, &m_movies);
+        m_movies.SetParentsRule([this](const TDBItem &) { return m_parents; });
+        m_db = std::make_unique<TVideoDatabase>(QString());
+        m_db->AddObserver(&m_movies);
+        m_db->AddObserver(&m_people);
     }
     void TearDown() override
     {
@@ -62,7 +63,7 @@ protected:
     QString Cell(const TDBItem *record, int column) const
     {
         const TListModel &model = record->Kind() == TRecordKind::Person ? m_people : m_movies;
-        return model.IndexOf(record->ViewNodes().first(), column).data().toString();
+        return model.IndexOf(model.FirstNodeOf(record), column).data().toString();
     }
     void SortMovies(int column, Qt::SortOrder order)
     {
@@ -77,10 +78,9 @@ protected:
         });
     }
 
-    TRecordHooksSuspender m_hooks;
     QList<TViewNode *> m_parents{nullptr};
     TListModel m_movies;
-    TListModel m_people;
+    TListModel m_people{nullptr, true};
     TMovieColumns *m_movieColumns = nullptr;
     TPeopleColumns *m_peopleColumns = nullptr;
     std::unique_ptr<TVideoDatabase> m_db;
@@ -149,7 +149,7 @@ TEST_F(ListColumnsTest, InPlaceEditsStoreThroughTheSetters)
     movie->Lend(u"Ann"_s);
     m_movies.SetEditable(true);
     const auto edit = [&](int column, const QString &text) {
-        return m_movies.setData(m_movies.IndexOf(movie->ViewNodes().first(), column), text);
+        return m_movies.setData(m_movies.IndexOf(m_movies.FirstNodeOf(movie), column), text);
     };
 
     EXPECT_TRUE(edit(1, u"abc"_s));
@@ -171,7 +171,7 @@ TEST_F(ListColumnsTest, InPlaceEditsStoreThroughTheSetters)
 
     // Poster, date added, borrower and the two dates cannot be edited.
     for (int column : {0, 21, 22, 42, 43}) {
-        const QModelIndex index = m_movies.IndexOf(movie->ViewNodes().first(), column);
+        const QModelIndex index = m_movies.IndexOf(m_movies.FirstNodeOf(movie), column);
         EXPECT_FALSE(m_movies.flags(index) & Qt::ItemIsEditable) << column;
         EXPECT_FALSE(m_movies.setData(index, u"Bob"_s)) << column;
     }
@@ -185,7 +185,7 @@ TEST_F(ListColumnsTest, InPlaceEditsStoreThroughTheSetters)
     // The people grid stores through the person's setters too.
     TActor *person = AddPerson(u"Zoe"_s);
     m_people.SetEditable(true);
-    const QModelIndex name = m_people.IndexOf(person->ViewNodes().first(), 1);
+    const QModelIndex name = m_people.IndexOf(m_people.FirstNodeOf(person), 1);
     EXPECT_TRUE(m_people.flags(name) & Qt::ItemIsEditable);
     EXPECT_TRUE(m_people.setData(name, u"Ann"_s));
     EXPECT_EQ(person->Name(), u"Ann"_s);
@@ -270,7 +270,7 @@ TEST_F(ListColumnsTest, RowColoursFollowTheFirstMatchingState)
     for (int i = 0; i < 21; ++i)
         look.Colors[size_t(i)] = i; // colour value = index, to see which one was taken
     TMovie *movie = AddMovie(u"Alien"_s);
-    TViewNode *node = movie->ViewNodes().first();
+    TViewNode *node = m_movies.FirstNodeOf(movie);
     const auto index = [&](bool selected) {
         return WindowsFromColor(RowBackground(*node, selected, true, look));
     };
@@ -294,13 +294,14 @@ TEST_F(ListColumnsTest, RowColoursFollowTheFirstMatchingState)
     TEpisode *episode = movie->AddEpisode();
     episode->SetViewed(true);
     EXPECT_EQ(index(false), 4);
-    EXPECT_EQ(WindowsFromColor(RowBackground(*episode->ViewNodes().first(), true, true, look)), 11);
+    EXPECT_EQ(WindowsFromColor(RowBackground(*m_movies.FirstNodeOf(episode), true, true, look)),
+              11);
 
     TViewNode *group = m_movies.AddGroupNode(nullptr, u"G"_s);
     EXPECT_EQ(WindowsFromColor(RowBackground(*group, false, true, look)), 0);
     TActor *person = AddPerson(u"Zoe"_s);
     person->SetBookmark(true);
-    EXPECT_EQ(WindowsFromColor(RowBackground(*person->ViewNodes().first(), false, true, look)), 1);
+    EXPECT_EQ(WindowsFromColor(RowBackground(*m_people.FirstNodeOf(person), false, true, look)), 1);
 
     look.DoListColors = false;
     EXPECT_EQ(RowBackground(*node, true, true, look), look.Highlight);
@@ -313,7 +314,7 @@ TEST_F(ListColumnsTest, UnfocusedSelectionIsLightened)
     look.Colors[6] = WindowsFromColor(QColor(0, 0, 128));
     TMovie *movie = AddMovie(u"Alien"_s);
     movie->SetViewed(true);
-    TViewNode *node = movie->ViewNodes().first();
+    TViewNode *node = m_movies.FirstNodeOf(movie);
     EXPECT_EQ(RowBackground(*node, true, true, look), QColor(0, 0, 128));
     EXPECT_EQ(RowBackground(*node, true, false, look), QColor(102, 102, 178));
     // Rows that are not selected keep their colour.

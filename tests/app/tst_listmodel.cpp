@@ -11,7 +11,6 @@
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "catalog/videodatabase.h"
 
 using namespace Qt::StringLiterals;
@@ -61,8 +60,8 @@ protected:
     {
         ModelTesterComplaints().clear();
         m_previousHandler = qInstallMessageHandler(CollectComplaints);
-        RecordHooks().NodeProvider = [this](const TDBItem &) { return m_parents; };
-        m_db = std::make_unique<TVideoDatabase>(QString(), &m_people, &m_movies);
+        m_movies.SetParentsRule([this](const TDBItem &) { return m_parents; });
+        OpenCatalog(QString());
     }
     void TearDown() override
     {
@@ -72,6 +71,12 @@ protected:
             << ModelTesterComplaints().join(u'\n').toStdString();
     }
 
+    void OpenCatalog(const QString &file)
+    {
+        m_db = std::make_unique<TVideoDatabase>(file);
+        m_db->AddObserver(&m_movies);
+        m_db->AddObserver(&m_people);
+    }
     TMovie *AddMovie(const QString &title)
     {
         auto *movie = static_cast<TMovie *>(m_db->AddRecord(0));
@@ -93,17 +98,15 @@ protected:
         return index;
     }
 
-    // Restores the process-wide hooks after the test.
-    TRecordHooksSuspender m_hooks;
     QtMessageHandler m_previousHandler = nullptr;
     QList<TViewNode *> m_parents{nullptr};
     TListModel m_movies;
-    TListModel m_people;
+    TListModel m_people{nullptr, true};
     QAbstractItemModelTester m_movieTester{&m_movies,
                                            QAbstractItemModelTester::FailureReportingMode::Warning};
     QAbstractItemModelTester m_peopleTester{
         &m_people, QAbstractItemModelTester::FailureReportingMode::Warning};
-    // Destroyed before the models, which its records keep handles into.
+    // Destroyed before the models, which observe it.
     std::unique_ptr<TVideoDatabase> m_db;
 };
 
@@ -137,8 +140,8 @@ TEST_F(ListModelTest, EpisodesHangUnderEveryNodeOfTheirMovie)
     TEpisode *pilot = AddEpisode(series, 3, u"Pilot"_s);
     AddEpisode(series, 4);
 
-    ASSERT_EQ(series->ViewNodes().size(), 2);
-    for (TViewNode *node : series->ViewNodes()) {
+    ASSERT_EQ(m_movies.NodesOf(series).size(), 2);
+    for (TViewNode *node : m_movies.NodesOf(series)) {
         const QModelIndex movieRow = IndexFor(node);
         EXPECT_EQ(RowTexts(m_movies, movieRow), (QStringList{u"3 - Pilot"_s, u"4"_s}));
         EXPECT_EQ(m_movies.RecordOf(m_movies.index(0, 0, movieRow)), pilot);
@@ -146,7 +149,7 @@ TEST_F(ListModelTest, EpisodesHangUnderEveryNodeOfTheirMovie)
     }
 
     m_db->DeleteRecord(pilot);
-    EXPECT_EQ(RowTexts(m_movies, IndexFor(series->ViewNodes().at(1))), QStringList{u"4"_s});
+    EXPECT_EQ(RowTexts(m_movies, IndexFor(m_movies.NodesOf(series).at(1))), QStringList{u"4"_s});
 
     // The groups held nothing but the series: they go with it.
     m_db->DeleteRecord(series);
@@ -170,7 +173,7 @@ TEST_F(ListModelTest, HidingRemovesRowsAndEmptyGroups)
     shining->SetShown(false);
     EXPECT_EQ(RowTexts(m_movies, IndexFor(other)), QStringList{u"Airplane!"_s});
     EXPECT_EQ(m_db->ShownMovies(), 2);
-    EXPECT_TRUE(shining->ViewNodes().isEmpty());
+    EXPECT_TRUE(m_movies.NodesOf(shining).isEmpty());
 
     // The last movie of a nested group takes both groups along.
     alien->SetShown(false);
@@ -186,10 +189,9 @@ TEST_F(ListModelTest, HidingRemovesRowsAndEmptyGroups)
 // whatever asks next must still get the right rows.
 TEST(ListModelRows, StayRightWithoutAViewAskingInBetween)
 {
-    TRecordHooksSuspender hooks;
-    RecordHooks().NodeProvider = [](const TDBItem &) { return QList<TViewNode *>{nullptr}; };
     TListModel model;
-    auto db = std::make_unique<TVideoDatabase>(QString(), nullptr, &model);
+    auto db = std::make_unique<TVideoDatabase>(QString());
+    db->AddObserver(&model);
     QList<TMovie *> movies;
     for (int i = 0; i < 60; ++i) {
         movies.append(static_cast<TMovie *>(db->AddRecord(0)));
@@ -216,7 +218,7 @@ TEST(ListModelRows, StayRightWithoutAViewAskingInBetween)
     ASSERT_EQ(model.rowCount(), movies.size());
     for (int row = 0; row < model.rowCount(); ++row) {
         EXPECT_EQ(model.RecordOf(model.index(row, 0)), movies.at(row));
-        EXPECT_EQ(model.RowOf(movies.at(row)->ViewNodes().first()), row);
+        EXPECT_EQ(model.RowOf(model.FirstNodeOf(movies.at(row))), row);
     }
 }
 
@@ -226,7 +228,7 @@ TEST_F(ListModelTest, LoadedCatalogBuildsInOneReset)
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath(u"films.rkd"_s);
     {
-        TVideoDatabase writer(file, nullptr, nullptr);
+        TVideoDatabase writer(file);
         for (const QString &title : {u"Brazil"_s, u"Alien"_s, u"Cube"_s}) {
             auto *movie = static_cast<TMovie *>(writer.AddRecord(0));
             movie->SetTitle(title);
@@ -238,23 +240,17 @@ TEST_F(ListModelTest, LoadedCatalogBuildsInOneReset)
     }
     // A sort rule set before the load applies to the built list.
     m_movies.Sort(0, Qt::AscendingOrder, CompareByTitle);
-    m_db = std::make_unique<TVideoDatabase>(file, &m_people, &m_movies);
+    OpenCatalog(file);
     QSignalSpy resets(&m_movies, &QAbstractItemModel::modelReset);
     QSignalSpy inserted(&m_movies, &QAbstractItemModel::rowsInserted);
     ASSERT_TRUE(m_db->Open().ok);
-    // The load places no rows itself (the hooks are off while it reads).
+    // The load places no rows itself (the lists are built once it is over).
     EXPECT_EQ(m_movies.rowCount(), 0);
     EXPECT_EQ(resets.count(), 0);
 
-    // The window's build: hide, clear, show again, inside a nested bracket.
+    // The window's build, inside its own bracket.
     m_movies.BeginUpdate();
-    m_movies.BeginUpdate();
-    for (int i = 0; i < m_db->MovieCount(); ++i)
-        m_db->Movie(i)->SetShown(false);
-    m_movies.Clear();
-    for (int i = 0; i < m_db->MovieCount(); ++i)
-        m_db->Movie(i)->SetShown(true);
-    m_movies.EndUpdate();
+    m_movies.Build(*m_db);
     EXPECT_EQ(resets.count(), 0);
     m_movies.EndUpdate();
 
@@ -274,7 +270,7 @@ TEST_F(ListModelTest, SortPutsGroupRowsFirstAtEveryLevel)
     TMovie *series = AddMovie(u"alpha"_s);
     for (int epnum : {3, 1, 2})
         AddEpisode(series, epnum);
-    const QPersistentModelIndex mikeRow = IndexFor(mike->ViewNodes().first());
+    const QPersistentModelIndex mikeRow = IndexFor(m_movies.NodesOf(mike).first());
     const QPersistentModelIndex bRow = IndexFor(b);
     QSignalSpy layouts(&m_movies, &QAbstractItemModel::layoutChanged);
 
@@ -337,14 +333,38 @@ TEST_F(ListModelTest, ClearHidesRecordsThatStillHaveRows)
     EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(m_movies.NodeCount(), 0);
     EXPECT_FALSE(series->Shown());
-    EXPECT_TRUE(series->ViewNodes().isEmpty());
-    EXPECT_TRUE(episode->ViewNodes().isEmpty());
+    EXPECT_TRUE(m_movies.NodesOf(series).isEmpty());
+    EXPECT_TRUE(m_movies.NodesOf(episode).isEmpty());
     EXPECT_EQ(m_db->ShownMovies(), 0);
 
     series->SetShown(true);
     EXPECT_EQ(RowTexts(m_movies, m_movies.index(0, 0)), QStringList{u"1"_s});
     m_db->DeleteRecord(series);
     EXPECT_EQ(m_movies.rowCount(), 0);
+}
+
+TEST_F(ListModelTest, FilterDecidesWhatTheListShows)
+{
+    m_movies.SetFilterRule(
+        [](const TDBItem &record) { return static_cast<const TMovie &>(record).Wish(); });
+    TMovie *alien = AddMovie(u"Alien"_s);
+    EXPECT_FALSE(alien->Shown()) << "a new movie the filter refuses is hidden";
+    EXPECT_EQ(m_db->ShownMovies(), 0);
+    alien->SetWish(true);
+    m_movies.ShowIfPassing(*alien);
+    TMovie *brazil = AddMovie(u"Brazil"_s);
+    brazil->SetShown(true);
+    EXPECT_EQ(RowTexts(m_movies), (QStringList{u"Alien"_s, u"Brazil"_s}))
+        << "showing by hand passes no filter";
+
+    m_movies.ShowIfPassing(*brazil);
+    EXPECT_TRUE(brazil->Shown()) << "a shown record stays";
+    m_movies.ApplyFilter(*brazil);
+    EXPECT_FALSE(brazil->Shown());
+    brazil->SetShown(true);
+    m_movies.Build(*m_db);
+    EXPECT_EQ(RowTexts(m_movies), QStringList{u"Alien"_s});
+    EXPECT_EQ(m_db->ShownMovies(), 1);
 }
 
 TEST_F(ListModelTest, ForeignAndMissingHandlesAreRefused)

@@ -140,7 +140,7 @@ protected:
     }
     void AddToSelection(TDBItem *record)
     {
-        const QModelIndex row = Model()->IndexOf(record->ViewNodes().first(), 2);
+        const QModelIndex row = Model()->IndexOf(Model()->FirstNodeOf(record), 2);
         Movies()->selectionModel()->select(row,
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
@@ -243,7 +243,7 @@ TEST_F(LoansTest, TreeGroupedByBorrowerMovesTheMovie)
     QStringList groups = TopRows();
     groups.sort();
     EXPECT_EQ(groups, (QStringList{u"Ann"_s, u"Undefined"_s}));
-    TViewNode *node = MovieTitled(u"Clerks"_s)->ViewNodes().first();
+    TViewNode *node = Model()->FirstNodeOf(MovieTitled(u"Clerks"_s));
     EXPECT_EQ(Model()->IndexOf(node->Parent(), 2).data().toString(), u"Ann"_s);
     EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Clerks"_s));
 }

@@ -36,7 +36,7 @@ protected:
     }
     void AddToSelection(TDBItem *record)
     {
-        const QModelIndex row = Model()->IndexOf(record->ViewNodes().first(), 2);
+        const QModelIndex row = Model()->IndexOf(Model()->FirstNodeOf(record), 2);
         Movies()->selectionModel()->select(row,
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }

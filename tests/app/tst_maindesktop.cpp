@@ -23,7 +23,7 @@ protected:
     QString Catalog(const QString &name, const QString &title)
     {
         const QString file = root.filePath(name);
-        TVideoDatabase db(file, nullptr, nullptr);
+        TVideoDatabase db(file);
         EXPECT_TRUE(db.Open().ok);
         static_cast<TMovie *>(db.AddRecord(0))->SetTitle(title);
         db.SetModified(true);
@@ -81,7 +81,7 @@ TEST_F(DesktopTest, ADroppedCatalogOpensAfterTheOpenOneIsSaved)
     ASSERT_TRUE(DragFiles(Movies()->viewport(), {SmallFile(u"notes.txt"_s), other, third}, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Database()->FileName() == other; }));
     EXPECT_EQ(TopRows(), QStringList{u"Brazil"_s});
-    TVideoDatabase reread(first, nullptr, nullptr);
+    TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.Movie(0)->Year(), 1986);
 

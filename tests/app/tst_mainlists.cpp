@@ -104,7 +104,7 @@ TEST_F(MainWindowFixture, TreeGroupsByGenreAndYearWithUndefinedGroup)
     const QModelIndex comedy = Model()->index(0, 0);
     ASSERT_EQ(Model()->rowCount(comedy), 1);
     EXPECT_EQ(Model()->index(0, 2, comedy).data().toString(), u"Undefined"_s);
-    EXPECT_EQ(MovieTitled(u"Alien"_s)->ViewNodes().size(), 2);
+    EXPECT_EQ(Model()->NodesOf(MovieTitled(u"Alien"_s)).size(), 2);
 
     // A search hiding Brazil takes its groups with it; showing it brings them back.
     TMovie *brazil = MovieTitled(u"Brazil"_s);
@@ -154,7 +154,7 @@ TEST_F(MainWindowFixture, GridCellsEditInPlace)
     alien->Lend(u"Ann"_s);
     alien->SetNum(5);
     window->Database()->SetModified(false);
-    const QModelIndex id = Model()->IndexOf(alien->ViewNodes().first(), 1);
+    const QModelIndex id = Model()->IndexOf(Model()->FirstNodeOf(alien), 1);
     Movies()->setFocus();
     Movies()->setCurrentIndex(id);
 
@@ -171,7 +171,7 @@ TEST_F(MainWindowFixture, GridCellsEditInPlace)
 
     // The closed editor is only deleted later; it must not be found again.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Movies()->setCurrentIndex(Model()->IndexOf(alien->ViewNodes().first(), 1));
+    Movies()->setCurrentIndex(Model()->IndexOf(Model()->FirstNodeOf(alien), 1));
     Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     editor = Movies()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
@@ -182,7 +182,7 @@ TEST_F(MainWindowFixture, GridCellsEditInPlace)
     EXPECT_TRUE(window->Database()->Modified());
 
     // The borrower cell opens no editor.
-    const QModelIndex borrower = Model()->IndexOf(alien->ViewNodes().first(), 22);
+    const QModelIndex borrower = Model()->IndexOf(Model()->FirstNodeOf(alien), 22);
     Movies()->setCurrentIndex(borrower);
     Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     EXPECT_FALSE(Movies()->CellEditing());
@@ -229,7 +229,7 @@ TEST_F(MainWindowFixture, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
     Movies()->FlushFocus();
     ASSERT_EQ(window->CurrentRecord(false), alien);
 
-    const QRect row = Movies()->visualRect(Model()->IndexOf(brazil->ViewNodes().first(), 2));
+    const QRect row = Movies()->visualRect(Model()->IndexOf(Model()->FirstNodeOf(brazil), 2));
     const Qt::KeyboardModifiers keys = Qt::ControlModifier | Qt::ShiftModifier;
     QTest::mousePress(Movies()->viewport(), Qt::LeftButton, keys, row.center());
     EXPECT_TRUE(Movies()->LinkDragging());
@@ -389,7 +389,7 @@ TEST_F(MainWindowFixture, GridEditorStartsFromTheCellText)
     alien->SetDescription(longText);
     window->Database()->SetModified(false);
     const auto cell = [&](int column) {
-        return Model()->IndexOf(alien->ViewNodes().first(), column);
+        return Model()->IndexOf(Model()->FirstNodeOf(alien), column);
     };
 
     // Opened and left with Enter, a cell keeps its text (and a rating its hidden digits).
@@ -423,7 +423,8 @@ TEST_F(MainWindowFixture, PeopleGridStoresEditsAndRefusesNonDates)
     Trigger("dbModeAct");
     TActor *ann = window->Database()->Person(0);
     TCatalogList *list = window->PeopleList();
-    const QModelIndex birthday = window->PeopleModel()->IndexOf(ann->ViewNodes().first(), 4);
+    const QModelIndex birthday =
+        window->PeopleModel()->IndexOf(window->PeopleModel()->FirstNodeOf(ann), 4);
     const QString may12 = ShortDateText(DateToDays(QDate(1970, 5, 12)));
     const auto type = [](const QString &text) {
         return [text](QLineEdit *editor) {
@@ -461,6 +462,8 @@ TEST_F(MainWindowFixture, PeopleGridStoresEditsAndRefusesNonDates)
     EXPECT_EQ(ann->Birthday(), DateToDays(QDate(2000, 1, 1)));
 
     // Other cells store through the person's setters.
-    EditCell(list, window->PeopleModel()->IndexOf(ann->ViewNodes().first(), 5), type(u"Vienna"_s));
+    EditCell(list,
+             window->PeopleModel()->IndexOf(window->PeopleModel()->FirstNodeOf(ann), 5),
+             type(u"Vienna"_s));
     EXPECT_EQ(ann->Birthplace(), u"Vienna"_s);
 }

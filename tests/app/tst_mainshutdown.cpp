@@ -40,7 +40,7 @@ protected:
     // The year and country of the movie titled Alien in the catalog file.
     static std::pair<int, QString> AlienInFile(const QString &file)
     {
-        TVideoDatabase db(file, nullptr, nullptr);
+        TVideoDatabase db(file);
         EXPECT_TRUE(db.Open().ok);
         for (int i = 0; i < db.MovieCount(); ++i) {
             if (db.Movie(i)->Title() == u"Alien"_s)
@@ -186,7 +186,7 @@ protected:
 TEST_F(ShutdownProcessTest, AnUnmodifiedCatalogIsLeftAsItWas)
 {
     {
-        TVideoDatabase db(Catalog(), nullptr, nullptr);
+        TVideoDatabase db(Catalog());
         ASSERT_TRUE(db.Open().ok);
         static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"Alien"_s);
         ASSERT_TRUE(db.Save(true).Ok());

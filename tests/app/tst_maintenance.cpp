@@ -48,7 +48,7 @@ protected:
         return titles;
     }
 
-    TVideoDatabase db{QString(), nullptr, nullptr};
+    TVideoDatabase db{QString()};
 };
 
 TEST_F(MaintenanceTest, RemoveKeepsTheLastOfEachTitleAndLeavesUntitledMovies)
@@ -308,12 +308,12 @@ protected:
     {
         Movies()->selectionModel()->clear();
         for (TDBItem *record : records) {
-            const QModelIndex row = Model()->IndexOf(record->ViewNodes().first(), 2);
+            const QModelIndex row = Model()->IndexOf(Model()->FirstNodeOf(record), 2);
             Movies()->selectionModel()->select(
                 row, QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         Movies()->selectionModel()->setCurrentIndex(
-            Model()->IndexOf(records.first()->ViewNodes().first(), 2),
+            Model()->IndexOf(Model()->FirstNodeOf(records.first()), 2),
             QItemSelectionModel::NoUpdate);
         Movies()->FlushFocus();
     }
@@ -368,10 +368,10 @@ TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
         captions.append(group->caption);
     captions.sort();
     EXPECT_EQ(captions, QStringList({u"1985"_s, u"1994"_s, u"1999"_s, u"2001"_s}));
-    ASSERT_EQ(alien->ViewNodes().size(), 1);
+    ASSERT_EQ(Model()->NodesOf(alien).size(), 1);
     EXPECT_TRUE(Movies()->selectionModel()->isRowSelected(
-        Model()->IndexOf(alien->ViewNodes().first(), 0).row(),
-        Model()->IndexOf(alien->ViewNodes().first()->Parent(), 0)));
+        Model()->IndexOf(Model()->FirstNodeOf(alien), 0).row(),
+        Model()->IndexOf(Model()->FirstNodeOf(alien)->Parent(), 0)));
 }
 
 TEST_F(ToolsWindowTest, RemoveDuplicatesKeepsTheLastAndFocusesASurvivor)

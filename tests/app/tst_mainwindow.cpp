@@ -85,7 +85,7 @@ protected:
     MakeCatalog(const QString &name, const QStringList &titles, const QString &password = {})
     {
         const QString file = Path(name);
-        TVideoDatabase db(file, nullptr, nullptr);
+        TVideoDatabase db(file);
         EXPECT_TRUE(db.Open().ok);
         for (const QString &title : titles) {
             auto *movie = static_cast<TMovie *>(db.AddRecord(0));
@@ -408,7 +408,7 @@ TEST_F(MainWindowTest, AppendMarksModifiedAndSaveWritesIt)
     EXPECT_FALSE(window->Database()->Modified());
     EXPECT_FALSE(window->Action(u"SaveDBAct"_s)->isEnabled());
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (first) - Movies"_s);
-    TVideoDatabase reread(first, nullptr, nullptr);
+    TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.MovieCount(), 2);
 }
@@ -422,7 +422,7 @@ TEST_F(MainWindowTest, ClosingSavesTheModifiedCatalog)
     dialogs->openAnswers.push_back(second);
     Trigger("AppendAct");
     Close();
-    TVideoDatabase reread(first, nullptr, nullptr);
+    TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.MovieCount(), 2);
 }
@@ -562,7 +562,7 @@ TEST_F(MainWindowTest, AutoSaveWaitsForTheIntervalAfterIdle)
     window->OnIdle();
     window->OnAutoSaveTimer();
     EXPECT_FALSE(window->Database()->Modified());
-    TVideoDatabase reread(first, nullptr, nullptr);
+    TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.MovieCount(), 2);
 }
@@ -592,7 +592,7 @@ TEST_F(MainWindowTest, CatalogWithOnlyPeopleStartsInPeopleMode)
 {
     const QString file = Path(u"people.rkd"_s);
     {
-        TVideoDatabase db(file, nullptr, nullptr);
+        TVideoDatabase db(file);
         ASSERT_TRUE(db.Open().ok);
         db.AddRecord(1, u"Ridley Scott"_s);
         ASSERT_TRUE(db.Save(true).Ok());

@@ -2,7 +2,6 @@
 
 #include "catalog/actor.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "tests/support/fakerecordowner.h"
 
 using namespace Qt::StringLiterals;
@@ -12,7 +11,6 @@ namespace {
 class ActorTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { RecordHooks() = {}; }
     std::unique_ptr<TActor> NewPerson()
     {
         auto person = TActor::Create(&owner);
@@ -36,14 +34,16 @@ TEST_F(ActorTest, RenamingAsksTheOwnerToMoveThePersonFirst)
     EXPECT_EQ(owner.moves.size(), 2);
 }
 
-TEST_F(ActorTest, NameNormalizerAppliesToNameAndTranslatedName)
+TEST_F(ActorTest, NameRulesApplyToNameAndTranslatedName)
 {
-    RecordHooks().NameNormalizer = [](const QString &n) { return n.trimmed(); };
+    owner.textRules.AllCapsNames = true;
     auto person = NewPerson();
-    person->SetName(u" Anna "_s);
-    person->SetTransname(u" Ana "_s);
-    EXPECT_EQ(person->Name(), u"Anna"_s);
+    person->SetName(u"anna lee"_s);
+    person->SetTransname(u"ana"_s);
+    person->SetBirthplace(u"vienna"_s);
+    EXPECT_EQ(person->Name(), u"Anna Lee"_s);
     EXPECT_EQ(person->Transname(), u"Ana"_s);
+    EXPECT_EQ(person->Birthplace(), u"vienna"_s);
 }
 
 TEST_F(ActorTest, TranslatedNameGivesANamelessPersonItsName)
@@ -134,20 +134,15 @@ TEST_F(ActorTest, AssignCopiesPersonFieldsOnlyFromAPerson)
     EXPECT_FALSE(owner.modified);
 }
 
-TEST_F(ActorTest, ShownInThePeopleTreeAndCounted)
+TEST_F(ActorTest, ShownAndCountedAsAPerson)
 {
-    TFakeTree tree;
-    owner.peopleTree = &tree;
-    TViewNode *group = tree.NewGroupNode();
-    RecordHooks().NodeProvider = [group](const TDBItem &) { return QList<TViewNode *>{group}; };
     auto person = TActor::Create(&owner);
     EXPECT_EQ(owner.shownPeople, 1);
     EXPECT_EQ(owner.shownMovies, 0);
-    ASSERT_EQ(person->ViewNodes().size(), 1);
-    EXPECT_EQ(person->ViewNodes()[0]->parent, group);
     person->SetShown(false);
     EXPECT_EQ(owner.shownPeople, 0);
-    EXPECT_EQ(tree.AliveNodes(person.get()), 0);
+    const QList<TFakeOwner::Report> reports{{person.get(), '+'}, {person.get(), '-'}};
+    EXPECT_EQ(owner.reports, reports);
 }
 
 } // namespace

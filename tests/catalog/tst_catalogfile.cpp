@@ -61,7 +61,7 @@ protected:
     }
     std::unique_ptr<TVideoDatabase> OpenCatalog(const QString &name = u"movies.rkd"_s)
     {
-        auto db = std::make_unique<TVideoDatabase>(Path(name), nullptr, nullptr);
+        auto db = std::make_unique<TVideoDatabase>(Path(name));
         last = db->Open();
         return db;
     }
@@ -771,7 +771,7 @@ protected:
 
 TEST_F(CatalogFileTest, RecordThatFailsToWriteFailsTheSaveAndKeepsTheFile)
 {
-    FailingCatalog db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    FailingCatalog db(Path(u"movies.rkd"_s));
     ASSERT_TRUE(db.Open().ok);
     static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"good"_s);
     ASSERT_TRUE(db.Save(true).Ok());
@@ -873,7 +873,7 @@ TEST_F(CatalogFileTest, SaveWritesThroughASymbolicLinkAndKeepsModeAndOwner)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"real"_s));
     {
-        TVideoDatabase db(Path(u"real/target.rkd"_s), nullptr, nullptr);
+        TVideoDatabase db(Path(u"real/target.rkd"_s));
         ASSERT_TRUE(db.Open().ok);
         db.AddRecord(0);
         ASSERT_TRUE(db.Save(true).Ok());
@@ -927,7 +927,7 @@ TEST_F(CatalogFileTest, SaveAsMovesTheCatalogButNotItsFolders)
 TEST_F(CatalogFileTest, AppendAddsRecordsAndCustomFieldsAfterTheOwnOnes)
 {
     {
-        TVideoDatabase other(Path(u"other.rkd"_s), nullptr, nullptr);
+        TVideoDatabase other(Path(u"other.rkd"_s));
         ASSERT_TRUE(other.Open().ok);
         other.AddCustomField(u"Theirs"_s);
         auto *movie = static_cast<TMovie *>(other.AddRecord(0));
@@ -966,7 +966,7 @@ TEST_F(CatalogFileTest, AppendCopiesThePictureFilesIntoThisCatalogsFolders)
     QDir(dir.path()).mkpath(u"theirs"_s);
     put(Path(u"secret.txt"_s), "outside");
     {
-        TVideoDatabase other(Path(u"theirs/other.rkd"_s), nullptr, nullptr);
+        TVideoDatabase other(Path(u"theirs/other.rkd"_s));
         ASSERT_TRUE(other.Open().ok);
         auto *movie = static_cast<TMovie *>(other.AddRecord(0));
         movie->SetTitle(u"Heat"_s);
@@ -1096,7 +1096,7 @@ TEST_F(ProtectedCatalogTest, OpensOnlyWithTheRightPassword)
     EXPECT_FALSE(bytes.contains("Hidden"));
 
     TScriptedPrompt prompt({u"wrong"_s, u"also wrong"_s, u"open sesame"_s});
-    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase db(Path(u"movies.rkd"_s));
     const TLoadResult result = db.Open(&prompt);
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(prompt.asked, (QList<bool>{true, false, false}));
@@ -1114,13 +1114,13 @@ TEST_F(ProtectedCatalogTest, CancellingThePromptFailsTheLoad)
 {
     WriteProtected(u"pw"_s, u"plot"_s);
     TScriptedPrompt prompt({u"wrong"_s});
-    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase db(Path(u"movies.rkd"_s));
     const TLoadResult result = db.Open(&prompt);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
     EXPECT_EQ(db.MovieCount(), 0);
     EXPECT_TRUE(db.Password().isEmpty());
-    TVideoDatabase unasked(Path(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase unasked(Path(u"movies.rkd"_s));
     EXPECT_FALSE(unasked.Open().ok);
 }
 
@@ -1133,7 +1133,7 @@ TEST_F(ProtectedCatalogTest, LongPasswordsAndLongValuesSpanLines)
     // The check value itself no longer fits on the second line.
     EXPECT_FALSE(bytes.split('\n').at(1).contains("</encrypted>"));
     TScriptedPrompt prompt({password});
-    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase db(Path(u"movies.rkd"_s));
     ASSERT_TRUE(db.Open(&prompt).ok);
     EXPECT_EQ(db.Movie(0)->Description(), description);
 }
@@ -1142,7 +1142,7 @@ TEST_F(ProtectedCatalogTest, EmptyPasswordRemovesTheProtection)
 {
     WriteProtected(u"pw"_s, u"plot"_s);
     TScriptedPrompt prompt({u"pw"_s});
-    TVideoDatabase db(Path(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase db(Path(u"movies.rkd"_s));
     ASSERT_TRUE(db.Open(&prompt).ok);
     db.SetPassword(QString());
     EXPECT_TRUE(db.Modified());
@@ -1177,7 +1177,7 @@ TEST_F(ProtectedCatalogTest, StrongProtectionRoundTripsAndHidesEverything)
     EXPECT_TRUE(TVideoDatabase::CheckFile(file).ok);
 
     TScriptedPrompt prompt({u"密码"_s, u"密码 long"_s});
-    TVideoDatabase db(file, nullptr, nullptr);
+    TVideoDatabase db(file);
     const TLoadResult result = db.Open(&prompt);
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(prompt.asked, (QList<bool>{true, false}));
@@ -1198,7 +1198,7 @@ TEST_F(ProtectedCatalogTest, StrongProtectionRoundTripsAndHidesEverything)
         EXPECT_FALSE(written.contains("Changed")) << copy.toStdString();
     }
     TScriptedPrompt again({u"密码 long"_s});
-    TVideoDatabase recovered(file, nullptr, nullptr);
+    TVideoDatabase recovered(file);
     ASSERT_TRUE(recovered.OpenRecoveryCopy(&again).ok);
     EXPECT_EQ(recovered.Movie(0)->Title(), u"Changed"_s);
     recovered.SetModified(false);
@@ -1214,7 +1214,7 @@ TEST_F(ProtectedCatalogTest, AlteredOrUnopenedStrongFileIsNeitherReadNorWritten)
     for (const QStringList &answers : {QStringList{u"pw"_s}, QStringList{u"wrong"_s}}) {
         {
             TScriptedPrompt prompt(answers);
-            TVideoDatabase db(file, nullptr, nullptr);
+            TVideoDatabase db(file);
             const TLoadResult result = db.Open(&prompt);
             EXPECT_FALSE(result.ok);
             EXPECT_EQ(result.failure, TLoadFailure::Failed);

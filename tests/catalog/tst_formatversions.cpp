@@ -76,7 +76,7 @@ protected:
     // Opens movies.rkd, checks what every version holds and that its pictures are found.
     std::unique_ptr<TVideoDatabase> OpenAndCheck(TOpenMode mode, int version)
     {
-        auto db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+        auto db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s));
         TFixedPrompt prompt(GetParam().password);
         const TLoadResult result = db->Open(&prompt, mode);
         EXPECT_TRUE(result.ok) << result.error.toStdString();

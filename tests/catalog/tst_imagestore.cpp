@@ -54,7 +54,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s));
         ASSERT_TRUE(db->Open().ok);
         db->OnLog = [this](const QString &line) { log.append(line); };
     }
@@ -307,7 +307,7 @@ TEST_F(ImageStoreTest, InsidePicturesSurviveSaveAndLoad)
     movie->SetPicture(&image, TImageFormat::Jpeg, {}, CoverJpeg);
     const QByteArray bytes = movie->PictureBytes();
     ASSERT_TRUE(db->Save(true).Ok());
-    TVideoDatabase again(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+    TVideoDatabase again(dir.filePath(u"movies.rkd"_s));
     ASSERT_TRUE(again.Open().ok);
     EXPECT_EQ(again.Movie(0)->PictureBytes(), bytes);
     EXPECT_EQ(again.Movie(0)->Picture().Width(), 33);
@@ -326,7 +326,7 @@ TEST_F(ImageStoreTest, OldAbsoluteImagePathsAreCopiedIntoTheFolders)
                + front.toUtf8() + "</froncover>\r\n<screenshots>" + shot.toUtf8()
                + "</screenshots>\r\n</movie>\r\n</reelkeep>\r\n");
     file.close();
-    db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+    db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s));
     ASSERT_EQ(db->Open().version, 9004);
     const TMovie *movie = db->Movie(0);
     EXPECT_EQ(movie->Froncover(), u"old-front.jpg"_s);

@@ -2,32 +2,18 @@
 
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "tests/support/fakerecordowner.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+using TReports = QList<TFakeOwner::Report>;
+
 class MovieTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { owner.movieTree = &tree; }
-    void TearDown() override { RecordHooks() = {}; }
-    // Every movie goes under two group nodes, as in a tree grouped by two genres.
-    void GroupUnderTwoNodes()
-    {
-        groupA = tree.NewGroupNode();
-        groupB = tree.NewGroupNode();
-        RecordHooks().NodeProvider = [this](const TDBItem &) {
-            return QList<TViewNode *>{groupA, groupB};
-        };
-    }
-
     TFakeOwner owner;
-    TFakeTree tree;
-    TViewNode *groupA = nullptr;
-    TViewNode *groupB = nullptr;
 };
 
 TEST_F(MovieTest, EpisodesAreOwnedInOrder)
@@ -92,109 +78,54 @@ TEST_F(MovieTest, NumChangeAsksTheOwnerToMoveTheMovieFirst)
     EXPECT_EQ(owner.moves.size(), 1);
 }
 
-TEST_F(MovieTest, CreateShowsTheMovieUnderEachParentNode)
+TEST_F(MovieTest, EpisodesAreShownAfterTheirMovieAndHiddenBeforeIt)
 {
-    GroupUnderTwoNodes();
-    auto movie = TMovie::Create(&owner);
-    EXPECT_TRUE(movie->Shown());
-    EXPECT_EQ(owner.shownMovies, 1);
-    ASSERT_EQ(movie->ViewNodes().size(), 2);
-    EXPECT_EQ(movie->ViewNodes()[0]->parent, groupA);
-    EXPECT_EQ(movie->ViewNodes()[1]->parent, groupB);
-    EXPECT_EQ(movie->ViewNodes()[0]->record, movie.get());
-    EXPECT_EQ(movie->ViewNodes()[0]->secondaryIndex, -1);
-}
-
-TEST_F(MovieTest, WithoutTreeOrProviderAMovieIsShownButHasNoNodes)
-{
-    auto movie = TMovie::Create(&owner);
-    EXPECT_TRUE(movie->Shown());
-    EXPECT_EQ(owner.shownMovies, 1);
-    EXPECT_TRUE(movie->ViewNodes().isEmpty());
-}
-
-TEST_F(MovieTest, EpisodesHangBelowEveryNodeOfTheirMovie)
-{
-    GroupUnderTwoNodes();
     auto movie = TMovie::Create(&owner);
     TEpisode *episode = movie->AddEpisode();
     EXPECT_TRUE(episode->Shown());
-    ASSERT_EQ(episode->ViewNodes().size(), 2);
-    EXPECT_EQ(episode->ViewNodes()[0]->parent, movie->ViewNodes()[0]);
-    EXPECT_EQ(episode->ViewNodes()[1]->parent, movie->ViewNodes()[1]);
     EXPECT_EQ(owner.shownMovies, 1) << "episodes must not count as shown movies";
 
     movie->SetShown(false);
+    movie->SetShown(false);
     EXPECT_FALSE(episode->Shown());
-    EXPECT_TRUE(episode->ViewNodes().isEmpty());
-    EXPECT_EQ(tree.AliveNodes(movie.get()), 0);
-    EXPECT_EQ(tree.AliveNodes(episode), 0);
     EXPECT_EQ(owner.shownMovies, 0);
-    EXPECT_EQ(tree.errors, 0) << "a node was deleted twice";
-
     movie->SetShown(true);
     EXPECT_TRUE(episode->Shown());
-    EXPECT_EQ(tree.AliveNodes(episode), 2);
     EXPECT_EQ(owner.shownMovies, 1);
+    const TMovie *m = movie.get();
+    EXPECT_EQ(
+        owner.reports,
+        (TReports{{m, '+'}, {episode, '+'}, {episode, '-'}, {m, '-'}, {m, '+'}, {episode, '+'}}))
+        << "the same state twice reports nothing";
 }
 
-TEST_F(MovieTest, EpisodeAddedToAHiddenMovieAppearsWhenTheMovieIsShown)
+TEST_F(MovieTest, EpisodeAddedToAHiddenMovieIsShownWithIt)
 {
-    GroupUnderTwoNodes();
     auto movie = TMovie::Create(&owner);
     movie->SetShown(false);
     TEpisode *episode = movie->AddEpisode();
     EXPECT_FALSE(episode->Shown());
     movie->SetShown(true);
-    EXPECT_EQ(tree.AliveNodes(episode), 2);
+    EXPECT_TRUE(episode->Shown());
+    EXPECT_EQ(owner.reports.last(), (TFakeOwner::Report{episode, '+'}));
 }
 
-TEST_F(MovieTest, FilterDecidesWhetherAMovieIsShown)
+TEST_F(MovieTest, DestroyingAShownMovieReportsItsEpisodesFirst)
 {
-    GroupUnderTwoNodes();
-    RecordHooks().FilterPredicate = [](const TDBItem &record) {
-        return static_cast<const TMovie &>(record).Wish();
-    };
     auto movie = TMovie::Create(&owner);
-    EXPECT_FALSE(movie->Shown());
-    EXPECT_EQ(owner.shownMovies, 0);
-    EXPECT_EQ(tree.AliveNodes(movie.get()), 0);
-    movie->SetWish(true);
-    movie->SetShown(true);
-    EXPECT_TRUE(movie->Shown());
-    EXPECT_EQ(owner.shownMovies, 1);
-    EXPECT_EQ(tree.AliveNodes(movie.get()), 2);
-
-    // Hiding is never refused, and the same state twice changes nothing.
-    RecordHooks().FilterPredicate = [](const TDBItem &) { return false; };
-    movie->SetShown(false);
-    movie->SetShown(false);
-    EXPECT_EQ(owner.shownMovies, 0);
-}
-
-TEST_F(MovieTest, DestroyingAMovieRemovesEpisodeNodesBeforeItsOwn)
-{
-    GroupUnderTwoNodes();
-    auto movie = TMovie::Create(&owner);
-    movie->AddEpisode();
-    movie->AddEpisode();
+    TEpisode *first = movie->AddEpisode();
+    TEpisode *second = movie->AddEpisode();
+    const TMovie *m = movie.get();
+    owner.reports.clear();
     movie.reset();
-    EXPECT_EQ(tree.AliveNodes(), 2) << "only the two group nodes should remain";
-    EXPECT_EQ(tree.errors, 0);
-}
+    EXPECT_EQ(owner.reports, (TReports{{first, 'x'}, {second, 'x'}, {m, 'x'}}));
+    EXPECT_EQ(owner.shownMovies, 1) << "the catalog adjusts the counts when it deletes";
 
-TEST_F(MovieTest, HooksAreSuspendedAndRestored)
-{
-    RecordHooks().TitleNormalizer = [](const QString &t) { return t.toUpper(); };
-    {
-        TRecordHooksSuspender suspended;
-        EXPECT_FALSE(RecordHooks().TitleNormalizer);
-        auto movie = TMovie::Create(&owner);
-        movie->SetTitle(u"raw"_s);
-        EXPECT_EQ(movie->Title(), u"raw"_s);
-    }
-    ASSERT_TRUE(RecordHooks().TitleNormalizer);
-    EXPECT_EQ(RecordHooks().TitleNormalizer(u"a"_s), u"A"_s);
+    auto hidden = TMovie::Create(&owner);
+    hidden->SetShown(false);
+    owner.reports.clear();
+    hidden.reset();
+    EXPECT_TRUE(owner.reports.isEmpty()) << "a hidden movie has no rows to remove";
 }
 
 } // namespace

@@ -85,7 +85,7 @@ protected:
     // people added out of name order, three custom fields; saved to `fileName`.
     static void BuildCatalog(const QString &fileName)
     {
-        TVideoDatabase db(fileName, nullptr, nullptr);
+        TVideoDatabase db(fileName);
         db.AddCustomField(u"Shelf"_s);
         db.AddCustomField(u"Bought at"_s);
         db.AddCustomField(u"Edition"_s);
@@ -205,7 +205,7 @@ TEST_F(CliTest, StatsPrintsTotalsThenChartValues)
 {
     const QString file = Path(u"stats.rkd"_s);
     {
-        TVideoDatabase db(file, nullptr, nullptr);
+        TVideoDatabase db(file);
         auto *boxed = static_cast<TMovie *>(db.AddRecord(0));
         boxed->SetYear(1999);
         boxed->SetGenre(u"Drama"_s);
@@ -425,7 +425,7 @@ TEST_F(CliTest, PasswordSourcesAndProtectionKinds)
 TEST_F(CliTest, DumpReportsThePictureSizes)
 {
     {
-        TVideoDatabase db(Path(u"pictures.rkd"_s), nullptr, nullptr);
+        TVideoDatabase db(Path(u"pictures.rkd"_s));
         TImage image(30, 40);
         auto *inside = static_cast<TMovie *>(db.AddRecord(0));
         inside->SetPicture(&image, TImageFormat::Jpeg, {}, CoverJpeg);

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return 0;
         file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     }
-    TVideoDatabase db(path, nullptr, nullptr);
+    TVideoDatabase db(path);
     if (db.Open().ok)
         (void)db.Save(true);
     db.SetModified(false);

@@ -53,7 +53,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s), nullptr, nullptr);
+        db = std::make_unique<TVideoDatabase>(dir.filePath(u"movies.rkd"_s));
         ASSERT_TRUE(db->Open().ok);
     }
     void TearDown() override
@@ -451,8 +451,7 @@ TEST_F(AmcImportTest, EveryVersionMapsOntoTheCatalog)
 {
     for (int version : {35, 33, 31}) {
         db->SetModified(false);
-        db = std::make_unique<TVideoDatabase>(
-            dir.filePath(u"v%1.rkd"_s.arg(version)), nullptr, nullptr);
+        db = std::make_unique<TVideoDatabase>(dir.filePath(u"v%1.rkd"_s.arg(version)));
         ASSERT_TRUE(db->Open().ok);
         TAmcMovie movie = AmcMovie(3, "Original", "Caf\xE9 \x80");
         movie.date = 45000;

@@ -103,7 +103,7 @@ protected:
     TPluginFolder m_folder;
     QTemporaryDir m_settingsDir;
     TPluginRegistry m_registry;
-    TVideoDatabase m_db{QString(), nullptr, nullptr};
+    TVideoDatabase m_db{QString()};
     TFakeUi m_ui;
     TWebFlow m_flow{m_registry, m_ui, m_fetcher};
 };

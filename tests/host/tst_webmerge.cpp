@@ -29,7 +29,7 @@ protected:
         return index >= 0 ? m_catalog.Person(index) : nullptr;
     }
 
-    TVideoDatabase m_catalog{QString(), nullptr, nullptr};
+    TVideoDatabase m_catalog{QString()};
 
 private:
     TBaseMovie *m_movie = nullptr;

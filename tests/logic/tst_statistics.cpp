@@ -67,7 +67,7 @@ protected:
         return movie;
     }
 
-    TVideoDatabase db{QString(), nullptr, nullptr};
+    TVideoDatabase db{QString()};
 };
 
 TEST_F(StatisticsCount, TotalsCountMoviesButNotEpisodes)

@@ -10,89 +10,11 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
-#include "catalog/recordhooks.h"
 #include "logic/titleformat.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QStringList Articles{
-    u"The"_s, u"A"_s, u"Der"_s, u"Die"_s, u"Das"_s, u"Le"_s, u"La"_s, u"L'"_s};
-
-// ---- Stored titles ------------------------------------------------------------------
-
-struct NormalizeCase
-{
-    int mode;
-    QString text;
-    QString stored;
-};
-
-void PrintTo(const NormalizeCase &c, std::ostream *os)
-{
-    *os << "mode " << c.mode << " \"" << c.text.toStdString() << '"';
-}
-
-class NormalizeTitleTest : public ::testing::TestWithParam<NormalizeCase>
-{};
-
-TEST_P(NormalizeTitleTest, HandlesTheArticle)
-{
-    const NormalizeCase &c = GetParam();
-    EXPECT_EQ(NormalizeTitle(c.text, {c.mode, Articles, false}), c.stored);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes,
-    NormalizeTitleTest,
-    ::testing::Values(NormalizeCase{0, u"The Matrix"_s, u"The Matrix"_s},
-                      NormalizeCase{1, u"The Matrix"_s, u"Matrix, The"_s},
-                      NormalizeCase{1, u"the  Matrix "_s, u"Matrix, the"_s},
-                      NormalizeCase{1, u"Das Boot"_s, u"Boot, Das"_s},
-                      NormalizeCase{1, u"Theatre"_s, u"Theatre"_s},
-                      NormalizeCase{1, u"The"_s, u"The"_s},
-                      // Nothing but blanks after the article: no title to move it behind.
-                      NormalizeCase{1, u"The  "_s, u"The  "_s},
-                      NormalizeCase{1, u"L'Avventura"_s, u"L'Avventura"_s},
-                      NormalizeCase{2, u"Matrix, The"_s, u"The Matrix"_s},
-                      NormalizeCase{2, u"Matrix The"_s, u"The Matrix"_s},
-                      NormalizeCase{2, u"Matrix,The"_s, u"The Matrix"_s},
-                      NormalizeCase{2, u"Matrix, the"_s, u"the Matrix"_s},
-                      NormalizeCase{2, u"The"_s, u"The"_s},
-                      NormalizeCase{2, u"Bathe"_s, u"Bathe"_s},
-                      NormalizeCase{3, u"The Matrix"_s, u"Matrix"_s},
-                      NormalizeCase{3, u"A Beautiful Mind"_s, u"Beautiful Mind"_s},
-                      NormalizeCase{3, u"Theatre"_s, u"Theatre"_s},
-                      NormalizeCase{3, u"The "_s, u"The "_s},
-                      NormalizeCase{7, u"The Matrix"_s, u"The Matrix"_s}));
-
-TEST(NormalizeTitle, FirstMatchingArticleWinsAndEmptyOnesAreIgnored)
-{
-    EXPECT_EQ(NormalizeTitle(u"La La Land"_s, {1, {u"La La"_s, u"La"_s}, false}), u"Land, La La"_s);
-    EXPECT_EQ(NormalizeTitle(u"Matrix,"_s, {2, {QString(), u"The"_s}, false}), u"Matrix,"_s);
-    EXPECT_EQ(NormalizeTitle(u" Matrix"_s, {1, {QString()}, false}), u" Matrix"_s);
-}
-
-TEST(NormalizeTitle, CapitalisesAfterMovingTheArticle)
-{
-    EXPECT_EQ(NormalizeTitle(u"the lord of the rings"_s, {1, Articles, true}),
-              u"Lord Of The Rings, The"_s);
-}
-
-TEST(CapitalizeWords, UpperCasesWordStartsOnly)
-{
-    EXPECT_EQ(CapitalizeWords(u"the lord of the rings"_s), u"The Lord Of The Rings"_s);
-    EXPECT_EQ(CapitalizeWords(u"o'brien/smith"_s), u"O'brien/Smith"_s);
-    EXPECT_EQ(CapitalizeWords(u"a,b;c|d\\e x-men"_s), u"A,B;C|D\\E X-men"_s);
-    EXPECT_EQ(CapitalizeWords(u"élan vital McQUEEN"_s), u"Élan Vital McQUEEN"_s);
-    // A letter outside the basic plane is one character.
-    EXPECT_EQ(CapitalizeWords(u"\U00010428\U00010428 \U00010428"_s),
-              u"\U00010400\U00010428 \U00010400"_s);
-    EXPECT_EQ(CapitalizeWords(QString()), QString());
-    EXPECT_EQ(NormalizeName(u"ann o'neil"_s, false), u"ann o'neil"_s);
-    EXPECT_EQ(NormalizeName(u"ann o'neil"_s, true), u"Ann O'neil"_s);
-}
 
 // ---- Row captions -------------------------------------------------------------------
 
@@ -110,10 +32,7 @@ void PrintTo(const CaptionCase &c, std::ostream *os)
 }
 
 class MovieCaptionTest : public ::testing::TestWithParam<CaptionCase>
-{
-protected:
-    TRecordHooksSuspender m_hooks;
-};
+{};
 
 TEST_P(MovieCaptionTest, FillsTheTemplate)
 {
@@ -186,7 +105,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MovieCaption, EpisodesShowTheirNumber)
 {
-    TRecordHooksSuspender hooks;
     auto series = TMovie::Create(nullptr);
     series->SetTitle(u"Friends"_s);
     TEpisode *third = series->AddEpisode();
@@ -210,7 +128,6 @@ protected:
     void TearDown() override { QLocale::setDefault(m_locale); }
 
     QLocale m_locale;
-    TRecordHooksSuspender m_hooks;
     std::unique_ptr<TActor> m_person = TActor::Create(nullptr);
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// A minimal catalog and tree view for record tests: it counts what records ask of it.
+// A minimal catalog for record tests: it counts what records ask of it and notes what they
+// report, in order.
 
 #include <memory>
 #include <vector>
@@ -12,55 +13,7 @@
 
 #include "catalog/dbitem.h"
 #include "catalog/recordowner.h"
-#include "catalog/treeview.h"
-
-struct TViewNode
-{
-    TViewNode *parent = nullptr;
-    TDBItem *record = nullptr;
-    int secondaryIndex = 0;
-    bool alive = true;
-};
-
-class TFakeTree : public ITreeView
-{
-public:
-    TViewNode *AddChildNode(TViewNode *parent, TDBItem *record, int secondaryIndex) override
-    {
-        if (parent && !parent->alive)
-            ++errors;
-        nodes.push_back(std::make_unique<TViewNode>(TViewNode{parent, record, secondaryIndex}));
-        return nodes.back().get();
-    }
-    void DeleteNode(TViewNode *node) override
-    {
-        // Deleting a node twice (e.g. a child after its parent took it along) is a fault.
-        if (!node->alive)
-            ++errors;
-        Kill(node);
-    }
-    int AliveNodes(const TDBItem *record = nullptr) const
-    {
-        int count = 0;
-        for (const auto &node : nodes)
-            count += node->alive && (!record || node->record == record);
-        return count;
-    }
-    TViewNode *NewGroupNode() { return AddChildNode(nullptr, nullptr, 0); }
-
-    std::vector<std::unique_ptr<TViewNode>> nodes;
-    int errors = 0;
-
-private:
-    void Kill(TViewNode *node)
-    {
-        node->alive = false;
-        for (const auto &other : nodes) {
-            if (other->parent == node && other->alive)
-                Kill(other.get());
-        }
-    }
-};
+#include "catalog/textrules.h"
 
 class TFakeOwner : public IRecordOwner
 {
@@ -71,6 +24,14 @@ public:
         QString borrower;
         TBaseMovie *movie;
     };
+    // A record shown ('+'), hidden ('-') or destroyed while shown ('x'); the address is
+    // only compared.
+    struct Report
+    {
+        const TDBItem *record;
+        char what;
+        bool operator==(const Report &) const = default;
+    };
     struct Move
     {
         TDBItem *record;
@@ -78,21 +39,22 @@ public:
         int newNum;
     };
 
-    void SetModified(bool flag) override { modified = flag; }
+    void RecordModified(TDBItem &) override { modified = true; }
     void LoanChanged(bool returned, const QString &borrower, TBaseMovie *movie) override
     {
         loanEvents.append({returned, borrower, movie});
     }
     void MovePerson(TActor *person, const QString &newName) override;
     void MoveMovie(TMovie *movie, int newNum) override;
-    void ChangeShownCount(const TDBItem &record, int delta) override
+    void ShownChanged(TDBItem &record) override
     {
-        (record.Kind() == TRecordKind::Person ? shownPeople : shownMovies) += delta;
+        reports.append({&record, record.Shown() ? '+' : '-'});
+        if (record.Kind() != TRecordKind::Episode)
+            (record.Kind() == TRecordKind::Person ? shownPeople : shownMovies) +=
+                record.Shown() ? 1 : -1;
     }
-    ITreeView *TreeFor(const TDBItem &record) const override
-    {
-        return record.Kind() == TRecordKind::Person ? peopleTree : movieTree;
-    }
+    void ShownRecordDestroyed(TDBItem &record) override { reports.append({&record, 'x'}); }
+    const TTextRules &TextRules() const override { return textRules; }
     int CustomFieldCount() const override { return customFields; }
     QString ImageFolder(TImageFolder folder) const override
     {
@@ -107,8 +69,8 @@ public:
     int shownMovies = 0;
     int shownPeople = 0;
     int customFields = 0;
-    ITreeView *movieTree = nullptr;
-    ITreeView *peopleTree = nullptr;
+    QList<Report> reports;
+    TTextRules textRules;
     // Image folders by TImageFolder; none by default, so records leave the disk alone.
     QMap<int, QString> folders;
     bool imgFolders = false;

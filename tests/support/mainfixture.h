@@ -106,7 +106,7 @@ protected:
     {
         const QString file = root.filePath(u"lists.rkd"_s);
         {
-            TVideoDatabase db(file, nullptr, nullptr);
+            TVideoDatabase db(file);
             ASSERT_TRUE(db.Open().ok);
             for (const auto &[title, genre, year] : movies) {
                 auto *movie = static_cast<TMovie *>(db.AddRecord(0));

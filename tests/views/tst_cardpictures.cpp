@@ -139,7 +139,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TVideoDatabase db{dir.filePath(u"films.rkd"_s), nullptr, nullptr};
+    TVideoDatabase db{dir.filePath(u"films.rkd"_s)};
     const QString shots = db.ScreenshotsFolder();
     TPictureHost host;
     TmvFrame card;
@@ -383,7 +383,7 @@ TEST_F(CardPictureTest, PicturesDroppedOnASlotAreStoredThere)
 TEST(CardPictureNoFolder, ACatalogWithoutAFileRefusesCopiesItWouldKeepByPath)
 {
     QTemporaryDir dir;
-    TVideoDatabase db{QString(), nullptr, nullptr};
+    TVideoDatabase db{QString()};
     TPictureHost host;
     TmvFrame card;
     card.SetHost(&host);
@@ -409,7 +409,7 @@ TEST(CardPictureNoFolder, ACatalogWithoutAFileRefusesCopiesItWouldKeepByPath)
 TEST(PersonCardPicture, PhotoButtonsBrowseAndClear)
 {
     QTemporaryDir dir;
-    TVideoDatabase db{dir.filePath(u"people.rkd"_s), nullptr, nullptr};
+    TVideoDatabase db{dir.filePath(u"people.rkd"_s)};
     TPictureHost host;
     TActorFrame card;
     card.SetHoverDelay(0);

@@ -140,7 +140,7 @@ protected:
     bool MovieShows(const char *name) { return !Movie<QWidget>(name)->isHidden(); }
     bool PersonShows(const char *name) { return !Person<QWidget>(name)->isHidden(); }
 
-    TVideoDatabase db{QString(), nullptr, nullptr};
+    TVideoDatabase db{QString()};
     TFakeHost host;
     TmvFrame movieCard;
     TActorFrame personCard;

@@ -426,7 +426,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TVideoDatabase db{dir.filePath(u"movies.rkd"_s), nullptr, nullptr};
+    TVideoDatabase db{dir.filePath(u"movies.rkd"_s)};
     TMovie *movie = nullptr;
     TSettings settings;
     TPrefsForm form;
