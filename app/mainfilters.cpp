@@ -419,10 +419,10 @@ QString TMain::SortColumnCaption(bool people, int item) const
 {
     if (people) {
         const int column = PeopleSortColumnForItem(item);
-        return Text(2300 + column, DefaultPeopleCaption(column));
+        return Text(PeopleCaptionText(column), DefaultPeopleCaption(column));
     }
     const int column = MovieSortColumnForItem(item);
-    return Text(2200 + column, DefaultMovieCaption(column));
+    return Text(MovieCaptionText(column), DefaultMovieCaption(column));
 }
 
 void TMain::OpenAddress(const QString &address)
