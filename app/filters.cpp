@@ -85,7 +85,8 @@ TSearchKind KindOfType(TFieldType type)
 }
 
 // What a number or date search compares: dates by their day.
-template <typename TInfo, typename TRecord> double SearchValue(const TInfo *field, const TRecord &record)
+template <typename TInfo, typename TRecord>
+double SearchValue(const TInfo *field, const TRecord &record)
 {
     if (!field)
         return 0;

@@ -8,8 +8,8 @@
 #include <QStringList>
 
 #include "catalog/actor.h"
-#include "catalog/moviefields.h"
 #include "catalog/movie.h"
+#include "catalog/moviefields.h"
 #include "catalog/platform/volumeinfo.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"

@@ -30,7 +30,8 @@ struct TRow
 {
     TMovieFieldInfo info;
 
-    TRow(F id, QString tag, T type, TMovieFieldInfo::TAccess access, TMovieFieldInfo::TMember member)
+    TRow(
+        F id, QString tag, T type, TMovieFieldInfo::TAccess access, TMovieFieldInfo::TMember member)
         : info{id, std::move(tag), type, access}
     {
         info.Member = member;
@@ -60,6 +61,11 @@ struct TRow
         info.SearchField = field;
         return *this;
     }
+    TRow &Slot(int slot)
+    {
+        info.Slot = slot;
+        return *this;
+    }
     TRow &Overwrite(int bit)
     {
         info.OverwriteBit = bit;
@@ -86,113 +92,350 @@ std::span<const TMovieFieldInfo> MovieFields()
     using Text = const QString &;
     static const std::vector<TMovieFieldInfo> table = [] {
         const TRow rows[] = {
-            TRow(F::Title, u"title"_s, T::Text, Access(&M::DisplayTitleRef, &M::SetTitle), &M::m_title)
-                .Column(2, S::Natural).Group(1, G::Letter).Search(2).Overwrite(0).Write(W::Always),
-            TRow(F::Origtitle, u"origtitle"_s, T::Text, Access(&M::Origtitle, &M::SetOrigtitle), &M::m_origtitle)
-                .Column(3, S::Natural).Group(2, G::Letter).Search(3).Overwrite(1),
+            TRow(F::Title,
+                 u"title"_s,
+                 T::Text,
+                 Access(&M::DisplayTitleRef, &M::SetTitle),
+                 &M::m_title)
+                .Column(2, S::Natural)
+                .Group(1, G::Letter)
+                .Search(2)
+                .Overwrite(0)
+                .Write(W::Always)
+                .Slot(1),
+            TRow(F::Origtitle,
+                 u"origtitle"_s,
+                 T::Text,
+                 Access(&M::Origtitle, &M::SetOrigtitle),
+                 &M::m_origtitle)
+                .Column(3, S::Natural)
+                .Group(2, G::Letter)
+                .Search(3)
+                .Overwrite(1)
+                .Slot(2),
             TRow(F::Year, u"year"_s, T::Int, Access(&M::Year, &M::SetYear), &M::m_year)
-                .Column(5, S::Numeric).Group(3, G::Number).Search(5).Overwrite(3),
-            TRow(F::Director, u"director"_s, T::Text, Access(&M::Director, &M::SetDirector), &M::m_director)
-                .Column(7, S::NoCase).Group(5, G::List).Search(7).Overwrite(5),
+                .Column(5, S::Numeric)
+                .Group(3, G::Number)
+                .Search(5)
+                .Overwrite(3)
+                .Slot(4),
+            TRow(F::Director,
+                 u"director"_s,
+                 T::Text,
+                 Access(&M::Director, &M::SetDirector),
+                 &M::m_director)
+                .Column(7, S::NoCase)
+                .Group(5, G::List)
+                .Search(7)
+                .Overwrite(5)
+                .Slot(6),
             TRow(F::Actors, u"actors"_s, T::Text, Access(&M::Actors, &M::SetActors), &M::m_actors)
-                .Column(11, S::NoCase).Group(8, G::List).Search(11).Overwrite(9),
-            TRow(F::Country, u"country"_s, T::Text, Access(&M::Country, &M::SetCountry), &M::m_country)
-                .Column(12, S::NoCase).Group(9, G::List).Search(12).Overwrite(10),
-            TRow(F::Description, u"description"_s, T::Text, Access(&M::Description, &M::SetDescription), &M::m_description)
-                .Column(24, S::WithCase).Search(21).Overwrite(16),
-            TRow(F::Count, u"count"_s, T::Int, Access(&M::Count, &M::SetCount), &M::m_count),
+                .Column(11, S::NoCase)
+                .Group(8, G::List)
+                .Search(11)
+                .Overwrite(9)
+                .Slot(10),
+            TRow(F::Country,
+                 u"country"_s,
+                 T::Text,
+                 Access(&M::Country, &M::SetCountry),
+                 &M::m_country)
+                .Column(12, S::NoCase)
+                .Group(9, G::List)
+                .Search(12)
+                .Overwrite(10)
+                .Slot(11),
+            TRow(F::Description,
+                 u"description"_s,
+                 T::Text,
+                 Access(&M::Description, &M::SetDescription),
+                 &M::m_description)
+                .Column(24, S::WithCase)
+                .Search(21)
+                .Overwrite(16)
+                .Slot(22),
+            TRow(F::Count, u"count"_s, T::Int, Access(&M::Count, &M::SetCount), &M::m_count)
+                .Slot(39),
             TRow(F::Type, u"type"_s, T::Text, Access(&M::Type, &M::SetType), &M::m_type)
-                .Column(33, S::WithCase).Group(16, G::Single).Search(25),
-            TRow(F::Imdbrating, u"imdbrating"_s, T::Rating, Access(&M::Imdbrating, &M::SetImdbrating), &M::m_imdbrating)
-                .Column(17, S::Numeric).Group(20, G::Rating).Search(15),
+                .Column(33, S::WithCase)
+                .Group(16, G::Single)
+                .Search(25)
+                .Slot(40),
+            TRow(F::Imdbrating,
+                 u"imdbrating"_s,
+                 T::Rating,
+                 Access(&M::Imdbrating, &M::SetImdbrating),
+                 &M::m_imdbrating)
+                .Column(17, S::Numeric)
+                .Group(20, G::Rating)
+                .Search(15)
+                .Slot(15),
             // The web merge's rating bit covers orating and orname together.
-            TRow(F::Orating, u"orating"_s, T::Rating, Access(&M::Orating, &M::SetOrating), &M::m_orating)
-                .Column(18, S::Numeric).Search(16).Overwrite(13),
+            TRow(F::Orating,
+                 u"orating"_s,
+                 T::Rating,
+                 Access(&M::Orating, &M::SetOrating),
+                 &M::m_orating)
+                .Column(18, S::Numeric)
+                .Search(16)
+                .Overwrite(13)
+                .Slot(16),
             TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname),
             TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), &M::m_rip)
-                .Column(27, S::WithCase).Group(13, G::Single).Search(24),
+                .Column(27, S::WithCase)
+                .Group(13, G::Single)
+                .Search(24)
+                .Slot(27),
             TRow(F::Length, u"length"_s, T::Time, Access(&M::Length, &M::SetLength), &M::m_length)
-                .Column(28, S::Time).Overwrite(17),
+                .Column(28, S::Time)
+                .Overwrite(17)
+                .Slot(28),
             TRow(F::Langs, u"langs"_s, T::Text, Access(&M::Langs, &M::SetLangs), &M::m_langs)
-                .Column(29, S::NoCase).Group(14, G::List).Search(27),
-            TRow(F::Translation, u"translation"_s, T::Text, Access(&M::Translation, &M::SetTranslation), &M::m_translation)
-                .Column(30, S::NoCase).Group(15, G::Single),
-            TRow(F::Resolution, u"resolution"_s, T::Text, Access(&M::Resolution, &M::SetResolution), &M::m_resolution)
-                .Column(38, S::Natural).Group(17, G::Single),
-            TRow(F::Videocodec, u"videocodec"_s, T::Text, Access(&M::Videocodec, &M::SetVideocodec), &M::m_videocodec)
-                .Column(34, S::WithCase),
-            TRow(F::Videobitrate, u"videobitrate"_s, T::Int, Access(&M::Videobitrate, &M::SetVideobitrate), &M::m_videobitrate)
-                .Column(35, S::Numeric),
-            TRow(F::Audiocodec, u"audiocodec"_s, T::Text, Access(&M::Audiocodec, &M::SetAudiocodec), &M::m_audiocodec)
-                .Column(36, S::WithCase),
-            TRow(F::Audiobitrate, u"audiobitrate"_s, T::Int, Access(&M::Audiobitrate, &M::SetAudiobitrate), &M::m_audiobitrate)
-                .Column(37, S::Numeric),
-            TRow(F::Release, u"release"_s, T::Text, Access(&M::Release, &M::SetRelease), &M::m_release)
-                .Column(15, S::NoCase).Group(11, G::Single).Search(14),
+                .Column(29, S::NoCase)
+                .Group(14, G::List)
+                .Search(27)
+                .Slot(29),
+            TRow(F::Translation,
+                 u"translation"_s,
+                 T::Text,
+                 Access(&M::Translation, &M::SetTranslation),
+                 &M::m_translation)
+                .Column(30, S::NoCase)
+                .Group(15, G::Single)
+                .Slot(30),
+            TRow(F::Resolution,
+                 u"resolution"_s,
+                 T::Text,
+                 Access(&M::Resolution, &M::SetResolution),
+                 &M::m_resolution)
+                .Column(38, S::Natural)
+                .Group(17, G::Single)
+                .Slot(31),
+            TRow(F::Videocodec,
+                 u"videocodec"_s,
+                 T::Text,
+                 Access(&M::Videocodec, &M::SetVideocodec),
+                 &M::m_videocodec)
+                .Column(34, S::WithCase)
+                .Slot(32),
+            TRow(F::Videobitrate,
+                 u"videobitrate"_s,
+                 T::Int,
+                 Access(&M::Videobitrate, &M::SetVideobitrate),
+                 &M::m_videobitrate)
+                .Column(35, S::Numeric)
+                .Slot(33),
+            TRow(F::Audiocodec,
+                 u"audiocodec"_s,
+                 T::Text,
+                 Access(&M::Audiocodec, &M::SetAudiocodec),
+                 &M::m_audiocodec)
+                .Column(36, S::WithCase)
+                .Slot(34),
+            TRow(F::Audiobitrate,
+                 u"audiobitrate"_s,
+                 T::Int,
+                 Access(&M::Audiobitrate, &M::SetAudiobitrate),
+                 &M::m_audiobitrate)
+                .Column(37, S::Numeric)
+                .Slot(35),
+            TRow(F::Release,
+                 u"release"_s,
+                 T::Text,
+                 Access(&M::Release, &M::SetRelease),
+                 &M::m_release)
+                .Column(15, S::NoCase)
+                .Group(11, G::Single)
+                .Search(14)
+                .Slot(36),
             TRow(F::Size, u"size"_s, T::BigInt, Access(&M::Size, &M::SetSize), &M::m_size)
-                .Column(32, S::Numeric),
+                .Column(32, S::Numeric)
+                .Slot(37),
             TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), &M::m_path)
-                .Column(26, S::WithCase).Search(23),
+                .Column(26, S::WithCase)
+                .Search(23)
+                .Slot(26),
             TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), &M::m_mpaa)
-                .Column(14, S::NoCase).Overwrite(12),
+                .Column(14, S::NoCase)
+                .Overwrite(12)
+                .Slot(13),
             TRow(F::Studio, u"studio"_s, T::Text, Access(&M::Studio, &M::SetStudio), &M::m_studio)
-                .Column(13, S::NoCase).Group(10, G::List).Search(13).Overwrite(11),
-            TRow(F::Dateadded, u"dateadded"_s, T::Date, Access(&M::Dateadded, &M::SetDateadded), &M::m_dateadded)
-                .Column(21, S::Date, false).Group(23, G::Date).Search(19),
+                .Column(13, S::NoCase)
+                .Group(10, G::List)
+                .Search(13)
+                .Overwrite(11)
+                .Slot(12),
+            TRow(F::Dateadded,
+                 u"dateadded"_s,
+                 T::Date,
+                 Access(&M::Dateadded, &M::SetDateadded),
+                 &M::m_dateadded)
+                .Column(21, S::Date, false)
+                .Group(23, G::Date)
+                .Search(19)
+                .Slot(19),
             TRow(F::Code, u"code"_s, T::Int, Access(&M::Code, &M::SetCode), &M::m_code),
             TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), &M::m_loan)
-                .Column(22, S::NoCase, false).Group(19, G::Single).Search(20),
+                .Column(22, S::NoCase, false)
+                .Group(19, G::Single)
+                .Search(20)
+                .Slot(20),
             TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), &M::m_subs)
-                .Column(31, S::NoCase).Group(18, G::List).Search(28),
-            TRow(F::Framerate, u"framerate"_s, T::Float, Access(&M::Framerate, &M::SetFramerate), &M::m_framerate)
-                .Column(39, S::Numeric),
+                .Column(31, S::NoCase)
+                .Group(18, G::List)
+                .Search(28)
+                .Slot(38),
+            TRow(F::Framerate,
+                 u"framerate"_s,
+                 T::Float,
+                 Access(&M::Framerate, &M::SetFramerate),
+                 &M::m_framerate)
+                .Column(39, S::Numeric)
+                .Slot(42),
             TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), &M::m_label)
-                .Column(40, S::NoCase).Group(22, G::List).Search(26),
-            TRow(F::Producer, u"producer"_s, T::Text, Access(&M::Producer, &M::SetProducer), &M::m_producer)
-                .Column(8, S::NoCase).Group(6, G::List).Search(8).Overwrite(6),
-            TRow(F::Froncover, u"froncover"_s, T::Text, Access(&M::Froncover, &M::SetFroncover), &M::m_froncover)
-                .RelativePath(),
-            TRow(F::Cdcover, u"cdcover"_s, T::Text, Access(&M::Cdcover, &M::SetCdcover), &M::m_cdcover)
-                .RelativePath(),
-            TRow(F::Screenshots, u"screenshots"_s, T::Text, Access(&M::Screenshots, &M::SetScreenshots), &M::m_screenshots)
-                .RelativePath(),
+                .Column(40, S::NoCase)
+                .Group(22, G::List)
+                .Search(26)
+                .Slot(41),
+            TRow(F::Producer,
+                 u"producer"_s,
+                 T::Text,
+                 Access(&M::Producer, &M::SetProducer),
+                 &M::m_producer)
+                .Column(8, S::NoCase)
+                .Group(6, G::List)
+                .Search(8)
+                .Overwrite(6)
+                .Slot(7),
+            TRow(F::Froncover,
+                 u"froncover"_s,
+                 T::Text,
+                 Access(&M::Froncover, &M::SetFroncover),
+                 &M::m_froncover)
+                .RelativePath()
+                .Slot(51),
+            TRow(F::Cdcover,
+                 u"cdcover"_s,
+                 T::Text,
+                 Access(&M::Cdcover, &M::SetCdcover),
+                 &M::m_cdcover)
+                .RelativePath()
+                .Slot(52),
+            TRow(F::Screenshots,
+                 u"screenshots"_s,
+                 T::Text,
+                 Access(&M::Screenshots, &M::SetScreenshots),
+                 &M::m_screenshots)
+                .RelativePath()
+                .Slot(50),
             TRow(F::Num, u"num"_s, T::Int, Access(&M::Num, &M::SetNum), &M::m_num)
-                .Column(1, S::Numeric).Group(0, G::Number).Search(30).Write(W::WhenNotNegative, -1),
+                .Column(1, S::Numeric)
+                .Group(0, G::Number)
+                .Search(30)
+                .Write(W::WhenNotNegative, -1)
+                .Slot(0),
             TRow(F::Viewed, u"viewed"_s, T::Flag, Access(&M::Viewed, &M::SetViewed), &M::m_viewed)
-                .Write(W::OnlyFalse, 1),
+                .Write(W::OnlyFalse, 1)
+                .Slot(44),
             TRow(F::Wish, u"wish"_s, T::Flag, Access(&M::Wish, &M::SetWish), &M::m_wish)
-                .Write(W::OnlyTrue),
-            TRow(F::Scenario, u"scenario"_s, T::Text, Access(&M::Scenario, &M::SetScenario), &M::m_scenario)
-                .Column(9, S::NoCase).Group(7, G::List).Search(9).Overwrite(7),
-            TRow(F::Bookmark, u"bookmark"_s, T::Flag, Access<bool>(&TDBItem::Bookmark, &TDBItem::SetBookmark),
+                .Write(W::OnlyTrue)
+                .Slot(45),
+            TRow(F::Scenario,
+                 u"scenario"_s,
+                 T::Text,
+                 Access(&M::Scenario, &M::SetScenario),
+                 &M::m_scenario)
+                .Column(9, S::NoCase)
+                .Group(7, G::List)
+                .Search(9)
+                .Overwrite(7)
+                .Slot(8),
+            TRow(F::Bookmark,
+                 u"bookmark"_s,
+                 T::Flag,
+                 Access<bool>(&TDBItem::Bookmark, &TDBItem::SetBookmark),
                  static_cast<bool M::*>(&M::m_bookmark))
                 .Write(W::OnlyTrue, 1),
-            TRow(F::Loandate, u"loandate"_s, T::Date, Access(&M::Loandate, &M::SetLoandate), &M::m_loandate)
-                .Column(42, S::Date, false),
-            TRow(F::Viewdate, u"viewdate"_s, T::Date, Access(&M::Viewdate, &M::SetViewdate), &M::m_viewdate)
-                .Column(43, S::Date, false).Search(29),
+            TRow(F::Loandate,
+                 u"loandate"_s,
+                 T::Date,
+                 Access(&M::Loandate, &M::SetLoandate),
+                 &M::m_loandate)
+                .Column(42, S::Date, false)
+                .Slot(47),
+            TRow(F::Viewdate,
+                 u"viewdate"_s,
+                 T::Date,
+                 Access(&M::Viewdate, &M::SetViewdate),
+                 &M::m_viewdate)
+                .Column(43, S::Date, false)
+                .Search(29)
+                .Slot(46),
             TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), &M::m_tags)
-                .Column(20, S::NoCase).Group(12, G::List).Search(18).Overwrite(14),
+                .Column(20, S::NoCase)
+                .Group(12, G::List)
+                .Search(18)
+                .Overwrite(14)
+                .Slot(18),
             TRow(F::Links, u"links"_s, T::Text, Access(&M::Links, &M::SetLinks), &M::m_links)
-                .Overwrite(19),
+                .Overwrite(19)
+                .Slot(25),
             TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), &M::m_music)
-                .Column(10, S::NoCase).Search(10).Overwrite(8),
+                .Column(10, S::NoCase)
+                .Search(10)
+                .Overwrite(8)
+                .Slot(9),
             TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), &M::m_aka)
-                .Column(4, S::Natural).Search(4).Overwrite(2),
-            TRow(F::Tagline, u"tagline"_s, T::Text, Access(&M::Tagline, &M::SetTagline), &M::m_tagline)
-                .Column(23, S::NoCase).Overwrite(15),
-            TRow(F::Features, u"features"_s, T::Text, Access(&M::Features, &M::SetFeatures), &M::m_features)
-                .Column(41, S::WithCase).Overwrite(20),
-            TRow(F::Comment, u"comment"_s, T::Text, Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
-                .Column(25, S::WithCase).Search(22),
-            TRow(F::Rating, u"rating"_s, T::Rating, Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
-                .Column(19, S::Numeric).Group(21, G::Rating).Search(17),
+                .Column(4, S::Natural)
+                .Search(4)
+                .Overwrite(2)
+                .Slot(3),
+            TRow(F::Tagline,
+                 u"tagline"_s,
+                 T::Text,
+                 Access(&M::Tagline, &M::SetTagline),
+                 &M::m_tagline)
+                .Column(23, S::NoCase)
+                .Overwrite(15)
+                .Slot(21),
+            TRow(F::Features,
+                 u"features"_s,
+                 T::Text,
+                 Access(&M::Features, &M::SetFeatures),
+                 &M::m_features)
+                .Column(41, S::WithCase)
+                .Overwrite(20)
+                .Slot(43),
+            TRow(F::Comment,
+                 u"comment"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
+                .Column(25, S::WithCase)
+                .Search(22)
+                .Slot(23),
+            TRow(F::Rating,
+                 u"rating"_s,
+                 T::Rating,
+                 Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
+                .Column(19, S::Numeric)
+                .Group(21, G::Rating)
+                .Search(17)
+                .Slot(17),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
-                .Column(6, S::NoCase).Group(4, G::List).Search(6).Overwrite(4),
-            TRow(F::Awards, u"awards"_s, T::Text, Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
-                .Overwrite(18),
+                .Column(6, S::NoCase)
+                .Group(4, G::List)
+                .Search(6)
+                .Overwrite(4)
+                .Slot(5),
+            TRow(F::Awards,
+                 u"awards"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
+                .Overwrite(18)
+                .Slot(24),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
-                .Column(16, S::WithCase),
+                .Column(16, S::WithCase)
+                .Slot(14),
         };
         std::vector<TMovieFieldInfo> fields;
         for (const TRow &row : rows)
@@ -239,6 +482,11 @@ const TMovieFieldInfo *MovieFieldOfGroup(int groupField)
 const TMovieFieldInfo *MovieFieldOfSearch(int searchField)
 {
     return ByNumber<MovieSearchFieldCount, &TMovieFieldInfo::SearchField>(searchField);
+}
+
+const TMovieFieldInfo *MovieFieldOfSlot(int slot)
+{
+    return ByNumber<MovieSlotCount, &TMovieFieldInfo::Slot>(slot);
 }
 
 const TMovieFieldInfo *MovieFieldOfTag(const QString &tag)

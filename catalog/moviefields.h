@@ -73,6 +73,8 @@ constexpr int MovieFixedColumns = 44;
 // Grouping fields 0..23, quick search fields 0..30 (0 and 1 search several titles).
 constexpr int MovieGroupFieldCount = 24;
 constexpr int MovieSearchFieldCount = 32;
+// Slots of the import and export plug-ins' movie text record (the last two the picture).
+constexpr int MovieSlotCount = 53;
 
 // Every field, in TMovieField order.
 std::span<const TMovieFieldInfo> MovieFields();
@@ -81,5 +83,6 @@ const TMovieFieldInfo &MovieField(TMovieField field);
 const TMovieFieldInfo *MovieFieldAtColumn(int column);
 const TMovieFieldInfo *MovieFieldOfGroup(int groupField);
 const TMovieFieldInfo *MovieFieldOfSearch(int searchField);
+const TMovieFieldInfo *MovieFieldOfSlot(int slot);
 // The field of a catalog file element of the movie part; nullptr for others.
 const TMovieFieldInfo *MovieFieldOfTag(const QString &tag);

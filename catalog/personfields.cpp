@@ -30,7 +30,11 @@ struct TRow
 {
     TPersonFieldInfo info;
 
-    TRow(F id, QString tag, T type, TPersonFieldInfo::TAccess access, TPersonFieldInfo::TMember member)
+    TRow(F id,
+         QString tag,
+         T type,
+         TPersonFieldInfo::TAccess access,
+         TPersonFieldInfo::TMember member)
         : info{id, std::move(tag), type, access}
     {
         info.Member = member;
@@ -60,6 +64,11 @@ struct TRow
         info.SearchField = field;
         return *this;
     }
+    TRow &Slot(int slot)
+    {
+        info.Slot = slot;
+        return *this;
+    }
     TRow &Overwrite(int bit)
     {
         info.OverwriteBit = bit;
@@ -75,31 +84,105 @@ std::span<const TPersonFieldInfo> PersonFields()
     static const std::vector<TPersonFieldInfo> table = [] {
         const TRow rows[] = {
             TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
-                .Column(1).Group(0, G::Letter).Search(2).Overwrite(0),
-            TRow(F::Transname, u"transname"_s, T::Text, Access(&A::Transname, &A::SetTransname), &A::m_transname)
-                .Column(2).Group(1, G::Letter).Search(3).Overwrite(1),
-            TRow(F::Altnames, u"altnames"_s, T::Text, Access(&A::Altnames, &A::SetAltnames), &A::m_altnames)
-                .Column(3).Search(4).Overwrite(2),
-            TRow(F::Birthday, u"birthday"_s, T::Date, Access(&A::Birthday, &A::SetBirthday), &A::m_birthday)
-                .Column(4, S::Date).Group(2, G::Birthday).Search(5).Overwrite(3),
-            TRow(F::Birthplace, u"birthplace"_s, T::Text, Access(&A::Birthplace, &A::SetBirthplace), &A::m_birthplace)
-                .Column(5).Search(6).Overwrite(4),
+                .Column(1)
+                .Group(0, G::Letter)
+                .Search(2)
+                .Overwrite(0)
+                .Slot(0),
+            TRow(F::Transname,
+                 u"transname"_s,
+                 T::Text,
+                 Access(&A::Transname, &A::SetTransname),
+                 &A::m_transname)
+                .Column(2)
+                .Group(1, G::Letter)
+                .Search(3)
+                .Overwrite(1)
+                .Slot(1),
+            TRow(F::Altnames,
+                 u"altnames"_s,
+                 T::Text,
+                 Access(&A::Altnames, &A::SetAltnames),
+                 &A::m_altnames)
+                .Column(3)
+                .Search(4)
+                .Overwrite(2)
+                .Slot(2),
+            TRow(F::Birthday,
+                 u"birthday"_s,
+                 T::Date,
+                 Access(&A::Birthday, &A::SetBirthday),
+                 &A::m_birthday)
+                .Column(4, S::Date)
+                .Group(2, G::Birthday)
+                .Search(5)
+                .Overwrite(3)
+                .Slot(3),
+            TRow(F::Birthplace,
+                 u"birthplace"_s,
+                 T::Text,
+                 Access(&A::Birthplace, &A::SetBirthplace),
+                 &A::m_birthplace)
+                .Column(5)
+                .Search(6)
+                .Overwrite(4)
+                .Slot(4),
             TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), &A::m_bio)
-                .Column(10).Search(10).Overwrite(7),
-            TRow(F::Filmography, u"filmography"_s, T::Text, Access(&A::Filmography, &A::SetFilmography), &A::m_filmography)
-                .Column(11).Search(11).Overwrite(8),
-            TRow(F::Category, u"category"_s, T::Text, Access(&A::Category, &A::SetCategory), &A::m_category)
-                .Column(7).Group(4, G::List).Search(8).Overwrite(6),
-            TRow(F::Comment, u"comment"_s, T::Text, Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
-                .Column(13).Search(13),
-            TRow(F::Rating, u"rating"_s, T::Rating, Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
-                .Column(9).Group(5, G::Rating).Search(9),
+                .Column(10)
+                .Search(10)
+                .Overwrite(7)
+                .Slot(9),
+            TRow(F::Filmography,
+                 u"filmography"_s,
+                 T::Text,
+                 Access(&A::Filmography, &A::SetFilmography),
+                 &A::m_filmography)
+                .Column(11)
+                .Search(11)
+                .Overwrite(8)
+                .Slot(10),
+            TRow(F::Category,
+                 u"category"_s,
+                 T::Text,
+                 Access(&A::Category, &A::SetCategory),
+                 &A::m_category)
+                .Column(7)
+                .Group(4, G::List)
+                .Search(8)
+                .Overwrite(6)
+                .Slot(6),
+            TRow(F::Comment,
+                 u"comment"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
+                .Column(13)
+                .Search(13)
+                .Slot(12),
+            TRow(F::Rating,
+                 u"rating"_s,
+                 T::Rating,
+                 Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
+                .Column(9)
+                .Group(5, G::Rating)
+                .Search(9)
+                .Slot(8),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
-                .Column(6).Group(3, G::List).Search(7).Overwrite(5),
-            TRow(F::Awards, u"awards"_s, T::Text, Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
-                .Column(12).Search(12).Overwrite(9),
+                .Column(6)
+                .Group(3, G::List)
+                .Search(7)
+                .Overwrite(5)
+                .Slot(5),
+            TRow(F::Awards,
+                 u"awards"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
+                .Column(12)
+                .Search(12)
+                .Overwrite(9)
+                .Slot(11),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
-                .Column(8),
+                .Column(8)
+                .Slot(7),
         };
         std::vector<TPersonFieldInfo> fields;
         for (const TRow &row : rows)
@@ -145,6 +228,11 @@ const TPersonFieldInfo *PersonFieldOfGroup(int groupField)
 const TPersonFieldInfo *PersonFieldOfSearch(int searchField)
 {
     return ByNumber<PeopleSearchFieldCount, &TPersonFieldInfo::SearchField>(searchField);
+}
+
+const TPersonFieldInfo *PersonFieldOfSlot(int slot)
+{
+    return ByNumber<PersonSlotCount, &TPersonFieldInfo::Slot>(slot);
 }
 
 const TPersonFieldInfo *PersonFieldOfTag(const QString &tag)

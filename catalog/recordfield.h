@@ -41,7 +41,7 @@ enum class TWriteRule : quint8 {
     WhenNotNegative, // the ID, which is -1 when not given
     OnlyFalse,       // seen, which new movies have on
     OnlyTrue,
-    Common,          // written with the fields every record has (TDBItem), not from the table
+    Common, // written with the fields every record has (TDBItem), not from the table
 };
 
 // The text of a value as a list cell shows it (numbers in the user's locale, without
@@ -95,6 +95,8 @@ template <typename TRecord, typename TId> struct TRecordField
     int SearchField = -1;
     // Bit of a web plug-in's overwrite mask (stored, part of the plug-in interface), or -1.
     int OverwriteBit = -1;
+    // Slot of the import and export plug-ins' text record (stored: plug-in interface), or -1.
+    int Slot = -1;
     // The catalog file.
     TMember Member{};
     TWriteRule Write = TWriteRule::WhenSet;

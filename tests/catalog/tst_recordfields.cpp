@@ -155,7 +155,9 @@ std::vector<TPersonField> AllPersonFields()
 INSTANTIATE_TEST_SUITE_P(EveryField,
                          PersonFieldTest,
                          ::testing::ValuesIn(AllPersonFields()),
-                         [](const auto &info) { return PersonField(info.param).Tag.toStdString(); });
+                         [](const auto &info) {
+                             return PersonField(info.param).Tag.toStdString();
+                         });
 
 // Stored numbers (columns, grouping and search fields, overwrite bits) each name one field,
 // and the rows stand at their enum's place so MovieField() finds them.
@@ -167,7 +169,8 @@ template <typename TInfo> void ExpectTableConsistent(std::span<const TInfo> fiel
         const TInfo &field = fields[i];
         EXPECT_EQ(size_t(field.Id), i) << field.Tag.toStdString();
         EXPECT_TRUE(tags.insert(field.Tag).second) << field.Tag.toStdString();
-        const int numbers[] = {field.Column, field.GroupField, field.SearchField, field.OverwriteBit};
+        const int numbers[] = {
+            field.Column, field.GroupField, field.SearchField, field.OverwriteBit};
         for (int n = 0; n < 4; ++n) {
             if (numbers[n] >= 0) {
                 EXPECT_TRUE(seen[n].insert(numbers[n]).second) << field.Tag.toStdString();

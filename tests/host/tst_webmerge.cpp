@@ -39,16 +39,23 @@ private:
 TEST(OverwriteBits, KeepTheirStoredPlaces)
 {
     using M = TMovieField;
-    const M movie[] = {M::Title,    M::Origtitle, M::Aka,     M::Year,        M::Genre,
-                       M::Director, M::Producer,  M::Scenario, M::Music,      M::Actors,
-                       M::Country,  M::Studio,    M::Mpaa,    M::Orating,     M::Tags,
-                       M::Tagline,  M::Description, M::Length, M::Awards,     M::Links,
-                       M::Features};
+    const M movie[] = {
+        M::Title,    M::Origtitle, M::Aka,         M::Year,    M::Genre,  M::Director, M::Producer,
+        M::Scenario, M::Music,     M::Actors,      M::Country, M::Studio, M::Mpaa,     M::Orating,
+        M::Tags,     M::Tagline,   M::Description, M::Length,  M::Awards, M::Links,    M::Features};
     for (uint32_t bit = 0; bit < std::size(movie); ++bit)
         EXPECT_EQ(OverwriteBit(movie[bit]), 1U << bit) << bit;
     using P = TPersonField;
-    const P person[] = {P::Name,  P::Transname, P::Altnames, P::Birthday,    P::Birthplace,
-                        P::Genre, P::Category,  P::Bio,      P::Filmography, P::Awards};
+    const P person[] = {P::Name,
+                        P::Transname,
+                        P::Altnames,
+                        P::Birthday,
+                        P::Birthplace,
+                        P::Genre,
+                        P::Category,
+                        P::Bio,
+                        P::Filmography,
+                        P::Awards};
     for (uint32_t bit = 0; bit < std::size(person); ++bit)
         EXPECT_EQ(OverwriteBit(person[bit]), 1U << bit) << bit;
     EXPECT_EQ(OverwriteBit(M::Comment), 0U);
@@ -73,9 +80,7 @@ TEST_F(WebMergeTest, PresentValuesFillEmptyFieldsAndReplaceOnlyWhereTheMaskAllow
     EXPECT_EQ(Movie().Year(), 1990);
     EXPECT_DOUBLE_EQ(Movie().Length(), MinutesToTime(90));
 
-    MergeMovie(Movie(),
-               web,
-               OverwriteBit(TMovieField::Year) | OverwriteBit(TMovieField::Length));
+    MergeMovie(Movie(), web, OverwriteBit(TMovieField::Year) | OverwriteBit(TMovieField::Length));
     EXPECT_EQ(Movie().Year(), 1991);
     EXPECT_DOUBLE_EQ(Movie().Length(), MinutesToTime(125));
 }
@@ -170,9 +175,8 @@ TEST_F(WebMergeTest, PersonMergeFollowsTheSameRules)
     EXPECT_EQ(person.Url(), u"http://site/p1"_s);
 
     web.Birthday = 0;
-    MergePerson(person,
-                web,
-                OverwriteBit(TPersonField::Bio) | OverwriteBit(TPersonField::Birthday));
+    MergePerson(
+        person, web, OverwriteBit(TPersonField::Bio) | OverwriteBit(TPersonField::Birthday));
     EXPECT_EQ(person.Bio(), u"Theirs"_s);
     EXPECT_EQ(person.Birthday(), 20000.0);
     EXPECT_EQ(person.Url(), u"http://site/p1"_s);
