@@ -82,40 +82,18 @@ TSortRule MovieSortRule(int column)
 
 QString DefaultMovieCaption(int column)
 {
-    static const char *const captions[MovieFixedColumns] = {
-        "Poster",        "ID",          "Title",         "Original Title", "Also known as",
-        "Year",          "Genre",       "Director",      "Producer",       "Scenario",
-        "Music",         "Actors",      "Country",       "Studio",         "MPAA",
-        "Release",       "URL",         "IMDB Rating",   "Other Rating",   "Rating",
-        "Tags",          "Date Added",  "Borrower",      "Tagline",        "Description",
-        "Comments",      "Local file",  "Quality",       "Duration",       "Languages",
-        "Translation",   "Subtitles",   "File size",     "Media type",     "Video codec",
-        "Video Bitrate", "Audio codec", "Audio bitrate", "Resolution",     "Frame Rate",
-        "Media Label",   "Features",    "Loaned Date",   "Viewed date"};
-    if (column < 0 || column >= MovieFixedColumns)
-        return {};
-    return QString::fromLatin1(captions[column]);
+    if (column == MoviePosterColumn)
+        return u"Poster"_s;
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field ? field->DefaultCaption : QString();
 }
 
 QString DefaultPeopleCaption(int column)
 {
-    static const char *const captions[PeopleColumns] = {"Photo",
-                                                        "Name",
-                                                        "Translated name",
-                                                        "Alternative name",
-                                                        "Birthday",
-                                                        "Birthplace",
-                                                        "Genre",
-                                                        "Career",
-                                                        "URL",
-                                                        "Rating",
-                                                        "Biography",
-                                                        "Filmography",
-                                                        "Awards",
-                                                        "Comments"};
-    if (column < 0 || column >= PeopleColumns)
-        return {};
-    return QString::fromLatin1(captions[column]);
+    if (column == PeoplePhotoColumn)
+        return u"Photo"_s;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return field ? field->DefaultCaption : QString();
 }
 
 int MovieCaptionText(int column)

@@ -42,10 +42,11 @@ struct TRow
     {
         info.Write = W::Common;
     }
-    TRow &Column(int column, S sort, bool editable = true)
+    TRow &Column(int column, QString caption, S sort, bool editable = true)
     {
         info.Column = column;
         info.Caption = CaptionBase + column;
+        info.DefaultCaption = std::move(caption);
         info.Sort = sort;
         info.Editable = editable;
         return *this;
@@ -97,7 +98,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::DisplayTitleRef, &M::SetTitle),
                  &M::m_title)
-                .Column(2, S::Natural)
+                .Column(2, u"Title"_s, S::Natural)
                 .Group(1, G::Letter)
                 .Search(2)
                 .Overwrite(0)
@@ -108,13 +109,13 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Origtitle, &M::SetOrigtitle),
                  &M::m_origtitle)
-                .Column(3, S::Natural)
+                .Column(3, u"Original Title"_s, S::Natural)
                 .Group(2, G::Letter)
                 .Search(3)
                 .Overwrite(1)
                 .Slot(2),
             TRow(F::Year, u"year"_s, T::Int, Access(&M::Year, &M::SetYear), &M::m_year)
-                .Column(5, S::Numeric)
+                .Column(5, u"Year"_s, S::Numeric)
                 .Group(3, G::Number)
                 .Search(5)
                 .Overwrite(3)
@@ -124,13 +125,13 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Director, &M::SetDirector),
                  &M::m_director)
-                .Column(7, S::NoCase)
+                .Column(7, u"Director"_s, S::NoCase)
                 .Group(5, G::List)
                 .Search(7)
                 .Overwrite(5)
                 .Slot(6),
             TRow(F::Actors, u"actors"_s, T::Text, Access(&M::Actors, &M::SetActors), &M::m_actors)
-                .Column(11, S::NoCase)
+                .Column(11, u"Actors"_s, S::NoCase)
                 .Group(8, G::List)
                 .Search(11)
                 .Overwrite(9)
@@ -140,7 +141,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Country, &M::SetCountry),
                  &M::m_country)
-                .Column(12, S::NoCase)
+                .Column(12, u"Country"_s, S::NoCase)
                 .Group(9, G::List)
                 .Search(12)
                 .Overwrite(10)
@@ -150,14 +151,14 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Description, &M::SetDescription),
                  &M::m_description)
-                .Column(24, S::WithCase)
+                .Column(24, u"Description"_s, S::WithCase)
                 .Search(21)
                 .Overwrite(16)
                 .Slot(22),
             TRow(F::Count, u"count"_s, T::Int, Access(&M::Count, &M::SetCount), &M::m_count)
                 .Slot(39),
             TRow(F::Type, u"type"_s, T::Text, Access(&M::Type, &M::SetType), &M::m_type)
-                .Column(33, S::WithCase)
+                .Column(33, u"Media type"_s, S::WithCase)
                 .Group(16, G::Single)
                 .Search(25)
                 .Slot(40),
@@ -166,7 +167,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Rating,
                  Access(&M::Imdbrating, &M::SetImdbrating),
                  &M::m_imdbrating)
-                .Column(17, S::Numeric)
+                .Column(17, u"IMDB Rating"_s, S::Numeric)
                 .Group(20, G::Rating)
                 .Search(15)
                 .Slot(15),
@@ -176,22 +177,22 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Rating,
                  Access(&M::Orating, &M::SetOrating),
                  &M::m_orating)
-                .Column(18, S::Numeric)
+                .Column(18, u"Other Rating"_s, S::Numeric)
                 .Search(16)
                 .Overwrite(13)
                 .Slot(16),
             TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname),
             TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), &M::m_rip)
-                .Column(27, S::WithCase)
+                .Column(27, u"Quality"_s, S::WithCase)
                 .Group(13, G::Single)
                 .Search(24)
                 .Slot(27),
             TRow(F::Length, u"length"_s, T::Time, Access(&M::Length, &M::SetLength), &M::m_length)
-                .Column(28, S::Time)
+                .Column(28, u"Duration"_s, S::Time)
                 .Overwrite(17)
                 .Slot(28),
             TRow(F::Langs, u"langs"_s, T::Text, Access(&M::Langs, &M::SetLangs), &M::m_langs)
-                .Column(29, S::NoCase)
+                .Column(29, u"Languages"_s, S::NoCase)
                 .Group(14, G::List)
                 .Search(27)
                 .Slot(29),
@@ -200,7 +201,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Translation, &M::SetTranslation),
                  &M::m_translation)
-                .Column(30, S::NoCase)
+                .Column(30, u"Translation"_s, S::NoCase)
                 .Group(15, G::Single)
                 .Slot(30),
             TRow(F::Resolution,
@@ -208,7 +209,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Resolution, &M::SetResolution),
                  &M::m_resolution)
-                .Column(38, S::Natural)
+                .Column(38, u"Resolution"_s, S::Natural)
                 .Group(17, G::Single)
                 .Slot(31),
             TRow(F::Videocodec,
@@ -216,51 +217,51 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Videocodec, &M::SetVideocodec),
                  &M::m_videocodec)
-                .Column(34, S::WithCase)
+                .Column(34, u"Video codec"_s, S::WithCase)
                 .Slot(32),
             TRow(F::Videobitrate,
                  u"videobitrate"_s,
                  T::Int,
                  Access(&M::Videobitrate, &M::SetVideobitrate),
                  &M::m_videobitrate)
-                .Column(35, S::Numeric)
+                .Column(35, u"Video Bitrate"_s, S::Numeric)
                 .Slot(33),
             TRow(F::Audiocodec,
                  u"audiocodec"_s,
                  T::Text,
                  Access(&M::Audiocodec, &M::SetAudiocodec),
                  &M::m_audiocodec)
-                .Column(36, S::WithCase)
+                .Column(36, u"Audio codec"_s, S::WithCase)
                 .Slot(34),
             TRow(F::Audiobitrate,
                  u"audiobitrate"_s,
                  T::Int,
                  Access(&M::Audiobitrate, &M::SetAudiobitrate),
                  &M::m_audiobitrate)
-                .Column(37, S::Numeric)
+                .Column(37, u"Audio bitrate"_s, S::Numeric)
                 .Slot(35),
             TRow(F::Release,
                  u"release"_s,
                  T::Text,
                  Access(&M::Release, &M::SetRelease),
                  &M::m_release)
-                .Column(15, S::NoCase)
+                .Column(15, u"Release"_s, S::NoCase)
                 .Group(11, G::Single)
                 .Search(14)
                 .Slot(36),
             TRow(F::Size, u"size"_s, T::BigInt, Access(&M::Size, &M::SetSize), &M::m_size)
-                .Column(32, S::Numeric)
+                .Column(32, u"File size"_s, S::Numeric)
                 .Slot(37),
             TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), &M::m_path)
-                .Column(26, S::WithCase)
+                .Column(26, u"Local file"_s, S::WithCase)
                 .Search(23)
                 .Slot(26),
             TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), &M::m_mpaa)
-                .Column(14, S::NoCase)
+                .Column(14, u"MPAA"_s, S::NoCase)
                 .Overwrite(12)
                 .Slot(13),
             TRow(F::Studio, u"studio"_s, T::Text, Access(&M::Studio, &M::SetStudio), &M::m_studio)
-                .Column(13, S::NoCase)
+                .Column(13, u"Studio"_s, S::NoCase)
                 .Group(10, G::List)
                 .Search(13)
                 .Overwrite(11)
@@ -270,18 +271,18 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Date,
                  Access(&M::Dateadded, &M::SetDateadded),
                  &M::m_dateadded)
-                .Column(21, S::Date, false)
+                .Column(21, u"Date Added"_s, S::Date, false)
                 .Group(23, G::Date)
                 .Search(19)
                 .Slot(19),
             TRow(F::Code, u"code"_s, T::Int, Access(&M::Code, &M::SetCode), &M::m_code),
             TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), &M::m_loan)
-                .Column(22, S::NoCase, false)
+                .Column(22, u"Borrower"_s, S::NoCase, false)
                 .Group(19, G::Single)
                 .Search(20)
                 .Slot(20),
             TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), &M::m_subs)
-                .Column(31, S::NoCase)
+                .Column(31, u"Subtitles"_s, S::NoCase)
                 .Group(18, G::List)
                 .Search(28)
                 .Slot(38),
@@ -290,10 +291,10 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Float,
                  Access(&M::Framerate, &M::SetFramerate),
                  &M::m_framerate)
-                .Column(39, S::Numeric)
+                .Column(39, u"Frame Rate"_s, S::Numeric)
                 .Slot(42),
             TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), &M::m_label)
-                .Column(40, S::NoCase)
+                .Column(40, u"Media Label"_s, S::NoCase)
                 .Group(22, G::List)
                 .Search(26)
                 .Slot(41),
@@ -302,7 +303,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Producer, &M::SetProducer),
                  &M::m_producer)
-                .Column(8, S::NoCase)
+                .Column(8, u"Producer"_s, S::NoCase)
                 .Group(6, G::List)
                 .Search(8)
                 .Overwrite(6)
@@ -329,7 +330,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .RelativePath()
                 .Slot(50),
             TRow(F::Num, u"num"_s, T::Int, Access(&M::Num, &M::SetNum), &M::m_num)
-                .Column(1, S::Numeric)
+                .Column(1, u"ID"_s, S::Numeric)
                 .Group(0, G::Number)
                 .Search(30)
                 .Write(W::WhenNotNegative, -1)
@@ -345,7 +346,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Scenario, &M::SetScenario),
                  &M::m_scenario)
-                .Column(9, S::NoCase)
+                .Column(9, u"Scenario"_s, S::NoCase)
                 .Group(7, G::List)
                 .Search(9)
                 .Overwrite(7)
@@ -361,18 +362,18 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Date,
                  Access(&M::Loandate, &M::SetLoandate),
                  &M::m_loandate)
-                .Column(42, S::Date, false)
+                .Column(42, u"Loaned Date"_s, S::Date, false)
                 .Slot(47),
             TRow(F::Viewdate,
                  u"viewdate"_s,
                  T::Date,
                  Access(&M::Viewdate, &M::SetViewdate),
                  &M::m_viewdate)
-                .Column(43, S::Date, false)
+                .Column(43, u"Viewed date"_s, S::Date, false)
                 .Search(29)
                 .Slot(46),
             TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), &M::m_tags)
-                .Column(20, S::NoCase)
+                .Column(20, u"Tags"_s, S::NoCase)
                 .Group(12, G::List)
                 .Search(18)
                 .Overwrite(14)
@@ -381,12 +382,12 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Overwrite(19)
                 .Slot(25),
             TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), &M::m_music)
-                .Column(10, S::NoCase)
+                .Column(10, u"Music"_s, S::NoCase)
                 .Search(10)
                 .Overwrite(8)
                 .Slot(9),
             TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), &M::m_aka)
-                .Column(4, S::Natural)
+                .Column(4, u"Also known as"_s, S::Natural)
                 .Search(4)
                 .Overwrite(2)
                 .Slot(3),
@@ -395,7 +396,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Tagline, &M::SetTagline),
                  &M::m_tagline)
-                .Column(23, S::NoCase)
+                .Column(23, u"Tagline"_s, S::NoCase)
                 .Overwrite(15)
                 .Slot(21),
             TRow(F::Features,
@@ -403,26 +404,26 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access(&M::Features, &M::SetFeatures),
                  &M::m_features)
-                .Column(41, S::WithCase)
+                .Column(41, u"Features"_s, S::WithCase)
                 .Overwrite(20)
                 .Slot(43),
             TRow(F::Comment,
                  u"comment"_s,
                  T::Text,
                  Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
-                .Column(25, S::WithCase)
+                .Column(25, u"Comments"_s, S::WithCase)
                 .Search(22)
                 .Slot(23),
             TRow(F::Rating,
                  u"rating"_s,
                  T::Rating,
                  Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
-                .Column(19, S::Numeric)
+                .Column(19, u"Rating"_s, S::Numeric)
                 .Group(21, G::Rating)
                 .Search(17)
                 .Slot(17),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
-                .Column(6, S::NoCase)
+                .Column(6, u"Genre"_s, S::NoCase)
                 .Group(4, G::List)
                 .Search(6)
                 .Overwrite(4)
@@ -434,7 +435,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Overwrite(18)
                 .Slot(24),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
-                .Column(16, S::WithCase)
+                .Column(16, u"URL"_s, S::WithCase)
                 .Slot(14),
         };
         std::vector<TMovieFieldInfo> fields;

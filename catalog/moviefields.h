@@ -73,7 +73,7 @@ constexpr int MovieFixedColumns = 44;
 // Grouping fields 0..23, quick search fields 0..30 (0 and 1 search several titles).
 constexpr int MovieGroupFieldCount = 24;
 constexpr int MovieSearchFieldCount = 32;
-// Slots of the import and export plug-ins' movie text record (the last two the picture).
+// Slots of the import and export plug-ins' movie text record (two of them the picture's).
 constexpr int MovieSlotCount = 53;
 
 // Every field, in TMovieField order.

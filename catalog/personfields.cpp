@@ -45,10 +45,11 @@ struct TRow
         info.Write = W::Common;
     }
     // Every person column is edited in the grid and sorted by its text.
-    TRow &Column(int column, S sort = S::Natural)
+    TRow &Column(int column, QString caption, S sort = S::Natural)
     {
         info.Column = column;
         info.Caption = CaptionBase + column;
+        info.DefaultCaption = std::move(caption);
         info.Sort = sort;
         info.Editable = true;
         return *this;
@@ -84,7 +85,7 @@ std::span<const TPersonFieldInfo> PersonFields()
     static const std::vector<TPersonFieldInfo> table = [] {
         const TRow rows[] = {
             TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
-                .Column(1)
+                .Column(1, u"Name"_s)
                 .Group(0, G::Letter)
                 .Search(2)
                 .Overwrite(0)
@@ -94,7 +95,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access(&A::Transname, &A::SetTransname),
                  &A::m_transname)
-                .Column(2)
+                .Column(2, u"Translated name"_s)
                 .Group(1, G::Letter)
                 .Search(3)
                 .Overwrite(1)
@@ -104,7 +105,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access(&A::Altnames, &A::SetAltnames),
                  &A::m_altnames)
-                .Column(3)
+                .Column(3, u"Alternative name"_s)
                 .Search(4)
                 .Overwrite(2)
                 .Slot(2),
@@ -113,7 +114,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Date,
                  Access(&A::Birthday, &A::SetBirthday),
                  &A::m_birthday)
-                .Column(4, S::Date)
+                .Column(4, u"Birthday"_s, S::Date)
                 .Group(2, G::Birthday)
                 .Search(5)
                 .Overwrite(3)
@@ -123,12 +124,12 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access(&A::Birthplace, &A::SetBirthplace),
                  &A::m_birthplace)
-                .Column(5)
+                .Column(5, u"Birthplace"_s)
                 .Search(6)
                 .Overwrite(4)
                 .Slot(4),
             TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), &A::m_bio)
-                .Column(10)
+                .Column(10, u"Biography"_s)
                 .Search(10)
                 .Overwrite(7)
                 .Slot(9),
@@ -137,7 +138,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access(&A::Filmography, &A::SetFilmography),
                  &A::m_filmography)
-                .Column(11)
+                .Column(11, u"Filmography"_s)
                 .Search(11)
                 .Overwrite(8)
                 .Slot(10),
@@ -146,7 +147,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access(&A::Category, &A::SetCategory),
                  &A::m_category)
-                .Column(7)
+                .Column(7, u"Career"_s)
                 .Group(4, G::List)
                 .Search(8)
                 .Overwrite(6)
@@ -155,19 +156,19 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"comment"_s,
                  T::Text,
                  Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
-                .Column(13)
+                .Column(13, u"Comments"_s)
                 .Search(13)
                 .Slot(12),
             TRow(F::Rating,
                  u"rating"_s,
                  T::Rating,
                  Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
-                .Column(9)
+                .Column(9, u"Rating"_s)
                 .Group(5, G::Rating)
                 .Search(9)
                 .Slot(8),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
-                .Column(6)
+                .Column(6, u"Genre"_s)
                 .Group(3, G::List)
                 .Search(7)
                 .Overwrite(5)
@@ -176,12 +177,12 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"awards"_s,
                  T::Text,
                  Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
-                .Column(12)
+                .Column(12, u"Awards"_s)
                 .Search(12)
                 .Overwrite(9)
                 .Slot(11),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
-                .Column(8)
+                .Column(8, u"URL"_s)
                 .Slot(7),
         };
         std::vector<TPersonFieldInfo> fields;

@@ -83,8 +83,10 @@ template <typename TRecord, typename TId> struct TRecordField
     TAccess Access;
     // List column (stored: column order and widths), or -1 for none.
     int Column = -1;
-    // The translated column caption's text number, or -1.
+    // The translated column caption's text number, or -1, and the English caption for a
+    // language without that text.
     int Caption = -1;
+    QString DefaultCaption{};
     TSortRule Sort = TSortRule::None;
     // Whether a grid cell edits it.
     bool Editable = false;

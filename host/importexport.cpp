@@ -29,9 +29,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The fields' slots are in the field tables; the picture takes the last two of each record.
-constexpr int SPictureFormat = MovieSlotCount - 2;
-constexpr int SPicture = MovieSlotCount - 1;
+// The fields' slots are in the field tables; the picture has two slots of its own, the last
+// two of a person's record.
+constexpr int SPictureFormat = 48;
+constexpr int SPicture = 49;
 static_assert(MovieSlotCount == RK_MOVIE_TEXT_SLOTS);
 constexpr int HPictureFormat = PersonSlotCount - 2;
 constexpr int HPicture = PersonSlotCount - 1;
@@ -353,6 +354,7 @@ void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
                 field.SetValue(movie, DateText(value).value_or(std::floor(NowDays())));
             break;
         case F::Music:
+        case F::Tags:
         case F::Awards:
         case F::Links:
             // An export writes these slots; an import does not read them.
@@ -737,7 +739,9 @@ Status RunExport(const QString &pluginPath,
     }
     if (chosen.empty())
         return {};
-    int32_t sortSlot = people ? int32_t(HName) : int32_t(STitle);
+    // The plug-in may choose another order; by name or title unless it does.
+    int32_t sortSlot =
+        people ? PersonField(TPersonField::Name).Slot : MovieField(TMovieField::Title).Slot;
     uint8_t ascending = 1;
     if (beginExport(reinterpret_cast<const char16_t *>(fileName.utf16()),
                     int32_t(chosen.size()),

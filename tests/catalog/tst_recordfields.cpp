@@ -159,33 +159,38 @@ INSTANTIATE_TEST_SUITE_P(EveryField,
                              return PersonField(info.param).Tag.toStdString();
                          });
 
-// Stored numbers (columns, grouping and search fields, overwrite bits) each name one field,
-// and the rows stand at their enum's place so MovieField() finds them.
-template <typename TInfo> void ExpectTableConsistent(std::span<const TInfo> fields, int columns)
+// Stored numbers (columns, grouping and search fields, overwrite bits, plug-in slots) each
+// name one field, and the rows stand at their enum's place so MovieField() finds them.
+template <typename TInfo>
+void ExpectTableConsistent(std::span<const TInfo> fields, int columns, int slotCount)
 {
-    std::set<int> seen[4];
+    std::set<int> seen[5];
     std::set<QString> tags;
     for (size_t i = 0; i < fields.size(); ++i) {
         const TInfo &field = fields[i];
         EXPECT_EQ(size_t(field.Id), i) << field.Tag.toStdString();
         EXPECT_TRUE(tags.insert(field.Tag).second) << field.Tag.toStdString();
         const int numbers[] = {
-            field.Column, field.GroupField, field.SearchField, field.OverwriteBit};
-        for (int n = 0; n < 4; ++n) {
+            field.Column, field.GroupField, field.SearchField, field.OverwriteBit, field.Slot};
+        for (int n = 0; n < 5; ++n) {
             if (numbers[n] >= 0) {
                 EXPECT_TRUE(seen[n].insert(numbers[n]).second) << field.Tag.toStdString();
             }
         }
         EXPECT_EQ(field.Caption >= 0, field.Column >= 0) << field.Tag.toStdString();
+        EXPECT_LT(field.Column, columns) << field.Tag.toStdString();
     }
-    // Every column but the picture's is a field's.
+    // Every column but the picture's is a field's, and every text record slot but the
+    // picture's two.
     EXPECT_EQ(int(seen[0].size()), columns - 1);
+    EXPECT_EQ(int(seen[4].size()), slotCount - 2);
+    EXPECT_LT(*seen[4].rbegin(), slotCount);
 }
 
 TEST(RecordFieldTables, StoredNumbersNameOneFieldEach)
 {
-    ExpectTableConsistent(MovieFields(), MovieFixedColumns);
-    ExpectTableConsistent(PersonFields(), PeopleColumns);
+    ExpectTableConsistent(MovieFields(), MovieFixedColumns, MovieSlotCount);
+    ExpectTableConsistent(PersonFields(), PeopleColumns, PersonSlotCount);
 }
 
 } // namespace
