@@ -99,14 +99,18 @@ QString DefaultPeopleCaption(int column)
 int MovieCaptionText(int column)
 {
     // The poster's caption comes just before the first field's.
+    if (column == MoviePosterColumn)
+        return MovieFieldAtColumn(MoviePosterColumn + 1)->Caption - 1;
     const TMovieFieldInfo *field = MovieFieldAtColumn(column);
-    return field ? field->Caption : MovieFieldAtColumn(MoviePosterColumn + 1)->Caption - 1;
+    return field ? field->Caption : -1;
 }
 
 int PeopleCaptionText(int column)
 {
+    if (column == PeoplePhotoColumn)
+        return PersonFieldAtColumn(PeoplePhotoColumn + 1)->Caption - 1;
     const TPersonFieldInfo *field = PersonFieldAtColumn(column);
-    return field ? field->Caption : PersonFieldAtColumn(PeoplePhotoColumn + 1)->Caption - 1;
+    return field ? field->Caption : -1;
 }
 
 // ---- Movies ----

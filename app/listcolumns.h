@@ -31,7 +31,8 @@ constexpr int PeopleTitleColumn = 1;
 TSortRule MovieSortRule(int column);
 
 // The English column captions; the translated ones are the texts MovieCaptionText and
-// PeopleCaptionText give (the field's caption, the poster's and photo's before them).
+// PeopleCaptionText give (the field's caption, the poster's and photo's before them; -1
+// past the fixed columns).
 QString DefaultMovieCaption(int column);
 QString DefaultPeopleCaption(int column);
 int MovieCaptionText(int column);
