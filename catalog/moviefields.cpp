@@ -57,9 +57,10 @@ struct TRow
         info.Group = rule;
         return *this;
     }
-    TRow &Search(int field)
+    TRow &Search(int field, QString caption)
     {
         info.SearchField = field;
+        info.SearchCaption = std::move(caption);
         return *this;
     }
     TRow &Slot(int slot)
@@ -100,7 +101,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_title)
                 .Column(2, u"Title"_s, S::Natural)
                 .Group(1, G::Letter)
-                .Search(2)
+                .Search(2, u"Title"_s)
                 .Overwrite(0)
                 .Write(W::Always)
                 .Slot(1),
@@ -111,13 +112,13 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_origtitle)
                 .Column(3, u"Original Title"_s, S::Natural)
                 .Group(2, G::Letter)
-                .Search(3)
+                .Search(3, u"Original title"_s)
                 .Overwrite(1)
                 .Slot(2),
             TRow(F::Year, u"year"_s, T::Int, Access(&M::Year, &M::SetYear), &M::m_year)
                 .Column(5, u"Year"_s, S::Numeric)
                 .Group(3, G::Number)
-                .Search(5)
+                .Search(5, u"Year"_s)
                 .Overwrite(3)
                 .Slot(4),
             TRow(F::Director,
@@ -127,13 +128,13 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_director)
                 .Column(7, u"Director"_s, S::NoCase)
                 .Group(5, G::List)
-                .Search(7)
+                .Search(7, u"Director"_s)
                 .Overwrite(5)
                 .Slot(6),
             TRow(F::Actors, u"actors"_s, T::Text, Access(&M::Actors, &M::SetActors), &M::m_actors)
                 .Column(11, u"Actors"_s, S::NoCase)
                 .Group(8, G::List)
-                .Search(11)
+                .Search(11, u"Actors"_s)
                 .Overwrite(9)
                 .Slot(10),
             TRow(F::Country,
@@ -143,7 +144,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_country)
                 .Column(12, u"Country"_s, S::NoCase)
                 .Group(9, G::List)
-                .Search(12)
+                .Search(12, u"Country"_s)
                 .Overwrite(10)
                 .Slot(11),
             TRow(F::Description,
@@ -152,7 +153,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access(&M::Description, &M::SetDescription),
                  &M::m_description)
                 .Column(24, u"Description"_s, S::WithCase)
-                .Search(21)
+                .Search(21, u"Description"_s)
                 .Overwrite(16)
                 .Slot(22),
             TRow(F::Count, u"count"_s, T::Int, Access(&M::Count, &M::SetCount), &M::m_count)
@@ -160,7 +161,7 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Type, u"type"_s, T::Text, Access(&M::Type, &M::SetType), &M::m_type)
                 .Column(33, u"Media type"_s, S::WithCase)
                 .Group(16, G::Single)
-                .Search(25)
+                .Search(25, u"Media type"_s)
                 .Slot(40),
             TRow(F::Imdbrating,
                  u"imdbrating"_s,
@@ -169,7 +170,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_imdbrating)
                 .Column(17, u"IMDB Rating"_s, S::Numeric)
                 .Group(20, G::Rating)
-                .Search(15)
+                .Search(15, u"IMDB rating"_s)
                 .Slot(15),
             // The web merge's rating bit covers orating and orname together.
             TRow(F::Orating,
@@ -178,14 +179,14 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access(&M::Orating, &M::SetOrating),
                  &M::m_orating)
                 .Column(18, u"Other Rating"_s, S::Numeric)
-                .Search(16)
+                .Search(16, u"Other rating"_s)
                 .Overwrite(13)
                 .Slot(16),
             TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname),
             TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), &M::m_rip)
                 .Column(27, u"Quality"_s, S::WithCase)
                 .Group(13, G::Single)
-                .Search(24)
+                .Search(24, u"Quality"_s)
                 .Slot(27),
             TRow(F::Length, u"length"_s, T::Time, Access(&M::Length, &M::SetLength), &M::m_length)
                 .Column(28, u"Duration"_s, S::Time)
@@ -194,7 +195,7 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Langs, u"langs"_s, T::Text, Access(&M::Langs, &M::SetLangs), &M::m_langs)
                 .Column(29, u"Languages"_s, S::NoCase)
                 .Group(14, G::List)
-                .Search(27)
+                .Search(27, u"Languages"_s)
                 .Slot(29),
             TRow(F::Translation,
                  u"translation"_s,
@@ -247,14 +248,14 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_release)
                 .Column(15, u"Release"_s, S::NoCase)
                 .Group(11, G::Single)
-                .Search(14)
+                .Search(14, u"Release"_s)
                 .Slot(36),
             TRow(F::Size, u"size"_s, T::BigInt, Access(&M::Size, &M::SetSize), &M::m_size)
                 .Column(32, u"File size"_s, S::Numeric)
                 .Slot(37),
             TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), &M::m_path)
                 .Column(26, u"Local file"_s, S::WithCase)
-                .Search(23)
+                .Search(23, u"Local file"_s)
                 .Slot(26),
             TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), &M::m_mpaa)
                 .Column(14, u"MPAA"_s, S::NoCase)
@@ -263,7 +264,7 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Studio, u"studio"_s, T::Text, Access(&M::Studio, &M::SetStudio), &M::m_studio)
                 .Column(13, u"Studio"_s, S::NoCase)
                 .Group(10, G::List)
-                .Search(13)
+                .Search(13, u"Studio"_s)
                 .Overwrite(11)
                 .Slot(12),
             TRow(F::Dateadded,
@@ -273,18 +274,18 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_dateadded)
                 .Column(21, u"Date Added"_s, S::Date, false)
                 .Group(23, G::Date)
-                .Search(19)
+                .Search(19, u"Date added"_s)
                 .Slot(19),
             TRow(F::Code, u"code"_s, T::Int, Access(&M::Code, &M::SetCode), &M::m_code),
             TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), &M::m_loan)
                 .Column(22, u"Borrower"_s, S::NoCase, false)
                 .Group(19, G::Single)
-                .Search(20)
+                .Search(20, u"Borrower"_s)
                 .Slot(20),
             TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), &M::m_subs)
                 .Column(31, u"Subtitles"_s, S::NoCase)
                 .Group(18, G::List)
-                .Search(28)
+                .Search(28, u"Subtitles"_s)
                 .Slot(38),
             TRow(F::Framerate,
                  u"framerate"_s,
@@ -296,7 +297,7 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), &M::m_label)
                 .Column(40, u"Media Label"_s, S::NoCase)
                 .Group(22, G::List)
-                .Search(26)
+                .Search(26, u"Media label"_s)
                 .Slot(41),
             TRow(F::Producer,
                  u"producer"_s,
@@ -305,7 +306,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_producer)
                 .Column(8, u"Producer"_s, S::NoCase)
                 .Group(6, G::List)
-                .Search(8)
+                .Search(8, u"Producer"_s)
                 .Overwrite(6)
                 .Slot(7),
             TRow(F::Froncover,
@@ -332,7 +333,7 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Num, u"num"_s, T::Int, Access(&M::Num, &M::SetNum), &M::m_num)
                 .Column(1, u"ID"_s, S::Numeric)
                 .Group(0, G::Number)
-                .Search(30)
+                .Search(30, u"ID"_s)
                 .Write(W::WhenNotNegative, -1)
                 .Slot(0),
             TRow(F::Viewed, u"viewed"_s, T::Flag, Access(&M::Viewed, &M::SetViewed), &M::m_viewed)
@@ -348,7 +349,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_scenario)
                 .Column(9, u"Scenario"_s, S::NoCase)
                 .Group(7, G::List)
-                .Search(9)
+                .Search(9, u"Scenario"_s)
                 .Overwrite(7)
                 .Slot(8),
             TRow(F::Bookmark,
@@ -370,12 +371,12 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access(&M::Viewdate, &M::SetViewdate),
                  &M::m_viewdate)
                 .Column(43, u"Viewed date"_s, S::Date, false)
-                .Search(29)
+                .Search(29, u"Viewed date"_s)
                 .Slot(46),
             TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), &M::m_tags)
                 .Column(20, u"Tags"_s, S::NoCase)
                 .Group(12, G::List)
-                .Search(18)
+                .Search(18, u"Tags"_s)
                 .Overwrite(14)
                 .Slot(18),
             TRow(F::Links, u"links"_s, T::Text, Access(&M::Links, &M::SetLinks), &M::m_links)
@@ -383,12 +384,12 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Slot(25),
             TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), &M::m_music)
                 .Column(10, u"Music"_s, S::NoCase)
-                .Search(10)
+                .Search(10, u"Music"_s)
                 .Overwrite(8)
                 .Slot(9),
             TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), &M::m_aka)
                 .Column(4, u"Also known as"_s, S::Natural)
-                .Search(4)
+                .Search(4, u"Also known as"_s)
                 .Overwrite(2)
                 .Slot(3),
             TRow(F::Tagline,
@@ -412,7 +413,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
                 .Column(25, u"Comments"_s, S::WithCase)
-                .Search(22)
+                .Search(22, u"Comments"_s)
                 .Slot(23),
             TRow(F::Rating,
                  u"rating"_s,
@@ -420,12 +421,12 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
                 .Column(19, u"Rating"_s, S::Numeric)
                 .Group(21, G::Rating)
-                .Search(17)
+                .Search(17, u"Rating"_s)
                 .Slot(17),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
                 .Column(6, u"Genre"_s, S::NoCase)
                 .Group(4, G::List)
-                .Search(6)
+                .Search(6, u"Genre"_s)
                 .Overwrite(4)
                 .Slot(5),
             TRow(F::Awards,

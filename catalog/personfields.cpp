@@ -60,9 +60,10 @@ struct TRow
         info.Group = rule;
         return *this;
     }
-    TRow &Search(int field)
+    TRow &Search(int field, QString caption)
     {
         info.SearchField = field;
+        info.SearchCaption = std::move(caption);
         return *this;
     }
     TRow &Slot(int slot)
@@ -87,7 +88,7 @@ std::span<const TPersonFieldInfo> PersonFields()
             TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
                 .Column(1, u"Name"_s)
                 .Group(0, G::Letter)
-                .Search(2)
+                .Search(2, u"Name"_s)
                 .Overwrite(0)
                 .Slot(0),
             TRow(F::Transname,
@@ -97,7 +98,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  &A::m_transname)
                 .Column(2, u"Translated name"_s)
                 .Group(1, G::Letter)
-                .Search(3)
+                .Search(3, u"Translated name"_s)
                 .Overwrite(1)
                 .Slot(1),
             TRow(F::Altnames,
@@ -106,7 +107,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  Access(&A::Altnames, &A::SetAltnames),
                  &A::m_altnames)
                 .Column(3, u"Alternative name"_s)
-                .Search(4)
+                .Search(4, u"Alternative names"_s)
                 .Overwrite(2)
                 .Slot(2),
             TRow(F::Birthday,
@@ -116,7 +117,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  &A::m_birthday)
                 .Column(4, u"Birthday"_s, S::Date)
                 .Group(2, G::Birthday)
-                .Search(5)
+                .Search(5, u"Birthday"_s)
                 .Overwrite(3)
                 .Slot(3),
             TRow(F::Birthplace,
@@ -125,12 +126,12 @@ std::span<const TPersonFieldInfo> PersonFields()
                  Access(&A::Birthplace, &A::SetBirthplace),
                  &A::m_birthplace)
                 .Column(5, u"Birthplace"_s)
-                .Search(6)
+                .Search(6, u"Birthplace"_s)
                 .Overwrite(4)
                 .Slot(4),
             TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), &A::m_bio)
                 .Column(10, u"Biography"_s)
-                .Search(10)
+                .Search(10, u"Biography"_s)
                 .Overwrite(7)
                 .Slot(9),
             TRow(F::Filmography,
@@ -139,7 +140,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  Access(&A::Filmography, &A::SetFilmography),
                  &A::m_filmography)
                 .Column(11, u"Filmography"_s)
-                .Search(11)
+                .Search(11, u"Filmography"_s)
                 .Overwrite(8)
                 .Slot(10),
             TRow(F::Category,
@@ -149,7 +150,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  &A::m_category)
                 .Column(7, u"Career"_s)
                 .Group(4, G::List)
-                .Search(8)
+                .Search(8, u"Career"_s)
                 .Overwrite(6)
                 .Slot(6),
             TRow(F::Comment,
@@ -157,7 +158,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
                 .Column(13, u"Comments"_s)
-                .Search(13)
+                .Search(13, u"Comments"_s)
                 .Slot(12),
             TRow(F::Rating,
                  u"rating"_s,
@@ -165,12 +166,12 @@ std::span<const TPersonFieldInfo> PersonFields()
                  Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
                 .Column(9, u"Rating"_s)
                 .Group(5, G::Rating)
-                .Search(9)
+                .Search(9, u"Rating"_s)
                 .Slot(8),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
                 .Column(6, u"Genre"_s)
                 .Group(3, G::List)
-                .Search(7)
+                .Search(7, u"Genre"_s)
                 .Overwrite(5)
                 .Slot(5),
             TRow(F::Awards,
@@ -178,7 +179,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  T::Text,
                  Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
                 .Column(12, u"Awards"_s)
-                .Search(12)
+                .Search(12, u"Awards"_s)
                 .Overwrite(9)
                 .Slot(11),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))

@@ -93,8 +93,10 @@ template <typename TRecord, typename TId> struct TRecordField
     // Tree view grouping field (stored), or -1.
     int GroupField = -1;
     TGroupRule Group = TGroupRule::None;
-    // Quick search field (stored), or -1.
+    // Quick search field (stored), or -1, and its English caption for a language without
+    // the field's text.
     int SearchField = -1;
+    QString SearchCaption{};
     // Bit of a web plug-in's overwrite mask (stored, part of the plug-in interface), or -1.
     int OverwriteBit = -1;
     // Slot of the import and export plug-ins' text record (stored: plug-in interface), or -1.

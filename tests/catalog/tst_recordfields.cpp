@@ -178,6 +178,9 @@ void ExpectTableConsistent(std::span<const TInfo> fields, int columns, int slotC
             }
         }
         EXPECT_EQ(field.Caption >= 0, field.Column >= 0) << field.Tag.toStdString();
+        EXPECT_EQ(!field.DefaultCaption.isEmpty(), field.Column >= 0) << field.Tag.toStdString();
+        EXPECT_EQ(!field.SearchCaption.isEmpty(), field.SearchField >= 0)
+            << field.Tag.toStdString();
         EXPECT_LT(field.Column, columns) << field.Tag.toStdString();
     }
     // Every column but the picture's is a field's, and every text record slot but the
