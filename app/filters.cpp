@@ -11,6 +11,8 @@
 #include "catalog/basemovie.h"
 #include "catalog/dbitem.h"
 #include "catalog/localetext.h"
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 #include "catalog/platform/volumeinfo.h"
 #include "catalog/textutils.h"
 #include "host/webtext.h"
@@ -61,125 +63,44 @@ bool Contains(const QString &field, const QString &text)
     return SearchContains(field, text);
 }
 
-const QString &DisplayTitleOf(const TBaseMovie &movie)
+// The kind of search a field's type makes.
+TSearchKind KindOfType(TFieldType type)
 {
-    // DisplayTitle() returns a copy; this is on the per-keystroke path.
-    return movie.Title().isEmpty() ? movie.Origtitle() : movie.Title();
-}
-
-// The text a text field of a movie searches in; nullptr for fields that are not plain text.
-const QString *MovieText(const TBaseMovie &movie, int field)
-{
-    switch (field) {
-    case 2:
-        return &DisplayTitleOf(movie);
-    case 3:
-        return &movie.Origtitle();
-    case 4:
-        return &movie.Aka();
-    case 6:
-        return &movie.Genre();
-    case 7:
-        return &movie.Director();
-    case 8:
-        return &movie.Producer();
-    case 9:
-        return &movie.Scenario();
-    case 10:
-        return &movie.Music();
-    case 11:
-        return &movie.Actors();
-    case 12:
-        return &movie.Country();
-    case 13:
-        return &movie.Studio();
-    case 14:
-        return &movie.Release();
-    case 18:
-        return &movie.Tags();
-    case 20:
-        return &movie.Loan();
-    case 21:
-        return &movie.Description();
-    case 22:
-        return &movie.Comment();
-    case 23:
-        return &movie.Path();
-    case 24:
-        return &movie.Rip();
-    case 25:
-        return &movie.Type();
-    case 26:
-        return &movie.Label();
-    case 27:
-        return &movie.Langs();
-    case 28:
-        return &movie.Subs();
-    default:
-        return nullptr;
+    switch (type) {
+    case TFieldType::Text:
+        return TSearchKind::Text;
+    case TFieldType::Int:
+    case TFieldType::BigInt:
+        return TSearchKind::Integer;
+    case TFieldType::Rating:
+    case TFieldType::Float:
+        return TSearchKind::Number;
+    case TFieldType::Date:
+        return TSearchKind::Date;
+    case TFieldType::Time:
+    case TFieldType::Flag:
+        break;
     }
+    return TSearchKind::None;
 }
 
-double MovieValue(const TBaseMovie &movie, int field)
+// What a number or date search compares: dates by their day.
+template <typename TInfo, typename TRecord>
+double SearchValue(const TInfo *field, const TRecord &record)
 {
-    switch (field) {
-    case 5:
-        return movie.Year();
-    case 15:
-        return movie.Imdbrating();
-    case 16:
-        return movie.Orating();
-    case 17:
-        return movie.Rating();
-    case 19:
-        return WholeDay(movie.Dateadded());
-    case 29:
-        return WholeDay(movie.Viewdate());
-    case 30:
-        return movie.Num();
-    default:
+    if (!field)
         return 0;
-    }
+    const double value = field->Value(record).toDouble();
+    return field->Type == TFieldType::Date ? WholeDay(value) : value;
 }
 
-const QString *PersonText(const TActor &person, int field)
+// The text a text field of a record searches in; never null for a text search field.
+template <typename TInfo, typename TRecord>
+const QString &SearchText(const TInfo *field, const TRecord &record)
 {
-    switch (field) {
-    case 2:
-        return &person.Name();
-    case 3:
-        return &person.Transname();
-    case 4:
-        return &person.Altnames();
-    case 6:
-        return &person.Birthplace();
-    case 7:
-        return &person.Genre();
-    case 8:
-        return &person.Category();
-    case 10:
-        return &person.Bio();
-    case 11:
-        return &person.Filmography();
-    case 12:
-        return &person.Awards();
-    case 13:
-        return &person.Comment();
-    default:
-        return nullptr;
-    }
-}
-
-double PersonValue(const TActor &person, int field)
-{
-    switch (field) {
-    case 5:
-        return WholeDay(person.Birthday());
-    case 9:
-        return person.Rating();
-    default:
-        return 0;
-    }
+    static const QString none;
+    const QString *text = field ? field->TextRef(record) : nullptr;
+    return text ? *text : none;
 }
 
 TFilter::TTest MakeTest(int field, TSearchKind kind, const QString &text)
@@ -194,18 +115,19 @@ bool MovieTestMatches(const TBaseMovie &movie, const TFilter::TTest &test)
 {
     switch (test.Kind) {
     case TSearchKind::Text:
+        // Fields 0 and 1 search the titles together.
         if (test.Field == 0) {
-            return Contains(DisplayTitleOf(movie), test.Text)
+            return Contains(movie.DisplayTitleRef(), test.Text)
                    || Contains(movie.Origtitle(), test.Text) || Contains(movie.Aka(), test.Text);
         }
         if (test.Field == 1)
-            return Contains(DisplayTitleOf(movie), test.Text)
+            return Contains(movie.DisplayTitleRef(), test.Text)
                    || Contains(movie.Origtitle(), test.Text);
-        return Contains(*MovieText(movie, test.Field), test.Text);
+        return Contains(SearchText(MovieFieldOfSearch(test.Field), movie), test.Text);
     case TSearchKind::Integer:
     case TSearchKind::Number:
     case TSearchKind::Date:
-        return InRange(MovieValue(movie, test.Field), test.Range);
+        return InRange(SearchValue(MovieFieldOfSearch(test.Field), movie), test.Range);
     default:
         // No field (or one out of range) restricts nothing; field 31 is handled by callers.
         return true;
@@ -222,11 +144,11 @@ bool PersonTestMatches(const TActor &person, const TFilter::TTest &test)
         }
         if (test.Field == 1)
             return Contains(person.Name(), test.Text) || Contains(person.Transname(), test.Text);
-        return Contains(*PersonText(person, test.Field), test.Text);
+        return Contains(SearchText(PersonFieldOfSearch(test.Field), person), test.Text);
     case TSearchKind::Integer:
     case TSearchKind::Number:
     case TSearchKind::Date:
-        return InRange(PersonValue(person, test.Field), test.Range);
+        return InRange(SearchValue(PersonFieldOfSearch(test.Field), person), test.Range);
     default:
         return true;
     }
@@ -277,34 +199,20 @@ bool PassesFlag(int filter, bool flag)
 
 TSearchKind MovieFieldKind(int field)
 {
-    switch (field) {
-    case 5:
-    case 30:
-        return TSearchKind::Integer;
-    case 15:
-    case 16:
-    case 17:
-        return TSearchKind::Number;
-    case 19:
-    case 29:
-        return TSearchKind::Date;
-    case AdvancedSearchField:
+    if (const TMovieFieldInfo *info = MovieFieldOfSearch(field))
+        return KindOfType(info->Type);
+    if (field == AdvancedSearchField)
         return TSearchKind::Advanced;
-    default:
-        return field >= 0 && field < AdvancedSearchField ? TSearchKind::Text : TSearchKind::None;
-    }
+    // The title searches 0 and 1.
+    return field >= 0 && field < AdvancedSearchField ? TSearchKind::Text : TSearchKind::None;
 }
 
 TSearchKind PeopleFieldKind(int field)
 {
-    switch (field) {
-    case 5:
-        return TSearchKind::Date;
-    case 9:
-        return TSearchKind::Number;
-    default:
-        return field >= 0 && field < PeopleSearchFieldCount ? TSearchKind::Text : TSearchKind::None;
-    }
+    if (const TPersonFieldInfo *info = PersonFieldOfSearch(field))
+        return KindOfType(info->Type);
+    // The name searches 0 and 1.
+    return field >= 0 && field < PeopleSearchFieldCount ? TSearchKind::Text : TSearchKind::None;
 }
 
 TRange ParseRange(const QString &text, TSearchKind kind)

@@ -6,14 +6,16 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
+
 class TActor;
 class TBaseMovie;
 class TDBItem;
 
-// Search fields of the movie list: -1 none, 0..30 a field (see MovieFieldKind), 31 the
-// advanced criteria. People: -1 none, 0..13.
-constexpr int MovieSearchFieldCount = 32; // 0..31
-constexpr int PeopleSearchFieldCount = 14;
+// Search fields of the movie list: -1 none, 0 and 1 the titles together, 2..30 the
+// SearchField numbers of the field table, 31 the advanced criteria
+// (MovieSearchFieldCount in all). People: -1 none, 0 and 1 the names together, 2..13 fields.
 constexpr int AdvancedSearchField = 31;
 // The advanced criteria are held for the movie search fields 2..30.
 constexpr int FirstCriterionField = 2;

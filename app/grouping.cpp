@@ -14,130 +14,45 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class TDerivation { Number, Letter, List, Single, Rating, Date, Birthday, None };
-
-TDerivation MovieDerivation(int field)
+// A grouping field of either kind, reduced to what deriving values needs.
+struct TGroupField
 {
-    switch (field) {
-    case 0:
-    case 3:
-        return TDerivation::Number;
-    case 1:
-    case 2:
-        return TDerivation::Letter;
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 12:
-    case 14:
-    case 18:
-    case 22:
-        return TDerivation::List;
-    case 11:
-    case 13:
-    case 15:
-    case 16:
-    case 17:
-    case 19:
-        return TDerivation::Single;
-    case 20:
-    case 21:
-        return TDerivation::Rating;
-    case 23:
-        return TDerivation::Date;
-    default:
-        return TDerivation::None;
+    TGroupRule rule = TGroupRule::None;
+    const TMovieFieldInfo *movie = nullptr;
+    const TPersonFieldInfo *person = nullptr;
+};
+
+TGroupField GroupFieldOf(bool people, int field)
+{
+    if (people) {
+        const TPersonFieldInfo *info = PersonFieldOfGroup(field);
+        return info ? TGroupField{info->Group, nullptr, info} : TGroupField{};
     }
+    const TMovieFieldInfo *info = MovieFieldOfGroup(field);
+    return info ? TGroupField{info->Group, info, nullptr} : TGroupField{};
 }
 
-TDerivation PersonDerivation(int field)
+TGroupRule DerivationOf(bool people, int field)
 {
-    switch (field) {
-    case 0:
-    case 1:
-        return TDerivation::Letter;
-    case 2:
-        return TDerivation::Birthday;
-    case 3:
-    case 4:
-        return TDerivation::List;
-    case 5:
-        return TDerivation::Rating;
-    default:
-        return TDerivation::None;
-    }
+    return GroupFieldOf(people, field).rule;
 }
 
-TDerivation DerivationOf(bool people, int field)
+QVariant ValueOf(const TDBItem &record, const TGroupField &field)
 {
-    return people ? PersonDerivation(field) : MovieDerivation(field);
+    if (field.person)
+        return field.person->Value(static_cast<const TActor &>(record));
+    return field.movie->Value(static_cast<const TBaseMovie &>(record));
 }
 
-// The text a movie field derives from; numbers, ratings and dates are read elsewhere.
-QString MovieText(const TBaseMovie &movie, int field)
+// The text a text field derives from (the title's is the display title).
+QString TextOf(const TDBItem &record, const TGroupField &field)
 {
-    switch (field) {
-    case 1:
-        return movie.DisplayTitle();
-    case 2:
-        return movie.Origtitle();
-    case 4:
-        return movie.Genre();
-    case 5:
-        return movie.Director();
-    case 6:
-        return movie.Producer();
-    case 7:
-        return movie.Scenario();
-    case 8:
-        return movie.Actors();
-    case 9:
-        return movie.Country();
-    case 10:
-        return movie.Studio();
-    case 11:
-        return movie.Release();
-    case 12:
-        return movie.Tags();
-    case 13:
-        return movie.Rip();
-    case 14:
-        return movie.Langs();
-    case 15:
-        return movie.Translation();
-    case 16:
-        return movie.Type();
-    case 17:
-        return movie.Resolution();
-    case 18:
-        return movie.Subs();
-    case 19:
-        return movie.Loan();
-    case 22:
-        return movie.Label();
-    default:
-        return {};
-    }
+    return ValueOf(record, field).toString();
 }
 
-QString PersonText(const TActor &person, int field)
+double NumberOf(const TDBItem &record, const TGroupField &field)
 {
-    switch (field) {
-    case 0:
-        return person.Name();
-    case 1:
-        return person.Transname();
-    case 3:
-        return person.Genre();
-    case 4:
-        return person.Category();
-    default:
-        return {};
-    }
+    return ValueOf(record, field).toDouble();
 }
 
 // The first character as a whole code point; 0 for empty text.
@@ -199,14 +114,6 @@ bool BelongsByRating(double rating, const QString &value)
     return rating > 0 && RatingBucket(rating) == value;
 }
 
-// Movies have two ratings: field 20 is the IMDB one.
-double RatingOf(const TDBItem &record, int field)
-{
-    if (record.Kind() != TRecordKind::Person && field == 20)
-        return static_cast<const TBaseMovie &>(record).Imdbrating();
-    return record.Rating();
-}
-
 // The day of a day count, the time of day dropped, as ShortDateText sees it.
 double DayOf(double days)
 {
@@ -222,21 +129,21 @@ int RatingBucketNumber(const QString &value)
 
 bool IsLetterField(bool people, int field)
 {
-    return DerivationOf(people, field) == TDerivation::Letter;
+    return DerivationOf(people, field) == TGroupRule::Letter;
 }
 
 bool IsRatingField(bool people, int field)
 {
-    return DerivationOf(people, field) == TDerivation::Rating;
+    return DerivationOf(people, field) == TGroupRule::Rating;
 }
 
 // Numbers, ratings and birthdays always yield a value; should one yield none, it falls back
-// to the value of "not set".
+// to the value of "not set" (0 for the year, none for the ID).
 QString FallbackValue(bool people, int field)
 {
-    const TDerivation derivation = DerivationOf(people, field);
-    const bool zero = derivation == TDerivation::Rating || derivation == TDerivation::Birthday
-                      || (!people && field == 3);
+    const TGroupField group = GroupFieldOf(people, field);
+    const bool zero = group.rule == TGroupRule::Rating || group.rule == TGroupRule::Birthday
+                      || (group.rule == TGroupRule::Number && group.movie->OnFailure == 0);
     return zero ? u"0"_s : QString();
 }
 
@@ -259,29 +166,25 @@ QString RatingBucket(double rating)
 
 QStringList GroupValues(const TDBItem &record, int field)
 {
-    const bool people = record.Kind() == TRecordKind::Person;
-    switch (DerivationOf(people, field)) {
-    case TDerivation::Number: {
-        const auto &movie = static_cast<const TBaseMovie &>(record);
-        return {QString::number(field == 0 ? movie.Num() : movie.Year())};
+    const TGroupField group = GroupFieldOf(record.Kind() == TRecordKind::Person, field);
+    switch (group.rule) {
+    case TGroupRule::Number:
+        return {QString::number(ValueOf(record, group).toLongLong())};
+    case TGroupRule::Letter:
+        return {LetterOf(TextOf(record, group))};
+    case TGroupRule::List:
+        return SplitList(TextOf(record, group));
+    case TGroupRule::Single:
+        return {TextOf(record, group)};
+    case TGroupRule::Rating:
+        return {RatingBucket(NumberOf(record, group))};
+    case TGroupRule::Date: {
+        const double days = NumberOf(record, group);
+        return {days == 0 ? u"0"_s : ShortDateText(days)};
     }
-    case TDerivation::Letter:
-        return {people ? LetterOf(PersonText(static_cast<const TActor &>(record), field))
-                       : LetterOf(MovieText(static_cast<const TBaseMovie &>(record), field))};
-    case TDerivation::List:
-        return SplitList(people ? PersonText(static_cast<const TActor &>(record), field)
-                                : MovieText(static_cast<const TBaseMovie &>(record), field));
-    case TDerivation::Single:
-        return {MovieText(static_cast<const TBaseMovie &>(record), field)};
-    case TDerivation::Rating:
-        return {RatingBucket(RatingOf(record, field))};
-    case TDerivation::Date: {
-        const double added = static_cast<const TBaseMovie &>(record).Dateadded();
-        return {added == 0 ? u"0"_s : ShortDateText(added)};
-    }
-    case TDerivation::Birthday:
-        return {ShortDateText(static_cast<const TActor &>(record).Birthday())};
-    case TDerivation::None:
+    case TGroupRule::Birthday:
+        return {ShortDateText(NumberOf(record, group))};
+    case TGroupRule::None:
         break;
     }
     return {};
@@ -289,38 +192,31 @@ QStringList GroupValues(const TDBItem &record, int field)
 
 bool BelongsToGroup(const TDBItem &record, int field, const QString &value)
 {
-    const bool people = record.Kind() == TRecordKind::Person;
-    switch (DerivationOf(people, field)) {
-    case TDerivation::Number: {
-        const auto &movie = static_cast<const TBaseMovie &>(record);
-        return field == 0 ? BelongsByNumber(movie.Num(), value, -1)
-                          : BelongsByNumber(movie.Year(), value, 0);
+    const TGroupField group = GroupFieldOf(record.Kind() == TRecordKind::Person, field);
+    switch (group.rule) {
+    case TGroupRule::Number:
+        // A value that is no number stands for the field's "not set".
+        return BelongsByNumber(
+            int(ValueOf(record, group).toLongLong()), value, group.movie->OnFailure);
+    case TGroupRule::Letter:
+        return BelongsByLetter(TextOf(record, group), value);
+    case TGroupRule::List:
+        return BelongsByList(TextOf(record, group), value);
+    case TGroupRule::Single:
+        return TextOf(record, group).compare(value, Qt::CaseInsensitive) == 0;
+    case TGroupRule::Rating:
+        return BelongsByRating(NumberOf(record, group), value);
+    case TGroupRule::Date: {
+        const double days = NumberOf(record, group);
+        return (value == u"0"_s && days == 0) || value == ShortDateText(days);
     }
-    case TDerivation::Letter:
-        return BelongsByLetter(people ? PersonText(static_cast<const TActor &>(record), field)
-                                      : MovieText(static_cast<const TBaseMovie &>(record), field),
-                               value);
-    case TDerivation::List:
-        return BelongsByList(people ? PersonText(static_cast<const TActor &>(record), field)
-                                    : MovieText(static_cast<const TBaseMovie &>(record), field),
-                             value);
-    case TDerivation::Single:
-        return MovieText(static_cast<const TBaseMovie &>(record), field)
-                   .compare(value, Qt::CaseInsensitive)
-               == 0;
-    case TDerivation::Rating:
-        return BelongsByRating(RatingOf(record, field), value);
-    case TDerivation::Date: {
-        const double added = static_cast<const TBaseMovie &>(record).Dateadded();
-        return (value == u"0"_s && added == 0) || value == ShortDateText(added);
-    }
-    case TDerivation::Birthday: {
-        const double birthday = static_cast<const TActor &>(record).Birthday();
+    case TGroupRule::Birthday: {
+        const double birthday = NumberOf(record, group);
         const std::optional<double> day = ParseShortDate(value);
         // Compared by day: the group's text carries no time of day.
         return day ? *day == DayOf(birthday) : birthday == 0;
     }
-    case TDerivation::None:
+    case TGroupRule::None:
         break;
     }
     return false;

@@ -7,18 +7,15 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
+
 class TDBItem;
 class TListModel;
 struct TViewNode;
 
-// Grouping fields of the tree view. Movies: 0 ID, 1 first letter of title, 2 first letter
-// of original title, 3 year, 4 genre, 5 director, 6 producer, 7 scenario, 8 actors,
-// 9 country, 10 studio, 11 release, 12 tags, 13 quality, 14 languages, 15 translation,
-// 16 media type, 17 resolution, 18 subtitles, 19 borrower, 20 IMDB rating, 21 rating,
-// 22 media label, 23 date added. People: 0 first letter of name, 1 first letter of
-// translated name, 2 birthday, 3 genre, 4 career, 5 rating.
-constexpr int MovieGroupFieldCount = 24;
-constexpr int PeopleGroupFieldCount = 6;
+// Grouping fields of the tree view are the GroupField numbers of the field tables
+// (MovieGroupFieldCount and PeopleGroupFieldCount of them), each with its TGroupRule.
 
 // The translated texts group captions use.
 struct TGroupTexts

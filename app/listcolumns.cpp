@@ -1,14 +1,10 @@
 #include "app/listcolumns.h"
 
-#include <cmath>
-
-#include <QLocale>
 #include <QPalette>
 
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/episode.h"
-#include "catalog/localetext.h"
 #include "catalog/movie.h"
 #include "catalog/textutils.h"
 #include "logic/settings.h"
@@ -37,95 +33,16 @@ const TActor *PersonOf(const TViewNode &node)
     return static_cast<const TActor *>(record);
 }
 
-// Numbers as the user's locale writes them, without thousands separators (they would not
-// read back in a cell editor).
-QLocale NumberLocale()
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale;
-}
-
-QString RatingText(double value)
-{
-    return NumberLocale().toString(value, 'f', 1);
-}
-
-QString DateText(double days)
-{
-    return days > 0 ? ShortDateText(days) : QString();
-}
-
-// A typed number in the user's form, or with a decimal point as a fallback.
-std::optional<double> ParseDouble(const QString &text)
-{
-    bool ok = false;
-    const double value = NumberLocale().toDouble(text.trimmed(), &ok);
-    if (ok && std::isfinite(value))
-        return value;
-    const double plain = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (ok && std::isfinite(plain))
-        return plain;
-    return std::nullopt;
-}
-
-std::optional<qint64> ParseInteger(const QString &text)
-{
-    bool ok = false;
-    const qint64 value = NumberLocale().toLongLong(text.trimmed(), &ok);
-    if (ok)
-        return value;
-    const qint64 plain = text.trimmed().toLongLong(&ok);
-    if (ok)
-        return plain;
-    return std::nullopt;
-}
-
-int ParseInt(const QString &text, int fallback)
-{
-    const std::optional<qint64> value = ParseInteger(text);
-    if (!value || *value < INT_MIN || *value > INT_MAX)
-        return fallback;
-    return int(*value);
-}
-
 template <typename T> int Sign(T a, T b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+// The value a numeric, date or time column sorts by.
 double MovieNumber(const TBaseMovie &movie, int column)
 {
-    switch (column) {
-    case 1:
-        return movie.Num();
-    case 5:
-        return movie.Year();
-    case 17:
-        return movie.Imdbrating();
-    case 18:
-        return movie.Orating();
-    case 19:
-        return movie.Rating();
-    case 21:
-        return movie.Dateadded();
-    case 28:
-        return movie.Length();
-    case 32:
-        return double(movie.Size());
-    case 35:
-        return movie.Videobitrate();
-    case 37:
-        return movie.Audiobitrate();
-    case 39:
-        return movie.Framerate();
-    case 42:
-        return movie.Loandate();
-    case 43:
-        return movie.Viewdate();
-    default:
-        return 0;
-    }
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field ? field->Value(movie).toDouble() : 0;
 }
 
 int CompareTexts(TSortRule rule, const QString &a, const QString &b)
@@ -158,87 +75,49 @@ TViewMode ViewModeFromSetting(int value)
 
 TSortRule MovieSortRule(int column)
 {
-    switch (column) {
-    case 0:
-        return TSortRule::None;
-    case 1:
-    case 5:
-    case 17:
-    case 18:
-    case 19:
-    case 32:
-    case 35:
-    case 37:
-    case 39:
-        return TSortRule::Numeric;
-    case 2:
-    case 3:
-    case 4:
-    case 38:
-        return TSortRule::Natural;
-    case 16:
-    case 24:
-    case 25:
-    case 26:
-    case 27:
-    case 33:
-    case 34:
-    case 36:
-    case 41:
-        return TSortRule::WithCase;
-    case 21:
-    case 42:
-    case 43:
-        return TSortRule::Date;
-    case 28:
-        return TSortRule::Time;
-    default:
-        return TSortRule::NoCase;
-    }
+    if (const TMovieFieldInfo *field = MovieFieldAtColumn(column))
+        return field->Sort;
+    return column == MoviePosterColumn ? TSortRule::None : TSortRule::NoCase;
 }
 
 QString DefaultMovieCaption(int column)
 {
-    static const char *const captions[MovieFixedColumns] = {
-        "Poster",        "ID",          "Title",         "Original Title", "Also known as",
-        "Year",          "Genre",       "Director",      "Producer",       "Scenario",
-        "Music",         "Actors",      "Country",       "Studio",         "MPAA",
-        "Release",       "URL",         "IMDB Rating",   "Other Rating",   "Rating",
-        "Tags",          "Date Added",  "Borrower",      "Tagline",        "Description",
-        "Comments",      "Local file",  "Quality",       "Duration",       "Languages",
-        "Translation",   "Subtitles",   "File size",     "Media type",     "Video codec",
-        "Video Bitrate", "Audio codec", "Audio bitrate", "Resolution",     "Frame Rate",
-        "Media Label",   "Features",    "Loaned Date",   "Viewed date"};
-    if (column < 0 || column >= MovieFixedColumns)
-        return {};
-    return QString::fromLatin1(captions[column]);
+    if (column == MoviePosterColumn)
+        return u"Poster"_s;
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field ? field->DefaultCaption : QString();
 }
 
 QString DefaultPeopleCaption(int column)
 {
-    static const char *const captions[PeopleColumns] = {"Photo",
-                                                        "Name",
-                                                        "Translated name",
-                                                        "Alternative name",
-                                                        "Birthday",
-                                                        "Birthplace",
-                                                        "Genre",
-                                                        "Career",
-                                                        "URL",
-                                                        "Rating",
-                                                        "Biography",
-                                                        "Filmography",
-                                                        "Awards",
-                                                        "Comments"};
-    if (column < 0 || column >= PeopleColumns)
-        return {};
-    return QString::fromLatin1(captions[column]);
+    if (column == PeoplePhotoColumn)
+        return u"Photo"_s;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return field ? field->DefaultCaption : QString();
+}
+
+int MovieCaptionText(int column)
+{
+    // The poster's caption comes just before the first field's.
+    if (column == MoviePosterColumn)
+        return MovieFieldAtColumn(MoviePosterColumn + 1)->Caption - 1;
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field ? field->Caption : -1;
+}
+
+int PeopleCaptionText(int column)
+{
+    if (column == PeoplePhotoColumn)
+        return PersonFieldAtColumn(PeoplePhotoColumn + 1)->Caption - 1;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return field ? field->Caption : -1;
 }
 
 // ---- Movies ----
 
 TMovieColumns::TMovieColumns()
 {
+    Q_ASSERT(MovieField(TMovieField::Title).Column == MovieTitleColumn);
     for (int i = 0; i < MovieFixedColumns; ++i)
         m_captions[size_t(i)] = DefaultMovieCaption(i);
 }
@@ -274,103 +153,17 @@ QString TMovieColumns::CellText(const TViewNode &node, int column) const
 
 QString TMovieColumns::RecordText(const TBaseMovie &movie, int column) const
 {
-    switch (column) {
-    case 0:
-        return {};
-    case 1:
-        return QString::number(movie.Num());
-    case 2:
-        return m_grid ? movie.DisplayTitle() : MovieCaption(movie, m_format);
-    case 3:
-        return movie.Origtitle();
-    case 4:
-        return movie.Aka();
-    case 5:
-        return QString::number(movie.Year());
-    case 6:
-        return movie.Genre();
-    case 7:
-        return movie.Director();
-    case 8:
-        return movie.Producer();
-    case 9:
-        return movie.Scenario();
-    case 10:
-        return movie.Music();
-    case 11:
-        return movie.Actors();
-    case 12:
-        return movie.Country();
-    case 13:
-        return movie.Studio();
-    case 14:
-        return movie.Mpaa();
-    case 15:
-        return movie.Release();
-    case 16:
-        return movie.Url();
-    case 17:
-        return RatingText(movie.Imdbrating());
-    case 18:
-        return RatingText(movie.Orating());
-    case 19:
-        return RatingText(movie.Rating());
-    case 20:
-        return movie.Tags();
-    case 21:
-        return DateText(movie.Dateadded());
-    case 22:
-        return movie.Loan();
-    case 23:
-        return movie.Tagline();
-    case 24:
-        return movie.Description();
-    case 25:
-        return movie.Comment();
-    case 26:
-        return movie.Path();
-    case 27:
-        return movie.Rip();
-    case 28:
-        return LongTimeText(movie.Length());
-    case 29:
-        return movie.Langs();
-    case 30:
-        return movie.Translation();
-    case 31:
-        return movie.Subs();
-    case 32:
-        return QString::number(movie.Size());
-    case 33:
-        return movie.Type();
-    case 34:
-        return movie.Videocodec();
-    case 35:
-        return QString::number(movie.Videobitrate());
-    case 36:
-        return movie.Audiocodec();
-    case 37:
-        return QString::number(movie.Audiobitrate());
-    case 38:
-        return movie.Resolution();
-    case 39:
-        return NumberLocale().toString(movie.Framerate(), 'g', 15);
-    case 40:
-        return movie.Label();
-    case 41:
-        return movie.Features();
-    case 42:
-        return DateText(movie.Loandate());
-    case 43:
-        return DateText(movie.Viewdate());
-    default:
-        return movie.CustomValue(column - FirstCustomColumn);
-    }
+    if (column == MovieTitleColumn && !m_grid)
+        return MovieCaption(movie, m_format);
+    if (const TMovieFieldInfo *field = MovieFieldAtColumn(column))
+        return field->Text(movie);
+    return column >= FirstCustomColumn ? movie.CustomValue(column - FirstCustomColumn) : QString();
 }
 
 bool TMovieColumns::EditableColumn(int column)
 {
-    return column > 0 && column != 21 && column != 22 && column != 42 && column != 43;
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field ? field->Editable : column >= FirstCustomColumn;
 }
 
 bool TMovieColumns::Editable(const TViewNode &node, int column) const
@@ -389,130 +182,11 @@ bool TMovieColumns::SetCellText(const TViewNode &node, int column, const QString
 
 void TMovieColumns::StoreText(TBaseMovie &movie, int column, const QString &text)
 {
-    switch (column) {
-    case 1:
-        movie.SetNum(ParseInt(text, -1));
-        break;
-    case 2:
-        movie.SetTitle(text);
-        break;
-    case 3:
-        movie.SetOrigtitle(text);
-        break;
-    case 4:
-        movie.SetAka(text);
-        break;
-    case 5:
-        movie.SetYear(ParseInt(text, 0));
-        break;
-    case 6:
-        movie.SetGenre(text);
-        break;
-    case 7:
-        movie.SetDirector(text);
-        break;
-    case 8:
-        movie.SetProducer(text);
-        break;
-    case 9:
-        movie.SetScenario(text);
-        break;
-    case 10:
-        movie.SetMusic(text);
-        break;
-    case 11:
-        movie.SetActors(text);
-        break;
-    case 12:
-        movie.SetCountry(text);
-        break;
-    case 13:
-        movie.SetStudio(text);
-        break;
-    case 14:
-        movie.SetMpaa(text);
-        break;
-    case 15:
-        movie.SetRelease(text);
-        break;
-    case 16:
-        movie.SetUrl(text);
-        break;
-    case 17:
-        movie.SetImdbrating(ParseDouble(text).value_or(0));
-        break;
-    case 18:
-        movie.SetOrating(ParseDouble(text).value_or(0));
-        break;
-    case 19:
-        movie.SetRating(ParseDouble(text).value_or(0));
-        break;
-    case 20:
-        movie.SetTags(text);
-        break;
-    case 23:
-        movie.SetTagline(text);
-        break;
-    case 24:
-        movie.SetDescription(text);
-        break;
-    case 25:
-        movie.SetComment(text);
-        break;
-    case 26:
-        movie.SetPath(text);
-        break;
-    case 27:
-        movie.SetRip(text);
-        break;
-    case 28:
-        movie.SetLength(ParseLongTime(text).value_or(0));
-        break;
-    case 29:
-        movie.SetLangs(text);
-        break;
-    case 30:
-        movie.SetTranslation(text);
-        break;
-    case 31:
-        movie.SetSubs(text);
-        break;
-    case 32: {
-        const std::optional<qint64> size = ParseInteger(text);
-        movie.SetSize(size.value_or(0));
-        break;
-    }
-    case 33:
-        movie.SetType(text);
-        break;
-    case 34:
-        movie.SetVideocodec(text);
-        break;
-    case 35:
-        movie.SetVideobitrate(ParseInt(text, 0));
-        break;
-    case 36:
-        movie.SetAudiocodec(text);
-        break;
-    case 37:
-        movie.SetAudiobitrate(ParseInt(text, 0));
-        break;
-    case 38:
-        movie.SetResolution(text);
-        break;
-    case 39:
-        movie.SetFramerate(ParseDouble(text).value_or(0));
-        break;
-    case 40:
-        movie.SetLabel(text);
-        break;
-    case 41:
-        movie.SetFeatures(text);
-        break;
-    default:
-        if (column >= FirstCustomColumn)
-            movie.SetCustomValue(column - FirstCustomColumn, text);
-        break;
+    if (const TMovieFieldInfo *field = MovieFieldAtColumn(column)) {
+        if (field->Editable)
+            field->SetText(movie, text);
+    } else if (column >= FirstCustomColumn) {
+        movie.SetCustomValue(column - FirstCustomColumn, text);
     }
 }
 
@@ -555,6 +229,7 @@ int TMovieColumns::Compare(const TViewNode &a, const TViewNode &b, int column) c
 
 TPeopleColumns::TPeopleColumns()
 {
+    Q_ASSERT(PersonField(TPersonField::Name).Column == PeopleTitleColumn);
     for (int i = 0; i < PeopleColumns; ++i)
         m_captions[size_t(i)] = DefaultPeopleCaption(i);
 }
@@ -584,47 +259,24 @@ QString TPeopleColumns::CellText(const TViewNode &node, int column) const
 
 QString TPeopleColumns::RecordText(const TActor &person, int column) const
 {
-    switch (column) {
-    case 1:
-        return m_grid ? person.Name() : PersonCaption(person, m_format);
-    case 2:
-        return person.Transname();
-    case 3:
-        return person.Altnames();
-    case 4:
-        return DateText(person.Birthday());
-    case 5:
-        return person.Birthplace();
-    case 6:
-        return person.Genre();
-    case 7:
-        return person.Category();
-    case 8:
-        return person.Url();
-    case 9:
-        return RatingText(person.Rating());
-    case 10:
-        return person.Bio();
-    case 11:
-        return person.Filmography();
-    case 12:
-        return person.Awards();
-    case 13:
-        return person.Comment();
-    default:
-        return {};
-    }
+    if (column == PeopleTitleColumn && !m_grid)
+        return PersonCaption(person, m_format);
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return field ? field->Text(person) : QString();
 }
 
 bool TPeopleColumns::Editable(const TViewNode &node, int column) const
 {
-    return PersonOf(node) && column > 0 && column < PeopleColumns;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return PersonOf(node) && field && field->Editable;
 }
 
 bool TPeopleColumns::AcceptsText(const TViewNode &node, int column, const QString &text) const
 {
     Q_UNUSED(node);
-    return column != 4 || text.trimmed().isEmpty() || ParseDateText(text).has_value();
+    // Only a date can refuse a text; numbers fall back to their default.
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return !field || FieldValueFromText(field->Type, text, field->OnFailure).has_value();
 }
 
 bool TPeopleColumns::SetCellText(const TViewNode &node, int column, const QString &text)
@@ -637,58 +289,8 @@ bool TPeopleColumns::SetCellText(const TViewNode &node, int column, const QStrin
 
 bool TPeopleColumns::StoreText(TActor &person, int column, const QString &text)
 {
-    switch (column) {
-    case 1:
-        person.SetName(text);
-        break;
-    case 2:
-        person.SetTransname(text);
-        break;
-    case 3:
-        person.SetAltnames(text);
-        break;
-    case 4: {
-        if (text.trimmed().isEmpty()) {
-            person.SetBirthday(0);
-            break;
-        }
-        const std::optional<double> day = ParseDateText(text);
-        if (!day)
-            return false;
-        person.SetBirthday(*day);
-        break;
-    }
-    case 5:
-        person.SetBirthplace(text);
-        break;
-    case 6:
-        person.SetGenre(text);
-        break;
-    case 7:
-        person.SetCategory(text);
-        break;
-    case 8:
-        person.SetUrl(text);
-        break;
-    case 9:
-        person.SetRating(ParseDouble(text).value_or(0));
-        break;
-    case 10:
-        person.SetBio(text);
-        break;
-    case 11:
-        person.SetFilmography(text);
-        break;
-    case 12:
-        person.SetAwards(text);
-        break;
-    case 13:
-        person.SetComment(text);
-        break;
-    default:
-        return false;
-    }
-    return true;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    return field && field->Editable && field->SetText(person, text);
 }
 
 const QString &TPeopleColumns::SortText(const TViewNode &node, int column, QString &scratch) const
@@ -705,11 +307,15 @@ int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) 
     // As in the movie list: groups by caption, whatever column sorts the people.
     if (a.IsGroup() || b.IsGroup())
         return NaturalCompare(a.caption, b.caption);
-    if (column == 4) {
+    // Dates by day count when both are set; otherwise (and for the rest) by the cell text.
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    if (field && field->Sort == TSortRule::Date) {
         const TActor *first = PersonOf(a);
         const TActor *second = PersonOf(b);
-        if (first && second && first->Birthday() > 0 && second->Birthday() > 0)
-            return Sign(first->Birthday(), second->Birthday());
+        const double dayA = first ? field->Value(*first).toDouble() : 0;
+        const double dayB = second ? field->Value(*second).toDouble() : 0;
+        if (dayA > 0 && dayB > 0)
+            return Sign(dayA, dayB);
     }
     QString scratchA;
     QString scratchB;
@@ -720,21 +326,24 @@ int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) 
 
 int MovieSortColumnForItem(int item)
 {
-    if (item >= 4 && item <= 13)
+    using F = TMovieField;
+    // Items 4 to 13 stand where their columns do.
+    if (item >= MovieField(F::Aka).Column && item <= MovieField(F::Studio).Column)
         return item;
+    const auto columnOf = [](F field) { return MovieField(field).Column; };
     switch (item) {
     case 14:
-        return 15;
+        return columnOf(F::Release);
     case 15:
-        return 17;
+        return columnOf(F::Imdbrating);
     case 17:
-        return 19;
+        return columnOf(F::Rating);
     case 18:
-        return 20;
+        return columnOf(F::Tags);
     case 19:
-        return 21;
+        return columnOf(F::Dateadded);
     case 29:
-        return 43;
+        return columnOf(F::Viewdate);
     default:
         return MovieTitleColumn;
     }
@@ -742,19 +351,21 @@ int MovieSortColumnForItem(int item)
 
 int PeopleSortColumnForItem(int item)
 {
+    using F = TPersonField;
+    const auto columnOf = [](F field) { return PersonField(field).Column; };
     switch (item) {
     case 4:
-        return 3;
+        return columnOf(F::Altnames);
     case 5:
-        return 4;
+        return columnOf(F::Birthday);
     case 6:
-        return 5;
+        return columnOf(F::Birthplace);
     case 7:
-        return 6;
+        return columnOf(F::Genre);
     case 8:
-        return 7;
+        return columnOf(F::Category);
     case 9:
-        return 9;
+        return columnOf(F::Rating);
     default:
         return PeopleTitleColumn;
     }

@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include "app/listmodel.h"
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 
 class QPalette;
 
@@ -19,20 +21,22 @@ class TActor;
 enum class TViewMode { Plain = 0, Tree = 1, Grid = 2 };
 TViewMode ViewModeFromSetting(int value);
 
-constexpr int MovieFixedColumns = 44;
-constexpr int PeopleColumns = 14;
-// The column that shows a row's title (and a group row's caption).
+// The column that shows a row's title (and a group row's caption): the title's and the
+// name's, checked against the field tables in listcolumns.cpp.
 constexpr int MovieTitleColumn = 2;
 constexpr int PeopleTitleColumn = 1;
 
-// How two cells of a column are ordered.
-enum class TSortRule { None, Natural, NoCase, WithCase, Numeric, Date, Time };
+// How two cells of a column are ordered: the field's rule; custom fields without regard to
+// case, the poster not at all.
 TSortRule MovieSortRule(int column);
 
-// The English column captions; the translated ones are texts 2200+n (movies) and 2300+n
-// (people).
+// The English column captions; the translated ones are the texts MovieCaptionText and
+// PeopleCaptionText give (the field's caption, the poster's and photo's before them; -1
+// past the fixed columns).
 QString DefaultMovieCaption(int column);
 QString DefaultPeopleCaption(int column);
+int MovieCaptionText(int column);
+int PeopleCaptionText(int column);
 
 // Keeps the texts of one sort column while a whole list is sorted, so each row's text is
 // made (and collated) once instead of at every comparison. Outside a sort it holds nothing.

@@ -20,6 +20,7 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
+#include "catalog/moviefields.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 #include "views/actorframe.h"
@@ -29,10 +30,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Grid columns whose editors keep Enter for themselves.
+// Grid columns whose editors keep Enter for themselves: the rating's and the tags'.
 bool KeepsEnter(int column)
 {
-    return column == 19 || column == 20;
+    const TMovieFieldInfo *field = MovieFieldAtColumn(column);
+    return field && (field->Id == TMovieField::Rating || field->Id == TMovieField::Tags);
 }
 
 std::optional<int> ParseWhole(const QString &text)

@@ -49,55 +49,26 @@ const TFilterRow FilterRows[5][3] = {
 constexpr int SeenFilter = 0;
 constexpr int BookmarkFilter = 4;
 
-// The English search-field captions, entry -1 first.
-const char *const MovieFieldCaptions[MovieSearchFieldCount + 1] = {"(no search)",
-                                                                   "All titles",
-                                                                   "Title or original title",
-                                                                   "Title",
-                                                                   "Original title",
-                                                                   "Also known as",
-                                                                   "Year",
-                                                                   "Genre",
-                                                                   "Director",
-                                                                   "Producer",
-                                                                   "Scenario",
-                                                                   "Music",
-                                                                   "Actors",
-                                                                   "Country",
-                                                                   "Studio",
-                                                                   "Release",
-                                                                   "IMDB rating",
-                                                                   "Other rating",
-                                                                   "Rating",
-                                                                   "Tags",
-                                                                   "Date added",
-                                                                   "Borrower",
-                                                                   "Description",
-                                                                   "Comments",
-                                                                   "Local file",
-                                                                   "Quality",
-                                                                   "Media type",
-                                                                   "Media label",
-                                                                   "Languages",
-                                                                   "Subtitles",
-                                                                   "Viewed date",
-                                                                   "ID",
-                                                                   "Advanced search..."};
-const char *const PeopleFieldCaptions[PeopleSearchFieldCount + 1] = {"(no search)",
-                                                                     "All names",
-                                                                     "Name or translated name",
-                                                                     "Name",
-                                                                     "Translated name",
-                                                                     "Alternative names",
-                                                                     "Birthday",
-                                                                     "Birthplace",
-                                                                     "Genre",
-                                                                     "Career",
-                                                                     "Rating",
-                                                                     "Biography",
-                                                                     "Filmography",
-                                                                     "Awards",
-                                                                     "Comments"};
+// The English captions of the search entries that are no single field, entry -1 first; the
+// fields' own are in the field tables.
+const char *const MovieSearchCaptions[] = {"(no search)", "All titles", "Title or original title"};
+const char *const PeopleSearchCaptions[] = {"(no search)", "All names", "Name or translated name"};
+constexpr const char *AdvancedSearchCaption = "Advanced search...";
+
+QString DefaultSearchCaption(bool people, int field)
+{
+    if (field + 1 < 3)
+        return QString::fromLatin1(people ? PeopleSearchCaptions[field + 1]
+                                          : MovieSearchCaptions[field + 1]);
+    if (!people && field == AdvancedSearchField)
+        return QString::fromLatin1(AdvancedSearchCaption);
+    if (people) {
+        const TPersonFieldInfo *info = PersonFieldOfSearch(field);
+        return info ? info->SearchCaption : QString();
+    }
+    const TMovieFieldInfo *info = MovieFieldOfSearch(field);
+    return info ? info->SearchCaption : QString();
+}
 
 QString WithoutAccelerator(QString text)
 {
@@ -410,18 +381,17 @@ QString TMain::SearchFieldCaption(bool people, int field) const
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
     if (field < -1 || field >= count)
         return {};
-    const char *fallback = people ? PeopleFieldCaptions[field + 1] : MovieFieldCaptions[field + 1];
-    return Text((people ? 2050 : 2000) + 1 + field, QString::fromLatin1(fallback));
+    return Text((people ? 2050 : 2000) + 1 + field, DefaultSearchCaption(people, field));
 }
 
 QString TMain::SortColumnCaption(bool people, int item) const
 {
     if (people) {
         const int column = PeopleSortColumnForItem(item);
-        return Text(2300 + column, DefaultPeopleCaption(column));
+        return Text(PeopleCaptionText(column), DefaultPeopleCaption(column));
     }
     const int column = MovieSortColumnForItem(item);
-    return Text(2200 + column, DefaultMovieCaption(column));
+    return Text(MovieCaptionText(column), DefaultMovieCaption(column));
 }
 
 void TMain::OpenAddress(const QString &address)

@@ -266,7 +266,7 @@ void TMain::PrepareColumns(bool people)
     if (people) {
         QStringList captions;
         for (int i = 0; i < PeopleColumns; ++i)
-            captions.append(Text(2300 + i, DefaultPeopleCaption(i)));
+            captions.append(Text(PeopleCaptionText(i), DefaultPeopleCaption(i)));
         m_peopleColumns->SetCaptions(captions);
         m_peopleColumns->SetGrid(grid);
         m_peopleColumns->SetTitleFormat(m_settings.PeopleTitleFormat);
@@ -274,7 +274,7 @@ void TMain::PrepareColumns(bool people)
     }
     QStringList captions;
     for (int i = 0; i < MovieFixedColumns; ++i)
-        captions.append(Text(2200 + i, DefaultMovieCaption(i)));
+        captions.append(Text(MovieCaptionText(i), DefaultMovieCaption(i)));
     m_movieColumns->SetCaptions(captions,
                                 m_db ? m_db->CustomFieldNames() : m_movieColumns->CustomNames());
     m_movieColumns->SetGrid(grid);

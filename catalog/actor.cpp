@@ -1,5 +1,7 @@
 #include "catalog/actor.h"
 
+#include <variant>
+
 #include <QHash>
 
 #include "catalog/fieldcodec_p.h"
@@ -9,45 +11,10 @@
 
 namespace {
 
-enum class TPersonTag {
-    Name,
-    Transname,
-    Altnames,
-    Birthday,
-    Birthplace,
-    Bio,
-    Filmography,
-    Category
-};
-
-struct TPersonTags
+const QString &HumanTag()
 {
-    QString name = QStringLiteral("name");
-    QString transname = QStringLiteral("transname");
-    QString altnames = QStringLiteral("altnames");
-    QString birthday = QStringLiteral("birthday");
-    QString birthplace = QStringLiteral("birthplace");
-    QString bio = QStringLiteral("bio");
-    QString filmography = QStringLiteral("filmography");
-    QString category = QStringLiteral("category");
-    QString human = QStringLiteral("human");
-    QString bookmark = QStringLiteral("bookmark");
-    QHash<QString, TPersonTag> index{
-        {name, TPersonTag::Name},
-        {transname, TPersonTag::Transname},
-        {altnames, TPersonTag::Altnames},
-        {birthday, TPersonTag::Birthday},
-        {birthplace, TPersonTag::Birthplace},
-        {bio, TPersonTag::Bio},
-        {filmography, TPersonTag::Filmography},
-        {category, TPersonTag::Category},
-    };
-};
-
-const TPersonTags &Tags()
-{
-    static const TPersonTags tags;
-    return tags;
+    static const QString tag = QStringLiteral("human");
+    return tag;
 }
 
 } // namespace
@@ -167,82 +134,67 @@ bool TActor::IsEmpty() const
 
 void TActor::ReadTag(const QString &name, const QString &value)
 {
-    const auto it = Tags().index.constFind(name);
-    if (it == Tags().index.cend()) {
+    const TPersonFieldInfo *field = PersonFieldOfTag(name);
+    if (!field) {
         TDBItem::ReadTag(name, value);
         return;
     }
-    switch (*it) {
-    case TPersonTag::Name:
-        m_name = value;
-        break;
-    case TPersonTag::Transname:
-        m_transname = value;
-        break;
-    case TPersonTag::Altnames:
-        m_altnames = value;
-        break;
-    case TPersonTag::Birthday:
-        m_birthday = FieldCodec::ParseFloat(value);
-        break;
-    case TPersonTag::Birthplace:
-        m_birthplace = value;
-        break;
-    case TPersonTag::Bio:
-        m_bio = value;
-        break;
-    case TPersonTag::Filmography:
-        m_filmography = value;
-        break;
-    case TPersonTag::Category:
-        m_category = value;
-        break;
-    }
+    // Read as stored, past the setters and their rules.
+    std::visit(
+        [&](auto member) {
+            auto &target = this->*member;
+            using T = std::remove_reference_t<decltype(target)>;
+            if constexpr (std::is_same_v<T, QString>)
+                target = value;
+            else if constexpr (std::is_same_v<T, double>)
+                target = FieldCodec::ParseFloat(value);
+            else if constexpr (std::is_same_v<T, bool>)
+                target = FieldCodec::ParseFlag(value, field->OnFailure != 0);
+            else
+                target = static_cast<T>(FieldCodec::ParseInt64(value, field->OnFailure));
+        },
+        field->Member);
 }
 
 void TActor::WriteTo(QString &out) const
 {
     using namespace FieldCodec;
-    const TPersonTags &tags = Tags();
-    AppendOpen(out, tags.human);
-    const std::pair<const QString *, const QString *> texts[] = {
-        {&tags.name, &m_name},
-        {&tags.transname, &m_transname},
-        {&tags.altnames, &m_altnames},
-    };
-    for (const auto &[tag, value] : texts) {
-        if (!value->isEmpty())
-            AppendText(out, *tag, *value);
-    }
-    if (m_birthday != 0)
-        AppendFloat(out, tags.birthday, m_birthday);
-    const std::pair<const QString *, const QString *> moreTexts[] = {
-        {&tags.birthplace, &m_birthplace},
-        {&tags.bio, &m_bio},
-        {&tags.filmography, &m_filmography},
-        {&tags.category, &m_category},
-    };
-    for (const auto &[tag, value] : moreTexts) {
-        if (!value->isEmpty())
-            AppendText(out, *tag, *value);
+    AppendOpen(out, HumanTag());
+    for (const TPersonFieldInfo &field : PersonFields()) {
+        if (field.Write == TWriteRule::Common)
+            continue;
+        std::visit(
+            [&](auto member) {
+                const auto &value = this->*member;
+                using T = std::remove_cvref_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, QString>) {
+                    if (!value.isEmpty())
+                        AppendText(out, field.Tag, value);
+                } else if constexpr (std::is_same_v<T, double>) {
+                    if (value != 0)
+                        AppendFloat(out, field.Tag, value);
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    if (value)
+                        AppendFlag(out, field.Tag, value);
+                } else {
+                    if (value != 0)
+                        AppendInt(out, field.Tag, value);
+                }
+            },
+            field.Member);
     }
     WriteCommon(out);
     // Kept for people too, or a person's bookmark would be lost with every save.
     if (m_bookmark)
-        AppendFlag(out, tags.bookmark, true);
-    AppendClose(out, tags.human);
+        AppendFlag(out, QStringLiteral("bookmark"), true);
+    AppendClose(out, HumanTag());
 }
 
 void TActor::VisitFields(const TFieldVisitor &visit) const
 {
-    const TPersonTags &tags = Tags();
-    visit(tags.name, m_name);
-    visit(tags.transname, m_transname);
-    visit(tags.altnames, m_altnames);
-    visit(tags.birthday, m_birthday);
-    visit(tags.birthplace, m_birthplace);
-    visit(tags.bio, m_bio);
-    visit(tags.filmography, m_filmography);
-    visit(tags.category, m_category);
+    for (const TPersonFieldInfo &field : PersonFields()) {
+        if (field.Write != TWriteRule::Common)
+            std::visit([&](auto member) { visit(field.Tag, this->*member); }, field.Member);
+    }
     TDBItem::VisitFields(visit);
 }

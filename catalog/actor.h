@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "catalog/dbitem.h"
+#include "catalog/personfields.h"
 
 // A person: actor, director or any other film person. People are identified and ordered
 // by name, compared without regard to case.
@@ -40,6 +41,9 @@ public:
     bool IsEmpty() const override;
 
 protected:
+    // The field table reads and writes the catalog file through the data members.
+    friend std::span<const TPersonFieldInfo> PersonFields();
+
     explicit TActor(IRecordOwner *owner);
     QString PictureName() const override { return m_name; }
 

@@ -482,117 +482,27 @@ bool TBaseMovie::IsEmpty() const
            && m_audiobitrate == 0 && m_size == 0 && m_code == 0 && m_framerate == 0;
 }
 
-// One field of the movie part: its element, how it is written and what a value that does
-// not convert reads as.
-struct TBaseMovie::TFieldInfo
-{
-    enum class Rule : quint8 { WhenSet, Always, WhenNotNegative, OnlyFalse, OnlyTrue };
-    using Member = std::variant<QString TBaseMovie::*,
-                                int TBaseMovie::*,
-                                qint64 TBaseMovie::*,
-                                double TBaseMovie::*,
-                                bool TBaseMovie::*>;
-
-    QString tag;
-    Member member;
-    Rule rule = Rule::WhenSet;
-    // Integers and flags that do not convert.
-    int onFailure = 0;
-    // Paths relative to an image folder: backslashes of Windows-written files become "/".
-    bool relativePath = false;
-};
-
-const std::vector<TBaseMovie::TFieldInfo> &TBaseMovie::FieldTable()
-{
-    using R = TFieldInfo::Rule;
-    static const std::vector<TFieldInfo> table{
-        {QStringLiteral("title"), &TBaseMovie::m_title, R::Always},
-        {QStringLiteral("origtitle"), &TBaseMovie::m_origtitle},
-        {QStringLiteral("year"), &TBaseMovie::m_year},
-        {QStringLiteral("director"), &TBaseMovie::m_director},
-        {QStringLiteral("actors"), &TBaseMovie::m_actors},
-        {QStringLiteral("country"), &TBaseMovie::m_country},
-        {QStringLiteral("description"), &TBaseMovie::m_description},
-        {QStringLiteral("count"), &TBaseMovie::m_count},
-        {QStringLiteral("type"), &TBaseMovie::m_type},
-        {QStringLiteral("imdbrating"), &TBaseMovie::m_imdbrating},
-        {QStringLiteral("orating"), &TBaseMovie::m_orating},
-        {QStringLiteral("orname"), &TBaseMovie::m_orname},
-        {QStringLiteral("rip"), &TBaseMovie::m_rip},
-        {QStringLiteral("length"), &TBaseMovie::m_length},
-        {QStringLiteral("langs"), &TBaseMovie::m_langs},
-        {QStringLiteral("translation"), &TBaseMovie::m_translation},
-        {QStringLiteral("resolution"), &TBaseMovie::m_resolution},
-        {QStringLiteral("videocodec"), &TBaseMovie::m_videocodec},
-        {QStringLiteral("videobitrate"), &TBaseMovie::m_videobitrate},
-        {QStringLiteral("audiocodec"), &TBaseMovie::m_audiocodec},
-        {QStringLiteral("audiobitrate"), &TBaseMovie::m_audiobitrate},
-        {QStringLiteral("release"), &TBaseMovie::m_release},
-        {QStringLiteral("size"), &TBaseMovie::m_size},
-        {QStringLiteral("path"), &TBaseMovie::m_path},
-        {QStringLiteral("mpaa"), &TBaseMovie::m_mpaa},
-        {QStringLiteral("studio"), &TBaseMovie::m_studio},
-        {QStringLiteral("dateadded"), &TBaseMovie::m_dateadded},
-        {QStringLiteral("code"), &TBaseMovie::m_code},
-        {QStringLiteral("loan"), &TBaseMovie::m_loan},
-        {QStringLiteral("subs"), &TBaseMovie::m_subs},
-        {QStringLiteral("framerate"), &TBaseMovie::m_framerate},
-        {QStringLiteral("label"), &TBaseMovie::m_label},
-        {QStringLiteral("producer"), &TBaseMovie::m_producer},
-        {QStringLiteral("froncover"), &TBaseMovie::m_froncover, R::WhenSet, 0, true},
-        {QStringLiteral("cdcover"), &TBaseMovie::m_cdcover, R::WhenSet, 0, true},
-        {QStringLiteral("screenshots"), &TBaseMovie::m_screenshots, R::WhenSet, 0, true},
-        {QStringLiteral("num"), &TBaseMovie::m_num, R::WhenNotNegative, -1},
-        {QStringLiteral("viewed"), &TBaseMovie::m_viewed, R::OnlyFalse, 1},
-        {QStringLiteral("wish"), &TBaseMovie::m_wish, R::OnlyTrue, 0},
-        {QStringLiteral("scenario"), &TBaseMovie::m_scenario},
-        {QStringLiteral("bookmark"),
-         static_cast<bool TBaseMovie::*>(&TBaseMovie::m_bookmark),
-         R::OnlyTrue,
-         1},
-        {QStringLiteral("loandate"), &TBaseMovie::m_loandate},
-        {QStringLiteral("viewdate"), &TBaseMovie::m_viewdate},
-        {QStringLiteral("tags"), &TBaseMovie::m_tags},
-        {QStringLiteral("links"), &TBaseMovie::m_links},
-        {QStringLiteral("music"), &TBaseMovie::m_music},
-        {QStringLiteral("aka"), &TBaseMovie::m_aka},
-        {QStringLiteral("tagline"), &TBaseMovie::m_tagline},
-        {QStringLiteral("features"), &TBaseMovie::m_features},
-    };
-    return table;
-}
-
-const TBaseMovie::TFieldInfo *TBaseMovie::FindField(const QString &tag)
-{
-    static const QHash<QString, const TFieldInfo *> index = [] {
-        QHash<QString, const TFieldInfo *> result;
-        for (const TFieldInfo &field : FieldTable())
-            result.insert(field.tag, &field);
-        return result;
-    }();
-    return index.value(tag, nullptr);
-}
-
 void TBaseMovie::ReadTag(const QString &name, const QString &value)
 {
     using namespace FieldCodec;
-    if (const TFieldInfo *field = FindField(name)) {
+    if (const TMovieFieldInfo *field = MovieFieldOfTag(name)) {
+        // Read as stored, past the setters and their rules.
         std::visit(
             [&](auto member) {
                 auto &target = this->*member;
                 using T = std::remove_reference_t<decltype(target)>;
                 if constexpr (std::is_same_v<T, QString>)
-                    target = field->relativePath ? ReadPathField(name, value) : value;
+                    target = field->RelativePath ? ReadPathField(name, value) : value;
                 else if constexpr (std::is_same_v<T, int>)
-                    target = ParseInt(value, field->onFailure);
+                    target = ParseInt(value, field->OnFailure);
                 else if constexpr (std::is_same_v<T, qint64>)
-                    target = ParseInt64(value, field->onFailure);
+                    target = ParseInt64(value, field->OnFailure);
                 else if constexpr (std::is_same_v<T, double>)
                     target = ParseFloat(value);
                 else
-                    target = ParseFlag(value, field->onFailure != 0);
+                    target = ParseFlag(value, field->OnFailure != 0);
             },
-            field->member);
+            field->Member);
         return;
     }
     if (name.startsWith(u"custom")) {
@@ -611,31 +521,33 @@ void TBaseMovie::ReadTag(const QString &name, const QString &value)
 void TBaseMovie::WriteMoviePart(QString &out) const
 {
     using namespace FieldCodec;
-    using R = TFieldInfo::Rule;
-    for (const TFieldInfo &field : FieldTable()) {
+    using R = TWriteRule;
+    for (const TMovieFieldInfo &field : MovieFields()) {
+        if (field.Write == R::Common)
+            continue;
         std::visit(
             [&](auto member) {
                 const auto &value = this->*member;
                 using T = std::remove_cvref_t<decltype(value)>;
                 if constexpr (std::is_same_v<T, QString>) {
-                    if (field.rule == R::Always)
-                        AppendText(out, field.tag, DisplayTitle());
-                    else if (field.relativePath && !value.isEmpty())
-                        AppendText(out, field.tag, PathFieldText(field.tag, value));
+                    if (field.Write == R::Always)
+                        AppendText(out, field.Tag, DisplayTitle());
+                    else if (field.RelativePath && !value.isEmpty())
+                        AppendText(out, field.Tag, PathFieldText(field.Tag, value));
                     else if (!value.isEmpty())
-                        AppendText(out, field.tag, value);
+                        AppendText(out, field.Tag, value);
                 } else if constexpr (std::is_same_v<T, bool>) {
-                    if (field.rule == R::OnlyFalse ? !value : value)
-                        AppendFlag(out, field.tag, value);
+                    if (field.Write == R::OnlyFalse ? !value : value)
+                        AppendFlag(out, field.Tag, value);
                 } else if constexpr (std::is_same_v<T, double>) {
                     if (value != 0)
-                        AppendFloat(out, field.tag, value);
+                        AppendFloat(out, field.Tag, value);
                 } else {
-                    if (field.rule == R::WhenNotNegative ? value >= 0 : value != 0)
-                        AppendInt(out, field.tag, value);
+                    if (field.Write == R::WhenNotNegative ? value >= 0 : value != 0)
+                        AppendInt(out, field.Tag, value);
                 }
             },
-            field.member);
+            field.Member);
     }
     static const QString custom = QStringLiteral("custom");
     for (qsizetype i = 0; i < m_custom.size(); ++i) {
@@ -647,10 +559,11 @@ void TBaseMovie::WriteMoviePart(QString &out) const
 void TBaseMovie::VisitFields(const TFieldVisitor &visit) const
 {
     TDBItem::VisitFields(visit);
-    for (const TFieldInfo &field : FieldTable()) {
-        if (field.tag == u"bookmark")
+    for (const TMovieFieldInfo &field : MovieFields()) {
+        // The common fields and the bookmark are TDBItem's, visited above.
+        if (field.Write == TWriteRule::Common || field.Id == TMovieField::Bookmark)
             continue;
-        std::visit([&](auto member) { visit(field.tag, this->*member); }, field.member);
+        std::visit([&](auto member) { visit(field.Tag, this->*member); }, field.Member);
     }
 }
 

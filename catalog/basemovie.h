@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "catalog/dbitem.h"
+#include "catalog/moviefields.h"
 
 // Everything a movie and an episode share: the descriptive and technical fields, the loan,
 // and one value per custom field of the catalog.
@@ -114,6 +115,8 @@ public:
 
     // title, or origtitle when title is empty: how a movie is named everywhere.
     QString DisplayTitle() const;
+    // The same without a copy, for searches and the field table.
+    const QString &DisplayTitleRef() const { return m_title.isEmpty() ? m_origtitle : m_title; }
 
     // The folder the paths of `screenshots` are relative to, and the folder new
     // screenshots of this movie belong in (its own subfolder when the catalog keeps one per
@@ -172,9 +175,9 @@ protected:
     QString PictureName() const override;
 
 private:
-    struct TFieldInfo;
-    static const std::vector<TFieldInfo> &FieldTable();
-    static const TFieldInfo *FindField(const QString &tag);
+    // The field table reads and writes the catalog file through the data members.
+    friend std::span<const TMovieFieldInfo> MovieFields();
+
     void SetCover(QString &field, const QString &value);
     QString CoverPath(const QString &field) const;
     QString ThumbPath(const QString &field) const;

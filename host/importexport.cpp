@@ -16,6 +16,8 @@
 #include "catalog/episode.h"
 #include "catalog/image.h"
 #include "catalog/movie.h"
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 #include "host/pluginlibrary.h"
@@ -27,83 +29,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Slots of the movie text record.
-enum TMovieSlot {
-    SNum = 0,
-    STitle,
-    SOrigtitle,
-    SAka,
-    SYear,
-    SGenre,
-    SDirector,
-    SProducer,
-    SScenario,
-    SMusic,
-    SActors,
-    SCountry,
-    SStudio,
-    SMpaa,
-    SUrl,
-    SImdbrating,
-    SOrating,
-    SRating,
-    STags,
-    SDateadded,
-    SLoan,
-    STagline,
-    SDescription,
-    SComment,
-    SAwards,
-    SLinks,
-    SPath,
-    SRip,
-    SLength,
-    SLangs,
-    STranslation,
-    SResolution,
-    SVideocodec,
-    SVideobitrate,
-    SAudiocodec,
-    SAudiobitrate,
-    SRelease,
-    SSize,
-    SSubs,
-    SCount,
-    SType,
-    SLabel,
-    SFramerate,
-    SFeatures,
-    SViewed,
-    SWish,
-    SViewdate,
-    SLoandate,
-    SPictureFormat,
-    SPicture,
-    SScreenshots,
-    SFroncover,
-    SCdcover
-};
-static_assert(SCdcover == RK_MOVIE_TEXT_SLOTS - 1);
-
-// Slots of the person text record.
-enum THumanSlot {
-    HName = 0,
-    HTransname,
-    HAltnames,
-    HBirthday,
-    HBirthplace,
-    HGenre,
-    HCategory,
-    HUrl,
-    HRating,
-    HBio,
-    HFilmography,
-    HAwards,
-    HComment,
-    HPictureFormat,
-    HPicture
-};
-static_assert(HPicture == RK_HUMAN_TEXT_SLOTS - 1);
+// The fields' slots are in the field tables; the picture has two slots of its own, the last
+// two of a person's record.
+constexpr int SPictureFormat = 48;
+constexpr int SPicture = 49;
+static_assert(MovieSlotCount == RK_MOVIE_TEXT_SLOTS);
+constexpr int HPictureFormat = PersonSlotCount - 2;
+constexpr int HPicture = PersonSlotCount - 1;
+static_assert(PersonSlotCount == RK_HUMAN_TEXT_SLOTS);
 
 QString SlotText(const char16_t *const *cells, int index)
 {
@@ -311,6 +244,45 @@ TDBItem *ImportTarget(TImportContext &context,
     return target;
 }
 
+// The general rule for one slot: written unless merging into a field that is set. Seen and
+// wished ignore the merge mode, and an empty flag slot leaves the flag alone. Dates travel
+// as day counts, sizes in megabytes.
+template <typename TInfo, typename TRecord>
+void ImportValue(const TInfo &field, TRecord &record, const QString &text, bool merge)
+{
+    if (field.Type == TFieldType::Flag) {
+        if (const std::optional<bool> flag = BoolText(text))
+            field.SetValue(record, *flag);
+        return;
+    }
+    const QVariant current = field.Value(record);
+    const bool set =
+        field.Type == TFieldType::Text ? !current.toString().isEmpty() : current.toDouble() != 0;
+    if (merge && set)
+        return;
+    switch (field.Type) {
+    case TFieldType::Text:
+        field.SetValue(record, text);
+        break;
+    case TFieldType::Int:
+        field.SetValue(record, IntOr(text, 0));
+        break;
+    case TFieldType::BigInt:
+        field.SetValue(record, std::max<qint64>(SizeInMegabytes(text), 0));
+        break;
+    case TFieldType::Rating:
+    case TFieldType::Float:
+    case TFieldType::Date:
+        field.SetValue(record, FloatOr(text, 0));
+        break;
+    case TFieldType::Time:
+        field.SetValue(record, LengthText(text));
+        break;
+    case TFieldType::Flag:
+        break;
+    }
+}
+
 void WritePicture(TImportContext &context,
                   TDBItem &target,
                   bool merge,
@@ -340,93 +312,66 @@ void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
     const char16_t *const *cells = record->Slots;
     auto text = [&](int slot) { return SlotText(cells, slot); };
     bool merge = false;
-    TDBItem *item =
-        ImportTarget(*context, TRecordKind::Movie, text(STitle), text(SOrigtitle), merge);
+    TDBItem *item = ImportTarget(*context,
+                                 TRecordKind::Movie,
+                                 text(MovieField(TMovieField::Title).Slot),
+                                 text(MovieField(TMovieField::Origtitle).Slot),
+                                 merge);
     if (!item)
         return;
     auto &movie = static_cast<TMovie &>(*item);
-    // Text fields follow one rule: written unless merging into a field that is set.
-    auto setText = [&](int slot, const QString &current, void (TBaseMovie::*set)(const QString &)) {
-        if (!merge || current.isEmpty())
-            (movie.*set)(text(slot));
-    };
-    auto setInt = [&](int value, int current, void (TBaseMovie::*set)(int)) {
-        if (!merge || current == 0)
-            (movie.*set)(value);
-    };
-    auto setFloat = [&](double value, double current, void (TBaseMovie::*set)(double)) {
-        if (!merge || current == 0)
-            (movie.*set)(value);
-    };
-
-    const int num = IntOr(text(SNum), -1);
+    using F = TMovieField;
+    // The ID first: it places the movie, and a loan made below is reported with it.
     if (!merge || movie.Num() == -1)
-        movie.SetNum(num);
-    movie.SetTitle(text(STitle));
-    movie.SetOrigtitle(text(SOrigtitle));
-    setText(SAka, movie.Aka(), &TBaseMovie::SetAka);
-    setInt(IntOr(text(SYear), 0), movie.Year(), &TBaseMovie::SetYear);
-    if (!merge || movie.Genre().isEmpty())
-        movie.SetGenre(text(SGenre));
-    setText(SDirector, movie.Director(), &TBaseMovie::SetDirector);
-    setText(SProducer, movie.Producer(), &TBaseMovie::SetProducer);
-    setText(SScenario, movie.Scenario(), &TBaseMovie::SetScenario);
-    setText(SActors, movie.Actors(), &TBaseMovie::SetActors);
-    setText(SCountry, movie.Country(), &TBaseMovie::SetCountry);
-    setText(SStudio, movie.Studio(), &TBaseMovie::SetStudio);
-    setText(SMpaa, movie.Mpaa(), &TBaseMovie::SetMpaa);
-    if (!merge || movie.Url().isEmpty())
-        movie.SetUrl(text(SUrl));
-    setFloat(FloatOr(text(SImdbrating), 0), movie.Imdbrating(), &TBaseMovie::SetImdbrating);
-    setFloat(FloatOr(text(SOrating), 0), movie.Orating(), &TBaseMovie::SetOrating);
-    if (!merge || movie.Rating() == 0)
-        movie.SetRating(FloatOr(text(SRating), 0));
-    if (!merge)
-        movie.SetDateadded(DateTimeText(text(SDateadded)).value_or(NowDays()));
-    if (!merge || movie.Loan().isEmpty()) {
-        const QString loan = text(SLoan);
-        if (loan.isEmpty())
-            movie.ReturnLoan();
-        else
-            movie.Lend(loan);
+        movie.SetNum(IntOr(text(MovieField(F::Num).Slot), -1));
+    for (const TMovieFieldInfo &field : MovieFields()) {
+        if (field.Slot < 0)
+            continue;
+        const QString value = text(field.Slot);
+        switch (field.Id) {
+        case F::Num:
+            break;
+        case F::Title:
+        case F::Origtitle:
+            field.SetValue(movie, value);
+            break;
+        case F::Dateadded:
+            if (!merge)
+                movie.SetDateadded(DateTimeText(value).value_or(NowDays()));
+            break;
+        case F::Loan:
+            if (!merge || movie.Loan().isEmpty()) {
+                if (value.isEmpty())
+                    movie.ReturnLoan();
+                else
+                    movie.Lend(value);
+            }
+            break;
+        case F::Viewdate:
+        case F::Loandate:
+            // An empty date slot says nothing: no date is made up for it.
+            if (!merge && !value.trimmed().isEmpty())
+                field.SetValue(movie, DateText(value).value_or(std::floor(NowDays())));
+            break;
+        case F::Music:
+        case F::Tags:
+        case F::Awards:
+        case F::Links:
+            // An export writes these slots; an import does not read them.
+            break;
+        case F::Videobitrate:
+        case F::Audiobitrate:
+            // "1500 kbps" and the like.
+            if (!merge || field.Value(movie).toInt() == 0)
+                field.SetValue(movie, LeadingInteger(value));
+            break;
+        default:
+            ImportValue(field, movie, value, merge);
+            break;
+        }
     }
-    setText(STagline, movie.Tagline(), &TBaseMovie::SetTagline);
-    setText(SDescription, movie.Description(), &TBaseMovie::SetDescription);
-    if (!merge || movie.Comment().isEmpty())
-        movie.SetComment(text(SComment));
-    setText(SPath, movie.Path(), &TBaseMovie::SetPath);
-    setText(SRip, movie.Rip(), &TBaseMovie::SetRip);
-    setFloat(LengthText(text(SLength)), movie.Length(), &TBaseMovie::SetLength);
-    setText(SLangs, movie.Langs(), &TBaseMovie::SetLangs);
-    setText(STranslation, movie.Translation(), &TBaseMovie::SetTranslation);
-    setText(SResolution, movie.Resolution(), &TBaseMovie::SetResolution);
-    setText(SVideocodec, movie.Videocodec(), &TBaseMovie::SetVideocodec);
-    setInt(LeadingInteger(text(SVideobitrate)), movie.Videobitrate(), &TBaseMovie::SetVideobitrate);
-    setText(SAudiocodec, movie.Audiocodec(), &TBaseMovie::SetAudiocodec);
-    setInt(LeadingInteger(text(SAudiobitrate)), movie.Audiobitrate(), &TBaseMovie::SetAudiobitrate);
-    setText(SRelease, movie.Release(), &TBaseMovie::SetRelease);
-    if (!merge || movie.Size() == 0)
-        movie.SetSize(std::max<qint64>(SizeInMegabytes(text(SSize)), 0));
-    setText(SSubs, movie.Subs(), &TBaseMovie::SetSubs);
-    setInt(IntOr(text(SCount), 0), movie.Count(), &TBaseMovie::SetCount);
-    setText(SType, movie.Type(), &TBaseMovie::SetType);
-    setText(SLabel, movie.Label(), &TBaseMovie::SetLabel);
-    setFloat(FloatOr(text(SFramerate), 0), movie.Framerate(), &TBaseMovie::SetFramerate);
-    setText(SFeatures, movie.Features(), &TBaseMovie::SetFeatures);
-    // Seen and wished ignore the merge mode, and an empty slot leaves them alone.
-    if (const auto viewed = BoolText(text(SViewed)); !text(SViewed).isEmpty() && viewed)
-        movie.SetViewed(*viewed);
-    if (const auto wish = BoolText(text(SWish)); !text(SWish).isEmpty() && wish)
-        movie.SetWish(*wish);
-    // An empty date slot says nothing: no date is made up for it.
-    if (!merge && !text(SViewdate).trimmed().isEmpty())
-        movie.SetViewdate(DateText(text(SViewdate)).value_or(std::floor(NowDays())));
-    if (!merge && !text(SLoandate).trimmed().isEmpty())
-        movie.SetLoandate(DateText(text(SLoandate)).value_or(std::floor(NowDays())));
+    // After the title, which names a picture kept as a file.
     WritePicture(*context, movie, merge, text(SPictureFormat), text(SPicture));
-    setText(SScreenshots, movie.Screenshots(), &TBaseMovie::SetScreenshots);
-    setText(SFroncover, movie.Froncover(), &TBaseMovie::SetFroncover);
-    setText(SCdcover, movie.Cdcover(), &TBaseMovie::SetCdcover);
     if (context->options.autoAddPeople)
         AddPeopleNamedIn(context->db, movie, context->options.transNames);
 }
@@ -444,34 +389,24 @@ void RK_PLUGIN_CALL AddHumanProc(const THumanTextRec *record)
     }
     auto text = [&](int slot) { return SlotText(record->Slots, slot); };
     bool merge = false;
-    TDBItem *item =
-        ImportTarget(*context, TRecordKind::Person, text(HName), text(HTransname), merge);
+    TDBItem *item = ImportTarget(*context,
+                                 TRecordKind::Person,
+                                 text(PersonField(TPersonField::Name).Slot),
+                                 text(PersonField(TPersonField::Transname).Slot),
+                                 merge);
     if (!item)
         return;
     auto &person = static_cast<TActor &>(*item);
-    auto setText = [&](int slot, const QString &current, void (TActor::*set)(const QString &)) {
-        if (!merge || current.isEmpty())
-            (person.*set)(text(slot));
-    };
-    auto setCommon = [&](int slot, const QString &current, void (TDBItem::*set)(const QString &)) {
-        if (!merge || current.isEmpty())
-            (person.*set)(text(slot));
-    };
-    person.SetName(text(HName));
-    person.SetTransname(text(HTransname));
-    setText(HAltnames, person.Altnames(), &TActor::SetAltnames);
-    if (!merge || person.Birthday() == 0)
-        person.SetBirthday(FloatOr(text(HBirthday), 0));
-    setText(HBirthplace, person.Birthplace(), &TActor::SetBirthplace);
-    setCommon(HGenre, person.Genre(), &TDBItem::SetGenre);
-    setText(HCategory, person.Category(), &TActor::SetCategory);
-    setCommon(HUrl, person.Url(), &TDBItem::SetUrl);
-    if (!merge || person.Rating() == 0)
-        person.SetRating(FloatOr(text(HRating), 0));
-    setText(HBio, person.Bio(), &TActor::SetBio);
-    setText(HFilmography, person.Filmography(), &TActor::SetFilmography);
-    setCommon(HAwards, person.Awards(), &TDBItem::SetAwards);
-    setCommon(HComment, person.Comment(), &TDBItem::SetComment);
+    for (const TPersonFieldInfo &field : PersonFields()) {
+        if (field.Slot < 0)
+            continue;
+        const QString value = text(field.Slot);
+        // The names are the record's identity: always written.
+        if (field.Id == TPersonField::Name || field.Id == TPersonField::Transname)
+            field.SetValue(person, value);
+        else
+            ImportValue(field, person, value, merge);
+    }
     WritePicture(*context, person, merge, text(HPictureFormat), text(HPicture));
 }
 
@@ -533,79 +468,52 @@ private:
     QString m_texts[Count];
 };
 
+// A field's text in a text record: numbers with a point, the date added as an ISO date,
+// other dates as day counts, flags as -1 and 0.
+template <typename TInfo, typename TRecord>
+QString ExportText(const TInfo &field, const TRecord &record)
+{
+    const QVariant value = field.Value(record);
+    switch (field.Type) {
+    case TFieldType::Text:
+        return value.toString();
+    case TFieldType::Int:
+    case TFieldType::BigInt:
+        return QString::number(value.toLongLong());
+    case TFieldType::Rating:
+    case TFieldType::Float:
+        return NumberText(value.toDouble());
+    case TFieldType::Date:
+        if constexpr (std::is_same_v<TInfo, TMovieFieldInfo>) {
+            if (field.Id == TMovieField::Dateadded)
+                return ShortDateText(value.toDouble());
+        }
+        return NumberText(value.toDouble());
+    case TFieldType::Time:
+        return LongTimeText(value.toDouble());
+    case TFieldType::Flag:
+        return FlagText(value.toBool());
+    }
+    return {};
+}
+
 void BuildMovieRecord(const TBaseMovie &m, bool pictures, TTextRecord<RK_MOVIE_TEXT_SLOTS> &out)
 {
-    out.Set(SNum, QString::number(m.Num()));
-    out.Set(STitle, m.DisplayTitle());
-    out.Set(SOrigtitle, m.Origtitle());
-    out.Set(SAka, m.Aka());
-    out.Set(SYear, QString::number(m.Year()));
-    out.Set(SGenre, m.Genre());
-    out.Set(SDirector, m.Director());
-    out.Set(SProducer, m.Producer());
-    out.Set(SScenario, m.Scenario());
-    out.Set(SMusic, m.Music());
-    out.Set(SActors, m.Actors());
-    out.Set(SCountry, m.Country());
-    out.Set(SStudio, m.Studio());
-    out.Set(SMpaa, m.Mpaa());
-    out.Set(SUrl, m.Url());
-    out.Set(SImdbrating, NumberText(m.Imdbrating()));
-    out.Set(SOrating, NumberText(m.Orating()));
-    out.Set(SRating, NumberText(m.Rating()));
-    out.Set(STags, m.Tags());
-    out.Set(SDateadded, ShortDateText(m.Dateadded()));
-    out.Set(SLoan, m.Loan());
-    out.Set(STagline, m.Tagline());
-    out.Set(SDescription, m.Description());
-    out.Set(SComment, m.Comment());
-    out.Set(SAwards, m.Awards());
-    out.Set(SLinks, m.Links());
-    out.Set(SPath, m.Path());
-    out.Set(SRip, m.Rip());
-    out.Set(SLength, LongTimeText(m.Length()));
-    out.Set(SLangs, m.Langs());
-    out.Set(STranslation, m.Translation());
-    out.Set(SResolution, m.Resolution());
-    out.Set(SVideocodec, m.Videocodec());
-    out.Set(SVideobitrate, QString::number(m.Videobitrate()));
-    out.Set(SAudiocodec, m.Audiocodec());
-    out.Set(SAudiobitrate, QString::number(m.Audiobitrate()));
-    out.Set(SRelease, m.Release());
-    out.Set(SSize, QString::number(m.Size()));
-    out.Set(SSubs, m.Subs());
-    out.Set(SCount, QString::number(m.Count()));
-    out.Set(SType, m.Type());
-    out.Set(SLabel, m.Label());
-    out.Set(SFramerate, NumberText(m.Framerate()));
-    out.Set(SFeatures, m.Features());
-    out.Set(SViewed, FlagText(m.Viewed()));
-    out.Set(SWish, FlagText(m.Wish()));
-    out.Set(SViewdate, NumberText(m.Viewdate()));
-    out.Set(SLoandate, NumberText(m.Loandate()));
+    for (const TMovieFieldInfo &field : MovieFields()) {
+        if (field.Slot >= 0)
+            out.Set(field.Slot, ExportText(field, m));
+    }
     auto [format, picture] = PictureSlots(m, pictures);
     out.Set(SPictureFormat, format);
     out.Set(SPicture, picture);
-    out.Set(SScreenshots, m.Screenshots());
-    out.Set(SFroncover, m.Froncover());
-    out.Set(SCdcover, m.Cdcover());
 }
 
 void BuildHumanRecord(const TActor &p, bool pictures, TTextRecord<RK_HUMAN_TEXT_SLOTS> &out)
 {
-    out.Set(HName, p.Name());
-    out.Set(HTransname, p.Transname());
-    out.Set(HAltnames, p.Altnames());
-    out.Set(HBirthday, p.Birthday() == 0 ? u"0"_s : NumberText(p.Birthday()));
-    out.Set(HBirthplace, p.Birthplace());
-    out.Set(HGenre, p.Genre());
-    out.Set(HCategory, p.Category());
-    out.Set(HUrl, p.Url());
-    out.Set(HRating, NumberText(p.Rating()));
-    out.Set(HBio, p.Bio());
-    out.Set(HFilmography, p.Filmography());
-    out.Set(HAwards, p.Awards());
-    out.Set(HComment, p.Comment());
+    for (const TPersonFieldInfo &field : PersonFields()) {
+        if (field.Slot >= 0)
+            out.Set(field.Slot, ExportText(field, p));
+    }
     auto [format, picture] = PictureSlots(p, pictures);
     out.Set(HPictureFormat, format);
     out.Set(HPicture, picture);
@@ -627,25 +535,26 @@ int DayOrder(double a, double b)
     return Sign(std::trunc(a) - std::trunc(b));
 }
 
+// The order a plug-in asks for by a slot number; other slots order by title.
 int CompareMovies(const TBaseMovie &a, const TBaseMovie &b, int slot)
 {
-    switch (slot) {
-    case SNum:
-        return Sign(double(a.Num()) - b.Num());
-    case SOrigtitle:
+    using F = TMovieField;
+    const TMovieFieldInfo *field = MovieFieldOfSlot(slot);
+    const F id = field ? field->Id : F::Title;
+    const auto number = [&](const TBaseMovie &movie) { return field->Value(movie).toDouble(); };
+    switch (id) {
+    case F::Num:
+    case F::Year:
+        return Sign(number(a) - number(b));
+    case F::Origtitle:
         return NaturalCompare(a.Origtitle(), b.Origtitle());
-    case SYear:
-        return Sign(double(a.Year()) - b.Year());
-    case SImdbrating:
-        return RatingOrder(a.Imdbrating(), b.Imdbrating());
-    case SOrating:
-        return RatingOrder(a.Orating(), b.Orating());
-    case SRating:
-        return RatingOrder(a.Rating(), b.Rating());
-    case SDateadded:
-        return DayOrder(a.Dateadded(), b.Dateadded());
-    case SViewdate:
-        return DayOrder(a.Viewdate(), b.Viewdate());
+    case F::Imdbrating:
+    case F::Orating:
+    case F::Rating:
+        return RatingOrder(number(a), number(b));
+    case F::Dateadded:
+    case F::Viewdate:
+        return DayOrder(number(a), number(b));
     default:
         return NaturalCompare(a.DisplayTitle(), b.DisplayTitle());
     }
@@ -653,20 +562,19 @@ int CompareMovies(const TBaseMovie &a, const TBaseMovie &b, int slot)
 
 int ComparePeople(const TActor &a, const TActor &b, int slot)
 {
-    switch (slot) {
-    case HTransname:
-        return a.Transname().compare(b.Transname());
-    case HAltnames:
-        return a.Altnames().compare(b.Altnames());
-    case HBirthplace:
-        return a.Birthplace().compare(b.Birthplace());
-    case HGenre:
-        return a.Genre().compare(b.Genre());
-    case HCategory:
-        return a.Category().compare(b.Category());
-    case HBirthday:
+    using F = TPersonField;
+    const TPersonFieldInfo *field = PersonFieldOfSlot(slot);
+    const F id = field ? field->Id : F::Name;
+    switch (id) {
+    case F::Transname:
+    case F::Altnames:
+    case F::Birthplace:
+    case F::Genre:
+    case F::Category:
+        return field->Value(a).toString().compare(field->Value(b).toString());
+    case F::Birthday:
         return DayOrder(a.Birthday(), b.Birthday());
-    case HRating:
+    case F::Rating:
         return RatingOrder(a.Rating(), b.Rating());
     default:
         return a.Name().compare(b.Name());
@@ -831,7 +739,9 @@ Status RunExport(const QString &pluginPath,
     }
     if (chosen.empty())
         return {};
-    int32_t sortSlot = people ? int32_t(HName) : int32_t(STitle);
+    // The plug-in may choose another order; by name or title unless it does.
+    int32_t sortSlot =
+        people ? PersonField(TPersonField::Name).Slot : MovieField(TMovieField::Title).Slot;
     uint8_t ascending = 1;
     if (beginExport(reinterpret_cast<const char16_t *>(fileName.utf16()),
                     int32_t(chosen.size()),

@@ -37,28 +37,25 @@ bool MaskAllows(uint32_t mask, int index)
 // The general rule for one text field: the decoded web value, when there is one, replaces
 // an empty catalog value or, when the mask allows, any value. Emptiness is judged after
 // decoding so that markup alone (a lone "<br>") never clears what the user has.
-template <typename TRecord, typename TIndex> class TFieldMerger
+template <typename TRecord, typename TInfo> class TFieldMerger
 {
 public:
-    using TGetter = const QString &(TRecord::*)() const;
-    using TSetter = void (TRecord::*)(const QString &);
-
     TFieldMerger(TRecord &record, uint32_t mask)
         : m_record(record)
         , m_mask(mask)
     {}
 
-    bool Allows(TIndex index) const { return MaskAllows(m_mask, static_cast<int>(index)); }
+    bool Allows(const TInfo &field) const { return MaskAllows(m_mask, field.OverwriteBit); }
 
-    void Text(const QString &raw, TIndex index, TGetter get, TSetter set)
+    void Text(const QString &raw, const TInfo &field)
     {
-        Text(raw, index, (m_record.*get)().isEmpty(), set);
+        Text(raw, field, field.TextRef(m_record)->isEmpty());
     }
-    void Text(const QString &raw, TIndex index, bool fieldEmpty, TSetter set)
+    void Text(const QString &raw, const TInfo &field, bool fieldEmpty)
     {
         const QString value = DecodeHtmlText(raw);
-        if (!value.isEmpty() && (fieldEmpty || Allows(index)))
-            (m_record.*set)(value);
+        if (!value.isEmpty() && (fieldEmpty || Allows(field)))
+            field.SetValue(m_record, value);
     }
 
 private:
@@ -182,69 +179,82 @@ TWebPerson TWebPerson::FromRec(const THumanRec &rec)
     return person;
 }
 
+uint32_t OverwriteBit(TMovieField field)
+{
+    const int bit = MovieField(field).OverwriteBit;
+    return bit < 0 ? 0 : 1U << bit;
+}
+
+uint32_t OverwriteBit(TPersonField field)
+{
+    const int bit = PersonField(field).OverwriteBit;
+    return bit < 0 ? 0 : 1U << bit;
+}
+
 void MergeMovie(TBaseMovie &record, const TWebMovie &web, uint32_t overwriteMask)
 {
-    using F = TMovieOverwrite;
-    using M = TBaseMovie;
-    TFieldMerger<M, F> merge(record, overwriteMask);
+    using F = TMovieField;
+    const auto field = [](F id) -> const TMovieFieldInfo & { return MovieField(id); };
+    TFieldMerger<TBaseMovie, TMovieFieldInfo> merge(record, overwriteMask);
 
     // A title that only repeats the original title is the program's placeholder, not the
     // user's choice.
     const bool titleEmpty = record.Title().isEmpty() || record.Title() == record.Origtitle();
-    merge.Text(web.Title, F::Title, titleEmpty, &M::SetTitle);
-    merge.Text(web.OrigTitle, F::OrigTitle, &M::Origtitle, &M::SetOrigtitle);
-    merge.Text(web.Aka, F::Aka, &M::Aka, &M::SetAka);
-    if (web.Year > 0 && (record.Year() == 0 || merge.Allows(F::Year)))
+    merge.Text(web.Title, field(F::Title), titleEmpty);
+    merge.Text(web.OrigTitle, field(F::Origtitle));
+    merge.Text(web.Aka, field(F::Aka));
+    if (web.Year > 0 && (record.Year() == 0 || merge.Allows(field(F::Year))))
         record.SetYear(web.Year);
-    merge.Text(web.Genre, F::Genre, &M::Genre, &M::SetGenre);
-    merge.Text(web.Director, F::Director, &M::Director, &M::SetDirector);
-    merge.Text(web.Producer, F::Producer, &M::Producer, &M::SetProducer);
-    merge.Text(web.Scenario, F::Scenario, &M::Scenario, &M::SetScenario);
-    merge.Text(web.Music, F::Music, &M::Music, &M::SetMusic);
-    merge.Text(web.Actors, F::Actors, &M::Actors, &M::SetActors);
-    merge.Text(web.Country, F::Country, &M::Country, &M::SetCountry);
-    merge.Text(web.Studio, F::Studio, &M::Studio, &M::SetStudio);
-    merge.Text(web.Mpaa, F::Mpaa, &M::Mpaa, &M::SetMpaa);
+    merge.Text(web.Genre, field(F::Genre));
+    merge.Text(web.Director, field(F::Director));
+    merge.Text(web.Producer, field(F::Producer));
+    merge.Text(web.Scenario, field(F::Scenario));
+    merge.Text(web.Music, field(F::Music));
+    merge.Text(web.Actors, field(F::Actors));
+    merge.Text(web.Country, field(F::Country));
+    merge.Text(web.Studio, field(F::Studio));
+    merge.Text(web.Mpaa, field(F::Mpaa));
 
-    // IMDb's own rating has a field of its own that always follows the site.
+    // IMDb's own rating has a field of its own that always follows the site; the other
+    // rating's bit covers its name too.
     if (web.Url.toLower().contains(u"imdb"_s)) {
         record.SetImdbrating(web.Rating);
-    } else if (web.Rating > 0 && (record.Orating() == 0 || merge.Allows(F::Rating))) {
+    } else if (web.Rating > 0 && (record.Orating() == 0 || merge.Allows(field(F::Orating)))) {
         record.SetOrating(web.Rating);
         if (!web.RatingName.isEmpty())
             record.SetOrname(web.RatingName);
     }
 
-    merge.Text(web.Tags, F::Tags, &M::Tags, &M::SetTags);
-    merge.Text(web.Tagline, F::Tagline, &M::Tagline, &M::SetTagline);
-    merge.Text(web.Description, F::Description, &M::Description, &M::SetDescription);
-    if (web.Duration > 0 && (record.Length() == 0 || merge.Allows(F::Duration)))
+    merge.Text(web.Tags, field(F::Tags));
+    merge.Text(web.Tagline, field(F::Tagline));
+    merge.Text(web.Description, field(F::Description));
+    if (web.Duration > 0 && (record.Length() == 0 || merge.Allows(field(F::Length))))
         record.SetLength(MinutesToTime(web.Duration));
-    merge.Text(web.Awards, F::Awards, &M::Awards, &M::SetAwards);
-    merge.Text(web.Links, F::Links, &M::Links, &M::SetLinks);
+    merge.Text(web.Awards, field(F::Awards));
+    merge.Text(web.Links, field(F::Links));
     AppendUrl(record, web.Url);
-    merge.Text(web.Features, F::Features, &M::Features, &M::SetFeatures);
+    merge.Text(web.Features, field(F::Features));
 }
 
 void MergePerson(TActor &person, const TWebPerson &web, uint32_t overwriteMask)
 {
-    using F = TPersonOverwrite;
-    using A = TActor;
-    TFieldMerger<A, F> merge(person, overwriteMask);
+    using F = TPersonField;
+    const auto field = [](F id) -> const TPersonFieldInfo & { return PersonField(id); };
+    TFieldMerger<TActor, TPersonFieldInfo> merge(person, overwriteMask);
 
     const bool nameEmpty = person.Name().isEmpty() || person.Name() == person.Transname();
-    merge.Text(web.Name, F::Name, nameEmpty, &A::SetName);
-    merge.Text(web.TransName, F::TransName, &A::Transname, &A::SetTransname);
-    merge.Text(web.AltNames, F::AltNames, &A::Altnames, &A::SetAltnames);
-    if (web.Birthday > 0 && (person.Birthday() == 0 || merge.Allows(F::Birthday)))
+    merge.Text(web.Name, field(F::Name), nameEmpty);
+    merge.Text(web.TransName, field(F::Transname));
+    merge.Text(web.AltNames, field(F::Altnames));
+    if (web.Birthday > 0 && (person.Birthday() == 0 || merge.Allows(field(F::Birthday))))
         person.SetBirthday(web.Birthday);
-    merge.Text(web.Birthplace, F::Birthplace, &A::Birthplace, &A::SetBirthplace);
-    merge.Text(web.Genre, F::Genre, &A::Genre, &A::SetGenre);
-    merge.Text(web.Career, F::Career, &A::Category, &A::SetCategory);
+    merge.Text(web.Birthplace, field(F::Birthplace));
+    merge.Text(web.Genre, field(F::Genre));
+    merge.Text(web.Career, field(F::Category));
     AppendUrl(person, web.Url);
-    merge.Text(web.Bio, F::Bio, &A::Bio, &A::SetBio);
-    merge.Text(web.Filmography, F::Filmography, &A::Filmography, &A::SetFilmography);
-    merge.Text(web.Awards, F::Awards, &A::Awards, &A::SetAwards);
+    merge.Text(web.Bio, field(F::Bio));
+    merge.Text(web.Filmography, field(F::Filmography));
+    merge.Text(web.Awards, field(F::Awards));
 }
 
 void AddPeople(TVideoDatabase &catalog, const TWebMovie &web, bool transNames)

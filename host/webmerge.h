@@ -4,61 +4,19 @@
 
 #include <QString>
 
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 #include "plugin_api/importu.h"
 
 class TActor;
 class TBaseMovie;
 class TVideoDatabase;
 
-// Overwrite indexes of a movie-information plug-in: bit i of its overwrite mask lets the web
-// flow replace a non-empty catalog field of index i. The order is the order of the
-// preferences list and of the settings file, so it never changes.
-enum class TMovieOverwrite : int {
-    Title,
-    OrigTitle,
-    Aka,
-    Year,
-    Genre,
-    Director,
-    Producer,
-    Scenario,
-    Music,
-    Actors,
-    Country,
-    Studio,
-    Mpaa,
-    Rating, // orating and orname
-    Tags,
-    Tagline,
-    Description,
-    Duration,
-    Awards,
-    Links,
-    Features,
-};
-
-// The same for a people plug-in.
-enum class TPersonOverwrite : int {
-    Name,
-    TransName,
-    AltNames,
-    Birthday,
-    Birthplace,
-    Genre,
-    Career,
-    Bio,
-    Filmography,
-    Awards,
-};
-
-constexpr uint32_t OverwriteBit(TMovieOverwrite field)
-{
-    return 1U << static_cast<int>(field);
-}
-constexpr uint32_t OverwriteBit(TPersonOverwrite field)
-{
-    return 1U << static_cast<int>(field);
-}
+// A movie-information plug-in's overwrite mask: the field table's OverwriteBit of a field
+// lets the web flow replace the field when it is not empty. The bits follow the
+// preferences list and the settings file, so they never change. 0 for a field without one.
+uint32_t OverwriteBit(TMovieField field);
+uint32_t OverwriteBit(TPersonField field);
 
 // A TMovieRec copied out of the plug-in as soon as GetMovie returns (its strings live only
 // until the next call into the plug-in). Texts are still raw: the merge decodes them.
@@ -117,12 +75,12 @@ struct TWebPerson
 
 // Merges a plug-in's movie into a catalog record, field by field: a value the plug-in has
 // replaces the catalog's when the catalog field is empty or `overwriteMask` (the plug-in's
-// TPlugin::OverwriteMask) allows its index. Texts are HTML-decoded, except the rating name
+// TPlugin::OverwriteMask) allows its bit. Texts are HTML-decoded, except the rating name
 // and the page address, which is added to the record's url list and never replaces it. An
 // IMDb page sets imdbrating unconditionally; other pages feed orating and orname.
 void MergeMovie(TBaseMovie &record, const TWebMovie &web, uint32_t overwriteMask);
 
-// The same for a people plug-in's person, with the person overwrite indexes.
+// The same for a people plug-in's person, with the person overwrite bits.
 void MergePerson(TActor &person, const TWebPerson &web, uint32_t overwriteMask);
 
 // Adds to `catalog` every director, producer, writer, composer and actor of `web` not yet

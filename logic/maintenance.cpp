@@ -9,6 +9,7 @@
 
 #include "catalog/actor.h"
 #include "catalog/movie.h"
+#include "catalog/moviefields.h"
 #include "catalog/platform/volumeinfo.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
@@ -52,33 +53,35 @@ bool UnderRemovableRoot(const QString &path)
     return false;
 }
 
-// The text fields of the multiple-movie editor: how each is read and written, and whether it
-// holds a list of values or a single one.
-struct TTextField
+// The movie field behind each row of the multiple-movie editor (in TMultiField order),
+// whether its text holds a list of values, and the title template code that shows it
+// (empty: none).
+struct TMultiRow
 {
-    TMultiField Field;
+    TMovieField Field;
     bool List;
-    const QString &(TBaseMovie::*Get)() const;
-    void (TBaseMovie::*Set)(const QString &);
+    QLatin1StringView TitleCode;
 };
 
-const TTextField TextFields[] = {
-    {TMultiField::Genre, true, &TBaseMovie::Genre, &TBaseMovie::SetGenre},
-    {TMultiField::Director, true, &TBaseMovie::Director, &TBaseMovie::SetDirector},
-    {TMultiField::Producer, true, &TBaseMovie::Producer, &TBaseMovie::SetProducer},
-    {TMultiField::Scenario, true, &TBaseMovie::Scenario, &TBaseMovie::SetScenario},
-    {TMultiField::Music, true, &TBaseMovie::Music, &TBaseMovie::SetMusic},
-    {TMultiField::Country, true, &TBaseMovie::Country, &TBaseMovie::SetCountry},
-    {TMultiField::Studio, true, &TBaseMovie::Studio, &TBaseMovie::SetStudio},
-    {TMultiField::Mpaa, false, &TBaseMovie::Mpaa, &TBaseMovie::SetMpaa},
-    {TMultiField::Release, true, &TBaseMovie::Release, &TBaseMovie::SetRelease},
-    {TMultiField::Quality, false, &TBaseMovie::Rip, &TBaseMovie::SetRip},
-    {TMultiField::Languages, true, &TBaseMovie::Langs, &TBaseMovie::SetLangs},
-    {TMultiField::Translation, false, &TBaseMovie::Translation, &TBaseMovie::SetTranslation},
-    {TMultiField::Subtitles, true, &TBaseMovie::Subs, &TBaseMovie::SetSubs},
-    {TMultiField::Label, false, &TBaseMovie::Label, &TBaseMovie::SetLabel},
-    {TMultiField::MediaType, false, &TBaseMovie::Type, &TBaseMovie::SetType},
-    {TMultiField::Tags, true, &TBaseMovie::Tags, &TBaseMovie::SetTags},
+constexpr TMultiRow MultiRows[MultiFieldCount] = {
+    {TMovieField::Num, false, "%N"_L1},
+    {TMovieField::Year, false, "%Y"_L1},
+    {TMovieField::Genre, true, "%G"_L1},
+    {TMovieField::Director, true, "%D"_L1},
+    {TMovieField::Producer, true, {}},
+    {TMovieField::Scenario, true, "%S"_L1},
+    {TMovieField::Music, true, {}},
+    {TMovieField::Country, true, {}},
+    {TMovieField::Studio, true, {}},
+    {TMovieField::Mpaa, false, {}},
+    {TMovieField::Release, true, "%R"_L1},
+    {TMovieField::Rip, false, "%Q"_L1},
+    {TMovieField::Langs, true, {}},
+    {TMovieField::Translation, false, {}},
+    {TMovieField::Subs, true, {}},
+    {TMovieField::Label, false, "%M"_L1},
+    {TMovieField::Type, false, {}},
+    {TMovieField::Tags, true, {}},
 };
 
 std::optional<int> WholeNumber(const QString &text)
@@ -87,35 +90,6 @@ std::optional<int> WholeNumber(const QString &text)
     const int value = text.trimmed().toInt(&ok);
     return ok ? std::optional(value) : std::nullopt;
 }
-
-// The movie grouping field each editor row feeds (-1: none), and the title template code
-// that shows it (empty: none).
-struct TMovedBy
-{
-    int GroupField;
-    QLatin1StringView TitleCode;
-};
-
-constexpr TMovedBy MovedBy[MultiFieldCount] = {
-    {0, "%N"_L1},  // Id
-    {3, "%Y"_L1},  // Year
-    {4, "%G"_L1},  // Genre
-    {5, "%D"_L1},  // Director
-    {6, {}},       // Producer
-    {7, "%S"_L1},  // Scenario
-    {-1, {}},      // Music
-    {9, {}},       // Country
-    {10, {}},      // Studio
-    {-1, {}},      // Mpaa
-    {11, "%R"_L1}, // Release
-    {13, "%Q"_L1}, // Quality
-    {14, {}},      // Languages
-    {15, {}},      // Translation
-    {18, {}},      // Subtitles
-    {22, "%M"_L1}, // Label
-    {16, {}},      // MediaType
-    {12, {}},      // Tags
-};
 
 } // namespace
 
@@ -345,15 +319,19 @@ void TMultiCommon::Add(const TBaseMovie &movie)
         else if (movie.Year() != m_year)
             m_yearMixed = true;
     }
-    for (const TTextField &field : TextFields) {
-        const int index = int(field.Field);
-        const QString &value = (movie.*field.Get)();
+    for (int index = 0; index < MultiFieldCount; ++index) {
+        const TMultiRow &row = MultiRows[index];
+        const QString *text = MovieField(row.Field).TextRef(movie);
+        // The ID and the year are numbers, collected above.
+        if (!text)
+            continue;
+        const QString &value = *text;
         if (m_mixed[index] || value.isEmpty())
             continue;
         QString &common = m_texts[index];
         if (common.isEmpty()) {
             common = value;
-        } else if (!field.List) {
+        } else if (!row.List) {
             if (!common.contains(value, Qt::CaseInsensitive))
                 m_mixed[index] = true;
         } else {
@@ -394,17 +372,15 @@ bool TMultiEditAnswer::Any() const
 
 void ApplyMultiEdit(TBaseMovie &movie, const TMultiEditAnswer &answer)
 {
-    if (answer.IsChecked(TMultiField::Id)) {
-        if (const std::optional<int> id = WholeNumber(answer.Texts[int(TMultiField::Id)]))
-            movie.SetNum(*id);
-    }
-    if (answer.IsChecked(TMultiField::Year)) {
-        if (const std::optional<int> year = WholeNumber(answer.Texts[int(TMultiField::Year)]))
-            movie.SetYear(*year);
-    }
-    for (const TTextField &field : TextFields) {
-        if (answer.IsChecked(field.Field))
-            (movie.*field.Set)(answer.Texts[int(field.Field)]);
+    for (int i = 0; i < MultiFieldCount; ++i) {
+        if (!answer.Checked[i])
+            continue;
+        const TMovieFieldInfo &field = MovieField(MultiRows[i].Field);
+        const QString &text = answer.Texts[i];
+        if (field.Type != TFieldType::Int)
+            field.SetValue(movie, text);
+        else if (const std::optional<int> number = WholeNumber(text))
+            field.SetValue(movie, *number);
     }
 }
 
@@ -416,9 +392,10 @@ bool MultiEditMovesRows(const TMultiEditAnswer &answer,
     for (int i = 0; i < MultiFieldCount; ++i) {
         if (!answer.Checked[i])
             continue;
-        if (treeView && MovedBy[i].GroupField >= 0 && groupLevels.contains(MovedBy[i].GroupField))
+        const int groupField = MovieField(MultiRows[i].Field).GroupField;
+        if (treeView && groupField >= 0 && groupLevels.contains(groupField))
             return true;
-        if (!MovedBy[i].TitleCode.isEmpty() && titleFormat.contains(MovedBy[i].TitleCode))
+        if (!MultiRows[i].TitleCode.isEmpty() && titleFormat.contains(MultiRows[i].TitleCode))
             return true;
     }
     return false;

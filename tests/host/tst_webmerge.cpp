@@ -35,6 +35,32 @@ private:
     TBaseMovie *m_movie = nullptr;
 };
 
+// The bits are stored in the settings file in the order of the preferences list.
+TEST(OverwriteBits, KeepTheirStoredPlaces)
+{
+    using M = TMovieField;
+    const M movie[] = {
+        M::Title,    M::Origtitle, M::Aka,         M::Year,    M::Genre,  M::Director, M::Producer,
+        M::Scenario, M::Music,     M::Actors,      M::Country, M::Studio, M::Mpaa,     M::Orating,
+        M::Tags,     M::Tagline,   M::Description, M::Length,  M::Awards, M::Links,    M::Features};
+    for (uint32_t bit = 0; bit < std::size(movie); ++bit)
+        EXPECT_EQ(OverwriteBit(movie[bit]), 1U << bit) << bit;
+    using P = TPersonField;
+    const P person[] = {P::Name,
+                        P::Transname,
+                        P::Altnames,
+                        P::Birthday,
+                        P::Birthplace,
+                        P::Genre,
+                        P::Category,
+                        P::Bio,
+                        P::Filmography,
+                        P::Awards};
+    for (uint32_t bit = 0; bit < std::size(person); ++bit)
+        EXPECT_EQ(OverwriteBit(person[bit]), 1U << bit) << bit;
+    EXPECT_EQ(OverwriteBit(M::Comment), 0U);
+}
+
 TEST_F(WebMergeTest, PresentValuesFillEmptyFieldsAndReplaceOnlyWhereTheMaskAllows)
 {
     Movie().SetGenre(u"Drama"_s);
@@ -47,16 +73,14 @@ TEST_F(WebMergeTest, PresentValuesFillEmptyFieldsAndReplaceOnlyWhereTheMaskAllow
     web.Studio = u"Cinecittà"_s;
     web.Year = 1991;
     web.Duration = 125;
-    MergeMovie(Movie(), web, OverwriteBit(TMovieOverwrite::Country));
+    MergeMovie(Movie(), web, OverwriteBit(TMovieField::Country));
     EXPECT_EQ(Movie().Genre(), u"Drama"_s);
     EXPECT_EQ(Movie().Country(), u"Italy"_s);
     EXPECT_EQ(Movie().Studio(), u"Cinecittà"_s);
     EXPECT_EQ(Movie().Year(), 1990);
     EXPECT_DOUBLE_EQ(Movie().Length(), MinutesToTime(90));
 
-    MergeMovie(Movie(),
-               web,
-               OverwriteBit(TMovieOverwrite::Year) | OverwriteBit(TMovieOverwrite::Duration));
+    MergeMovie(Movie(), web, OverwriteBit(TMovieField::Year) | OverwriteBit(TMovieField::Length));
     EXPECT_EQ(Movie().Year(), 1991);
     EXPECT_DOUBLE_EQ(Movie().Length(), MinutesToTime(125));
 }
@@ -113,7 +137,7 @@ TEST_F(WebMergeTest, ImdbPagesSetImdbRatingAlwaysOtherPagesTheOwnRating)
     web.RatingName.clear();
     MergeMovie(Movie(), web, 0);
     EXPECT_EQ(Movie().Orating(), 6.5);
-    MergeMovie(Movie(), web, OverwriteBit(TMovieOverwrite::Rating));
+    MergeMovie(Movie(), web, OverwriteBit(TMovieField::Orating));
     EXPECT_EQ(Movie().Orating(), 8.0);
     EXPECT_EQ(Movie().Orname(), u"Site&amp;Co"_s);
 }
@@ -151,9 +175,8 @@ TEST_F(WebMergeTest, PersonMergeFollowsTheSameRules)
     EXPECT_EQ(person.Url(), u"http://site/p1"_s);
 
     web.Birthday = 0;
-    MergePerson(person,
-                web,
-                OverwriteBit(TPersonOverwrite::Bio) | OverwriteBit(TPersonOverwrite::Birthday));
+    MergePerson(
+        person, web, OverwriteBit(TPersonField::Bio) | OverwriteBit(TPersonField::Birthday));
     EXPECT_EQ(person.Bio(), u"Theirs"_s);
     EXPECT_EQ(person.Birthday(), 20000.0);
     EXPECT_EQ(person.Url(), u"http://site/p1"_s);

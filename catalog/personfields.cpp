@@ -1,0 +1,251 @@
+#include "catalog/personfields.h"
+
+#include <array>
+
+#include <QHash>
+
+#include "catalog/actor.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using F = TPersonField;
+using A = TActor;
+using T = TFieldType;
+using S = TSortRule;
+using G = TGroupRule;
+using W = TWriteRule;
+
+// Column captions are texts 2300 + column.
+constexpr int CaptionBase = 2300;
+
+template <typename V> TPersonFieldInfo::TAccess Access(V (A::*get)() const, void (A::*set)(V))
+{
+    return TFieldAccessor<A, V>{get, set};
+}
+
+// Builds one row of the table, as for movies.
+struct TRow
+{
+    TPersonFieldInfo info;
+
+    TRow(F id,
+         QString tag,
+         T type,
+         TPersonFieldInfo::TAccess access,
+         TPersonFieldInfo::TMember member)
+        : info{id, std::move(tag), type, access}
+    {
+        info.Member = member;
+    }
+    TRow(F id, QString tag, T type, TPersonFieldInfo::TAccess access)
+        : info{id, std::move(tag), type, access}
+    {
+        info.Write = W::Common;
+    }
+    // Every person column is edited in the grid and sorted by its text.
+    TRow &Column(int column, QString caption, S sort = S::Natural)
+    {
+        info.Column = column;
+        info.Caption = CaptionBase + column;
+        info.DefaultCaption = std::move(caption);
+        info.Sort = sort;
+        info.Editable = true;
+        return *this;
+    }
+    TRow &Group(int field, G rule)
+    {
+        info.GroupField = field;
+        info.Group = rule;
+        return *this;
+    }
+    TRow &Search(int field, QString caption)
+    {
+        info.SearchField = field;
+        info.SearchCaption = std::move(caption);
+        return *this;
+    }
+    TRow &Slot(int slot)
+    {
+        info.Slot = slot;
+        return *this;
+    }
+    TRow &Overwrite(int bit)
+    {
+        info.OverwriteBit = bit;
+        return *this;
+    }
+};
+
+} // namespace
+
+std::span<const TPersonFieldInfo> PersonFields()
+{
+    using Text = const QString &;
+    static const std::vector<TPersonFieldInfo> table = [] {
+        const TRow rows[] = {
+            TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
+                .Column(1, u"Name"_s)
+                .Group(0, G::Letter)
+                .Search(2, u"Name"_s)
+                .Overwrite(0)
+                .Slot(0),
+            TRow(F::Transname,
+                 u"transname"_s,
+                 T::Text,
+                 Access(&A::Transname, &A::SetTransname),
+                 &A::m_transname)
+                .Column(2, u"Translated name"_s)
+                .Group(1, G::Letter)
+                .Search(3, u"Translated name"_s)
+                .Overwrite(1)
+                .Slot(1),
+            TRow(F::Altnames,
+                 u"altnames"_s,
+                 T::Text,
+                 Access(&A::Altnames, &A::SetAltnames),
+                 &A::m_altnames)
+                .Column(3, u"Alternative name"_s)
+                .Search(4, u"Alternative names"_s)
+                .Overwrite(2)
+                .Slot(2),
+            TRow(F::Birthday,
+                 u"birthday"_s,
+                 T::Date,
+                 Access(&A::Birthday, &A::SetBirthday),
+                 &A::m_birthday)
+                .Column(4, u"Birthday"_s, S::Date)
+                .Group(2, G::Birthday)
+                .Search(5, u"Birthday"_s)
+                .Overwrite(3)
+                .Slot(3),
+            TRow(F::Birthplace,
+                 u"birthplace"_s,
+                 T::Text,
+                 Access(&A::Birthplace, &A::SetBirthplace),
+                 &A::m_birthplace)
+                .Column(5, u"Birthplace"_s)
+                .Search(6, u"Birthplace"_s)
+                .Overwrite(4)
+                .Slot(4),
+            TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), &A::m_bio)
+                .Column(10, u"Biography"_s)
+                .Search(10, u"Biography"_s)
+                .Overwrite(7)
+                .Slot(9),
+            TRow(F::Filmography,
+                 u"filmography"_s,
+                 T::Text,
+                 Access(&A::Filmography, &A::SetFilmography),
+                 &A::m_filmography)
+                .Column(11, u"Filmography"_s)
+                .Search(11, u"Filmography"_s)
+                .Overwrite(8)
+                .Slot(10),
+            TRow(F::Category,
+                 u"category"_s,
+                 T::Text,
+                 Access(&A::Category, &A::SetCategory),
+                 &A::m_category)
+                .Column(7, u"Career"_s)
+                .Group(4, G::List)
+                .Search(8, u"Career"_s)
+                .Overwrite(6)
+                .Slot(6),
+            TRow(F::Comment,
+                 u"comment"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
+                .Column(13, u"Comments"_s)
+                .Search(13, u"Comments"_s)
+                .Slot(12),
+            TRow(F::Rating,
+                 u"rating"_s,
+                 T::Rating,
+                 Access<double>(&TDBItem::Rating, &TDBItem::SetRating))
+                .Column(9, u"Rating"_s)
+                .Group(5, G::Rating)
+                .Search(9, u"Rating"_s)
+                .Slot(8),
+            TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
+                .Column(6, u"Genre"_s)
+                .Group(3, G::List)
+                .Search(7, u"Genre"_s)
+                .Overwrite(5)
+                .Slot(5),
+            TRow(F::Awards,
+                 u"awards"_s,
+                 T::Text,
+                 Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
+                .Column(12, u"Awards"_s)
+                .Search(12, u"Awards"_s)
+                .Overwrite(9)
+                .Slot(11),
+            TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
+                .Column(8, u"URL"_s)
+                .Slot(7),
+        };
+        std::vector<TPersonFieldInfo> fields;
+        for (const TRow &row : rows)
+            fields.push_back(row.info);
+        return fields;
+    }();
+    return table;
+}
+
+const TPersonFieldInfo &PersonField(TPersonField field)
+{
+    return PersonFields()[size_t(field)];
+}
+
+namespace {
+
+template <int Count, int TPersonFieldInfo::*Key> const TPersonFieldInfo *ByNumber(int number)
+{
+    static const std::array<const TPersonFieldInfo *, Count> index = [] {
+        std::array<const TPersonFieldInfo *, Count> result{};
+        for (const TPersonFieldInfo &field : PersonFields()) {
+            const int n = field.*Key;
+            if (n >= 0 && n < Count)
+                result[size_t(n)] = &field;
+        }
+        return result;
+    }();
+    return number >= 0 && number < Count ? index[size_t(number)] : nullptr;
+}
+
+} // namespace
+
+const TPersonFieldInfo *PersonFieldAtColumn(int column)
+{
+    return ByNumber<PeopleColumns, &TPersonFieldInfo::Column>(column);
+}
+
+const TPersonFieldInfo *PersonFieldOfGroup(int groupField)
+{
+    return ByNumber<PeopleGroupFieldCount, &TPersonFieldInfo::GroupField>(groupField);
+}
+
+const TPersonFieldInfo *PersonFieldOfSearch(int searchField)
+{
+    return ByNumber<PeopleSearchFieldCount, &TPersonFieldInfo::SearchField>(searchField);
+}
+
+const TPersonFieldInfo *PersonFieldOfSlot(int slot)
+{
+    return ByNumber<PersonSlotCount, &TPersonFieldInfo::Slot>(slot);
+}
+
+const TPersonFieldInfo *PersonFieldOfTag(const QString &tag)
+{
+    static const QHash<QString, const TPersonFieldInfo *> index = [] {
+        QHash<QString, const TPersonFieldInfo *> result;
+        for (const TPersonFieldInfo &field : PersonFields()) {
+            if (field.Write != TWriteRule::Common)
+                result.insert(field.Tag, &field);
+        }
+        return result;
+    }();
+    return index.value(tag, nullptr);
+}
