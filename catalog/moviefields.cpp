@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include "catalog/basemovie.h"
+#include "catalog/fieldindex_p.h"
 
 using namespace Qt::StringLiterals;
 
@@ -452,54 +453,29 @@ const TMovieFieldInfo &MovieField(TMovieField field)
     return MovieFields()[size_t(field)];
 }
 
-namespace {
-
-// One lookup by a stored number; the numbers are small, so an array indexed by them.
-template <int Count, int TMovieFieldInfo::*Key> const TMovieFieldInfo *ByNumber(int number)
-{
-    static const std::array<const TMovieFieldInfo *, Count> index = [] {
-        std::array<const TMovieFieldInfo *, Count> result{};
-        for (const TMovieFieldInfo &field : MovieFields()) {
-            const int n = field.*Key;
-            if (n >= 0 && n < Count)
-                result[size_t(n)] = &field;
-        }
-        return result;
-    }();
-    return number >= 0 && number < Count ? index[size_t(number)] : nullptr;
-}
-
-} // namespace
-
 const TMovieFieldInfo *MovieFieldAtColumn(int column)
 {
-    return ByNumber<MovieFixedColumns, &TMovieFieldInfo::Column>(column);
+    return FieldByNumber<MovieFields, MovieFixedColumns, &TMovieFieldInfo::Column>(column);
 }
 
 const TMovieFieldInfo *MovieFieldOfGroup(int groupField)
 {
-    return ByNumber<MovieGroupFieldCount, &TMovieFieldInfo::GroupField>(groupField);
+    return FieldByNumber<MovieFields, MovieGroupFieldCount, &TMovieFieldInfo::GroupField>(
+        groupField);
 }
 
 const TMovieFieldInfo *MovieFieldOfSearch(int searchField)
 {
-    return ByNumber<MovieSearchFieldCount, &TMovieFieldInfo::SearchField>(searchField);
+    return FieldByNumber<MovieFields, MovieSearchFieldCount, &TMovieFieldInfo::SearchField>(
+        searchField);
 }
 
 const TMovieFieldInfo *MovieFieldOfSlot(int slot)
 {
-    return ByNumber<MovieSlotCount, &TMovieFieldInfo::Slot>(slot);
+    return FieldByNumber<MovieFields, MovieSlotCount, &TMovieFieldInfo::Slot>(slot);
 }
 
 const TMovieFieldInfo *MovieFieldOfTag(const QString &tag)
 {
-    static const QHash<QString, const TMovieFieldInfo *> index = [] {
-        QHash<QString, const TMovieFieldInfo *> result;
-        for (const TMovieFieldInfo &field : MovieFields()) {
-            if (field.Write != TWriteRule::Common)
-                result.insert(field.Tag, &field);
-        }
-        return result;
-    }();
-    return index.value(tag, nullptr);
+    return FieldByTag<MovieFields>(tag);
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include "catalog/actor.h"
+#include "catalog/fieldindex_p.h"
 
 using namespace Qt::StringLiterals;
 
@@ -199,53 +200,29 @@ const TPersonFieldInfo &PersonField(TPersonField field)
     return PersonFields()[size_t(field)];
 }
 
-namespace {
-
-template <int Count, int TPersonFieldInfo::*Key> const TPersonFieldInfo *ByNumber(int number)
-{
-    static const std::array<const TPersonFieldInfo *, Count> index = [] {
-        std::array<const TPersonFieldInfo *, Count> result{};
-        for (const TPersonFieldInfo &field : PersonFields()) {
-            const int n = field.*Key;
-            if (n >= 0 && n < Count)
-                result[size_t(n)] = &field;
-        }
-        return result;
-    }();
-    return number >= 0 && number < Count ? index[size_t(number)] : nullptr;
-}
-
-} // namespace
-
 const TPersonFieldInfo *PersonFieldAtColumn(int column)
 {
-    return ByNumber<PeopleColumns, &TPersonFieldInfo::Column>(column);
+    return FieldByNumber<PersonFields, PeopleColumns, &TPersonFieldInfo::Column>(column);
 }
 
 const TPersonFieldInfo *PersonFieldOfGroup(int groupField)
 {
-    return ByNumber<PeopleGroupFieldCount, &TPersonFieldInfo::GroupField>(groupField);
+    return FieldByNumber<PersonFields, PeopleGroupFieldCount, &TPersonFieldInfo::GroupField>(
+        groupField);
 }
 
 const TPersonFieldInfo *PersonFieldOfSearch(int searchField)
 {
-    return ByNumber<PeopleSearchFieldCount, &TPersonFieldInfo::SearchField>(searchField);
+    return FieldByNumber<PersonFields, PeopleSearchFieldCount, &TPersonFieldInfo::SearchField>(
+        searchField);
 }
 
 const TPersonFieldInfo *PersonFieldOfSlot(int slot)
 {
-    return ByNumber<PersonSlotCount, &TPersonFieldInfo::Slot>(slot);
+    return FieldByNumber<PersonFields, PersonSlotCount, &TPersonFieldInfo::Slot>(slot);
 }
 
 const TPersonFieldInfo *PersonFieldOfTag(const QString &tag)
 {
-    static const QHash<QString, const TPersonFieldInfo *> index = [] {
-        QHash<QString, const TPersonFieldInfo *> result;
-        for (const TPersonFieldInfo &field : PersonFields()) {
-            if (field.Write != TWriteRule::Common)
-                result.insert(field.Tag, &field);
-        }
-        return result;
-    }();
-    return index.value(tag, nullptr);
+    return FieldByTag<PersonFields>(tag);
 }
