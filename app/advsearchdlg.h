@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "app/filters.h"
+#include "logic/filters.h"
 
 class QLineEdit;
 

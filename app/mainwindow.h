@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/filters.h"
 #include "app/listcolumns.h"
 #include "app/maindialogs.h"
 #include "catalog/cataloglock.h"
@@ -17,6 +16,7 @@
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
 #include "host/updatethread.h"
+#include "logic/filters.h"
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
 #include "logic/settingsfile.h"

@@ -1,4 +1,4 @@
-#include "filters.h"
+#include "logic/filters.h"
 
 #include <algorithm>
 #include <cmath>

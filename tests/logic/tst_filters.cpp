@@ -10,12 +10,12 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
-#include "app/filters.h"
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "logic/filters.h"
 #include "tests/support/fakevolumeinfo.h"
 
 using namespace Qt::StringLiterals;
