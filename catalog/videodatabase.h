@@ -287,6 +287,16 @@ private:
     std::optional<QByteArray>
     ReadStrongFile(const QString &fileName, IPasswordPrompt *prompt, TLoadResult &failed);
     static bool StartsWithRoot(TCatalogLineReader &reader);
+    // Asks for the simple protection's password until it decrypts `check`; the failed
+    // load when the user gives up, nothing once the password is known.
+    std::optional<TLoadResult>
+    AskSimplePassword(const QString &check, const QString &fileName, IPasswordPrompt *prompt);
+    // Why a finished read left the catalog incomplete; empty when it is whole.
+    QString DamageOf(const TCatalogLineReader &reader,
+                     bool withinDepth,
+                     bool withinBudget,
+                     qint64 moviesRead,
+                     qint64 peopleRead) const;
     static QString ForeignError(const QString &fileName);
     QString Decrypted(const QString &value) const;
     void SetFileName(const QString &fileName);

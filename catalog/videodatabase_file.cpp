@@ -593,6 +593,55 @@ TLoadResult TVideoDatabase::Open(IPasswordPrompt *prompt, TOpenMode mode)
     return result;
 }
 
+std::optional<TLoadResult> TVideoDatabase::AskSimplePassword(const QString &check,
+                                                             const QString &fileName,
+                                                             IPasswordPrompt *prompt)
+{
+    // Asked until the password decrypts the check value, or the user gives up.
+    for (bool first = true;; first = false) {
+        const std::optional<QString> password =
+            prompt ? prompt->AskPassword(fileName, first) : std::nullopt;
+        if (!password) {
+            return TLoadResult{false,
+                               0,
+                               first ? u"%1 is protected by a password"_s.arg(fileName)
+                                     : u"Wrong password for %1"_s.arg(fileName),
+                               TLoadFailure::Failed};
+        }
+        if (DecryptValue(check, *password) == QStringView(CipherCheckText)) {
+            m_protection = TProtection::Simple;
+            m_password = *password;
+            return std::nullopt;
+        }
+    }
+}
+
+QString TVideoDatabase::DamageOf(const TCatalogLineReader &reader,
+                                 bool withinDepth,
+                                 bool withinBudget,
+                                 qint64 moviesRead,
+                                 qint64 peopleRead) const
+{
+    if (reader.Failed())
+        return u"a read error (%1)"_s.arg(reader.ErrorString());
+    if (!withinBudget) {
+        return u"its records would need more than %1 MB of memory, far more than a catalog "
+               u"of its size holds, so it was not read further"_s.arg(m_loadBudget >> 20);
+    }
+    if (!withinDepth) {
+        return u"its elements are nested more than %1 deep, so it was not read further"_s.arg(
+            TagTextMaxDepth);
+    }
+    if (!m_rootClosed)
+        return u"it ends before the catalog does"_s;
+    if ((m_announcedMovies >= 0 && m_announcedMovies != moviesRead)
+        || (m_announcedPeople >= 0 && m_announcedPeople != peopleRead)) {
+        return u"it announces %1 movies and %2 people"_s.arg(std::max<qint64>(m_announcedMovies, 0))
+            .arg(std::max<qint64>(m_announcedPeople, 0));
+    }
+    return {};
+}
+
 TLoadResult
 TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
 {
@@ -653,25 +702,8 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     const std::optional<QString> check =
         m_protection == TProtection::Strong ? std::nullopt : ReadCheckValue(reader);
     if (check) {
-        // Asked until the password decrypts the check value, or the user gives up.
-        bool first = true;
-        for (;;) {
-            const std::optional<QString> password =
-                prompt ? prompt->AskPassword(fileName, first) : std::nullopt;
-            if (!password) {
-                return {false,
-                        0,
-                        first ? u"%1 is protected by a password"_s.arg(fileName)
-                              : u"Wrong password for %1"_s.arg(fileName),
-                        TLoadFailure::Failed};
-            }
-            if (DecryptValue(*check, *password) == QStringView(CipherCheckText)) {
-                m_protection = TProtection::Simple;
-                m_password = *password;
-                break;
-            }
-            first = false;
-        }
+        if (std::optional<TLoadResult> refused = AskSimplePassword(*check, fileName, prompt))
+            return *refused;
     }
     if (!reader.Rewind()) {
         return ReadFailure(fileName, reader);
@@ -708,23 +740,7 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
         m_sorted = true;
     }
     // Part of the file is missing: saving over it would lose the rest.
-    QString damage;
-    if (reader.Failed()) {
-        damage = u"a read error (%1)"_s.arg(reader.ErrorString());
-    } else if (!withinBudget) {
-        damage = u"its records would need more than %1 MB of memory, far more than a catalog "
-                 u"of its size holds, so it was not read further"_s.arg(m_loadBudget >> 20);
-    } else if (!withinDepth) {
-        damage = u"its elements are nested more than %1 deep, so it was not read further"_s.arg(
-            TagTextMaxDepth);
-    } else if (!m_rootClosed) {
-        damage = u"it ends before the catalog does"_s;
-    } else if ((m_announcedMovies >= 0 && m_announcedMovies != moviesRead)
-               || (m_announcedPeople >= 0 && m_announcedPeople != peopleRead)) {
-        damage =
-            u"it announces %1 movies and %2 people"_s.arg(std::max<qint64>(m_announcedMovies, 0))
-                .arg(std::max<qint64>(m_announcedPeople, 0));
-    }
+    const QString damage = DamageOf(reader, withinDepth, withinBudget, moviesRead, peopleRead);
     if (!damage.isEmpty()) {
         if (fileName == m_fileName)
             m_damagedFile = fileName;
