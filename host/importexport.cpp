@@ -660,6 +660,80 @@ Status RunImport(TVideoDatabase &db,
     return {};
 }
 
+namespace {
+
+// What an export writes, in the order of the selection.
+struct TExportSelection
+{
+    std::vector<TDBItem *> records;
+    // Series whose episodes were selected without them: only those episodes go out.
+    QHash<const TMovie *, std::vector<const TEpisode *>> onlyEpisodes;
+};
+
+// The selected records of the exported kind. Episodes selected without their series bring
+// the series with only those episodes, since export formats place an episode after the
+// movie it belongs to.
+TExportSelection ChooseExported(const QList<TDBItem *> &records, bool people, IImportExportUi &ui)
+{
+    TExportSelection result;
+    std::vector<TDBItem *> &chosen = result.records;
+    auto &onlyEpisodes = result.onlyEpisodes;
+    std::vector<TMovie *> series; // in the order of their first episode
+    for (TDBItem *record : records) {
+        ui.ProcessEvents();
+        if (ui.CancelRequested())
+            break;
+        if (!record || (record->Kind() == TRecordKind::Person) != people)
+            continue;
+        if (record->Kind() != TRecordKind::Episode) {
+            chosen.push_back(record);
+            continue;
+        }
+        const auto *episode = static_cast<const TEpisode *>(record);
+        if (!episode->Parent())
+            continue;
+        if (!onlyEpisodes.contains(episode->Parent()))
+            series.push_back(episode->Parent());
+        auto &picked = onlyEpisodes[episode->Parent()];
+        if (std::find(picked.begin(), picked.end(), episode) == picked.end())
+            picked.push_back(episode);
+    }
+    if (series.empty())
+        return result;
+    const QSet<const TDBItem *> selected(chosen.cbegin(), chosen.cend());
+    for (TMovie *parent : series) {
+        // A selected series exports all its episodes anyway.
+        if (selected.contains(parent))
+            onlyEpisodes.remove(parent);
+        else
+            chosen.push_back(parent);
+    }
+    return result;
+}
+
+// Writes a movie, then its episodes (or only the selected ones) by episode number.
+template <typename F>
+void ExportMovieWithEpisodes(const TMovie &movie,
+                             const QHash<const TMovie *, std::vector<const TEpisode *>> &only,
+                             F &&exportOne)
+{
+    exportOne(movie, false);
+    std::vector<const TEpisode *> episodes;
+    if (const auto picked = only.constFind(&movie); picked != only.cend()) {
+        episodes = *picked;
+    } else {
+        for (int i = 0; i < movie.EpisodeCount(); ++i)
+            episodes.push_back(movie.Episode(i));
+    }
+    std::stable_sort(episodes.begin(), episodes.end(), [](const TEpisode *a, const TEpisode *b) {
+        return a->Epnum() < b->Epnum();
+    });
+    for (const TEpisode *episode : episodes)
+        exportOne(*episode, true);
+}
+
+} // namespace
+
 Status RunExport(const QString &pluginPath,
                  const QList<TDBItem *> &records,
                  bool people,
@@ -703,40 +777,8 @@ Status RunExport(const QString &pluginPath,
             ui.ShowWait(true);
         }
     }
-    std::vector<TDBItem *> chosen;
-    // Episodes selected without their series: the series goes out with only those episodes,
-    // since export formats place an episode after the movie it belongs to.
-    QHash<const TMovie *, std::vector<const TEpisode *>> onlyEpisodes;
-    std::vector<TMovie *> series; // in the order of their first episode
-    for (TDBItem *record : records) {
-        ui.ProcessEvents();
-        if (ui.CancelRequested())
-            break;
-        if (!record || (record->Kind() == TRecordKind::Person) != people)
-            continue;
-        if (record->Kind() != TRecordKind::Episode) {
-            chosen.push_back(record);
-            continue;
-        }
-        const auto *episode = static_cast<const TEpisode *>(record);
-        if (!episode->Parent())
-            continue;
-        if (!onlyEpisodes.contains(episode->Parent()))
-            series.push_back(episode->Parent());
-        auto &picked = onlyEpisodes[episode->Parent()];
-        if (std::find(picked.begin(), picked.end(), episode) == picked.end())
-            picked.push_back(episode);
-    }
-    if (!series.empty()) {
-        const QSet<const TDBItem *> selected(chosen.cbegin(), chosen.cend());
-        for (TMovie *parent : series) {
-            // A selected series exports all its episodes anyway.
-            if (selected.contains(parent))
-                onlyEpisodes.remove(parent);
-            else
-                chosen.push_back(parent);
-        }
-    }
+    TExportSelection selection = ChooseExported(records, people, ui);
+    std::vector<TDBItem *> &chosen = selection.records;
     if (chosen.empty())
         return {};
     // The plug-in may choose another order; by name or title unless it does.
@@ -766,31 +808,18 @@ Status RunExport(const QString &pluginPath,
             texts.Fill(rec);
             exportHuman(&rec);
             ui.ProcessEvents();
-            continue;
-        }
-        auto exportOne = [&](const TBaseMovie &movie, bool episode) {
-            TTextRecord<RK_MOVIE_TEXT_SLOTS> texts;
-            BuildMovieRecord(movie, pictures, texts);
-            TMovieTextRec rec;
-            texts.Fill(rec);
-            exportMovie(&rec, episode ? -1 : 0);
-            ui.ProcessEvents();
-        };
-        const auto &movie = static_cast<TMovie &>(*record);
-        exportOne(movie, false);
-        std::vector<const TEpisode *> episodes;
-        if (const auto only = onlyEpisodes.constFind(&movie); only != onlyEpisodes.cend()) {
-            episodes = *only;
         } else {
-            for (int i = 0; i < movie.EpisodeCount(); ++i)
-                episodes.push_back(movie.Episode(i));
+            ExportMovieWithEpisodes(static_cast<TMovie &>(*record),
+                                    selection.onlyEpisodes,
+                                    [&](const TBaseMovie &movie, bool episode) {
+                                        TTextRecord<RK_MOVIE_TEXT_SLOTS> texts;
+                                        BuildMovieRecord(movie, pictures, texts);
+                                        TMovieTextRec rec;
+                                        texts.Fill(rec);
+                                        exportMovie(&rec, episode ? -1 : 0);
+                                        ui.ProcessEvents();
+                                    });
         }
-        std::stable_sort(
-            episodes.begin(), episodes.end(), [](const TEpisode *a, const TEpisode *b) {
-                return a->Epnum() < b->Epnum();
-            });
-        for (const TEpisode *episode : episodes)
-            exportOne(*episode, true);
     }
     if (endExport)
         endExport();
