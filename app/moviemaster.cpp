@@ -41,27 +41,10 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     auto *form = new QFormLayout;
     m_title = new QLineEdit(setup.Start.Title, this);
     m_title->setObjectName(u"TitleEdit"_s);
-    auto *search = new QToolButton(this);
-    search->setObjectName(u"WebSearchBtn"_s);
-    search->setIcon(QIcon::fromTheme(u"system-search"_s,
-                                     style()->standardIcon(QStyle::SP_FileDialogContentsView)));
-    search->setToolTip(text(492, u"Search the web for the title"_s));
-    search->setPopupMode(QToolButton::InstantPopup);
-    auto *engines = new QMenu(search);
-    for (int i = 0; i < setup.Engines.size(); ++i) {
-        if (setup.Engines.at(i) == u"-"_s) {
-            engines->addSeparator();
-            continue;
-        }
-        QAction *action = engines->addAction(setup.Engines.at(i));
-        action->setObjectName(u"WebSearch%1"_s.arg(i));
-        connect(action, &QAction::triggered, this, [this, i] { AskSearchText(i); });
-    }
-    search->setMenu(engines);
-    search->setEnabled(!engines->isEmpty());
     auto *titleRow = new QHBoxLayout;
     titleRow->addWidget(m_title);
-    titleRow->addWidget(search);
+    titleRow->addWidget(
+        WebSearchButton(setup.Engines, text(492, u"Search the web for the title"_s)));
     form->addRow(text(481, u"Title:"_s), titleRow);
 
     m_origTitle = new QLineEdit(setup.Start.OrigTitle, this);
@@ -124,6 +107,29 @@ TMovieMaster::TMovieMaster(const TMasterSetup &setup,
     layout->addWidget(buttons);
     resize(520, sizeHint().height());
     UpdateScreenshotBox();
+}
+
+QToolButton *TMovieMaster::WebSearchButton(const QStringList &engineNames, const QString &toolTip)
+{
+    auto *search = new QToolButton(this);
+    search->setObjectName(u"WebSearchBtn"_s);
+    search->setIcon(QIcon::fromTheme(u"system-search"_s,
+                                     style()->standardIcon(QStyle::SP_FileDialogContentsView)));
+    search->setToolTip(toolTip);
+    search->setPopupMode(QToolButton::InstantPopup);
+    auto *engines = new QMenu(search);
+    for (int i = 0; i < engineNames.size(); ++i) {
+        if (engineNames.at(i) == u"-"_s) {
+            engines->addSeparator();
+            continue;
+        }
+        QAction *action = engines->addAction(engineNames.at(i));
+        action->setObjectName(u"WebSearch%1"_s.arg(i));
+        connect(action, &QAction::triggered, this, [this, i] { AskSearchText(i); });
+    }
+    search->setMenu(engines);
+    search->setEnabled(!engines->isEmpty());
+    return search;
 }
 
 QString TMovieMaster::SearchText() const

@@ -78,6 +78,8 @@ public:
     QString SearchText() const;
 
 private:
+    // The button whose menu lists the web search engines.
+    QToolButton *WebSearchButton(const QStringList &engineNames, const QString &toolTip);
     // Lets the user edit the search text, then searches engine n for it.
     void AskSearchText(int engine);
     QToolButton *PluginButton(const QString &name,
