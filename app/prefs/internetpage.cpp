@@ -11,6 +11,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/prefs/prefscontext.h"
+#include "views/languagewide.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -96,10 +99,23 @@ void TInternetPage::BuildDownloads(QFormLayout *form)
                                    1,
                                    TSettings::MaxStallLimit,
                                    &TSettings::StallTimeLimit);
-    // The page is built before any language is known: the tooltips stay in English.
-    totalLimit->setToolTip(u"The longest time any download may take in all, retries "
-                           "included: web information, pictures and the version check."_s);
-    stallLimit->setToolTip(u"Also the connect and read time-outs while those are -1 (default)."_s);
+    m_totalLimit = totalLimit;
+    m_stallLimit = stallLimit;
+}
+
+void TInternetPage::Load(const TSettings &settings, const TPrefsContext &context)
+{
+    TPrefsPageBase::Load(settings, context);
+    // The page is built before any language is known: its tooltips are set here.
+    const auto text = [&context](int number, const QString &english) {
+        return context.language ? context.language->Caption(number, english) : english;
+    };
+    m_totalLimit->setToolTip(text(TextDownloadLimits + 2,
+                                  u"The longest time any download may take in all, retries "
+                                  "included: web information, pictures and the version check."_s));
+    m_stallLimit->setToolTip(
+        text(TextDownloadLimits + 3,
+             u"Also the connect and read time-outs while those are -1 (default)."_s));
 }
 
 // A check on demand; its outcome is written beside the button.

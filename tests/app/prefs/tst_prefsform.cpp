@@ -615,6 +615,18 @@ TEST_F(PrefsFormLanguage, OkKeepsTheChosenLanguage)
     EXPECT_EQ(TopNode(1), u"Personen"_s);
 }
 
+TEST_F(PrefsFormLanguage, DownloadLimitTooltipsFollowTheLanguage)
+{
+    language.SetLanguage(1);
+    TPrefsContext context;
+    context.language = &language;
+    form.Load(settings, context);
+    EXPECT_TRUE(Child<QSpinBox>(&form, u"DownloadTimeLimit"_s)
+                    ->toolTip()
+                    .startsWith(u"Die längste Zeit"_s));
+    EXPECT_TRUE(Child<QSpinBox>(&form, u"StallTimeLimit"_s)->toolTip().startsWith(u"Auch"_s));
+}
+
 // The texts a tagged widget takes from the table, in the order of their numbers.
 QStringList TaggedTexts(QObject *object)
 {
