@@ -5,7 +5,7 @@
 #include <QHash>
 
 #include "catalog/basemovie.h"
-#include "catalog/fieldindex_p.h"
+#include "catalog/fieldtable_p.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,74 +18,12 @@ using S = TSortRule;
 using G = TGroupRule;
 using W = TWriteRule;
 
-// Column captions are texts 2200 + column.
-constexpr int CaptionBase = 2200;
+using TRow = TFieldRow<TMovieFieldInfo, 2200>;
 
 template <typename V> TMovieFieldInfo::TAccess Access(V (M::*get)() const, void (M::*set)(V))
 {
     return TFieldAccessor<M, V>{get, set};
 }
-
-// Builds one row of the table, so that each row reads as one line of facts.
-struct TRow
-{
-    TMovieFieldInfo info;
-
-    TRow(
-        F id, QString tag, T type, TMovieFieldInfo::TAccess access, TMovieFieldInfo::TMember member)
-        : info{id, std::move(tag), type, access}
-    {
-        info.Member = member;
-    }
-    // The field is shared with every record and read and written by TDBItem.
-    TRow(F id, QString tag, T type, TMovieFieldInfo::TAccess access)
-        : info{id, std::move(tag), type, access}
-    {
-        info.Write = W::Common;
-    }
-    TRow &Column(int column, QString caption, S sort, bool editable = true)
-    {
-        info.Column = column;
-        info.Caption = CaptionBase + column;
-        info.DefaultCaption = std::move(caption);
-        info.Sort = sort;
-        info.Editable = editable;
-        return *this;
-    }
-    TRow &Group(int field, G rule)
-    {
-        info.GroupField = field;
-        info.Group = rule;
-        return *this;
-    }
-    TRow &Search(int field, QString caption)
-    {
-        info.SearchField = field;
-        info.SearchCaption = std::move(caption);
-        return *this;
-    }
-    TRow &Slot(int slot)
-    {
-        info.Slot = slot;
-        return *this;
-    }
-    TRow &Overwrite(int bit)
-    {
-        info.OverwriteBit = bit;
-        return *this;
-    }
-    TRow &Write(W rule, int onFailure = 0)
-    {
-        info.Write = rule;
-        info.OnFailure = onFailure;
-        return *this;
-    }
-    TRow &RelativePath()
-    {
-        info.RelativePath = true;
-        return *this;
-    }
-};
 
 } // namespace
 

@@ -5,7 +5,7 @@
 #include <QHash>
 
 #include "catalog/actor.h"
-#include "catalog/fieldindex_p.h"
+#include "catalog/fieldtable_p.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,66 +18,12 @@ using S = TSortRule;
 using G = TGroupRule;
 using W = TWriteRule;
 
-// Column captions are texts 2300 + column.
-constexpr int CaptionBase = 2300;
+using TRow = TFieldRow<TPersonFieldInfo, 2300>;
 
 template <typename V> TPersonFieldInfo::TAccess Access(V (A::*get)() const, void (A::*set)(V))
 {
     return TFieldAccessor<A, V>{get, set};
 }
-
-// Builds one row of the table, as for movies.
-struct TRow
-{
-    TPersonFieldInfo info;
-
-    TRow(F id,
-         QString tag,
-         T type,
-         TPersonFieldInfo::TAccess access,
-         TPersonFieldInfo::TMember member)
-        : info{id, std::move(tag), type, access}
-    {
-        info.Member = member;
-    }
-    TRow(F id, QString tag, T type, TPersonFieldInfo::TAccess access)
-        : info{id, std::move(tag), type, access}
-    {
-        info.Write = W::Common;
-    }
-    // Every person column is edited in the grid and sorted by its text.
-    TRow &Column(int column, QString caption, S sort = S::Natural)
-    {
-        info.Column = column;
-        info.Caption = CaptionBase + column;
-        info.DefaultCaption = std::move(caption);
-        info.Sort = sort;
-        info.Editable = true;
-        return *this;
-    }
-    TRow &Group(int field, G rule)
-    {
-        info.GroupField = field;
-        info.Group = rule;
-        return *this;
-    }
-    TRow &Search(int field, QString caption)
-    {
-        info.SearchField = field;
-        info.SearchCaption = std::move(caption);
-        return *this;
-    }
-    TRow &Slot(int slot)
-    {
-        info.Slot = slot;
-        return *this;
-    }
-    TRow &Overwrite(int bit)
-    {
-        info.OverwriteBit = bit;
-        return *this;
-    }
-};
 
 } // namespace
 

@@ -63,6 +63,7 @@ template <typename TRecord, typename T> struct TFieldAccessor
 // files or plug-in masks: they never change when fields are added or reordered.
 template <typename TRecord, typename TId> struct TRecordField
 {
+    using TFieldId = TId;
     using TAccess = std::variant<TFieldAccessor<TRecord, const QString &>,
                                  TFieldAccessor<TRecord, int>,
                                  TFieldAccessor<TRecord, qint64>,

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <array>
+#include <span>
+
+#include <QHash>
+#include <QString>
+
+#include "catalog/recordfield.h"
+
+// Builds one row of a field table, so that each row reads as one line of facts. Column
+// captions are texts CaptionBase + column.
+template <typename TInfo, int CaptionBase> struct TFieldRow
+{
+    TInfo info;
+
+    TFieldRow(typename TInfo::TFieldId id,
+              QString tag,
+              TFieldType type,
+              typename TInfo::TAccess access,
+              typename TInfo::TMember member)
+        : info{id, std::move(tag), type, access}
+    {
+        info.Member = member;
+    }
+    // The field is shared with every record and read and written by TDBItem.
+    TFieldRow(typename TInfo::TFieldId id,
+              QString tag,
+              TFieldType type,
+              typename TInfo::TAccess access)
+        : info{id, std::move(tag), type, access}
+    {
+        info.Write = TWriteRule::Common;
+    }
+    TFieldRow &
+    Column(int column, QString caption, TSortRule sort = TSortRule::Natural, bool editable = true)
+    {
+        info.Column = column;
+        info.Caption = CaptionBase + column;
+        info.DefaultCaption = std::move(caption);
+        info.Sort = sort;
+        info.Editable = editable;
+        return *this;
+    }
+    TFieldRow &Group(int field, TGroupRule rule)
+    {
+        info.GroupField = field;
+        info.Group = rule;
+        return *this;
+    }
+    TFieldRow &Search(int field, QString caption)
+    {
+        info.SearchField = field;
+        info.SearchCaption = std::move(caption);
+        return *this;
+    }
+    TFieldRow &Slot(int slot)
+    {
+        info.Slot = slot;
+        return *this;
+    }
+    TFieldRow &Overwrite(int bit)
+    {
+        info.OverwriteBit = bit;
+        return *this;
+    }
+    TFieldRow &Write(TWriteRule rule, int onFailure = 0)
+    {
+        info.Write = rule;
+        info.OnFailure = onFailure;
+        return *this;
+    }
+    TFieldRow &RelativePath()
+    {
+        info.RelativePath = true;
+        return *this;
+    }
+};
+
+// Lookups of a field table by one of its stored numbers or by file element. Each index is
+// built once, on first use; the numbers are small, so an array indexed by them.
+// `Table` returns the table as a span; `Key` names the number's member.
+template <auto Table, int Count, auto Key> auto FieldByNumber(int number)
+{
+    using TInfo = typename decltype(Table())::element_type; // const
+    static const std::array<TInfo *, Count> index = [] {
+        std::array<TInfo *, Count> result{};
+        for (const TInfo &field : Table()) {
+            const int n = field.*Key;
+            if (n >= 0 && n < Count)
+                result[size_t(n)] = &field;
+        }
+        return result;
+    }();
+    return number >= 0 && number < Count ? index[size_t(number)] : nullptr;
+}
+
+template <auto Table> auto FieldByTag(const QString &tag)
+{
+    using TInfo = typename decltype(Table())::element_type; // const
+    static const QHash<QString, TInfo *> index = [] {
+        QHash<QString, TInfo *> result;
+        for (const TInfo &field : Table()) {
+            if (field.Write != TWriteRule::Common)
+                result.insert(field.Tag, &field);
+        }
+        return result;
+    }();
+    return index.value(tag, nullptr);
+}
