@@ -21,28 +21,20 @@ constexpr int TextLanguage = 836;
 TDialogsPage::TDialogsPage(QWidget *parent)
     : TPrefsPageBase(u"DialogsPage"_s, parent)
 {
-    struct TQuestion
-    {
-        const char16_t *name;
-        const char16_t *text;
-        bool TSettings::*key;
-    };
-    const TQuestion questions[] = {
-        {u"DeleteMovieConfirm", u"Ask before deleting records", &TSettings::DeleteMovieConfirm},
-        {u"DeleteMovieFilesConfirm",
-         u"Ask before deleting media files",
-         &TSettings::DeleteMovieFilesConfirm},
-        {u"ClearMovieConfirm", u"Ask before clearing a record", &TSettings::ClearMovieConfirm},
-        {u"RemoveDuplicatesConfirm",
-         u"Ask about each duplicate when removing duplicates",
-         &TSettings::RemoveDuplicatesConfirm},
-        {u"NewEpisodeDlg", u"Show the new-episode dialog", &TSettings::NewEpisodeDlg},
-        {u"CopyDataToNewEpisode",
-         u"Copy the series' data into a new episode",
-         &TSettings::CopyDataToNewEpisode}};
-    int tag = TextDialogChecks;
-    for (const TQuestion &question : questions)
-        AddCheck(Layout(), Str(question.name), tag++, Str(question.text), question.key);
+    AddChecks(
+        {{u"DeleteMovieConfirm", u"Ask before deleting records", &TSettings::DeleteMovieConfirm},
+         {u"DeleteMovieFilesConfirm",
+          u"Ask before deleting media files",
+          &TSettings::DeleteMovieFilesConfirm},
+         {u"ClearMovieConfirm", u"Ask before clearing a record", &TSettings::ClearMovieConfirm},
+         {u"RemoveDuplicatesConfirm",
+          u"Ask about each duplicate when removing duplicates",
+          &TSettings::RemoveDuplicatesConfirm},
+         {u"NewEpisodeDlg", u"Show the new-episode dialog", &TSettings::NewEpisodeDlg},
+         {u"CopyDataToNewEpisode",
+          u"Copy the series' data into a new episode",
+          &TSettings::CopyDataToNewEpisode}},
+        TextDialogChecks);
 
     m_languages = new QComboBox(this);
     m_languages->setObjectName(u"LanguageCombo"_s);

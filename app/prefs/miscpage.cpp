@@ -25,32 +25,24 @@ constexpr int TextAutoSaveInterval = 897;
 TMiscPage::TMiscPage(QWidget *parent)
     : TPrefsPageBase(u"MiscPage"_s, parent)
 {
-    struct TOption
-    {
-        const char16_t *name;
-        const char16_t *text;
-        bool TSettings::*key;
-    };
-    const TOption options[] = {
-        {u"ExternalPosters",
-         u"Keep posters as image files beside the catalog",
-         &TSettings::ExternalPosters},
-        {u"DeleteMovieFiles",
-         u"Deleting a movie also deletes its media files",
-         &TSettings::DeleteMovieFiles},
-        {u"LoanMediaLabel",
-         u"Lending a movie lends all movies with the same media label",
-         &TSettings::LoanMediaLabel},
-        {u"LoanID", u"Lending a movie lends all movies with the same ID", &TSettings::LoanID},
-        {u"SpaceJump",
-         u"The space key at the end of the card moves to the next movie",
-         &TSettings::SpaceJump},
-        {u"LabelOnlyRemovable",
-         u"Take media labels only from removable media",
-         &TSettings::LabelOnlyRemovable}};
-    int tag = TextMisc;
-    for (const TOption &option : options)
-        AddCheck(Layout(), Str(option.name), tag++, Str(option.text), option.key);
+    const int tag = AddChecks(
+        {{u"ExternalPosters",
+          u"Keep posters as image files beside the catalog",
+          &TSettings::ExternalPosters},
+         {u"DeleteMovieFiles",
+          u"Deleting a movie also deletes its media files",
+          &TSettings::DeleteMovieFiles},
+         {u"LoanMediaLabel",
+          u"Lending a movie lends all movies with the same media label",
+          &TSettings::LoanMediaLabel},
+         {u"LoanID", u"Lending a movie lends all movies with the same ID", &TSettings::LoanID},
+         {u"SpaceJump",
+          u"The space key at the end of the card moves to the next movie",
+          &TSettings::SpaceJump},
+         {u"LabelOnlyRemovable",
+          u"Take media labels only from removable media",
+          &TSettings::LabelOnlyRemovable}},
+        TextMisc);
     BuildAutoId(tag);
     BuildAutoSave();
     Layout()->addStretch();

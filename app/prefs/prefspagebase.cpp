@@ -55,6 +55,14 @@ QCheckBox *TPrefsPageBase::AddCheck(
     return box;
 }
 
+int TPrefsPageBase::AddChecks(std::initializer_list<TCheckKey> checks, int firstTag)
+{
+    int tag = firstTag;
+    for (const TCheckKey &check : checks)
+        AddCheck(m_layout, Prefs::Str(check.name), tag++, Prefs::Str(check.text), check.key);
+    return tag;
+}
+
 QSpinBox *TPrefsPageBase::AddSpin(QFormLayout *form,
                                   const QString &name,
                                   int tag,

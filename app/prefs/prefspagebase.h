@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include <QString>
@@ -39,6 +40,15 @@ protected:
                         int tag,
                         const QString &text,
                         bool TSettings::*key);
+    // A column of check boxes on the page's layout, tagged from `firstTag` up; returns the
+    // next tag.
+    struct TCheckKey
+    {
+        const char16_t *name;
+        const char16_t *text;
+        bool TSettings::*key;
+    };
+    int AddChecks(std::initializer_list<TCheckKey> checks, int firstTag);
     QSpinBox *AddSpin(QFormLayout *form,
                       const QString &name,
                       int tag,
