@@ -222,9 +222,9 @@ bool BelongsToGroup(const TDBItem &record, int field, const QString &value)
     return false;
 }
 
-TGrouping::TGrouping(TListModel &model, bool people)
+TGrouping::TGrouping(TListModel &model)
     : m_model(model)
-    , m_people(people)
+    , m_people(model.People())
 {}
 
 void TGrouping::SetLevels(const QList<int> &levels, bool undefinedGroup)

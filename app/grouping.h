@@ -43,7 +43,7 @@ QString RatingBucket(double rating);
 class TGrouping
 {
 public:
-    TGrouping(TListModel &model, bool people);
+    explicit TGrouping(TListModel &model);
 
     // Field numbers that are out of range are dropped.
     void SetLevels(const QList<int> &levels, bool undefinedGroup);

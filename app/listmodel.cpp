@@ -45,9 +45,9 @@ public:
 
 } // namespace
 
-TListModel::TListModel(QObject *parent, bool people)
+TListModel::TListModel(QObject *parent, TRecordKind kind)
     : QAbstractItemModel(parent)
-    , m_people(people)
+    , m_people(kind == TRecordKind::Person)
     , m_root(std::make_unique<TViewNode>())
     , m_texts(std::make_unique<TTitleTexts>())
 {}

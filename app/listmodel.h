@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "catalog/catalogobserver.h"
+#include "catalog/dbitem.h"
 
 class QMimeData;
 class TDBItem;
@@ -117,7 +118,7 @@ public:
     using TFilterRule = std::function<bool(const TDBItem &record)>;
 
     // `people`: the model lists people; otherwise movies and their episodes.
-    explicit TListModel(QObject *parent = nullptr, bool people = false);
+    explicit TListModel(QObject *parent = nullptr, TRecordKind kind = TRecordKind::Movie);
     ~TListModel() override;
 
     bool People() const { return m_people; }

@@ -100,8 +100,8 @@ void TMain::CreateCards()
     }
     m_movieCardLink = std::make_unique<TMovieCardLink>(m_movieFrame);
     m_peopleCardLink = std::make_unique<TPersonCardLink>(m_peopleFrame);
-    SetCard(false, m_movieCardLink.get());
-    SetCard(true, m_peopleCardLink.get());
+    Movies().SetCard(m_movieCardLink.get());
+    People().SetCard(m_peopleCardLink.get());
 
     connect(m_movieFrame, &TmvFrame::SeenToggled, this, [this](bool seen) {
         OnMarkToggled(true, seen);
@@ -116,8 +116,8 @@ void TMain::CreateCards()
     for (TCardFrame *frame :
          {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
         const auto refresh = [this] {
-            if (TDBItem *record = CurrentRecord(m_peopleMode))
-                (m_peopleMode ? m_peopleModel : m_movieModel)->RecordChanged(record);
+            if (TDBItem *record = Shown().Current())
+                Shown().Model()->RecordChanged(record);
             CommandUpdate();
         };
         connect(frame, &TCardFrame::RatingStored, this, refresh);
@@ -150,7 +150,7 @@ void TMain::ApplyCardSettings()
 
 void TMain::OnMarkToggled(bool seenMark, bool checked)
 {
-    auto *movie = static_cast<TBaseMovie *>(CurrentRecord(false));
+    auto *movie = static_cast<TBaseMovie *>(Movies().Current());
     if (!movie || m_readOnly || m_peopleMode)
         return;
     if (seenMark)
@@ -158,9 +158,9 @@ void TMain::OnMarkToggled(bool seenMark, bool checked)
     else
         movie->SetWish(checked);
     m_movieFrame->RefreshSeen();
-    m_movieModel->RecordChanged(movie);
+    Movies().Model()->RecordChanged(movie);
     // The seen and wish filters may no longer admit the movie.
-    if (!m_movieModel->Passes(*movie))
+    if (!Movies().Model()->Passes(*movie))
         movie->SetShown(false);
     CommandUpdate();
 }

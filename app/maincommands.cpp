@@ -16,6 +16,7 @@
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "app/recorddialogs.h"
+#include "app/toolscontroller.h"
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
@@ -45,10 +46,6 @@ std::optional<int> ParseWhole(const QString &text)
         return std::nullopt;
     return value;
 }
-
-// Movie columns whose change moves a row in the plain and tree views; people columns.
-constexpr int MovieResortColumns[] = {5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 17, 19, 20, 21};
-constexpr int PeopleResortColumns[] = {4, 5, 6, 7};
 
 } // namespace
 
@@ -86,7 +83,7 @@ void TMain::ConnectCommands()
     on("ClearBookAct", [this] { ClearBookmarks(); });
 
     // The list's context menu is the Movie menu.
-    for (TCatalogList *list : {m_movieList, m_peopleList}) {
+    for (TCatalogList *list : {Movies().List(), People().List()}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &at) {
             m_movieMenu->exec(list->viewport()->mapToGlobal(at));
@@ -104,14 +101,11 @@ void TMain::SetEditState(TEditState state)
         return;
     if (state == TEditState::Editing && m_readOnly)
         return;
-    const bool people = m_peopleMode;
-    if (m_editState == TEditState::Viewing && state == TEditState::Editing
-        && CurrentRecord(people)) {
+    if (m_editState == TEditState::Viewing && state == TEditState::Editing && Shown().Current())
         TakeSnapshot();
-    }
     m_editState = state;
-    TCatalogList *list = ShownList();
-    if (state == TEditState::Editing && ListView(people) == TViewMode::Grid && list
+    TCatalogList *list = Shown().List();
+    if (state == TEditState::Editing && Shown().View() == TViewMode::Grid && list
         && !list->CellEditing() && list->currentIndex().isValid()) {
         list->edit(list->currentIndex());
     }
@@ -119,128 +113,74 @@ void TMain::SetEditState(TEditState state)
     CommandUpdate();
 }
 
+void TMain::ResetEditState(TEditState state)
+{
+    m_editState = state;
+    m_snapshot = TEditSnapshot();
+    m_newRecord = nullptr;
+}
+
 void TMain::ShowCurrent()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
-    if (ListView(people) == TViewMode::Grid) {
-        (people ? m_peopleModel : m_movieModel)->RecordChanged(record);
+    TListController &lists = Shown();
+    TDBItem *record = lists.Current();
+    if (lists.View() == TViewMode::Grid) {
+        lists.Model()->RecordChanged(record);
         return;
     }
-    if (IRecordCard *card = people ? m_peopleCard : m_movieCard)
+    if (IRecordCard *card = lists.Card())
         card->ShowRecord(record, m_editState == TEditState::Editing);
 }
 
 void TMain::TakeSnapshot()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
+    const TDBItem *record = Shown().Current();
     m_snapshot = TEditSnapshot();
     if (!record || !m_db)
         return;
-    m_snapshot.record = record;
-    m_snapshot.caption = RecordCaption(*record);
-    for (int field : (people ? m_peopleGroups : m_movieGroups)->Levels())
-        m_snapshot.groupValues.append(GroupValues(*record, field));
-    if (people) {
-        const auto &person = static_cast<const TActor &>(*record);
-        for (int column = 0; column < PeopleColumns; ++column)
-            m_snapshot.columnTexts.append(m_peopleColumns->RecordText(person, column));
-    } else {
-        const auto &movie = static_cast<const TBaseMovie &>(*record);
-        for (int column = 0; column < MovieFixedColumns; ++column)
-            m_snapshot.columnTexts.append(m_movieColumns->RecordText(movie, column));
-    }
+    m_snapshot.rows = Shown().Snapshot(*record);
     m_snapshot.modified = m_db->Modified();
 }
 
 bool TMain::StoreCardInput()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
+    TListController &lists = Shown();
+    TDBItem *record = lists.Current();
     if (!record)
         return false;
-    TCatalogList *list = ShownList();
-    if (ListView(people) == TViewMode::Grid) {
-        list->CloseCellEditor(true);
+    if (lists.View() == TViewMode::Grid) {
+        lists.List()->CloseCellEditor(true);
         return true;
     }
-    if (IRecordCard *card = people ? m_peopleCard : m_movieCard)
+    if (IRecordCard *card = lists.Card())
         card->StoreEdits(record);
     return true;
 }
 
 void TMain::UpdatePosition(TDBItem *record)
 {
-    const bool people = record->Kind() == TRecordKind::Person;
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    const TViewMode view = ListView(people);
-    const bool snapshotOfRecord = m_snapshot.record == record;
-    if (view == TViewMode::Tree && record->Kind() != TRecordKind::Episode && record->Shown()
-        && snapshotOfRecord) {
-        QList<QStringList> now;
-        for (int field : (people ? m_peopleGroups : m_movieGroups)->Levels())
-            now.append(GroupValues(*record, field));
-        if (now != m_snapshot.groupValues) {
-            // The record moves to the groups of its new values.
-            model->Reshow(*record);
-        }
-    }
-    const int column = model->SortColumn();
-    bool resort = false;
-    if (view == TViewMode::Grid) {
-        resort = m_editColumn == column;
-    } else if (snapshotOfRecord) {
-        const int titleColumn = people ? PeopleTitleColumn : MovieTitleColumn;
-        if (column == titleColumn) {
-            resort = RecordCaption(*record) != m_snapshot.caption;
-        } else {
-            bool watched = false;
-            if (people) {
-                watched = std::find(std::begin(PeopleResortColumns),
-                                    std::end(PeopleResortColumns),
-                                    column)
-                          != std::end(PeopleResortColumns);
-            } else {
-                watched =
-                    std::find(std::begin(MovieResortColumns), std::end(MovieResortColumns), column)
-                    != std::end(MovieResortColumns);
-            }
-            if (watched && column < m_snapshot.columnTexts.size()) {
-                const QString now =
-                    people
-                        ? m_peopleColumns->RecordText(static_cast<const TActor &>(*record), column)
-                        : m_movieColumns->RecordText(static_cast<const TBaseMovie &>(*record),
-                                                     column);
-                resort = now != m_snapshot.columnTexts.at(column);
-            }
-        }
-    }
-    if (resort)
-        model->Resort();
-    else
-        model->RecordChanged(record);
+    Lists(record->Kind()).UpdatePosition(record, m_snapshot.rows, m_editColumn);
     m_snapshot = TEditSnapshot();
 }
 
-void TMain::OnFocusLeaving(bool people)
+void TMain::OnFocusLeaving(TListController &lists)
 {
-    if (m_editState != TEditState::Editing || people != m_peopleMode || !m_db)
+    if (m_editState != TEditState::Editing || &lists != &Shown() || !m_db)
         return;
-    TDBItem *record = CurrentRecord(people);
+    TDBItem *record = lists.Current();
     if (!record)
         return;
     StoreCardInput();
     if (m_db->Modified()) {
-        if (!(people ? m_peopleModel : m_movieModel)->Passes(*record))
+        if (!lists.Model()->Passes(*record))
             record->SetShown(false);
         UpdatePosition(record);
     }
 }
 
-void TMain::OnNodeFocused(bool people, TDBItem *record, bool startEditing)
+void TMain::OnNodeFocused(TListController &lists, TDBItem *record, bool startEditing)
 {
-    SetCurrentRecord(people, record);
+    lists.SetCurrent(record);
     const bool edit = (startEditing || m_startEditing) && record && !m_readOnly;
     const bool focusTitle = startEditing || m_focusTitle;
     m_startEditing = false;
@@ -262,9 +202,9 @@ void TMain::OnNodeFocused(bool people, TDBItem *record, bool startEditing)
     } else {
         SetEditState(target);
     }
-    IRecordCard *card = people ? m_peopleCard : m_movieCard;
+    IRecordCard *card = lists.Card();
     if (m_editState == TEditState::Editing && focusTitle && card
-        && ListView(people) != TViewMode::Grid) {
+        && lists.View() != TViewMode::Grid) {
         card->FocusTitle();
     }
 }
@@ -272,17 +212,17 @@ void TMain::OnNodeFocused(bool people, TDBItem *record, bool startEditing)
 void TMain::OnCellEditStarted(int column)
 {
     // The edited row becomes the current record at once, not after the focus delay.
-    ShownList()->FlushFocus();
+    Shown().List()->FlushFocus();
     m_editColumn = column;
-    if (m_editState != TEditState::Viewing && CurrentRecord(m_peopleMode))
+    if (m_editState != TEditState::Viewing && Shown().Current())
         m_editState = TEditState::Viewing;
     SetEditState(TEditState::Editing);
 }
 
 void TMain::OnCellEditFinished()
 {
-    TDBItem *record = CurrentRecord(m_peopleMode);
-    if (record && m_db && m_db->Modified() && m_snapshot.record == record)
+    TDBItem *record = Shown().Current();
+    if (record && m_db && m_db->Modified() && m_snapshot.rows.record == record)
         UpdatePosition(record);
     m_editColumn = -1;
     if (m_editState == TEditState::Editing)
@@ -318,7 +258,7 @@ void TMain::FocusNewRecord(TDBItem *record)
         return;
     m_startEditing = true;
     m_focusTitle = true;
-    TCatalogList *list = record->Kind() == TRecordKind::Person ? m_peopleList : m_movieList;
+    TCatalogList *list = record->Kind() == TRecordKind::Person ? People().List() : Movies().List();
     list->clearSelection();
     list->SelectRecord(record);
 }
@@ -336,26 +276,24 @@ void TMain::EditRecord()
 {
     if (m_readOnly || m_editState == TEditState::Editing)
         return;
-    if (MultiEditSelection()) {
-        EditMultipleMovies();
+    if (m_tools->MultiEditSelection()) {
+        m_tools->EditMultipleMovies();
         return;
     }
-    TCatalogList *list = ShownList();
+    TCatalogList *list = Shown().List();
     const TViewNode *node = list->Model()->NodeOf(list->currentIndex());
-    if (m_editState != TEditState::Viewing || !node || !node->record
-        || !CurrentRecord(m_peopleMode)) {
+    if (m_editState != TEditState::Viewing || !node || !node->record || !Shown().Current()) {
         return;
     }
     SetEditState(TEditState::Editing);
-    IRecordCard *card = m_peopleMode ? m_peopleCard : m_movieCard;
-    if (card && ListView(m_peopleMode) != TViewMode::Grid)
+    IRecordCard *card = Shown().Card();
+    if (card && Shown().View() != TViewMode::Grid)
         card->FocusTitle();
 }
 
 void TMain::ApplyEdits()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
+    TDBItem *record = Shown().Current();
     if (m_editState != TEditState::Editing || !record)
         return;
     StoreCardInput();
@@ -363,21 +301,20 @@ void TMain::ApplyEdits()
     SetEditState(TEditState::Viewing);
     if (!m_db->Modified())
         return;
-    (people ? m_peopleModel : m_movieModel)->ApplyFilter(*record);
+    Shown().Model()->ApplyFilter(*record);
     UpdatePosition(record);
     if (record->Shown())
-        ShownList()->SelectRecord(record);
+        Shown().List()->SelectRecord(record);
 }
 
 void TMain::CancelEdits()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
+    TDBItem *record = Shown().Current();
     if (m_editState != TEditState::Editing || !record)
         return;
-    TCatalogList *list = ShownList();
+    TCatalogList *list = Shown().List();
     TListModel *model = list->Model();
-    const bool modified = m_snapshot.record == record ? m_snapshot.modified : m_db->Modified();
+    const bool modified = m_snapshot.rows.record == record ? m_snapshot.modified : m_db->Modified();
     if (record->IsEmpty()) {
         // A new record left empty goes, and with it the only change it made; its
         // neighbour takes the focus.
@@ -394,7 +331,7 @@ void TMain::CancelEdits()
         list->CloseCellEditor(false);
         m_editState = TEditState::None;
         m_snapshot = TEditSnapshot();
-        SetCurrentRecord(people, nullptr);
+        Shown().SetCurrent(nullptr);
         m_db->DeleteRecord(record);
         m_db->SetModified(before);
         ShowCurrent();
@@ -413,7 +350,7 @@ void TMain::CancelEdits()
 
 void TMain::ClearRecord()
 {
-    TDBItem *record = CurrentRecord(m_peopleMode);
+    TDBItem *record = Shown().Current();
     if (!record || m_readOnly)
         return;
     if (m_settings.ClearMovieConfirm
@@ -424,22 +361,7 @@ void TMain::ClearRecord()
     }
     record->Clear();
     ShowCurrent();
-    (m_peopleMode ? m_peopleModel : m_movieModel)->RecordChanged(record);
-}
-
-QList<TViewNode *> TMain::SelectedNodes() const
-{
-    QList<TViewNode *> nodes;
-    TCatalogList *list = ShownList();
-    if (!list || !list->selectionModel())
-        return nodes;
-    // Selection order: the ranges as the user made them.
-    const QModelIndexList rows = list->selectionModel()->selectedRows();
-    for (const QModelIndex &row : rows) {
-        if (TViewNode *node = list->Model()->NodeOf(row))
-            nodes.append(node);
-    }
-    return nodes;
+    Shown().Model()->RecordChanged(record);
 }
 
 void TMain::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision)
@@ -469,8 +391,7 @@ void TMain::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision)
 
 void TMain::DeleteRecords()
 {
-    const bool people = m_peopleMode;
-    if (!CurrentRecord(people) || m_readOnly || !m_db)
+    if (!Shown().Current() || m_readOnly || !m_db)
         return;
     if (m_settings.DeleteMovieConfirm
         && !m_dialogs->AskYesNo(
@@ -480,19 +401,19 @@ void TMain::DeleteRecords()
     // Yes here stands for "ask".
     TFileDecision decision =
         m_settings.DeleteMovieFilesConfirm ? TFileDecision::Yes : TFileDecision::YesToAll;
-    TCatalogList *list = ShownList();
+    TCatalogList *list = Shown().List();
     TListModel *model = list->Model();
     if (m_editState == TEditState::Editing)
         list->CloseCellEditor(false);
     m_editState = TEditState::None;
     m_snapshot = TEditSnapshot();
     m_newRecord = nullptr;
-    SetCurrentRecord(people, nullptr);
+    Shown().SetCurrent(nullptr);
     ShowCurrent();
 
     QList<TDBItem *> records;
     QList<TViewNode *> nodes;
-    for (TViewNode *node : SelectedNodes()) {
+    for (TViewNode *node : Shown().SelectedNodes()) {
         if (node->IsGroup())
             break;
         nodes.append(node);
@@ -541,8 +462,7 @@ void TMain::DeleteRecords()
 
 void TMain::DuplicateRecord()
 {
-    const bool people = m_peopleMode;
-    TDBItem *current = CurrentRecord(people);
+    TDBItem *current = Shown().Current();
     if (!current || m_readOnly)
         return;
     // The copy takes what the card holds, not what was stored before.
@@ -562,7 +482,7 @@ void TMain::DuplicateRecord()
         if (copy)
             copy->Assign(*current);
     }
-    (people ? m_peopleModel : m_movieModel)->Resort();
+    Shown().Model()->Resort();
     FocusNewRecord(copy);
 }
 
@@ -570,7 +490,7 @@ void TMain::DuplicateRecord()
 
 void TMain::NewEpisode()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_readOnly || m_peopleMode)
         return;
     TMovie *movie = current->Kind() == TRecordKind::Movie
@@ -598,13 +518,13 @@ void TMain::NewEpisode()
         episode->SetTitle(QString());
         episode->SetOrigtitle(QString());
     }
-    m_movieModel->Resort();
+    Movies().Model()->Resort();
     FocusNewRecord(episode);
 }
 
 void TMain::SetRecordId()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_readOnly || m_peopleMode)
         return;
     auto *movie = static_cast<TBaseMovie *>(current);
@@ -613,14 +533,14 @@ void TMain::SetRecordId()
     if (!typed)
         return;
     movie->SetNum(ParseWhole(*typed).value_or(-1));
-    m_movieModel->RecordChanged(movie);
-    m_movieModel->Resort();
+    Movies().Model()->RecordChanged(movie);
+    Movies().Model()->Resort();
     ShowCurrent();
 }
 
 void TMain::SetEpisodeNumber()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_readOnly || m_peopleMode || current->Kind() != TRecordKind::Episode)
         return;
     auto *episode = static_cast<TEpisode *>(current);
@@ -638,39 +558,16 @@ void TMain::SetEpisodeNumber()
         return;
     }
     episode->SetEpnum(*number);
-    m_movieModel->RecordChanged(episode);
-    m_movieModel->Resort();
+    Movies().Model()->RecordChanged(episode);
+    Movies().Model()->Resort();
     ShowCurrent();
-}
-
-QList<TDBItem *> TMain::SelectedRecordsBelowGroups() const
-{
-    // Record rows stand for themselves; group rows for every record below them.
-    QList<TDBItem *> records;
-    TCatalogList *list = ShownList();
-    const std::function<void(TViewNode *)> below = [&](TViewNode *node) {
-        for (TViewNode *child : list->Model()->Children(node)) {
-            if (child->record && !records.contains(child->record))
-                records.append(child->record);
-            below(child);
-        }
-    };
-    for (TViewNode *node : SelectedNodes()) {
-        if (node->record) {
-            if (!records.contains(node->record))
-                records.append(node->record);
-        } else {
-            below(node);
-        }
-    }
-    return records;
 }
 
 void TMain::SetIdsOfSelection()
 {
     if (m_readOnly || m_peopleMode || !m_db)
         return;
-    const QList<TDBItem *> records = SelectedRecordsBelowGroups();
+    const QList<TDBItem *> records = Shown().SelectedRecordsBelowGroups();
     if (records.isEmpty())
         return;
     const std::optional<TIdSeries> series = m_dialogs->AskIdSeries(this, m_idSeries);
@@ -687,7 +584,7 @@ void TMain::SetIdsOfSelection()
         next += series->Increment;
     }
     m_db->SortById();
-    m_movieModel->Resort();
+    Movies().Model()->Resort();
     RepaintLists();
     ShowCurrent();
 }
@@ -698,13 +595,13 @@ void TMain::SetSeen(bool viewed, double when)
 {
     if (m_readOnly || m_peopleMode)
         return;
-    for (TDBItem *record : SelectedRecordsBelowGroups()) {
+    for (TDBItem *record : Shown().SelectedRecordsBelowGroups()) {
         if (record->Kind() == TRecordKind::Person)
             continue;
         auto *movie = static_cast<TBaseMovie *>(record);
         movie->SetViewed(viewed);
         movie->SetViewdate(when);
-        m_movieModel->RecordChanged(movie);
+        Movies().Model()->RecordChanged(movie);
     }
     ShowCurrent();
     CommandUpdate();
@@ -712,7 +609,7 @@ void TMain::SetSeen(bool viewed, double when)
 
 void TMain::ToggleSeen()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_peopleMode)
         return;
     SetSeen(!static_cast<TBaseMovie *>(current)->Viewed(), NowDays());
@@ -720,12 +617,11 @@ void TMain::ToggleSeen()
 
 void TMain::ToggleBookmark()
 {
-    const bool people = m_peopleMode;
-    TDBItem *record = CurrentRecord(people);
+    TDBItem *record = Shown().Current();
     if (!record)
         return;
     record->SetBookmark(!record->Bookmark());
-    TCatalogList *list = ShownList();
+    TCatalogList *list = Shown().List();
     list->Model()->RecordChanged(record);
     // Repeated presses mark a run of rows.
     TViewNode *node = list->Model()->NodeOf(list->currentIndex());
@@ -738,7 +634,7 @@ void TMain::ToggleBookmark()
 
 void TMain::GoToBookmark(bool forward)
 {
-    TCatalogList *list = ShownList();
+    TCatalogList *list = Shown().List();
     TListModel *model = list->Model();
     TViewNode *node = model->NodeOf(list->currentIndex());
     if (!node)
@@ -784,7 +680,7 @@ QString TMain::UsableFile(const TBaseMovie &movie)
 
 void TMain::PlayMovie()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_peopleMode)
         return;
     const QString file = UsableFile(*static_cast<TBaseMovie *>(current));
@@ -794,7 +690,7 @@ void TMain::PlayMovie()
 
 void TMain::OpenMovieFolder()
 {
-    TDBItem *current = CurrentRecord(false);
+    TDBItem *current = Movies().Current();
     if (!current || m_peopleMode)
         return;
     const QString file = UsableFile(*static_cast<TBaseMovie *>(current));
@@ -810,7 +706,7 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
         return;
     QString title = text.trimmed();
     title = m_db->TextRules().Title(title);
-    SetMode(false);
+    SetMode(TRecordKind::Movie);
     const auto same = [](const QString &a, const QString &b) {
         return a.compare(b, Qt::CaseInsensitive) == 0;
     };
@@ -822,7 +718,7 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
         if (!match)
             continue;
         if (movie->Shown())
-            m_movieList->SelectRecord(movie);
+            Movies().List()->SelectRecord(movie);
         return;
     }
     if (m_dialogs->AskYesNo(this,
@@ -843,7 +739,7 @@ void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
         return;
     QString name = text.trimmed();
     name = m_db->TextRules().Name(name);
-    SetMode(true);
+    SetMode(TRecordKind::Person);
     TActor *found = nullptr;
     if (!asTranslatedName) {
         const int index = m_db->FindPerson(name);
@@ -859,7 +755,7 @@ void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
     }
     if (found) {
         if (found->Shown())
-            m_peopleList->SelectRecord(found);
+            People().List()->SelectRecord(found);
         return;
     }
     if (m_readOnly)
@@ -871,10 +767,10 @@ void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
         person->SetTransname(name);
     if (!person->Shown())
         return;
-    m_peopleModel->Resort();
+    People().Model()->Resort();
     m_startEditing = true;
-    m_peopleList->clearSelection();
-    m_peopleList->SelectRecord(person);
+    People().List()->clearSelection();
+    People().List()->SelectRecord(person);
 }
 
 void TMain::GoToMovieById(const QString &text)
@@ -885,24 +781,23 @@ void TMain::GoToMovieById(const QString &text)
     const int index = m_db->FindMovie(*id);
     if (index < 0 || !m_db->Movie(index)->Shown())
         return;
-    SetMode(false);
-    m_movieList->SelectRecord(m_db->Movie(index));
+    SetMode(TRecordKind::Movie);
+    Movies().List()->SelectRecord(m_db->Movie(index));
 }
 
 // ----- keyboard ------------------------------------------------------------------------------
 
 bool TMain::HandleSpace()
 {
-    const bool people = m_peopleMode;
-    TCatalogList *list = ShownList();
-    if (ListView(people) == TViewMode::Grid) {
+    TCatalogList *list = Shown().List();
+    if (Shown().View() == TViewMode::Grid) {
         if (list->CellEditing() || !list->hasFocus())
             return false;
         QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
         QApplication::sendEvent(list, &pageDown);
         return true;
     }
-    IRecordCard *card = people ? m_peopleCard : m_movieCard;
+    IRecordCard *card = Shown().Card();
     const bool cardFocused = card && card->HasKeyboardFocus();
     if (!list->hasFocus() && !(cardFocused && m_editState == TEditState::Viewing))
         return false;
@@ -922,9 +817,9 @@ bool TMain::HandleSpace()
 bool TMain::HandleCardKey(int key)
 {
     // While reading, the arrow and page keys move the card rather than its fields.
-    if (m_editState != TEditState::Viewing || ListView(m_peopleMode) == TViewMode::Grid)
+    if (m_editState != TEditState::Viewing || Shown().View() == TViewMode::Grid)
         return false;
-    IRecordCard *card = m_peopleMode ? m_peopleCard : m_movieCard;
+    IRecordCard *card = Shown().Card();
     if (!card || !card->HasKeyboardFocus())
         return false;
     QScrollArea *frame = m_peopleMode ? static_cast<QScrollArea *>(m_peopleFrame)
@@ -956,15 +851,15 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
         // In the grid, Esc belongs to the cell editor.
-        if (key->key() == Qt::Key_Escape && ListView(m_peopleMode) == TViewMode::Grid) {
+        if (key->key() == Qt::Key_Escape && Shown().View() == TViewMode::Grid) {
             event->accept();
             return false;
         }
         // F2 edits the focused grid cell, as in any list of the desktop; elsewhere it goes to
         // the next bookmark (which Shift+F2 goes back from).
-        TCatalogList *list = ShownList();
+        TCatalogList *list = Shown().List();
         if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier && widget == list
-            && ListView(m_peopleMode) == TViewMode::Grid && !list->CellEditing()
+            && Shown().View() == TViewMode::Grid && !list->CellEditing()
             && (list->model()->flags(list->currentIndex()) & Qt::ItemIsEditable)) {
             event->accept();
             return false;
@@ -972,7 +867,7 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool inMovieEditor =
-            m_movieList->CellEditing() && m_movieList->viewport()->isAncestorOf(widget);
+            Movies().List()->CellEditing() && Movies().List()->viewport()->isAncestorOf(widget);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && inMovieEditor
             && key->modifiers() == Qt::NoModifier && KeepsEnter(m_editColumn)) {
             return true;

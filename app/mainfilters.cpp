@@ -203,23 +203,24 @@ void TMain::UpdateFilterChecks()
 void TMain::RebuildSearchFieldMenu()
 {
     m_searchFieldMenu->clear();
+    const TRecordKind kind = Shown().Kind();
     const bool people = m_peopleMode;
     const int chosen = people ? m_filter.PeopleField : m_filter.MovieField;
     auto *group = new QActionGroup(m_searchFieldMenu);
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
     for (int field = -1; field < count; ++field) {
-        QAction *action = m_searchFieldMenu->addAction(SearchFieldCaption(people, field));
+        QAction *action = m_searchFieldMenu->addAction(SearchFieldCaption(kind, field));
         action->setObjectName(u"SearchField%1"_s.arg(field));
         action->setCheckable(true);
         action->setChecked(field == chosen);
         group->addAction(action);
         if (field == -1)
             m_searchFieldMenu->addSeparator();
-        connect(action, &QAction::triggered, this, [this, people, field] {
+        connect(action, &QAction::triggered, this, [this, people, kind, field] {
             if (!people && field == AdvancedSearchField)
                 ShowAdvancedSearch();
             else
-                ChooseSearchField(people, field);
+                ChooseSearchField(kind, field);
         });
     }
     const QList<QAction *> actions = m_searchFieldMenu->actions();
@@ -242,8 +243,9 @@ void TMain::ShowSearchFieldCaption()
     m_searchFieldButton->setToolTip(QString(m_searchFieldCaption).remove(u'&'));
 }
 
-void TMain::ChooseSearchField(bool people, int field)
+void TMain::ChooseSearchField(TRecordKind kind, int field)
 {
+    const bool people = kind == TRecordKind::Person;
     int &slot = people ? m_filter.PeopleField : m_filter.MovieField;
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
     if (field < -1 || field >= count || field == slot)
@@ -259,8 +261,9 @@ void TMain::ChooseSearchField(bool people, int field)
     ReapplyFilters();
 }
 
-void TMain::SetSearchField(bool people, int field, const QString &text)
+void TMain::SetSearchField(TRecordKind kind, int field, const QString &text)
 {
+    const bool people = kind == TRecordKind::Person;
     int &slot = people ? m_filter.PeopleField : m_filter.MovieField;
     if (slot != field) {
         slot = field;
@@ -294,46 +297,20 @@ void TMain::ShowAdvancedSearch()
     }
     if (criteria && any) {
         m_filter.MovieField = -2; // forces the choice below to count as a change
-        ChooseSearchField(false, AdvancedSearchField);
+        ChooseSearchField(TRecordKind::Movie, AdvancedSearchField);
         return;
     }
     if (m_filter.MovieField == AdvancedSearchField)
-        ChooseSearchField(false, -1);
+        ChooseSearchField(TRecordKind::Movie, -1);
 }
 
 void TMain::ReapplyFilters()
 {
-    if (!m_db)
+    if (!m_db || Shown().Refilter())
         return;
-    const bool people = m_peopleMode;
-    TCatalogList *list = ShownList();
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    TDBItem *focused = model->RecordOf(list->currentIndex());
-    const int count = people ? m_db->PersonCount() : m_db->MovieCount();
-    // Prepared once (ranges read, drives asked once per folder) for all records; the
-    // lists ask the same filter when records are shown.
-    const TFilter filter(m_filter);
-    m_batchFilter = &filter;
-    model->BeginUpdate();
-    for (int i = 0; i < count; ++i) {
-        TDBItem *record = people ? static_cast<TDBItem *>(m_db->Person(i))
-                                 : static_cast<TDBItem *>(m_db->Movie(i));
-        const bool pass = filter.Passes(*record);
-        if (pass != record->Shown())
-            record->SetShown(pass);
-    }
-    ApplySort(people);
-    model->EndUpdate();
-    m_batchFilter = nullptr;
-    // The focused record stays focused while it passes; otherwise the first row.
-    if (focused && focused->Shown() && list->SelectRecord(focused))
-        return;
-    list->SelectFirst();
-    if (model->rowCount() == 0) {
-        SetCurrentRecord(people, nullptr);
-        SetEditState(TEditState::Empty);
-        ShowCurrent();
-    }
+    Shown().SetCurrent(nullptr);
+    SetEditState(TEditState::Empty);
+    ShowCurrent();
 }
 
 void TMain::RebuildWebEngineMenu()
@@ -376,17 +353,18 @@ void TMain::WebSearch(int index, const QString &text)
         TRecordDialogs::OpenCatalogTarget(*m_dialogs, this, address, TLinkUse::Link);
 }
 
-QString TMain::SearchFieldCaption(bool people, int field) const
+QString TMain::SearchFieldCaption(TRecordKind kind, int field) const
 {
+    const bool people = kind == TRecordKind::Person;
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
     if (field < -1 || field >= count)
         return {};
     return Text((people ? 2050 : 2000) + 1 + field, DefaultSearchCaption(people, field));
 }
 
-QString TMain::SortColumnCaption(bool people, int item) const
+QString TMain::SortColumnCaption(TRecordKind kind, int item) const
 {
-    if (people) {
+    if (kind == TRecordKind::Person) {
         const int column = PeopleSortColumnForItem(item);
         return Text(PeopleCaptionText(column), DefaultPeopleCaption(column));
     }

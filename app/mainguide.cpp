@@ -136,7 +136,7 @@ void TMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     // A theme switch: rows and cards take the new palette's colours again.
     if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
-        && m_movieList) {
+        && Movies().List()) {
         ApplyListLook();
         ApplyCardSettings();
         RepaintLists();

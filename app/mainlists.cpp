@@ -1,85 +1,41 @@
-// The main window's catalog lists: views, columns, sorting, groups, the focused record and
-// the grid's in-place editing.
+// The main window's two catalog lists: how they are wired to the window, the catalog's
+// custom fields as columns, the view choice and the lists' look.
 #include <algorithm>
-#include <numeric>
 
 #include <QAction>
-#include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLineEdit>
-#include <QScopeGuard>
 #include <QSplitter>
 #include <QStackedWidget>
 
 #include "app/catalogview.h"
 #include "app/grouping.h"
-#include "app/listcolumns.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
-#include "catalog/actor.h"
 #include "catalog/basemovie.h"
-#include "catalog/daycount.h"
-#include "catalog/localetext.h"
-#include "catalog/movie.h"
 #include "catalog/textrules.h"
 #include "catalog/videodatabase.h"
-#include "logic/titleformat.h"
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int DefaultColumnWidth = 80;
-
-QList<const TDBItem *> AllRecords(const TVideoDatabase &db, bool people)
-{
-    QList<const TDBItem *> records;
-    const int count = people ? db.PersonCount() : db.MovieCount();
-    records.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        records.append(people ? static_cast<const TDBItem *>(db.Person(i))
-                              : static_cast<const TDBItem *>(db.Movie(i)));
-    }
-    return records;
-}
-
-} // namespace
-
 void TMain::CreateLists()
 {
-    m_movieModel = new TListModel(this);
-    m_peopleModel = new TListModel(this, true);
-    auto movieColumns = std::make_unique<TMovieColumns>();
-    auto peopleColumns = std::make_unique<TPeopleColumns>();
-    m_movieColumns = movieColumns.get();
-    m_peopleColumns = peopleColumns.get();
-    m_movieModel->SetTextProvider(std::move(movieColumns));
-    m_peopleModel->SetTextProvider(std::move(peopleColumns));
-    // A whole-list sort makes each row's text once.
-    m_movieModel->SetSortBracket([this](bool starting) {
-        starting ? m_movieColumns->Cache().Begin() : m_movieColumns->Cache().End();
-    });
-    m_peopleModel->SetSortBracket([this](bool starting) {
-        starting ? m_peopleColumns->Cache().Begin() : m_peopleColumns->Cache().End();
-    });
-    m_movieGroups = std::make_unique<TGrouping>(*m_movieModel, false);
-    m_peopleGroups = std::make_unique<TGrouping>(*m_peopleModel, true);
-
-    m_movieList = new TCatalogList(m_movieModel, MovieTitleColumn, m_listStack);
-    m_movieList->setObjectName(u"MovieList"_s);
-    m_peopleList = new TCatalogList(m_peopleModel, PeopleTitleColumn, m_listStack);
-    m_peopleList->setObjectName(u"PeopleList"_s);
-    m_listStack->addWidget(m_movieList);
-    m_listStack->addWidget(m_peopleList);
-    ConnectList(m_movieList, false);
-    ConnectList(m_peopleList, true);
+    const auto text = [this](int number, const QString &english) { return Text(number, english); };
+    for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
+        auto *lists = new TListController(kind, m_settings, text, m_listStack);
+        m_lists[kind == TRecordKind::Person] = lists;
+        lists->SetFilter(&m_filter);
+        m_listStack->addWidget(lists->List());
+        ConnectList(*lists);
+    }
 }
 
-void TMain::ConnectList(TCatalogList *list, bool people)
+void TMain::ConnectList(TListController &lists)
 {
+    TCatalogList *list = lists.List();
     // Delete in the list only: in a text box or a cell editor it deletes text.
     QAction *remove = Action(u"DelVidAct"_s);
     remove->setShortcut(QKeySequence(Qt::Key_Delete));
@@ -89,13 +45,13 @@ void TMain::ConnectList(TCatalogList *list, bool people)
         CommandUpdate();
     });
     // A model reset replaces nothing but the rows; the selection model stays the same.
-    connect(list, &TCatalogList::FocusLeaving, this, [this, people] { OnFocusLeaving(people); });
+    connect(list, &TCatalogList::FocusLeaving, this, [this, &lists] { OnFocusLeaving(lists); });
     connect(list,
             &TCatalogList::NodeFocused,
             this,
-            [this, people, list](TViewNode *, TDBItem *record, bool startEditing) {
-                if (list == ShownList())
-                    OnNodeFocused(people, record, startEditing);
+            [this, &lists](TViewNode *, TDBItem *record, bool startEditing) {
+                if (&lists == &Shown())
+                    OnNodeFocused(lists, record, startEditing);
             });
     connect(
         list, &TCatalogList::DeleteRequested, this, [this] { Action(u"DelVidAct"_s)->trigger(); });
@@ -104,49 +60,19 @@ void TMain::ConnectList(TCatalogList *list, bool people)
     connect(list, &TCatalogList::LinkRequested, this, [this](TDBItem *movie) {
         OnLinkRequested(movie);
     });
-    connect(list, &TCatalogList::HeaderClicked, this, [this, people](int column) {
-        SortByColumn(people, column);
-    });
     connect(list, &TCatalogList::CellEditStarted, this, [this](int column) {
         OnCellEditStarted(column);
     });
     connect(list, &TCatalogList::CellEditFinished, this, [this] { OnCellEditFinished(); });
-    connect(list->header(), &QHeaderView::sectionMoved, this, [this, people] {
-        if (!m_applyingColumns && ListView(people) == TViewMode::Grid)
-            StoreColumnLayout(people);
-    });
-    connect(list->header(),
-            &QHeaderView::sectionResized,
-            this,
-            [this, people, list](int column, int, int width) {
-                if (!m_applyingColumns && ListView(people) == TViewMode::Grid
-                    && !list->isColumnHidden(column) && width > 0) {
-                    StoreColumnWidth(people, column, width);
-                }
-            });
-}
-
-void TMain::InstallListRules()
-{
-    for (TListModel *model : {m_movieModel, m_peopleModel}) {
-        const bool people = model == m_peopleModel;
-        model->SetFilterRule([this](const TDBItem &record) {
-            return m_batchFilter ? m_batchFilter->Passes(record) : RecordPasses(record, m_filter);
-        });
-        model->SetParentsRule([this, people](const TDBItem &record) -> QList<TViewNode *> {
-            if (ListView(people) != TViewMode::Tree)
-                return {nullptr};
-            return (people ? m_peopleGroups : m_movieGroups)->ParentsFor(record);
-        });
-    }
-    ApplyGrouping();
 }
 
 std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
 {
     auto db = std::make_unique<TVideoDatabase>(fileName);
-    db->AddObserver(m_movieModel);
-    db->AddObserver(m_peopleModel);
+    for (TListController *lists : m_lists) {
+        db->AddObserver(lists->Model());
+        lists->SetCatalog(db.get());
+    }
     db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
     db->OnLog = TLogSink{m_logForm};
     db->SetTextRules(TextRules());
@@ -165,31 +91,33 @@ void TMain::ApplyGrouping()
     texts.Undefined = Text(1865, texts.Undefined);
     for (int i = 0; i < int(texts.Ratings.size()); ++i)
         texts.Ratings[size_t(i)] = Text(2150 + i, texts.Ratings[size_t(i)]);
-    m_movieGroups->SetTexts(texts);
-    m_peopleGroups->SetTexts(texts);
-    m_movieGroups->SetLevels(m_settings.MovieGroups, m_settings.MovieUndefinedGroup);
-    m_peopleGroups->SetLevels(m_settings.PeopleGroups, m_settings.PeopleUndefinedGroup);
+    for (TListController *lists : m_lists)
+        lists->ApplyGrouping(texts);
     if (m_db)
         m_db->SetTextRules(TextRules());
 }
 
-TViewMode TMain::ListView(bool people) const
+TListController &TMain::Lists(TRecordKind kind) const
 {
-    return ViewModeFromSetting(people ? m_settings.PeopleViewMode : m_settings.MovieViewMode);
+    return *m_lists[kind == TRecordKind::Person];
 }
 
-bool TMain::SetListView(bool people, TViewMode view)
+TListController &TMain::Shown() const
 {
-    const bool noLevels = (people ? m_peopleGroups : m_movieGroups)->Levels().isEmpty();
-    if (view == TViewMode::Tree && noLevels) {
+    return *m_lists[m_peopleMode];
+}
+
+bool TMain::SetListView(TListController &lists, TViewMode view)
+{
+    if (view == TViewMode::Tree && lists.Groups().Levels().isEmpty()) {
         UpdateViewActions();
         return false;
     }
     // An edit in progress is kept before the rows go.
-    OnFocusLeaving(people);
-    (people ? m_settings.PeopleViewMode : m_settings.MovieViewMode) = int(view);
-    BuildList(people);
-    if (people == m_peopleMode)
+    OnFocusLeaving(lists);
+    lists.SetView(view);
+    lists.Build();
+    if (&lists == &Shown())
         ApplyListLayout();
     UpdateViewActions();
     return true;
@@ -197,7 +125,7 @@ bool TMain::SetListView(bool people, TViewMode view)
 
 void TMain::UpdateViewActions()
 {
-    const TViewMode view = ListView(m_peopleMode);
+    const TViewMode view = Shown().View();
     const bool open = m_db != nullptr;
     Action(u"PlainViewAct"_s)->setEnabled(open);
     Action(u"TreeViewAct"_s)->setEnabled(open);
@@ -210,7 +138,7 @@ void TMain::UpdateViewActions()
 void TMain::ApplyListLayout()
 {
     // The grid fills the window; the card has nothing to show beside it.
-    const bool grid = ListView(m_peopleMode) == TViewMode::Grid;
+    const bool grid = Shown().View() == TViewMode::Grid;
     if (grid == m_cardStack->isHidden())
         return;
     m_cardStack->setVisible(!grid);
@@ -218,254 +146,47 @@ void TMain::ApplyListLayout()
         const int listWidth = std::max(150, m_settings.Splitter);
         m_splitter->setSizes({listWidth, std::max(1, m_splitter->width() - listWidth)});
     }
-    ShownList()->FitTitleColumn();
-}
-
-void TMain::BuildList(bool people)
-{
-    if (!m_db)
-        return;
-    TCatalogList *list = people ? m_peopleList : m_movieList;
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    TDBItem *previous = CurrentRecord(people);
-    const TViewMode view = ListView(people);
-    const QList<const TDBItem *> records = AllRecords(*m_db, people);
-    // One prepared filter for every record of the build.
-    const TFilter filter(m_filter);
-    m_batchFilter = &filter;
-    const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
-
-    // The rows are sorted once, when the outer bracket closes.
-    model->BeginUpdate();
-    model->Build(*m_db, [&] {
-        PrepareColumns(people);
-        if (view == TViewMode::Tree)
-            (people ? m_peopleGroups : m_movieGroups)->BuildGroups(records);
-    });
-    ApplySort(people);
-    model->EndUpdate();
-
-    list->SetViewMode(view);
-    if (view == TViewMode::Grid)
-        ApplyGridColumns(people);
-    // The rows were sorted when the bracket closed; only the header has to show it.
-    ShowSortIndicator(people);
-    if (previous && previous->Shown() && list->SelectRecord(previous))
-        return;
-    list->SelectFirst();
-}
-
-void TMain::PrepareColumns(bool people)
-{
-    const bool grid = ListView(people) == TViewMode::Grid;
-    const QString example = ShortDateText(DateToDays(QDate(1970, 5, 12)));
-    (people ? m_peopleList : m_movieList)
-        ->Delegate()
-        ->SetRefusalHint(Text(4000, u"This is not a date. Type it as %1 or as 1970-05-12."_s)
-                             .replace(u"%1"_s, example));
-    if (people) {
-        QStringList captions;
-        for (int i = 0; i < PeopleColumns; ++i)
-            captions.append(Text(PeopleCaptionText(i), DefaultPeopleCaption(i)));
-        m_peopleColumns->SetCaptions(captions);
-        m_peopleColumns->SetGrid(grid);
-        m_peopleColumns->SetTitleFormat(m_settings.PeopleTitleFormat);
-        return;
-    }
-    QStringList captions;
-    for (int i = 0; i < MovieFixedColumns; ++i)
-        captions.append(Text(MovieCaptionText(i), DefaultMovieCaption(i)));
-    m_movieColumns->SetCaptions(captions,
-                                m_db ? m_db->CustomFieldNames() : m_movieColumns->CustomNames());
-    m_movieColumns->SetGrid(grid);
-    m_movieColumns->SetTitleFormat(m_settings.TitleFormat);
-}
-
-TSortSettings &TMain::SortState(bool people, TViewMode view)
-{
-    switch (view) {
-    case TViewMode::Tree:
-        return people ? m_settings.PeopleTreeSort : m_settings.TreeSort;
-    case TViewMode::Grid:
-        return people ? m_settings.PeopleGridSort : m_settings.GridSort;
-    case TViewMode::Plain:
-        break;
-    }
-    return people ? m_settings.PeoplePlainSort : m_settings.PlainSort;
-}
-
-const TSortSettings &TMain::SortState(bool people, TViewMode view) const
-{
-    return const_cast<TMain *>(this)->SortState(people, view);
-}
-
-void TMain::ApplySort(bool people)
-{
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    const TViewMode view = ListView(people);
-    const TSortSettings &state = SortState(people, view);
-    int column = state.SortBy;
-    // A column that no longer exists (a deleted custom field) sorts by title.
-    if (column < 0 || column >= model->columnCount())
-        column = people ? PeopleTitleColumn : MovieTitleColumn;
-    const Qt::SortOrder order = state.SortDirection == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
-    if (people) {
-        model->Sort(column, order, [this](const TViewNode &a, const TViewNode &b, int c) {
-            return m_peopleColumns->Compare(a, b, c);
-        });
-    } else {
-        model->Sort(column, order, [this](const TViewNode &a, const TViewNode &b, int c) {
-            return m_movieColumns->Compare(a, b, c);
-        });
-    }
-    ShowSortIndicator(people);
-}
-
-void TMain::ShowSortIndicator(bool people)
-{
-    TCatalogList *list = people ? m_peopleList : m_movieList;
-    const TListModel *model = list->Model();
-    list->header()->setSortIndicatorShown(ListView(people) == TViewMode::Grid);
-    list->header()->setSortIndicator(model->SortColumn(), model->SortOrder());
-}
-
-void TMain::SortByColumn(bool people, int column)
-{
-    TListModel *model = people ? m_peopleModel : m_movieModel;
-    if (column <= 0 || column >= model->columnCount())
-        return;
-    TSortSettings &state = SortState(people, ListView(people));
-    if (state.SortBy == column)
-        state.SortDirection = state.SortDirection == 0 ? 1 : 0;
-    else
-        state.SortBy = column;
-    ApplySort(people);
-}
-
-Qt::SortOrder TMain::SortDirectionForItem(bool people, int item) const
-{
-    const TViewMode view = ListView(people) == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
-    const TSortSettings &state = SortState(people, view);
-    const int column = people ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
-    const bool ascending = state.SortDirection == 0;
-    if (column == state.SortBy)
-        return ascending ? Qt::DescendingOrder : Qt::AscendingOrder;
-    return ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
-}
-
-void TMain::SortByItem(bool people, int item)
-{
-    // The cards stand beside the plain and tree views only.
-    const TViewMode view = ListView(people) == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
-    TSortSettings &state = SortState(people, view);
-    const int column = people ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
-    if (state.SortBy == column)
-        state.SortDirection = state.SortDirection == 0 ? 1 : 0;
-    else
-        state.SortBy = column;
-    if (ListView(people) == view)
-        ApplySort(people);
-}
-
-QList<TColumnSettings> &TMain::ColumnStates(bool people)
-{
-    return people ? m_settings.PeopleGridColumns : m_settings.GridColumns;
-}
-
-void TMain::ApplyGridColumns(bool people)
-{
-    TCatalogList *list = people ? m_peopleList : m_movieList;
-    const int count = list->Model()->columnCount();
-    QList<TColumnSettings> &states = ColumnStates(people);
-    while (states.size() < count)
-        states.append(TColumnSettings{true, int(states.size()), DefaultColumnWidth});
-    m_applyingColumns = true;
-    QHeaderView *header = list->header();
-    for (int n = 0; n < count; ++n) {
-        const TColumnSettings &state = states.at(n);
-        list->setColumnHidden(n, !state.Visible);
-        header->resizeSection(n, std::max(header->minimumSectionSize(), state.Width));
-    }
-    // Stored positions may repeat or leave gaps: their order decides.
-    QList<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&states](int a, int b) {
-        return states.at(a).Position < states.at(b).Position;
-    });
-    for (int visual = 0; visual < count; ++visual)
-        header->moveSection(header->visualIndex(order.at(visual)), visual);
-    m_applyingColumns = false;
-}
-
-void TMain::StoreColumnLayout(bool people)
-{
-    TCatalogList *list = people ? m_peopleList : m_movieList;
-    QList<TColumnSettings> &states = ColumnStates(people);
-    const int count = std::min(int(states.size()), list->Model()->columnCount());
-    for (int n = 0; n < count; ++n)
-        states[n].Position = list->header()->visualIndex(n);
-}
-
-void TMain::StoreColumnWidth(bool people, int column, int width)
-{
-    QList<TColumnSettings> &states = ColumnStates(people);
-    if (column >= 0 && column < states.size())
-        states[column].Width = width;
+    Shown().List()->FitTitleColumn();
 }
 
 void TMain::AddCustomColumns()
 {
-    const int wanted = MovieFixedColumns + m_db->CustomFieldCount();
-    QList<TColumnSettings> &states = m_settings.GridColumns;
-    while (states.size() < wanted)
-        states.append(TColumnSettings{true, int(states.size()), DefaultColumnWidth});
-    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
-    m_movieModel->ColumnsChanged();
+    Movies().SetCustomFields(m_db->CustomFieldNames());
     m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
 }
 
 void TMain::OnCustomFieldAdded(int index)
 {
-    const int column = MovieFixedColumns + index;
-    QList<TColumnSettings> &states = m_settings.GridColumns;
-    const TColumnSettings fresh{true, column, DefaultColumnWidth};
-    if (column < states.size())
-        states[column] = fresh;
-    else
-        states.append(fresh);
+    Movies().OnCustomFieldAdded(index);
     CustomColumnsChanged();
 }
 
 void TMain::OnCustomFieldDeleted(int index)
 {
-    const int column = MovieFixedColumns + index;
-    QList<TColumnSettings> &states = m_settings.GridColumns;
-    if (column < states.size())
-        states.removeAt(column);
+    Movies().OnCustomFieldDeleted(index);
     CustomColumnsChanged();
 }
 
 void TMain::CustomColumnsChanged()
 {
+    TListController &movies = Movies();
     m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
-    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
     // The column count changes: the view is set up again around the same rows.
-    m_movieModel->ColumnsChanged();
-    m_movieList->SetViewMode(ListView(false));
-    if (ListView(false) == TViewMode::Grid)
-        ApplyGridColumns(false);
+    movies.SetCustomFields(m_db->CustomFieldNames());
+    movies.List()->SetViewMode(movies.View());
+    if (movies.View() == TViewMode::Grid)
+        movies.ApplyGridColumns();
     // The sort column may have been the deleted field.
-    ApplySort(false);
-    if (m_currentMovie)
-        m_movieList->SelectRecord(m_currentMovie);
+    movies.ApplySort();
+    if (movies.Current())
+        movies.SelectRecord(movies.Current());
 }
 
 void TMain::OnCustomFieldRenamed(int index)
 {
     Q_UNUSED(index);
     m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
-    m_movieColumns->SetCustomNames(m_db->CustomFieldNames());
-    m_movieModel->HeadersChanged();
+    Movies().OnCustomFieldRenamed(m_db->CustomFieldNames());
 }
 
 TCardSettings TMain::CardSettings() const
@@ -505,60 +226,30 @@ TCardSettings TMain::CardSettings() const
 void TMain::ApplyListLook()
 {
     // The window's palette: on a theme switch the window hears of it before its lists do.
-    const QPalette desktop = palette();
-    for (TCatalogList *list : {m_movieList, m_peopleList}) {
-        TRowLook look;
-        look.DoListColors = m_settings.DoListColors;
-        look.Colors = PaletteColors(m_settings.Colors, desktop);
-        look.Highlight = desktop.color(QPalette::Active, QPalette::Highlight);
-        look.Window = desktop.color(QPalette::Active, QPalette::Base);
-        look.Text = desktop.color(QPalette::Active, QPalette::Text);
-        look.HighlightedText = desktop.color(QPalette::Active, QPalette::HighlightedText);
-        list->Delegate()->SetLook(look);
-        // The empty area below the rows matches them.
-        QPalette viewport = desktop;
-        viewport.setColor(QPalette::Base,
-                          look.DoListColors ? ColorFromWindows(look.Colors[0]) : look.Window);
-        list->viewport()->setPalette(viewport);
-        list->viewport()->setAutoFillBackground(true);
-        list->viewport()->update();
-    }
+    for (TListController *lists : m_lists)
+        lists->ApplyLook(palette());
 }
 
 void TMain::RepaintLists()
 {
-    m_movieList->viewport()->update();
-    m_peopleList->viewport()->update();
-}
-
-QString TMain::RecordCaption(const TDBItem &record) const
-{
-    if (record.Kind() == TRecordKind::Person)
-        return PersonCaption(static_cast<const TActor &>(record), m_settings.PeopleTitleFormat);
-    return MovieCaption(static_cast<const TBaseMovie &>(record), m_settings.TitleFormat);
+    for (TListController *lists : m_lists)
+        lists->Repaint();
 }
 
 bool TMain::SelectRecord(TDBItem *record)
 {
-    if (!record)
-        return false;
-    TCatalogList *list = record->Kind() == TRecordKind::Person ? m_peopleList : m_movieList;
-    return list->SelectRecord(record);
-}
-
-void TMain::SetCard(bool people, IRecordCard *card)
-{
-    (people ? m_peopleCard : m_movieCard) = card;
-}
-
-void TMain::SetCurrentRecord(bool people, TDBItem *record)
-{
-    (people ? m_currentPerson : m_currentMovie) = record;
+    return record && Lists(record->Kind()).SelectRecord(record);
 }
 
 void TMain::OnLinkRequested(TDBItem *movie)
 {
-    if (m_peopleMode || !m_movieCard || !movie || movie->Kind() != TRecordKind::Movie)
+    IRecordCard *card = Movies().Card();
+    if (m_peopleMode || !card || !movie || movie->Kind() != TRecordKind::Movie)
         return;
-    m_movieCard->AddLinkToMovie(static_cast<TBaseMovie *>(movie));
+    card->AddLinkToMovie(static_cast<TBaseMovie *>(movie));
+}
+
+void TMain::SortByItem(TRecordKind kind, int item)
+{
+    Lists(kind).SortByItem(item);
 }

@@ -87,7 +87,7 @@ void TMain::AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool appe
     ReadMovieMedia(movie, files, append);
     if (m_movieFrame->Movie() == movie)
         m_movieFrame->ShowMovie(movie, m_movieFrame->Mode());
-    m_movieModel->RecordChanged(movie);
+    Movies().Model()->RecordChanged(movie);
     CommandUpdate();
 }
 
@@ -172,7 +172,7 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     if (choice->Title.isEmpty() && choice->OrigTitle.isEmpty() && choice->Files.isEmpty())
         return;
 
-    SetMode(false);
+    SetMode(TRecordKind::Movie);
     auto *movie = static_cast<TBaseMovie *>(CreateRecord(0));
     if (!movie)
         return;
@@ -181,10 +181,10 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     movie->SetTitle(choice->Title);
     movie->SetOrigtitle(choice->OrigTitle);
     movie->SetPath(choice->Files);
-    m_movieModel->Resort();
-    m_movieList->clearSelection();
-    m_movieList->SelectRecord(movie);
-    m_movieList->FlushFocus();
+    Movies().Model()->Resort();
+    Movies().List()->clearSelection();
+    Movies().List()->SelectRecord(movie);
+    Movies().List()->FlushFocus();
 
     m_busy = true;
     // A flow the user cancels also skips the plug-ins after it.
@@ -211,11 +211,11 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
 
     // The plug-ins and the files may have changed any field: place the movie afresh.
     if (movie->Shown())
-        m_movieModel->Reshow(*movie);
-    m_movieModel->Resort();
-    m_movieList->clearSelection();
-    m_movieList->SelectRecord(movie);
-    m_movieList->FlushFocus();
+        Movies().Model()->Reshow(*movie);
+    Movies().Model()->Resort();
+    Movies().List()->clearSelection();
+    Movies().List()->SelectRecord(movie);
+    Movies().List()->FlushFocus();
     ShowCurrent();
     CommandUpdate();
 }

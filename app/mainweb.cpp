@@ -101,19 +101,18 @@ void TMain::RunWebPlugin(int index)
 {
     if (!m_db || m_readOnly || m_busy || !m_webFlow)
         return;
-    const bool people = m_peopleMode;
     m_webFlow->SetCatalog(m_db.get());
     QList<TDBItem *> records;
-    for (TDBItem *record : SelectedRecordsBelowGroups())
+    for (TDBItem *record : Shown().SelectedRecordsBelowGroups())
         records.append(record);
     m_busy = true;
-    TDBItem *current = CurrentRecord(people);
+    TDBItem *current = Shown().Current();
     const bool wasModified = m_db->Modified();
     if (records.size() >= 2) {
         const QList<TDBItem *> done = m_webFlow->RunBatch(index, records);
-        (people ? m_peopleModel : m_movieModel)->Resort();
+        Shown().Model()->Resort();
         // The processed records are selected again.
-        TCatalogList *list = ShownList();
+        TCatalogList *list = Shown().List();
         list->clearSelection();
         for (TDBItem *record : done) {
             if (TViewNode *node = list->Model()->FirstNodeOf(record)) {
@@ -125,12 +124,12 @@ void TMain::RunWebPlugin(int index)
     } else {
         m_webFlow->ClearCancel();
         m_webFlow->RunPlugin(index, nullptr);
-        if (current && !wasModified && m_db->Modified() && current == CurrentRecord(people)) {
+        if (current && !wasModified && m_db->Modified() && current == Shown().Current()) {
             // The record may have moved in the list: find it again.
-            (people ? m_peopleModel : m_movieModel)->ApplyFilter(*current);
-            (people ? m_peopleModel : m_movieModel)->Resort();
+            Shown().Model()->ApplyFilter(*current);
+            Shown().Model()->Resort();
             if (current->Shown())
-                ShownList()->SelectRecord(current);
+                Shown().List()->SelectRecord(current);
         }
     }
     m_busy = false;

@@ -46,12 +46,12 @@ public:
         // The card's pending input belongs to the record the flow fills.
         if (m_window.m_editState == TEditState::Editing)
             m_window.StoreCardInput();
-        return m_window.CurrentRecord(m_window.m_peopleMode);
+        return m_window.Shown().Current();
     }
     void FocusRecord(TDBItem &record) override
     {
         m_window.SelectRecord(&record);
-        m_window.ShownList()->FlushFocus();
+        m_window.Shown().List()->FlushFocus();
     }
     TDBItem *CreateRecord(TVideoDatabase &, TRecordKind kind) override
     {
@@ -60,9 +60,9 @@ public:
     }
     void RecordChanged(TDBItem &record) override
     {
-        const bool people = record.Kind() == TRecordKind::Person;
-        (people ? m_window.m_peopleModel : m_window.m_movieModel)->RecordChanged(&record);
-        if (m_window.CurrentRecord(people) == &record)
+        TListController &lists = m_window.Lists(record.Kind());
+        lists.Model()->RecordChanged(&record);
+        if (lists.Current() == &record)
             m_window.ShowCurrent();
     }
     void ProcessEvents() override

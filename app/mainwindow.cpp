@@ -35,6 +35,7 @@
 #include "app/catalogview.h"
 #include "app/grouping.h"
 #include "app/listmodel.h"
+#include "app/loancontroller.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainweb_p.h"
@@ -42,7 +43,9 @@
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
 #include "app/recordcard.h"
+#include "app/statscontroller.h"
 #include "app/statsform.h"
+#include "app/toolscontroller.h"
 #include "app/waitwindow.h"
 #include "app/widefiledialog.h"
 #include "app/windowimportui.h"
@@ -152,6 +155,9 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     m_autoSaveTimerAdapter = std::make_unique<TQtAutoSaveTimer>(m_autoSaveTimer);
     m_autoSave = std::make_unique<TAutoSaveState>(*m_autoSaveTimerAdapter);
     connect(m_autoSaveTimer, &QTimer::timeout, this, [this] { OnAutoSaveTimer(); });
+    m_stats = std::make_unique<TStatsController>(*this, m_language);
+    m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
+    m_tools = std::make_unique<TToolsController>(*this, m_settings);
 
     StartUp();
 
@@ -182,6 +188,8 @@ TMain::~TMain()
     if (RegisteredVersionCheck() == m_updater.get())
         SetVersionCheck(nullptr);
     // The catalog's records remove their nodes from the models while it is destroyed.
+    for (TListController *lists : m_lists)
+        lists->SetCatalog(nullptr);
     m_db.reset();
 }
 
@@ -219,7 +227,7 @@ void TMain::StartUp()
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
     m_logForm->setWindowFlag(Qt::Window);
-    InstallListRules();
+    ApplyGrouping();
 
     Translate(m_language, this);
     TranslateCodeTexts();
@@ -503,9 +511,9 @@ void TMain::ConnectActions()
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     on("NewDBAct", [this] { NewCatalog(); });
-    on("PlainViewAct", [this] { SetListView(m_peopleMode, TViewMode::Plain); });
-    on("TreeViewAct", [this] { SetListView(m_peopleMode, TViewMode::Tree); });
-    on("GridViewAct", [this] { SetListView(m_peopleMode, TViewMode::Grid); });
+    on("PlainViewAct", [this] { SetListView(Shown(), TViewMode::Plain); });
+    on("TreeViewAct", [this] { SetListView(Shown(), TViewMode::Tree); });
+    on("GridViewAct", [this] { SetListView(Shown(), TViewMode::Grid); });
     on("OpenDBAct", [this] { OpenCatalogDialog(); });
     on("SaveDBAct", [this] { SaveCatalog(); });
     on("SaveAsDBAct", [this] { SaveCatalogAs(); });
@@ -530,11 +538,11 @@ void TMain::ConnectActions()
     });
     on("AboutAct", [this] { m_aboutBox->exec(); });
     on("NewMasterAct", [this] { OpenMovieMaster(QString(), QString(), QString()); });
-    on("RemDupAct", [this] { RunRemoveDuplicates(); });
-    on("RemBadFilesAct", [this] { RunRemoveBadFiles(); });
-    on("LoanAct", [this] { LoanMovies(); });
-    on("HistoryAct", [this] { ShowLoanHistory(); });
-    on("StatsAct", [this] { ShowStatistics(); });
+    on("RemDupAct", [this] { m_tools->RunRemoveDuplicates(); });
+    on("RemBadFilesAct", [this] { m_tools->RunRemoveBadFiles(); });
+    on("LoanAct", [this] { m_loans->LoanMovies(); });
+    on("HistoryAct", [this] { m_loans->ShowLoanHistory(); });
+    on("StatsAct", [this] { m_stats->ShowStatistics(); });
     on("HelpAct", [this] { ShowHelp(); });
     on("FindAct", [this] {
         if (!m_searchEdit->isEnabled())
@@ -742,7 +750,7 @@ void TMain::CreateFilterBar()
     m_filterBar->addWidget(searchLabel);
     m_searchFieldButton = new QToolButton(m_filterBar);
     m_searchFieldButton->setObjectName(u"SearchFieldBtn"_s);
-    m_searchFieldButton->setText(SearchFieldCaption(false, 0).remove(u'&'));
+    m_searchFieldButton->setText(SearchFieldCaption(TRecordKind::Movie, 0).remove(u'&'));
     m_filterBar->addWidget(m_searchFieldButton);
     m_searchEdit = new QLineEdit(m_filterBar);
     m_searchEdit->setObjectName(u"SearchEdit"_s);
@@ -820,8 +828,8 @@ void TMain::OnSplitterMoved()
         return;
     m_settings.Splitter = listWidth;
     m_panels[0]->setFixedWidth(listWidth);
-    m_movieList->FitTitleColumn();
-    m_peopleList->FitTitleColumn();
+    Movies().List()->FitTitleColumn();
+    People().List()->FitTitleColumn();
     UpdateFilterBarLayout();
 }
 
@@ -881,7 +889,7 @@ void TMain::TranslateAll()
     for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
                             static_cast<QWidget *>(m_waitWindow.data()),
                             static_cast<QWidget *>(m_aboutBox.data()),
-                            static_cast<QWidget *>(m_statsForm.data())}) {
+                            static_cast<QWidget *>(m_stats->StatsForm())}) {
         if (window)
             Translate(m_language, window);
     }
@@ -897,10 +905,10 @@ void TMain::TranslateAll()
     if (m_db)
         RebuildSearchFieldMenu();
     ApplyGrouping();
-    PrepareColumns(false);
-    PrepareColumns(true);
-    m_movieModel->HeadersChanged();
-    m_peopleModel->HeadersChanged();
+    for (TListController *lists : m_lists) {
+        lists->PrepareColumns();
+        lists->Model()->HeadersChanged();
+    }
     RepaintLists();
     ShowCurrent();
 }
@@ -982,8 +990,8 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
         m_db->SetVersion(ProgramVersionNumber);
     ConnectEvents();
     AddCustomColumns();
-    BuildList(false);
-    BuildList(true);
+    Movies().Build();
+    People().Build();
     // The first three handlers run once so the window matches the loaded catalog.
     m_db->OnModifiedChanged(m_db->Modified());
     m_db->OnShownCountChanged();
@@ -1046,7 +1054,7 @@ void TMain::ConnectEvents()
     m_db->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
     m_db->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };
     m_db->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
-        OnLoanChanged(returned, borrower, movie);
+        m_loans->OnLoanChanged(returned, borrower, movie);
     };
 }
 
@@ -1152,11 +1160,11 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     m_recent.Change(oldName, name, m_folders.StoreBase());
     RebuildRecentMenu();
     SetEditState(TEditState::None);
-    SetCurrentRecord(false, nullptr);
-    SetCurrentRecord(true, nullptr);
+    Movies().SetCurrent(nullptr);
+    People().SetCurrent(nullptr);
     // The cards let go of their records before the catalog that owns them goes (a card
     // hidden behind the grid, or of the other mode, still holds one).
-    for (IRecordCard *card : {m_movieCard, m_peopleCard}) {
+    for (IRecordCard *card : {Movies().Card(), People().Card()}) {
         if (card)
             card->ShowRecord(nullptr, false);
     }
@@ -1307,18 +1315,14 @@ void TMain::ProtectCatalog()
 
 // ----- mode and commands ---------------------------------------------------------------------
 
-TCatalogList *TMain::ShownList() const
-{
-    return m_peopleMode ? m_peopleList : m_movieList;
-}
-
 void TMain::SwitchMode()
 {
-    SetMode(!m_peopleMode);
+    SetMode(m_peopleMode ? TRecordKind::Movie : TRecordKind::Person);
 }
 
-void TMain::SetMode(bool people)
+void TMain::SetMode(TRecordKind kind)
 {
+    const bool people = kind == TRecordKind::Person;
     if (people == m_peopleMode)
         return;
     if (m_editState == TEditState::Editing)
@@ -1332,24 +1336,24 @@ void TMain::ApplyMode()
     const bool people = m_peopleMode;
     m_settings.Mode = people ? 1 : 0;
     m_searchEdit->clear();
-    m_listStack->setCurrentWidget(ShownList());
+    m_listStack->setCurrentWidget(Shown().List());
     m_cardStack->setCurrentIndex(people ? 1 : 0);
     ApplyListLayout();
     // The card of this kind follows the list's focused row again.
-    ShownList()->Refocus();
+    Shown().List()->Refocus();
     for (QAction *action : std::as_const(m_movieOnly))
         action->setVisible(!people);
     m_seenButton->setVisible(!people);
     m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
     RebuildSearchFieldMenu();
     UpdateFilterChecks();
-    ApplySort(people);
+    Shown().ApplySort();
     UpdateModeTexts();
     UpdateStatusBar();
     UpdateTitle();
     const bool empty = people ? m_db->PersonCount() == 0 : m_db->MovieCount() == 0;
     SetEditState(empty ? TEditState::Empty : TEditState::None);
-    if (!empty && CurrentRecord(people))
+    if (!empty && Shown().Current())
         SetEditState(TEditState::Viewing);
     UpdateViewActions();
     CommandUpdate();
@@ -1367,33 +1371,14 @@ void TMain::SelectAll()
         list->selectAll();
 }
 
-QList<TDBItem *> TMain::SelectedRecords() const
-{
-    QList<TDBItem *> records;
-    QTreeView *list = ShownList();
-    if (!list || !list->selectionModel())
-        return records;
-    QModelIndexList rows = list->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) {
-        return a.row() < b.row();
-    });
-    for (const QModelIndex &row : std::as_const(rows)) {
-        TDBItem *record = m_movieModel == list->model() ? m_movieModel->RecordOf(row)
-                                                        : m_peopleModel->RecordOf(row);
-        if (record && !records.contains(record))
-            records.append(record);
-    }
-    return records;
-}
-
 void TMain::CommandUpdate()
 {
     const bool people = m_peopleMode;
-    const bool hasSelection = ShownList() && ShownList()->selectionModel()
-                              && ShownList()->selectionModel()->hasSelection();
+    const bool hasSelection = Shown().List() && Shown().List()->selectionModel()
+                              && Shown().List()->selectionModel()->hasSelection();
     const bool open = m_db != nullptr;
     const bool writable = !m_readOnly && open;
-    TDBItem *current = CurrentRecord(people);
+    TDBItem *current = Shown().Current();
     TBaseMovie *movie = !people && current ? static_cast<TBaseMovie *>(current) : nullptr;
     const bool editing = m_editState == TEditState::Editing;
     const auto enable = [this](const char *name, bool on) {
@@ -1452,7 +1437,7 @@ void TMain::CommandUpdate()
     enable("RemDupAct", writable);
     enable("RemBadFilesAct", writable);
     // A group row or several movie rows are edited together, also without a current movie.
-    if (writable && !editing && MultiEditSelection())
+    if (writable && !editing && m_tools->MultiEditSelection())
         enable("EditVidAct", true);
     enable("NewMasterAct", writable);
     UpdateViewActions();
@@ -1546,7 +1531,7 @@ void TMain::RebuildWebSearchMenu()
         connect(action, &QAction::triggered, this, [this, i, name] {
             // The current record's title or name is offered for editing first.
             QString proposal;
-            if (const TDBItem *record = CurrentRecord(m_peopleMode)) {
+            if (const TDBItem *record = Shown().Current()) {
                 proposal = record->Kind() == TRecordKind::Person
                                ? static_cast<const TActor *>(record)->Name()
                                : static_cast<const TBaseMovie *>(record)->DisplayTitle();
@@ -1585,12 +1570,12 @@ void TMain::RunImportPlugin(int index, const QString &fileName)
     // The rows change once, at the end, instead of row by row.
     ui.SetListUpdate(
         [this] {
-            m_movieModel->BeginUpdate();
-            m_peopleModel->BeginUpdate();
+            Movies().Model()->BeginUpdate();
+            People().Model()->BeginUpdate();
         },
         [this] {
-            m_peopleModel->EndUpdate();
-            m_movieModel->EndUpdate();
+            People().Model()->EndUpdate();
+            Movies().Model()->EndUpdate();
         });
     TImportOptions options;
     options.language = m_language.LanguageId();
@@ -1618,18 +1603,18 @@ void TMain::ShowImported(const TImportSummary &summary, const QString &text)
 {
     // Records were made empty and filled afterwards, so their rows stand where an empty
     // record sorts and, in the tree, in its groups: both lists are built again in order.
-    BuildList(false);
-    BuildList(true);
+    Movies().Build();
+    People().Build();
     TDBItem *first = m_peopleMode ? summary.firstPerson : summary.firstMovie;
     TDBItem *other = m_peopleMode ? summary.firstMovie : summary.firstPerson;
     // A file of only the other kind shows that kind.
     if (!first && other) {
-        SetMode(!m_peopleMode);
+        SetMode(m_peopleMode ? TRecordKind::Movie : TRecordKind::Person);
         first = other;
     }
     if (first && first->Shown()) {
         SelectRecord(first);
-        ShownList()->FlushFocus();
+        Shown().List()->FlushFocus();
     }
     ShowStatusText(text);
 }
@@ -1641,7 +1626,7 @@ void TMain::RunExportPlugin(int index)
     const TPlugin plugin = m_registry.Get(index);
     if (plugin.PluginType != RK_PLUGIN_EXPORT_TYPE)
         return;
-    const QList<TDBItem *> records = SelectedRecords();
+    const QList<TDBItem *> records = Shown().SelectedRecords();
     if (records.isEmpty())
         return;
     QString openFolder = InitialFolder(5);
@@ -1742,20 +1727,20 @@ void TMain::ShowPreferences()
     ApplySettings();
     ApplyWebSettings();
     ApplyGrouping();
-    for (const bool people : {false, true}) {
+    for (TListController *lists : m_lists) {
+        const bool people = lists->ForPeople();
         const bool titles = people ? peopleTitles : movieTitles;
         const bool groups = people ? peopleGroups : movieGroups;
         const bool columns = people ? peopleColumns : movieColumns;
-        const bool tree = ListView(people) == TViewMode::Tree;
-        const bool noLevels = (people ? m_peopleGroups : m_movieGroups)->Levels().isEmpty();
-        if (tree && noLevels)
-            SetListView(people, TViewMode::Plain);
+        const bool tree = lists->View() == TViewMode::Tree;
+        if (tree && lists->Groups().Levels().isEmpty())
+            SetListView(*lists, TViewMode::Plain);
         else if (tree && groups)
-            BuildList(people);
+            lists->Build();
         else if (titles)
-            ApplySort(people);
-        if (columns && ListView(people) == TViewMode::Grid)
-            ApplyGridColumns(people);
+            lists->ApplySort();
+        if (columns && lists->View() == TViewMode::Grid)
+            lists->ApplyGridColumns();
     }
     RepaintLists();
     RebuildWebSearchMenu();

@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/commandhost.h"
 #include "app/listcolumns.h"
+#include "app/listcontroller.h"
 #include "app/maindialogs.h"
 #include "catalog/cataloglock.h"
 #include "host/messagesink.h"
@@ -24,6 +26,9 @@
 #include "views/languagewide.h"
 
 class IMainDialogs;
+class TLoanController;
+class TStatsController;
+class TToolsController;
 class IPasswordPrompt;
 class QAction;
 class QLabel;
@@ -73,29 +78,26 @@ struct TMainOptions
     bool useIdleEvents = true;                  // tests drive OnIdle themselves
 };
 
-// What the current record is doing; only Viewing and Editing have a current record.
-enum class TEditState { None, Empty, Editing, Viewing };
-
 // The main window: owns the open catalog, every setting, the plug-in registry and the
 // program's other windows. It reads config.ini once while it is created and writes it
 // after the preferences are confirmed and when it closes.
-class TMain : public QMainWindow, public ICardHost
+class TMain : public QMainWindow, public ICardHost, public ICommandHost
 {
 public:
     explicit TMain(const TMainOptions &options, QWidget *parent = nullptr);
     ~TMain() override;
 
-    TVideoDatabase *Database() const { return m_db.get(); }
+    TVideoDatabase *Database() const override { return m_db.get(); }
     const TSettings &Settings() const { return m_settings; }
     const TAppFolders &Folders() const { return m_folders; }
     const TRecentFiles &Recent() const { return m_recent; }
     TWideLanguage &Language() { return m_language; }
     TPluginRegistry &Registry() { return m_registry; }
     TLogForm *LogForm() const;
-    TWaitWindow *WaitWindow() const;
-    bool ReadOnly() const { return m_readOnly; }
-    bool PeopleMode() const { return m_peopleMode; }
-    TEditState EditState() const { return m_editState; }
+    TWaitWindow *WaitWindow() const override;
+    bool ReadOnly() const override { return m_readOnly; }
+    bool PeopleMode() const override { return m_peopleMode; }
+    TEditState EditState() const override { return m_editState; }
     bool ShowFloppy() const { return m_commandLine.ShowFloppy; }
     // An action of the command table by its name ("SaveDBAct"), nullptr when unknown.
     QAction *Action(const QString &name) const;
@@ -111,7 +113,7 @@ public:
     void AppendCatalog();
     void ProtectCatalog();
     void SwitchMode();
-    void SetMode(bool people);
+    void SetMode(TRecordKind kind);
     void ShowPreferences();
     // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
     // `fileName` skips the plug-in's file question.
@@ -129,41 +131,27 @@ public:
     void RunCardButton(TCardButton button);
     TDownloader *Downloader() const { return m_downloader.get(); }
     void RunExportPlugin(int index);
-    // The records of the selected rows of the shown list, episodes included once.
-    QList<TDBItem *> SelectedRecords() const;
 
-    // The catalog lists.
-    TCatalogList *MovieList() const { return m_movieList; }
-    TCatalogList *PeopleList() const { return m_peopleList; }
-    TListModel *MovieModel() const { return m_movieModel; }
-    TListModel *PeopleModel() const { return m_peopleModel; }
-    TViewMode ListView(bool people) const;
+    // The catalog lists, one per kind (episodes are listed with movies).
+    TListController &Lists(TRecordKind kind) const override;
+    TListController &Movies() const { return *m_lists[0]; }
+    TListController &People() const { return *m_lists[1]; }
+    // The list of the shown kind.
+    TListController &Shown() const override;
     // Shows a list in another view and rebuilds it. A tree view without grouping levels
     // is refused (false).
-    bool SetListView(bool people, TViewMode view);
-    // Rebuilds a list from scratch in its view.
-    void BuildList(bool people);
-    // The movie or person shown in the card of a kind; nullptr for none.
-    TDBItem *CurrentRecord(bool people) const { return people ? m_currentPerson : m_currentMovie; }
+    bool SetListView(TListController &lists, TViewMode view);
     // Clears the selection, scrolls to the record's first row, selects and focuses it.
     bool SelectRecord(TDBItem *record);
-    // Sort requests from the cards' field menus: the column an item number sorts by, the
-    // direction a request would give, and the request itself.
-    Qt::SortOrder SortDirectionForItem(bool people, int item) const;
-    void SortByItem(bool people, int item) override;
-    // A grid header click on a column.
-    void SortByColumn(bool people, int column);
-    // The text a row of the plain and tree views shows for a record.
-    QString RecordCaption(const TDBItem &record) const;
+    // Sort requests from the cards' field menus.
+    void SortByItem(TRecordKind kind, int item) override;
     // Repaints both lists (after colours or the title format changed).
     void RepaintLists();
-    // The cards beside the lists; the window does not own them.
-    void SetCard(bool people, IRecordCard *card);
 
     // What the cards ask of the window (links, field menus, texts).
     QString Text(int number, const QString &defaultText) const override;
-    QString SearchFieldCaption(bool people, int field) const override;
-    QString SortColumnCaption(bool people, int item) const override;
+    QString SearchFieldCaption(TRecordKind kind, int field) const override;
+    QString SortColumnCaption(TRecordKind kind, int item) const override;
     void OpenAddress(const QString &address) override;
     // The cards' picture dialogs, file picker, plug-in buttons and screenshot maker.
     QString AskPictureFile(bool save, const QString &proposedName) override;
@@ -186,40 +174,27 @@ public:
     TCardSettings CardSettings() const;
 
     // Filters and search.
-    const TFilterState &Filter() const { return m_filter; }
+    const TFilterState &Filter() const override { return m_filter; }
     // Shows exactly the records of the shown kind that pass, keeping the focused record.
     void ReapplyFilters();
     // Chooses search field n of a kind (-1 none, 31 the advanced criteria for movies); a
     // field that is already chosen changes nothing.
-    void ChooseSearchField(bool people, int field);
+    void ChooseSearchField(TRecordKind kind, int field);
     // Chooses a field and puts `text` into the search box (the link commands).
-    void SetSearchField(bool people, int field, const QString &text) override;
+    void SetSearchField(TRecordKind kind, int field, const QString &text) override;
     void ShowAdvancedSearch();
-    // Tools / Statistics: counts the whole catalog and shows the statistics window.
-    void ShowStatistics();
-    TStatsForm *StatsForm() const;
-
-    // Loans: lends or returns the selected movies (a group row stands for every record below
-    // it), and the loan history window of the open catalog.
-    void LoanMovies();
-    void ShowLoanHistory();
-    // The most recent distinct borrowers of the open catalog, newest first, at most `count`.
-    QStringList RecentBorrowers(int count) const;
+    // The commands' controllers: statistics, loans, maintenance tools.
+    TStatsController &Stats() const { return *m_stats; }
+    TLoanController &Loans() const { return *m_loans; }
+    TToolsController &Tools() const { return *m_tools; }
     // Opens the web search of engine `index` for `text`.
     void WebSearch(int index, const QString &text);
     int WebEngine() const { return m_webEngine; }
 
-    // Maintenance tools: removing duplicate records and dead file locations (with the wait
-    // window), and editing the selected movies together (Edit with several movie rows or a
-    // group row).
-    void RunRemoveDuplicates();
-    void RunRemoveBadFiles();
-    void EditMultipleMovies();
-
     // Record commands (each checks its own preconditions).
     void NewRecord();
     void EditRecord();
-    void ApplyEdits();
+    void ApplyEdits() override;
     void CancelEdits();
     void ClearRecord();
     void DeleteRecords();
@@ -265,6 +240,18 @@ public:
     // From now on the signals and the session manager's commit-data request end the
     // program in order (the program's main calls this once).
     void CatchSessionEnd();
+
+    // What the commands' controllers ask of the window.
+    void SetEditState(TEditState state) override;
+    void ResetEditState(TEditState state) override;
+    void ShowCurrent() override;
+    void CommandUpdate() override;
+    void UpdateStatusBar() override;
+    void ShowStatusText(const QString &text) override;
+    bool Busy() const override { return m_busy; }
+    void SetBusy(bool busy) override { m_busy = busy; }
+    IMainDialogs &Dialogs() const override { return *m_dialogs; }
+    QWidget *Window() override { return this; }
 
     // Writes config.ini from the window's state; false (and a warning on stderr) when it
     // could not be written.
@@ -323,8 +310,6 @@ private:
     void ApplySettings();
     void OpenDatabase(const QString &fileName, bool asNew);
     void ConnectEvents();
-    // The lists' filter and grouping rules, read from the window's state when applied.
-    void InstallListRules();
     // A catalog observed by both lists, with the window's text rules and log.
     std::unique_ptr<TVideoDatabase> NewCatalog(const QString &fileName);
     // The title formatting preferences as the catalog's rules for typed titles and names.
@@ -349,30 +334,19 @@ private:
     void UpdateProtectCaption();
     void UpdateModeTexts();
     void UpdateTitle();
-    void UpdateStatusBar();
-    void CommandUpdate();
+
     void ChooseStartMode();
     // Shows the list, card, commands and texts of the current mode.
     void ApplyMode();
-    void SetEditState(TEditState state);
+
     void SelectAll();
-    void ShowStatusText(const QString &text);
+
     void OnSplitterMoved();
     void UpdateFilterBarLayout();
     QString CatalogFilter() const;
-    TCatalogList *ShownList() const;
-    // Lists: columns, sorting, groups, focus and the grid's in-place editing.
+    // Lists: focus, custom columns, the grid's in-place editing.
     void CreateLists();
-    void ConnectList(TCatalogList *list, bool people);
-    TSortSettings &SortState(bool people, TViewMode view);
-    const TSortSettings &SortState(bool people, TViewMode view) const;
-    void ApplySort(bool people);
-    void ShowSortIndicator(bool people);
-    void PrepareColumns(bool people);
-    void ApplyGridColumns(bool people);
-    void StoreColumnLayout(bool people);
-    void StoreColumnWidth(bool people, int column, int width);
-    QList<TColumnSettings> &ColumnStates(bool people);
+    void ConnectList(TListController &lists);
     void AddCustomColumns();
     void OnCustomFieldAdded(int index);
     void OnCustomFieldDeleted(int index);
@@ -381,12 +355,11 @@ private:
     void ApplyListLook();
     void ApplyGrouping();
     void ApplyListLayout();
-    void OnFocusLeaving(bool people);
-    void OnNodeFocused(bool people, TDBItem *record, bool startEditing);
+    void OnFocusLeaving(TListController &lists);
+    void OnNodeFocused(TListController &lists, TDBItem *record, bool startEditing);
     void OnCellEditStarted(int column);
     void OnCellEditFinished();
     void OnLinkRequested(TDBItem *movie);
-    void SetCurrentRecord(bool people, TDBItem *record);
     void UpdateViewActions();
     // First steps: the welcome of an empty catalog in the card, its links (New, or the
     // import plug-ins for files of other programs), and tool-bar hints with their keys.
@@ -411,24 +384,14 @@ private:
     void ChooseFilter(int &slot, int value);
     // Commands.
     void ConnectCommands();
-    void ShowCurrent();
+
     void TakeSnapshot();
     void UpdatePosition(TDBItem *record);
     bool StoreCardInput();
     void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
     void FocusNewRecord(TDBItem *record);
-    QList<TDBItem *> SelectedRecordsBelowGroups() const;
     bool HandleSpace();
     bool HandleCardKey(int key);
-    QList<TViewNode *> SelectedNodes() const;
-    // Maintenance tools: whether Edit opens the multiple-movie editor, and a run of `work`
-    // behind the wait window with its progress bar and Cancel.
-    bool MultiEditSelection() const;
-    void RunWithWaitWindow(const std::function<void(const TMaintenanceProgress &)> &work);
-    // What a tool did, in the status bar and a message box; `cancelled` says that the
-    // Cancel button stopped it and what was done stays.
-    void ShowToolSummary(const QString &caption, const QString &done, bool cancelled);
-    TStatTexts StatisticsTexts() const;
     // Reads the technical data of media files into a movie and tells the user about files
     // that could not be analysed.
     void ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append);
@@ -476,33 +439,19 @@ private:
     QSplitter *m_splitter = nullptr;
     QStackedWidget *m_listStack = nullptr;
     QStackedWidget *m_cardStack = nullptr;
-    TCatalogList *m_movieList = nullptr;
-    TCatalogList *m_peopleList = nullptr;
-    TListModel *m_movieModel = nullptr;
-    TListModel *m_peopleModel = nullptr;
-    // Owned by their models.
-    TMovieColumns *m_movieColumns = nullptr;
-    TPeopleColumns *m_peopleColumns = nullptr;
-    std::unique_ptr<TGrouping> m_movieGroups;
-    std::unique_ptr<TGrouping> m_peopleGroups;
-    TDBItem *m_currentMovie = nullptr;
-    TDBItem *m_currentPerson = nullptr;
-    IRecordCard *m_movieCard = nullptr;
-    IRecordCard *m_peopleCard = nullptr;
+    // Movies and people; owned by the list stack.
+    TListController *m_lists[2] = {};
     TmvFrame *m_movieFrame = nullptr;
     TActorFrame *m_peopleFrame = nullptr;
     std::unique_ptr<IRecordCard> m_movieCardLink;
     std::unique_ptr<IRecordCard> m_peopleCardLink;
     // The grid's cell editor: the column being edited.
     int m_editColumn = -1;
-    bool m_applyingColumns = false;
-    // Taken when editing starts: what decides whether the record's rows move afterwards.
+    // Taken when editing starts: what decides whether the record's rows move afterwards,
+    // and whether the catalog was modified before.
     struct TEditSnapshot
     {
-        TDBItem *record = nullptr;
-        QString caption;
-        QList<QStringList> groupValues;
-        QStringList columnTexts;
+        TListController::TRowSnapshot rows;
         bool modified = false;
     };
     TEditSnapshot m_snapshot;
@@ -516,8 +465,6 @@ private:
 
     // Filters and search.
     TFilterState m_filter;
-    // While a whole list is filtered: the filter prepared once for all its records.
-    const TFilter *m_batchFilter = nullptr;
     QList<QAction *> m_filterActions[5]; // seen, wish, loan, media, bookmark
     QList<QAction *> m_movieOnlyFilters;
     QMenu *m_searchFieldMenu = nullptr;
@@ -526,8 +473,6 @@ private:
     QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
     TIdSeries m_idSeries;
-    // The bad-file dialog keeps its options between uses.
-    TBadFileOptions m_badFileOptions;
     // The web plug-ins' flow and its downloads.
     std::unique_ptr<TDownloader> m_downloader;
     std::unique_ptr<TDownloaderFetcher> m_fetcher;
@@ -574,14 +519,8 @@ private:
     QPointer<TLogForm> m_logForm;
     QPointer<TWaitWindow> m_waitWindow;
     QPointer<TAboutBox> m_aboutBox;
-    QPointer<TStatsForm> m_statsForm;
 
-    // Loans and their history file.
-    void OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie);
-    void LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, bool rebuild);
-    QString CatalogName() const;
-    QPointer<THistoryForm> m_historyForm;
-    // While the loan command runs, a failed history write is reported once, at its end.
-    bool m_loanCommand = false;
-    QString m_historyError;
+    std::unique_ptr<TStatsController> m_stats;
+    std::unique_ptr<TLoanController> m_loans;
+    std::unique_ptr<TToolsController> m_tools;
 };

@@ -109,7 +109,7 @@ struct TListFixture
     }
 
     TListModel model;
-    TGrouping grouping{model, false};
+    TGrouping grouping{model};
     QTreeView view;
     std::unique_ptr<TVideoDatabase> db;
 };

@@ -127,45 +127,45 @@ TMain &Window()
 void BM_BuildPlainView(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Plain);
+    window.SetListView(window.Movies(), TViewMode::Plain);
     for (auto _ : state) {
-        window.BuildList(false);
+        window.Movies().Build();
         QCoreApplication::processEvents();
     }
-    state.counters["rows"] = window.MovieModel()->rowCount();
+    state.counters["rows"] = window.Movies().Model()->rowCount();
 }
 
 void BM_BuildTreeByGenreThenYear(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Tree);
+    window.SetListView(window.Movies(), TViewMode::Tree);
     for (auto _ : state) {
-        window.BuildList(false);
+        window.Movies().Build();
         QCoreApplication::processEvents();
     }
-    state.counters["groups"] = window.MovieModel()->rowCount();
-    state.counters["nodes"] = window.MovieModel()->NodeCount();
-    window.SetListView(false, TViewMode::Plain);
+    state.counters["groups"] = window.Movies().Model()->rowCount();
+    state.counters["nodes"] = window.Movies().Model()->NodeCount();
+    window.SetListView(window.Movies(), TViewMode::Plain);
 }
 
 void BM_SortGridByDirector(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Grid);
+    window.SetListView(window.Movies(), TViewMode::Grid);
     for (auto _ : state) {
         // The same column twice turns the direction round: a full sort each time.
-        window.SortByColumn(false, 7);
+        window.Movies().SortByColumn(7);
         QCoreApplication::processEvents();
     }
-    window.SetListView(false, TViewMode::Plain);
+    window.SetListView(window.Movies(), TViewMode::Plain);
 }
 
 void BM_SortPlainByTitleTemplate(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Plain);
+    window.SetListView(window.Movies(), TViewMode::Plain);
     for (auto _ : state) {
-        window.SortByColumn(false, 2);
+        window.Movies().SortByColumn(2);
         QCoreApplication::processEvents();
     }
 }
@@ -174,30 +174,30 @@ void BM_SortPlainByTitleTemplate(benchmark::State &state)
 void BM_SearchKeystroke(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Plain);
+    window.SetListView(window.Movies(), TViewMode::Plain);
     const QStringList texts = {u"r"_s, u"ri"_s, u"riv"_s, u"ri"_s};
     int at = 0;
     for (auto _ : state) {
-        window.SetSearchField(false, 0, texts.at(at));
+        window.SetSearchField(TRecordKind::Movie, 0, texts.at(at));
         at = (at + 1) % int(texts.size());
         QCoreApplication::processEvents();
     }
-    window.SetSearchField(false, 0, QString());
+    window.SetSearchField(TRecordKind::Movie, 0, QString());
 }
 
 // A year range over the same list (the range is read once per keystroke).
 void BM_SearchYearRange(benchmark::State &state)
 {
     TMain &window = Window();
-    window.SetListView(false, TViewMode::Plain);
+    window.SetListView(window.Movies(), TViewMode::Plain);
     const QStringList texts = {u"1990-1999"_s, u"1995"_s};
     int at = 0;
     for (auto _ : state) {
-        window.SetSearchField(false, 5, texts.at(at));
+        window.SetSearchField(TRecordKind::Movie, 5, texts.at(at));
         at = (at + 1) % int(texts.size());
         QCoreApplication::processEvents();
     }
-    window.SetSearchField(false, 0, QString());
+    window.SetSearchField(TRecordKind::Movie, 0, QString());
 }
 
 } // namespace

@@ -43,7 +43,7 @@ constexpr int DateEditWidth = 110;
 } // namespace
 
 TActorFrame::TActorFrame(QWidget *parent)
-    : TCardFrame(true, parent)
+    : TCardFrame(TRecordKind::Person, parent)
 {
     setObjectName(u"PersonCard"_s);
     BuildControls();

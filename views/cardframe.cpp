@@ -66,9 +66,9 @@ QLocale NumberLocale()
 
 } // namespace
 
-TCardFrame::TCardFrame(bool people, QWidget *parent)
+TCardFrame::TCardFrame(TRecordKind kind, QWidget *parent)
     : QScrollArea(parent)
-    , m_people(people)
+    , m_people(kind == TRecordKind::Person)
 {
     // Until the main window hands over its settings every field is shown.
     m_settings.ItemVisible.fill(true);
@@ -328,10 +328,11 @@ QMenu *TCardFrame::FieldMenu(QWidget *field)
     m_menu = new QMenu(this);
     m_menu->setObjectName(u"FieldMenu"_s);
     const bool people = m_people;
-    const QString column = m_host ? m_host->SortColumnCaption(people, number) : QString();
-    auto sortBy = [this, people, number] {
+    const TRecordKind kind = people ? TRecordKind::Person : TRecordKind::Movie;
+    const QString column = m_host ? m_host->SortColumnCaption(kind, number) : QString();
+    auto sortBy = [this, kind, number] {
         if (m_host)
-            m_host->SortByItem(people, number);
+            m_host->SortByItem(kind, number);
     };
     // The title and name fields sort only; they are no filter.
     if (number == 2 || number == 3) {
@@ -339,7 +340,7 @@ QMenu *TCardFrame::FieldMenu(QWidget *field)
         connect(m_menu->addAction(FormatText(text, column)), &QAction::triggered, this, sortBy);
         return m_menu;
     }
-    const QString caption = m_host ? m_host->SearchFieldCaption(people, number) : QString();
+    const QString caption = m_host ? m_host->SearchFieldCaption(kind, number) : QString();
     connect(m_menu->addAction(FormatText(Text(1885, u"Sort by %1"_s), caption, column)),
             &QAction::triggered,
             this,
@@ -351,9 +352,9 @@ QMenu *TCardFrame::FieldMenu(QWidget *field)
         if (part.isEmpty() || part == u"0")
             continue;
         QAction *action = m_menu->addAction(FormatText(filterText, caption, part));
-        connect(action, &QAction::triggered, this, [this, people, number, part] {
+        connect(action, &QAction::triggered, this, [this, kind, number, part] {
             if (m_host)
-                m_host->SetSearchField(people, number, part);
+                m_host->SetSearchField(kind, number, part);
         });
     }
     return m_menu;
@@ -794,13 +795,13 @@ void TCardFrame::OnLinkClicked(TLinkText *box, const TLink &link)
     else if (kind == u"tname")
         m_host->GoToPersonByName(value, true);
     else if (kind == u"year")
-        m_host->SetSearchField(false, 5, value);
+        m_host->SetSearchField(TRecordKind::Movie, 5, value);
     else if (kind == u"genre")
-        m_host->SetSearchField(false, 6, value);
+        m_host->SetSearchField(TRecordKind::Movie, 6, value);
     else if (kind == u"country")
-        m_host->SetSearchField(false, 12, value);
+        m_host->SetSearchField(TRecordKind::Movie, 12, value);
     else if (kind == u"tag")
-        m_host->SetSearchField(false, 18, value);
+        m_host->SetSearchField(TRecordKind::Movie, 18, value);
     else if (kind == u"url")
         m_host->OpenAddress(value);
 }

@@ -118,7 +118,7 @@ signals:
 protected:
     enum class TBlock { Main, Custom, File, Picture };
 
-    TCardFrame(bool people, QWidget *parent);
+    TCardFrame(TRecordKind kind, QWidget *parent);
 
     // Fills the controls from the shown record, or empties them without one.
     virtual void FillControls() = 0;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalog/dbitem.h"
+
 // What the grab buttons hand to the screenshot maker.
 struct TScreenRequest
 {
@@ -29,13 +31,13 @@ public:
     virtual void GoToMovieByTitle(const QString &text, bool byOriginalTitle) = 0;
     virtual void GoToPersonByName(const QString &text, bool asTranslatedName) = 0;
     // Chooses search field `field` of a kind with `text` in the search box.
-    virtual void SetSearchField(bool people, int field, const QString &text) = 0;
+    virtual void SetSearchField(TRecordKind kind, int field, const QString &text) = 0;
     // The sort entry of a field menu: item number of the card (the record's field item).
-    virtual void SortByItem(bool people, int item) = 0;
+    virtual void SortByItem(TRecordKind kind, int item) = 0;
     // The caption of search field `field` of a kind (texts 2000+ / 2050+) and of a list
     // column (texts 2200+n / 2300+n) for the menu entries.
-    virtual QString SearchFieldCaption(bool people, int field) const = 0;
-    virtual QString SortColumnCaption(bool people, int item) const = 0;
+    virtual QString SearchFieldCaption(TRecordKind kind, int field) const = 0;
+    virtual QString SortColumnCaption(TRecordKind kind, int item) const = 0;
     // A translated text, `fallback` when the language has none.
     virtual QString Text(int number, const QString &fallback) const = 0;
     // Opens a link of the card with the desktop; the window asks first for anything but a

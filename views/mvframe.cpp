@@ -85,7 +85,7 @@ int ToInt32(qint64 value)
 } // namespace
 
 TmvFrame::TmvFrame(QWidget *parent)
-    : TCardFrame(false, parent)
+    : TCardFrame(TRecordKind::Movie, parent)
 {
     setObjectName(u"MovieCard"_s);
     BuildControls();

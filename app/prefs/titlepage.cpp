@@ -61,11 +61,11 @@ TTitlePage::TTitlePage(TPrefsSubject subject, QWidget *parent)
 {
     const QString allCaps = u"Capitalise the first letter of every word"_s;
     if (subject == TPrefsSubject::Movies) {
-        AddFormat(QString(), &TSettings::TitleFormat, false);
+        AddFormat(QString(), &TSettings::TitleFormat, TRecordKind::Movie);
         AddArticles();
         AddCheck(Layout(), u"AllCapsTitle"_s, TextAllCaps, allCaps, &TSettings::AllCapsTitle);
     } else {
-        AddFormat(u"People"_s, &TSettings::PeopleTitleFormat, true);
+        AddFormat(u"People"_s, &TSettings::PeopleTitleFormat, TRecordKind::Person);
         AddCheck(Layout(),
                  u"PeopleAllCapsTitle"_s,
                  TextAllCaps,
@@ -76,8 +76,9 @@ TTitlePage::TTitlePage(TPrefsSubject subject, QWidget *parent)
 }
 
 // The format edit with a list of the template's fields to insert at the cursor.
-void TTitlePage::AddFormat(const QString &prefix, QString TSettings::*key, bool people)
+void TTitlePage::AddFormat(const QString &prefix, QString TSettings::*key, TRecordKind kind)
 {
+    const bool people = kind == TRecordKind::Person;
     const std::span<const TTemplateField> fields =
         people ? std::span<const TTemplateField>(PeopleTemplateFields)
                : std::span<const TTemplateField>(MovieTemplateFields);

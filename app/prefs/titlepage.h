@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "app/prefs/prefspagebase.h"
+#include "catalog/dbitem.h"
 
 class QLineEdit;
 
@@ -18,7 +19,7 @@ public:
     void Store(TSettings &settings) override;
 
 private:
-    void AddFormat(const QString &prefix, QString TSettings::*key, bool people);
+    void AddFormat(const QString &prefix, QString TSettings::*key, TRecordKind kind);
     void AddArticles();
 
     QLineEdit *m_prefixList = nullptr; // movies only

@@ -118,9 +118,9 @@ protected:
 
     QLocale m_locale;
     TListModel m_movies;
-    TListModel m_people{nullptr, true};
-    TGrouping m_movieGroups{m_movies, false};
-    TGrouping m_peopleGroups{m_people, true};
+    TListModel m_people{nullptr, TRecordKind::Person};
+    TGrouping m_movieGroups{m_movies};
+    TGrouping m_peopleGroups{m_people};
     // Destroyed before the models, which its records keep handles into.
     std::unique_ptr<TVideoDatabase> m_db;
 };
@@ -282,7 +282,7 @@ TEST(Grouping, ValuesMembershipAndCaptions)
     EXPECT_FALSE(BelongsToGroup(*movie, 99, QString()));
 
     TListModel model;
-    TGrouping movies(model, false);
+    TGrouping movies(model);
     EXPECT_EQ(movies.Caption(TitleLetter, u"0"_s), u"0 - 9"_s);
     EXPECT_EQ(movies.Caption(Year, u"0"_s), QString());
     EXPECT_EQ(movies.Caption(Genre, QString()), QString());
@@ -292,7 +292,8 @@ TEST(Grouping, ValuesMembershipAndCaptions)
     EXPECT_EQ(movies.Levels(), QList<int>{Year});
     EXPECT_EQ(movies.ParentsFor(*movie).size(), 1);
 
-    TGrouping people(model, true);
+    TListModel personModel(nullptr, TRecordKind::Person);
+    TGrouping people(personModel);
     EXPECT_EQ(people.Caption(PersonRating, u"5"_s), u"8 - 10"_s);
     EXPECT_EQ(people.Caption(0, u"0"_s), u"0 - 9"_s);
     people.SetLevels({PeopleGroupFieldCount, PersonRating}, false);

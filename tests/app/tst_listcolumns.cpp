@@ -80,7 +80,7 @@ protected:
 
     QList<TViewNode *> m_parents{nullptr};
     TListModel m_movies;
-    TListModel m_people{nullptr, true};
+    TListModel m_people{nullptr, TRecordKind::Person};
     TMovieColumns *m_movieColumns = nullptr;
     TPeopleColumns *m_peopleColumns = nullptr;
     std::unique_ptr<TVideoDatabase> m_db;

@@ -101,7 +101,7 @@ protected:
     QtMessageHandler m_previousHandler = nullptr;
     QList<TViewNode *> m_parents{nullptr};
     TListModel m_movies;
-    TListModel m_people{nullptr, true};
+    TListModel m_people{nullptr, TRecordKind::Person};
     QAbstractItemModelTester m_movieTester{&m_movies,
                                            QAbstractItemModelTester::FailureReportingMode::Warning};
     QAbstractItemModelTester m_peopleTester{

@@ -1,5 +1,5 @@
-// Loans: the history file's lines and readers, and the loan command and history window of
-// the main window with the borrower dialog answered by the test.
+// Loans: the history file's lines and readers, and the loan command and history window with
+// the borrower dialog answered by the test.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -9,10 +9,11 @@
 #include <QTreeWidget>
 
 #include "app/historyform.h"
+#include "app/loancontroller.h"
 #include "app/loandlg.h"
 #include "catalog/daycount.h"
 #include "logic/loanhistory.h"
-#include "tests/support/mainfixture.h"
+#include "tests/support/commandfixture.h"
 #include "tests/support/widgettest.h"
 
 namespace {
@@ -118,32 +119,31 @@ const QList<std::tuple<QString, QString, int>> Shelf = {
     {u"Dogma"_s, u"Comedy"_s, 1999},
 };
 
-class LoansTest : public MainWindowFixture
+class LoansTest : public CommandFixture
 {
 protected:
     void SetUp() override
     {
-        MainWindowFixture::SetUp();
+        CommandFixture::SetUp();
         SetDayClock([] { return 39421.5; });
     }
     void TearDown() override
     {
         SetDayClock({});
-        MainWindowFixture::TearDown();
+        CommandFixture::TearDown();
     }
-    QString History() const { return QDir(Program()).filePath(u"history.txt"_s); }
-    void Focus(TDBItem *record)
+    // The controller is made before the catalog; it reaches it through the host.
+    void Begin(const QList<std::tuple<QString, QString, int>> &movies)
     {
-        ASSERT_TRUE(window->SelectRecord(record));
-        Movies()->FlushFocus();
-        ASSERT_EQ(window->CurrentRecord(false), record);
+        Start(movies);
+        loans = std::make_unique<TLoanController>(*host, folders, settings);
+        db->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
+            loans->OnLoanChanged(returned, borrower, movie);
+        };
     }
-    void AddToSelection(TDBItem *record)
-    {
-        const QModelIndex row = Model()->IndexOf(Model()->FirstNodeOf(record), 2);
-        Movies()->selectionModel()->select(row,
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    QString History() const { return root.filePath(u"history.txt"_s); }
+
+    std::unique_ptr<TLoanController> loans;
 };
 
 TEST_F(LoansTest, LendingAndReturningTheSelectionWritesTheHistory)
@@ -153,18 +153,16 @@ TEST_F(LoansTest, LendingAndReturningTheSelectionWritesTheHistory)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("lists.rkd|>1$Ann##X\r\nelse.rkd|>2$Zed##X\r\nlists.rkd|<3$Bob##X\r\n");
     }
-    Start(Shelf);
+    Begin(Shelf);
     Focus(MovieTitled(u"Brazil"_s));
     AddToSelection(MovieTitled(u"Dogma"_s));
-    EXPECT_EQ(window->Action(u"LoanAct"_s)->text(), u"&Loan"_s);
-    dialogs->borrowerAnswers.push_back(u"Cid"_s);
-    Trigger("LoanAct");
-    ASSERT_EQ(dialogs->borrowerLists.size(), 1);
-    EXPECT_EQ(dialogs->borrowerLists.first(), (QStringList{u"Bob"_s, u"Ann"_s}));
+    dialogs.borrowerAnswers.push_back(u"Cid"_s);
+    loans->LoanMovies();
+    ASSERT_EQ(dialogs.borrowerLists.size(), 1);
+    EXPECT_EQ(dialogs.borrowerLists.first(), (QStringList{u"Bob"_s, u"Ann"_s}));
     EXPECT_EQ(MovieTitled(u"Brazil"_s)->Loan(), u"Cid"_s);
     EXPECT_EQ(MovieTitled(u"Dogma"_s)->Loan(), u"Cid"_s);
     EXPECT_TRUE(MovieTitled(u"Clerks"_s)->Loan().isEmpty());
-    EXPECT_EQ(window->Action(u"LoanAct"_s)->text(), u"&Return"_s);
     const QString lent = u"lists.rkd|>39421,5$Cid##Brazil##\r\n"
                          "lists.rkd|>39421,5$Cid##Dogma##\r\n"_s;
     EXPECT_TRUE(ReadAll(History()).endsWith(lent));
@@ -172,20 +170,20 @@ TEST_F(LoansTest, LendingAndReturningTheSelectionWritesTheHistory)
     // Returning, with a movie at home in the selection: only the lent ones write a line.
     Focus(MovieTitled(u"Dogma"_s));
     AddToSelection(MovieTitled(u"Alien"_s));
-    Trigger("LoanAct");
-    EXPECT_EQ(dialogs->borrowerLists.size(), 1); // no question for a return
+    loans->LoanMovies();
+    EXPECT_EQ(dialogs.borrowerLists.size(), 1); // no question for a return
     EXPECT_TRUE(MovieTitled(u"Dogma"_s)->Loan().isEmpty());
     EXPECT_EQ(MovieTitled(u"Brazil"_s)->Loan(), u"Cid"_s);
     EXPECT_TRUE(ReadAll(History()).endsWith(lent + u"lists.rkd|<39421,5$Cid##Dogma##\r\n"_s));
 
     // Cancel lends nothing.
     Focus(MovieTitled(u"Clerks"_s));
-    Trigger("LoanAct");
+    loans->LoanMovies();
     EXPECT_TRUE(MovieTitled(u"Clerks"_s)->Loan().isEmpty());
 
     // The history window lists this catalog's events, newest first.
-    Trigger("HistoryAct");
-    auto *form = static_cast<THistoryForm *>(window->findChild<QWidget *>(u"LHForm"_s));
+    loans->ShowLoanHistory();
+    auto *form = static_cast<THistoryForm *>(host->window.findChild<QWidget *>(u"LHForm"_s));
     ASSERT_TRUE(form && form->isVisible());
     QTreeWidget *list = form->List();
     ASSERT_EQ(list->topLevelItemCount(), 5);
@@ -199,8 +197,8 @@ TEST_F(LoansTest, LendingAndReturningTheSelectionWritesTheHistory)
 
 TEST_F(LoansTest, SameIdAndLabelGoAlongAndTheLoanFilterHidesLentMovies)
 {
-    settings.WriteBool(u"Misc"_s, u"LoanID"_s, true);
-    settings.WriteBool(u"Misc"_s, u"LoanMediaLabel"_s, true);
+    settings.LoanID = true;
+    settings.LoanMediaLabel = true;
     prepare = [](TVideoDatabase &db) {
         for (int i = 0; i < db.MovieCount(); ++i) {
             TMovie *movie = db.Movie(i);
@@ -210,22 +208,23 @@ TEST_F(LoansTest, SameIdAndLabelGoAlongAndTheLoanFilterHidesLentMovies)
                 movie->SetLabel(u"Disc 1"_s);
         }
     };
-    Start(Shelf);
-    Trigger("LoanNotAct");
+    Begin(Shelf);
+    host->filter.Loan = 2; // movies at home only
+    host->Shown().Refilter();
     // Without an ID (-1) and without a label, Brazil lends nothing else.
     Focus(MovieTitled(u"Brazil"_s));
-    dialogs->borrowerAnswers.push_back(u"Ann"_s);
-    Trigger("LoanAct");
+    dialogs.borrowerAnswers.push_back(u"Ann"_s);
+    loans->LoanMovies();
     EXPECT_EQ(MovieTitled(u"Brazil"_s)->Loan(), u"Ann"_s);
     EXPECT_TRUE(MovieTitled(u"Alien"_s)->Loan().isEmpty());
     EXPECT_TRUE(MovieTitled(u"Dogma"_s)->Loan().isEmpty());
     EXPECT_FALSE(MovieTitled(u"Brazil"_s)->Shown());
-    EXPECT_NE(window->CurrentRecord(false), MovieTitled(u"Brazil"_s));
+    EXPECT_NE(MovieLists().Current(), MovieTitled(u"Brazil"_s));
 
     // Alien takes Clerks (same ID) along; both leave the list of movies at home.
     Focus(MovieTitled(u"Alien"_s));
-    dialogs->borrowerAnswers.push_back(u"Bob"_s);
-    Trigger("LoanAct");
+    dialogs.borrowerAnswers.push_back(u"Bob"_s);
+    loans->LoanMovies();
     EXPECT_EQ(MovieTitled(u"Clerks"_s)->Loan(), u"Bob"_s);
     EXPECT_FALSE(MovieTitled(u"Clerks"_s)->Shown());
     EXPECT_EQ(TopRows(), QStringList{u"Dogma"_s});
@@ -233,33 +232,33 @@ TEST_F(LoansTest, SameIdAndLabelGoAlongAndTheLoanFilterHidesLentMovies)
 
 TEST_F(LoansTest, TreeGroupedByBorrowerMovesTheMovie)
 {
-    settings.WriteString(u"MovieList"_s, u"Groups"_s, u"19"_s);
-    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
-    Start(Shelf);
+    settings.MovieGroups = {19};
+    settings.MovieViewMode = 1;
+    Begin(Shelf);
     ASSERT_EQ(TopRows(), QStringList{u"Undefined"_s});
     Focus(MovieTitled(u"Clerks"_s));
-    dialogs->borrowerAnswers.push_back(u"Ann"_s);
-    Trigger("LoanAct");
+    dialogs.borrowerAnswers.push_back(u"Ann"_s);
+    loans->LoanMovies();
     QStringList groups = TopRows();
     groups.sort();
     EXPECT_EQ(groups, (QStringList{u"Ann"_s, u"Undefined"_s}));
     TViewNode *node = Model()->FirstNodeOf(MovieTitled(u"Clerks"_s));
     EXPECT_EQ(Model()->IndexOf(node->Parent(), 2).data().toString(), u"Ann"_s);
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Clerks"_s));
+    EXPECT_EQ(MovieLists().Current(), MovieTitled(u"Clerks"_s));
 }
 
 TEST_F(LoansTest, AnUnwritableHistoryIsReportedOnceAndTheLoansStay)
 {
-    ASSERT_TRUE(QDir(Program()).mkpath(u"history.txt"_s));
-    Start(Shelf);
+    ASSERT_TRUE(QDir(root.path()).mkpath(u"history.txt"_s));
+    Begin(Shelf);
     Focus(MovieTitled(u"Alien"_s));
     AddToSelection(MovieTitled(u"Brazil"_s));
-    dialogs->borrowerAnswers.push_back(u"Ann"_s);
-    Trigger("LoanAct");
+    dialogs.borrowerAnswers.push_back(u"Ann"_s);
+    loans->LoanMovies();
     EXPECT_EQ(MovieTitled(u"Alien"_s)->Loan(), u"Ann"_s);
     EXPECT_EQ(MovieTitled(u"Brazil"_s)->Loan(), u"Ann"_s);
-    ASSERT_EQ(dialogs->errors.size(), 1);
-    EXPECT_TRUE(dialogs->errors.first().contains(u"history.txt"_s));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.first().contains(u"history.txt"_s));
 }
 
 } // namespace

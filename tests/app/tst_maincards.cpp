@@ -49,10 +49,10 @@ TEST_F(CardsTest, GenreLinksFilterTheList)
 {
     Start({{u"Alien"_s, u"Horror, SciFi"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
     Focus(MovieTitled(u"Brazil"_s));
-    window->SetSearchField(false, 6, u"Horror"_s);
+    window->SetSearchField(TRecordKind::Movie, 6, u"Horror"_s);
     EXPECT_EQ(Model()->rowCount(), 1);
     // An empty list shows the card's message.
-    window->SetSearchField(false, 6, u"Western"_s);
+    window->SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
     EXPECT_EQ(MovieCard()->Mode(), 1);
 }
 
@@ -108,7 +108,7 @@ TEST_F(CardsTest, PeopleHaveTheirCard)
     ASSERT_TRUE(window->PeopleMode());
     auto *card = Child<TActorFrame>(window.get(), "PersonCard");
     ASSERT_NE(card, nullptr);
-    window->PeopleList()->FlushFocus();
+    window->People().List()->FlushFocus();
     EXPECT_EQ(Child<QLineEdit>(card, "NameEdit")->text(), u"Zoe"_s);
     EXPECT_EQ(card->Mode(), 3);
 }
@@ -141,7 +141,7 @@ TEST_F(CardsTest, BirthdaysTakeIsoAndLocaleDatesAndRefuseTheRest)
     Start({}, {u"Zoe"_s});
     TActor *zoe = window->Database()->Person(0);
     auto *card = Child<TActorFrame>(window.get(), "PersonCard");
-    window->PeopleList()->FlushFocus();
+    window->People().List()->FlushFocus();
     auto *birthday = Child<QLineEdit>(card, "bdEdit");
     const double may12 = DateToDays(QDate(1970, 5, 12));
 

@@ -31,8 +31,8 @@ protected:
     void Focus(TDBItem *record)
     {
         ASSERT_TRUE(window->SelectRecord(record));
-        (record->Kind() == TRecordKind::Person ? window->PeopleList() : Movies())->FlushFocus();
-        ASSERT_EQ(window->CurrentRecord(record->Kind() == TRecordKind::Person), record);
+        (record->Kind() == TRecordKind::Person ? window->People().List() : Movies())->FlushFocus();
+        ASSERT_EQ(window->Lists(record->Kind()).Current(), record);
     }
     void AddToSelection(TDBItem *record)
     {
@@ -44,7 +44,7 @@ protected:
     void Settle()
     {
         Movies()->FlushFocus();
-        window->PeopleList()->FlushFocus();
+        window->People().List()->FlushFocus();
     }
     QStringList ShownTitles() const
     {
@@ -66,7 +66,7 @@ TEST_F(CommandsTest, AutoIdsFollowTheirMode)
     Start({});
     Trigger("NewVidAct");
     Settle();
-    auto *added = static_cast<TMovie *>(window->CurrentRecord(false));
+    auto *added = static_cast<TMovie *>(window->Movies().Current());
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->Num(), 6);
     EXPECT_GT(added->Dateadded(), 0);
@@ -110,7 +110,7 @@ TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)
     EXPECT_FALSE(window->Database()->Modified());
     Settle();
     // The empty movie sat first (ID -1 sorts by its empty title): its neighbour follows.
-    EXPECT_NE(window->CurrentRecord(false), nullptr);
+    EXPECT_NE(window->Movies().Current(), nullptr);
     EXPECT_EQ(window->EditState(), TEditState::Viewing);
 }
 
@@ -157,7 +157,7 @@ TEST_F(CommandsTest, DeletingAsksPerFileUntilYesToAll)
         EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
     EXPECT_EQ(window->Database()->MovieCount(), 3);
     Settle();
-    EXPECT_NE(window->CurrentRecord(false), nullptr);
+    EXPECT_NE(window->Movies().Current(), nullptr);
 }
 
 TEST_F(CommandsTest, DeletingWithNoKeepsFilesAndAsksAgain)
@@ -203,7 +203,7 @@ TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
     EXPECT_EQ(copy->Epnum(), 6);
     EXPECT_EQ(copy->Title(), u"Part 2"_s);
     EXPECT_EQ(copy->Director(), u"Ann"_s);
-    EXPECT_EQ(window->CurrentRecord(false), copy);
+    EXPECT_EQ(window->Movies().Current(), copy);
     EXPECT_EQ(window->EditState(), TEditState::Editing);
 
     // A new episode: numbered after the last, the movie's data copied without its titles.
@@ -237,7 +237,7 @@ TEST_F(CommandsTest, DeletingABlockFocusesTheRowAboveIt)
             AddToSelection(MovieTitled(title));
         Trigger("DelVidAct");
         Settle();
-        const TDBItem *current = window->CurrentRecord(false);
+        const TDBItem *current = window->Movies().Current();
         ASSERT_NE(current, nullptr) << c.focused.toStdString();
         EXPECT_EQ(static_cast<const TBaseMovie *>(current)->Title(), c.focused);
     }
@@ -298,17 +298,31 @@ TEST_F(CommandsTest, BookmarkKeyMarksARunAndTheSearchFindsThem)
     Focus(MovieTitled(u"Clerks"_s));
     Trigger("NextBookAct");
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
     Trigger("NextBookAct"); // no wrap-around
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
     Trigger("PrevBookAct");
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Clerks"_s));
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Clerks"_s));
 
     Trigger("ClearBookAct");
     for (const QString &title : {u"Alien"_s, u"Brazil"_s, u"Clerks"_s, u"Fargo"_s})
         EXPECT_FALSE(MovieTitled(title)->Bookmark());
+}
+
+TEST_F(CommandsTest, LoanCommandNamesWhatItWillDoAndWritesTheHistory)
+{
+    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    Focus(MovieTitled(u"Alien"_s));
+    EXPECT_EQ(window->Action(u"LoanAct"_s)->text(), u"&Loan"_s);
+    dialogs->borrowerAnswers.push_back(u"Cid"_s);
+    Trigger("LoanAct");
+    EXPECT_EQ(MovieTitled(u"Alien"_s)->Loan(), u"Cid"_s);
+    EXPECT_EQ(window->Action(u"LoanAct"_s)->text(), u"&Return"_s);
+    QFile history(QDir(Program()).filePath(u"history.txt"_s));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(history.readAll().contains("$Cid##Alien"));
 }
 
 TEST_F(CommandsTest, SeenCommandsSetTheStateAndDate)
@@ -363,7 +377,7 @@ TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
 {
     Start(Nineties);
     Focus(MovieTitled(u"Clerks"_s));
-    window->SetSearchField(false, 5, u"1990-1999"_s);
+    window->SetSearchField(TRecordKind::Movie, 5, u"1990-1999"_s);
     EXPECT_EQ(ShownTitles(), (QStringList{u"Clerks"_s, u"Dogma"_s, u"Election"_s, u"Fargo"_s}));
     EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), MovieTitled(u"Clerks"_s));
     auto *box = Child<QLineEdit>(window.get(), "SearchEdit");
@@ -375,11 +389,11 @@ TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
     EXPECT_EQ(window->EditState(), TEditState::Empty);
 
     // Field -1 empties and locks the box; field 2 then finds every movie.
-    window->ChooseSearchField(false, -1);
+    window->ChooseSearchField(TRecordKind::Movie, -1);
     EXPECT_TRUE(box->text().isEmpty());
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(ShownTitles().size(), 6);
-    window->ChooseSearchField(false, 2);
+    window->ChooseSearchField(TRecordKind::Movie, 2);
     EXPECT_TRUE(box->isEnabled());
     EXPECT_EQ(ShownTitles().size(), 6);
 }
@@ -414,7 +428,7 @@ TEST_F(CommandsTest, LinksFindOrOfferToCreate)
     Start(Nineties, {u"Zoe Smith"_s});
     window->GoToMovieByTitle(u"  fargo "_s, false);
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Fargo"_s));
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
 
     dialogs->yesNoAnswers = {false};
     window->GoToMovieByTitle(u"Heat"_s, false);
@@ -425,7 +439,7 @@ TEST_F(CommandsTest, LinksFindOrOfferToCreate)
     Settle();
     EXPECT_TRUE(window->PeopleMode());
     ASSERT_EQ(window->Database()->PersonCount(), 2);
-    TDBItem *ann = window->CurrentRecord(true);
+    TDBItem *ann = window->People().Current();
     ASSERT_NE(ann, nullptr);
     EXPECT_EQ(static_cast<TActor *>(ann)->Name(), u"Ann Lee"_s);
     EXPECT_EQ(window->EditState(), TEditState::Editing);
@@ -443,10 +457,10 @@ TEST_F(CommandsTest, SpaceJumpsToTheNextRowAtTheCardsEnd)
     movieCard.pagesLeft = 1;
     QTest::keyClick(Movies(), Qt::Key_Space);
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Alien"_s)); // the card scrolled
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Alien"_s)); // the card scrolled
     QTest::keyClick(Movies(), Qt::Key_Space);
     Settle();
-    EXPECT_EQ(window->CurrentRecord(false), MovieTitled(u"Brazil"_s));
+    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Brazil"_s));
 }
 
 } // namespace

@@ -77,12 +77,12 @@ TEST_F(GuideTest, TheWelcomeIsOnlyForEmptyCatalogs)
     Focus(MovieTitled(u"Alien"_s));
     EXPECT_FALSE(MovieCard()->WelcomeOn());
     // A filter that hides every movie shows the plain message, not the welcome.
-    window->SetSearchField(false, 6, u"Western"_s);
+    window->SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
     EXPECT_EQ(MovieCard()->Mode(), TCardFrame::ModeMessage);
     EXPECT_FALSE(Link("WelcomeNewLink")->isVisible());
     EXPECT_EQ(Child<QLabel>(MovieCard(), "MessageLbl")->text(), u"No record is selected."_s);
     // People mode has its own welcome, without the movie importers.
-    window->SetMode(true);
+    window->SetMode(TRecordKind::Person);
     auto *people = Child<TActorFrame>(window.get(), "PersonCard");
     EXPECT_TRUE(people->WelcomeOn());
     EXPECT_TRUE(Child<QLabel>(people, "WelcomeNewLink")->isVisible());
@@ -134,7 +134,7 @@ TEST_F(GuideTest, StandardKeys)
     Movies()->setFocus();
     QTest::keyClick(Movies(), Qt::Key_F2);
     Movies()->FlushFocus();
-    EXPECT_EQ(window->CurrentRecord(false), brazil);
+    EXPECT_EQ(window->Movies().Current(), brazil);
     // Delete in the list deletes the selected movie, after asking.
     dialogs->yesNoAnswers = {false, true};
     QTest::keyClick(Movies(), Qt::Key_Delete);
@@ -145,7 +145,7 @@ TEST_F(GuideTest, StandardKeys)
     EXPECT_EQ(MovieTitled(u"Brazil"_s), nullptr);
 
     // In the grid F2 edits the focused cell.
-    ASSERT_TRUE(window->SetListView(false, TViewMode::Grid));
+    ASSERT_TRUE(window->SetListView(window->Movies(), TViewMode::Grid));
     Movies()->setCurrentIndex(Model()->index(0, 2));
     Movies()->setFocus();
     QTest::keyClick(Movies(), Qt::Key_F2);
@@ -214,7 +214,7 @@ TEST_F(GuideTest, EveryToolBarButtonNamesItsCommandAndKey)
     QAction *newMovie = window->Action(u"NewVidAct"_s);
     EXPECT_EQ(newMovie->toolTip(), u"New (Ctrl+N)"_s);
     // The hints follow the captions through mode and language changes.
-    window->SetMode(true);
+    window->SetMode(TRecordKind::Person);
     EXPECT_EQ(window->Action(u"dbModeAct"_s)->toolTip(), u"Switch to movies"_s);
 }
 

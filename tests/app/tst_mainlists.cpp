@@ -1,5 +1,5 @@
 // The main window's catalog lists driven as a user drives them: views from the View menu,
-// header clicks, cell editing in the grid, the focused record, custom-field columns.
+// cell editing in the grid, the focused record, custom-field columns, the preferences.
 #include <functional>
 #include <memory>
 
@@ -46,7 +46,7 @@ const QList<std::tuple<QString, QString, int>> Films = {
 TEST_F(MainWindowFixture, ViewMenuSwitchesBetweenPlainTreeAndGrid)
 {
     Start(Films);
-    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_EQ(window->Movies().View(), TViewMode::Plain);
     EXPECT_TRUE(Movies()->isHeaderHidden());
     // Digits compare by value: 28 before 2001.
     EXPECT_EQ(
@@ -57,7 +57,7 @@ TEST_F(MainWindowFixture, ViewMenuSwitchesBetweenPlainTreeAndGrid)
 
     // The default grouping is the first letter of the title; group rows reverse.
     Trigger("TreeViewAct");
-    EXPECT_EQ(window->ListView(false), TViewMode::Tree);
+    EXPECT_EQ(window->Movies().View(), TViewMode::Tree);
     EXPECT_TRUE(window->Action(u"TreeViewAct"_s)->isChecked());
     EXPECT_EQ(TopRows(), (QStringList{u"0 - 9"_s, u"A"_s, u"B"_s}));
     const QModelIndex digits = Model()->index(0, 0);
@@ -88,62 +88,10 @@ TEST_F(MainWindowFixture, TreeNeedsAGroupingLevel)
     settings.WriteString(u"MovieList"_s, u"Groups"_s, QString());
     Start(Films);
     Trigger("TreeViewAct");
-    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_EQ(window->Movies().View(), TViewMode::Plain);
     EXPECT_TRUE(window->Action(u"PlainViewAct"_s)->isChecked());
     EXPECT_FALSE(window->Action(u"TreeViewAct"_s)->isChecked());
     EXPECT_EQ(Model()->rowCount(), 4);
-}
-
-TEST_F(MainWindowFixture, TreeGroupsByGenreAndYearWithUndefinedGroup)
-{
-    settings.WriteString(u"MovieList"_s, u"Groups"_s, u"4, 3"_s);
-    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 1);
-    Start(Films);
-    // Alien has two genres and so two rows.
-    EXPECT_EQ(TopRows(), (QStringList{u"Comedy"_s, u"Horror"_s, u"SciFi"_s}));
-    const QModelIndex comedy = Model()->index(0, 0);
-    ASSERT_EQ(Model()->rowCount(comedy), 1);
-    EXPECT_EQ(Model()->index(0, 2, comedy).data().toString(), u"Undefined"_s);
-    EXPECT_EQ(Model()->NodesOf(MovieTitled(u"Alien"_s)).size(), 2);
-
-    // A search hiding Brazil takes its groups with it; showing it brings them back.
-    TMovie *brazil = MovieTitled(u"Brazil"_s);
-    brazil->SetShown(false);
-    EXPECT_EQ(TopRows(), (QStringList{u"Horror"_s, u"SciFi"_s}));
-    brazil->SetShown(true);
-    EXPECT_EQ(TopRows(), (QStringList{u"Comedy"_s, u"Horror"_s, u"SciFi"_s}));
-}
-
-TEST_F(MainWindowFixture, HeaderClicksSortAndAreKept)
-{
-    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
-    Start(Films);
-    ASSERT_EQ(window->ListView(false), TViewMode::Grid);
-
-    ClickHeader(5);
-    EXPECT_EQ(window->Settings().GridSort.SortBy, 5);
-    EXPECT_EQ(window->Settings().GridSort.SortDirection, 0);
-    EXPECT_EQ(TopRows(5), (QStringList{u"0"_s, u"1968"_s, u"1979"_s, u"2002"_s}));
-    ClickHeader(5);
-    EXPECT_EQ(window->Settings().GridSort.SortDirection, 1);
-    EXPECT_EQ(TopRows(5).first(), u"2002"_s);
-    // Another column keeps the direction; the poster column changes nothing.
-    ClickHeader(2);
-    EXPECT_EQ(window->Settings().GridSort.SortBy, 2);
-    EXPECT_EQ(window->Settings().GridSort.SortDirection, 1);
-    ClickHeader(0);
-    EXPECT_EQ(window->Settings().GridSort.SortBy, 2);
-    EXPECT_EQ(TopRows().first(), u"Brazil"_s);
-    // The plain view keeps its own sort.
-    EXPECT_EQ(window->Settings().PlainSort.SortBy, 2);
-    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 0);
-
-    // Width changes and dragged columns in the grid are stored.
-    Movies()->header()->resizeSection(7, 133);
-    EXPECT_EQ(window->Settings().GridColumns.at(7).Width, 133);
-    Movies()->header()->moveSection(5, 1);
-    EXPECT_EQ(window->Settings().GridColumns.at(5).Position, 1);
-    EXPECT_EQ(window->Settings().GridColumns.at(1).Position, 2);
 }
 
 TEST_F(MainWindowFixture, GridCellsEditInPlace)
@@ -197,7 +145,7 @@ TEST_F(MainWindowFixture, FocusSettlesIntoTheCardAfterADelay)
     ASSERT_TRUE(window->SelectRecord(alien));
     // The card follows only once the row has stayed focused.
     EXPECT_NE(Movies()->PendingNode(), nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(window->CurrentRecord(false), static_cast<TDBItem *>(alien), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->Movies().Current(), static_cast<TDBItem *>(alien), 1000);
     EXPECT_EQ(movieCard.shown, alien);
     EXPECT_FALSE(movieCard.editing);
     EXPECT_EQ(window->EditState(), TEditState::Viewing);
@@ -216,7 +164,7 @@ TEST_F(MainWindowFixture, FocusSettlesIntoTheCardAfterADelay)
     ASSERT_EQ(movieCard.stored.size(), 1);
     EXPECT_EQ(alien->Title(), u"Zardoz"_s);
     EXPECT_EQ(TopRows().last(), u"Zardoz"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(window->CurrentRecord(false), static_cast<TDBItem *>(brazil), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->Movies().Current(), static_cast<TDBItem *>(brazil), 1000);
     EXPECT_EQ(window->EditState(), TEditState::Viewing);
 }
 
@@ -227,7 +175,7 @@ TEST_F(MainWindowFixture, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)
     TMovie *brazil = MovieTitled(u"Brazil"_s);
     window->SelectRecord(alien);
     Movies()->FlushFocus();
-    ASSERT_EQ(window->CurrentRecord(false), alien);
+    ASSERT_EQ(window->Movies().Current(), alien);
 
     const QRect row = Movies()->visualRect(Model()->IndexOf(Model()->FirstNodeOf(brazil), 2));
     const Qt::KeyboardModifiers keys = Qt::ControlModifier | Qt::ShiftModifier;
@@ -286,23 +234,9 @@ TEST_F(MainWindowFixture, StatusBarCountsAndTitleFormatting)
     Trigger("dbModeAct");
     EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel0")->text(), u"People: 2"_s);
     QStringList names;
-    for (int row = 0; row < window->PeopleModel()->rowCount(); ++row)
-        names.append(window->PeopleModel()->index(row, 1).data().toString());
+    for (int row = 0; row < window->People().Model()->rowCount(); ++row)
+        names.append(window->People().Model()->index(row, 1).data().toString());
     EXPECT_EQ(names, (QStringList{u"Ann"_s, u"Zoe"_s}));
-}
-
-TEST_F(MainWindowFixture, CardSortRequestsToggleTheSameColumn)
-{
-    Start(Films);
-    EXPECT_EQ(window->SortDirectionForItem(false, 2), Qt::DescendingOrder); // title is sorted
-    EXPECT_EQ(window->SortDirectionForItem(false, 14), Qt::AscendingOrder);
-    window->SortByItem(false, 2);
-    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 1);
-    EXPECT_EQ(TopRows().first(), u"Brazil"_s);
-    window->SortByItem(false, 6); // genre, direction kept
-    EXPECT_EQ(window->Settings().PlainSort.SortBy, 6);
-    EXPECT_EQ(window->Settings().PlainSort.SortDirection, 1);
-    EXPECT_EQ(TopRows().first(), u"2001: A Space Odyssey"_s); // "SciFi" is last ascending
 }
 
 TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
@@ -320,7 +254,7 @@ TEST_F(MainWindowFixture, PreferencesReshapeTheLists)
         Child<QPushButton>(modal, "OKBtn")->click();
     });
     Trigger("OptsAct");
-    EXPECT_EQ(window->ListView(false), TViewMode::Plain);
+    EXPECT_EQ(window->Movies().View(), TViewMode::Plain);
     EXPECT_TRUE(window->Action(u"PlainViewAct"_s)->isChecked());
     EXPECT_EQ(TopRows(),
               (QStringList{u"28 Days Later (2002)"_s,
@@ -422,9 +356,9 @@ TEST_F(MainWindowFixture, PeopleGridStoresEditsAndRefusesNonDates)
     Start(Films, {u"Ann"_s});
     Trigger("dbModeAct");
     TActor *ann = window->Database()->Person(0);
-    TCatalogList *list = window->PeopleList();
+    TCatalogList *list = window->People().List();
     const QModelIndex birthday =
-        window->PeopleModel()->IndexOf(window->PeopleModel()->FirstNodeOf(ann), 4);
+        window->People().Model()->IndexOf(window->People().Model()->FirstNodeOf(ann), 4);
     const QString may12 = ShortDateText(DateToDays(QDate(1970, 5, 12)));
     const auto type = [](const QString &text) {
         return [text](QLineEdit *editor) {
@@ -463,7 +397,7 @@ TEST_F(MainWindowFixture, PeopleGridStoresEditsAndRefusesNonDates)
 
     // Other cells store through the person's setters.
     EditCell(list,
-             window->PeopleModel()->IndexOf(window->PeopleModel()->FirstNodeOf(ann), 5),
+             window->People().Model()->IndexOf(window->People().Model()->FirstNodeOf(ann), 5),
              type(u"Vienna"_s));
     EXPECT_EQ(ann->Birthplace(), u"Vienna"_s);
 }

@@ -75,7 +75,7 @@ TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
     EXPECT_FALSE(heat->Viewed());
     EXPECT_TRUE(heat->Wish());
     EXPECT_EQ(dialogs->errors.size(), 1) << "the file information was read";
-    EXPECT_EQ(window->CurrentRecord(false), heat);
+    EXPECT_EQ(window->Movies().Current(), heat);
 
     // The choices are remembered for the next time, except Seen.
     dialogs->masterAnswers.push_back(std::nullopt);

@@ -1,6 +1,6 @@
 // The maintenance tools: duplicate removal and merging, dead file locations with media
-// labels, the multiple-movie editor's common values and dialog, and the tools run from the
-// main window.
+// labels, the multiple-movie editor's common values and dialog, and the tools' commands on
+// the lists.
 #include <ostream>
 
 #include <gtest/gtest.h>
@@ -13,12 +13,14 @@
 #include <QTimer>
 
 #include "app/multieditor.h"
+#include "app/toolscontroller.h"
 #include "app/toolsdialogs.h"
 #include "app/waitwindow.h"
+#include "catalog/actor.h"
 #include "catalog/movie.h"
 #include "logic/maintenance.h"
+#include "tests/support/commandfixture.h"
 #include "tests/support/fakevolumeinfo.h"
-#include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
 
 // Readable texts in failure messages.
@@ -299,11 +301,16 @@ TEST(ToolsDialogsTest, OptionDialogsAnswerWithTheirChoices)
     EXPECT_FALSE(TToolsDialogs::AskBadFileOptions(nullptr, {}, nullptr));
 }
 
-// ----- from the main window ----------------------------------------------------------------
+// ----- the tools' commands on the lists ----------------------------------------------------
 
-class ToolsWindowTest : public MainWindowFixture
+class ToolsWindowTest : public CommandFixture
 {
 protected:
+    void Begin(const QList<std::tuple<QString, QString, int>> &movies)
+    {
+        Start(movies);
+        tools = std::make_unique<TToolsController>(*host, settings);
+    }
     void SelectRows(const QList<TDBItem *> &records)
     {
         Movies()->selectionModel()->clear();
@@ -317,16 +324,19 @@ protected:
             QItemSelectionModel::NoUpdate);
         Movies()->FlushFocus();
     }
+
+    std::unique_ptr<TToolsController> tools;
 };
 
 TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
 {
-    settings.WriteString(u"MovieList"_s, u"Groups"_s, u"3"_s);
+    settings.MovieGroups = {3};
+    settings.GenresList = {u"Comedy"_s, u"Horror"_s};
     prepare = [](TVideoDatabase &db) {
         for (int i = 0; i < db.MovieCount(); ++i)
             db.Movie(i)->SetCountry(i == 0 ? u"USA, UK"_s : u"UK, France"_s);
     };
-    Start({{u"Alien"_s, u"Horror"_s, 1979},
+    Begin({{u"Alien"_s, u"Horror"_s, 1979},
            {u"Brazil"_s, u"Comedy"_s, 1985},
            {u"Clerks"_s, u"Comedy"_s, 1994},
            {u"Dogma"_s, u"Comedy"_s, 1999}});
@@ -336,20 +346,22 @@ TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
     TMultiEditAnswer answer;
     answer.Checked[int(TMultiField::Studio)] = true;
     answer.Texts[int(TMultiField::Studio)] = u"Fox"_s;
-    dialogs->multiEditAnswers.push_back(answer);
-    Trigger("EditVidAct");
+    dialogs.multiEditAnswers.push_back(answer);
+    ASSERT_TRUE(tools->MultiEditSelection());
+    tools->EditMultipleMovies();
 
-    ASSERT_EQ(dialogs->multiEditCommons.size(), 1);
-    EXPECT_EQ(dialogs->multiEditCommons[0].Preset(TMultiField::Country), u"UK"_s);
-    EXPECT_FALSE(dialogs->multiEditLists[0].Genres.isEmpty());
+    ASSERT_EQ(dialogs.multiEditCommons.size(), 1);
+    EXPECT_EQ(dialogs.multiEditCommons[0].Preset(TMultiField::Country), u"UK"_s);
+    EXPECT_FALSE(dialogs.multiEditLists[0].Genres.isEmpty());
     for (TDBItem *record : chosen)
         EXPECT_EQ(static_cast<TMovie *>(record)->Studio(), u"Fox"_s);
     EXPECT_TRUE(MovieTitled(u"Dogma"_s)->Studio().isEmpty());
-    EXPECT_NE(window->EditState(), TEditState::Editing);
-    EXPECT_EQ(movieCard.shown, chosen.first());
+    EXPECT_NE(host->EditState(), TEditState::Editing);
+    EXPECT_EQ(host->cards[0].shown, chosen.first());
 
     // Grouped by year, a new year moves the edited movie to its group; it stays selected.
-    window->SetListView(false, TViewMode::Tree);
+    MovieLists().SetView(TViewMode::Tree);
+    MovieLists().Build();
     TViewNode *group = Model()->FindGroupChild(nullptr, u"1979"_s);
     ASSERT_NE(group, nullptr);
     Movies()->selectionModel()->clear();
@@ -358,8 +370,9 @@ TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
     TMultiEditAnswer year;
     year.Checked[int(TMultiField::Year)] = true;
     year.Texts[int(TMultiField::Year)] = u"2001"_s;
-    dialogs->multiEditAnswers.push_back(year);
-    Trigger("EditVidAct");
+    dialogs.multiEditAnswers.push_back(year);
+    ASSERT_TRUE(tools->MultiEditSelection());
+    tools->EditMultipleMovies();
     TMovie *alien = MovieTitled(u"Alien"_s);
     EXPECT_EQ(alien->Year(), 2001);
     EXPECT_EQ(MovieTitled(u"Brazil"_s)->Year(), 1985);
@@ -376,7 +389,7 @@ TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
 
 TEST_F(ToolsWindowTest, RemoveDuplicatesKeepsTheLastAndFocusesASurvivor)
 {
-    settings.WriteBool(u"Dialogs"_s, u"RemoveDuplicatesConfirm"_s, true);
+    settings.RemoveDuplicatesConfirm = true;
     // Numbered in the order given below, so the Alien without genre stands last.
     prepare = [](TVideoDatabase &db) {
         QList<TMovie *> movies;
@@ -390,73 +403,69 @@ TEST_F(ToolsWindowTest, RemoveDuplicatesKeepsTheLastAndFocusesASurvivor)
             movie->SetNum(num);
         }
     };
-    Start({{u"Alien"_s, u"Horror"_s, 0},
+    Begin({{u"Alien"_s, u"Horror"_s, 0},
            {u"Alien"_s, u"Horror"_s, 1979},
            {u"Alien"_s, QString(), 0},
            {u"Brazil"_s, u"Comedy"_s, 1985}});
-    TVideoDatabase *db = window->Database();
-    ASSERT_TRUE(window->SelectRecord(db->Movie(0)));
-    Movies()->FlushFocus();
-    ASSERT_EQ(window->CurrentRecord(false), db->Movie(0));
+    Focus(db->Movie(0));
 
     // Cancelled, or not confirmed: nothing happens.
-    dialogs->duplicateAnswers = {std::nullopt, TDuplicateAction::Merge};
-    dialogs->yesNoAnswers = {false};
-    Trigger("RemDupAct");
-    Trigger("RemDupAct");
+    dialogs.duplicateAnswers = {std::nullopt, TDuplicateAction::Merge};
+    dialogs.yesNoAnswers = {false};
+    tools->RunRemoveDuplicates();
+    tools->RunRemoveDuplicates();
     EXPECT_EQ(db->MovieCount(), 4);
-    EXPECT_EQ(dialogs->duplicatePresets.last(), TDuplicateAction::Merge);
-    EXPECT_TRUE(dialogs->messages.isEmpty());
+    EXPECT_EQ(dialogs.duplicatePresets.last(), TDuplicateAction::Merge);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 
-    dialogs->duplicateAnswers = {TDuplicateAction::Merge};
-    dialogs->yesNoAnswers = {true};
-    Trigger("RemDupAct");
+    dialogs.duplicateAnswers = {TDuplicateAction::Merge};
+    dialogs.yesNoAnswers = {true};
+    tools->RunRemoveDuplicates();
     ASSERT_EQ(db->MovieCount(), 2);
     TMovie *alien = MovieTitled(u"Alien"_s);
     EXPECT_EQ(alien->Num(), 3);
     EXPECT_EQ(alien->Year(), 1979);
     EXPECT_EQ(alien->Genre(), u"Horror"_s);
     EXPECT_EQ(Model()->rowCount(), 2);
-    TDBItem *current = window->CurrentRecord(false);
+    TDBItem *current = MovieLists().Current();
     EXPECT_TRUE(current == alien || current == MovieTitled(u"Brazil"_s));
-    EXPECT_EQ(movieCard.shown, current);
-    EXPECT_FALSE(window->WaitWindow()->isVisible());
-    EXPECT_EQ(dialogs->messages, QStringList{u"2 duplicates merged"_s});
+    EXPECT_EQ(host->cards[0].shown, current);
+    EXPECT_FALSE(host->wait->isVisible());
+    EXPECT_EQ(dialogs.messages, QStringList{u"2 duplicates merged"_s});
 }
 
 TEST_F(ToolsWindowTest, RemoveBadFilesRemembersItsOptions)
 {
-    Start({{u"Alien"_s, u"Horror"_s, 1979}});
+    Begin({{u"Alien"_s, u"Horror"_s, 1979}});
     TMovie *alien = MovieTitled(u"Alien"_s);
     alien->SetPath(root.filePath(u"gone.avi"_s) + u'|' + root.filePath(u"gone2.avi"_s));
-    dialogs->badFileAnswers = {TBadFileOptions{false, false}, std::nullopt};
-    Trigger("RemBadFilesAct");
+    dialogs.badFileAnswers = {TBadFileOptions{false, false}, std::nullopt};
+    tools->RunRemoveBadFiles();
     EXPECT_TRUE(alien->Path().isEmpty());
-    EXPECT_EQ(dialogs->messages, QStringList{u"2 file locations removed"_s});
-    Trigger("RemBadFilesAct");
-    EXPECT_EQ(dialogs->messages.size(), 1) << "a cancelled dialog changes nothing";
-    ASSERT_EQ(dialogs->badFilePresets.size(), 2);
-    EXPECT_EQ(dialogs->badFilePresets[0], (TBadFileOptions{true, true}));
-    EXPECT_EQ(dialogs->badFilePresets[1], (TBadFileOptions{false, false}));
+    EXPECT_EQ(dialogs.messages, QStringList{u"2 file locations removed"_s});
+    tools->RunRemoveBadFiles();
+    EXPECT_EQ(dialogs.messages.size(), 1) << "a cancelled dialog changes nothing";
+    ASSERT_EQ(dialogs.badFilePresets.size(), 2);
+    EXPECT_EQ(dialogs.badFilePresets[0], (TBadFileOptions{true, true}));
+    EXPECT_EQ(dialogs.badFilePresets[1], (TBadFileOptions{false, false}));
 }
 
 TEST_F(ToolsWindowTest, CancelKeepsWhatWasDoneAndSaysSo)
 {
-    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
+    Begin({{u"Alien"_s, u"Horror"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
     for (const QString &title : {u"Alien"_s, u"Brazil"_s})
         MovieTitled(title)->SetPath(root.filePath(title + u".avi"_s));
-    dialogs->badFileAnswers = {TBadFileOptions{false, false}};
+    dialogs.badFileAnswers = {TBadFileOptions{false, false}};
     // Clicked as soon as the run first lets the window work, after the first movie.
-    QTimer::singleShot(0, window.get(), [this] {
-        QTest::mouseClick(window->WaitWindow()->findChild<QPushButton *>(u"CancelBtn"_s),
-                          Qt::LeftButton);
+    QTimer::singleShot(0, &host->window, [this] {
+        QTest::mouseClick(host->wait->findChild<QPushButton *>(u"CancelBtn"_s), Qt::LeftButton);
     });
-    Trigger("RemBadFilesAct");
+    tools->RunRemoveBadFiles();
     const int emptied = int(MovieTitled(u"Alien"_s)->Path().isEmpty())
                         + int(MovieTitled(u"Brazil"_s)->Path().isEmpty());
     EXPECT_EQ(emptied, 1);
     EXPECT_EQ(
-        dialogs->messages,
+        dialogs.messages,
         QStringList{u"Cancelled; what was done until then is kept: 1 file location removed"_s});
 }
 

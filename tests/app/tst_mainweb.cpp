@@ -31,7 +31,7 @@ protected:
         if (!movie || !window->SelectRecord(movie))
             return nullptr;
         Movies()->FlushFocus();
-        return window->CurrentRecord(false) == movie ? movie : nullptr;
+        return window->Movies().Current() == movie ? movie : nullptr;
     }
     void TriggerWebPlugin()
     {
@@ -65,7 +65,7 @@ TEST_F(MainWebTest, ImportMenuFillsTheFocusedMovieFromTheChosenResult)
     EXPECT_EQ(movie->Director(), u"David Fincher"_s);
     EXPECT_EQ(movie->Url(), u"http://www.filmaffinity.com/es/film809297.html"_s);
     EXPECT_TRUE(window->Database()->Modified());
-    EXPECT_EQ(window->CurrentRecord(false), movie);
+    EXPECT_EQ(window->Movies().Current(), movie);
 }
 
 TEST_F(MainWebTest, CancelledDialogChangesNothingAndTheNextRunStillWorks)

@@ -642,7 +642,7 @@ TEST_F(MainWindowTest, ImportAndExportThroughPlugins)
     list->selectAll();
     exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
     ASSERT_TRUE(exportMenu->actions().constFirst()->isEnabled());
-    EXPECT_EQ(window->SelectedRecords().size(), 3);
+    EXPECT_EQ(window->Shown().SelectedRecords().size(), 3);
     const QString output = Path(u"export.txt"_s);
     dialogs->saveAnswers.push_back(output);
     exportMenu->actions().constFirst()->trigger();
@@ -675,14 +675,14 @@ TEST_F(MainWindowTest, ImportSortsFocusesTheFirstImportedAndSaysWhatItDid)
     auto *list = window->findChild<QTreeView *>(u"MovieList"_s);
     QStringList rows;
     for (int row = 0; row < list->model()->rowCount(); ++row) {
-        const TDBItem *record = window->MovieModel()->RecordOf(list->model()->index(row, 0));
+        const TDBItem *record = window->Movies().Model()->RecordOf(list->model()->index(row, 0));
         rows.append(record ? static_cast<const TMovie *>(record)->Title() : QString());
     }
     EXPECT_EQ(rows, (QStringList{u"Alien"_s, u"Brazil"_s, u"Yojimbo"_s, u"Zulu"_s}));
-    const TDBItem *current = window->CurrentRecord(false);
+    const TDBItem *current = window->Movies().Current();
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(static_cast<const TMovie *>(current)->Title(), u"Yojimbo"_s);
-    EXPECT_EQ(window->SelectedRecords(), QList<TDBItem *>{const_cast<TDBItem *>(current)});
+    EXPECT_EQ(window->Shown().SelectedRecords(), QList<TDBItem *>{const_cast<TDBItem *>(current)});
     EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
               u"2 movies imported, 0 merged, 1 skipped; 1 person imported, 0 merged, 0 skipped"_s);
 }

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/statscontroller.h"
 #include "app/statsform.h"
 #include "tests/support/mainfixture.h"
 
@@ -21,7 +22,7 @@ protected:
     TStatsForm *Open()
     {
         Trigger("StatsAct");
-        TStatsForm *form = window->StatsForm();
+        TStatsForm *form = window->Stats().StatsForm();
         EXPECT_TRUE(form && form->isVisible());
         return form;
     }

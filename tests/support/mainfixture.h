@@ -131,8 +131,8 @@ protected:
         options.useIdleEvents = idleEvents;
         window = std::make_unique<TMain>(options);
         if (!realCards) {
-            window->SetCard(false, &movieCard);
-            window->SetCard(true, &peopleCard);
+            window->Movies().SetCard(&movieCard);
+            window->People().SetCard(&peopleCard);
         }
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -146,8 +146,8 @@ protected:
         file.write("not a video");
         return path;
     }
-    TCatalogList *Movies() const { return window->MovieList(); }
-    TListModel *Model() const { return window->MovieModel(); }
+    TCatalogList *Movies() const { return window->Movies().List(); }
+    TListModel *Model() const { return window->Movies().Model(); }
     QStringList TopRows(int column = 2) const
     {
         QStringList texts;
@@ -207,6 +207,6 @@ protected:
     {
         ASSERT_TRUE(window->SelectRecord(record));
         Movies()->FlushFocus();
-        window->PeopleList()->FlushFocus();
+        window->People().List()->FlushFocus();
     }
 };

@@ -64,10 +64,10 @@ struct TPictureHost : ICardHost
     void GoToMovieById(const QString &) override {}
     void GoToMovieByTitle(const QString &, bool) override {}
     void GoToPersonByName(const QString &, bool) override {}
-    void SetSearchField(bool, int, const QString &) override {}
-    void SortByItem(bool, int) override {}
-    QString SearchFieldCaption(bool, int) const override { return {}; }
-    QString SortColumnCaption(bool, int) const override { return {}; }
+    void SetSearchField(TRecordKind, int, const QString &) override {}
+    void SortByItem(TRecordKind, int) override {}
+    QString SearchFieldCaption(TRecordKind, int) const override { return {}; }
+    QString SortColumnCaption(TRecordKind, int) const override { return {}; }
     QString Text(int, const QString &fallback) const override { return fallback; }
     void OpenAddress(const QString &) override {}
     QString AskPictureFile(bool save, const QString &proposed) override

@@ -41,19 +41,19 @@ struct TFakeHost : ICardHost
     {
         calls << (translated ? u"tname:"_s : u"name:"_s) + text;
     }
-    void SetSearchField(bool people, int field, const QString &text) override
+    void SetSearchField(TRecordKind kind, int field, const QString &text) override
     {
-        calls << u"search:%1:%2:%3"_s.arg(people).arg(field).arg(text);
+        calls << u"search:%1:%2:%3"_s.arg(kind == TRecordKind::Person).arg(field).arg(text);
     }
-    void SortByItem(bool people, int item) override
+    void SortByItem(TRecordKind kind, int item) override
     {
-        calls << u"sort:%1:%2"_s.arg(people).arg(item);
+        calls << u"sort:%1:%2"_s.arg(kind == TRecordKind::Person).arg(item);
     }
-    QString SearchFieldCaption(bool, int field) const override
+    QString SearchFieldCaption(TRecordKind, int field) const override
     {
         return field == 6 ? u"Genre"_s : u"Field%1"_s.arg(field);
     }
-    QString SortColumnCaption(bool, int item) const override { return u"Col%1"_s.arg(item); }
+    QString SortColumnCaption(TRecordKind, int item) const override { return u"Col%1"_s.arg(item); }
     QString Text(int number, const QString &fallback) const override
     {
         return number == 1868 ? u"Nothing here"_s : fallback;

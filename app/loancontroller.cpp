@@ -1,5 +1,7 @@
-// The main window's loans: lending and returning the selected movies, the history file
-// every loan event is appended to, the borrower suggestions and the loan history window.
+// Loans: lending and returning the selected movies, the history file every loan event is
+// appended to, the borrower suggestions and the loan history window.
+#include "app/loancontroller.h"
+
 #include <utility>
 
 #include <QDir>
@@ -7,15 +9,19 @@
 #include <QSet>
 
 #include "app/catalogview.h"
+#include "app/commandhost.h"
 #include "app/grouping.h"
 #include "app/historyform.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
-#include "app/mainwindow.h"
+#include "app/maindialogs.h"
 #include "catalog/basemovie.h"
 #include "catalog/daycount.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
+#include "logic/filters.h"
 #include "logic/loanhistory.h"
+#include "logic/settings.h"
 
 using namespace Qt::StringLiterals;
 
@@ -35,19 +41,29 @@ bool LeftOutByLoanFilter(int loanFilter, const TBaseMovie &movie)
 
 } // namespace
 
-QString TMain::CatalogName() const
+TLoanController::TLoanController(ICommandHost &host,
+                                 const TAppFolders &folders,
+                                 const TSettings &settings)
+    : m_host(host)
+    , m_folders(folders)
+    , m_settings(settings)
+{}
+
+TLoanController::~TLoanController() = default;
+
+QString TLoanController::CatalogName() const
 {
-    return m_db ? QFileInfo(m_db->FileName()).fileName() : QString();
+    return m_host.Database() ? QFileInfo(m_host.Database()->FileName()).fileName() : QString();
 }
 
-QStringList TMain::RecentBorrowers(int count) const
+QStringList TLoanController::RecentBorrowers(int count) const
 {
-    if (!m_db)
+    if (!m_host.Database())
         return {};
     return ::RecentBorrowers(ReadHistoryText(HistoryPath(m_folders)), CatalogName(), count);
 }
 
-void TMain::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
+void TLoanController::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
 {
     const QString path = HistoryPath(m_folders);
     const Status written =
@@ -55,7 +71,7 @@ void TMain::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *mo
     if (written)
         return;
     // The loan itself is already stored in the movie; only its record in the history is lost.
-    const QString message = Text(1778, u"The loan history could not be written to %1:\n%2"_s)
+    const QString message = m_host.Text(1778, u"The loan history could not be written to %1:\n%2"_s)
                                 .arg(QDir::toNativeSeparators(path), written.Error());
     if (m_loanCommand) {
         // One message per command, not one per movie.
@@ -63,10 +79,13 @@ void TMain::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *mo
             m_historyError = message;
         return;
     }
-    m_dialogs->ShowError(this, Text(1802, u"Error"_s), message);
+    m_host.Dialogs().ShowError(m_host.Window(), m_host.Text(1802, u"Error"_s), message);
 }
 
-void TMain::LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, bool rebuild)
+void TLoanController::LoanOne(TBaseMovie *movie,
+                              bool returning,
+                              const QString &borrower,
+                              bool rebuild)
 {
     const QString before = movie->Loan();
     if (returning)
@@ -76,38 +95,40 @@ void TMain::LoanOne(TBaseMovie *movie, bool returning, const QString &borrower, 
     if (movie->Loan() == before)
         return;
     // In a tree grouped by borrower the movie moves to the group of its new borrower.
-    if (rebuild && movie->Kind() == TRecordKind::Movie && movie->Shown()) {
-        m_movieModel->Reshow(*movie);
-    } else {
-        m_movieModel->RecordChanged(movie);
-    }
+    TListModel *model = m_host.Lists(TRecordKind::Movie).Model();
+    if (rebuild && movie->Kind() == TRecordKind::Movie && movie->Shown())
+        model->Reshow(*movie);
+    else
+        model->RecordChanged(movie);
 }
 
-void TMain::LoanMovies()
+void TLoanController::LoanMovies()
 {
-    if (m_peopleMode || m_readOnly || !m_db)
+    TVideoDatabase *db = m_host.Database();
+    if (m_host.PeopleMode() || m_host.ReadOnly() || !db)
         return;
     // A pending card edit is stored first; showing the card again would drop it.
-    if (m_editState == TEditState::Editing)
-        ApplyEdits();
-    auto *current = static_cast<TBaseMovie *>(CurrentRecord(false));
+    if (m_host.EditState() == TEditState::Editing)
+        m_host.ApplyEdits();
+    TListController &movies = m_host.Lists(TRecordKind::Movie);
+    auto *current = static_cast<TBaseMovie *>(movies.Current());
     if (!current)
         return;
     const bool returning = !current->Loan().isEmpty();
     QString borrower;
     if (!returning) {
         const std::optional<QString> name =
-            m_dialogs->AskBorrower(this, RecentBorrowers(SuggestedBorrowers));
-        if (!name || name->trimmed().isEmpty() || !m_db)
+            m_host.Dialogs().AskBorrower(m_host.Window(), RecentBorrowers(SuggestedBorrowers));
+        if (!name || name->trimmed().isEmpty() || !m_host.Database())
             return;
         borrower = name->trimmed();
     }
 
-    QList<TDBItem *> records = SelectedRecordsBelowGroups();
+    QList<TDBItem *> records = movies.SelectedRecordsBelowGroups();
     if (records.isEmpty())
         records.append(current);
     const bool rebuild =
-        ListView(false) == TViewMode::Tree && m_movieGroups->Levels().contains(BorrowerGroupField);
+        movies.View() == TViewMode::Tree && movies.Groups().Levels().contains(BorrowerGroupField);
     const bool byLabel = m_settings.LoanMediaLabel;
     const bool byId = m_settings.LoanID;
     QSet<TBaseMovie *> done;
@@ -134,8 +155,8 @@ void TMain::LoanMovies()
         const bool sameId = byId && id >= 0;
         if (!sameLabel && !sameId)
             continue;
-        for (int i = 0; i < m_db->MovieCount(); ++i) {
-            TMovie *other = m_db->Movie(i);
+        for (int i = 0; i < db->MovieCount(); ++i) {
+            TMovie *other = db->Movie(i);
             if (other != movie
                 && ((sameLabel && other->Label() == label) || (sameId && other->Num() == id)))
                 handle(other);
@@ -147,37 +168,40 @@ void TMain::LoanMovies()
     // into, not only the current one.
     for (TBaseMovie *movie : std::as_const(changed)) {
         if (movie->Kind() == TRecordKind::Movie && movie->Shown()
-            && LeftOutByLoanFilter(m_filter.Loan, *movie))
+            && LeftOutByLoanFilter(m_host.Filter().Loan, *movie))
             movie->SetShown(false);
     }
 
-    ApplySort(false);
+    movies.ApplySort();
+    TCatalogList *list = movies.List();
     if (current->Shown()) {
-        if (m_movieModel->RecordOf(m_movieList->currentIndex()) != current)
-            m_movieList->SelectRecord(current);
-    } else if (m_movieModel->rowCount() > 0) {
-        m_movieList->SelectFirst();
-        m_movieList->FlushFocus();
+        if (movies.Model()->RecordOf(list->currentIndex()) != current)
+            list->SelectRecord(current);
+    } else if (movies.Model()->rowCount() > 0) {
+        list->SelectFirst();
+        list->FlushFocus();
     } else {
-        SetCurrentRecord(false, nullptr);
-        SetEditState(TEditState::Empty);
+        movies.SetCurrent(nullptr);
+        m_host.SetEditState(TEditState::Empty);
     }
-    ShowCurrent();
-    CommandUpdate();
+    m_host.ShowCurrent();
+    m_host.CommandUpdate();
 
-    if (!m_historyError.isEmpty())
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), std::exchange(m_historyError, {}));
+    if (!m_historyError.isEmpty()) {
+        m_host.Dialogs().ShowError(
+            m_host.Window(), m_host.Text(1802, u"Error"_s), std::exchange(m_historyError, {}));
+    }
 }
 
-void TMain::ShowLoanHistory()
+void TLoanController::ShowLoanHistory()
 {
     if (!m_historyForm)
-        m_historyForm = new THistoryForm(this);
+        m_historyForm = new THistoryForm(m_host.Window());
     // Texts and rows are read again each time: the language or the catalog may have changed.
     m_historyForm->SetTexts(
-        [this](int number, const QString &english) { return Text(number, english); });
+        [this](int number, const QString &english) { return m_host.Text(number, english); });
     QList<THistoryEntry> entries;
-    if (m_db)
+    if (m_host.Database())
         entries = HistoryEntries(ReadHistoryText(HistoryPath(m_folders)), CatalogName());
     m_historyForm->ShowEntries(entries);
     m_historyForm->show();

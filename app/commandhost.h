@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include "catalog/dbitem.h"
+
+class IMainDialogs;
+class QWidget;
+class TListController;
+class TVideoDatabase;
+class TWaitWindow;
+struct TFilterState;
+
+// What the current record is doing; only Viewing and Editing have a current record.
+enum class TEditState { None, Empty, Editing, Viewing };
+
+// What the window's command controllers (loans, maintenance tools, statistics) ask of the
+// window: the open catalog and its lists, the card's edit, the refresh after a command,
+// texts and dialogs. The window implements it; tests give their own.
+class ICommandHost
+{
+public:
+    virtual ~ICommandHost() = default;
+
+    // The open catalog; nullptr while none is open.
+    virtual TVideoDatabase *Database() const = 0;
+    virtual bool ReadOnly() const = 0;
+    virtual bool PeopleMode() const = 0;
+    virtual TListController &Lists(TRecordKind kind) const = 0;
+    virtual TListController &Shown() const = 0;
+    virtual const TFilterState &Filter() const = 0;
+
+    virtual TEditState EditState() const = 0;
+    // Moves to another edit state, showing the card and the commands that follow.
+    virtual void SetEditState(TEditState state) = 0;
+    // Sets the edit state without showing anything, and forgets what an edit in progress
+    // kept (its snapshot, a new record): before records go, and after.
+    virtual void ResetEditState(TEditState state) = 0;
+    // Stores the card's edit in progress as Apply does.
+    virtual void ApplyEdits() = 0;
+    // The card shows the current record again; the commands, the status bar follow.
+    virtual void ShowCurrent() = 0;
+    virtual void CommandUpdate() = 0;
+    virtual void UpdateStatusBar() = 0;
+    virtual void ShowStatusText(const QString &text) = 0;
+
+    // A long command runs: others wait (the window refuses them meanwhile).
+    virtual bool Busy() const = 0;
+    virtual void SetBusy(bool busy) = 0;
+    // The wait window with its progress bar and Cancel; nullptr when there is none.
+    virtual TWaitWindow *WaitWindow() const = 0;
+
+    virtual QString Text(int number, const QString &english) const = 0;
+    virtual IMainDialogs &Dialogs() const = 0;
+    // The parent of the dialogs and windows the commands open.
+    virtual QWidget *Window() = 0;
+};

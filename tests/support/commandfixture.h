@@ -1,0 +1,219 @@
+#pragma once
+
+// The window's command controllers on a generated catalog without the window: the two real
+// lists, recording cards, the wait window, and dialogs answered by the test.
+
+#include <array>
+#include <memory>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "app/catalogview.h"
+#include "app/commandhost.h"
+#include "app/grouping.h"
+#include "app/listcontroller.h"
+#include "app/listmodel.h"
+#include "app/recordcard.h"
+#include "app/waitwindow.h"
+#include "catalog/movie.h"
+#include "catalog/videodatabase.h"
+#include "logic/filters.h"
+#include "logic/settings.h"
+#include "tests/support/fakemaindialogs.h"
+
+// Test code only: the fixture is written with the string literals the tests use.
+using namespace Qt::StringLiterals;
+
+// Records the record it was asked to show.
+class TShownCard : public IRecordCard
+{
+public:
+    void ShowRecord(TDBItem *record, bool) override { shown = record; }
+    void StoreEdits(TDBItem *) override {}
+    void FocusTitle() override {}
+    void AddLinkToMovie(TBaseMovie *) override {}
+    bool ScrollPage() override { return false; }
+    void ScrollHome() override {}
+    bool HasKeyboardFocus() const override { return false; }
+
+    TDBItem *shown = nullptr;
+};
+
+// What the window does for the controllers, kept to what they can observe: the focused
+// record follows the list, the card shows it, the edit state is remembered.
+class TTestCommandHost : public ICommandHost
+{
+public:
+    TTestCommandHost(TSettings &settings, TFakeDialogs &dialogs)
+        : m_dialogs(dialogs)
+    {
+        window.resize(400, 600);
+        const auto text = [](int, const QString &english) { return english; };
+        for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
+            const int i = kind == TRecordKind::Person;
+            lists[i] = new TListController(kind, settings, text, &window);
+            lists[i]->SetFilter(&filter);
+            lists[i]->SetCard(&cards[i]);
+            lists[i]->List()->resize(400, 600);
+            TListController *controller = lists[i];
+            QObject::connect(controller->List(),
+                             &TCatalogList::NodeFocused,
+                             controller,
+                             [this, controller](TViewNode *, TDBItem *record, bool) {
+                                 controller->SetCurrent(record);
+                                 state = record ? TEditState::Viewing : TEditState::None;
+                                 ShowCurrent();
+                             });
+        }
+        wait = new TWaitWindow(&window);
+    }
+
+    // Shows the catalog in both lists.
+    void Open(TVideoDatabase &db)
+    {
+        catalog = &db;
+        for (TListController *controller : lists) {
+            db.AddObserver(controller->Model());
+            controller->SetCatalog(&db);
+            controller->ApplyGrouping(TGroupTexts());
+            controller->Build();
+            controller->List()->FlushFocus();
+        }
+    }
+    void Close()
+    {
+        for (TListController *controller : lists) {
+            controller->SetCurrent(nullptr);
+            if (catalog)
+                catalog->RemoveObserver(controller->Model());
+            controller->SetCatalog(nullptr);
+        }
+        catalog = nullptr;
+    }
+
+    TVideoDatabase *Database() const override { return catalog; }
+    bool ReadOnly() const override { return false; }
+    bool PeopleMode() const override { return false; }
+    TListController &Lists(TRecordKind kind) const override
+    {
+        return *lists[kind == TRecordKind::Person];
+    }
+    TListController &Shown() const override { return *lists[0]; }
+    const TFilterState &Filter() const override { return filter; }
+    TEditState EditState() const override { return state; }
+    void SetEditState(TEditState next) override
+    {
+        state = next;
+        ShowCurrent();
+    }
+    void ResetEditState(TEditState next) override { state = next; }
+    void ApplyEdits() override { state = TEditState::Viewing; }
+    void ShowCurrent() override { cards[0].ShowRecord(lists[0]->Current(), false); }
+    void CommandUpdate() override {}
+    void UpdateStatusBar() override {}
+    void ShowStatusText(const QString &text) override { status = text; }
+    bool Busy() const override { return busy; }
+    void SetBusy(bool value) override { busy = value; }
+    TWaitWindow *WaitWindow() const override { return wait; }
+    QString Text(int, const QString &english) const override { return english; }
+    IMainDialogs &Dialogs() const override { return m_dialogs; }
+    QWidget *Window() override { return &window; }
+
+    QWidget window;
+    std::array<TListController *, 2> lists{};
+    std::array<TShownCard, 2> cards;
+    TVideoDatabase *catalog = nullptr;
+    TFilterState filter;
+    TEditState state = TEditState::None;
+    TWaitWindow *wait = nullptr;
+    QString status;
+    bool busy = false;
+
+private:
+    TFakeDialogs &m_dialogs;
+};
+
+// A catalog of movies (title, genre, year) in a temporary folder and the controllers' host
+// on it; `settings` are the window's settings the lists and commands read.
+class CommandFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        folders.SettingsFolder = root.path() + u'/';
+    }
+    void TearDown() override
+    {
+        if (host)
+            host->Close();
+        host.reset();
+        db.reset();
+        QLocale::setDefault(QLocale::system());
+    }
+
+    void Start(const QList<std::tuple<QString, QString, int>> &movies)
+    {
+        db = std::make_unique<TVideoDatabase>(root.filePath(u"lists.rkd"_s));
+        ASSERT_TRUE(db->Open().ok);
+        for (const auto &[title, genre, year] : movies) {
+            auto *movie = static_cast<TMovie *>(db->AddRecord(0));
+            movie->SetTitle(title);
+            movie->SetGenre(genre);
+            movie->SetYear(year);
+            movie->SetViewed(true);
+        }
+        if (prepare)
+            prepare(*db);
+        host = std::make_unique<TTestCommandHost>(settings, dialogs);
+        host->Open(*db);
+    }
+
+    TListController &MovieLists() const { return *host->lists[0]; }
+    TCatalogList *Movies() const { return MovieLists().List(); }
+    TListModel *Model() const { return MovieLists().Model(); }
+    TMovie *MovieTitled(const QString &title) const
+    {
+        for (int i = 0; i < db->MovieCount(); ++i) {
+            if (db->Movie(i)->Title() == title)
+                return db->Movie(i);
+        }
+        return nullptr;
+    }
+    QStringList TopRows(int column = 2) const
+    {
+        QStringList texts;
+        for (int row = 0; row < Model()->rowCount(); ++row)
+            texts.append(Model()->index(row, column).data().toString());
+        return texts;
+    }
+    // Makes the record focused and current at once, without the list's delay.
+    void Focus(TDBItem *record)
+    {
+        ASSERT_TRUE(MovieLists().SelectRecord(record));
+        Movies()->FlushFocus();
+        ASSERT_EQ(MovieLists().Current(), record);
+    }
+    void AddToSelection(TDBItem *record)
+    {
+        const QModelIndex row = Model()->IndexOf(Model()->FirstNodeOf(record), 2);
+        Movies()->selectionModel()->select(row,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    QTemporaryDir root;
+    TSettings settings;
+    TAppFolders folders;
+    TFakeDialogs dialogs;
+    // Runs on the catalog before the lists show it.
+    std::function<void(TVideoDatabase &)> prepare;
+    std::unique_ptr<TVideoDatabase> db;
+    std::unique_ptr<TTestCommandHost> host;
+};
