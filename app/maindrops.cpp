@@ -52,7 +52,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         if (file == m_db->FileName())
             return false;
         if (drop)
-            QTimer::singleShot(0, this, [this, file] { OpenCatalog(file); });
+            QTimer::singleShot(0, this, [this, file] { m_session->OpenCatalog(file); });
         return true;
     }
     for (const QString &file : existing) {

@@ -38,6 +38,7 @@
 #include "app/loancontroller.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
+#include "app/mainsession_p.h"
 #include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
@@ -140,21 +141,26 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     , m_options(options)
     , m_messages(std::make_unique<TMessageBoxSink>(this))
     , m_dialogs(options.dialogs ? options.dialogs : std::make_shared<TQtMainDialogs>(&m_language))
-    , m_passwords(options.passwords)
+    , m_passwords(options.passwords ? options.passwords
+                                    : std::make_shared<TPasswordPrompt>(this, &m_language))
     , m_language(m_messages.get())
     , m_registry(m_messages.get(), [this](int number) { return m_language.Text(number); })
     , m_pluginMenu(m_registry)
+    , m_sessionHost(std::make_unique<TSessionHost>(this))
+    , m_session(std::make_unique<TCatalogSession>(
+          *m_sessionHost,
+          *m_dialogs,
+          *m_passwords,
+          m_settings,
+          m_folders,
+          [this](int number, const QString &defaultText) { return Text(number, defaultText); },
+          this))
+    , m_db(m_session->Catalog())
+    , m_readOnly(m_session->ReadOnlyFlag())
 {
     setObjectName(u"Main"_s);
     // Catalogs dragged from the desktop open (maindrops.cpp).
     setAcceptDrops(true);
-    if (!m_passwords)
-        m_passwords = std::make_shared<TPasswordPrompt>(this, &m_language);
-
-    m_autoSaveTimer = new QTimer(this);
-    m_autoSaveTimerAdapter = std::make_unique<TQtAutoSaveTimer>(m_autoSaveTimer);
-    m_autoSave = std::make_unique<TAutoSaveState>(*m_autoSaveTimerAdapter);
-    connect(m_autoSaveTimer, &QTimer::timeout, this, [this] { OnAutoSaveTimer(); });
     m_stats = std::make_unique<TStatsController>(*this, m_language);
     m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
     m_tools = std::make_unique<TToolsController>(*this, m_settings);
@@ -190,7 +196,7 @@ TMain::~TMain()
     // The catalog's records remove their nodes from the models while it is destroyed.
     for (TListController *lists : m_lists)
         lists->SetCatalog(nullptr);
-    m_db.reset();
+    m_session->Release();
 }
 
 // ----- start-up ---------------------------------------------------------------------------
@@ -239,11 +245,7 @@ void TMain::StartUp()
     QElapsedTimer elapsed;
     elapsed.start();
     const QString named = CommandLineCatalog();
-    OpenDatabase(named.isEmpty() ? m_settings.FileName : named, false);
-    m_recent.Change(named.isEmpty() ? QString() : m_settings.FileName,
-                    named.isEmpty() ? m_settings.FileName : named,
-                    m_folders.StoreBase());
-    RebuildRecentMenu();
+    m_session->OpenAtStart(named);
     ChooseStartMode();
     UpdateModeTexts();
     m_logForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
@@ -339,7 +341,7 @@ void TMain::LoadSettings()
         for (QString &name : recent)
             name = ResolvePath(name, m_folders.ProgramFolder);
     }
-    m_recent.Load(recent);
+    m_session->LoadRecent(recent);
     TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
     TScreenMaker::SetDefaultGrabFormat(m_settings.ScreenshotsAsBitmaps ? TImageFormat::Bmp
                                                                        : TImageFormat::Jpeg);
@@ -510,15 +512,15 @@ void TMain::ConnectActions()
     const auto on = [this](const char *name, auto handler) {
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
-    on("NewDBAct", [this] { NewCatalog(); });
+    on("NewDBAct", [this] { m_session->NewCatalog(); });
     on("PlainViewAct", [this] { SetListView(Shown(), TViewMode::Plain); });
     on("TreeViewAct", [this] { SetListView(Shown(), TViewMode::Tree); });
     on("GridViewAct", [this] { SetListView(Shown(), TViewMode::Grid); });
-    on("OpenDBAct", [this] { OpenCatalogDialog(); });
-    on("SaveDBAct", [this] { SaveCatalog(); });
-    on("SaveAsDBAct", [this] { SaveCatalogAs(); });
-    on("AppendAct", [this] { AppendCatalog(); });
-    on("ProtectAct", [this] { ProtectCatalog(); });
+    on("OpenDBAct", [this] { m_session->OpenCatalogDialog(); });
+    on("SaveDBAct", [this] { m_session->SaveCatalog(); });
+    on("SaveAsDBAct", [this] { m_session->SaveCatalogAs(); });
+    on("AppendAct", [this] { m_session->AppendCatalog(); });
+    on("ProtectAct", [this] { m_session->ProtectCatalog(); });
     on("ExitAct", [this] { close(); });
     on("dbModeAct", [this] { SwitchMode(); });
     on("EditSelectAll1", [this] { SelectAll(); });
@@ -866,11 +868,6 @@ QString TMain::Text(int number, const QString &defaultText) const
     return text.isEmpty() ? defaultText : text;
 }
 
-QString TMain::CatalogFilter() const
-{
-    return Text(1850, u"Reelkeep catalogs (*.rkd);;All files (*)"_s);
-}
-
 void TMain::TranslateCodeTexts()
 {
     // The seen filter's entries sit in the seen button's menu too, which the walk leaves out.
@@ -969,63 +966,12 @@ void TMain::ShowStatusText(const QString &text)
 
 // ----- catalog -------------------------------------------------------------------------------
 
-void TMain::OpenDatabase(const QString &fileName, bool asNew)
-{
-    // Locked before reading, so what is read is what this window may write back.
-    m_lock.reset();
-    if (!fileName.isEmpty()) {
-        m_lock = std::make_unique<TCatalogLock>(fileName);
-        m_lock->Lock(std::chrono::milliseconds(0));
-    }
-    m_db = NewCatalog(fileName);
-    // A catalog this window will not write is only read: opening it touches no file.
-    const bool writable = !(m_lock && m_lock->State() == TCatalogLock::TState::Busy)
-                          && !(QFileInfo::exists(fileName) && FileWriteProtected(fileName));
-    const TLoadResult load = ReadCatalog(writable ? TOpenMode::Write : TOpenMode::Read);
-    // What a damaged file held can still be kept under another name.
-    m_loadOk = load.ok || load.failure == TLoadFailure::Damaged;
-    if (!load.ok && !load.error.isEmpty())
-        m_logForm->AddLine(load.error);
-    if (asNew)
-        m_db->SetVersion(ProgramVersionNumber);
-    ConnectEvents();
-    AddCustomColumns();
-    Movies().Build();
-    People().Build();
-    // The first three handlers run once so the window matches the loaded catalog.
-    m_db->OnModifiedChanged(m_db->Modified());
-    m_db->OnShownCountChanged();
-    m_db->OnListChanged();
-    DecideReadOnly(load);
-    FinishRecovery();
-    if (m_lock && m_lock->State() == TCatalogLock::TState::Busy)
-        m_dialogs->ShowMessage(this,
-                               TMessageKind::Warning,
-                               Text(1801, u"Warning"_s),
-                               LockedText(*m_lock, fileName, true));
-    ApplyWebSettings();
-    if (!load.ok && !load.error.isEmpty()) {
-        const QString message = LoadFailureText(load, fileName);
-        if (isVisible()) {
-            m_dialogs->ShowError(this, Text(1802, u"Error"_s), message);
-        } else {
-            // At start-up: told once the window is up; an empty window alone would look
-            // like a catalog that lost its records.
-            QMetaObject::invokeMethod(
-                this,
-                [this, message] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), message); },
-                Qt::QueuedConnection);
-        }
-    }
-    UpdateProtectCaption();
-}
-
 void TMain::ConnectEvents()
 {
     m_db->OnModifiedChanged = [this](bool modified) {
         Action(u"SaveDBAct"_s)->setEnabled(modified);
         if (!modified)
-            m_autoSave->OnNotModified();
+            m_session->OnNotModified();
         UpdateTitle();
     };
     m_db->OnShownCountChanged = [this] { UpdateStatusBar(); };
@@ -1058,132 +1004,6 @@ void TMain::ConnectEvents()
     };
 }
 
-void TMain::DecideReadOnly(const TLoadResult &load)
-{
-    const QString fileName = m_db->FileName();
-    const bool exists = QFileInfo::exists(fileName);
-    // Another program writing the same file would lose one side's changes: no question.
-    const bool locked = m_lock && m_lock->State() == TCatalogLock::TState::Busy;
-    const bool readOnly = ReadOnlyDecision(
-        exists || locked,
-        locked || (exists && FileWriteProtected(fileName)),
-        load.version,
-        ProgramVersionNumber,
-        !load.ok,
-        [this] {
-            return m_dialogs->AskYesNo(this,
-                                       Text(1801, u"Warning"_s),
-                                       Text(1820,
-                                            u"This catalog was written by a newer version "
-                                            u"of Reelkeep. Open it read-only?"_s));
-        });
-    m_readOnly = readOnly;
-    m_db->SetReadOnly(readOnly);
-    // A window that never writes the file keeps no other program out of it.
-    if (readOnly && m_lock && m_lock->State() == TCatalogLock::TState::Held)
-        m_lock->Unlock();
-    m_pluginMenu.SetReadOnly(readOnly);
-    ApplyCardSettings();
-    UpdateTitle();
-    CommandUpdate();
-}
-
-QString TMain::LockedText(const TCatalogLock &lock, const QString &fileName, bool opening) const
-{
-    const QString file = QDir::toNativeSeparators(fileName);
-    QString holder = lock.HolderProcess() == 0
-                         ? Text(3842, u"another program"_s)
-                         : Text(3843, u"%1 (process %2)"_s)
-                               .arg(lock.HolderProgram(), QString::number(lock.HolderProcess()));
-    if (!lock.HolderHost().isEmpty())
-        holder = Text(3844, u"%1 on %2"_s).arg(holder, lock.HolderHost());
-    if (opening)
-        return Text(3840,
-                    u"%1 is open in %2. It is opened read-only here, so that neither program "
-                    u"overwrites the other's changes; Save As saves a copy."_s)
-            .arg(file, holder);
-    return Text(3841, u"%1 is open in %2. Choose another name."_s).arg(file, holder);
-}
-
-QString TMain::LoadFailureText(const TLoadResult &load, const QString &fileName) const
-{
-    const QString file = QDir::toNativeSeparators(fileName);
-    if (load.failure == TLoadFailure::Foreign) {
-        return Text(3800,
-                    u"%1 is not a Reelkeep catalog. It was not opened, and nothing was written "
-                    u"to it."_s)
-            .arg(file);
-    }
-    if (load.failure == TLoadFailure::Damaged && m_db) {
-        return Text(3801,
-                    u"%1 looks damaged: only part of it could be read (%2 movies, %3 people). It "
-                    u"is open read-only, so that nothing more is lost; Save As keeps what was "
-                    u"read in another file."_s)
-            .arg(file)
-            .arg(m_db->MovieCount())
-            .arg(m_db->PersonCount());
-    }
-    return load.error + u"\n\n"_s
-           + Text(3865, u"The catalog was not opened, and nothing was written to it."_s);
-}
-
-bool TMain::SaveBeforeClosing()
-{
-    if (!m_db || !m_db->Modified() || m_readOnly)
-        return true;
-    ShowStatusText(Text(1895, u"Saving..."_s));
-    const Result<TSaveOutcome> saved = m_db->Save(false);
-    ShowStatusText(QString());
-    if (saved.Ok())
-        return true;
-    // Closing the catalog now would lose the changes: it stays open.
-    m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
-    return false;
-}
-
-bool TMain::OpenCatalog(const QString &fileName, bool asNew)
-{
-    const QString name = QFileInfo(fileName).absoluteFilePath();
-    if (m_db && name == m_db->FileName())
-        return false;
-    // A text file or a picture is refused before the open catalog is closed.
-    if (const TLoadResult check = TVideoDatabase::CheckFile(name);
-        check.failure == TLoadFailure::Foreign) {
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), LoadFailureText(check, name));
-        return false;
-    }
-    if (m_editState == TEditState::Editing)
-        StoreCardInput();
-    if (!SaveBeforeClosing())
-        return false;
-    const QString oldName = m_db ? m_db->FileName() : QString();
-    m_recent.Change(oldName, name, m_folders.StoreBase());
-    RebuildRecentMenu();
-    SetEditState(TEditState::None);
-    Movies().SetCurrent(nullptr);
-    People().SetCurrent(nullptr);
-    // The cards let go of their records before the catalog that owns them goes (a card
-    // hidden behind the grid, or of the other mode, still holds one).
-    for (IRecordCard *card : {Movies().Card(), People().Card()}) {
-        if (card)
-            card->ShowRecord(nullptr, false);
-    }
-    m_newRecord = nullptr;
-    m_snapshot = TEditSnapshot();
-    if (m_webFlow) {
-        m_webFlow->Cancel();
-        m_webFlow->SetCatalog(nullptr);
-    }
-    m_db.reset();
-    OpenDatabase(name, asNew);
-    m_settings.FileName = name;
-    ChooseStartMode();
-    UpdateModeTexts();
-    UpdateTitle();
-    CommandUpdate();
-    return true;
-}
-
 void TMain::ChooseStartMode()
 {
     const int movies = m_db->MovieCount();
@@ -1195,122 +1015,6 @@ void TMain::ChooseStartMode()
         peopleMode = false;
     m_peopleMode = peopleMode;
     ApplyMode();
-}
-
-void TMain::NewCatalog()
-{
-    const std::optional<QString> name = m_dialogs->AskSaveFile(
-        this, Text(171, u"New catalog"_s), InitialFolder(0), u"Reelkeep Files (*.rkd)"_s, u"rkd"_s);
-    if (!name)
-        return;
-    RememberFolder(0, QFileInfo(*name).absolutePath());
-    OpenCatalog(*name, true);
-}
-
-void TMain::OpenCatalogDialog()
-{
-    const std::optional<QString> name = m_dialogs->AskOpenFile(
-        this, Text(172, u"Open catalog"_s), InitialFolder(0), CatalogFilter());
-    if (!name)
-        return;
-    RememberFolder(0, QFileInfo(*name).absolutePath());
-    OpenCatalog(*name);
-}
-
-bool TMain::SaveCatalog()
-{
-    if (!m_db || m_readOnly)
-        return false;
-    if (m_db->FileName().isEmpty())
-        return SaveCatalogAs();
-    ShowStatusText(Text(1895, u"Saving..."_s));
-    const Result<TSaveOutcome> saved = m_db->Save(false);
-    ShowStatusText(QString());
-    if (!saved.Ok()) {
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
-        return false;
-    }
-    return true;
-}
-
-bool TMain::SaveCatalogAs()
-{
-    if (!m_db || !m_loadOk)
-        return false;
-    const std::optional<QString> chosen = m_dialogs->AskSaveFile(this,
-                                                                 Text(173, u"Save catalog as"_s),
-                                                                 InitialFolder(0),
-                                                                 u"Reelkeep Files (*.rkd)"_s,
-                                                                 u"rkd"_s);
-    if (!chosen)
-        return false;
-    RememberFolder(0, QFileInfo(*chosen).absolutePath());
-    const QString name = QFileInfo(*chosen).absoluteFilePath();
-    if (name == m_db->FileName())
-        return false;
-    const QString oldName = m_db->FileName();
-    auto lock = std::make_unique<TCatalogLock>(name);
-    if (lock->Lock(std::chrono::milliseconds(0)) == TCatalogLock::TState::Busy) {
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), LockedText(*lock, name, false));
-        return false;
-    }
-    ShowStatusText(Text(1895, u"Saving..."_s));
-    const Result<TSaveOutcome> saved = m_db->SaveAs(name);
-    ShowStatusText(QString());
-    if (!saved.Ok()) {
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), saved.Error());
-        return false;
-    }
-    m_lock = std::move(lock);
-    m_recent.Change(oldName, name, m_folders.StoreBase());
-    RebuildRecentMenu();
-    m_settings.FileName = name;
-    m_db->SetVersion(ProgramVersionNumber);
-    TLoadResult decided;
-    decided.ok = true;
-    decided.version = ProgramVersionNumber;
-    DecideReadOnly(decided);
-    UpdateTitle();
-    return true;
-}
-
-void TMain::AppendCatalog()
-{
-    if (!m_db || m_readOnly)
-        return;
-    const std::optional<QString> name = m_dialogs->AskOpenFile(
-        this, Text(174, u"Append catalog"_s), InitialFolder(0), CatalogFilter());
-    if (!name)
-        return;
-    RememberFolder(0, QFileInfo(*name).absolutePath());
-    const TLoadResult load = m_db->Append(*name, m_passwords.get());
-    if (!load.ok && !load.error.isEmpty()) {
-        m_dialogs->ShowError(this,
-                             Text(1802, u"Error"_s),
-                             load.failure == TLoadFailure::Foreign ? LoadFailureText(load, *name)
-                                                                   : load.error);
-    }
-    UpdateStatusBar();
-    CommandUpdate();
-}
-
-void TMain::ProtectCatalog()
-{
-    if (!m_db || m_readOnly)
-        return;
-    const std::optional<TNewPassword> answer = m_dialogs->AskNewPassword(this, m_db->Protection());
-    if (!answer)
-        return;
-    // Deriving a strong key takes about a second.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status set = m_db->SetPassword(answer->password, answer->protection);
-    QApplication::restoreOverrideCursor();
-    if (!set) {
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), set.Error());
-        return;
-    }
-    m_db->SetModified(true);
-    UpdateProtectCaption();
 }
 
 // ----- mode and commands ---------------------------------------------------------------------
@@ -1385,7 +1089,7 @@ void TMain::CommandUpdate()
         Action(QString::fromLatin1(name))->setEnabled(on);
     };
     enable("SaveDBAct", open && m_db->Modified() && !m_readOnly);
-    enable("SaveAsDBAct", open && m_loadOk);
+    enable("SaveAsDBAct", open && m_session->LoadOk());
     enable("AppendAct", writable);
     enable("ProtectAct", writable);
     enable("StatsAct", open && m_db->MovieCount() > 0);
@@ -1458,12 +1162,12 @@ void TMain::RebuildRecentMenu()
         action->deleteLater();
     }
     m_recentActions.clear();
-    const QStringList captions = m_recent.Captions();
+    const QStringList captions = m_session->Recent().Captions();
     for (int i = 0; i < captions.size(); ++i) {
         auto *action = new QAction(captions.at(i), m_fileMenu);
         action->setObjectName(u"RecentFile%1"_s.arg(i));
         connect(action, &QAction::triggered, this, [this, i] {
-            OpenCatalog(m_recent.Expand(i, m_folders.StoreBase()));
+            m_session->OpenCatalog(m_session->Recent().Expand(i, m_folders.StoreBase()));
         });
         m_fileMenu->insertAction(m_recentSeparator, action);
         m_recentActions.append(action);
@@ -1755,7 +1459,7 @@ void TMain::ShowPreferences()
 
 bool TMain::SaveSettings()
 {
-    m_settings.RecentFiles = m_recent.Store();
+    m_settings.RecentFiles = m_session->Recent().Store();
     m_settings.Language = m_language.LanguageId();
     m_settings.ScreenshotsAsBitmaps = TScreenMaker::DefaultGrabFormat() == TImageFormat::Bmp;
     if (m_db)
@@ -1791,16 +1495,7 @@ void TMain::OnIdle()
             check->StartVersionCheck();
         return;
     }
-    if (m_db && !m_readOnly)
-        m_autoSave->OnIdle(m_settings.AutoSave, m_db->Modified(), m_settings.AutoSaveInterval);
-}
-
-void TMain::OnAutoSaveTimer()
-{
-    // An import or export in progress counts as editing: saving waits for it.
-    const bool editing = m_editState == TEditState::Editing || m_busy;
-    if (m_autoSave->OnTimer(editing) == TAutoSaveAction::Save)
-        SaveCatalog();
+    m_session->OnIdle();
 }
 
 void TMain::closeEvent(QCloseEvent *event)
@@ -1810,7 +1505,7 @@ void TMain::closeEvent(QCloseEvent *event)
         return;
     }
     if (m_orderlyClose) {
-        KeepChanges();
+        m_session->KeepChanges();
         // What the save refused is in the recovery copy: the catalog's own last-resort save
         // must not write over the refused file.
         if (m_db)
@@ -1845,7 +1540,7 @@ void TMain::closeEvent(QCloseEvent *event)
     QCoreApplication::processEvents();
     SaveSettings();
     SetEditState(TEditState::None);
-    m_autoSaveTimer->stop();
+    m_session->StopAutoSave();
     if (m_logForm)
         m_logForm->close();
     event->accept();

@@ -9,11 +9,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/catalogsession.h"
 #include "app/commandhost.h"
 #include "app/listcolumns.h"
 #include "app/listcontroller.h"
 #include "app/maindialogs.h"
-#include "catalog/cataloglock.h"
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
@@ -60,10 +60,8 @@ class TStatsForm;
 struct TStatTexts;
 class TDBItem;
 class TVideoDatabase;
-enum class TOpenMode;
 class TShutdownSignals;
 class TWaitWindow;
-struct TLoadResult;
 struct TImportSummary;
 
 // How the main window starts: the program folder (where lang.txt and Plugins/ live) and
@@ -78,7 +76,7 @@ struct TMainOptions
     bool useIdleEvents = true;                  // tests drive OnIdle themselves
 };
 
-// The main window: owns the open catalog, every setting, the plug-in registry and the
+// The main window: owns the catalog session, every setting, the plug-in registry and the
 // program's other windows. It reads config.ini once while it is created and writes it
 // after the preferences are confirmed and when it closes.
 class TMain : public QMainWindow, public ICardHost, public ICommandHost
@@ -88,9 +86,10 @@ public:
     ~TMain() override;
 
     TVideoDatabase *Database() const override { return m_db.get(); }
+    // The open catalog's file, its commands, recent files and auto-save.
+    TCatalogSession &Session() const { return *m_session; }
     const TSettings &Settings() const { return m_settings; }
     const TAppFolders &Folders() const { return m_folders; }
-    const TRecentFiles &Recent() const { return m_recent; }
     TWideLanguage &Language() { return m_language; }
     TPluginRegistry &Registry() { return m_registry; }
     TLogForm *LogForm() const;
@@ -102,16 +101,6 @@ public:
     // An action of the command table by its name ("SaveDBAct"), nullptr when unknown.
     QAction *Action(const QString &name) const;
 
-    // The file commands; each asks its questions through the dialogs.
-    void NewCatalog();
-    void OpenCatalogDialog();
-    // Opens `fileName` in place of the open catalog; false when it stays (same name, or
-    // the old catalog could not be saved).
-    bool OpenCatalog(const QString &fileName, bool asNew = false);
-    bool SaveCatalog();
-    bool SaveCatalogAs();
-    void AppendCatalog();
-    void ProtectCatalog();
     void SwitchMode();
     void SetMode(TRecordKind kind);
     void ShowPreferences();
@@ -227,8 +216,6 @@ public:
 
     // The application became idle: the version-check trigger, then auto-save arming.
     void OnIdle();
-    // The auto-save timer fired.
-    void OnAutoSaveTimer();
 
     // Ending without questions, as when a signal (SIGTERM, SIGINT, SIGHUP) asks for it: the
     // card's input is stored, a modified catalog saved or, when the save is refused or
@@ -278,6 +265,7 @@ protected:
 
 private:
     class TMessageBoxSink;
+    class TSessionHost;
     class TWebUi;
     class TUpdater;
     void CreateUpdateCheck();
@@ -308,25 +296,11 @@ private:
     // The texts the window walk does not reach: the seen filter's entries and the cards.
     void TranslateCodeTexts();
     void ApplySettings();
-    void OpenDatabase(const QString &fileName, bool asNew);
     void ConnectEvents();
     // A catalog observed by both lists, with the window's text rules and log.
     std::unique_ptr<TVideoDatabase> NewCatalog(const QString &fileName);
     // The title formatting preferences as the catalog's rules for typed titles and names.
     TTextRules TextRules() const;
-    void DecideReadOnly(const TLoadResult &load);
-    // The message for a file that held no catalog or only part of one; else the load's own.
-    QString LoadFailureText(const TLoadResult &load, const QString &fileName) const;
-    bool SaveBeforeClosing();
-    // Ending in order: stores the card's input and keeps a modified catalog without asking,
-    // saved or in its recovery copy; false (and a warning on stderr) when neither worked.
-    bool KeepChanges();
-    // Reads the new catalog, or its recovery copy when one is there and the user takes it.
-    TLoadResult ReadCatalog(TOpenMode mode);
-    // After a recovery copy was read: saves the catalog with it and removes the copy.
-    void FinishRecovery();
-    // The message about a catalog another program holds: on opening it or saving as it.
-    QString LockedText(const TCatalogLock &lock, const QString &fileName, bool opening) const;
     void RebuildRecentMenu();
     void RebuildPluginMenus();
     void UpdatePluginActions();
@@ -343,7 +317,6 @@ private:
 
     void OnSplitterMoved();
     void UpdateFilterBarLayout();
-    QString CatalogFilter() const;
     // Lists: focus, custom columns, the grid's in-place editing.
     void CreateLists();
     void ConnectList(TListController &lists);
@@ -411,28 +384,21 @@ private:
     TPluginMenu m_pluginMenu;
     TSettingsFile m_settingsFile;
     TSettings m_settings;
-    TRecentFiles m_recent;
 
-    // The open catalog's lock against a second program; its state says whether another one
-    // holds it (then the catalog is read-only here). Null for a catalog without a file.
-    std::unique_ptr<TCatalogLock> m_lock;
-    std::unique_ptr<TVideoDatabase> m_db;
-    bool m_loadOk = false;
-    bool m_readOnly = false;
+    std::unique_ptr<TSessionHost> m_sessionHost;
+    std::unique_ptr<TCatalogSession> m_session;
+    // The session's catalog and read-only flag, read under the names the commands use.
+    const std::unique_ptr<TVideoDatabase> &m_db;
+    const bool &m_readOnly;
     bool m_peopleMode = false;
     bool m_busy = false;
     bool m_closing = false;
     // A close without questions is under way (CloseOrderly).
     bool m_orderlyClose = false;
     TShutdownSignals *m_shutdownSignals = nullptr;
-    // The recovery copy the open catalog was read from, until it is saved.
-    QString m_recoveredFrom;
     TEditState m_editState = TEditState::None;
 
-    // Auto-save and the version-check trigger.
-    QTimer *m_autoSaveTimer = nullptr;
-    std::unique_ptr<TQtAutoSaveTimer> m_autoSaveTimerAdapter;
-    std::unique_ptr<TAutoSaveState> m_autoSave;
+    // The version-check trigger.
     double m_lastCheckAttempt = 0;
 
     // Layout.

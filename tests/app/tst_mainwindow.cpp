@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, CatalogNamedOnTheCommandLineOpensAndTheLastGoesToRecent)
     Start({u"-portable"_s, u"named.rkd"_s}, root.path());
     EXPECT_EQ(window->Database()->FileName(), named);
     EXPECT_EQ(window->Database()->MovieCount(), 2);
-    EXPECT_EQ(window->Recent().Names(), QStringList{u"../last.rkd"_s});
+    EXPECT_EQ(window->Session().Recent().Names(), QStringList{u"../last.rkd"_s});
     window.reset();
 
     // A folder is no catalog: said so, and the last catalog opens.
@@ -224,7 +224,7 @@ TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
     EXPECT_EQ(window->Database()->FileName(), second);
     EXPECT_EQ(window->Database()->MovieCount(), 2);
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (second) - Movies"_s);
-    EXPECT_EQ(window->Recent().Names(), QStringList{u"../first.rkd"_s});
+    EXPECT_EQ(window->Session().Recent().Names(), QStringList{u"../first.rkd"_s});
     // The open dialog remembers its folder (slot 0, "last used").
     EXPECT_EQ(window->Settings().InitDir[0], root.path());
 
@@ -235,7 +235,8 @@ TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
     EXPECT_TRUE(QFile::exists(third));
     EXPECT_EQ(window->Database()->FileName(), third);
     EXPECT_EQ(window->windowTitle(), u"Reelkeep (third) - Movies"_s);
-    EXPECT_EQ(window->Recent().Names(), (QStringList{u"../second.rkd"_s, u"../first.rkd"_s}));
+    EXPECT_EQ(window->Session().Recent().Names(),
+              (QStringList{u"../second.rkd"_s, u"../first.rkd"_s}));
     EXPECT_EQ(dialogs->saveFolders.constLast(), root.path());
 
     // New: an empty catalog of this version; nothing written until something changes.
@@ -246,7 +247,7 @@ TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
     EXPECT_EQ(window->Database()->MovieCount(), 0);
     EXPECT_EQ(window->Database()->Version(), ProgramVersionNumber);
     EXPECT_FALSE(QFile::exists(fresh));
-    EXPECT_EQ(window->Recent().Names().constFirst(), u"../third.rkd"_s);
+    EXPECT_EQ(window->Session().Recent().Names().constFirst(), u"../third.rkd"_s);
 
     // The File menu lists the recent files; choosing one opens it and it leaves the list.
     QAction *entry = window->findChild<QAction *>(u"RecentFile1"_s);
@@ -254,8 +255,8 @@ TEST_F(MainWindowTest, OpenSaveAsAndNewUpdateTitleAndRecentFiles)
     EXPECT_EQ(entry->text(), u".../second.rkd"_s);
     entry->trigger();
     EXPECT_EQ(window->Database()->FileName(), second);
-    EXPECT_FALSE(window->Recent().Names().contains(u"../second.rkd"_s));
-    EXPECT_EQ(window->Recent().Names().constFirst(), u"../fresh.rkd"_s);
+    EXPECT_FALSE(window->Session().Recent().Names().contains(u"../second.rkd"_s));
+    EXPECT_EQ(window->Session().Recent().Names().constFirst(), u"../fresh.rkd"_s);
 
     // Cancelled dialogs change nothing.
     Trigger("OpenDBAct");
@@ -552,15 +553,15 @@ TEST_F(MainWindowTest, AutoSaveWaitsForTheIntervalAfterIdle)
     Start({u"-portable"_s});
     // Not modified: idle moments arm nothing and the timer does not save.
     window->OnIdle();
-    window->OnAutoSaveTimer();
+    window->Session().OnAutoSaveTimer();
     dialogs->openAnswers.push_back(second);
     Trigger("AppendAct");
     ASSERT_TRUE(window->Database()->Modified());
     // The timer only saves once an idle moment armed it.
-    window->OnAutoSaveTimer();
+    window->Session().OnAutoSaveTimer();
     EXPECT_TRUE(window->Database()->Modified());
     window->OnIdle();
-    window->OnAutoSaveTimer();
+    window->Session().OnAutoSaveTimer();
     EXPECT_FALSE(window->Database()->Modified());
     TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);

@@ -1,0 +1,113 @@
+#include "app/logform.h"
+#include "app/mainsession_p.h"
+#include "app/recordcard.h"
+#include "catalog/videodatabase.h"
+#include "host/webflow.h"
+
+std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
+{
+    return m_owner->NewCatalog(fileName);
+}
+
+void TMain::TSessionHost::Log(const QString &line)
+{
+    m_owner->m_logForm->AddLine(line);
+}
+
+void TMain::TSessionHost::ShowStatusText(const QString &text)
+{
+    m_owner->ShowStatusText(text);
+}
+
+void TMain::TSessionHost::StoreEdits()
+{
+    if (m_owner->m_editState == TEditState::Editing)
+        m_owner->StoreCardInput();
+}
+
+bool TMain::TSessionHost::WorkInProgress() const
+{
+    // An import or export in progress counts as editing: saving waits for it.
+    return m_owner->m_editState == TEditState::Editing || m_owner->m_busy;
+}
+
+QString TMain::TSessionHost::InitialFolder(int slot) const
+{
+    return m_owner->InitialFolder(slot);
+}
+
+void TMain::TSessionHost::RememberFolder(int slot, const QString &folder)
+{
+    m_owner->RememberFolder(slot, folder);
+}
+
+void TMain::TSessionHost::CatalogClosing()
+{
+    TMain &w = *m_owner;
+    w.SetEditState(TEditState::None);
+    // The cards let go of their records before the catalog that owns them goes (a card
+    // hidden behind the grid, or of the other mode, still holds one).
+    for (TListController *lists : w.m_lists) {
+        lists->SetCurrent(nullptr);
+        if (IRecordCard *card = lists->Card())
+            card->ShowRecord(nullptr, false);
+    }
+    w.m_newRecord = nullptr;
+    w.m_snapshot = TEditSnapshot();
+    if (w.m_webFlow) {
+        w.m_webFlow->Cancel();
+        w.m_webFlow->SetCatalog(nullptr);
+    }
+}
+
+void TMain::TSessionHost::CatalogRead()
+{
+    TMain &w = *m_owner;
+    w.ConnectEvents();
+    w.AddCustomColumns();
+    for (TListController *lists : w.m_lists)
+        lists->Build();
+    // The first three handlers run once so the window matches the loaded catalog.
+    w.m_db->OnModifiedChanged(w.m_db->Modified());
+    w.m_db->OnShownCountChanged();
+    w.m_db->OnListChanged();
+}
+
+void TMain::TSessionHost::ReadOnlyDecided()
+{
+    TMain &w = *m_owner;
+    w.m_pluginMenu.SetReadOnly(w.m_readOnly);
+    w.ApplyCardSettings();
+    w.UpdateTitle();
+    w.CommandUpdate();
+}
+
+void TMain::TSessionHost::CatalogOpened()
+{
+    m_owner->ApplyWebSettings();
+}
+
+void TMain::TSessionHost::CatalogReplaced()
+{
+    TMain &w = *m_owner;
+    w.ChooseStartMode();
+    w.UpdateModeTexts();
+    w.UpdateTitle();
+    w.CommandUpdate();
+}
+
+void TMain::TSessionHost::RecentChanged()
+{
+    m_owner->RebuildRecentMenu();
+}
+
+void TMain::TSessionHost::ProtectionChanged()
+{
+    m_owner->UpdateProtectCaption();
+}
+
+void TMain::TSessionHost::RecordsAppended()
+{
+    m_owner->UpdateStatusBar();
+    m_owner->CommandUpdate();
+}

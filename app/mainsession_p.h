@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/catalogsession.h"
+#include "app/mainwindow.h"
+
+// The window's side of the catalog session: what the lists, cards, title and actions do when
+// the session opens, decides or replaces a catalog (mainsession.cpp).
+class TMain::TSessionHost : public ISessionHost
+{
+public:
+    explicit TSessionHost(TMain *owner)
+        : m_owner(owner)
+    {}
+
+    std::unique_ptr<TVideoDatabase> MakeCatalog(const QString &fileName) override;
+    void Log(const QString &line) override;
+    void ShowStatusText(const QString &text) override;
+    void StoreEdits() override;
+    bool WorkInProgress() const override;
+    QString InitialFolder(int slot) const override;
+    void RememberFolder(int slot, const QString &folder) override;
+    void CatalogClosing() override;
+    void CatalogRead() override;
+    void ReadOnlyDecided() override;
+    void CatalogOpened() override;
+    void CatalogReplaced() override;
+    void RecentChanged() override;
+    void ProtectionChanged() override;
+    void RecordsAppended() override;
+
+private:
+    TMain *m_owner;
+};
