@@ -37,7 +37,6 @@
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
-#include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
@@ -176,11 +175,7 @@ TMain::~TMain()
             (void)m_db->Save(false);
     }
     // Downloads end before the records they would fill.
-    m_webFlow.reset();
-    m_fetcher.reset();
-    m_downloader.reset();
-    if (RegisteredVersionCheck() == m_updater.get())
-        SetVersionCheck(nullptr);
+    m_web.reset();
     // The catalog's records remove their nodes from the models while it is destroyed.
     m_db.reset();
 }
@@ -189,7 +184,7 @@ TMain::~TMain()
 
 void TMain::StartUp()
 {
-    m_lastCheckAttempt = NowDays() - 1.0 / 24.0;
+    CreateWebController();
     // The texts and plug-ins sit beside the program in a build, under its prefix when installed.
     const TInstallLayout layout = TInstallLayout::ForProgram(m_options.programFolder);
     m_language.Load(layout.LangFile());
@@ -213,8 +208,8 @@ void TMain::StartUp()
     m_registry.ReadSettings(adapter);
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
     RebuildPluginMenus();
-    CreateWebFlow();
-    CreateUpdateCheck();
+    m_web->CreateWebFlow();
+    m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_mainBar);
 
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
@@ -529,7 +524,7 @@ void TMain::ConnectActions()
         m_logForm->activateWindow();
     });
     on("AboutAct", [this] { m_aboutBox->exec(); });
-    on("NewMasterAct", [this] { OpenMovieMaster(QString(), QString(), QString()); });
+    on("NewMasterAct", [this] { m_web->OpenMovieMaster(QString(), QString(), QString()); });
     on("RemDupAct", [this] { RunRemoveDuplicates(); });
     on("RemBadFilesAct", [this] { RunRemoveBadFiles(); });
     on("LoanAct", [this] { LoanMovies(); });
@@ -699,7 +694,7 @@ void TMain::CreateToolBars()
             return;
         if (TPluginMenu::FlowOf(m_registry.Get(button.tag).PluginType)
             == TPluginFlow::WebInformation)
-            RunWebPlugin(button.tag);
+            m_web->RunWebPlugin(button.tag);
         else
             RunImportPlugin(button.tag);
     });
@@ -995,7 +990,7 @@ void TMain::OpenDatabase(const QString &fileName, bool asNew)
                                TMessageKind::Warning,
                                Text(1801, u"Warning"_s),
                                LockedText(*m_lock, fileName, true));
-    ApplyWebSettings();
+    m_web->ApplySettings();
     if (!load.ok && !load.error.isEmpty()) {
         const QString message = LoadFailureText(load, fileName);
         if (isVisible()) {
@@ -1162,10 +1157,7 @@ bool TMain::OpenCatalog(const QString &fileName, bool asNew)
     }
     m_newRecord = nullptr;
     m_snapshot = TEditSnapshot();
-    if (m_webFlow) {
-        m_webFlow->Cancel();
-        m_webFlow->SetCatalog(nullptr);
-    }
+    m_web->ReleaseCatalog();
     m_db.reset();
     OpenDatabase(name, asNew);
     m_settings.FileName = name;
@@ -1487,7 +1479,7 @@ void TMain::RebuildRecentMenu()
 
 void TMain::RebuildPluginMenus()
 {
-    UpdateCardButtons();
+    m_web->UpdateCardButtons();
     m_importMenu->clear();
     m_exportMenu->clear();
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
@@ -1501,7 +1493,7 @@ void TMain::RebuildPluginMenus()
             if (type == RK_PLUGIN_EXPORT_TYPE)
                 RunExportPlugin(tag);
             else if (TPluginMenu::FlowOf(type) == TPluginFlow::WebInformation)
-                RunWebPlugin(tag);
+                m_web->RunWebPlugin(tag);
             else
                 RunImportPlugin(tag);
         });
@@ -1686,27 +1678,14 @@ void TMain::RememberFolder(int slot, const QString &folder)
     m_settings.InitDir[slot] = folder;
 }
 
-bool TMain::PickFiles(bool allowAppend, bool &append, const QString &extensions, QString &result)
-{
-    TPickerOptions options;
-    options.StartFolder = InitialFolder(1);
-    options.ShowFloppy = ShowFloppy();
-    options.Language = &m_language;
-    QString lastFolder;
-    if (!m_dialogs->PickFiles(this, options, allowAppend, append, extensions, result, lastFolder))
-        return false;
-    RememberFolder(1, lastFolder);
-    return true;
-}
-
 // ----- preferences ---------------------------------------------------------------------------
 
 void TMain::ShowPreferences()
 {
     auto *form = new TPrefsForm(this);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
-    form->SetUpdateChecker([this] { StartUpdateCheck(false); });
-    m_prefsForm = form;
+    form->SetUpdateChecker([this] { m_web->StartUpdateCheck(false); });
+    m_web->SetPrefsForm(form);
     TPrefsContext context;
     context.database = m_db.get();
     context.readOnly = m_readOnly;
@@ -1715,7 +1694,7 @@ void TMain::ShowPreferences()
     context.messages = m_messages.get();
     const TSettings before = m_settings;
     const bool accepted = form->Execute(m_settings, context);
-    m_prefsForm = nullptr;
+    m_web->SetPrefsForm(nullptr);
     delete form;
     if (!accepted)
         return;
@@ -1740,7 +1719,7 @@ void TMain::ShowPreferences()
         m_waitWindow->HideWait();
     }
     ApplySettings();
-    ApplyWebSettings();
+    m_web->ApplySettings();
     ApplyGrouping();
     for (const bool people : {false, true}) {
         const bool titles = people ? peopleTitles : movieTitles;
@@ -1799,13 +1778,8 @@ void TMain::OnIdle()
 {
     if (m_closing)
         return;
-    const double now = NowDays();
-    if (VersionCheckDue(m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now)) {
-        m_lastCheckAttempt = now;
-        if (IVersionCheck *check = RegisteredVersionCheck())
-            check->StartVersionCheck();
+    if (m_web->StartDueVersionCheck(NowDays()))
         return;
-    }
     if (m_db && !m_readOnly)
         m_autoSave->OnIdle(m_settings.AutoSave, m_db->Modified(), m_settings.AutoSaveInterval);
 }
