@@ -110,9 +110,9 @@ void TMain::CreateCards()
         OnMarkToggled(false, wish);
     });
     connect(m_movieFrame, &TmvFrame::WebInfoRequested, this, [this] {
-        RunCardButton(TCardButton::Information);
+        m_web->RunCardButton(TCardButton::Information);
     });
-    connect(m_movieFrame, &TmvFrame::BrowseMediaFile, this, &TMain::BrowseMediaFiles);
+    connect(m_movieFrame, &TmvFrame::BrowseMediaFile, this, [this] { m_web->BrowseMediaFiles(); });
     for (TCardFrame *frame :
          {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
         const auto refresh = [this] {

@@ -726,7 +726,7 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
                             Text(1822,
                                  u"There is no movie with this title in the catalog. "
                                  u"Create it?"_s))) {
-        OpenMovieMaster(
+        m_web->OpenMovieMaster(
             byOriginalTitle ? QString() : title, byOriginalTitle ? title : QString(), QString());
         return;
     }

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "app/mainmedia_p.h"
 #include "app/mainwindow.h"
+#include "app/webcontroller.h"
 #include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
 #include "views/droppedfiles.h"
@@ -81,7 +81,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
                 return;
             // What the user typed counts, as with the browse button.
             m_movieFrame->StoreEdits(movie);
-            AddMediaFiles(movie, media, !movie->Path().isEmpty());
+            m_web->AddMediaFiles(movie, media, !movie->Path().isEmpty());
         });
     }
     return true;

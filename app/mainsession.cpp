@@ -2,7 +2,6 @@
 #include "app/mainsession_p.h"
 #include "app/recordcard.h"
 #include "catalog/videodatabase.h"
-#include "host/webflow.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
 {
@@ -54,10 +53,7 @@ void TMain::TSessionHost::CatalogClosing()
     }
     w.m_newRecord = nullptr;
     w.m_snapshot = TEditSnapshot();
-    if (w.m_webFlow) {
-        w.m_webFlow->Cancel();
-        w.m_webFlow->SetCatalog(nullptr);
-    }
+    w.m_web->ReleaseCatalog();
 }
 
 void TMain::TSessionHost::CatalogRead()
@@ -84,7 +80,7 @@ void TMain::TSessionHost::ReadOnlyDecided()
 
 void TMain::TSessionHost::CatalogOpened()
 {
-    m_owner->ApplyWebSettings();
+    m_owner->m_web->ApplySettings();
 }
 
 void TMain::TSessionHost::CatalogReplaced()

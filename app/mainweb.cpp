@@ -1,244 +1,153 @@
-// The web plug-ins in the window: the flow's questions answered with the window's wait
-// window, message boxes and results dialog, downloads through the window's downloader,
-// and the commands that start a flow for the focused or the selected records.
-#include <QAction>
-#include <QApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QThread>
-#include <QToolBar>
-#include <QUrl>
+// The window's side of its web and media commands: what the web controller asks of the
+// lists, cards and frame, and the cards' picture and media requests handed to it.
+#include <QItemSelectionModel>
 
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
-#include "app/mainweb_p.h"
 #include "app/mainwindow.h"
-#include "app/prefs/prefsform.h"
-#include "app/selform.h"
 #include "app/waitwindow.h"
-#include "catalog/daycount.h"
-#include "catalog/version.h"
+#include "app/webcontroller.h"
+#include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
-#include "host/downloader.h"
-#include "host/pluginmenu.h"
-#include "host/updatethread.h"
-#include "host/webfetcher.h"
-#include "host/webflow.h"
-#include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
 
-TConnectionSettings TMain::ConnectionSettings() const
+class TMain::TWebHost : public IWebHost
 {
-    TConnectionSettings connection;
-    connection.UseProxy = m_settings.UseProxy;
-    connection.ProxyServer = m_settings.ProxyServer;
-    connection.ProxyPort = m_settings.ProxyPort;
-    connection.ProxyUserName = m_settings.ProxyUserName;
-    connection.ProxyPassword = m_settings.ProxyPassword;
-    if (!m_settings.UserAgent.isEmpty())
-        connection.UserAgent = m_settings.UserAgent;
-    connection.ConnectTimeout = m_settings.ConnectTimeout;
-    connection.ReadTimeout = m_settings.ReadTimeout;
-    connection.Retries = m_settings.Retries;
-    connection.TotalLimit = m_settings.DownloadTimeLimit * 1000;
-    connection.StallLimit = m_settings.StallTimeLimit * 1000;
-    return connection;
-}
+public:
+    explicit TWebHost(TMain &window)
+        : m_window(window)
+    {}
 
-void TMain::CreateWebFlow()
-{
-    m_downloader = std::make_unique<TDownloader>();
-    m_fetcher = std::make_unique<TDownloaderFetcher>(*m_downloader,
-                                                     [this] { return ConnectionSettings(); });
-    m_webUi = std::make_unique<TWebUi>(*this);
-    m_webFlow = std::make_unique<TWebFlow>(
-        m_registry, *m_webUi, *m_fetcher, [this](int number) { return m_language.Text(number); });
-    ApplyWebSettings();
-
-    // The results dialog's previews: each request gets its own number, so an answer finds
-    // its row even when the dialog asked for many at once.
-    if (auto dialogs = std::dynamic_pointer_cast<TQtMainDialogs>(m_dialogs)) {
-        dialogs->SetPreviewFetch([this](const QByteArray &url,
-                                        const QByteArray &referrer,
-                                        std::function<void(bool, const QByteArray &, int)> done) {
-            const int id = ++m_nextPreview;
-            m_previews.insert(id, std::move(done));
-            m_downloader->StartPreview(url, referrer, id);
-        });
+    TVideoDatabase *Catalog() const override { return m_window.m_db.get(); }
+    bool ReadOnly() const override { return m_window.m_readOnly; }
+    bool PeopleMode() const override { return m_window.m_peopleMode; }
+    bool Busy() const override { return m_window.m_busy; }
+    void SetBusy(bool busy) override { m_window.m_busy = busy; }
+    bool Closing() const override { return m_window.m_closing; }
+    TWaitWindow *WaitWindow() const override { return m_window.m_waitWindow; }
+    TmvFrame *MovieFrame() const override { return m_window.m_movieFrame; }
+    bool ShowFloppy() const override { return m_window.ShowFloppy(); }
+    QString InitialFolder(int slot) const override { return m_window.InitialFolder(slot); }
+    void RememberFolder(int slot, const QString &folder) override
+    {
+        m_window.RememberFolder(slot, folder);
     }
-    connect(m_downloader.get(),
-            &TDownloader::PreviewDone,
-            this,
-            [this](int id, const QByteArray &picture) {
-                if (auto done = m_previews.take(id))
-                    done(true, picture, picture.isEmpty() ? 0 : 3);
-            });
-    connect(m_downloader.get(), &TDownloader::PreviewFailed, this, [this](int id, const QString &) {
-        if (auto done = m_previews.take(id))
-            done(false, QByteArray(), 0);
-    });
-}
 
-void TMain::ApplyWebSettings()
-{
-    if (!m_webFlow)
-        return;
-    TWebFlowSettings settings;
-    settings.prefixList = m_settings.PrefixList;
-    settings.transNames = m_settings.TransNames;
-    settings.externalPosters = m_settings.ExternalPosters;
-    settings.language = m_language.LanguageId();
-    settings.settingsFolder = m_folders.SettingsFolder;
-    m_webFlow->SetSettings(settings);
-    m_webFlow->SetCatalog(m_db.get());
-    m_downloader->SetConnection(ConnectionSettings());
-}
+    TDBItem *CurrentRecord(TRecordKind kind) const override
+    {
+        return m_window.Lists(kind).Current();
+    }
+    QList<TDBItem *> SelectedRecords() const override
+    {
+        return m_window.Shown().SelectedRecordsBelowGroups();
+    }
+    TDBItem *CreateRecord(int kind) override { return m_window.CreateRecord(kind); }
+    void KeepCardInput() override
+    {
+        if (m_window.m_editState == TEditState::Editing)
+            m_window.StoreCardInput();
+    }
+    void FinishEditing() override
+    {
+        if (m_window.m_editState == TEditState::Editing)
+            m_window.ApplyEdits();
+    }
+    void SetMode(TRecordKind kind) override { m_window.SetMode(kind); }
 
-void TMain::RunWebPlugin(int index)
-{
-    if (!m_db || m_readOnly || m_busy || !m_webFlow)
-        return;
-    m_webFlow->SetCatalog(m_db.get());
-    QList<TDBItem *> records;
-    for (TDBItem *record : Shown().SelectedRecordsBelowGroups())
-        records.append(record);
-    m_busy = true;
-    TDBItem *current = Shown().Current();
-    const bool wasModified = m_db->Modified();
-    if (records.size() >= 2) {
-        const QList<TDBItem *> done = m_webFlow->RunBatch(index, records);
-        Shown().Model()->Resort();
-        // The processed records are selected again.
-        TCatalogList *list = Shown().List();
+    void FocusRecord(TDBItem &record) override
+    {
+        m_window.SelectRecord(&record);
+        m_window.Shown().List()->FlushFocus();
+    }
+    void ReselectRecords(const QList<TDBItem *> &records) override
+    {
+        m_window.Shown().Model()->Resort();
+        TCatalogList *list = m_window.Shown().List();
         list->clearSelection();
-        for (TDBItem *record : done) {
+        for (TDBItem *record : records) {
             if (TViewNode *node = list->Model()->FirstNodeOf(record)) {
                 list->selectionModel()->select(list->Model()->IndexOf(node, 0),
                                                QItemSelectionModel::Select
                                                    | QItemSelectionModel::Rows);
             }
         }
-    } else {
-        m_webFlow->ClearCancel();
-        m_webFlow->RunPlugin(index, nullptr);
-        if (current && !wasModified && m_db->Modified() && current == Shown().Current()) {
-            // The record may have moved in the list: find it again.
-            Shown().Model()->ApplyFilter(*current);
-            Shown().Model()->Resort();
-            if (current->Shown())
-                Shown().List()->SelectRecord(current);
-        }
     }
-    m_busy = false;
-    ShowCurrent();
-    UpdateStatusBar();
-    CommandUpdate();
-}
-
-// ----- the version check ---------------------------------------------------------------------
-
-void TMain::CreateUpdateCheck()
-{
-    m_updater = std::make_unique<TUpdater>(*this);
-    // A checker registered by someone else (tests) stays in charge.
-    if (!RegisteredVersionCheck())
-        SetVersionCheck(m_updater.get());
-    m_updatesAction = AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s);
-    m_updatesAction->setVisible(false);
-    m_mainBar->addAction(m_updatesAction);
-    connect(m_updatesAction, &QAction::triggered, this, [this] {
-        OpenAddress(UpdatePageUrl(m_settings.UpdateSite, m_updateTarget, m_language.LanguageId()));
-    });
-    connect(m_downloader.get(),
-            &TDownloader::UpdateText,
-            this,
-            [this](const QByteArray &text, bool silent) { OnUpdateText(text, silent); });
-    connect(m_downloader.get(),
-            &TDownloader::UpdateFailed,
-            this,
-            [this](const QString &error, bool silent) {
-                if (!silent && m_prefsForm)
-                    m_prefsForm->ShowUpdateStatus(error);
-            });
-}
-
-void TMain::StartUpdateCheck(bool silent)
-{
-    if (!m_downloader)
-        return;
-    m_lastCheckAttempt = NowDays();
-    m_downloader->SetConnection(ConnectionSettings());
-    m_downloader->StartUpdateCheck(silent, m_settings.UpdateSite);
-}
-
-void TMain::OnUpdateText(const QByteArray &text, bool silent)
-{
-    m_settings.LastUpdate = NowDays();
-    const TUpdateNotice notice =
-        FindUpdate(text,
-                   QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-                   ProgramVersionNumber,
-                   m_registry.Plugins());
-    if (notice.Target == TUpdateNotice::TTarget::None) {
-        if (!silent && m_prefsForm)
-            m_prefsForm->ShowUpdateStatus(Text(1817, u"No updates are available."_s));
-        return;
+    void PlaceRecord(TDBItem &record) override
+    {
+        TListModel *model = m_window.Lists(record.Kind()).Model();
+        model->ApplyFilter(record);
+        model->Resort();
+        if (record.Shown())
+            m_window.Shown().List()->SelectRecord(&record);
     }
-    if (m_prefsForm)
-        m_prefsForm->ShowUpdateStatus(QString());
-    m_updateTarget = notice.Target;
-    m_updatesAction->setVisible(true);
-    // Dark red for the program itself, blue for a plug-in.
-    const QColor color =
-        notice.Target == TUpdateNotice::TTarget::Program ? QColor(128, 0, 0) : QColor(0, 0, 255);
-    if (QWidget *button = m_mainBar->widgetForAction(m_updatesAction)) {
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, color);
-        button->setPalette(palette);
+    void FocusMovie(TBaseMovie &movie, bool reshow) override
+    {
+        TListController &movies = m_window.Movies();
+        if (reshow && movie.Shown())
+            movies.Model()->Reshow(movie);
+        movies.Model()->Resort();
+        movies.List()->clearSelection();
+        movies.List()->SelectRecord(&movie);
+        movies.List()->FlushFocus();
     }
-    if (!silent)
-        m_updatesAction->trigger();
+    void RecordChanged(TDBItem &record) override
+    {
+        m_window.Lists(record.Kind()).Model()->RecordChanged(&record);
+    }
+    void ShowCurrent() override { m_window.ShowCurrent(); }
+    void UpdateStatusBar() override { m_window.UpdateStatusBar(); }
+    void CommandUpdate() override { m_window.CommandUpdate(); }
+
+    void OpenAddress(const QString &address) override { m_window.OpenAddress(address); }
+    void WebSearch(int engine, const QString &text) override { m_window.WebSearch(engine, text); }
+
+private:
+    TMain &m_window;
+};
+
+void TMain::CreateWebController()
+{
+    m_web = std::make_unique<TWebController>(std::make_unique<TWebHost>(*this),
+                                             this,
+                                             m_settings,
+                                             m_folders,
+                                             m_registry,
+                                             m_pluginMenu,
+                                             m_language,
+                                             m_dialogs);
+    // The results dialog's previews come through the controller's downloads.
+    if (auto dialogs = std::dynamic_pointer_cast<TQtMainDialogs>(m_dialogs)) {
+        dialogs->SetPreviewFetch([this](const QByteArray &url,
+                                        const QByteArray &referrer,
+                                        std::function<void(bool, const QByteArray &, int)> done) {
+            m_web->FetchPreview(url, referrer, std::move(done));
+        });
+    }
 }
 
-void TMain::RunCardButton(TCardButton button)
+QString TMain::AskPictureFile(bool save, const QString &proposedName)
 {
-    if (!m_db || m_readOnly || m_busy || !m_webFlow || m_peopleMode)
-        return;
-    // The boxes of the card count, not the stored fields: the user may just have typed
-    // the title.
-    const auto text = [this](const char *name) {
-        const auto *edit = m_movieFrame->findChild<QLineEdit *>(QString::fromLatin1(name));
-        return edit ? edit->text() : QString();
-    };
-    const int index =
-        m_pluginMenu.CardButtonTarget(button, text("TitleEdit"), text("OrigTitleEdit"));
-    if (index < 0)
-        return;
-    m_webFlow->ClearCancel();
-    m_busy = true;
-    m_webFlow->RunPlugin(index, nullptr);
-    m_busy = false;
-    ShowCurrent();
-    CommandUpdate();
+    return m_web->AskPictureFile(save, proposedName);
 }
 
-void TMain::UpdateCardButtons()
+QString TMain::PickFiles(const QString &extensions)
 {
-    if (!m_movieFrame)
-        return;
-    bool info = false;
-    for (const TPlugin &plugin : m_registry.Plugins())
-        info = info || plugin.PluginType == RK_PLUGIN_MOVIE_INFO;
-    m_movieFrame->SetWebInfoAvailable(info);
-    m_movieFrame->SetPictureFetchAvailable(
-        m_registry.DefaultOrLastIndex(RK_PLUGIN_POSTER_IMPORT) >= 0,
-        m_registry.DefaultOrLastIndex(RK_PLUGIN_COVER_IMPORT) >= 0);
+    return m_web->PickFiles(extensions);
 }
 
 void TMain::FetchPicture(int kind)
 {
-    RunCardButton(kind == 0 ? TCardButton::Poster : TCardButton::Cover);
+    m_web->FetchPicture(kind);
+}
+
+std::optional<QString> TMain::MakeScreenshots(const TScreenRequest &request)
+{
+    return m_web->MakeScreenshots(request);
+}
+
+void TMain::ShowCardError(const QString &text)
+{
+    m_dialogs->ShowError(this, Text(1802, u"Error"_s), text);
 }

@@ -39,7 +39,6 @@
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainsession_p.h"
-#include "app/mainweb_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
@@ -188,11 +187,7 @@ TMain::~TMain()
             (void)m_db->Save(false);
     }
     // Downloads end before the records they would fill.
-    m_webFlow.reset();
-    m_fetcher.reset();
-    m_downloader.reset();
-    if (RegisteredVersionCheck() == m_updater.get())
-        SetVersionCheck(nullptr);
+    m_web.reset();
     // The catalog's records remove their nodes from the models while it is destroyed.
     for (TListController *lists : m_lists)
         lists->SetCatalog(nullptr);
@@ -203,7 +198,7 @@ TMain::~TMain()
 
 void TMain::StartUp()
 {
-    m_lastCheckAttempt = NowDays() - 1.0 / 24.0;
+    CreateWebController();
     // The texts and plug-ins sit beside the program in a build, under its prefix when installed.
     const TInstallLayout layout = TInstallLayout::ForProgram(m_options.programFolder);
     m_language.Load(layout.LangFile());
@@ -227,8 +222,8 @@ void TMain::StartUp()
     m_registry.ReadSettings(adapter);
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
     RebuildPluginMenus();
-    CreateWebFlow();
-    CreateUpdateCheck();
+    m_web->CreateWebFlow();
+    m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_mainBar);
 
     // The log exists before the catalog so its first lines are kept.
     m_logForm = new TLogForm(this);
@@ -539,7 +534,7 @@ void TMain::ConnectActions()
         m_logForm->activateWindow();
     });
     on("AboutAct", [this] { m_aboutBox->exec(); });
-    on("NewMasterAct", [this] { OpenMovieMaster(QString(), QString(), QString()); });
+    on("NewMasterAct", [this] { m_web->OpenMovieMaster(QString(), QString(), QString()); });
     on("RemDupAct", [this] { m_tools->RunRemoveDuplicates(); });
     on("RemBadFilesAct", [this] { m_tools->RunRemoveBadFiles(); });
     on("LoanAct", [this] { m_loans->LoanMovies(); });
@@ -709,7 +704,7 @@ void TMain::CreateToolBars()
             return;
         if (TPluginMenu::FlowOf(m_registry.Get(button.tag).PluginType)
             == TPluginFlow::WebInformation)
-            RunWebPlugin(button.tag);
+            m_web->RunWebPlugin(button.tag);
         else
             RunImportPlugin(button.tag);
     });
@@ -1176,7 +1171,7 @@ void TMain::RebuildRecentMenu()
 
 void TMain::RebuildPluginMenus()
 {
-    UpdateCardButtons();
+    m_web->UpdateCardButtons();
     m_importMenu->clear();
     m_exportMenu->clear();
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
@@ -1190,7 +1185,7 @@ void TMain::RebuildPluginMenus()
             if (type == RK_PLUGIN_EXPORT_TYPE)
                 RunExportPlugin(tag);
             else if (TPluginMenu::FlowOf(type) == TPluginFlow::WebInformation)
-                RunWebPlugin(tag);
+                m_web->RunWebPlugin(tag);
             else
                 RunImportPlugin(tag);
         });
@@ -1375,27 +1370,14 @@ void TMain::RememberFolder(int slot, const QString &folder)
     m_settings.InitDir[slot] = folder;
 }
 
-bool TMain::PickFiles(bool allowAppend, bool &append, const QString &extensions, QString &result)
-{
-    TPickerOptions options;
-    options.StartFolder = InitialFolder(1);
-    options.ShowFloppy = ShowFloppy();
-    options.Language = &m_language;
-    QString lastFolder;
-    if (!m_dialogs->PickFiles(this, options, allowAppend, append, extensions, result, lastFolder))
-        return false;
-    RememberFolder(1, lastFolder);
-    return true;
-}
-
 // ----- preferences ---------------------------------------------------------------------------
 
 void TMain::ShowPreferences()
 {
     auto *form = new TPrefsForm(this);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
-    form->SetUpdateChecker([this] { StartUpdateCheck(false); });
-    m_prefsForm = form;
+    form->SetUpdateChecker([this] { m_web->StartUpdateCheck(false); });
+    m_web->SetPrefsForm(form);
     TPrefsContext context;
     context.database = m_db.get();
     context.readOnly = m_readOnly;
@@ -1404,7 +1386,7 @@ void TMain::ShowPreferences()
     context.messages = m_messages.get();
     const TSettings before = m_settings;
     const bool accepted = form->Execute(m_settings, context);
-    m_prefsForm = nullptr;
+    m_web->SetPrefsForm(nullptr);
     delete form;
     if (!accepted)
         return;
@@ -1429,7 +1411,7 @@ void TMain::ShowPreferences()
         m_waitWindow->HideWait();
     }
     ApplySettings();
-    ApplyWebSettings();
+    m_web->ApplySettings();
     ApplyGrouping();
     for (TListController *lists : m_lists) {
         const bool people = lists->ForPeople();
@@ -1488,13 +1470,8 @@ void TMain::OnIdle()
 {
     if (m_closing)
         return;
-    const double now = NowDays();
-    if (VersionCheckDue(m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now)) {
-        m_lastCheckAttempt = now;
-        if (IVersionCheck *check = RegisteredVersionCheck())
-            check->StartVersionCheck();
+    if (m_web->StartDueVersionCheck(NowDays()))
         return;
-    }
     m_session->OnIdle();
 }
 

@@ -14,10 +14,10 @@
 #include "app/listcolumns.h"
 #include "app/listcontroller.h"
 #include "app/maindialogs.h"
+#include "app/webcontroller.h"
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
-#include "host/updatethread.h"
 #include "logic/filters.h"
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
@@ -43,14 +43,9 @@ class QTreeView;
 class IRecordCard;
 class TAboutBox;
 class THistoryForm;
-class TPrefsForm;
 class TBaseMovie;
 struct TTextRules;
 class TActorFrame;
-class TDownloader;
-class TDownloaderFetcher;
-class TWebFlow;
-struct TConnectionSettings;
 class TCatalogList;
 class TmvFrame;
 class TGrouping;
@@ -113,12 +108,8 @@ public:
     // Asks whether the foreign catalog `fileName` is imported into the open catalog and runs
     // the import plug-in that reads it.
     void OfferImport(const QString &fileName);
-    // Runs web plug-in `index` (types 2, 4, 5, 6) for the focused record, or for each
-    // selected record when several are selected.
-    void RunWebPlugin(int index);
-    // The card's web buttons: information (type 2), poster (4), covers (5).
-    void RunCardButton(TCardButton button);
-    TDownloader *Downloader() const { return m_downloader.get(); }
+    // The web plug-ins, downloads, version check and the movie card's media commands.
+    TWebController &Web() const { return *m_web; }
     void RunExportPlugin(int index);
 
     // The catalog lists, one per kind (episodes are listed with movies).
@@ -148,17 +139,12 @@ public:
     void FetchPicture(int kind) override;
     std::optional<QString> MakeScreenshots(const TScreenRequest &request) override;
     void ShowCardError(const QString &text) override;
-    // The movie card's browse button: picks the movie's media files and reads them.
-    void BrowseMediaFiles();
     // Local files dragged in from the desktop. Anywhere on the window the first catalog
     // (.rkd) opens in place of the open one, or else the first foreign catalog is offered for
     // import; on the movie card media files join the shown movie's files and are read as
     // the browse button does. `drop` false only answers whether the files would be taken;
     // with `drop` true they are taken once the drop is over.
     bool TakeDroppedFiles(const QStringList &files, bool drop) override;
-    // "New Movie Master": one new movie from a title, an original title and files, filled
-    // by the plug-ins, the media files and the screenshot maker the user ticks.
-    void OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files);
     // The cards' view of the settings.
     TCardSettings CardSettings() const;
 
@@ -250,9 +236,6 @@ public:
     // (slot 1) starts in the data folder, which is created then.
     QString InitialFolder(int slot) const;
     void RememberFolder(int slot, const QString &folder);
-    // The program's own file picker, starting in the media-files folder (slot 1), which it
-    // remembers on OK. `result` gets the chosen paths joined with "|"; false on Cancel.
-    bool PickFiles(bool allowAppend, bool &append, const QString &extensions, QString &result);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -266,15 +249,8 @@ protected:
 private:
     class TMessageBoxSink;
     class TSessionHost;
-    class TWebUi;
-    class TUpdater;
-    void CreateUpdateCheck();
-    void StartUpdateCheck(bool silent);
-    void OnUpdateText(const QByteArray &text, bool silent);
-    void CreateWebFlow();
-    void UpdateCardButtons();
-    void ApplyWebSettings();
-    TConnectionSettings ConnectionSettings() const;
+    class TWebHost;
+    void CreateWebController();
 
     void LoadSettings();
     void CreateActions();
@@ -365,11 +341,6 @@ private:
     void FocusNewRecord(TDBItem *record);
     bool HandleSpace();
     bool HandleCardKey(int key);
-    // Reads the technical data of media files into a movie and tells the user about files
-    // that could not be analysed.
-    void ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append);
-    // Reads media files into the movie and shows the result (browse button and drops).
-    void AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool append);
     // What dropped files do; `onMovieCard` allows media files.
     bool TakeDrop(const QStringList &files, bool onMovieCard, bool drop);
 
@@ -398,8 +369,6 @@ private:
     TShutdownSignals *m_shutdownSignals = nullptr;
     TEditState m_editState = TEditState::None;
 
-    // The version-check trigger.
-    double m_lastCheckAttempt = 0;
 
     // Layout.
     QSplitter *m_splitter = nullptr;
@@ -439,18 +408,7 @@ private:
     QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
     TIdSeries m_idSeries;
-    // The web plug-ins' flow and its downloads.
-    std::unique_ptr<TDownloader> m_downloader;
-    std::unique_ptr<TDownloaderFetcher> m_fetcher;
-    std::unique_ptr<TWebUi> m_webUi;
-    std::unique_ptr<TWebFlow> m_webFlow;
-    int m_nextPreview = 0;
-    QHash<int, std::function<void(bool, const QByteArray &, int)>> m_previews;
-    std::unique_ptr<TUpdater> m_updater;
-    QAction *m_updatesAction = nullptr;
-    // The open preferences window, which shows the outcome of its "Check now".
-    QPointer<TPrefsForm> m_prefsForm;
-    TUpdateNotice::TTarget m_updateTarget = TUpdateNotice::TTarget::None;
+    std::unique_ptr<TWebController> m_web;
     bool m_episodeCopy = true;
     QToolBar *m_mainBar = nullptr;
     QToolBar *m_filterBar = nullptr;

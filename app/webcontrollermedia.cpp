@@ -1,17 +1,18 @@
 // The movie card's media files and pictures: the picker, the picture dialogs, the
-// screenshot maker and reading the technical data of the chosen files.
+// screenshot maker, reading the technical data of the chosen files, and the movie master
+// that brings a new movie together from all of them.
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
 
-#include "app/catalogview.h"
-#include "app/listmodel.h"
 #include "app/maindialogs.h"
-#include "app/mainmedia_p.h"
-#include "app/mainwindow.h"
 #include "app/moviemaster.h"
+#include "app/webcontroller.h"
+#include "app/widefiledialog.h"
 #include "catalog/basemovie.h"
+#include "host/pluginregistry.h"
 #include "host/webflow.h"
+#include "logic/settings.h"
 #include "media/mediainfo.h"
 #include "plugin_api/importu.h"
 #include "views/mvframe.h"
@@ -19,7 +20,7 @@
 
 using namespace Qt::StringLiterals;
 
-QString TMain::AskPictureFile(bool save, const QString &proposedName)
+QString TWebController::AskPictureFile(bool save, const QString &proposedName)
 {
     // Saving writes the kinds the catalog keeps; any picture Qt reads can be opened (the
     // card converts it).
@@ -30,22 +31,41 @@ QString TMain::AskPictureFile(bool save, const QString &proposedName)
         patterns << u"*."_s + suffix << u"*."_s + suffix.toUpper();
     const QString filter = Text(472, u"Pictures"_s) + u" ("_s + patterns.join(u' ') + u')';
     const int slot = save ? 3 : 2;
-    const QString folder = InitialFolder(slot);
+    const QString folder = m_host->InitialFolder(slot);
     std::optional<QString> chosen;
     if (save) {
         const QString suffix = QFileInfo(proposedName).suffix();
         const QString start = folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);
-        chosen = m_dialogs->AskSaveFile(this, Text(462, u"Save Picture"_s), start, filter, suffix);
+        chosen =
+            m_dialogs->AskSaveFile(m_window, Text(462, u"Save Picture"_s), start, filter, suffix);
     } else {
-        chosen = m_dialogs->AskOpenFile(this, Text(460, u"Browse for Picture"_s), folder, filter);
+        chosen =
+            m_dialogs->AskOpenFile(m_window, Text(460, u"Browse for Picture"_s), folder, filter);
     }
     if (!chosen || chosen->isEmpty())
         return {};
-    RememberFolder(slot, QFileInfo(*chosen).absolutePath());
+    m_host->RememberFolder(slot, QFileInfo(*chosen).absolutePath());
     return *chosen;
 }
 
-QString TMain::PickFiles(const QString &extensions)
+bool TWebController::PickFiles(bool allowAppend,
+                               bool &append,
+                               const QString &extensions,
+                               QString &result)
+{
+    TPickerOptions options;
+    options.StartFolder = m_host->InitialFolder(1);
+    options.ShowFloppy = m_host->ShowFloppy();
+    options.Language = &m_language;
+    QString lastFolder;
+    if (!m_dialogs->PickFiles(
+            m_window, options, allowAppend, append, extensions, result, lastFolder))
+        return false;
+    m_host->RememberFolder(1, lastFolder);
+    return true;
+}
+
+QString TWebController::PickFiles(const QString &extensions)
 {
     bool append = false;
     QString result;
@@ -54,23 +74,19 @@ QString TMain::PickFiles(const QString &extensions)
     return result;
 }
 
-std::optional<QString> TMain::MakeScreenshots(const TScreenRequest &request)
+std::optional<QString> TWebController::MakeScreenshots(const TScreenRequest &request)
 {
-    return m_dialogs->RunScreenMaker(this, request);
+    return m_dialogs->RunScreenMaker(m_window, request);
 }
 
-void TMain::ShowCardError(const QString &text)
+void TWebController::BrowseMediaFiles()
 {
-    m_dialogs->ShowError(this, Text(1802, u"Error"_s), text);
-}
-
-void TMain::BrowseMediaFiles()
-{
-    TBaseMovie *movie = m_movieFrame ? m_movieFrame->Movie() : nullptr;
-    if (!movie || m_readOnly || m_busy)
+    TmvFrame *frame = m_host->MovieFrame();
+    TBaseMovie *movie = frame ? frame->Movie() : nullptr;
+    if (!movie || m_host->ReadOnly() || m_host->Busy())
         return;
     // What the user typed counts: the scan adds to it.
-    m_movieFrame->StoreEdits(movie);
+    frame->StoreEdits(movie);
     bool append = !movie->Path().isEmpty();
     QString chosen;
     if (!PickFiles(true, append, MediaExtensions, chosen))
@@ -82,16 +98,17 @@ void TMain::BrowseMediaFiles()
     AddMediaFiles(movie, files, append);
 }
 
-void TMain::AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool append)
+void TWebController::AddMediaFiles(TBaseMovie *movie, const QStringList &files, bool append)
 {
     ReadMovieMedia(movie, files, append);
-    if (m_movieFrame->Movie() == movie)
-        m_movieFrame->ShowMovie(movie, m_movieFrame->Mode());
-    Movies().Model()->RecordChanged(movie);
-    CommandUpdate();
+    TmvFrame *frame = m_host->MovieFrame();
+    if (frame->Movie() == movie)
+        frame->ShowMovie(movie, frame->Mode());
+    m_host->RecordChanged(*movie);
+    m_host->CommandUpdate();
 }
 
-void TMain::ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append)
+void TWebController::ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool append)
 {
     TMediaInfoOptions options;
     options.QualityList = m_settings.QualityList;
@@ -103,7 +120,7 @@ void TMain::ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool app
                                                      Text(1751, u"&Cancel"_s),
                                                      0,
                                                      int(files.size()),
-                                                     this);
+                                                     m_window);
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         options.Progress = [&progress](int done, int) {
@@ -111,24 +128,25 @@ void TMain::ReadMovieMedia(TBaseMovie *movie, const QStringList &files, bool app
             return !progress->wasCanceled();
         };
     }
-    const bool busy = m_busy;
-    m_busy = true;
+    const bool busy = m_host->Busy();
+    m_host->SetBusy(true);
     const std::vector<TMediaFailure> failures = ReadMediaInfo(files, movie, append, options);
-    m_busy = busy;
+    m_host->SetBusy(busy);
     progress.reset();
     for (const TMediaFailure &failure : failures)
-        m_dialogs->ShowError(this,
+        m_dialogs->ShowError(m_window,
                              Text(1802, u"Error"_s),
                              Text(1814, u"The media file could not be analysed:#13%1"_s)
                                  .arg(failure.File + u": "_s + failure.Message));
 }
 
-void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files)
+void TWebController::OpenMovieMaster(const QString &title,
+                                     const QString &origTitle,
+                                     const QString &files)
 {
-    if (!m_db || m_readOnly || m_busy)
+    if (!m_host->Catalog() || m_host->ReadOnly() || m_host->Busy())
         return;
-    if (m_editState == TEditState::Editing)
-        ApplyEdits();
+    m_host->FinishEditing();
 
     TMasterSetup setup;
     TMasterChoice &start = setup.Start;
@@ -158,9 +176,11 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     setup.Engines = m_settings.SearchNames.mid(0, m_settings.SearchUrls.size());
 
     const auto picker = [this] { return PickFiles(MediaExtensions); };
-    const auto search = [this](int engine, const QString &text) { WebSearch(engine, text); };
+    const auto search = [this](int engine, const QString &text) {
+        m_host->WebSearch(engine, text);
+    };
     const std::optional<TMasterChoice> choice =
-        m_dialogs->RunMovieMaster(this, setup, picker, search);
+        m_dialogs->RunMovieMaster(m_window, setup, picker, search);
     if (!choice)
         return;
     m_settings.DoInfo = choice->Info;
@@ -172,8 +192,8 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     if (choice->Title.isEmpty() && choice->OrigTitle.isEmpty() && choice->Files.isEmpty())
         return;
 
-    SetMode(TRecordKind::Movie);
-    auto *movie = static_cast<TBaseMovie *>(CreateRecord(0));
+    m_host->SetMode(TRecordKind::Movie);
+    auto *movie = static_cast<TBaseMovie *>(m_host->CreateRecord(0));
     if (!movie)
         return;
     movie->SetViewed(choice->Seen);
@@ -181,12 +201,9 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
     movie->SetTitle(choice->Title);
     movie->SetOrigtitle(choice->OrigTitle);
     movie->SetPath(choice->Files);
-    Movies().Model()->Resort();
-    Movies().List()->clearSelection();
-    Movies().List()->SelectRecord(movie);
-    Movies().List()->FlushFocus();
+    m_host->FocusMovie(*movie, false);
 
-    m_busy = true;
+    m_host->SetBusy(true);
     // A flow the user cancels also skips the plug-ins after it.
     m_webFlow->ClearCancel();
     if (choice->Info && choice->InfoPlugin >= 0)
@@ -195,7 +212,7 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
         m_webFlow->RunPlugin(choice->PosterPlugin, movie);
     if (choice->Covers && choice->CoverPlugin >= 0)
         m_webFlow->RunPlugin(choice->CoverPlugin, movie);
-    m_busy = false;
+    m_host->SetBusy(false);
     if (choice->FileInfo && !movie->Path().isEmpty())
         ReadMovieMedia(movie, movie->Path().split(u'|', Qt::SkipEmptyParts), false);
     if (choice->Screenshots && !choice->Files.isEmpty() && !movie->ScreenshotsBase().isEmpty()) {
@@ -205,17 +222,12 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
         request.Title = movie->DisplayTitle();
         request.OutputFolder = movie->ScreenshotsTarget();
         request.ScreenshotsFolder = movie->ScreenshotsBase();
-        if (const std::optional<QString> shots = m_dialogs->RunScreenMaker(this, request))
+        if (const std::optional<QString> shots = m_dialogs->RunScreenMaker(m_window, request))
             movie->SetScreenshots(*shots);
     }
 
     // The plug-ins and the files may have changed any field: place the movie afresh.
-    if (movie->Shown())
-        Movies().Model()->Reshow(*movie);
-    Movies().Model()->Resort();
-    Movies().List()->clearSelection();
-    Movies().List()->SelectRecord(movie);
-    Movies().List()->FlushFocus();
-    ShowCurrent();
-    CommandUpdate();
+    m_host->FocusMovie(*movie, true);
+    m_host->ShowCurrent();
+    m_host->CommandUpdate();
 }
