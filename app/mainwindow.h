@@ -369,7 +369,6 @@ private:
     TShutdownSignals *m_shutdownSignals = nullptr;
     TEditState m_editState = TEditState::None;
 
-
     // Layout.
     QSplitter *m_splitter = nullptr;
     QStackedWidget *m_listStack = nullptr;

@@ -60,8 +60,7 @@ public:
     {
         // The card's pending input belongs to the record the flow fills.
         m_host.KeepCardInput();
-        return m_host.CurrentRecord(m_host.PeopleMode() ? TRecordKind::Person
-                                                        : TRecordKind::Movie);
+        return m_host.CurrentRecord(m_host.PeopleMode() ? TRecordKind::Person : TRecordKind::Movie);
     }
     void FocusRecord(TDBItem &record) override { m_host.FocusRecord(record); }
     TDBItem *CreateRecord(TVideoDatabase &, TRecordKind kind) override
