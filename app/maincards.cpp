@@ -6,6 +6,7 @@
 
 #include "app/catalogview.h"
 #include "app/listmodel.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "catalog/actor.h"
@@ -90,31 +91,32 @@ private:
 
 void TMain::CreateCards()
 {
-    m_movieFrame = new TmvFrame(m_cardStack);
-    m_peopleFrame = new TActorFrame(m_cardStack);
-    m_cardStack->addWidget(m_movieFrame);
-    m_cardStack->addWidget(m_peopleFrame);
-    for (TCardFrame *frame :
-         {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
+    m_ui->MovieFrame = new TmvFrame(m_ui->CardStack);
+    m_ui->PeopleFrame = new TActorFrame(m_ui->CardStack);
+    m_ui->CardStack->addWidget(m_ui->MovieFrame);
+    m_ui->CardStack->addWidget(m_ui->PeopleFrame);
+    for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),
+                              static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
         frame->SetHost(this);
     }
-    m_movieCardLink = std::make_unique<TMovieCardLink>(m_movieFrame);
-    m_peopleCardLink = std::make_unique<TPersonCardLink>(m_peopleFrame);
-    Movies().SetCard(m_movieCardLink.get());
-    People().SetCard(m_peopleCardLink.get());
+    m_ui->MovieCardLink = std::make_unique<TMovieCardLink>(m_ui->MovieFrame);
+    m_ui->PeopleCardLink = std::make_unique<TPersonCardLink>(m_ui->PeopleFrame);
+    Movies().SetCard(m_ui->MovieCardLink.get());
+    People().SetCard(m_ui->PeopleCardLink.get());
 
-    connect(m_movieFrame, &TmvFrame::SeenToggled, this, [this](bool seen) {
+    connect(m_ui->MovieFrame, &TmvFrame::SeenToggled, this, [this](bool seen) {
         OnMarkToggled(true, seen);
     });
-    connect(m_movieFrame, &TmvFrame::WishToggled, this, [this](bool wish) {
+    connect(m_ui->MovieFrame, &TmvFrame::WishToggled, this, [this](bool wish) {
         OnMarkToggled(false, wish);
     });
-    connect(m_movieFrame, &TmvFrame::WebInfoRequested, this, [this] {
+    connect(m_ui->MovieFrame, &TmvFrame::WebInfoRequested, this, [this] {
         m_web->RunCardButton(TCardButton::Information);
     });
-    connect(m_movieFrame, &TmvFrame::BrowseMediaFile, this, [this] { m_web->BrowseMediaFiles(); });
-    for (TCardFrame *frame :
-         {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
+    connect(
+        m_ui->MovieFrame, &TmvFrame::BrowseMediaFile, this, [this] { m_web->BrowseMediaFiles(); });
+    for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),
+                              static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
         const auto refresh = [this] {
             if (TDBItem *record = Shown().Current())
                 Shown().Model()->RecordChanged(record);
@@ -128,8 +130,8 @@ void TMain::CreateCards()
     link->setShortcut(QKeySequence(u"Ctrl+H"_s));
     connect(link, &QAction::triggered, this, [this] {
         if (m_editState == TEditState::Editing)
-            (m_peopleMode ? static_cast<TCardFrame *>(m_peopleFrame)
-                          : static_cast<TCardFrame *>(m_movieFrame))
+            (m_peopleMode ? static_cast<TCardFrame *>(m_ui->PeopleFrame)
+                          : static_cast<TCardFrame *>(m_ui->MovieFrame))
                 ->CreateHyperlink();
     });
     addAction(link);
@@ -138,14 +140,14 @@ void TMain::CreateCards()
 void TMain::ApplyCardSettings()
 {
     const TCardSettings settings = CardSettings();
-    for (TCardFrame *frame :
-         {static_cast<TCardFrame *>(m_movieFrame), static_cast<TCardFrame *>(m_peopleFrame)}) {
+    for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),
+                              static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
         frame->SetSettings(settings);
         frame->ApplyColors(m_settings.DoMovieColors);
         frame->SetReadOnly(m_readOnly);
     }
     if (m_db)
-        m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+        m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
 }
 
 void TMain::OnMarkToggled(bool seenMark, bool checked)
@@ -157,7 +159,7 @@ void TMain::OnMarkToggled(bool seenMark, bool checked)
         movie->SetViewed(checked);
     else
         movie->SetWish(checked);
-    m_movieFrame->RefreshSeen();
+    m_ui->MovieFrame->RefreshSeen();
     Movies().Model()->RecordChanged(movie);
     // The seen and wish filters may no longer admit the movie.
     if (!Movies().Model()->Passes(*movie))

@@ -13,6 +13,7 @@
 #include "app/catalogview.h"
 #include "app/grouping.h"
 #include "app/listmodel.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "app/recorddialogs.h"
@@ -86,7 +87,7 @@ void TMain::ConnectCommands()
     for (TCatalogList *list : {Movies().List(), People().List()}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &at) {
-            m_movieMenu->exec(list->viewport()->mapToGlobal(at));
+            m_ui->MovieMenu->exec(list->viewport()->mapToGlobal(at));
         });
     }
     // Keys reach the window before its controls.
@@ -186,9 +187,9 @@ void TMain::OnNodeFocused(TListController &lists, TDBItem *record, bool startEdi
     m_startEditing = false;
     m_focusTitle = false;
     if (record) {
-        m_webSearchEdit->setText(record->Kind() == TRecordKind::Person
-                                     ? static_cast<const TActor *>(record)->Name()
-                                     : static_cast<const TBaseMovie *>(record)->DisplayTitle());
+        m_ui->WebSearchEdit->setText(record->Kind() == TRecordKind::Person
+                                         ? static_cast<const TActor *>(record)->Name()
+                                         : static_cast<const TBaseMovie *>(record)->DisplayTitle());
     }
     TEditState target = TEditState::None;
     if (record)
@@ -730,7 +731,7 @@ void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
             byOriginalTitle ? QString() : title, byOriginalTitle ? title : QString(), QString());
         return;
     }
-    m_webSearchEdit->setText(title);
+    m_ui->WebSearchEdit->setText(title);
 }
 
 void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
@@ -822,8 +823,8 @@ bool TMain::HandleCardKey(int key)
     IRecordCard *card = Shown().Card();
     if (!card || !card->HasKeyboardFocus())
         return false;
-    QScrollArea *frame = m_peopleMode ? static_cast<QScrollArea *>(m_peopleFrame)
-                                      : static_cast<QScrollArea *>(m_movieFrame);
+    QScrollArea *frame = m_peopleMode ? static_cast<QScrollArea *>(m_ui->PeopleFrame)
+                                      : static_cast<QScrollArea *>(m_ui->MovieFrame);
     QScrollBar *bar = frame->verticalScrollBar();
     switch (key) {
     case Qt::Key_Down:

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
@@ -63,7 +64,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         return true;
     }
 
-    TBaseMovie *movie = onMovieCard && m_movieFrame ? m_movieFrame->Movie() : nullptr;
+    TBaseMovie *movie = onMovieCard && m_ui->MovieFrame ? m_ui->MovieFrame->Movie() : nullptr;
     if (!movie || m_readOnly)
         return false;
     QStringList media;
@@ -77,10 +78,10 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         // Read after the drop: several files show a progress window, which must not hold
         // the file manager's drag.
         QTimer::singleShot(0, this, [this, movie, media] {
-            if (m_readOnly || m_busy || m_movieFrame->Movie() != movie)
+            if (m_readOnly || m_busy || m_ui->MovieFrame->Movie() != movie)
                 return;
             // What the user typed counts, as with the browse button.
-            m_movieFrame->StoreEdits(movie);
+            m_ui->MovieFrame->StoreEdits(movie);
             m_web->AddMediaFiles(movie, media, !movie->Path().isEmpty());
         });
     }

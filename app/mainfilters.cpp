@@ -9,6 +9,7 @@
 
 #include "app/catalogview.h"
 #include "app/listmodel.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recorddialogs.h"
 #include "catalog/actor.h"
@@ -91,7 +92,7 @@ void TMain::CreateFilterActions()
             if (*row.shortcut)
                 action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
             group->addAction(action);
-            m_filterActions[filter].append(action);
+            m_ui->FilterActions[filter].append(action);
             connect(action, &QAction::triggered, this, [this, filter, value] {
                 switch (filter) {
                 case 0:
@@ -113,65 +114,66 @@ void TMain::CreateFilterActions()
                 }
             });
             if (filter != BookmarkFilter)
-                m_movieOnlyFilters.append(action);
+                m_ui->MovieOnlyFilters.append(action);
         }
     }
     QAction *advanced = AddAction(u"AdvSearchAct"_s, 199, u"&Advanced Search"_s);
     connect(advanced, &QAction::triggered, this, [this] { ShowAdvancedSearch(); });
     QAction *go = AddAction(u"WebSearchAct"_s, 183, u"Go"_s);
     go->setShortcut(QKeySequence(u"Ctrl+Alt+W"_s));
-    connect(
-        go, &QAction::triggered, this, [this] { WebSearch(m_webEngine, m_webSearchEdit->text()); });
+    connect(go, &QAction::triggered, this, [this] {
+        WebSearch(m_webEngine, m_ui->WebSearchEdit->text());
+    });
 }
 
 void TMain::CreateFilterMenus()
 {
     // The filter entries follow the views in the View menu, one group per filter.
     for (int filter = 0; filter < 5; ++filter) {
-        QAction *separator = m_viewMenu->addSeparator();
+        QAction *separator = m_ui->ViewMenu->addSeparator();
         if (filter != BookmarkFilter)
-            m_movieOnlyFilters.append(separator);
-        for (QAction *action : std::as_const(m_filterActions[filter]))
-            m_viewMenu->addAction(action);
+            m_ui->MovieOnlyFilters.append(separator);
+        for (QAction *action : std::as_const(m_ui->FilterActions[filter]))
+            m_ui->ViewMenu->addAction(action);
     }
-    m_toolsMenu->insertAction(m_webSearchMenu->menuAction(), Action(u"AdvSearchAct"_s));
+    m_ui->ToolsMenu->insertAction(m_ui->WebSearchMenu->menuAction(), Action(u"AdvSearchAct"_s));
 
     // The seen button offers the seen filter; its caption is the chosen entry's.
-    auto *seenMenu = new QMenu(m_seenButton);
+    auto *seenMenu = new QMenu(m_ui->SeenButton);
     seenMenu->setObjectName(u"SeenFilterMenu"_s);
-    for (QAction *action : std::as_const(m_filterActions[SeenFilter]))
+    for (QAction *action : std::as_const(m_ui->FilterActions[SeenFilter]))
         seenMenu->addAction(action);
-    m_seenButton->setMenu(seenMenu);
-    m_seenButton->setPopupMode(QToolButton::InstantPopup);
-    m_language.Exclude(m_seenButton);
+    m_ui->SeenButton->setMenu(seenMenu);
+    m_ui->SeenButton->setPopupMode(QToolButton::InstantPopup);
+    m_language.Exclude(m_ui->SeenButton);
 
-    m_searchFieldMenu = new QMenu(m_searchFieldButton);
-    m_searchFieldMenu->setObjectName(u"SearchFieldMenu"_s);
-    m_searchFieldButton->setMenu(m_searchFieldMenu);
-    m_searchFieldButton->setPopupMode(QToolButton::InstantPopup);
-    m_language.Exclude(m_searchFieldButton);
+    m_ui->SearchFieldMenu = new QMenu(m_ui->SearchFieldButton);
+    m_ui->SearchFieldMenu->setObjectName(u"SearchFieldMenu"_s);
+    m_ui->SearchFieldButton->setMenu(m_ui->SearchFieldMenu);
+    m_ui->SearchFieldButton->setPopupMode(QToolButton::InstantPopup);
+    m_language.Exclude(m_ui->SearchFieldButton);
 
-    m_webEngineMenu = new QMenu(m_webEngineButton);
-    m_webEngineMenu->setObjectName(u"WebEngineMenu"_s);
-    m_webEngineButton->setMenu(m_webEngineMenu);
-    m_language.Exclude(m_webEngineButton);
-    m_webGoButton = new QToolButton(m_filterBar);
-    m_webGoButton->setObjectName(u"WebGoBtn"_s);
-    m_webGoButton->setDefaultAction(Action(u"WebSearchAct"_s));
-    m_webSearchParts.append(m_filterBar->addWidget(m_webGoButton));
+    m_ui->WebEngineMenu = new QMenu(m_ui->WebEngineButton);
+    m_ui->WebEngineMenu->setObjectName(u"WebEngineMenu"_s);
+    m_ui->WebEngineButton->setMenu(m_ui->WebEngineMenu);
+    m_language.Exclude(m_ui->WebEngineButton);
+    m_ui->WebGoButton = new QToolButton(m_ui->FilterBar);
+    m_ui->WebGoButton->setObjectName(u"WebGoBtn"_s);
+    m_ui->WebGoButton->setDefaultAction(Action(u"WebSearchAct"_s));
+    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(m_ui->WebGoButton));
 
-    connect(m_searchEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+    connect(m_ui->SearchEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
         OnSearchTextEdited(text);
     });
-    connect(m_webSearchEdit, &QLineEdit::returnPressed, this, [this] {
-        WebSearch(m_webEngine, m_webSearchEdit->text());
+    connect(m_ui->WebSearchEdit, &QLineEdit::returnPressed, this, [this] {
+        WebSearch(m_webEngine, m_ui->WebSearchEdit->text());
     });
-    for (QWidget *part : {static_cast<QWidget *>(m_seenButton),
-                          static_cast<QWidget *>(m_searchFieldButton),
-                          static_cast<QWidget *>(m_webSearchEdit),
-                          static_cast<QWidget *>(m_webEngineButton)})
+    for (QWidget *part : {static_cast<QWidget *>(m_ui->SeenButton),
+                          static_cast<QWidget *>(m_ui->SearchFieldButton),
+                          static_cast<QWidget *>(m_ui->WebSearchEdit),
+                          static_cast<QWidget *>(m_ui->WebEngineButton)})
         part->setEnabled(true);
-    m_searchEdit->setEnabled(true);
+    m_ui->SearchEdit->setEnabled(true);
 }
 
 void TMain::ChooseFilter(int &slot, int value)
@@ -192,30 +194,30 @@ void TMain::UpdateFilterChecks()
                            m_peopleMode ? m_filter.PeopleBookmark : m_filter.MovieBookmark};
     for (int filter = 0; filter < 5; ++filter) {
         for (int value = 0; value < 3; ++value)
-            m_filterActions[filter].at(value)->setChecked(value == values[filter]);
+            m_ui->FilterActions[filter].at(value)->setChecked(value == values[filter]);
     }
-    m_seenButton->setText(
-        WithoutAccelerator(m_filterActions[SeenFilter].at(m_filter.Seen)->text()));
-    for (QAction *action : std::as_const(m_movieOnlyFilters))
+    m_ui->SeenButton->setText(
+        WithoutAccelerator(m_ui->FilterActions[SeenFilter].at(m_filter.Seen)->text()));
+    for (QAction *action : std::as_const(m_ui->MovieOnlyFilters))
         action->setVisible(!m_peopleMode);
 }
 
 void TMain::RebuildSearchFieldMenu()
 {
-    m_searchFieldMenu->clear();
+    m_ui->SearchFieldMenu->clear();
     const TRecordKind kind = Shown().Kind();
     const bool people = m_peopleMode;
     const int chosen = people ? m_filter.PeopleField : m_filter.MovieField;
-    auto *group = new QActionGroup(m_searchFieldMenu);
+    auto *group = new QActionGroup(m_ui->SearchFieldMenu);
     const int count = people ? PeopleSearchFieldCount : MovieSearchFieldCount;
     for (int field = -1; field < count; ++field) {
-        QAction *action = m_searchFieldMenu->addAction(SearchFieldCaption(kind, field));
+        QAction *action = m_ui->SearchFieldMenu->addAction(SearchFieldCaption(kind, field));
         action->setObjectName(u"SearchField%1"_s.arg(field));
         action->setCheckable(true);
         action->setChecked(field == chosen);
         group->addAction(action);
         if (field == -1)
-            m_searchFieldMenu->addSeparator();
+            m_ui->SearchFieldMenu->addSeparator();
         connect(action, &QAction::triggered, this, [this, people, kind, field] {
             if (!people && field == AdvancedSearchField)
                 ShowAdvancedSearch();
@@ -223,24 +225,24 @@ void TMain::RebuildSearchFieldMenu()
                 ChooseSearchField(kind, field);
         });
     }
-    const QList<QAction *> actions = m_searchFieldMenu->actions();
+    const QList<QAction *> actions = m_ui->SearchFieldMenu->actions();
     for (QAction *action : actions) {
         if (action->objectName() == u"SearchField%1"_s.arg(chosen))
             m_searchFieldCaption = action->text();
     }
     ShowSearchFieldCaption();
     const bool boxOn = chosen >= 0 && !(!people && chosen == AdvancedSearchField);
-    m_searchEdit->setEnabled(boxOn);
+    m_ui->SearchEdit->setEnabled(boxOn);
 }
 
 void TMain::ShowSearchFieldCaption()
 {
     // The button keeps its width; a long field name is shortened and shown whole as a tip.
-    const int room = std::max(20, m_searchFieldButton->width() - 18);
-    const QString shown = m_searchFieldButton->fontMetrics().elidedText(
+    const int room = std::max(20, m_ui->SearchFieldButton->width() - 18);
+    const QString shown = m_ui->SearchFieldButton->fontMetrics().elidedText(
         QString(m_searchFieldCaption).remove(u'&'), Qt::ElideRight, room);
-    m_searchFieldButton->setText(shown);
-    m_searchFieldButton->setToolTip(QString(m_searchFieldCaption).remove(u'&'));
+    m_ui->SearchFieldButton->setText(shown);
+    m_ui->SearchFieldButton->setToolTip(QString(m_searchFieldCaption).remove(u'&'));
 }
 
 void TMain::ChooseSearchField(TRecordKind kind, int field)
@@ -253,9 +255,9 @@ void TMain::ChooseSearchField(TRecordKind kind, int field)
     slot = field;
     if (people == m_peopleMode)
         RebuildSearchFieldMenu();
-    if (field == -1 && !people && !m_searchEdit->text().isEmpty()) {
+    if (field == -1 && !people && !m_ui->SearchEdit->text().isEmpty()) {
         // Emptying the box re-applies the filters.
-        m_searchEdit->clear();
+        m_ui->SearchEdit->clear();
         return;
     }
     ReapplyFilters();
@@ -271,8 +273,8 @@ void TMain::SetSearchField(TRecordKind kind, int field, const QString &text)
             RebuildSearchFieldMenu();
     }
     // The box announces the change, which re-applies once.
-    if (m_searchEdit->text() != text)
-        m_searchEdit->setText(text);
+    if (m_ui->SearchEdit->text() != text)
+        m_ui->SearchEdit->setText(text);
     else
         ReapplyFilters();
 }
@@ -315,8 +317,8 @@ void TMain::ReapplyFilters()
 
 void TMain::RebuildWebEngineMenu()
 {
-    m_webEngineMenu->clear();
-    auto *group = new QActionGroup(m_webEngineMenu);
+    m_ui->WebEngineMenu->clear();
+    auto *group = new QActionGroup(m_ui->WebEngineMenu);
     const int count = int(std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size()));
     if (m_webEngine >= count
         || (m_webEngine >= 0 && m_settings.SearchNames.at(m_webEngine) == u"-"_s))
@@ -324,23 +326,23 @@ void TMain::RebuildWebEngineMenu()
     for (int i = 0; i < count; ++i) {
         const QString &name = m_settings.SearchNames.at(i);
         if (name == u"-"_s) {
-            m_webEngineMenu->addSeparator();
+            m_ui->WebEngineMenu->addSeparator();
             continue;
         }
         if (m_webEngine < 0)
             m_webEngine = i;
-        QAction *action = m_webEngineMenu->addAction(name);
+        QAction *action = m_ui->WebEngineMenu->addAction(name);
         action->setObjectName(u"WebEngine%1"_s.arg(i));
         action->setCheckable(true);
         action->setChecked(i == m_webEngine);
         group->addAction(action);
         connect(action, &QAction::triggered, this, [this, i, name] {
             m_webEngine = i;
-            m_webEngineButton->setText(name);
+            m_ui->WebEngineButton->setText(name);
         });
     }
-    m_webEngineButton->setText(m_webEngine >= 0 ? m_settings.SearchNames.at(m_webEngine)
-                                                : Text(1883, u"(no search engines)"_s));
+    m_ui->WebEngineButton->setText(m_webEngine >= 0 ? m_settings.SearchNames.at(m_webEngine)
+                                                    : Text(1883, u"(no search engines)"_s));
     Action(u"WebSearchAct"_s)->setEnabled(m_webEngine >= 0);
 }
 

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "app/catalogview.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
@@ -44,8 +45,8 @@ void TMain::UpdateWelcome()
     const bool open = m_db && !m_readOnly;
     // Runs with every command update: the plug-ins are asked only while the welcome shows.
     const bool noMovies = open && m_db->MovieCount() == 0;
-    m_movieFrame->SetWelcome(noMovies, noMovies && !WelcomeImports().isEmpty());
-    m_peopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
+    m_ui->MovieFrame->SetWelcome(noMovies, noMovies && !WelcomeImports().isEmpty());
+    m_ui->PeopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
 }
 
 void TMain::OnWelcomeLink(const QString &target)
@@ -63,20 +64,20 @@ void TMain::OnWelcomeLink(const QString &target)
         return;
     }
     // Several programs' catalogs can be read: the user picks one, as in the Import menu.
-    if (!m_welcomeImportMenu) {
-        m_welcomeImportMenu = new QMenu(this);
-        m_welcomeImportMenu->setObjectName(u"WelcomeImportMenu"_s);
+    if (!m_ui->WelcomeImportMenu) {
+        m_ui->WelcomeImportMenu = new QMenu(this);
+        m_ui->WelcomeImportMenu->setObjectName(u"WelcomeImportMenu"_s);
     }
-    m_welcomeImportMenu->clear();
-    for (QAction *action : m_importMenu->actions()) {
+    m_ui->WelcomeImportMenu->clear();
+    for (QAction *action : m_ui->ImportMenu->actions()) {
         if (tags.contains(action->data().toInt()))
-            m_welcomeImportMenu->addAction(action);
+            m_ui->WelcomeImportMenu->addAction(action);
     }
-    if (m_welcomeImportMenu->isEmpty())
+    if (m_ui->WelcomeImportMenu->isEmpty())
         return;
-    const QLabel *link = m_movieFrame->findChild<QLabel *>(u"WelcomeImportLink"_s);
-    m_welcomeImportMenu->popup(link ? link->mapToGlobal(link->rect().bottomLeft())
-                                    : QCursor::pos());
+    const QLabel *link = m_ui->MovieFrame->findChild<QLabel *>(u"WelcomeImportLink"_s);
+    m_ui->WelcomeImportMenu->popup(link ? link->mapToGlobal(link->rect().bottomLeft())
+                                        : QCursor::pos());
 }
 
 // ----- user guide ----------------------------------------------------------------------------
@@ -122,13 +123,13 @@ void TMain::ShowToolTip(QAction *action)
 
 void TMain::UpdateBarHints()
 {
-    m_seenButton->setToolTip(Text(3750, u"Which movies the list shows: seen, unseen or all"_s));
-    m_searchFieldButton->setToolTip(Text(3751, u"The field the search box looks in"_s));
-    m_searchEdit->setToolTip(
+    m_ui->SeenButton->setToolTip(Text(3750, u"Which movies the list shows: seen, unseen or all"_s));
+    m_ui->SearchFieldButton->setToolTip(Text(3751, u"The field the search box looks in"_s));
+    m_ui->SearchEdit->setToolTip(
         Text(3752, u"Shows only what contains this text (%1)"_s)
             .arg(Action(u"FindAct"_s)->shortcut().toString(QKeySequence::NativeText)));
-    m_webSearchEdit->setToolTip(Text(3753, u"Text to look up on the web"_s));
-    m_webEngineButton->setToolTip(Text(3754, u"Choose the web search engine"_s));
+    m_ui->WebSearchEdit->setToolTip(Text(3753, u"Text to look up on the web"_s));
+    m_ui->WebEngineButton->setToolTip(Text(3754, u"Choose the web search engine"_s));
 }
 
 void TMain::changeEvent(QEvent *event)

@@ -12,6 +12,7 @@
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/logform.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "catalog/basemovie.h"
@@ -25,10 +26,10 @@ void TMain::CreateLists()
 {
     const auto text = [this](int number, const QString &english) { return Text(number, english); };
     for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
-        auto *lists = new TListController(kind, m_settings, text, m_listStack);
+        auto *lists = new TListController(kind, m_settings, text, m_ui->ListStack);
         m_lists[kind == TRecordKind::Person] = lists;
         lists->SetFilter(&m_filter);
-        m_listStack->addWidget(lists->List());
+        m_ui->ListStack->addWidget(lists->List());
         ConnectList(*lists);
     }
 }
@@ -74,7 +75,7 @@ std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
         lists->SetCatalog(db.get());
     }
     db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
-    db->OnLog = TLogSink{m_logForm};
+    db->OnLog = TLogSink{m_ui->LogForm};
     db->SetTextRules(TextRules());
     return db;
 }
@@ -139,12 +140,12 @@ void TMain::ApplyListLayout()
 {
     // The grid fills the window; the card has nothing to show beside it.
     const bool grid = Shown().View() == TViewMode::Grid;
-    if (grid == m_cardStack->isHidden())
+    if (grid == m_ui->CardStack->isHidden())
         return;
-    m_cardStack->setVisible(!grid);
+    m_ui->CardStack->setVisible(!grid);
     if (!grid) {
         const int listWidth = std::max(150, m_settings.Splitter);
-        m_splitter->setSizes({listWidth, std::max(1, m_splitter->width() - listWidth)});
+        m_ui->Splitter->setSizes({listWidth, std::max(1, m_ui->Splitter->width() - listWidth)});
     }
     Shown().List()->FitTitleColumn();
 }
@@ -152,7 +153,7 @@ void TMain::ApplyListLayout()
 void TMain::AddCustomColumns()
 {
     Movies().SetCustomFields(m_db->CustomFieldNames());
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
 }
 
 void TMain::OnCustomFieldAdded(int index)
@@ -170,7 +171,7 @@ void TMain::OnCustomFieldDeleted(int index)
 void TMain::CustomColumnsChanged()
 {
     TListController &movies = Movies();
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     // The column count changes: the view is set up again around the same rows.
     movies.SetCustomFields(m_db->CustomFieldNames());
     movies.List()->SetViewMode(movies.View());
@@ -185,7 +186,7 @@ void TMain::CustomColumnsChanged()
 void TMain::OnCustomFieldRenamed(int index)
 {
     Q_UNUSED(index);
-    m_movieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
     Movies().OnCustomFieldRenamed(m_db->CustomFieldNames());
 }
 

@@ -1,5 +1,6 @@
 #include "app/logform.h"
 #include "app/mainsession_p.h"
+#include "app/mainui_p.h"
 #include "app/recordcard.h"
 #include "catalog/videodatabase.h"
 
@@ -10,7 +11,7 @@ std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &
 
 void TMain::TSessionHost::Log(const QString &line)
 {
-    m_owner->m_logForm->AddLine(line);
+    m_owner->m_ui->LogForm->AddLine(line);
 }
 
 void TMain::TSessionHost::ShowStatusText(const QString &text)

@@ -5,6 +5,7 @@
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
+#include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/waitwindow.h"
 #include "app/webcontroller.h"
@@ -26,8 +27,8 @@ public:
     bool Busy() const override { return m_window.m_busy; }
     void SetBusy(bool busy) override { m_window.m_busy = busy; }
     bool Closing() const override { return m_window.m_closing; }
-    TWaitWindow *WaitWindow() const override { return m_window.m_waitWindow; }
-    TmvFrame *MovieFrame() const override { return m_window.m_movieFrame; }
+    TWaitWindow *WaitWindow() const override { return m_window.m_ui->WaitWindow; }
+    TmvFrame *MovieFrame() const override { return m_window.m_ui->MovieFrame; }
     bool ShowFloppy() const override { return m_window.ShowFloppy(); }
     QString InitialFolder(int slot) const override { return m_window.InitialFolder(slot); }
     void RememberFolder(int slot, const QString &folder) override

@@ -39,6 +39,7 @@
 #include "app/logform.h"
 #include "app/maindialogs.h"
 #include "app/mainsession_p.h"
+#include "app/mainui_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
@@ -156,6 +157,7 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
           this))
     , m_db(m_session->Catalog())
     , m_readOnly(m_session->ReadOnlyFlag())
+    , m_ui(std::make_unique<TMainUi>())
 {
     setObjectName(u"Main"_s);
     // Catalogs dragged from the desktop open (maindrops.cpp).
@@ -223,11 +225,11 @@ void TMain::StartUp()
     m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
     RebuildPluginMenus();
     m_web->CreateWebFlow();
-    m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_mainBar);
+    m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_ui->MainBar);
 
     // The log exists before the catalog so its first lines are kept.
-    m_logForm = new TLogForm(this);
-    m_logForm->setWindowFlag(Qt::Window);
+    m_ui->LogForm = new TLogForm(this);
+    m_ui->LogForm->setWindowFlag(Qt::Window);
     ApplyGrouping();
 
     Translate(m_language, this);
@@ -243,7 +245,7 @@ void TMain::StartUp()
     m_session->OpenAtStart(named);
     ChooseStartMode();
     UpdateModeTexts();
-    m_logForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
+    m_ui->LogForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
     UpdateTitle();
     CommandUpdate();
 
@@ -267,7 +269,7 @@ QString TMain::CommandLineCatalog()
     if (info.isDir() || (info.exists() && !info.isReadable())) {
         const QString text =
             Text(3782, u"%1 cannot be opened as a catalog."_s).arg(QDir::toNativeSeparators(file));
-        m_logForm->AddLine(text);
+        m_ui->LogForm->AddLine(text);
         QMetaObject::invokeMethod(
             this,
             [this, text] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), text); },
@@ -358,8 +360,8 @@ void TMain::ApplySettings()
         setGeometry(m_settings.Left, m_settings.Top, m_settings.Width, m_settings.Height);
     }
     const int listWidth = std::max(MinListWidth, m_settings.Splitter);
-    m_splitter->setSizes({listWidth, std::max(MinCardWidth, width() - listWidth)});
-    m_panels[0]->setFixedWidth(listWidth);
+    m_ui->Splitter->setSizes({listWidth, std::max(MinCardWidth, width() - listWidth)});
+    m_ui->Panels[0]->setFixedWidth(listWidth);
 
     ApplyListLook();
     ApplyCardSettings();
@@ -370,12 +372,12 @@ void TMain::ApplySettings()
 
 void TMain::CreateOtherWindows()
 {
-    m_waitWindow = new TWaitWindow(this);
-    m_waitWindow->setObjectName(u"WaitWindow"_s);
-    m_aboutBox = new TAboutBox(this);
-    Translate(m_language, m_logForm);
-    Translate(m_language, m_waitWindow);
-    Translate(m_language, m_aboutBox);
+    m_ui->WaitWindow = new TWaitWindow(this);
+    m_ui->WaitWindow->setObjectName(u"WaitWindow"_s);
+    m_ui->AboutBox = new TAboutBox(this);
+    Translate(m_language, m_ui->LogForm);
+    Translate(m_language, m_ui->WaitWindow);
+    Translate(m_language, m_ui->AboutBox);
 }
 
 // ----- actions, menus and bars --------------------------------------------------------------
@@ -386,23 +388,23 @@ QAction *TMain::AddAction(const QString &name, int tag, const QString &caption)
     action->setObjectName(name);
     if (tag != 0)
         SetTag(action, tag);
-    m_actions.insert(name, action);
+    m_ui->Actions.insert(name, action);
     return action;
 }
 
 TLogForm *TMain::LogForm() const
 {
-    return m_logForm;
+    return m_ui->LogForm;
 }
 
 TWaitWindow *TMain::WaitWindow() const
 {
-    return m_waitWindow;
+    return m_ui->WaitWindow;
 }
 
 QAction *TMain::Action(const QString &name) const
 {
-    return m_actions.value(name, nullptr);
+    return m_ui->Actions.value(name, nullptr);
 }
 
 void TMain::CreateActions()
@@ -499,7 +501,7 @@ void TMain::CreateActions()
                              "SetIDSAct",
                              "RemBadFilesAct",
                              "SeenAct"})
-        m_movieOnly.append(Action(QString::fromLatin1(name)));
+        m_ui->MovieOnly.append(Action(QString::fromLatin1(name)));
 }
 
 void TMain::ConnectActions()
@@ -529,11 +531,11 @@ void TMain::ConnectActions()
     on("EditPaste", [] { WithFocusedText([](auto *edit) { edit->paste(); }); });
     on("OptsAct", [this] { ShowPreferences(); });
     on("LogAct", [this] {
-        m_logForm->show();
-        m_logForm->raise();
-        m_logForm->activateWindow();
+        m_ui->LogForm->show();
+        m_ui->LogForm->raise();
+        m_ui->LogForm->activateWindow();
     });
-    on("AboutAct", [this] { m_aboutBox->exec(); });
+    on("AboutAct", [this] { m_ui->AboutBox->exec(); });
     on("NewMasterAct", [this] { m_web->OpenMovieMaster(QString(), QString(), QString()); });
     on("RemDupAct", [this] { m_tools->RunRemoveDuplicates(); });
     on("RemBadFilesAct", [this] { m_tools->RunRemoveBadFiles(); });
@@ -542,10 +544,10 @@ void TMain::ConnectActions()
     on("StatsAct", [this] { m_stats->ShowStatistics(); });
     on("HelpAct", [this] { ShowHelp(); });
     on("FindAct", [this] {
-        if (!m_searchEdit->isEnabled())
+        if (!m_ui->SearchEdit->isEnabled())
             return;
-        m_searchEdit->setFocus(Qt::ShortcutFocusReason);
-        m_searchEdit->selectAll();
+        m_ui->SearchEdit->setFocus(Qt::ShortcutFocusReason);
+        m_ui->SearchEdit->selectAll();
     });
 }
 
@@ -554,16 +556,16 @@ void TMain::CreateMenus()
     QMenuBar *bar = menuBar();
     bar->setObjectName(u"MainMenu"_s);
 
-    m_fileMenu = bar->addMenu(u"&File"_s);
-    m_fileMenu->setObjectName(u"FileMenu"_s);
-    SetTag(m_fileMenu, 100);
+    m_ui->FileMenu = bar->addMenu(u"&File"_s);
+    m_ui->FileMenu->setObjectName(u"FileMenu"_s);
+    SetTag(m_ui->FileMenu, 100);
     for (const char *name : {"NewDBAct", "OpenDBAct", "SaveDBAct", "SaveAsDBAct", "AppendAct"})
-        m_fileMenu->addAction(Action(QString::fromLatin1(name)));
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(Action(u"ProtectAct"_s));
-    m_fileMenu->addSeparator();
-    m_recentSeparator = m_fileMenu->addSeparator();
-    m_fileMenu->addAction(Action(u"ExitAct"_s));
+        m_ui->FileMenu->addAction(Action(QString::fromLatin1(name)));
+    m_ui->FileMenu->addSeparator();
+    m_ui->FileMenu->addAction(Action(u"ProtectAct"_s));
+    m_ui->FileMenu->addSeparator();
+    m_ui->RecentSeparator = m_ui->FileMenu->addSeparator();
+    m_ui->FileMenu->addAction(Action(u"ExitAct"_s));
 
     QMenu *edit = bar->addMenu(u"&Edit"_s);
     edit->setObjectName(u"EditMenu"_s);
@@ -574,8 +576,8 @@ void TMain::CreateMenus()
     edit->addAction(Action(u"EditSelectAll1"_s));
     edit->addAction(Action(u"FindAct"_s));
 
-    m_movieMenu = bar->addMenu(u"Movies"_s);
-    m_movieMenu->setObjectName(u"MovieMenu"_s);
+    m_ui->MovieMenu = bar->addMenu(u"Movies"_s);
+    m_ui->MovieMenu->setObjectName(u"MovieMenu"_s);
     for (const char *name : {"NewVidAct",
                              "EditVidAct",
                              "ApplyVidAct",
@@ -583,58 +585,58 @@ void TMain::CreateMenus()
                              "ClearAct",
                              "DelVidAct",
                              "DuplicateAct"})
-        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
-    m_movieMenu->addSeparator();
+        m_ui->MovieMenu->addAction(Action(QString::fromLatin1(name)));
+    m_ui->MovieMenu->addSeparator();
     for (const char *name : {"NewEpAct", "SetIDAct", "SetEpNumAct", "SetIDSAct"})
-        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
-    m_movieMenu->addAction(Action(u"NewMasterAct"_s));
-    m_movieMenu->addSeparator();
-    m_movieMenu->addAction(Action(u"LoanAct"_s));
-    m_seenMenu = m_movieMenu->addMenu(u"Seen"_s);
-    m_seenMenu->setObjectName(u"SeenMenu"_s);
-    SetTag(m_seenMenu, 133);
+        m_ui->MovieMenu->addAction(Action(QString::fromLatin1(name)));
+    m_ui->MovieMenu->addAction(Action(u"NewMasterAct"_s));
+    m_ui->MovieMenu->addSeparator();
+    m_ui->MovieMenu->addAction(Action(u"LoanAct"_s));
+    m_ui->SeenMenu = m_ui->MovieMenu->addMenu(u"Seen"_s);
+    m_ui->SeenMenu->setObjectName(u"SeenMenu"_s);
+    SetTag(m_ui->SeenMenu, 133);
     for (const char *name :
          {"NotSeenAct", "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
-        m_seenMenu->addAction(Action(QString::fromLatin1(name)));
-    m_movieOnly.append(m_seenMenu->menuAction());
-    m_movieMenu->addSeparator();
-    m_movieMenu->addAction(Action(u"PlayAct"_s));
-    m_movieMenu->addAction(Action(u"OpenFolderAct"_s));
-    m_movieMenu->addSeparator();
+        m_ui->SeenMenu->addAction(Action(QString::fromLatin1(name)));
+    m_ui->MovieOnly.append(m_ui->SeenMenu->menuAction());
+    m_ui->MovieMenu->addSeparator();
+    m_ui->MovieMenu->addAction(Action(u"PlayAct"_s));
+    m_ui->MovieMenu->addAction(Action(u"OpenFolderAct"_s));
+    m_ui->MovieMenu->addSeparator();
     for (const char *name : {"BookAct", "NextBookAct", "PrevBookAct", "ClearBookAct"})
-        m_movieMenu->addAction(Action(QString::fromLatin1(name)));
+        m_ui->MovieMenu->addAction(Action(QString::fromLatin1(name)));
 
-    m_viewMenu = bar->addMenu(u"&View"_s);
-    m_viewMenu->setObjectName(u"ViewMenu"_s);
-    SetTag(m_viewMenu, 103);
-    m_viewMenu->addAction(Action(u"dbModeAct"_s));
-    m_viewMenu->addSeparator();
+    m_ui->ViewMenu = bar->addMenu(u"&View"_s);
+    m_ui->ViewMenu->setObjectName(u"ViewMenu"_s);
+    SetTag(m_ui->ViewMenu, 103);
+    m_ui->ViewMenu->addAction(Action(u"dbModeAct"_s));
+    m_ui->ViewMenu->addSeparator();
     for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"})
-        m_viewMenu->addAction(Action(QString::fromLatin1(name)));
+        m_ui->ViewMenu->addAction(Action(QString::fromLatin1(name)));
 
-    m_toolsMenu = bar->addMenu(u"&Tools"_s);
-    m_toolsMenu->setObjectName(u"ToolsMenu"_s);
-    SetTag(m_toolsMenu, 104);
-    m_toolsMenu->addAction(Action(u"NewMasterAct"_s));
-    m_toolsMenu->addSeparator();
-    m_toolsMenu->addAction(Action(u"RemDupAct"_s));
-    m_toolsMenu->addAction(Action(u"RemBadFilesAct"_s));
-    m_toolsMenu->addSeparator();
-    m_toolsMenu->addAction(Action(u"StatsAct"_s));
-    m_toolsMenu->addAction(Action(u"HistoryAct"_s));
-    m_toolsMenu->addSeparator();
-    m_webSearchMenu = m_toolsMenu->addMenu(u"&Web search"_s);
-    m_webSearchMenu->setObjectName(u"WebSearchMenu"_s);
-    SetTag(m_webSearchMenu, 170);
-    m_toolsMenu->addSeparator();
-    m_toolsMenu->addAction(Action(u"OptsAct"_s));
+    m_ui->ToolsMenu = bar->addMenu(u"&Tools"_s);
+    m_ui->ToolsMenu->setObjectName(u"ToolsMenu"_s);
+    SetTag(m_ui->ToolsMenu, 104);
+    m_ui->ToolsMenu->addAction(Action(u"NewMasterAct"_s));
+    m_ui->ToolsMenu->addSeparator();
+    m_ui->ToolsMenu->addAction(Action(u"RemDupAct"_s));
+    m_ui->ToolsMenu->addAction(Action(u"RemBadFilesAct"_s));
+    m_ui->ToolsMenu->addSeparator();
+    m_ui->ToolsMenu->addAction(Action(u"StatsAct"_s));
+    m_ui->ToolsMenu->addAction(Action(u"HistoryAct"_s));
+    m_ui->ToolsMenu->addSeparator();
+    m_ui->WebSearchMenu = m_ui->ToolsMenu->addMenu(u"&Web search"_s);
+    m_ui->WebSearchMenu->setObjectName(u"WebSearchMenu"_s);
+    SetTag(m_ui->WebSearchMenu, 170);
+    m_ui->ToolsMenu->addSeparator();
+    m_ui->ToolsMenu->addAction(Action(u"OptsAct"_s));
 
-    m_importMenu = bar->addMenu(u"&Import"_s);
-    m_importMenu->setObjectName(u"ImportMenu"_s);
-    SetTag(m_importMenu, 105);
-    m_exportMenu = bar->addMenu(u"E&xport"_s);
-    m_exportMenu->setObjectName(u"ExportMenu"_s);
-    SetTag(m_exportMenu, 106);
+    m_ui->ImportMenu = bar->addMenu(u"&Import"_s);
+    m_ui->ImportMenu->setObjectName(u"ImportMenu"_s);
+    SetTag(m_ui->ImportMenu, 105);
+    m_ui->ExportMenu = bar->addMenu(u"E&xport"_s);
+    m_ui->ExportMenu->setObjectName(u"ExportMenu"_s);
+    SetTag(m_ui->ExportMenu, 106);
 
     QMenu *help = bar->addMenu(u"&Help"_s);
     help->setObjectName(u"HelpMenu"_s);
@@ -648,10 +650,10 @@ void TMain::CreateMenus()
 
 void TMain::CreateToolBars()
 {
-    m_mainBar = addToolBar(u"Main"_s);
-    m_mainBar->setObjectName(u"MainToolBar"_s);
-    m_mainBar->setMovable(false);
-    m_mainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_ui->MainBar = addToolBar(u"Main"_s);
+    m_ui->MainBar->setObjectName(u"MainToolBar"_s);
+    m_ui->MainBar->setMovable(false);
+    m_ui->MainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     QStyle *style = this->style();
     const auto icon = [](const char *theme, QIcon fallback) {
         return QIcon::fromTheme(QString::fromLatin1(theme), fallback);
@@ -672,32 +674,32 @@ void TMain::CreateToolBars()
     Action(u"OptsAct"_s)->setIcon(icon("preferences-system", QIcon()));
     Action(u"dbModeAct"_s)->setIcon(icon("system-users", QIcon()));
 
-    m_mainBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_ui->MainBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const char *name : {"OpenDBAct", "SaveDBAct"})
-        m_mainBar->addAction(Action(QString::fromLatin1(name)));
-    m_mainBar->addSeparator();
+        m_ui->MainBar->addAction(Action(QString::fromLatin1(name)));
+    m_ui->MainBar->addSeparator();
     for (const char *name : {"NewVidAct", "EditVidAct", "ApplyVidAct", "AbortAct", "DelVidAct"})
-        m_mainBar->addAction(Action(QString::fromLatin1(name)));
-    m_mainBar->addSeparator();
-    m_mainBar->addAction(Action(u"SeenAct"_s));
-    m_mainBar->addAction(Action(u"PlayAct"_s));
-    m_mainBar->addSeparator();
+        m_ui->MainBar->addAction(Action(QString::fromLatin1(name)));
+    m_ui->MainBar->addSeparator();
+    m_ui->MainBar->addAction(Action(u"SeenAct"_s));
+    m_ui->MainBar->addAction(Action(u"PlayAct"_s));
+    m_ui->MainBar->addSeparator();
 
     // The default import and export plug-ins' buttons; their texts come from the plug-ins.
-    m_importButton = new QToolButton(m_mainBar);
-    m_importButton->setObjectName(u"ImportBtn"_s);
-    m_importButton->setDefaultAction(Action(u"ImportAct"_s));
-    m_importButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_language.Exclude(m_importButton);
+    m_ui->ImportButton = new QToolButton(m_ui->MainBar);
+    m_ui->ImportButton->setObjectName(u"ImportBtn"_s);
+    m_ui->ImportButton->setDefaultAction(Action(u"ImportAct"_s));
+    m_ui->ImportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_language.Exclude(m_ui->ImportButton);
     m_language.Exclude(Action(u"ImportAct"_s));
-    m_mainBar->addWidget(m_importButton);
-    m_exportButton = new QToolButton(m_mainBar);
-    m_exportButton->setObjectName(u"ExportBtn"_s);
-    m_exportButton->setDefaultAction(Action(u"ExportAct"_s));
-    m_exportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_language.Exclude(m_exportButton);
+    m_ui->MainBar->addWidget(m_ui->ImportButton);
+    m_ui->ExportButton = new QToolButton(m_ui->MainBar);
+    m_ui->ExportButton->setObjectName(u"ExportBtn"_s);
+    m_ui->ExportButton->setDefaultAction(Action(u"ExportAct"_s));
+    m_ui->ExportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_language.Exclude(m_ui->ExportButton);
     m_language.Exclude(Action(u"ExportAct"_s));
-    m_mainBar->addWidget(m_exportButton);
+    m_ui->MainBar->addWidget(m_ui->ExportButton);
     connect(Action(u"ImportAct"_s), &QAction::triggered, this, [this] {
         const TPluginToolButton button = m_pluginMenu.ImportButton();
         if (!button.enabled)
@@ -713,12 +715,12 @@ void TMain::CreateToolBars()
         if (button.enabled)
             RunExportPlugin(button.tag);
     });
-    m_mainBar->addSeparator();
-    m_mainBar->addAction(Action(u"dbModeAct"_s));
-    m_mainBar->addAction(Action(u"OptsAct"_s));
+    m_ui->MainBar->addSeparator();
+    m_ui->MainBar->addAction(Action(u"dbModeAct"_s));
+    m_ui->MainBar->addAction(Action(u"OptsAct"_s));
     // Every button's hint names its key; it follows the caption through language and mode
     // changes. The plug-in buttons show the plug-ins' own hints instead.
-    for (QAction *action : m_mainBar->actions() + QList<QAction *>{Action(u"WebSearchAct"_s)}) {
+    for (QAction *action : m_ui->MainBar->actions() + QList<QAction *>{Action(u"WebSearchAct"_s)}) {
         if (action->isSeparator() || qobject_cast<QWidgetAction *>(action)
             || action == Action(u"ImportAct"_s) || action == Action(u"ExportAct"_s))
             continue;
@@ -733,71 +735,71 @@ void TMain::CreateFilterBar()
     // The filter bar: seen filter, search field and box, web search. Filtering and the web
     // search arrive with the list filters; until then the controls are shown disabled.
     addToolBarBreak();
-    m_filterBar = addToolBar(u"Filter"_s);
-    m_filterBar->setObjectName(u"FilterBar"_s);
-    m_filterBar->setMovable(false);
-    m_seenButton = new QToolButton(m_filterBar);
-    m_seenButton->setObjectName(u"SeenBtn"_s);
-    m_seenButton->setText(u"Seen"_s);
-    SetTag(m_seenButton, 180);
-    m_filterBar->addWidget(m_seenButton);
-    auto *searchLabel = new QLabel(u"Search:"_s, m_filterBar);
+    m_ui->FilterBar = addToolBar(u"Filter"_s);
+    m_ui->FilterBar->setObjectName(u"FilterBar"_s);
+    m_ui->FilterBar->setMovable(false);
+    m_ui->SeenButton = new QToolButton(m_ui->FilterBar);
+    m_ui->SeenButton->setObjectName(u"SeenBtn"_s);
+    m_ui->SeenButton->setText(u"Seen"_s);
+    SetTag(m_ui->SeenButton, 180);
+    m_ui->FilterBar->addWidget(m_ui->SeenButton);
+    auto *searchLabel = new QLabel(u"Search:"_s, m_ui->FilterBar);
     searchLabel->setObjectName(u"SearchLabel"_s);
     SetTag(searchLabel, 181);
-    m_filterBar->addWidget(searchLabel);
-    m_searchFieldButton = new QToolButton(m_filterBar);
-    m_searchFieldButton->setObjectName(u"SearchFieldBtn"_s);
-    m_searchFieldButton->setText(SearchFieldCaption(TRecordKind::Movie, 0).remove(u'&'));
-    m_filterBar->addWidget(m_searchFieldButton);
-    m_searchEdit = new QLineEdit(m_filterBar);
-    m_searchEdit->setObjectName(u"SearchEdit"_s);
-    m_searchEdit->setClearButtonEnabled(true);
-    m_filterBar->addWidget(m_searchEdit);
-    auto *webLabel = new QLabel(u"Web search:"_s, m_filterBar);
+    m_ui->FilterBar->addWidget(searchLabel);
+    m_ui->SearchFieldButton = new QToolButton(m_ui->FilterBar);
+    m_ui->SearchFieldButton->setObjectName(u"SearchFieldBtn"_s);
+    m_ui->SearchFieldButton->setText(SearchFieldCaption(TRecordKind::Movie, 0).remove(u'&'));
+    m_ui->FilterBar->addWidget(m_ui->SearchFieldButton);
+    m_ui->SearchEdit = new QLineEdit(m_ui->FilterBar);
+    m_ui->SearchEdit->setObjectName(u"SearchEdit"_s);
+    m_ui->SearchEdit->setClearButtonEnabled(true);
+    m_ui->FilterBar->addWidget(m_ui->SearchEdit);
+    auto *webLabel = new QLabel(u"Web search:"_s, m_ui->FilterBar);
     webLabel->setObjectName(u"WebSearchLabel"_s);
     SetTag(webLabel, 182);
-    m_webSearchParts.append(m_filterBar->addWidget(webLabel));
-    m_webSearchEdit = new QLineEdit(m_filterBar);
-    m_webSearchEdit->setObjectName(u"WebSearchEdit"_s);
-    m_webSearchEdit->setMaximumWidth(MaxWebSearchWidth);
-    m_webSearchParts.append(m_filterBar->addWidget(m_webSearchEdit));
-    m_webEngineButton = new QToolButton(m_filterBar);
-    m_webEngineButton->setObjectName(u"WebEngineBtn"_s);
-    m_webEngineButton->setPopupMode(QToolButton::InstantPopup);
-    m_webEngineButton->setMenu(m_webSearchMenu);
-    m_webEngineButton->setText(u"Go"_s);
-    SetTag(m_webEngineButton, 183);
-    m_webSearchParts.append(m_filterBar->addWidget(m_webEngineButton));
-    for (QWidget *part : {static_cast<QWidget *>(m_seenButton),
-                          static_cast<QWidget *>(m_searchFieldButton),
-                          static_cast<QWidget *>(m_searchEdit),
-                          static_cast<QWidget *>(m_webSearchEdit),
-                          static_cast<QWidget *>(m_webEngineButton)})
+    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(webLabel));
+    m_ui->WebSearchEdit = new QLineEdit(m_ui->FilterBar);
+    m_ui->WebSearchEdit->setObjectName(u"WebSearchEdit"_s);
+    m_ui->WebSearchEdit->setMaximumWidth(MaxWebSearchWidth);
+    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(m_ui->WebSearchEdit));
+    m_ui->WebEngineButton = new QToolButton(m_ui->FilterBar);
+    m_ui->WebEngineButton->setObjectName(u"WebEngineBtn"_s);
+    m_ui->WebEngineButton->setPopupMode(QToolButton::InstantPopup);
+    m_ui->WebEngineButton->setMenu(m_ui->WebSearchMenu);
+    m_ui->WebEngineButton->setText(u"Go"_s);
+    SetTag(m_ui->WebEngineButton, 183);
+    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(m_ui->WebEngineButton));
+    for (QWidget *part : {static_cast<QWidget *>(m_ui->SeenButton),
+                          static_cast<QWidget *>(m_ui->SearchFieldButton),
+                          static_cast<QWidget *>(m_ui->SearchEdit),
+                          static_cast<QWidget *>(m_ui->WebSearchEdit),
+                          static_cast<QWidget *>(m_ui->WebEngineButton)})
         part->setEnabled(false);
 }
 
 void TMain::CreateCentralArea()
 {
-    m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_splitter->setObjectName(u"Splitter"_s);
-    m_splitter->setChildrenCollapsible(false);
+    m_ui->Splitter = new QSplitter(Qt::Horizontal, this);
+    m_ui->Splitter->setObjectName(u"Splitter"_s);
+    m_ui->Splitter->setChildrenCollapsible(false);
 
-    m_listStack = new QStackedWidget(m_splitter);
-    m_listStack->setObjectName(u"ListPane"_s);
-    m_listStack->setMinimumWidth(MinListWidth);
+    m_ui->ListStack = new QStackedWidget(m_ui->Splitter);
+    m_ui->ListStack->setObjectName(u"ListPane"_s);
+    m_ui->ListStack->setMinimumWidth(MinListWidth);
     CreateLists();
 
     // The cards fill this pane; it keeps the room they need.
-    m_cardStack = new QStackedWidget(m_splitter);
-    m_cardStack->setObjectName(u"CardPane"_s);
-    m_cardStack->setMinimumWidth(MinCardWidth);
+    m_ui->CardStack = new QStackedWidget(m_ui->Splitter);
+    m_ui->CardStack->setObjectName(u"CardPane"_s);
+    m_ui->CardStack->setMinimumWidth(MinCardWidth);
     CreateCards();
-    m_splitter->addWidget(m_listStack);
-    m_splitter->addWidget(m_cardStack);
-    m_splitter->setStretchFactor(0, 0);
-    m_splitter->setStretchFactor(1, 1);
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { OnSplitterMoved(); });
-    setCentralWidget(m_splitter);
+    m_ui->Splitter->addWidget(m_ui->ListStack);
+    m_ui->Splitter->addWidget(m_ui->CardStack);
+    m_ui->Splitter->setStretchFactor(0, 0);
+    m_ui->Splitter->setStretchFactor(1, 1);
+    connect(m_ui->Splitter, &QSplitter::splitterMoved, this, [this] { OnSplitterMoved(); });
+    setCentralWidget(m_ui->Splitter);
     setMinimumHeight(MinWindowHeight);
 }
 
@@ -813,18 +815,18 @@ void TMain::CreateStatusBar()
             bar->addWidget(panel, 1);
         else
             bar->addWidget(panel);
-        m_panels.append(panel);
+        m_ui->Panels.append(panel);
     }
-    m_panels[1]->setMinimumWidth(120);
+    m_ui->Panels[1]->setMinimumWidth(120);
 }
 
 void TMain::OnSplitterMoved()
 {
-    const int listWidth = m_splitter->sizes().value(0);
+    const int listWidth = m_ui->Splitter->sizes().value(0);
     if (listWidth <= 0)
         return;
     m_settings.Splitter = listWidth;
-    m_panels[0]->setFixedWidth(listWidth);
+    m_ui->Panels[0]->setFixedWidth(listWidth);
     Movies().List()->FitTitleColumn();
     People().List()->FitTitleColumn();
     UpdateFilterBarLayout();
@@ -838,20 +840,20 @@ void TMain::resizeEvent(QResizeEvent *event)
 
 void TMain::UpdateFilterBarLayout()
 {
-    if (!m_filterBar || !m_searchEdit)
+    if (!m_ui->FilterBar || !m_ui->SearchEdit)
         return;
     // The search parts line up with the list pane; the web search takes what is left.
-    const int listWidth = m_splitter->sizes().value(0, m_settings.Splitter);
-    const int fixed = m_seenButton->sizeHint().width()
-                      + m_filterBar->findChild<QLabel *>(u"SearchLabel"_s)->sizeHint().width();
-    m_searchEdit->setFixedWidth(SearchEditWidth);
+    const int listWidth = m_ui->Splitter->sizes().value(0, m_settings.Splitter);
+    const int fixed = m_ui->SeenButton->sizeHint().width()
+                      + m_ui->FilterBar->findChild<QLabel *>(u"SearchLabel"_s)->sizeHint().width();
+    m_ui->SearchEdit->setFixedWidth(SearchEditWidth);
     const int fieldWidth =
         std::clamp(listWidth - fixed - SearchEditWidth, MinSearchFieldWidth, MaxSearchFieldWidth);
-    m_searchFieldButton->setFixedWidth(fieldWidth);
+    m_ui->SearchFieldButton->setFixedWidth(fieldWidth);
     ShowSearchFieldCaption();
     const int used = fixed + fieldWidth + SearchEditWidth + 24;
-    const bool webVisible = m_filterBar->width() - used >= MinWebSearchRoom;
-    for (QAction *part : std::as_const(m_webSearchParts))
+    const bool webVisible = m_ui->FilterBar->width() - used >= MinWebSearchRoom;
+    for (QAction *part : std::as_const(m_ui->WebSearchParts))
         part->setVisible(webVisible);
 }
 
@@ -866,11 +868,11 @@ QString TMain::Text(int number, const QString &defaultText) const
 void TMain::TranslateCodeTexts()
 {
     // The seen filter's entries sit in the seen button's menu too, which the walk leaves out.
-    for (QAction *action : std::as_const(m_filterActions[0]))
+    for (QAction *action : std::as_const(m_ui->FilterActions[0]))
         action->setText(Text(action->property(TagProperty).toInt(), action->text()));
     // The cards were made before the language was chosen.
-    m_movieFrame->Retranslate();
-    m_peopleFrame->Retranslate();
+    m_ui->MovieFrame->Retranslate();
+    m_ui->PeopleFrame->Retranslate();
 }
 
 void TMain::TranslateAll()
@@ -878,9 +880,9 @@ void TMain::TranslateAll()
     Translate(m_language, this);
     TranslateCodeTexts();
     UpdateBarHints();
-    for (QWidget *window : {static_cast<QWidget *>(m_logForm.data()),
-                            static_cast<QWidget *>(m_waitWindow.data()),
-                            static_cast<QWidget *>(m_aboutBox.data()),
+    for (QWidget *window : {static_cast<QWidget *>(m_ui->LogForm.data()),
+                            static_cast<QWidget *>(m_ui->WaitWindow.data()),
+                            static_cast<QWidget *>(m_ui->AboutBox.data()),
                             static_cast<QWidget *>(m_stats->StatsForm())}) {
         if (window)
             Translate(m_language, window);
@@ -907,7 +909,7 @@ void TMain::TranslateAll()
 
 void TMain::UpdateModeTexts()
 {
-    m_movieMenu->setTitle(m_peopleMode ? Text(298, u"People"_s) : Text(299, u"Movies"_s));
+    m_ui->MovieMenu->setTitle(m_peopleMode ? Text(298, u"People"_s) : Text(299, u"Movies"_s));
     Action(u"dbModeAct"_s)
         ->setText(m_peopleMode ? Text(82, u"Switch to &movies"_s)
                                : Text(83, u"Switch to &people"_s));
@@ -940,23 +942,23 @@ void TMain::UpdateTitle()
 void TMain::UpdateStatusBar()
 {
     if (!m_db) {
-        for (QLabel *panel : m_panels)
+        for (QLabel *panel : m_ui->Panels)
             panel->clear();
         return;
     }
     if (m_peopleMode) {
-        m_panels[0]->setText(Text(1892, u"People: %1"_s).arg(m_db->PersonCount()));
-        m_panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownPeople()));
+        m_ui->Panels[0]->setText(Text(1892, u"People: %1"_s).arg(m_db->PersonCount()));
+        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownPeople()));
     } else {
-        m_panels[0]->setText(Text(1854, u"Movies: %1"_s).arg(m_db->MovieCount()));
-        m_panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownMovies()));
+        m_ui->Panels[0]->setText(Text(1854, u"Movies: %1"_s).arg(m_db->MovieCount()));
+        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownMovies()));
     }
 }
 
 void TMain::ShowStatusText(const QString &text)
 {
-    m_panels[2]->setText(text);
-    m_panels[2]->repaint();
+    m_ui->Panels[2]->setText(text);
+    m_ui->Panels[2]->repaint();
 }
 
 // ----- catalog -------------------------------------------------------------------------------
@@ -977,13 +979,13 @@ void TMain::ConnectEvents()
         Action(u"StatsAct"_s)->setEnabled(m_db->MovieCount() > 0);
     };
     m_db->OnRecordWriteFailed = [this](const QString &error) {
-        m_logForm->AddLine(error);
+        m_ui->LogForm->AddLine(error);
         m_dialogs->ShowError(this,
                              Text(1802, u"Error"_s),
                              Text(1818, u"The record could not be saved:#13%1"_s).arg(error));
     };
     m_db->OnBackupFailed = [this](const QString &error) {
-        m_logForm->AddLine(error);
+        m_ui->LogForm->AddLine(error);
         m_dialogs->ShowError(this,
                              Text(1802, u"Error"_s),
                              Text(3820,
@@ -1034,15 +1036,15 @@ void TMain::ApplyMode()
 {
     const bool people = m_peopleMode;
     m_settings.Mode = people ? 1 : 0;
-    m_searchEdit->clear();
-    m_listStack->setCurrentWidget(Shown().List());
-    m_cardStack->setCurrentIndex(people ? 1 : 0);
+    m_ui->SearchEdit->clear();
+    m_ui->ListStack->setCurrentWidget(Shown().List());
+    m_ui->CardStack->setCurrentIndex(people ? 1 : 0);
     ApplyListLayout();
     // The card of this kind follows the list's focused row again.
     Shown().List()->Refocus();
-    for (QAction *action : std::as_const(m_movieOnly))
+    for (QAction *action : std::as_const(m_ui->MovieOnly))
         action->setVisible(!people);
-    m_seenButton->setVisible(!people);
+    m_ui->SeenButton->setVisible(!people);
     m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
     RebuildSearchFieldMenu();
     UpdateFilterChecks();
@@ -1119,7 +1121,7 @@ void TMain::CommandUpdate()
     enable("SetEpNumAct", writable && movie && movie->Kind() == TRecordKind::Episode);
     enable("SetIDSAct", writable && !people && hasSelection);
     enable("SeenAct", writable && movie);
-    m_seenMenu->setEnabled(writable && movie);
+    m_ui->SeenMenu->setEnabled(writable && movie);
     Action(u"NotSeenAct"_s)->setVisible(movie && movie->Viewed());
     for (const char *name :
          {"NotSeenAct", "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
@@ -1150,32 +1152,32 @@ void TMain::CommandUpdate()
 
 void TMain::RebuildRecentMenu()
 {
-    for (QAction *action : std::as_const(m_recentActions)) {
-        m_fileMenu->removeAction(action);
+    for (QAction *action : std::as_const(m_ui->RecentActions)) {
+        m_ui->FileMenu->removeAction(action);
         // The entry may be the one being chosen right now: it goes once its signal is done.
         action->setObjectName(QString());
         action->deleteLater();
     }
-    m_recentActions.clear();
+    m_ui->RecentActions.clear();
     const QStringList captions = m_session->Recent().Captions();
     for (int i = 0; i < captions.size(); ++i) {
-        auto *action = new QAction(captions.at(i), m_fileMenu);
+        auto *action = new QAction(captions.at(i), m_ui->FileMenu);
         action->setObjectName(u"RecentFile%1"_s.arg(i));
         connect(action, &QAction::triggered, this, [this, i] {
             m_session->OpenCatalog(m_session->Recent().Expand(i, m_folders.StoreBase()));
         });
-        m_fileMenu->insertAction(m_recentSeparator, action);
-        m_recentActions.append(action);
+        m_ui->FileMenu->insertAction(m_ui->RecentSeparator, action);
+        m_ui->RecentActions.append(action);
     }
 }
 
 void TMain::RebuildPluginMenus()
 {
     m_web->UpdateCardButtons();
-    m_importMenu->clear();
-    m_exportMenu->clear();
+    m_ui->ImportMenu->clear();
+    m_ui->ExportMenu->clear();
     for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
-        QMenu *menu = item.menu == TPluginMenuKind::Import ? m_importMenu : m_exportMenu;
+        QMenu *menu = item.menu == TPluginMenuKind::Import ? m_ui->ImportMenu : m_ui->ExportMenu;
         QAction *action = menu->addAction(item.caption);
         action->setObjectName(u"Plugin%1"_s.arg(item.tag));
         action->setData(item.tag);
@@ -1195,7 +1197,7 @@ void TMain::RebuildPluginMenus()
 
 void TMain::UpdatePluginActions()
 {
-    for (QMenu *menu : {m_importMenu, m_exportMenu}) {
+    for (QMenu *menu : {m_ui->ImportMenu, m_ui->ExportMenu}) {
         for (QAction *action : menu->actions()) {
             const TPluginMenuItem item = m_pluginMenu.Item(action->data().toInt());
             action->setVisible(item.visible);
@@ -1203,7 +1205,7 @@ void TMain::UpdatePluginActions()
             action->setEnabled(item.enabled && works);
         }
     }
-    m_importMenu->setEnabled(!m_readOnly);
+    m_ui->ImportMenu->setEnabled(!m_readOnly);
     const auto bind =
         [](QAction *action, const TPluginToolButton &state, bool works, const QString &caption) {
             action->setEnabled(state.enabled && works);
@@ -1217,15 +1219,15 @@ void TMain::UpdatePluginActions()
 
 void TMain::RebuildWebSearchMenu()
 {
-    m_webSearchMenu->clear();
+    m_ui->WebSearchMenu->clear();
     const int count = std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size());
     for (int i = 0; i < count; ++i) {
         const QString &name = m_settings.SearchNames.at(i);
         if (name == u"-"_s) {
-            m_webSearchMenu->addSeparator();
+            m_ui->WebSearchMenu->addSeparator();
             continue;
         }
-        QAction *action = m_webSearchMenu->addAction(name);
+        QAction *action = m_ui->WebSearchMenu->addAction(name);
         action->setObjectName(u"WebSearch%1"_s.arg(i));
         connect(action, &QAction::triggered, this, [this, i, name] {
             // The current record's title or name is offered for editing first.
@@ -1241,8 +1243,8 @@ void TMain::RebuildWebSearchMenu()
                 WebSearch(i, *text);
         });
     }
-    if (m_webSearchMenu->isEmpty()) {
-        QAction *none = m_webSearchMenu->addAction(Text(1883, u"(no search engines)"_s));
+    if (m_ui->WebSearchMenu->isEmpty()) {
+        QAction *none = m_ui->WebSearchMenu->addAction(Text(1883, u"(no search engines)"_s));
         none->setEnabled(false);
     }
 }
@@ -1258,8 +1260,12 @@ void TMain::RunImportPlugin(int index, const QString &fileName)
         return;
     QString openFolder = InitialFolder(5);
     QString saveFolder = InitialFolder(4);
-    TWindowImportUi ui(
-        TWindowImportUi::TTask::Import, openFolder, saveFolder, m_waitWindow, &m_language, this);
+    TWindowImportUi ui(TWindowImportUi::TTask::Import,
+                       openFolder,
+                       saveFolder,
+                       m_ui->WaitWindow,
+                       &m_language,
+                       this);
     ui.SetFileChooser(
         [this, fileName](const QString &folder, const QString &filter) -> std::optional<QString> {
             if (!fileName.isEmpty())
@@ -1330,8 +1336,12 @@ void TMain::RunExportPlugin(int index)
         return;
     QString openFolder = InitialFolder(5);
     QString saveFolder = InitialFolder(4);
-    TWindowImportUi ui(
-        TWindowImportUi::TTask::Export, openFolder, saveFolder, m_waitWindow, &m_language, this);
+    TWindowImportUi ui(TWindowImportUi::TTask::Export,
+                       openFolder,
+                       saveFolder,
+                       m_ui->WaitWindow,
+                       &m_language,
+                       this);
     ui.SetFileChooser([this](const QString &folder, const QString &filter) {
         return m_dialogs->AskSaveFile(this, Text(176, u"Export"_s), folder, filter, QString());
     });
@@ -1405,10 +1415,10 @@ void TMain::ShowPreferences()
     }
     if (m_settings.ExternalPosters != before.ExternalPosters && m_db && !m_readOnly) {
         // Every picture is rewritten: keep the window painting meanwhile.
-        m_waitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
+        m_ui->WaitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
         m_db->ConvertPictures(m_settings.ExternalPosters,
-                              [this] { m_waitWindow->ProcessEvents(); });
-        m_waitWindow->HideWait();
+                              [this] { m_ui->WaitWindow->ProcessEvents(); });
+        m_ui->WaitWindow->HideWait();
     }
     ApplySettings();
     m_web->ApplySettings();
@@ -1518,7 +1528,7 @@ void TMain::closeEvent(QCloseEvent *event)
     SaveSettings();
     SetEditState(TEditState::None);
     m_session->StopAutoSave();
-    if (m_logForm)
-        m_logForm->close();
+    if (m_ui->LogForm)
+        m_ui->LogForm->close();
     event->accept();
 }

@@ -26,6 +26,7 @@
 #include "views/languagewide.h"
 
 class IMainDialogs;
+struct TMainUi;
 class TLoanController;
 class TStatsController;
 class TToolsController;
@@ -369,16 +370,10 @@ private:
     TShutdownSignals *m_shutdownSignals = nullptr;
     TEditState m_editState = TEditState::None;
 
-    // Layout.
-    QSplitter *m_splitter = nullptr;
-    QStackedWidget *m_listStack = nullptr;
-    QStackedWidget *m_cardStack = nullptr;
+    // The widgets the frame makes and wires.
+    std::unique_ptr<TMainUi> m_ui;
     // Movies and people; owned by the list stack.
     TListController *m_lists[2] = {};
-    TmvFrame *m_movieFrame = nullptr;
-    TActorFrame *m_peopleFrame = nullptr;
-    std::unique_ptr<IRecordCard> m_movieCardLink;
-    std::unique_ptr<IRecordCard> m_peopleCardLink;
     // The grid's cell editor: the column being edited.
     int m_editColumn = -1;
     // Taken when editing starts: what decides whether the record's rows move afterwards,
@@ -399,50 +394,12 @@ private:
 
     // Filters and search.
     TFilterState m_filter;
-    QList<QAction *> m_filterActions[5]; // seen, wish, loan, media, bookmark
-    QList<QAction *> m_movieOnlyFilters;
-    QMenu *m_searchFieldMenu = nullptr;
     QString m_searchFieldCaption;
-    QMenu *m_webEngineMenu = nullptr;
-    QToolButton *m_webGoButton = nullptr;
     int m_webEngine = -1;
     TIdSeries m_idSeries;
-    std::unique_ptr<TWebController> m_web;
     bool m_episodeCopy = true;
-    QToolBar *m_mainBar = nullptr;
-    QToolBar *m_filterBar = nullptr;
-    QList<QLabel *> m_panels;
 
-    // Menus and actions.
-    QHash<QString, QAction *> m_actions;
-    QMenu *m_fileMenu = nullptr;
-    QMenu *m_movieMenu = nullptr;
-    QMenu *m_seenMenu = nullptr;
-    QMenu *m_viewMenu = nullptr;
-    QMenu *m_toolsMenu = nullptr;
-    QMenu *m_webSearchMenu = nullptr;
-    QMenu *m_importMenu = nullptr;
-    QMenu *m_welcomeImportMenu = nullptr;
-    QMenu *m_exportMenu = nullptr;
-    QAction *m_recentSeparator = nullptr;
-    QList<QAction *> m_recentActions;
-    QToolButton *m_importButton = nullptr;
-    QToolButton *m_exportButton = nullptr;
-    QList<QAction *> m_movieOnly;
-
-    // Filter bar parts; they work once filtering exists.
-    QToolButton *m_seenButton = nullptr;
-    QToolButton *m_searchFieldButton = nullptr;
-    QLineEdit *m_searchEdit = nullptr;
-    QLineEdit *m_webSearchEdit = nullptr;
-    QToolButton *m_webEngineButton = nullptr;
-    QList<QAction *> m_webSearchParts; // their places on the filter bar
-
-    // The other windows.
-    QPointer<TLogForm> m_logForm;
-    QPointer<TWaitWindow> m_waitWindow;
-    QPointer<TAboutBox> m_aboutBox;
-
+    std::unique_ptr<TWebController> m_web;
     std::unique_ptr<TStatsController> m_stats;
     std::unique_ptr<TLoanController> m_loans;
     std::unique_ptr<TToolsController> m_tools;
