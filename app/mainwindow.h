@@ -32,28 +32,9 @@ class TStatsController;
 class TToolsController;
 class IPasswordPrompt;
 class QAction;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QSplitter;
-class QStackedWidget;
-class QTimer;
-class QToolBar;
-class QToolButton;
-class QTreeView;
-class IRecordCard;
-class TAboutBox;
-class THistoryForm;
 class TBaseMovie;
 struct TTextRules;
-class TActorFrame;
-class TCatalogList;
-class TmvFrame;
-class TGrouping;
-class TListModel;
 class TLogForm;
-class TStatsForm;
-struct TStatTexts;
 class TDBItem;
 class TVideoDatabase;
 class TShutdownSignals;
@@ -72,9 +53,11 @@ struct TMainOptions
     bool useIdleEvents = true;                  // tests drive OnIdle themselves
 };
 
-// The main window: owns the catalog session, every setting, the plug-in registry and the
-// program's other windows. It reads config.ini once while it is created and writes it
-// after the preferences are confirmed and when it closes.
+// The main window: the frame around the window program's controllers (the catalog session,
+// one list per record kind, the web and media commands, loans, tools and statistics). It
+// makes and wires the menus, tool bars and splitter, keeps every setting and the plug-in
+// registry, and carries the card edit and the record commands. It reads config.ini once
+// while it is created and writes it after the preferences are confirmed and when it closes.
 class TMain : public QMainWindow, public ICardHost, public ICommandHost
 {
 public:
