@@ -1,6 +1,7 @@
 #include "app/logform.h"
 #include "app/mainsession_p.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
 #include "catalog/videodatabase.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
@@ -51,7 +52,7 @@ void TMain::TSessionHost::CatalogClosing()
         if (IRecordCard *card = lists->Card())
             card->ShowRecord(nullptr, false);
     }
-    w.m_newRecord = nullptr;
+    w.m_records->TakeNewRecord();
     w.m_snapshot = TEditSnapshot();
     w.m_web->ReleaseCatalog();
 }

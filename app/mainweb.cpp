@@ -6,6 +6,7 @@
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
 #include "app/mainwindow.h"
+#include "app/recordcommands.h"
 #include "app/waitwindow.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
@@ -43,7 +44,7 @@ public:
     {
         return m_window.Shown().SelectedRecordsBelowGroups();
     }
-    TDBItem *CreateRecord(int kind) override { return m_window.CreateRecord(kind); }
+    TDBItem *CreateRecord(int kind) override { return m_window.Records().CreateRecord(kind); }
     void KeepCardInput() override
     {
         if (m_window.m_editState == TEditState::Editing)
