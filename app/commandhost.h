@@ -14,7 +14,7 @@ struct TFilterState;
 // What the current record is doing; only Viewing and Editing have a current record.
 enum class TEditState { None, Empty, Editing, Viewing };
 
-// What the window's command controllers (loans, maintenance tools, statistics) ask of the
+// What the window's command controllers (records, loans, maintenance tools, statistics) ask of the
 // window: the open catalog and its lists, the card's edit, the refresh after a command,
 // texts and dialogs. The window implements it; tests give their own.
 class ICommandHost
@@ -43,6 +43,15 @@ public:
     virtual void CommandUpdate() = 0;
     virtual void UpdateStatusBar() = 0;
     virtual void ShowStatusText(const QString &text) = 0;
+    // Shows the list and card of a kind (episodes go with movies).
+    virtual void SetMode(TRecordKind kind) = 0;
+    // Repaints both lists (after marks changed on records they do not observe).
+    virtual void RepaintLists() = 0;
+    // The links: a movie master for a title the catalog lacks, and the text the web search
+    // box offers.
+    virtual void
+    OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files) = 0;
+    virtual void SetWebSearchText(const QString &text) = 0;
 
     // A long command runs: others wait (the window refuses them meanwhile).
     virtual bool Busy() const = 0;

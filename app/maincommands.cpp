@@ -1,5 +1,5 @@
-// The main window's record commands: the editing states, new, edit, apply, cancel, clear,
-// delete, duplicate, episodes, IDs, seen, bookmarks, playing files, links, the keyboard.
+// The main window's record commands: their actions (the record commands controller runs
+// them), the editing states, edit, apply, cancel, the links' forwarding, the keyboard.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
-#include "app/recorddialogs.h"
+#include "app/recordcommands.h"
 #include "app/toolscontroller.h"
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
@@ -39,15 +39,6 @@ bool KeepsEnter(int column)
     return field && (field->Id == TMovieField::Rating || field->Id == TMovieField::Tags);
 }
 
-std::optional<int> ParseWhole(const QString &text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 void TMain::ConnectCommands()
@@ -55,33 +46,33 @@ void TMain::ConnectCommands()
     const auto on = [this](const char *name, auto handler) {
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
-    on("NewVidAct", [this] { NewRecord(); });
+    on("NewVidAct", [this] { m_records->NewRecord(); });
     on("EditVidAct", [this] { EditRecord(); });
     on("ApplyVidAct", [this] { ApplyEdits(); });
     on("AbortAct", [this] { CancelEdits(); });
-    on("ClearAct", [this] { ClearRecord(); });
-    on("DelVidAct", [this] { DeleteRecords(); });
-    on("DuplicateAct", [this] { DuplicateRecord(); });
-    on("NewEpAct", [this] { NewEpisode(); });
-    on("SetIDAct", [this] { SetRecordId(); });
-    on("SetEpNumAct", [this] { SetEpisodeNumber(); });
-    on("SetIDSAct", [this] { SetIdsOfSelection(); });
-    on("SeenAct", [this] { ToggleSeen(); });
-    on("NotSeenAct", [this] { SetSeen(false, NowDays()); });
-    on("SeenTodayAct", [this] { SetSeen(true, NowDays()); });
-    on("SeenYesterdayAct", [this] { SetSeen(true, NowDays() - 1); });
-    on("Seen2DaysAct", [this] { SetSeen(true, NowDays() - 2); });
+    on("ClearAct", [this] { m_records->ClearRecord(); });
+    on("DelVidAct", [this] { m_records->DeleteRecords(); });
+    on("DuplicateAct", [this] { m_records->DuplicateRecord(); });
+    on("NewEpAct", [this] { m_records->NewEpisode(); });
+    on("SetIDAct", [this] { m_records->SetRecordId(); });
+    on("SetEpNumAct", [this] { m_records->SetEpisodeNumber(); });
+    on("SetIDSAct", [this] { m_records->SetIdsOfSelection(); });
+    on("SeenAct", [this] { m_records->ToggleSeen(); });
+    on("NotSeenAct", [this] { m_records->SetSeen(false, NowDays()); });
+    on("SeenTodayAct", [this] { m_records->SetSeen(true, NowDays()); });
+    on("SeenYesterdayAct", [this] { m_records->SetSeen(true, NowDays() - 1); });
+    on("Seen2DaysAct", [this] { m_records->SetSeen(true, NowDays() - 2); });
     on("SeenDateAct", [this] {
         const QDate today = QDate::currentDate();
         if (const std::optional<QDate> day = m_dialogs->AskDate(this, today))
-            SetSeen(true, DateToDays(*day));
+            m_records->SetSeen(true, DateToDays(*day));
     });
-    on("PlayAct", [this] { PlayMovie(); });
-    on("OpenFolderAct", [this] { OpenMovieFolder(); });
-    on("BookAct", [this] { ToggleBookmark(); });
-    on("NextBookAct", [this] { GoToBookmark(true); });
-    on("PrevBookAct", [this] { GoToBookmark(false); });
-    on("ClearBookAct", [this] { ClearBookmarks(); });
+    on("PlayAct", [this] { m_records->PlayMovie(); });
+    on("OpenFolderAct", [this] { m_records->OpenMovieFolder(); });
+    on("BookAct", [this] { m_records->ToggleBookmark(); });
+    on("NextBookAct", [this] { m_records->GoToBookmark(true); });
+    on("PrevBookAct", [this] { m_records->GoToBookmark(false); });
+    on("ClearBookAct", [this] { m_records->ClearBookmarks(); });
 
     // The list's context menu is the Movie menu.
     for (TCatalogList *list : {Movies().List(), People().List()}) {
@@ -118,7 +109,7 @@ void TMain::ResetEditState(TEditState state)
 {
     m_editState = state;
     m_snapshot = TEditSnapshot();
-    m_newRecord = nullptr;
+    m_records->TakeNewRecord();
 }
 
 void TMain::ShowCurrent()
@@ -182,10 +173,9 @@ void TMain::OnFocusLeaving(TListController &lists)
 void TMain::OnNodeFocused(TListController &lists, TDBItem *record, bool startEditing)
 {
     lists.SetCurrent(record);
-    const bool edit = (startEditing || m_startEditing) && record && !m_readOnly;
-    const bool focusTitle = startEditing || m_focusTitle;
-    m_startEditing = false;
-    m_focusTitle = false;
+    const TRecordCommands::TFocusRequest request = m_records->TakeFocusRequest();
+    const bool edit = (startEditing || request.edit) && record && !m_readOnly;
+    const bool focusTitle = startEditing || request.focusTitle;
     if (record) {
         m_ui->WebSearchEdit->setText(record->Kind() == TRecordKind::Person
                                          ? static_cast<const TActor *>(record)->Name()
@@ -232,47 +222,6 @@ void TMain::OnCellEditFinished()
 
 // ----- new, edit, apply, cancel ------------------------------------------------------------
 
-TDBItem *TMain::CreateRecord(int kind)
-{
-    if (!m_db)
-        return nullptr;
-    // Worked out before the new movie (ID -1) becomes the first one.
-    const bool autoId = kind == 0 && m_settings.DoAutoID;
-    const int nextId =
-        autoId && m_settings.AutoIndexMode < 2 ? m_db->NextId(m_settings.AutoIndexMode) : -1;
-    TDBItem *record = m_db->AddRecord(kind, QString(), true);
-    if (!record || !autoId)
-        return record;
-    auto *movie = static_cast<TMovie *>(record);
-    if (m_settings.AutoIndexMode < 2) {
-        movie->SetNum(nextId);
-    } else if (const std::optional<QString> typed = m_dialogs->AskText(
-                   this, Text(1804, u"Movie ID"_s), Text(1859, u"ID:"_s), QString())) {
-        movie->SetNum(ParseWhole(*typed).value_or(-1));
-    }
-    return record;
-}
-
-void TMain::FocusNewRecord(TDBItem *record)
-{
-    if (!record || !record->Shown())
-        return;
-    m_startEditing = true;
-    m_focusTitle = true;
-    TCatalogList *list = record->Kind() == TRecordKind::Person ? People().List() : Movies().List();
-    list->clearSelection();
-    list->SelectRecord(record);
-}
-
-void TMain::NewRecord()
-{
-    if (m_readOnly || !m_db)
-        return;
-    m_modifiedBeforeNew = m_db->Modified();
-    m_newRecord = CreateRecord(m_peopleMode ? 1 : 0);
-    FocusNewRecord(m_newRecord);
-}
-
 void TMain::EditRecord()
 {
     if (m_readOnly || m_editState == TEditState::Editing)
@@ -298,7 +247,7 @@ void TMain::ApplyEdits()
     if (m_editState != TEditState::Editing || !record)
         return;
     StoreCardInput();
-    m_newRecord = nullptr;
+    m_records->TakeNewRecord();
     SetEditState(TEditState::Viewing);
     if (!m_db->Modified())
         return;
@@ -319,8 +268,8 @@ void TMain::CancelEdits()
     if (record->IsEmpty()) {
         // A new record left empty goes, and with it the only change it made; its
         // neighbour takes the focus.
-        const bool before = record == m_newRecord ? m_modifiedBeforeNew : modified;
-        m_newRecord = nullptr;
+        const TRecordCommands::TNewRecord made = m_records->TakeNewRecord();
+        const bool before = record == made.record ? made.modifiedBefore : modified;
         TViewNode *node = model->FirstNodeOf(record);
         TViewNode *neighbour = nullptr;
         if (node) {
@@ -347,443 +296,33 @@ void TMain::CancelEdits()
     SetEditState(TEditState::Viewing);
 }
 
-// ----- clear, delete, duplicate ------------------------------------------------------------
+// ----- what the record commands ask of the window -------------------------------------------
 
-void TMain::ClearRecord()
+void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files)
 {
-    TDBItem *record = Shown().Current();
-    if (!record || m_readOnly)
-        return;
-    if (m_settings.ClearMovieConfirm
-        && !m_dialogs->AskYesNo(this,
-                                Text(1803, u"Confirmation"_s),
-                                Text(1809, u"Clear all fields of the current record?"_s))) {
-        return;
-    }
-    record->Clear();
-    ShowCurrent();
-    Shown().Model()->RecordChanged(record);
+    m_web->OpenMovieMaster(title, origTitle, files);
 }
 
-void TMain::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision)
+void TMain::SetWebSearchText(const QString &text)
 {
-    if (!m_settings.DeleteMovieFiles || decision == TFileDecision::NoToAll)
-        return;
-    for (const QString &entry : SplitAt(movie.Path(), u'|')) {
-        const QString file = entry.trimmed();
-        if (file.isEmpty() || !FileExistsQuiet(file))
-            continue;
-        if (decision != TFileDecision::YesToAll) {
-            decision = m_dialogs->AskDeleteFile(
-                this,
-                u"Confirmation"_s,
-                Text(1813, u"Delete the file %1?"_s).arg(QDir::toNativeSeparators(file)));
-        }
-        if (decision == TFileDecision::No || decision == TFileDecision::NoToAll)
-            break;
-        QFile doomed(file);
-        if (!doomed.remove())
-            m_dialogs->ShowError(this, Text(1802, u"Error"_s), doomed.errorString());
-    }
-    // Only the "to all" answers carry over to the next record.
-    if (decision != TFileDecision::YesToAll && decision != TFileDecision::NoToAll)
-        decision = TFileDecision::Yes;
-}
-
-void TMain::DeleteRecords()
-{
-    if (!Shown().Current() || m_readOnly || !m_db)
-        return;
-    if (m_settings.DeleteMovieConfirm
-        && !m_dialogs->AskYesNo(
-            this, Text(1803, u"Confirmation"_s), Text(1811, u"Delete the current record?"_s))) {
-        return;
-    }
-    // Yes here stands for "ask".
-    TFileDecision decision =
-        m_settings.DeleteMovieFilesConfirm ? TFileDecision::Yes : TFileDecision::YesToAll;
-    TCatalogList *list = Shown().List();
-    TListModel *model = list->Model();
-    if (m_editState == TEditState::Editing)
-        list->CloseCellEditor(false);
-    m_editState = TEditState::None;
-    m_snapshot = TEditSnapshot();
-    m_newRecord = nullptr;
-    Shown().SetCurrent(nullptr);
-    ShowCurrent();
-
-    QList<TDBItem *> records;
-    QList<TViewNode *> nodes;
-    for (TViewNode *node : Shown().SelectedNodes()) {
-        if (node->IsGroup())
-            break;
-        nodes.append(node);
-        if (!records.contains(node->record))
-            records.append(node->record);
-    }
-    // The row above the deleted block keeps the focus, not the row above its last row.
-    TViewNode *focusNext =
-        list->RowAfterDelete(nodes, QSet<const TDBItem *>(records.cbegin(), records.cend()));
-    for (TDBItem *record : std::as_const(records)) {
-        // An episode may already be gone with its movie.
-        if (record->Kind() == TRecordKind::Episode) {
-            bool alive = false;
-            for (int i = 0; i < m_db->MovieCount() && !alive; ++i) {
-                TMovie *movie = m_db->Movie(i);
-                for (int e = 0; e < movie->EpisodeCount() && !alive; ++e)
-                    alive = movie->Episode(e) == record;
-            }
-            if (!alive)
-                continue;
-        }
-        if (record->Kind() == TRecordKind::Person) {
-            m_db->DeleteRecord(record);
-            continue;
-        }
-        auto *movie = static_cast<TBaseMovie *>(record);
-        DeleteMovieFiles(*movie, decision);
-        if (record->Kind() == TRecordKind::Movie) {
-            auto *series = static_cast<TMovie *>(record);
-            for (int e = series->EpisodeCount() - 1; e >= 0; --e) {
-                TEpisode *episode = series->Episode(e);
-                DeleteMovieFiles(*episode, decision);
-                m_db->DeleteRecord(episode);
-            }
-        }
-        m_db->DeleteRecord(record);
-    }
-    if (!list->FocusNode(focusNext)) {
-        if (model->rowCount() > 0)
-            list->SelectFirst();
-        else
-            SetEditState(TEditState::Empty);
-    }
-    CommandUpdate();
-}
-
-void TMain::DuplicateRecord()
-{
-    TDBItem *current = Shown().Current();
-    if (!current || m_readOnly)
-        return;
-    // The copy takes what the card holds, not what was stored before.
-    if (m_editState == TEditState::Editing)
-        ApplyEdits();
-    TDBItem *copy = nullptr;
-    if (current->Kind() == TRecordKind::Episode) {
-        auto *episode = static_cast<TEpisode *>(current);
-        TMovie *movie = episode->Parent();
-        const int number = movie->MaxEpisodeNumber() + 1;
-        TEpisode *added = movie->AddEpisode();
-        added->Assign(*episode);
-        added->SetEpnum(number);
-        copy = added;
-    } else {
-        copy = CreateRecord(current->Kind() == TRecordKind::Person ? 1 : 0);
-        if (copy)
-            copy->Assign(*current);
-    }
-    Shown().Model()->Resort();
-    FocusNewRecord(copy);
-}
-
-// ----- episodes and IDs ----------------------------------------------------------------------
-
-void TMain::NewEpisode()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_readOnly || m_peopleMode)
-        return;
-    TMovie *movie = current->Kind() == TRecordKind::Movie
-                        ? static_cast<TMovie *>(current)
-                        : static_cast<TEpisode *>(current)->Parent();
-    if (!movie)
-        return;
-    const int proposal = movie->MaxEpisodeNumber() + 1;
-    int number = proposal;
-    bool copy = m_settings.CopyDataToNewEpisode;
-    if (m_settings.NewEpisodeDlg) {
-        const std::optional<TNewEpisodeAnswer> answer =
-            m_dialogs->AskNewEpisode(this, proposal, m_episodeCopy);
-        if (!answer)
-            return;
-        number = answer->Number;
-        copy = answer->CopyMovieData;
-        m_episodeCopy = copy;
-    }
-    TEpisode *episode = movie->AddEpisode();
-    episode->SetDateadded(NowDays());
-    episode->SetEpnum(number);
-    if (copy) {
-        episode->Assign(*movie);
-        episode->SetTitle(QString());
-        episode->SetOrigtitle(QString());
-    }
-    Movies().Model()->Resort();
-    FocusNewRecord(episode);
-}
-
-void TMain::SetRecordId()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_readOnly || m_peopleMode)
-        return;
-    auto *movie = static_cast<TBaseMovie *>(current);
-    const std::optional<QString> typed = m_dialogs->AskText(
-        this, Text(1804, u"Movie ID"_s), Text(1859, u"ID:"_s), QString::number(movie->Num()));
-    if (!typed)
-        return;
-    movie->SetNum(ParseWhole(*typed).value_or(-1));
-    Movies().Model()->RecordChanged(movie);
-    Movies().Model()->Resort();
-    ShowCurrent();
-}
-
-void TMain::SetEpisodeNumber()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_readOnly || m_peopleMode || current->Kind() != TRecordKind::Episode)
-        return;
-    auto *episode = static_cast<TEpisode *>(current);
-    const std::optional<QString> typed = m_dialogs->AskText(this,
-                                                            Text(1805, u"Episode Number"_s),
-                                                            Text(1860, u"Episode number:"_s),
-                                                            QString::number(episode->Epnum()));
-    if (!typed)
-        return;
-    const std::optional<int> number = ParseWhole(*typed);
-    if (!number) {
-        m_dialogs->ShowError(this,
-                             Text(1802, u"Error"_s),
-                             Text(1866, u"The episode number must be a whole number."_s));
-        return;
-    }
-    episode->SetEpnum(*number);
-    Movies().Model()->RecordChanged(episode);
-    Movies().Model()->Resort();
-    ShowCurrent();
-}
-
-void TMain::SetIdsOfSelection()
-{
-    if (m_readOnly || m_peopleMode || !m_db)
-        return;
-    const QList<TDBItem *> records = Shown().SelectedRecordsBelowGroups();
-    if (records.isEmpty())
-        return;
-    const std::optional<TIdSeries> series = m_dialogs->AskIdSeries(this, m_idSeries);
-    if (!series)
-        return;
-    m_idSeries = *series;
-    m_db->SuspendReorder();
-    qint64 next = series->Start;
-    for (TDBItem *record : records) {
-        if (record->Kind() == TRecordKind::Person)
-            continue;
-        const int id = int(std::clamp<qint64>(next, INT_MIN, INT_MAX));
-        static_cast<TBaseMovie *>(record)->SetNum(id);
-        next += series->Increment;
-    }
-    m_db->SortById();
-    Movies().Model()->Resort();
-    RepaintLists();
-    ShowCurrent();
-}
-
-// ----- seen and bookmarks --------------------------------------------------------------------
-
-void TMain::SetSeen(bool viewed, double when)
-{
-    if (m_readOnly || m_peopleMode)
-        return;
-    for (TDBItem *record : Shown().SelectedRecordsBelowGroups()) {
-        if (record->Kind() == TRecordKind::Person)
-            continue;
-        auto *movie = static_cast<TBaseMovie *>(record);
-        movie->SetViewed(viewed);
-        movie->SetViewdate(when);
-        Movies().Model()->RecordChanged(movie);
-    }
-    ShowCurrent();
-    CommandUpdate();
-}
-
-void TMain::ToggleSeen()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_peopleMode)
-        return;
-    SetSeen(!static_cast<TBaseMovie *>(current)->Viewed(), NowDays());
-}
-
-void TMain::ToggleBookmark()
-{
-    TDBItem *record = Shown().Current();
-    if (!record)
-        return;
-    record->SetBookmark(!record->Bookmark());
-    TCatalogList *list = Shown().List();
-    list->Model()->RecordChanged(record);
-    // Repeated presses mark a run of rows.
-    TViewNode *node = list->Model()->NodeOf(list->currentIndex());
-    if (node) {
-        TViewNode *next = list->Model()->Child(node->Parent(), list->Model()->RowOf(node) + 1);
-        if (next && list->FocusNode(next))
-            list->FlushFocus();
-    }
-}
-
-void TMain::GoToBookmark(bool forward)
-{
-    TCatalogList *list = Shown().List();
-    TListModel *model = list->Model();
-    TViewNode *node = model->NodeOf(list->currentIndex());
-    if (!node)
-        return;
-    for (TViewNode *at = list->NextInOrder(node, forward, false); at;
-         at = list->NextInOrder(at, forward, true)) {
-        if (at->record && at->record->Bookmark()) {
-            list->FocusNode(at);
-            return;
-        }
-    }
-}
-
-void TMain::ClearBookmarks()
-{
-    if (!m_db)
-        return;
-    for (int i = 0; i < m_db->MovieCount(); ++i) {
-        TMovie *movie = m_db->Movie(i);
-        movie->SetBookmark(false);
-        for (int e = 0; e < movie->EpisodeCount(); ++e)
-            movie->Episode(e)->SetBookmark(false);
-    }
-    RepaintLists();
-}
-
-// ----- files -------------------------------------------------------------------------------
-
-QString TMain::UsableFile(const TBaseMovie &movie)
-{
-    for (const QString &entry : SplitAt(movie.Path(), u'|')) {
-        const QString file = entry.trimmed();
-        if (file.isEmpty())
-            continue;
-        // Network paths are not checked: asking could hang on an absent server.
-        if (file.startsWith(u"\\\\"_s) || file.startsWith(u"//"_s))
-            return file;
-        if (FileExistsQuiet(file))
-            return file;
-    }
-    return {};
-}
-
-void TMain::PlayMovie()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_peopleMode)
-        return;
-    const QString file = UsableFile(*static_cast<TBaseMovie *>(current));
-    if (!file.isEmpty())
-        TRecordDialogs::OpenCatalogTarget(*m_dialogs, this, file, TLinkUse::Play);
-}
-
-void TMain::OpenMovieFolder()
-{
-    TDBItem *current = Movies().Current();
-    if (!current || m_peopleMode)
-        return;
-    const QString file = UsableFile(*static_cast<TBaseMovie *>(current));
-    if (!file.isEmpty())
-        m_dialogs->ShowInFileManager(file);
+    m_ui->WebSearchEdit->setText(text);
 }
 
 // ----- links ---------------------------------------------------------------------------------
 
 void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
 {
-    if (!m_db)
-        return;
-    QString title = text.trimmed();
-    title = m_db->TextRules().Title(title);
-    SetMode(TRecordKind::Movie);
-    const auto same = [](const QString &a, const QString &b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
-    for (int i = 0; i < m_db->MovieCount(); ++i) {
-        TMovie *movie = m_db->Movie(i);
-        const bool match = byOriginalTitle && !movie->Origtitle().isEmpty()
-                               ? same(movie->Origtitle(), title)
-                               : same(movie->DisplayTitle(), title);
-        if (!match)
-            continue;
-        if (movie->Shown())
-            Movies().List()->SelectRecord(movie);
-        return;
-    }
-    if (m_dialogs->AskYesNo(this,
-                            Text(1803, u"Confirmation"_s),
-                            Text(1822,
-                                 u"There is no movie with this title in the catalog. "
-                                 u"Create it?"_s))) {
-        m_web->OpenMovieMaster(
-            byOriginalTitle ? QString() : title, byOriginalTitle ? title : QString(), QString());
-        return;
-    }
-    m_ui->WebSearchEdit->setText(title);
+    m_records->GoToMovieByTitle(text, byOriginalTitle);
 }
 
 void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
 {
-    if (!m_db)
-        return;
-    QString name = text.trimmed();
-    name = m_db->TextRules().Name(name);
-    SetMode(TRecordKind::Person);
-    TActor *found = nullptr;
-    if (!asTranslatedName) {
-        const int index = m_db->FindPerson(name);
-        found = index >= 0 ? m_db->Person(index) : nullptr;
-    } else {
-        for (int i = 0; i < m_db->PersonCount() && !found; ++i) {
-            TActor *person = m_db->Person(i);
-            const QString &key =
-                person->Transname().isEmpty() ? person->Name() : person->Transname();
-            if (key.compare(name, Qt::CaseInsensitive) == 0)
-                found = person;
-        }
-    }
-    if (found) {
-        if (found->Shown())
-            People().List()->SelectRecord(found);
-        return;
-    }
-    if (m_readOnly)
-        return;
-    auto *person = static_cast<TActor *>(m_db->AddRecord(1, asTranslatedName ? QString() : name));
-    if (!person)
-        return;
-    if (asTranslatedName)
-        person->SetTransname(name);
-    if (!person->Shown())
-        return;
-    People().Model()->Resort();
-    m_startEditing = true;
-    People().List()->clearSelection();
-    People().List()->SelectRecord(person);
+    m_records->GoToPersonByName(text, asTranslatedName);
 }
 
 void TMain::GoToMovieById(const QString &text)
 {
-    const std::optional<int> id = ParseWhole(text);
-    if (!id || !m_db)
-        return;
-    const int index = m_db->FindMovie(*id);
-    if (index < 0 || !m_db->Movie(index)->Shown())
-        return;
-    SetMode(TRecordKind::Movie);
-    Movies().List()->SelectRecord(m_db->Movie(index));
+    m_records->GoToMovieById(text);
 }
 
 // ----- keyboard ------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
 #include "catalog/videodatabase.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
@@ -52,7 +53,7 @@ void TMain::TSessionHost::CatalogClosing()
         if (IRecordCard *card = lists->Card())
             card->ShowRecord(nullptr, false);
     }
-    w.m_newRecord = nullptr;
+    w.m_records->TakeNewRecord();
     w.m_snapshot = TEditSnapshot();
     w.m_web->ReleaseCatalog();
 }

@@ -7,6 +7,7 @@
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
+#include "app/recordcommands.h"
 #include "app/waitwindow.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
@@ -44,7 +45,7 @@ public:
     {
         return m_window.Shown().SelectedRecordsBelowGroups();
     }
-    TDBItem *CreateRecord(int kind) override { return m_window.CreateRecord(kind); }
+    TDBItem *CreateRecord(int kind) override { return m_window.Records().CreateRecord(kind); }
     void KeepCardInput() override
     {
         if (m_window.m_editState == TEditState::Editing)

@@ -44,6 +44,7 @@
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
 #include "app/statscontroller.h"
 #include "app/statsform.h"
 #include "app/toolscontroller.h"
@@ -217,7 +218,8 @@ void TMain::StartUp()
     ConnectCommands();
 
     LoadSettings();
-    m_episodeCopy = m_settings.CopyDataToNewEpisode;
+    // The new-episode dialog's copy choice starts from the settings just read.
+    m_records = std::make_unique<TRecordCommands>(*this, m_settings);
     ApplyLanguageSetting();
     m_registry.Discover(layout.PluginFolder, m_language.LanguageId());
     TSettingsPluginKeys adapter(m_settings);
@@ -1126,7 +1128,7 @@ void TMain::CommandUpdate()
     for (const char *name :
          {"NotSeenAct", "SeenTodayAct", "SeenYesterdayAct", "Seen2DaysAct", "SeenDateAct"})
         enable(name, writable && movie);
-    const bool playable = movie && !UsableFile(*movie).isEmpty();
+    const bool playable = movie && !TRecordCommands::UsableFile(*movie).isEmpty();
     enable("PlayAct", playable);
     enable("OpenFolderAct", playable);
     // The loan command names what it would do with the current movie.

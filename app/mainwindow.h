@@ -28,6 +28,7 @@
 class IMainDialogs;
 struct TMainUi;
 class TLoanController;
+class TRecordCommands;
 class TStatsController;
 class TToolsController;
 class IPasswordPrompt;
@@ -81,7 +82,7 @@ public:
     QAction *Action(const QString &name) const;
 
     void SwitchMode();
-    void SetMode(TRecordKind kind);
+    void SetMode(TRecordKind kind) override;
     void ShowPreferences();
     // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
     // `fileName` skips the plug-in's file question.
@@ -110,7 +111,7 @@ public:
     // Sort requests from the cards' field menus.
     void SortByItem(TRecordKind kind, int item) override;
     // Repaints both lists (after colours or the title format changed).
-    void RepaintLists();
+    void RepaintLists() override;
 
     // What the cards ask of the window (links, field menus, texts).
     QString Text(int number, const QString &defaultText) const override;
@@ -150,35 +151,15 @@ public:
     void WebSearch(int index, const QString &text);
     int WebEngine() const { return m_webEngine; }
 
-    // Record commands (each checks its own preconditions).
-    void NewRecord();
+    // Record commands (each checks its own preconditions); the others are the controller's.
+    TRecordCommands &Records() const { return *m_records; }
     void EditRecord();
     void ApplyEdits() override;
     void CancelEdits();
-    void ClearRecord();
-    void DeleteRecords();
-    void DuplicateRecord();
-    void NewEpisode();
-    void SetRecordId();
-    void SetEpisodeNumber();
-    void SetIdsOfSelection();
-    // Seen commands: `viewed` and `viewdate` of every selected movie.
-    void SetSeen(bool viewed, double when);
-    void ToggleSeen();
-    void ToggleBookmark();
-    void GoToBookmark(bool forward);
-    void ClearBookmarks();
-    void PlayMovie();
-    void OpenMovieFolder();
-    // The first file of the movie's path that can be opened: a network path as it is, any
-    // other that exists. Empty when none.
-    static QString UsableFile(const TBaseMovie &movie);
-    // Link targets.
+    // Link targets (the record commands follow them).
     void GoToMovieByTitle(const QString &text, bool byOriginalTitle) override;
     void GoToPersonByName(const QString &text, bool asTranslatedName) override;
     void GoToMovieById(const QString &text) override;
-    // Makes a movie (kind 0) or person (kind 1) as the New command does, with auto IDs.
-    TDBItem *CreateRecord(int kind);
 
     // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
     // file looked for when it is missing.
@@ -209,6 +190,9 @@ public:
     void SetBusy(bool busy) override { m_busy = busy; }
     IMainDialogs &Dialogs() const override { return *m_dialogs; }
     QWidget *Window() override { return this; }
+    void
+    OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files) override;
+    void SetWebSearchText(const QString &text) override;
 
     // Writes config.ini from the window's state; false (and a warning on stderr) when it
     // could not be written.
@@ -321,8 +305,6 @@ private:
     void TakeSnapshot();
     void UpdatePosition(TDBItem *record);
     bool StoreCardInput();
-    void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
-    void FocusNewRecord(TDBItem *record);
     bool HandleSpace();
     bool HandleCardKey(int key);
     // What dropped files do; `onMovieCard` allows media files.
@@ -367,23 +349,15 @@ private:
         bool modified = false;
     };
     TEditSnapshot m_snapshot;
-    // The next focused record starts editing, with the focus in the card's title field.
-    bool m_startEditing = false;
-    bool m_focusTitle = false;
-    // The record the New command made, and whether the catalog was modified before: a new
-    // record cancelled while still empty leaves the catalog as it was.
-    TDBItem *m_newRecord = nullptr;
-    bool m_modifiedBeforeNew = false;
 
     // Filters and search.
     TFilterState m_filter;
     QString m_searchFieldCaption;
     int m_webEngine = -1;
-    TIdSeries m_idSeries;
-    bool m_episodeCopy = true;
 
     std::unique_ptr<TWebController> m_web;
     std::unique_ptr<TStatsController> m_stats;
     std::unique_ptr<TLoanController> m_loans;
     std::unique_ptr<TToolsController> m_tools;
+    std::unique_ptr<TRecordCommands> m_records;
 };

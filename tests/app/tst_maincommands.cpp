@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/grouping.h"
+#include "app/recordcommands.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "tests/support/mainfixture.h"
@@ -76,7 +77,7 @@ TEST_F(CommandsTest, AutoIdsFollowTheirMode)
     Trigger("ApplyVidAct");
 
     // Mode 0 takes the first gap above the first ID; mode 2 asks.
-    TMovie *again = static_cast<TMovie *>(window->CreateRecord(0));
+    TMovie *again = static_cast<TMovie *>(window->Records().CreateRecord(0));
     EXPECT_EQ(again->Num(), 7); // still mode 1
     window->Database()->DeleteRecord(again);
 }
@@ -90,7 +91,7 @@ TEST_F(CommandsTest, AskedIdsStoreMinusOneForText)
             static_cast<TMovie *>(db.AddRecord(0))->SetNum(id);
     };
     Start({});
-    EXPECT_EQ(static_cast<TMovie *>(window->CreateRecord(0))->Num(), 3);
+    EXPECT_EQ(static_cast<TMovie *>(window->Records().CreateRecord(0))->Num(), 3);
 }
 
 TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/recordcommands.h"
 #include "app/statscontroller.h"
 #include "app/statsform.h"
 #include "tests/support/mainfixture.h"
@@ -129,7 +130,7 @@ TEST_F(StatsFormTest, CommandNeedsMoviesAndWindowSpeaksTheLanguage)
     Start({});
     QAction *stats = window->Action(u"StatsAct"_s);
     EXPECT_FALSE(stats->isEnabled());
-    auto *movie = static_cast<TMovie *>(window->CreateRecord(0));
+    auto *movie = static_cast<TMovie *>(window->Records().CreateRecord(0));
     ASSERT_TRUE(movie);
     EXPECT_TRUE(stats->isEnabled());
 

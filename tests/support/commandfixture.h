@@ -118,6 +118,13 @@ public:
     void CommandUpdate() override {}
     void UpdateStatusBar() override {}
     void ShowStatusText(const QString &text) override { status = text; }
+    void SetMode(TRecordKind kind) override { mode = kind; }
+    void RepaintLists() override {}
+    void OpenMovieMaster(const QString &title, const QString &origTitle, const QString &) override
+    {
+        masterTitles = {title, origTitle};
+    }
+    void SetWebSearchText(const QString &text) override { webSearch = text; }
     bool Busy() const override { return busy; }
     void SetBusy(bool value) override { busy = value; }
     TWaitWindow *WaitWindow() const override { return wait; }
@@ -133,6 +140,9 @@ public:
     TEditState state = TEditState::None;
     TWaitWindow *wait = nullptr;
     QString status;
+    TRecordKind mode = TRecordKind::Movie;
+    QStringList masterTitles;
+    QString webSearch;
     bool busy = false;
 
 private:
