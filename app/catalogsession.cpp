@@ -280,17 +280,19 @@ bool TCatalogSession::OpenCatalog(const QString &fileName, bool asNew)
     return true;
 }
 
+std::optional<QString> TCatalogSession::AskNewCatalogFile(const QString &caption)
+{
+    const std::optional<QString> name = m_dialogs.AskSaveFile(
+        m_dialogParent, caption, m_host.InitialFolder(0), u"Reelkeep Files (*.rkd)"_s, u"rkd"_s);
+    if (name)
+        m_host.RememberFolder(0, QFileInfo(*name).absolutePath());
+    return name;
+}
+
 void TCatalogSession::NewCatalog()
 {
-    const std::optional<QString> name = m_dialogs.AskSaveFile(m_dialogParent,
-                                                              Text(171, u"New catalog"_s),
-                                                              m_host.InitialFolder(0),
-                                                              u"Reelkeep Files (*.rkd)"_s,
-                                                              u"rkd"_s);
-    if (!name)
-        return;
-    m_host.RememberFolder(0, QFileInfo(*name).absolutePath());
-    OpenCatalog(*name, true);
+    if (const std::optional<QString> name = AskNewCatalogFile(Text(171, u"New catalog"_s)))
+        OpenCatalog(*name, true);
 }
 
 void TCatalogSession::OpenCatalogDialog()
@@ -323,14 +325,9 @@ bool TCatalogSession::SaveCatalogAs()
 {
     if (!m_db || !m_loadOk)
         return false;
-    const std::optional<QString> chosen = m_dialogs.AskSaveFile(m_dialogParent,
-                                                                Text(173, u"Save catalog as"_s),
-                                                                m_host.InitialFolder(0),
-                                                                u"Reelkeep Files (*.rkd)"_s,
-                                                                u"rkd"_s);
+    const std::optional<QString> chosen = AskNewCatalogFile(Text(173, u"Save catalog as"_s));
     if (!chosen)
         return false;
-    m_host.RememberFolder(0, QFileInfo(*chosen).absolutePath());
     const QString name = QFileInfo(*chosen).absoluteFilePath();
     if (name == m_db->FileName())
         return false;

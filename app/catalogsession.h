@@ -118,6 +118,8 @@ public:
     void Release();
 
 private:
+    // The file name for a new catalog (New, Save As); its folder is remembered.
+    std::optional<QString> AskNewCatalogFile(const QString &caption);
     QString Text(int number, const QString &defaultText) const
     {
         return m_text(number, defaultText);
