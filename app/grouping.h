@@ -1,42 +1,15 @@
 #pragma once
 
-#include <array>
-
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include "catalog/moviefields.h"
-#include "catalog/personfields.h"
+#include "logic/groupvalues.h"
 
 class TDBItem;
 class TListModel;
 struct TViewNode;
-
-// Grouping fields of the tree view are the GroupField numbers of the field tables
-// (MovieGroupFieldCount and PeopleGroupFieldCount of them), each with its TGroupRule.
-
-// The translated texts group captions use.
-struct TGroupTexts
-{
-    QString Undefined = QStringLiteral("Undefined");
-    // Rating buckets 0 to 5.
-    std::array<QString, 6> Ratings{QStringLiteral("Not rated"),
-                                   QStringLiteral("< 2"),
-                                   QStringLiteral("2 - 4"),
-                                   QStringLiteral("4 - 6"),
-                                   QStringLiteral("6 - 8"),
-                                   QStringLiteral("8 - 10")};
-};
-
-// The group values a movie or person yields for a grouping field of its kind (episodes
-// count as movies); several for the list fields, none for an unknown field.
-QStringList GroupValues(const TDBItem &record, int field);
-// Whether the record belongs to the group of `value`.
-bool BelongsToGroup(const TDBItem &record, int field, const QString &value);
-// The rating bucket ("0" to "5") of a rating.
-QString RatingBucket(double rating);
 
 // The tree view's groups for one list: builds every group node at once, and finds (or
 // makes) the groups a single record belongs under later.
@@ -89,7 +62,7 @@ private:
     void Descend(const TDBItem &record, TViewNode *parent, int level, QList<TViewNode *> &answers);
 
     TListModel &m_model;
-    bool m_people;
+    TRecordKind m_kind;
     QList<int> m_levels;
     bool m_undefinedGroup = true;
     TGroupTexts m_texts;

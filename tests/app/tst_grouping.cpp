@@ -251,36 +251,9 @@ TEST_F(GroupingTest, HidingTheLastRecordRemovesItsGroupsAndShowingMakesThemAgain
     EXPECT_EQ(m_movies.NodesOf(alien).first()->Parent()->groupValue, u"1979"_s);
 }
 
-TEST(Grouping, ValuesMembershipAndCaptions)
+TEST(Grouping, CaptionsAndLevels)
 {
-    const std::pair<double, const char *> buckets[] = {{-1.0, "0"},
-                                                       {0.0, "0"},
-                                                       {std::nan(""), "0"},
-                                                       {0.1, "1"},
-                                                       {2.0, "2"},
-                                                       {3.99, "2"},
-                                                       {4.0, "3"},
-                                                       {7.99, "4"},
-                                                       {8.0, "5"},
-                                                       {10.0, "5"}};
-    for (const auto &[rating, bucket] : buckets) {
-        EXPECT_EQ(RatingBucket(rating), QString::fromLatin1(bucket)) << rating;
-    }
-
     auto movie = TMovie::Create(nullptr);
-    movie->SetImdbrating(-1);
-    EXPECT_EQ(GroupValues(*movie, 20), QStringList{u"0"_s});
-    // A negative rating is no "not rated" rating.
-    EXPECT_FALSE(BelongsToGroup(*movie, 20, u"0"_s));
-    EXPECT_TRUE(BelongsToGroup(*movie, 21, u"0"_s));
-    // Numbers: a value that is no number stands for "not set".
-    EXPECT_TRUE(BelongsToGroup(*movie, 0, u"x"_s));
-    EXPECT_TRUE(BelongsToGroup(*movie, Year, QString()));
-    EXPECT_EQ(GroupValues(*movie, 23), QStringList{u"0"_s});
-    EXPECT_TRUE(GroupValues(*movie, Genre).isEmpty());
-    EXPECT_TRUE(GroupValues(*movie, 99).isEmpty());
-    EXPECT_FALSE(BelongsToGroup(*movie, 99, QString()));
-
     TListModel model;
     TGrouping movies(model);
     EXPECT_EQ(movies.Caption(TitleLetter, u"0"_s), u"0 - 9"_s);
