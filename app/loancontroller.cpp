@@ -66,8 +66,9 @@ QStringList TLoanController::RecentBorrowers(int count) const
 void TLoanController::OnLoanChanged(bool returned, const QString &borrower, TBaseMovie *movie)
 {
     const QString path = HistoryPath(m_folders);
-    const Status written =
-        AppendHistoryLine(path, HistoryLine(CatalogName(), returned, NowDays(), borrower, movie));
+    const Status written = AppendHistoryLine(
+        path,
+        HistoryLine(CatalogName(), returned, movie ? movie->Now() : NowDays(), borrower, movie));
     if (written)
         return;
     // The loan itself is already stored in the movie; only its record in the history is lost.

@@ -83,7 +83,8 @@ std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
 TTextRules TMain::TextRules() const
 {
     return {{m_settings.PrefixMode, m_settings.PrefixList, m_settings.AllCapsTitle},
-            m_settings.PeopleAllCapsTitle};
+            m_settings.PeopleAllCapsTitle,
+            m_settings.DefSeenState};
 }
 
 void TMain::ApplyGrouping()

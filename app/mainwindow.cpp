@@ -341,7 +341,6 @@ void TMain::LoadSettings()
             name = ResolvePath(name, m_folders.ProgramFolder);
     }
     m_session->LoadRecent(recent);
-    TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
     TScreenMaker::SetDefaultGrabFormat(m_settings.ScreenshotsAsBitmaps ? TImageFormat::Bmp
                                                                        : TImageFormat::Jpeg);
 }
@@ -367,9 +366,10 @@ void TMain::ApplySettings()
 
     ApplyListLook();
     ApplyCardSettings();
-    TBaseMovie::SetDefaultViewed(m_settings.DefSeenState);
-    if (m_db)
+    if (m_db) {
         m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
+        m_db->SetTextRules(TextRules());
+    }
 }
 
 void TMain::CreateOtherWindows()

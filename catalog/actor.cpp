@@ -156,7 +156,7 @@ void TActor::ReadTag(const QString &name, const QString &value)
         field->Member);
 }
 
-void TActor::WriteTo(QString &out) const
+void TActor::WriteTo(TTagWriter &out) const
 {
     using namespace FieldCodec;
     AppendOpen(out, HumanTag());

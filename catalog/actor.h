@@ -34,7 +34,7 @@ public:
     void SetCategory(const QString &value);
 
     void ReadTag(const QString &name, const QString &value) override;
-    void WriteTo(QString &out) const override;
+    void WriteTo(TTagWriter &out) const override;
     void VisitFields(const TFieldVisitor &visit) const override;
     void Clear() override;
     void Assign(const TDBItem &other) override;

@@ -19,25 +19,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-bool g_defaultViewed = true;
-
-} // namespace
-
-bool TBaseMovie::DefaultViewed()
-{
-    return g_defaultViewed;
-}
-
-void TBaseMovie::SetDefaultViewed(bool viewed)
-{
-    g_defaultViewed = viewed;
-}
-
 TBaseMovie::TBaseMovie(TRecordKind kind, IRecordOwner *owner)
     : TDBItem(kind, owner)
-    , m_viewed(g_defaultViewed)
+    , m_viewed(!owner || owner->TextRules().NewMoviesSeen)
 {
     if (owner) {
         for (int i = owner->CustomFieldCount(); i > 0; --i)
@@ -97,7 +81,7 @@ void TBaseMovie::SetNum(int value)
 void TBaseMovie::SetViewed(bool value)
 {
     if (StoreField(m_viewed, value))
-        m_viewdate = value ? NowDays() : 0;
+        m_viewdate = value ? Now() : 0;
 }
 
 void TBaseMovie::SetViewdate(double value)
@@ -309,7 +293,7 @@ bool TBaseMovie::Lend(const QString &borrower)
         return false;
     if (borrower != m_loan) {
         m_loan = borrower;
-        m_loandate = NowDays();
+        m_loandate = Now();
         MarkModified();
         if (m_owner)
             m_owner->LoanChanged(false, borrower, this);
@@ -518,7 +502,7 @@ void TBaseMovie::ReadTag(const QString &name, const QString &value)
     TDBItem::ReadTag(name, value);
 }
 
-void TBaseMovie::WriteMoviePart(QString &out) const
+void TBaseMovie::WriteMoviePart(TTagWriter &out) const
 {
     using namespace FieldCodec;
     using R = TWriteRule;

@@ -12,10 +12,6 @@
 class TBaseMovie : public TDBItem
 {
 public:
-    // The seen state of new movies (the user's setting); true until the settings say more.
-    static bool DefaultViewed();
-    static void SetDefaultViewed(bool viewed);
-
     const QString &Title() const { return m_title; }
     void SetTitle(const QString &value);
     const QString &Origtitle() const { return m_origtitle; }
@@ -171,7 +167,7 @@ protected:
     TBaseMovie(TRecordKind kind, IRecordOwner *owner);
 
     // The fields of the movie part, in file order, then the custom values.
-    void WriteMoviePart(QString &out) const;
+    void WriteMoviePart(TTagWriter &out) const;
     QString PictureName() const override;
 
 private:

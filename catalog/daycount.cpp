@@ -13,12 +13,6 @@ const QDate &DayZero()
     return zero;
 }
 
-std::function<double()> &Clock()
-{
-    static std::function<double()> clock;
-    return clock;
-}
-
 // Truncates toward zero and clamps, so absurd inputs cannot overflow the int result.
 int TruncToInt(double value)
 {
@@ -68,14 +62,7 @@ QDateTime DaysToDateTime(double days)
 
 double NowDays()
 {
-    if (Clock())
-        return Clock()();
     return DateTimeToDays(QDateTime::currentDateTime());
-}
-
-void SetDayClock(std::function<double()> clock)
-{
-    Clock() = std::move(clock);
 }
 
 int WholeYearsBetween(double a, double b)

@@ -16,8 +16,8 @@ QDateTime DaysToDateTime(double days);
 
 // The current local date and time as a day count.
 double NowDays();
-// Replaces the clock behind NowDays (tests); an empty function restores the system clock.
-void SetDayClock(std::function<double()> clock);
+// A source of the current day count (a catalog's clock; tests give a fixed one).
+using TDayClock = std::function<double()>;
 
 int WholeYearsBetween(double a, double b);
 int WholeDaysBetween(double a, double b);

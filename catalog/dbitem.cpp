@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include "catalog/daycount.h"
 #include "catalog/fieldcodec_p.h"
 #include "catalog/imagestore.h"
 #include "catalog/recordowner.h"
@@ -21,6 +22,11 @@ TDBItem::TDBItem(TRecordKind kind, IRecordOwner *owner)
 {}
 
 TDBItem::~TDBItem() = default;
+
+double TDBItem::Now() const
+{
+    return m_owner ? m_owner->Now() : NowDays();
+}
 
 void TDBItem::MarkModified()
 {
@@ -339,7 +345,7 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
     }
 }
 
-void TDBItem::WriteCommon(QString &out) const
+void TDBItem::WriteCommon(TTagWriter &out) const
 {
     using namespace FieldCodec;
     static const QString comment = QStringLiteral("comment"), rating = QStringLiteral("rating"),

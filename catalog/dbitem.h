@@ -14,6 +14,7 @@
 #include "catalog/recordowner.h"
 
 class IRecordOwner;
+struct TTagWriter;
 
 enum class TRecordKind { Movie, Episode, Person };
 
@@ -39,6 +40,8 @@ public:
 
     TRecordKind Kind() const { return m_kind; }
     IRecordOwner *Owner() const { return m_owner; }
+    // The current day count: the owner's clock, the system's without an owner.
+    double Now() const;
 
     const QString &Genre() const { return m_genre; }
     void SetGenre(const QString &value);
@@ -81,7 +84,7 @@ public:
     // rules, no normalisers). Unknown elements are ignored.
     virtual void ReadTag(const QString &name, const QString &value);
     // Appends the record's whole element to `out`.
-    virtual void WriteTo(QString &out) const = 0;
+    virtual void WriteTo(TTagWriter &out) const = 0;
     // Every stored field under its element name, in file order (custom values, episodes
     // and the picture are not included).
     using TFieldVisitor = std::function<void(const QString &tag, const QVariant &value)>;
@@ -132,7 +135,7 @@ protected:
     void RemoveOwnFile(const QString &path, const QString &folder);
 
     // The fields every record writes: comment, rating, genre, awards, url and the picture.
-    void WriteCommon(QString &out) const;
+    void WriteCommon(TTagWriter &out) const;
     // Relative picture paths written on Windows ("Heat\\front.jpg") are used with "/", but
     // an untouched value is written back as it was read, so a load and save changes nothing.
     QString ReadPathField(const QString &tag, const QString &value);

@@ -37,7 +37,7 @@ void TEpisode::ReadTag(const QString &name, const QString &value)
         TBaseMovie::ReadTag(name, value);
 }
 
-void TEpisode::WriteTo(QString &out) const
+void TEpisode::WriteTo(TTagWriter &out) const
 {
     static const QString tag = QStringLiteral("episode");
     FieldCodec::AppendOpen(out, tag);

@@ -16,7 +16,7 @@ public:
     void SetEpnum(int value);
 
     void ReadTag(const QString &name, const QString &value) override;
-    void WriteTo(QString &out) const override;
+    void WriteTo(TTagWriter &out) const override;
     void VisitFields(const TFieldVisitor &visit) const override;
 
 private:

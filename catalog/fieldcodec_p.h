@@ -11,35 +11,35 @@
 namespace FieldCodec {
 
 // Text elements: escaped, or length-prefixed for the long-text names.
-inline void AppendText(QString &out, const QString &tag, const QString &value)
+inline void AppendText(TTagWriter &out, const QString &tag, const QString &value)
 {
-    out += FormatTag(tag, value, true, 0, true, true);
+    out.Append(tag, value, true, true, true);
 }
 // Numbers and flags are written unchanged.
-inline void AppendRaw(QString &out, const QString &tag, const QString &value)
+inline void AppendRaw(TTagWriter &out, const QString &tag, const QString &value)
 {
-    out += FormatTag(tag, value, true, 0, false, true);
+    out.Append(tag, value, true, false, true);
 }
-inline void AppendInt(QString &out, const QString &tag, qint64 value)
+inline void AppendInt(TTagWriter &out, const QString &tag, qint64 value)
 {
     AppendRaw(out, tag, QString::number(value));
 }
-inline void AppendFloat(QString &out, const QString &tag, double value)
+inline void AppendFloat(TTagWriter &out, const QString &tag, double value)
 {
     AppendRaw(out, tag, FloatToText(value));
 }
-inline void AppendFlag(QString &out, const QString &tag, bool value)
+inline void AppendFlag(TTagWriter &out, const QString &tag, bool value)
 {
     AppendRaw(out, tag, value ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 // An opening tag with nothing after it on the line.
-inline void AppendOpen(QString &out, const QString &tag)
+inline void AppendOpen(TTagWriter &out, const QString &tag)
 {
-    out += FormatTag(tag, QString(), true, 0, false, false);
+    out.Append(tag, QString(), true, false, false);
 }
-inline void AppendClose(QString &out, const QString &tag)
+inline void AppendClose(TTagWriter &out, const QString &tag)
 {
-    out += FormatTag(tag, QString(), false, 0, false, true);
+    out.Append(tag, QString(), false, false, true);
 }
 
 int ParseInt(const QString &value, int onFailure);

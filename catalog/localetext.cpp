@@ -45,9 +45,9 @@ template <typename Visit> QString RewriteFormat(const QString &format, Visit vis
 }
 
 // The short date form with a four-digit year, so dates round-trip whatever their century.
-QString ShortDateFormat()
+QString ShortDateFormat(const QLocale &locale)
 {
-    return RewriteFormat(QLocale().dateFormat(QLocale::ShortFormat),
+    return RewriteFormat(locale.dateFormat(QLocale::ShortFormat),
                          [](QChar c, qsizetype run, QString &out) {
                              out.append(QString(c == u'y' && run == 2 ? 4 : run, c));
                          });
@@ -55,9 +55,9 @@ QString ShortDateFormat()
 
 // The long time form on a 24-hour clock without zone and AM/PM markers: durations have
 // neither.
-QString LongTimeFormat()
+QString LongTimeFormat(const QLocale &locale)
 {
-    const QString format = QLocale().timeFormat(QLocale::LongFormat);
+    const QString format = locale.timeFormat(QLocale::LongFormat);
     // Where the output stood after the last AM/PM letter: a "p" or "P" right behind it is
     // the rest of that marker ("AP", "ap", "Ap").
     qsizetype afterAmPm = -1;
@@ -84,17 +84,17 @@ QString LongTimeFormat()
 
 } // namespace
 
-QString ShortDateText(double days)
+QString ShortDateText(double days, const QLocale &locale)
 {
     const QDate date = DaysToDateTime(days).date();
     if (!date.isValid())
         return {};
-    return QLocale().toString(date, ShortDateFormat());
+    return locale.toString(date, ShortDateFormat(locale));
 }
 
-std::optional<double> ParseShortDate(const QString &text)
+std::optional<double> ParseShortDate(const QString &text, const QLocale &locale)
 {
-    const QDate date = QLocale().toDate(text.trimmed(), ShortDateFormat());
+    const QDate date = locale.toDate(text.trimmed(), ShortDateFormat(locale));
     if (!date.isValid())
         return std::nullopt;
     return DateToDays(date);
@@ -107,7 +107,7 @@ std::optional<double> ParseDateText(const QString &text)
         return std::nullopt;
     const QLocale locale;
     for (const QDate &date : {QDate::fromString(trimmed, u"yyyy-MM-dd"_s),
-                              locale.toDate(trimmed, ShortDateFormat()),
+                              locale.toDate(trimmed, ShortDateFormat(locale)),
                               locale.toDate(trimmed, QLocale::ShortFormat),
                               locale.toDate(trimmed, QLocale::LongFormat)}) {
         if (date.isValid())
@@ -116,7 +116,7 @@ std::optional<double> ParseDateText(const QString &text)
     return std::nullopt;
 }
 
-QString LongTimeText(double days)
+QString LongTimeText(double days, const QLocale &locale)
 {
     qint64 seconds = 0;
     if (std::isfinite(days) && days > 0) {
@@ -125,15 +125,15 @@ QString LongTimeText(double days)
         seconds %= SecondsPerDay;
     }
     const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(seconds * 1000));
-    return QLocale().toString(time, LongTimeFormat());
+    return locale.toString(time, LongTimeFormat(locale));
 }
 
-std::optional<double> ParseLongTime(const QString &text)
+std::optional<double> ParseLongTime(const QString &text, const QLocale &locale)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
-    QTime time = QLocale().toTime(trimmed, LongTimeFormat());
+    QTime time = locale.toTime(trimmed, LongTimeFormat(locale));
     if (!time.isValid())
         time = QLocale::c().toTime(trimmed, u"H:mm:ss"_s);
     if (!time.isValid())

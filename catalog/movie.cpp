@@ -90,7 +90,7 @@ void TMovie::DeleteCustomValue(int index)
         episode->DeleteCustomValue(index);
 }
 
-void TMovie::WriteTo(QString &out) const
+void TMovie::WriteTo(TTagWriter &out) const
 {
     static const QString tag = QStringLiteral("movie");
     FieldCodec::AppendOpen(out, tag);

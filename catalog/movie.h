@@ -26,7 +26,7 @@ public:
     // Destroys episode when it belongs to this movie.
     void DeleteEpisode(TEpisode *episode);
 
-    void WriteTo(QString &out) const override;
+    void WriteTo(TTagWriter &out) const override;
     void AddCustomValue() override;
     void DeleteCustomValue(int index) override;
 

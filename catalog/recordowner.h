@@ -44,4 +44,6 @@ public:
     virtual bool ImgFolders() const = 0;
     // A line for the log window.
     virtual void LogLine(const QString &line) = 0;
+    // The current day count the catalog stamps dates with.
+    virtual double Now() const = 0;
 };

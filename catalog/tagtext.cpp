@@ -28,12 +28,6 @@ constexpr std::array<TEntity, 5> Entities{{
 
 constexpr QLatin1StringView XmlDeclaration{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
 
-TValueHook &HookStorage()
-{
-    static TValueHook hook;
-    return hook;
-}
-
 bool IsEscaped(QChar c)
 {
     return c == u'&' || c == u'<' || c == u'>';
@@ -369,33 +363,19 @@ bool TTagTextReader::Run(TXMLTag root)
 
 } // namespace
 
-const TValueHook &ValueHook()
-{
-    return HookStorage();
-}
-
-void SetValueHook(TValueHook hook)
-{
-    HookStorage() = std::move(hook);
-}
-
-TScopedValueHook::TScopedValueHook(TValueHook hook)
-    : m_previous(std::exchange(HookStorage(), std::move(hook)))
-{}
-
-TScopedValueHook::~TScopedValueHook()
-{
-    HookStorage() = std::move(m_previous);
-}
-
 bool IsLongTextTag(QStringView name)
 {
     return name == "filmography"_L1 || name == "bio"_L1 || name == "description"_L1
            || name == "comment"_L1;
 }
 
-QString FormatTag(
-    const QString &name, const QString &value, bool hasValue, int indent, bool mode, bool close)
+QString FormatTag(const QString &name,
+                  const QString &value,
+                  bool hasValue,
+                  int indent,
+                  bool mode,
+                  bool close,
+                  const TValueHook *hook)
 {
     QString out;
     out.reserve(std::max(indent, 0) + 2 * name.size() + value.size() + 16);
@@ -405,8 +385,8 @@ QString FormatTag(
         out.append(u'<');
         out.append(name);
         out.append(u'>');
-        if (const TValueHook &hook = HookStorage()) {
-            out.append(hook(value));
+        if (hook && *hook) {
+            out.append((*hook)(value));
         } else if (mode && IsLongTextTag(name)) {
             const QString text = HasLoneLineBreak(value) ? WithCrLf(value) : value;
             out.append(u"<s>");

@@ -30,40 +30,39 @@ struct TXMLTag
     void *EndContext = nullptr;
 };
 
-// Text in, text out. While set, FormatTag writes every value through it instead of
-// escaping it (the catalog sets the encryption here while it writes an encrypted file).
+// Text in, text out: what a protected catalog writes every value through instead of
+// escaping it (its encryption).
 using TValueHook = std::function<QString(const QString &)>;
-
-// The process-wide value hook; empty by default. Set and used by the thread that writes
-// a catalog; not synchronised.
-const TValueHook &ValueHook();
-void SetValueHook(TValueHook hook);
-
-// Installs a value hook for its lifetime and restores the previous one afterwards, also
-// when the write in between throws.
-class TScopedValueHook
-{
-public:
-    explicit TScopedValueHook(TValueHook hook);
-    ~TScopedValueHook();
-    TScopedValueHook(const TScopedValueHook &) = delete;
-    TScopedValueHook &operator=(const TScopedValueHook &) = delete;
-
-private:
-    TValueHook m_previous;
-};
 
 // Whether `name` is one of the elements written in the length-prefixed form.
 bool IsLongTextTag(QStringView name);
 
 // Builds one element: `indent` spaces; when `hasValue`, the opening tag and the value
-// (through the value hook when set; else, when `mode` is on, length-prefixed for the
+// (through `hook` when one is given; else, when `mode` is on, length-prefixed for the
 // long-text names and escaped for the others; else unchanged); when `close`, the
 // closing tag and CR LF. A length-prefixed value has its lone CR and LF written as
 // CR LF, because the reader joins lines with CR LF and the prefix must count what it
 // reads back.
-QString FormatTag(
-    const QString &name, const QString &value, bool hasValue, int indent, bool mode, bool close);
+QString FormatTag(const QString &name,
+                  const QString &value,
+                  bool hasValue,
+                  int indent,
+                  bool mode,
+                  bool close,
+                  const TValueHook *hook = nullptr);
+
+// Elements being written: the text so far and, while a protected catalog is written, the
+// value hook every element's value goes through.
+struct TTagWriter
+{
+    QString Text;
+    const TValueHook *Hook = nullptr;
+
+    void Append(const QString &name, const QString &value, bool hasValue, bool mode, bool close)
+    {
+        Text += FormatTag(name, value, hasValue, 0, mode, close, Hook);
+    }
+};
 
 // Replaces "&", "<" and ">" by "&amp;", "&lt;" and "&gt;"; everything else stays.
 QString EscapeText(const QString &text);

@@ -13,13 +13,15 @@ struct TTitleRules
     bool AllCaps = false;
 };
 
-// The catalog's rules for the titles and names the user types: a catalog holds one and
-// its records apply it in their setters (never while a file is read). The default stores
-// every text as given.
+// The catalog's rules for what the user types and makes: a catalog holds one and its
+// records apply it (never while a file is read). The default stores every text as given
+// and makes new movies seen.
 struct TTextRules
 {
     TTitleRules Titles;
     bool AllCapsNames = false;
+    // Whether a movie made by the user, an import or a duplicate starts as seen.
+    bool NewMoviesSeen = true;
 
     // The text a title or original title is stored as.
     QString Title(const QString &text) const;

@@ -517,7 +517,7 @@ TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate
     if (kind == 0) {
         std::unique_ptr<TMovie> movie = TMovie::Create(this);
         if (stampDate)
-            movie->SetDateadded(NowDays());
+            movie->SetDateadded(Now());
         result = movie.get();
         m_movies.insert(m_movies.begin() + MovieInsertPlace(movie->Num()), std::move(movie));
     } else if (kind == 1) {

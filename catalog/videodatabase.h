@@ -9,8 +9,10 @@
 #include <QStringList>
 
 #include "catalog/catalogobserver.h"
+#include "catalog/daycount.h"
 #include "catalog/recordowner.h"
 #include "catalog/result.h"
+#include "catalog/tagtext.h"
 #include "catalog/textrules.h"
 
 class TActor;
@@ -227,6 +229,9 @@ public:
     // posters and photos folders (external) or back into the catalog file.
     void ConvertPictures(bool external, const std::function<void()> &progress = {});
     void LogLine(const QString &line) override;
+    double Now() const override { return m_clock ? m_clock() : NowDays(); }
+    // The clock dates are stamped with; the system clock unless another is given (tests).
+    void SetClock(TDayClock clock) { m_clock = std::move(clock); }
     // The "PicsInFolders" setting, used when a version 0.9.5 file is upgraded.
     void SetPicsInFoldersSetting(bool flag) { m_picsInFoldersSetting = flag; }
 
@@ -260,7 +265,7 @@ public:
 
 protected:
     // Appends one record's element to `out`. May throw; a test overrides it to fail.
-    virtual void WriteRecord(const TDBItem &record, QString &out) const;
+    virtual void WriteRecord(const TDBItem &record, TTagWriter &out) const;
 
 private:
     struct TFolderPair
@@ -307,7 +312,7 @@ private:
     // picture copies a 0.9.4 file needs (never while the catalog is only read).
     void Upgrade(bool touchFiles);
     void SortLists();
-    QString HeaderText() const;
+    QString HeaderText(const TValueHook *hook) const;
     Status WriteFile(const QString &fileName);
     TFolderPair &FolderPair(TImageFolder folder);
     const TFolderPair &FolderPair(TImageFolder folder) const;
@@ -320,6 +325,7 @@ private:
     std::vector<std::unique_ptr<TActor>> m_people;
     std::vector<ICatalogObserver *> m_observers;
     TTextRules m_textRules;
+    TDayClock m_clock;
     // While a file is read: no text rules, and observers hear nothing of single records.
     bool m_quiet = false;
     template <typename Call> void Notify(Call call) const

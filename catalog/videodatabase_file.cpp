@@ -238,24 +238,6 @@ private:
     bool m_old;
 };
 
-// Records created by a load are seen unless the file says otherwise, whatever the
-// setting for new movies.
-class TDefaultViewedOverride
-{
-public:
-    TDefaultViewedOverride()
-        : m_old(TBaseMovie::DefaultViewed())
-    {
-        TBaseMovie::SetDefaultViewed(true);
-    }
-    ~TDefaultViewedOverride() { TBaseMovie::SetDefaultViewed(m_old); }
-    TDefaultViewedOverride(const TDefaultViewedOverride &) = delete;
-    TDefaultViewedOverride &operator=(const TDefaultViewedOverride &) = delete;
-
-private:
-    bool m_old;
-};
-
 // Thrown by a load handler when the records outgrow the file's memory budget.
 struct TOverBudget
 {};
@@ -725,7 +707,6 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
         const auto finished = qScopeGuard(
             [this] { Notify([](ICatalogObserver &observer) { observer.ResetFinished(); }); });
         TFlagGuard loading(m_loading, true);
-        TDefaultViewedOverride viewed;
         withinDepth = ReadTagText(reader, TLoader::OnEnd, this, TLoader::OnStart, this);
     } catch (const TOverBudget &) {
         withinBudget = false;
@@ -824,10 +805,10 @@ void TVideoDatabase::Upgrade(bool touchFiles)
     }
 }
 
-QString TVideoDatabase::HeaderText() const
+QString TVideoDatabase::HeaderText(const TValueHook *hook) const
 {
     using namespace FieldCodec;
-    QString out = u"<xml>\r\n"_s;
+    TTagWriter out{u"<xml>\r\n"_s, hook};
     AppendOpen(out, u"reelkeep"_s);
     // Right after the root's opening tag, where a load looks for it.
     if (m_protection == TProtection::Simple && !m_password.isEmpty())
@@ -847,10 +828,10 @@ QString TVideoDatabase::HeaderText() const
     AppendFlag(out, u"img_folders"_s, m_imgFolders);
     for (const QString &name : m_customNames)
         AppendText(out, u"customname"_s, name);
-    return out;
+    return out.Text;
 }
 
-void TVideoDatabase::WriteRecord(const TDBItem &record, QString &out) const
+void TVideoDatabase::WriteRecord(const TDBItem &record, TTagWriter &out) const
 {
     record.WriteTo(out);
 }
@@ -867,7 +848,6 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
             return EncryptValue(value, password);
         };
     }
-    TScopedValueHook hook(std::move(encrypt));
     std::optional<TStrongWriter> strong;
     if (m_protection == TProtection::Strong) {
         // Never the catalog in the clear when it should be encrypted.
@@ -877,7 +857,8 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     }
     // Written in pieces, so that a large catalog is never held twice as text.
     constexpr qsizetype flushAt = 1 << 19;
-    QString text = HeaderText();
+    const TValueHook *hook = encrypt ? &encrypt : nullptr;
+    QString text = HeaderText(hook);
     text.reserve(flushAt + (1 << 16));
     Status status;
     auto flush = [&] {
@@ -888,7 +869,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     // A record that cannot be written fails the save: the file without it would replace
     // the one that still has it.
     auto writeRecord = [&](const TDBItem &record) {
-        QString element;
+        TTagWriter element{QString(), hook};
         try {
             WriteRecord(record, element);
         } catch (const std::exception &error) {
@@ -904,7 +885,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
                     .arg(fileName, message));
             return false;
         }
-        text += element;
+        text += element.Text;
         if (text.size() >= flushAt)
             flush();
         return bool(status);
@@ -917,7 +898,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
         if (!writeRecord(*person))
             return status;
     }
-    FieldCodec::AppendClose(text, u"reelkeep"_s);
+    text += FormatTag(u"reelkeep"_s, QString(), false, 0, false, true);
     flush();
     if (status && strong)
         status = file.Write(strong->Finish());

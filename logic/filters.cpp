@@ -21,7 +21,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::optional<double> ReadBound(const QString &text, TSearchKind kind)
+std::optional<double> ReadBound(const QString &text, TSearchKind kind, const QLocale &locale)
 {
     bool ok = false;
     switch (kind) {
@@ -30,7 +30,7 @@ std::optional<double> ReadBound(const QString &text, TSearchKind kind)
         return ok ? std::optional<double>(value) : std::nullopt;
     }
     case TSearchKind::Number: {
-        double value = QLocale().toDouble(text, &ok);
+        double value = locale.toDouble(text, &ok);
         // Ratings are often typed with a point whatever the locale says.
         if (!ok)
             value = QLocale::c().toDouble(text, &ok);
@@ -39,7 +39,7 @@ std::optional<double> ReadBound(const QString &text, TSearchKind kind)
         return value;
     }
     case TSearchKind::Date:
-        return ParseShortDate(text);
+        return ParseShortDate(text, locale);
     default:
         return std::nullopt;
     }
@@ -215,13 +215,13 @@ TSearchKind PeopleFieldKind(int field)
     return field >= 0 && field < PeopleSearchFieldCount ? TSearchKind::Text : TSearchKind::None;
 }
 
-TRange ParseRange(const QString &text, TSearchKind kind)
+TRange ParseRange(const QString &text, TSearchKind kind, const QLocale &locale)
 {
     const qsizetype dash = text.indexOf(u'-');
     const QString lowerText = (dash < 0 ? text : text.left(dash)).trimmed();
     const QString upperText = dash < 0 ? lowerText : text.mid(dash + 1).trimmed();
-    const std::optional<double> lower = ReadBound(lowerText, kind);
-    const std::optional<double> upper = ReadBound(upperText, kind);
+    const std::optional<double> lower = ReadBound(lowerText, kind, locale);
+    const std::optional<double> upper = ReadBound(upperText, kind, locale);
     if (!lower || !upper)
         return {};
     return {*lower, *upper};

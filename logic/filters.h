@@ -3,6 +3,7 @@
 #include <array>
 
 #include <QHash>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -49,7 +50,7 @@ struct TRange
     double Lower = 0;
     double Upper = 0;
 };
-TRange ParseRange(const QString &text, TSearchKind kind);
+TRange ParseRange(const QString &text, TSearchKind kind, const QLocale &locale = QLocale());
 
 // 0 unknown, 1 on a hard drive, 2 on a removable (or network) drive: decided by the last
 // file of the movie's path.

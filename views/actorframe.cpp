@@ -279,7 +279,7 @@ QString TActorFrame::AgeText() const
 {
     if (!m_person || m_person->Birthday() <= 0)
         return {};
-    const double years = (NowDays() - m_person->Birthday()) / 365.25;
+    const double years = (m_person->Now() - m_person->Birthday()) / 365.25;
     // A birthday still to come has no age.
     if (!std::isfinite(years) || years < 0)
         return {};

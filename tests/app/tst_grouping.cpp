@@ -66,7 +66,6 @@ class GroupingTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_movies.SetParentsRule(
             [this](const TDBItem &record) { return m_movieGroups.ParentsFor(record); });
         m_people.SetParentsRule(
@@ -75,11 +74,7 @@ protected:
         m_db->AddObserver(&m_movies);
         m_db->AddObserver(&m_people);
     }
-    void TearDown() override
-    {
-        m_db.reset();
-        QLocale::setDefault(m_locale);
-    }
+    void TearDown() override { m_db.reset(); }
 
     TMovie *
     AddMovie(const QString &title, const QString &genre = {}, int year = 0, double rating = 0)
@@ -116,7 +111,6 @@ protected:
         });
     }
 
-    QLocale m_locale;
     TListModel m_movies;
     TListModel m_people{nullptr, TRecordKind::Person};
     TGrouping m_movieGroups{m_movies};

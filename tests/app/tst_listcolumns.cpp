@@ -32,7 +32,6 @@ class ListColumnsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         auto movieColumns = std::make_unique<TMovieColumns>();
         auto peopleColumns = std::make_unique<TPeopleColumns>();
         m_movieColumns = movieColumns.get();
@@ -44,11 +43,7 @@ protected:
         m_db->AddObserver(&m_movies);
         m_db->AddObserver(&m_people);
     }
-    void TearDown() override
-    {
-        m_db.reset();
-        QLocale::setDefault(QLocale::system());
-    }
+    void TearDown() override { m_db.reset(); }
 
     TMovie *AddMovie(const QString &title)
     {

@@ -122,20 +122,12 @@ const QList<std::tuple<QString, QString, int>> Shelf = {
 class LoansTest : public CommandFixture
 {
 protected:
-    void SetUp() override
-    {
-        CommandFixture::SetUp();
-        SetDayClock([] { return 39421.5; });
-    }
-    void TearDown() override
-    {
-        SetDayClock({});
-        CommandFixture::TearDown();
-    }
+    void SetUp() override { CommandFixture::SetUp(); }
     // The controller is made before the catalog; it reaches it through the host.
     void Begin(const QList<std::tuple<QString, QString, int>> &movies)
     {
         Start(movies);
+        db->SetClock([] { return 39421.5; });
         loans = std::make_unique<TLoanController>(*host, folders, settings);
         db->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
             loans->OnLoanChanged(returned, borrower, movie);

@@ -18,13 +18,8 @@ class BaseMovieTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SetDayClock([] { return FixedNow; });
+        owner.clock = [] { return FixedNow; };
         owner.customFields = 1;
-    }
-    void TearDown() override
-    {
-        SetDayClock({});
-        TBaseMovie::SetDefaultViewed(true);
     }
     std::unique_ptr<TMovie> NewMovie()
     {
@@ -111,7 +106,7 @@ TEST_F(BaseMovieTest, SizeChangeInHighHalfOnlyIsAChange)
 TEST_F(BaseMovieTest, DefaultsOfANewMovie)
 {
     owner.customFields = 2;
-    TBaseMovie::SetDefaultViewed(false);
+    owner.textRules.NewMoviesSeen = false;
     auto movie = TMovie::Create(&owner);
     EXPECT_EQ(movie->Num(), -1);
     EXPECT_EQ(movie->Coverformat(), CoverBmp);
@@ -180,7 +175,7 @@ TEST_F(BaseMovieTest, DisplayTitleFallsBackToOriginalTitle)
 
 TEST_F(BaseMovieTest, ViewedDrivesViewDate)
 {
-    TBaseMovie::SetDefaultViewed(false);
+    owner.textRules.NewMoviesSeen = false;
     auto movie = NewMovie();
     movie->SetViewdate(123);
     EXPECT_EQ(movie->Viewdate(), 0) << "an unseen movie took a view date";
@@ -242,7 +237,7 @@ TEST_F(BaseMovieTest, LendAndReturnRaiseLoanEvents)
     EXPECT_EQ(owner.loanEvents[0].movie, movie.get());
 
     // Lending again to the same borrower keeps the first date and raises nothing.
-    SetDayClock([] { return FixedNow + 3; });
+    owner.clock = [] { return FixedNow + 3; };
     EXPECT_TRUE(movie->Lend(u"Ann"_s));
     EXPECT_EQ(movie->Loandate(), FixedNow);
     EXPECT_EQ(owner.loanEvents.size(), 1);
@@ -363,7 +358,7 @@ TEST_F(BaseMovieTest, AssignCopiesDescriptionButNotFilesLoanOrCustomValues)
     source->SetDateadded(5);
     source->Lend(u"Ann"_s);
 
-    TBaseMovie::SetDefaultViewed(false);
+    owner.textRules.NewMoviesSeen = false;
     auto target = NewMovie();
     target->Assign(*source);
     EXPECT_EQ(target->Title(), u"Orig"_s);

@@ -276,11 +276,15 @@ TEST_F(CatalogFileTest, MoviesLoadSeenWhateverTheDefault)
 {
     WriteBytes(Path(u"movies.rkd"_s),
                "<xml>\r\n<reelkeep><movie><title>A</title>\r\n</movie>\r\n</reelkeep>\r\n");
-    TBaseMovie::SetDefaultViewed(false);
-    auto db = OpenCatalog();
-    TBaseMovie::SetDefaultViewed(true);
-    ASSERT_EQ(db->MovieCount(), 1);
-    EXPECT_TRUE(db->Movie(0)->Viewed());
+    TVideoDatabase db(Path(u"movies.rkd"_s));
+    TTextRules unseen;
+    unseen.NewMoviesSeen = false;
+    db.SetTextRules(unseen);
+    last = db.Open();
+    ASSERT_EQ(db.MovieCount(), 1);
+    EXPECT_TRUE(db.Movie(0)->Viewed());
+    // What the user makes afterwards follows the rule.
+    EXPECT_FALSE(static_cast<TBaseMovie *>(db.AddRecord(0))->Viewed());
     EXPECT_EQ(last.version, 0);
 }
 
@@ -760,7 +764,7 @@ public:
     using TVideoDatabase::TVideoDatabase;
 
 protected:
-    void WriteRecord(const TDBItem &record, QString &out) const override
+    void WriteRecord(const TDBItem &record, TTagWriter &out) const override
     {
         if (record.Kind() == TRecordKind::Movie
             && static_cast<const TMovie &>(record).Title() == u"bad")

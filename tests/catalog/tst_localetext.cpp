@@ -15,18 +15,7 @@ namespace {
 
 constexpr double Second = 1.0 / 86400;
 
-// Runs each test under one locale and gives the process its own back afterwards.
-class LocaleTextTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void TearDown() override { QLocale::setDefault(m_saved); }
-
-private:
-    QLocale m_saved;
-};
-
-TEST_F(LocaleTextTest, ShortDateHasAFourDigitYear)
+TEST(LocaleText, ShortDateHasAFourDigitYear)
 {
     EXPECT_EQ(ShortDateText(0), u"12/30/1899"_s);
     EXPECT_EQ(ShortDateText(DateToDays(QDate(2024, 3, 5))), u"3/5/2024"_s);
@@ -39,7 +28,7 @@ TEST_F(LocaleTextTest, ShortDateHasAFourDigitYear)
     EXPECT_EQ(ShortDateText(std::numeric_limits<double>::quiet_NaN()), QString());
 }
 
-TEST_F(LocaleTextTest, ShortDateReadsBackItsOwnForm)
+TEST(LocaleText, ShortDateReadsBackItsOwnForm)
 {
     for (const QDate date : {QDate(1899, 12, 30), QDate(1889, 4, 16), QDate(2024, 2, 29)}) {
         const double days = DateToDays(date);
@@ -52,7 +41,7 @@ TEST_F(LocaleTextTest, ShortDateReadsBackItsOwnForm)
     }
 }
 
-TEST_F(LocaleTextTest, LongTimeIsATwentyFourHourDuration)
+TEST(LocaleText, LongTimeIsATwentyFourHourDuration)
 {
     const double length = (2 * 3600 + 5 * 60 + 9) * Second;
     EXPECT_EQ(LongTimeText(length), u"2:05:09"_s);
@@ -65,7 +54,7 @@ TEST_F(LocaleTextTest, LongTimeIsATwentyFourHourDuration)
     EXPECT_EQ(LongTimeText(std::numeric_limits<double>::quiet_NaN()), u"0:00:00"_s);
 }
 
-TEST_F(LocaleTextTest, LongTimeRoundsToWholeSeconds)
+TEST(LocaleText, LongTimeRoundsToWholeSeconds)
 {
     EXPECT_EQ(LongTimeText(0.5 + 0.4 * Second), u"12:00:00"_s);
     EXPECT_EQ(LongTimeText(0.5 + 0.6 * Second), u"12:00:01"_s);
@@ -74,7 +63,7 @@ TEST_F(LocaleTextTest, LongTimeRoundsToWholeSeconds)
     EXPECT_EQ(LongTimeText(1 - 0.6 * Second), u"23:59:59"_s);
 }
 
-TEST_F(LocaleTextTest, LongTimeReadsItsFormAndShortForms)
+TEST(LocaleText, LongTimeReadsItsFormAndShortForms)
 {
     const double length = (2 * 3600 + 5 * 60 + 9) * Second;
     EXPECT_NEAR(ParseLongTime(u"2:05:09"_s).value_or(-1), length, 1e-12);
@@ -87,18 +76,18 @@ TEST_F(LocaleTextTest, LongTimeReadsItsFormAndShortForms)
     }
 }
 
-TEST_F(LocaleTextTest, GermanFormsFollowTheLocale)
+TEST(LocaleText, GermanFormsFollowTheLocale)
 {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QLocale german(QLocale::German, QLocale::Germany);
     const double days = DateToDays(QDate(2024, 3, 5));
-    EXPECT_EQ(ShortDateText(days), u"05.03.2024"_s);
-    EXPECT_EQ(ParseShortDate(u"05.03.2024"_s), days);
-    EXPECT_FALSE(ParseShortDate(u"3/5/2024"_s).has_value());
+    EXPECT_EQ(ShortDateText(days, german), u"05.03.2024"_s);
+    EXPECT_EQ(ParseShortDate(u"05.03.2024"_s, german), days);
+    EXPECT_FALSE(ParseShortDate(u"3/5/2024"_s, german).has_value());
 
     const double length = (2 * 3600 + 5 * 60 + 9) * Second;
-    EXPECT_EQ(LongTimeText(length), u"02:05:09"_s);
-    EXPECT_NEAR(ParseLongTime(u"02:05:09"_s).value_or(-1), length, 1e-12);
-    EXPECT_NEAR(ParseLongTime(u"2:05"_s).value_or(-1), (2 * 3600 + 5 * 60) * Second, 1e-12);
+    EXPECT_EQ(LongTimeText(length, german), u"02:05:09"_s);
+    EXPECT_NEAR(ParseLongTime(u"02:05:09"_s, german).value_or(-1), length, 1e-12);
+    EXPECT_NEAR(ParseLongTime(u"2:05"_s, german).value_or(-1), (2 * 3600 + 5 * 60) * Second, 1e-12);
 }
 
 } // namespace

@@ -163,38 +163,25 @@ TEST(FormatTag, DescriptionSpansTwoPhysicalLines)
               QStringList({u"<description><s>12</s>ab<c>&"_s, u"xyz!</description>"_s, {}}));
 }
 
-TEST(ValueHook, AbsentByDefaultAndReplacesEveryForm)
+TEST(ValueHook, ReplacesEveryFormOnlyForTheWriterThatHasIt)
 {
-    EXPECT_FALSE(ValueHook());
-    const TScopedValueHook hook([](const QString &value) { return u"[%1]"_s.arg(value); });
-    EXPECT_EQ(FormatTag(u"year"_s, u"1999"_s, true, 0, false, true), u"<year>[1999]</year>\r\n"_s);
-    EXPECT_EQ(FormatTag(u"comment"_s, u"a<b"_s, true, 0, true, true),
-              u"<comment>[a<b]</comment>\r\n"_s);
-    EXPECT_EQ(FormatTag(u"title"_s, u"&"_s, true, 0, true, false), u"<title>[&]"_s);
-    EXPECT_EQ(FormatTag(u"movie"_s, {}, true, 0, false, false), u"<movie>[]"_s);
-    EXPECT_EQ(FormatTag(u"movie"_s, {}, false, 0, false, true), u"</movie>\r\n"_s);
-}
+    const TValueHook hook([](const QString &value) { return u"[%1]"_s.arg(value); });
+    const auto format =
+        [&hook](const char *name, const QString &value, bool hasValue, bool mode, bool close) {
+            return FormatTag(QString::fromLatin1(name), value, hasValue, 0, mode, close, &hook);
+        };
+    EXPECT_EQ(format("year", u"1999"_s, true, false, true), u"<year>[1999]</year>\r\n"_s);
+    EXPECT_EQ(format("comment", u"a<b"_s, true, true, true), u"<comment>[a<b]</comment>\r\n"_s);
+    EXPECT_EQ(format("title", u"&"_s, true, true, false), u"<title>[&]"_s);
+    EXPECT_EQ(format("movie", {}, true, false, false), u"<movie>[]"_s);
+    EXPECT_EQ(format("movie", {}, false, false, true), u"</movie>\r\n"_s);
 
-TEST(ValueHook, ScopesNestAndRestoreOnThrow)
-{
-    const auto tagged = [](const QString &mark) {
-        return TValueHook([mark](const QString &value) { return mark + value; });
-    };
-    {
-        const TScopedValueHook outer(tagged(u"o"_s));
-        try {
-            const TScopedValueHook inner(tagged(u"i"_s));
-            EXPECT_EQ(FormatTag(u"a"_s, u"1"_s, true, 0, false, false), u"<a>i1"_s);
-            throw std::runtime_error("write failed");
-        } catch (const std::runtime_error &) {
-        }
-        EXPECT_EQ(FormatTag(u"a"_s, u"1"_s, true, 0, false, false), u"<a>o1"_s);
-    }
-    EXPECT_FALSE(ValueHook());
-    SetValueHook(tagged(u"s"_s));
-    EXPECT_EQ(FormatTag(u"a"_s, u"1"_s, true, 0, false, false), u"<a>s1"_s);
-    SetValueHook({});
-    EXPECT_EQ(FormatTag(u"a"_s, u"1"_s, true, 0, false, false), u"<a>1"_s);
+    TTagWriter plain;
+    TTagWriter hooked{QString(), &hook};
+    plain.Append(u"a"_s, u"1<"_s, true, true, false);
+    hooked.Append(u"a"_s, u"1<"_s, true, true, false);
+    EXPECT_EQ(plain.Text, u"<a>1&lt;"_s);
+    EXPECT_EQ(hooked.Text, u"<a>[1<]"_s);
 }
 
 // --- Entities -------------------------------------------------------------------------

@@ -25,16 +25,8 @@ namespace {
 class FiltersTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_db = std::make_unique<TVideoDatabase>(QString());
-    }
-    void TearDown() override
-    {
-        m_db.reset();
-        QLocale::setDefault(QLocale::system());
-    }
+    void SetUp() override { m_db = std::make_unique<TVideoDatabase>(QString()); }
+    void TearDown() override { m_db.reset(); }
 
     TMovie *AddMovie(const QString &title, int year = 0)
     {
@@ -69,11 +61,7 @@ struct RangeCase
 };
 
 class ParseRangeTest : public ::testing::TestWithParam<RangeCase>
-{
-protected:
-    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void TearDown() override { QLocale::setDefault(QLocale::system()); }
-};
+{};
 
 TEST_P(ParseRangeTest, ReadsBothBounds)
 {
@@ -105,11 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParseRangeLocale, NumbersTakeTheLocaleSeparatorAndFallBackToAPoint)
 {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const TRange comma = ParseRange(u"6,5 - 7,5"_s, TSearchKind::Number);
-    const TRange point = ParseRange(u"6.5 - 7.5"_s, TSearchKind::Number);
-    const TRange date = ParseRange(u"01.01.2000"_s, TSearchKind::Date);
-    QLocale::setDefault(QLocale::system());
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const TRange comma = ParseRange(u"6,5 - 7,5"_s, TSearchKind::Number, german);
+    const TRange point = ParseRange(u"6.5 - 7.5"_s, TSearchKind::Number, german);
+    const TRange date = ParseRange(u"01.01.2000"_s, TSearchKind::Date, german);
     EXPECT_DOUBLE_EQ(comma.Lower, 6.5);
     EXPECT_DOUBLE_EQ(comma.Upper, 7.5);
     EXPECT_DOUBLE_EQ(point.Lower, 6.5);

@@ -120,14 +120,8 @@ TEST(MovieCaption, EpisodesShowTheirNumber)
 class PersonCaptionTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_person->SetName(u"Ann Smith"_s);
-    }
-    void TearDown() override { QLocale::setDefault(m_locale); }
+    void SetUp() override { m_person->SetName(u"Ann Smith"_s); }
 
-    QLocale m_locale;
     std::unique_ptr<TActor> m_person = TActor::Create(nullptr);
 };
 

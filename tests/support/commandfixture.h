@@ -157,7 +157,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(root.isValid());
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         folders.SettingsFolder = root.path() + u'/';
     }
     void TearDown() override
@@ -166,7 +165,6 @@ protected:
             host->Close();
         host.reset();
         db.reset();
-        QLocale::setDefault(QLocale::system());
     }
 
     void Start(const QList<std::tuple<QString, QString, int>> &movies)

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "catalog/daycount.h"
 #include "catalog/dbitem.h"
 #include "catalog/recordowner.h"
 #include "catalog/textrules.h"
@@ -62,6 +63,7 @@ public:
     }
     bool ImgFolders() const override { return imgFolders; }
     void LogLine(const QString &line) override { log.append(line); }
+    double Now() const override { return clock ? clock() : NowDays(); }
 
     bool modified = false;
     QList<LoanEvent> loanEvents;
@@ -71,6 +73,8 @@ public:
     int customFields = 0;
     QList<Report> reports;
     TTextRules textRules;
+    // The system clock unless a test fixes one.
+    TDayClock clock;
     // Image folders by TImageFolder; none by default, so records leave the disk alone.
     QMap<int, QString> folders;
     bool imgFolders = false;

@@ -79,7 +79,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(root.isValid());
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         QDir(root.path()).mkpath(u"program"_s);
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(RK_LANG_FILE), QDir(Program()).filePath(u"lang.txt"_s)));
@@ -96,7 +95,6 @@ protected:
         window.reset();
         qunsetenv("HOME");
         qunsetenv("XDG_CONFIG_HOME");
-        QLocale::setDefault(QLocale::system());
     }
     QString Program() const { return root.filePath(u"program"_s); }
 

@@ -536,15 +536,14 @@ TEST_F(CardTest, PersonViewHidesARepeatedNameAndTellsTheAge)
     TActor *person = NewPerson(u"Kim Novak"_s);
     person->SetTransname(u"Kim Novak"_s);
     person->SetBirthday(DateToDays(QDate(1970, 6, 15)));
-    SetDayClock([] { return DateToDays(QDate(2010, 6, 14)) + 0.5; });
+    db.SetClock([] { return DateToDays(QDate(2010, 6, 14)) + 0.5; });
     personCard.ShowPerson(person, TCardFrame::ModeView);
     EXPECT_FALSE(PersonShows("TransEdit"));
     EXPECT_EQ(Person<QLabel>("AgeLbl")->text(), u"(Age: 39)");
     EXPECT_TRUE(PersonShows("AgeLbl"));
-    SetDayClock([] { return DateToDays(QDate(2010, 6, 16)); });
+    db.SetClock([] { return DateToDays(QDate(2010, 6, 16)); });
     personCard.ShowPerson(person, TCardFrame::ModeView);
     EXPECT_EQ(Person<QLabel>("AgeLbl")->text(), u"(Age: 40)");
-    SetDayClock({});
 
     personCard.ShowPerson(person, TCardFrame::ModeEdit);
     EXPECT_TRUE(PersonShows("TransEdit"));
