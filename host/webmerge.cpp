@@ -91,9 +91,9 @@ const TWebValue<TWebPerson, TPersonFieldInfo> WebPersonValues[] = {
     {TPersonField::Awards, &TWebPerson::Awards},
 };
 
-// The general rule for one text field: the decoded web value, when there is one, replaces
-// an empty catalog value or, when the mask allows, any value. Emptiness is judged after
-// decoding so that markup alone (a lone "<br>") never clears what the user has.
+// The general rule for one field: the web value, when there is one, replaces an empty
+// catalog value or, when the mask allows, any value. Texts are judged after decoding so that
+// markup alone (a lone "<br>") never clears what the user has.
 template <typename TRecord, typename TInfo> class TFieldMerger
 {
 public:
