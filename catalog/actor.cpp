@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include "catalog/fieldcodec_p.h"
+#include "catalog/fieldtable_p.h"
 #include "catalog/recordowner.h"
 #include "catalog/textrules.h"
 #include "catalog/textutils.h"
@@ -93,43 +94,22 @@ void TActor::SetCategory(const QString &value)
 void TActor::Clear()
 {
     TDBItem::Clear();
-    SetAwards({});
-    SetGenre({});
-    SetUrl({});
+    ClearFields(*this, PersonFields());
+    // A person without a name is known by the translated name, which therefore stays.
     if (!m_name.isEmpty())
         SetTransname({});
-    SetAltnames({});
-    SetBirthday(0);
-    SetBirthplace({});
-    SetBio({});
-    SetFilmography({});
-    SetCategory({});
 }
 
 void TActor::Assign(const TDBItem &other)
 {
     if (other.Kind() != TRecordKind::Person)
         return;
-    const auto &src = static_cast<const TActor &>(other);
-    SetName(src.m_name);
-    SetTransname(src.m_transname);
-    SetAltnames(src.m_altnames);
-    SetBirthday(src.m_birthday);
-    SetBirthplace(src.m_birthplace);
-    SetBio(src.m_bio);
-    SetFilmography(src.m_filmography);
-    SetCategory(src.m_category);
-    SetAwards(src.m_awards);
-    SetGenre(src.m_genre);
-    SetUrl(src.m_url);
+    AssignFields(*this, static_cast<const TActor &>(other), PersonFields());
 }
 
 bool TActor::IsEmpty() const
 {
-    return m_pictureBytes.isEmpty() && m_name.isEmpty() && m_transname.isEmpty()
-           && m_altnames.isEmpty() && m_birthday == 0 && m_birthplace.isEmpty() && m_bio.isEmpty()
-           && m_filmography.isEmpty() && m_category.isEmpty() && m_genre.isEmpty()
-           && m_awards.isEmpty() && m_url.isEmpty();
+    return FieldsEmpty(*this, PersonFields()) && m_pictureBytes.isEmpty();
 }
 
 void TActor::ReadTag(const QString &name, const QString &value)

@@ -10,6 +10,7 @@
 
 #include "catalog/daycount.h"
 #include "catalog/fieldcodec_p.h"
+#include "catalog/fieldtable_p.h"
 #include "catalog/imagestore.h"
 #include "catalog/movie.h"
 #include "catalog/recordowner.h"
@@ -336,61 +337,10 @@ void TBaseMovie::DeleteCustomValue(int index)
 
 void TBaseMovie::Clear()
 {
-    SetGenre({});
-    SetAwards({});
-    SetUrl({});
-    SetRating(0);
-    SetComment({});
-    SetYear(0);
-    SetDirector({});
-    SetActors({});
-    SetCountry({});
-    SetDescription({});
-    SetCount(0);
-    SetType({});
-    SetImdbrating(0);
-    SetRip({});
-    SetLength(0);
-    SetLangs({});
-    SetTranslation({});
-    SetResolution({});
-    SetVideocodec({});
-    SetVideobitrate(0);
-    SetAudiocodec({});
-    SetAudiobitrate(0);
-    SetRelease({});
-    SetSize(0);
-    SetPath({});
-    SetMpaa({});
-    SetStudio({});
-    SetCode(0);
-    SetSubs({});
-    SetFramerate(0);
-    SetLabel({});
-    SetProducer({});
-    SetFroncover({});
-    SetCdcover({});
-    SetScreenshots({});
-    SetScenario({});
-    SetTags({});
-    SetLinks({});
-    SetMusic({});
-    SetTagline({});
-    SetFeatures({});
-    SetOrating(0);
-    SetOrname({});
-    SetNum(-1);
-    SetViewed(false);
-    SetWish(false);
-    // These bypass their setters' rules (a loan date needs a loan, a view date a viewing),
-    // but a change still has to reach the file.
-    if (m_dateadded != 0 || !m_loan.isEmpty() || m_loandate != 0 || m_viewdate != 0) {
-        m_dateadded = 0;
-        m_loan.clear();
-        m_loandate = 0;
-        m_viewdate = 0;
+    // The dates and the loan bypass their setters' rules (a loan date needs a loan, a view
+    // date a viewing), but a change still has to reach the file.
+    if (ClearFields(*this, MovieFields()))
         MarkModified();
-    }
     TDBItem::Clear();
 }
 
@@ -398,72 +348,14 @@ void TBaseMovie::Assign(const TDBItem &other)
 {
     if (other.Kind() == TRecordKind::Person)
         return;
-    const auto &src = static_cast<const TBaseMovie &>(other);
-    SetTitle(src.DisplayTitle());
-    SetOrigtitle(src.m_origtitle);
-    SetAka(src.m_aka);
-    SetYear(src.m_year);
-    SetGenre(src.m_genre);
-    SetDirector(src.m_director);
-    SetActors(src.m_actors);
-    SetCountry(src.m_country);
-    SetTagline(src.m_tagline);
-    SetDescription(src.m_description);
-    SetAwards(src.m_awards);
-    SetLinks(src.m_links);
-    SetCount(src.m_count);
-    SetType(src.m_type);
-    SetRating(src.m_rating);
-    SetTags(src.m_tags);
-    SetOrating(src.m_orating);
-    SetOrname(src.m_orname);
-    SetImdbrating(src.m_imdbrating);
-    SetRip(src.m_rip);
-    SetLength(src.m_length);
-    SetLangs(src.m_langs);
-    SetTranslation(src.m_translation);
-    SetResolution(src.m_resolution);
-    SetVideocodec(src.m_videocodec);
-    SetVideobitrate(src.m_videobitrate);
-    SetAudiocodec(src.m_audiocodec);
-    SetAudiobitrate(src.m_audiobitrate);
-    SetRelease(src.m_release);
-    SetSize(src.m_size);
-    SetUrl(src.m_url);
-    SetComment(src.m_comment);
-    SetMpaa(src.m_mpaa);
-    SetStudio(src.m_studio);
-    SetSubs(src.m_subs);
-    SetFramerate(src.m_framerate);
-    SetLabel(src.m_label);
-    SetFeatures(src.m_features);
-    SetProducer(src.m_producer);
-    SetMusic(src.m_music);
-    SetNum(src.m_num);
-    SetViewed(src.m_viewed);
-    SetViewdate(src.m_viewdate);
-    SetScenario(src.m_scenario);
-    SetWish(src.m_wish);
+    AssignFields(*this, static_cast<const TBaseMovie &>(other), MovieFields());
 }
 
 bool TBaseMovie::IsEmpty() const
 {
-    const QString *texts[] = {
-        &m_title,      &m_origtitle, &m_aka,         &m_genre,       &m_director,   &m_actors,
-        &m_country,    &m_tagline,   &m_description, &m_awards,      &m_links,      &m_features,
-        &m_type,       &m_rip,       &m_langs,       &m_translation, &m_resolution, &m_videocodec,
-        &m_audiocodec, &m_release,   &m_url,         &m_path,        &m_comment,    &m_mpaa,
-        &m_studio,     &m_subs,      &m_coverpath,   &m_label,       &m_producer,   &m_scenario,
-        &m_music,      &m_froncover, &m_cdcover,     &m_screenshots, &m_tags,
-    };
-    for (const QString *text : texts) {
-        if (!text->isEmpty())
-            return false;
-    }
-    // A poster held inside the catalog has no path: its bytes count.
-    return m_pictureBytes.isEmpty() && m_year == 0 && m_count == 0 && m_rating == 0
-           && m_orating == 0 && m_imdbrating == 0 && m_length == 0 && m_videobitrate == 0
-           && m_audiobitrate == 0 && m_size == 0 && m_code == 0 && m_framerate == 0;
+    // The poster is no field of the table; one held inside the catalog has no path: its
+    // bytes count.
+    return FieldsEmpty(*this, MovieFields()) && m_coverpath.isEmpty() && m_pictureBytes.isEmpty();
 }
 
 void TBaseMovie::ReadTag(const QString &name, const QString &value)

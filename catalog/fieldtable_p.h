@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -75,7 +76,70 @@ template <typename TInfo, int CaptionBase> struct TFieldRow
         info.RelativePath = true;
         return *this;
     }
+    TFieldRow &EmptyValue(int value)
+    {
+        info.EmptyValue = value;
+        return *this;
+    }
+    TFieldRow &Clear(TClearRule rule)
+    {
+        info.Clear = rule;
+        return *this;
+    }
+    TFieldRow &NotAssigned()
+    {
+        info.Assigned = false;
+        return *this;
+    }
+    TFieldRow &NotCountedForEmpty()
+    {
+        info.CountsForEmpty = false;
+        return *this;
+    }
+    TFieldRow &NotFilledFromDuplicate()
+    {
+        info.FilledFromDuplicate = false;
+        return *this;
+    }
 };
+
+// The whole-record operations over a field table, for the records' Clear, Assign and
+// IsEmpty. Fields that need more are left to the record (TClearRule::Record).
+
+// Empties the fields Clear takes: through the setters first, then the ones past their
+// setters. True when one of the latter changed, which the record then marks modified.
+template <typename TRecord, typename TInfo>
+bool ClearFields(TRecord &record, std::span<const TInfo> fields)
+{
+    for (const TInfo &field : fields) {
+        if (field.Clear == TClearRule::Setter)
+            field.SetEmpty(record);
+    }
+    bool changed = false;
+    for (const TInfo &field : fields) {
+        if (field.Clear == TClearRule::Direct)
+            changed |= field.ResetMember(record);
+    }
+    return changed;
+}
+
+template <typename TRecord, typename TInfo>
+void AssignFields(TRecord &into, const TRecord &from, std::span<const TInfo> fields)
+{
+    for (const TInfo &field : fields) {
+        if (field.Assigned)
+            field.Copy(into, from);
+    }
+}
+
+// Whether every field that counts for emptiness holds its empty value.
+template <typename TRecord, typename TInfo>
+bool FieldsEmpty(const TRecord &record, std::span<const TInfo> fields)
+{
+    return std::ranges::all_of(fields, [&](const TInfo &field) {
+        return !field.CountsForEmpty || field.IsEmptyIn(record);
+    });
+}
 
 // Lookups of a field table by one of its stored numbers or by file element. Each index is
 // built once, on first use; the numbers are small, so an array indexed by them.

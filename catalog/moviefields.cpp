@@ -33,6 +33,7 @@ std::span<const TMovieFieldInfo> MovieFields()
     using Text = const QString &;
     static const std::vector<TMovieFieldInfo> table = [] {
         const TRow rows[] = {
+            // The names a cleared movie is still known by, and the ones duplicates are found by.
             TRow(F::Title,
                  u"title"_s,
                  T::Text,
@@ -43,7 +44,9 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Search(2, u"Title"_s)
                 .Overwrite(0)
                 .Write(W::Always)
-                .Slot(1),
+                .Slot(1)
+                .Clear(TClearRule::Kept)
+                .NotFilledFromDuplicate(),
             TRow(F::Origtitle,
                  u"origtitle"_s,
                  T::Text,
@@ -53,7 +56,9 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Group(2, G::Letter)
                 .Search(3, u"Original title"_s)
                 .Overwrite(1)
-                .Slot(2),
+                .Slot(2)
+                .Clear(TClearRule::Kept)
+                .NotFilledFromDuplicate(),
             TRow(F::Year, u"year"_s, T::Int, Access(&M::Year, &M::SetYear), &M::m_year)
                 .Column(5, u"Year"_s, S::Numeric)
                 .Group(3, G::Number)
@@ -120,8 +125,11 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Column(18, u"Other Rating"_s, S::Numeric)
                 .Search(16, u"Other rating"_s)
                 .Overwrite(13)
-                .Slot(16),
-            TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname),
+                .Slot(16)
+                .NotFilledFromDuplicate(),
+            TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname)
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), &M::m_rip)
                 .Column(27, u"Quality"_s, S::WithCase)
                 .Group(13, G::Single)
@@ -192,10 +200,13 @@ std::span<const TMovieFieldInfo> MovieFields()
             TRow(F::Size, u"size"_s, T::BigInt, Access(&M::Size, &M::SetSize), &M::m_size)
                 .Column(32, u"File size"_s, S::Numeric)
                 .Slot(37),
+            // The files are the record's own: Assign and the duplicate merge leave them.
             TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), &M::m_path)
                 .Column(26, u"Local file"_s, S::WithCase)
                 .Search(23, u"Local file"_s)
-                .Slot(26),
+                .Slot(26)
+                .NotAssigned()
+                .NotFilledFromDuplicate(),
             TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), &M::m_mpaa)
                 .Column(14, u"MPAA"_s, S::NoCase)
                 .Overwrite(12)
@@ -206,6 +217,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Search(13, u"Studio"_s)
                 .Overwrite(11)
                 .Slot(12),
+            // A stamp, not user data. Clear resets it past its setter, which marks nothing.
             TRow(F::Dateadded,
                  u"dateadded"_s,
                  T::Date,
@@ -214,13 +226,24 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Column(21, u"Date Added"_s, S::Date, false)
                 .Group(23, G::Date)
                 .Search(19, u"Date added"_s)
-                .Slot(19),
-            TRow(F::Code, u"code"_s, T::Int, Access(&M::Code, &M::SetCode), &M::m_code),
+                .Slot(19)
+                .Clear(TClearRule::Direct)
+                .NotAssigned()
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
+            TRow(F::Code, u"code"_s, T::Int, Access(&M::Code, &M::SetCode), &M::m_code)
+                .NotAssigned()
+                .NotFilledFromDuplicate(),
+            // A loan is lent and returned, not copied; Clear drops it without a loan event.
             TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), &M::m_loan)
                 .Column(22, u"Borrower"_s, S::NoCase, false)
                 .Group(19, G::Single)
                 .Search(20, u"Borrower"_s)
-                .Slot(20),
+                .Slot(20)
+                .Clear(TClearRule::Direct)
+                .NotAssigned()
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), &M::m_subs)
                 .Column(31, u"Subtitles"_s, S::NoCase)
                 .Group(18, G::List)
@@ -232,7 +255,8 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access(&M::Framerate, &M::SetFramerate),
                  &M::m_framerate)
                 .Column(39, u"Frame Rate"_s, S::Numeric)
-                .Slot(42),
+                .Slot(42)
+                .NotFilledFromDuplicate(),
             TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), &M::m_label)
                 .Column(40, u"Media Label"_s, S::NoCase)
                 .Group(22, G::List)
@@ -254,33 +278,47 @@ std::span<const TMovieFieldInfo> MovieFields()
                  Access(&M::Froncover, &M::SetFroncover),
                  &M::m_froncover)
                 .RelativePath()
-                .Slot(51),
+                .Slot(51)
+                .NotAssigned()
+                .NotFilledFromDuplicate(),
             TRow(F::Cdcover,
                  u"cdcover"_s,
                  T::Text,
                  Access(&M::Cdcover, &M::SetCdcover),
                  &M::m_cdcover)
                 .RelativePath()
-                .Slot(52),
+                .Slot(52)
+                .NotAssigned()
+                .NotFilledFromDuplicate(),
             TRow(F::Screenshots,
                  u"screenshots"_s,
                  T::Text,
                  Access(&M::Screenshots, &M::SetScreenshots),
                  &M::m_screenshots)
                 .RelativePath()
-                .Slot(50),
+                .Slot(50)
+                .NotAssigned()
+                .NotFilledFromDuplicate(),
+            // -1 when not given: the value Clear stores and the duplicate merge fills.
             TRow(F::Num, u"num"_s, T::Int, Access(&M::Num, &M::SetNum), &M::m_num)
                 .Column(1, u"ID"_s, S::Numeric)
                 .Group(0, G::Number)
                 .Search(30, u"ID"_s)
                 .Write(W::WhenNotNegative, -1)
-                .Slot(0),
+                .Slot(0)
+                .EmptyValue(-1)
+                .NotCountedForEmpty(),
+            // Clear turns it off; only new movies follow DefaultViewed().
             TRow(F::Viewed, u"viewed"_s, T::Flag, Access(&M::Viewed, &M::SetViewed), &M::m_viewed)
                 .Write(W::OnlyFalse, 1)
-                .Slot(44),
+                .Slot(44)
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Wish, u"wish"_s, T::Flag, Access(&M::Wish, &M::SetWish), &M::m_wish)
                 .Write(W::OnlyTrue)
-                .Slot(45),
+                .Slot(45)
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Scenario,
                  u"scenario"_s,
                  T::Text,
@@ -290,20 +328,31 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Group(7, G::List)
                 .Search(9, u"Scenario"_s)
                 .Overwrite(7)
-                .Slot(8),
+                .Slot(8)
+                .NotFilledFromDuplicate(),
+            // TDBItem::Clear clears it for every kind.
             TRow(F::Bookmark,
                  u"bookmark"_s,
                  T::Flag,
                  Access<bool>(&TDBItem::Bookmark, &TDBItem::SetBookmark),
                  static_cast<bool M::*>(&M::m_bookmark))
-                .Write(W::OnlyTrue, 1),
+                .Write(W::OnlyTrue, 1)
+                .Clear(TClearRule::Record)
+                .NotAssigned()
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
+            // Past the setters in Clear: the setters refuse a date without a loan or a viewing.
             TRow(F::Loandate,
                  u"loandate"_s,
                  T::Date,
                  Access(&M::Loandate, &M::SetLoandate),
                  &M::m_loandate)
                 .Column(42, u"Loaned Date"_s, S::Date, false)
-                .Slot(47),
+                .Slot(47)
+                .Clear(TClearRule::Direct)
+                .NotAssigned()
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Viewdate,
                  u"viewdate"_s,
                  T::Date,
@@ -311,26 +360,34 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_viewdate)
                 .Column(43, u"Viewed date"_s, S::Date, false)
                 .Search(29, u"Viewed date"_s)
-                .Slot(46),
+                .Slot(46)
+                .Clear(TClearRule::Direct)
+                .NotCountedForEmpty()
+                .NotFilledFromDuplicate(),
             TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), &M::m_tags)
                 .Column(20, u"Tags"_s, S::NoCase)
                 .Group(12, G::List)
                 .Search(18, u"Tags"_s)
                 .Overwrite(14)
-                .Slot(18),
+                .Slot(18)
+                .NotFilledFromDuplicate(),
             TRow(F::Links, u"links"_s, T::Text, Access(&M::Links, &M::SetLinks), &M::m_links)
                 .Overwrite(19)
-                .Slot(25),
+                .Slot(25)
+                .NotFilledFromDuplicate(),
             TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), &M::m_music)
                 .Column(10, u"Music"_s, S::NoCase)
                 .Search(10, u"Music"_s)
                 .Overwrite(8)
-                .Slot(9),
+                .Slot(9)
+                .NotFilledFromDuplicate(),
             TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), &M::m_aka)
                 .Column(4, u"Also known as"_s, S::Natural)
                 .Search(4, u"Also known as"_s)
                 .Overwrite(2)
-                .Slot(3),
+                .Slot(3)
+                .Clear(TClearRule::Kept)
+                .NotFilledFromDuplicate(),
             TRow(F::Tagline,
                  u"tagline"_s,
                  T::Text,
@@ -338,7 +395,8 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_tagline)
                 .Column(23, u"Tagline"_s, S::NoCase)
                 .Overwrite(15)
-                .Slot(21),
+                .Slot(21)
+                .NotFilledFromDuplicate(),
             TRow(F::Features,
                  u"features"_s,
                  T::Text,
@@ -346,7 +404,8 @@ std::span<const TMovieFieldInfo> MovieFields()
                  &M::m_features)
                 .Column(41, u"Features"_s, S::WithCase)
                 .Overwrite(20)
-                .Slot(43),
+                .Slot(43)
+                .NotFilledFromDuplicate(),
             TRow(F::Comment,
                  u"comment"_s,
                  T::Text,
@@ -373,7 +432,8 @@ std::span<const TMovieFieldInfo> MovieFields()
                  T::Text,
                  Access<Text>(&TDBItem::Awards, &TDBItem::SetAwards))
                 .Overwrite(18)
-                .Slot(24),
+                .Slot(24)
+                .NotFilledFromDuplicate(),
             TRow(F::Url, u"url"_s, T::Text, Access<Text>(&TDBItem::Url, &TDBItem::SetUrl))
                 .Column(16, u"URL"_s, S::WithCase)
                 .Slot(14),

@@ -8,6 +8,15 @@ class TBaseMovie;
 
 // The fields of a movie (and an episode): first those of the movie part in catalog file
 // order, then those every record has. Not stored anywhere: add new fields where they fit.
+//
+// Adding a field takes its data member with getter and setter in TBaseMovie, a value here
+// and its row in MovieFields(), and its place on the card (views/). The row alone brings it
+// to the catalog file, the JSON dump, the list column, grouping and search (when given
+// numbers), the import and export plug-ins (a slot), Clear, Assign, IsEmpty and the
+// duplicate merge; the row's exceptions say where it differs from the usual (kept by Clear,
+// not copied, not counted for emptiness, not filled from a duplicate). The web merge takes
+// only what the plug-in record carries, which is fixed. tst_recordfields runs every field
+// through all of these; a field that is an exception is named there too.
 enum class TMovieField {
     Title,
     Origtitle,

@@ -32,12 +32,16 @@ std::span<const TPersonFieldInfo> PersonFields()
     using Text = const QString &;
     static const std::vector<TPersonFieldInfo> table = [] {
         const TRow rows[] = {
+            // A cleared person keeps the name; duplicates are found by the names.
             TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
                 .Column(1, u"Name"_s)
                 .Group(0, G::Letter)
                 .Search(2, u"Name"_s)
                 .Overwrite(0)
-                .Slot(0),
+                .Slot(0)
+                .Clear(TClearRule::Kept)
+                .NotFilledFromDuplicate(),
+            // TActor::Clear keeps it while it stands in for a missing name.
             TRow(F::Transname,
                  u"transname"_s,
                  T::Text,
@@ -47,7 +51,9 @@ std::span<const TPersonFieldInfo> PersonFields()
                 .Group(1, G::Letter)
                 .Search(3, u"Translated name"_s)
                 .Overwrite(1)
-                .Slot(1),
+                .Slot(1)
+                .Clear(TClearRule::Record)
+                .NotFilledFromDuplicate(),
             TRow(F::Altnames,
                  u"altnames"_s,
                  T::Text,
@@ -100,13 +106,18 @@ std::span<const TPersonFieldInfo> PersonFields()
                 .Search(8, u"Career"_s)
                 .Overwrite(6)
                 .Slot(6),
+            // A person's comment and rating are the user's own: Clear, Assign and IsEmpty leave
+            // them.
             TRow(F::Comment,
                  u"comment"_s,
                  T::Text,
                  Access<Text>(&TDBItem::Comment, &TDBItem::SetComment))
                 .Column(13, u"Comments"_s)
                 .Search(13, u"Comments"_s)
-                .Slot(12),
+                .Slot(12)
+                .Clear(TClearRule::Kept)
+                .NotAssigned()
+                .NotCountedForEmpty(),
             TRow(F::Rating,
                  u"rating"_s,
                  T::Rating,
@@ -114,7 +125,10 @@ std::span<const TPersonFieldInfo> PersonFields()
                 .Column(9, u"Rating"_s)
                 .Group(5, G::Rating)
                 .Search(9, u"Rating"_s)
-                .Slot(8),
+                .Slot(8)
+                .Clear(TClearRule::Kept)
+                .NotAssigned()
+                .NotCountedForEmpty(),
             TRow(F::Genre, u"genre"_s, T::Text, Access<Text>(&TDBItem::Genre, &TDBItem::SetGenre))
                 .Column(6, u"Genre"_s)
                 .Group(3, G::List)

@@ -44,6 +44,15 @@ enum class TWriteRule : quint8 {
     Common, // written with the fields every record has (TDBItem), not from the table
 };
 
+// What a record's Clear does with a field.
+enum class TClearRule : quint8 {
+    Setter, // stores the empty value through the setter
+    Direct, // stores it past the setter, whose rules would refuse it (a loan date needs a
+            // loan); the record marks itself modified once for all of these
+    Kept,   // leaves it: the names a cleared record is still known by
+    Record, // the record's Clear handles it by hand (a rule that depends on another field)
+};
+
 // The text of a value as a list cell shows it (numbers in the user's locale, without
 // thousands separators, so they read back in a cell editor).
 QString FieldValueText(TFieldType type, const QVariant &value);
@@ -109,6 +118,15 @@ template <typename TRecord, typename TId> struct TRecordField
     int OnFailure = 0;
     // A path relative to an image folder: Windows-written backslashes become "/".
     bool RelativePath = false;
+    // The value of an empty record (0 or false; -1 for the movie ID, which is -1 when not
+    // given): what Clear stores and what IsEmpty and the duplicate merge take as not set.
+    int EmptyValue = 0;
+    TClearRule Clear = TClearRule::Setter;
+    // Whether Assign copies it, whether a value makes the record not empty, and whether the
+    // duplicate merge fills it from the removed copy when the record that stays has none.
+    bool Assigned = true;
+    bool CountsForEmpty = true;
+    bool FilledFromDuplicate = true;
 
     QVariant Value(const TRecord &record) const
     {
@@ -123,6 +141,55 @@ template <typename TRecord, typename TId> struct TRecordField
                 (record.*a.Set)(value.value<T>());
             },
             Access);
+    }
+    // Whether the record holds the empty value (empty text, EmptyValue otherwise).
+    bool IsEmptyIn(const TRecord &record) const
+    {
+        return std::visit(
+            [&](const auto &a) {
+                const auto &value = (record.*a.Get)();
+                using T = std::remove_cvref_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, QString>)
+                    return value.isEmpty();
+                else
+                    return value == static_cast<T>(EmptyValue);
+            },
+            Access);
+    }
+    // Stores the empty value through the setter.
+    void SetEmpty(TRecord &record) const
+    {
+        std::visit(
+            [&](const auto &a) {
+                using T = std::remove_cvref_t<decltype((record.*a.Get)())>;
+                if constexpr (std::is_same_v<T, QString>)
+                    (record.*a.Set)(QString());
+                else
+                    (record.*a.Set)(static_cast<T>(EmptyValue));
+            },
+            Access);
+    }
+    // Stores the empty value into the data member, past the setter; true when it changed.
+    bool ResetMember(TRecord &record) const
+    {
+        return std::visit(
+            [&](auto member) {
+                auto &target = record.*member;
+                using T = std::remove_reference_t<decltype(target)>;
+                T empty{};
+                if constexpr (!std::is_same_v<T, QString>)
+                    empty = static_cast<T>(EmptyValue);
+                if (target == empty)
+                    return false;
+                target = empty;
+                return true;
+            },
+            Member);
+    }
+    // Copies the value of `from` into `into` through the setter, with its rules.
+    void Copy(TRecord &into, const TRecord &from) const
+    {
+        std::visit([&](const auto &a) { (into.*a.Set)((from.*a.Get)()); }, Access);
     }
     // The text a list cell shows.
     QString Text(const TRecord &record) const { return FieldValueText(Type, Value(record)); }

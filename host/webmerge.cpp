@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <utility>
+#include <variant>
 
 #include <QStringList>
 
@@ -34,9 +35,65 @@ bool MaskAllows(uint32_t mask, int index)
     return index >= 0 && index < 32 && ((mask >> index) & 1U);
 }
 
-// The general rule for one text field: the decoded web value, when there is one, replaces
-// an empty catalog value or, when the mask allows, any value. Emptiness is judged after
-// decoding so that markup alone (a lone "<br>") never clears what the user has.
+const TMovieFieldInfo &FieldInfo(TMovieField id)
+{
+    return MovieField(id);
+}
+
+const TPersonFieldInfo &FieldInfo(TPersonField id)
+{
+    return PersonField(id);
+}
+
+// A value of a plug-in's record (copied into TWebMovie or TWebPerson) that goes into one
+// record field as it is. The plug-in records are a fixed interface, so the list of these is
+// too; what happens to each comes from the record's field table.
+template <typename TWeb, typename TInfo> struct TWebValue
+{
+    typename TInfo::TFieldId Id;
+    std::variant<QString TWeb::*, int TWeb::*, double TWeb::*> Member;
+
+    const TInfo &Field() const { return FieldInfo(Id); }
+};
+
+// In the order of the plug-in records, which the overwrite bits follow. The title and the
+// name, the ratings, the running time and the page's address have rules of their own.
+const TWebValue<TWebMovie, TMovieFieldInfo> WebMovieValues[] = {
+    {TMovieField::Origtitle, &TWebMovie::OrigTitle},
+    {TMovieField::Aka, &TWebMovie::Aka},
+    {TMovieField::Year, &TWebMovie::Year},
+    {TMovieField::Genre, &TWebMovie::Genre},
+    {TMovieField::Director, &TWebMovie::Director},
+    {TMovieField::Producer, &TWebMovie::Producer},
+    {TMovieField::Scenario, &TWebMovie::Scenario},
+    {TMovieField::Music, &TWebMovie::Music},
+    {TMovieField::Actors, &TWebMovie::Actors},
+    {TMovieField::Country, &TWebMovie::Country},
+    {TMovieField::Studio, &TWebMovie::Studio},
+    {TMovieField::Mpaa, &TWebMovie::Mpaa},
+    {TMovieField::Tags, &TWebMovie::Tags},
+    {TMovieField::Tagline, &TWebMovie::Tagline},
+    {TMovieField::Description, &TWebMovie::Description},
+    {TMovieField::Awards, &TWebMovie::Awards},
+    {TMovieField::Links, &TWebMovie::Links},
+    {TMovieField::Features, &TWebMovie::Features},
+};
+
+const TWebValue<TWebPerson, TPersonFieldInfo> WebPersonValues[] = {
+    {TPersonField::Transname, &TWebPerson::TransName},
+    {TPersonField::Altnames, &TWebPerson::AltNames},
+    {TPersonField::Birthday, &TWebPerson::Birthday},
+    {TPersonField::Birthplace, &TWebPerson::Birthplace},
+    {TPersonField::Genre, &TWebPerson::Genre},
+    {TPersonField::Category, &TWebPerson::Career},
+    {TPersonField::Bio, &TWebPerson::Bio},
+    {TPersonField::Filmography, &TWebPerson::Filmography},
+    {TPersonField::Awards, &TWebPerson::Awards},
+};
+
+// The general rule for one field: the web value, when there is one, replaces an empty
+// catalog value or, when the mask allows, any value. Texts are judged after decoding so that
+// markup alone (a lone "<br>") never clears what the user has.
 template <typename TRecord, typename TInfo> class TFieldMerger
 {
 public:
@@ -47,15 +104,30 @@ public:
 
     bool Allows(const TInfo &field) const { return MaskAllows(m_mask, field.OverwriteBit); }
 
-    void Text(const QString &raw, const TInfo &field)
-    {
-        Text(raw, field, field.TextRef(m_record)->isEmpty());
-    }
     void Text(const QString &raw, const TInfo &field, bool fieldEmpty)
     {
         const QString value = DecodeHtmlText(raw);
         if (!value.isEmpty() && (fieldEmpty || Allows(field)))
             field.SetValue(m_record, value);
+    }
+    // The same for numbers, which the page has when they are above 0.
+    template <typename T> void Number(T value, const TInfo &field)
+    {
+        if (value > 0 && (field.IsEmptyIn(m_record) || Allows(field)))
+            field.SetValue(m_record, value);
+    }
+    // A value the plug-in's record carries one-to-one.
+    template <typename TWeb> void Value(const TWeb &web, const TWebValue<TWeb, TInfo> &value)
+    {
+        const TInfo &field = value.Field();
+        std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(web.*member), const QString &>)
+                    Text(web.*member, field, field.IsEmptyIn(m_record));
+                else
+                    Number(web.*member, field);
+            },
+            value.Member);
     }
 
 private:
@@ -194,67 +266,40 @@ uint32_t OverwriteBit(TPersonField field)
 void MergeMovie(TBaseMovie &record, const TWebMovie &web, uint32_t overwriteMask)
 {
     using F = TMovieField;
-    const auto field = [](F id) -> const TMovieFieldInfo & { return MovieField(id); };
     TFieldMerger<TBaseMovie, TMovieFieldInfo> merge(record, overwriteMask);
 
     // A title that only repeats the original title is the program's placeholder, not the
-    // user's choice.
+    // user's choice. First: whether an original title is kept depends on the title.
     const bool titleEmpty = record.Title().isEmpty() || record.Title() == record.Origtitle();
-    merge.Text(web.Title, field(F::Title), titleEmpty);
-    merge.Text(web.OrigTitle, field(F::Origtitle));
-    merge.Text(web.Aka, field(F::Aka));
-    if (web.Year > 0 && (record.Year() == 0 || merge.Allows(field(F::Year))))
-        record.SetYear(web.Year);
-    merge.Text(web.Genre, field(F::Genre));
-    merge.Text(web.Director, field(F::Director));
-    merge.Text(web.Producer, field(F::Producer));
-    merge.Text(web.Scenario, field(F::Scenario));
-    merge.Text(web.Music, field(F::Music));
-    merge.Text(web.Actors, field(F::Actors));
-    merge.Text(web.Country, field(F::Country));
-    merge.Text(web.Studio, field(F::Studio));
-    merge.Text(web.Mpaa, field(F::Mpaa));
+    merge.Text(web.Title, MovieField(F::Title), titleEmpty);
+    for (const auto &value : WebMovieValues)
+        merge.Value(web, value);
 
     // IMDb's own rating has a field of its own that always follows the site; the other
     // rating's bit covers its name too.
     if (web.Url.toLower().contains(u"imdb"_s)) {
         record.SetImdbrating(web.Rating);
-    } else if (web.Rating > 0 && (record.Orating() == 0 || merge.Allows(field(F::Orating)))) {
+    } else if (web.Rating > 0 && (record.Orating() == 0 || merge.Allows(MovieField(F::Orating)))) {
         record.SetOrating(web.Rating);
         if (!web.RatingName.isEmpty())
             record.SetOrname(web.RatingName);
     }
-
-    merge.Text(web.Tags, field(F::Tags));
-    merge.Text(web.Tagline, field(F::Tagline));
-    merge.Text(web.Description, field(F::Description));
-    if (web.Duration > 0 && (record.Length() == 0 || merge.Allows(field(F::Length))))
+    // The page gives minutes.
+    if (web.Duration > 0 && (record.Length() == 0 || merge.Allows(MovieField(F::Length))))
         record.SetLength(MinutesToTime(web.Duration));
-    merge.Text(web.Awards, field(F::Awards));
-    merge.Text(web.Links, field(F::Links));
     AppendUrl(record, web.Url);
-    merge.Text(web.Features, field(F::Features));
 }
 
 void MergePerson(TActor &person, const TWebPerson &web, uint32_t overwriteMask)
 {
-    using F = TPersonField;
-    const auto field = [](F id) -> const TPersonFieldInfo & { return PersonField(id); };
     TFieldMerger<TActor, TPersonFieldInfo> merge(person, overwriteMask);
 
+    // As the title: first, since the translated name fills in a missing name.
     const bool nameEmpty = person.Name().isEmpty() || person.Name() == person.Transname();
-    merge.Text(web.Name, field(F::Name), nameEmpty);
-    merge.Text(web.TransName, field(F::Transname));
-    merge.Text(web.AltNames, field(F::Altnames));
-    if (web.Birthday > 0 && (person.Birthday() == 0 || merge.Allows(field(F::Birthday))))
-        person.SetBirthday(web.Birthday);
-    merge.Text(web.Birthplace, field(F::Birthplace));
-    merge.Text(web.Genre, field(F::Genre));
-    merge.Text(web.Career, field(F::Category));
+    merge.Text(web.Name, PersonField(TPersonField::Name), nameEmpty);
+    for (const auto &value : WebPersonValues)
+        merge.Value(web, value);
     AppendUrl(person, web.Url);
-    merge.Text(web.Bio, field(F::Bio));
-    merge.Text(web.Filmography, field(F::Filmography));
-    merge.Text(web.Awards, field(F::Awards));
 }
 
 void AddPeople(TVideoDatabase &catalog, const TWebMovie &web, bool transNames)

@@ -1,6 +1,7 @@
 #include "logic/maintenance.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include "catalog/actor.h"
 #include "catalog/movie.h"
 #include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 #include "catalog/platform/volumeinfo.h"
 #include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
@@ -18,21 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool Blank(const QString &value)
+// Fills every field of `into` the table lets the duplicate merge fill, when it holds its
+// empty value there and not in `from`.
+template <typename TRecord, typename TInfo>
+void FillEmptyFields(TRecord &into, const TRecord &from, std::span<const TInfo> fields)
 {
-    return value.isEmpty();
-}
-template <typename T> bool Blank(T value)
-{
-    return value == T(0);
-}
-
-// Copies one field from `from` into `into` when it is blank there.
-template <typename R, typename Get, typename Set>
-void Fill(R &into, const R &from, Get get, Set set)
-{
-    if (Blank((into.*get)()) && !Blank((from.*get)()))
-        (into.*set)((from.*get)());
+    for (const TInfo &field : fields) {
+        if (field.FilledFromDuplicate && field.IsEmptyIn(into) && !field.IsEmptyIn(from))
+            field.Copy(into, from);
+    }
 }
 
 bool ReportProgress(const TMaintenanceProgress &progress, int done, int total)
@@ -97,53 +93,12 @@ std::optional<int> WholeNumber(const QString &text)
 
 void MergeDuplicateMovie(TBaseMovie &into, const TBaseMovie &from)
 {
-    using M = TBaseMovie;
-    Fill(into, from, &M::Year, &M::SetYear);
-    Fill(into, from, &M::Genre, &M::SetGenre);
-    Fill(into, from, &M::Director, &M::SetDirector);
-    Fill(into, from, &M::Producer, &M::SetProducer);
-    Fill(into, from, &M::Actors, &M::SetActors);
-    Fill(into, from, &M::Country, &M::SetCountry);
-    Fill(into, from, &M::Studio, &M::SetStudio);
-    Fill(into, from, &M::Mpaa, &M::SetMpaa);
-    Fill(into, from, &M::Url, &M::SetUrl);
-    Fill(into, from, &M::Imdbrating, &M::SetImdbrating);
-    Fill(into, from, &M::Rating, &M::SetRating);
-    Fill(into, from, &M::Description, &M::SetDescription);
-    Fill(into, from, &M::Comment, &M::SetComment);
-    Fill(into, from, &M::Rip, &M::SetRip);
-    Fill(into, from, &M::Length, &M::SetLength);
-    Fill(into, from, &M::Langs, &M::SetLangs);
-    Fill(into, from, &M::Translation, &M::SetTranslation);
-    Fill(into, from, &M::Resolution, &M::SetResolution);
-    Fill(into, from, &M::Videocodec, &M::SetVideocodec);
-    Fill(into, from, &M::Videobitrate, &M::SetVideobitrate);
-    Fill(into, from, &M::Audiocodec, &M::SetAudiocodec);
-    Fill(into, from, &M::Audiobitrate, &M::SetAudiobitrate);
-    Fill(into, from, &M::Release, &M::SetRelease);
-    Fill(into, from, &M::Size, &M::SetSize);
-    Fill(into, from, &M::Subs, &M::SetSubs);
-    Fill(into, from, &M::Count, &M::SetCount);
-    Fill(into, from, &M::Type, &M::SetType);
-    Fill(into, from, &M::Label, &M::SetLabel);
-    if (into.Num() == -1)
-        into.SetNum(from.Num());
+    FillEmptyFields(into, from, MovieFields());
 }
 
 void MergeDuplicatePerson(TActor &into, const TActor &from)
 {
-    using P = TActor;
-    Fill(into, from, &P::Altnames, &P::SetAltnames);
-    Fill(into, from, &P::Birthday, &P::SetBirthday);
-    Fill(into, from, &P::Birthplace, &P::SetBirthplace);
-    Fill(into, from, &P::Genre, &P::SetGenre);
-    Fill(into, from, &P::Category, &P::SetCategory);
-    Fill(into, from, &P::Rating, &P::SetRating);
-    Fill(into, from, &P::Url, &P::SetUrl);
-    Fill(into, from, &P::Bio, &P::SetBio);
-    Fill(into, from, &P::Filmography, &P::SetFilmography);
-    Fill(into, from, &P::Awards, &P::SetAwards);
-    Fill(into, from, &P::Comment, &P::SetComment);
+    FillEmptyFields(into, from, PersonFields());
 }
 
 TDuplicateReport

@@ -22,8 +22,8 @@ using TMaintenanceProgress = std::function<bool(int done, int total)>;
 
 enum class TDuplicateAction { Remove = 0, Merge = 1 };
 
-// Fills every empty (or zero) field of `into` that a merge takes over from `from`; `num`
-// only when it is -1.
+// Fills every empty (or zero) field of `into` that the field table lets a merge take over
+// from `from` (FilledFromDuplicate); `num` only when it is -1.
 void MergeDuplicateMovie(TBaseMovie &into, const TBaseMovie &from);
 void MergeDuplicatePerson(TActor &into, const TActor &from);
 

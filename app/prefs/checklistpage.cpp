@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/prefs/prefswidgets_p.h"
+#include "catalog/moviefields.h"
+#include "catalog/personfields.h"
 
 using namespace Qt::StringLiterals;
 using namespace Prefs;
@@ -19,35 +21,9 @@ constexpr int TextColumns = 710;
 constexpr int TextItems = 711;
 constexpr int TextMovieItems = 730;  // 44 items
 constexpr int TextPeopleItems = 780; // 13 items
-// The grid column captions of the list views.
+// The grid column captions of the list views (the field tables' caption numbers).
 constexpr int TextMovieColumns = 2200;
 constexpr int TextPeopleColumns = 2300;
-
-const char16_t *const MovieColumnNames[] = {
-    u"Poster",        u"ID",          u"Title",         u"Original Title", u"Also known as",
-    u"Year",          u"Genre",       u"Director",      u"Producer",       u"Scenario",
-    u"Music",         u"Actors",      u"Country",       u"Studio",         u"MPAA",
-    u"Release",       u"URL",         u"IMDB Rating",   u"Other Rating",   u"Rating",
-    u"Tags",          u"Date Added",  u"Borrower",      u"Tagline",        u"Description",
-    u"Comments",      u"Local file",  u"Quality",       u"Duration",       u"Languages",
-    u"Translation",   u"Subtitles",   u"File size",     u"Media type",     u"Video codec",
-    u"Video Bitrate", u"Audio codec", u"Audio bitrate", u"Resolution",     u"Frame Rate",
-    u"Media Label",   u"Features",    u"Loaned Date",   u"Viewed date"};
-
-const char16_t *const PeopleColumnNames[] = {u"Photo",
-                                             u"Name",
-                                             u"Translated name",
-                                             u"Alternative name",
-                                             u"Birthday",
-                                             u"Birthplace",
-                                             u"Genre",
-                                             u"Career",
-                                             u"URL",
-                                             u"Rating",
-                                             u"Biography",
-                                             u"Filmography",
-                                             u"Awards",
-                                             u"Comments"};
 
 const char16_t *const MovieItemNames[] = {u"Poster",
                                           u"Original Title",
@@ -108,8 +84,8 @@ const char16_t *const PeopleItemNames[] = {u"Photo",
                                            u"Awards",
                                            u"Comments"};
 
-static_assert(std::size(MovieColumnNames) == TSettings::MovieColumnCount);
-static_assert(std::size(PeopleColumnNames) == TSettings::PeopleColumnCount);
+static_assert(MovieFixedColumns == TSettings::MovieColumnCount);
+static_assert(PeopleColumns == TSettings::PeopleColumnCount);
 static_assert(std::size(MovieItemNames) == TSettings::MovieItemCount);
 static_assert(std::size(PeopleItemNames) == TSettings::PeopleItemCount);
 
@@ -139,15 +115,24 @@ TKindInfo Info(TKind kind)
     return {u"PeopleItemsPage", u"PeopleItemsVisible", TextPeopleItems, false};
 }
 
+// The grid columns' captions: the picture's, then those of the fields' table rows.
+template <auto FieldAt> QStringList ColumnCaptions(const QString &picture, int count)
+{
+    QStringList captions{picture};
+    for (int column = 1; column < count; ++column)
+        captions.append(FieldAt(column)->DefaultCaption);
+    return captions;
+}
+
 QStringList Captions(TKind kind)
 {
     switch (kind) {
     case TKind::MovieColumns:
-        return Strings(MovieColumnNames);
+        return ColumnCaptions<MovieFieldAtColumn>(u"Poster"_s, MovieFixedColumns);
     case TKind::MovieItems:
         return Strings(MovieItemNames);
     case TKind::PeopleColumns:
-        return Strings(PeopleColumnNames);
+        return ColumnCaptions<PersonFieldAtColumn>(u"Photo"_s, PeopleColumns);
     case TKind::PeopleItems:
         break;
     }
