@@ -19,7 +19,6 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/toolscontroller.h"
-#include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"

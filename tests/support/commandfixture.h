@@ -62,7 +62,8 @@ public:
 };
 
 // What the window does for the controllers, kept to what they can observe: the movie list
-// is shown and drives the real card edit, the person list's focused record follows it.
+// is the shown one and drives the real card edit; the person list keeps its focused record
+// current.
 class TTestCommandHost : public ICommandHost
 {
 public:
