@@ -5,6 +5,7 @@
 #include "catalog/dbitem.h"
 
 class IMainDialogs;
+class TCardEdit;
 class QWidget;
 class TListController;
 class TVideoDatabase;
@@ -30,16 +31,8 @@ public:
     virtual TListController &Shown() const = 0;
     virtual const TFilterState &Filter() const = 0;
 
-    virtual TEditState EditState() const = 0;
-    // Moves to another edit state, showing the card and the commands that follow.
-    virtual void SetEditState(TEditState state) = 0;
-    // Sets the edit state without showing anything, and forgets what an edit in progress
-    // kept (its snapshot, a new record): before records go, and after.
-    virtual void ResetEditState(TEditState state) = 0;
-    // Stores the card's edit in progress as Apply does.
-    virtual void ApplyEdits() = 0;
-    // The card shows the current record again; the commands, the status bar follow.
-    virtual void ShowCurrent() = 0;
+    // The card's edit state, its edit, apply and cancel.
+    virtual TCardEdit &Edit() = 0;
     virtual void CommandUpdate() = 0;
     virtual void UpdateStatusBar() = 0;
     virtual void ShowStatusText(const QString &text) = 0;

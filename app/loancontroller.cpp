@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/commandhost.h"
 #include "app/grouping.h"
@@ -109,8 +110,8 @@ void TLoanController::LoanMovies()
     if (m_host.PeopleMode() || m_host.ReadOnly() || !db)
         return;
     // A pending card edit is stored first; showing the card again would drop it.
-    if (m_host.EditState() == TEditState::Editing)
-        m_host.ApplyEdits();
+    if (m_host.Edit().EditState() == TEditState::Editing)
+        m_host.Edit().ApplyEdits();
     TListController &movies = m_host.Lists(TRecordKind::Movie);
     auto *current = static_cast<TBaseMovie *>(movies.Current());
     if (!current)
@@ -183,9 +184,9 @@ void TLoanController::LoanMovies()
         list->FlushFocus();
     } else {
         movies.SetCurrent(nullptr);
-        m_host.SetEditState(TEditState::Empty);
+        m_host.Edit().SetEditState(TEditState::Empty);
     }
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.CommandUpdate();
 
     if (!m_historyError.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QStackedWidget>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/mainui_p.h"
@@ -49,6 +50,7 @@ public:
             m_frame->StoreEdits(static_cast<TBaseMovie *>(record));
     }
     void FocusTitle() override { m_frame->FocusTitle(); }
+    void RefreshMarks() override { m_frame->RefreshSeen(); }
     void AddLinkToMovie(TBaseMovie *movie) override
     {
         if (movie)
@@ -78,6 +80,7 @@ public:
             m_frame->StoreEdits(static_cast<TActor *>(record));
     }
     void FocusTitle() override { m_frame->FocusTitle(); }
+    void RefreshMarks() override {}
     void AddLinkToMovie(TBaseMovie *) override {}
     bool ScrollPage() override { return m_frame->ScrollPage(); }
     void ScrollHome() override { m_frame->ScrollHome(); }
@@ -105,10 +108,10 @@ void TMain::CreateCards()
     People().SetCard(m_ui->PeopleCardLink.get());
 
     connect(m_ui->MovieFrame, &TmvFrame::SeenToggled, this, [this](bool seen) {
-        OnMarkToggled(true, seen);
+        m_edit->OnMarkToggled(true, seen);
     });
     connect(m_ui->MovieFrame, &TmvFrame::WishToggled, this, [this](bool wish) {
-        OnMarkToggled(false, wish);
+        m_edit->OnMarkToggled(false, wish);
     });
     connect(m_ui->MovieFrame, &TmvFrame::WebInfoRequested, this, [this] {
         m_web->RunCardButton(TCardButton::Information);
@@ -129,7 +132,7 @@ void TMain::CreateCards()
     QAction *link = AddAction(u"CreateLinkAct"_s, 0, u"Create &Hyperlink"_s);
     link->setShortcut(QKeySequence(u"Ctrl+H"_s));
     connect(link, &QAction::triggered, this, [this] {
-        if (m_editState == TEditState::Editing)
+        if (m_edit->EditState() == TEditState::Editing)
             (m_peopleMode ? static_cast<TCardFrame *>(m_ui->PeopleFrame)
                           : static_cast<TCardFrame *>(m_ui->MovieFrame))
                 ->CreateHyperlink();
@@ -148,21 +151,4 @@ void TMain::ApplyCardSettings()
     }
     if (m_db)
         m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
-}
-
-void TMain::OnMarkToggled(bool seenMark, bool checked)
-{
-    auto *movie = static_cast<TBaseMovie *>(Movies().Current());
-    if (!movie || m_readOnly || m_peopleMode)
-        return;
-    if (seenMark)
-        movie->SetViewed(checked);
-    else
-        movie->SetWish(checked);
-    m_ui->MovieFrame->RefreshSeen();
-    Movies().Model()->RecordChanged(movie);
-    // The seen and wish filters may no longer admit the movie.
-    if (!Movies().Model()->Passes(*movie))
-        movie->SetShown(false);
-    CommandUpdate();
 }

@@ -1,5 +1,5 @@
-// The main window's record commands: their actions (the record commands controller runs
-// them), the editing states, edit, apply, cancel, the links' forwarding, the keyboard.
+// The main window's record commands: their actions (the record commands and card edit
+// controllers run them), the links' forwarding, the keyboard.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/grouping.h"
 #include "app/listmodel.h"
@@ -18,7 +19,6 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/toolscontroller.h"
-#include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
@@ -47,9 +47,9 @@ void TMain::ConnectCommands()
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     on("NewVidAct", [this] { m_records->NewRecord(); });
-    on("EditVidAct", [this] { EditRecord(); });
-    on("ApplyVidAct", [this] { ApplyEdits(); });
-    on("AbortAct", [this] { CancelEdits(); });
+    on("EditVidAct", [this] { m_edit->EditRecord(); });
+    on("ApplyVidAct", [this] { m_edit->ApplyEdits(); });
+    on("AbortAct", [this] { m_edit->CancelEdits(); });
     on("ClearAct", [this] { m_records->ClearRecord(); });
     on("DelVidAct", [this] { m_records->DeleteRecords(); });
     on("DuplicateAct", [this] { m_records->DuplicateRecord(); });
@@ -83,217 +83,6 @@ void TMain::ConnectCommands()
     }
     // Keys reach the window before its controls.
     qApp->installEventFilter(this);
-}
-
-// ----- states --------------------------------------------------------------------------------
-
-void TMain::SetEditState(TEditState state)
-{
-    if (state == m_editState)
-        return;
-    if (state == TEditState::Editing && m_readOnly)
-        return;
-    if (m_editState == TEditState::Viewing && state == TEditState::Editing && Shown().Current())
-        TakeSnapshot();
-    m_editState = state;
-    TCatalogList *list = Shown().List();
-    if (state == TEditState::Editing && Shown().View() == TViewMode::Grid && list
-        && !list->CellEditing() && list->currentIndex().isValid()) {
-        list->edit(list->currentIndex());
-    }
-    ShowCurrent();
-    CommandUpdate();
-}
-
-void TMain::ResetEditState(TEditState state)
-{
-    m_editState = state;
-    m_snapshot = TEditSnapshot();
-    m_records->TakeNewRecord();
-}
-
-void TMain::ShowCurrent()
-{
-    TListController &lists = Shown();
-    TDBItem *record = lists.Current();
-    if (lists.View() == TViewMode::Grid) {
-        lists.Model()->RecordChanged(record);
-        return;
-    }
-    if (IRecordCard *card = lists.Card())
-        card->ShowRecord(record, m_editState == TEditState::Editing);
-}
-
-void TMain::TakeSnapshot()
-{
-    const TDBItem *record = Shown().Current();
-    m_snapshot = TEditSnapshot();
-    if (!record || !m_db)
-        return;
-    m_snapshot.rows = Shown().Snapshot(*record);
-    m_snapshot.modified = m_db->Modified();
-}
-
-bool TMain::StoreCardInput()
-{
-    TListController &lists = Shown();
-    TDBItem *record = lists.Current();
-    if (!record)
-        return false;
-    if (lists.View() == TViewMode::Grid) {
-        lists.List()->CloseCellEditor(true);
-        return true;
-    }
-    if (IRecordCard *card = lists.Card())
-        card->StoreEdits(record);
-    return true;
-}
-
-void TMain::UpdatePosition(TDBItem *record)
-{
-    Lists(record->Kind()).UpdatePosition(record, m_snapshot.rows, m_editColumn);
-    m_snapshot = TEditSnapshot();
-}
-
-void TMain::OnFocusLeaving(TListController &lists)
-{
-    if (m_editState != TEditState::Editing || &lists != &Shown() || !m_db)
-        return;
-    TDBItem *record = lists.Current();
-    if (!record)
-        return;
-    StoreCardInput();
-    if (m_db->Modified()) {
-        if (!lists.Model()->Passes(*record))
-            record->SetShown(false);
-        UpdatePosition(record);
-    }
-}
-
-void TMain::OnNodeFocused(TListController &lists, TDBItem *record, bool startEditing)
-{
-    lists.SetCurrent(record);
-    const TRecordCommands::TFocusRequest request = m_records->TakeFocusRequest();
-    const bool edit = (startEditing || request.edit) && record && !m_readOnly;
-    const bool focusTitle = startEditing || request.focusTitle;
-    if (record) {
-        m_ui->WebSearchEdit->setText(record->Kind() == TRecordKind::Person
-                                         ? static_cast<const TActor *>(record)->Name()
-                                         : static_cast<const TBaseMovie *>(record)->DisplayTitle());
-    }
-    TEditState target = TEditState::None;
-    if (record)
-        target = edit ? TEditState::Editing : TEditState::Viewing;
-    // An edit always starts from reading the record, so it gets its own snapshot.
-    if (target == TEditState::Editing && m_editState != TEditState::Viewing)
-        m_editState = TEditState::Viewing;
-    if (target == m_editState) {
-        ShowCurrent();
-        CommandUpdate();
-    } else {
-        SetEditState(target);
-    }
-    IRecordCard *card = lists.Card();
-    if (m_editState == TEditState::Editing && focusTitle && card
-        && lists.View() != TViewMode::Grid) {
-        card->FocusTitle();
-    }
-}
-
-void TMain::OnCellEditStarted(int column)
-{
-    // The edited row becomes the current record at once, not after the focus delay.
-    Shown().List()->FlushFocus();
-    m_editColumn = column;
-    if (m_editState != TEditState::Viewing && Shown().Current())
-        m_editState = TEditState::Viewing;
-    SetEditState(TEditState::Editing);
-}
-
-void TMain::OnCellEditFinished()
-{
-    TDBItem *record = Shown().Current();
-    if (record && m_db && m_db->Modified() && m_snapshot.rows.record == record)
-        UpdatePosition(record);
-    m_editColumn = -1;
-    if (m_editState == TEditState::Editing)
-        SetEditState(TEditState::Viewing);
-}
-
-// ----- new, edit, apply, cancel ------------------------------------------------------------
-
-void TMain::EditRecord()
-{
-    if (m_readOnly || m_editState == TEditState::Editing)
-        return;
-    if (m_tools->MultiEditSelection()) {
-        m_tools->EditMultipleMovies();
-        return;
-    }
-    TCatalogList *list = Shown().List();
-    const TViewNode *node = list->Model()->NodeOf(list->currentIndex());
-    if (m_editState != TEditState::Viewing || !node || !node->record || !Shown().Current()) {
-        return;
-    }
-    SetEditState(TEditState::Editing);
-    IRecordCard *card = Shown().Card();
-    if (card && Shown().View() != TViewMode::Grid)
-        card->FocusTitle();
-}
-
-void TMain::ApplyEdits()
-{
-    TDBItem *record = Shown().Current();
-    if (m_editState != TEditState::Editing || !record)
-        return;
-    StoreCardInput();
-    m_records->TakeNewRecord();
-    SetEditState(TEditState::Viewing);
-    if (!m_db->Modified())
-        return;
-    Shown().Model()->ApplyFilter(*record);
-    UpdatePosition(record);
-    if (record->Shown())
-        Shown().List()->SelectRecord(record);
-}
-
-void TMain::CancelEdits()
-{
-    TDBItem *record = Shown().Current();
-    if (m_editState != TEditState::Editing || !record)
-        return;
-    TCatalogList *list = Shown().List();
-    TListModel *model = list->Model();
-    const bool modified = m_snapshot.rows.record == record ? m_snapshot.modified : m_db->Modified();
-    if (record->IsEmpty()) {
-        // A new record left empty goes, and with it the only change it made; its
-        // neighbour takes the focus.
-        const TRecordCommands::TNewRecord made = m_records->TakeNewRecord();
-        const bool before = record == made.record ? made.modifiedBefore : modified;
-        TViewNode *node = model->FirstNodeOf(record);
-        TViewNode *neighbour = nullptr;
-        if (node) {
-            const int row = model->RowOf(node);
-            neighbour = model->Child(node->Parent(), row + 1);
-            if (!neighbour)
-                neighbour = model->Child(node->Parent(), row - 1);
-        }
-        list->CloseCellEditor(false);
-        m_editState = TEditState::None;
-        m_snapshot = TEditSnapshot();
-        Shown().SetCurrent(nullptr);
-        m_db->DeleteRecord(record);
-        m_db->SetModified(before);
-        ShowCurrent();
-        if (!list->FocusNode(neighbour))
-            list->SelectFirst();
-        CommandUpdate();
-        return;
-    }
-    list->CloseCellEditor(false);
-    m_db->SetModified(modified);
-    m_snapshot = TEditSnapshot();
-    SetEditState(TEditState::Viewing);
 }
 
 // ----- what the record commands ask of the window -------------------------------------------
@@ -339,7 +128,7 @@ bool TMain::HandleSpace()
     }
     IRecordCard *card = Shown().Card();
     const bool cardFocused = card && card->HasKeyboardFocus();
-    if (!list->hasFocus() && !(cardFocused && m_editState == TEditState::Viewing))
+    if (!list->hasFocus() && !(cardFocused && m_edit->EditState() == TEditState::Viewing))
         return false;
     if (card && card->ScrollPage())
         return true;
@@ -357,7 +146,7 @@ bool TMain::HandleSpace()
 bool TMain::HandleCardKey(int key)
 {
     // While reading, the arrow and page keys move the card rather than its fields.
-    if (m_editState != TEditState::Viewing || Shown().View() == TViewMode::Grid)
+    if (m_edit->EditState() != TEditState::Viewing || Shown().View() == TViewMode::Grid)
         return false;
     IRecordCard *card = Shown().Card();
     if (!card || !card->HasKeyboardFocus())
@@ -409,7 +198,7 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
         const bool inMovieEditor =
             Movies().List()->CellEditing() && Movies().List()->viewport()->isAncestorOf(widget);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && inMovieEditor
-            && key->modifiers() == Qt::NoModifier && KeepsEnter(m_editColumn)) {
+            && key->modifiers() == Qt::NoModifier && KeepsEnter(m_edit->EditColumn())) {
             return true;
         }
         if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier

@@ -7,6 +7,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/mainui_p.h"
@@ -311,8 +312,8 @@ void TMain::ReapplyFilters()
     if (!m_db || Shown().Refilter())
         return;
     Shown().SetCurrent(nullptr);
-    SetEditState(TEditState::Empty);
-    ShowCurrent();
+    m_edit->SetEditState(TEditState::Empty);
+    m_edit->ShowCurrent();
 }
 
 void TMain::RebuildWebEngineMenu()

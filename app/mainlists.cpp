@@ -7,6 +7,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/grouping.h"
 #include "app/listcontroller.h"
@@ -46,13 +47,14 @@ void TMain::ConnectList(TListController &lists)
         CommandUpdate();
     });
     // A model reset replaces nothing but the rows; the selection model stays the same.
-    connect(list, &TCatalogList::FocusLeaving, this, [this, &lists] { OnFocusLeaving(lists); });
+    connect(
+        list, &TCatalogList::FocusLeaving, this, [this, &lists] { m_edit->OnFocusLeaving(lists); });
     connect(list,
             &TCatalogList::NodeFocused,
             this,
             [this, &lists](TViewNode *, TDBItem *record, bool startEditing) {
                 if (&lists == &Shown())
-                    OnNodeFocused(lists, record, startEditing);
+                    m_edit->OnNodeFocused(lists, record, startEditing);
             });
     connect(
         list, &TCatalogList::DeleteRequested, this, [this] { Action(u"DelVidAct"_s)->trigger(); });
@@ -62,9 +64,9 @@ void TMain::ConnectList(TListController &lists)
         OnLinkRequested(movie);
     });
     connect(list, &TCatalogList::CellEditStarted, this, [this](int column) {
-        OnCellEditStarted(column);
+        m_edit->OnCellEditStarted(column);
     });
-    connect(list, &TCatalogList::CellEditFinished, this, [this] { OnCellEditFinished(); });
+    connect(list, &TCatalogList::CellEditFinished, this, [this] { m_edit->OnCellEditFinished(); });
 }
 
 std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
@@ -116,7 +118,7 @@ bool TMain::SetListView(TListController &lists, TViewMode view)
         return false;
     }
     // An edit in progress is kept before the rows go.
-    OnFocusLeaving(lists);
+    m_edit->OnFocusLeaving(lists);
     lists.SetView(view);
     lists.Build();
     if (&lists == &Shown())

@@ -1,8 +1,8 @@
+#include "app/cardedit.h"
 #include "app/logform.h"
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"
 #include "app/recordcard.h"
-#include "app/recordcommands.h"
 #include "catalog/videodatabase.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
@@ -22,14 +22,14 @@ void TMain::TSessionHost::ShowStatusText(const QString &text)
 
 void TMain::TSessionHost::StoreEdits()
 {
-    if (m_owner->m_editState == TEditState::Editing)
-        m_owner->StoreCardInput();
+    if (m_owner->m_edit->EditState() == TEditState::Editing)
+        m_owner->m_edit->StoreCardInput();
 }
 
 bool TMain::TSessionHost::WorkInProgress() const
 {
     // An import or export in progress counts as editing: saving waits for it.
-    return m_owner->m_editState == TEditState::Editing || m_owner->m_busy;
+    return m_owner->m_edit->EditState() == TEditState::Editing || m_owner->m_busy;
 }
 
 QString TMain::TSessionHost::InitialFolder(int slot) const
@@ -45,7 +45,7 @@ void TMain::TSessionHost::RememberFolder(int slot, const QString &folder)
 void TMain::TSessionHost::CatalogClosing()
 {
     TMain &w = *m_owner;
-    w.SetEditState(TEditState::None);
+    w.m_edit->SetEditState(TEditState::None);
     // The cards let go of their records before the catalog that owns them goes (a card
     // hidden behind the grid, or of the other mode, still holds one).
     for (TListController *lists : w.m_lists) {
@@ -53,8 +53,7 @@ void TMain::TSessionHost::CatalogClosing()
         if (IRecordCard *card = lists->Card())
             card->ShowRecord(nullptr, false);
     }
-    w.m_records->TakeNewRecord();
-    w.m_snapshot = TEditSnapshot();
+    w.m_edit->ResetEditState(TEditState::None);
     w.m_web->ReleaseCatalog();
 }
 

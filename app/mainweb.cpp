@@ -2,6 +2,7 @@
 // lists, cards and frame, and the cards' picture and media requests handed to it.
 #include <QItemSelectionModel>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
@@ -48,13 +49,13 @@ public:
     TDBItem *CreateRecord(int kind) override { return m_window.Records().CreateRecord(kind); }
     void KeepCardInput() override
     {
-        if (m_window.m_editState == TEditState::Editing)
-            m_window.StoreCardInput();
+        if (m_window.Edit().EditState() == TEditState::Editing)
+            m_window.Edit().StoreCardInput();
     }
     void FinishEditing() override
     {
-        if (m_window.m_editState == TEditState::Editing)
-            m_window.ApplyEdits();
+        if (m_window.Edit().EditState() == TEditState::Editing)
+            m_window.Edit().ApplyEdits();
     }
     void SetMode(TRecordKind kind) override { m_window.SetMode(kind); }
 
@@ -98,7 +99,7 @@ public:
     {
         m_window.Lists(record.Kind()).Model()->RecordChanged(&record);
     }
-    void ShowCurrent() override { m_window.ShowCurrent(); }
+    void ShowCurrent() override { m_window.Edit().ShowCurrent(); }
     void UpdateStatusBar() override { m_window.UpdateStatusBar(); }
     void CommandUpdate() override { m_window.CommandUpdate(); }
 

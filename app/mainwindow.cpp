@@ -32,6 +32,7 @@
 #include <QWidgetAction>
 
 #include "app/aboutbox.h"
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/grouping.h"
 #include "app/listmodel.h"
@@ -220,6 +221,7 @@ void TMain::StartUp()
     LoadSettings();
     // The new-episode dialog's copy choice starts from the settings just read.
     m_records = std::make_unique<TRecordCommands>(*this, m_settings);
+    m_edit = std::make_unique<TCardEdit>(*this, *m_records, *m_tools);
     ApplyLanguageSetting();
     m_registry.Discover(layout.PluginFolder, m_language.LanguageId());
     TSettingsPluginKeys adapter(m_settings);
@@ -906,7 +908,7 @@ void TMain::TranslateAll()
         lists->Model()->HeadersChanged();
     }
     RepaintLists();
-    ShowCurrent();
+    m_edit->ShowCurrent();
 }
 
 void TMain::UpdateModeTexts()
@@ -976,8 +978,8 @@ void TMain::ConnectEvents()
     m_db->OnShownCountChanged = [this] { UpdateStatusBar(); };
     m_db->OnListChanged = [this] {
         UpdateStatusBar();
-        if (m_editState == TEditState::Empty && m_db->MovieCount() > 0)
-            SetEditState(TEditState::None);
+        if (m_edit->EditState() == TEditState::Empty && m_db->MovieCount() > 0)
+            m_edit->SetEditState(TEditState::None);
         Action(u"StatsAct"_s)->setEnabled(m_db->MovieCount() > 0);
     };
     m_db->OnRecordWriteFailed = [this](const QString &error) {
@@ -1028,8 +1030,8 @@ void TMain::SetMode(TRecordKind kind)
     const bool people = kind == TRecordKind::Person;
     if (people == m_peopleMode)
         return;
-    if (m_editState == TEditState::Editing)
-        ApplyEdits();
+    if (m_edit->EditState() == TEditState::Editing)
+        m_edit->ApplyEdits();
     m_peopleMode = people;
     ApplyMode();
 }
@@ -1055,9 +1057,9 @@ void TMain::ApplyMode()
     UpdateStatusBar();
     UpdateTitle();
     const bool empty = people ? m_db->PersonCount() == 0 : m_db->MovieCount() == 0;
-    SetEditState(empty ? TEditState::Empty : TEditState::None);
+    m_edit->SetEditState(empty ? TEditState::Empty : TEditState::None);
     if (!empty && Shown().Current())
-        SetEditState(TEditState::Viewing);
+        m_edit->SetEditState(TEditState::Viewing);
     UpdateViewActions();
     CommandUpdate();
 }
@@ -1083,7 +1085,7 @@ void TMain::CommandUpdate()
     const bool writable = !m_readOnly && open;
     TDBItem *current = Shown().Current();
     TBaseMovie *movie = !people && current ? static_cast<TBaseMovie *>(current) : nullptr;
-    const bool editing = m_editState == TEditState::Editing;
+    const bool editing = m_edit->EditState() == TEditState::Editing;
     const auto enable = [this](const char *name, bool on) {
         Action(QString::fromLatin1(name))->setEnabled(on);
     };
@@ -1112,7 +1114,7 @@ void TMain::CommandUpdate()
                              "AdvSearchAct"})
         enable(name, true);
     enable("NewVidAct", writable);
-    enable("EditVidAct", writable && m_editState == TEditState::Viewing && hasSelection);
+    enable("EditVidAct", writable && m_edit->EditState() == TEditState::Viewing && hasSelection);
     enable("ApplyVidAct", editing);
     enable("AbortAct", editing);
     enable("ClearAct", writable && current);
@@ -1290,8 +1292,8 @@ void TMain::RunImportPlugin(int index, const QString &fileName)
     options.transNames = m_settings.TransNames;
     options.externalPosters = m_settings.ExternalPosters;
     // A merge may write into the record on the card: its input is kept first.
-    if (m_editState == TEditState::Editing)
-        ApplyEdits();
+    if (m_edit->EditState() == TEditState::Editing)
+        m_edit->ApplyEdits();
     TImportSummary summary;
     m_busy = true;
     const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options, &summary);
@@ -1501,8 +1503,8 @@ void TMain::closeEvent(QCloseEvent *event)
             m_db->SetModified(false);
     } else {
         // The fields of the card being edited are changes too.
-        if (m_editState == TEditState::Editing)
-            StoreCardInput();
+        if (m_edit->EditState() == TEditState::Editing)
+            m_edit->StoreCardInput();
     }
     // The catalog is written first: when that fails the user may keep the window open
     // instead of losing the changes.
@@ -1528,7 +1530,7 @@ void TMain::closeEvent(QCloseEvent *event)
     hide();
     QCoreApplication::processEvents();
     SaveSettings();
-    SetEditState(TEditState::None);
+    m_edit->SetEditState(TEditState::None);
     m_session->StopAutoSave();
     if (m_ui->LogForm)
         m_ui->LogForm->close();

@@ -27,6 +27,7 @@
 
 class IMainDialogs;
 struct TMainUi;
+class TCardEdit;
 class TLoanController;
 class TRecordCommands;
 class TStatsController;
@@ -55,10 +56,10 @@ struct TMainOptions
 };
 
 // The main window: the frame around the window program's controllers (the catalog session,
-// one list per record kind, the web and media commands, loans, tools and statistics). It
-// makes and wires the menus, tool bars and splitter, keeps every setting and the plug-in
-// registry, and carries the card edit and the record commands. It reads config.ini once
-// while it is created and writes it after the preferences are confirmed and when it closes.
+// one list per record kind, the card edit, the record, web and media commands, loans, tools
+// and statistics). It makes and wires the menus, tool bars and splitter and keeps every
+// setting and the plug-in registry. It reads config.ini once while it is created and writes
+// it after the preferences are confirmed and when it closes.
 class TMain : public QMainWindow, public ICardHost, public ICommandHost
 {
 public:
@@ -76,7 +77,6 @@ public:
     TWaitWindow *WaitWindow() const override;
     bool ReadOnly() const override { return m_readOnly; }
     bool PeopleMode() const override { return m_peopleMode; }
-    TEditState EditState() const override { return m_editState; }
     bool ShowFloppy() const { return m_commandLine.ShowFloppy; }
     // An action of the command table by its name ("SaveDBAct"), nullptr when unknown.
     QAction *Action(const QString &name) const;
@@ -153,9 +153,8 @@ public:
 
     // Record commands (each checks its own preconditions); the others are the controller's.
     TRecordCommands &Records() const { return *m_records; }
-    void EditRecord();
-    void ApplyEdits() override;
-    void CancelEdits();
+    // The card's edit state, its edit, apply and cancel.
+    TCardEdit &Edit() override { return *m_edit; }
     // Link targets (the record commands follow them).
     void GoToMovieByTitle(const QString &text, bool byOriginalTitle) override;
     void GoToPersonByName(const QString &text, bool asTranslatedName) override;
@@ -180,9 +179,6 @@ public:
     void CatchSessionEnd();
 
     // What the commands' controllers ask of the window.
-    void SetEditState(TEditState state) override;
-    void ResetEditState(TEditState state) override;
-    void ShowCurrent() override;
     void CommandUpdate() override;
     void UpdateStatusBar() override;
     void ShowStatusText(const QString &text) override;
@@ -272,10 +268,6 @@ private:
     void ApplyListLook();
     void ApplyGrouping();
     void ApplyListLayout();
-    void OnFocusLeaving(TListController &lists);
-    void OnNodeFocused(TListController &lists, TDBItem *record, bool startEditing);
-    void OnCellEditStarted(int column);
-    void OnCellEditFinished();
     void OnLinkRequested(TDBItem *movie);
     void UpdateViewActions();
     // First steps: the welcome of an empty catalog in the card, its links (New, or the
@@ -288,8 +280,6 @@ private:
     // Cards.
     void CreateCards();
     void ApplyCardSettings();
-    // A click on the card's seen (true) or wish mark.
-    void OnMarkToggled(bool seenMark, bool checked);
     // Filters.
     void CreateFilterActions();
     void CreateFilterMenus();
@@ -302,9 +292,6 @@ private:
     // Commands.
     void ConnectCommands();
 
-    void TakeSnapshot();
-    void UpdatePosition(TDBItem *record);
-    bool StoreCardInput();
     bool HandleSpace();
     bool HandleCardKey(int key);
     // What dropped files do; `onMovieCard` allows media files.
@@ -333,22 +320,11 @@ private:
     // A close without questions is under way (CloseOrderly).
     bool m_orderlyClose = false;
     TShutdownSignals *m_shutdownSignals = nullptr;
-    TEditState m_editState = TEditState::None;
 
     // The widgets the frame makes and wires.
     std::unique_ptr<TMainUi> m_ui;
     // Movies and people; owned by the list stack.
     TListController *m_lists[2] = {};
-    // The grid's cell editor: the column being edited.
-    int m_editColumn = -1;
-    // Taken when editing starts: what decides whether the record's rows move afterwards,
-    // and whether the catalog was modified before.
-    struct TEditSnapshot
-    {
-        TListController::TRowSnapshot rows;
-        bool modified = false;
-    };
-    TEditSnapshot m_snapshot;
 
     // Filters and search.
     TFilterState m_filter;
@@ -360,4 +336,5 @@ private:
     std::unique_ptr<TLoanController> m_loans;
     std::unique_ptr<TToolsController> m_tools;
     std::unique_ptr<TRecordCommands> m_records;
+    std::unique_ptr<TCardEdit> m_edit;
 };

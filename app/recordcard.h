@@ -15,6 +15,8 @@ public:
     virtual void StoreEdits(TDBItem *record) = 0;
     // Puts the keyboard focus into the title (movies) or name (people) field.
     virtual void FocusTitle() = 0;
+    // The record's seen and wish marks changed outside the card (a click on them): shown again.
+    virtual void RefreshMarks() = 0;
     // A Ctrl+Shift+click on a movie of the list: link it from the card's movie.
     virtual void AddLinkToMovie(TBaseMovie *movie) = 0;
     // Space while reading: scrolls down by the visible height; false (and nothing done)

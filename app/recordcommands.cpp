@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/commandhost.h"
 #include "app/grouping.h"
@@ -115,7 +116,7 @@ void TRecordCommands::ClearRecord()
         return;
     }
     record->Clear();
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.Shown().Model()->RecordChanged(record);
 }
 
@@ -160,11 +161,11 @@ void TRecordCommands::DeleteRecords()
         m_settings.DeleteMovieFilesConfirm ? TFileDecision::Yes : TFileDecision::YesToAll;
     TCatalogList *list = m_host.Shown().List();
     TListModel *model = list->Model();
-    if (m_host.EditState() == TEditState::Editing)
+    if (m_host.Edit().EditState() == TEditState::Editing)
         list->CloseCellEditor(false);
-    m_host.ResetEditState(TEditState::None);
+    m_host.Edit().ResetEditState(TEditState::None);
     m_host.Shown().SetCurrent(nullptr);
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
 
     QList<TDBItem *> records;
     QList<TViewNode *> nodes;
@@ -210,7 +211,7 @@ void TRecordCommands::DeleteRecords()
         if (model->rowCount() > 0)
             list->SelectFirst();
         else
-            m_host.SetEditState(TEditState::Empty);
+            m_host.Edit().SetEditState(TEditState::Empty);
     }
     m_host.CommandUpdate();
 }
@@ -221,8 +222,8 @@ void TRecordCommands::DuplicateRecord()
     if (!current || m_host.ReadOnly())
         return;
     // The copy takes what the card holds, not what was stored before.
-    if (m_host.EditState() == TEditState::Editing)
-        m_host.ApplyEdits();
+    if (m_host.Edit().EditState() == TEditState::Editing)
+        m_host.Edit().ApplyEdits();
     TDBItem *copy = nullptr;
     if (current->Kind() == TRecordKind::Episode) {
         auto *episode = static_cast<TEpisode *>(current);
@@ -292,7 +293,7 @@ void TRecordCommands::SetRecordId()
     movie->SetNum(ParseWhole(*typed).value_or(-1));
     m_host.Lists(TRecordKind::Movie).Model()->RecordChanged(movie);
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
 }
 
 void TRecordCommands::SetEpisodeNumber()
@@ -320,7 +321,7 @@ void TRecordCommands::SetEpisodeNumber()
     episode->SetEpnum(*number);
     m_host.Lists(TRecordKind::Movie).Model()->RecordChanged(episode);
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
 }
 
 void TRecordCommands::SetIdsOfSelection()
@@ -347,7 +348,7 @@ void TRecordCommands::SetIdsOfSelection()
     m_host.Database()->SortById();
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
     m_host.RepaintLists();
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
 }
 
 // ----- seen and bookmarks --------------------------------------------------------------------
@@ -364,7 +365,7 @@ void TRecordCommands::SetSeen(bool viewed, double when)
         movie->SetViewdate(when);
         m_host.Lists(TRecordKind::Movie).Model()->RecordChanged(movie);
     }
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.CommandUpdate();
 }
 

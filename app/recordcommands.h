@@ -11,8 +11,8 @@ struct TSettings;
 
 // The record commands: new, clear, delete, duplicate, episodes, IDs, seen, bookmarks,
 // playing files and the cards' links. They reach the window through its command host; the
-// edit states stay with the window, which takes what the commands leave for the next
-// focused record through TakeFocusRequest and TakeNewRecord.
+// card edit (TCardEdit) takes what the commands leave for the next focused record through
+// TakeFocusRequest and TakeNewRecord.
 class TRecordCommands
 {
 public:

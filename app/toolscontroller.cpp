@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QScopeGuard>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/commandhost.h"
 #include "app/grouping.h"
@@ -89,8 +90,8 @@ void TToolsController::RunRemoveDuplicates()
             m_host.Text(1810, u"Remove all duplicate movies from the catalog?"_s))) {
         return;
     }
-    if (m_host.EditState() == TEditState::Editing)
-        m_host.ApplyEdits();
+    if (m_host.Edit().EditState() == TEditState::Editing)
+        m_host.Edit().ApplyEdits();
 
     // No record that may be deleted stays current, focused or selected while the run lets
     // the window paint. Episodes are found again through their movie.
@@ -107,8 +108,8 @@ void TToolsController::RunRemoveDuplicates()
         lists->List()->selectionModel()->clear();
         lists->SetCurrent(nullptr);
     }
-    m_host.ResetEditState(TEditState::None);
-    m_host.ShowCurrent();
+    m_host.Edit().ResetEditState(TEditState::None);
+    m_host.Edit().ShowCurrent();
 
     TDuplicateReport report;
     RunWithWaitWindow([&](const TMaintenanceProgress &progress) {
@@ -136,11 +137,11 @@ void TToolsController::RunRemoveDuplicates()
     }
     if (!m_host.Shown().Current()) {
         const bool empty = m_host.Shown().Model()->rowCount() == 0;
-        m_host.ResetEditState(empty ? TEditState::Empty : TEditState::None);
+        m_host.Edit().ResetEditState(empty ? TEditState::Empty : TEditState::None);
     } else {
-        m_host.ResetEditState(TEditState::Viewing);
+        m_host.Edit().ResetEditState(TEditState::Viewing);
     }
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.UpdateStatusBar();
     m_host.CommandUpdate();
     const int removed = report.MoviesRemoved + report.PeopleRemoved;
@@ -174,8 +175,8 @@ void TToolsController::RunRemoveBadFiles()
         return;
     m_badFileOptions = *options;
     // The card would otherwise write its old locations back later.
-    if (m_host.EditState() == TEditState::Editing)
-        m_host.ApplyEdits();
+    if (m_host.Edit().EditState() == TEditState::Editing)
+        m_host.Edit().ApplyEdits();
 
     TBadFileReport report;
     RunWithWaitWindow([&](const TMaintenanceProgress &progress) {
@@ -184,7 +185,7 @@ void TToolsController::RunRemoveBadFiles()
     TListModel *model = m_host.Lists(TRecordKind::Movie).Model();
     for (TBaseMovie *movie : std::as_const(report.Changed))
         model->RecordChanged(movie);
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.CommandUpdate();
     ShowToolSummary(m_host.Text(1983, u"Remove bad file locations"_s),
                     (report.LocationsRemoved == 1
@@ -197,7 +198,7 @@ void TToolsController::RunRemoveBadFiles()
 void TToolsController::EditMultipleMovies()
 {
     if (!m_host.Database() || m_host.ReadOnly() || m_host.PeopleMode() || m_host.Busy()
-        || m_host.EditState() == TEditState::Editing)
+        || m_host.Edit().EditState() == TEditState::Editing)
         return;
     TListController &lists = m_host.Lists(TRecordKind::Movie);
     QList<TBaseMovie *> movies;
@@ -253,6 +254,6 @@ void TToolsController::EditMultipleMovies()
     }
     // A changed field may be the one the list is sorted by.
     lists.Model()->Resort();
-    m_host.ShowCurrent();
+    m_host.Edit().ShowCurrent();
     m_host.CommandUpdate();
 }

@@ -71,7 +71,7 @@ TEST_F(CommandsTest, AutoIdsFollowTheirMode)
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->Num(), 6);
     EXPECT_GT(added->Dateadded(), 0);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     EXPECT_TRUE(movieCard.editing);
     EXPECT_EQ(movieCard.titleFocus, 1);
     Trigger("ApplyVidAct");
@@ -104,7 +104,7 @@ TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)
     Trigger("NewVidAct");
     Settle();
     EXPECT_EQ(window->Database()->MovieCount(), 7);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     ASSERT_TRUE(window->Action(u"AbortAct"_s)->isEnabled());
     Trigger("AbortAct");
     EXPECT_EQ(window->Database()->MovieCount(), 6);
@@ -112,7 +112,7 @@ TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)
     Settle();
     // The empty movie sat first (ID -1 sorts by its empty title): its neighbour follows.
     EXPECT_NE(window->Movies().Current(), nullptr);
-    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Viewing);
 }
 
 TEST_F(CommandsTest, CancelRestoresTheModifiedFlagAndApplyStores)
@@ -121,11 +121,11 @@ TEST_F(CommandsTest, CancelRestoresTheModifiedFlagAndApplyStores)
     TMovie *dogma = MovieTitled(u"Dogma"_s);
     Focus(dogma);
     Trigger("EditVidAct");
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     movieCard.pendingTitle = u"Zelig"_s;
     Trigger("ApplyVidAct");
     EXPECT_EQ(dogma->Title(), u"Zelig"_s);
-    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Viewing);
     EXPECT_EQ(ShownTitles().last(), u"Zelig"_s); // the title column re-sorted
 
     window->Database()->SetModified(false);
@@ -205,7 +205,7 @@ TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
     EXPECT_EQ(copy->Title(), u"Part 2"_s);
     EXPECT_EQ(copy->Director(), u"Ann"_s);
     EXPECT_EQ(window->Movies().Current(), copy);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
 
     // A new episode: numbered after the last, the movie's data copied without its titles.
     Trigger("ApplyVidAct");
@@ -387,7 +387,7 @@ TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
     EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), MovieTitled(u"Fargo"_s));
     box->setText(u"199x"_s);
     EXPECT_TRUE(ShownTitles().isEmpty());
-    EXPECT_EQ(window->EditState(), TEditState::Empty);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Empty);
 
     // Field -1 empties and locks the box; field 2 then finds every movie.
     window->ChooseSearchField(TRecordKind::Movie, -1);
@@ -443,7 +443,7 @@ TEST_F(CommandsTest, LinksFindOrOfferToCreate)
     TDBItem *ann = window->People().Current();
     ASSERT_NE(ann, nullptr);
     EXPECT_EQ(static_cast<TActor *>(ann)->Name(), u"Ann Lee"_s);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
 
     window->GoToMovieById(u"nope"_s);
     EXPECT_TRUE(window->PeopleMode());

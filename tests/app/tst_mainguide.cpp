@@ -63,7 +63,7 @@ TEST_F(GuideTest, AnEmptyCatalogWelcomesWithALinkToTheFirstMovie)
     ClickLink(add);
     Movies()->FlushFocus();
     EXPECT_EQ(window->Database()->MovieCount(), 1);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     EXPECT_FALSE(add->isVisible());
     // Cancelling the still empty movie leaves the catalog empty and welcoming again.
     Trigger("AbortAct");

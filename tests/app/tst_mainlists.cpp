@@ -109,13 +109,13 @@ TEST_F(MainWindowFixture, GridCellsEditInPlace)
     Movies()->edit(Movies()->currentIndex()); // F2 is the next-bookmark key here
     auto *editor = Movies()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     editor->setText(u"twelve"_s);
     QTest::keyClick(editor, Qt::Key_Return);
     // The delegate commits and closes on a queued call.
     QCoreApplication::processEvents();
     EXPECT_EQ(alien->Num(), -1);
-    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Viewing);
 
     // The closed editor is only deleted later; it must not be found again.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -148,13 +148,13 @@ TEST_F(MainWindowFixture, FocusSettlesIntoTheCardAfterADelay)
     QTRY_COMPARE_WITH_TIMEOUT(window->Movies().Current(), static_cast<TDBItem *>(alien), 1000);
     EXPECT_EQ(movieCard.shown, alien);
     EXPECT_FALSE(movieCard.editing);
-    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Viewing);
     EXPECT_EQ(Child<QLineEdit>(window.get(), "WebSearchEdit")->text(), u"Alien"_s);
 
     // Enter edits; the title field gets the focus.
     QTest::keyClick(Movies(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(movieCard.editing, 1000);
-    EXPECT_EQ(window->EditState(), TEditState::Editing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
     EXPECT_EQ(movieCard.titleFocus, 1);
 
     // Leaving the row stores the edit, and the row moves to its sorted place.
@@ -165,7 +165,7 @@ TEST_F(MainWindowFixture, FocusSettlesIntoTheCardAfterADelay)
     EXPECT_EQ(alien->Title(), u"Zardoz"_s);
     EXPECT_EQ(TopRows().last(), u"Zardoz"_s);
     QTRY_COMPARE_WITH_TIMEOUT(window->Movies().Current(), static_cast<TDBItem *>(brazil), 1000);
-    EXPECT_EQ(window->EditState(), TEditState::Viewing);
+    EXPECT_EQ(window->Edit().EditState(), TEditState::Viewing);
 }
 
 TEST_F(MainWindowFixture, CtrlShiftClickLinksAMovieWithoutMovingTheFocus)

@@ -356,7 +356,7 @@ TEST_F(ToolsWindowTest, EditWithSeveralMoviesSetsTheCheckedFieldOnAll)
     for (TDBItem *record : chosen)
         EXPECT_EQ(static_cast<TMovie *>(record)->Studio(), u"Fox"_s);
     EXPECT_TRUE(MovieTitled(u"Dogma"_s)->Studio().isEmpty());
-    EXPECT_NE(host->EditState(), TEditState::Editing);
+    EXPECT_NE(host->Edit().EditState(), TEditState::Editing);
     EXPECT_EQ(host->cards[0].shown, chosen.first());
 
     // Grouped by year, a new year moves the edited movie to its group; it stays selected.

@@ -4,6 +4,7 @@
 // lists, recording cards, the wait window, and dialogs answered by the test.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -14,12 +15,15 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/commandhost.h"
 #include "app/grouping.h"
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
+#include "app/toolscontroller.h"
 #include "app/waitwindow.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
@@ -30,28 +34,44 @@
 // Test code only: the fixture is written with the string literals the tests use.
 using namespace Qt::StringLiterals;
 
-// Records the record it was asked to show.
+// Records the record it was asked to show; `input` stands for what was typed into it.
 class TShownCard : public IRecordCard
 {
 public:
-    void ShowRecord(TDBItem *record, bool) override { shown = record; }
-    void StoreEdits(TDBItem *) override {}
+    void ShowRecord(TDBItem *record, bool edit) override
+    {
+        shown = record;
+        editing = edit;
+    }
+    void StoreEdits(TDBItem *record) override
+    {
+        if (input && record)
+            input(*record);
+        input = nullptr;
+    }
     void FocusTitle() override {}
+    void RefreshMarks() override {}
     void AddLinkToMovie(TBaseMovie *) override {}
     bool ScrollPage() override { return false; }
     void ScrollHome() override {}
     bool HasKeyboardFocus() const override { return false; }
 
     TDBItem *shown = nullptr;
+    bool editing = false;
+    std::function<void(TDBItem &)> input;
 };
 
-// What the window does for the controllers, kept to what they can observe: the focused
-// record follows the list, the card shows it, the edit state is remembered.
+// What the window does for the controllers, kept to what they can observe: the movie list
+// is the shown one and drives the real card edit; the person list keeps its focused record
+// current.
 class TTestCommandHost : public ICommandHost
 {
 public:
     TTestCommandHost(TSettings &settings, TFakeDialogs &dialogs)
-        : m_dialogs(dialogs)
+        : records(*this, settings)
+        , tools(*this, settings)
+        , edit(*this, records, tools)
+        , m_dialogs(dialogs)
     {
         window.resize(400, 600);
         const auto text = [](int, const QString &english) { return english; };
@@ -65,11 +85,16 @@ public:
             QObject::connect(controller->List(),
                              &TCatalogList::NodeFocused,
                              controller,
-                             [this, controller](TViewNode *, TDBItem *record, bool) {
-                                 controller->SetCurrent(record);
-                                 state = record ? TEditState::Viewing : TEditState::None;
-                                 ShowCurrent();
+                             [this, controller](TViewNode *, TDBItem *record, bool startEditing) {
+                                 if (controller == &Shown())
+                                     edit.OnNodeFocused(*controller, record, startEditing);
+                                 else
+                                     controller->SetCurrent(record);
                              });
+            QObject::connect(controller->List(),
+                             &TCatalogList::FocusLeaving,
+                             controller,
+                             [this, controller] { edit.OnFocusLeaving(*controller); });
         }
         wait = new TWaitWindow(&window);
     }
@@ -106,15 +131,7 @@ public:
     }
     TListController &Shown() const override { return *lists[0]; }
     const TFilterState &Filter() const override { return filter; }
-    TEditState EditState() const override { return state; }
-    void SetEditState(TEditState next) override
-    {
-        state = next;
-        ShowCurrent();
-    }
-    void ResetEditState(TEditState next) override { state = next; }
-    void ApplyEdits() override { state = TEditState::Viewing; }
-    void ShowCurrent() override { cards[0].ShowRecord(lists[0]->Current(), false); }
+    TCardEdit &Edit() override { return edit; }
     void CommandUpdate() override {}
     void UpdateStatusBar() override {}
     void ShowStatusText(const QString &text) override { status = text; }
@@ -132,12 +149,14 @@ public:
     IMainDialogs &Dialogs() const override { return m_dialogs; }
     QWidget *Window() override { return &window; }
 
+    TRecordCommands records;
+    TToolsController tools;
+    TCardEdit edit;
     QWidget window;
     std::array<TListController *, 2> lists{};
     std::array<TShownCard, 2> cards;
     TVideoDatabase *catalog = nullptr;
     TFilterState filter;
-    TEditState state = TEditState::None;
     TWaitWindow *wait = nullptr;
     QString status;
     TRecordKind mode = TRecordKind::Movie;

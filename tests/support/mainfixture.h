@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
@@ -50,6 +51,7 @@ public:
         pendingTitle.clear();
     }
     void FocusTitle() override { ++titleFocus; }
+    void RefreshMarks() override {}
     void AddLinkToMovie(TBaseMovie *movie) override { links.append(movie); }
     bool ScrollPage() override
     {
