@@ -177,9 +177,9 @@ void TMain::OnNodeFocused(TListController &lists, TDBItem *record, bool startEdi
     const bool edit = (startEditing || request.edit) && record && !m_readOnly;
     const bool focusTitle = startEditing || request.focusTitle;
     if (record) {
-        m_ui->WebSearchEdit->setText(record->Kind() == TRecordKind::Person
-                                         ? static_cast<const TActor *>(record)->Name()
-                                         : static_cast<const TBaseMovie *>(record)->DisplayTitle());
+        m_filters->SetWebSearchText(record->Kind() == TRecordKind::Person
+                                        ? static_cast<const TActor *>(record)->Name()
+                                        : static_cast<const TBaseMovie *>(record)->DisplayTitle());
     }
     TEditState target = TEditState::None;
     if (record)
@@ -305,7 +305,7 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
 
 void TMain::SetWebSearchText(const QString &text)
 {
-    m_ui->WebSearchEdit->setText(text);
+    m_filters->SetWebSearchText(text);
 }
 
 // ----- links ---------------------------------------------------------------------------------
