@@ -94,7 +94,7 @@ void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, cons
 
 void TMain::SetWebSearchText(const QString &text)
 {
-    m_ui->WebSearchEdit->setText(text);
+    m_filters->SetWebSearchText(text);
 }
 
 // ----- links ---------------------------------------------------------------------------------

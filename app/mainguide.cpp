@@ -123,13 +123,7 @@ void TMain::ShowToolTip(QAction *action)
 
 void TMain::UpdateBarHints()
 {
-    m_ui->SeenButton->setToolTip(Text(3750, u"Which movies the list shows: seen, unseen or all"_s));
-    m_ui->SearchFieldButton->setToolTip(Text(3751, u"The field the search box looks in"_s));
-    m_ui->SearchEdit->setToolTip(
-        Text(3752, u"Shows only what contains this text (%1)"_s)
-            .arg(Action(u"FindAct"_s)->shortcut().toString(QKeySequence::NativeText)));
-    m_ui->WebSearchEdit->setToolTip(Text(3753, u"Text to look up on the web"_s));
-    m_ui->WebEngineButton->setToolTip(Text(3754, u"Choose the web search engine"_s));
+    m_filters->ShowHints(Action(u"FindAct"_s)->shortcut());
 }
 
 void TMain::changeEvent(QEvent *event)

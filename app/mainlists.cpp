@@ -29,7 +29,7 @@ void TMain::CreateLists()
     for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
         auto *lists = new TListController(kind, m_settings, text, m_ui->ListStack);
         m_lists[kind == TRecordKind::Person] = lists;
-        lists->SetFilter(&m_filter);
+        lists->SetFilter(&m_filters->State());
         m_ui->ListStack->addWidget(lists->List());
         ConnectList(*lists);
     }

@@ -13,7 +13,6 @@
 
 class QAction;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QSplitter;
 class QStackedWidget;
@@ -58,19 +57,6 @@ struct TMainUi
     QToolButton *ExportButton = nullptr;
     // Commands hidden in people mode.
     QList<QAction *> MovieOnly;
-
-    // The filter bar and the View menu's filters.
-    QToolButton *SeenButton = nullptr;
-    QToolButton *SearchFieldButton = nullptr;
-    QMenu *SearchFieldMenu = nullptr;
-    QLineEdit *SearchEdit = nullptr;
-    QLineEdit *WebSearchEdit = nullptr;
-    QToolButton *WebEngineButton = nullptr;
-    QMenu *WebEngineMenu = nullptr;
-    QToolButton *WebGoButton = nullptr;
-    QList<QAction *> WebSearchParts;   // their places on the filter bar
-    QList<QAction *> FilterActions[5]; // seen, wish, loan, media, bookmark
-    QList<QAction *> MovieOnlyFilters;
 
     // The other windows.
     QPointer<TLogForm> LogForm;

@@ -104,7 +104,10 @@ public:
     void CommandUpdate() override { m_window.CommandUpdate(); }
 
     void OpenAddress(const QString &address) override { m_window.OpenAddress(address); }
-    void WebSearch(int engine, const QString &text) override { m_window.WebSearch(engine, text); }
+    void WebSearch(int engine, const QString &text) override
+    {
+        m_window.Filters().WebSearch(engine, text);
+    }
 
 private:
     TMain &m_window;

@@ -86,14 +86,6 @@ constexpr int MinWindowHeight = 500;
 constexpr int MinListWidth = 150;
 constexpr int MinCardWidth = 650;
 
-// The filter bar: the search-field button's width range, the room the web search needs
-// and the web search box's largest width.
-constexpr int MinSearchFieldWidth = 100;
-constexpr int MaxSearchFieldWidth = 240;
-constexpr int MinWebSearchRoom = 275;
-constexpr int MaxWebSearchWidth = 150;
-constexpr int SearchEditWidth = 160;
-
 // Status bar panels: record count, shown count, messages.
 constexpr int PanelCount = 3;
 
@@ -167,6 +159,7 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     m_stats = std::make_unique<TStatsController>(*this, m_language);
     m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
     m_tools = std::make_unique<TToolsController>(*this, m_settings);
+    m_filters = std::make_unique<TFilterController>(*this, m_settings, m_language);
 
     StartUp();
 
@@ -210,10 +203,11 @@ void TMain::StartUp()
     m_folders = ChooseFolders(m_options.programFolder, m_commandLine.Portable);
 
     CreateActions();
-    CreateFilterActions();
+    m_filters->CreateActions([this](const QString &name, int tag, const QString &caption) {
+        return AddAction(name, tag, caption);
+    });
     CreateMenus();
     CreateToolBars();
-    CreateFilterMenus();
     CreateCentralArea();
     CreateStatusBar();
     ConnectCommands();
@@ -240,8 +234,7 @@ void TMain::StartUp()
     TranslateCodeTexts();
     UpdateBarHints();
     ApplySettings();
-    RebuildWebSearchMenu();
-    RebuildWebEngineMenu();
+    m_filters->RebuildWebSearchMenus();
 
     QElapsedTimer elapsed;
     elapsed.start();
@@ -547,12 +540,7 @@ void TMain::ConnectActions()
     on("HistoryAct", [this] { m_loans->ShowLoanHistory(); });
     on("StatsAct", [this] { m_stats->ShowStatistics(); });
     on("HelpAct", [this] { ShowHelp(); });
-    on("FindAct", [this] {
-        if (!m_ui->SearchEdit->isEnabled())
-            return;
-        m_ui->SearchEdit->setFocus(Qt::ShortcutFocusReason);
-        m_ui->SearchEdit->selectAll();
-    });
+    on("FindAct", [this] { m_filters->FocusSearchBox(); });
 }
 
 void TMain::CreateMenus()
@@ -731,55 +719,12 @@ void TMain::CreateToolBars()
         connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
         ShowToolTip(action);
     }
-    CreateFilterBar();
-}
-
-void TMain::CreateFilterBar()
-{
-    // The filter bar: seen filter, search field and box, web search. Filtering and the web
-    // search arrive with the list filters; until then the controls are shown disabled.
+    // The filter bar: seen filter, search field and box, web search.
     addToolBarBreak();
     m_ui->FilterBar = addToolBar(u"Filter"_s);
     m_ui->FilterBar->setObjectName(u"FilterBar"_s);
     m_ui->FilterBar->setMovable(false);
-    m_ui->SeenButton = new QToolButton(m_ui->FilterBar);
-    m_ui->SeenButton->setObjectName(u"SeenBtn"_s);
-    m_ui->SeenButton->setText(u"Seen"_s);
-    SetTag(m_ui->SeenButton, 180);
-    m_ui->FilterBar->addWidget(m_ui->SeenButton);
-    auto *searchLabel = new QLabel(u"Search:"_s, m_ui->FilterBar);
-    searchLabel->setObjectName(u"SearchLabel"_s);
-    SetTag(searchLabel, 181);
-    m_ui->FilterBar->addWidget(searchLabel);
-    m_ui->SearchFieldButton = new QToolButton(m_ui->FilterBar);
-    m_ui->SearchFieldButton->setObjectName(u"SearchFieldBtn"_s);
-    m_ui->SearchFieldButton->setText(SearchFieldCaption(TRecordKind::Movie, 0).remove(u'&'));
-    m_ui->FilterBar->addWidget(m_ui->SearchFieldButton);
-    m_ui->SearchEdit = new QLineEdit(m_ui->FilterBar);
-    m_ui->SearchEdit->setObjectName(u"SearchEdit"_s);
-    m_ui->SearchEdit->setClearButtonEnabled(true);
-    m_ui->FilterBar->addWidget(m_ui->SearchEdit);
-    auto *webLabel = new QLabel(u"Web search:"_s, m_ui->FilterBar);
-    webLabel->setObjectName(u"WebSearchLabel"_s);
-    SetTag(webLabel, 182);
-    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(webLabel));
-    m_ui->WebSearchEdit = new QLineEdit(m_ui->FilterBar);
-    m_ui->WebSearchEdit->setObjectName(u"WebSearchEdit"_s);
-    m_ui->WebSearchEdit->setMaximumWidth(MaxWebSearchWidth);
-    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(m_ui->WebSearchEdit));
-    m_ui->WebEngineButton = new QToolButton(m_ui->FilterBar);
-    m_ui->WebEngineButton->setObjectName(u"WebEngineBtn"_s);
-    m_ui->WebEngineButton->setPopupMode(QToolButton::InstantPopup);
-    m_ui->WebEngineButton->setMenu(m_ui->WebSearchMenu);
-    m_ui->WebEngineButton->setText(u"Go"_s);
-    SetTag(m_ui->WebEngineButton, 183);
-    m_ui->WebSearchParts.append(m_ui->FilterBar->addWidget(m_ui->WebEngineButton));
-    for (QWidget *part : {static_cast<QWidget *>(m_ui->SeenButton),
-                          static_cast<QWidget *>(m_ui->SearchFieldButton),
-                          static_cast<QWidget *>(m_ui->SearchEdit),
-                          static_cast<QWidget *>(m_ui->WebSearchEdit),
-                          static_cast<QWidget *>(m_ui->WebEngineButton)})
-        part->setEnabled(false);
+    m_filters->CreateBar(m_ui->FilterBar, m_ui->ViewMenu, m_ui->ToolsMenu, m_ui->WebSearchMenu);
 }
 
 void TMain::CreateCentralArea()
@@ -833,32 +778,14 @@ void TMain::OnSplitterMoved()
     m_ui->Panels[0]->setFixedWidth(listWidth);
     Movies().List()->FitTitleColumn();
     People().List()->FitTitleColumn();
-    UpdateFilterBarLayout();
+    m_filters->LayOutBar(listWidth);
 }
 
 void TMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    UpdateFilterBarLayout();
-}
-
-void TMain::UpdateFilterBarLayout()
-{
-    if (!m_ui->FilterBar || !m_ui->SearchEdit)
-        return;
-    // The search parts line up with the list pane; the web search takes what is left.
-    const int listWidth = m_ui->Splitter->sizes().value(0, m_settings.Splitter);
-    const int fixed = m_ui->SeenButton->sizeHint().width()
-                      + m_ui->FilterBar->findChild<QLabel *>(u"SearchLabel"_s)->sizeHint().width();
-    m_ui->SearchEdit->setFixedWidth(SearchEditWidth);
-    const int fieldWidth =
-        std::clamp(listWidth - fixed - SearchEditWidth, MinSearchFieldWidth, MaxSearchFieldWidth);
-    m_ui->SearchFieldButton->setFixedWidth(fieldWidth);
-    ShowSearchFieldCaption();
-    const int used = fixed + fieldWidth + SearchEditWidth + 24;
-    const bool webVisible = m_ui->FilterBar->width() - used >= MinWebSearchRoom;
-    for (QAction *part : std::as_const(m_ui->WebSearchParts))
-        part->setVisible(webVisible);
+    if (m_ui->Splitter)
+        m_filters->LayOutBar(m_ui->Splitter->sizes().value(0, m_settings.Splitter));
 }
 
 // ----- texts ---------------------------------------------------------------------------------
@@ -872,8 +799,7 @@ QString TMain::Text(int number, const QString &defaultText) const
 void TMain::TranslateCodeTexts()
 {
     // The seen filter's entries sit in the seen button's menu too, which the walk leaves out.
-    for (QAction *action : std::as_const(m_ui->FilterActions[0]))
-        action->setText(Text(action->property(TagProperty).toInt(), action->text()));
+    m_filters->RetranslateEntries();
     // The cards were made before the language was chosen.
     m_ui->MovieFrame->Retranslate();
     m_ui->PeopleFrame->Retranslate();
@@ -899,9 +825,7 @@ void TMain::TranslateAll()
     RebuildPluginMenus();
     // Texts made from other texts: the seen button shows its filter's caption, the search
     // field button the chosen field's.
-    UpdateFilterChecks();
-    if (m_db)
-        RebuildSearchFieldMenu();
+    m_filters->UpdateCaptions();
     ApplyGrouping();
     for (TListController *lists : m_lists) {
         lists->PrepareColumns();
@@ -1040,7 +964,7 @@ void TMain::ApplyMode()
 {
     const bool people = m_peopleMode;
     m_settings.Mode = people ? 1 : 0;
-    m_ui->SearchEdit->clear();
+    m_filters->ClearSearch();
     m_ui->ListStack->setCurrentWidget(Shown().List());
     m_ui->CardStack->setCurrentIndex(people ? 1 : 0);
     ApplyListLayout();
@@ -1048,10 +972,8 @@ void TMain::ApplyMode()
     Shown().List()->Refocus();
     for (QAction *action : std::as_const(m_ui->MovieOnly))
         action->setVisible(!people);
-    m_ui->SeenButton->setVisible(!people);
     m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
-    RebuildSearchFieldMenu();
-    UpdateFilterChecks();
+    m_filters->ApplyMode();
     Shown().ApplySort();
     UpdateModeTexts();
     UpdateStatusBar();
@@ -1219,38 +1141,6 @@ void TMain::UpdatePluginActions()
         };
     bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, Text(175, u"Import"_s));
     bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, Text(176, u"Export"_s));
-}
-
-void TMain::RebuildWebSearchMenu()
-{
-    m_ui->WebSearchMenu->clear();
-    const int count = std::min(m_settings.SearchNames.size(), m_settings.SearchUrls.size());
-    for (int i = 0; i < count; ++i) {
-        const QString &name = m_settings.SearchNames.at(i);
-        if (name == u"-"_s) {
-            m_ui->WebSearchMenu->addSeparator();
-            continue;
-        }
-        QAction *action = m_ui->WebSearchMenu->addAction(name);
-        action->setObjectName(u"WebSearch%1"_s.arg(i));
-        connect(action, &QAction::triggered, this, [this, i, name] {
-            // The current record's title or name is offered for editing first.
-            QString proposal;
-            if (const TDBItem *record = Shown().Current()) {
-                proposal = record->Kind() == TRecordKind::Person
-                               ? static_cast<const TActor *>(record)->Name()
-                               : static_cast<const TBaseMovie *>(record)->DisplayTitle();
-            }
-            const std::optional<QString> text = m_dialogs->AskText(
-                this, QString(name).remove(u'&'), Text(1884, u"Text to search for:"_s), proposal);
-            if (text)
-                WebSearch(i, *text);
-        });
-    }
-    if (m_ui->WebSearchMenu->isEmpty()) {
-        QAction *none = m_ui->WebSearchMenu->addAction(Text(1883, u"(no search engines)"_s));
-        none->setEnabled(false);
-    }
 }
 
 // ----- import and export ---------------------------------------------------------------------
@@ -1443,8 +1333,7 @@ void TMain::ShowPreferences()
             lists->ApplyGridColumns();
     }
     RepaintLists();
-    RebuildWebSearchMenu();
-    RebuildWebEngineMenu();
+    m_filters->RebuildWebSearchMenus();
     RebuildPluginMenus();
     if (!SaveSettings())
         m_dialogs->ShowError(

@@ -11,6 +11,7 @@
 
 #include "app/catalogsession.h"
 #include "app/commandhost.h"
+#include "app/filtercontroller.h"
 #include "app/listcolumns.h"
 #include "app/listcontroller.h"
 #include "app/maindialogs.h"
@@ -18,7 +19,6 @@
 #include "host/messagesink.h"
 #include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
-#include "logic/filters.h"
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
 #include "logic/settingsfile.h"
@@ -133,23 +133,15 @@ public:
     // The cards' view of the settings.
     TCardSettings CardSettings() const;
 
-    // Filters and search.
-    const TFilterState &Filter() const override { return m_filter; }
-    // Shows exactly the records of the shown kind that pass, keeping the focused record.
-    void ReapplyFilters();
-    // Chooses search field n of a kind (-1 none, 31 the advanced criteria for movies); a
-    // field that is already chosen changes nothing.
-    void ChooseSearchField(TRecordKind kind, int field);
+    // The filters, the quick search and the web search box.
+    TFilterController &Filters() const { return *m_filters; }
+    const TFilterState &Filter() const override { return m_filters->State(); }
     // Chooses a field and puts `text` into the search box (the link commands).
     void SetSearchField(TRecordKind kind, int field, const QString &text) override;
-    void ShowAdvancedSearch();
     // The commands' controllers: statistics, loans, maintenance tools.
     TStatsController &Stats() const { return *m_stats; }
     TLoanController &Loans() const { return *m_loans; }
     TToolsController &Tools() const { return *m_tools; }
-    // Opens the web search of engine `index` for `text`.
-    void WebSearch(int index, const QString &text);
-    int WebEngine() const { return m_webEngine; }
 
     // Record commands (each checks its own preconditions); the others are the controller's.
     TRecordCommands &Records() const { return *m_records; }
@@ -222,8 +214,6 @@ private:
     void ConnectActions();
     void CreateMenus();
     void CreateToolBars();
-    // The seen filter, the search field and the web search (part of CreateToolBars).
-    void CreateFilterBar();
     void CreateCentralArea();
     void CreateStatusBar();
     void CreateOtherWindows();
@@ -244,7 +234,6 @@ private:
     void RebuildRecentMenu();
     void RebuildPluginMenus();
     void UpdatePluginActions();
-    void RebuildWebSearchMenu();
     void UpdateProtectCaption();
     void UpdateModeTexts();
     void UpdateTitle();
@@ -256,7 +245,6 @@ private:
     void SelectAll();
 
     void OnSplitterMoved();
-    void UpdateFilterBarLayout();
     // Lists: focus, custom columns, the grid's in-place editing.
     void CreateLists();
     void ConnectList(TListController &lists);
@@ -280,15 +268,6 @@ private:
     // Cards.
     void CreateCards();
     void ApplyCardSettings();
-    // Filters.
-    void CreateFilterActions();
-    void CreateFilterMenus();
-    void RebuildSearchFieldMenu();
-    void ShowSearchFieldCaption();
-    void RebuildWebEngineMenu();
-    void UpdateFilterChecks();
-    void OnSearchTextEdited(const QString &text);
-    void ChooseFilter(int &slot, int value);
     // Commands.
     void ConnectCommands();
 
@@ -326,11 +305,7 @@ private:
     // Movies and people; owned by the list stack.
     TListController *m_lists[2] = {};
 
-    // Filters and search.
-    TFilterState m_filter;
-    QString m_searchFieldCaption;
-    int m_webEngine = -1;
-
+    std::unique_ptr<TFilterController> m_filters;
     std::unique_ptr<TWebController> m_web;
     std::unique_ptr<TStatsController> m_stats;
     std::unique_ptr<TLoanController> m_loans;

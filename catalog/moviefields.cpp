@@ -308,7 +308,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Slot(0)
                 .EmptyValue(-1)
                 .NotCountedForEmpty(),
-            // Clear turns it off; only new movies follow DefaultViewed().
+            // Clear turns it off; only new movies follow the catalog's rule for them.
             TRow(F::Viewed, u"viewed"_s, T::Flag, Access(&M::Viewed, &M::SetViewed), &M::m_viewed)
                 .Write(W::OnlyFalse, 1)
                 .Slot(44)

@@ -390,11 +390,11 @@ TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
     EXPECT_EQ(window->Edit().EditState(), TEditState::Empty);
 
     // Field -1 empties and locks the box; field 2 then finds every movie.
-    window->ChooseSearchField(TRecordKind::Movie, -1);
+    window->Filters().ChooseSearchField(TRecordKind::Movie, -1);
     EXPECT_TRUE(box->text().isEmpty());
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(ShownTitles().size(), 6);
-    window->ChooseSearchField(TRecordKind::Movie, 2);
+    window->Filters().ChooseSearchField(TRecordKind::Movie, 2);
     EXPECT_TRUE(box->isEnabled());
     EXPECT_EQ(ShownTitles().size(), 6);
 }
