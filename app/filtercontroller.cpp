@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/commandhost.h"
 #include "app/listcolumns.h"

@@ -7,6 +7,7 @@
 
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
+#include "app/transfercontroller.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
@@ -60,7 +61,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         if (!HasSuffix(file, "amc"_L1))
             continue;
         if (drop)
-            QTimer::singleShot(0, this, [this, file] { OfferImport(file); });
+            QTimer::singleShot(0, this, [this, file] { m_transfers->OfferImport(file); });
         return true;
     }
 

@@ -1,22 +1,20 @@
 // The main window's help for newcomers: the welcome of an empty catalog in the card, the user
 // guide, and the tool-bar hints that name each button's key.
 #include <QAction>
-#include <QCursor>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "app/catalogview.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
+#include "app/transfercontroller.h"
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
-#include "plugin_api/importu.h"
 #include "views/actorframe.h"
 #include "views/mvframe.h"
 
@@ -24,28 +22,12 @@ using namespace Qt::StringLiterals;
 
 // ----- welcome -------------------------------------------------------------------------------
 
-QList<int> TMain::WelcomeImports() const
-{
-    // Only plug-ins that read another program's catalog file; the web plug-ins of the Import
-    // menu need a movie to fill.
-    QList<int> tags;
-    TPluginMenu movies(m_registry);
-    movies.SetMode(TListMode::Movies);
-    movies.SetReadOnly(m_readOnly);
-    for (const TPluginMenuItem &item : movies.Items()) {
-        if (item.menu == TPluginMenuKind::Import && item.pluginType == RK_PLUGIN_GENERAL_IMPORT
-            && item.visible && item.enabled)
-            tags.append(item.tag);
-    }
-    return tags;
-}
-
 void TMain::UpdateWelcome()
 {
     const bool open = m_db && !m_readOnly;
     // Runs with every command update: the plug-ins are asked only while the welcome shows.
     const bool noMovies = open && m_db->MovieCount() == 0;
-    m_ui->MovieFrame->SetWelcome(noMovies, noMovies && !WelcomeImports().isEmpty());
+    m_ui->MovieFrame->SetWelcome(noMovies, noMovies && !m_transfers->WelcomeImports().isEmpty());
     m_ui->PeopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
 }
 
@@ -58,26 +40,7 @@ void TMain::OnWelcomeLink(const QString &target)
     }
     if (target != QLatin1StringView(TCardFrame::WelcomeImport))
         return;
-    const QList<int> tags = WelcomeImports();
-    if (tags.size() == 1) {
-        RunImportPlugin(tags.first());
-        return;
-    }
-    // Several programs' catalogs can be read: the user picks one, as in the Import menu.
-    if (!m_ui->WelcomeImportMenu) {
-        m_ui->WelcomeImportMenu = new QMenu(this);
-        m_ui->WelcomeImportMenu->setObjectName(u"WelcomeImportMenu"_s);
-    }
-    m_ui->WelcomeImportMenu->clear();
-    for (QAction *action : m_ui->ImportMenu->actions()) {
-        if (tags.contains(action->data().toInt()))
-            m_ui->WelcomeImportMenu->addAction(action);
-    }
-    if (m_ui->WelcomeImportMenu->isEmpty())
-        return;
-    const QLabel *link = m_ui->MovieFrame->findChild<QLabel *>(u"WelcomeImportLink"_s);
-    m_ui->WelcomeImportMenu->popup(link ? link->mapToGlobal(link->rect().bottomLeft())
-                                        : QCursor::pos());
+    m_transfers->ChooseWelcomeImport(m_ui->MovieFrame->findChild<QLabel *>(u"WelcomeImportLink"_s));
 }
 
 // ----- user guide ----------------------------------------------------------------------------

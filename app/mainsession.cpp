@@ -3,6 +3,8 @@
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
+#include "app/transfercontroller.h"
 #include "catalog/videodatabase.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
@@ -73,7 +75,7 @@ void TMain::TSessionHost::CatalogRead()
 void TMain::TSessionHost::ReadOnlyDecided()
 {
     TMain &w = *m_owner;
-    w.m_pluginMenu.SetReadOnly(w.m_readOnly);
+    w.m_transfers->PluginMenu().SetReadOnly(w.ReadOnly());
     w.ApplyCardSettings();
     w.UpdateTitle();
     w.CommandUpdate();

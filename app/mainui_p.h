@@ -48,13 +48,8 @@ struct TMainUi
     QMenu *ViewMenu = nullptr;
     QMenu *ToolsMenu = nullptr;
     QMenu *WebSearchMenu = nullptr;
-    QMenu *ImportMenu = nullptr;
-    QMenu *WelcomeImportMenu = nullptr;
-    QMenu *ExportMenu = nullptr;
     QAction *RecentSeparator = nullptr;
     QList<QAction *> RecentActions;
-    QToolButton *ImportButton = nullptr;
-    QToolButton *ExportButton = nullptr;
     // Commands hidden in people mode.
     QList<QAction *> MovieOnly;
 

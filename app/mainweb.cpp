@@ -9,6 +9,7 @@
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcommands.h"
+#include "app/transfercontroller.h"
 #include "app/waitwindow.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
@@ -120,7 +121,7 @@ void TMain::CreateWebController()
                                              m_settings,
                                              m_folders,
                                              m_registry,
-                                             m_pluginMenu,
+                                             m_transfers->PluginMenu(),
                                              m_language,
                                              m_dialogs);
     // The results dialog's previews come through the controller's downloads.

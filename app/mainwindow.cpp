@@ -49,9 +49,9 @@
 #include "app/statscontroller.h"
 #include "app/statsform.h"
 #include "app/toolscontroller.h"
+#include "app/transfercontroller.h"
 #include "app/waitwindow.h"
 #include "app/widefiledialog.h"
-#include "app/windowimportui.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/daycount.h"
@@ -61,10 +61,8 @@
 #include "catalog/textutils.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
-#include "host/importexport.h"
 #include "host/installlayout.h"
 #include "host/pluginsframe.h"
-#include "plugin_api/importu.h"
 #include "views/actorframe.h"
 #include "views/linktext.h"
 #include "views/mvframe.h"
@@ -74,12 +72,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Files of other programs that the command line and drops offer to import.
-bool IsImportFile(const QString &fileName)
-{
-    return fileName.endsWith(u".amc"_s, Qt::CaseInsensitive);
-}
 
 // The layout limits of the plain and tree views.
 constexpr int MinWindowHeight = 500;
@@ -108,6 +100,26 @@ void SetTag(QObject *object, int tag)
 {
     object->setProperty(TagProperty, tag);
 }
+
+// The window's side of the import and export runs: its dialog folders and the web flow.
+class TTransferHost : public ITransferHost
+{
+public:
+    explicit TTransferHost(TMain &window)
+        : m_window(window)
+    {}
+
+    QString InitialFolder(int slot) const override { return m_window.InitialFolder(slot); }
+    void RememberFolder(int slot, const QString &folder) override
+    {
+        m_window.RememberFolder(slot, folder);
+    }
+    void RunWebPlugin(int index) override { m_window.Web().RunWebPlugin(index); }
+    void UpdateCardButtons() override { m_window.Web().UpdateCardButtons(); }
+
+private:
+    TMain &m_window;
+};
 
 } // namespace
 
@@ -139,7 +151,6 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
                                     : std::make_shared<TPasswordPrompt>(this, &m_language))
     , m_language(m_messages.get())
     , m_registry(m_messages.get(), [this](int number) { return m_language.Text(number); })
-    , m_pluginMenu(m_registry)
     , m_sessionHost(std::make_unique<TSessionHost>(this))
     , m_session(std::make_unique<TCatalogSession>(
           *m_sessionHost,
@@ -160,6 +171,8 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
     m_tools = std::make_unique<TToolsController>(*this, m_settings);
     m_filters = std::make_unique<TFilterController>(*this, m_settings, m_language);
+    m_transfers = std::make_unique<TTransferController>(
+        *this, std::make_unique<TTransferHost>(*this), m_registry, m_settings, m_language);
 
     StartUp();
 
@@ -220,8 +233,8 @@ void TMain::StartUp()
     m_registry.Discover(layout.PluginFolder, m_language.LanguageId());
     TSettingsPluginKeys adapter(m_settings);
     m_registry.ReadSettings(adapter);
-    m_registry.SetChangedHandler([this] { RebuildPluginMenus(); });
-    RebuildPluginMenus();
+    m_registry.SetChangedHandler([this] { m_transfers->RebuildMenus(); });
+    m_transfers->RebuildMenus();
     m_web->CreateWebFlow();
     m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_ui->MainBar);
 
@@ -248,18 +261,18 @@ void TMain::StartUp()
 
     CreateOtherWindows();
 
-    if (IsImportFile(m_commandLine.File)) {
+    if (TTransferController::IsImportFile(m_commandLine.File)) {
         // Asked once the window is up, not from inside its constructor.
         const QString file = m_commandLine.File;
         QMetaObject::invokeMethod(
-            this, [this, file] { OfferImport(file); }, Qt::QueuedConnection);
+            this, [this, file] { m_transfers->OfferImport(file); }, Qt::QueuedConnection);
     }
 }
 
 QString TMain::CommandLineCatalog()
 {
     const QString &file = m_commandLine.File;
-    if (file.isEmpty() || IsImportFile(file))
+    if (file.isEmpty() || TTransferController::IsImportFile(file))
         return QString();
     const QFileInfo info(file);
     // A missing name makes a new catalog there, as File > New would; a folder cannot.
@@ -274,37 +287,6 @@ QString TMain::CommandLineCatalog()
         return QString();
     }
     return file;
-}
-
-void TMain::OfferImport(const QString &fileName)
-{
-    // The shipped Ant Movie Catalog reader, else whichever import plug-in the user chose.
-    int index = m_registry.DefaultOrLastIndex(RK_PLUGIN_GENERAL_IMPORT);
-    for (int i = 0; i < m_registry.Count(); ++i) {
-        const TPlugin plugin = m_registry.Get(i);
-        if (plugin.PluginType == RK_PLUGIN_GENERAL_IMPORT
-            && plugin.FileName.compare(u"catimport.so"_s, Qt::CaseInsensitive) == 0)
-            index = i;
-    }
-    if (index < 0) {
-        m_dialogs->ShowError(this,
-                             Text(1802, u"Error"_s),
-                             Text(3783, u"No installed plug-in imports %1."_s).arg(fileName));
-        return;
-    }
-    if (!m_db || m_readOnly) {
-        m_dialogs->ShowError(
-            this,
-            Text(1802, u"Error"_s),
-            Text(3784, u"The open catalog is read-only; %1 cannot be imported into it."_s)
-                .arg(fileName));
-        return;
-    }
-    const QString question =
-        Text(3781, u"Import the movies and people of %1 into the open catalog %2?"_s)
-            .arg(QDir::toNativeSeparators(fileName), QFileInfo(m_db->FileName()).fileName());
-    if (m_dialogs->AskYesNo(this, Text(175, u"Import"_s), question))
-        RunImportPlugin(index, fileName);
 }
 
 void TMain::LoadSettings()
@@ -623,12 +605,7 @@ void TMain::CreateMenus()
     m_ui->ToolsMenu->addSeparator();
     m_ui->ToolsMenu->addAction(Action(u"OptsAct"_s));
 
-    m_ui->ImportMenu = bar->addMenu(u"&Import"_s);
-    m_ui->ImportMenu->setObjectName(u"ImportMenu"_s);
-    SetTag(m_ui->ImportMenu, 105);
-    m_ui->ExportMenu = bar->addMenu(u"E&xport"_s);
-    m_ui->ExportMenu->setObjectName(u"ExportMenu"_s);
-    SetTag(m_ui->ExportMenu, 106);
+    m_transfers->CreateMenus(bar);
 
     QMenu *help = bar->addMenu(u"&Help"_s);
     help->setObjectName(u"HelpMenu"_s);
@@ -678,35 +655,7 @@ void TMain::CreateToolBars()
     m_ui->MainBar->addSeparator();
 
     // The default import and export plug-ins' buttons; their texts come from the plug-ins.
-    m_ui->ImportButton = new QToolButton(m_ui->MainBar);
-    m_ui->ImportButton->setObjectName(u"ImportBtn"_s);
-    m_ui->ImportButton->setDefaultAction(Action(u"ImportAct"_s));
-    m_ui->ImportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_language.Exclude(m_ui->ImportButton);
-    m_language.Exclude(Action(u"ImportAct"_s));
-    m_ui->MainBar->addWidget(m_ui->ImportButton);
-    m_ui->ExportButton = new QToolButton(m_ui->MainBar);
-    m_ui->ExportButton->setObjectName(u"ExportBtn"_s);
-    m_ui->ExportButton->setDefaultAction(Action(u"ExportAct"_s));
-    m_ui->ExportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_language.Exclude(m_ui->ExportButton);
-    m_language.Exclude(Action(u"ExportAct"_s));
-    m_ui->MainBar->addWidget(m_ui->ExportButton);
-    connect(Action(u"ImportAct"_s), &QAction::triggered, this, [this] {
-        const TPluginToolButton button = m_pluginMenu.ImportButton();
-        if (!button.enabled)
-            return;
-        if (TPluginMenu::FlowOf(m_registry.Get(button.tag).PluginType)
-            == TPluginFlow::WebInformation)
-            m_web->RunWebPlugin(button.tag);
-        else
-            RunImportPlugin(button.tag);
-    });
-    connect(Action(u"ExportAct"_s), &QAction::triggered, this, [this] {
-        const TPluginToolButton button = m_pluginMenu.ExportButton();
-        if (button.enabled)
-            RunExportPlugin(button.tag);
-    });
+    m_transfers->CreateToolButtons(m_ui->MainBar, Action(u"ImportAct"_s), Action(u"ExportAct"_s));
     m_ui->MainBar->addSeparator();
     m_ui->MainBar->addAction(Action(u"dbModeAct"_s));
     m_ui->MainBar->addAction(Action(u"OptsAct"_s));
@@ -822,7 +771,7 @@ void TMain::TranslateAll()
     UpdateProtectCaption();
     UpdateTitle();
     UpdateStatusBar();
-    RebuildPluginMenus();
+    m_transfers->RebuildMenus();
     // Texts made from other texts: the seen button shows its filter's caption, the search
     // field button the chosen field's.
     m_filters->UpdateCaptions();
@@ -972,7 +921,7 @@ void TMain::ApplyMode()
     Shown().List()->Refocus();
     for (QAction *action : std::as_const(m_ui->MovieOnly))
         action->setVisible(!people);
-    m_pluginMenu.SetMode(people ? TListMode::People : TListMode::Movies);
+    m_transfers->PluginMenu().SetMode(people ? TListMode::People : TListMode::Movies);
     m_filters->ApplyMode();
     Shown().ApplySort();
     UpdateModeTexts();
@@ -1068,9 +1017,7 @@ void TMain::CommandUpdate()
         enable("EditVidAct", true);
     enable("NewMasterAct", writable);
     UpdateViewActions();
-    m_pluginMenu.SetHasRecords(hasSelection);
-    m_pluginMenu.SetReadOnly(m_readOnly);
-    UpdatePluginActions();
+    m_transfers->UpdateActions(hasSelection);
     UpdateWelcome();
 }
 
@@ -1095,158 +1042,6 @@ void TMain::RebuildRecentMenu()
         m_ui->FileMenu->insertAction(m_ui->RecentSeparator, action);
         m_ui->RecentActions.append(action);
     }
-}
-
-void TMain::RebuildPluginMenus()
-{
-    m_web->UpdateCardButtons();
-    m_ui->ImportMenu->clear();
-    m_ui->ExportMenu->clear();
-    for (const TPluginMenuItem &item : m_pluginMenu.Items()) {
-        QMenu *menu = item.menu == TPluginMenuKind::Import ? m_ui->ImportMenu : m_ui->ExportMenu;
-        QAction *action = menu->addAction(item.caption);
-        action->setObjectName(u"Plugin%1"_s.arg(item.tag));
-        action->setData(item.tag);
-        const int tag = item.tag;
-        const int type = item.pluginType;
-        connect(action, &QAction::triggered, this, [this, tag, type] {
-            if (type == RK_PLUGIN_EXPORT_TYPE)
-                RunExportPlugin(tag);
-            else if (TPluginMenu::FlowOf(type) == TPluginFlow::WebInformation)
-                m_web->RunWebPlugin(tag);
-            else
-                RunImportPlugin(tag);
-        });
-    }
-    UpdatePluginActions();
-}
-
-void TMain::UpdatePluginActions()
-{
-    for (QMenu *menu : {m_ui->ImportMenu, m_ui->ExportMenu}) {
-        for (QAction *action : menu->actions()) {
-            const TPluginMenuItem item = m_pluginMenu.Item(action->data().toInt());
-            action->setVisible(item.visible);
-            const bool works = TPluginMenu::FlowOf(item.pluginType) != TPluginFlow::None;
-            action->setEnabled(item.enabled && works);
-        }
-    }
-    m_ui->ImportMenu->setEnabled(!m_readOnly);
-    const auto bind =
-        [](QAction *action, const TPluginToolButton &state, bool works, const QString &caption) {
-            action->setEnabled(state.enabled && works);
-            action->setText(state.tag >= 0 ? state.hint : caption);
-            action->setToolTip(state.hint.isEmpty() ? QString(action->text()).remove(u'&')
-                                                    : state.hint);
-        };
-    bind(Action(u"ImportAct"_s), m_pluginMenu.ImportButton(), true, Text(175, u"Import"_s));
-    bind(Action(u"ExportAct"_s), m_pluginMenu.ExportButton(), true, Text(176, u"Export"_s));
-}
-
-// ----- import and export ---------------------------------------------------------------------
-
-void TMain::RunImportPlugin(int index, const QString &fileName)
-{
-    if (!m_db || m_readOnly || m_busy)
-        return;
-    const TPlugin plugin = m_registry.Get(index);
-    if (plugin.PluginType != RK_PLUGIN_GENERAL_IMPORT)
-        return;
-    QString openFolder = InitialFolder(5);
-    QString saveFolder = InitialFolder(4);
-    TWindowImportUi ui(TWindowImportUi::TTask::Import,
-                       openFolder,
-                       saveFolder,
-                       m_ui->WaitWindow,
-                       &m_language,
-                       this);
-    ui.SetFileChooser(
-        [this, fileName](const QString &folder, const QString &filter) -> std::optional<QString> {
-            if (!fileName.isEmpty())
-                return fileName;
-            return m_dialogs->AskOpenFile(this, Text(175, u"Import"_s), folder, filter);
-        });
-    // The rows change once, at the end, instead of row by row.
-    ui.SetListUpdate(
-        [this] {
-            Movies().Model()->BeginUpdate();
-            People().Model()->BeginUpdate();
-        },
-        [this] {
-            People().Model()->EndUpdate();
-            Movies().Model()->EndUpdate();
-        });
-    TImportOptions options;
-    options.language = m_language.LanguageId();
-    options.autoAddPeople = m_registry.AutoAddPeople();
-    options.transNames = m_settings.TransNames;
-    options.externalPosters = m_settings.ExternalPosters;
-    // A merge may write into the record on the card: its input is kept first.
-    if (m_edit->EditState() == TEditState::Editing)
-        m_edit->ApplyEdits();
-    TImportSummary summary;
-    m_busy = true;
-    const Status status = RunImport(*m_db, m_registry.LibraryPath(index), ui, options, &summary);
-    m_busy = false;
-    if (openFolder != InitialFolder(5))
-        RememberFolder(5, openFolder);
-    if (summary.ran)
-        ShowImported(summary, ui.SummaryText(summary));
-    if (!status.Ok() && !status.Error().isEmpty())
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
-    UpdateStatusBar();
-    CommandUpdate();
-}
-
-void TMain::ShowImported(const TImportSummary &summary, const QString &text)
-{
-    // Records were made empty and filled afterwards, so their rows stand where an empty
-    // record sorts and, in the tree, in its groups: both lists are built again in order.
-    Movies().Build();
-    People().Build();
-    TDBItem *first = m_peopleMode ? summary.firstPerson : summary.firstMovie;
-    TDBItem *other = m_peopleMode ? summary.firstMovie : summary.firstPerson;
-    // A file of only the other kind shows that kind.
-    if (!first && other) {
-        SetMode(m_peopleMode ? TRecordKind::Movie : TRecordKind::Person);
-        first = other;
-    }
-    if (first && first->Shown()) {
-        SelectRecord(first);
-        Shown().List()->FlushFocus();
-    }
-    ShowStatusText(text);
-}
-
-void TMain::RunExportPlugin(int index)
-{
-    if (!m_db || m_busy)
-        return;
-    const TPlugin plugin = m_registry.Get(index);
-    if (plugin.PluginType != RK_PLUGIN_EXPORT_TYPE)
-        return;
-    const QList<TDBItem *> records = Shown().SelectedRecords();
-    if (records.isEmpty())
-        return;
-    QString openFolder = InitialFolder(5);
-    QString saveFolder = InitialFolder(4);
-    TWindowImportUi ui(TWindowImportUi::TTask::Export,
-                       openFolder,
-                       saveFolder,
-                       m_ui->WaitWindow,
-                       &m_language,
-                       this);
-    ui.SetFileChooser([this](const QString &folder, const QString &filter) {
-        return m_dialogs->AskSaveFile(this, Text(176, u"Export"_s), folder, filter, QString());
-    });
-    m_busy = true;
-    const Status status = RunExport(
-        m_registry.LibraryPath(index), records, m_peopleMode, ui, m_language.LanguageId());
-    m_busy = false;
-    if (saveFolder != InitialFolder(4))
-        RememberFolder(4, saveFolder);
-    if (!status.Ok() && !status.Error().isEmpty())
-        m_dialogs->ShowError(this, Text(1802, u"Error"_s), status.Error());
 }
 
 // ----- folders of the file dialogs -----------------------------------------------------------
@@ -1334,7 +1129,7 @@ void TMain::ShowPreferences()
     }
     RepaintLists();
     m_filters->RebuildWebSearchMenus();
-    RebuildPluginMenus();
+    m_transfers->RebuildMenus();
     if (!SaveSettings())
         m_dialogs->ShowError(
             this,

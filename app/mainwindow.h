@@ -17,7 +17,6 @@
 #include "app/maindialogs.h"
 #include "app/webcontroller.h"
 #include "host/messagesink.h"
-#include "host/pluginmenu.h"
 #include "host/pluginregistry.h"
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
@@ -32,6 +31,7 @@ class TLoanController;
 class TRecordCommands;
 class TStatsController;
 class TToolsController;
+class TTransferController;
 class IPasswordPrompt;
 class QAction;
 class TBaseMovie;
@@ -41,7 +41,6 @@ class TDBItem;
 class TVideoDatabase;
 class TShutdownSignals;
 class TWaitWindow;
-struct TImportSummary;
 
 // How the main window starts: the program folder (where lang.txt and Plugins/ live) and
 // the command line. Tests give their own dialogs and a temporary program folder.
@@ -84,18 +83,10 @@ public:
     void SwitchMode();
     void SetMode(TRecordKind kind) override;
     void ShowPreferences();
-    // Runs import plug-in `index` of the registry (type 3) or export plug-in (type 7).
-    // `fileName` skips the plug-in's file question.
-    void RunImportPlugin(int index, const QString &fileName = QString());
-    // After an import: the lists in order, the first imported record of the shown kind
-    // focused (the other kind shown when only it came), and `text` in the status bar.
-    void ShowImported(const TImportSummary &summary, const QString &text);
-    // Asks whether the foreign catalog `fileName` is imported into the open catalog and runs
-    // the import plug-in that reads it.
-    void OfferImport(const QString &fileName);
     // The web plug-ins, downloads, version check and the movie card's media commands.
     TWebController &Web() const { return *m_web; }
-    void RunExportPlugin(int index);
+    // The import and export plug-ins, their menus and tool buttons.
+    TTransferController &Transfers() const { return *m_transfers; }
 
     // The catalog lists, one per kind (episodes are listed with movies).
     TListController &Lists(TRecordKind kind) const override;
@@ -232,8 +223,6 @@ private:
     // The title formatting preferences as the catalog's rules for typed titles and names.
     TTextRules TextRules() const;
     void RebuildRecentMenu();
-    void RebuildPluginMenus();
-    void UpdatePluginActions();
     void UpdateProtectCaption();
     void UpdateModeTexts();
     void UpdateTitle();
@@ -262,7 +251,6 @@ private:
     // import plug-ins for files of other programs), and tool-bar hints with their keys.
     void UpdateWelcome();
     void OnWelcomeLink(const QString &target);
-    QList<int> WelcomeImports() const;
     void ShowToolTip(QAction *action);
     void UpdateBarHints();
     // Cards.
@@ -284,7 +272,6 @@ private:
     std::shared_ptr<IPasswordPrompt> m_passwords;
     TWideLanguage m_language;
     TPluginRegistry m_registry;
-    TPluginMenu m_pluginMenu;
     TSettingsFile m_settingsFile;
     TSettings m_settings;
 
@@ -306,6 +293,8 @@ private:
     TListController *m_lists[2] = {};
 
     std::unique_ptr<TFilterController> m_filters;
+    // The web controller holds a reference to this one's plug-in menu and goes first.
+    std::unique_ptr<TTransferController> m_transfers;
     std::unique_ptr<TWebController> m_web;
     std::unique_ptr<TStatsController> m_stats;
     std::unique_ptr<TLoanController> m_loans;

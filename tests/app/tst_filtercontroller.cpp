@@ -80,7 +80,7 @@ TEST_P(FilterChoiceTest, ShowsExactlyThePassingRecords)
     filters->ChooseSearchField(TRecordKind::Movie, c.field);
     Box("SearchEdit")->setText(QString::fromLatin1(c.text));
     // Nothing shown: no record for the card.
-    EXPECT_EQ(host->state == TEditState::Empty, c.shown.isEmpty());
+    EXPECT_EQ(host->Edit().EditState() == TEditState::Empty, c.shown.isEmpty());
     Movies()->FlushFocus();
     EXPECT_EQ(TopRows(), c.shown);
     EXPECT_EQ(MovieLists().Current() == clerks, c.keepsFocus);

@@ -82,18 +82,6 @@ TEST_F(CommandsTest, AutoIdsFollowTheirMode)
     window->Database()->DeleteRecord(again);
 }
 
-TEST_F(CommandsTest, AskedIdsStoreMinusOneForText)
-{
-    settings.WriteBool(u"Misc"_s, u"DoAutoID"_s, true);
-    settings.WriteInteger(u"Misc"_s, u"AutoIndexMode"_s, 0);
-    prepare = [](TVideoDatabase &db) {
-        for (int id : {1, 2, 5})
-            static_cast<TMovie *>(db.AddRecord(0))->SetNum(id);
-    };
-    Start({});
-    EXPECT_EQ(static_cast<TMovie *>(window->Records().CreateRecord(0))->Num(), 3);
-}
-
 TEST_F(CommandsTest, CancellingAnEmptyNewMovieDeletesIt)
 {
     Start(Nineties);
@@ -135,52 +123,6 @@ TEST_F(CommandsTest, CancelRestoresTheModifiedFlagAndApplyStores)
     EXPECT_FALSE(window->Database()->Modified());
 }
 
-TEST_F(CommandsTest, DeletingAsksPerFileUntilYesToAll)
-{
-    settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
-    Start(Nineties);
-    const QStringList titles = {u"Alien"_s, u"Brazil"_s, u"Clerks"_s};
-    QStringList files;
-    for (const QString &title : titles) {
-        files.append(SmallFile(title + u".avi"_s));
-        MovieTitled(title)->SetPath(u"/nowhere/missing.avi|"_s + files.last());
-    }
-    Focus(MovieTitled(u"Alien"_s));
-    AddToSelection(MovieTitled(u"Brazil"_s));
-    AddToSelection(MovieTitled(u"Clerks"_s));
-
-    dialogs->yesNoAnswers = {true};
-    dialogs->fileAnswers = {TFileDecision::YesToAll};
-    Trigger("DelVidAct");
-    EXPECT_EQ(dialogs->questions.size(), 1);
-    EXPECT_EQ(dialogs->fileQuestions.size(), 1);
-    for (const QString &file : std::as_const(files))
-        EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
-    EXPECT_EQ(window->Database()->MovieCount(), 3);
-    Settle();
-    EXPECT_NE(window->Movies().Current(), nullptr);
-}
-
-TEST_F(CommandsTest, DeletingWithNoKeepsFilesAndAsksAgain)
-{
-    settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
-    settings.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, false);
-    Start(Nineties);
-    const QString first = SmallFile(u"a.avi"_s);
-    const QString second = SmallFile(u"b.avi"_s);
-    MovieTitled(u"Alien"_s)->SetPath(first);
-    MovieTitled(u"Brazil"_s)->SetPath(second);
-    Focus(MovieTitled(u"Alien"_s));
-    AddToSelection(MovieTitled(u"Brazil"_s));
-    dialogs->fileAnswers = {TFileDecision::No, TFileDecision::Yes};
-    Trigger("DelVidAct");
-    EXPECT_TRUE(dialogs->questions.isEmpty());
-    EXPECT_EQ(dialogs->fileQuestions.size(), 2);
-    EXPECT_TRUE(QFile::exists(first));
-    EXPECT_FALSE(QFile::exists(second));
-    EXPECT_EQ(window->Database()->MovieCount(), 4);
-}
-
 TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
 {
     prepare = [](TVideoDatabase &db) {
@@ -218,98 +160,6 @@ TEST_F(CommandsTest, DuplicatingAnEpisodeNumbersItAfterTheLast)
     EXPECT_EQ(added->Epnum(), 9);
     EXPECT_EQ(added->Genre(), u"Sitcom"_s);
     EXPECT_TRUE(added->Title().isEmpty());
-}
-
-TEST_F(CommandsTest, DeletingABlockFocusesTheRowAboveIt)
-{
-    settings.WriteBool(u"Dialogs"_s, u"DeleteMovieConfirm"_s, false);
-    Start(Nineties);
-    const struct
-    {
-        QStringList deleted; // the first one focused, the rest added to the selection
-        QString focused;
-    } cases[] = {
-        {{u"Clerks"_s, u"Dogma"_s, u"Election"_s}, u"Brazil"_s},
-        {{u"Alien"_s, u"Brazil"_s}, u"Fargo"_s}, // the block at the top: the row now there
-    };
-    for (const auto &c : cases) {
-        Focus(MovieTitled(c.deleted.first()));
-        for (const QString &title : c.deleted.mid(1))
-            AddToSelection(MovieTitled(title));
-        Trigger("DelVidAct");
-        Settle();
-        const TDBItem *current = window->Movies().Current();
-        ASSERT_NE(current, nullptr) << c.focused.toStdString();
-        EXPECT_EQ(static_cast<const TBaseMovie *>(current)->Title(), c.focused);
-    }
-    EXPECT_EQ(ShownTitles(), QStringList{u"Fargo"_s});
-}
-
-TEST_F(CommandsTest, IdsForTheSelectionFollowTheSelectionOrder)
-{
-    Start(Nineties);
-    Focus(MovieTitled(u"Fargo"_s));
-    AddToSelection(MovieTitled(u"Alien"_s));
-    AddToSelection(MovieTitled(u"Clerks"_s));
-    dialogs->idAnswers.push_back(TIdSeries{10, 5});
-    Trigger("SetIDSAct");
-    EXPECT_EQ(dialogs->idPresets.first(), (TIdSeries{1, 1}));
-    EXPECT_EQ(MovieTitled(u"Fargo"_s)->Num(), 10);
-    EXPECT_EQ(MovieTitled(u"Alien"_s)->Num(), 15);
-    EXPECT_EQ(MovieTitled(u"Clerks"_s)->Num(), 20);
-
-    // Set ID and set episode number read what is typed.
-    Focus(MovieTitled(u"Brazil"_s));
-    dialogs->textAnswers.push_back(u"x1"_s);
-    Trigger("SetIDAct");
-    EXPECT_EQ(MovieTitled(u"Brazil"_s)->Num(), -1);
-    EXPECT_TRUE(dialogs->textQuestions.first().endsWith(u"[-1]"_s));
-}
-
-TEST_F(CommandsTest, EpisodeNumberThatIsNoNumberIsRefused)
-{
-    prepare = [](TVideoDatabase &db) {
-        auto *series = static_cast<TMovie *>(db.AddRecord(0));
-        series->SetTitle(u"Friends"_s);
-        series->AddEpisode()->SetEpnum(4);
-    };
-    Start({});
-    TEpisode *episode = MovieTitled(u"Friends"_s)->Episode(0);
-    Focus(episode);
-    dialogs->textAnswers = {u"four"_s, u"8"_s};
-    Trigger("SetEpNumAct");
-    EXPECT_EQ(episode->Epnum(), 4);
-    EXPECT_EQ(dialogs->errors.size(), 1);
-    Trigger("SetEpNumAct");
-    EXPECT_EQ(episode->Epnum(), 8);
-}
-
-TEST_F(CommandsTest, BookmarkKeyMarksARunAndTheSearchFindsThem)
-{
-    Start(Nineties);
-    Movies()->setFocus();
-    Focus(MovieTitled(u"Alien"_s));
-    for (int i = 0; i < 3; ++i)
-        Trigger("BookAct");
-    for (const QString &title : {u"Alien"_s, u"Brazil"_s, u"Clerks"_s})
-        EXPECT_TRUE(MovieTitled(title)->Bookmark()) << title.toStdString();
-    EXPECT_FALSE(MovieTitled(u"Dogma"_s)->Bookmark());
-
-    MovieTitled(u"Fargo"_s)->SetBookmark(true);
-    Focus(MovieTitled(u"Clerks"_s));
-    Trigger("NextBookAct");
-    Settle();
-    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
-    Trigger("NextBookAct"); // no wrap-around
-    Settle();
-    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
-    Trigger("PrevBookAct");
-    Settle();
-    EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Clerks"_s));
-
-    Trigger("ClearBookAct");
-    for (const QString &title : {u"Alien"_s, u"Brazil"_s, u"Clerks"_s, u"Fargo"_s})
-        EXPECT_FALSE(MovieTitled(title)->Bookmark());
 }
 
 TEST_F(CommandsTest, LoanCommandNamesWhatItWillDoAndWritesTheHistory)
