@@ -22,6 +22,11 @@ class TAboutBox;
 class TActorFrame;
 class TmvFrame;
 
+// The layout limits of the window, the plain and tree views and the cards.
+constexpr int MinWindowHeight = 500;
+constexpr int MinListWidth = 150;
+constexpr int MinCardWidth = 650;
+
 // The main window's widgets: the splitter with the lists and the cards, the tool bars with
 // the filter bar, the menus and the other windows. The frame makes them once and wires
 // them to the controllers; everything else reaches them through the frame.
