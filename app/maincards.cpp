@@ -1,5 +1,6 @@
 // The movie and person cards beside the lists: created with the window, fed with the
-// current record and the settings, and their clicks on seen, wish and ratings.
+// current record and the settings, their clicks on seen, wish and ratings, and what they ask
+// of the window through the card link.
 #include <QAction>
 #include <QApplication>
 #include <QStackedWidget>
@@ -7,9 +8,12 @@
 #include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
+#include "app/maincards_p.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
+#include "app/recordcommands.h"
+#include "app/recorddialogs.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
@@ -92,15 +96,97 @@ private:
 
 } // namespace
 
+// ----- the card link -------------------------------------------------------------------------
+
+void TMain::TCardLink::GoToMovieById(const QString &text)
+{
+    m_window.Records().GoToMovieById(text);
+}
+
+void TMain::TCardLink::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
+{
+    m_window.Records().GoToMovieByTitle(text, byOriginalTitle);
+}
+
+void TMain::TCardLink::GoToPersonByName(const QString &text, bool asTranslatedName)
+{
+    m_window.Records().GoToPersonByName(text, asTranslatedName);
+}
+
+void TMain::TCardLink::SetSearchField(TRecordKind kind, int field, const QString &text)
+{
+    m_window.Filters().SetSearchField(kind, field, text);
+}
+
+void TMain::TCardLink::SortByItem(TRecordKind kind, int item)
+{
+    m_window.Lists(kind).SortByItem(item);
+}
+
+QString TMain::TCardLink::SearchFieldCaption(TRecordKind kind, int field) const
+{
+    return m_window.Filters().SearchFieldCaption(kind, field);
+}
+
+QString TMain::TCardLink::SortColumnCaption(TRecordKind kind, int item) const
+{
+    return m_window.Filters().SortColumnCaption(kind, item);
+}
+
+QString TMain::TCardLink::Text(int number, const QString &fallback) const
+{
+    return m_window.Text(number, fallback);
+}
+
+void TMain::TCardLink::OpenAddress(const QString &address)
+{
+    if (!address.trimmed().isEmpty())
+        TRecordDialogs::OpenCatalogTarget(
+            m_window.Dialogs(), &m_window, address.trimmed(), TLinkUse::Link);
+}
+
+QString TMain::TCardLink::AskPictureFile(bool save, const QString &proposedName)
+{
+    return m_window.Web().AskPictureFile(save, proposedName);
+}
+
+QString TMain::TCardLink::PickFiles(const QString &extensions)
+{
+    return m_window.Web().PickFiles(extensions);
+}
+
+void TMain::TCardLink::FetchPicture(int kind)
+{
+    m_window.Web().FetchPicture(kind);
+}
+
+std::optional<QString> TMain::TCardLink::MakeScreenshots(const TScreenRequest &request)
+{
+    return m_window.Web().MakeScreenshots(request);
+}
+
+void TMain::TCardLink::ShowCardError(const QString &text)
+{
+    m_window.Dialogs().ShowError(&m_window, m_window.Text(1802, u"Error"_s), text);
+}
+
+bool TMain::TCardLink::TakeDroppedFiles(const QStringList &files, bool drop)
+{
+    return m_window.TakeDrop(files, true, drop);
+}
+
+// ----- the cards -----------------------------------------------------------------------------
+
 void TMain::CreateCards()
 {
+    m_cardLink = std::make_unique<TCardLink>(*this);
     m_ui->MovieFrame = new TmvFrame(m_ui->CardStack);
     m_ui->PeopleFrame = new TActorFrame(m_ui->CardStack);
     m_ui->CardStack->addWidget(m_ui->MovieFrame);
     m_ui->CardStack->addWidget(m_ui->PeopleFrame);
     for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),
                               static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
-        frame->SetHost(this);
+        frame->SetHost(m_cardLink.get());
     }
     m_ui->MovieCardLink = std::make_unique<TMovieCardLink>(m_ui->MovieFrame);
     m_ui->PeopleCardLink = std::make_unique<TPersonCardLink>(m_ui->PeopleFrame);

@@ -97,23 +97,6 @@ void TMain::SetWebSearchText(const QString &text)
     m_filters->SetWebSearchText(text);
 }
 
-// ----- links ---------------------------------------------------------------------------------
-
-void TMain::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
-{
-    m_records->GoToMovieByTitle(text, byOriginalTitle);
-}
-
-void TMain::GoToPersonByName(const QString &text, bool asTranslatedName)
-{
-    m_records->GoToPersonByName(text, asTranslatedName);
-}
-
-void TMain::GoToMovieById(const QString &text)
-{
-    m_records->GoToMovieById(text);
-}
-
 // ----- keyboard ------------------------------------------------------------------------------
 
 bool TMain::HandleSpace()

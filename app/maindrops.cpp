@@ -32,11 +32,9 @@ bool IsMediaFile(const QString &file)
 
 } // namespace
 
-bool TMain::TakeDroppedFiles(const QStringList &files, bool drop)
-{
-    return TakeDrop(files, true, drop);
-}
-
+// Anywhere on the window the first catalog (.rkd) opens in place of the open one, or else the
+// first foreign catalog is offered for import; on the movie card media files join the shown
+// movie's files and are read as the browse button does.
 bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
 {
     if (!m_db || m_busy || m_closing)

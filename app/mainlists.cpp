@@ -252,8 +252,3 @@ void TMain::OnLinkRequested(TDBItem *movie)
         return;
     card->AddLinkToMovie(static_cast<TBaseMovie *>(movie));
 }
-
-void TMain::SortByItem(TRecordKind kind, int item)
-{
-    Lists(kind).SortByItem(item);
-}

@@ -1,10 +1,11 @@
 // The window's side of its web and media commands: what the web controller asks of the
-// lists, cards and frame, and the cards' picture and media requests handed to it.
+// lists, cards and frame.
 #include <QItemSelectionModel>
 
 #include "app/cardedit.h"
 #include "app/catalogview.h"
 #include "app/listmodel.h"
+#include "app/maincards_p.h"
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
@@ -104,7 +105,8 @@ public:
     void UpdateStatusBar() override { m_window.UpdateStatusBar(); }
     void CommandUpdate() override { m_window.CommandUpdate(); }
 
-    void OpenAddress(const QString &address) override { m_window.OpenAddress(address); }
+    // Addresses open as the cards' links do.
+    void OpenAddress(const QString &address) override { m_window.m_cardLink->OpenAddress(address); }
     void WebSearch(int engine, const QString &text) override
     {
         m_window.Filters().WebSearch(engine, text);
@@ -132,29 +134,4 @@ void TMain::CreateWebController()
             m_web->FetchPreview(url, referrer, std::move(done));
         });
     }
-}
-
-QString TMain::AskPictureFile(bool save, const QString &proposedName)
-{
-    return m_web->AskPictureFile(save, proposedName);
-}
-
-QString TMain::PickFiles(const QString &extensions)
-{
-    return m_web->PickFiles(extensions);
-}
-
-void TMain::FetchPicture(int kind)
-{
-    m_web->FetchPicture(kind);
-}
-
-std::optional<QString> TMain::MakeScreenshots(const TScreenRequest &request)
-{
-    return m_web->MakeScreenshots(request);
-}
-
-void TMain::ShowCardError(const QString &text)
-{
-    m_dialogs->ShowError(this, Text(1802, u"Error"_s), text);
 }

@@ -22,6 +22,7 @@
 #include "app/listmodel.h"
 #include "app/loancontroller.h"
 #include "app/logform.h"
+#include "app/maincards_p.h"
 #include "app/maindialogs.h"
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"

@@ -59,7 +59,7 @@ struct TMainOptions
 // and statistics). It makes and wires the menus, tool bars and splitter and keeps every
 // setting and the plug-in registry. It reads config.ini once while it is created and writes
 // it after the preferences are confirmed and when it closes.
-class TMain : public QMainWindow, public ICardHost, public ICommandHost
+class TMain : public QMainWindow, public ICommandHost
 {
 public:
     explicit TMain(const TMainOptions &options, QWidget *parent = nullptr);
@@ -99,36 +99,17 @@ public:
     bool SetListView(TListController &lists, TViewMode view);
     // Clears the selection, scrolls to the record's first row, selects and focuses it.
     bool SelectRecord(TDBItem *record);
-    // Sort requests from the cards' field menus.
-    void SortByItem(TRecordKind kind, int item) override;
     // Repaints both lists (after colours or the title format changed).
     void RepaintLists() override;
 
-    // What the cards ask of the window (links, field menus, texts).
+    // A translated text, `defaultText` when the language has none.
     QString Text(int number, const QString &defaultText) const override;
-    QString SearchFieldCaption(TRecordKind kind, int field) const override;
-    QString SortColumnCaption(TRecordKind kind, int item) const override;
-    void OpenAddress(const QString &address) override;
-    // The cards' picture dialogs, file picker, plug-in buttons and screenshot maker.
-    QString AskPictureFile(bool save, const QString &proposedName) override;
-    QString PickFiles(const QString &extensions) override;
-    void FetchPicture(int kind) override;
-    std::optional<QString> MakeScreenshots(const TScreenRequest &request) override;
-    void ShowCardError(const QString &text) override;
-    // Local files dragged in from the desktop. Anywhere on the window the first catalog
-    // (.rkd) opens in place of the open one, or else the first foreign catalog is offered for
-    // import; on the movie card media files join the shown movie's files and are read as
-    // the browse button does. `drop` false only answers whether the files would be taken;
-    // with `drop` true they are taken once the drop is over.
-    bool TakeDroppedFiles(const QStringList &files, bool drop) override;
     // The cards' view of the settings.
     TCardSettings CardSettings() const;
 
     // The filters, the quick search and the web search box.
     TFilterController &Filters() const { return *m_filters; }
     const TFilterState &Filter() const override { return m_filters->State(); }
-    // Chooses a field and puts `text` into the search box (the link commands).
-    void SetSearchField(TRecordKind kind, int field, const QString &text) override;
     // The commands' controllers: statistics, loans, maintenance tools.
     TStatsController &Stats() const { return *m_stats; }
     TLoanController &Loans() const { return *m_loans; }
@@ -138,10 +119,6 @@ public:
     TRecordCommands &Records() const { return *m_records; }
     // The card's edit state, its edit, apply and cancel.
     TCardEdit &Edit() override { return *m_edit; }
-    // Link targets (the record commands follow them).
-    void GoToMovieByTitle(const QString &text, bool byOriginalTitle) override;
-    void GoToPersonByName(const QString &text, bool asTranslatedName) override;
-    void GoToMovieById(const QString &text) override;
 
     // Help > Contents (F1): the user guide in the desktop's browser, or a message naming the
     // file looked for when it is missing.
@@ -197,6 +174,8 @@ private:
     class TMessageBoxSink;
     class TSessionHost;
     class TWebHost;
+    // What the movie and person cards ask of the window, handed to the controllers.
+    class TCardLink;
     void CreateWebController();
 
     void LoadSettings();
@@ -289,6 +268,8 @@ private:
 
     // The widgets the frame makes and wires.
     std::unique_ptr<TMainUi> m_ui;
+    // The cards' host; made with the cards.
+    std::unique_ptr<TCardLink> m_cardLink;
     // Movies and people; owned by the list stack.
     TListController *m_lists[2] = {};
 

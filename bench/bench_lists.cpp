@@ -178,11 +178,11 @@ void BM_SearchKeystroke(benchmark::State &state)
     const QStringList texts = {u"r"_s, u"ri"_s, u"riv"_s, u"ri"_s};
     int at = 0;
     for (auto _ : state) {
-        window.SetSearchField(TRecordKind::Movie, 0, texts.at(at));
+        window.Filters().SetSearchField(TRecordKind::Movie, 0, texts.at(at));
         at = (at + 1) % int(texts.size());
         QCoreApplication::processEvents();
     }
-    window.SetSearchField(TRecordKind::Movie, 0, QString());
+    window.Filters().SetSearchField(TRecordKind::Movie, 0, QString());
 }
 
 // A year range over the same list (the range is read once per keystroke).
@@ -193,11 +193,11 @@ void BM_SearchYearRange(benchmark::State &state)
     const QStringList texts = {u"1990-1999"_s, u"1995"_s};
     int at = 0;
     for (auto _ : state) {
-        window.SetSearchField(TRecordKind::Movie, 5, texts.at(at));
+        window.Filters().SetSearchField(TRecordKind::Movie, 5, texts.at(at));
         at = (at + 1) % int(texts.size());
         QCoreApplication::processEvents();
     }
-    window.SetSearchField(TRecordKind::Movie, 0, QString());
+    window.Filters().SetSearchField(TRecordKind::Movie, 0, QString());
 }
 
 } // namespace

@@ -49,10 +49,10 @@ TEST_F(CardsTest, GenreLinksFilterTheList)
 {
     Start({{u"Alien"_s, u"Horror, SciFi"_s, 1979}, {u"Brazil"_s, u"Comedy"_s, 1985}});
     Focus(MovieTitled(u"Brazil"_s));
-    window->SetSearchField(TRecordKind::Movie, 6, u"Horror"_s);
+    window->Filters().SetSearchField(TRecordKind::Movie, 6, u"Horror"_s);
     EXPECT_EQ(Model()->rowCount(), 1);
     // An empty list shows the card's message.
-    window->SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
+    window->Filters().SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
     EXPECT_EQ(MovieCard()->Mode(), 1);
 }
 

@@ -228,7 +228,7 @@ TEST_F(CommandsTest, SearchBoxFiltersByRangesAndKeepsTheFocusedMovie)
 {
     Start(Nineties);
     Focus(MovieTitled(u"Clerks"_s));
-    window->SetSearchField(TRecordKind::Movie, 5, u"1990-1999"_s);
+    window->Filters().SetSearchField(TRecordKind::Movie, 5, u"1990-1999"_s);
     EXPECT_EQ(ShownTitles(), (QStringList{u"Clerks"_s, u"Dogma"_s, u"Election"_s, u"Fargo"_s}));
     EXPECT_EQ(Model()->RecordOf(Movies()->currentIndex()), MovieTitled(u"Clerks"_s));
     auto *box = Child<QLineEdit>(window.get(), "SearchEdit");
@@ -277,16 +277,16 @@ TEST_F(CommandsTest, FilterMenusAndAdvancedSearch)
 TEST_F(CommandsTest, LinksFindOrOfferToCreate)
 {
     Start(Nineties, {u"Zoe Smith"_s});
-    window->GoToMovieByTitle(u"  fargo "_s, false);
+    window->Records().GoToMovieByTitle(u"  fargo "_s, false);
     Settle();
     EXPECT_EQ(window->Movies().Current(), MovieTitled(u"Fargo"_s));
 
     dialogs->yesNoAnswers = {false};
-    window->GoToMovieByTitle(u"Heat"_s, false);
+    window->Records().GoToMovieByTitle(u"Heat"_s, false);
     EXPECT_EQ(Child<QLineEdit>(window.get(), "WebSearchEdit")->text(), u"Heat"_s);
     EXPECT_EQ(window->Database()->MovieCount(), 6);
 
-    window->GoToPersonByName(u"Ann Lee"_s, false);
+    window->Records().GoToPersonByName(u"Ann Lee"_s, false);
     Settle();
     EXPECT_TRUE(window->PeopleMode());
     ASSERT_EQ(window->Database()->PersonCount(), 2);
@@ -295,7 +295,7 @@ TEST_F(CommandsTest, LinksFindOrOfferToCreate)
     EXPECT_EQ(static_cast<TActor *>(ann)->Name(), u"Ann Lee"_s);
     EXPECT_EQ(window->Edit().EditState(), TEditState::Editing);
 
-    window->GoToMovieById(u"nope"_s);
+    window->Records().GoToMovieById(u"nope"_s);
     EXPECT_TRUE(window->PeopleMode());
 }
 

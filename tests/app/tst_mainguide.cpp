@@ -77,7 +77,7 @@ TEST_F(GuideTest, TheWelcomeIsOnlyForEmptyCatalogs)
     Focus(MovieTitled(u"Alien"_s));
     EXPECT_FALSE(MovieCard()->WelcomeOn());
     // A filter that hides every movie shows the plain message, not the welcome.
-    window->SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
+    window->Filters().SetSearchField(TRecordKind::Movie, 6, u"Western"_s);
     EXPECT_EQ(MovieCard()->Mode(), TCardFrame::ModeMessage);
     EXPECT_FALSE(Link("WelcomeNewLink")->isVisible());
     EXPECT_EQ(Child<QLabel>(MovieCard(), "MessageLbl")->text(), u"No record is selected."_s);

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/moviemaster.h"
+#include "app/recordcommands.h"
 #include "catalog/image.h"
 #include "tests/support/mainfixture.h"
 #include "tests/support/widgettest.h"
@@ -88,7 +89,7 @@ TEST_F(MediaTest, MovieMasterCreatesAndFillsAMovie)
     // A link to a movie that does not exist offers the master with its title.
     dialogs->yesNoAnswers = {true};
     dialogs->masterAnswers.push_back(std::nullopt);
-    window->GoToMovieByTitle(u"Ronin"_s, false);
+    window->Records().GoToMovieByTitle(u"Ronin"_s, false);
     ASSERT_EQ(dialogs->masterSetups.size(), 3u);
     EXPECT_EQ(dialogs->masterSetups.back().Start.Title, u"Ronin"_s);
     EXPECT_EQ(MovieTitled(u"Ronin"_s), nullptr) << "cancelled: nothing is created";
