@@ -83,9 +83,6 @@ public:
     bool ReadOnly() const { return m_readOnly; }
     // Whether Save As may keep what was read (also a damaged file's part).
     bool LoadOk() const { return m_loadOk; }
-    // The catalog and the read-only flag for a reader that follows every open.
-    const std::unique_ptr<TVideoDatabase> &Catalog() const { return m_db; }
-    const bool &ReadOnlyFlag() const { return m_readOnly; }
 
     const TRecentFiles &Recent() const { return m_recent; }
     // The recent files as the settings hold them (absolute names outside portable mode).

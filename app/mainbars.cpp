@@ -21,8 +21,11 @@
 
 #include "app/aboutbox.h"
 #include "app/cardedit.h"
+#include "app/catalogsession.h"
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
 #include "app/grouping.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/loancontroller.h"
 #include "app/logform.h"
@@ -40,6 +43,7 @@
 #include "app/toolscontroller.h"
 #include "app/transfercontroller.h"
 #include "app/waitwindow.h"
+#include "app/webcontroller.h"
 #include "app/widefiledialog.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -482,19 +486,19 @@ void TMain::CommandUpdate()
     const bool people = m_peopleMode;
     const bool hasSelection = Shown().List() && Shown().List()->selectionModel()
                               && Shown().List()->selectionModel()->hasSelection();
-    const bool open = m_db != nullptr;
-    const bool writable = !m_readOnly && open;
+    const bool open = Database() != nullptr;
+    const bool writable = !ReadOnly() && open;
     TDBItem *current = Shown().Current();
     TBaseMovie *movie = !people && current ? static_cast<TBaseMovie *>(current) : nullptr;
     const bool editing = m_edit->EditState() == TEditState::Editing;
     const auto enable = [this](const char *name, bool on) {
         Action(QString::fromLatin1(name))->setEnabled(on);
     };
-    enable("SaveDBAct", open && m_db->Modified() && !m_readOnly);
+    enable("SaveDBAct", open && Database()->Modified() && !ReadOnly());
     enable("SaveAsDBAct", open && m_session->LoadOk());
     enable("AppendAct", writable);
     enable("ProtectAct", writable);
-    enable("StatsAct", open && m_db->MovieCount() > 0);
+    enable("StatsAct", open && Database()->MovieCount() > 0);
     for (const char *name : {"NewDBAct",
                              "OpenDBAct",
                              "dbModeAct",

@@ -7,17 +7,22 @@
 
 #include "app/cardedit.h"
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/maincards_p.h"
+#include "app/maindialogs.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/recorddialogs.h"
+#include "app/webcontroller.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
 #include "views/actorframe.h"
+#include "views/cardhost.h"
 #include "views/linktext.h"
 #include "views/mvframe.h"
 
@@ -233,8 +238,8 @@ void TMain::ApplyCardSettings()
                               static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
         frame->SetSettings(settings);
         frame->ApplyColors(m_settings.DoMovieColors);
-        frame->SetReadOnly(m_readOnly);
+        frame->SetReadOnly(ReadOnly());
     }
-    if (m_db)
-        m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    if (Database())
+        m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
 }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "app/catalogsession.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/transfercontroller.h"
@@ -37,7 +38,7 @@ bool IsMediaFile(const QString &file)
 // movie's files and are read as the browse button does.
 bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
 {
-    if (!m_db || m_busy || m_closing)
+    if (!Database() || m_busy || m_closing)
         return false;
     QStringList existing;
     for (const QString &file : files) {
@@ -49,7 +50,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
     for (const QString &file : existing) {
         if (!HasSuffix(file, "rkd"_L1))
             continue;
-        if (file == m_db->FileName())
+        if (file == Database()->FileName())
             return false;
         if (drop)
             QTimer::singleShot(0, this, [this, file] { m_session->OpenCatalog(file); });
@@ -64,7 +65,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
     }
 
     TBaseMovie *movie = onMovieCard && m_ui->MovieFrame ? m_ui->MovieFrame->Movie() : nullptr;
-    if (!movie || m_readOnly)
+    if (!movie || ReadOnly())
         return false;
     QStringList media;
     for (const QString &file : existing) {
@@ -77,7 +78,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         // Read after the drop: several files show a progress window, which must not hold
         // the file manager's drag.
         QTimer::singleShot(0, this, [this, movie, media] {
-            if (m_readOnly || m_busy || m_ui->MovieFrame->Movie() != movie)
+            if (ReadOnly() || m_busy || m_ui->MovieFrame->Movie() != movie)
                 return;
             // What the user typed counts, as with the browse button.
             m_ui->MovieFrame->StoreEdits(movie);

@@ -10,12 +10,16 @@
 #include <QToolButton>
 
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
+#include "app/listcontroller.h"
+#include "app/maindialogs.h"
 #include "app/mainui_p.h"
 #include "app/mainwindow.h"
 #include "app/transfercontroller.h"
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
 #include "views/actorframe.h"
+#include "views/cardhost.h"
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
@@ -24,11 +28,11 @@ using namespace Qt::StringLiterals;
 
 void TMain::UpdateWelcome()
 {
-    const bool open = m_db && !m_readOnly;
+    const bool open = Database() && !ReadOnly();
     // Runs with every command update: the plug-ins are asked only while the welcome shows.
-    const bool noMovies = open && m_db->MovieCount() == 0;
+    const bool noMovies = open && Database()->MovieCount() == 0;
     m_ui->MovieFrame->SetWelcome(noMovies, noMovies && !m_transfers->WelcomeImports().isEmpty());
-    m_ui->PeopleFrame->SetWelcome(open && m_db->PersonCount() == 0, false);
+    m_ui->PeopleFrame->SetWelcome(open && Database()->PersonCount() == 0, false);
 }
 
 void TMain::OnWelcomeLink(const QString &target)

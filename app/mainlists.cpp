@@ -9,6 +9,7 @@
 
 #include "app/cardedit.h"
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
 #include "app/grouping.h"
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
@@ -19,6 +20,7 @@
 #include "catalog/basemovie.h"
 #include "catalog/textrules.h"
 #include "catalog/videodatabase.h"
+#include "views/cardhost.h"
 #include "views/mvframe.h"
 
 using namespace Qt::StringLiterals;
@@ -97,8 +99,8 @@ void TMain::ApplyGrouping()
         texts.Ratings[size_t(i)] = Text(2150 + i, texts.Ratings[size_t(i)]);
     for (TListController *lists : m_lists)
         lists->ApplyGrouping(texts);
-    if (m_db)
-        m_db->SetTextRules(TextRules());
+    if (Database())
+        Database()->SetTextRules(TextRules());
 }
 
 TListController &TMain::Lists(TRecordKind kind) const
@@ -130,7 +132,7 @@ bool TMain::SetListView(TListController &lists, TViewMode view)
 void TMain::UpdateViewActions()
 {
     const TViewMode view = Shown().View();
-    const bool open = m_db != nullptr;
+    const bool open = Database() != nullptr;
     Action(u"PlainViewAct"_s)->setEnabled(open);
     Action(u"TreeViewAct"_s)->setEnabled(open);
     Action(u"GridViewAct"_s)->setEnabled(open);
@@ -155,8 +157,8 @@ void TMain::ApplyListLayout()
 
 void TMain::AddCustomColumns()
 {
-    Movies().SetCustomFields(m_db->CustomFieldNames());
-    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    Movies().SetCustomFields(Database()->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
 }
 
 void TMain::OnCustomFieldAdded(int index)
@@ -174,9 +176,9 @@ void TMain::OnCustomFieldDeleted(int index)
 void TMain::CustomColumnsChanged()
 {
     TListController &movies = Movies();
-    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
     // The column count changes: the view is set up again around the same rows.
-    movies.SetCustomFields(m_db->CustomFieldNames());
+    movies.SetCustomFields(Database()->CustomFieldNames());
     movies.List()->SetViewMode(movies.View());
     if (movies.View() == TViewMode::Grid)
         movies.ApplyGridColumns();
@@ -189,8 +191,8 @@ void TMain::CustomColumnsChanged()
 void TMain::OnCustomFieldRenamed(int index)
 {
     Q_UNUSED(index);
-    m_ui->MovieFrame->SetCustomFieldNames(m_db->CustomFieldNames());
-    Movies().OnCustomFieldRenamed(m_db->CustomFieldNames());
+    m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
+    Movies().OnCustomFieldRenamed(Database()->CustomFieldNames());
 }
 
 TCardSettings TMain::CardSettings() const

@@ -5,6 +5,7 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/transfercontroller.h"
+#include "app/webcontroller.h"
 #include "catalog/videodatabase.h"
 
 std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
@@ -67,9 +68,9 @@ void TMain::TSessionHost::CatalogRead()
     for (TListController *lists : w.m_lists)
         lists->Build();
     // The first three handlers run once so the window matches the loaded catalog.
-    w.m_db->OnModifiedChanged(w.m_db->Modified());
-    w.m_db->OnShownCountChanged();
-    w.m_db->OnListChanged();
+    w.Database()->OnModifiedChanged(w.Database()->Modified());
+    w.Database()->OnShownCountChanged();
+    w.Database()->OnListChanged();
 }
 
 void TMain::TSessionHost::ReadOnlyDecided()

@@ -4,6 +4,7 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include "app/catalogsession.h"
 #include "app/mainwindow.h"
 #include "app/shutdownsignals.h"
 

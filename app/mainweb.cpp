@@ -4,6 +4,8 @@
 
 #include "app/cardedit.h"
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/maincards_p.h"
 #include "app/maindialogs.h"
@@ -25,8 +27,8 @@ public:
         : m_window(window)
     {}
 
-    TVideoDatabase *Catalog() const override { return m_window.m_db.get(); }
-    bool ReadOnly() const override { return m_window.m_readOnly; }
+    TVideoDatabase *Catalog() const override { return m_window.Database(); }
+    bool ReadOnly() const override { return m_window.ReadOnly(); }
     bool PeopleMode() const override { return m_window.m_peopleMode; }
     bool Busy() const override { return m_window.m_busy; }
     void SetBusy(bool busy) override { m_window.m_busy = busy; }

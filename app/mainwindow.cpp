@@ -17,8 +17,11 @@
 
 #include "app/aboutbox.h"
 #include "app/cardedit.h"
+#include "app/catalogsession.h"
 #include "app/catalogview.h"
+#include "app/filtercontroller.h"
 #include "app/grouping.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/loancontroller.h"
 #include "app/logform.h"
@@ -36,6 +39,7 @@
 #include "app/toolscontroller.h"
 #include "app/transfercontroller.h"
 #include "app/waitwindow.h"
+#include "app/webcontroller.h"
 #include "app/widefiledialog.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -49,6 +53,7 @@
 #include "host/installlayout.h"
 #include "host/pluginsframe.h"
 #include "views/actorframe.h"
+#include "views/cardhost.h"
 #include "views/linktext.h"
 #include "views/mvframe.h"
 #include "views/screenmaker.h"
@@ -117,8 +122,6 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
           m_folders,
           [this](int number, const QString &defaultText) { return Text(number, defaultText); },
           this))
-    , m_db(m_session->Catalog())
-    , m_readOnly(m_session->ReadOnlyFlag())
     , m_ui(std::make_unique<TMainUi>())
 {
     setObjectName(u"Main"_s);
@@ -145,13 +148,28 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     }
 }
 
+TVideoDatabase *TMain::Database() const
+{
+    return m_session->Database();
+}
+
+bool TMain::ReadOnly() const
+{
+    return m_session->ReadOnly();
+}
+
+const TFilterState &TMain::Filter() const
+{
+    return m_filters->State();
+}
+
 TMain::~TMain()
 {
     // A window destroyed without closing (tests, a failed start) still saves its work.
     if (!m_closing) {
         SaveSettings();
-        if (m_db && m_db->Modified() && !m_readOnly)
-            (void)m_db->Save(false);
+        if (Database() && Database()->Modified() && !ReadOnly())
+            (void)Database()->Save(false);
     }
     // Downloads end before the records they would fill.
     m_web.reset();
@@ -300,9 +318,9 @@ void TMain::ApplySettings()
 
     ApplyListLook();
     ApplyCardSettings();
-    if (m_db) {
-        m_db->SetPicsInFoldersSetting(m_settings.PicsInFolders);
-        m_db->SetTextRules(TextRules());
+    if (Database()) {
+        Database()->SetPicsInFoldersSetting(m_settings.PicsInFolders);
+        Database()->SetTextRules(TextRules());
     }
 }
 
@@ -377,7 +395,7 @@ void TMain::UpdateModeTexts()
 
 void TMain::UpdateProtectCaption()
 {
-    const bool isProtected = m_db && !m_db->Password().isEmpty();
+    const bool isProtected = Database() && !Database()->Password().isEmpty();
     Action(u"ProtectAct"_s)
         ->setText(isProtected ? Text(1856, u"Remove Pass&word Protection"_s)
                               : Text(1857, u"Pass&word Protect"_s));
@@ -385,11 +403,11 @@ void TMain::UpdateProtectCaption()
 
 void TMain::UpdateTitle()
 {
-    const QString fileName = m_db ? m_db->FileName() : QString();
+    const QString fileName = Database() ? Database()->FileName() : QString();
     setWindowTitle(TitleBarText(fileName,
                                 m_peopleMode,
-                                m_readOnly,
-                                m_db && m_db->Modified(),
+                                ReadOnly(),
+                                Database() && Database()->Modified(),
                                 Text(298, u"People"_s),
                                 Text(299, u"Movies"_s),
                                 Text(1867, u"Read-only"_s)));
@@ -397,17 +415,17 @@ void TMain::UpdateTitle()
 
 void TMain::UpdateStatusBar()
 {
-    if (!m_db) {
+    if (!Database()) {
         for (QLabel *panel : m_ui->Panels)
             panel->clear();
         return;
     }
     if (m_peopleMode) {
-        m_ui->Panels[0]->setText(Text(1892, u"People: %1"_s).arg(m_db->PersonCount()));
-        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownPeople()));
+        m_ui->Panels[0]->setText(Text(1892, u"People: %1"_s).arg(Database()->PersonCount()));
+        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(Database()->ShownPeople()));
     } else {
-        m_ui->Panels[0]->setText(Text(1854, u"Movies: %1"_s).arg(m_db->MovieCount()));
-        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(m_db->ShownMovies()));
+        m_ui->Panels[0]->setText(Text(1854, u"Movies: %1"_s).arg(Database()->MovieCount()));
+        m_ui->Panels[1]->setText(Text(1858, u"Shown: %1"_s).arg(Database()->ShownMovies()));
     }
 }
 
@@ -421,26 +439,26 @@ void TMain::ShowStatusText(const QString &text)
 
 void TMain::ConnectEvents()
 {
-    m_db->OnModifiedChanged = [this](bool modified) {
+    Database()->OnModifiedChanged = [this](bool modified) {
         Action(u"SaveDBAct"_s)->setEnabled(modified);
         if (!modified)
             m_session->OnNotModified();
         UpdateTitle();
     };
-    m_db->OnShownCountChanged = [this] { UpdateStatusBar(); };
-    m_db->OnListChanged = [this] {
+    Database()->OnShownCountChanged = [this] { UpdateStatusBar(); };
+    Database()->OnListChanged = [this] {
         UpdateStatusBar();
-        if (m_edit->EditState() == TEditState::Empty && m_db->MovieCount() > 0)
+        if (m_edit->EditState() == TEditState::Empty && Database()->MovieCount() > 0)
             m_edit->SetEditState(TEditState::None);
-        Action(u"StatsAct"_s)->setEnabled(m_db->MovieCount() > 0);
+        Action(u"StatsAct"_s)->setEnabled(Database()->MovieCount() > 0);
     };
-    m_db->OnRecordWriteFailed = [this](const QString &error) {
+    Database()->OnRecordWriteFailed = [this](const QString &error) {
         m_ui->LogForm->AddLine(error);
         m_dialogs->ShowError(this,
                              Text(1802, u"Error"_s),
                              Text(1818, u"The record could not be saved:#13%1"_s).arg(error));
     };
-    m_db->OnBackupFailed = [this](const QString &error) {
+    Database()->OnBackupFailed = [this](const QString &error) {
         m_ui->LogForm->AddLine(error);
         m_dialogs->ShowError(this,
                              Text(1802, u"Error"_s),
@@ -449,18 +467,18 @@ void TMain::ConnectEvents()
                                   "and the catalog is saved:#13%1"_s)
                                  .arg(error));
     };
-    m_db->OnCustomFieldAdded = [this](int index) { OnCustomFieldAdded(index); };
-    m_db->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
-    m_db->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };
-    m_db->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
+    Database()->OnCustomFieldAdded = [this](int index) { OnCustomFieldAdded(index); };
+    Database()->OnCustomFieldDeleted = [this](int index) { OnCustomFieldDeleted(index); };
+    Database()->OnCustomFieldRenamed = [this](int index) { OnCustomFieldRenamed(index); };
+    Database()->OnLoanChanged = [this](bool returned, const QString &borrower, TBaseMovie *movie) {
         m_loans->OnLoanChanged(returned, borrower, movie);
     };
 }
 
 void TMain::ChooseStartMode()
 {
-    const int movies = m_db->MovieCount();
-    const int people = m_db->PersonCount();
+    const int movies = Database()->MovieCount();
+    const int people = Database()->PersonCount();
     bool peopleMode = m_settings.Mode == 1;
     if (movies == 0 && people > 0)
         peopleMode = true;
@@ -506,7 +524,7 @@ void TMain::ApplyMode()
     UpdateModeTexts();
     UpdateStatusBar();
     UpdateTitle();
-    const bool empty = people ? m_db->PersonCount() == 0 : m_db->MovieCount() == 0;
+    const bool empty = people ? Database()->PersonCount() == 0 : Database()->MovieCount() == 0;
     m_edit->SetEditState(empty ? TEditState::Empty : TEditState::None);
     if (!empty && Shown().Current())
         m_edit->SetEditState(TEditState::Viewing);
@@ -548,8 +566,8 @@ void TMain::ShowPreferences()
     form->SetUpdateChecker([this] { m_web->StartUpdateCheck(false); });
     m_web->SetPrefsForm(form);
     TPrefsContext context;
-    context.database = m_db.get();
-    context.readOnly = m_readOnly;
+    context.database = Database();
+    context.readOnly = ReadOnly();
     context.registry = &m_registry;
     context.language = &m_language;
     context.messages = m_messages.get();
@@ -572,11 +590,11 @@ void TMain::ShowPreferences()
         ApplyLanguageSetting();
         TranslateAll();
     }
-    if (m_settings.ExternalPosters != before.ExternalPosters && m_db && !m_readOnly) {
+    if (m_settings.ExternalPosters != before.ExternalPosters && Database() && !ReadOnly()) {
         // Every picture is rewritten: keep the window painting meanwhile.
         m_ui->WaitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
-        m_db->ConvertPictures(m_settings.ExternalPosters,
-                              [this] { m_ui->WaitWindow->ProcessEvents(); });
+        Database()->ConvertPictures(m_settings.ExternalPosters,
+                                    [this] { m_ui->WaitWindow->ProcessEvents(); });
         m_ui->WaitWindow->HideWait();
     }
     ApplySettings();
@@ -612,8 +630,8 @@ bool TMain::SaveSettings()
     m_settings.RecentFiles = m_session->Recent().Store();
     m_settings.Language = m_language.LanguageId();
     m_settings.ScreenshotsAsBitmaps = TScreenMaker::DefaultGrabFormat() == TImageFormat::Bmp;
-    if (m_db)
-        m_settings.FileName = m_db->FileName();
+    if (Database())
+        m_settings.FileName = Database()->FileName();
     m_settings.Maximized = isMaximized();
     if (!isMaximized() && !isMinimized()) {
         const QRect bounds = geometry();
@@ -653,8 +671,8 @@ void TMain::closeEvent(QCloseEvent *event)
         m_session->KeepChanges();
         // What the save refused is in the recovery copy: the catalog's own last-resort save
         // must not write over the refused file.
-        if (m_db)
-            m_db->SetModified(false);
+        if (Database())
+            Database()->SetModified(false);
     } else {
         // The fields of the card being edited are changes too.
         if (m_edit->EditState() == TEditState::Editing)
@@ -662,13 +680,13 @@ void TMain::closeEvent(QCloseEvent *event)
     }
     // The catalog is written first: when that fails the user may keep the window open
     // instead of losing the changes.
-    if (m_db && m_db->Modified() && !m_readOnly) {
-        const Result<TSaveOutcome> saved = m_db->Save(false);
+    if (Database() && Database()->Modified() && !ReadOnly()) {
+        const Result<TSaveOutcome> saved = Database()->Save(false);
         // A file made write-protected while open refuses the save: that is no success.
         const bool ok = saved.Ok() && saved.Value() != TSaveOutcome::ReadOnly;
-        const QString error = saved.Ok()
-                                  ? Text(3864, u"%1 is write-protected."_s).arg(m_db->FileName())
-                                  : saved.Error();
+        const QString error =
+            saved.Ok() ? Text(3864, u"%1 is write-protected."_s).arg(Database()->FileName())
+                       : saved.Error();
         if (!ok
             && !m_dialogs->AskYesNo(this,
                                     Text(1802, u"Error"_s),
@@ -678,7 +696,7 @@ void TMain::closeEvent(QCloseEvent *event)
             return;
         }
         if (!ok)
-            m_db->SetModified(false);
+            Database()->SetModified(false);
     }
     m_closing = true;
     hide();

@@ -2,57 +2,33 @@
 
 #include <memory>
 
-#include <QHash>
-#include <QList>
 #include <QMainWindow>
-#include <QPointer>
-#include <QString>
-#include <QStringList>
 
-#include "app/catalogsession.h"
 #include "app/commandhost.h"
-#include "app/filtercontroller.h"
-#include "app/listcolumns.h"
-#include "app/listcontroller.h"
-#include "app/maindialogs.h"
-#include "app/webcontroller.h"
-#include "host/messagesink.h"
+#include "app/mainoptions.h"
 #include "host/pluginregistry.h"
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
 #include "logic/settingsfile.h"
-#include "views/cardhost.h"
 #include "views/languagewide.h"
 
-class IMainDialogs;
-struct TMainUi;
+class QAction;
 class TCardEdit;
+class TCatalogSession;
+class TFilterController;
+class TListController;
 class TLoanController;
+class TLogForm;
 class TRecordCommands;
+class TShutdownSignals;
 class TStatsController;
 class TToolsController;
 class TTransferController;
-class IPasswordPrompt;
-class QAction;
-class TBaseMovie;
+class TWebController;
+struct TCardSettings;
+struct TMainUi;
 struct TTextRules;
-class TLogForm;
-class TDBItem;
-class TVideoDatabase;
-class TShutdownSignals;
-class TWaitWindow;
-
-// How the main window starts: the program folder (where lang.txt and Plugins/ live) and
-// the command line. Tests give their own dialogs and a temporary program folder.
-struct TMainOptions
-{
-    QString programFolder;
-    QStringList arguments;
-    QString workingFolder; // where a relative file name on the command line is taken
-    std::shared_ptr<IMainDialogs> dialogs;      // message and file dialogs when null
-    std::shared_ptr<IPasswordPrompt> passwords; // the password dialog when null
-    bool useIdleEvents = true;                  // tests drive OnIdle themselves
-};
+enum class TViewMode;
 
 // The main window: the frame around the window program's controllers (the catalog session,
 // one list per record kind, the card edit, the record, web and media commands, loans, tools
@@ -65,7 +41,7 @@ public:
     explicit TMain(const TMainOptions &options, QWidget *parent = nullptr);
     ~TMain() override;
 
-    TVideoDatabase *Database() const override { return m_db.get(); }
+    TVideoDatabase *Database() const override;
     // The open catalog's file, its commands, recent files and auto-save.
     TCatalogSession &Session() const { return *m_session; }
     const TSettings &Settings() const { return m_settings; }
@@ -74,7 +50,7 @@ public:
     TPluginRegistry &Registry() { return m_registry; }
     TLogForm *LogForm() const;
     TWaitWindow *WaitWindow() const override;
-    bool ReadOnly() const override { return m_readOnly; }
+    bool ReadOnly() const override;
     bool PeopleMode() const override { return m_peopleMode; }
     bool ShowFloppy() const { return m_commandLine.ShowFloppy; }
     // An action of the command table by its name ("SaveDBAct"), nullptr when unknown.
@@ -109,7 +85,7 @@ public:
 
     // The filters, the quick search and the web search box.
     TFilterController &Filters() const { return *m_filters; }
-    const TFilterState &Filter() const override { return m_filters->State(); }
+    const TFilterState &Filter() const override;
     // The commands' controllers: statistics, loans, maintenance tools.
     TStatsController &Stats() const { return *m_stats; }
     TLoanController &Loans() const { return *m_loans; }
@@ -256,9 +232,6 @@ private:
 
     std::unique_ptr<TSessionHost> m_sessionHost;
     std::unique_ptr<TCatalogSession> m_session;
-    // The session's catalog and read-only flag, read under the names the commands use.
-    const std::unique_ptr<TVideoDatabase> &m_db;
-    const bool &m_readOnly;
     bool m_peopleMode = false;
     bool m_busy = false;
     bool m_closing = false;

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/filtercontroller.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
 #include "bench/randomtext.h"

@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include "app/catalogview.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
 #include "app/recordcard.h"

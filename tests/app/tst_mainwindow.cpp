@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "app/catalogsession.h"
+#include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/maindialogs.h"
