@@ -31,10 +31,10 @@ struct TTextRules;
 enum class TViewMode;
 
 // The main window: the frame around the window program's controllers (the catalog session,
-// one list per record kind, the card edit, the record, web and media commands, loans, tools
-// and statistics). It makes and wires the menus, tool bars and splitter and keeps every
-// setting and the plug-in registry. It reads config.ini once while it is created and writes
-// it after the preferences are confirmed and when it closes.
+// one list per record kind, the card edit, the record commands, filters, import and
+// export, web and media, loans, tools and statistics). It makes and wires the menus, tool bars and
+// splitter and keeps every setting and the plug-in registry. It reads config.ini once while it is
+// created and writes it after the preferences are confirmed and when it closes.
 class TMain : public QMainWindow, public ICommandHost
 {
 public:
