@@ -12,18 +12,10 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "tests/support/mainfixture.h"
+#include "tests/support/samplecatalog.h"
 #include "tests/support/widgettest.h"
 
 namespace {
-
-const QList<std::tuple<QString, QString, int>> Nineties = {
-    {u"Alien"_s, u"Horror"_s, 1979},
-    {u"Brazil"_s, u"Comedy"_s, 1985},
-    {u"Clerks"_s, u"Comedy"_s, 1994},
-    {u"Dogma"_s, u"Comedy"_s, 1999},
-    {u"Election"_s, u"Comedy"_s, 1990},
-    {u"Fargo"_s, u"Crime"_s, 1996},
-};
 
 class CommandsTest : public MainWindowFixture
 {

@@ -6,28 +6,14 @@
 #include "app/recordcommands.h"
 #include "catalog/episode.h"
 #include "tests/support/commandfixture.h"
+#include "tests/support/samplecatalog.h"
 
 namespace {
-
-const QList<std::tuple<QString, QString, int>> Nineties = {
-    {u"Alien"_s, u"Horror"_s, 1979},
-    {u"Brazil"_s, u"Comedy"_s, 1985},
-    {u"Clerks"_s, u"Comedy"_s, 1994},
-    {u"Dogma"_s, u"Comedy"_s, 1999},
-    {u"Election"_s, u"Comedy"_s, 1990},
-    {u"Fargo"_s, u"Crime"_s, 1996},
-};
 
 class RecordCommandsTest : public CommandFixture
 {
 protected:
-    QString SmallFile(const QString &name) const
-    {
-        QFile file(root.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("not a video");
-        return file.fileName();
-    }
+    QString SmallFile(const QString &name) const { return SmallFileIn(root, name); }
 };
 
 TEST_F(RecordCommandsTest, SeenMarksTheSelectionAndBookmarksClearEverywhere)

@@ -58,6 +58,7 @@ TEST(GroupValues, CaptionsOfLettersRatingsAndNotSet)
                  {TRecordKind::Movie, Year, "0", ""},
                  {TRecordKind::Movie, Genre, "", ""},
                  {TRecordKind::Movie, 21, "3", "4 - 6"},
+                 {TRecordKind::Movie, 21, "0", ""},
                  {TRecordKind::Movie, 21, "x", "x"},
                  {TRecordKind::Person, 5, "5", "8 - 10"},
                  {TRecordKind::Person, 0, "0", "0 - 9"}};

@@ -33,6 +33,7 @@
 #include "logic/filters.h"
 #include "logic/settingsfile.h"
 #include "tests/support/fakemaindialogs.h"
+#include "tests/support/samplecatalog.h"
 #include "views/mvframe.h"
 
 // Test code only: the fixture is written with the string literals the tests use.
@@ -143,14 +144,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     // A file of a few bytes in the temporary folder, standing in for a video or other file.
-    QString SmallFile(const QString &name)
-    {
-        const QString path = root.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("not a video");
-        return path;
-    }
+    QString SmallFile(const QString &name) const { return SmallFileIn(root, name); }
     TCatalogList *Movies() const { return window->Movies().List(); }
     TListModel *Model() const { return window->Movies().Model(); }
     QStringList TopRows(int column = 2) const
