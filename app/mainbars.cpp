@@ -32,7 +32,7 @@
 #include "app/maindialogs.h"
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/passdlg.h"
 #include "app/prefs/prefsform.h"
 #include "app/recordcard.h"
@@ -85,9 +85,9 @@ void SetTag(QObject *object, int tag)
 
 // ----- actions, menus and bars --------------------------------------------------------------
 
-QAction *TMain::AddAction(const QString &name, int tag, const QString &caption)
+QAction *TMainPrivate::AddAction(const QString &name, int tag, const QString &caption)
 {
-    auto *action = new QAction(caption, this);
+    auto *action = new QAction(caption, &q);
     action->setObjectName(name);
     if (tag != 0)
         SetTag(action, tag);
@@ -95,22 +95,22 @@ QAction *TMain::AddAction(const QString &name, int tag, const QString &caption)
     return action;
 }
 
-TLogForm *TMain::LogForm() const
+TLogForm *TMainPrivate::LogForm() const
 {
     return m_ui->LogForm;
 }
 
-TWaitWindow *TMain::WaitWindow() const
+TWaitWindow *TMainPrivate::WaitWindow() const
 {
     return m_ui->WaitWindow;
 }
 
-QAction *TMain::Action(const QString &name) const
+QAction *TMainPrivate::Action(const QString &name) const
 {
     return m_ui->Actions.value(name, nullptr);
 }
 
-void TMain::CreateActions()
+void TMainPrivate::CreateActions()
 {
     struct TActionRow
     {
@@ -207,10 +207,10 @@ void TMain::CreateActions()
         m_ui->MovieOnly.append(Action(QString::fromLatin1(name)));
 }
 
-void TMain::ConnectActions()
+void TMainPrivate::ConnectActions()
 {
     const auto on = [this](const char *name, auto handler) {
-        connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+        QObject::connect(Action(QString::fromLatin1(name)), &QAction::triggered, &q, handler);
     };
     on("NewDBAct", [this] { m_session->NewCatalog(); });
     on("PlainViewAct", [this] { SetListView(Shown(), TViewMode::Plain); });
@@ -221,7 +221,7 @@ void TMain::ConnectActions()
     on("SaveAsDBAct", [this] { m_session->SaveCatalogAs(); });
     on("AppendAct", [this] { m_session->AppendCatalog(); });
     on("ProtectAct", [this] { m_session->ProtectCatalog(); });
-    on("ExitAct", [this] { close(); });
+    on("ExitAct", [this] { q.close(); });
     on("dbModeAct", [this] { SwitchMode(); });
     on("EditSelectAll1", [this] { SelectAll(); });
     on("EditCut", [] { WithFocusedText([](auto *edit) { edit->cut(); }); });
@@ -249,9 +249,9 @@ void TMain::ConnectActions()
     on("FindAct", [this] { m_filters->FocusSearchBox(); });
 }
 
-void TMain::CreateMenus()
+void TMainPrivate::CreateMenus()
 {
-    QMenuBar *bar = menuBar();
+    QMenuBar *bar = q.menuBar();
     bar->setObjectName(u"MainMenu"_s);
 
     m_ui->FileMenu = bar->addMenu(u"&File"_s);
@@ -341,13 +341,13 @@ void TMain::CreateMenus()
     help->addAction(Action(u"AboutAct"_s));
 }
 
-void TMain::CreateToolBars()
+void TMainPrivate::CreateToolBars()
 {
-    m_ui->MainBar = addToolBar(u"Main"_s);
+    m_ui->MainBar = q.addToolBar(u"Main"_s);
     m_ui->MainBar->setObjectName(u"MainToolBar"_s);
     m_ui->MainBar->setMovable(false);
     m_ui->MainBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QStyle *style = this->style();
+    QStyle *style = q.style();
     const auto icon = [](const char *theme, QIcon fallback) {
         return QIcon::fromTheme(QString::fromLatin1(theme), fallback);
     };
@@ -389,20 +389,20 @@ void TMain::CreateToolBars()
         if (action->isSeparator() || qobject_cast<QWidgetAction *>(action)
             || action == Action(u"ImportAct"_s) || action == Action(u"ExportAct"_s))
             continue;
-        connect(action, &QAction::changed, this, [this, action] { ShowToolTip(action); });
+        QObject::connect(action, &QAction::changed, &q, [this, action] { ShowToolTip(action); });
         ShowToolTip(action);
     }
     // The filter bar: seen filter, search field and box, web search.
-    addToolBarBreak();
-    m_ui->FilterBar = addToolBar(u"Filter"_s);
+    q.addToolBarBreak();
+    m_ui->FilterBar = q.addToolBar(u"Filter"_s);
     m_ui->FilterBar->setObjectName(u"FilterBar"_s);
     m_ui->FilterBar->setMovable(false);
     m_filters->CreateBar(m_ui->FilterBar, m_ui->ViewMenu, m_ui->ToolsMenu, m_ui->WebSearchMenu);
 }
 
-void TMain::CreateCentralArea()
+void TMainPrivate::CreateCentralArea()
 {
-    m_ui->Splitter = new QSplitter(Qt::Horizontal, this);
+    m_ui->Splitter = new QSplitter(Qt::Horizontal, &q);
     m_ui->Splitter->setObjectName(u"Splitter"_s);
     m_ui->Splitter->setChildrenCollapsible(false);
 
@@ -420,14 +420,14 @@ void TMain::CreateCentralArea()
     m_ui->Splitter->addWidget(m_ui->CardStack);
     m_ui->Splitter->setStretchFactor(0, 0);
     m_ui->Splitter->setStretchFactor(1, 1);
-    connect(m_ui->Splitter, &QSplitter::splitterMoved, this, [this] { OnSplitterMoved(); });
-    setCentralWidget(m_ui->Splitter);
-    setMinimumHeight(MinWindowHeight);
+    QObject::connect(m_ui->Splitter, &QSplitter::splitterMoved, &q, [this] { OnSplitterMoved(); });
+    q.setCentralWidget(m_ui->Splitter);
+    q.setMinimumHeight(MinWindowHeight);
 }
 
-void TMain::CreateStatusBar()
+void TMainPrivate::CreateStatusBar()
 {
-    QStatusBar *bar = statusBar();
+    QStatusBar *bar = q.statusBar();
     bar->setObjectName(u"StatusBar"_s);
     for (int i = 0; i < PanelCount; ++i) {
         auto *panel = new QLabel(bar);
@@ -442,7 +442,7 @@ void TMain::CreateStatusBar()
     m_ui->Panels[1]->setMinimumWidth(120);
 }
 
-void TMain::OnSplitterMoved()
+void TMainPrivate::OnSplitterMoved()
 {
     const int listWidth = m_ui->Splitter->sizes().value(0);
     if (listWidth <= 0)
@@ -457,11 +457,16 @@ void TMain::OnSplitterMoved()
 void TMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    d->OnResize();
+}
+
+void TMainPrivate::OnResize()
+{
     if (m_ui->Splitter)
         m_filters->LayOutBar(m_ui->Splitter->sizes().value(0, m_settings.Splitter));
 }
 
-void TMain::SelectAll()
+void TMainPrivate::SelectAll()
 {
     if (WithFocusedText([](auto *edit) { edit->selectAll(); }))
         return;
@@ -473,7 +478,7 @@ void TMain::SelectAll()
         list->selectAll();
 }
 
-void TMain::CommandUpdate()
+void TMainPrivate::CommandUpdate()
 {
     const bool people = m_peopleMode;
     const bool hasSelection = Shown().List() && Shown().List()->selectionModel()
@@ -549,7 +554,7 @@ void TMain::CommandUpdate()
 
 // ----- menus built from lists ----------------------------------------------------------------
 
-void TMain::RebuildRecentMenu()
+void TMainPrivate::RebuildRecentMenu()
 {
     for (QAction *action : std::as_const(m_ui->RecentActions)) {
         m_ui->FileMenu->removeAction(action);
@@ -562,7 +567,7 @@ void TMain::RebuildRecentMenu()
     for (int i = 0; i < captions.size(); ++i) {
         auto *action = new QAction(captions.at(i), m_ui->FileMenu);
         action->setObjectName(u"RecentFile%1"_s.arg(i));
-        connect(action, &QAction::triggered, this, [this, i] {
+        QObject::connect(action, &QAction::triggered, &q, [this, i] {
             m_session->OpenCatalog(m_session->Recent().Expand(i, m_folders.StoreBase()));
         });
         m_ui->FileMenu->insertAction(m_ui->RecentSeparator, action);

@@ -13,7 +13,7 @@
 #include "app/maincards_p.h"
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/recorddialogs.h"
@@ -103,86 +103,86 @@ private:
 
 // ----- the card link -------------------------------------------------------------------------
 
-void TMain::TCardLink::GoToMovieById(const QString &text)
+void TMainPrivate::TCardLink::GoToMovieById(const QString &text)
 {
-    m_window.Records().GoToMovieById(text);
+    m_window.m_records->GoToMovieById(text);
 }
 
-void TMain::TCardLink::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
+void TMainPrivate::TCardLink::GoToMovieByTitle(const QString &text, bool byOriginalTitle)
 {
-    m_window.Records().GoToMovieByTitle(text, byOriginalTitle);
+    m_window.m_records->GoToMovieByTitle(text, byOriginalTitle);
 }
 
-void TMain::TCardLink::GoToPersonByName(const QString &text, bool asTranslatedName)
+void TMainPrivate::TCardLink::GoToPersonByName(const QString &text, bool asTranslatedName)
 {
-    m_window.Records().GoToPersonByName(text, asTranslatedName);
+    m_window.m_records->GoToPersonByName(text, asTranslatedName);
 }
 
-void TMain::TCardLink::SetSearchField(TRecordKind kind, int field, const QString &text)
+void TMainPrivate::TCardLink::SetSearchField(TRecordKind kind, int field, const QString &text)
 {
-    m_window.Filters().SetSearchField(kind, field, text);
+    m_window.m_filters->SetSearchField(kind, field, text);
 }
 
-void TMain::TCardLink::SortByItem(TRecordKind kind, int item)
+void TMainPrivate::TCardLink::SortByItem(TRecordKind kind, int item)
 {
     m_window.Lists(kind).SortByItem(item);
 }
 
-QString TMain::TCardLink::SearchFieldCaption(TRecordKind kind, int field) const
+QString TMainPrivate::TCardLink::SearchFieldCaption(TRecordKind kind, int field) const
 {
-    return m_window.Filters().SearchFieldCaption(kind, field);
+    return m_window.m_filters->SearchFieldCaption(kind, field);
 }
 
-QString TMain::TCardLink::SortColumnCaption(TRecordKind kind, int item) const
+QString TMainPrivate::TCardLink::SortColumnCaption(TRecordKind kind, int item) const
 {
-    return m_window.Filters().SortColumnCaption(kind, item);
+    return m_window.m_filters->SortColumnCaption(kind, item);
 }
 
-QString TMain::TCardLink::Text(int number, const QString &fallback) const
+QString TMainPrivate::TCardLink::Text(int number, const QString &fallback) const
 {
     return m_window.Text(number, fallback);
 }
 
-void TMain::TCardLink::OpenAddress(const QString &address)
+void TMainPrivate::TCardLink::OpenAddress(const QString &address)
 {
     if (!address.trimmed().isEmpty())
         TRecordDialogs::OpenCatalogTarget(
-            m_window.Dialogs(), &m_window, address.trimmed(), TLinkUse::Link);
+            m_window.Dialogs(), &m_window.q, address.trimmed(), TLinkUse::Link);
 }
 
-QString TMain::TCardLink::AskPictureFile(bool save, const QString &proposedName)
+QString TMainPrivate::TCardLink::AskPictureFile(bool save, const QString &proposedName)
 {
-    return m_window.Web().AskPictureFile(save, proposedName);
+    return m_window.m_web->AskPictureFile(save, proposedName);
 }
 
-QString TMain::TCardLink::PickFiles(const QString &extensions)
+QString TMainPrivate::TCardLink::PickFiles(const QString &extensions)
 {
-    return m_window.Web().PickFiles(extensions);
+    return m_window.m_web->PickFiles(extensions);
 }
 
-void TMain::TCardLink::FetchPicture(int kind)
+void TMainPrivate::TCardLink::FetchPicture(int kind)
 {
-    m_window.Web().FetchPicture(kind);
+    m_window.m_web->FetchPicture(kind);
 }
 
-std::optional<QString> TMain::TCardLink::MakeScreenshots(const TScreenRequest &request)
+std::optional<QString> TMainPrivate::TCardLink::MakeScreenshots(const TScreenRequest &request)
 {
-    return m_window.Web().MakeScreenshots(request);
+    return m_window.m_web->MakeScreenshots(request);
 }
 
-void TMain::TCardLink::ShowCardError(const QString &text)
+void TMainPrivate::TCardLink::ShowCardError(const QString &text)
 {
-    m_window.Dialogs().ShowError(&m_window, m_window.Text(1802, u"Error"_s), text);
+    m_window.Dialogs().ShowError(&m_window.q, m_window.Text(1802, u"Error"_s), text);
 }
 
-bool TMain::TCardLink::TakeDroppedFiles(const QStringList &files, bool drop)
+bool TMainPrivate::TCardLink::TakeDroppedFiles(const QStringList &files, bool drop)
 {
     return m_window.TakeDrop(files, true, drop);
 }
 
 // ----- the cards -----------------------------------------------------------------------------
 
-void TMain::CreateCards()
+void TMainPrivate::CreateCards()
 {
     m_cardLink = std::make_unique<TCardLink>(*this);
     m_ui->MovieFrame = new TmvFrame(m_ui->CardStack);
@@ -198,17 +198,17 @@ void TMain::CreateCards()
     Movies().SetCard(m_ui->MovieCardLink.get());
     People().SetCard(m_ui->PeopleCardLink.get());
 
-    connect(m_ui->MovieFrame, &TmvFrame::SeenToggled, this, [this](bool seen) {
+    QObject::connect(m_ui->MovieFrame, &TmvFrame::SeenToggled, &q, [this](bool seen) {
         m_edit->OnMarkToggled(true, seen);
     });
-    connect(m_ui->MovieFrame, &TmvFrame::WishToggled, this, [this](bool wish) {
+    QObject::connect(m_ui->MovieFrame, &TmvFrame::WishToggled, &q, [this](bool wish) {
         m_edit->OnMarkToggled(false, wish);
     });
-    connect(m_ui->MovieFrame, &TmvFrame::WebInfoRequested, this, [this] {
+    QObject::connect(m_ui->MovieFrame, &TmvFrame::WebInfoRequested, &q, [this] {
         m_web->RunCardButton(TCardButton::Information);
     });
-    connect(
-        m_ui->MovieFrame, &TmvFrame::BrowseMediaFile, this, [this] { m_web->BrowseMediaFiles(); });
+    QObject::connect(
+        m_ui->MovieFrame, &TmvFrame::BrowseMediaFile, &q, [this] { m_web->BrowseMediaFiles(); });
     for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),
                               static_cast<TCardFrame *>(m_ui->PeopleFrame)}) {
         const auto refresh = [this] {
@@ -216,22 +216,25 @@ void TMain::CreateCards()
                 Shown().Model()->RecordChanged(record);
             CommandUpdate();
         };
-        connect(frame, &TCardFrame::RatingStored, this, refresh);
-        connect(frame, &TCardFrame::WelcomeLinkActivated, this, &TMain::OnWelcomeLink);
-        connect(frame, &TCardFrame::PictureStored, this, refresh);
+        QObject::connect(frame, &TCardFrame::RatingStored, &q, refresh);
+        QObject::connect(frame,
+                         &TCardFrame::WelcomeLinkActivated,
+                         &q,
+                         [this](const QString &target) { OnWelcomeLink(target); });
+        QObject::connect(frame, &TCardFrame::PictureStored, &q, refresh);
     }
     QAction *link = AddAction(u"CreateLinkAct"_s, 0, u"Create &Hyperlink"_s);
     link->setShortcut(QKeySequence(u"Ctrl+H"_s));
-    connect(link, &QAction::triggered, this, [this] {
+    QObject::connect(link, &QAction::triggered, &q, [this] {
         if (m_edit->EditState() == TEditState::Editing)
             (m_peopleMode ? static_cast<TCardFrame *>(m_ui->PeopleFrame)
                           : static_cast<TCardFrame *>(m_ui->MovieFrame))
                 ->CreateHyperlink();
     });
-    addAction(link);
+    q.addAction(link);
 }
 
-void TMain::ApplyCardSettings()
+void TMainPrivate::ApplyCardSettings()
 {
     const TCardSettings settings = CardSettings();
     for (TCardFrame *frame : {static_cast<TCardFrame *>(m_ui->MovieFrame),

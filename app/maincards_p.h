@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "views/cardhost.h"
 
 // The window's side of the movie and person cards (maincards.cpp): each request goes to the
 // controller that owns it, so the frame itself answers none of them.
-class TMain::TCardLink : public ICardHost
+class TMainPrivate::TCardLink : public ICardHost
 {
 public:
-    explicit TCardLink(TMain &window)
+    explicit TCardLink(TMainPrivate &window)
         : m_window(window)
     {}
 
@@ -29,5 +29,5 @@ public:
     bool TakeDroppedFiles(const QStringList &files, bool drop) override;
 
 private:
-    TMain &m_window;
+    TMainPrivate &m_window;
 };

@@ -18,7 +18,7 @@
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/toolscontroller.h"
@@ -45,10 +45,10 @@ bool KeepsEnter(int column)
 
 } // namespace
 
-void TMain::ConnectCommands()
+void TMainPrivate::ConnectCommands()
 {
     const auto on = [this](const char *name, auto handler) {
-        connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+        QObject::connect(Action(QString::fromLatin1(name)), &QAction::triggered, &q, handler);
     };
     on("NewVidAct", [this] { m_records->NewRecord(); });
     on("EditVidAct", [this] { m_edit->EditRecord(); });
@@ -68,7 +68,7 @@ void TMain::ConnectCommands()
     on("Seen2DaysAct", [this] { m_records->SetSeen(true, NowDays() - 2); });
     on("SeenDateAct", [this] {
         const QDate today = QDate::currentDate();
-        if (const std::optional<QDate> day = m_dialogs->AskDate(this, today))
+        if (const std::optional<QDate> day = m_dialogs->AskDate(&q, today))
             m_records->SetSeen(true, DateToDays(*day));
     });
     on("PlayAct", [this] { m_records->PlayMovie(); });
@@ -81,29 +81,32 @@ void TMain::ConnectCommands()
     // The list's context menu is the Movie menu.
     for (TCatalogList *list : {Movies().List(), People().List()}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &at) {
-            m_ui->MovieMenu->exec(list->viewport()->mapToGlobal(at));
-        });
+        QObject::connect(
+            list, &QWidget::customContextMenuRequested, &q, [this, list](const QPoint &at) {
+                m_ui->MovieMenu->exec(list->viewport()->mapToGlobal(at));
+            });
     }
     // Keys reach the window before its controls.
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(&q);
 }
 
 // ----- what the record commands ask of the window -------------------------------------------
 
-void TMain::OpenMovieMaster(const QString &title, const QString &origTitle, const QString &files)
+void TMainPrivate::OpenMovieMaster(const QString &title,
+                                   const QString &origTitle,
+                                   const QString &files)
 {
     m_web->OpenMovieMaster(title, origTitle, files);
 }
 
-void TMain::SetWebSearchText(const QString &text)
+void TMainPrivate::SetWebSearchText(const QString &text)
 {
     m_filters->SetWebSearchText(text);
 }
 
 // ----- keyboard ------------------------------------------------------------------------------
 
-bool TMain::HandleSpace()
+bool TMainPrivate::HandleSpace()
 {
     TCatalogList *list = Shown().List();
     if (Shown().View() == TViewMode::Grid) {
@@ -130,7 +133,7 @@ bool TMain::HandleSpace()
     return true;
 }
 
-bool TMain::HandleCardKey(int key)
+bool TMainPrivate::HandleCardKey(int key)
 {
     // While reading, the arrow and page keys move the card rather than its fields.
     if (m_edit->EditState() != TEditState::Viewing || Shown().View() == TViewMode::Grid)
@@ -159,11 +162,11 @@ bool TMain::HandleCardKey(int key)
     }
 }
 
-bool TMain::eventFilter(QObject *watched, QEvent *event)
+std::optional<bool> TMainPrivate::FilterKey(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this)
-        return QMainWindow::eventFilter(watched, event);
+    if (!widget || widget->window() != &q)
+        return std::nullopt;
     if (event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
         // In the grid, Esc belongs to the cell editor.
@@ -195,5 +198,12 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
         if (key->modifiers() == Qt::NoModifier && HandleCardKey(key->key()))
             return true;
     }
+    return std::nullopt;
+}
+
+bool TMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (const std::optional<bool> taken = d->FilterKey(watched, event))
+        return *taken;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -7,7 +7,7 @@
 
 #include "app/catalogsession.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/transfercontroller.h"
 #include "app/webcontroller.h"
 #include "catalog/basemovie.h"
@@ -36,7 +36,7 @@ bool IsMediaFile(const QString &file)
 // Anywhere on the window the first catalog (.rkd) opens in place of the open one, or else the
 // first foreign catalog is offered for import; on the movie card media files join the shown
 // movie's files and are read as the browse button does.
-bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
+bool TMainPrivate::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
 {
     if (!Database() || m_busy || m_closing)
         return false;
@@ -53,14 +53,14 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
         if (file == Database()->FileName())
             return false;
         if (drop)
-            QTimer::singleShot(0, this, [this, file] { m_session->OpenCatalog(file); });
+            QTimer::singleShot(0, &q, [this, file] { m_session->OpenCatalog(file); });
         return true;
     }
     for (const QString &file : existing) {
         if (!HasSuffix(file, "amc"_L1))
             continue;
         if (drop)
-            QTimer::singleShot(0, this, [this, file] { m_transfers->OfferImport(file); });
+            QTimer::singleShot(0, &q, [this, file] { m_transfers->OfferImport(file); });
         return true;
     }
 
@@ -77,7 +77,7 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
     if (drop) {
         // Read after the drop: several files show a progress window, which must not hold
         // the file manager's drag.
-        QTimer::singleShot(0, this, [this, movie, media] {
+        QTimer::singleShot(0, &q, [this, movie, media] {
             if (ReadOnly() || m_busy || m_ui->MovieFrame->Movie() != movie)
                 return;
             // What the user typed counts, as with the browse button.
@@ -90,22 +90,22 @@ bool TMain::TakeDrop(const QStringList &files, bool onMovieCard, bool drop)
 
 void TMain::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
+    if (!d->TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
         event->ignore();
 }
 
 void TMain::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
+    if (!d->TakeDrop(DroppedFiles(event->mimeData()), false, false) || !AcceptAsCopy(event))
         event->ignore();
 }
 
 void TMain::dropEvent(QDropEvent *event)
 {
     const QStringList files = DroppedFiles(event->mimeData());
-    if (!TakeDrop(files, false, false) || !AcceptAsCopy(event)) {
+    if (!d->TakeDrop(files, false, false) || !AcceptAsCopy(event)) {
         event->ignore();
         return;
     }
-    TakeDrop(files, false, true);
+    d->TakeDrop(files, false, true);
 }

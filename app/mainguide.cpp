@@ -14,7 +14,7 @@
 #include "app/listcontroller.h"
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/transfercontroller.h"
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
@@ -26,7 +26,7 @@ using namespace Qt::StringLiterals;
 
 // ----- welcome -------------------------------------------------------------------------------
 
-void TMain::UpdateWelcome()
+void TMainPrivate::UpdateWelcome()
 {
     const bool open = Database() && !ReadOnly();
     // Runs with every command update: the plug-ins are asked only while the welcome shows.
@@ -35,7 +35,7 @@ void TMain::UpdateWelcome()
     m_ui->PeopleFrame->SetWelcome(open && Database()->PersonCount() == 0, false);
 }
 
-void TMain::OnWelcomeLink(const QString &target)
+void TMainPrivate::OnWelcomeLink(const QString &target)
 {
     if (target == QLatin1StringView(TCardFrame::WelcomeNew)) {
         if (QAction *create = Action(u"NewVidAct"_s); create->isEnabled())
@@ -49,7 +49,7 @@ void TMain::OnWelcomeLink(const QString &target)
 
 // ----- user guide ----------------------------------------------------------------------------
 
-void TMain::ShowHelp()
+void TMainPrivate::ShowHelp()
 {
     // The guide sits beside lang.txt: in the build tree or under the installed prefix.
     const QDir folder(TInstallLayout::ForProgram(m_options.programFolder).HelpFolder());
@@ -58,14 +58,14 @@ void TMain::ShowHelp()
     if (m_language.LanguageId() != 7 || !QFileInfo(index).isFile())
         index = folder.filePath(u"index.html"_s);
     if (!QFileInfo(index).isFile()) {
-        m_dialogs->ShowError(this,
+        m_dialogs->ShowError(&q,
                              Text(1802, u"Error"_s),
                              Text(3745, u"The user guide %1 was not found."_s).arg(index));
         return;
     }
     if (!m_dialogs->OpenWithDesktop(index)) {
         m_dialogs->ShowError(
-            this,
+            &q,
             Text(1802, u"Error"_s),
             Text(3746, u"No program to show the user guide was found. It is the file %1"_s)
                 .arg(index));
@@ -74,7 +74,7 @@ void TMain::ShowHelp()
 
 // ----- tool-bar hints ------------------------------------------------------------------------
 
-void TMain::ShowToolTip(QAction *action)
+void TMainPrivate::ShowToolTip(QAction *action)
 {
     // The caption without its accelerator, then the key when the command has one.
     QString hint = action->text();
@@ -88,7 +88,7 @@ void TMain::ShowToolTip(QAction *action)
     action->setToolTip(hint);
 }
 
-void TMain::UpdateBarHints()
+void TMainPrivate::UpdateBarHints()
 {
     m_filters->ShowHints(Action(u"FindAct"_s)->shortcut());
 }
@@ -96,11 +96,15 @@ void TMain::UpdateBarHints()
 void TMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // A theme switch: rows and cards take the new palette's colours again.
-    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
-        && Movies().List()) {
-        ApplyListLook();
-        ApplyCardSettings();
-        RepaintLists();
-    }
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        d->OnStyleChange();
+}
+
+void TMainPrivate::OnStyleChange()
+{
+    if (!Movies().List())
+        return;
+    ApplyListLook();
+    ApplyCardSettings();
+    RepaintLists();
 }

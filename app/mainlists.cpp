@@ -15,7 +15,7 @@
 #include "app/listmodel.h"
 #include "app/logform.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/recordcard.h"
 #include "catalog/basemovie.h"
 #include "catalog/textrules.h"
@@ -25,7 +25,7 @@
 
 using namespace Qt::StringLiterals;
 
-void TMain::CreateLists()
+void TMainPrivate::CreateLists()
 {
     const auto text = [this](int number, const QString &english) { return Text(number, english); };
     for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
@@ -37,7 +37,7 @@ void TMain::CreateLists()
     }
 }
 
-void TMain::ConnectList(TListController &lists)
+void TMainPrivate::ConnectList(TListController &lists)
 {
     TCatalogList *list = lists.List();
     // Delete in the list only: in a text box or a cell editor it deletes text.
@@ -45,33 +45,33 @@ void TMain::ConnectList(TListController &lists)
     remove->setShortcut(QKeySequence(Qt::Key_Delete));
     remove->setShortcutContext(Qt::WidgetShortcut);
     list->addAction(remove);
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, &q, [this] {
         CommandUpdate();
     });
     // A model reset replaces nothing but the rows; the selection model stays the same.
-    connect(
-        list, &TCatalogList::FocusLeaving, this, [this, &lists] { m_edit->OnFocusLeaving(lists); });
-    connect(list,
-            &TCatalogList::NodeFocused,
-            this,
-            [this, &lists](TViewNode *, TDBItem *record, bool startEditing) {
-                if (&lists == &Shown())
-                    m_edit->OnNodeFocused(lists, record, startEditing);
-            });
-    connect(
-        list, &TCatalogList::DeleteRequested, this, [this] { Action(u"DelVidAct"_s)->trigger(); });
-    connect(
-        list, &TCatalogList::BookmarkRequested, this, [this] { Action(u"BookAct"_s)->trigger(); });
-    connect(list, &TCatalogList::LinkRequested, this, [this](TDBItem *movie) {
-        OnLinkRequested(movie);
-    });
-    connect(list, &TCatalogList::CellEditStarted, this, [this](int column) {
+    QObject::connect(
+        list, &TCatalogList::FocusLeaving, &q, [this, &lists] { m_edit->OnFocusLeaving(lists); });
+    QObject::connect(list,
+                     &TCatalogList::NodeFocused,
+                     &q,
+                     [this, &lists](TViewNode *, TDBItem *record, bool startEditing) {
+                         if (&lists == &Shown())
+                             m_edit->OnNodeFocused(lists, record, startEditing);
+                     });
+    QObject::connect(
+        list, &TCatalogList::DeleteRequested, &q, [this] { Action(u"DelVidAct"_s)->trigger(); });
+    QObject::connect(
+        list, &TCatalogList::BookmarkRequested, &q, [this] { Action(u"BookAct"_s)->trigger(); });
+    QObject::connect(
+        list, &TCatalogList::LinkRequested, &q, [this](TDBItem *movie) { OnLinkRequested(movie); });
+    QObject::connect(list, &TCatalogList::CellEditStarted, &q, [this](int column) {
         m_edit->OnCellEditStarted(column);
     });
-    connect(list, &TCatalogList::CellEditFinished, this, [this] { m_edit->OnCellEditFinished(); });
+    QObject::connect(
+        list, &TCatalogList::CellEditFinished, &q, [this] { m_edit->OnCellEditFinished(); });
 }
 
-std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
+std::unique_ptr<TVideoDatabase> TMainPrivate::NewCatalog(const QString &fileName)
 {
     auto db = std::make_unique<TVideoDatabase>(fileName);
     for (TListController *lists : m_lists) {
@@ -84,14 +84,14 @@ std::unique_ptr<TVideoDatabase> TMain::NewCatalog(const QString &fileName)
     return db;
 }
 
-TTextRules TMain::TextRules() const
+TTextRules TMainPrivate::TextRules() const
 {
     return {{m_settings.PrefixMode, m_settings.PrefixList, m_settings.AllCapsTitle},
             m_settings.PeopleAllCapsTitle,
             m_settings.DefSeenState};
 }
 
-void TMain::ApplyGrouping()
+void TMainPrivate::ApplyGrouping()
 {
     TGroupTexts texts;
     texts.Undefined = Text(1865, texts.Undefined);
@@ -103,17 +103,17 @@ void TMain::ApplyGrouping()
         Database()->SetTextRules(TextRules());
 }
 
-TListController &TMain::Lists(TRecordKind kind) const
+TListController &TMainPrivate::Lists(TRecordKind kind) const
 {
     return *m_lists[kind == TRecordKind::Person];
 }
 
-TListController &TMain::Shown() const
+TListController &TMainPrivate::Shown() const
 {
     return *m_lists[m_peopleMode];
 }
 
-bool TMain::SetListView(TListController &lists, TViewMode view)
+bool TMainPrivate::SetListView(TListController &lists, TViewMode view)
 {
     if (view == TViewMode::Tree && lists.Groups().Levels().isEmpty()) {
         UpdateViewActions();
@@ -129,7 +129,7 @@ bool TMain::SetListView(TListController &lists, TViewMode view)
     return true;
 }
 
-void TMain::UpdateViewActions()
+void TMainPrivate::UpdateViewActions()
 {
     const TViewMode view = Shown().View();
     const bool open = Database() != nullptr;
@@ -141,7 +141,7 @@ void TMain::UpdateViewActions()
     Action(u"GridViewAct"_s)->setChecked(view == TViewMode::Grid);
 }
 
-void TMain::ApplyListLayout()
+void TMainPrivate::ApplyListLayout()
 {
     // The grid fills the window; the card has nothing to show beside it.
     const bool grid = Shown().View() == TViewMode::Grid;
@@ -155,25 +155,25 @@ void TMain::ApplyListLayout()
     Shown().List()->FitTitleColumn();
 }
 
-void TMain::AddCustomColumns()
+void TMainPrivate::AddCustomColumns()
 {
     Movies().SetCustomFields(Database()->CustomFieldNames());
     m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
 }
 
-void TMain::OnCustomFieldAdded(int index)
+void TMainPrivate::OnCustomFieldAdded(int index)
 {
     Movies().OnCustomFieldAdded(index);
     CustomColumnsChanged();
 }
 
-void TMain::OnCustomFieldDeleted(int index)
+void TMainPrivate::OnCustomFieldDeleted(int index)
 {
     Movies().OnCustomFieldDeleted(index);
     CustomColumnsChanged();
 }
 
-void TMain::CustomColumnsChanged()
+void TMainPrivate::CustomColumnsChanged()
 {
     TListController &movies = Movies();
     m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
@@ -188,14 +188,14 @@ void TMain::CustomColumnsChanged()
         movies.SelectRecord(movies.Current());
 }
 
-void TMain::OnCustomFieldRenamed(int index)
+void TMainPrivate::OnCustomFieldRenamed(int index)
 {
     Q_UNUSED(index);
     m_ui->MovieFrame->SetCustomFieldNames(Database()->CustomFieldNames());
     Movies().OnCustomFieldRenamed(Database()->CustomFieldNames());
 }
 
-TCardSettings TMain::CardSettings() const
+TCardSettings TMainPrivate::CardSettings() const
 {
     TCardSettings card;
     std::copy(
@@ -220,7 +220,7 @@ TCardSettings TMain::CardSettings() const
     card.AudioCodecs = m_settings.AudioCodecsList;
     card.Careers = m_settings.CareerList;
     card.DoMovieColors = m_settings.DoMovieColors;
-    const std::array<int, 21> colors = PaletteColors(m_settings.Colors, palette());
+    const std::array<int, 21> colors = PaletteColors(m_settings.Colors, q.palette());
     card.MainColor = ColorFromWindows(colors[16]);
     card.CustomColor = ColorFromWindows(colors[17]);
     card.FileColor = ColorFromWindows(colors[18]);
@@ -229,25 +229,25 @@ TCardSettings TMain::CardSettings() const
     return card;
 }
 
-void TMain::ApplyListLook()
+void TMainPrivate::ApplyListLook()
 {
     // The window's palette: on a theme switch the window hears of it before its lists do.
     for (TListController *lists : m_lists)
-        lists->ApplyLook(palette());
+        lists->ApplyLook(q.palette());
 }
 
-void TMain::RepaintLists()
+void TMainPrivate::RepaintLists()
 {
     for (TListController *lists : m_lists)
         lists->Repaint();
 }
 
-bool TMain::SelectRecord(TDBItem *record)
+bool TMainPrivate::SelectRecord(TDBItem *record)
 {
     return record && Lists(record->Kind()).SelectRecord(record);
 }
 
-void TMain::OnLinkRequested(TDBItem *movie)
+void TMainPrivate::OnLinkRequested(TDBItem *movie)
 {
     IRecordCard *card = Movies().Card();
     if (m_peopleMode || !card || !movie || movie->Kind() != TRecordKind::Movie)

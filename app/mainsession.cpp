@@ -8,46 +8,46 @@
 #include "app/webcontroller.h"
 #include "catalog/videodatabase.h"
 
-std::unique_ptr<TVideoDatabase> TMain::TSessionHost::MakeCatalog(const QString &fileName)
+std::unique_ptr<TVideoDatabase> TMainPrivate::TSessionHost::MakeCatalog(const QString &fileName)
 {
     return m_owner->NewCatalog(fileName);
 }
 
-void TMain::TSessionHost::Log(const QString &line)
+void TMainPrivate::TSessionHost::Log(const QString &line)
 {
     m_owner->m_ui->LogForm->AddLine(line);
 }
 
-void TMain::TSessionHost::ShowStatusText(const QString &text)
+void TMainPrivate::TSessionHost::ShowStatusText(const QString &text)
 {
     m_owner->ShowStatusText(text);
 }
 
-void TMain::TSessionHost::StoreEdits()
+void TMainPrivate::TSessionHost::StoreEdits()
 {
     if (m_owner->m_edit->EditState() == TEditState::Editing)
         m_owner->m_edit->StoreCardInput();
 }
 
-bool TMain::TSessionHost::WorkInProgress() const
+bool TMainPrivate::TSessionHost::WorkInProgress() const
 {
     // An import or export in progress counts as editing: saving waits for it.
     return m_owner->m_edit->EditState() == TEditState::Editing || m_owner->m_busy;
 }
 
-QString TMain::TSessionHost::InitialFolder(int slot) const
+QString TMainPrivate::TSessionHost::InitialFolder(int slot) const
 {
     return m_owner->InitialFolder(slot);
 }
 
-void TMain::TSessionHost::RememberFolder(int slot, const QString &folder)
+void TMainPrivate::TSessionHost::RememberFolder(int slot, const QString &folder)
 {
     m_owner->RememberFolder(slot, folder);
 }
 
-void TMain::TSessionHost::CatalogClosing()
+void TMainPrivate::TSessionHost::CatalogClosing()
 {
-    TMain &w = *m_owner;
+    TMainPrivate &w = *m_owner;
     w.m_edit->SetEditState(TEditState::None);
     // The cards let go of their records before the catalog that owns them goes (a card
     // hidden behind the grid, or of the other mode, still holds one).
@@ -60,9 +60,9 @@ void TMain::TSessionHost::CatalogClosing()
     w.m_web->ReleaseCatalog();
 }
 
-void TMain::TSessionHost::CatalogRead()
+void TMainPrivate::TSessionHost::CatalogRead()
 {
-    TMain &w = *m_owner;
+    TMainPrivate &w = *m_owner;
     w.ConnectEvents();
     w.AddCustomColumns();
     for (TListController *lists : w.m_lists)
@@ -73,40 +73,40 @@ void TMain::TSessionHost::CatalogRead()
     w.Database()->OnListChanged();
 }
 
-void TMain::TSessionHost::ReadOnlyDecided()
+void TMainPrivate::TSessionHost::ReadOnlyDecided()
 {
-    TMain &w = *m_owner;
+    TMainPrivate &w = *m_owner;
     w.m_transfers->PluginMenu().SetReadOnly(w.ReadOnly());
     w.ApplyCardSettings();
     w.UpdateTitle();
     w.CommandUpdate();
 }
 
-void TMain::TSessionHost::CatalogOpened()
+void TMainPrivate::TSessionHost::CatalogOpened()
 {
     m_owner->m_web->ApplySettings();
 }
 
-void TMain::TSessionHost::CatalogReplaced()
+void TMainPrivate::TSessionHost::CatalogReplaced()
 {
-    TMain &w = *m_owner;
+    TMainPrivate &w = *m_owner;
     w.ChooseStartMode();
     w.UpdateModeTexts();
     w.UpdateTitle();
     w.CommandUpdate();
 }
 
-void TMain::TSessionHost::RecentChanged()
+void TMainPrivate::TSessionHost::RecentChanged()
 {
     m_owner->RebuildRecentMenu();
 }
 
-void TMain::TSessionHost::ProtectionChanged()
+void TMainPrivate::TSessionHost::ProtectionChanged()
 {
     m_owner->UpdateProtectCaption();
 }
 
-void TMain::TSessionHost::RecordsAppended()
+void TMainPrivate::TSessionHost::RecordsAppended()
 {
     m_owner->UpdateStatusBar();
     m_owner->CommandUpdate();

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "app/catalogsession.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 
 // The window's side of the catalog session: what the lists, cards, title and actions do when
 // the session opens, decides or replaces a catalog (mainsession.cpp).
-class TMain::TSessionHost : public ISessionHost
+class TMainPrivate::TSessionHost : public ISessionHost
 {
 public:
-    explicit TSessionHost(TMain *owner)
+    explicit TSessionHost(TMainPrivate *owner)
         : m_owner(owner)
     {}
 
@@ -29,5 +29,5 @@ public:
     void RecordsAppended() override;
 
 private:
-    TMain *m_owner;
+    TMainPrivate *m_owner;
 };

@@ -5,35 +5,35 @@
 #include <QTimer>
 
 #include "app/catalogsession.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/shutdownsignals.h"
 
 using namespace Qt::StringLiterals;
 
-void TMain::CatchSessionEnd()
+void TMainPrivate::CatchSessionEnd()
 {
     if (m_shutdownSignals)
         return;
-    m_shutdownSignals = new TShutdownSignals([this](int) { CloseOrderly(); }, this);
-    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+    m_shutdownSignals = new TShutdownSignals([this](int) { CloseOrderly(); }, &q);
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &q, [this](QSessionManager &) {
         CommitData();
     });
 }
 
-void TMain::CloseOrderly()
+void TMainPrivate::CloseOrderly()
 {
     m_orderlyClose = true;
     if (m_busy && !m_closing) {
         // An import or export is running: the close follows once it is over.
-        QTimer::singleShot(200, this, [this] { CloseOrderly(); });
+        QTimer::singleShot(200, &q, [this] { CloseOrderly(); });
         return;
     }
-    close();
+    q.close();
     // Also ends the loops of open dialogs, and windows of the program other than this one.
     QCoreApplication::exit(0);
 }
 
-void TMain::CommitData()
+void TMainPrivate::CommitData()
 {
     if (m_closing || m_busy)
         return;

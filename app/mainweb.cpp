@@ -10,7 +10,7 @@
 #include "app/maincards_p.h"
 #include "app/maindialogs.h"
 #include "app/mainui_p.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow_p.h"
 #include "app/recordcommands.h"
 #include "app/transfercontroller.h"
 #include "app/waitwindow.h"
@@ -20,10 +20,10 @@
 
 using namespace Qt::StringLiterals;
 
-class TMain::TWebHost : public IWebHost
+class TMainPrivate::TWebHost : public IWebHost
 {
 public:
-    explicit TWebHost(TMain &window)
+    explicit TWebHost(TMainPrivate &window)
         : m_window(window)
     {}
 
@@ -50,7 +50,7 @@ public:
     {
         return m_window.Shown().SelectedRecordsBelowGroups();
     }
-    TDBItem *CreateRecord(int kind) override { return m_window.Records().CreateRecord(kind); }
+    TDBItem *CreateRecord(int kind) override { return m_window.m_records->CreateRecord(kind); }
     void KeepCardInput() override
     {
         if (m_window.Edit().EditState() == TEditState::Editing)
@@ -111,17 +111,17 @@ public:
     void OpenAddress(const QString &address) override { m_window.m_cardLink->OpenAddress(address); }
     void WebSearch(int engine, const QString &text) override
     {
-        m_window.Filters().WebSearch(engine, text);
+        m_window.m_filters->WebSearch(engine, text);
     }
 
 private:
-    TMain &m_window;
+    TMainPrivate &m_window;
 };
 
-void TMain::CreateWebController()
+void TMainPrivate::CreateWebController()
 {
     m_web = std::make_unique<TWebController>(std::make_unique<TWebHost>(*this),
-                                             this,
+                                             &q,
                                              m_settings,
                                              m_folders,
                                              m_registry,

@@ -29,6 +29,7 @@
 #include "app/maindialogs.h"
 #include "app/mainsession_p.h"
 #include "app/mainui_p.h"
+#include "app/mainwindow_p.h"
 #include "app/passdlg.h"
 #include "app/pluginsettings.h"
 #include "app/prefs/prefsform.h"
@@ -62,7 +63,7 @@ namespace {
 class TTransferHost : public ITransferHost
 {
 public:
-    explicit TTransferHost(TMain &window)
+    explicit TTransferHost(TMainPrivate &window)
         : m_window(window)
     {}
 
@@ -71,67 +72,46 @@ public:
     {
         m_window.RememberFolder(slot, folder);
     }
-    void RunWebPlugin(int index) override { m_window.Web().RunWebPlugin(index); }
-    void UpdateCardButtons() override { m_window.Web().UpdateCardButtons(); }
+    void RunWebPlugin(int index) override { m_window.m_web->RunWebPlugin(index); }
+    void UpdateCardButtons() override { m_window.m_web->UpdateCardButtons(); }
 
 private:
-    TMain &m_window;
+    TMainPrivate &m_window;
 };
 
 } // namespace
 
 // Messages of the language loader and the plug-in registry go through the window's dialogs;
 // they may come before the window is shown, so the parent is only used when visible.
-class TMain::TMessageBoxSink : public IMessageSink
+class TMainPrivate::TMessageBoxSink : public IMessageSink
 {
 public:
-    explicit TMessageBoxSink(TMain *owner)
+    explicit TMessageBoxSink(TMainPrivate *owner)
         : m_owner(owner)
     {}
 
     void ShowMessage(TMessageKind kind, const QString &caption, const QString &text) override
     {
-        QWidget *parent = m_owner->isVisible() ? m_owner : nullptr;
+        QWidget *parent = m_owner->q.isVisible() ? &m_owner->q : nullptr;
         m_owner->m_dialogs->ShowMessage(parent, kind, caption, text);
     }
 
 private:
-    TMain *m_owner;
+    TMainPrivate *m_owner;
 };
 
 TMain::TMain(const TMainOptions &options, QWidget *parent)
     : QMainWindow(parent)
-    , m_options(options)
-    , m_messages(std::make_unique<TMessageBoxSink>(this))
-    , m_dialogs(options.dialogs ? options.dialogs : std::make_shared<TQtMainDialogs>(&m_language))
-    , m_passwords(options.passwords ? options.passwords
-                                    : std::make_shared<TPasswordPrompt>(this, &m_language))
-    , m_language(m_messages.get())
-    , m_registry(m_messages.get(), [this](int number) { return m_language.Text(number); })
-    , m_sessionHost(std::make_unique<TSessionHost>(this))
-    , m_session(std::make_unique<TCatalogSession>(
-          *m_sessionHost,
-          *m_dialogs,
-          *m_passwords,
-          m_settings,
-          m_folders,
-          [this](int number, const QString &defaultText) { return Text(number, defaultText); },
-          this))
-    , m_ui(std::make_unique<TMainUi>())
+    , d(std::make_unique<TMainPrivate>(*this, options))
 {
     setObjectName(u"Main"_s);
     // Catalogs dragged from the desktop open (maindrops.cpp).
     setAcceptDrops(true);
-    m_stats = std::make_unique<TStatsController>(*this, m_language);
-    m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
-    m_tools = std::make_unique<TToolsController>(*this, m_settings);
-    m_filters = std::make_unique<TFilterController>(*this, m_settings, m_language);
-    m_transfers = std::make_unique<TTransferController>(
-        *this, std::make_unique<TTransferHost>(*this), m_registry, m_settings, m_language);
+    d->CreateControllers();
 
-    StartUp();
+    d->StartUp();
 
-    if (m_options.useIdleEvents) {
+    if (d->m_options.useIdleEvents) {
         // Qt has no idle message; the moment the event loop is about to wait is the same.
         // The work is queued so nothing heavy runs inside the dispatcher's callback.
         if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
@@ -143,22 +123,40 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
     }
 }
 
-TVideoDatabase *TMain::Database() const
+TMain::~TMain() = default;
+
+TMainPrivate::TMainPrivate(TMain &window, const TMainOptions &options)
+    : q(window)
+    , m_options(options)
+    , m_messages(std::make_unique<TMessageBoxSink>(this))
+    , m_dialogs(options.dialogs ? options.dialogs : std::make_shared<TQtMainDialogs>(&m_language))
+    , m_passwords(options.passwords ? options.passwords
+                                    : std::make_shared<TPasswordPrompt>(&q, &m_language))
+    , m_language(m_messages.get())
+    , m_registry(m_messages.get(), [this](int number) { return m_language.Text(number); })
+    , m_sessionHost(std::make_unique<TSessionHost>(this))
+    , m_session(std::make_unique<TCatalogSession>(
+          *m_sessionHost,
+          *m_dialogs,
+          *m_passwords,
+          m_settings,
+          m_folders,
+          [this](int number, const QString &defaultText) { return Text(number, defaultText); },
+          &q))
+    , m_ui(std::make_unique<TMainUi>())
+{}
+
+void TMainPrivate::CreateControllers()
 {
-    return m_session->Database();
+    m_stats = std::make_unique<TStatsController>(*this, m_language);
+    m_loans = std::make_unique<TLoanController>(*this, m_folders, m_settings);
+    m_tools = std::make_unique<TToolsController>(*this, m_settings);
+    m_filters = std::make_unique<TFilterController>(*this, m_settings, m_language);
+    m_transfers = std::make_unique<TTransferController>(
+        *this, std::make_unique<TTransferHost>(*this), m_registry, m_settings, m_language);
 }
 
-bool TMain::ReadOnly() const
-{
-    return m_session->ReadOnly();
-}
-
-const TFilterState &TMain::Filter() const
-{
-    return m_filters->State();
-}
-
-TMain::~TMain()
+TMainPrivate::~TMainPrivate()
 {
     // A window destroyed without closing (tests, a failed start) still saves its work.
     if (!m_closing) {
@@ -174,9 +172,166 @@ TMain::~TMain()
     m_session->Release();
 }
 
+// ----- what the program's main and the tests use ---------------------------------------------
+
+TVideoDatabase *TMain::Database() const
+{
+    return d->Database();
+}
+
+bool TMain::ReadOnly() const
+{
+    return d->ReadOnly();
+}
+
+bool TMain::PeopleMode() const
+{
+    return d->m_peopleMode;
+}
+
+TCatalogSession &TMain::Session() const
+{
+    return *d->m_session;
+}
+
+const TSettings &TMain::Settings() const
+{
+    return d->m_settings;
+}
+
+const TAppFolders &TMain::Folders() const
+{
+    return d->m_folders;
+}
+
+TWideLanguage &TMain::Language()
+{
+    return d->m_language;
+}
+
+TLogForm *TMain::LogForm() const
+{
+    return d->LogForm();
+}
+
+QAction *TMain::Action(const QString &name) const
+{
+    return d->Action(name);
+}
+
+void TMain::SetMode(TRecordKind kind)
+{
+    d->SetMode(kind);
+}
+
+TListController &TMain::Lists(TRecordKind kind) const
+{
+    return d->Lists(kind);
+}
+
+TListController &TMain::Movies() const
+{
+    return d->Movies();
+}
+
+TListController &TMain::People() const
+{
+    return d->People();
+}
+
+TListController &TMain::Shown() const
+{
+    return d->Shown();
+}
+
+bool TMain::SetListView(TListController &lists, TViewMode view)
+{
+    return d->SetListView(lists, view);
+}
+
+bool TMain::SelectRecord(TDBItem *record)
+{
+    return d->SelectRecord(record);
+}
+
+TFilterController &TMain::Filters() const
+{
+    return *d->m_filters;
+}
+
+const TFilterState &TMain::Filter() const
+{
+    return d->Filter();
+}
+
+TStatsController &TMain::Stats() const
+{
+    return *d->m_stats;
+}
+
+TRecordCommands &TMain::Records() const
+{
+    return *d->m_records;
+}
+
+TCardEdit &TMain::Edit()
+{
+    return d->Edit();
+}
+
+void TMain::OnIdle()
+{
+    d->OnIdle();
+}
+
+void TMain::CommitData()
+{
+    d->CommitData();
+}
+
+void TMain::CatchSessionEnd()
+{
+    d->CatchSessionEnd();
+}
+
+bool TMain::SaveSettings()
+{
+    return d->SaveSettings();
+}
+
+void TMain::TranslateAll()
+{
+    d->TranslateAll();
+}
+
+QString TMain::InitialFolder(int slot) const
+{
+    return d->InitialFolder(slot);
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    d->OnClose(event);
+}
+
+TVideoDatabase *TMainPrivate::Database() const
+{
+    return m_session->Database();
+}
+
+bool TMainPrivate::ReadOnly() const
+{
+    return m_session->ReadOnly();
+}
+
+const TFilterState &TMainPrivate::Filter() const
+{
+    return m_filters->State();
+}
+
 // ----- start-up ---------------------------------------------------------------------------
 
-void TMain::StartUp()
+void TMainPrivate::StartUp()
 {
     CreateWebController();
     // The texts and plug-ins sit beside the program in a build, under its prefix when installed.
@@ -209,11 +364,11 @@ void TMain::StartUp()
     m_web->CreateUpdateCheck(AddAction(u"NewUpdatesAct"_s, 0, u"New updates"_s), m_ui->MainBar);
 
     // The log exists before the catalog so its first lines are kept.
-    m_ui->LogForm = new TLogForm(this);
+    m_ui->LogForm = new TLogForm(&q);
     m_ui->LogForm->setWindowFlag(Qt::Window);
     ApplyGrouping();
 
-    Translate(m_language, this);
+    Translate(m_language, &q);
     TranslateCodeTexts();
     UpdateBarHints();
     ApplySettings();
@@ -235,11 +390,11 @@ void TMain::StartUp()
         // Asked once the window is up, not from inside its constructor.
         const QString file = m_commandLine.File;
         QMetaObject::invokeMethod(
-            this, [this, file] { m_transfers->OfferImport(file); }, Qt::QueuedConnection);
+            &q, [this, file] { m_transfers->OfferImport(file); }, Qt::QueuedConnection);
     }
 }
 
-QString TMain::CommandLineCatalog()
+QString TMainPrivate::CommandLineCatalog()
 {
     const QString &file = m_commandLine.File;
     if (file.isEmpty() || TTransferController::IsImportFile(file))
@@ -251,15 +406,15 @@ QString TMain::CommandLineCatalog()
             Text(3782, u"%1 cannot be opened as a catalog."_s).arg(QDir::toNativeSeparators(file));
         m_ui->LogForm->AddLine(text);
         QMetaObject::invokeMethod(
-            this,
-            [this, text] { m_dialogs->ShowError(this, Text(1802, u"Error"_s), text); },
+            &q,
+            [this, text] { m_dialogs->ShowError(&q, Text(1802, u"Error"_s), text); },
             Qt::QueuedConnection);
         return QString();
     }
     return file;
 }
 
-void TMain::LoadSettings()
+void TMainPrivate::LoadSettings()
 {
     TSettingsDefaults defaults = TSettingsDefaults::English(m_folders);
     // The default language is the user's, when the language table offers it.
@@ -292,7 +447,7 @@ void TMain::LoadSettings()
                                                                        : TImageFormat::Jpeg);
 }
 
-void TMain::ApplyLanguageSetting()
+void TMainPrivate::ApplyLanguageSetting()
 {
     // A language the table does not offer leaves the table's default in place.
     const int index = m_language.IndexOfLanguage(m_settings.Language);
@@ -300,15 +455,15 @@ void TMain::ApplyLanguageSetting()
         m_language.SetLanguage(index);
 }
 
-void TMain::ApplySettings()
+void TMainPrivate::ApplySettings()
 {
     if (m_settings.Maximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
+        q.setWindowState(q.windowState() | Qt::WindowMaximized);
     } else {
-        setGeometry(m_settings.Left, m_settings.Top, m_settings.Width, m_settings.Height);
+        q.setGeometry(m_settings.Left, m_settings.Top, m_settings.Width, m_settings.Height);
     }
     const int listWidth = std::max(MinListWidth, m_settings.Splitter);
-    m_ui->Splitter->setSizes({listWidth, std::max(MinCardWidth, width() - listWidth)});
+    m_ui->Splitter->setSizes({listWidth, std::max(MinCardWidth, q.width() - listWidth)});
     m_ui->Panels[0]->setFixedWidth(listWidth);
 
     ApplyListLook();
@@ -319,11 +474,11 @@ void TMain::ApplySettings()
     }
 }
 
-void TMain::CreateOtherWindows()
+void TMainPrivate::CreateOtherWindows()
 {
-    m_ui->WaitWindow = new TWaitWindow(this);
+    m_ui->WaitWindow = new TWaitWindow(&q);
     m_ui->WaitWindow->setObjectName(u"WaitWindow"_s);
-    m_ui->AboutBox = new TAboutBox(this);
+    m_ui->AboutBox = new TAboutBox(&q);
     Translate(m_language, m_ui->LogForm);
     Translate(m_language, m_ui->WaitWindow);
     Translate(m_language, m_ui->AboutBox);
@@ -331,13 +486,13 @@ void TMain::CreateOtherWindows()
 
 // ----- texts ---------------------------------------------------------------------------------
 
-QString TMain::Text(int number, const QString &defaultText) const
+QString TMainPrivate::Text(int number, const QString &defaultText) const
 {
     const QString text = m_language.Text(number);
     return text.isEmpty() ? defaultText : text;
 }
 
-void TMain::TranslateCodeTexts()
+void TMainPrivate::TranslateCodeTexts()
 {
     // The seen filter's entries sit in the seen button's menu too, which the walk leaves out.
     m_filters->RetranslateEntries();
@@ -346,9 +501,9 @@ void TMain::TranslateCodeTexts()
     m_ui->PeopleFrame->Retranslate();
 }
 
-void TMain::TranslateAll()
+void TMainPrivate::TranslateAll()
 {
-    Translate(m_language, this);
+    Translate(m_language, &q);
     TranslateCodeTexts();
     UpdateBarHints();
     for (QWidget *window : {static_cast<QWidget *>(m_ui->LogForm.data()),
@@ -376,7 +531,7 @@ void TMain::TranslateAll()
     m_edit->ShowCurrent();
 }
 
-void TMain::UpdateModeTexts()
+void TMainPrivate::UpdateModeTexts()
 {
     m_ui->MovieMenu->setTitle(m_peopleMode ? Text(298, u"People"_s) : Text(299, u"Movies"_s));
     Action(u"dbModeAct"_s)
@@ -388,7 +543,7 @@ void TMain::UpdateModeTexts()
     Action(u"LoanAct"_s)->setText(Text(1852, u"&Loan"_s));
 }
 
-void TMain::UpdateProtectCaption()
+void TMainPrivate::UpdateProtectCaption()
 {
     const bool isProtected = Database() && !Database()->Password().isEmpty();
     Action(u"ProtectAct"_s)
@@ -396,19 +551,19 @@ void TMain::UpdateProtectCaption()
                               : Text(1857, u"Pass&word Protect"_s));
 }
 
-void TMain::UpdateTitle()
+void TMainPrivate::UpdateTitle()
 {
     const QString fileName = Database() ? Database()->FileName() : QString();
-    setWindowTitle(TitleBarText(fileName,
-                                m_peopleMode,
-                                ReadOnly(),
-                                Database() && Database()->Modified(),
-                                Text(298, u"People"_s),
-                                Text(299, u"Movies"_s),
-                                Text(1867, u"Read-only"_s)));
+    q.setWindowTitle(TitleBarText(fileName,
+                                  m_peopleMode,
+                                  ReadOnly(),
+                                  Database() && Database()->Modified(),
+                                  Text(298, u"People"_s),
+                                  Text(299, u"Movies"_s),
+                                  Text(1867, u"Read-only"_s)));
 }
 
-void TMain::UpdateStatusBar()
+void TMainPrivate::UpdateStatusBar()
 {
     if (!Database()) {
         for (QLabel *panel : m_ui->Panels)
@@ -424,7 +579,7 @@ void TMain::UpdateStatusBar()
     }
 }
 
-void TMain::ShowStatusText(const QString &text)
+void TMainPrivate::ShowStatusText(const QString &text)
 {
     m_ui->Panels[2]->setText(text);
     m_ui->Panels[2]->repaint();
@@ -432,7 +587,7 @@ void TMain::ShowStatusText(const QString &text)
 
 // ----- catalog -------------------------------------------------------------------------------
 
-void TMain::ConnectEvents()
+void TMainPrivate::ConnectEvents()
 {
     Database()->OnModifiedChanged = [this](bool modified) {
         Action(u"SaveDBAct"_s)->setEnabled(modified);
@@ -449,13 +604,13 @@ void TMain::ConnectEvents()
     };
     Database()->OnRecordWriteFailed = [this](const QString &error) {
         m_ui->LogForm->AddLine(error);
-        m_dialogs->ShowError(this,
+        m_dialogs->ShowError(&q,
                              Text(1802, u"Error"_s),
                              Text(1818, u"The record could not be saved:#13%1"_s).arg(error));
     };
     Database()->OnBackupFailed = [this](const QString &error) {
         m_ui->LogForm->AddLine(error);
-        m_dialogs->ShowError(this,
+        m_dialogs->ShowError(&q,
                              Text(1802, u"Error"_s),
                              Text(3820,
                                   u"The backup could not be made; the previous backup is kept "
@@ -470,7 +625,7 @@ void TMain::ConnectEvents()
     };
 }
 
-void TMain::ChooseStartMode()
+void TMainPrivate::ChooseStartMode()
 {
     const int movies = Database()->MovieCount();
     const int people = Database()->PersonCount();
@@ -485,12 +640,12 @@ void TMain::ChooseStartMode()
 
 // ----- mode and commands ---------------------------------------------------------------------
 
-void TMain::SwitchMode()
+void TMainPrivate::SwitchMode()
 {
     SetMode(m_peopleMode ? TRecordKind::Movie : TRecordKind::Person);
 }
 
-void TMain::SetMode(TRecordKind kind)
+void TMainPrivate::SetMode(TRecordKind kind)
 {
     const bool people = kind == TRecordKind::Person;
     if (people == m_peopleMode)
@@ -501,7 +656,7 @@ void TMain::SetMode(TRecordKind kind)
     ApplyMode();
 }
 
-void TMain::ApplyMode()
+void TMainPrivate::ApplyMode()
 {
     const bool people = m_peopleMode;
     m_settings.Mode = people ? 1 : 0;
@@ -529,7 +684,7 @@ void TMain::ApplyMode()
 
 // ----- folders of the file dialogs -----------------------------------------------------------
 
-QString TMain::InitialFolder(int slot) const
+QString TMainPrivate::InitialFolder(int slot) const
 {
     if (slot < 0 || slot >= TSettings::FolderSlotCount)
         return {};
@@ -545,7 +700,7 @@ QString TMain::InitialFolder(int slot) const
     return m_folders.DataFolder;
 }
 
-void TMain::RememberFolder(int slot, const QString &folder)
+void TMainPrivate::RememberFolder(int slot, const QString &folder)
 {
     if (slot < 0 || slot >= TSettings::FolderSlotCount || m_settings.InitDirType[slot] != 0)
         return;
@@ -554,9 +709,9 @@ void TMain::RememberFolder(int slot, const QString &folder)
 
 // ----- preferences ---------------------------------------------------------------------------
 
-void TMain::ShowPreferences()
+void TMainPrivate::ShowPreferences()
 {
-    auto *form = new TPrefsForm(this);
+    auto *form = new TPrefsForm(&q);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     form->SetUpdateChecker([this] { m_web->StartUpdateCheck(false); });
     m_web->SetPrefsForm(form);
@@ -615,21 +770,21 @@ void TMain::ShowPreferences()
     m_transfers->RebuildMenus();
     if (!SaveSettings())
         m_dialogs->ShowError(
-            this,
+            &q,
             Text(1802, u"Error"_s),
             Text(3780, u"The settings could not be saved to %1."_s).arg(m_folders.SettingsPath()));
 }
 
-bool TMain::SaveSettings()
+bool TMainPrivate::SaveSettings()
 {
     m_settings.RecentFiles = m_session->Recent().Store();
     m_settings.Language = m_language.LanguageId();
     m_settings.ScreenshotsAsBitmaps = TScreenMaker::DefaultGrabFormat() == TImageFormat::Bmp;
     if (Database())
         m_settings.FileName = Database()->FileName();
-    m_settings.Maximized = isMaximized();
-    if (!isMaximized() && !isMinimized()) {
-        const QRect bounds = geometry();
+    m_settings.Maximized = q.isMaximized();
+    if (!q.isMaximized() && !q.isMinimized()) {
+        const QRect bounds = q.geometry();
         m_settings.Left = bounds.left();
         m_settings.Top = bounds.top();
         m_settings.Width = bounds.width();
@@ -647,7 +802,7 @@ bool TMain::SaveSettings()
 
 // ----- idle, auto-save and shutdown ----------------------------------------------------------
 
-void TMain::OnIdle()
+void TMainPrivate::OnIdle()
 {
     if (m_closing)
         return;
@@ -656,7 +811,7 @@ void TMain::OnIdle()
     m_session->OnIdle();
 }
 
-void TMain::closeEvent(QCloseEvent *event)
+void TMainPrivate::OnClose(QCloseEvent *event)
 {
     if (m_busy) {
         event->ignore();
@@ -683,7 +838,7 @@ void TMain::closeEvent(QCloseEvent *event)
             saved.Ok() ? Text(3864, u"%1 is write-protected."_s).arg(Database()->FileName())
                        : saved.Error();
         if (!ok
-            && !m_dialogs->AskYesNo(this,
+            && !m_dialogs->AskYesNo(&q,
                                     Text(1802, u"Error"_s),
                                     error + u"\n\n"_s
                                         + Text(177, u"Close anyway and lose the changes?"_s))) {
@@ -694,7 +849,7 @@ void TMain::closeEvent(QCloseEvent *event)
             Database()->SetModified(false);
     }
     m_closing = true;
-    hide();
+    q.hide();
     QCoreApplication::processEvents();
     SaveSettings();
     m_edit->SetEditState(TEditState::None);
