@@ -1,6 +1,7 @@
 // The htmlexport plug-in (type 7): movies as a web page. The chosen NAME.html is the page;
 // the posters, as thumbnails, go to NAME_files/posters/ beside it, as browsers save pages.
 // Both are written under temporary names and take their real ones in EndExport only.
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -60,10 +61,15 @@ THtmlExport &State()
     return state;
 }
 
+// A poster inside the partial folder, which as a whole takes its name only at the end:
+// no temporary name and no sync of its own.
 bool WriteFile(const std::string &path, std::string_view bytes)
 {
-    TPartialFile file;
-    return file.Open(path) && file.Write(bytes) && file.Commit();
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 // The poster into the partial folder; its address relative to the page, or empty.
