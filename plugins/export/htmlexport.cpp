@@ -1,5 +1,5 @@
-// The htmlexport plug-in (type 7): movies as a web page. The chosen NAME.html is the page;
-// the posters, as thumbnails, go to NAME_files/posters/ beside it, as browsers save pages.
+// The htmlexport plug-in (type 7): movies or people as a web page. The chosen NAME.html is the
+// page; the posters, as thumbnails, go to NAME_files/posters/ beside it, as browsers save pages.
 // Both are written under temporary names and take their real ones in EndExport only.
 #include <cstdio>
 #include <filesystem>
@@ -72,13 +72,13 @@ bool WriteFile(const std::string &path, std::string_view bytes)
     return std::fclose(file) == 0 && written;
 }
 
-// The poster into the partial folder; its address relative to the page, or empty.
-std::string WritePoster(THtmlExport &state, const TMovieTextRec &movie)
+// The poster or photo into the partial folder; its address relative to the page, or empty.
+std::string WritePoster(THtmlExport &state, const char16_t *formatSlot, const char16_t *base64)
 {
-    const std::string format = Utf8(movie.Slots[MoviePictureFormat]);
+    const std::string format = Utf8(formatSlot);
     if (format.empty() || format == "0")
         return {};
-    std::string bytes = FromBase64(Utf8(movie.Slots[MoviePicture]));
+    std::string bytes = FromBase64(Utf8(base64));
     const char *extension = nullptr;
     if (bytes.size() > 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0) {
         extension = ".jpg";
@@ -173,10 +173,10 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetFilter(int32_t lang) noexcept
     return lang == RK_LANG_GERMAN ? u"Webseiten (*.html)|*.html" : u"Web pages (*.html)|*.html";
 }
 
-// Movies only.
+// Movies and people alike; the answer is handed back to NeedsPoster.
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportType(int32_t mode) noexcept
 {
-    return mode == 0 ? 1 : 0;
+    return mode == 0 || mode == 1 ? 1 : 0;
 }
 
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL NeedsPoster(int32_t exportType) noexcept
@@ -192,7 +192,7 @@ BeginExport(const char16_t *fileName, int32_t, uint8_t mode, int32_t *, uint8_t 
         Fail(state);
         state.failed = false;
         state.posters = 0;
-        if (mode != 0)
+        if (mode > 1)
             return 0;
         const fs::path target = Utf8(fileName);
         if (target.filename().empty())
@@ -218,7 +218,7 @@ BeginExport(const char16_t *fileName, int32_t, uint8_t mode, int32_t *, uint8_t 
             Fail(state);
             return 0;
         }
-        state.html.emplace(stem, state.language);
+        state.html.emplace(stem, state.language, mode == 1);
         if (!state.page.Write(state.html->Head())) {
             Fail(state);
             return 0;
@@ -238,7 +238,10 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportMovie(const TMovieTextRec *movie,
         if (!movie || state.failed || !state.html)
             return 0;
         const bool episode = (isEpisode & 0xFF) != 0;
-        const std::string poster = episode ? std::string() : WritePoster(state, *movie);
+        const std::string poster =
+            episode
+                ? std::string()
+                : WritePoster(state, movie->Slots[MoviePictureFormat], movie->Slots[MoviePicture]);
         if (state.failed || !state.page.Write(state.html->Add(*movie, episode, poster))) {
             Fail(state);
             return 0;
@@ -250,9 +253,23 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportMovie(const TMovieTextRec *movie,
     }
 }
 
-RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportHuman(const THumanTextRec *) noexcept
+RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportHuman(const THumanTextRec *human) noexcept
 {
-    return 0;
+    THtmlExport &state = State();
+    try {
+        if (!human || state.failed || !state.html)
+            return 0;
+        const std::string photo =
+            WritePoster(state, human->Slots[PersonPictureFormat], human->Slots[PersonPicture]);
+        if (state.failed || !state.page.Write(state.html->Add(*human, photo))) {
+            Fail(state);
+            return 0;
+        }
+        return -1;
+    } catch (...) {
+        Fail(state);
+        return 0;
+    }
 }
 
 // The posters' folder replaces an earlier one of the same name, then the page appears.

@@ -1,6 +1,8 @@
 #include "htmlpage.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <span>
 
 #include "exportfile.h"
 #include "htmltext.h"
@@ -131,14 +133,15 @@ std::string UrlPath(std::string_view name)
     return out;
 }
 
-THtmlPage::THtmlPage(std::string title, int32_t lang)
+THtmlPage::THtmlPage(std::string title, int32_t lang, bool people)
     : m_title(std::move(title))
     , m_lang(lang)
+    , m_people(people)
 {}
 
 const char16_t *THtmlPage::Caption(int slot) const
 {
-    return MovieSlotCaption(slot, m_lang);
+    return m_people ? PersonSlotCaption(slot, m_lang) : MovieSlotCaption(slot, m_lang);
 }
 
 std::string THtmlPage::Head() const
@@ -290,17 +293,88 @@ std::string THtmlPage::Add(const TMovieTextRec &movie, bool episode, std::string
     return out;
 }
 
+std::string THtmlPage::Add(const THumanTextRec &person, std::string_view photo)
+{
+    const auto slot = [&](int index) { return Utf8(person.Slots[index]); };
+    const std::string name = slot(PersonName);
+    const std::string url = slot(PersonUrl);
+    const std::string birthday = DateOfDays(slot(PersonBirthday));
+    const std::string rating = slot(PersonRating);
+    const std::string stars = Stars(Number(rating));
+    const std::string bio = slot(PersonBio);
+
+    const int cells[] = {PersonTransName, PersonBirthday, PersonBirthplace, PersonCareer};
+    m_rows += "<tbody>\n<tr><td>" + TitleMarkup(name, url) + "</td>";
+    for (const int cell : cells) {
+        m_rows += "<td>";
+        AppendEscaped(m_rows, cell == PersonBirthday ? birthday : slot(cell));
+        m_rows += "</td>";
+    }
+    m_rows += "<td data-value=\"" + std::to_string(Number(rating) > 0 ? Number(rating) : 0.0)
+              + "\">" + stars + "</td></tr>\n</tbody>\n";
+
+    std::string card = "<article class=\"card\">\n";
+    if (photo.empty()) {
+        card += "<div class=\"noposter\"></div>\n";
+    } else {
+        card += "<img src=\"";
+        AppendEscaped(card, photo);
+        card += "\" alt=\"\" loading=\"lazy\">\n";
+    }
+    card += "<h2>" + TitleMarkup(name, url) + "</h2>\n";
+    for (const int cell : cells) {
+        const std::string text = cell == PersonBirthday ? birthday : slot(cell);
+        if (text.empty())
+            continue;
+        card += "<p><b>";
+        AppendEscaped(card, Utf8(Caption(cell)));
+        card += ":</b> ";
+        AppendEscaped(card, text);
+        card += "</p>\n";
+    }
+    if (!stars.empty())
+        card += "<p class=\"stars\">" + stars + "</p>\n";
+    if (!bio.empty()) {
+        card += "<details><summary>";
+        AppendEscaped(card, Utf8(Caption(PersonBio)));
+        card += "</summary><p class=\"description\">";
+        AppendEscaped(card, bio);
+        card += "</p></details>\n";
+    }
+    return card + "</article>\n";
+}
+
+std::string DateOfDays(std::string_view days)
+{
+    const double serial = Number(days);
+    if (!(serial >= 1 && serial < 2958466)) // 0100-01-01 .. 9999-12-31
+        return {};
+    // Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+    const long z = long(serial) - 25569 + 719468;
+    const long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long dayOfEra = z - era * 146097;
+    const long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long mp = (5 * dayOfYear + 2) / 153;
+    const long day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const long month = mp < 10 ? mp + 3 : mp - 9;
+    const long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld", year, month, day);
+    return text;
+}
+
 std::string THtmlPage::Finish()
 {
     std::string out = CloseCard();
     out += "</section>\n<section class=\"list\">\n<table>\n<thead><tr>";
-    for (const int slot : {int(MovieTitle),
-                           int(MovieYear),
-                           int(MovieGenre),
-                           int(MovieDirector),
-                           int(MovieActors),
-                           int(MovieRating),
-                           int(MovieLength)}) {
+    static constexpr int MovieColumns[] = {
+        MovieTitle, MovieYear, MovieGenre, MovieDirector, MovieActors, MovieRating, MovieLength};
+    static constexpr int PersonColumns[] = {
+        PersonName, PersonTransName, PersonBirthday, PersonBirthplace, PersonCareer, PersonRating};
+    for (const int slot :
+         m_people ? std::span<const int>(PersonColumns) : std::span<const int>(MovieColumns)) {
         out += "<th><button type=\"button\">";
         AppendEscaped(out, Utf8(Caption(slot)));
         out += "</button></th>";

@@ -26,7 +26,13 @@ enum : int {
     MoviePictureFormat = 48,
     MoviePicture = 49,
     PersonName = 0,
+    PersonTransName = 1,
+    PersonBirthday = 3,
+    PersonBirthplace = 4,
+    PersonCareer = 6,
     PersonUrl = 7,
+    PersonRating = 8,
+    PersonBio = 9,
     PersonPictureFormat = 13,
     PersonPicture = 14,
 };

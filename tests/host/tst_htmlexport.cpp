@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "catalog/actor.h"
+#include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/image.h"
 #include "catalog/movie.h"
@@ -54,9 +56,9 @@ protected:
         movie->SetTitle(title);
         return movie;
     }
-    QString Export(const QList<TDBItem *> &records)
+    QString Export(const QList<TDBItem *> &records, bool people = false)
     {
-        EXPECT_TRUE(RunExport(HtmlExport, records, false, ui).Ok());
+        EXPECT_TRUE(RunExport(HtmlExport, records, people, ui).Ok());
         QFile page(*ui.file);
         return page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : QString();
     }
@@ -111,6 +113,19 @@ TEST_F(HtmlExportTest, HostileTextStaysText)
     }
     EXPECT_FALSE(page.contains(u'\x07'));
     EXPECT_TRUE(page.contains(u"bell and nul-free control"_s));
+    CheckWithPython(hostile);
+
+    // People get the same treatment, with birthdays as dates.
+    QList<TDBItem *> people;
+    for (const QString &text : hostile) {
+        auto *person = static_cast<TActor *>(db->AddRecord(1, text));
+        person->SetBio(text);
+        person->SetBirthday(DateToDays(QDate(1961, 2, 17)));
+        people.append(person);
+    }
+    const QString peoplePage = Export(people, true);
+    EXPECT_EQ(peoplePage.count(u"<article class=\"card\">"_s), hostile.size());
+    EXPECT_TRUE(peoplePage.contains(u"<td>1961-02-17</td>"_s));
     CheckWithPython(hostile);
 }
 
