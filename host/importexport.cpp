@@ -800,7 +800,11 @@ Status RunExport(const QString &pluginPath,
                        static_cast<TBaseMovie &>(*a), static_cast<TBaseMovie &>(*b), sortSlot);
         return ascending ? order < 0 : order > 0;
     });
+    // A cancel stops the records and skips EndExport, so the plug-in can drop what it wrote.
+    bool cancelled = false;
     for (TDBItem *record : chosen) {
+        if (cancelled || (cancelled = ui.CancelRequested()))
+            break;
         if (people) {
             TTextRecord<RK_HUMAN_TEXT_SLOTS> texts;
             BuildHumanRecord(static_cast<TActor &>(*record), pictures, texts);
@@ -812,6 +816,8 @@ Status RunExport(const QString &pluginPath,
             ExportMovieWithEpisodes(static_cast<TMovie &>(*record),
                                     selection.onlyEpisodes,
                                     [&](const TBaseMovie &movie, bool episode) {
+                                        if (cancelled || (cancelled = ui.CancelRequested()))
+                                            return;
                                         TTextRecord<RK_MOVIE_TEXT_SLOTS> texts;
                                         BuildMovieRecord(movie, pictures, texts);
                                         TMovieTextRec rec;
@@ -821,7 +827,7 @@ Status RunExport(const QString &pluginPath,
                                     });
         }
     }
-    if (endExport)
+    if (endExport && !cancelled && !ui.CancelRequested())
         endExport();
     return {};
 }

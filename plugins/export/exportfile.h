@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Pieces both export plug-ins share: text conversion, the settings folder and a file that
+// appears at its name only when complete.
+
+// UTF-16 from the host as UTF-8; an unpaired surrogate becomes U+FFFD. Written by hand
+// because std::filesystem's and <codecvt>'s conversions would export template symbols.
+std::string Utf8(std::u16string_view text);
+inline std::string Utf8(const char16_t *text)
+{
+    return Utf8(std::u16string_view(text ? text : u""));
+}
+
+// $XDG_CONFIG_HOME/Reelkeep/plugins (or ~/.config/...), without a trailing slash; empty
+// when neither variable is set.
+std::string PluginConfigFolder();
+// Creates `folder` and its parents; false when it is not a folder afterwards.
+bool MakeFolders(const std::string &folder);
+
+// A file written as TARGET.partial and renamed over TARGET by Commit. Until then the
+// target is untouched; a failed write, Discard or the destructor (the plug-in unloaded
+// without EndExport) removes the partial file.
+class TPartialFile
+{
+public:
+    TPartialFile() = default;
+    TPartialFile(const TPartialFile &) = delete;
+    TPartialFile &operator=(const TPartialFile &) = delete;
+    ~TPartialFile() { Discard(); }
+
+    // Drops any earlier unfinished file and starts TARGET.partial; false when it cannot
+    // be created.
+    bool Open(const std::string &target);
+    // False once any write failed (disk full, I/O error); the file is removed then.
+    bool Write(std::string_view bytes);
+    // Flushes and renames over the target; false (and nothing left behind) on failure.
+    bool Commit();
+    void Discard();
+    bool IsOpen() const { return m_file != nullptr; }
+    const std::string &Target() const { return m_target; }
+
+private:
+    std::FILE *m_file = nullptr;
+    std::string m_target;
+    std::string m_partial;
+};

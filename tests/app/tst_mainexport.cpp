@@ -1,0 +1,54 @@
+// The shipped export plug-ins from the window's Export menu.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTreeView>
+
+#include "tests/support/mainfixture.h"
+#include "tests/support/samplecatalog.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using MainExportTest = MainWindowFixture;
+
+TEST_F(MainExportTest, ExportMenuWritesTheSelectionAsTableAndPage)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    for (const QString &plugin :
+         {QStringLiteral(RK_CSVEXPORT_PATH), QStringLiteral(RK_HTMLEXPORT_PATH)}) {
+        ASSERT_TRUE(QFile::copy(
+            plugin, QDir(Program()).filePath(u"Plugins/"_s + QFileInfo(plugin).fileName())));
+    }
+    Start(Nineties);
+    auto *list = window->findChild<QTreeView *>(u"MovieList"_s);
+    ASSERT_NE(list, nullptr);
+    list->selectAll();
+    auto *exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
+    ASSERT_NE(exportMenu, nullptr);
+    ASSERT_EQ(exportMenu->actions().size(), 2);
+
+    for (QAction *action : exportMenu->actions()) {
+        ASSERT_TRUE(action->isEnabled());
+        const bool csv = action->text().contains(u"CSV"_s);
+        const QString output = root.filePath(csv ? u"films.csv"_s : u"films.html"_s);
+        dialogs->saveAnswers.push_back(output);
+        action->trigger();
+        QFile out(output);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly)) << action->text().toStdString();
+        const QString text = QString::fromUtf8(out.readAll());
+        for (const auto &[title, genre, year] : Nineties)
+            EXPECT_TRUE(text.contains(title)) << title.toStdString();
+        if (csv) {
+            EXPECT_EQ(text.count(u"\r\n"_s), 1 + Nineties.size());
+        } else {
+            EXPECT_TRUE(text.startsWith(u"<!DOCTYPE html>"_s));
+            EXPECT_EQ(text.count(u"<article class=\"card\">"_s), Nineties.size());
+        }
+    }
+}
+
+} // namespace
