@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,6 +47,7 @@
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
 #include "host/pluginsframe.h"
+#include "logic/idlewatch.h"
 #include "views/actorframe.h"
 #include "views/cardhost.h"
 #include "views/mvframe.h"
@@ -131,16 +131,8 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
 
     StartUp();
 
-    if (m_options.useIdleEvents) {
-        // Qt has no idle message; the moment the event loop is about to wait is the same.
-        // The work is queued so nothing heavy runs inside the dispatcher's callback.
-        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
-            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-                QMetaObject::invokeMethod(
-                    this, [this] { OnIdle(); }, Qt::QueuedConnection);
-            });
-        }
-    }
+    if (m_options.useIdleEvents)
+        new TIdleWatch([this] { OnIdle(); }, this);
 }
 
 TVideoDatabase *TMain::Database() const
