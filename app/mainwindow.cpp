@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include "app/aboutbox.h"
 #include "app/cardedit.h"
@@ -57,6 +58,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A catalog file larger than this takes long enough to read that the wait window shows.
+constexpr qint64 SlowCatalogBytes = 1024 * 1024;
 
 // The window's side of the import and export runs: its dialog folders and the web flow.
 class TTransferHost : public ITransferHost
@@ -211,17 +215,35 @@ void TMain::StartUp()
     ApplySettings();
     m_filters->RebuildWebSearchMenus();
 
+    CreateOtherWindows();
+    // A big catalog takes a while to read: the window appears first and shows that it works.
+    QTimer::singleShot(0, this, [this] { OpenStartCatalog(); });
+}
+
+void TMain::OpenStartCatalog()
+{
     QElapsedTimer elapsed;
     elapsed.start();
+    // The wait window paints before a message about the command line is queued, so that
+    // message still comes after the questions of the catalog's opening.
+    const QString &given = m_commandLine.File;
+    const bool givenCatalog = !given.isEmpty() && !TTransferController::IsImportFile(given);
+    const bool slow =
+        QFileInfo(givenCatalog ? given : m_settings.FileName).size() > SlowCatalogBytes;
+    if (slow) {
+        m_ui->WaitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
+        m_ui->WaitWindow->SetProgress(0, 0);
+        m_ui->WaitWindow->ProcessEvents();
+    }
     const QString named = CommandLineCatalog();
     m_session->OpenAtStart(named);
+    if (slow)
+        m_ui->WaitWindow->HideWait();
     ChooseStartMode();
     UpdateModeTexts();
     m_ui->LogForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
     UpdateTitle();
     CommandUpdate();
-
-    CreateOtherWindows();
 
     if (TTransferController::IsImportFile(m_commandLine.File)) {
         // Asked once the window is up, not from inside its constructor.

@@ -83,6 +83,8 @@ protected:
         options.dialogs = dialogs;
         options.useIdleEvents = idleEvents;
         window = std::make_unique<TMain>(options);
+        // The catalog is read once the event loop runs.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Database() != nullptr; }));
     }
     // Closes the window as the user does; the window stays until the fixture ends.
     void Close() { ASSERT_TRUE(window->close()); }
