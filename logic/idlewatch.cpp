@@ -37,7 +37,6 @@ void TIdleWatch::RunIdle()
 {
     m_queued = false;
     m_running = true;
-    ++m_calls;
     m_onIdle();
     m_running = false;
 }

@@ -14,9 +14,6 @@ class TIdleWatch : public QObject
 public:
     explicit TIdleWatch(std::function<void()> onIdle, QObject *parent = nullptr);
 
-    // Idle calls made so far.
-    int Calls() const { return m_calls; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -29,5 +26,4 @@ private:
     bool m_worked = true;
     bool m_queued = false;
     bool m_running = false;
-    int m_calls = 0;
 };
