@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,6 +13,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include "app/aboutbox.h"
 #include "app/cardedit.h"
@@ -49,6 +49,7 @@
 #include "catalog/videodatabase.h"
 #include "host/installlayout.h"
 #include "host/pluginsframe.h"
+#include "logic/idlewatch.h"
 #include "views/actorframe.h"
 #include "views/cardhost.h"
 #include "views/mvframe.h"
@@ -58,6 +59,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A catalog file larger than this takes long enough to read that the wait window shows.
+constexpr qint64 SlowCatalogBytes = 1024 * 1024;
 
 // The window's side of the import and export runs: its dialog folders and the web flow.
 class TTransferHost : public ITransferHost
@@ -111,16 +115,8 @@ TMain::TMain(const TMainOptions &options, QWidget *parent)
 
     d->StartUp();
 
-    if (d->m_options.useIdleEvents) {
-        // Qt has no idle message; the moment the event loop is about to wait is the same.
-        // The work is queued so nothing heavy runs inside the dispatcher's callback.
-        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
-            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-                QMetaObject::invokeMethod(
-                    this, [this] { OnIdle(); }, Qt::QueuedConnection);
-            });
-        }
-    }
+    if (d->m_options.useIdleEvents)
+        new TIdleWatch([this] { OnIdle(); }, this);
 }
 
 TMain::~TMain() = default;
@@ -374,17 +370,35 @@ void TMainPrivate::StartUp()
     ApplySettings();
     m_filters->RebuildWebSearchMenus();
 
+    CreateOtherWindows();
+    // A big catalog takes a while to read: the window appears first and shows that it works.
+    QTimer::singleShot(0, &q, [this] { OpenStartCatalog(); });
+}
+
+void TMainPrivate::OpenStartCatalog()
+{
     QElapsedTimer elapsed;
     elapsed.start();
+    // The wait window paints before a message about the command line is queued, so that
+    // message still comes after the questions of the catalog's opening.
+    const QString &given = m_commandLine.File;
+    const bool givenCatalog = !given.isEmpty() && !TTransferController::IsImportFile(given);
+    const bool slow =
+        QFileInfo(givenCatalog ? given : m_settings.FileName).size() > SlowCatalogBytes;
+    if (slow) {
+        m_ui->WaitWindow->ShowWait(Text(1861, u"Working, please wait..."_s), false);
+        m_ui->WaitWindow->SetProgress(0, 0);
+        m_ui->WaitWindow->ProcessEvents();
+    }
     const QString named = CommandLineCatalog();
     m_session->OpenAtStart(named);
+    if (slow)
+        m_ui->WaitWindow->HideWait();
     ChooseStartMode();
     UpdateModeTexts();
     m_ui->LogForm->AddLine(u"Load time: %1ms"_s.arg(elapsed.elapsed()));
     UpdateTitle();
     CommandUpdate();
-
-    CreateOtherWindows();
 
     if (TTransferController::IsImportFile(m_commandLine.File)) {
         // Asked once the window is up, not from inside its constructor.

@@ -124,6 +124,8 @@ public:
     void CreateOtherWindows();
     QAction *AddAction(const QString &name, int tag, const QString &caption);
     void StartUp();
+    // Reads the catalog named on the command line or in the settings, once the window is up.
+    void OpenStartCatalog();
     // The catalog named on the command line ("" when none, or when it names a file to
     // import); a folder or unreadable name is reported and left alone.
     QString CommandLineCatalog();

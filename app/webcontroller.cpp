@@ -103,7 +103,9 @@ TWebController::TWebController(std::unique_ptr<IWebHost> host,
     , m_dialogs(std::move(dialogs))
     // An hour before now, so the first idle moment does not check at once.
     , m_lastCheckAttempt(NowDays() - 1.0 / 24.0)
-{}
+{
+    m_dueTimer.setSingleShot(true);
+}
 
 TWebController::~TWebController()
 {
@@ -304,12 +306,21 @@ void TWebController::SetPrefsForm(TPrefsForm *form)
 
 bool TWebController::StartDueVersionCheck(double now)
 {
-    if (!VersionCheckDue(m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now))
-        return false;
-    m_lastCheckAttempt = now;
-    if (IVersionCheck *check = RegisteredVersionCheck())
-        check->StartVersionCheck();
-    return true;
+    const bool due =
+        VersionCheckDue(m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now);
+    if (due)
+        m_lastCheckAttempt = now;
+    const int wait = MsUntilVersionCheckDue(
+        m_settings.DoUpdates, m_settings.LastUpdate, m_lastCheckAttempt, now);
+    if (wait < 0)
+        m_dueTimer.stop();
+    else
+        m_dueTimer.start(wait);
+    if (due) {
+        if (IVersionCheck *check = RegisteredVersionCheck())
+            check->StartVersionCheck();
+    }
+    return due;
 }
 
 void TWebController::StartUpdateCheck(bool silent)

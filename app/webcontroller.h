@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include "host/pluginmenu.h"
 #include "host/updatethread.h"
@@ -199,4 +200,7 @@ private:
     TUpdateNotice::TTarget m_updateTarget = TUpdateNotice::TTarget::None;
     // Day count of the last check started; the first idle check waits a while after start.
     double m_lastCheckAttempt = 0;
+    // Ticks when the next check falls due. It only wakes the event loop: the idle moment
+    // after the tick starts the check, so a quiet window needs no turns in between.
+    QTimer m_dueTimer;
 };

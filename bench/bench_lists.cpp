@@ -8,111 +8,36 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include "app/filtercontroller.h"
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/mainwindow.h"
-#include "bench/randomtext.h"
-#include "catalog/episode.h"
-#include "catalog/movie.h"
-#include "catalog/version.h"
-#include "catalog/videodatabase.h"
-#include "logic/settingsfile.h"
+#include "bench/windowfolder.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int MovieCount = 20000;
-constexpr int SeriesOneIn = 20;
 
 struct TWindowFixture
 {
     TWindowFixture()
     {
-        const QString program = dir.filePath(u"program"_s);
-        QDir().mkpath(program);
-        QFile::copy(QStringLiteral(RK_LANG_FILE), QDir(program).filePath(u"lang.txt"_s));
-        qputenv("HOME", dir.filePath(u"home"_s).toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir.filePath(u"home/.config"_s).toUtf8());
-
-        const QString catalog = dir.filePath(u"big.rkd"_s);
-        {
-            TVideoDatabase db(catalog);
-            db.Open();
-            TRandomText text(11,
-                             {u"night"_s,
-                              u"return"_s,
-                              u"city"_s,
-                              u"of"_s,
-                              u"the"_s,
-                              u"lost"_s,
-                              u"caf\u00e9"_s,
-                              u"\u0432\u043e\u0439\u043d\u0430"_s,
-                              u"river"_s,
-                              u"winter"_s,
-                              u"2"_s,
-                              u"king"_s});
-            TRandomText people(12,
-                               {u"Ann"_s,
-                                u"Bob"_s,
-                                u"Lee"_s,
-                                u"Kim"_s,
-                                u"Mia"_s,
-                                u"Noa"_s,
-                                u"Ola"_s,
-                                u"Ray"_s,
-                                u"Sam"_s,
-                                u"Tom"_s});
-            const QStringList genres = {u"Drama"_s,
-                                        u"Comedy"_s,
-                                        u"Horror"_s,
-                                        u"SciFi"_s,
-                                        u"Action"_s,
-                                        u"Western"_s,
-                                        u"Crime"_s,
-                                        u"War"_s,
-                                        u"Musical"_s,
-                                        u"Family"_s};
-            for (int i = 0; i < MovieCount; ++i) {
-                auto *movie = static_cast<TMovie *>(db.AddRecord(0));
-                movie->SetTitle(text.Words(1 + text.Pick(4), true));
-                movie->SetYear(text.Chance(30) ? 0 : 1930 + text.Pick(95));
-                QString genre = genres.at(text.Pick(int(genres.size())));
-                if (text.Chance(3))
-                    genre += u", "_s + genres.at(text.Pick(int(genres.size())));
-                movie->SetGenre(genre);
-                movie->SetDirector(people.Words(2, false));
-                if (text.Chance(SeriesOneIn)) {
-                    for (int e = 1, count = 5 + text.Pick(6); e <= count; ++e)
-                        movie->AddEpisode()->SetEpnum(e);
-                }
-            }
-            db.SetModified(true);
-            db.Save(false);
-        }
-        TSettingsFile settings;
-        settings.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
-        settings.WriteString(u"DataBase"_s, u"FileName"_s, catalog);
-        settings.WriteBool(u"Internet"_s, u"DoUpdates"_s, false);
-        settings.WriteBool(u"Misc"_s, u"AutoSave"_s, false);
-        settings.WriteString(u"MovieList"_s, u"Groups"_s, u"4, 3"_s);
-        settings.Save(QDir(program).filePath(u"config.ini"_s));
-
         TMainOptions options;
-        options.programFolder = program;
+        options.programFolder = folder.Program();
         options.arguments = {u"-portable"_s};
         options.useIdleEvents = false;
         window = std::make_unique<TMain>(options);
         window->resize(1200, 800);
         window->show();
+        // The catalog is read once the event loop runs.
+        while (!window->Database())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 
-    QTemporaryDir dir;
+    TWindowFolder folder{MovieCount, QStringLiteral(RK_LANG_FILE)};
     std::unique_ptr<TMain> window;
 };
 

@@ -1,5 +1,8 @@
 #include "logic/mainlogic.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -164,6 +167,16 @@ bool VersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, doub
     // must not delay the attempt by another minute.
     const double minutes = (now - lastAttempt) * MinutesPerDay;
     return WholeDaysBetween(now, lastUpdate) >= 7 && minutes + 1e-6 >= 1.0;
+}
+
+int MsUntilVersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, double now)
+{
+    if (!doUpdates)
+        return -1;
+    constexpr double MsPerDay = 24.0 * 60.0 * 60.0 * 1000.0;
+    constexpr double MaxWaitMs = 60.0 * 60.0 * 1000.0;
+    const double due = std::max(lastUpdate + 7.0, lastAttempt + 1.0 / (24.0 * 60.0));
+    return int(std::clamp(std::ceil((due - now) * MsPerDay), 1.0, MaxWaitMs));
 }
 
 int WindowsLanguageId(int qtLanguage)

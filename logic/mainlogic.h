@@ -120,6 +120,10 @@ IVersionCheck *RegisteredVersionCheck();
 // at least seven whole days old and the last attempt at least one whole minute. All times
 // are day counts.
 bool VersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, double now);
+// Milliseconds from `now` until VersionCheckDue turns true, at least 1 and at most an hour
+// (the day counts follow the wall clock, which may jump while the process waits); -1 when
+// checks are off.
+int MsUntilVersionCheckDue(bool doUpdates, double lastUpdate, double lastAttempt, double now);
 
 // The Windows primary language identifier of a Qt language (9 English, 7 German, 25
 // Russian, ...); 0 for a language without one.

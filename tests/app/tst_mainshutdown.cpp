@@ -58,6 +58,7 @@ protected:
         options.dialogs = dialogs;
         window = std::make_unique<TMain>(options);
         window->show();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Database() != nullptr; }));
     }
 };
 

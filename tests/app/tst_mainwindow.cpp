@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
 #include <QHash>
@@ -16,6 +18,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -34,6 +37,7 @@
 #include "catalog/movie.h"
 #include "catalog/version.h"
 #include "catalog/videodatabase.h"
+#include "logic/mainlogic.h"
 #include "logic/settings.h"
 #include "logic/settingsfile.h"
 #include "tests/support/fakemaindialogs.h"
@@ -79,6 +83,8 @@ protected:
         options.dialogs = dialogs;
         options.useIdleEvents = idleEvents;
         window = std::make_unique<TMain>(options);
+        // The catalog is read once the event loop runs.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Database() != nullptr; }));
     }
     // Closes the window as the user does; the window stays until the fixture ends.
     void Close() { ASSERT_TRUE(window->close()); }
@@ -568,6 +574,54 @@ TEST_F(MainWindowTest, AutoSaveWaitsForTheIntervalAfterIdle)
     TVideoDatabase reread(first);
     ASSERT_TRUE(reread.Open().ok);
     EXPECT_EQ(reread.MovieCount(), 2);
+}
+
+// Idle events as the program runs them: the window at rest lets the event loop wait, yet a
+// due version check starts and a modified catalog still arms auto-save.
+TEST_F(MainWindowTest, IdleWindowLetsTheLoopWaitAndStillDoesItsIdleWork)
+{
+    struct TCounting : IVersionCheck
+    {
+        void StartVersionCheck() override { ++started; }
+        int started = 0;
+    } check;
+    SetVersionCheck(&check);
+    const auto unregister = qScopeGuard([] { SetVersionCheck(nullptr); });
+    const QString first = MakeCatalog(u"first.rkd"_s, {u"Alien"_s});
+    const QString second = MakeCatalog(u"second.rkd"_s, {u"Brazil"_s});
+    TSettingsFile file;
+    file.WriteInteger(u"Application"_s, u"Version"_s, ProgramVersionNumber);
+    file.WriteString(u"DataBase"_s, u"FileName"_s, first);
+    file.WriteBool(u"Internet"_s, u"DoUpdates"_s, true);
+    file.WriteFloat(u"Internet"_s, u"LastUpdate"_s, 0);
+    file.WriteBool(u"Misc"_s, u"AutoSave"_s, true);
+    ASSERT_TRUE(file.Save(QDir(Program()).filePath(u"config.ini"_s)).Ok());
+    idleEvents = true;
+    Start({u"-portable"_s});
+
+    // Waiting in the loop as the program does, not polling it.
+    const auto rest = [](int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    int turns = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(),
+                     &QAbstractEventDispatcher::aboutToBlock,
+                     window.get(),
+                     [&turns] { ++turns; });
+    rest(1000);
+    EXPECT_LT(turns, 40);
+    EXPECT_EQ(check.started, 1);
+
+    // A command run from the loop, as a click is: the idle moment after it arms auto-save.
+    dialogs->openAnswers.push_back(second);
+    QTimer::singleShot(0, window.get(), [this] { Trigger("AppendAct"); });
+    rest(200);
+    ASSERT_TRUE(window->Database()->Modified());
+    window->Session().OnAutoSaveTimer();
+    EXPECT_FALSE(window->Database()->Modified());
+    EXPECT_EQ(check.started, 1);
 }
 
 TEST_F(MainWindowTest, SwitchingModeChangesTitleMenuAndHidesMovieCommands)

@@ -470,6 +470,28 @@ TEST(VersionCheckTest, DueAfterSevenWholeDaysAndOneMinute)
     EXPECT_TRUE(VersionCheckDue(true, now - 8, now - 1.0 / 24, now));
 }
 
+TEST(VersionCheckTest, WaitUntilDueIsTheLaterRuleCappedAtAnHour)
+{
+    const double now = 46000.5;
+    const double minute = 1.0 / (24 * 60);
+    const struct
+    {
+        bool doUpdates;
+        double lastUpdate, lastAttempt;
+        int expected;
+    } cases[] = {
+        {false, now - 30, now - 1, -1},
+        {true, now - 30, now - 1, 1},              // due now
+        {true, now - 30, now - minute / 2, 30000}, // the minute since the attempt
+        {true, now - 7 + minute, now - 1, 60000},  // the seventh whole day
+        {true, now, now, 3600000},                 // a week away: looked at hourly
+    };
+    for (const auto &c : cases)
+        EXPECT_NEAR(
+            MsUntilVersionCheckDue(c.doUpdates, c.lastUpdate, c.lastAttempt, now), c.expected, 1)
+            << c.expected;
+}
+
 TEST(VersionCheckTest, RegisteredCheckerIsKeptUntilReplaced)
 {
     struct TCounting : IVersionCheck

@@ -142,6 +142,8 @@ protected:
         }
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // The catalog is read once the event loop runs.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Database() != nullptr; }));
     }
     // A file of a few bytes in the temporary folder, standing in for a video or other file.
     QString SmallFile(const QString &name) const { return SmallFileIn(root, name); }
