@@ -102,6 +102,8 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
 
 void TListModel::RecordAdded(TDBItem &record)
 {
+    if (m_rebuildDepth > 0)
+        return;
     // A new record is shown; the filter may not admit it.
     if (Lists(record) && record.Shown() && !Passes(record))
         record.SetShown(false);
@@ -109,7 +111,7 @@ void TListModel::RecordAdded(TDBItem &record)
 
 void TListModel::RecordShown(TDBItem &record)
 {
-    if (!Lists(record))
+    if (!Lists(record) || m_rebuildDepth > 0)
         return;
     if (record.Kind() == TRecordKind::Episode) {
         const TMovie *movie = static_cast<const TEpisode &>(record).Parent();
@@ -127,13 +129,13 @@ void TListModel::RecordShown(TDBItem &record)
 
 void TListModel::RecordHidden(TDBItem &record)
 {
-    if (Lists(record))
+    if (Lists(record) && m_rebuildDepth == 0)
         DeleteNodesOf(record);
 }
 
 void TListModel::RecordChanged(TDBItem &record)
 {
-    if (Lists(record))
+    if (Lists(record) && m_rebuildDepth == 0)
         RecordChanged(&record);
 }
 
@@ -188,6 +190,20 @@ void TListModel::EndUpdate()
         SortAll();
     m_resetStarted = false;
     endResetModel();
+}
+
+void TListModel::BeginRebuild()
+{
+    ++m_rebuildDepth;
+    BeginUpdate();
+}
+
+void TListModel::EndRebuild()
+{
+    if (m_rebuildDepth == 0)
+        return;
+    --m_rebuildDepth;
+    EndUpdate();
 }
 
 void TListModel::Tidy(TViewNode *node)

@@ -163,6 +163,11 @@ public:
     void BeginUpdate();
     void EndUpdate();
     bool Updating() const { return m_updateDepth > 0; }
+    // An update bracket in which records added, shown, hidden or changed leave the rows
+    // alone (a record destroyed still loses its rows), for a caller that runs Build after
+    // EndRebuild: an import of thousands of records then builds the list once. Nestable.
+    void BeginRebuild();
+    void EndRebuild();
 
     // A group node under parent (nullptr: the top level); its level follows from the parent.
     TViewNode *
@@ -276,6 +281,7 @@ private:
     QSet<const TViewNode *> m_live;
     std::unique_ptr<ITextProvider> m_texts;
     int m_updateDepth = 0;
+    int m_rebuildDepth = 0;
     bool m_resetStarted = false;
     bool m_editable = false;
     bool m_draggable = false;

@@ -219,17 +219,17 @@ void TTransferController::RunImportPlugin(int index, const QString &fileName)
         return m_commands.Dialogs().AskOpenFile(
             window, m_commands.Text(175, u"Import"_s), folder, filter);
     });
-    // The rows change once, at the end, instead of row by row.
+    // The lists leave the records alone during the run: ShowImported builds them once.
     TListModel *movies = m_commands.Lists(TRecordKind::Movie).Model();
     TListModel *people = m_commands.Lists(TRecordKind::Person).Model();
     ui.SetListUpdate(
         [movies, people] {
-            movies->BeginUpdate();
-            people->BeginUpdate();
+            movies->BeginRebuild();
+            people->BeginRebuild();
         },
         [movies, people] {
-            people->EndUpdate();
-            movies->EndUpdate();
+            people->EndRebuild();
+            movies->EndRebuild();
         });
     TImportOptions options;
     options.language = m_language.LanguageId();
