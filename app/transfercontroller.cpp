@@ -2,6 +2,9 @@
 // open catalog behind the wait window.
 #include "app/transfercontroller.h"
 
+#include <functional>
+#include <utility>
+
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -222,12 +225,16 @@ void TTransferController::RunImportPlugin(int index, const QString &fileName)
     // The lists leave the records alone during the run: ShowImported builds them once.
     TListModel *movies = m_commands.Lists(TRecordKind::Movie).Model();
     TListModel *people = m_commands.Lists(TRecordKind::Person).Model();
+    // The status bar's counts too: it hears of them once, after the build.
+    std::function<void()> countChanged;
     ui.SetListUpdate(
-        [movies, people] {
+        [movies, people, db, &countChanged] {
             movies->BeginRebuild();
             people->BeginRebuild();
+            countChanged = std::exchange(db->OnShownCountChanged, nullptr);
         },
-        [movies, people] {
+        [movies, people, db, &countChanged] {
+            db->OnShownCountChanged = std::move(countChanged);
             people->EndRebuild();
             movies->EndRebuild();
         });
