@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -150,6 +151,9 @@ void TListController::Build()
     });
     ApplySort();
     m_model->EndUpdate();
+    // A list of every record in plain rows already shows the order refilters go by.
+    if (view != TViewMode::Tree)
+        m_model->TakeOrderFromRows(int(records.size()));
 
     m_list->SetViewMode(view);
     if (view == TViewMode::Grid)
@@ -172,16 +176,31 @@ bool TListController::Refilter()
     const TFilter filter(m_filter ? *m_filter : TFilterState());
     m_batchFilter = &filter;
     const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
-    m_model->BeginUpdate();
-    for (int i = 0; i < count; ++i) {
-        TDBItem *record = ForPeople() ? static_cast<TDBItem *>(m_db->Person(i))
-                                      : static_cast<TDBItem *>(m_db->Movie(i));
-        const bool pass = filter.Passes(*record);
-        if (pass != record->Shown())
-            record->SetShown(pass);
+    // While the rule stands, the rows are put in the order worked out once for every record
+    // instead of comparing their texts at each keystroke.
+    const bool ruleKept = SortRuleKept();
+    if (ruleKept && !m_model->HasOrder())
+        m_model->PrepareOrder(AllRecords(*m_db, ForPeople()));
+    {
+        // The shown count changes with every record; the window hears of it once.
+        std::function<void()> countChanged = std::exchange(m_db->OnShownCountChanged, nullptr);
+        const auto restore = qScopeGuard([&] {
+            m_db->OnShownCountChanged = std::move(countChanged);
+            if (m_db->OnShownCountChanged)
+                m_db->OnShownCountChanged();
+        });
+        m_model->BeginUpdate();
+        for (int i = 0; i < count; ++i) {
+            TDBItem *record = ForPeople() ? static_cast<TDBItem *>(m_db->Person(i))
+                                          : static_cast<TDBItem *>(m_db->Movie(i));
+            const bool pass = filter.Passes(*record);
+            if (pass != record->Shown())
+                record->SetShown(pass);
+        }
+        if (!ruleKept)
+            ApplySort();
+        m_model->EndUpdate();
     }
-    ApplySort();
-    m_model->EndUpdate();
     if (focused && focused->Shown() && m_list->SelectRecord(focused))
         return true;
     m_list->SelectFirst();
@@ -190,6 +209,8 @@ bool TListController::Refilter()
 
 void TListController::PrepareColumns()
 {
+    // The title format and columns below decide how rows compare.
+    m_model->ForgetOrder();
     const bool grid = View() == TViewMode::Grid;
     const QString example = ShortDateText(DateToDays(QDate(1970, 5, 12)));
     m_list->Delegate()->SetRefusalHint(
@@ -232,14 +253,26 @@ const TSortSettings &TListController::SortState(TViewMode view) const
     return const_cast<TListController *>(this)->SortState(view);
 }
 
-void TListController::ApplySort()
+std::pair<int, Qt::SortOrder> TListController::SortRule() const
 {
     const TSortSettings &state = SortState(View());
     int column = state.SortBy;
     // A column that no longer exists (a deleted custom field) sorts by title.
     if (column < 0 || column >= m_model->columnCount())
         column = TitleColumn();
-    const Qt::SortOrder order = state.SortDirection == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
+    return {column, state.SortDirection == 0 ? Qt::AscendingOrder : Qt::DescendingOrder};
+}
+
+bool TListController::SortRuleKept() const
+{
+    const auto [column, order] = SortRule();
+    return m_model->HasSortRule() && m_model->SortColumn() == column
+           && m_model->SortOrder() == order;
+}
+
+void TListController::ApplySort()
+{
+    const auto [column, order] = SortRule();
     m_model->Sort(column, order, [this](const TViewNode &a, const TViewNode &b, int c) {
         return m_movieColumns ? m_movieColumns->Compare(a, b, c)
                               : m_peopleColumns->Compare(a, b, c);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include <QList>
 #include <QObject>
@@ -124,6 +125,10 @@ public:
 
 private:
     void Connect();
+    // The column and direction the settings sort the list's view by.
+    std::pair<int, Qt::SortOrder> SortRule() const;
+    // The model sorts by that rule already.
+    bool SortRuleKept() const;
 
     const TRecordKind m_kind;
     TSettings &m_settings;

@@ -84,6 +84,8 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
                         : static_cast<TDBItem &>(*db.Movie(i));
     };
     BeginUpdate();
+    // `prepare` may change what the rule compares.
+    ForgetOrder();
     // Every row goes at once; hiding the records then finds no row left to delete.
     MarkReset();
     DropNodes();
@@ -102,6 +104,10 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
 
 void TListModel::RecordAdded(TDBItem &record)
 {
+    if (Lists(record))
+        ForgetOrder();
+    if (m_rebuildDepth > 0)
+        return;
     // A new record is shown; the filter may not admit it.
     if (Lists(record) && record.Shown() && !Passes(record))
         record.SetShown(false);
@@ -109,7 +115,7 @@ void TListModel::RecordAdded(TDBItem &record)
 
 void TListModel::RecordShown(TDBItem &record)
 {
-    if (!Lists(record))
+    if (!Lists(record) || m_rebuildDepth > 0)
         return;
     if (record.Kind() == TRecordKind::Episode) {
         const TMovie *movie = static_cast<const TEpisode &>(record).Parent();
@@ -127,20 +133,43 @@ void TListModel::RecordShown(TDBItem &record)
 
 void TListModel::RecordHidden(TDBItem &record)
 {
-    if (Lists(record))
+    if (Lists(record) && m_rebuildDepth == 0)
         DeleteNodesOf(record);
 }
 
 void TListModel::RecordChanged(TDBItem &record)
 {
-    if (Lists(record))
+    if (!Lists(record))
+        return;
+    ForgetOrder();
+    if (m_rebuildDepth == 0)
         RecordChanged(&record);
 }
 
 void TListModel::RecordRemoving(TDBItem &record)
 {
+    if (!Lists(record))
+        return;
+    ForgetOrder();
+    DeleteNodesOf(record);
+}
+
+void TListModel::RecordMoved(TDBItem &record)
+{
     if (Lists(record))
-        DeleteNodesOf(record);
+        ForgetOrder();
+}
+
+void TListModel::ResetStarted()
+{
+    ForgetOrder();
+    BeginUpdate();
+}
+
+void TListModel::ResetFinished()
+{
+    ForgetOrder();
+    EndUpdate();
 }
 
 void TListModel::DeleteNodesOf(const TDBItem &record)
@@ -154,6 +183,7 @@ void TListModel::SetTextProvider(std::unique_ptr<ITextProvider> provider)
 {
     if (!provider)
         provider = std::make_unique<TTitleTexts>();
+    ForgetOrder();
     if (Updating()) {
         MarkReset();
         m_texts = std::move(provider);
@@ -188,6 +218,20 @@ void TListModel::EndUpdate()
         SortAll();
     m_resetStarted = false;
     endResetModel();
+}
+
+void TListModel::BeginRebuild()
+{
+    ++m_rebuildDepth;
+    BeginUpdate();
+}
+
+void TListModel::EndRebuild()
+{
+    if (m_rebuildDepth == 0)
+        return;
+    --m_rebuildDepth;
+    EndUpdate();
 }
 
 void TListModel::Tidy(TViewNode *node)
@@ -365,6 +409,7 @@ void TListModel::RecordChanged(const TDBItem *record)
 
 void TListModel::ColumnsChanged()
 {
+    ForgetOrder();
     if (Updating()) {
         MarkReset();
         return;
@@ -473,6 +518,7 @@ void TListModel::DeleteNode(TViewNode *node)
 
 void TListModel::Clear()
 {
+    ForgetOrder();
     BeginUpdate();
     MarkReset();
     // Records are hidden rather than robbed of their rows: a shown record has rows in the
@@ -525,14 +571,88 @@ void TListModel::SortChildren(TViewNode *node)
 {
     Tidy(node);
     auto &children = node->m_children;
-    std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
-        return SortsBefore(*a, *b);
-    });
+    if (!SortByOrder(node)) {
+        std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
+            return SortsBefore(*a, *b);
+        });
+    }
     for (int i = 0, n = int(children.size()); i < n; ++i) {
         children[size_t(i)]->m_row = i;
         if (!children[size_t(i)]->m_children.empty())
             SortChildren(children[size_t(i)].get());
     }
+}
+
+bool TListModel::SortByOrder(TViewNode *node)
+{
+    if (m_order.isEmpty())
+        return false;
+    auto &children = node->m_children;
+    // Groups keep the rule's comparison (-1); records go by their places.
+    std::vector<std::pair<int, std::unique_ptr<TViewNode>>> keyed;
+    std::vector<int> places(children.size(), -1);
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i]->IsGroup())
+            continue;
+        const auto it = m_order.constFind(children[i]->record);
+        if (it == m_order.cend())
+            return false;
+        places[i] = *it;
+    }
+    keyed.reserve(children.size());
+    for (size_t i = 0; i < children.size(); ++i)
+        keyed.emplace_back(places[i], std::move(children[i]));
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+        if (a.first >= 0 && b.first >= 0)
+            return a.first < b.first;
+        return SortsBefore(*a.second, *b.second);
+    });
+    for (size_t i = 0; i < children.size(); ++i)
+        children[i] = std::move(keyed[i].second);
+    return true;
+}
+
+void TListModel::TakeOrderFromRows(int recordCount)
+{
+    ForgetOrder();
+    Tidy(m_root.get());
+    const auto &rows = m_root->m_children;
+    if (!m_compare || int(rows.size()) != recordCount)
+        return;
+    m_order.reserve(recordCount);
+    for (int i = 0; i < recordCount; ++i) {
+        if (rows[size_t(i)]->IsGroup()) {
+            ForgetOrder();
+            return;
+        }
+        m_order.insert(rows[size_t(i)]->record, i);
+    }
+}
+
+void TListModel::PrepareOrder(const QList<const TDBItem *> &records)
+{
+    if (!m_compare || !m_order.isEmpty())
+        return;
+    // Stand-in rows for every record, sorted as Build sorts the rows it makes.
+    std::vector<std::unique_ptr<TViewNode>> rows;
+    rows.reserve(size_t(records.size()));
+    for (const TDBItem *record : records) {
+        if (!record || !Lists(*record))
+            continue;
+        rows.push_back(std::make_unique<TViewNode>());
+        // Only compared, never changed.
+        rows.back()->record = const_cast<TDBItem *>(record);
+    }
+    if (m_sortBracket)
+        m_sortBracket(true);
+    std::stable_sort(rows.begin(), rows.end(), [this](const auto &a, const auto &b) {
+        return SortsBefore(*a, *b);
+    });
+    if (m_sortBracket)
+        m_sortBracket(false);
+    m_order.reserve(qsizetype(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        m_order.insert(rows[i]->record, int(i));
 }
 
 void TListModel::SortAll()
@@ -549,11 +669,13 @@ void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
     m_sortColumn = column;
     m_sortOrder = order;
     m_compare = std::move(compare);
+    ForgetOrder();
     Resort();
 }
 
 void TListModel::Resort()
 {
+    ForgetOrder();
     if (!m_compare)
         return;
     if (Updating()) {

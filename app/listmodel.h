@@ -145,8 +145,10 @@ public:
     void RecordHidden(TDBItem &record) override;
     // Repaints the record's rows; where it sorts is left to Resort.
     void RecordChanged(TDBItem &record) override;
-    void ResetStarted() override { BeginUpdate(); }
-    void ResetFinished() override { EndUpdate(); }
+    void RecordMoved(TDBItem &record) override;
+    // The records may be destroyed or replaced: their places go.
+    void ResetStarted() override;
+    void ResetFinished() override;
 
     // Replaces the columns (resetting the model); nullptr restores the one title column:
     // a movie's display title, an episode's number and title, a person's name, a group's
@@ -163,6 +165,11 @@ public:
     void BeginUpdate();
     void EndUpdate();
     bool Updating() const { return m_updateDepth > 0; }
+    // An update bracket in which records added, shown, hidden or changed leave the rows
+    // alone (a record destroyed still loses its rows), for a caller that runs Build after
+    // EndRebuild: an import of thousands of records then builds the list once. Nestable.
+    void BeginRebuild();
+    void EndRebuild();
 
     // A group node under parent (nullptr: the top level); its level follows from the parent.
     TViewNode *
@@ -223,6 +230,17 @@ public:
         m_sortBracket = std::move(bracket);
     }
     bool HasSortRule() const { return bool(m_compare); }
+    // Works out, unless known, the place of each of `records` (every record of the model's
+    // kind, in catalog order) in a list sorted by the kept rule, as Build would place
+    // them. Until a record, the columns or the rule change, sorts then go by these places
+    // instead of comparing texts, so a refiltered list is in order again at once.
+    void PrepareOrder(const QList<const TDBItem *> &records);
+    // The same places read off the rows, when they are the top-level rows of all
+    // `recordCount` records without groups (a build that showed everything); cheaper.
+    void TakeOrderFromRows(int recordCount);
+    bool HasOrder() const { return !m_order.isEmpty(); }
+    // The places are out of date (what the rule compares changed).
+    void ForgetOrder() { m_order.clear(); }
     int SortColumn() const { return m_sortColumn; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
 
@@ -248,6 +266,9 @@ private:
     int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
     bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
     void SortChildren(TViewNode *node);
+    // Sorts the children by their records' places; false (nothing done) when a record
+    // child has none.
+    bool SortByOrder(TViewNode *node);
     // SortChildren of the hidden root inside the sort bracket.
     void SortAll();
     // Drops node and its subtree from the live set and the record map (before they are
@@ -276,11 +297,14 @@ private:
     QSet<const TViewNode *> m_live;
     std::unique_ptr<ITextProvider> m_texts;
     int m_updateDepth = 0;
+    int m_rebuildDepth = 0;
     bool m_resetStarted = false;
     bool m_editable = false;
     bool m_draggable = false;
     TNodeCompare m_compare;
     std::function<void(bool)> m_sortBracket;
+    // PrepareOrder's places.
+    QHash<const TDBItem *, int> m_order;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -2,6 +2,9 @@
 // open catalog behind the wait window.
 #include "app/transfercontroller.h"
 
+#include <functional>
+#include <utility>
+
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -219,17 +222,21 @@ void TTransferController::RunImportPlugin(int index, const QString &fileName)
         return m_commands.Dialogs().AskOpenFile(
             window, m_commands.Text(175, u"Import"_s), folder, filter);
     });
-    // The rows change once, at the end, instead of row by row.
+    // The lists leave the records alone during the run: ShowImported builds them once.
     TListModel *movies = m_commands.Lists(TRecordKind::Movie).Model();
     TListModel *people = m_commands.Lists(TRecordKind::Person).Model();
+    // The status bar's counts too: it hears of them once, after the build.
+    std::function<void()> countChanged;
     ui.SetListUpdate(
-        [movies, people] {
-            movies->BeginUpdate();
-            people->BeginUpdate();
+        [movies, people, db, &countChanged] {
+            movies->BeginRebuild();
+            people->BeginRebuild();
+            countChanged = std::exchange(db->OnShownCountChanged, nullptr);
         },
-        [movies, people] {
-            people->EndUpdate();
-            movies->EndUpdate();
+        [movies, people, db, &countChanged] {
+            db->OnShownCountChanged = std::move(countChanged);
+            people->EndRebuild();
+            movies->EndRebuild();
         });
     TImportOptions options;
     options.language = m_language.LanguageId();

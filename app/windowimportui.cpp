@@ -27,7 +27,9 @@ TWindowImportUi::TWindowImportUi(TTask task,
     , m_waitWindow(waitWindow)
     , m_language(language)
     , m_parent(parent)
-{}
+{
+    m_elapsed.start();
+}
 
 QString TWindowImportUi::QtFilter(const QString &pluginFilter)
 {
@@ -136,8 +138,13 @@ void TWindowImportUi::HideWait()
 
 void TWindowImportUi::ProcessEvents()
 {
-    if (m_waitWindow)
-        m_waitWindow->ProcessEvents();
+    if (!m_waitWindow)
+        return;
+    const qint64 now = m_clock ? m_clock() : m_elapsed.elapsed();
+    if (m_lastTurn && now - *m_lastTurn < EventInterval)
+        return;
+    m_lastTurn = now;
+    m_waitWindow->ProcessEvents();
 }
 
 bool TWindowImportUi::CancelRequested()

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -24,6 +25,12 @@ public:
     // the chosen file or nothing for Cancel.
     using TFileChooser =
         std::function<std::optional<QString>(const QString &folder, const QString &filter)>;
+    // Replaces the monotonic clock in tests; milliseconds.
+    using TClock = std::function<qint64()>;
+
+    // ProcessEvents turns the event loop at most once in this many milliseconds: a
+    // repaint per record would cost far more than the import itself.
+    static constexpr qint64 EventInterval = 100;
 
     static const QString DefaultMovieDuplicateText;  // text 1815
     static const QString DefaultPersonDuplicateText; // text 1821
@@ -41,6 +48,7 @@ public:
                     QWidget *parent = nullptr);
 
     void SetFileChooser(TFileChooser chooser) { m_chooser = std::move(chooser); }
+    void SetClock(TClock clock) { m_clock = std::move(clock); }
     // What brackets the import so the window's lists change once (may be empty).
     void SetListUpdate(std::function<void()> begin, std::function<void()> end)
     {
@@ -82,6 +90,10 @@ private:
     const TWideLanguage *m_language;
     QPointer<QWidget> m_parent;
     TFileChooser m_chooser;
+    TClock m_clock;
+    QElapsedTimer m_elapsed;
+    // When the event loop last turned (m_clock's time); none yet.
+    std::optional<qint64> m_lastTurn;
     std::function<void()> m_beginUpdate;
     std::function<void()> m_endUpdate;
 };

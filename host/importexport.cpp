@@ -197,11 +197,16 @@ TDBItem *ChooseTarget(TImportContext &context,
         context.db.FindDuplicate(text1, text2, nullptr, kind == TRecordKind::Person ? 1 : 0);
     if (!existing)
         return context.ui.CreateRecord(context.db, kind);
-    context.ui.HideWait();
-    const TDuplicateAnswer answer =
-        context.kept ? *context.kept : context.ui.AskDuplicate(kind, text1, text2);
+    // A kept answer goes without the dialog, so the wait window stays up.
+    TDuplicateAnswer answer;
+    if (context.kept) {
+        answer = *context.kept;
+    } else {
+        context.ui.HideWait();
+        answer = context.ui.AskDuplicate(kind, text1, text2);
+        context.ui.ShowWait(false);
+    }
     context.kept = answer.doNotShowAgain ? std::optional(answer) : std::nullopt;
-    context.ui.ShowWait(false);
     switch (answer.choice) {
     case TDuplicateChoice::Merge:
         merge = true;

@@ -46,10 +46,11 @@ public:
 
     virtual void ShowWait(bool cancellable) { Q_UNUSED(cancellable); }
     virtual void HideWait() {}
-    // Lets the window repaint and notice the wait window's Cancel.
+    // Lets the window repaint and notice the wait window's Cancel. Called for every record,
+    // so a window turns its event loop only every so often.
     virtual void ProcessEvents() {}
     virtual bool CancelRequested() { return false; }
-    // Bracket the import so the movie list repaints (and sorts) once.
+    // Bracket the import so the lists are built (and repainted) once, after it.
     virtual void BeginListUpdate() {}
     virtual void EndListUpdate() {}
 };

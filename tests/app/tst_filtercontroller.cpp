@@ -115,6 +115,37 @@ TEST_F(FilterControllerTest, ChoosingTheSameOrNoFieldChangesNothing)
     EXPECT_EQ(TopRows().size(), 4);
 }
 
+// Typing narrows and widens the list; the rows stand as a fresh build would place them,
+// also after a record changed between keystrokes, and the focused record stays.
+TEST_F(FilterControllerTest, TypingKeepsTheBuiltOrderFoldsAccentsAndKeepsTheFocus)
+{
+    prepare = [](TVideoDatabase &catalog) {
+        for (const char16_t *title : {u"Caf\u00e9 Society", u"Cafe Noir", u"Scarface", u"Arcade"})
+            static_cast<TMovie *>(catalog.AddRecord(0))->SetTitle(QString::fromUtf16(title));
+    };
+    StartFilters();
+    TMovie *society = MovieTitled(u"Caf\u00e9 Society"_s);
+    Focus(society);
+    const auto expectBuiltOrder = [this](const QString &typed) {
+        const QStringList typedRows = TopRows();
+        MovieLists().Build();
+        EXPECT_EQ(typedRows, TopRows()) << typed.toStdString();
+    };
+    const QStringList typing = {u"c"_s, u"ca"_s, u"caf"_s, u"cafe"_s, u"caf"_s, u"c"_s, QString()};
+    for (const QString &typed : typing) {
+        Box("SearchEdit")->setText(typed);
+        expectBuiltOrder(typed);
+        EXPECT_EQ(MovieLists().Current(), society) << typed.toStdString();
+        if (typed == u"cafe"_s) {
+            EXPECT_EQ(TopRows(), QStringList({u"Cafe Noir"_s, u"Caf\u00e9 Society"_s}));
+        }
+    }
+    MovieTitled(u"Alien"_s)->SetTitle(u"Cafe Zulu"_s);
+    Box("SearchEdit")->setText(u"cafe"_s);
+    expectBuiltOrder(u"cafe after a change"_s);
+    EXPECT_EQ(TopRows().size(), 3);
+}
+
 TEST_F(FilterControllerTest, WebSearchUsesTheFirstEngineAndNeedsText)
 {
     settings.SearchNames = {u"-"_s, u"Alpha"_s, u"Beta"_s};

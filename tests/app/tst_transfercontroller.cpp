@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include "app/transfercontroller.h"
 #include "catalog/actor.h"
 #include "host/pluginregistry.h"
 #include "tests/support/commandfixture.h"
+#include "tests/support/turncounter.h"
 #include "views/languagewide.h"
 
 namespace {
@@ -85,6 +87,34 @@ TEST_F(TransferControllerTest, ImportOfOnlyPeopleShowsThePeopleWithTheFirstSelec
     EXPECT_EQ(static_cast<TActor *>(selected.first())->Name(), u"Ridley Scott"_s);
     EXPECT_EQ(host->status, u"2 people imported, 0 merged, 0 skipped"_s);
     EXPECT_EQ(transferHost->folders.value(5), root.path());
+}
+
+TEST_F(TransferControllerTest, ImportTurnsTheEventLoopRarelyAndBuildsEachListOnce)
+{
+    StartWith({{u"Alien"_s, u"Horror"_s, 1979}});
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines +=
+            "M\t1=Movie " + QByteArray::number(i) + "\nH\t0=Person " + QByteArray::number(i) + '\n';
+    const QString input = Write(u"many.txt"_s, lines);
+    int resets[2] = {0, 0};
+    for (int kind : {0, 1})
+        QObject::connect(host->lists[kind]->Model(),
+                         &QAbstractItemModel::modelReset,
+                         host->lists[kind]->Model(),
+                         [&resets, kind] { ++resets[kind]; });
+    TTurnCounter counter;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    transfers->RunImportPlugin(ImportPlugin, input);
+
+    ASSERT_EQ(db->MovieCount(), 401);
+    EXPECT_EQ(host->lists[0]->Model()->rowCount(), 401);
+    EXPECT_EQ(host->lists[1]->Model()->rowCount(), 400);
+    EXPECT_EQ(resets[0], 1);
+    EXPECT_EQ(resets[1], 1);
+    // The wait window's own paints and a turn every 100 ms, not one per record.
+    EXPECT_LE(counter.turns, 4 + elapsed.elapsed() / 100);
 }
 
 TEST_F(TransferControllerTest, ExportWritesTheSelectionAndRemembersItsFolder)

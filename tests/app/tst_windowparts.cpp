@@ -21,6 +21,7 @@
 #include "app/waitwindow.h"
 #include "app/windowimportui.h"
 #include "catalog/version.h"
+#include "tests/support/turncounter.h"
 #include "tests/support/widgettest.h"
 #include "views/languagewide.h"
 #include "views/translate.h"
@@ -243,6 +244,21 @@ TEST(WindowImportUi, ExportWaitCanBeCancelledFromTheWindow)
     ui.ShowWait(true);
     EXPECT_FALSE(ui.CancelRequested());
     ui.HideWait();
+}
+
+TEST(WindowImportUi, EventsTurnAtMostTenTimesASecond)
+{
+    QString openFolder;
+    QString saveFolder;
+    TWaitWindow wait;
+    TWindowImportUi ui(TWindowImportUi::TTask::Import, openFolder, saveFolder, &wait);
+    qint64 now = 5000;
+    ui.SetClock([&now] { return now; });
+    TTurnCounter counter;
+    // A record a millisecond for a second.
+    for (int record = 0; record < 1000; ++record, ++now)
+        ui.ProcessEvents();
+    EXPECT_EQ(counter.turns, 10);
 }
 
 TEST_F(LanguageFixture, ImportWaitHasTheTranslatedTextAndNoCancel)

@@ -38,13 +38,18 @@ public:
     TDuplicateAnswer AskDuplicate(TRecordKind, const QString &text1, const QString &) override
     {
         asked.append(text1);
+        waits.append(u"ask"_s);
         return answers.isEmpty() ? TDuplicateAnswer{} : answers.takeFirst();
     }
+    void ShowWait(bool) override { waits.append(u"show"_s); }
+    void HideWait() override { waits.append(u"hide"_s); }
 
     std::optional<QString> file;
     QList<TDuplicateAnswer> answers;
     QStringList asked;
     QStringList filters;
+    // The wait window's course: "show", "hide" and "ask" (the duplicate question).
+    QStringList waits;
 };
 
 class ImportExportTest : public ::testing::Test
@@ -213,6 +218,9 @@ TEST_F(ImportExportTest, MergeAndDoNotShowAgainAskOnce)
     Import({{'M', {{0, u"7"_s}, {1, u"A"_s}, {5, u"Lost"_s}, {10, u"Actor"_s}}},
             {'M', {{1, u"B"_s}, {5, u"Filled"_s}}}});
     EXPECT_EQ(ui.asked.size(), 1);
+    // The kept answer leaves the wait window up to the end.
+    EXPECT_EQ(ui.waits.mid(ui.waits.lastIndexOf(u"ask"_s)),
+              QStringList({u"ask"_s, u"show"_s, u"hide"_s}));
     ASSERT_EQ(db->MovieCount(), 2);
     const TMovie *a = db->Movie(db->FindMovie(1));
     EXPECT_EQ(a->Genre(), u"Kept"_s);
