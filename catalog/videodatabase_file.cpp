@@ -627,6 +627,8 @@ QString TVideoDatabase::DamageOf(const TCatalogLineReader &reader,
 TLoadResult
 TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
 {
+    // The records read are filed again at the next duplicate search.
+    m_titleIndex.Invalidate();
     TLoadResult result;
     if (m_fileName.isEmpty()) {
         result.error = u"No catalog file name"_s;
