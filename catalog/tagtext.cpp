@@ -212,6 +212,15 @@ private:
     qint64 FindLengthEnd();
     bool ReadLengthPrefix(TFrame &frame);
     bool AppendNextLine();
+    // Element names repeat in every record: a shared copy of a recent one saves an
+    // allocation per element.
+    QString TagName(QStringView name)
+    {
+        QString &slot = m_names[qHash(name) % m_names.size()];
+        if (slot != name)
+            slot = name.toString();
+        return slot;
+    }
 
     ITagLineSource &m_source;
     bool m_exhausted = false;
@@ -225,6 +234,7 @@ private:
     qsizetype m_missStart = -1;
     qsizetype m_missEnd = -1;
     qsizetype m_lengthEndAbsentBefore = 0;
+    std::array<QString, 128> m_names;
 };
 
 void TTagTextReader::FindTag(TFrame &frame, qint64 from)
@@ -341,7 +351,7 @@ bool TTagTextReader::Run(TXMLTag root)
                 if (qsizetype(open.size()) > TagTextMaxDepth)
                     return false;
                 TXMLTag child;
-                child.Name = inner.toString();
+                child.Name = TagName(inner);
                 child.OnTagStart = frame.Tag.OnTagStart;
                 child.StartContext = frame.Tag.StartContext;
                 child.OnTagEnd = frame.Tag.OnTagEnd;
