@@ -212,14 +212,23 @@ private:
     qint64 FindLengthEnd();
     bool ReadLengthPrefix(TFrame &frame);
     bool AppendNextLine();
-    // Element names repeat in every record: a shared copy of a recent one saves an
-    // allocation per element.
+    // Element names repeat in every record: a shared copy saves an allocation per element.
+    // The table only fills (open addressing, a few probes): a file of endless distinct
+    // names gets copies once it is full.
     QString TagName(QStringView name)
     {
-        QString &slot = m_names[qHash(name) % m_names.size()];
-        if (slot != name)
-            slot = name.toString();
-        return slot;
+        const size_t mask = m_names.size() - 1;
+        size_t slot = qHash(name) & mask;
+        for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
+            if (!m_nameUsed[slot]) {
+                m_nameUsed[slot] = true;
+                m_names[slot] = name.toString();
+                return m_names[slot];
+            }
+            if (m_names[slot] == name)
+                return m_names[slot];
+        }
+        return name.toString();
     }
 
     ITagLineSource &m_source;
@@ -234,7 +243,8 @@ private:
     qsizetype m_missStart = -1;
     qsizetype m_missEnd = -1;
     qsizetype m_lengthEndAbsentBefore = 0;
-    std::array<QString, 128> m_names;
+    std::array<QString, 256> m_names;
+    std::array<bool, 256> m_nameUsed{};
 };
 
 void TTagTextReader::FindTag(TFrame &frame, qint64 from)
