@@ -4,6 +4,15 @@
 
 #include "catalog/movie.h"
 
+namespace {
+
+// What a movie added since the last lookup is known by until it is filed: Key never gives
+// it, as keys are trimmed. Many movies added without a lookup between must not pile up in
+// one bucket that each of them would then be searched out of.
+const QString UnfiledKey = QStringLiteral(" ");
+
+} // namespace
+
 QString TTitleIndex::Key(QStringView title)
 {
     QString key = title.trimmed().toString();
@@ -26,7 +35,7 @@ void TTitleIndex::Added(TMovie *movie)
 {
     if (!m_built)
         return;
-    File(movie);
+    m_keys.insert(movie, UnfiledKey);
     m_changed.insert(movie);
 }
 
@@ -84,7 +93,7 @@ void TTitleIndex::Unfile(const TMovie *movie)
     const auto filed = m_keys.constFind(movie);
     if (filed == m_keys.constEnd())
         return;
-    const auto bucket = m_buckets.find(*filed);
+    const auto bucket = *filed == UnfiledKey ? m_buckets.end() : m_buckets.find(*filed);
     if (bucket != m_buckets.end()) {
         std::vector<TMovie *> &list = *bucket;
         const auto at = std::find(list.begin(), list.end(), movie);
