@@ -57,8 +57,7 @@ void TTitleIndex::Removed(const TMovie *movie)
     Unfile(movie);
 }
 
-const std::vector<TMovie *> &TTitleIndex::Find(const QString &key,
-                                               const std::vector<std::unique_ptr<TMovie>> &movies)
+const std::vector<TMovie *> &TTitleIndex::Find(const QString &key, const TMovieList &movies)
 {
     if (!m_built) {
         m_buckets.reserve(qsizetype(movies.size()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,9 @@
 
 class TDBItem;
 class TMovie;
+
+// The catalog's movies, in num order.
+using TMovieList = std::deque<std::unique_ptr<TMovie>>;
 
 // The catalog's movies by display title, trimmed and lower-cased one UTF-16 unit at a time,
 // so that finding a movie's duplicates costs no scan of the whole catalog. It is kept
@@ -29,8 +33,7 @@ public:
     // A movie is leaving the catalog.
     void Removed(const TMovie *movie);
     // The movies filed under `key`, in no particular order; `movies` is the catalog's list.
-    const std::vector<TMovie *> &Find(const QString &key,
-                                      const std::vector<std::unique_ptr<TMovie>> &movies);
+    const std::vector<TMovie *> &Find(const QString &key, const TMovieList &movies);
 
 private:
     void File(TMovie *movie);

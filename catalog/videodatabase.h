@@ -326,7 +326,9 @@ private:
     template <typename Accept>
     TMovie *ScanDuplicateMovie(const QString &title, Accept accept) const;
 
-    std::vector<std::unique_ptr<TMovie>> m_movies;
+    // A deque: a new movie (num -1) goes first and then moves to its num, which in a vector
+    // would shift the whole list twice per imported movie.
+    TMovieList m_movies;
     std::vector<std::unique_ptr<TActor>> m_people;
     std::vector<ICatalogObserver *> m_observers;
     // Kept by FindDuplicate itself, hence mutable.

@@ -346,8 +346,8 @@ public:
                 // Clamped before the slack is added: a count near the largest integer must not
                 // wrap.
                 const auto capacity = size_t(std::min(count, MaxReserve) + 10);
+                // The movie list grows in blocks and needs no reserve.
                 if (name == u"movies") {
-                    db->m_movies.reserve(db->m_movies.size() + capacity);
                     db->m_announcedMovies = count;
                 } else {
                     db->m_people.reserve(db->m_people.size() + capacity);
