@@ -1,9 +1,10 @@
 #pragma once
 
-// The generated Ant Movie Catalog 3.5 file the import benchmarks read: 10,000 movies with
-// every text field filled; one in ten carries a 300 x 450 poster. Made once per run.
+// The generated Ant Movie Catalog 3.5 files the import benchmarks read.
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QFile>
@@ -28,15 +29,19 @@ inline std::string Poster(int seed)
     return std::string(jpeg.constData(), size_t(jpeg.size()));
 }
 
-inline const QString &AmcFile()
+// `count` movies with every text field filled; with posters, one in ten carries a
+// 300 x 450 poster. Written once per count and run.
+inline QString AmcFile(int count = 10000, bool posters = true)
 {
     static QTemporaryDir dir;
-    static const QString path = [] {
+    static std::map<std::pair<int, bool>, QString> files;
+    QString &path = files[{count, posters}];
+    if (path.isEmpty()) {
         std::vector<TAmcMovie> movies;
-        const std::string posters[3] = {Poster(1), Poster(2), Poster(3)};
-        for (int i = 0; i < 10000; ++i) {
+        const std::string pictures[3] = {Poster(1), Poster(2), Poster(3)};
+        for (int i = 0; i < count; ++i) {
             TAmcMovie m;
-            m.number = (i * 7919) % 10000 + 1;
+            m.number = int((i * 7919LL) % count) + 1;
             m.date = 40000 + i % 3000;
             m.rating = i % 101;
             m.year = 1950 + i % 70;
@@ -64,18 +69,17 @@ inline const QString &AmcFile()
             m.languages = "English";
             m.subtitles = "German";
             m.size = "700 MB";
-            if (i % 10 == 0) {
+            if (posters && i % 10 == 0) {
                 m.pictureName = ".jpg";
-                m.picture = posters[i % 3];
+                m.picture = pictures[i % 3];
             }
             movies.push_back(std::move(m));
         }
         const std::string bytes = WriteAmcFile(35, movies);
-        const QString file = dir.filePath(QStringLiteral("bench.amc"));
-        QFile out(file);
+        path = dir.filePath(QStringLiteral("bench%1%2.amc").arg(count).arg(posters ? u"p" : u""));
+        QFile out(path);
         if (out.open(QIODevice::WriteOnly))
             out.write(bytes.data(), qint64(bytes.size()));
-        return file;
-    }();
+    }
     return path;
 }

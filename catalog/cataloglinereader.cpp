@@ -1,6 +1,7 @@
 #include "catalog/cataloglinereader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <QBuffer>
 #include <QFile>
@@ -53,8 +54,17 @@ int Utf8Sequence(const uchar *p, const uchar *end, char32_t &codePoint)
 
 QString DecodeUtf8Lenient(QByteArrayView bytes)
 {
+    QString out;
+    DecodeUtf8Lenient(bytes, out);
+    return out;
+}
+
+void DecodeUtf8Lenient(QByteArrayView bytes, QString &out)
+{
     // UTF-16 never needs more units than UTF-8 has bytes.
-    QString out(bytes.size(), Qt::Uninitialized);
+    if (out.capacity() < bytes.size())
+        out.reserve(std::max(bytes.size(), 2 * out.capacity()));
+    out.resize(bytes.size());
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     char16_t *const start = dst;
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
@@ -78,7 +88,6 @@ QString DecodeUtf8Lenient(QByteArrayView bytes)
         }
     }
     out.truncate(dst - start);
-    return out;
 }
 
 TCatalogLineReader::TCatalogLineReader(const QString &fileName)
@@ -96,19 +105,21 @@ bool TCatalogLineReader::Open()
 {
     if (!m_file->open(QIODevice::ReadOnly))
         return false;
+    m_fileSize = m_file->size();
     return Rewind();
 }
 
 bool TCatalogLineReader::Rewind()
 {
-    m_chunk.clear();
     m_pos = 0;
+    m_end = 0;
+    m_nextLf = -1;
     m_eof = false;
     m_failed = false;
     if (!m_file->seek(0))
         return false;
     Fill();
-    if (m_chunk.startsWith("\xEF\xBB\xBF"))
+    if (m_end >= 3 && std::memcmp(m_chunk.data(), "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
     return !m_failed;
 }
@@ -118,31 +129,49 @@ bool TCatalogLineReader::Fill()
 {
     if (m_eof)
         return false;
-    m_chunk.remove(0, m_pos);
+    const qsizetype kept = m_end - m_pos;
+    if (kept > 0)
+        std::memmove(m_chunk.data(), m_chunk.data() + m_pos, size_t(kept));
     m_pos = 0;
-    const qsizetype kept = m_chunk.size();
-    m_chunk.resize(kept + ChunkSize);
-    const qint64 got = m_file->read(m_chunk.data() + kept, ChunkSize);
+    m_end = kept;
+    m_nextLf = -1;
+    // Grows only while one line is longer than a chunk.
+    if (qsizetype(m_chunk.size()) < kept + ChunkSize)
+        m_chunk.resize(size_t(kept + ChunkSize));
+    const qint64 got = m_file->read(m_chunk.data() + kept, qint64(m_chunk.size()) - kept);
     if (got < 0) {
         m_failed = true;
         m_eof = true;
-        m_chunk.resize(kept);
         return false;
     }
-    m_chunk.resize(kept + got);
+    m_end = kept + got;
     if (got == 0)
         m_eof = true;
     return got > 0;
+}
+
+// The first CR or LF at or after `from`, or the end of the unread bytes.
+const char *TCatalogLineReader::FindLineBreak(const char *from)
+{
+    const char *base = m_chunk.data();
+    if (from >= base + m_end)
+        return base + m_end;
+    if (m_nextLf < from - base) {
+        const void *lf = std::memchr(from, '\n', size_t(base + m_end - from));
+        m_nextLf = lf ? static_cast<const char *>(lf) - base : m_end;
+    }
+    const char *limit = base + m_nextLf;
+    const void *cr = std::memchr(from, '\r', size_t(limit - from));
+    return cr ? static_cast<const char *>(cr) : limit;
 }
 
 bool TCatalogLineReader::NextLine(QString &line)
 {
     qsizetype scanned = 0;
     for (;;) {
-        const char *begin = m_chunk.constData() + m_pos;
-        const char *end = m_chunk.constData() + m_chunk.size();
-        const char *stop =
-            std::find_if(begin + scanned, end, [](char c) { return c == '\r' || c == '\n'; });
+        const char *begin = m_chunk.data() + m_pos;
+        const char *end = m_chunk.data() + m_end;
+        const char *stop = FindLineBreak(begin + scanned);
         if (stop != end) {
             // A CR at the very end of the chunk may be the first half of CR LF.
             if (*stop == '\r' && stop + 1 == end && !m_eof) {
@@ -150,8 +179,8 @@ bool TCatalogLineReader::NextLine(QString &line)
                 Fill();
                 continue;
             }
-            line = DecodeUtf8Lenient(QByteArrayView(begin, stop - begin));
-            qsizetype next = stop - m_chunk.constData() + 1;
+            DecodeUtf8Lenient(QByteArrayView(begin, stop - begin), line);
+            qsizetype next = stop - m_chunk.data() + 1;
             if (*stop == '\r' && stop + 1 != end && stop[1] == '\n')
                 ++next;
             m_pos = next;
@@ -159,11 +188,11 @@ bool TCatalogLineReader::NextLine(QString &line)
         }
         scanned = end - begin;
         if (!Fill()) {
-            if (m_pos >= m_chunk.size() && scanned == 0)
+            if (m_pos >= m_end && scanned == 0)
                 return false;
             // The last line has no line break.
-            line = DecodeUtf8Lenient(QByteArrayView(m_chunk).sliced(m_pos));
-            m_pos = m_chunk.size();
+            DecodeUtf8Lenient(QByteArrayView(m_chunk.data() + m_pos, m_end - m_pos), line);
+            m_pos = m_end;
             return true;
         }
     }
@@ -171,7 +200,7 @@ bool TCatalogLineReader::NextLine(QString &line)
 
 qint64 TCatalogLineReader::RemainingBound() const
 {
-    const qint64 unread = (m_chunk.size() - m_pos) + (m_eof ? 0 : m_file->size() - m_file->pos());
+    const qint64 unread = (m_end - m_pos) + (m_eof ? 0 : m_fileSize - m_file->pos());
     // A lone line break byte reads back as two characters; every other byte as at most one.
     return 2 * std::max<qint64>(unread, 0) + 2;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QByteArray>
 #include <QIODevice>
@@ -12,6 +13,8 @@
 // as UTF-8, every other byte as Windows-1252. A catalog edited by another tool may hold
 // stray Windows-1252 bytes; reading it must not drop text a later save would then lose.
 QString DecodeUtf8Lenient(QByteArrayView bytes);
+// The same into `out`, whose allocation is reused when it is large enough and not shared.
+void DecodeUtf8Lenient(QByteArrayView bytes, QString &out);
 
 // Hands out the lines of a catalog file one at a time, read in chunks and decoded with
 // DecodeUtf8Lenient, so that a large catalog is never held whole as text. Lines end at
@@ -36,10 +39,19 @@ public:
 
 private:
     bool Fill();
+    const char *FindLineBreak(const char *from);
 
     std::unique_ptr<QIODevice> m_file;
-    QByteArray m_chunk;
+    // Taken when opened: asking the file system for every long value costs a system call.
+    qint64 m_fileSize = 0;
+    // The bytes read and not yet handed out are m_chunk[m_pos, m_end). The buffer is
+    // allocated once and reused, not replaced per chunk.
+    std::vector<char> m_chunk;
     qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    // Where the next LF is, or m_end when there is none; -1 when unknown. Remembered so that
+    // a file of lone CRs is not searched to the end of the chunk for every line.
+    qsizetype m_nextLf = -1;
     bool m_eof = false;
     bool m_failed = false;
 };

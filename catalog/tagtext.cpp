@@ -212,6 +212,24 @@ private:
     qint64 FindLengthEnd();
     bool ReadLengthPrefix(TFrame &frame);
     bool AppendNextLine();
+    // Element names repeat in every record: a shared copy saves an allocation per element.
+    // The table only fills (open addressing, a few probes): a file of endless distinct
+    // names gets copies once it is full.
+    QString TagName(QStringView name)
+    {
+        const size_t mask = m_names.size() - 1;
+        size_t slot = qHash(name) & mask;
+        for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
+            if (!m_nameUsed[slot]) {
+                m_nameUsed[slot] = true;
+                m_names[slot] = name.toString();
+                return m_names[slot];
+            }
+            if (m_names[slot] == name)
+                return m_names[slot];
+        }
+        return name.toString();
+    }
 
     ITagLineSource &m_source;
     bool m_exhausted = false;
@@ -225,6 +243,8 @@ private:
     qsizetype m_missStart = -1;
     qsizetype m_missEnd = -1;
     qsizetype m_lengthEndAbsentBefore = 0;
+    std::array<QString, 256> m_names;
+    std::array<bool, 256> m_nameUsed{};
 };
 
 void TTagTextReader::FindTag(TFrame &frame, qint64 from)
@@ -341,7 +361,7 @@ bool TTagTextReader::Run(TXMLTag root)
                 if (qsizetype(open.size()) > TagTextMaxDepth)
                     return false;
                 TXMLTag child;
-                child.Name = inner.toString();
+                child.Name = TagName(inner);
                 child.OnTagStart = frame.Tag.OnTagStart;
                 child.StartContext = frame.Tag.StartContext;
                 child.OnTagEnd = frame.Tag.OnTagEnd;

@@ -220,6 +220,7 @@ void TVideoDatabase::SetModified(bool flag)
 
 void TVideoDatabase::RecordModified(TDBItem &record)
 {
+    m_titleIndex.Changed(&record);
     SetModified(true);
     if (!m_quiet)
         Notify([&](ICatalogObserver &observer) { observer.RecordChanged(record); });
@@ -451,6 +452,36 @@ int TVideoDatabase::NextId(int mode) const
     return int(std::min(candidate, maxId));
 }
 
+namespace {
+
+// Whether `field`, trimmed, is `lowered` with every UTF-16 unit lower-cased; without a copy.
+bool SameLowered(const QString &field, const QString &lowered)
+{
+    QStringView view(field);
+    if (!view.isEmpty() && (view.front().isSpace() || view.back().isSpace()))
+        view = view.trimmed();
+    if (view.size() != lowered.size())
+        return false;
+    // From the end: numbered titles of a series differ there.
+    for (qsizetype i = view.size() - 1; i >= 0; --i) {
+        if (view[i] != lowered[i] && view[i].toLower() != lowered[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+template <typename Accept>
+TMovie *TVideoDatabase::ScanDuplicateMovie(const QString &title, Accept accept) const
+{
+    for (const auto &movie : m_movies) {
+        if (SameLowered(movie->DisplayTitleRef(), title) && accept(*movie))
+            return movie.get();
+    }
+    return nullptr;
+}
+
 TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
                                        const QString &text2,
                                        const TDBItem *exclude,
@@ -460,34 +491,37 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
         const TTextRules &rules = TextRules();
         const QString title = rules.Title(text1).toLower().trimmed();
         const QString orig = rules.Title(text2).toLower().trimmed();
-        // Lower-cased and trimmed like the texts, without a copy per movie: an import
-        // runs this once per imported movie over the whole catalog.
-        auto same = [](const QString &field, const QString &lowered) {
-            QStringView view(field);
-            if (!view.isEmpty() && (view.front().isSpace() || view.back().isSpace()))
-                view = view.trimmed();
-            if (view.size() != lowered.size())
-                return false;
-            // From the end: numbered titles of a series differ there.
-            for (qsizetype i = view.size() - 1; i >= 0; --i) {
-                if (view[i] != lowered[i] && view[i].toLower() != lowered[i])
-                    return false;
-            }
-            return true;
+        const auto accept = [&](const TMovie &movie) {
+            return &movie != exclude
+                   && (orig.isEmpty() || movie.Origtitle().isEmpty()
+                       || SameLowered(movie.Origtitle(), orig));
         };
-        for (const auto &movie : m_movies) {
-            if (movie.get() == exclude)
-                continue;
-            const QString &display = movie->Title().isEmpty() ? movie->Origtitle() : movie->Title();
-            if (!same(display, title))
-                continue;
-            if (!orig.isEmpty() && !movie->Origtitle().isEmpty()
-                && !same(movie->Origtitle(), orig)) {
-                continue;
-            }
-            return movie.get();
+        // A title that lower-casing one unit at a time would still change (a letter whose
+        // full mapping differs) can match titles the index files elsewhere: those are
+        // scanned for.
+        if (TTitleIndex::Key(title) != title)
+            return ScanDuplicateMovie(title, accept);
+        std::vector<TMovie *> found;
+        for (TMovie *movie : m_titleIndex.Find(title, m_movies)) {
+            if (accept(*movie))
+                found.push_back(movie);
         }
-        return nullptr;
+        if (found.size() <= 1)
+            return found.empty() ? nullptr : found.front();
+        // The first in list order, as a scan finds it: by position while that is cheaper
+        // than scanning.
+        if (found.size() * 16 > m_movies.size())
+            return ScanDuplicateMovie(title, accept);
+        TMovie *first = nullptr;
+        int firstIndex = -1;
+        for (TMovie *movie : found) {
+            const int index = IndexOfMovie(movie);
+            if (!first || index < firstIndex) {
+                first = movie;
+                firstIndex = index;
+            }
+        }
+        return first;
     }
     if (kind != 1)
         return nullptr;
@@ -519,6 +553,7 @@ TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate
         if (stampDate)
             movie->SetDateadded(Now());
         result = movie.get();
+        m_titleIndex.Added(movie.get());
         m_movies.insert(m_movies.begin() + MovieInsertPlace(movie->Num()), std::move(movie));
     } else if (kind == 1) {
         std::unique_ptr<TActor> person = TActor::Create(this);
@@ -561,8 +596,10 @@ void TVideoDatabase::DeleteRecord(TDBItem *record)
         movie->SetFroncover({});
         movie->SetCdcover({});
         const int index = IndexOfMovie(movie);
-        if (index >= 0)
+        if (index >= 0) {
+            m_titleIndex.Removed(movie);
             m_movies.erase(m_movies.begin() + index);
+        }
         SetModified(true);
         break;
     }

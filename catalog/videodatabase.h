@@ -14,6 +14,7 @@
 #include "catalog/result.h"
 #include "catalog/tagtext.h"
 #include "catalog/textrules.h"
+#include "catalog/titleindex.h"
 
 class TActor;
 class TCatalogLineReader;
@@ -320,10 +321,18 @@ private:
     int MovieInsertPlace(int num) const;
     int SearchPerson(const QString &name) const;
     int SearchMovie(int num) const;
+    // FindDuplicate's movie search over the whole list: the first movie whose display title
+    // matches `title` (lower-cased and trimmed) and that `accept` takes.
+    template <typename Accept>
+    TMovie *ScanDuplicateMovie(const QString &title, Accept accept) const;
 
-    std::vector<std::unique_ptr<TMovie>> m_movies;
+    // A deque: a new movie (num -1) goes first and then moves to its num, which in a vector
+    // would shift the whole list twice per imported movie.
+    TMovieList m_movies;
     std::vector<std::unique_ptr<TActor>> m_people;
     std::vector<ICatalogObserver *> m_observers;
+    // Kept by FindDuplicate itself, hence mutable.
+    mutable TTitleIndex m_titleIndex;
     TTextRules m_textRules;
     TDayClock m_clock;
     // While a file is read: no text rules, and observers hear nothing of single records.

@@ -346,8 +346,8 @@ public:
                 // Clamped before the slack is added: a count near the largest integer must not
                 // wrap.
                 const auto capacity = size_t(std::min(count, MaxReserve) + 10);
+                // The movie list grows in blocks and needs no reserve.
                 if (name == u"movies") {
-                    db->m_movies.reserve(db->m_movies.size() + capacity);
                     db->m_announcedMovies = count;
                 } else {
                     db->m_people.reserve(db->m_people.size() + capacity);
@@ -627,6 +627,8 @@ QString TVideoDatabase::DamageOf(const TCatalogLineReader &reader,
 TLoadResult
 TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
 {
+    // The records read are filed again at the next duplicate search.
+    m_titleIndex.Invalidate();
     TLoadResult result;
     if (m_fileName.isEmpty()) {
         result.error = u"No catalog file name"_s;

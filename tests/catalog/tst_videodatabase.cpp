@@ -1,3 +1,6 @@
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -193,6 +196,101 @@ TEST_F(VideoDatabaseTest, FindDuplicatePeople)
     EXPECT_EQ(db->FindDuplicate(u"Jean Reno"_s, QString(), jean, 1), nullptr);
     // Neither of the two has a translated name in common with a newcomer that has none.
     EXPECT_EQ(db->FindDuplicate(u"Newcomer"_s, QString(), nullptr, 1), nullptr);
+}
+
+// The duplicate search keeps its answers while the catalog changes under it: each step
+// changes the catalog, then every query gives the num of the movie found (0: none).
+TEST_F(VideoDatabaseTest, FindDuplicateMoviesFollowsChanges)
+{
+    struct TQuery
+    {
+        QString title;
+        QString orig;
+        int found;
+    };
+    struct TStep
+    {
+        const char *what;
+        std::function<void()> change;
+        std::vector<TQuery> queries;
+    };
+    const auto add = [this](int num, const QString &title, const QString &orig = {}) {
+        TMovie *movie = AddMovie(num);
+        movie->SetTitle(title);
+        movie->SetOrigtitle(orig);
+        return movie;
+    };
+    const auto movie = [this](int num) { return db->Movie(db->FindMovie(num)); };
+    const auto found = [this](const TQuery &query, const TDBItem *exclude = nullptr) {
+        const TDBItem *hit = db->FindDuplicate(query.title, query.orig, exclude, 0);
+        return hit ? static_cast<const TMovie *>(hit)->Num() : 0;
+    };
+    AddPerson(u"Ghost"_s);
+    const std::vector<TStep> steps = {
+        {"the first search",
+         [&] {
+             add(1, u"Alien"_s);
+             add(2, u"Caf\u00e9"_s, u"Kaffee"_s);
+             add(3, QString(), u"Solaris"_s);
+             add(4, u"Twin"_s, u"One"_s);
+             add(5, u"Twin"_s, u"Two"_s);
+             add(6, u"  Spaced "_s);
+             add(7, u"\u0130stanbul"_s);
+             add(8, u"\u0412\u041e\u0419\u041d\u0410"_s);
+             movie(1)->AddEpisode()->SetTitle(u"Pilot"_s);
+         },
+         {{u" ALIEN "_s, {}, 1},
+          {u"alien"_s, u"anything"_s, 1},
+          {u"cafe"_s, {}, 0},
+          {u"CAF\u00c9"_s, {}, 2},
+          {u"caf\u00e9"_s, u"KAFFEE"_s, 2},
+          {u"caf\u00e9"_s, u"coffee"_s, 0},
+          {u"solaris"_s, {}, 3},
+          {u"twin"_s, {}, 4},
+          {u"twin"_s, u"two"_s, 5},
+          {u"spaced"_s, {}, 6},
+          {u"\u0432\u043e\u0439\u043d\u0430"_s, {}, 8},
+          // A capital letter without a one-letter lower case is matched by nothing.
+          {u"istanbul"_s, {}, 0},
+          {u"\u0130stanbul"_s, {}, 0},
+          {u"pilot"_s, {}, 0},
+          {u"ghost"_s, {}, 0},
+          {QString(), {}, 0}}},
+        {"retitled, a title cleared, an original title set",
+         [&] {
+             movie(1)->SetTitle(u"Alien 3"_s);
+             movie(2)->SetTitle(QString());
+             movie(6)->SetOrigtitle(u"Spaced out"_s);
+         },
+         {{u"alien"_s, {}, 0},
+          {u"alien 3"_s, {}, 1},
+          {u"caf\u00e9"_s, {}, 0},
+          {u"kaffee"_s, {}, 2},
+          {u"spaced"_s, u"other"_s, 0},
+          {u"spaced"_s, u"spaced OUT"_s, 6}}},
+        {"removed, added and renumbered",
+         [&] {
+             db->DeleteRecord(movie(4));
+             add(10, u"Twin"_s);
+             movie(10)->SetNum(-1);
+             add(9, u"Alien"_s);
+         },
+         {{u"twin"_s, {}, -1}, {u"twin"_s, u"two"_s, -1}, {u"alien"_s, {}, 9}}},
+    };
+    for (const TStep &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        for (const TQuery &query : step.queries)
+            EXPECT_EQ(found(query), query.found) << query.title.toStdString();
+    }
+    EXPECT_EQ(found({u"twin"_s, {}, 0}, movie(-1)), 5) << "the next one when one is excluded";
+
+    // A catalog read from its file is searched like the one that wrote it.
+    ASSERT_TRUE(db->Save(true).Ok());
+    TVideoDatabase again(db->FileName());
+    ASSERT_TRUE(again.Open(nullptr, TOpenMode::Read).ok);
+    const TDBItem *hit = again.FindDuplicate(u"alien 3"_s, {}, nullptr, 0);
+    EXPECT_EQ(hit ? static_cast<const TMovie *>(hit)->Num() : 0, 1);
 }
 
 TEST_F(VideoDatabaseTest, DeleteRecordOfEachKind)

@@ -1,0 +1,76 @@
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QStringList>
+
+#include "catalog/cataloglinereader.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The file is read in chunks of this many bytes.
+constexpr qsizetype Chunk = 1 << 20;
+
+// The lines of `bytes` as the reader should hand them out: CR LF, CR or LF ends a line,
+// and a last line without a break still counts.
+QStringList Split(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringList lines;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        lines.append(DecodeUtf8Lenient(QByteArrayView(bytes).sliced(from, i - from)));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        from = i + 1;
+    }
+    if (from < bytes.size())
+        lines.append(DecodeUtf8Lenient(QByteArrayView(bytes).sliced(from)));
+    return lines;
+}
+
+QStringList ReadLines(const QByteArray &bytes)
+{
+    TCatalogLineReader reader(bytes);
+    QStringList lines;
+    if (!reader.Open())
+        return {u"(not opened)"_s};
+    QString line;
+    while (reader.NextLine(line))
+        lines.append(line);
+    return lines;
+}
+
+TEST(CatalogLineReaderTest, LinesAcrossChunks)
+{
+    const QByteArray beforeEnd(Chunk - 1, 'a');
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"CR LF split by the chunk end", beforeEnd + "\r\nb\r\n"},
+        {"lone CR at the chunk end", beforeEnd + "\rb"},
+        {"UTF-8 split by the chunk end", beforeEnd + "\xC3\xA9\n\xE2\x82\xAC"},
+        {"a line longer than two chunks", QByteArray(2 * Chunk + 5, 'c') + "\nd\r"},
+        {"lone CRs over more than a chunk", QByteArray("x\r").repeated(Chunk)},
+        {"LF only, empty lines, no last break", "a\nb\n\n\nc"},
+        {"byte-order mark", "\xEF\xBB\xBFx\r\ny"},
+        {"empty", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList expected = Split(c.bytes);
+        const QStringList lines = ReadLines(c.bytes);
+        ASSERT_EQ(lines.size(), expected.size());
+        EXPECT_TRUE(lines == expected);
+    }
+}
+
+} // namespace
