@@ -186,7 +186,7 @@ TEST_F(HtmlExportTest, PostersSeriesAndCancel)
     ASSERT_TRUE(QFile::exists(thumbnail));
     EXPECT_TRUE(page.contains(u"src=\"my%20films_files/posters/1.jpg\""_s));
     const TImage small = TImage::Load(thumbnail);
-    EXPECT_EQ(small.Width(), 400) << "scaled by libjpeg to half";
+    EXPECT_EQ(small.Width(), 300) << "scaled by libjpeg to 3/8, the nearest at least 240 wide";
     EXPECT_TRUE(
         page.contains(u"<ol class=\"episodes\">\n<li>Episode 1</li>\n<li>Episode 2</li>"_s));
     CheckWithPython({u"Episode 1"_s});
