@@ -305,16 +305,29 @@ void TTransferController::RunExportPlugin(int index)
             window, m_commands.Text(176, u"Export"_s), folder, filter, QString());
     });
     m_commands.SetBusy(true);
+    TExportOutcome outcome;
     const Status status = RunExport(m_registry.LibraryPath(index),
                                     records,
                                     m_commands.PeopleMode(),
                                     ui,
-                                    m_language.LanguageId());
+                                    m_language.LanguageId(),
+                                    &outcome);
     m_commands.SetBusy(false);
     if (saveFolder != m_host->InitialFolder(4))
         m_host->RememberFolder(4, saveFolder);
-    if (!status.Ok() && !status.Error().isEmpty())
+    if (outcome.refused && !outcome.fileName.isEmpty()) {
+        const QString file = QDir::toNativeSeparators(outcome.fileName);
+        m_commands.Dialogs().ShowError(
+            window,
+            m_commands.Text(1802, u"Error"_s),
+            m_commands
+                .Text(4100,
+                      u"The export could not be written to %1.\nThe disk may be full or the "
+                      u"folder write-protected."_s)
+                .arg(file));
+    } else if (!status.Ok() && !status.Error().isEmpty()) {
         m_commands.Dialogs().ShowError(window, m_commands.Text(1802, u"Error"_s), status.Error());
+    }
 }
 
 // ----- the welcome's import link -------------------------------------------------------------

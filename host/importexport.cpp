@@ -743,8 +743,12 @@ Status RunExport(const QString &pluginPath,
                  const QList<TDBItem *> &records,
                  bool people,
                  IImportExportUi &ui,
-                 int language)
+                 int language,
+                 TExportOutcome *outcome)
 {
+    TExportOutcome unused;
+    TExportOutcome &result = outcome ? *outcome : unused;
+    result = TExportOutcome();
     TPluginLibrary library(pluginPath);
     if (!library.IsLoaded())
         return Status::Failure(
@@ -779,6 +783,7 @@ Status RunExport(const QString &pluginPath,
             if (!chosen)
                 return {};
             fileName = *chosen;
+            result.fileName = fileName;
             ui.ShowWait(true);
         }
     }
@@ -806,33 +811,54 @@ Status RunExport(const QString &pluginPath,
         return ascending ? order < 0 : order > 0;
     });
     // A cancel stops the records and skips EndExport, so the plug-in can drop what it wrote.
+    // A refused record stops them too, but EndExport runs: the plug-in discards its file.
     bool cancelled = false;
+    QString refusedTitle;
+    const auto stop = [&] {
+        return cancelled || result.refused || (cancelled = ui.CancelRequested());
+    };
+    const auto took = [&](int32_t answer, const QString &title) {
+        if (answer != 0) {
+            ++result.written;
+        } else {
+            result.refused = true;
+            refusedTitle = title;
+        }
+    };
     for (TDBItem *record : chosen) {
-        if (cancelled || (cancelled = ui.CancelRequested()))
+        if (stop())
             break;
         if (people) {
+            const auto &person = static_cast<TActor &>(*record);
             TTextRecord<RK_HUMAN_TEXT_SLOTS> texts;
-            BuildHumanRecord(static_cast<TActor &>(*record), pictures, texts);
+            BuildHumanRecord(person, pictures, texts);
             THumanTextRec rec;
             texts.Fill(rec);
-            exportHuman(&rec);
+            took(exportHuman(&rec), person.Name());
             ui.ProcessEvents();
         } else {
             ExportMovieWithEpisodes(static_cast<TMovie &>(*record),
                                     selection.onlyEpisodes,
                                     [&](const TBaseMovie &movie, bool episode) {
-                                        if (cancelled || (cancelled = ui.CancelRequested()))
+                                        if (stop())
                                             return;
                                         TTextRecord<RK_MOVIE_TEXT_SLOTS> texts;
                                         BuildMovieRecord(movie, pictures, texts);
                                         TMovieTextRec rec;
                                         texts.Fill(rec);
-                                        exportMovie(&rec, episode ? -1 : 0);
+                                        took(exportMovie(&rec, episode ? -1 : 0), movie.Title());
                                         ui.ProcessEvents();
                                     });
         }
     }
-    if (endExport && !cancelled && !ui.CancelRequested())
+    if (endExport && !cancelled && (result.refused || !ui.CancelRequested()))
         endExport();
+    if (result.refused) {
+        return Status::Failure(
+            u"The export to %1 failed at record %2 (%3): the plug-in could not write it"_s.arg(
+                fileName.isEmpty() ? pluginPath : fileName,
+                QString::number(result.written + 1),
+                refusedTitle));
+    }
     return {};
 }

@@ -96,14 +96,29 @@ Status RunImport(TVideoDatabase &db,
                  const TImportOptions &options,
                  TImportSummary *summary = nullptr);
 
+// What became of an export, for the message the user gets.
+struct TExportOutcome
+{
+    // The file the plug-in was given (empty when it asks for none).
+    QString fileName;
+    // The plug-in answered false for a record: it failed (disk full, unwritable target) and
+    // kept nothing; the records after it were not sent.
+    bool refused = false;
+    // Records (episodes included) the plug-in took.
+    int written = 0;
+};
+
 // Runs an export plug-in (type 7) over `records` (movies, or people with `people`), in
 // the order the plug-in asks for; episodes follow their movie. Episodes in `records` whose
-// movie is not there go out after their movie, which carries only those episodes.
+// movie is not there go out after their movie, which carries only those episodes. A
+// record the plug-in refuses ends the export with a failure; EndExport still runs so the
+// plug-in can clean up. `outcome` (optional) tells a refusal from other failures.
 Status RunExport(const QString &pluginPath,
                  const QList<TDBItem *> &records,
                  bool people,
                  IImportExportUi &ui,
-                 int language = 9);
+                 int language = 9,
+                 TExportOutcome *outcome = nullptr);
 
 // Adds the people named in a movie's director, producer, scenario, music and actors
 // fields who are not in the catalog yet (by name, or by translated name with

@@ -11,15 +11,15 @@
 #include "htmlpage.h"
 #include "htmltext.h"
 #include "plugin_api/importu.h"
+#include "posterwriter.h"
 #include "slotcaptions.h"
-#include "thumbnail.h"
 
 namespace {
 
 constexpr int32_t VersionSupported = 9005;
 // Thumbnails stay at least this wide: a card is about 180 CSS pixels wide, and a little
-// more keeps them sharp on high-DPI screens. Posters of up to twice this are kept as they
-// are (libjpeg scales by halves).
+// more keeps them sharp on high-DPI screens. Posters less than twice this wide are kept as
+// they are: a smaller copy would save too little.
 constexpr int ThumbnailWidth = 240;
 
 namespace fs = std::filesystem;
@@ -52,6 +52,8 @@ struct THtmlExport
     int posters = 0;
     bool failed = false;
     int32_t language = RK_LANG_ENGLISH;
+    // Last, so it is destroyed (its workers joined) before the folder they write into goes.
+    TPosterWriter writer{ThumbnailWidth};
 };
 
 THtmlExport &State()
@@ -61,29 +63,20 @@ THtmlExport &State()
     return state;
 }
 
-// A poster inside the partial folder, which as a whole takes its name only at the end:
-// no temporary name and no sync of its own.
-bool WriteFile(const std::string &path, std::string_view bytes)
-{
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 // The poster or photo into the partial folder; its address relative to the page, or empty.
 std::string WritePoster(THtmlExport &state, const char16_t *formatSlot, const char16_t *base64)
 {
     const std::string format = Utf8(formatSlot);
     if (format.empty() || format == "0")
         return {};
-    std::string bytes = FromBase64(Utf8(base64));
+    const std::u16string_view text = base64 ? base64 : u"";
+    // The first 16 characters give 12 bytes, enough to tell the formats apart; the workers
+    // decode the rest.
+    const std::string bytes = FromBase64(text.substr(0, 16));
     const char *extension = nullptr;
-    if (bytes.size() > 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0) {
+    const bool jpeg = bytes.size() > 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0;
+    if (jpeg) {
         extension = ".jpg";
-        if (std::string thumbnail = JpegThumbnail(bytes, ThumbnailWidth); !thumbnail.empty())
-            bytes = std::move(thumbnail);
     } else if (bytes.size() > 2 && bytes.compare(0, 2, "BM") == 0) {
         extension = ".bmp";
     } else if (bytes.size() > 8 && bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0) {
@@ -96,16 +89,14 @@ std::string WritePoster(THtmlExport &state, const char16_t *formatSlot, const ch
         std::error_code error;
         fs::create_directories(state.files.path + "/posters", error);
     }
-    if (!WriteFile(state.files.path + '/' + name, bytes)) {
-        state.failed = true;
-        return {};
-    }
+    state.writer.Add(state.files.path + '/' + name, text, jpeg);
     return UrlPath(state.filesName) + '/' + name;
 }
 
 void Fail(THtmlExport &state)
 {
     state.failed = true;
+    state.writer.Stop();
     state.page.Discard();
     state.files.Discard();
     state.html.reset();
@@ -242,7 +233,8 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportMovie(const TMovieTextRec *movie,
             episode
                 ? std::string()
                 : WritePoster(state, movie->Slots[MoviePictureFormat], movie->Slots[MoviePicture]);
-        if (state.failed || !state.page.Write(state.html->Add(*movie, episode, poster))) {
+        if (state.failed || state.writer.Failed()
+            || !state.page.Write(state.html->Add(*movie, episode, poster))) {
             Fail(state);
             return 0;
         }
@@ -261,7 +253,8 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportHuman(const THumanTextRec *human) 
             return 0;
         const std::string photo =
             WritePoster(state, human->Slots[PersonPictureFormat], human->Slots[PersonPicture]);
-        if (state.failed || !state.page.Write(state.html->Add(*human, photo))) {
+        if (state.failed || state.writer.Failed()
+            || !state.page.Write(state.html->Add(*human, photo))) {
             Fail(state);
             return 0;
         }
@@ -277,7 +270,8 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL EndExport() noexcept
 {
     THtmlExport &state = State();
     try {
-        if (state.failed || !state.html || !state.page.Write(state.html->Finish())) {
+        if (!state.writer.Finish() || state.failed || !state.html
+            || !state.page.Write(state.html->Finish())) {
             Fail(state);
             return;
         }

@@ -1,6 +1,7 @@
 #include "htmltext.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -96,34 +97,40 @@ std::string RunningTime(std::string_view hms)
     return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
 }
 
-std::string FromBase64(std::string_view text)
+std::string FromBase64(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size() / 4 * 3);
+    // 0-63 for the alphabet, 64 for line breaks (skipped), 65 for anything else (the end).
+    static constexpr auto Values = [] {
+        std::array<unsigned char, 128> values{};
+        values.fill(65);
+        for (int i = 0; i < 26; ++i) {
+            values['A' + i] = static_cast<unsigned char>(i);
+            values['a' + i] = static_cast<unsigned char>(26 + i);
+        }
+        for (int i = 0; i < 10; ++i)
+            values['0' + i] = static_cast<unsigned char>(52 + i);
+        values['+'] = 62;
+        values['/'] = 63;
+        values['\r'] = values['\n'] = 64;
+        return values;
+    }();
+    std::string out(text.size() / 4 * 3 + 3, '\0');
+    size_t length = 0;
     unsigned buffer = 0;
     int bits = 0;
-    for (const char c : text) {
-        int value;
-        if (c >= 'A' && c <= 'Z')
-            value = c - 'A';
-        else if (c >= 'a' && c <= 'z')
-            value = c - 'a' + 26;
-        else if (c >= '0' && c <= '9')
-            value = c - '0' + 52;
-        else if (c == '+')
-            value = 62;
-        else if (c == '/')
-            value = 63;
-        else if (c == '\r' || c == '\n')
+    for (const char16_t c : text) {
+        const unsigned value = c < 128 ? Values[c] : 65;
+        if (value == 64)
             continue;
-        else
+        if (value == 65)
             break;
-        buffer = (buffer << 6) | unsigned(value);
+        buffer = (buffer << 6) | value;
         bits += 6;
         if (bits >= 8) {
             bits -= 8;
-            out.push_back(char((buffer >> bits) & 0xFF));
+            out[length++] = char((buffer >> bits) & 0xFF);
         }
     }
+    out.resize(length);
     return out;
 }

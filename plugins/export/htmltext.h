@@ -17,4 +17,5 @@ std::string Stars(double rating);
 // "1 h 35 min" from "h:mm:ss"; empty for zero or text of another shape.
 std::string RunningTime(std::string_view hms);
 // Base64 decoding; ignores line breaks, stops at the first other character.
-std::string FromBase64(std::string_view text);
+// Takes the host's UTF-16 text as it is.
+std::string FromBase64(std::u16string_view text);

@@ -51,4 +51,29 @@ TEST_F(MainExportTest, ExportMenuWritesTheSelectionAsTableAndPage)
     }
 }
 
+// A record the plug-in refuses (a full disk) ends the export with an error naming the file.
+TEST_F(MainExportTest, RefusedRecordShowsAnErrorNamingTheFile)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testexport.so"),
+                            QDir(Program()).filePath(u"Plugins/testexport.so"_s)));
+    qputenv("RK_TEST_EXPORT_FAIL_AT", "2");
+    Start(Nineties, {u"Ann"_s, u"Bob"_s, u"Cy"_s});
+    for (const bool people : {false, true}) {
+        if (people != window->PeopleMode())
+            Trigger("dbModeAct");
+        window->Shown().List()->selectAll();
+        auto *exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
+        ASSERT_TRUE(exportMenu && exportMenu->actions().size() == 1);
+        const QString output = root.filePath(people ? u"people.txt"_s : u"films.txt"_s);
+        dialogs->saveAnswers.push_back(output);
+        dialogs->errors.clear();
+        exportMenu->actions().constFirst()->trigger();
+        ASSERT_EQ(dialogs->errors.size(), 1) << "people " << people;
+        EXPECT_TRUE(dialogs->errors.constFirst().contains(QDir::toNativeSeparators(output)))
+            << dialogs->errors.constFirst().toStdString();
+    }
+    qunsetenv("RK_TEST_EXPORT_FAIL_AT");
+}
+
 } // namespace

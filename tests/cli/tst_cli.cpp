@@ -864,6 +864,27 @@ TEST_F(CliTest, ExportWritesThroughThePlugin)
         << "an import plug-in cannot export";
 }
 
+// A record the plug-in refuses (a full disk) ends the export with an error, not success.
+TEST_F(CliTest, ExportFailsWhenThePluginRefusesARecord)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const QString plugin = QStringLiteral(RK_TEST_PLUGINS_DIR "/testexport.so");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"RK_TEST_EXPORT_FAIL_AT"_s, u"2"_s);
+    for (const bool people : {false, true}) {
+        QStringList args{u"export"_s, plugin, Path(u"catalog.rkd"_s), Path(u"out.txt"_s)};
+        if (people)
+            args.append(u"--people"_s);
+        const TRun run = RunCli(args, env);
+        EXPECT_EQ(run.exitCode, 4) << "people " << people;
+        EXPECT_TRUE(run.err.contains(Path(u"out.txt"_s).toUtf8())) << run.err.constData();
+        // Nothing after the refused record, and EndExport still ran.
+        const QList<QByteArray> lines = ReadBytes(Path(u"out.txt"_s)).split('\n');
+        EXPECT_EQ(lines.size(), 5) << "people " << people;
+        EXPECT_EQ(lines.value(3), "end");
+    }
+}
+
 TEST_F(CliTest, PluginsListsWhatItFinds)
 {
     QDir().mkpath(Path(u"plugins"_s));

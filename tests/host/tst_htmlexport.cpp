@@ -1,7 +1,10 @@
 // The web page export plug-in run through the host's export: hostile text stays text,
 // only web addresses become links, posters become thumbnails beside the page, and a
 // cancelled export leaves the earlier page as it was.
+#include <csignal>
+
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -186,7 +189,7 @@ TEST_F(HtmlExportTest, PostersSeriesAndCancel)
     ASSERT_TRUE(QFile::exists(thumbnail));
     EXPECT_TRUE(page.contains(u"src=\"my%20films_files/posters/1.jpg\""_s));
     const TImage small = TImage::Load(thumbnail);
-    EXPECT_EQ(small.Width(), 400) << "scaled by libjpeg to half";
+    EXPECT_EQ(small.Width(), 300) << "scaled by libjpeg to 3/8, the nearest at least 240 wide";
     EXPECT_TRUE(
         page.contains(u"<ol class=\"episodes\">\n<li>Episode 1</li>\n<li>Episode 2</li>"_s));
     CheckWithPython({u"Episode 1"_s});
@@ -196,6 +199,36 @@ TEST_F(HtmlExportTest, PostersSeriesAndCancel)
     TMovie *later = Movie(3, u"Later"_s);
     EXPECT_EQ(Export({withPoster, series, later}), page);
     EXPECT_TRUE(QFile::exists(thumbnail));
+    EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(u' ').toStdString();
+}
+
+// Posters are written on worker threads: a poster that cannot be written (a full disk, as a
+// file size limit) still fails the export, which keeps the earlier page and leaves nothing.
+TEST_F(HtmlExportTest, PosterWriteFailureFailsTheExport)
+{
+    TImage poster(800, 1200);
+    QList<TDBItem *> movies;
+    for (int i = 0; i < 40; ++i) {
+        TMovie *movie = Movie(i + 1, u"Movie %1"_s.arg(i));
+        movie->SetPicture(&poster, TImageFormat::None, {}, CoverJpeg);
+        movies.append(movie);
+    }
+    const QString page = Export({movies.first()});
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = limit;
+    small.rlim_cur = 500;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ran = RunExport(HtmlExport, movies, false, ui).Ok();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ran);
+    QFile kept(*ui.file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(kept.readAll()), page);
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"my films_files/posters/1.jpg"_s)));
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"my films_files/posters/2.jpg"_s)));
     EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(u' ').toStdString();
 }
 

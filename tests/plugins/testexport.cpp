@@ -1,7 +1,8 @@
 // An export plug-in for tests: writes what it receives to the file it is given, one line
 // per call. The environment steers its answers: RK_TEST_EXPORT_SORT (a slot),
 // RK_TEST_EXPORT_ASCENDING (0 or 1), RK_TEST_EXPORT_PEOPLE (0 refuses people),
-// RK_TEST_EXPORT_POSTERS (1 asks for pictures).
+// RK_TEST_EXPORT_POSTERS (1 asks for pictures), RK_TEST_EXPORT_FAIL_AT (refuses the Nth
+// record, as a full disk would).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +12,7 @@
 namespace {
 
 FILE *g_out = nullptr;
+int g_records = 0;
 
 std::string Utf8(const char16_t *text)
 {
@@ -47,6 +49,12 @@ int EnvInt(const char *name, int fallback)
 {
     const char *value = std::getenv(name);
     return value && *value ? std::atoi(value) : fallback;
+}
+
+// The answer for a record just written: false for the one RK_TEST_EXPORT_FAIL_AT names.
+int32_t Answer()
+{
+    return ++g_records == EnvInt("RK_TEST_EXPORT_FAIL_AT", 0) ? 0 : -1;
 }
 
 } // namespace
@@ -87,6 +95,7 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL BeginExport(
     g_out = std::fopen(Utf8(fileName).c_str(), "wb");
     if (!g_out)
         return 0;
+    g_records = 0;
     std::fprintf(g_out, "begin|%d|%d|%d|%d\n", count, mode, *sortSlot, *ascending);
     *sortSlot = EnvInt("RK_TEST_EXPORT_SORT", *sortSlot);
     *ascending = static_cast<uint8_t>(EnvInt("RK_TEST_EXPORT_ASCENDING", *ascending));
@@ -100,7 +109,7 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportMovie(const TMovieTextRec *movie, 
     for (const char16_t *slot : movie->Slots)
         std::fprintf(g_out, "|%s", Utf8(slot).c_str());
     std::fprintf(g_out, "\n");
-    return -1;
+    return Answer();
 }
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportHuman(const THumanTextRec *human)
 {
@@ -110,7 +119,7 @@ RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportHuman(const THumanTextRec *human)
     for (const char16_t *slot : human->Slots)
         std::fprintf(g_out, "|%s", Utf8(slot).c_str());
     std::fprintf(g_out, "\n");
-    return -1;
+    return Answer();
 }
 RK_PLUGIN_EXPORT void RK_PLUGIN_CALL EndExport()
 {
