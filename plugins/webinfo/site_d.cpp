@@ -307,38 +307,6 @@ void FillList(TWebState &state, const std::vector<TBinding> &rows)
     CountResults(state);
 }
 
-int HexValue(char c)
-{
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : -1;
-}
-
-// The host fills the search template with Windows-1252 bytes, the API reads UTF-8: a
-// search whose text is not UTF-8 is asked again in UTF-8. Empty when nothing needs it.
-std::string Utf8SearchAgain(std::string_view pageUrl)
-{
-    const size_t at = pageUrl.find("srsearch=");
-    if (at == std::string_view::npos)
-        return {};
-    std::string_view encoded = pageUrl.substr(at + 9);
-    encoded = encoded.substr(0, encoded.find('&'));
-    std::string bytes;
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == '%' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0
-            && HexValue(encoded[i + 2]) >= 0) {
-            bytes.push_back(char(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2])));
-            i += 2;
-        } else {
-            bytes.push_back(encoded[i]);
-        }
-    }
-    if (Utf8(Utf16(bytes)) == bytes)
-        return {};
-    return SearchBase + EncodeParameter(Utf8(FromAnsi(bytes)));
-}
-
 int16_t EmptyList(TWebState &state)
 {
     state.results.clear();
@@ -357,7 +325,7 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
         return EmptyList(state);
 
     if (const json *hits = Member(Member(&answer, "query"), "search")) {
-        if (std::string again = Utf8SearchAgain(pageUrl); !again.empty()) {
+        if (std::string again = Utf8SearchAgain(pageUrl, SearchBase); !again.empty()) {
             search.pending = std::move(again);
             return RK_PARSE_FETCH_AGAIN;
         }

@@ -1,5 +1,6 @@
 #include "wikidata.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace wikidata {
@@ -11,6 +12,17 @@ constexpr char QueryService[] = "https://query.wikidata.org/sparql?format=json&q
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
 }
 
 } // namespace
@@ -168,6 +180,95 @@ std::u16string ItemPage(std::string_view id)
 std::string SparqlUrl(std::string_view sparql)
 {
     return QueryService + EncodeParameter(sparql);
+}
+
+std::vector<std::string> SearchHits(const json &hits)
+{
+    std::vector<std::string> ids;
+    if (!hits.is_array())
+        return ids;
+    for (const json &hit : hits) {
+        const std::string id = ItemId(Text(Member(&hit, "title")));
+        if (!id.empty() && std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+std::string Utf8SearchAgain(std::string_view pageUrl, std::string_view searchBase)
+{
+    const size_t at = pageUrl.find("srsearch=");
+    if (at == std::string_view::npos)
+        return {};
+    std::string_view encoded = pageUrl.substr(at + 9);
+    encoded = encoded.substr(0, encoded.find('&'));
+    std::string bytes;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        const int high = i + 2 < encoded.size() ? HexValue(encoded[i + 1]) : -1;
+        const int low = i + 2 < encoded.size() ? HexValue(encoded[i + 2]) : -1;
+        if (encoded[i] == '%' && high >= 0 && low >= 0) {
+            bytes.push_back(char(high * 16 + low));
+            i += 2;
+        } else {
+            bytes.push_back(encoded[i]);
+        }
+    }
+    if (Utf8(Utf16(bytes)) == bytes)
+        return {};
+    return std::string(searchBase) + EncodeParameter(Utf8(FromAnsi(bytes)));
+}
+
+double DaySerial(std::string_view dateTime, std::string_view precision)
+{
+    // "YYYY-MM-DD…" with four year digits; BCE dates do not fit the record's serial.
+    if (precision != "11" || dateTime.size() < 10 || dateTime[4] != '-' || dateTime[7] != '-')
+        return 0;
+    int parts[3] = {};
+    const size_t starts[3] = {0, 5, 8};
+    const size_t lengths[3] = {4, 2, 2};
+    for (int k = 0; k < 3; ++k) {
+        for (size_t i = 0; i < lengths[k]; ++i) {
+            const char c = dateTime[starts[k] + i];
+            if (!IsDigit(c))
+                return 0;
+            parts[k] = parts[k] * 10 + (c - '0');
+        }
+    }
+    const int year = parts[0], month = parts[1], day = parts[2];
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31)
+        return 0;
+    // Days from the civil date (proleptic Gregorian), then moved to the serial's epoch.
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long daysSince1970 = long(era) * 146097 + doe - 719468;
+    const double serial = double(daysSince1970 + 25569);
+    return serial > 0 ? serial : 0;
+}
+
+std::string CommonsPicture(std::string_view fileUri, int width)
+{
+    constexpr std::string_view Marker = "commons.wikimedia.org/wiki/Special:FilePath/";
+    const size_t at = fileUri.find(Marker);
+    if (at == std::string_view::npos || at + Marker.size() >= fileUri.size())
+        return {};
+    std::string file(fileUri.substr(at + Marker.size()));
+    // The name as the query service gives it may hold blanks or other raw bytes.
+    std::string encoded;
+    for (const char c : file) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte >= 0x7F || c == '?' || c == '#' || c == '&' || c == '"') {
+            static constexpr char Hex[] = "0123456789ABCDEF";
+            encoded += '%';
+            encoded += Hex[byte >> 4];
+            encoded += Hex[byte & 0x0F];
+        } else {
+            encoded += c;
+        }
+    }
+    return "https://" + std::string(Marker) + encoded + "?width=" + std::to_string(width);
 }
 
 std::string TBinding::Value(const char *var) const

@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "webframe.h"
+
 // What the Wikidata plug-ins share: reading the JSON answers of the MediaWiki API and the
 // query service, and building their request addresses. Nothing here throws on outside
 // data: a missing member, a value of the wrong type or text that is not JSON reads as
@@ -47,6 +49,19 @@ std::u16string ItemPage(std::string_view id); // https://www.wikidata.org/wiki/<
 
 // The query service address that runs `sparql` and answers SPARQL JSON results.
 std::string SparqlUrl(std::string_view sparql);
+
+// The item ids of a list=search answer's "search" array, in its order, without repeats.
+std::vector<std::string> SearchHits(const json &hits);
+// The host fills search templates with Windows-1252 bytes, the API reads UTF-8: for a
+// search whose text in `pageUrl` is not UTF-8, `searchBase` (ending in "srsearch=") with
+// the text in UTF-8; empty when the text is UTF-8 already.
+std::string Utf8SearchAgain(std::string_view pageUrl, std::string_view searchBase);
+
+// Days since 1899-12-30 of an xsd:dateTime known to the day (precision 11); 0 otherwise.
+double DaySerial(std::string_view dateTime, std::string_view precision);
+// https://commons.wikimedia.org/wiki/Special:FilePath/<file>?width=<width> of the query
+// service's form of a Commons file; empty for anything else.
+std::string CommonsPicture(std::string_view fileUri, int width);
 
 // One row of SPARQL JSON results, by variable name.
 struct TBinding

@@ -185,19 +185,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
     }
     // Wikidata: a fetch-again answer always leaves the address to fetch.
-    {
+    for (const TWebSite *site : {&SiteD(), &SiteP()}) {
         TWebState state;
-        const int16_t answer = SiteD().parse(state, pageUrl, page);
-        if (answer != RK_PARSE_DETAILS && answer != RK_PARSE_RESULT_LIST
-            && answer != RK_PARSE_FETCH_AGAIN)
+        const int16_t answer = site->parse(state, pageUrl, page);
+        if (answer < RK_PARSE_DETAILS || answer > RK_PARSE_HUMANS_THEN_FETCH)
             __builtin_trap();
-        if (size_t(state.resultCount) != state.results.size() && answer != RK_PARSE_DETAILS)
+        const bool record = answer == RK_PARSE_DETAILS || answer == RK_PARSE_HUMANS_THEN_FETCH;
+        if (size_t(state.resultCount) != state.results.size() && !record)
             __builtin_trap();
         CheckState(state, answer);
         const char *url = nullptr;
-        const int32_t direct = SiteD().getUrl(state, ToAnsi(page), &url);
+        const int32_t direct = site->getUrl(state, ToAnsi(page), &url);
         Touch(url);
-        if (answer == RK_PARSE_FETCH_AGAIN && direct != 1)
+        if ((answer == RK_PARSE_FETCH_AGAIN || answer == RK_PARSE_HUMANS_THEN_FETCH) && direct != 1)
             __builtin_trap();
     }
     // The page as a record's URL list.

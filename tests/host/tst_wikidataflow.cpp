@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include "catalog/actor.h"
+#include "catalog/image.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
 #include "host/downloader.h"
@@ -64,8 +66,10 @@ protected:
         qputenv("LC_ALL", "en_US.UTF-8");
         m_server.RouteHosts(WikidataHosts);
         ASSERT_TRUE(m_folder.Add(QStringLiteral(RK_WEBINFOD_PATH), u"webinfod.so"_s));
+        ASSERT_TRUE(m_folder.Add(QStringLiteral(RK_WEBINFOP_PATH), u"webinfop.so"_s));
         m_registry.Discover(m_folder.Path(), RK_LANG_ENGLISH);
-        ASSERT_EQ(m_registry.Count(), 1);
+        ASSERT_EQ(m_registry.Count(), 2);
+        m_movies = m_registry.Get(0).PluginType == RK_PLUGIN_MOVIE_INFO ? 0 : 1;
         m_flow.SetCatalog(&m_db);
     }
     void TearDown() override { qunsetenv("LC_ALL"); }
@@ -75,9 +79,11 @@ protected:
         auto *movie = static_cast<TMovie *>(m_db.AddRecord(0));
         movie->SetTitle(title);
         movie->SetUrl(url);
-        m_flow.RunBatch(0, {movie});
+        m_flow.RunBatch(m_movies, {movie});
         return movie;
     }
+
+    int m_movies = 0;
 
     TSiteServer m_server;
     TDownloader m_downloader;
@@ -146,6 +152,28 @@ TEST_F(WikidataFlowTest, KnownItemIsFetchedDirectly)
 
     EXPECT_EQ(m_server.Requests().size(), 1);
     EXPECT_EQ(movie->Director(), u"David Fincher"_s);
+}
+
+TEST_F(WikidataFlowTest, PersonThenPhoto)
+{
+    m_server.Page("/w/api.php~Brad Pitt haswbstatement:P31=Q5", Answer("search_person.json"), Json);
+    m_server.Page("/sparql~wd:Q35332}", Answer("person_brad_pitt.json"), SparqlJson);
+    m_server.Page("/wiki/Special:FilePath/Brad Pitt 2019 by Glenn Francis.jpg",
+                  TImage(4, 5).ToJpeg(),
+                  "image/jpeg");
+    auto *person = static_cast<TActor *>(m_db.AddRecord(1));
+    person->SetName(u"Brad Pitt"_s);
+
+    m_flow.RunBatch(1 - m_movies, {person});
+
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    EXPECT_EQ(person->Altnames(), u"William Bradley Pitt"_s);
+    EXPECT_EQ(person->Birthday(), 23363.0); // 1963-12-18
+    EXPECT_EQ(person->Birthplace(), u"Shawnee"_s);
+    EXPECT_EQ(person->Category(), u"film actor, film producer, Q99999999"_s);
+    EXPECT_EQ(person->Bio(), u"American actor (born 1963)"_s);
+    EXPECT_EQ(person->Picture().Width(), 4);
+    EXPECT_EQ(m_server.Requests().size(), 3);
 }
 
 struct TFailureCase
