@@ -8,3 +8,4 @@ const TWebSite &SiteB(); // an Italian film site: movie information
 const TWebSite &SiteC(); // a German shop: posters
 const TWebSite &SiteD(); // Wikidata: movie information
 const TWebSite &SiteP(); // Wikidata: people
+const TWebSite &SiteQ(); // Wikidata: posters

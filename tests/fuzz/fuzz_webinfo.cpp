@@ -185,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
     }
     // Wikidata: a fetch-again answer always leaves the address to fetch.
-    for (const TWebSite *site : {&SiteD(), &SiteP()}) {
+    for (const TWebSite *site : {&SiteD(), &SiteP(), &SiteQ()}) {
         TWebState state;
         const int16_t answer = site->parse(state, pageUrl, page);
         if (answer < RK_PARSE_DETAILS || answer > RK_PARSE_HUMANS_THEN_FETCH)

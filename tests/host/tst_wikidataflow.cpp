@@ -67,9 +67,15 @@ protected:
         m_server.RouteHosts(WikidataHosts);
         ASSERT_TRUE(m_folder.Add(QStringLiteral(RK_WEBINFOD_PATH), u"webinfod.so"_s));
         ASSERT_TRUE(m_folder.Add(QStringLiteral(RK_WEBINFOP_PATH), u"webinfop.so"_s));
+        ASSERT_TRUE(m_folder.Add(QStringLiteral(RK_WEBINFOQ_PATH), u"webinfoq.so"_s));
         m_registry.Discover(m_folder.Path(), RK_LANG_ENGLISH);
-        ASSERT_EQ(m_registry.Count(), 2);
-        m_movies = m_registry.Get(0).PluginType == RK_PLUGIN_MOVIE_INFO ? 0 : 1;
+        ASSERT_EQ(m_registry.Count(), 3);
+        for (int i = 0; i < m_registry.Count(); ++i) {
+            const int type = m_registry.Get(i).PluginType;
+            (type == RK_PLUGIN_MOVIE_INFO      ? m_movies
+             : type == RK_PLUGIN_PEOPLE_IMPORT ? m_people
+                                               : m_posters) = i;
+        }
         m_flow.SetCatalog(&m_db);
     }
     void TearDown() override { qunsetenv("LC_ALL"); }
@@ -84,6 +90,8 @@ protected:
     }
 
     int m_movies = 0;
+    int m_people = 0;
+    int m_posters = 0;
 
     TSiteServer m_server;
     TDownloader m_downloader;
@@ -164,7 +172,7 @@ TEST_F(WikidataFlowTest, PersonThenPhoto)
     auto *person = static_cast<TActor *>(m_db.AddRecord(1));
     person->SetName(u"Brad Pitt"_s);
 
-    m_flow.RunBatch(1 - m_movies, {person});
+    m_flow.RunBatch(m_people, {person});
 
     EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
     EXPECT_EQ(person->Altnames(), u"William Bradley Pitt"_s);
@@ -174,6 +182,28 @@ TEST_F(WikidataFlowTest, PersonThenPhoto)
     EXPECT_EQ(person->Bio(), u"American actor (born 1963)"_s);
     EXPECT_EQ(person->Picture().Width(), 4);
     EXPECT_EQ(m_server.Requests().size(), 3);
+}
+
+TEST_F(WikidataFlowTest, PosterBeforeImageWithPreviews)
+{
+    m_server.Page("/w/api.php~Fight Club haswbstatement", Answer("search_fight_club.json"), Json);
+    m_server.Page("/sparql~wdt:P3383", Answer("posters_fight_club.json"), SparqlJson);
+    m_server.Page(
+        "/wiki/Special:FilePath/Fight Club poster.jpg", TImage(6, 9).ToJpeg(), "image/jpeg");
+    auto *movie = static_cast<TMovie *>(m_db.AddRecord(0));
+    movie->SetTitle(u"Fight Club"_s);
+    m_ui.choice = 0;
+
+    m_flow.RunBatch(m_posters, {movie});
+
+    ASSERT_EQ(m_ui.lastEntries.size(), 2);
+    EXPECT_EQ(m_ui.lastEntries[0].title, u"Fight Club (1999)"_s);
+    EXPECT_EQ(m_ui.lastEntries[0].url,
+              "https://commons.wikimedia.org/wiki/Special:FilePath/Fight%20Club%20poster.jpg"
+              "?width=600");
+    EXPECT_TRUE(m_ui.lastEntries[1].pictureUrl.endsWith("series.jpg?width=120"));
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    EXPECT_EQ(movie->Picture().Width(), 6);
 }
 
 struct TFailureCase
