@@ -3,6 +3,7 @@
 // SPARQL JSON results. The flow: search -> (several hits) one query for the list's
 // labels and years -> the chosen film's query; one hit goes straight to the film.
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <map>
 #include <string>
@@ -162,12 +163,12 @@ void JoinLinked(const TLinkedList &list,
 int16_t Minutes(const std::string &amount, const std::string &unit)
 {
     const std::string unitId = ItemId(unit);
+    // from_chars: the host may have set a locale whose decimal separator is not '.'.
+    const std::string_view text =
+        !amount.empty() && amount[0] == '+' ? std::string_view(amount).substr(1) : amount;
     double value = 0;
-    try {
-        value = std::stod(amount.empty() || amount[0] != '+' ? amount : amount.substr(1));
-    } catch (...) {
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
         return 0;
-    }
     if (unitId == "Q25235")
         value *= 60;
     else if (unitId == "Q11574")

@@ -1,6 +1,8 @@
 // webinfop: people from Wikidata (CC0), the same way webinfod finds films: the search
 // API for humans, then the query service for the list and for the chosen person. A
-// person with a photo asks the host to fetch it after the record (outcome 4).
+// person with a Wikipedia article waits for its lead paragraph (TextExtracts) as
+// biography; a person with a photo then asks the host to fetch it after the record
+// (outcome 4).
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -36,6 +38,7 @@ struct TSearchState
 {
     std::string pending;
     std::vector<std::string> ids;
+    std::string photo; // kept while the biography is fetched
 };
 
 TSearchState &Search()
@@ -64,6 +67,48 @@ std::string ListQuery(const std::vector<std::string> &ids)
            + langs + "))}OPTIONAL{?item wdt:P569 ?date}}";
 }
 
+std::string Articles()
+{
+    std::string branches;
+    for (const std::string &language : DataLanguages()) {
+        branches += "UNION{?value schema:about ?person;schema:isPartOf <https://" + language
+                    + ".wikipedia.org/> BIND(\"article\" AS ?kind)BIND(\"" + language
+                    + "\" AS ?extra)}";
+    }
+    return branches;
+}
+
+// The TextExtracts request for the lead paragraph of an article address as the query
+// service gives it ("https://en.wikipedia.org/wiki/Brad_Pitt", already percent-encoded);
+// empty for any other address.
+std::string ExtractUrl(std::string_view article)
+{
+    constexpr std::string_view Wiki = ".wikipedia.org/wiki/";
+    const size_t at = article.find(Wiki);
+    if (article.rfind("https://", 0) != 0 || at == std::string_view::npos
+        || at + Wiki.size() >= article.size())
+        return {};
+    std::string title(article.substr(at + Wiki.size()));
+    if (title.find_first_of("?#& ") != std::string::npos)
+        return {};
+    return std::string(article.substr(0, at))
+           + ".wikipedia.org/w/api.php?action=query&prop=extracts&exintro=1&explaintext=1"
+             "&redirects=1&format=json&titles="
+           + title;
+}
+
+// The extract of a TextExtracts answer (pages keyed by id, or a list in format 2).
+std::u16string Extract(const json &pages)
+{
+    if (!pages.is_object() && !pages.is_array())
+        return {};
+    for (const json &page : pages) {
+        if (const std::string extract = Text(Member(&page, "extract")); !extract.empty())
+            return Utf16(extract);
+    }
+    return {};
+}
+
 // One row per fact, as webinfod's film query.
 std::string DetailsQuery(const std::string &id)
 {
@@ -84,7 +129,7 @@ std::string DetailsQuery(const std::string &id)
            + "UNION{?person p:P569/psv:P569 ?node.?node wikibase:timeValue ?value;"
              "wikibase:timePrecision ?extra BIND(\"birth\" AS ?kind)}"
              "UNION{?person wdt:P18 ?value BIND(\"photo\" AS ?kind)}"
-           + linked("birthplace", "P19") + linked("occupation", "P106") + "}";
+           + linked("birthplace", "P19") + linked("occupation", "P106") + Articles() + "}";
 }
 
 using TTexts = std::vector<std::pair<std::string, std::u16string>>;
@@ -105,11 +150,12 @@ void JoinLinked(const std::vector<TLinked> &items,
     }
 }
 
-// Fills the person and returns the photo's address, empty when there is none.
-std::string FillHuman(TWebHumanRec &human, const std::vector<TBinding> &rows)
+// Fills the person and returns the photo's address, empty when there is none; the
+// article of the user's language (else English) goes to `article`.
+std::string FillHuman(TWebHumanRec &human, const std::vector<TBinding> &rows, std::string &article)
 {
     const std::vector<std::string> languages = DataLanguages();
-    TTexts labels, descriptions;
+    TTexts labels, descriptions, articles;
     std::vector<std::u16string> aliases;
     std::vector<TLinked> places, occupations;
     std::string photo, person;
@@ -129,6 +175,8 @@ std::string FillHuman(TWebHumanRec &human, const std::vector<TBinding> &rows)
         } else if (kind == "birth") {
             if (human.Birthday == 0)
                 human.Birthday = DaySerial(value, row.Value("extra"));
+        } else if (kind == "article") {
+            articles.emplace_back(row.Value("extra"), Utf16(value));
         } else if (kind == "photo") {
             if (photo.empty())
                 photo = CommonsPicture(value, PhotoWidth);
@@ -155,6 +203,7 @@ std::string FillHuman(TWebHumanRec &human, const std::vector<TBinding> &rows)
     human.Bio = PlainText(Preferred(descriptions, languages));
     if (!person.empty())
         human.URL = ItemPage(person);
+    article = Utf8(Preferred(articles, languages));
     return photo;
 }
 
@@ -230,9 +279,24 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
                                                           : ListQuery(search.ids));
         return RK_PARSE_FETCH_AGAIN;
     }
+    if (const json *pages = Member(Member(&answer, "query"), "pages")) {
+        // The biography of the person the last details answer gave.
+        if (std::u16string bio = PlainText(Extract(*pages)); !bio.empty())
+            state.human.Bio = std::move(bio);
+        search.pending = std::move(search.photo);
+        search.photo.clear();
+        state.resultCount = 1;
+        return search.pending.empty() ? RK_PARSE_DETAILS : RK_PARSE_HUMANS_THEN_FETCH;
+    }
     if (HasVariable(answer, "person")) {
         state.human = TWebHumanRec();
-        search.pending = FillHuman(state.human, Bindings(answer));
+        std::string article;
+        search.photo = FillHuman(state.human, Bindings(answer), article);
+        search.pending = ExtractUrl(article);
+        if (!search.pending.empty())
+            return RK_PARSE_FETCH_AGAIN;
+        search.pending = std::move(search.photo);
+        search.photo.clear();
         state.resultCount = 1;
         return search.pending.empty() ? RK_PARSE_DETAILS : RK_PARSE_HUMANS_THEN_FETCH;
     }

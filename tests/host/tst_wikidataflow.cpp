@@ -166,6 +166,7 @@ TEST_F(WikidataFlowTest, PersonThenPhoto)
 {
     m_server.Page("/w/api.php~Brad Pitt haswbstatement:P31=Q5", Answer("search_person.json"), Json);
     m_server.Page("/sparql~wd:Q35332}", Answer("person_brad_pitt.json"), SparqlJson);
+    m_server.Page("/w/api.php", Answer("extract_brad_pitt.json"), Json); // the article's lead
     m_server.Page("/wiki/Special:FilePath/Brad Pitt 2019 by Glenn Francis.jpg",
                   TImage(4, 5).ToJpeg(),
                   "image/jpeg");
@@ -179,9 +180,11 @@ TEST_F(WikidataFlowTest, PersonThenPhoto)
     EXPECT_EQ(person->Birthday(), 23363.0); // 1963-12-18
     EXPECT_EQ(person->Birthplace(), u"Shawnee"_s);
     EXPECT_EQ(person->Category(), u"film actor, film producer, Q99999999"_s);
-    EXPECT_EQ(person->Bio(), u"American actor (born 1963)"_s);
+    EXPECT_EQ(person->Bio(),
+              u"William Bradley Pitt (born December 18, 1963) is an American actor and film "
+              "producer. He has received various accolades."_s);
     EXPECT_EQ(person->Picture().Width(), 4);
-    EXPECT_EQ(m_server.Requests().size(), 3);
+    EXPECT_EQ(m_server.Requests().size(), 4);
 }
 
 TEST_F(WikidataFlowTest, PosterBeforeImageWithPreviews)

@@ -27,7 +27,9 @@ inline const QList<QByteArray> WebPluginHosts = {"www.filmaffinity.com:80",
 inline const QList<QByteArray> WikidataHosts = {"www.wikidata.org:443",
                                                 "query.wikidata.org:443",
                                                 "commons.wikimedia.org:443",
-                                                "upload.wikimedia.org:443"};
+                                                "upload.wikimedia.org:443",
+                                                "en.wikipedia.org:443",
+                                                "de.wikipedia.org:443"};
 
 // A recorded page of tests/data/webinfo (RK_WEBINFO_DATA_DIR). The pages are kept as
 // UTF-8; the sites send Windows-1252 without saying so.
