@@ -11,10 +11,27 @@
 
 #include <QList>
 #include <QSet>
+#include <QUrl>
+
+#include "catalog/version.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// See RK_TEST_HTTPS_AS_HTTP in download.h.
+QByteArray ForTestTransport(const QByteArray &url)
+{
+    if (qEnvironmentVariableIsEmpty("RK_TEST_HTTPS_AS_HTTP") || !url.startsWith("https://"))
+        return url;
+    QByteArray plain = "http://" + url.mid(8);
+    qsizetype hostEnd = 7;
+    while (hostEnd < plain.size() && !QByteArrayView("/?#").contains(plain[hostEnd]))
+        ++hostEnd;
+    if (plain.left(hostEnd).indexOf(':', 7) < 0)
+        plain.insert(hostEnd, ":443");
+    return plain;
+}
 
 using TClock = std::chrono::steady_clock;
 
@@ -430,10 +447,10 @@ void TCurlDownload::Configure()
 TCurlDownload::TOutcome TCurlDownload::Attempt(TDownloadResult &result)
 {
     CURL *easy = m_easy.get();
-    const QByteArray url = EncodeRequestUrl(m_request.Url);
+    const QByteArray url = ForTestTransport(EncodeRequestUrl(m_request.Url));
     QByteArray cookies = OneLine(m_request.Cookies);
     if (!m_request.LoginUrl.isEmpty() && !m_request.PostBody.isEmpty()) {
-        const QByteArray loginUrl = EncodeRequestUrl(m_request.LoginUrl);
+        const QByteArray loginUrl = ForTestTransport(EncodeRequestUrl(m_request.LoginUrl));
         // Form data on one line: the body's own "&" and "=" stay, blanks and other bytes
         // that a form may not hold raw are escaped as in an address's parameters.
         const QByteArray form = EncodeRequestUrl("?" + m_request.PostBody).mid(1);
@@ -466,10 +483,13 @@ TCurlDownload::TOutcome TCurlDownload::Attempt(TDownloadResult &result)
     else
         result.FinalUrl = url;
     const char *type = nullptr;
-    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
         result.ContentType = ContentTypeCode(type);
-    else
+        result.ContentTypeHeader = type;
+    } else {
         result.ContentType = 0;
+        result.ContentTypeHeader.clear();
+    }
     result.CookiesAfter = CookieHeader(CookiesFor(HeldCookies(easy), result.FinalUrl));
     return {};
 }
@@ -601,10 +621,25 @@ TDownloadResult Download(const TDownloadRequest &request, const std::atomic<bool
     return TCurlDownload(request, cancel).Run();
 }
 
+QString UserAgentFor(const QByteArray &url, const QString &configured)
+{
+    static constexpr const char *IdentifyingHosts[] = {
+        "wikidata.org", "wikipedia.org", "wikimedia.org"};
+    const QUrl parsed(QString::fromLatin1(url));
+    const QString host = parsed.host().toLower();
+    for (const char *domain : IdentifyingHosts) {
+        const QString name = QString::fromLatin1(domain);
+        if (host == name || host.endsWith(u'.' + name))
+            return u"Reelkeep/"_s + QString::fromUtf16(ProgramVersionText)
+                   + u" (+https://reelkeep.org/)"_s;
+    }
+    return configured;
+}
+
 int ContentTypeCode(QByteArrayView contentType)
 {
     static constexpr std::pair<const char *, int> Codes[] = {
-        {"text/html", 1}, {"text/xml", 2}, {"image/jpeg", 3}, {"image/gif", 4}};
+        {"text/html", 1}, {"json", 1}, {"text/xml", 2}, {"image/jpeg", 3}, {"image/gif", 4}};
     const QByteArray type = contentType.toByteArray().toLower();
     for (const auto &[name, code] : Codes) {
         if (type.contains(name))

@@ -61,10 +61,11 @@ struct TDownloadResult
 {
     bool Ok = false;
     QByteArray Body;
-    int ContentType = 0;     // ContentTypeCode() of the last response
-    QByteArray FinalUrl;     // the address of the last request, after redirects
-    QByteArray CookiesAfter; // the cookies held for FinalUrl, as a Cookie header value
-    QString ErrorText;       // set when !Ok
+    int ContentType = 0;          // ContentTypeCode() of the last response
+    QByteArray ContentTypeHeader; // the last response's Content-Type as sent, for its charset
+    QByteArray FinalUrl;          // the address of the last request, after redirects
+    QByteArray CookiesAfter;      // the cookies held for FinalUrl, as a Cookie header value
+    QString ErrorText;            // set when !Ok
 };
 
 // The answer is at most this large; a bigger one fails rather than filling the memory.
@@ -84,12 +85,20 @@ inline constexpr qint64 MaxResponseBytes = 64 * 1024 * 1024;
 // Test seam: the environment variable RK_TEST_CONNECT_TO, when set, holds a comma-separated
 // list of "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT" entries (libcurl's CURLOPT_CONNECT_TO)
 // that send requests for HOST:PORT to another address while the URL, Host header and
-// cookies keep the original name. Only tests set it.
+// cookies keep the original name. RK_TEST_HTTPS_AS_HTTP, when set, makes an "https://HOST"
+// address go out as plain "http://HOST:443" so that a loopback server without TLS can
+// stand in for it. Only tests set them.
 TDownloadResult Download(const TDownloadRequest &request, const std::atomic<bool> *cancel);
 
-// 1 for a Content-Type containing "text/html", 2 "text/xml", 3 "image/jpeg", 4 "image/gif"
-// (tested in that order, ignoring case), 0 for anything else.
+// 1 for a Content-Type containing "text/html" or "json" (text the plug-ins parse), 2
+// "text/xml", 3 "image/jpeg", 4 "image/gif" (tested in that order, ignoring case), 0 for
+// anything else.
 int ContentTypeCode(QByteArrayView contentType);
+
+// The user agent the downloads to `url` send: the program's own, descriptive one
+// ("Reelkeep/VERSION (+https://reelkeep.org/)") for the Wikimedia services, whose usage
+// policy requires a client to name itself, else `configured` unchanged.
+QString UserAgentFor(const QByteArray &url, const QString &configured);
 
 // The address with its path and parameters percent-encoded the way EncodeUrlText writes a
 // byte ("%" and two upper-case hex digits): bytes up to 32 and from 127, and

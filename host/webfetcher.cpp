@@ -18,8 +18,11 @@ TDownloaderFetcher::TDownloaderFetcher(TDownloader &downloader,
                 TDone done = std::exchange(m_done, {});
                 m_failed = {};
                 if (done)
-                    done(TWebPage{
-                        result.Body, result.CookiesAfter, result.FinalUrl, result.ContentType});
+                    done(TWebPage{result.Body,
+                                  result.CookiesAfter,
+                                  result.FinalUrl,
+                                  result.ContentType,
+                                  result.ContentTypeHeader});
             });
     connect(&m_downloader, &TDownloader::DownloadFailed, this, [this](const QString &error) {
         TFailed failed = std::exchange(m_failed, {});
@@ -34,6 +37,7 @@ void TDownloaderFetcher::Start(const TWebFetch &fetch, TDone done, TFailed faile
     TDownloadRequest request;
     request.Url = fetch.url;
     request.Connection = m_connection ? m_connection() : TConnectionSettings();
+    request.Connection.UserAgent = UserAgentFor(fetch.url, request.Connection.UserAgent);
     request.LoginUrl = fetch.loginUrl;
     request.PostBody = fetch.postBody;
     request.Referrer = fetch.referrer;

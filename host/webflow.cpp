@@ -396,7 +396,7 @@ void TWebFlow::DownloadDone(const TWebPage &page)
 
 short TWebFlow::ParsePage(const TWebPage &page)
 {
-    const QString text = PageToWide(page.body);
+    const QString text = PageToWide(page.body, page.contentTypeHeader);
     return m_exports->parse(page.finalUrl.constData(),
                             reinterpret_cast<const char16_t *>(text.utf16()));
 }

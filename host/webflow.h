@@ -94,7 +94,8 @@ struct TWebPage
     QByteArray body;
     QByteArray cookies;
     QByteArray finalUrl;
-    int contentType = 0; // 1 HTML, 2 XML, 3 JPEG, 4 GIF, 0 other
+    int contentType = 0;          // 1 HTML or JSON, 2 XML, 3 JPEG, 4 GIF, 0 other
+    QByteArray contentTypeHeader; // as sent; its charset decides how the page is read
 };
 
 // Runs the fetches of a flow, one at a time. Callbacks arrive on the main thread while

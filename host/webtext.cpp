@@ -418,6 +418,62 @@ QString PageToWide(const QByteArray &page)
     return codePage != 0 ? DecodeWithCodePage(page, codePage) : FromAnsi(page);
 }
 
+namespace {
+
+constexpr int Utf8CodePage = 65001;
+// Browsers look for the declaration no further than this.
+constexpr qsizetype MetaScanBytes = 4096;
+
+int CodePageForName(QByteArrayView name)
+{
+    const QByteArray lower = name.toByteArray().trimmed().toLower();
+    if (lower == "utf-8" || lower == "utf8")
+        return Utf8CodePage;
+    return lower.isEmpty() ? 0 : WindowsCodePageForCharset(QString::fromLatin1(lower));
+}
+
+// The name after "charset=" in lower-case `text`, without quotes, up to a quote, blank,
+// ';', '/' or '>'.
+QByteArrayView CharsetParameter(QByteArrayView text)
+{
+    const qsizetype at = text.indexOf("charset=");
+    if (at < 0)
+        return {};
+    qsizetype start = at + 8;
+    while (start < text.size() && (text[start] == '"' || text[start] == '\'' || text[start] == ' '))
+        ++start;
+    qsizetype end = start;
+    while (end < text.size() && !QByteArrayView("\"' ;/>").contains(text[end]))
+        ++end;
+    return text.sliced(start, end - start);
+}
+
+int DeclaredCodePage(const QByteArray &page)
+{
+    const QByteArray head = page.left(MetaScanBytes).toLower();
+    for (qsizetype at = head.indexOf("<meta"); at >= 0; at = head.indexOf("<meta", at + 5)) {
+        const qsizetype end = head.indexOf('>', at);
+        const QByteArrayView tag =
+            QByteArrayView(head).sliced(at, (end < 0 ? head.size() : end) - at);
+        if (tag.contains("charset="))
+            return CodePageForName(CharsetParameter(tag));
+    }
+    return 0;
+}
+
+} // namespace
+
+QString PageToWide(const QByteArray &page, QByteArrayView contentType)
+{
+    const QByteArray type = contentType.toByteArray().toLower();
+    int codePage = CodePageForName(CharsetParameter(type));
+    if (codePage == 0 && type.contains("json"))
+        codePage = Utf8CodePage;
+    if (codePage == 0)
+        codePage = DeclaredCodePage(page);
+    return codePage != 0 ? DecodeWithCodePage(page, codePage) : PageToWide(page);
+}
+
 QString DecodeHtmlText(const QString &text)
 {
     // Built in one pass; the search always resumes in the untouched input, after the

@@ -18,6 +18,15 @@
 // name or an unknown one (also "utf-8") decodes it as Windows-1252.
 QString PageToWide(const QByteArray &page);
 
+// A downloaded page as UTF-16, reading its character set from, in this order: the
+// "charset=" parameter of the HTTP Content-Type header `contentType`; UTF-8 for a JSON
+// type without one (JSON is UTF-8 by definition); the first <meta> tag in the page's
+// first 4096 bytes that names a charset, in the http-equiv form (content="...;
+// charset=NAME") or the HTML5 form (charset="NAME"), any case; else the one-argument
+// rule above. Names are those of WindowsCodePageForCharset() plus "utf-8" and "utf8";
+// an unknown name counts as none.
+QString PageToWide(const QByteArray &page, QByteArrayView contentType);
+
 // The Windows code page of a meta-tag charset name from a fixed list of 55 names
 // ("windows-1251", "koi8-r", "shift_jis", ...; not "utf-8"), compared as ASCII without
 // regard to case and without trimming; 0 for any other name.

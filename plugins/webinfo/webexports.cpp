@@ -11,6 +11,21 @@ TWebState &PluginState()
     return state;
 }
 
+int32_t SiteUrl(const char *recordUrls, const char **outUrl) noexcept
+{
+    const char *answer = "";
+    int32_t result = 0;
+    try {
+        result = PluginSite().getUrl(PluginState(), recordUrls ? recordUrls : "", &answer);
+    } catch (...) {
+        answer = "";
+        result = 0;
+    }
+    if (outUrl)
+        *outUrl = answer;
+    return result;
+}
+
 extern "C" {
 
 RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL GetType() noexcept
@@ -47,24 +62,6 @@ RK_PLUGIN_EXPORT const char *RK_PLUGIN_CALL GetPluginVersion() noexcept
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetPluginLanguage() noexcept
 {
     return PluginSite().language;
-}
-
-// The is-episode flag makes no difference to these sites.
-RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetURL(int32_t,
-                                               const char *recordUrls,
-                                               const char **outUrl) noexcept
-{
-    const char *answer = "";
-    int32_t result = 0;
-    try {
-        result = PluginSite().getUrl(PluginState(), recordUrls ? recordUrls : "", &answer);
-    } catch (...) {
-        answer = "";
-        result = 0;
-    }
-    if (outUrl)
-        *outUrl = answer;
-    return result;
 }
 
 RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL Parse(const char *pageUrl,

@@ -6,3 +6,5 @@
 // module state (one per library, since every library links its own copy).
 const TWebSite &PluginSite();
 TWebState &PluginState();
+// GetURL's common part: the site's answer for the record's URLs, "" and 0 on failure.
+int32_t SiteUrl(const char *recordUrls, const char **outUrl) noexcept;

@@ -221,6 +221,24 @@ int32_t FillMovieRec(const TWebMovieRec &movie, TMovieRec *record)
     return -1;
 }
 
+int32_t FillHumanRec(const TWebHumanRec &human, THumanRec *record)
+{
+    if (!record)
+        return 0;
+    record->Name = human.Name.c_str();
+    record->TransName = human.TransName.c_str();
+    record->AltNames = human.AltNames.c_str();
+    RkDoubleToExtended(human.Birthday, &record->Birthday);
+    record->Birthplace = human.Birthplace.c_str();
+    record->Genre = human.Genre.c_str();
+    record->Career = human.Career.c_str();
+    record->URL = human.URL.c_str();
+    record->Bio = human.Bio.c_str();
+    record->Filmography = human.Filmography.c_str();
+    record->Awards = human.Awards.c_str();
+    return -1;
+}
+
 std::string AsciiLower(std::string_view text)
 {
     std::string lower(text);

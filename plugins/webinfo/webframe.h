@@ -59,6 +59,22 @@ struct TWebMovieRec
     std::u16string Features;
 };
 
+// The plug-in's own form of THumanRec, as TWebMovieRec is of TMovieRec.
+struct TWebHumanRec
+{
+    std::u16string Name;
+    std::u16string TransName;
+    std::u16string AltNames;
+    double Birthday = 0; // days since 1899-12-30; 0 when unknown
+    std::u16string Birthplace;
+    std::u16string Genre;
+    std::u16string Career;
+    std::u16string URL;
+    std::u16string Bio;
+    std::u16string Filmography;
+    std::u16string Awards;
+};
+
 // What a plug-in library remembers between calls; it lives from loading to unloading.
 // Strings handed to the host point in here and stay valid until the next Parse (the
 // record, the list) or the next GetURL (the URL answers).
@@ -67,6 +83,7 @@ struct TWebState
     int32_t resultCount = 0;
     std::vector<TSelectionRec> results;
     TWebMovieRec movie;
+    TWebHumanRec human;     // the people plug-ins' record
     TURLList urlList;       // the record's URLs as split by the last GetURL
     std::string pictureUrl; // the poster found by the last Parse (poster sites)
     std::string urlAnswer;  // a copy of the host's text that GetURL returned
@@ -149,6 +166,7 @@ int32_t SelectionOf(const TWebState &state,
                     const char **outPictureUrl,
                     const char **outBrowseUrl);
 int32_t FillMovieRec(const TWebMovieRec &movie, TMovieRec *record);
+int32_t FillHumanRec(const TWebHumanRec &human, THumanRec *record);
 // GetURL of the movie sites: the last of the record's blank-separated URLs whose lower
 // case holds `domain` (answer 1), else the search template (answer 0).
 class TFieldCutter;

@@ -1,4 +1,4 @@
-// Fuzz entry point for the three site parsers of the internet-information plug-ins:
+// Fuzz entry point for the site parsers of the internet-information plug-ins:
 // arbitrary page text must never crash, hang or read out of range, and what a Parse
 // leaves behind must be consistent with its answer.
 //
@@ -182,6 +182,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int32_t direct = SiteC().getUrl(state, ToAnsi(page), &url);
         Touch(url);
         if (answer == RK_PARSE_FETCH_AGAIN && (direct != 1 || url != state.pictureUrl.c_str()))
+            __builtin_trap();
+    }
+    // Wikidata: a fetch-again answer always leaves the address to fetch.
+    for (const TWebSite *site : {&SiteD(), &SiteP(), &SiteQ()}) {
+        TWebState state;
+        const int16_t answer = site->parse(state, pageUrl, page);
+        if (answer < RK_PARSE_DETAILS || answer > RK_PARSE_HUMANS_THEN_FETCH)
+            __builtin_trap();
+        const bool record = answer == RK_PARSE_DETAILS || answer == RK_PARSE_HUMANS_THEN_FETCH;
+        if (size_t(state.resultCount) != state.results.size() && !record)
+            __builtin_trap();
+        CheckState(state, answer);
+        const char *url = nullptr;
+        const int32_t direct = site->getUrl(state, ToAnsi(page), &url);
+        Touch(url);
+        if ((answer == RK_PARSE_FETCH_AGAIN || answer == RK_PARSE_HUMANS_THEN_FETCH) && direct != 1)
             __builtin_trap();
     }
     // The page as a record's URL list.

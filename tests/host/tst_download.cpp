@@ -207,10 +207,25 @@ TEST(DownloadTest, ContentTypeCodes)
         {"image/pjpeg", 0},
         {"image/gif", 4},
         {"application/xhtml+xml", 0},
+        {"application/json; charset=utf-8", 1},
+        {"application/sparql-results+json", 1},
         {"", 0},
     };
     for (const auto &[type, code] : cases)
         EXPECT_EQ(ContentTypeCode(type), code) << type;
+}
+
+TEST(DownloadTest, WikimediaServicesGetTheProgramsUserAgent)
+{
+    const QString configured = u"Mozilla/5.0"_s;
+    const QString own = UserAgentFor("https://query.wikidata.org/sparql?query=x", configured);
+    EXPECT_TRUE(own.startsWith(u"Reelkeep/"_s)) << own.toStdString();
+    EXPECT_EQ(UserAgentFor("https://commons.wikimedia.org/wiki/Special:FilePath/a.jpg", {}), own);
+    EXPECT_EQ(UserAgentFor("https://de.wikipedia.org/w/api.php", {}), own);
+    for (const char *other : {"http://www.filmaffinity.com/es/film1.html",
+                              "https://notwikidata.org/",
+                              "https://wikidata.org.example/"})
+        EXPECT_EQ(UserAgentFor(other, configured), configured) << other;
 }
 
 TEST(DownloadTest, EncodesPathAndParametersButKeepsTheirShape)

@@ -26,6 +26,7 @@ namespace {
 constexpr const char *PathA = RK_WEBINFOA_PATH;
 constexpr const char *PathB = RK_WEBINFOB_PATH;
 constexpr const char *PathC = RK_WEBINFOC_PATH;
+constexpr const char *PathD = RK_WEBINFOD_PATH;
 
 QString Fixture(const char *name)
 {
@@ -755,6 +756,72 @@ TEST(WebInfoDetails, MovieStringsStayValidUntilTheNextParse)
     EXPECT_EQ(FieldsOf(movie), fields);
     ASSERT_EQ(plugin.Parse(Fixture("b_movie.html"), "http://next"), RK_PARSE_DETAILS);
     EXPECT_EQ(plugin.Movie(), (TFields{{"URL", u"http://next"_s}}));
+}
+
+// Wikidata's film answers: one SPARQL row per fact, as the query service sends them.
+QString FilmRow(const QString &kind, const QString &value, const QString &extra = {})
+{
+    QString row =
+        uR"({"film":{"type":"uri","value":"http://www.wikidata.org/entity/Q1"},)"
+        uR"("kind":{"type":"literal","value":"%1"},"value":{"type":"literal","value":"%2"})"_s.arg(
+            kind, value);
+    if (!extra.isEmpty())
+        row += uR"(,"extra":{"type":"literal","value":"%1"})"_s.arg(extra);
+    return row + u'}';
+}
+
+QString FilmAnswer(const QStringList &rows)
+{
+    return uR"({"head":{"vars":["film","kind","entity","value","ord","extra"]},)"
+           uR"("results":{"bindings":[)"_s
+           + rows.join(u',') + u"]}}"_s;
+}
+
+TEST(WebInfoWikidata, DatesCountFromYearPrecisionAndTheCastStopsAt30)
+{
+    struct TCase
+    {
+        QStringList rows;
+        QString year;
+    } cases[] = {
+        {{FilmRow(u"date"_s, u"2005-01-01T00:00:00Z"_s, u"9"_s)}, u"2005"_s},
+        {{FilmRow(u"date"_s, u"2000-01-01T00:00:00Z"_s, u"8"_s)}, QString()}, // a decade
+        {{FilmRow(u"date"_s, u"-0044-03-15T00:00:00Z"_s, u"11"_s)}, QString()},
+        {{FilmRow(u"date"_s, u"2003-05-01T00:00:00Z"_s, u"11"_s),
+          FilmRow(u"date"_s, u"2002-09-01T00:00:00Z"_s, u"10"_s)},
+         u"2002"_s},
+    };
+    for (const TCase &c : cases) {
+        TWebPlugin plugin(PathD);
+        ASSERT_EQ(plugin.Parse(FilmAnswer(c.rows)), RK_PARSE_DETAILS);
+        EXPECT_EQ(plugin.Movie()["Year"], c.year) << c.rows.join(u' ').toStdString();
+    }
+
+    QStringList cast;
+    for (int i = 1; i <= 35; ++i) {
+        cast.append(uR"({"kind":{"type":"literal","value":"cast"},)"
+                    uR"("entity":{"type":"uri","value":"http://www.wikidata.org/entity/Q%1"},)"
+                    uR"("value":{"type":"literal","value":"Actor %1","xml:lang":"en"}})"_s.arg(i));
+    }
+    TWebPlugin plugin(PathD);
+    ASSERT_EQ(plugin.Parse(FilmAnswer(cast)), RK_PARSE_DETAILS);
+    const QStringList actors = plugin.Movie()["Actors"].split(u", "_s);
+    ASSERT_EQ(actors.size(), 30);
+    EXPECT_EQ(actors.last(), u"Actor 30"_s);
+    EXPECT_EQ(plugin.Movie()["ActorURLs"].split(u' ').size(), 30);
+}
+
+TEST(WebInfoWikidata, UnknownAnswersGiveAnEmptyList)
+{
+    for (const QString &page : {u"not json"_s,
+                                u"[1,2]"_s,
+                                uR"({"error":{"code":"badvalue"}})"_s,
+                                uR"({"query":{"search":"none"}})"_s,
+                                uR"({"head":{"vars":"film"},"results":{}})"_s}) {
+        TWebPlugin plugin(PathD);
+        EXPECT_EQ(plugin.Parse(page), RK_PARSE_RESULT_LIST) << page.toStdString();
+        EXPECT_EQ(plugin.Count(), 0);
+    }
 }
 
 } // namespace

@@ -116,6 +116,54 @@ INSTANTIATE_TEST_SUITE_P(
                   Page(MetaTag("shift_jis"), "\x81\x20\x93\xFA end"),
                   u"\uFFFD 日 end"_s}));
 
+// The header's charset first, then JSON as UTF-8, then the page's <meta> in either form.
+struct THeaderCase
+{
+    const char *Name;
+    const char *ContentType;
+    QByteArray Page;
+    QString ExpectedBody;
+};
+
+void PrintTo(const THeaderCase &c, std::ostream *os)
+{
+    *os << c.Name;
+}
+
+class PageWithHeaderTest : public testing::TestWithParam<THeaderCase>
+{};
+
+TEST_P(PageWithHeaderTest, ReadsTheDeclaredCharset)
+{
+    const QString page = PageToWide(GetParam().Page, GetParam().ContentType);
+    const QString body = page.section(u"<body>"_s, 1).section(u"</body>"_s, 0, 0);
+    EXPECT_EQ(body, GetParam().ExpectedBody);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages,
+    PageWithHeaderTest,
+    testing::Values(
+        THeaderCase{"jsonIsUtf8", "application/json", Page({}, "Am\xC3\xA9lie"), u"Amélie"_s},
+        THeaderCase{"sparqlJson",
+                    "application/sparql-results+json",
+                    Page({}, "K\xC3\xB6ln \xE2\x80\x93"),
+                    u"Köln –"_s},
+        THeaderCase{
+            "headerCharsetQuoted", "text/html; Charset=\"UTF-8\"", Page({}, "\xC3\xA9"), u"é"_s},
+        THeaderCase{"headerWinsOverMeta",
+                    "text/html; charset=windows-1251",
+                    Page(MetaTag("koi8-r"), HelloCp1251),
+                    Hello},
+        THeaderCase{"html5Meta", "text/html", Page("<meta charset=\"utf-8\">", "\xC3\xA9"), u"é"_s},
+        THeaderCase{
+            "html5MetaUnquotedAnyCase", "", Page("<META CHARSET=KOI8-R>", HelloKoi8r), Hello},
+        THeaderCase{"httpEquivUtf8", "text/html", Page(MetaTag("UTF-8"), "\xC3\xA9"), u"é"_s},
+        THeaderCase{"unknownNamesFallBack",
+                    "text/html; charset=x-unknown",
+                    Page("<meta charset=\"x-other\">", "\xC3\xA9"),
+                    u"Ã©"_s}));
+
 class CharsetTest : public testing::TestWithParam<TCase<QString, int>>
 {};
 

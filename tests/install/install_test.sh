@@ -19,7 +19,7 @@ DESTDIR="$work/dest" cmake --install "$build" --prefix /usr >"$work/install.log"
 usr=$work/dest/usr
 
 for file in bin/reelkeep bin/reelkeep-cli share/reelkeep/lang.txt \
-    lib/reelkeep/Plugins/{catimport,webinfoa,webinfob,webinfoc,csvexport,htmlexport}.so \
+    lib/reelkeep/Plugins/{catimport,webinfoa,webinfob,webinfoc,csvexport,htmlexport,webinfod,webinfop,webinfoq}.so \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/mime/packages/$id.xml share/icons/hicolor/scalable/apps/$id.svg \
     share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png \
@@ -40,7 +40,7 @@ mkdir -p "$HOME"
 # The same rule finds the plug-ins of the build tree and of the installed program.
 for cli in "$build/bin/reelkeep-cli" "$usr/bin/reelkeep-cli"; do
     plugins=$(cd "$work" && "$cli" plugins) || fail "$cli plugins"
-    for plugin in catimport webinfoa webinfob webinfoc csvexport htmlexport; do
+    for plugin in catimport webinfoa webinfob webinfoc csvexport htmlexport webinfod webinfop webinfoq; do
         grep -qP "^$plugin\\.so\\t" <<<"$plugins" || fail "$cli plugins misses $plugin: $plugins"
     done
 done

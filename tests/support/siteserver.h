@@ -23,6 +23,13 @@ inline const QList<QByteArray> WebPluginHosts = {"www.filmaffinity.com:80",
                                                  "www.amazon.de:80",
                                                  "ec1.images-amazon.com:80",
                                                  "testweb.example:80"};
+// The Wikidata services, spoken to over https: routed here as plain http.
+inline const QList<QByteArray> WikidataHosts = {"www.wikidata.org:443",
+                                                "query.wikidata.org:443",
+                                                "commons.wikimedia.org:443",
+                                                "upload.wikimedia.org:443",
+                                                "en.wikipedia.org:443",
+                                                "de.wikipedia.org:443"};
 
 // A recorded page of tests/data/webinfo (RK_WEBINFO_DATA_DIR). The pages are kept as
 // UTF-8; the sites send Windows-1252 without saying so.
@@ -34,8 +41,9 @@ inline QByteArray SitePage(const char *name)
     return ToAnsi(QString::fromUtf8(file.readAll()));
 }
 
-// Serves pages by path, or by path and search text ("/es/search.php|Fight Club"), and
-// keeps the requests in order. While it lives, requests for the hosts given to RouteHosts
+// Serves pages by path, or by path and search text ("/es/search.php|Fight Club"), or by
+// path and a piece of the search text or query ("/sparql~wd:Q190050"), and keeps the
+// requests in order. While it lives, requests for the hosts given to RouteHosts
 // reach it.
 class TSiteServer
 {
@@ -44,13 +52,20 @@ public:
     {
         m_server.Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
             std::string key = request.path;
-            for (const char *param : {"stext", "field-keywords", "q"}) {
+            for (const char *param : {"stext", "field-keywords", "q", "srsearch", "query"}) {
                 if (request.has_param(param))
                     key += "|" + request.get_param_value(param);
             }
             std::lock_guard lock(m_mutex);
             m_requests.push_back(QString::fromStdString(key));
-            const auto page = m_pages.find(key);
+            auto page = m_pages.find(key);
+            for (auto it = m_pages.begin(); page == m_pages.end() && it != m_pages.end(); ++it) {
+                const size_t tilde = it->first.find('~');
+                if (tilde != std::string::npos && it->first.compare(0, tilde, request.path) == 0
+                    && key.find(it->first.substr(tilde + 1), request.path.size())
+                           != std::string::npos)
+                    page = it;
+            }
             if (page == m_pages.end()) {
                 response.status = 404;
                 return;
@@ -64,8 +79,10 @@ public:
     }
     ~TSiteServer()
     {
-        if (m_routed)
+        if (m_routed) {
             qunsetenv("RK_TEST_CONNECT_TO");
+            qunsetenv("RK_TEST_HTTPS_AS_HTTP");
+        }
         m_server.stop();
         m_thread.join();
     }
@@ -76,8 +93,11 @@ public:
     void RouteHosts(const QList<QByteArray> &hosts)
     {
         QByteArray routes;
-        for (const QByteArray &host : hosts)
+        for (const QByteArray &host : hosts) {
             routes += host + ":127.0.0.1:" + QByteArray::number(m_port) + ',';
+            if (host.endsWith(":443"))
+                qputenv("RK_TEST_HTTPS_AS_HTTP", "1");
+        }
         qputenv("RK_TEST_CONNECT_TO", routes);
         m_routed = true;
     }
