@@ -761,6 +761,7 @@ Status RunExport(const QString &pluginPath,
     } hide{ui};
     const auto beginExport = library.Resolve<TBeginExportFunc>("BeginExport");
     const auto endExport = library.Resolve<TEndExportFunc>("EndExport");
+    const auto exportResult = library.Resolve<TExportResultFunc>("ExportResult");
     const auto exportMovie = library.Resolve<TExportMovieFunc>("ExportMovie");
     const auto exportHuman = library.Resolve<TExportHumanFunc>("ExportHuman");
     const auto needsPoster = library.Resolve<TNeedsPosterFunc>("NeedsPoster");
@@ -801,7 +802,12 @@ Status RunExport(const QString &pluginPath,
                     &sortSlot,
                     &ascending)
         == 0) {
-        return {};
+        // Without ExportResult a false answer may be a deliberate decline: stay silent.
+        if (fileName.isEmpty() || !exportResult || exportResult() == 0)
+            return {};
+        result.refused = true;
+        return Status::Failure(
+            u"The export to %1 failed: the plug-in could not create the file"_s.arg(fileName));
     }
     std::stable_sort(chosen.begin(), chosen.end(), [&](TDBItem *a, TDBItem *b) {
         const int order =
@@ -851,8 +857,16 @@ Status RunExport(const QString &pluginPath,
                                     });
         }
     }
-    if (endExport && !cancelled && (result.refused || !ui.CancelRequested()))
+    const bool finished = !cancelled && (result.refused || !ui.CancelRequested());
+    if (endExport && finished)
         endExport();
+    // Plug-ins buffer their writes, so a small export may only fail when EndExport saves it.
+    if (finished && !result.refused && exportResult && exportResult() != 0) {
+        result.refused = true;
+        return Status::Failure(
+            u"The export to %1 failed: the plug-in could not save the file"_s.arg(
+                fileName.isEmpty() ? pluginPath : fileName));
+    }
     if (result.refused) {
         return Status::Failure(
             u"The export to %1 failed at record %2 (%3): the plug-in could not write it"_s.arg(

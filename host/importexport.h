@@ -101,8 +101,9 @@ struct TExportOutcome
 {
     // The file the plug-in was given (empty when it asks for none).
     QString fileName;
-    // The plug-in answered false for a record: it failed (disk full, unwritable target) and
-    // kept nothing; the records after it were not sent.
+    // The plug-in failed (disk full, unwritable target) and kept nothing: it answered false
+    // for a record (the records after it were not sent), or its ExportResult reported a
+    // failure after EndExport or after BeginExport answered false.
     bool refused = false;
     // Records (episodes included) the plug-in took.
     int written = 0;
@@ -112,7 +113,9 @@ struct TExportOutcome
 // the order the plug-in asks for; episodes follow their movie. Episodes in `records` whose
 // movie is not there go out after their movie, which carries only those episodes. A
 // record the plug-in refuses ends the export with a failure; EndExport still runs so the
-// plug-in can clean up. `outcome` (optional) tells a refusal from other failures.
+// plug-in can clean up. A plug-in with ExportResult can also fail the export when saving
+// it in EndExport, or when it could not start. `outcome` (optional) tells these failures
+// from others.
 Status RunExport(const QString &pluginPath,
                  const QList<TDBItem *> &records,
                  bool people,

@@ -259,6 +259,11 @@ typedef int32_t(RK_PLUGIN_CALL *TBeginExportFunc)(const char16_t *fileName,
 typedef int32_t(RK_PLUGIN_CALL *TExportMovieFunc)(const TMovieTextRec *movie, int32_t isEpisode);
 typedef int32_t(RK_PLUGIN_CALL *TExportHumanFunc)(const THumanTextRec *human);
 typedef void(RK_PLUGIN_CALL *TEndExportFunc)(void);
+/* Optional: called after EndExport when present. 0 = the export was written; nonzero = it
+ * failed and nothing was left at the target. After a BeginExport that answered false it
+ * tells a failure (target folder missing) from a decline. A host that finds no such export
+ * treats the export as written. */
+typedef int32_t(RK_PLUGIN_CALL *TExportResultFunc)(void);
 
 /* Versions travel as integers: the first dotted group unchanged, every later group as
  * three digits ("0.9.6" is 9006, "1.2.3" is 1002003). 0 for text that is no version. */

@@ -182,12 +182,15 @@ BeginExport(const char16_t *fileName, int32_t, uint8_t mode, int32_t *, uint8_t 
         state.seriesTitle.clear();
         state.row.clear();
         state.fields = 0;
-        if (!state.file.Open(Utf8(fileName)))
+        if (!state.file.Open(Utf8(fileName))) {
+            state.failed = true;
             return 0;
+        }
         state.row = "\xEF\xBB\xBF";
         return WriteHeader(state) ? -1 : 0;
     } catch (...) {
         State().file.Discard();
+        State().failed = true;
         return 0;
     }
 }
@@ -239,8 +242,15 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL EndExport() noexcept
     TCsvExport &state = State();
     if (state.failed)
         state.file.Discard();
-    else
-        state.file.Commit();
+    else if (!state.file.Commit())
+        state.failed = true;
+}
+
+// Nonzero when the last export left nothing: it could not start, a record failed or the
+// file could not be saved.
+RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportResult() noexcept
+{
+    return State().failed ? 1 : 0;
 }
 
 } // extern "C"

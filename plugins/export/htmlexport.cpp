@@ -186,8 +186,10 @@ BeginExport(const char16_t *fileName, int32_t, uint8_t mode, int32_t *, uint8_t 
         if (mode > 1)
             return 0;
         const fs::path target = Utf8(fileName);
-        if (target.filename().empty())
+        if (target.filename().empty()) {
+            state.failed = true;
             return 0;
+        }
         std::string stem = target.filename().string();
         for (const char *extension : {".html", ".htm"}) {
             const std::string_view ext = extension;
@@ -202,8 +204,10 @@ BeginExport(const char16_t *fileName, int32_t, uint8_t mode, int32_t *, uint8_t 
         state.files.Discard();
         std::error_code error;
         fs::remove_all(state.filesPath + ".partial", error);
-        if (!state.page.Open(target.string()))
+        if (!state.page.Open(target.string())) {
+            state.failed = true;
             return 0;
+        }
         state.files.path = state.filesPath + ".partial";
         if (!fs::create_directory(state.files.path, error)) {
             Fail(state);
@@ -293,6 +297,13 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL EndExport() noexcept
     } catch (...) {
         Fail(state);
     }
+}
+
+// Nonzero when the last export left nothing: it could not start, a record or poster failed
+// or the page could not be saved.
+RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL ExportResult() noexcept
+{
+    return State().failed ? 1 : 0;
 }
 
 } // extern "C"

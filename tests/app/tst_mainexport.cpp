@@ -76,4 +76,28 @@ TEST_F(MainExportTest, RefusedRecordShowsAnErrorNamingTheFile)
     qunsetenv("RK_TEST_EXPORT_FAIL_AT");
 }
 
+// A shipped plug-in that cannot create its file (a missing folder) reports it too.
+TEST_F(MainExportTest, MissingFolderShowsAnErrorNamingTheFile)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    for (const QString &plugin :
+         {QStringLiteral(RK_CSVEXPORT_PATH), QStringLiteral(RK_HTMLEXPORT_PATH)}) {
+        ASSERT_TRUE(QFile::copy(
+            plugin, QDir(Program()).filePath(u"Plugins/"_s + QFileInfo(plugin).fileName())));
+    }
+    Start(Nineties);
+    window->Shown().List()->selectAll();
+    auto *exportMenu = window->findChild<QMenu *>(u"ExportMenu"_s);
+    ASSERT_TRUE(exportMenu && exportMenu->actions().size() == 2);
+    for (QAction *action : exportMenu->actions()) {
+        const QString output = root.filePath(u"missing/films"_s);
+        dialogs->saveAnswers.push_back(output);
+        dialogs->errors.clear();
+        action->trigger();
+        ASSERT_EQ(dialogs->errors.size(), 1) << action->text().toStdString();
+        EXPECT_TRUE(dialogs->errors.constFirst().contains(QDir::toNativeSeparators(output)))
+            << dialogs->errors.constFirst().toStdString();
+    }
+}
+
 } // namespace

@@ -1,6 +1,10 @@
 // Runs the real reelkeep-cli program on catalogs built through the catalog API and on
 // hand-made broken files: exit codes, the info and dump output, and resave round trips.
+#include <csignal>
+#include <functional>
+
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -36,10 +40,13 @@ struct TRun
 };
 
 TRun RunCli(const QStringList &args,
-            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+            const std::function<void()> &inChild = {})
 {
     QProcess process;
     process.setProcessEnvironment(env);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(QString::fromUtf8(RK_CLI_PATH), args);
     TRun run;
     if (!process.waitForFinished(60'000)) {
@@ -882,6 +889,36 @@ TEST_F(CliTest, ExportFailsWhenThePluginRefusesARecord)
         const QList<QByteArray> lines = ReadBytes(Path(u"out.txt"_s)).split('\n');
         EXPECT_EQ(lines.size(), 5) << "people " << people;
         EXPECT_EQ(lines.value(3), "end");
+    }
+}
+
+// A CSV export that cannot be saved (a full disk, as a file size limit, or a missing folder)
+// fails even when the file is only written at its end, and keeps the old file.
+TEST_F(CliTest, ExportFailsWhenTheFileCannotBeSaved)
+{
+    BuildCatalog(Path(u"catalog.rkd"_s));
+    const QString plugin = QStringLiteral(RK_CSVEXPORT_PATH);
+    WriteBytes(Path(u"out.csv"_s), "old");
+    const auto smallFiles = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 200;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const struct
+    {
+        QString target;
+        std::function<void()> inChild;
+    } cases[] = {{Path(u"out.csv"_s), smallFiles}, {Path(u"missing/out.csv"_s), {}}};
+    for (const auto &[target, inChild] : cases) {
+        const TRun run = RunCli({u"export"_s, plugin, Path(u"catalog.rkd"_s), target},
+                                QProcessEnvironment::systemEnvironment(),
+                                inChild);
+        EXPECT_EQ(run.exitCode, 4) << qPrintable(target);
+        EXPECT_TRUE(run.err.contains(target.toUtf8())) << run.err.constData();
+        EXPECT_EQ(ReadBytes(Path(u"out.csv"_s)), "old");
+        EXPECT_TRUE(QDir(dir.path()).entryList({u"*.partial"_s}).isEmpty());
     }
 }
 

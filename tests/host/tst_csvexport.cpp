@@ -291,26 +291,35 @@ TEST_F(CsvExportFailureTest, CancelAndUnwritableTargetsLeaveNothing)
     }
     ui.cancelAfter = -1;
 
-    // A full disk, as a file size limit: writes fail with EFBIG instead of a signal.
-    rlimit limit;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = limit;
-    small.rlim_cur = 2000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    // A full disk, as a file size limit: writes fail with EFBIG instead of a signal. A
+    // small export fails only when EndExport saves it, a large one at a record.
+    QList<TDBItem *> large = movies;
     for (int i = 0; i < 100; ++i)
-        movies.append(Movie(10 + i, u"A longer title for movie number %1"_s.arg(i)));
-    const bool ran = RunExport(CsvExport, movies, false, ui).Ok();
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(ran) << "a record the plug-in could not write fails the export";
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "old") << "a failed export keeps the old file";
-    old.close();
-    EXPECT_TRUE(Leftovers().isEmpty());
+        large.append(Movie(10 + i, u"A longer title for movie number %1"_s.arg(i)));
+    for (const QList<TDBItem *> *records : {&movies, &large}) {
+        rlimit limit;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = limit;
+        small.rlim_cur = 200;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        TExportOutcome outcome;
+        const Status status = RunExport(CsvExport, *records, false, ui, 9, &outcome);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(status.Ok()) << records->size() << " records";
+        EXPECT_TRUE(outcome.refused && status.Error().contains(*ui.file))
+            << qPrintable(status.Error());
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old") << "a failed export keeps the old file";
+        old.close();
+        EXPECT_TRUE(Leftovers().isEmpty());
+    }
 
     ui.file = dir.filePath(u"missing/out.csv"_s);
-    EXPECT_TRUE(RunExport(CsvExport, movies, false, ui).Ok());
+    TExportOutcome outcome;
+    const Status status = RunExport(CsvExport, movies, false, ui, 9, &outcome);
+    EXPECT_TRUE(outcome.refused && status.Error().contains(*ui.file)) << qPrintable(status.Error());
     EXPECT_FALSE(QFile::exists(dir.filePath(u"missing"_s)));
 }
 
