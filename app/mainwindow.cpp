@@ -260,6 +260,16 @@ const TFilterState &TMain::Filter() const
     return d->Filter();
 }
 
+TPluginRegistry &TMain::Registry()
+{
+    return d->m_registry;
+}
+
+TTransferController &TMain::Transfers() const
+{
+    return *d->m_transfers;
+}
+
 TStatsController &TMain::Stats() const
 {
     return *d->m_stats;

@@ -16,8 +16,10 @@ class TFilterController;
 class TListController;
 class TLogForm;
 class TMainPrivate;
+class TPluginRegistry;
 class TRecordCommands;
 class TStatsController;
+class TTransferController;
 class TVideoDatabase;
 struct TFilterState;
 enum class TViewMode;
@@ -66,6 +68,9 @@ public:
     TFilterController &Filters() const;
     const TFilterState &Filter() const;
     TStatsController &Stats() const;
+    // The plug-ins found at start, and the import and export runs through them.
+    TPluginRegistry &Registry();
+    TTransferController &Transfers() const;
     // Record commands (each checks its own preconditions); the others are the controller's.
     TRecordCommands &Records() const;
     // The card's edit state, its edit, apply and cancel.
