@@ -330,15 +330,7 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
             search.pending = std::move(again);
             return RK_PARSE_FETCH_AGAIN;
         }
-        search.ids.clear();
-        if (hits->is_array()) {
-            for (const json &hit : *hits) {
-                const std::string id = ItemId(Text(Member(&hit, "title")));
-                if (!id.empty()
-                    && std::find(search.ids.begin(), search.ids.end(), id) == search.ids.end())
-                    search.ids.push_back(id);
-            }
-        }
+        search.ids = SearchHits(*hits);
         if (search.ids.empty())
             return EmptyList(state);
         // One hit needs no list: its film is fetched at once.
@@ -361,18 +353,7 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
 
 int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUrl)
 {
-    TSearchState &search = Search();
-    if (!search.pending.empty()) {
-        state.urlAnswer = std::move(search.pending);
-        search.pending.clear();
-    } else if (const std::string id = ItemInUrls(recordUrls); !id.empty()) {
-        state.urlAnswer = SparqlUrl(DetailsQuery(id));
-    } else {
-        *outUrl = SearchTemplate;
-        return 0;
-    }
-    *outUrl = state.urlAnswer.c_str();
-    return 1;
+    return NextUrl(state, Search().pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
 }
 
 constexpr TWebSite Site{

@@ -309,18 +309,7 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
 
 int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUrl)
 {
-    TSearchState &search = Search();
-    if (!search.pending.empty()) {
-        state.urlAnswer = std::move(search.pending);
-        search.pending.clear();
-    } else if (const std::string id = ItemInUrls(recordUrls); !id.empty()) {
-        state.urlAnswer = SparqlUrl(DetailsQuery(id));
-    } else {
-        *outUrl = SearchTemplate;
-        return 0;
-    }
-    *outUrl = state.urlAnswer.c_str();
-    return 1;
+    return NextUrl(state, Search().pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
 }
 
 constexpr TWebSite Site{

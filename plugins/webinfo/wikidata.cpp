@@ -358,4 +358,24 @@ std::u16string Preferred(const std::vector<std::pair<std::string, std::u16string
     return {};
 }
 
+int32_t NextUrl(TWebState &state,
+                std::string &pending,
+                std::string_view recordUrls,
+                std::string (*detailsQuery)(const std::string &id),
+                const char *searchTemplate,
+                const char **outUrl)
+{
+    if (!pending.empty()) {
+        state.urlAnswer = std::move(pending);
+        pending.clear();
+    } else if (const std::string id = ItemInUrls(recordUrls); !id.empty()) {
+        state.urlAnswer = SparqlUrl(detailsQuery(id));
+    } else {
+        *outUrl = searchTemplate;
+        return 0;
+    }
+    *outUrl = state.urlAnswer.c_str();
+    return 1;
+}
+
 } // namespace wikidata

@@ -50,6 +50,15 @@ std::u16string ItemPage(std::string_view id); // https://www.wikidata.org/wiki/<
 // The query service address that runs `sparql` and answers SPARQL JSON results.
 std::string SparqlUrl(std::string_view sparql);
 
+// GetURL of the movie and person sources: the address a Parse left `pending` (taken), else
+// the details query of the item the record's URLs name, else the search template (0).
+int32_t NextUrl(TWebState &state,
+                std::string &pending,
+                std::string_view recordUrls,
+                std::string (*detailsQuery)(const std::string &id),
+                const char *searchTemplate,
+                const char **outUrl);
+
 // The item ids of a list=search answer's "search" array, in its order, without repeats.
 std::vector<std::string> SearchHits(const json &hits);
 // The host fills search templates with Windows-1252 bytes, the API reads UTF-8: for a
