@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include <sys/mman.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -111,6 +113,113 @@ QString Unescape(QStringView text, int entityCount)
         amp = text.indexOf(u'&', from);
     }
     out.append(text.mid(from));
+    return out;
+}
+
+// Hands out the values of one read as slices of large shared blocks instead of one
+// allocation each: a catalog holds hundreds of thousands of short values, and a heap
+// allocation per value cost more than the rest of the load. Each slice is a normal QString
+// that holds a reference on its block, so it may outlive the read and the catalog; a slice
+// that is changed gets its own copy (copy on write), and a block is freed with the last
+// slice that uses it. Long values get their own allocation, so that one edit does not keep
+// a large block alive for a short value.
+class TValueArena
+{
+public:
+    // The value `text` with its entities replaced (when `entityCount` > 0; see Unescape).
+    QString Value(QStringView text, int entityCount)
+    {
+        if (text.isEmpty() || text.size() > MaxSliceChars)
+            return entityCount > 0 ? Unescape(text, entityCount) : text.toString();
+        // Decoding entities never lengthens the text; the slice ends with the '\0' every
+        // QString has after its characters.
+        if (m_block.size - m_used < text.size() + 1)
+            NewBlock();
+        char16_t *const begin = m_block.ptr + m_used;
+        char16_t *const end = entityCount > 0
+                                  ? UnescapeInto(text, entityCount, begin)
+                                  : std::copy(text.utf16(), text.utf16() + text.size(), begin);
+        *end = u'\0';
+        m_used += end - begin + 1;
+        QString::DataPointer slice(m_block);
+        slice.ptr = begin;
+        slice.size = end - begin;
+        return QString(std::move(slice));
+    }
+
+private:
+    // Blocks start small (a short file costs little) and double up to the largest size.
+    static constexpr qsizetype FirstBlockChars = 32 * 1024;
+    static constexpr qsizetype MaxBlockChars = 2 * 1024 * 1024;
+    static constexpr qsizetype MaxSliceChars = 8 * 1024;
+
+    void NewBlock()
+    {
+        m_blockChars =
+            m_block.size == 0 ? FirstBlockChars : std::min(2 * m_blockChars, MaxBlockChars);
+        QString block(m_blockChars, Qt::Uninitialized);
+        m_block = block.data_ptr();
+        m_used = 0;
+        PrepareMemory(m_block.ptr, m_block.size * qsizetype(sizeof(char16_t)));
+    }
+
+    // A large catalog fills many megabytes of blocks, and taking their pages one fault at a
+    // time was a large part of a load: the pages of a large block are asked for in one call,
+    // as huge pages where the system grants them on request. Both are hints; without them
+    // the pages still come one fault at a time.
+    static void PrepareMemory(void *start, qsizetype bytes)
+    {
+#if defined(MADV_HUGEPAGE) || defined(MADV_POPULATE_WRITE)
+        constexpr quintptr PageSize = 4096;
+        if (bytes < qsizetype(1) << 20)
+            return;
+        const quintptr from = (quintptr(start) + PageSize - 1) & ~(PageSize - 1);
+        const quintptr to = (quintptr(start) + quintptr(bytes)) & ~(PageSize - 1);
+        if (to <= from)
+            return;
+#ifdef MADV_HUGEPAGE
+        ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+        ::madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE);
+#endif
+#else
+        Q_UNUSED(start);
+        Q_UNUSED(bytes);
+#endif
+    }
+
+    static char16_t *UnescapeInto(QStringView text, int entityCount, char16_t *out);
+
+    // The block being filled (its size is its capacity) and how much of it is handed out.
+    QString::DataPointer m_block;
+    qsizetype m_used = 0;
+    qsizetype m_blockChars = 0;
+};
+
+char16_t *TValueArena::UnescapeInto(QStringView text, int entityCount, char16_t *out)
+{
+    const int count = std::clamp(entityCount, 0, int(Entities.size()));
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    while (p != end) {
+        const char16_t *amp = std::find(p, end, u'&');
+        out = std::copy(p, amp, out);
+        if (amp == end)
+            break;
+        const QStringView rest(amp, end - amp);
+        p = amp + 1;
+        char16_t decoded = u'&';
+        // No entity is a prefix of another, so the first match is the only one.
+        for (int i = 0; i < count; ++i) {
+            if (rest.startsWith(Entities[i].Text)) {
+                decoded = Entities[i].Character;
+                p = amp + Entities[i].Text.size();
+                break;
+            }
+        }
+        *out++ = decoded;
+    }
     return out;
 }
 
@@ -245,6 +354,7 @@ private:
     qsizetype m_lengthEndAbsentBefore = 0;
     std::array<QString, 256> m_names;
     std::array<bool, 256> m_nameUsed{};
+    TValueArena m_values;
 };
 
 void TTagTextReader::FindTag(TFrame &frame, qint64 from)
@@ -349,8 +459,10 @@ bool TTagTextReader::Run(TXMLTag root)
             if (inner.startsWith(u'/')) {
                 TXMLTag &tag = frame.Tag;
                 const QStringView raw = Rest().left(frame.Lt - 1);
-                tag.Value =
-                    frame.Unescape && !frame.Cover ? Unescape(raw, m_entityCount) : raw.toString();
+                // A picture's hex text is converted and dropped: it stays out of the blocks.
+                tag.Value = frame.Cover      ? raw.toString()
+                            : frame.Unescape ? m_values.Value(raw, m_entityCount)
+                                             : m_values.Value(raw, 0);
                 Consume(frame.Gt);
                 if (tag.OnTagEnd)
                     tag.OnTagEnd(tag.EndContext, tag.Name, tag.Value);

@@ -544,6 +544,33 @@ TEST(ReadTagText, ThrowingHandlerStopsTheRead)
     EXPECT_EQ(ends, TEnds({{u"a"_s, u"1"_s}}));
 }
 
+// Values share large blocks: enough of them to fill several blocks, of every size around
+// the limit for sharing, must each read back whole, outlive the read and change alone.
+TEST(ReadTagText, ValuesReadIntoSharedBlocksStayIndependent)
+{
+    QStringList lines{u"<xml>"_s};
+    QStringList expected;
+    for (int i = 0; i < 3000; ++i) {
+        const int size = (i % 7 == 0) ? 8 * 1024 - 1 + i % 3 : 1 + i % 300;
+        QString value(size, QChar(u'a' + i % 26));
+        value[0] = u'&';
+        expected.append(value);
+        lines.append(u"<v>&amp;"_s + value.mid(1) + u"</v>"_s);
+    }
+    TEnds ends = ReadEnds(lines);
+    ASSERT_EQ(ends.size(), size_t(expected.size()));
+    for (size_t i = 0; i < ends.size(); ++i)
+        ASSERT_EQ(ends[i].second, expected[qsizetype(i)]) << i;
+
+    ends[1].second.append(u"!"_s);
+    ends[2].second[0] = u'x';
+    EXPECT_EQ(ends[1].second, expected[1] + u"!"_s);
+    EXPECT_EQ(ends[2].second.mid(1), expected[2].mid(1));
+    EXPECT_EQ(ends[3].second, expected[3]);
+    // QString promises a terminating null after its characters.
+    EXPECT_EQ(ends[3].second.utf16()[ends[3].second.size()], u'\0');
+}
+
 // --- Round trip -----------------------------------------------------------------------
 
 // Arbitrary values survive writing in text mode and reading back exactly. Line breaks are
