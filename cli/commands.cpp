@@ -25,7 +25,17 @@
 
 using namespace Qt::StringLiterals;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define RK_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RK_LEAK_CHECKED 1
+#endif
+#endif
+
 namespace {
+
+bool g_keepCatalogAtExit = false;
 
 // The password from an option, a file or the environment, offered once: a wrong one ends
 // the load. Without one, a person at a terminal is asked (three tries, no echo).
@@ -253,6 +263,17 @@ int ExitCode(const TVideoDatabase &db)
     return db.Damaged() ? ExitCatalogDamaged : ExitOk;
 }
 
+// The end of a command's use of its catalog: all it wrote is closed by now. A catalog still
+// marked modified is destroyed as usual, since its destructor is what saves it.
+int Finish(std::unique_ptr<TVideoDatabase> &db, int exitCode)
+{
+#ifndef RK_LEAK_CHECKED
+    if (g_keepCatalogAtExit && db && !db->Modified())
+        static_cast<void>(db.release());
+#endif
+    return exitCode;
+}
+
 // How long a writing command waits for another program to let go of the catalog.
 constexpr double DefaultLockWaitSeconds = 5;
 
@@ -408,7 +429,7 @@ int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto parsed = CheckArguments(args, 1, InfoUsage, out, err, exitCode);
     if (!parsed)
         return exitCode;
-    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    auto db = OpenExisting(parsed->positional[0], *parsed, err);
     if (!db)
         return ExitCatalogUnreadable;
     int episodes = 0;
@@ -426,7 +447,7 @@ int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
         << Qt::endl;
     // Reading never writes: upgrades of old files stay in memory.
     db->SetModified(false);
-    return ExitCode(*db);
+    return Finish(db, ExitCode(*db));
 }
 
 int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -435,7 +456,7 @@ int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto parsed = CheckArguments(args, 1, DumpUsage, out, err, exitCode);
     if (!parsed)
         return exitCode;
-    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    auto db = OpenExisting(parsed->positional[0], *parsed, err);
     if (!db)
         return ExitCatalogUnreadable;
     QJsonArray movies;
@@ -452,7 +473,7 @@ int CommandDump(const QStringList &args, QTextStream &out, QTextStream &err)
     out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
     out.flush();
     db->SetModified(false);
-    return ExitCode(*db);
+    return Finish(db, ExitCode(*db));
 }
 
 int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -463,12 +484,12 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
         return exitCode;
     const QString target = QFileInfo(parsed->positional[1]).absoluteFilePath();
     // Only a catalog written in place may have its pictures brought along by an upgrade.
-    const auto db = OpenExisting(parsed->positional[0],
-                                 *parsed,
-                                 err,
-                                 target == QFileInfo(parsed->positional[0]).absoluteFilePath()
-                                     ? TOpenMode::Write
-                                     : TOpenMode::Read);
+    auto db = OpenExisting(parsed->positional[0],
+                           *parsed,
+                           err,
+                           target == QFileInfo(parsed->positional[0]).absoluteFilePath()
+                               ? TOpenMode::Write
+                               : TOpenMode::Read);
     if (!db)
         return ExitCatalogUnreadable;
     const bool damaged = db->Damaged();
@@ -502,7 +523,12 @@ int CommandResave(const QStringList &args, QTextStream &out, QTextStream &err)
         db->SetModified(false);
         return ExitWriteFailed;
     }
-    return damaged ? ExitCatalogDamaged : ExitOk;
+    return Finish(db, damaged ? ExitCatalogDamaged : ExitOk);
+}
+
+void SetKeepCatalogAtExit(bool keep)
+{
+    g_keepCatalogAtExit = keep;
 }
 
 int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -586,7 +612,7 @@ int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto parsed = CheckArguments(args, 3, ExportUsage, out, err, exitCode);
     if (!parsed)
         return exitCode;
-    const auto db = OpenExisting(parsed->positional[1], *parsed, err);
+    auto db = OpenExisting(parsed->positional[1], *parsed, err);
     if (!db)
         return ExitCatalogUnreadable;
     QList<TDBItem *> records;
@@ -604,7 +630,7 @@ int CommandExport(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "reelkeep-cli: " << status.Error() << Qt::endl;
         return ExitPluginFailed;
     }
-    return ExitCode(*db);
+    return Finish(db, ExitCode(*db));
 }
 
 int CommandPlugins(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -643,7 +669,7 @@ int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto parsed = CheckArguments(args, 1, StatsUsage, out, err, exitCode);
     if (!parsed)
         return exitCode;
-    const auto db = OpenExisting(parsed->positional[0], *parsed, err);
+    auto db = OpenExisting(parsed->positional[0], *parsed, err);
     if (!db)
         return ExitCatalogUnreadable;
     const TStatistics stats = CountStatistics(*db);
@@ -671,5 +697,5 @@ int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err)
         }
     }
     out.flush();
-    return ExitCode(*db);
+    return Finish(db, ExitCode(*db));
 }

@@ -13,5 +13,6 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    SetKeepCatalogAtExit(true);
     return RunCommandLine(args, out, err);
 }
