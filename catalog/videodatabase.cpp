@@ -221,6 +221,7 @@ void TVideoDatabase::SetModified(bool flag)
 void TVideoDatabase::RecordModified(TDBItem &record)
 {
     m_titleIndex.Changed(&record);
+    m_nameIndex.Changed(&record);
     SetModified(true);
     if (!m_quiet)
         Notify([&](ICatalogObserver &observer) { observer.RecordChanged(record); });
@@ -534,15 +535,25 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
         if (hit >= 0 && m_people[size_t(hit)].get() != exclude)
             return m_people[size_t(hit)].get();
     }
-    for (const auto &person : m_people) {
-        if (person.get() == exclude)
-            continue;
-        if ((!name.isEmpty() && CompareNoCase(person->Name(), name) == 0)
-            || (!transname.isEmpty() && CompareNoCase(person->Transname(), transname) == 0)) {
-            return person.get();
+    // The first in list order that matches either text.
+    TActor *first = nullptr;
+    int firstIndex = -1;
+    const auto consider = [&](TNameIndex::TField field, const QString &text) {
+        if (text.isEmpty())
+            return;
+        for (TActor *person : m_nameIndex.Find(field, text, m_people)) {
+            if (person == exclude)
+                continue;
+            const int index = IndexOfPerson(person);
+            if (index >= 0 && (!first || index < firstIndex)) {
+                first = person;
+                firstIndex = index;
+            }
         }
-    }
-    return nullptr;
+    };
+    consider(TNameIndex::TField::Name, name);
+    consider(TNameIndex::TField::Transname, transname);
+    return first;
 }
 
 TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate)
@@ -560,6 +571,7 @@ TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate
         // Stored as given: the name normaliser is for names the user types.
         person->ReadTag(u"name"_s, name);
         result = person.get();
+        m_nameIndex.Added(person.get());
         m_people.insert(m_people.begin() + PersonInsertPlace(name), std::move(person));
     } else {
         return nullptr;
@@ -605,8 +617,10 @@ void TVideoDatabase::DeleteRecord(TDBItem *record)
     }
     case TRecordKind::Person: {
         const int index = IndexOfPerson(static_cast<TActor *>(record));
-        if (index >= 0)
+        if (index >= 0) {
+            m_nameIndex.Removed(static_cast<TActor *>(record));
             m_people.erase(m_people.begin() + index);
+        }
         SetModified(true);
         break;
     }

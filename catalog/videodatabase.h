@@ -10,6 +10,7 @@
 
 #include "catalog/catalogobserver.h"
 #include "catalog/daycount.h"
+#include "catalog/nameindex.h"
 #include "catalog/recordowner.h"
 #include "catalog/result.h"
 #include "catalog/tagtext.h"
@@ -333,6 +334,7 @@ private:
     std::vector<ICatalogObserver *> m_observers;
     // Kept by FindDuplicate itself, hence mutable.
     mutable TTitleIndex m_titleIndex;
+    mutable TNameIndex m_nameIndex;
     TTextRules m_textRules;
     TDayClock m_clock;
     // While a file is read: no text rules, and observers hear nothing of single records.

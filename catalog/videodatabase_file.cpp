@@ -629,6 +629,7 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
 {
     // The records read are filed again at the next duplicate search.
     m_titleIndex.Invalidate();
+    m_nameIndex.Invalidate();
     TLoadResult result;
     if (m_fileName.isEmpty()) {
         result.error = u"No catalog file name"_s;

@@ -1,4 +1,5 @@
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
+#include "catalog/textutils.h"
 #include "catalog/videodatabase.h"
 #include "tests/support/recordingobserver.h"
 
@@ -196,6 +198,73 @@ TEST_F(VideoDatabaseTest, FindDuplicatePeople)
     EXPECT_EQ(db->FindDuplicate(u"Jean Reno"_s, QString(), jean, 1), nullptr);
     // Neither of the two has a translated name in common with a newcomer that has none.
     EXPECT_EQ(db->FindDuplicate(u"Newcomer"_s, QString(), nullptr, 1), nullptr);
+}
+
+// The people's index finds what a scan of the whole list in order finds, after each step
+// that changes names, translated names or the list.
+TEST_F(VideoDatabaseTest, FindDuplicatePeopleMatchesAScan)
+{
+    const auto scan = [this](QString name, QString transname, const TDBItem *exclude) {
+        name = db->TextRules().Name(name);
+        transname = db->TextRules().Name(transname);
+        if (!transname.isEmpty()) {
+            const int hit = db->FindPerson(transname);
+            if (hit >= 0 && db->Person(hit) != exclude)
+                return static_cast<TDBItem *>(db->Person(hit));
+        }
+        for (int i = 0; i < db->PersonCount(); ++i) {
+            TActor *person = db->Person(i);
+            if (person != exclude
+                && ((!name.isEmpty() && CompareNoCase(person->Name(), name) == 0)
+                    || (!transname.isEmpty()
+                        && CompareNoCase(person->Transname(), transname) == 0)))
+                return static_cast<TDBItem *>(person);
+        }
+        return static_cast<TDBItem *>(nullptr);
+    };
+    const auto person = [this](const QString &name) { return db->Person(db->FindPerson(name)); };
+    const QStringList texts{u"anna"_s,
+                            u"ANNA B"_s,
+                            u"bo"_s,
+                            u"Chlo\u00e9"_s,
+                            u"chloe"_s,
+                            u"Dee"_s,
+                            u"eve"_s,
+                            QString()};
+    const std::vector<std::pair<const char *, std::function<void()>>> steps = {
+        {"added",
+         [&] {
+             AddPerson(u"Anna"_s)->SetTransname(u"Bo"_s);
+             AddPerson(u"anna"_s);
+             AddPerson(u"Bo"_s)->SetTransname(u"Anna B"_s);
+             AddPerson(u"Chlo\u00e9"_s)->SetTransname(u"Dee"_s);
+             AddPerson(u"Dee"_s)->SetTransname(u"Anna"_s);
+         }},
+        {"renamed and translated names changed",
+         [&] {
+             person(u"Bo"_s)->SetName(u"Eve"_s);
+             person(u"Chlo\u00e9"_s)->SetTransname(QString());
+             person(u"Dee"_s)->SetTransname(u"Bo"_s);
+         }},
+        {"removed and added again",
+         [&] {
+             db->DeleteRecord(person(u"Anna"_s));
+             AddPerson(u"ANNA"_s)->SetTransname(u"eve"_s);
+         }},
+    };
+    for (const auto &[what, change] : steps) {
+        SCOPED_TRACE(what);
+        change();
+        for (const QString &name : texts) {
+            for (const QString &transname : texts) {
+                const TDBItem *expected = scan(name, transname, nullptr);
+                EXPECT_EQ(db->FindDuplicate(name, transname, nullptr, 1), expected)
+                    << name.toStdString() << " / " << transname.toStdString();
+                EXPECT_EQ(db->FindDuplicate(name, transname, expected, 1),
+                          scan(name, transname, expected));
+            }
+        }
+    }
 }
 
 // The duplicate search keeps its answers while the catalog changes under it: each step
