@@ -867,12 +867,15 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
     auto flush = [&] {
         if (status)
             status = file.Write(strong ? strong->Push(text.toUtf8()) : text.toUtf8());
-        text.clear();
+        // Emptied, not cleared: the buffer is kept for the next piece.
+        text.truncate(0);
     };
+    // One element buffer for every record, so that each record does not grow its own.
+    TTagWriter element{QString(), hook};
     // A record that cannot be written fails the save: the file without it would replace
     // the one that still has it.
     auto writeRecord = [&](const TDBItem &record) {
-        TTagWriter element{QString(), hook};
+        element.Text.truncate(0);
         try {
             WriteRecord(record, element);
         } catch (const std::exception &error) {
