@@ -638,8 +638,12 @@ QString UserAgentFor(const QByteArray &url, const QString &configured)
 
 int ContentTypeCode(QByteArrayView contentType)
 {
-    static constexpr std::pair<const char *, int> Codes[] = {
-        {"text/html", 1}, {"json", 1}, {"text/xml", 2}, {"image/jpeg", 3}, {"image/gif", 4}};
+    static constexpr std::pair<const char *, int> Codes[] = {{"text/html", 1},
+                                                             {"json", 1},
+                                                             {"text/xml", 2},
+                                                             {"image/jpeg", 3},
+                                                             {"image/gif", 4},
+                                                             {"image/png", 5}};
     const QByteArray type = contentType.toByteArray().toLower();
     for (const auto &[name, code] : Codes) {
         if (type.contains(name))

@@ -91,8 +91,8 @@ inline constexpr qint64 MaxResponseBytes = 64 * 1024 * 1024;
 TDownloadResult Download(const TDownloadRequest &request, const std::atomic<bool> *cancel);
 
 // 1 for a Content-Type containing "text/html" or "json" (text the plug-ins parse), 2
-// "text/xml", 3 "image/jpeg", 4 "image/gif" (tested in that order, ignoring case), 0 for
-// anything else.
+// "text/xml", 3 "image/jpeg", 4 "image/gif", 5 "image/png" (tested in that order, ignoring
+// case), 0 for anything else.
 int ContentTypeCode(QByteArrayView contentType);
 
 // The user agent the downloads to `url` send: the program's own, descriptive one

@@ -45,8 +45,8 @@ public:
 signals:
     void DownloadDone(const TDownloadResult &result, const TDownloadRequest &request);
     void DownloadFailed(const QString &errorText);
-    // `picture` holds the answer when it was a JPEG (content type 3), else it is empty and
-    // the row stays without a picture.
+    // `picture` holds the answer when it was a JPEG or PNG (content types 3 and 5), else it
+    // is empty and the row stays without a picture.
     void PreviewDone(int row, const QByteArray &picture);
     // The row shows its reload picture; a click may call StartPreview again.
     void PreviewFailed(int row, const QString &errorText);

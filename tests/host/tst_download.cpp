@@ -206,6 +206,7 @@ TEST(DownloadTest, ContentTypeCodes)
         {"image/jpeg", 3},
         {"image/pjpeg", 0},
         {"image/gif", 4},
+        {"image/png", 5},
         {"application/xhtml+xml", 0},
         {"application/json; charset=utf-8", 1},
         {"application/sparql-results+json", 1},
