@@ -45,7 +45,7 @@ void TDownloader::StartPreview(const QByteArray &pictureUrl, const QByteArray &r
     request.Url = pictureUrl;
     request.Referrer = referrer;
     request.Connection = m_connection;
-    request.Connection.UserAgent = QString::fromLatin1(DefaultUserAgent);
+    request.Connection.UserAgent = UserAgentFor(pictureUrl, QString::fromLatin1(DefaultUserAgent));
     request.Connection.Retries = 0;
     auto *worker = new TDownloadThread(request, this);
     connect(worker, &TDownloadThread::Done, this, [this, row](const TDownloadResult &result) {

@@ -34,8 +34,9 @@ public:
     // A download was started and has neither reported nor been terminated.
     bool IsRunning() const { return !m_current.isNull(); }
 
-    // One attempt for the picture of a results row, with the fixed preview User-Agent and
-    // the plug-in's referrer. Any number may run at once.
+    // One attempt for the picture of a results row, with the fixed preview User-Agent (the
+    // program's own for the services UserAgentFor names) and the plug-in's referrer. Any
+    // number may run at once.
     void StartPreview(const QByteArray &pictureUrl, const QByteArray &referrer, int row);
 
     // Fetches the version-information file from the site (see TUpdateThread).
