@@ -14,6 +14,7 @@
 #include "catalog/ansi.h"
 #include "catalog/image.h"
 #include "host/linkpolicy.h"
+#include "host/webpicture.h"
 #include "host/webtext.h"
 #include "views/imageqt.h"
 
@@ -21,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int JpegContent = 3;
+constexpr int PictureContent = 3;
 
 // The program draws its own placeholders, so the dialog needs no picture files.
 QPixmap Placeholder(bool reload)
@@ -155,8 +156,7 @@ void TSelForm::PreviewArrived(int row, bool ok, const QByteArray &body, int cont
         m_states[row] = TPreviewState::Failed;
         return;
     }
-    const TImage image =
-        contentType == JpegContent ? TImage::Decode(body, TImageFormat::Jpeg) : TImage();
+    const TImage image = contentType == PictureContent ? DecodeWebPicture(body) : TImage();
     if (image.IsNull()) {
         // Another kind of picture (or a broken one): the row stays without a picture.
         item->setIcon({});

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -19,10 +20,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// See RK_TEST_HTTPS_AS_HTTP in download.h.
-QByteArray ForTestTransport(const QByteArray &url)
+std::mutex TestRoutesMutex;
+std::optional<TTestRoutes> InstalledTestRoutes;
+
+std::optional<TTestRoutes> TestRoutes()
 {
-    if (qEnvironmentVariableIsEmpty("RK_TEST_HTTPS_AS_HTTP") || !url.startsWith("https://"))
+    const std::lock_guard lock(TestRoutesMutex);
+    return InstalledTestRoutes;
+}
+
+QByteArray ForTestTransport(const QByteArray &url, const std::optional<TTestRoutes> &routes)
+{
+    if (!routes || !routes->HttpsAsHttp || !url.startsWith("https://"))
         return url;
     QByteArray plain = "http://" + url.mid(8);
     qsizetype hostEnd = 7;
@@ -310,6 +319,7 @@ public:
     TCurlDownload(const TDownloadRequest &request, const std::atomic<bool> *cancel)
         : m_request(request)
         , m_cancel(cancel)
+        , m_routes(TestRoutes())
     {}
 
     TDownloadResult Run();
@@ -334,6 +344,7 @@ private:
 
     const TDownloadRequest &m_request;
     const std::atomic<bool> *m_cancel;
+    const std::optional<TTestRoutes> m_routes;
     TClock::time_point m_deadline;
     // Declared so that the easy handle goes first and the list it points to last.
     TList m_connectTo;
@@ -431,8 +442,7 @@ void TCurlDownload::Configure()
         }
     }
 
-    const QByteArray connectTo = qgetenv("RK_TEST_CONNECT_TO");
-    for (const QByteArray &entry : connectTo.split(',')) {
+    for (const QByteArray &entry : m_routes ? m_routes->ConnectTo : QList<QByteArray>()) {
         const QByteArray trimmed = entry.trimmed();
         if (trimmed.isEmpty())
             continue;
@@ -447,10 +457,11 @@ void TCurlDownload::Configure()
 TCurlDownload::TOutcome TCurlDownload::Attempt(TDownloadResult &result)
 {
     CURL *easy = m_easy.get();
-    const QByteArray url = ForTestTransport(EncodeRequestUrl(m_request.Url));
+    const QByteArray url = ForTestTransport(EncodeRequestUrl(m_request.Url), m_routes);
     QByteArray cookies = OneLine(m_request.Cookies);
     if (!m_request.LoginUrl.isEmpty() && !m_request.PostBody.isEmpty()) {
-        const QByteArray loginUrl = ForTestTransport(EncodeRequestUrl(m_request.LoginUrl));
+        const QByteArray loginUrl =
+            ForTestTransport(EncodeRequestUrl(m_request.LoginUrl), m_routes);
         // Form data on one line: the body's own "&" and "=" stay, blanks and other bytes
         // that a form may not hold raw are escaped as in an address's parameters.
         const QByteArray form = EncodeRequestUrl("?" + m_request.PostBody).mid(1);
@@ -621,6 +632,12 @@ TDownloadResult Download(const TDownloadRequest &request, const std::atomic<bool
     return TCurlDownload(request, cancel).Run();
 }
 
+void SetTestRoutes(const std::optional<TTestRoutes> &routes)
+{
+    const std::lock_guard lock(TestRoutesMutex);
+    InstalledTestRoutes = routes;
+}
+
 QString UserAgentFor(const QByteArray &url, const QString &configured)
 {
     static constexpr const char *IdentifyingHosts[] = {
@@ -638,8 +655,12 @@ QString UserAgentFor(const QByteArray &url, const QString &configured)
 
 int ContentTypeCode(QByteArrayView contentType)
 {
-    static constexpr std::pair<const char *, int> Codes[] = {
-        {"text/html", 1}, {"json", 1}, {"text/xml", 2}, {"image/jpeg", 3}, {"image/gif", 4}};
+    static constexpr std::pair<const char *, int> Codes[] = {{"text/html", 1},
+                                                             {"json", 1},
+                                                             {"text/xml", 2},
+                                                             {"image/jpeg", 3},
+                                                             {"image/gif", 4},
+                                                             {"image/png", 5}};
     const QByteArray type = contentType.toByteArray().toLower();
     for (const auto &[name, code] : Codes) {
         if (type.contains(name))

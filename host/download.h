@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 class TDBItem;
@@ -81,18 +83,27 @@ inline constexpr qint64 MaxResponseBytes = 64 * 1024 * 1024;
 // a send or receive error on the socket) starts the next attempt while Retries allow.
 // An HTTP status of 400 or more, a read time-out, a malformed address and every other
 // error fail at once; no attempt starts after the total limit has passed.
-//
-// Test seam: the environment variable RK_TEST_CONNECT_TO, when set, holds a comma-separated
-// list of "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT" entries (libcurl's CURLOPT_CONNECT_TO)
-// that send requests for HOST:PORT to another address while the URL, Host header and
-// cookies keep the original name. RK_TEST_HTTPS_AS_HTTP, when set, makes an "https://HOST"
-// address go out as plain "http://HOST:443" so that a loopback server without TLS can
-// stand in for it. Only tests set them.
 TDownloadResult Download(const TDownloadRequest &request, const std::atomic<bool> *cancel);
 
+// Test seam: where the downloads go. The program installs no routes and talks to every
+// address as it is; tests install them to reach a loopback server under the sites' own
+// names.
+struct TTestRoutes
+{
+    // libcurl's CURLOPT_CONNECT_TO entries, "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT":
+    // requests for HOST:PORT go to another address while the URL, Host header and cookies
+    // keep the original name.
+    QList<QByteArray> ConnectTo;
+    // An "https://HOST" address goes out as plain "http://HOST:443", so that a server
+    // without TLS can stand in for it.
+    bool HttpsAsHttp = false;
+};
+// For the downloads that start from now on, from any thread; nullopt removes the routes.
+void SetTestRoutes(const std::optional<TTestRoutes> &routes);
+
 // 1 for a Content-Type containing "text/html" or "json" (text the plug-ins parse), 2
-// "text/xml", 3 "image/jpeg", 4 "image/gif" (tested in that order, ignoring case), 0 for
-// anything else.
+// "text/xml", 3 "image/jpeg", 4 "image/gif", 5 "image/png" (tested in that order, ignoring
+// case), 0 for anything else.
 int ContentTypeCode(QByteArrayView contentType);
 
 // The user agent the downloads to `url` send: the program's own, descriptive one

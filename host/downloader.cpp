@@ -45,11 +45,13 @@ void TDownloader::StartPreview(const QByteArray &pictureUrl, const QByteArray &r
     request.Url = pictureUrl;
     request.Referrer = referrer;
     request.Connection = m_connection;
-    request.Connection.UserAgent = QString::fromLatin1(DefaultUserAgent);
+    request.Connection.UserAgent = UserAgentFor(pictureUrl, QString::fromLatin1(DefaultUserAgent));
     request.Connection.Retries = 0;
     auto *worker = new TDownloadThread(request, this);
     connect(worker, &TDownloadThread::Done, this, [this, row](const TDownloadResult &result) {
-        emit PreviewDone(row, result.ContentType == 3 ? result.Body : QByteArray());
+        // JPEG and PNG: the pictures a preview shows.
+        const bool picture = result.ContentType == 3 || result.ContentType == 5;
+        emit PreviewDone(row, picture ? result.Body : QByteArray());
     });
     connect(worker, &TDownloadThread::Failed, this, [this, row](const QString &errorText) {
         emit PreviewFailed(row, errorText);

@@ -34,8 +34,9 @@ public:
     // A download was started and has neither reported nor been terminated.
     bool IsRunning() const { return !m_current.isNull(); }
 
-    // One attempt for the picture of a results row, with the fixed preview User-Agent and
-    // the plug-in's referrer. Any number may run at once.
+    // One attempt for the picture of a results row, with the fixed preview User-Agent (the
+    // program's own for the services UserAgentFor names) and the plug-in's referrer. Any
+    // number may run at once.
     void StartPreview(const QByteArray &pictureUrl, const QByteArray &referrer, int row);
 
     // Fetches the version-information file from the site (see TUpdateThread).
@@ -45,8 +46,8 @@ public:
 signals:
     void DownloadDone(const TDownloadResult &result, const TDownloadRequest &request);
     void DownloadFailed(const QString &errorText);
-    // `picture` holds the answer when it was a JPEG (content type 3), else it is empty and
-    // the row stays without a picture.
+    // `picture` holds the answer when it was a JPEG or PNG (content types 3 and 5), else it
+    // is empty and the row stays without a picture.
     void PreviewDone(int row, const QByteArray &picture);
     // The row shows its reload picture; a click may call StartPreview again.
     void PreviewFailed(int row, const QString &errorText);

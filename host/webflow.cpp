@@ -14,6 +14,7 @@
 #include "catalog/videodatabase.h"
 #include "host/pluginregistry.h"
 #include "host/webmerge.h"
+#include "host/webpicture.h"
 #include "host/webtext.h"
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,8 @@ constexpr int MaxResults = 10000;
 constexpr int ContentHtml = 1;
 constexpr int ContentXml = 2;
 constexpr int ContentJpeg = 3;
+constexpr int ContentGif = 4;
+constexpr int ContentPng = 5;
 
 QString EnglishText(int number)
 {
@@ -41,6 +44,8 @@ QString EnglishText(int number)
         return u"The download failed: %s"_s;
     case WebTextBadPicture:
         return u"The downloaded picture cannot be read."_s;
+    case WebTextPictureFormat:
+        return u"The downloaded picture is in %1 format; only JPEG and PNG pictures can be stored."_s;
     case WebTextSelectCaption:
         return u"Select a movie"_s;
     case WebTextWait:
@@ -59,6 +64,15 @@ bool IsWebType(int type)
 bool FitsType(int type, const TDBItem &record)
 {
     return (type == RK_PLUGIN_PEOPLE_IMPORT) == (record.Kind() == TRecordKind::Person);
+}
+
+// A picture answer: a picture type, or bytes that start as one whatever the type says.
+bool IsPicture(const TWebPage &page)
+{
+    return page.contentType == ContentJpeg || page.contentType == ContentGif
+           || page.contentType == ContentPng
+           || (page.contentType != ContentHtml && page.contentType != ContentXml
+               && WebPictureKind(page.body) != TWebPictureKind::None);
 }
 
 // Plug-in strings are copied at once; a null pointer is empty text.
@@ -84,6 +98,7 @@ struct TWebFlow::TExports
         , getHuman(library.Resolve<TGetHumanFunc>("GetHuman"))
         , setSelection(library.Resolve<TSetSelectionFunc>("SetSelection"))
         , getCurrentType(library.Resolve<TGetCurrentTypeFunc>("GetCurrentType"))
+        , fetchFailed(library.Resolve<TFetchFailedFunc>("FetchFailed"))
     {}
 
     // What DownloadDone needs before it may handle a page of this type.
@@ -114,6 +129,7 @@ struct TWebFlow::TExports
     TGetHumanFunc getHuman;
     TSetSelectionFunc setSelection;
     TGetCurrentTypeFunc getCurrentType;
+    TFetchFailedFunc fetchFailed;
 };
 
 TDBItem *IWebFlowUi::CreateRecord(TVideoDatabase &db, TRecordKind kind)
@@ -333,6 +349,7 @@ void TWebFlow::Fetch(const QByteArray &url, const QByteArray &cookies)
         m_postBody = AnsiOf(body);
     }
     m_referrer = m_exports->getReferrer ? AnsiOf(m_exports->getReferrer()) : QByteArray();
+    m_fetchUrl = url;
     m_fetcher.Start(
         {url, m_loginUrl, m_postBody, m_referrer, cookies},
         [this](const TWebPage &page) { DownloadDone(page); },
@@ -354,6 +371,22 @@ void TWebFlow::DownloadFailed(const QString &error)
 {
     if (m_busy == -1)
         return;
+    // A plug-in that can do without the page carries on instead.
+    const bool records = m_type == RK_PLUGIN_MOVIE_INFO || m_type == RK_PLUGIN_PEOPLE_IMPORT;
+    if (records && m_exports && m_exports->fetchFailed && m_record && m_library.IsLoaded()
+        && m_exports->HasRequired(m_type)) {
+        m_fetchStarted = false;
+        const short outcome = m_exports->fetchFailed(m_fetchUrl.constData());
+        if (outcome != 0) {
+            if (m_type == RK_PLUGIN_MOVIE_INFO)
+                HandleMovieOutcome(outcome, {});
+            else
+                HandlePeopleOutcome(outcome);
+            if (!m_fetchStarted)
+                EndFlow();
+            return;
+        }
+    }
     QString text = Text(WebTextDownloadFailed);
     // The language table numbers its places ("%1"); the built-in texts use "%s".
     qsizetype at = text.indexOf(u"%s"_s);
@@ -411,7 +444,12 @@ void TWebFlow::RefetchFromPlugin(const QByteArray &cookies)
 
 void TWebFlow::HandleMoviePage(const TWebPage &page)
 {
-    switch (ParsePage(page)) {
+    HandleMovieOutcome(ParsePage(page), page.cookies);
+}
+
+void TWebFlow::HandleMovieOutcome(short outcome, const QByteArray &cookies)
+{
+    switch (outcome) {
     case RK_PARSE_DETAILS: {
         const int count = std::min(m_exports->getResultsCount(), MaxResults);
         const uint32_t mask = m_registry.Get(m_busy).OverwriteMask;
@@ -439,7 +477,7 @@ void TWebFlow::HandleMoviePage(const TWebPage &page)
         ChooseResult();
         return;
     case RK_PARSE_FETCH_AGAIN:
-        RefetchFromPlugin(page.cookies);
+        RefetchFromPlugin(cookies);
         return;
     default:
         return;
@@ -449,7 +487,7 @@ void TWebFlow::HandleMoviePage(const TWebPage &page)
 void TWebFlow::HandlePosterPage(const TWebPage &page)
 {
     if (page.contentType != ContentHtml) {
-        if (page.contentType == ContentJpeg)
+        if (IsPicture(page))
             StorePicture(page);
         return;
     }
@@ -479,7 +517,7 @@ void TWebFlow::HandleCoverPage(const TWebPage &page)
             return;
         }
     }
-    if (!m_exports->getCurrentType || page.contentType != ContentJpeg)
+    if (!m_exports->getCurrentType || !IsPicture(page))
         return;
     StoreCover(page);
     // The next cover, if the plug-in has one (also after a picture that did not decode).
@@ -493,11 +531,15 @@ void TWebFlow::HandleCoverPage(const TWebPage &page)
 void TWebFlow::HandlePeoplePage(const TWebPage &page)
 {
     if (page.contentType != ContentHtml) {
-        if (page.contentType == ContentJpeg)
+        if (IsPicture(page))
             StorePicture(page);
         return;
     }
-    const short outcome = ParsePage(page);
+    HandlePeopleOutcome(ParsePage(page));
+}
+
+void TWebFlow::HandlePeopleOutcome(short outcome)
+{
     switch (outcome) {
     case RK_PARSE_DETAILS:
     case RK_PARSE_HUMANS_THEN_FETCH: {
@@ -612,13 +654,26 @@ void TWebFlow::ChooseResult()
     Fetch(chosen.url);
 }
 
+TImage TWebFlow::DecodePicture(const QByteArray &bytes)
+{
+    const TWebPictureKind kind = WebPictureKind(bytes);
+    const TImage image = DecodeWebPicture(bytes);
+    if (!image.IsNull())
+        return image;
+    if (kind == TWebPictureKind::None || kind == TWebPictureKind::Jpeg
+        || kind == TWebPictureKind::Png)
+        ShowBox(WebTextErrorCaption, Text(WebTextBadPicture));
+    else
+        ShowBox(WebTextErrorCaption,
+                Text(WebTextPictureFormat).replace(u"%1"_s, WebPictureKindName(kind)));
+    return image;
+}
+
 void TWebFlow::StorePicture(const TWebPage &page)
 {
-    const TImage image = TImage::Decode(page.body, TImageFormat::Jpeg);
-    if (image.IsNull()) {
-        ShowBox(WebTextErrorCaption, Text(WebTextBadPicture));
+    const TImage image = DecodePicture(page.body);
+    if (image.IsNull())
         return;
-    }
     m_record->SetPicture(
         &image, TImageFormat::Jpeg, {}, m_settings.externalPosters ? CoverFile : CoverJpeg);
     m_ui.RecordChanged(*m_record);
@@ -626,9 +681,8 @@ void TWebFlow::StorePicture(const TWebPage &page)
 
 void TWebFlow::StoreCover(const TWebPage &page)
 {
-    const TImage image = TImage::Decode(page.body, TImageFormat::Jpeg);
+    const TImage image = DecodePicture(page.body);
     if (image.IsNull()) {
-        ShowBox(WebTextErrorCaption, Text(WebTextBadPicture));
         // The box hid the wait window; the next cover still comes.
         m_ui.ShowWait(Text(WebTextWait));
         return;

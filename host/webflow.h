@@ -14,6 +14,7 @@
 #include "host/pluginlibrary.h"
 #include "host/plugintexts.h"
 
+class TImage;
 class TPluginRegistry;
 class TVideoDatabase;
 
@@ -24,6 +25,7 @@ enum TWebFlowTextNumber : int {
     WebTextNothingFound = 1806,
     WebTextDownloadFailed = 1808, // %s: the error text
     WebTextBadPicture = 1812,
+    WebTextPictureFormat = 4150, // %1: the format's name
     WebTextSelectCaption = 1855,
     WebTextWait = 1861,
 };
@@ -94,7 +96,7 @@ struct TWebPage
     QByteArray body;
     QByteArray cookies;
     QByteArray finalUrl;
-    int contentType = 0;          // 1 HTML or JSON, 2 XML, 3 JPEG, 4 GIF, 0 other
+    int contentType = 0;          // 1 HTML or JSON, 2 XML, 3 JPEG, 4 GIF, 5 PNG, 0 other
     QByteArray contentTypeHeader; // as sent; its charset decides how the page is read
 };
 
@@ -169,9 +171,11 @@ private:
     void DownloadDone(const TWebPage &page);
     void DownloadFailed(const QString &error);
     void HandleMoviePage(const TWebPage &page);
+    void HandleMovieOutcome(short outcome, const QByteArray &cookies);
     void HandlePosterPage(const TWebPage &page);
     void HandleCoverPage(const TWebPage &page);
     void HandlePeoplePage(const TWebPage &page);
+    void HandlePeopleOutcome(short outcome);
     short ParsePage(const TWebPage &page);
     void ChooseResult();
     // GetURL for this type with `recordUrls` and (type 5) `searchText`; type 5 answers -1
@@ -183,6 +187,8 @@ private:
     void FetchFirst();
     // Outcome 3: the address GetURL gives now, with the current mode.
     void RefetchFromPlugin(const QByteArray &cookies);
+    // The picture of a download; a null one after the box that says why.
+    TImage DecodePicture(const QByteArray &bytes);
     void StorePicture(const TWebPage &page);
     void StoreCover(const TWebPage &page);
     // Hides the wait window and shows the box unless silent.
@@ -210,6 +216,7 @@ private:
     quint8 m_mode = 0;
     bool m_fetchStarted = false;
     TDBItem *m_record = nullptr;
+    QByteArray m_fetchUrl; // the address of the running fetch
     QByteArray m_loginUrl;
     QByteArray m_postBody;
     QByteArray m_referrer;

@@ -224,6 +224,10 @@ typedef int32_t(RK_PLUGIN_CALL *TGetMovieFunc)(int32_t index, TMovieRec *movie);
 typedef int32_t(RK_PLUGIN_CALL *TGetHumanFunc)(int32_t index, THumanRec *human);
 typedef void(RK_PLUGIN_CALL *TSetSelectionFunc)(int32_t index);
 typedef int32_t(RK_PLUGIN_CALL *TGetCurrentTypeFunc)(void); /* low byte: CD cover */
+/* Types 2 and 6, optional: a fetch of the flow failed (pageUrl: its address). Answers a
+ * Parse outcome to carry on with, as if that page had come and been parsed, or 0 to end
+ * the flow with the failure. A host that finds no such export ends with the failure. */
+typedef int16_t(RK_PLUGIN_CALL *TFetchFailedFunc)(const char *pageUrl);
 
 /* Web Parse outcomes. */
 enum {

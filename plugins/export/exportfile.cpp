@@ -39,33 +39,6 @@ std::string Utf8(std::u16string_view text)
     return utf8;
 }
 
-std::string PluginConfigFolder()
-{
-    const char *config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && *config == '/') {
-        base = config;
-    } else {
-        const char *home = std::getenv("HOME");
-        if (!home || !*home)
-            return {};
-        base = std::string(home) + "/.config";
-    }
-    return base + "/Reelkeep/plugins";
-}
-
-bool MakeFolders(const std::string &folder)
-{
-    for (size_t slash = 1; slash != std::string::npos;) {
-        slash = folder.find('/', slash + 1);
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat info;
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool TPartialFile::Open(const std::string &target)
 {
     Discard();

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "plugins/common/pluginconfig.h"
+
 // Pieces both export plug-ins share: text conversion, the settings folder and a file that
 // appears at its name only when complete.
 
@@ -14,12 +16,6 @@ inline std::string Utf8(const char16_t *text)
 {
     return Utf8(std::u16string_view(text ? text : u""));
 }
-
-// $XDG_CONFIG_HOME/Reelkeep/plugins (or ~/.config/...), without a trailing slash; empty
-// when neither variable is set.
-std::string PluginConfigFolder();
-// Creates `folder` and its parents; false when it is not a folder afterwards.
-bool MakeFolders(const std::string &folder);
 
 // A file written as TARGET.partial and renamed over TARGET by Commit. Until then the
 // target is untouched; a failed write, Discard or the destructor (the plug-in unloaded

@@ -1,15 +1,20 @@
 // webinfod: movie information from Wikidata (CC0) through its documented interfaces: the
 // MediaWiki search API finds the items, the query service answers everything else in
 // SPARQL JSON results. The flow: search -> (several hits) one query for the list's
-// labels and years -> the chosen film's query; one hit goes straight to the film.
+// labels and years -> the chosen film's query; one hit goes straight to the film. Where
+// the user chose it under Configure, the lead paragraph of the film's Wikipedia article
+// then replaces the item's short description.
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "plugins/common/pluginconfig.h"
 #include "sites.h"
 #include "wikidata.h"
 
@@ -29,6 +34,8 @@ constexpr size_t MaxCast = 30;
 
 constexpr char16_t DescriptionGerman[] = u"Filminformationen von Wikidata holen";
 constexpr char16_t DescriptionEnglish[] = u"Get Movie Information from Wikidata";
+constexpr char16_t SelectGerman[] = u"Film auf Wikidata wählen";
+constexpr char16_t SelectEnglish[] = u"Select a movie on Wikidata";
 constexpr char16_t AboutGerman[] =
     u"Filminformationen von Wikidata (www.wikidata.org), dessen Daten unter CC0 frei "
     u"sind; Einleitungen aus Wikipedia stehen unter CC BY-SA.\r\n\r\nReelkeep plug-in";
@@ -42,6 +49,8 @@ struct TSearchState
 {
     std::string pending;
     std::vector<std::string> ids;
+    TLeadStep lead;
+    std::string imdb; // of the film whose lead paragraph is fetched
 };
 
 TSearchState &Search()
@@ -178,7 +187,71 @@ int16_t Minutes(const std::string &amount, const std::string &unit)
     return value >= 1 && value < 32767 ? int16_t(value + 0.5) : 0;
 }
 
-void FillMovie(TWebMovieRec &movie, const std::vector<TBinding> &rows)
+// The settings file: "description=item" (the default) or "description=lead".
+std::string SettingsPath()
+{
+    const std::string folder = PluginConfigFolder();
+    return folder.empty() ? std::string() : folder + "/webinfod.conf";
+}
+
+bool LeadAsDescription()
+{
+    return SettingValue(SettingsPath(), "description") == "lead";
+}
+
+bool SaveDescriptionSetting(const std::string &key)
+{
+    const std::string path = SettingsPath();
+    if (path.empty() || !MakeFolders(PluginConfigFolder()))
+        return false;
+    const std::string partial = path + ".partial";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out << "# Settings of Reelkeep's Wikidata movie information.\n"
+               "# description: what becomes the movie's description. One of\n"
+               "#   item  the short description of the Wikidata item\n"
+               "#   lead  the lead paragraph of the film's Wikipedia article, where it has one\n"
+               "description="
+            << key << '\n';
+        out.close();
+        if (!out) {
+            std::remove(partial.c_str());
+            return false;
+        }
+    }
+    return std::rename(partial.c_str(), path.c_str()) == 0;
+}
+
+void Configure(int32_t lang, uintptr_t ownerWindow)
+{
+    const bool german = lang == RK_LANG_GERMAN;
+    const std::string current = LeadAsDescription() ? "lead" : "item";
+    const TChoiceAnswer answer =
+        ChooseOne("Wikidata",
+                  german ? "Beschreibung des Films:" : "Description of the movie:",
+                  {{"item",
+                    german ? "Die Kurzbeschreibung des Wikidata-Objekts"
+                           : "The short description of the Wikidata item"},
+                   {"lead",
+                    german ? "Die Einleitung des Wikipedia-Artikels über den Film"
+                           : "The lead paragraph of the film's Wikipedia article"}},
+                  current,
+                  ownerWindow);
+    if (answer.shown) {
+        if (answer.key)
+            SaveDescriptionSetting(*answer.key);
+        return;
+    }
+    // No dialog program: the commented settings file in the user's editor.
+    const std::string path = SettingsPath();
+    if (path.empty()
+        || (SettingValue(path, "description").empty() && !SaveDescriptionSetting(current)))
+        return;
+    bool ok = false;
+    RunProgram({"xdg-open", path}, false, ok);
+}
+
+void FillMovie(TWebMovieRec &movie, const std::vector<TBinding> &rows, std::string &article)
 {
     const std::vector<std::string> languages = DataLanguages();
     TTexts labels, descriptions, originals, articles;
@@ -256,8 +329,11 @@ void FillMovie(TWebMovieRec &movie, const std::vector<TBinding> &rows)
         AppendJoined(movie.Description, Utf16("IMDb: " + imdb), u"\r\n\r\n");
         AppendJoined(movie.Links, Utf16("https://www.imdb.com/title/" + imdb + "/"), u" ");
     }
-    if (std::u16string article = Preferred(articles, languages); !article.empty())
-        movie.Links = article + (movie.Links.empty() ? u"" : u" " + movie.Links);
+    if (std::u16string link = Preferred(articles, languages); !link.empty()) {
+        movie.Links = link + (movie.Links.empty() ? u"" : u" " + movie.Links);
+        article = Utf8(link);
+    }
+    Search().imdb = imdb;
     if (!film.empty())
         movie.URL = ItemPage(film);
 }
@@ -319,9 +395,20 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
 {
     TSearchState &search = Search();
     search.pending.clear();
+    const bool leadAnswer = search.lead.TakeAnswer();
     state.results.clear();
     state.resultCount = 0;
     const json answer = ParsePage(page);
+    if (leadAnswer) {
+        // Without a lead paragraph the item's description stays.
+        if (std::u16string lead = LeadParagraph(answer); !lead.empty()) {
+            state.movie.Description = std::move(lead);
+            if (!search.imdb.empty())
+                state.movie.Description += Utf16("\r\n\r\nIMDb: " + search.imdb);
+        }
+        state.resultCount = 1;
+        return RK_PARSE_DETAILS;
+    }
     if (answer.is_discarded() || !answer.is_object())
         return EmptyList(state);
 
@@ -340,7 +427,14 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
     }
     if (HasVariable(answer, "film")) {
         state.movie = TWebMovieRec();
-        FillMovie(state.movie, Bindings(answer));
+        std::string article;
+        FillMovie(state.movie, Bindings(answer), article);
+        if (LeadAsDescription())
+            search.pending = ExtractUrl(article);
+        if (!search.pending.empty()) {
+            search.lead.pending = true;
+            return RK_PARSE_FETCH_AGAIN;
+        }
         state.resultCount = 1;
         return RK_PARSE_DETAILS;
     }
@@ -353,7 +447,19 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
 
 int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUrl)
 {
-    return NextUrl(state, Search().pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
+    TSearchState &search = Search();
+    search.lead.HandedOut(search.pending);
+    return NextUrl(state, search.pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
+}
+
+// The lead paragraph's download failed: the film keeps the item's description.
+int16_t FetchFailed(TWebState &state)
+{
+    if (!Search().lead.TakeAnswer())
+        return 0;
+    state.results.clear();
+    state.resultCount = 1;
+    return RK_PARSE_DETAILS;
 }
 
 constexpr TWebSite Site{
@@ -365,6 +471,9 @@ constexpr TWebSite Site{
     {AboutGerman, AboutEnglish, AboutEnglish, AboutEnglish},
     Parse,
     GetUrl,
+    FetchFailed,
+    {SelectGerman, SelectEnglish, SelectEnglish, SelectEnglish},
+    Configure,
 };
 
 } // namespace

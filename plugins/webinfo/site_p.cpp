@@ -25,6 +25,8 @@ constexpr int PhotoWidth = 400;
 
 constexpr char16_t DescriptionGerman[] = u"Personeninformationen von Wikidata holen";
 constexpr char16_t DescriptionEnglish[] = u"Get Person Information from Wikidata";
+constexpr char16_t SelectGerman[] = u"Person auf Wikidata wählen";
+constexpr char16_t SelectEnglish[] = u"Select a person on Wikidata";
 constexpr char16_t AboutGerman[] =
     u"Personeninformationen und Fotos von Wikidata (www.wikidata.org) und Wikimedia "
     u"Commons; die Daten von Wikidata sind unter CC0 frei, jedes Foto steht unter der "
@@ -39,6 +41,7 @@ struct TSearchState
     std::string pending;
     std::vector<std::string> ids;
     std::string photo; // kept while the biography is fetched
+    TLeadStep lead;
 };
 
 TSearchState &Search()
@@ -76,37 +79,6 @@ std::string Articles()
                     + "\" AS ?extra)}";
     }
     return branches;
-}
-
-// The TextExtracts request for the lead paragraph of an article address as the query
-// service gives it ("https://en.wikipedia.org/wiki/Brad_Pitt", already percent-encoded);
-// empty for any other address.
-std::string ExtractUrl(std::string_view article)
-{
-    constexpr std::string_view Wiki = ".wikipedia.org/wiki/";
-    const size_t at = article.find(Wiki);
-    if (article.rfind("https://", 0) != 0 || at == std::string_view::npos
-        || at + Wiki.size() >= article.size())
-        return {};
-    std::string title(article.substr(at + Wiki.size()));
-    if (title.find_first_of("?#& ") != std::string::npos)
-        return {};
-    return std::string(article.substr(0, at))
-           + ".wikipedia.org/w/api.php?action=query&prop=extracts&exintro=1&explaintext=1"
-             "&redirects=1&format=json&titles="
-           + title;
-}
-
-// The extract of a TextExtracts answer (pages keyed by id, or a list in format 2).
-std::u16string Extract(const json &pages)
-{
-    if (!pages.is_object() && !pages.is_array())
-        return {};
-    for (const json &page : pages) {
-        if (const std::string extract = Text(Member(&page, "extract")); !extract.empty())
-            return Utf16(extract);
-    }
-    return {};
 }
 
 // One row per fact, as webinfod's film query.
@@ -258,13 +230,30 @@ int16_t EmptyList(TWebState &state)
     return RK_PARSE_RESULT_LIST;
 }
 
+// The person is complete; the photo, if there is one, comes after the record.
+int16_t Finish(TWebState &state, TSearchState &search)
+{
+    search.pending = std::move(search.photo);
+    search.photo.clear();
+    state.resultCount = 1;
+    return search.pending.empty() ? RK_PARSE_DETAILS : RK_PARSE_HUMANS_THEN_FETCH;
+}
+
 int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view page)
 {
     TSearchState &search = Search();
     search.pending.clear();
+    const bool leadAnswer = search.lead.TakeAnswer();
     state.results.clear();
     state.resultCount = 0;
     const json answer = ParsePage(page);
+    if (leadAnswer) {
+        // Without a lead paragraph the item's description, already in the record, stays
+        // the biography.
+        if (std::u16string bio = LeadParagraph(answer); !bio.empty())
+            state.human.Bio = std::move(bio);
+        return Finish(state, search);
+    }
     if (answer.is_discarded() || !answer.is_object())
         return EmptyList(state);
     if (const json *hits = Member(Member(&answer, "query"), "search")) {
@@ -279,26 +268,15 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
                                                           : ListQuery(search.ids));
         return RK_PARSE_FETCH_AGAIN;
     }
-    if (const json *pages = Member(Member(&answer, "query"), "pages")) {
-        // The biography of the person the last details answer gave.
-        if (std::u16string bio = PlainText(Extract(*pages)); !bio.empty())
-            state.human.Bio = std::move(bio);
-        search.pending = std::move(search.photo);
-        search.photo.clear();
-        state.resultCount = 1;
-        return search.pending.empty() ? RK_PARSE_DETAILS : RK_PARSE_HUMANS_THEN_FETCH;
-    }
     if (HasVariable(answer, "person")) {
         state.human = TWebHumanRec();
         std::string article;
         search.photo = FillHuman(state.human, Bindings(answer), article);
         search.pending = ExtractUrl(article);
-        if (!search.pending.empty())
-            return RK_PARSE_FETCH_AGAIN;
-        search.pending = std::move(search.photo);
-        search.photo.clear();
-        state.resultCount = 1;
-        return search.pending.empty() ? RK_PARSE_DETAILS : RK_PARSE_HUMANS_THEN_FETCH;
+        if (search.pending.empty())
+            return Finish(state, search);
+        search.lead.pending = true;
+        return RK_PARSE_FETCH_AGAIN;
     }
     if (HasVariable(answer, "item")) {
         FillList(state, Bindings(answer));
@@ -309,7 +287,19 @@ int16_t Parse(TWebState &state, std::string_view pageUrl, std::u16string_view pa
 
 int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUrl)
 {
-    return NextUrl(state, Search().pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
+    TSearchState &search = Search();
+    search.lead.HandedOut(search.pending);
+    return NextUrl(state, search.pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
+}
+
+// The biography's download failed: the person is filled with the item's description.
+int16_t FetchFailed(TWebState &state)
+{
+    TSearchState &search = Search();
+    if (!search.lead.TakeAnswer())
+        return 0;
+    state.results.clear();
+    return Finish(state, search);
 }
 
 constexpr TWebSite Site{
@@ -321,6 +311,8 @@ constexpr TWebSite Site{
     {AboutGerman, AboutEnglish, AboutEnglish, AboutEnglish},
     Parse,
     GetUrl,
+    FetchFailed,
+    {SelectGerman, SelectEnglish, SelectEnglish, SelectEnglish},
 };
 
 } // namespace

@@ -79,6 +79,24 @@ RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL Parse(const char *pageUrl,
     }
 }
 
+RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetSelectTitle(int32_t lang) noexcept
+{
+    return PluginSite().selectTitle.For(lang);
+}
+
+RK_PLUGIN_EXPORT int16_t RK_PLUGIN_CALL FetchFailed(const char *) noexcept
+{
+    TWebState &state = PluginState();
+    try {
+        const auto fetchFailed = PluginSite().fetchFailed;
+        return fetchFailed ? fetchFailed(state) : int16_t(0);
+    } catch (...) {
+        state.results.clear();
+        state.resultCount = 0;
+        return 0;
+    }
+}
+
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL GetResultsCount() noexcept
 {
     return PluginState().resultCount;

@@ -1,12 +1,20 @@
-// The exports only the movie-information plug-ins have (webinfoa, webinfob).
+// The exports only the movie-information plug-ins have (webinfoa, webinfob, webinfod).
 #include "webexports.h"
 
 extern "C" {
 
-// No plug-in of these sites has a configuration dialog.
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL CanConfig() noexcept
 {
-    return 0;
+    return PluginSite().configure ? -1 : 0;
+}
+
+RK_PLUGIN_EXPORT void RK_PLUGIN_CALL Configure(int32_t lang, void *ownerWindow) noexcept
+{
+    try {
+        if (const auto configure = PluginSite().configure)
+            configure(lang, reinterpret_cast<uintptr_t>(ownerWindow));
+    } catch (...) {
+    }
 }
 
 RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetAbout(int32_t lang) noexcept

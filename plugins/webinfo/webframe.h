@@ -113,6 +113,13 @@ struct TWebSite
     int16_t (*parse)(TWebState &state, std::string_view pageUrl, std::u16string_view page);
     // Sets *outUrl to a string the state or a constant holds; answers as GetURL.
     int32_t (*getUrl)(TWebState &state, std::string_view recordUrls, const char **outUrl);
+    // A fetch the site asked for failed: the Parse outcome it carries on with, or 0 (also
+    // when null) to end with the failure.
+    int16_t (*fetchFailed)(TWebState &state) = nullptr;
+    // The caption of the host's results dialog; the host's own where null.
+    TLanguageTexts selectTitle = {nullptr, nullptr, nullptr, nullptr};
+    // The configuration dialog (an X11 window id as owner); none where null.
+    void (*configure)(int32_t lang, uintptr_t ownerWindow) = nullptr;
 };
 
 // The answer of CheckRKDVerion for every shipped plug-in: hosts from 9005 on.

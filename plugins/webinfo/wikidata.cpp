@@ -271,6 +271,35 @@ std::string CommonsPicture(std::string_view fileUri, int width)
     return "https://" + std::string(Marker) + encoded + "?width=" + std::to_string(width);
 }
 
+std::string ExtractUrl(std::string_view article)
+{
+    constexpr std::string_view Wiki = ".wikipedia.org/wiki/";
+    const size_t at = article.find(Wiki);
+    if (article.rfind("https://", 0) != 0 || at == std::string_view::npos
+        || at + Wiki.size() >= article.size())
+        return {};
+    std::string title(article.substr(at + Wiki.size()));
+    if (title.find_first_of("?#& ") != std::string::npos)
+        return {};
+    return std::string(article.substr(0, at))
+           + ".wikipedia.org/w/api.php?action=query&prop=extracts&exintro=1&explaintext=1"
+             "&redirects=1&format=json&titles="
+           + title;
+}
+
+std::u16string LeadParagraph(const json &answer)
+{
+    // Pages keyed by id, or a list in format 2.
+    const json *pages = Member(Member(&answer, "query"), "pages");
+    if (!pages || (!pages->is_object() && !pages->is_array()))
+        return {};
+    for (const json &page : *pages) {
+        if (const std::string extract = Text(Member(&page, "extract")); !extract.empty())
+            return PlainText(Utf16(extract));
+    }
+    return {};
+}
+
 std::string TBinding::Value(const char *var) const
 {
     return Text(Member(Member(row, var), "value"));

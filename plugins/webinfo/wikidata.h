@@ -72,6 +72,37 @@ double DaySerial(std::string_view dateTime, std::string_view precision);
 // service's form of a Commons file; empty for anything else.
 std::string CommonsPicture(std::string_view fileUri, int width);
 
+// The TextExtracts request for the lead paragraph of an article address as the query
+// service gives it ("https://en.wikipedia.org/wiki/Brad_Pitt", already percent-encoded);
+// empty for any other address.
+std::string ExtractUrl(std::string_view article);
+// The lead paragraph of a TextExtracts answer as plain text; empty when it has none (a
+// missing article, an error answer, a discarded value).
+std::u16string LeadParagraph(const json &answer);
+
+// The lead paragraph's request, from the Parse that asks for it to the one that reads it.
+// A record that waits for it is complete without it: any answer, or a failed download,
+// ends the record.
+struct TLeadStep
+{
+    bool pending = false; // the address the Parse left is this request
+    bool asked = false;   // GetURL handed it out: the host fetches it now
+
+    void HandedOut(const std::string &pendingUrl)
+    {
+        asked = pending && !pendingUrl.empty();
+        pending = false;
+    }
+    // Whether the page now parsed (or failed) is its answer.
+    bool TakeAnswer()
+    {
+        pending = false;
+        const bool was = asked;
+        asked = false;
+        return was;
+    }
+};
+
 // One row of SPARQL JSON results, by variable name.
 struct TBinding
 {

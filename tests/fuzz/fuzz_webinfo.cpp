@@ -2,9 +2,9 @@
 // arbitrary page text must never crash, hang or read out of range, and what a Parse
 // leaves behind must be consistent with its answer.
 //
-// An input whose first byte is even is a page in UTF-8 (so the fixture pages serve as
-// seeds and markers with accents can be reached); an odd first byte makes the rest raw
-// UTF-16LE, which reaches every code unit including lone surrogates.
+// An input is a page in UTF-8 (so the fixture pages, HTML and JSON alike, serve as seeds and
+// markers with accents can be reached); a first byte 0xFF, which starts no UTF-8 text,
+// makes the rest raw UTF-16LE, which reaches every code unit including lone surrogates.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     const std::u16string page =
-        data[0] % 2 == 0 ? FromUtf8(data, size) : FromUtf16(data + 1, size - 1);
+        data[0] != 0xFF ? FromUtf8(data, size) : FromUtf16(data + 1, size - 1);
     const std::string pageUrl = ToAnsi(std::u16string_view(page).substr(0, 64));
     CheckCutter(page, data, size);
 
@@ -199,6 +199,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Touch(url);
         if ((answer == RK_PARSE_FETCH_AGAIN || answer == RK_PARSE_HUMANS_THEN_FETCH) && direct != 1)
             __builtin_trap();
+        // That fetch failing: the end, or the record the site has without it. Also leaves
+        // no request pending for the next input.
+        if (site->fetchFailed) {
+            const int16_t after = site->fetchFailed(state);
+            if (after != 0 && after != RK_PARSE_DETAILS && after != RK_PARSE_HUMANS_THEN_FETCH)
+                __builtin_trap();
+            if (after != 0)
+                CheckState(state, after);
+        }
     }
     // The page as a record's URL list.
     {

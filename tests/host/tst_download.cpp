@@ -183,20 +183,6 @@ TDownloadRequest Request(const QByteArray &url, int retries = 0)
     return request;
 }
 
-class TEnvironment
-{
-public:
-    TEnvironment(const char *name, const QByteArray &value)
-        : m_name(name)
-    {
-        qputenv(name, value);
-    }
-    ~TEnvironment() { qunsetenv(m_name); }
-
-private:
-    const char *m_name;
-};
-
 TEST(DownloadTest, ContentTypeCodes)
 {
     const std::pair<const char *, int> cases[] = {
@@ -206,6 +192,7 @@ TEST(DownloadTest, ContentTypeCodes)
         {"image/jpeg", 3},
         {"image/pjpeg", 0},
         {"image/gif", 4},
+        {"image/png", 5},
         {"application/xhtml+xml", 0},
         {"application/json; charset=utf-8", 1},
         {"application/sparql-results+json", 1},
@@ -503,10 +490,12 @@ TEST(DownloadTest, ConnectToSeamSendsASiteToTheLoopbackServer)
             response.set_content("hello from " + request.get_header_value("Host"), "text/html");
         });
     });
-    const TEnvironment seam("RK_TEST_CONNECT_TO",
-                            " other.test:80:127.0.0.1:1 , www.example-site.test:80:127.0.0.1:"
-                                + QByteArray::number(server.Port()));
+    SetTestRoutes(
+        TTestRoutes{{" other.test:80:127.0.0.1:1 ",
+                     "www.example-site.test:80:127.0.0.1:" + QByteArray::number(server.Port())},
+                    false});
     const TDownloadResult result = Download(Request("http://www.example-site.test/hello"), nullptr);
+    SetTestRoutes(std::nullopt);
     ASSERT_TRUE(result.Ok) << result.ErrorText.toStdString();
     EXPECT_EQ(result.Body, "hello from www.example-site.test");
     EXPECT_EQ(result.FinalUrl, "http://www.example-site.test/hello");

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "catalog/actor.h"
 #include "catalog/image.h"
@@ -39,10 +41,11 @@ public:
     {
         messages.append(caption + u": "_s + text);
     }
-    TResultChoice ChooseResult(const QString &,
+    TResultChoice ChooseResult(const QString &caption,
                                const QList<TWebResultEntry> &entries,
                                const QByteArray &) override
     {
+        lastCaption = caption;
         lastEntries = entries;
         return {choice, {}};
     }
@@ -56,6 +59,7 @@ public:
     std::optional<int> choice;
     QStringList messages;
     QList<TWebResultEntry> lastEntries;
+    QString lastCaption;
 };
 
 class WikidataFlowTest : public ::testing::Test
@@ -113,6 +117,7 @@ TEST_F(WikidataFlowTest, SearchChooseAndFill)
     TMovie *movie = Run(u"Fight Club"_s);
 
     ASSERT_EQ(m_ui.lastEntries.size(), 2);
+    EXPECT_EQ(m_ui.lastCaption, u"Select a movie on Wikidata"_s);
     // Earliest year; the entry without a label shows its id, its description without tags.
     EXPECT_EQ(m_ui.lastEntries[0].title, u"Fight Club (1999) - 1999 film by David Fincher"_s);
     // References are the results dialog's to decode.
@@ -162,6 +167,43 @@ TEST_F(WikidataFlowTest, KnownItemIsFetchedDirectly)
     EXPECT_EQ(movie->Director(), u"David Fincher"_s);
 }
 
+// Configure keeps the choice of a dialog program; the lead paragraph then replaces the
+// item's description, which stays when the paragraph's request fails.
+TEST_F(WikidataFlowTest, LeadParagraphAsDescriptionWhereConfigured)
+{
+    QTemporaryDir dir;
+    const QString bin = dir.filePath(u"bin"_s);
+    ASSERT_TRUE(QDir().mkpath(bin));
+    QFile kdialog(bin + u"/kdialog"_s);
+    ASSERT_TRUE(kdialog.open(QIODevice::WriteOnly));
+    kdialog.write("#!/bin/sh\necho lead\n");
+    kdialog.close();
+    kdialog.setPermissions(kdialog.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    EXPECT_TRUE(m_registry.Get(m_movies).CanConfig);
+    EXPECT_TRUE(m_registry.Configure(m_movies, nullptr));
+    qputenv("PATH", path);
+    m_server.Page("/sparql~wd:Q190050}", Answer("film_fight_club.json"), SparqlJson);
+    const QString item = u"https://www.wikidata.org/wiki/Q190050"_s;
+
+    TMovie *failed = Run(u"Fight Club"_s, item);
+    m_server.Page("/w/api.php",
+                  R"({"query":{"pages":{"1":{"title":"Fight Club","extract":)"
+                  R"("Fight Club is a 1999 film.\nIt stars Brad Pitt."}}}})",
+                  Json);
+    TMovie *lead = Run(u"Fight Club"_s, item);
+    qunsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    EXPECT_EQ(failed->Description(), u"1999 film by David Fincher\r\n\r\nIMDb: tt0137523"_s);
+    EXPECT_EQ(lead->Description(),
+              u"Fight Club is a 1999 film. It stars Brad Pitt.\r\n\r\nIMDb: tt0137523"_s);
+    EXPECT_EQ(lead->Director(), u"David Fincher"_s);
+    EXPECT_EQ(m_server.Requests().size(), 4);
+}
+
 TEST_F(WikidataFlowTest, PersonThenPhoto)
 {
     m_server.Page("/w/api.php~Brad Pitt haswbstatement:P31=Q5", Answer("search_person.json"), Json);
@@ -187,6 +229,58 @@ TEST_F(WikidataFlowTest, PersonThenPhoto)
     EXPECT_EQ(m_server.Requests().size(), 4);
 }
 
+struct TFailureCase
+{
+    const char *Name;
+    QByteArray Body; // empty: the service answers 404
+    const char *Type;
+    const char *Message;
+};
+
+void PrintTo(const TFailureCase &c, std::ostream *os)
+{
+    *os << c.Name;
+}
+
+// Without the article's lead paragraph the item's description is the biography, and the
+// photo still comes.
+class WikidataBiographyTest : public WikidataFlowTest,
+                              public testing::WithParamInterface<TFailureCase>
+{};
+
+TEST_P(WikidataBiographyTest, FallsBackToTheDescription)
+{
+    m_server.Page("/w/api.php~Brad Pitt haswbstatement:P31=Q5", Answer("search_person.json"), Json);
+    m_server.Page("/sparql~wd:Q35332}", Answer("person_brad_pitt.json"), SparqlJson);
+    if (!GetParam().Body.isEmpty())
+        m_server.Page("/w/api.php", GetParam().Body, GetParam().Type);
+    m_server.Page("/wiki/Special:FilePath/Brad Pitt 2019 by Glenn Francis.jpg",
+                  TImage(4, 5).ToJpeg(),
+                  "image/jpeg");
+    auto *person = static_cast<TActor *>(m_db.AddRecord(1));
+    person->SetName(u"Brad Pitt"_s);
+
+    m_flow.RunBatch(m_people, {person});
+
+    EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    EXPECT_EQ(person->Bio(), u"American actor (born 1963)"_s);
+    EXPECT_EQ(person->Birthplace(), u"Shawnee"_s);
+    EXPECT_EQ(person->Picture().Width(), 4);
+    EXPECT_EQ(m_flow.BusyIndex(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extracts,
+    WikidataBiographyTest,
+    testing::Values(
+        TFailureCase{"httpError", {}, Json, ""},
+        TFailureCase{"missingArticle",
+                     R"({"query":{"pages":{"-1":{"ns":0,"title":"Brad Pitt","missing":""}}}})",
+                     Json,
+                     ""},
+        TFailureCase{"notJson", "<html><body>Too many requests</body></html>", "text/html", ""}),
+    [](const auto &info) { return std::string(info.param.Name); });
+
 TEST_F(WikidataFlowTest, PosterBeforeImageWithPreviews)
 {
     m_server.Page("/w/api.php~Fight Club haswbstatement", Answer("search_fight_club.json"), Json);
@@ -209,18 +303,87 @@ TEST_F(WikidataFlowTest, PosterBeforeImageWithPreviews)
     EXPECT_EQ(movie->Picture().Width(), 6);
 }
 
-struct TFailureCase
+// The chosen poster's answer: Commons scales SVG files to PNG, and the type a server names
+// need not be the file it sends.
+struct TPictureCase
 {
     const char *Name;
-    QByteArray Body; // empty: the service answers 404
+    const char *File;
+    QByteArray Body;
     const char *Type;
+    int Width; // 0: no picture, and a box saying `Message`
     const char *Message;
 };
 
-void PrintTo(const TFailureCase &c, std::ostream *os)
+void PrintTo(const TPictureCase &c, std::ostream *os)
 {
     *os << c.Name;
 }
+
+class WikidataPictureTest : public WikidataFlowTest,
+                            public testing::WithParamInterface<TPictureCase>
+{};
+
+TEST_P(WikidataPictureTest, StoresJpegAndPngAndNamesOtherFormats)
+{
+    const TPictureCase &c = GetParam();
+    m_server.Page("/w/api.php~Fight Club haswbstatement", Answer("search_fight_club.json"), Json);
+    m_server.Page("/sparql~wdt:P3383",
+                  Answer("posters_fight_club.json").replace("Fight%20Club%20poster.jpg", c.File),
+                  SparqlJson);
+    m_server.Page("/wiki/Special:FilePath/" + std::string(c.File), c.Body, c.Type);
+    auto *movie = static_cast<TMovie *>(m_db.AddRecord(0));
+    movie->SetTitle(u"Fight Club"_s);
+    m_ui.choice = 0;
+
+    m_flow.RunBatch(m_posters, {movie});
+
+    ASSERT_FALSE(m_ui.lastEntries.isEmpty());
+    EXPECT_TRUE(m_ui.lastEntries[0].url.endsWith(QByteArray(c.File) + "?width=600"));
+    EXPECT_EQ(movie->Picture().Width(), c.Width);
+    if (c.Width > 0) {
+        EXPECT_TRUE(m_ui.messages.isEmpty()) << m_ui.messages.join(u'\n').toStdString();
+    } else {
+        ASSERT_EQ(m_ui.messages.size(), 1);
+        EXPECT_TRUE(m_ui.messages[0].contains(QString::fromUtf8(c.Message)))
+            << m_ui.messages[0].toStdString();
+    }
+    EXPECT_EQ(m_flow.BusyIndex(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers,
+    WikidataPictureTest,
+    testing::Values(
+        TPictureCase{
+            "svgRenderedAsPng", "Poster.svg", Answer("poster_rendered.png"), "image/png", 7, ""},
+        TPictureCase{
+            "pngSentAsJpeg", "Poster.png", Answer("poster_rendered.png"), "image/jpeg", 7, ""},
+        TPictureCase{"truncatedPng",
+                     "Poster.png",
+                     Answer("poster_rendered.png").left(60),
+                     "image/png",
+                     0,
+                     "cannot be read"},
+        TPictureCase{"gif",
+                     "Poster.gif",
+                     "GIF89a\x01\x00\x01\x00\x00\x00\x00;"_ba,
+                     "image/gif",
+                     0,
+                     "in GIF format"},
+        TPictureCase{"webp",
+                     "Poster.webp",
+                     "RIFF\x1A\x00\x00\x00WEBPVP8 "_ba,
+                     "image/webp",
+                     0,
+                     "in WebP format"},
+        TPictureCase{"svgItself",
+                     "Poster.svg",
+                     "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>",
+                     "image/svg+xml",
+                     0,
+                     "in SVG format"}),
+    [](const auto &info) { return std::string(info.param.Name); });
 
 class WikidataFailureTest : public WikidataFlowTest,
                             public testing::WithParamInterface<TFailureCase>

@@ -1,7 +1,7 @@
 #pragma once
 
 // A loopback server standing in for the web sites of the plug-ins: the real downloads go
-// to it through the connect-to seam of the downloads, with the sites' own addresses.
+// to it through the test routes of the downloads, with the sites' own addresses.
 
 #include <map>
 #include <mutex>
@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include "catalog/ansi.h"
+#include "host/download.h"
 
 // The hosts the web plug-ins and their recorded pages name, pictures included.
 inline const QList<QByteArray> WebPluginHosts = {"www.filmaffinity.com:80",
@@ -79,10 +80,8 @@ public:
     }
     ~TSiteServer()
     {
-        if (m_routed) {
-            qunsetenv("RK_TEST_CONNECT_TO");
-            qunsetenv("RK_TEST_HTTPS_AS_HTTP");
-        }
+        if (m_routed)
+            SetTestRoutes(std::nullopt);
         m_server.stop();
         m_thread.join();
     }
@@ -92,13 +91,12 @@ public:
     // Sends every download for these "host:port" pairs here, until the server goes.
     void RouteHosts(const QList<QByteArray> &hosts)
     {
-        QByteArray routes;
+        TTestRoutes routes;
         for (const QByteArray &host : hosts) {
-            routes += host + ":127.0.0.1:" + QByteArray::number(m_port) + ',';
-            if (host.endsWith(":443"))
-                qputenv("RK_TEST_HTTPS_AS_HTTP", "1");
+            routes.ConnectTo.append(host + ":127.0.0.1:" + QByteArray::number(m_port));
+            routes.HttpsAsHttp = routes.HttpsAsHttp || host.endsWith(":443");
         }
-        qputenv("RK_TEST_CONNECT_TO", routes);
+        SetTestRoutes(routes);
         m_routed = true;
     }
     void Page(const std::string &key, const QByteArray &body, const char *type = "text/html")
