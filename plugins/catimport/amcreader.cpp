@@ -471,8 +471,11 @@ void TAmcReader::AddFileLines(const TAmcRecord &movie, std::u16string &comments)
 
 bool TAmcReader::LoadPictureFile(std::string_view name, std::string &bytes) const
 {
-    if (!m_loader || name.empty())
+    // A name that is only an extension belongs to an embedded picture.
+    if (!m_loader || name.empty()
+        || (name.front() == '.' && name.find_first_of("/\\") == std::string_view::npos)) {
         return false;
+    }
     // The catalog names its files the Windows way, in its own encoding.
     std::u16string wide;
     AppendWindows1252(name, wide);

@@ -93,6 +93,10 @@ std::string DeclaredEncoding(std::string_view bytes)
 class TParser
 {
 public:
+    // Elements and attributes held at most: a hostile file of tiny elements would
+    // otherwise take tens of times its size in memory. Real catalogs need a few per movie.
+    static constexpr size_t MaxNodes = size_t(4) << 20;
+
     explicit TParser(std::string_view text)
         : m_text(text)
     {}
@@ -141,8 +145,10 @@ public:
                 }
             } else {
                 ++m_at;
-                if (open.size() >= TAmcXmlElement::MaxDepth || (haveRoot && open.empty()))
+                if (open.size() >= TAmcXmlElement::MaxDepth || (haveRoot && open.empty())
+                    || ++m_nodes > MaxNodes) {
                     return haveRoot;
+                }
                 TAmcXmlElement *element = nullptr;
                 if (open.empty()) {
                     element = &document.Root;
@@ -236,7 +242,7 @@ private:
                 return true;
             std::string name(Name());
             SkipSpace();
-            if (name.empty() || !Take('='))
+            if (name.empty() || !Take('=') || ++m_nodes > MaxNodes)
                 return false;
             SkipSpace();
             if (m_at >= m_text.size() || (m_text[m_at] != '"' && m_text[m_at] != '\''))
@@ -311,6 +317,7 @@ private:
 
     std::string_view m_text;
     size_t m_at = 0;
+    size_t m_nodes = 0;
 };
 
 // Leading decimal integer; `fallback` when there is none.
