@@ -498,7 +498,8 @@ void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &mo
         movie.*member = TextOf(value(name));
 
     if (const TAmcXmlElement *custom = element.Child("CustomFields")) {
-        for (const auto &[tag, text] : custom->Attributes) {
+        for (const auto &attribute : custom->Attributes) {
+            const std::string &tag = attribute.first;
             auto &fields = header.CustomFields;
             auto it = std::find_if(fields.begin(), fields.end(), [&](const TAmcCustomField &f) {
                 return f.Tag == tag;
@@ -511,7 +512,7 @@ void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &mo
             const auto index = size_t(it - fields.begin());
             if (movie.CustomValues.size() <= index)
                 movie.CustomValues.resize(index + 1);
-            movie.CustomValues[index] = text;
+            movie.CustomValues[index] = attribute.second;
         }
     }
     if (const TAmcXmlElement *extras = element.Child("Extras")) {
