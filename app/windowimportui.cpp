@@ -188,9 +188,13 @@ QString TWindowImportUi::SummaryText(const TImportSummary &summary) const
                 : LanguageText(4051, QStringLiteral("%1 people imported, %2 merged, %3 skipped")),
             summary.people);
     }
-    const QString text = parts.join(QStringLiteral("; "));
-    if (!summary.cancelled)
-        return text;
-    return QString(LanguageText(4052, QStringLiteral("Import cancelled; %1")))
-        .replace(QLatin1String("%1"), text);
+    QString text = parts.join(QStringLiteral("; "));
+    if (summary.cancelled) {
+        text = QString(LanguageText(4052, QStringLiteral("Import cancelled; %1")))
+                   .replace(QLatin1String("%1"), text);
+    }
+    // The plug-in's own words on what went into other fields, in the user's language.
+    if (!summary.notes.isEmpty())
+        text += QStringLiteral(". ") + summary.notes;
+    return text;
 }

@@ -662,6 +662,8 @@ Status RunImport(TVideoDatabase &db,
         } end{ui};
         parse(reinterpret_cast<const char16_t *>(fileName.utf16()), AddMovieProc, AddHumanProc);
     }
+    if (const auto notes = library.Resolve<TGetImportNotesFunc>("GetImportNotes"))
+        counted.notes = FromPluginWide(notes(options.language)).trimmed();
     return {};
 }
 

@@ -85,6 +85,9 @@ struct TImportSummary
     // The first record of each kind the import wrote into; nullptr when none.
     TDBItem *firstMovie = nullptr;
     TDBItem *firstPerson = nullptr;
+    // What the plug-in says it put elsewhere than into the fields (GetImportNotes); empty
+    // when nothing, or when the plug-in has no such export.
+    QString notes;
 };
 
 // Runs an import plug-in (type 3) over a file it asks for through `ui`. Records go

@@ -249,6 +249,11 @@ typedef void(RK_PLUGIN_CALL *TParseImportFunc)(const char16_t *fileName,
  * valid until the next call. A host that finds no such export calls Parse directly. */
 typedef const char16_t *(RK_PLUGIN_CALL *TCheckImportFileFunc)(const char16_t *fileName,
                                                                 int32_t lang);
+/* Import (type 3), optional: called after Parse. What the import could not put into the
+ * records' slots and where it went instead (say, into the comments), for the user, in
+ * language `lang`; null or empty when there is nothing to say. The text stays valid until
+ * the next call. A host that finds no such export says nothing more. */
+typedef const char16_t *(RK_PLUGIN_CALL *TGetImportNotesFunc)(int32_t lang);
 /* Types 3 and 7: pairs of description and pattern, "|"-separated. */
 typedef const char16_t *(RK_PLUGIN_CALL *TGetFilterFunc)(int32_t lang);
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "amcreader.h"
+#include "amcxml.h"
 #include "plugin_api/importu.h"
 
 namespace {
@@ -49,14 +50,16 @@ std::string Utf8FileName(std::u16string_view name)
 }
 
 // The whole file into `bytes`; false for a missing file, a folder or another non-regular
-// file, a file over the reader's limit, or an unreadable one.
-bool ReadWholeFile(const std::filesystem::path &path, std::string &bytes)
+// file, a file over `limit`, or an unreadable one.
+bool ReadWholeFile(const std::filesystem::path &path,
+                   std::string &bytes,
+                   std::uintmax_t limit = TAmcReader::MaxFileSize)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return false;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > TAmcReader::MaxFileSize)
+    if (error || size > limit)
         return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -85,16 +88,17 @@ std::u16string CheckMessage(TCheckMessage message, int32_t lang)
                       : u"%1 is empty; nothing was imported.";
     case TCheckMessage::Foreign:
         return german ? u"%1 ist keine Ant-Movie-Catalog-Datei; es wurde nichts importiert. "
-                        u"Gelesen werden Dateien der Versionen 3.1, 3.3 und 3.5."
+                        u"Gelesen werden Dateien der Versionen 3.1, 3.3, 3.5, 4.0, 4.1 und 4.2 "
+                        u"und ihre XML-Form."
                       : u"%1 is not an Ant Movie Catalog file; nothing was imported. Files of "
-                        u"versions 3.1, 3.3 and 3.5 are read.";
+                        u"versions 3.1, 3.3, 3.5, 4.0, 4.1 and 4.2 and their XML form are read.";
     case TCheckMessage::Version:
         return german ? u"%1 ist eine Ant-Movie-Catalog-Datei der Version %2, die dieser Import "
                         u"nicht liest; es wurde nichts importiert. Gelesen werden Dateien der "
-                        u"Versionen 3.1, 3.3 und 3.5."
+                        u"Versionen 3.1, 3.3, 3.5, 4.0, 4.1 und 4.2 und ihre XML-Form."
                       : u"%1 is an Ant Movie Catalog file of version %2, which this importer "
-                        u"does not read; nothing was imported. Files of versions 3.1, 3.3 and "
-                        u"3.5 are read.";
+                        u"does not read; nothing was imported. Files of versions 3.1, 3.3, "
+                        u"3.5, 4.0, 4.1 and 4.2 and their XML form are read.";
     }
     return {};
 }
@@ -121,6 +125,56 @@ std::u16string SignatureVersionText(std::string_view head)
         version.push_back(char16_t(c));
     }
     return version;
+}
+
+// What the last Parse put into the comments, for GetImportNotes.
+TAmcImportNotes g_notes;
+
+// Joins names as "A, B and C" ("und" in German).
+std::u16string NameList(const std::vector<std::u16string> &names, bool german)
+{
+    std::u16string list;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            list.append(i + 1 == names.size() ? (german ? u" und " : u" and ") : u", ");
+        list.append(names[i]);
+    }
+    return list;
+}
+
+std::u16string Number(size_t value)
+{
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), char16_t(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}
+
+std::u16string NotesText(const TAmcImportNotes &notes, int32_t lang)
+{
+    const bool german = lang == RK_LANG_GERMAN;
+    std::u16string text;
+    if (notes.MoviesWithCustomValues > 0) {
+        text = german ? u"Die eigenen Felder (%1) stehen als Zeilen im Kommentar von %2 Filmen."
+                      : u"The custom fields (%1) were added to the comments of %2 movies.";
+        Fill(text, u"%1", NameList(notes.CustomFieldNames, german));
+        Fill(text, u"%2", Number(notes.MoviesWithCustomValues));
+    }
+    if (notes.Extras > 0) {
+        std::u16string extras =
+            german ? u"%1 Extras stehen mit Titel und Adresse im Kommentar ihrer Filme."
+                   : u"%1 extras were listed with their titles and addresses in the comments.";
+        Fill(extras, u"%1", Number(notes.Extras));
+        if (notes.ExtraPictures > 0) {
+            extras += german ? u" Ihre Bilder (%1) wurden nicht importiert."
+                             : u" Their pictures (%1) were not imported.";
+            Fill(extras, u"%1", Number(notes.ExtraPictures));
+        }
+        text += (text.empty() ? u"" : u" ") + extras;
+    }
+    return text;
 }
 
 } // namespace
@@ -174,7 +228,7 @@ RK_PLUGIN_EXPORT const char *RK_PLUGIN_CALL GetPluginVersion() noexcept
 
 RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetFilter(int32_t) noexcept
 {
-    return u"Ant Movie Catalog Files|*.amc";
+    return u"Ant Movie Catalog Files|*.amc;*.xml";
 }
 
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL CanConfig() noexcept
@@ -193,7 +247,8 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL CheckImportFile(const char16_t *
         const std::u16string_view name = fileName ? fileName : u"";
         const std::filesystem::path path = Utf8FileName(name);
         std::error_code error;
-        std::string head(65, '\0');
+        // Enough for the signature, and for the XML form's root element after its prolog.
+        std::string head(4096, '\0');
         std::ifstream in;
         if (std::filesystem::is_regular_file(path, error))
             in.open(path, std::ios::binary);
@@ -202,10 +257,10 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL CheckImportFile(const char16_t *
         } else {
             in.read(head.data(), std::streamsize(head.size()));
             head.resize(size_t(in.gcount()));
-            const std::u16string version = SignatureVersionText(head);
+            const std::u16string version = SignatureVersionText(head.substr(0, 65));
             if (head.empty()) {
                 message = CheckMessage(TCheckMessage::Empty, lang);
-            } else if (TAmcReader::SignatureVersion(head) != 0) {
+            } else if (TAmcReader::SignatureVersion(head) != 0 || LooksLikeAmcXml(head)) {
                 return nullptr;
             } else if (!version.empty()) {
                 message = CheckMessage(TCheckMessage::Version, lang);
@@ -230,15 +285,36 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL Parse(const char16_t *fileName,
     try {
         if (!fileName || !addMovie)
             return;
+        g_notes = {};
         std::string bytes;
-        if (!ReadWholeFile(Utf8FileName(fileName), bytes))
+        const std::filesystem::path path = Utf8FileName(fileName);
+        if (!ReadWholeFile(path, bytes))
             return;
-        TAmcReader reader(std::move(bytes));
+        // Pictures kept as files lie beside the catalog.
+        const auto load = [](const std::string &name, std::string &picture) {
+            return ReadWholeFile(name, picture, TAmcReader::MaxPictureFileSize);
+        };
+        TAmcReader reader(std::move(bytes), path.parent_path().string(), load);
         reader.SortByNumber();
-        for (size_t i = 0; i < reader.MovieCount(); ++i)
+        for (size_t i = 0; i < reader.MovieCount(); ++i) {
             addMovie(&reader.TextRecord(i));
+            g_notes = reader.Notes();
+        }
     } catch (...) {
         // Nothing crosses the C boundary; the host keeps what it received.
+    }
+}
+
+// Optional: what the last Parse could not put into the host's fields and where it went
+// instead; empty when nothing. Valid until the next call.
+RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetImportNotes(int32_t lang) noexcept
+{
+    static std::u16string text;
+    try {
+        text = NotesText(g_notes, lang);
+        return text.c_str();
+    } catch (...) {
+        return nullptr;
     }
 }
 

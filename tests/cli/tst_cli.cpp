@@ -734,9 +734,10 @@ INSTANTIATE_TEST_SUITE_P(
         TUnreadInput{"Missing", nullptr, {}, "does not exist"},
         TUnreadInput{"Empty", "empty.amc", {}, "is empty"},
         TUnreadInput{"Text", "notes.amc", "Films to buy\r\n", "not an Ant Movie Catalog file"},
-        TUnreadInput{"Version41", "new.amc", AmcSignature("4.1"), "version 4.1, which"},
+        TUnreadInput{"Version43", "new.amc", AmcSignature("4.3"), "version 4.3, which"},
         TUnreadInput{"Version20", "old.amc", AmcSignature("2.0"), "version 2.0, which"},
-        TUnreadInput{"Version49", "later.amc", AmcSignature("4.9"), "3.1, 3.3 and 3.5"}),
+        TUnreadInput{
+            "Version49", "later.amc", AmcSignature("4.9"), "3.1, 3.3, 3.5, 4.0, 4.1 and 4.2"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Writing commands never write over a file that holds no catalog or only part of one;

@@ -1,7 +1,8 @@
 // Fuzz entry point for the Ant Movie Catalog reader: arbitrary bytes give movies or none,
 // never a crash, hang or huge allocation, and every movie read gives its text record.
-// What was read must survive a round trip: written again and read back, the same
-// header and movies come out, and the rewritten file reads to its end.
+// What was read from the binary form must survive a round trip: written again and read
+// back, the same header and movies come out, and the rewritten file reads to its end.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,6 +50,26 @@ TAmcMovie ToWritable(const TAmcRecord &record, int version)
     movie.size = record.Size;
     movie.pictureName = record.PictureName;
     movie.picture = record.Picture;
+    movie.dateWatched = record.DateWatched;
+    movie.userRating = int32_t(record.UserRating);
+    movie.colorTag = record.ColorTag;
+    movie.writer = record.Writer;
+    movie.composer = record.Composer;
+    movie.certification = record.Certification;
+    movie.filePath = record.FilePath;
+    movie.customValues.assign(record.CustomValues.begin(), record.CustomValues.end());
+    for (const TAmcExtra &extra : record.Extras) {
+        movie.extras.push_back({extra.Checked,
+                                std::string(extra.Tag),
+                                std::string(extra.Title),
+                                std::string(extra.Category),
+                                std::string(extra.URL),
+                                std::string(extra.Description),
+                                std::string(extra.Comments),
+                                std::string(extra.CreatedBy),
+                                std::string(extra.PictureName),
+                                std::string(extra.Picture)});
+    }
     return movie;
 }
 
@@ -65,7 +86,18 @@ bool SameMovie(const TAmcRecord &a, const TAmcRecord &b)
            && a.Comments == b.Comments && a.VideoFormat == b.VideoFormat
            && a.AudioFormat == b.AudioFormat && a.Resolution == b.Resolution
            && a.Framerate == b.Framerate && a.Languages == b.Languages && a.Subtitles == b.Subtitles
-           && a.Size == b.Size && a.PictureName == b.PictureName && a.Picture == b.Picture;
+           && a.Size == b.Size && a.PictureName == b.PictureName && a.Picture == b.Picture
+           && a.DateWatched == b.DateWatched && a.UserRating == b.UserRating
+           && a.ColorTag == b.ColorTag && a.Writer == b.Writer && a.Composer == b.Composer
+           && a.Certification == b.Certification && a.FilePath == b.FilePath
+           && a.CustomValues == b.CustomValues && a.Extras.size() == b.Extras.size()
+           && std::equal(a.Extras.begin(), a.Extras.end(), b.Extras.begin(), [](auto &x, auto &y) {
+                  return x.Checked == y.Checked && x.Tag == y.Tag && x.Title == y.Title
+                         && x.Category == y.Category && x.URL == y.URL
+                         && x.Description == y.Description && x.Comments == y.Comments
+                         && x.CreatedBy == y.CreatedBy && x.PictureName == y.PictureName
+                         && x.Picture == y.Picture;
+              });
 }
 
 } // namespace
@@ -88,13 +120,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
         movies.push_back(ToWritable(reader.Movie(i), reader.Version()));
     }
+    if (reader.IsXml())
+        return 0;
 
     const TAmcHeader &header = reader.Header();
-    const TAmcHeaderTexts headerTexts{std::string(header.Name),
-                                      std::string(header.Mail),
-                                      std::string(header.Icq),
-                                      std::string(header.Site),
-                                      std::string(header.Description)};
+    TAmcHeaderTexts headerTexts{std::string(header.Name),
+                                std::string(header.Mail),
+                                std::string(header.Icq),
+                                std::string(header.Site),
+                                std::string(header.Description),
+                                {}};
+    for (const TAmcCustomField &field : header.CustomFields)
+        headerTexts.customFields.push_back(
+            {std::string(field.Tag), std::string(field.Name), std::string(field.Type), {}});
     TAmcReader again(WriteAmcFile(reader.Version(), movies, headerTexts));
     if (again.Version() != reader.Version() || !again.Complete()
         || again.MovieCount() != reader.MovieCount() || again.Header().Name != header.Name

@@ -29,13 +29,19 @@ enum : int {
     SlotOrigTitle = 2,
     SlotYear = 4,
     SlotRating = 17,
+    SlotScenario = 8,
+    SlotMpaa = 13,
+    SlotOtherRating = 16,
     SlotDateAdded = 19,
+    SlotComment = 23,
     SlotPath = 26,
     SlotLength = 28,
     SlotVideoBitrate = 33,
     SlotAudioBitrate = 35,
     SlotCount = 39,
     SlotType = 40,
+    SlotViewed = 44,
+    SlotViewDate = 46,
     SlotPicture = 49
 };
 
@@ -131,7 +137,7 @@ TEST_F(CatImport, AnswersTheDiscoveryExports)
     for (const int32_t lang : {RK_LANG_ENGLISH, RK_LANG_GERMAN, RK_LANG_RUSSIAN}) {
         EXPECT_EQ(std::u16string(Export<TGetNameFunc>("GetName")(lang)), u"Ant Movie Catalog");
         EXPECT_EQ(std::u16string(Export<TGetFilterFunc>("GetFilter")(lang)),
-                  u"Ant Movie Catalog Files|*.amc");
+                  u"Ant Movie Catalog Files|*.amc;*.xml");
     }
     // Only the import's exports: the host must not find a configuration or about text.
     for (const char *absent : {"GetAbout", "Configure", "GetURL", "ExportType", "GetMovie"})
@@ -249,7 +255,7 @@ TEST_P(CatImportVersion, PutsEveryFieldInItsSlot)
                                               {39, u"2"},         {41, u"L-42"},
                                               {42, u"25"},        {49, u"/9hwaWM="}};
     if (hasTypeAndSource) {
-        expected[SlotPath] = u"Shelf 3";
+        expected[SlotComment] = u"Great\r\nSource: Shelf 3"; // no path: see SourceGoesTo
         expected[SlotType] = u"DVD";
     }
     for (int slot = 0; slot < RK_MOVIE_TEXT_SLOTS; ++slot) {
@@ -260,7 +266,10 @@ TEST_P(CatImportVersion, PutsEveryFieldInItsSlot)
 
 INSTANTIATE_TEST_SUITE_P(Formats,
                          CatImportVersion,
-                         ::testing::Values(TVersionCase{35, 75, u"7.5"},
+                         ::testing::Values(TVersionCase{42, 75, u"7.5"},
+                                           TVersionCase{41, 75, u"7.5"},
+                                           TVersionCase{40, 75, u"7.5"},
+                                           TVersionCase{35, 75, u"7.5"},
                                            TVersionCase{33, 7, u"7.0"},
                                            TVersionCase{31, 7, u"7.0"}),
                          [](const auto &info) { return "V" + std::to_string(info.param.version); });
@@ -485,10 +494,10 @@ INSTANTIATE_TEST_SUITE_P(
         TDamageCase{"ShortSignature", [](auto &f, auto &) { return Cut(f, 64); }, 0},
         TDamageCase{"Empty", [](auto &, auto &) { return std::string(); }, 0},
         TDamageCase{"WrongSignature", [](auto &f, auto &) { return "X" + f.substr(1); }, 0},
-        TDamageCase{"Version4Signature",
+        TDamageCase{"Version5Signature",
                     [](std::string f, auto &) {
-                        f.replace(5, 3, "4.2");
-                        f.replace(27, 3, "4.2");
+                        f.replace(5, 3, "5.0");
+                        f.replace(27, 3, "5.0");
                         return f;
                     },
                     0},
@@ -548,15 +557,19 @@ TEST_F(CatImport, ChecksTheFileBeforeTheImportInTheHostsLanguage)
         const char16_t *text = check(U16(path).c_str(), lang);
         return text ? QString::fromUtf16(text) : QString();
     };
-    for (const int format : {31, 33, 35})
+    for (const int format : {31, 33, 35, 40, 41, 42})
         EXPECT_EQ(said(WriteFile(WriteAmcFile(format, {Titled(1, "x")})), RK_LANG_GERMAN), u"");
-    const QString newer = WriteFile(" AMC_4.1 Ant Movie Catalog 4.1.x" + std::string(40, ' '),
+    EXPECT_EQ(
+        said(WriteFile("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<AntMovieCatalog/>"), RK_LANG_GERMAN),
+        u"");
+    const QString newer = WriteFile(" AMC_5.0 Ant Movie Catalog 5.0.x" + std::string(40, ' '),
                                     QStringLiteral("neu.amc"));
     EXPECT_EQ(said(newer, RK_LANG_GERMAN),
               newer
-                  + QStringLiteral(" ist eine Ant-Movie-Catalog-Datei der Version 4.1, die dieser "
+                  + QStringLiteral(" ist eine Ant-Movie-Catalog-Datei der Version 5.0, die dieser "
                                    "Import nicht liest; es wurde nichts importiert. Gelesen "
-                                   "werden Dateien der Versionen 3.1, 3.3 und 3.5."));
+                                   "werden Dateien der Versionen 3.1, 3.3, 3.5, 4.0, 4.1 und 4.2 "
+                                   "und ihre XML-Form."));
     EXPECT_TRUE(said(newer, RK_LANG_RUSSIAN)
                     .startsWith(newer + QStringLiteral(" is an Ant Movie Catalog file")));
     const QString folder = m_dir.filePath(QStringLiteral("folder.amc"));
@@ -564,5 +577,295 @@ TEST_F(CatImport, ChecksTheFileBeforeTheImportInTheHostsLanguage)
     EXPECT_EQ(said(folder, RK_LANG_ENGLISH),
               folder + QStringLiteral(" does not exist or cannot be read; nothing was imported."));
 }
+
+} // namespace
+
+namespace {
+
+// Custom fields of every type, values written as text whatever the type.
+const TAmcHeaderTexts FieldsHeader{"",
+                                   "",
+                                   "",
+                                   "",
+                                   "",
+                                   {{"S", "Shelf", "ftString", {}},
+                                    {"I", "Copies", "ftInteger", {}},
+                                    {"R", "Score", "ftReal", {}},
+                                    {"B", "Boxed", "ftBoolean", {}},
+                                    {"D", "Bought", "ftDate", {}},
+                                    {"L", "Mood", "ftList", {"calm", "wild"}},
+                                    {"T", "Notes", "ftText", {}},
+                                    {"U", "", "ftUrl", {}}}}; // no name: the tag stands in
+
+TAmcMovie FullMovie42()
+{
+    TAmcMovie movie = Titled(3, "Brazil");
+    movie.rating = 79;
+    movie.comments = "Mine";
+    movie.dateWatched = 45658; // 2025-01-01
+    movie.userRating = 90;
+    movie.colorTag = 2;
+    movie.writer = "Tom Stoppard";
+    movie.composer = "Michael Kamen";
+    movie.certification = "R";
+    movie.filePath = "D:\\Films\\brazil.mkv";
+    movie.customValues = {"A3", "-1", "", "True", "2020-05-01", "wild", "Two\r\nlines", "http://u"};
+    movie.extras = {{true, "t", "Trailer", "Video", "http://t", "", "", "", ".jpg", "\xFF\xD8x"},
+                    {false, "r", "", "", "http://r", "", "", "", "", ""},
+                    {false, "s", "Stills", "", "", "", "", "", "pics\\s.jpg", ""}};
+    return movie;
+}
+
+struct TFieldsCase
+{
+    int version;
+    std::map<int, std::u16string> expected; // the slots that differ by version
+};
+
+class CatImportFields : public CatImport, public ::testing::WithParamInterface<TFieldsCase>
+{};
+
+TEST_P(CatImportFields, MapsTheFieldsOfItsVersion)
+{
+    const auto movies = ParseBytes(WriteAmcFile(GetParam().version, {FullMovie42()}, FieldsHeader));
+    ASSERT_EQ(movies.size(), 1u);
+    for (const auto &[slot, text] : GetParam().expected)
+        EXPECT_EQ(movies[0][slot], text) << "slot " << slot;
+}
+
+const std::u16string CustomLines =
+    u"\r\nShelf: A3\r\nCopies: -1\r\nBoxed: True\r\nBought: "
+    u"2020-05-01\r\nMood: wild\r\nNotes: Two\r\nlines\r\nU: http://u";
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions,
+    CatImportFields,
+    ::testing::Values(
+        TFieldsCase{40, {{SlotRating, u"7.9"}, {SlotComment, u"Mine" + CustomLines}}},
+        TFieldsCase{
+            41, {{SlotRating, u"7.9"}, {SlotScenario, u""}, {SlotComment, u"Mine" + CustomLines}}},
+        TFieldsCase{42,
+                    {{SlotRating, u"9.0"},
+                     {SlotOtherRating, u"7.9"},
+                     {SlotViewDate, u"2025-01-01"},
+                     {SlotViewed, u"True"},
+                     {SlotScenario, u"Tom Stoppard"},
+                     {SlotMpaa, u"R"},
+                     {SlotPath, u"D:\\Films\\brazil.mkv"},
+                     {SlotPicture, u""},
+                     {SlotComment,
+                      u"Mine\r\nComposer: Michael Kamen" + CustomLines
+                          + u"\r\nExtra: Trailer - http://t\r\nExtra: r - http://r\r\nExtra: "
+                            u"Stills"}}}),
+    [](const auto &info) { return "V" + std::to_string(info.param.version); });
+
+TEST_F(CatImport, NotesTheCustomFieldsAndExtrasOfTheLastImport)
+{
+    TAmcMovie plain = Titled(1, "plain");
+    ParseBytes(WriteAmcFile(42, {FullMovie42(), plain, FullMovie42()}, FieldsHeader));
+    const auto notes = Export<TGetImportNotesFunc>("GetImportNotes");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(std::u16string(notes(RK_LANG_ENGLISH)),
+              u"The custom fields (Shelf, Copies, Boxed, Bought, Mood, Notes and U) were added "
+              u"to the comments of 2 movies. 6 extras were listed with their titles and "
+              u"addresses in the comments. Their pictures (4) were not imported.");
+    EXPECT_TRUE(std::u16string(notes(RK_LANG_GERMAN)).starts_with(u"Die eigenen Felder (Shelf"));
+    ParseBytes(WriteAmcFile(35, {plain}));
+    EXPECT_EQ(std::u16string(notes(RK_LANG_ENGLISH)), u"");
+}
+
+struct TSourceCase
+{
+    const char *source;
+    const char *filePath;
+    const char16_t *path;
+    const char16_t *comment;
+};
+
+class CatImportSource : public CatImport, public ::testing::WithParamInterface<TSourceCase>
+{};
+
+// Source is a path only when it looks like one; else it is where the movie came from.
+TEST_P(CatImportSource, GoesToThePathOnlyWhenItLooksLikeOne)
+{
+    TAmcMovie movie = Titled(1, "s");
+    movie.source = GetParam().source;
+    movie.filePath = GetParam().filePath;
+    const auto movies = ParseBytes(WriteAmcFile(42, {movie}));
+    ASSERT_EQ(movies.size(), 1u);
+    EXPECT_EQ(movies[0][SlotPath], GetParam().path);
+    EXPECT_EQ(movies[0][SlotComment], GetParam().comment);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources,
+                         CatImportSource,
+                         ::testing::Values(TSourceCase{"Friend", "", u"", u"Source: Friend"},
+                                           TSourceCase{"C:", "", u"C:", u""},
+                                           TSourceCase{"film.avi", "", u"film.avi", u""},
+                                           TSourceCase{"/media/a", "", u"/media/a", u""},
+                                           TSourceCase{"v. 2", "", u"", u"Source: v. 2"},
+                                           TSourceCase{"Dr. No", "", u"", u"Source: Dr. No"},
+                                           TSourceCase{
+                                               "a.mkv", "b.mkv", u"b.mkv", u"Source: a.mkv"},
+                                           TSourceCase{"b.mkv", "b.mkv", u"b.mkv", u""},
+                                           TSourceCase{"", "", u"", u""}));
+
+TEST_F(CatImport, ReadsPicturesKeptAsFilesBesideTheCatalog)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("pics")));
+    WriteFile("\x89PNG-a", QStringLiteral("pics/a.png"));
+    WriteFile("\xFF\xD8-b", QStringLiteral("b.jpg"));
+    std::vector<TAmcMovie> written(4, Titled(0, "p"));
+    written[0].pictureName = "pics\\a.png";       // relative to the catalog
+    written[1].pictureName = "C:\\Covers\\b.jpg"; // only its name is found beside it
+    written[2].pictureName = "missing.jpg";
+    written[3].pictureName = "b.jpg";
+    written[3].picture = "\xFF\xD8-embedded"; // the embedded one wins
+    for (size_t i = 0; i < written.size(); ++i)
+        written[i].number = int32_t(i);
+    const auto movies = ParseBytes(WriteAmcFile(42, written));
+    ASSERT_EQ(movies.size(), 4u);
+    const auto decoded = [&](size_t i) {
+        return QByteArray::fromBase64(QString::fromStdU16String(movies[i][SlotPicture]).toLatin1());
+    };
+    EXPECT_EQ(decoded(0), QByteArray("\x89PNG-a"));
+    EXPECT_EQ(decoded(1), QByteArray("\xFF\xD8-b"));
+    EXPECT_EQ(decoded(2), QByteArray());
+    EXPECT_EQ(decoded(3), QByteArray("\xFF\xD8-embedded"));
+}
+
+TEST_F(CatImport, DecodesWindows1252InCustomFields)
+{
+    TAmcHeaderTexts header;
+    header.customFields = {{"n", "Regal \x80", "ftString", {}}};
+    TAmcMovie movie = Titled(1, "x");
+    movie.customValues = {"Caf\xE9"};
+    const auto movies = ParseBytes(WriteAmcFile(41, {movie}, header));
+    ASSERT_EQ(movies.size(), 1u);
+    EXPECT_EQ(movies[0][SlotComment], u"Regal €: Café");
+}
+
+// A 4.2 file cut at every byte keeps exactly the movies complete before the cut.
+TEST_F(CatImport, KeepsTheCompleteMoviesOfACut42File)
+{
+    std::string file;
+    AppendAmcHeader(file, 42, FieldsHeader);
+    std::vector<size_t> ends;
+    for (int number = 1; number <= 2; ++number) {
+        TAmcMovie movie = FullMovie42();
+        movie.number = number;
+        AppendAmcMovie(file, 42, movie);
+        ends.push_back(file.size());
+    }
+    for (size_t size = 60; size <= file.size(); size += 7) {
+        const size_t expected = size_t(
+            std::count_if(ends.begin(), ends.end(), [&](size_t end) { return end <= size; }));
+        EXPECT_EQ(ParseBytes(file.substr(0, size)).size(), expected) << "cut at " << size;
+    }
+}
+
+struct TXmlCase
+{
+    const char *name;
+    std::string xml;
+    std::map<int, std::u16string> expected; // slots of the first movie
+    size_t movies;
+};
+
+class CatImportXml : public CatImport, public ::testing::WithParamInterface<TXmlCase>
+{};
+
+TEST_P(CatImportXml, ReadsTheXmlForm)
+{
+    const auto movies = Parse(WriteFile(GetParam().xml, QStringLiteral("m.xml")));
+    ASSERT_EQ(movies.size(), GetParam().movies);
+    for (const auto &[slot, text] : GetParam().expected)
+        EXPECT_EQ(movies[0][slot], text) << "slot " << slot;
+}
+
+const std::string Xml35 =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
+    "<AntMovieCatalog Format=\"35\" Version=\"3.5.1\">\r\n<Catalog>\r\n"
+    "<Properties Owner=\"me\" Mail=\"\" Site=\"\" Description=\"\"/>\r\n<Contents>\r\n"
+    "<Movie Number=\"2\" Checked=\"True\" Date=\"13/10/2006\" Rating=\"7.5\" Year=\"2001\" "
+    "Length=\"122\" Media=\"A1\" MediaType=\"DVD\" Source=\"Friend\" OriginalTitle=\"Am\xE9lie\" "
+    "Comments=\"one&#13;&#10;two &amp; &lt;3&gt;\" Picture=\"missing.jpg\"/>\r\n"
+    "<Movie Number=\"1\" OriginalTitle=\"First\"/>\r\n"
+    "</Contents>\r\n</Catalog>\r\n</AntMovieCatalog>\r\n";
+
+std::string Xml4(const char *format)
+{
+    return std::string("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- saved -->\n"
+                       "<AntMovieCatalog Format=\"")
+           + format
+           + "\" Version=\"4.2.3\">\n<Catalog>\n<Properties Owner=\"\"/>\n"
+             "<CustomFieldsProperties ColumnSettings=\"\" GUIProperties=\"\">\n"
+             "<CustomField Tag=\"Shelf\" Name=\"Regal\" Type=\"ftString\"/>\n"
+             "<CustomField Tag=\"Mood\" Name=\"Stimmung\" Type=\"ftList\"><ListValue "
+             "Text=\"a\"/></CustomField>\n"
+             "</CustomFieldsProperties>\n<Contents>\n"
+             "<Movie Number=\"1\" Date=\"2024-02-29\" DateWatched=\"01.03.2024\" "
+             "UserRating=\"8,5\" "
+             "Rating=\"6.1\" TranslatedTitle=\"Caf\xC3\xA9 \xE2\x82\xAC\" Writer=\"W\" "
+             "Composer=\"C\" "
+             "Certification=\"PG\" FilePath=\"/m/x.mkv\" ColorTag=\"3\">\n"
+             "<Description><![CDATA[<b>bold</b> & more]]></Description>\n"
+             "<CustomFields Shelf=\"B2\" Mood=\"\" Other=\"x\"/>\n"
+             "<Extras><Extra Checked=\"True\" Title=\"Trailer\" URL=\"http://t\" "
+             "Picture=\"t.jpg\"/></Extras>\n"
+             "</Movie>\n</Contents>\n</Catalog>\n</AntMovieCatalog>\n";
+}
+
+const std::map<int, std::u16string> Xml4Slots = {
+    {SlotTitle, u"Café €"},
+    {SlotDateAdded, u"2024-02-29"},
+    {SlotViewDate, u"2024-03-01"},
+    {SlotRating, u"8.5"},
+    {SlotOtherRating, u"6.1"},
+    {SlotScenario, u"W"},
+    {SlotMpaa, u"PG"},
+    {SlotPath, u"/m/x.mkv"},
+    {22, u"<b>bold</b> & more"},
+    {SlotComment, u"Composer: C\r\nRegal: B2\r\nOther: x\r\nExtra: Trailer - http://t"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    CatImportXml,
+    ::testing::Values(
+        TXmlCase{"Format35", Xml35, {{SlotNum, u"1"}, {SlotTitle, u"First"}}, 2},
+        TXmlCase{"Format35Second",
+                 // The second movie alone, so its slots are the first.
+                 Xml35.substr(0, Xml35.find("<Movie Number=\"1\""))
+                     + "</Contents></Catalog></AntMovieCatalog>",
+                 {{SlotNum, u"2"},
+                  {SlotTitle, u"Amélie"},
+                  {SlotDateAdded, u"2006-10-13"},
+                  {SlotRating, u"7.5"},
+                  {SlotYear, u"2001"},
+                  {SlotLength, u"122"},
+                  {41, u"A1"},
+                  {SlotType, u"DVD"},
+                  {SlotComment, u"one\r\ntwo & <3>\r\nSource: Friend"},
+                  {SlotPicture, u""}},
+                 1},
+        TXmlCase{"Format40", Xml4("40"), Xml4Slots, 1},
+        TXmlCase{"Format41", Xml4("41"), Xml4Slots, 1},
+        TXmlCase{"Format42", Xml4("42"), Xml4Slots, 1},
+        TXmlCase{"Format42Dotted", Xml4("4.2"), Xml4Slots, 1},
+        TXmlCase{"CutInsideTheSecondMovie", Xml35.substr(0, Xml35.find("Number=\"1\"") + 3), {}, 1},
+        TXmlCase{"CutInsideTheFirstMovie", Xml35.substr(0, Xml35.find("Rating=")), {}, 0},
+        TXmlCase{
+            "OtherRoot", "<?xml version=\"1.0\"?><Movies><Movie Number=\"1\"/></Movies>", {}, 0},
+        TXmlCase{"DeepNesting",
+                 "<AntMovieCatalog><Catalog><Contents>" + std::string(100000, '<') + "x",
+                 {},
+                 0},
+        TXmlCase{"BrokenEntities",
+                 "<AntMovieCatalog><Catalog><Contents><Movie Number=\"1\" "
+                 "OriginalTitle=\"&#xD800;&#99999999999;&bogus;&\"/></Contents></Catalog></"
+                 "AntMovieCatalog>",
+                 {{SlotTitle, u"&#xD800;&#99999999999;&bogus;&"}},
+                 1}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

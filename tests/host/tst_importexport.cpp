@@ -418,16 +418,19 @@ TEST_F(ImportExportTest, CancelledFileDialogsDoNothing)
 class AmcImportTest : public ImportExportTest
 {
 protected:
-    void ImportAmc(int version, const std::vector<TAmcMovie> &movies)
+    void ImportAmc(int version,
+                   const std::vector<TAmcMovie> &movies,
+                   const TAmcHeaderTexts &header = {},
+                   TImportSummary *summary = nullptr)
     {
-        const std::string bytes = WriteAmcFile(version, movies);
+        const std::string bytes = WriteAmcFile(version, movies, header);
         const QString input = dir.filePath(u"catalog.amc"_s);
         QFile file(input);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes.data(), qint64(bytes.size()));
         file.close();
         ui.file = input;
-        ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}).Ok());
+        ASSERT_TRUE(RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {}, summary).Ok());
     }
     static TAmcMovie AmcMovie(int number, std::string original, std::string translated = {})
     {
@@ -508,6 +511,32 @@ TEST_F(AmcImportTest, EveryVersionMapsOntoTheCatalog)
     }
 }
 
+TEST_F(AmcImportTest, Version42FieldsLandInTheRecordAndTheSummary)
+{
+    TAmcHeaderTexts header;
+    header.customFields = {{"S", "Shelf", "ftString", {}}};
+    TAmcMovie movie = AmcMovie(1, "Brazil");
+    movie.rating = 79;
+    movie.userRating = 90;
+    movie.dateWatched = 45000;
+    movie.writer = "Stoppard";
+    movie.certification = "R";
+    movie.customValues = {"A3"};
+    movie.extras = {{true, "t", "Trailer", "", "http://t", "", "", "", "", ""}};
+    TImportSummary summary;
+    ImportAmc(42, {movie}, header, &summary);
+    ASSERT_EQ(db->MovieCount(), 1);
+    const TMovie *m = db->Movie(0);
+    EXPECT_EQ(m->Rating(), 9.0);
+    EXPECT_TRUE(m->Viewed());
+    EXPECT_EQ(m->Viewdate(), 45000);
+    EXPECT_EQ(m->Scenario(), u"Stoppard"_s);
+    EXPECT_EQ(m->Mpaa(), u"R"_s);
+    EXPECT_EQ(m->Comment(), u"Shelf: A3\r\nExtra: Trailer - http://t"_s);
+    EXPECT_TRUE(summary.notes.startsWith(u"The custom fields (Shelf)"_s))
+        << summary.notes.toStdString();
+}
+
 TEST_F(AmcImportTest, UnsetValuesOrderAndTitles)
 {
     TAmcMovie unset = AmcMovie(5, "Only original");
@@ -541,7 +570,7 @@ TEST_F(AmcImportTest, TruncatedAndForeignFiles)
     EXPECT_EQ(db->MovieCount(), 2);
 
     std::string foreign = WriteAmcFile(35, {AmcMovie(9, "X")});
-    foreign.replace(1, 7, "AMC_4.0");
+    foreign.replace(1, 7, "AMC_5.0");
     QFile other(input);
     ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
     other.write(foreign.data(), qint64(foreign.size()));
@@ -549,7 +578,7 @@ TEST_F(AmcImportTest, TruncatedAndForeignFiles)
     // Another version is refused with the version found, not imported as nothing.
     const Status refused = RunImport(*db, QStringLiteral(RK_CATIMPORT_PATH), ui, {});
     ASSERT_FALSE(refused.Ok());
-    EXPECT_TRUE(refused.Error().contains(u"version 4.0"_s)) << refused.Error().toStdString();
+    EXPECT_TRUE(refused.Error().contains(u"version 5.0"_s)) << refused.Error().toStdString();
     EXPECT_EQ(db->MovieCount(), 2);
 }
 
