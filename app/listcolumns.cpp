@@ -225,6 +225,37 @@ int TMovieColumns::Compare(const TViewNode &a, const TViewNode &b, int column) c
     }
 }
 
+TListModel::TSortKey TMovieColumns::SortKey(const TBaseMovie &movie, int column) const
+{
+    switch (MovieSortRule(column)) {
+    case TSortRule::None:
+        return {};
+    case TSortRule::Numeric:
+    case TSortRule::Date:
+    case TSortRule::Time:
+        return {MovieNumber(movie, column), {}};
+    default:
+        return {0, RecordText(movie, column)};
+    }
+}
+
+int TMovieColumns::CompareKeys(const TListModel::TSortKey &a,
+                               const TListModel::TSortKey &b,
+                               int column)
+{
+    const TSortRule rule = MovieSortRule(column);
+    switch (rule) {
+    case TSortRule::None:
+        return 0;
+    case TSortRule::Numeric:
+    case TSortRule::Date:
+    case TSortRule::Time:
+        return Sign(a.number, b.number);
+    default:
+        return CompareTexts(rule, a.text, b.text);
+    }
+}
+
 // ---- People ----
 
 TPeopleColumns::TPeopleColumns()
@@ -320,6 +351,26 @@ int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) 
     QString scratchA;
     QString scratchB;
     return NaturalCompare(SortText(a, column, scratchA), SortText(b, column, scratchB));
+}
+
+TListModel::TSortKey TPeopleColumns::SortKey(const TActor &person, int column) const
+{
+    TListModel::TSortKey key;
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    if (field && field->Sort == TSortRule::Date)
+        key.number = field->Value(person).toDouble();
+    key.text = RecordText(person, column);
+    return key;
+}
+
+int TPeopleColumns::CompareKeys(const TListModel::TSortKey &a,
+                                const TListModel::TSortKey &b,
+                                int column)
+{
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    if (field && field->Sort == TSortRule::Date && a.number > 0 && b.number > 0)
+        return Sign(a.number, b.number);
+    return NaturalCompare(a.text, b.text);
 }
 
 // ---- Sort requests, colours ----
