@@ -1,5 +1,7 @@
 #include "app/listcolumns.h"
 
+#include <algorithm>
+
 #include <QPalette>
 
 #include "catalog/actor.h"
@@ -57,6 +59,22 @@ int CompareTexts(TSortRule rule, const QString &a, const QString &b)
     default:
         return 0;
     }
+}
+
+TListModel::TSortKey TextKey(QString text, double number = 0)
+{
+    const bool digits =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+    return {number, std::move(text), digits};
+}
+
+// As CompareTexts; text without digits skips the natural order's search for numbers, which
+// a whole-list sort would repeat at every comparison.
+int CompareKeyTexts(TSortRule rule, const TListModel::TSortKey &a, const TListModel::TSortKey &b)
+{
+    if (rule == TSortRule::Natural && !a.digits && !b.digits)
+        return QString::localeAwareCompare(a.text, b.text);
+    return CompareTexts(rule, a.text, b.text);
 }
 
 } // namespace
@@ -235,7 +253,7 @@ TListModel::TSortKey TMovieColumns::SortKey(const TBaseMovie &movie, int column)
     case TSortRule::Time:
         return {MovieNumber(movie, column), {}};
     default:
-        return {0, RecordText(movie, column)};
+        return TextKey(RecordText(movie, column));
     }
 }
 
@@ -252,7 +270,7 @@ int TMovieColumns::CompareKeys(const TListModel::TSortKey &a,
     case TSortRule::Time:
         return Sign(a.number, b.number);
     default:
-        return CompareTexts(rule, a.text, b.text);
+        return CompareKeyTexts(rule, a, b);
     }
 }
 
@@ -355,12 +373,10 @@ int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) 
 
 TListModel::TSortKey TPeopleColumns::SortKey(const TActor &person, int column) const
 {
-    TListModel::TSortKey key;
     const TPersonFieldInfo *field = PersonFieldAtColumn(column);
-    if (field && field->Sort == TSortRule::Date)
-        key.number = field->Value(person).toDouble();
-    key.text = RecordText(person, column);
-    return key;
+    const double day =
+        field && field->Sort == TSortRule::Date ? field->Value(person).toDouble() : 0;
+    return TextKey(RecordText(person, column), day);
 }
 
 int TPeopleColumns::CompareKeys(const TListModel::TSortKey &a,
@@ -370,7 +386,7 @@ int TPeopleColumns::CompareKeys(const TListModel::TSortKey &a,
     const TPersonFieldInfo *field = PersonFieldAtColumn(column);
     if (field && field->Sort == TSortRule::Date && a.number > 0 && b.number > 0)
         return Sign(a.number, b.number);
-    return NaturalCompare(a.text, b.text);
+    return CompareKeyTexts(TSortRule::Natural, a, b);
 }
 
 // ---- Sort requests, colours ----

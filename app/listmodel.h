@@ -117,6 +117,8 @@ public:
     {
         double number = 0;
         QString text;
+        // The text holds a digit: only then may a natural order have numbers to read.
+        bool digits = false;
     };
     using TSortKeyMaker = std::function<TSortKey(const TDBItem &record, int column)>;
     // Three-way, like TNodeCompare, for the keys of two records.
