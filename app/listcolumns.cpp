@@ -1,5 +1,7 @@
 #include "app/listcolumns.h"
 
+#include <algorithm>
+
 #include <QPalette>
 
 #include "catalog/actor.h"
@@ -57,6 +59,22 @@ int CompareTexts(TSortRule rule, const QString &a, const QString &b)
     default:
         return 0;
     }
+}
+
+TListModel::TSortKey TextKey(QString text, double number = 0)
+{
+    const bool digits =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+    return {number, std::move(text), digits};
+}
+
+// As CompareTexts; text without digits skips the natural order's search for numbers, which
+// a whole-list sort would repeat at every comparison.
+int CompareKeyTexts(TSortRule rule, const TListModel::TSortKey &a, const TListModel::TSortKey &b)
+{
+    if (rule == TSortRule::Natural && !a.digits && !b.digits)
+        return QString::localeAwareCompare(a.text, b.text);
+    return CompareTexts(rule, a.text, b.text);
 }
 
 } // namespace
@@ -225,6 +243,37 @@ int TMovieColumns::Compare(const TViewNode &a, const TViewNode &b, int column) c
     }
 }
 
+TListModel::TSortKey TMovieColumns::SortKey(const TBaseMovie &movie, int column) const
+{
+    switch (MovieSortRule(column)) {
+    case TSortRule::None:
+        return {};
+    case TSortRule::Numeric:
+    case TSortRule::Date:
+    case TSortRule::Time:
+        return {MovieNumber(movie, column), {}};
+    default:
+        return TextKey(RecordText(movie, column));
+    }
+}
+
+int TMovieColumns::CompareKeys(const TListModel::TSortKey &a,
+                               const TListModel::TSortKey &b,
+                               int column)
+{
+    const TSortRule rule = MovieSortRule(column);
+    switch (rule) {
+    case TSortRule::None:
+        return 0;
+    case TSortRule::Numeric:
+    case TSortRule::Date:
+    case TSortRule::Time:
+        return Sign(a.number, b.number);
+    default:
+        return CompareKeyTexts(rule, a, b);
+    }
+}
+
 // ---- People ----
 
 TPeopleColumns::TPeopleColumns()
@@ -320,6 +369,24 @@ int TPeopleColumns::Compare(const TViewNode &a, const TViewNode &b, int column) 
     QString scratchA;
     QString scratchB;
     return NaturalCompare(SortText(a, column, scratchA), SortText(b, column, scratchB));
+}
+
+TListModel::TSortKey TPeopleColumns::SortKey(const TActor &person, int column) const
+{
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    const double day =
+        field && field->Sort == TSortRule::Date ? field->Value(person).toDouble() : 0;
+    return TextKey(RecordText(person, column), day);
+}
+
+int TPeopleColumns::CompareKeys(const TListModel::TSortKey &a,
+                                const TListModel::TSortKey &b,
+                                int column)
+{
+    const TPersonFieldInfo *field = PersonFieldAtColumn(column);
+    if (field && field->Sort == TSortRule::Date && a.number > 0 && b.number > 0)
+        return Sign(a.number, b.number);
+    return CompareKeyTexts(TSortRule::Natural, a, b);
 }
 
 // ---- Sort requests, colours ----

@@ -96,6 +96,10 @@ public:
     // The comparison the list sorts by; the cache (may be null) holds texts during a sort.
     int Compare(const TViewNode &a, const TViewNode &b, int column) const;
     TSortTextCache &Cache() { return m_cache; }
+    // The same order by keys made once per movie or episode.
+    TListModel::TSortKey SortKey(const TBaseMovie &movie, int column) const;
+    static int
+    CompareKeys(const TListModel::TSortKey &a, const TListModel::TSortKey &b, int column);
 
 private:
     const QString &SortText(const TViewNode &node, int column, QString &scratch) const;
@@ -131,6 +135,9 @@ public:
     static bool StoreText(TActor &person, int column, const QString &text);
     int Compare(const TViewNode &a, const TViewNode &b, int column) const;
     TSortTextCache &Cache() { return m_cache; }
+    TListModel::TSortKey SortKey(const TActor &person, int column) const;
+    static int
+    CompareKeys(const TListModel::TSortKey &a, const TListModel::TSortKey &b, int column);
 
 private:
     const QString &SortText(const TViewNode &node, int column, QString &scratch) const;

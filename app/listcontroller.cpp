@@ -44,6 +44,29 @@ QList<const TDBItem *> AllRecords(const TVideoDatabase &db, bool people)
     return records;
 }
 
+// The shown count changes with every record a whole list shows or hides; the window hears
+// of it once, at the end.
+class TShownCountBatch
+{
+public:
+    explicit TShownCountBatch(TVideoDatabase &db)
+        : m_db(db)
+        , m_changed(std::exchange(db.OnShownCountChanged, nullptr))
+    {}
+    ~TShownCountBatch()
+    {
+        m_db.OnShownCountChanged = std::move(m_changed);
+        if (m_db.OnShownCountChanged)
+            m_db.OnShownCountChanged();
+    }
+    TShownCountBatch(const TShownCountBatch &) = delete;
+    TShownCountBatch &operator=(const TShownCountBatch &) = delete;
+
+private:
+    TVideoDatabase &m_db;
+    std::function<void()> m_changed;
+};
+
 } // namespace
 
 TListController::TListController(TRecordKind kind,
@@ -70,6 +93,16 @@ TListController::TListController(TRecordKind kind,
         TSortTextCache &cache = m_movieColumns ? m_movieColumns->Cache() : m_peopleColumns->Cache();
         starting ? cache.Begin() : cache.End();
     });
+    m_model->SetSortKeys(
+        [this](const TDBItem &record, int column) {
+            return m_movieColumns
+                       ? m_movieColumns->SortKey(static_cast<const TBaseMovie &>(record), column)
+                       : m_peopleColumns->SortKey(static_cast<const TActor &>(record), column);
+        },
+        [this](const TListModel::TSortKey &a, const TListModel::TSortKey &b, int column) {
+            return m_movieColumns ? TMovieColumns::CompareKeys(a, b, column)
+                                  : TPeopleColumns::CompareKeys(a, b, column);
+        });
     m_groups = std::make_unique<TGrouping>(*m_model);
     m_model->SetFilterRule([this](const TDBItem &record) {
         if (m_batchFilter)
@@ -142,18 +175,20 @@ void TListController::Build()
     m_batchFilter = &filter;
     const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
 
-    // The rows are sorted once, when the outer bracket closes.
-    m_model->BeginUpdate();
-    m_model->Build(*m_db, [&] {
-        PrepareColumns();
-        if (view == TViewMode::Tree)
-            m_groups->BuildGroups(records);
-    });
-    ApplySort();
-    m_model->EndUpdate();
-    // A list of every record in plain rows already shows the order refilters go by.
-    if (view != TViewMode::Tree)
-        m_model->TakeOrderFromRows(int(records.size()));
+    {
+        const TShownCountBatch countBatch(*m_db);
+        // The rows are sorted once, when the outer bracket closes, by the places worked out
+        // here for every record; keystrokes in the search then find them ready.
+        m_model->BeginUpdate();
+        m_model->Build(*m_db, [&] {
+            PrepareColumns();
+            if (view == TViewMode::Tree)
+                m_groups->BuildGroups(records);
+        });
+        ApplySort();
+        m_model->PrepareOrder(records);
+        m_model->EndUpdate();
+    }
 
     m_list->SetViewMode(view);
     if (view == TViewMode::Grid)
@@ -182,13 +217,7 @@ bool TListController::Refilter()
     if (ruleKept && !m_model->HasOrder())
         m_model->PrepareOrder(AllRecords(*m_db, ForPeople()));
     {
-        // The shown count changes with every record; the window hears of it once.
-        std::function<void()> countChanged = std::exchange(m_db->OnShownCountChanged, nullptr);
-        const auto restore = qScopeGuard([&] {
-            m_db->OnShownCountChanged = std::move(countChanged);
-            if (m_db->OnShownCountChanged)
-                m_db->OnShownCountChanged();
-        });
+        const TShownCountBatch countBatch(*m_db);
         m_model->BeginUpdate();
         for (int i = 0; i < count; ++i) {
             TDBItem *record = ForPeople() ? static_cast<TDBItem *>(m_db->Person(i))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <utility>
 
 #include <QMimeData>
@@ -194,8 +195,10 @@ void TListModel::SetTextProvider(std::unique_ptr<ITextProvider> provider)
     endResetModel();
 }
 
-void TListModel::MarkReset()
+void TListModel::MarkReset(bool resort)
 {
+    if (resort)
+        m_resortPending = true;
     if (!m_resetStarted) {
         m_resetStarted = true;
         beginResetModel();
@@ -214,7 +217,7 @@ void TListModel::EndUpdate()
         return;
     if (!m_resetStarted)
         return;
-    if (m_compare)
+    if (m_compare && m_resortPending)
         SortAll();
     m_resetStarted = false;
     endResetModel();
@@ -497,7 +500,7 @@ void TListModel::DeleteNode(TViewNode *node)
         return;
     TViewNode *parent = node->m_parent;
     if (Updating()) {
-        MarkReset();
+        MarkReset(false);
         const int slot = SlotOf(node);
         Forget(node);
         parent->m_children[size_t(slot)].reset();
@@ -567,11 +570,11 @@ int TListModel::InsertPlace(const TViewNode *parent, const TViewNode &node) cons
     return int(it - children.begin());
 }
 
-void TListModel::SortChildren(TViewNode *node)
+void TListModel::SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order)
 {
     Tidy(node);
     auto &children = node->m_children;
-    if (!SortByOrder(node)) {
+    if (!SortByOrder(node, order)) {
         std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
             return SortsBefore(*a, *b);
         });
@@ -579,13 +582,13 @@ void TListModel::SortChildren(TViewNode *node)
     for (int i = 0, n = int(children.size()); i < n; ++i) {
         children[size_t(i)]->m_row = i;
         if (!children[size_t(i)]->m_children.empty())
-            SortChildren(children[size_t(i)].get());
+            SortChildren(children[size_t(i)].get(), order);
     }
 }
 
-bool TListModel::SortByOrder(TViewNode *node)
+bool TListModel::SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> &order)
 {
-    if (m_order.isEmpty())
+    if (order.isEmpty())
         return false;
     auto &children = node->m_children;
     // Groups keep the rule's comparison (-1); records go by their places.
@@ -594,8 +597,8 @@ bool TListModel::SortByOrder(TViewNode *node)
     for (size_t i = 0; i < children.size(); ++i) {
         if (children[i]->IsGroup())
             continue;
-        const auto it = m_order.constFind(children[i]->record);
-        if (it == m_order.cend())
+        const auto it = order.constFind(children[i]->record);
+        if (it == order.cend())
             return false;
         places[i] = *it;
     }
@@ -612,27 +615,48 @@ bool TListModel::SortByOrder(TViewNode *node)
     return true;
 }
 
-void TListModel::TakeOrderFromRows(int recordCount)
+QHash<const TDBItem *, int> TListModel::RankByKeys(const QList<const TDBItem *> &records,
+                                                   bool distinct) const
 {
-    ForgetOrder();
-    Tidy(m_root.get());
-    const auto &rows = m_root->m_children;
-    if (!m_compare || int(rows.size()) != recordCount)
-        return;
-    m_order.reserve(recordCount);
-    for (int i = 0; i < recordCount; ++i) {
-        if (rows[size_t(i)]->IsGroup()) {
-            ForgetOrder();
-            return;
-        }
-        m_order.insert(rows[size_t(i)]->record, i);
+    std::vector<TSortKey> keys;
+    keys.reserve(size_t(records.size()));
+    for (const TDBItem *record : records)
+        keys.push_back(m_makeKey(*record, m_sortColumn));
+    const auto compare = [&](int a, int b) {
+        return m_compareKeys(keys[size_t(a)], keys[size_t(b)], m_sortColumn);
+    };
+    std::vector<int> sorted(keys.size());
+    std::iota(sorted.begin(), sorted.end(), 0);
+    const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+        const int result = compare(a, b);
+        return ascending ? result < 0 : result > 0;
+    });
+    QHash<const TDBItem *, int> places;
+    places.reserve(qsizetype(sorted.size()));
+    int place = 0;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (distinct || i == 0 || compare(sorted[i - 1], sorted[i]) != 0)
+            place = int(i);
+        places.insert(records[sorted[i]], place);
     }
+    return places;
 }
 
 void TListModel::PrepareOrder(const QList<const TDBItem *> &records)
 {
     if (!m_compare || !m_order.isEmpty())
         return;
+    if (m_makeKey && m_compareKeys) {
+        QList<const TDBItem *> listed;
+        listed.reserve(records.size());
+        for (const TDBItem *record : records) {
+            if (record && Lists(*record))
+                listed.append(record);
+        }
+        m_order = RankByKeys(listed, true);
+        return;
+    }
     // Stand-in rows for every record, sorted as Build sorts the rows it makes.
     std::vector<std::unique_ptr<TViewNode>> rows;
     rows.reserve(size_t(records.size()));
@@ -657,9 +681,15 @@ void TListModel::PrepareOrder(const QList<const TDBItem *> &records)
 
 void TListModel::SortAll()
 {
+    m_resortPending = false;
     if (m_sortBracket)
         m_sortBracket(true);
-    SortChildren(m_root.get());
+    if (m_order.isEmpty() && m_makeKey && m_compareKeys) {
+        // Records sharing a place keep their rows' order, as a stable sort by the rule would.
+        SortChildren(m_root.get(), RankByKeys(m_recordNodes.keys(), false));
+    } else {
+        SortChildren(m_root.get(), m_order);
+    }
     if (m_sortBracket)
         m_sortBracket(false);
 }

@@ -111,6 +111,18 @@ public:
     // Three-way comparison of two rows of the same kind (both group rows or both record
     // rows) by `column`: negative when a sorts before b in ascending order, 0 when equal.
     using TNodeCompare = std::function<int(const TViewNode &a, const TViewNode &b, int column)>;
+    // What a record row sorts by in a column: a number, a text, or both (the text decides
+    // where the number does not).
+    struct TSortKey
+    {
+        double number = 0;
+        QString text;
+        // The text holds a digit: only then may a natural order have numbers to read.
+        bool digits = false;
+    };
+    using TSortKeyMaker = std::function<TSortKey(const TDBItem &record, int column)>;
+    // Three-way, like TNodeCompare, for the keys of two records.
+    using TSortKeyCompare = std::function<int(const TSortKey &a, const TSortKey &b, int column)>;
 
     // The parent nodes a record is shown under; nullptr stands for the top level.
     using TParentsRule = std::function<QList<TViewNode *>(const TDBItem &record)>;
@@ -229,18 +241,29 @@ public:
     {
         m_sortBracket = std::move(bracket);
     }
+    // Record rows ordered by keys made once per record: a whole-list sort then compares
+    // keys lying side by side instead of walking from each row to its record at every
+    // comparison. The keys must order records exactly as the rule's compare does; without
+    // them every comparison goes through the compare.
+    void SetSortKeys(TSortKeyMaker make, TSortKeyCompare compare)
+    {
+        m_makeKey = std::move(make);
+        m_compareKeys = std::move(compare);
+    }
     bool HasSortRule() const { return bool(m_compare); }
     // Works out, unless known, the place of each of `records` (every record of the model's
     // kind, in catalog order) in a list sorted by the kept rule, as Build would place
     // them. Until a record, the columns or the rule change, sorts then go by these places
-    // instead of comparing texts, so a refiltered list is in order again at once.
+    // instead of comparing texts, so a refiltered list is in order again at once. Called
+    // inside the update bracket of a build, it also sorts the built rows.
     void PrepareOrder(const QList<const TDBItem *> &records);
-    // The same places read off the rows, when they are the top-level rows of all
-    // `recordCount` records without groups (a build that showed everything); cheaper.
-    void TakeOrderFromRows(int recordCount);
     bool HasOrder() const { return !m_order.isEmpty(); }
-    // The places are out of date (what the rule compares changed).
-    void ForgetOrder() { m_order.clear(); }
+    // The places are out of date (what the rule compares changed), and so may the rows be.
+    void ForgetOrder()
+    {
+        m_order.clear();
+        m_resortPending = true;
+    }
     int SortColumn() const { return m_sortColumn; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
 
@@ -265,10 +288,14 @@ private:
     TViewNode *Insert(TViewNode *parent, std::unique_ptr<TViewNode> node);
     int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
     bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
-    void SortChildren(TViewNode *node);
-    // Sorts the children by their records' places; false (nothing done) when a record
-    // child has none.
-    bool SortByOrder(TViewNode *node);
+    void SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order);
+    // Sorts the children by their records' places in `order`; false (nothing done) when a
+    // record child has none.
+    bool SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> &order);
+    // Places of `records` (no repeats) in key order: ties keep the given order when
+    // `distinct`, else share one place so that a stable sort leaves them as they stand.
+    QHash<const TDBItem *, int> RankByKeys(const QList<const TDBItem *> &records,
+                                           bool distinct) const;
     // SortChildren of the hidden root inside the sort bracket.
     void SortAll();
     // Drops node and its subtree from the live set and the record map (before they are
@@ -279,8 +306,9 @@ private:
     void DeleteNodesOf(const TDBItem &record);
     // Frees every node at once, inside an update bracket that has started its reset.
     void DropNodes();
-    // Starts the one reset of the current update bracket, on its first change.
-    void MarkReset();
+    // Starts the one reset of the current update bracket, on its first change; rows that
+    // only went away leave the rest in order, so `resort` is false for them.
+    void MarkReset(bool resort = true);
 
     // Closes the holes among node's children and brings their rows up to date.
     static void Tidy(TViewNode *node);
@@ -299,10 +327,16 @@ private:
     int m_updateDepth = 0;
     int m_rebuildDepth = 0;
     bool m_resetStarted = false;
+    // Rows were added or what they compare changed since the last sort: the end of an
+    // update bracket sorts only then, since rows that merely went away leave the rest in
+    // order.
+    bool m_resortPending = false;
     bool m_editable = false;
     bool m_draggable = false;
     TNodeCompare m_compare;
     std::function<void(bool)> m_sortBracket;
+    TSortKeyMaker m_makeKey;
+    TSortKeyCompare m_compareKeys;
     // PrepareOrder's places.
     QHash<const TDBItem *, int> m_order;
     int m_sortColumn = 0;

@@ -48,6 +48,52 @@ TEST_F(ListControllerTest, TreeGroupsByGenreAndYearWithUndefinedGroup)
     EXPECT_EQ(TopRows(), (QStringList{u"Comedy"_s, u"Horror"_s, u"SciFi"_s}));
 }
 
+// A switch sorts by the new view's own rule, records inside their groups too, and a search
+// typed in one view keeps narrowing in the next.
+TEST_F(ListControllerTest, ViewSwitchesSortByTheViewsRuleAndKeepTheSearch)
+{
+    settings.MovieGroups = {4};
+    settings.TreeSort = {5, 1}; // year, descending
+    Start(Films);
+    const auto firstGroupRows = [this] {
+        QStringList texts;
+        const QModelIndex group = Model()->index(0, 0);
+        for (int row = 0; row < Model()->rowCount(group); ++row)
+            texts.append(Model()->index(row, 2, group).data().toString());
+        return texts;
+    };
+    const QString space = u"2001: A Space Odyssey"_s;
+    const struct
+    {
+        TViewMode view;
+        QString search;
+        QStringList top;
+        QStringList firstGroup; // tree only
+    } steps[] = {
+        {TViewMode::Tree, {}, {u"SciFi"_s, u"Horror"_s, u"Comedy"_s}, {u"Alien"_s, space}},
+        {TViewMode::Plain, {}, {u"28 Days Later"_s, space, u"Alien"_s, u"Brazil"_s}, {}},
+        {TViewMode::Plain, u"i"_s, {u"Alien"_s, u"Brazil"_s}, {}},
+        {TViewMode::Tree, u"i"_s, {u"SciFi"_s, u"Horror"_s, u"Comedy"_s}, {u"Alien"_s}},
+        {TViewMode::Tree, u"li"_s, {u"SciFi"_s, u"Horror"_s}, {u"Alien"_s}},
+        {TViewMode::Tree, {}, {u"SciFi"_s, u"Horror"_s, u"Comedy"_s}, {u"Alien"_s, space}},
+    };
+    for (const auto &step : steps) {
+        const QString name = u"%1 \"%2\""_s.arg(int(step.view)).arg(step.search);
+        if (MovieLists().View() != step.view) {
+            MovieLists().SetView(step.view);
+            MovieLists().Build();
+        }
+        if (host->filter.Text != step.search) {
+            host->filter.Text = step.search;
+            MovieLists().Refilter();
+        }
+        EXPECT_EQ(TopRows(), step.top) << name.toStdString();
+        if (step.view == TViewMode::Tree) {
+            EXPECT_EQ(firstGroupRows(), step.firstGroup) << name.toStdString();
+        }
+    }
+}
+
 TEST_F(ListControllerTest, HeaderClicksSortAndAreKept)
 {
     settings.MovieViewMode = 2;
