@@ -65,6 +65,9 @@ public:
     TViewMode View() const;
     // Stores the view in the settings; Build shows it.
     void SetView(TViewMode view);
+    // Whether records stand under group rows: in the tree view, and in the covers view
+    // (as sections) when grouping levels are set.
+    bool Grouped() const;
     // Rebuilds the rows from the catalog in the list's view, keeping the focused record.
     void Build();
     // Shows exactly the records that pass the filter, keeping the focused record while it
@@ -129,6 +132,11 @@ private:
     std::pair<int, Qt::SortOrder> SortRule() const;
     // The model sorts by that rule already.
     bool SortRuleKept() const;
+    // The view whose sort settings the card's field menus change: the tree's while the
+    // rows are grouped, else the plain view's.
+    TViewMode CardSortView() const;
+    // The covers view's size from the settings, and its changes stored back.
+    void PrepareCovers();
 
     const TRecordKind m_kind;
     TSettings &m_settings;
@@ -146,4 +154,5 @@ private:
     // While a whole list is built: the filter prepared once for all its records.
     const TFilter *m_batchFilter = nullptr;
     bool m_applyingColumns = false;
+    bool m_coversConnected = false;
 };
