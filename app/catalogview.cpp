@@ -279,12 +279,14 @@ void TCatalogList::SetViewMode(TViewMode view)
         setFocusProxy(wall);
         if (focused)
             wall->setFocus();
+        wall->scrollTo(currentIndex());
     } else if (m_covers && !m_covers->isHidden()) {
         const bool focused = m_covers->hasFocus();
         setFocusProxy(nullptr);
         m_covers->hide();
         if (focused)
             setFocus();
+        scrollTo(currentIndex());
     }
     // Rows change height: let the view measure again.
     scheduleDelayedItemsLayout();

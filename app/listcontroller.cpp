@@ -175,6 +175,24 @@ void TListController::Build()
     m_list->SelectFirst();
 }
 
+void TListController::SwitchView(TViewMode view)
+{
+    const TViewMode old = View();
+    const bool wasGrouped = Grouped();
+    const auto oldRule = SortRule();
+    SetView(view);
+    const bool sameRows = m_db && old != TViewMode::Grid && view != TViewMode::Grid
+                          && Grouped() == wasGrouped && SortRule() == oldRule && SortRuleKept();
+    if (!sameRows) {
+        Build();
+        return;
+    }
+    if (view == TViewMode::Covers)
+        PrepareCovers();
+    m_list->SetViewMode(view);
+    ShowSortIndicator();
+}
+
 bool TListController::Refilter()
 {
     if (!m_db)

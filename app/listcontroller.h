@@ -70,6 +70,9 @@ public:
     bool Grouped() const;
     // Rebuilds the rows from the catalog in the list's view, keeping the focused record.
     void Build();
+    // Stores the view and shows it: rebuilt, unless the rows stay the same (the plain, tree
+    // and covers views share their rows when grouping and sort rule agree).
+    void SwitchView(TViewMode view);
     // Shows exactly the records that pass the filter, keeping the focused record while it
     // passes, else focusing the first row; false when no row is left.
     bool Refilter();

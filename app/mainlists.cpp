@@ -121,8 +121,7 @@ bool TMainPrivate::SetListView(TListController &lists, TViewMode view)
     }
     // An edit in progress is kept before the rows go.
     m_edit->OnFocusLeaving(lists);
-    lists.SetView(view);
-    lists.Build();
+    lists.SwitchView(view);
     if (&lists == &Shown())
         ApplyListLayout();
     UpdateViewActions();

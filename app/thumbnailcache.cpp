@@ -146,7 +146,8 @@ void TThumbnailCache::BeginFrame()
 TThumbnailCache::TState TThumbnailCache::Lookup(const TDBItem &record, int side, QPixmap &pixmap)
 {
     const QByteArray &bytes = record.PictureBytes();
-    const QString file = record.PictureFile();
+    // Only a separately stored picture has a file; working its path out costs string work.
+    const QString file = record.Coverformat() == CoverFile ? record.PictureFile() : QString();
     if (bytes.isEmpty() && file.isEmpty())
         return TState::None;
     const TKey key{&record, Bucket(side)};
