@@ -13,6 +13,7 @@
 #include <QTextLayout>
 #include <QToolTip>
 
+#include "app/coverview.h"
 #include "app/listmodel.h"
 #include "catalog/image.h"
 #include "catalog/movie.h"
@@ -268,9 +269,49 @@ void TCatalogList::SetViewMode(TViewMode view)
             setColumnHidden(i, i != m_titleColumn);
         FitTitleColumn();
     }
+    const bool covers = view == TViewMode::Covers;
+    if (covers) {
+        TCoverView *wall = Covers();
+        const bool focused = hasFocus();
+        wall->setGeometry(rect());
+        wall->show();
+        wall->raise();
+        setFocusProxy(wall);
+        if (focused)
+            wall->setFocus();
+        wall->scrollTo(currentIndex());
+    } else if (m_covers && !m_covers->isHidden()) {
+        const bool focused = m_covers->hasFocus();
+        setFocusProxy(nullptr);
+        m_covers->hide();
+        if (focused)
+            setFocus();
+        scrollTo(currentIndex());
+    }
     // Rows change height: let the view measure again.
     scheduleDelayedItemsLayout();
     viewport()->update();
+}
+
+TCoverView *TCatalogList::Covers()
+{
+    if (!m_covers) {
+        m_covers = new TCoverView(this);
+        m_covers->hide();
+    }
+    return m_covers;
+}
+
+TCoverView *TCatalogList::CoversShown() const
+{
+    return m_covers && !m_covers->isHidden() ? m_covers : nullptr;
+}
+
+void TCatalogList::StartEditing()
+{
+    const TViewNode *node = m_model->NodeOf(currentIndex());
+    if (node && node->record && !IsSeries(node->record))
+        Schedule(true);
 }
 
 void TCatalogList::FitTitleColumn()
@@ -284,6 +325,8 @@ void TCatalogList::resizeEvent(QResizeEvent *event)
 {
     QTreeView::resizeEvent(event);
     FitTitleColumn();
+    if (m_covers)
+        m_covers->setGeometry(rect());
 }
 
 void TCatalogList::currentChanged(const QModelIndex &current, const QModelIndex &previous)

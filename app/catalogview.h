@@ -7,6 +7,7 @@
 
 #include "app/listcolumns.h"
 
+class TCoverView;
 class TDBItem;
 class TListModel;
 
@@ -71,6 +72,7 @@ public:
     TCatalogList(TListModel *model, int titleColumn, QWidget *parent = nullptr);
 
     TListModel *Model() const { return m_model; }
+    int TitleColumn() const { return m_titleColumn; }
     using QTreeView::edit;
     TListDelegate *Delegate() const { return m_delegate; }
     TViewMode ViewMode() const { return m_view; }
@@ -79,6 +81,13 @@ public:
     void SetViewMode(TViewMode view);
     // Widens the title column to the list (plain and tree views).
     void FitTitleColumn();
+    // The poster wall lying over the list in the covers view, made on first use. It shares
+    // the list's rows and selection and takes its keyboard focus while shown.
+    TCoverView *Covers();
+    // Whether the covers view is shown and made.
+    TCoverView *CoversShown() const;
+    // Opens the focused record's card for editing, as Enter and a double click do.
+    void StartEditing();
 
     // The node the 50 ms timer will hand on; nullptr when none is waiting.
     TViewNode *PendingNode() const { return m_timer.isActive() ? m_pendingNode : nullptr; }
@@ -154,4 +163,5 @@ private:
     bool m_pendingEdit = false;
     TDBItem *m_linkRecord = nullptr;
     bool m_editorOpen = false;
+    TCoverView *m_covers = nullptr;
 };

@@ -86,6 +86,8 @@ TViewMode ViewModeFromSetting(int value)
         return TViewMode::Tree;
     case 2:
         return TViewMode::Grid;
+    case 3:
+        return TViewMode::Covers;
     default:
         return TViewMode::Plain;
     }

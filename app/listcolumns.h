@@ -17,8 +17,8 @@ class QPalette;
 class TBaseMovie;
 class TActor;
 
-// The three views of a catalog list; the numbers are stored in the settings.
-enum class TViewMode { Plain = 0, Tree = 1, Grid = 2 };
+// The views of a catalog list; the numbers are stored in the settings.
+enum class TViewMode { Plain = 0, Tree = 1, Grid = 2, Covers = 3 };
 TViewMode ViewModeFromSetting(int value);
 
 // The column that shows a row's title (and a group row's caption): the title's and the

@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 
 #include "app/catalogview.h"
+#include "app/coverview.h"
 #include "app/grouping.h"
 #include "app/listmodel.h"
 #include "catalog/actor.h"
@@ -110,7 +111,7 @@ TListController::TListController(TRecordKind kind,
         return !m_filter || RecordPasses(record, *m_filter);
     });
     m_model->SetParentsRule([this](const TDBItem &record) -> QList<TViewNode *> {
-        if (View() != TViewMode::Tree)
+        if (!Grouped())
             return {nullptr};
         return m_groups->ParentsFor(record);
     });
@@ -163,12 +164,19 @@ void TListController::SetView(TViewMode view)
     (ForPeople() ? m_settings.PeopleViewMode : m_settings.MovieViewMode) = int(view);
 }
 
+bool TListController::Grouped() const
+{
+    const TViewMode view = View();
+    return view == TViewMode::Tree || (view == TViewMode::Covers && !m_groups->Levels().isEmpty());
+}
+
 void TListController::Build()
 {
     if (!m_db)
         return;
     TDBItem *previous = m_current;
     const TViewMode view = View();
+    const bool grouped = Grouped();
     const QList<const TDBItem *> records = AllRecords(*m_db, ForPeople());
     // One prepared filter for every record of the build.
     const TFilter filter(m_filter ? *m_filter : TFilterState());
@@ -182,7 +190,7 @@ void TListController::Build()
         m_model->BeginUpdate();
         m_model->Build(*m_db, [&] {
             PrepareColumns();
-            if (view == TViewMode::Tree)
+            if (grouped)
                 m_groups->BuildGroups(records);
         });
         ApplySort();
@@ -190,6 +198,8 @@ void TListController::Build()
         m_model->EndUpdate();
     }
 
+    if (view == TViewMode::Covers)
+        PrepareCovers();
     m_list->SetViewMode(view);
     if (view == TViewMode::Grid)
         ApplyGridColumns();
@@ -198,6 +208,24 @@ void TListController::Build()
     if (previous && previous->Shown() && m_list->SelectRecord(previous))
         return;
     m_list->SelectFirst();
+}
+
+void TListController::SwitchView(TViewMode view)
+{
+    const TViewMode old = View();
+    const bool wasGrouped = Grouped();
+    const auto oldRule = SortRule();
+    SetView(view);
+    const bool sameRows = m_db && old != TViewMode::Grid && view != TViewMode::Grid
+                          && Grouped() == wasGrouped && SortRule() == oldRule && SortRuleKept();
+    if (!sameRows) {
+        Build();
+        return;
+    }
+    if (view == TViewMode::Covers)
+        PrepareCovers();
+    m_list->SetViewMode(view);
+    ShowSortIndicator();
 }
 
 bool TListController::Refilter()
@@ -271,6 +299,8 @@ TSortSettings &TListController::SortState(TViewMode view)
         return people ? m_settings.PeopleTreeSort : m_settings.TreeSort;
     case TViewMode::Grid:
         return people ? m_settings.PeopleGridSort : m_settings.GridSort;
+    case TViewMode::Covers:
+        return SortState(CardSortView());
     case TViewMode::Plain:
         break;
     }
@@ -329,8 +359,7 @@ void TListController::SortByColumn(int column)
 
 Qt::SortOrder TListController::SortDirectionForItem(int item) const
 {
-    const TViewMode view = View() == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
-    const TSortSettings &state = SortState(view);
+    const TSortSettings &state = SortState(CardSortView());
     const int column = ForPeople() ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
     const bool ascending = state.SortDirection == 0;
     if (column == state.SortBy)
@@ -340,16 +369,33 @@ Qt::SortOrder TListController::SortDirectionForItem(int item) const
 
 void TListController::SortByItem(int item)
 {
-    // The cards stand beside the plain and tree views only.
-    const TViewMode view = View() == TViewMode::Tree ? TViewMode::Tree : TViewMode::Plain;
+    // The cards stand beside the plain, tree and covers views only.
+    const TViewMode view = CardSortView();
     TSortSettings &state = SortState(view);
     const int column = ForPeople() ? PeopleSortColumnForItem(item) : MovieSortColumnForItem(item);
     if (state.SortBy == column)
         state.SortDirection = state.SortDirection == 0 ? 1 : 0;
     else
         state.SortBy = column;
-    if (View() == view)
+    if (&SortState(View()) == &state)
         ApplySort();
+}
+
+TViewMode TListController::CardSortView() const
+{
+    return Grouped() ? TViewMode::Tree : TViewMode::Plain;
+}
+
+void TListController::PrepareCovers()
+{
+    TCoverView *covers = m_list->Covers();
+    covers->SetSide(m_settings.CoverSize);
+    covers->SetSliderHint(m_text(4301, u"Poster size (Ctrl+mouse wheel)"_s));
+    if (m_coversConnected)
+        return;
+    m_coversConnected = true;
+    connect(
+        covers, &TCoverView::SideChanged, this, [this](int side) { m_settings.CoverSize = side; });
 }
 
 QList<TColumnSettings> &TListController::ColumnStates()
@@ -542,7 +588,7 @@ void TListController::UpdatePosition(TDBItem *record, const TRowSnapshot &before
 {
     const TViewMode view = View();
     const bool snapshotOfRecord = before.record == record;
-    if (view == TViewMode::Tree && record->Kind() != TRecordKind::Episode && record->Shown()
+    if (Grouped() && record->Kind() != TRecordKind::Episode && record->Shown()
         && snapshotOfRecord) {
         QList<QStringList> now;
         for (int field : m_groups->Levels())

@@ -65,8 +65,14 @@ public:
     TViewMode View() const;
     // Stores the view in the settings; Build shows it.
     void SetView(TViewMode view);
+    // Whether records stand under group rows: in the tree view, and in the covers view
+    // (as sections) when grouping levels are set.
+    bool Grouped() const;
     // Rebuilds the rows from the catalog in the list's view, keeping the focused record.
     void Build();
+    // Stores the view and shows it: rebuilt, unless the rows stay the same (the plain, tree
+    // and covers views share their rows when grouping and sort rule agree).
+    void SwitchView(TViewMode view);
     // Shows exactly the records that pass the filter, keeping the focused record while it
     // passes, else focusing the first row; false when no row is left.
     bool Refilter();
@@ -129,6 +135,11 @@ private:
     std::pair<int, Qt::SortOrder> SortRule() const;
     // The model sorts by that rule already.
     bool SortRuleKept() const;
+    // The view whose sort settings the card's field menus change: the tree's while the
+    // rows are grouped, else the plain view's.
+    TViewMode CardSortView() const;
+    // The covers view's size from the settings, and its changes stored back.
+    void PrepareCovers();
 
     const TRecordKind m_kind;
     TSettings &m_settings;
@@ -146,4 +157,5 @@ private:
     // While a whole list is built: the filter prepared once for all its records.
     const TFilter *m_batchFilter = nullptr;
     bool m_applyingColumns = false;
+    bool m_coversConnected = false;
 };

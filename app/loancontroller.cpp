@@ -129,8 +129,7 @@ void TLoanController::LoanMovies()
     QList<TDBItem *> records = movies.SelectedRecordsBelowGroups();
     if (records.isEmpty())
         records.append(current);
-    const bool rebuild =
-        movies.View() == TViewMode::Tree && movies.Groups().Levels().contains(BorrowerGroupField);
+    const bool rebuild = movies.Grouped() && movies.Groups().Levels().contains(BorrowerGroupField);
     const bool byLabel = m_settings.LoanMediaLabel;
     const bool byId = m_settings.LoanID;
     QSet<TBaseMovie *> done;

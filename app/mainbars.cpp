@@ -169,6 +169,7 @@ void TMainPrivate::CreateActions()
         {"PlainViewAct", 0, "&Plain view", QKeySequence(u"Ctrl+F1"_s)},
         {"TreeViewAct", 0, "&Tree view", QKeySequence(u"Ctrl+F2"_s)},
         {"GridViewAct", 0, "&Grid view", QKeySequence(u"Ctrl+F3"_s)},
+        {"CoversViewAct", 0, "&Covers view", QKeySequence(u"Ctrl+F4"_s)},
         {"FindAct", 3747, "&Find", QKeySequence(u"Ctrl+F"_s)},
         {"HelpAct", 3748, "&Contents", QKeySequence(u"F1"_s)},
     };
@@ -183,7 +184,7 @@ void TMainPrivate::CreateActions()
         ->setShortcuts({QKeySequence(u"Ctrl+Alt+Y"_s),
                         QKeySequence(u"Ctrl+Return"_s),
                         QKeySequence(u"Ctrl+Enter"_s)});
-    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"}) {
+    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct", "CoversViewAct"}) {
         QAction *action = Action(QString::fromLatin1(name));
         action->setCheckable(true);
         // Their captions are set from code, not by the window walk.
@@ -216,6 +217,7 @@ void TMainPrivate::ConnectActions()
     on("PlainViewAct", [this] { SetListView(Shown(), TViewMode::Plain); });
     on("TreeViewAct", [this] { SetListView(Shown(), TViewMode::Tree); });
     on("GridViewAct", [this] { SetListView(Shown(), TViewMode::Grid); });
+    on("CoversViewAct", [this] { SetListView(Shown(), TViewMode::Covers); });
     on("OpenDBAct", [this] { m_session->OpenCatalogDialog(); });
     on("SaveDBAct", [this] { m_session->SaveCatalog(); });
     on("SaveAsDBAct", [this] { m_session->SaveCatalogAs(); });
@@ -309,7 +311,7 @@ void TMainPrivate::CreateMenus()
     SetTag(m_ui->ViewMenu, 103);
     m_ui->ViewMenu->addAction(Action(u"dbModeAct"_s));
     m_ui->ViewMenu->addSeparator();
-    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct"})
+    for (const char *name : {"PlainViewAct", "TreeViewAct", "GridViewAct", "CoversViewAct"})
         m_ui->ViewMenu->addAction(Action(QString::fromLatin1(name)));
 
     m_ui->ToolsMenu = bar->addMenu(u"&Tools"_s);

@@ -121,8 +121,7 @@ bool TMainPrivate::SetListView(TListController &lists, TViewMode view)
     }
     // An edit in progress is kept before the rows go.
     m_edit->OnFocusLeaving(lists);
-    lists.SetView(view);
-    lists.Build();
+    lists.SwitchView(view);
     if (&lists == &Shown())
         ApplyListLayout();
     UpdateViewActions();
@@ -136,9 +135,11 @@ void TMainPrivate::UpdateViewActions()
     Action(u"PlainViewAct"_s)->setEnabled(open);
     Action(u"TreeViewAct"_s)->setEnabled(open);
     Action(u"GridViewAct"_s)->setEnabled(open);
+    Action(u"CoversViewAct"_s)->setEnabled(open);
     Action(u"PlainViewAct"_s)->setChecked(view == TViewMode::Plain);
     Action(u"TreeViewAct"_s)->setChecked(view == TViewMode::Tree);
     Action(u"GridViewAct"_s)->setChecked(view == TViewMode::Grid);
+    Action(u"CoversViewAct"_s)->setChecked(view == TViewMode::Covers);
 }
 
 void TMainPrivate::ApplyListLayout()

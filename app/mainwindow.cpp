@@ -564,6 +564,7 @@ void TMainPrivate::UpdateModeTexts()
     Action(u"PlainViewAct"_s)->setText(Text(160, u"&Plain view"_s));
     Action(u"TreeViewAct"_s)->setText(Text(161, u"&Tree view"_s));
     Action(u"GridViewAct"_s)->setText(Text(162, u"&Grid view"_s));
+    Action(u"CoversViewAct"_s)->setText(Text(4300, u"&Covers view"_s));
     Action(u"LoanAct"_s)->setText(Text(1852, u"&Loan"_s));
 }
 
@@ -782,7 +783,7 @@ void TMainPrivate::ShowPreferences()
         const bool tree = lists->View() == TViewMode::Tree;
         if (tree && lists->Groups().Levels().isEmpty())
             SetListView(*lists, TViewMode::Plain);
-        else if (tree && groups)
+        else if ((tree || lists->View() == TViewMode::Covers) && groups)
             lists->Build();
         else if (titles)
             lists->ApplySort();

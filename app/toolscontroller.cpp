@@ -221,7 +221,7 @@ void TToolsController::EditMultipleMovies()
         return;
 
     const bool moves = MultiEditMovesRows(
-        *answer, lists.View() == TViewMode::Tree, lists.Groups().Levels(), m_settings.TitleFormat);
+        *answer, lists.Grouped(), lists.Groups().Levels(), m_settings.TitleFormat);
     TCatalogList *list = lists.List();
     list->FlushFocus();
     TDBItem *current = lists.Current();

@@ -210,9 +210,20 @@ bool Compress(TEncoder &encoder, const TImage &image, int quality)
     return true;
 }
 
-} // namespace
+// libjpeg picks the output size from scale_num/scale_denom, which may fail like any call.
+bool ComputeOutputSize(TDecoder &decoder)
+{
+    if (setjmp(decoder.Error.Jump))
+        return false;
+    jpeg_calc_output_dimensions(&decoder.Info);
+    return true;
+}
 
-TImage ReadJpeg(QByteArrayView bytes)
+// The whole picture, or with minWidth/minHeight above 0 the smallest of libjpeg's eighths
+// (1/8 to 8/8) that reaches that box in width or height, i.e. is no smaller than the picture
+// fitted into the box: the scaling happens inside the inverse DCT, so a thumbnail costs a
+// fraction of a full decode.
+TImage DecodeJpeg(QByteArrayView bytes, int minWidth, int minHeight)
 {
     if (bytes.isEmpty())
         return {};
@@ -252,10 +263,32 @@ TImage ReadJpeg(QByteArrayView bytes)
     default:
         return {};
     }
-    TImage image(static_cast<int>(width), static_cast<int>(height));
+    if (minWidth > 0 && minHeight > 0) {
+        int eighths = 1;
+        while (eighths < 8 && (width * eighths + 7) / 8 < minWidth
+               && (height * eighths + 7) / 8 < minHeight)
+            ++eighths;
+        info.scale_num = unsigned(eighths);
+        info.scale_denom = 8;
+    }
+    if (!ComputeOutputSize(decoder))
+        return {};
+    TImage image(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     if (image.IsNull() || !ReadPixels(decoder, image))
         return {};
     return image;
+}
+
+} // namespace
+
+TImage ReadJpeg(QByteArrayView bytes)
+{
+    return DecodeJpeg(bytes, 0, 0);
+}
+
+TImage ReadJpegScaled(QByteArrayView bytes, int minWidth, int minHeight)
+{
+    return DecodeJpeg(bytes, std::max(1, minWidth), std::max(1, minHeight));
 }
 
 QByteArray WriteJpeg(const TImage &image, int quality)

@@ -570,6 +570,7 @@ const TSettingsKey SettingsKeys[] = {
                 }}},
     {"MovieList"_L1, "DoUndefinedGroup"_L1, &S::MovieUndefinedGroup},
     {"PeopleList"_L1, "ViewMode"_L1, &S::PeopleViewMode},
+    {"Covers"_L1, "Size"_L1, &S::CoverSize},
     {"PeopleList"_L1,
      "Groups"_L1,
      TCustomKey{[](S &s, const TSettingsFile &f, const TReadContext &) {

@@ -210,6 +210,10 @@ struct TSettings
     QList<int> MovieGroups{1};
     bool MovieUndefinedGroup = true;
     int PeopleViewMode = 0;
+    // The poster height of the covers view in pixels (CoverSizeMin..CoverSizeMax), both lists.
+    static constexpr int CoverSizeMin = 80;
+    static constexpr int CoverSizeMax = 300;
+    int CoverSize = 160;
     QList<int> PeopleGroups{0};
     bool PeopleUndefinedGroup = true;
     // Internet
