@@ -549,6 +549,7 @@ void TMainPrivate::CommandUpdate()
     enable("NewMasterAct", writable);
     UpdateViewActions();
     m_transfers->UpdateActions(hasSelection);
+    UpdateUndoActions();
     UpdateWelcome();
 }
 
