@@ -7,15 +7,20 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/toolscontroller.h"
+#include "app/undocontroller.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/videodatabase.h"
+
+using namespace Qt::StringLiterals;
 
 TCardEdit::TCardEdit(ICommandHost &host, TRecordCommands &records, TToolsController &tools)
     : m_host(host)
     , m_records(records)
     , m_tools(tools)
 {}
+
+TCardEdit::~TCardEdit() = default;
 
 // ----- states --------------------------------------------------------------------------------
 
@@ -42,6 +47,9 @@ void TCardEdit::ResetEditState(TEditState state)
 {
     m_editState = state;
     m_snapshot = TEditSnapshot();
+    if (m_undoScope)
+        m_undoScope->Drop();
+    m_undoScope.reset();
     m_records.TakeNewRecord();
 }
 
@@ -59,12 +67,29 @@ void TCardEdit::ShowCurrent()
 
 void TCardEdit::TakeSnapshot()
 {
-    const TDBItem *record = m_host.Shown().Current();
+    TDBItem *record = m_host.Shown().Current();
     m_snapshot = TEditSnapshot();
     if (!record || !m_host.Database())
         return;
     m_snapshot.rows = m_host.Shown().Snapshot(*record);
     m_snapshot.modified = m_host.Database()->Modified();
+    m_undoScope = std::make_unique<TUndoScope>(m_host.Undo(), QString());
+    m_undoScope->Touch(record);
+}
+
+void TCardEdit::FinishUndoStep()
+{
+    if (!m_undoScope)
+        return;
+    if (TDBItem *record = m_host.Shown().Current()) {
+        const QString name = record->Kind() == TRecordKind::Person
+                                 ? static_cast<const TActor *>(record)->Name()
+                                 : static_cast<const TBaseMovie *>(record)->DisplayTitle();
+        m_undoScope->SetText(m_host.Text(4256, u"Edit \"%1\""_s).arg(name));
+    }
+    // Reset first: the push updates the commands, which look at the edit state.
+    std::unique_ptr<TUndoScope> scope = std::move(m_undoScope);
+    scope->Finish();
 }
 
 bool TCardEdit::StoreCardInput()
@@ -97,6 +122,7 @@ void TCardEdit::OnFocusLeaving(TListController &lists)
     if (!record)
         return;
     StoreCardInput();
+    FinishUndoStep();
     if (db->Modified()) {
         if (!lists.Model()->Passes(*record))
             record->SetShown(false);
@@ -148,6 +174,7 @@ void TCardEdit::OnCellEditFinished()
 {
     TDBItem *record = m_host.Shown().Current();
     TVideoDatabase *db = m_host.Database();
+    FinishUndoStep();
     if (record && db && db->Modified() && m_snapshot.rows.record == record)
         UpdatePosition(record);
     m_editColumn = -1;
@@ -161,6 +188,9 @@ void TCardEdit::OnMarkToggled(bool seenMark, bool checked)
     auto *movie = static_cast<TBaseMovie *>(movies.Current());
     if (!movie || m_host.ReadOnly() || m_host.PeopleMode())
         return;
+    TUndoScope step(m_host.Undo(),
+                    seenMark ? m_host.Text(4257, u"Seen"_s) : m_host.Text(4258, u"Wish list"_s));
+    step.Touch(movie);
     if (seenMark)
         movie->SetViewed(checked);
     else
@@ -203,6 +233,7 @@ void TCardEdit::ApplyEdits()
     if (m_editState != TEditState::Editing || !record)
         return;
     StoreCardInput();
+    FinishUndoStep();
     m_records.TakeNewRecord();
     SetEditState(TEditState::Viewing);
     if (!m_host.Database()->Modified())
@@ -237,10 +268,15 @@ void TCardEdit::CancelEdits()
                 neighbour = model->Child(node->Parent(), row - 1);
         }
         list->CloseCellEditor(false);
+        if (m_undoScope)
+            m_undoScope->Drop();
+        m_undoScope.reset();
         m_editState = TEditState::None;
         m_snapshot = TEditSnapshot();
         shown.SetCurrent(nullptr);
-        db->DeleteRecord(record);
+        TUndoController *undo = m_host.Undo();
+        if (!undo || !undo->WithdrawNew(record))
+            db->DeleteRecord(record);
         db->SetModified(before);
         ShowCurrent();
         if (!list->FocusNode(neighbour))
@@ -249,6 +285,9 @@ void TCardEdit::CancelEdits()
         return;
     }
     list->CloseCellEditor(false);
+    if (m_undoScope)
+        m_undoScope->Drop();
+    m_undoScope.reset();
     db->SetModified(modified);
     m_snapshot = TEditSnapshot();
     SetEditState(TEditState::Viewing);

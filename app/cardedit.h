@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include "app/commandhost.h"
 #include "app/listcontroller.h"
 
 class TDBItem;
 class TRecordCommands;
 class TToolsController;
+class TUndoScope;
 
 // The card's edit: the state of the shown list's current record (none, an empty list,
 // reading, editing) on the card or in a grid cell, and starting, applying and cancelling an
@@ -17,6 +20,7 @@ class TCardEdit
 {
 public:
     TCardEdit(ICommandHost &host, TRecordCommands &records, TToolsController &tools);
+    ~TCardEdit();
 
     TEditState EditState() const { return m_editState; }
     // Moves to another edit state, showing the card and the commands that follow.
@@ -50,6 +54,8 @@ public:
 private:
     void TakeSnapshot();
     void UpdatePosition(TDBItem *record);
+    // The edit's input, once stored, becomes one undo step named after the record.
+    void FinishUndoStep();
 
     ICommandHost &m_host;
     TRecordCommands &m_records;
@@ -64,4 +70,6 @@ private:
         bool modified = false;
     };
     TEditSnapshot m_snapshot;
+    // The fields of the edited record from the start of the edit.
+    std::unique_ptr<TUndoScope> m_undoScope;
 };

@@ -8,6 +8,7 @@ class IMainDialogs;
 class TCardEdit;
 class QWidget;
 class TListController;
+class TUndoController;
 class TVideoDatabase;
 class TWaitWindow;
 struct TFilterState;
@@ -56,4 +57,6 @@ public:
     virtual IMainDialogs &Dialogs() const = 0;
     // The parent of the dialogs and windows the commands open.
     virtual QWidget *Window() = 0;
+    // The open catalog's undo history; nullptr where commands are not recorded.
+    virtual TUndoController *Undo() { return nullptr; }
 };

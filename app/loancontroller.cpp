@@ -16,6 +16,7 @@
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
+#include "app/undocontroller.h"
 #include "catalog/basemovie.h"
 #include "catalog/daycount.h"
 #include "catalog/movie.h"
@@ -132,6 +133,9 @@ void TLoanController::LoanMovies()
     const bool rebuild = movies.Grouped() && movies.Groups().Levels().contains(BorrowerGroupField);
     const bool byLabel = m_settings.LoanMediaLabel;
     const bool byId = m_settings.LoanID;
+    TUndoScope step(
+        m_host.Undo(),
+        (returning ? m_host.Text(1853, u"&Return"_s) : m_host.Text(1852, u"&Loan"_s)).remove(u'&'));
     QSet<TBaseMovie *> done;
     QList<TBaseMovie *> changed;
     const auto handle = [&](TBaseMovie *movie) {
@@ -139,6 +143,7 @@ void TLoanController::LoanMovies()
             return;
         done.insert(movie);
         changed.append(movie);
+        step.Touch(movie);
         LoanOne(movie, returning, borrower, rebuild);
     };
 
@@ -164,6 +169,7 @@ void TLoanController::LoanMovies()
         }
     }
     m_loanCommand = false;
+    step.Finish();
 
     // Every movie the command changed leaves a list that the loan filter no longer lets it
     // into, not only the current one.

@@ -551,6 +551,7 @@ void TMainPrivate::CommandUpdate()
     enable("NewMasterAct", writable);
     UpdateViewActions();
     m_transfers->UpdateActions(hasSelection);
+    UpdateUndoActions();
     UpdateWelcome();
 }
 

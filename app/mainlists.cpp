@@ -17,6 +17,7 @@
 #include "app/mainui_p.h"
 #include "app/mainwindow_p.h"
 #include "app/recordcard.h"
+#include "app/undocontroller.h"
 #include "catalog/basemovie.h"
 #include "catalog/textrules.h"
 #include "catalog/videodatabase.h"
@@ -171,6 +172,8 @@ void TMainPrivate::OnCustomFieldAdded(int index)
 void TMainPrivate::OnCustomFieldDeleted(int index)
 {
     Movies().OnCustomFieldDeleted(index);
+    // The steps name custom values by their place.
+    m_undo->Clear();
     CustomColumnsChanged();
 }
 

@@ -5,6 +5,7 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/transfercontroller.h"
+#include "app/undocontroller.h"
 #include "app/webcontroller.h"
 #include "catalog/videodatabase.h"
 
@@ -57,6 +58,7 @@ void TMainPrivate::TSessionHost::CatalogClosing()
             card->ShowRecord(nullptr, false);
     }
     w.m_edit->ResetEditState(TEditState::None);
+    w.m_undo->SetCatalog(nullptr);
     w.m_web->ReleaseCatalog();
 }
 
@@ -64,6 +66,7 @@ void TMainPrivate::TSessionHost::CatalogRead()
 {
     TMainPrivate &w = *m_owner;
     w.ConnectEvents();
+    w.m_undo->SetCatalog(w.Database());
     w.AddCustomColumns();
     for (TListController *lists : w.m_lists)
         lists->Build();

@@ -51,6 +51,7 @@ public:
         return m_window.Shown().SelectedRecordsBelowGroups();
     }
     TDBItem *CreateRecord(int kind) override { return m_window.m_records->CreateRecord(kind); }
+    TUndoController *Undo() override { return m_window.m_undo.get(); }
     void KeepCardInput() override
     {
         if (m_window.Edit().EditState() == TEditState::Editing)

@@ -39,6 +39,7 @@
 #include "app/statsform.h"
 #include "app/toolscontroller.h"
 #include "app/transfercontroller.h"
+#include "app/undocontroller.h"
 #include "app/waitwindow.h"
 #include "app/webcontroller.h"
 #include "app/widefiledialog.h"
@@ -150,6 +151,7 @@ void TMainPrivate::CreateControllers()
     m_filters = std::make_unique<TFilterController>(*this, m_settings, m_language);
     m_transfers = std::make_unique<TTransferController>(
         *this, std::make_unique<TTransferHost>(*this), m_registry, m_settings, m_language);
+    m_undo = std::make_unique<TUndoController>(*this, nullptr);
 }
 
 TMainPrivate::~TMainPrivate()
@@ -165,6 +167,10 @@ TMainPrivate::~TMainPrivate()
     // The catalog's records remove their nodes from the models while it is destroyed.
     for (TListController *lists : m_lists)
         lists->SetCatalog(nullptr);
+    // An edit still open records no step.
+    if (m_edit)
+        m_edit->ResetEditState(TEditState::None);
+    m_undo->SetCatalog(nullptr);
     m_session->Release();
 }
 
@@ -355,6 +361,7 @@ void TMainPrivate::StartUp()
     CreateCentralArea();
     CreateStatusBar();
     ConnectCommands();
+    ConnectUndo();
 
     LoadSettings();
     // The new-episode dialog's copy choice starts from the settings just read.
@@ -492,6 +499,7 @@ void TMainPrivate::ApplySettings()
 
     ApplyListLook();
     ApplyCardSettings();
+    m_undo->SetLimit(m_settings.UndoLimit);
     if (Database()) {
         Database()->SetPicsInFoldersSetting(m_settings.PicsInFolders);
         Database()->SetTextRules(TextRules());
@@ -523,6 +531,7 @@ void TMainPrivate::TranslateCodeTexts()
     // The cards were made before the language was chosen.
     m_ui->MovieFrame->Retranslate();
     m_ui->PeopleFrame->Retranslate();
+    UpdateUndoActions();
 }
 
 void TMainPrivate::TranslateAll()
@@ -616,8 +625,10 @@ void TMainPrivate::ConnectEvents()
 {
     Database()->OnModifiedChanged = [this](bool modified) {
         Action(u"SaveDBAct"_s)->setEnabled(modified);
-        if (!modified)
+        if (!modified) {
             m_session->OnNotModified();
+            m_undo->MarkClean();
+        }
         UpdateTitle();
     };
     Database()->OnShownCountChanged = [this] { UpdateStatusBar(); };

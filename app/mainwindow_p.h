@@ -27,6 +27,7 @@ class TShutdownSignals;
 class TStatsController;
 class TToolsController;
 class TTransferController;
+class TUndoController;
 class TWebController;
 struct TCardSettings;
 struct TMainUi;
@@ -65,6 +66,7 @@ public:
     QString Text(int number, const QString &defaultText) const override;
     IMainDialogs &Dialogs() const override { return *m_dialogs; }
     QWidget *Window() override { return &q; }
+    TUndoController *Undo() override { return m_undo.get(); }
 
     // The window's own side; TMain forwards what the program's main and the tests use.
     TListController &Movies() const { return *m_lists[0]; }
@@ -174,6 +176,9 @@ public:
     void ApplyCardSettings();
     // Commands.
     void ConnectCommands();
+    // Undo: the Edit menu's undo, redo and history, in step with the stack (mainundo.cpp).
+    void ConnectUndo();
+    void UpdateUndoActions();
 
     bool HandleSpace();
     bool HandleCardKey(int key);
@@ -217,4 +222,5 @@ public:
     std::unique_ptr<TToolsController> m_tools;
     std::unique_ptr<TRecordCommands> m_records;
     std::unique_ptr<TCardEdit> m_edit;
+    std::unique_ptr<TUndoController> m_undo;
 };

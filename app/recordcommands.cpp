@@ -14,6 +14,7 @@
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/recorddialogs.h"
+#include "app/undocontroller.h"
 #include "catalog/actor.h"
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
@@ -97,7 +98,12 @@ void TRecordCommands::NewRecord()
     if (m_host.ReadOnly() || !m_host.Database())
         return;
     m_newRecord.modifiedBefore = m_host.Database()->Modified();
+    // The new record's own fields are part of the step that adds it.
+    TUndoScope making(m_host.Undo(), {});
     m_newRecord.record = CreateRecord(m_host.PeopleMode() ? 1 : 0);
+    making.Drop();
+    if (m_newRecord.record && m_host.Undo())
+        m_host.Undo()->PushAdded(StepName(120, u"&New"_s), {m_newRecord.record});
     FocusNewRecord(m_newRecord.record);
 }
 
@@ -115,15 +121,18 @@ void TRecordCommands::ClearRecord()
             m_host.Text(1809, u"Clear all fields of the current record?"_s))) {
         return;
     }
+    TUndoScope step(m_host.Undo(), m_host.Text(4263, u"Clear"_s));
+    step.Touch(record);
     record->Clear();
     m_host.Edit().ShowCurrent();
     m_host.Shown().Model()->RecordChanged(record);
 }
 
-void TRecordCommands::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision)
+bool TRecordCommands::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision)
 {
+    bool removed = false;
     if (!m_settings.DeleteMovieFiles || decision == TFileDecision::NoToAll)
-        return;
+        return removed;
     for (const QString &entry : SplitAt(movie.Path(), u'|')) {
         const QString file = entry.trimmed();
         if (file.isEmpty() || !FileExistsQuiet(file))
@@ -137,13 +146,16 @@ void TRecordCommands::DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decisio
         if (decision == TFileDecision::No || decision == TFileDecision::NoToAll)
             break;
         QFile doomed(file);
-        if (!doomed.remove())
+        if (doomed.remove())
+            removed = true;
+        else
             m_host.Dialogs().ShowError(
                 m_host.Window(), m_host.Text(1802, u"Error"_s), doomed.errorString());
     }
     // Only the "to all" answers carry over to the next record.
     if (decision != TFileDecision::YesToAll && decision != TFileDecision::NoToAll)
         decision = TFileDecision::Yes;
+    return removed;
 }
 
 void TRecordCommands::DeleteRecords()
@@ -179,6 +191,34 @@ void TRecordCommands::DeleteRecords()
     // The row above the deleted block keeps the focus, not the row above its last row.
     TViewNode *focusNext =
         list->RowAfterDelete(nodes, QSet<const TDBItem *>(records.cbegin(), records.cend()));
+    if (TUndoController *undo = m_host.Undo(); undo && undo->Catalog()) {
+        // The records leave whole, kept by the undo step; files the user chose to delete
+        // cannot come back, so the history cannot bring their records back either.
+        bool filesRemoved = false;
+        std::vector<TDBItem *> doomed;
+        for (TDBItem *record : std::as_const(records)) {
+            const bool withMovie = record->Kind() == TRecordKind::Episode
+                                   && records.contains(static_cast<TEpisode *>(record)->Parent());
+            if (withMovie)
+                continue;
+            doomed.push_back(record);
+            if (record->Kind() == TRecordKind::Person)
+                continue;
+            filesRemoved |= DeleteMovieFiles(*static_cast<TBaseMovie *>(record), decision);
+            if (record->Kind() == TRecordKind::Movie) {
+                auto *series = static_cast<TMovie *>(record);
+                for (int e = series->EpisodeCount() - 1; e >= 0; --e)
+                    filesRemoved |= DeleteMovieFiles(*series->Episode(e), decision);
+            }
+        }
+        undo->RemoveRecords(StepName(125, u"&Delete"_s), doomed);
+        if (filesRemoved) {
+            undo->Clear();
+            m_host.ShowStatusText(
+                m_host.Text(4264, u"The movie files were deleted: the undo history was cleared"_s));
+        }
+        records.clear();
+    }
     for (TDBItem *record : std::as_const(records)) {
         // An episode may already be gone with its movie.
         if (record->Kind() == TRecordKind::Episode) {
@@ -225,6 +265,7 @@ void TRecordCommands::DuplicateRecord()
     if (m_host.Edit().EditState() == TEditState::Editing)
         m_host.Edit().ApplyEdits();
     TDBItem *copy = nullptr;
+    TUndoScope making(m_host.Undo(), {});
     if (current->Kind() == TRecordKind::Episode) {
         auto *episode = static_cast<TEpisode *>(current);
         TMovie *movie = episode->Parent();
@@ -238,6 +279,9 @@ void TRecordCommands::DuplicateRecord()
         if (copy)
             copy->Assign(*current);
     }
+    making.Drop();
+    if (copy && m_host.Undo())
+        m_host.Undo()->PushAdded(StepName(126, u"Du&plicate"_s), {copy});
     m_host.Shown().Model()->Resort();
     FocusNewRecord(copy);
 }
@@ -266,6 +310,7 @@ void TRecordCommands::NewEpisode()
         copy = answer->CopyMovieData;
         m_episodeCopy = copy;
     }
+    TUndoScope making(m_host.Undo(), {});
     TEpisode *episode = movie->AddEpisode();
     episode->SetDateadded(NowDays());
     episode->SetEpnum(number);
@@ -274,6 +319,9 @@ void TRecordCommands::NewEpisode()
         episode->SetTitle(QString());
         episode->SetOrigtitle(QString());
     }
+    making.Drop();
+    if (m_host.Undo())
+        m_host.Undo()->PushAdded(StepName(127, u"New &Epi&sode"_s), {episode});
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
     FocusNewRecord(episode);
 }
@@ -290,6 +338,8 @@ void TRecordCommands::SetRecordId()
                                                                   QString::number(movie->Num()));
     if (!typed)
         return;
+    TUndoScope step(m_host.Undo(), StepName(128, u"Set &ID"_s));
+    step.Touch(movie);
     movie->SetNum(ParseWhole(*typed).value_or(-1));
     m_host.Lists(TRecordKind::Movie).Model()->RecordChanged(movie);
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
@@ -318,6 +368,8 @@ void TRecordCommands::SetEpisodeNumber()
             m_host.Text(1866, u"The episode number must be a whole number."_s));
         return;
     }
+    TUndoScope step(m_host.Undo(), StepName(129, u"Set Episode Number"_s));
+    step.Touch(episode);
     episode->SetEpnum(*number);
     m_host.Lists(TRecordKind::Movie).Model()->RecordChanged(episode);
     m_host.Lists(TRecordKind::Movie).Model()->Resort();
@@ -336,6 +388,9 @@ void TRecordCommands::SetIdsOfSelection()
     if (!series)
         return;
     m_idSeries = *series;
+    // The renumbering is one step.
+    TUndoScope step(m_host.Undo(), StepName(130, u"Set &IDs for selected movies"_s));
+    step.TouchAll(records);
     m_host.Database()->SuspendReorder();
     qint64 next = series->Start;
     for (TDBItem *record : records) {
@@ -357,9 +412,11 @@ void TRecordCommands::SetSeen(bool viewed, double when)
 {
     if (m_host.ReadOnly() || m_host.PeopleMode())
         return;
+    TUndoScope step(m_host.Undo(), m_host.Text(4257, u"Seen"_s));
     for (TDBItem *record : m_host.Shown().SelectedRecordsBelowGroups()) {
         if (record->Kind() == TRecordKind::Person)
             continue;
+        step.Touch(record);
         auto *movie = static_cast<TBaseMovie *>(record);
         movie->SetViewed(viewed);
         movie->SetViewdate(when);
@@ -382,7 +439,10 @@ void TRecordCommands::ToggleBookmark()
     TDBItem *record = m_host.Shown().Current();
     if (!record)
         return;
+    TUndoScope step(m_host.Undo(), m_host.Text(4259, u"Bookmark"_s));
+    step.Touch(record);
     record->SetBookmark(!record->Bookmark());
+    step.Finish();
     TCatalogList *list = m_host.Shown().List();
     list->Model()->RecordChanged(record);
     // Repeated presses mark a run of rows.
@@ -414,13 +474,24 @@ void TRecordCommands::ClearBookmarks()
 {
     if (!m_host.Database())
         return;
+    TUndoScope step(m_host.Undo(), StepName(144, u"&Clear all bookmarks"_s));
     for (int i = 0; i < m_host.Database()->MovieCount(); ++i) {
         TMovie *movie = m_host.Database()->Movie(i);
+        if (movie->Bookmark())
+            step.Touch(movie);
         movie->SetBookmark(false);
-        for (int e = 0; e < movie->EpisodeCount(); ++e)
+        for (int e = 0; e < movie->EpisodeCount(); ++e) {
+            if (movie->Episode(e)->Bookmark())
+                step.Touch(movie->Episode(e));
             movie->Episode(e)->SetBookmark(false);
+        }
     }
     m_host.RepaintLists();
+}
+
+QString TRecordCommands::StepName(int number, const QString &english) const
+{
+    return m_host.Text(number, english).remove(u'&');
 }
 
 // ----- files -------------------------------------------------------------------------------

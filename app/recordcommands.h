@@ -64,8 +64,11 @@ public:
     TNewRecord TakeNewRecord();
 
 private:
-    void DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
+    // True when a file was removed.
+    bool DeleteMovieFiles(TBaseMovie &movie, TFileDecision &decision);
     void FocusNewRecord(TDBItem *record);
+    // A command's caption as the name of its undo step.
+    QString StepName(int number, const QString &english) const;
 
     ICommandHost &m_host;
     const TSettings &m_settings;

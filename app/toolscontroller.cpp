@@ -13,6 +13,7 @@
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
+#include "app/undocontroller.h"
 #include "app/waitwindow.h"
 #include "catalog/actor.h"
 #include "catalog/episode.h"
@@ -115,6 +116,9 @@ void TToolsController::RunRemoveDuplicates()
     RunWithWaitWindow([&](const TMaintenanceProgress &progress) {
         report = RemoveDuplicates(*db, *action, progress);
     });
+    // No step brings removed duplicates back yet: the steps before may name them.
+    if (TUndoController *undo = m_host.Undo(); undo && report.MoviesRemoved + report.PeopleRemoved)
+        undo->Clear();
 
     for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
         TListController *lists = &m_host.Lists(kind);
@@ -179,9 +183,18 @@ void TToolsController::RunRemoveBadFiles()
         m_host.Edit().ApplyEdits();
 
     TBadFileReport report;
+    TUndoScope step(m_host.Undo(), m_host.Text(1983, u"Remove bad file locations"_s));
+    TVideoDatabase &db = *m_host.Database();
+    for (int i = 0; i < db.MovieCount(); ++i) {
+        TMovie *movie = db.Movie(i);
+        step.Touch(movie);
+        for (int e = 0; e < movie->EpisodeCount(); ++e)
+            step.Touch(movie->Episode(e));
+    }
     RunWithWaitWindow([&](const TMaintenanceProgress &progress) {
-        report = RemoveBadFileLocations(*m_host.Database(), *options, progress);
+        report = RemoveBadFileLocations(db, *options, progress);
     });
+    step.Finish();
     TListModel *model = m_host.Lists(TRecordKind::Movie).Model();
     for (TBaseMovie *movie : std::as_const(report.Changed))
         model->RecordChanged(movie);
@@ -225,6 +238,8 @@ void TToolsController::EditMultipleMovies()
     TCatalogList *list = lists.List();
     list->FlushFocus();
     TDBItem *current = lists.Current();
+    TUndoScope step(m_host.Undo(), m_host.Text(4260, u"Edit %1 movies"_s).arg(movies.size()));
+    step.TouchAll(movies);
     if (moves)
         lists.Model()->BeginUpdate();
     for (TBaseMovie *movie : std::as_const(movies)) {

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -20,7 +21,10 @@
 #include "app/listcontroller.h"
 #include "app/listmodel.h"
 #include "app/maindialogs.h"
+#include "app/undocontroller.h"
 #include "app/windowimportui.h"
+#include "catalog/actor.h"
+#include "catalog/movie.h"
 #include "catalog/videodatabase.h"
 #include "host/importexport.h"
 #include "host/pluginregistry.h"
@@ -247,9 +251,32 @@ void TTransferController::RunImportPlugin(int index, const QString &fileName)
     if (m_commands.Edit().EditState() == TEditState::Editing)
         m_commands.Edit().ApplyEdits();
     TImportSummary summary;
+    // One undo step: the records the import adds and the fields its merges change.
+    TUndoScope step(m_commands.Undo(), m_commands.Text(175, u"Import"_s));
+    QSet<const TDBItem *> existing;
+    for (int i = 0; i < db->MovieCount(); ++i) {
+        step.Touch(db->Movie(i));
+        existing.insert(db->Movie(i));
+    }
+    for (int i = 0; i < db->PersonCount(); ++i) {
+        step.Touch(db->Person(i));
+        existing.insert(db->Person(i));
+    }
     m_commands.SetBusy(true);
     const Status status = RunImport(*db, m_registry.LibraryPath(index), ui, options, &summary);
     m_commands.SetBusy(false);
+    if (TUndoController *undo = m_commands.Undo()) {
+        std::vector<TDBItem *> added;
+        for (int i = 0; i < db->MovieCount(); ++i) {
+            if (!existing.contains(db->Movie(i)))
+                added.push_back(db->Movie(i));
+        }
+        for (int i = 0; i < db->PersonCount(); ++i) {
+            if (!existing.contains(db->Person(i)))
+                added.push_back(db->Person(i));
+        }
+        undo->PushImport(step.Text(), step, added);
+    }
     if (openFolder != m_host->InitialFolder(5))
         m_host->RememberFolder(5, openFolder);
     if (summary.ran)

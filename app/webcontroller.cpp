@@ -15,6 +15,7 @@
 
 #include "app/maindialogs.h"
 #include "app/prefs/prefsform.h"
+#include "app/undocontroller.h"
 #include "app/waitwindow.h"
 #include "catalog/daycount.h"
 #include "catalog/dbitem.h"
@@ -213,6 +214,10 @@ void TWebController::RunWebPlugin(int index)
     m_host->SetBusy(true);
     TDBItem *current = m_host->CurrentRecord(kind);
     const bool wasModified = db->Modified();
+    // The merged fields are one step; pictures stay as the merge left them.
+    TUndoScope step(m_host->Undo(), m_registry.Get(index).Name);
+    step.TouchAll(records);
+    step.Touch(current);
     if (records.size() >= 2) {
         // The processed records are selected again.
         m_host->ReselectRecords(m_webFlow->RunBatch(index, records));

@@ -17,6 +17,7 @@
 #include "logic/mainlogic.h"
 #include "views/cardhost.h"
 
+class TUndoController;
 class IMainDialogs;
 class QAction;
 class QToolBar;
@@ -98,6 +99,8 @@ public:
     virtual void OpenAddress(const QString &address) = 0;
     // The web search of engine `engine` for `text` (the movie master's search button).
     virtual void WebSearch(int engine, const QString &text) = 0;
+    // The open catalog's undo history; nullptr where merges are not recorded.
+    virtual TUndoController *Undo() { return nullptr; }
 };
 
 // The window's web and media commands: the web plug-ins' flow with its downloads and the

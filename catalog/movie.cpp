@@ -62,6 +62,25 @@ void TMovie::DeleteEpisode(TEpisode *episode)
         m_episodes.erase(it);
 }
 
+std::unique_ptr<TEpisode> TMovie::TakeEpisode(TEpisode *episode, int &index)
+{
+    auto it = std::find_if(m_episodes.begin(), m_episodes.end(), [episode](const auto &item) {
+        return item.get() == episode;
+    });
+    if (it == m_episodes.end())
+        return nullptr;
+    index = int(it - m_episodes.begin());
+    std::unique_ptr<TEpisode> taken = std::move(*it);
+    m_episodes.erase(it);
+    return taken;
+}
+
+void TMovie::InsertEpisode(std::unique_ptr<TEpisode> episode, int index)
+{
+    index = std::clamp(index, 0, EpisodeCount());
+    m_episodes.insert(m_episodes.begin() + index, std::move(episode));
+}
+
 void TMovie::ShowInViews()
 {
     TBaseMovie::ShowInViews();

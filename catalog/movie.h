@@ -25,6 +25,10 @@ public:
     int MaxEpisodeNumber() const;
     // Destroys episode when it belongs to this movie.
     void DeleteEpisode(TEpisode *episode);
+    // Hands an episode of this movie over whole, with its place (nullptr when not ours),
+    // and puts one back at a place; for undo.
+    std::unique_ptr<TEpisode> TakeEpisode(TEpisode *episode, int &index);
+    void InsertEpisode(std::unique_ptr<TEpisode> episode, int index);
 
     void WriteTo(TTagWriter &out) const override;
     void AddCustomValue() override;

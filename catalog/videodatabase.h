@@ -173,6 +173,22 @@ public:
     TDBItem *AddRecord(int kind, const QString &name = {}, bool stampDate = false);
     // Removes and destroys a record (a movie, a person or an episode); nullptr is ignored.
     void DeleteRecord(TDBItem *record);
+    // Undo keeps removed records whole. DetachRecord takes a record out as DeleteRecord does
+    // (hidden first, so lists drop its rows), but leaves its files and hands it over with its
+    // place; an empty record when it is not in the catalog. AttachRecord puts it back: a movie
+    // or person where its num or name sorts, an episode at its index in its movie, shown
+    // again (the lists' filter then decides). DropDetachedFiles removes the files a delete
+    // would have removed, for a detached record that will not come back; the modified
+    // state stays as it is.
+    struct TDetached
+    {
+        std::unique_ptr<TDBItem> record;
+        TMovie *parent = nullptr; // an episode's movie
+        int index = -1;           // an episode's place in it
+    };
+    TDetached DetachRecord(TDBItem *record);
+    TDBItem *AttachRecord(TDetached detached);
+    void DropDetachedFiles(TDBItem &record);
 
     int IndexOfPerson(const TActor *person) const;
     int IndexOfMovie(const TMovie *movie) const;

@@ -622,6 +622,7 @@ const TSettingsKey SettingsKeys[] = {
     {"Misc"_L1, "AutoIndexMode"_L1, &S::AutoIndexMode},
     {"Misc"_L1, "AutoSave"_L1, &S::AutoSave},
     {"Misc"_L1, "AutoSaveInterval"_L1, &S::AutoSaveInterval},
+    {"Misc"_L1, "UndoLimit"_L1, &S::UndoLimit},
 };
 
 template <class... F> struct TOverload : F...

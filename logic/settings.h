@@ -245,6 +245,8 @@ struct TSettings
     int AutoIndexMode = 0;
     bool AutoSave = true;
     int AutoSaveInterval = 15; // minutes
+    // Undo steps kept per catalog.
+    int UndoLimit = 100;
 };
 
 // The default visibility of movie card item n and the default of colour n.

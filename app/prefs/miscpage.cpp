@@ -19,6 +19,7 @@ constexpr int TextIndexMode = 892;
 constexpr int TextIndexModes = 893; // 3 items
 constexpr int TextAutoSave = 896;
 constexpr int TextAutoSaveInterval = 897;
+constexpr int TextUndoLimit = 4255;
 
 } // namespace
 
@@ -85,4 +86,12 @@ void TMiscPage::BuildAutoSave()
     saveRow->addStretch();
     Layout()->addLayout(saveRow);
     connect(autoSave, &QCheckBox::toggled, interval, &QWidget::setEnabled);
+
+    QSpinBox *undoLimit = NewSpin(this, u"UndoLimit"_s, 1, 1000);
+    Bind(undoLimit, &TSettings::UndoLimit);
+    auto *undoRow = new QHBoxLayout;
+    undoRow->addWidget(NewLabel(this, TextUndoLimit, u"Undo steps kept:"_s));
+    undoRow->addWidget(undoLimit);
+    undoRow->addStretch();
+    Layout()->addLayout(undoRow);
 }
