@@ -12,9 +12,7 @@
 
 extern char **environ;
 
-namespace {
-
-std::string_view Trimmed(std::string_view text)
+std::string_view TrimBlanks(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -24,8 +22,6 @@ std::string_view Trimmed(std::string_view text)
         text.remove_suffix(1);
     return text;
 }
-
-} // namespace
 
 std::string PluginConfigFolder()
 {
@@ -60,12 +56,12 @@ std::string SettingValue(const std::string &path, std::string_view key)
     std::string line;
     std::string value;
     while (std::getline(in, line)) {
-        const std::string_view text = Trimmed(line);
+        const std::string_view text = TrimBlanks(line);
         if (text.empty() || text.front() == '#')
             continue;
         const size_t equals = text.find('=');
-        if (equals != std::string_view::npos && Trimmed(text.substr(0, equals)) == key)
-            value = Trimmed(text.substr(equals + 1));
+        if (equals != std::string_view::npos && TrimBlanks(text.substr(0, equals)) == key)
+            value = TrimBlanks(text.substr(equals + 1));
     }
     return value;
 }
@@ -163,7 +159,7 @@ TChoiceAnswer ChooseOne(const std::string &title,
         return answer;
     answer.shown = true;
     bool ok = false;
-    const std::string_view chosen = Trimmed(RunProgram(args, true, ok));
+    const std::string_view chosen = TrimBlanks(RunProgram(args, true, ok));
     for (const TChoiceOption &option : options) {
         if (ok && chosen == option.key)
             answer.key = option.key;

@@ -15,6 +15,8 @@
 std::string PluginConfigFolder();
 // Creates `folder` and its parents; false when it is not a folder afterwards.
 bool MakeFolders(const std::string &folder);
+// `text` without leading blanks and trailing blanks and line ends.
+std::string_view TrimBlanks(std::string_view text);
 // The value of the last "key=value" line of a settings file ('#' starts a comment line);
 // empty when the file or the key is missing.
 std::string SettingValue(const std::string &path, std::string_view key);

@@ -26,21 +26,10 @@ constexpr std::array<TSeparatorName, 3> SeparatorNames = {{
     {TCsvSeparator::Tab, "tab", "Tab", "Tabulator"},
 }};
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty()
-           && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'
-               || text.back() == '\n'))
-        text.remove_suffix(1);
-    return text;
-}
-
 const TSeparatorName *ByKey(std::string_view key)
 {
     for (const TSeparatorName &name : SeparatorNames) {
-        if (Trimmed(key) == name.Key)
+        if (TrimBlanks(key) == name.Key)
             return &name;
     }
     return nullptr;
@@ -73,11 +62,11 @@ TCsvSeparator LoadSeparator()
     std::string line;
     TCsvSeparator separator = TCsvSeparator::Comma;
     while (std::getline(in, line)) {
-        const std::string_view text = Trimmed(line);
+        const std::string_view text = TrimBlanks(line);
         if (text.empty() || text.front() == '#')
             continue;
         const size_t equals = text.find('=');
-        if (equals != std::string_view::npos && Trimmed(text.substr(0, equals)) == "separator") {
+        if (equals != std::string_view::npos && TrimBlanks(text.substr(0, equals)) == "separator") {
             if (const TSeparatorName *name = ByKey(text.substr(equals + 1)))
                 separator = name->Separator;
         }
