@@ -22,13 +22,7 @@ namespace {
 
 using namespace wikidata;
 
-constexpr char SearchBase[] =
-    "https://www.wikidata.org/w/api.php?action=query&list=search&format=json&srlimit=20"
-    "&srsearch=";
-// Films and television series; the host puts the search text in place of %s.
-constexpr char SearchTemplate[] =
-    "https://www.wikidata.org/w/api.php?action=query&list=search&format=json&srlimit=20"
-    "&srsearch=%s%20haswbstatement:P31%3DQ11424|P31%3DQ5398426";
+constexpr const char *SearchTemplate = FilmSearchTemplate.data();
 
 constexpr size_t MaxCast = 30;
 

@@ -15,12 +15,8 @@ namespace {
 
 using namespace wikidata;
 
-constexpr char SearchBase[] =
-    "https://www.wikidata.org/w/api.php?action=query&list=search&format=json&srlimit=20"
-    "&srsearch=";
-constexpr char SearchTemplate[] =
-    "https://www.wikidata.org/w/api.php?action=query&list=search&format=json&srlimit=20"
-    "&srsearch=%s%20haswbstatement:P31%3DQ5";
+// Humans; the host puts the search text in place of %s.
+constexpr auto SearchTemplate = JoinText<char>(SearchBase, "%s%20haswbstatement:P31%3DQ5");
 constexpr int PhotoWidth = 400;
 
 constexpr char16_t DescriptionGerman[] = u"Personeninformationen von Wikidata holen";
@@ -289,7 +285,7 @@ int32_t GetUrl(TWebState &state, std::string_view recordUrls, const char **outUr
 {
     TSearchState &search = Search();
     search.lead.HandedOut(search.pending);
-    return NextUrl(state, search.pending, recordUrls, DetailsQuery, SearchTemplate, outUrl);
+    return NextUrl(state, search.pending, recordUrls, DetailsQuery, SearchTemplate.data(), outUrl);
 }
 
 // The biography's download failed: the person is filled with the item's description.

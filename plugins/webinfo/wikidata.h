@@ -16,6 +16,14 @@
 
 namespace wikidata {
 
+// The MediaWiki search of Wikidata; the search text follows the address.
+inline constexpr char SearchBase[] =
+    "https://www.wikidata.org/w/api.php?action=query&list=search&format=json&srlimit=20"
+    "&srsearch=";
+// Films and television series; the host puts the search text in place of %s.
+inline constexpr auto FilmSearchTemplate =
+    JoinText<char>(SearchBase, "%s%20haswbstatement:P31%3DQ11424|P31%3DQ5398426");
+
 using nlohmann::json;
 
 // The languages the data is asked for: the user's first, then English. The user's is
