@@ -6,39 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::string Utf8(std::u16string_view text)
-{
-    std::string utf8;
-    utf8.reserve(text.size() + text.size() / 4);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c < 0x80) {
-            utf8.push_back(char(c));
-            continue;
-        }
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00
-            && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x800) {
-            utf8.push_back(char(0xC0 | c >> 6));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            utf8.push_back(char(0xE0 | c >> 12));
-            utf8.push_back(char(0x80 | (c >> 6 & 0x3F)));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            utf8.push_back(char(0xF0 | c >> 18));
-            utf8.push_back(char(0x80 | (c >> 12 & 0x3F)));
-            utf8.push_back(char(0x80 | (c >> 6 & 0x3F)));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        }
-    }
-    return utf8;
-}
-
 bool TPartialFile::Open(const std::string &target)
 {
     Discard();

@@ -5,17 +5,10 @@
 #include <string_view>
 
 #include "plugins/common/pluginconfig.h"
+#include "plugins/common/unicodetext.h"
 
 // Pieces both export plug-ins share: text conversion, the settings folder and a file that
 // appears at its name only when complete.
-
-// UTF-16 from the host as UTF-8; an unpaired surrogate becomes U+FFFD. Written by hand
-// because std::filesystem's and <codecvt>'s conversions would export template symbols.
-std::string Utf8(std::u16string_view text);
-inline std::string Utf8(const char16_t *text)
-{
-    return Utf8(std::u16string_view(text ? text : u""));
-}
 
 // A file written as TARGET.partial and renamed over TARGET by Commit. Until then the
 // target is untouched; a failed write, Discard or the destructor (the plug-in unloaded

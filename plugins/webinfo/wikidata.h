@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "plugins/common/unicodetext.h"
 #include "webframe.h"
 
 // What the Wikidata plug-ins share: reading the JSON answers of the MediaWiki API and the
@@ -32,7 +33,6 @@ using nlohmann::json;
 // first request, so the environment is the one source they have.
 std::vector<std::string> DataLanguages();
 
-std::string Utf8(std::u16string_view text);
 std::u16string Utf16(std::string_view utf8);
 
 // The page as JSON; a discarded value (is_discarded()) when it is not JSON.
