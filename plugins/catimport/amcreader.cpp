@@ -6,6 +6,7 @@
 
 #include "amcxml.h"
 #include "plugin_api/ansi1252.h"
+#include "plugins/common/unicodetext.h"
 
 // The binary layout, as public descriptions of the format and independent readers of it
 // give it (versions in brackets: the part exists from that version on).
@@ -480,19 +481,8 @@ bool TAmcReader::LoadPictureFile(std::string_view name, std::string &bytes) cons
     std::u16string wide;
     AppendWindows1252(name, wide);
     std::string path;
-    for (const char16_t c : wide) {
-        const char32_t u = c == u'\\' ? u'/' : c;
-        if (u < 0x80) {
-            path.push_back(char(u));
-        } else if (u < 0x800) {
-            path.push_back(char(0xC0 | u >> 6));
-            path.push_back(char(0x80 | (u & 0x3F)));
-        } else {
-            path.push_back(char(0xE0 | u >> 12));
-            path.push_back(char(0x80 | (u >> 6 & 0x3F)));
-            path.push_back(char(0x80 | (u & 0x3F)));
-        }
-    }
+    for (const char16_t c : wide)
+        AppendCodePointUtf8(c == u'\\' ? u'/' : c, path);
     const bool absolute = path.front() == '/' || (path.size() > 1 && path[1] == ':');
     const std::string folder = m_folder.empty() ? std::string(".") : m_folder;
     // A path that only the catalog's machine has: its file may have come along into the
@@ -603,6 +593,14 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
     else if (path != movie.Source)
         AppendLabelled(comments, u"Source", text(movie.Source));
     AppendAmcText(movie, path, m_texts[PathSlot]);
+    // The host's movies carry no colour mark. The file holds only the tag's number (0 is
+    // none); which colour it shows is a setting of the program that wrote the file.
+    if (movie.ColorTag > 0) {
+        value.clear();
+        AppendDecimal(movie.ColorTag, value);
+        AppendLabelled(comments, u"Colour", value);
+        ++m_notes.ColourTags;
+    }
     AddFileLines(movie, comments);
 
     // The picture format slot stays empty: the host tells JPEG and PNG apart.

@@ -93,7 +93,7 @@ struct TAmcRecord
     int32_t Disks = -1;
     int32_t DateWatched = 0; // 4.2; as Date
     int64_t UserRating = -1; // 4.2; times 10, -1 = not set
-    int32_t ColorTag = -1;   // 4.1
+    int32_t ColorTag = -1;   // 4.1; 0 = none, -1 = not set
     bool Checked = false;
     // The texts are UTF-8 rather than Windows-1252 (records of the XML form).
     bool Utf8 = false;
@@ -150,6 +150,7 @@ struct TAmcImportNotes
     std::vector<std::u16string> CustomFieldNames; // of the fields that had values
     size_t Extras = 0;
     size_t ExtraPictures = 0;
+    size_t ColourTags = 0; // movies with a colour tag
 };
 
 struct TAmcXmlDocument;

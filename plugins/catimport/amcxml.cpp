@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "plugin_api/ansi1252.h"
+#include "plugins/common/unicodetext.h"
 
 // The XML form, as public sample files and independent readers of it show it:
 //   <AntMovieCatalog Format="..." Version="...">
@@ -12,7 +13,7 @@
 //       <CustomFieldsProperties ...><CustomField Tag Name Type .../></CustomFieldsProperties>
 //       <Contents>
 //         <Movie Number Checked ColorTag Date DateWatched UserRating Rating Year Length
-//                VideoBitrate AudioBitrate Disks Media MediaType Source Borrower
+//                VideoBitrate AudioBitrate Disks MediaLabel MediaType Source Borrower
 //                OriginalTitle TranslatedTitle FormattedTitle Director Producer Writer
 //                Composer Country Category Certification Actors URL Description Comments
 //                FilePath VideoFormat AudioFormat Resolution Framerate Languages Subtitles
@@ -26,28 +27,11 @@
 //   </AntMovieCatalog>
 // Long texts may come as child elements instead of attributes; ratings are decimals with
 // a point or a comma; dates are the writer's short date (day first, or ISO). Pictures are
-// files named by the Picture attribute, beside the XML file.
+// files named by the Picture attribute, beside the XML file. The file is UTF-8, UTF-16
+// (either byte order, known by its byte order mark or its first "<") or the 8-bit code
+// page its declaration names.
 
 namespace {
-
-void AppendCodePoint(char32_t c, std::string &out)
-{
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | c >> 6));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | c >> 12));
-        out.push_back(char(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | c >> 18));
-        out.push_back(char(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(char(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-}
 
 char Lower(char c)
 {
@@ -306,7 +290,7 @@ private:
                 if (!valid || code == 0 || code >= 0x110000 || (code >= 0xD800 && code < 0xE000))
                     out.append(text.substr(i, end - i + 1));
                 else
-                    AppendCodePoint(char32_t(code), out);
+                    AppendCodePointUtf8(char32_t(code), out);
             } else {
                 out.append(text.substr(i, end - i + 1));
             }
@@ -465,8 +449,9 @@ void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &mo
     movie.VideoBitrate = Int32Of(value("VideoBitrate"));
     movie.AudioBitrate = Int32Of(value("AudioBitrate"));
     movie.Disks = Int32Of(value("Disks"));
-    const std::string *media = value("Media");
-    movie.MediaLabel = TextOf(media ? media : value("MediaLabel"));
+    // The 3.x files call the label "Media"; their XML may too.
+    const std::string *label = value("MediaLabel");
+    movie.MediaLabel = TextOf(label ? label : value("Media"));
     const std::pair<std::string_view, std::string_view TAmcRecord::*> texts[] = {
         {"MediaType", &TAmcRecord::MediaType},
         {"Source", &TAmcRecord::Source},
@@ -534,6 +519,33 @@ void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &mo
     }
 }
 
+// The byte order of UTF-16 text: by its byte order mark, or without one by the zero
+// bytes around the "<" it starts with (the XML autodetection rule); none for 8-bit text.
+enum class TUtf16 { None, LittleEndian, BigEndian };
+
+TUtf16 Utf16Order(std::string_view bytes)
+{
+    if (StartsWith(bytes, "\xFF\xFE"))
+        return TUtf16::LittleEndian;
+    if (StartsWith(bytes, "\xFE\xFF"))
+        return TUtf16::BigEndian;
+    if (StartsWith(bytes, std::string_view("<\0", 2)))
+        return TUtf16::LittleEndian;
+    if (StartsWith(bytes, std::string_view("\0<", 2)))
+        return TUtf16::BigEndian;
+    return TUtf16::None;
+}
+
+// UTF-16 text as UTF-8 without its byte order mark; other text unchanged.
+std::string_view AsUtf8(std::string_view bytes, std::string &converted)
+{
+    const TUtf16 order = Utf16Order(bytes);
+    if (order == TUtf16::None)
+        return bytes;
+    converted = Utf8FromUtf16Bytes(bytes, order == TUtf16::BigEndian);
+    return converted;
+}
+
 // Skips a UTF-8 byte order mark and leading white space.
 std::string_view Trimmed(std::string_view bytes)
 {
@@ -567,6 +579,11 @@ const TAmcXmlElement *TAmcXmlElement::Child(std::string_view name) const
 
 bool ParseAmcXml(std::string_view bytes, TAmcXmlDocument &document)
 {
+    // UTF-16 is known by its bytes, whatever its declaration says.
+    if (Utf16Order(bytes) != TUtf16::None) {
+        std::string utf8;
+        return TParser(Trimmed(AsUtf8(bytes, utf8))).Parse(document);
+    }
     bytes = Trimmed(bytes);
     const std::string encoding = DeclaredEncoding(bytes);
     if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "iso-8859-1"
@@ -574,7 +591,7 @@ bool ParseAmcXml(std::string_view bytes, TAmcXmlDocument &document)
         std::string utf8;
         utf8.reserve(bytes.size() + bytes.size() / 8);
         for (const char c : bytes)
-            AppendCodePoint(RkAnsiToUnicode(static_cast<unsigned char>(c)), utf8);
+            AppendCodePointUtf8(RkAnsiToUnicode(static_cast<unsigned char>(c)), utf8);
         return TParser(utf8).Parse(document);
     }
     return TParser(bytes).Parse(document);
@@ -582,7 +599,8 @@ bool ParseAmcXml(std::string_view bytes, TAmcXmlDocument &document)
 
 bool LooksLikeAmcXml(std::string_view head)
 {
-    head = Trimmed(head);
+    std::string converted;
+    head = Trimmed(AsUtf8(head, converted));
     return StartsWith(head, "<") && head.find("<AntMovieCatalog") != std::string_view::npos;
 }
 

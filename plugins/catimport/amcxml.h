@@ -10,8 +10,9 @@
 
 // A small XML reader for the XML form of Ant Movie Catalog files (plain C++, like the
 // binary reader). It knows elements, attributes, text, CDATA, comments, processing
-// instructions, the predefined entities and character references, and UTF-8 or
-// Windows-1252 (ISO-8859-1) as the declaration names; a DOCTYPE is skipped. It stops at
+// instructions, the predefined entities and character references, and UTF-8, UTF-16 or
+// Windows-1252 (ISO-8859-1) as the declaration or byte order mark names; a DOCTYPE is
+// skipped. It stops at
 // the first error, keeping what was complete before it, and never nests deeper than
 // MaxDepth. Everything it holds is UTF-8.
 struct TAmcXmlElement

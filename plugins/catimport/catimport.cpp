@@ -9,45 +9,12 @@
 #include "amcreader.h"
 #include "amcxml.h"
 #include "plugin_api/importu.h"
+#include "plugins/common/unicodetext.h"
 
 namespace {
 
 // The host's version numbers this plug-in was written for and accepts (above 9004).
 constexpr int32_t VersionSupported = 9005;
-
-// The host's UTF-16 file name as the UTF-8 bytes Linux file names are; an unpaired
-// surrogate becomes U+FFFD. Converted here because std::filesystem's own conversion from
-// char16_t would add exported template symbols to the plug-in.
-std::string Utf8FileName(std::u16string_view name)
-{
-    std::string utf8;
-    utf8.reserve(name.size() * 3);
-    for (size_t i = 0; i < name.size(); ++i) {
-        char32_t c = name[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00
-            && name[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            utf8.push_back(char(c));
-        } else if (c < 0x800) {
-            utf8.push_back(char(0xC0 | c >> 6));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            utf8.push_back(char(0xE0 | c >> 12));
-            utf8.push_back(char(0x80 | (c >> 6 & 0x3F)));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            utf8.push_back(char(0xF0 | c >> 18));
-            utf8.push_back(char(0x80 | (c >> 12 & 0x3F)));
-            utf8.push_back(char(0x80 | (c >> 6 & 0x3F)));
-            utf8.push_back(char(0x80 | (c & 0x3F)));
-        }
-    }
-    return utf8;
-}
 
 // The whole file into `bytes`; false for a missing file, a folder or another non-regular
 // file, a file over `limit`, or an unreadable one.
@@ -174,6 +141,14 @@ std::u16string NotesText(const TAmcImportNotes &notes, int32_t lang)
         }
         text += (text.empty() ? u"" : u" ") + extras;
     }
+    if (notes.ColourTags > 0) {
+        std::u16string colours =
+            german ? u"Die Farbmarken von %1 Filmen stehen als \"Colour: Nummer\" im Kommentar."
+                   : u"The colour tags of %1 movies were added to the comments as \"Colour: "
+                     u"number\".";
+        Fill(colours, u"%1", Number(notes.ColourTags));
+        text += (text.empty() ? u"" : u" ") + colours;
+    }
     return text;
 }
 
@@ -245,7 +220,7 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL CheckImportFile(const char16_t *
     try {
         message.clear();
         const std::u16string_view name = fileName ? fileName : u"";
-        const std::filesystem::path path = Utf8FileName(name);
+        const std::filesystem::path path = Utf8(name);
         std::error_code error;
         // Enough for the signature, and for the XML form's root element after its prolog.
         std::string head(4096, '\0');
@@ -287,7 +262,7 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL Parse(const char16_t *fileName,
             return;
         g_notes = {};
         std::string bytes;
-        const std::filesystem::path path = Utf8FileName(fileName);
+        const std::filesystem::path path = Utf8(fileName);
         if (!ReadWholeFile(path, bytes))
             return;
         // Pictures kept as files lie beside the catalog.

@@ -640,23 +640,25 @@ const std::u16string CustomLines =
 INSTANTIATE_TEST_SUITE_P(
     Versions,
     CatImportFields,
-    ::testing::Values(
-        TFieldsCase{40, {{SlotRating, u"7.9"}, {SlotComment, u"Mine" + CustomLines}}},
-        TFieldsCase{
-            41, {{SlotRating, u"7.9"}, {SlotScenario, u""}, {SlotComment, u"Mine" + CustomLines}}},
-        TFieldsCase{42,
-                    {{SlotRating, u"9.0"},
-                     {SlotOtherRating, u"7.9"},
-                     {SlotViewDate, u"2025-01-01"},
-                     {SlotViewed, u"True"},
-                     {SlotScenario, u"Tom Stoppard"},
-                     {SlotMpaa, u"R"},
-                     {SlotPath, u"D:\\Films\\brazil.mkv"},
-                     {SlotPicture, u""},
-                     {SlotComment,
-                      u"Mine\r\nComposer: Michael Kamen" + CustomLines
-                          + u"\r\nExtra: Trailer - http://t\r\nExtra: r - http://r\r\nExtra: "
-                            u"Stills"}}}),
+    ::testing::Values(TFieldsCase{40, {{SlotRating, u"7.9"}, {SlotComment, u"Mine" + CustomLines}}},
+                      TFieldsCase{41,
+                                  {{SlotRating, u"7.9"},
+                                   {SlotScenario, u""},
+                                   {SlotComment, u"Mine\r\nColour: 2" + CustomLines}}},
+                      TFieldsCase{
+                          42,
+                          {{SlotRating, u"9.0"},
+                           {SlotOtherRating, u"7.9"},
+                           {SlotViewDate, u"2025-01-01"},
+                           {SlotViewed, u"True"},
+                           {SlotScenario, u"Tom Stoppard"},
+                           {SlotMpaa, u"R"},
+                           {SlotPath, u"D:\\Films\\brazil.mkv"},
+                           {SlotPicture, u""},
+                           {SlotComment,
+                            u"Mine\r\nComposer: Michael Kamen\r\nColour: 2" + CustomLines
+                                + u"\r\nExtra: Trailer - http://t\r\nExtra: r - http://r\r\nExtra: "
+                                  u"Stills"}}}),
     [](const auto &info) { return "V" + std::to_string(info.param.version); });
 
 TEST_F(CatImport, NotesTheCustomFieldsAndExtrasOfTheLastImport)
@@ -668,7 +670,8 @@ TEST_F(CatImport, NotesTheCustomFieldsAndExtrasOfTheLastImport)
     EXPECT_EQ(std::u16string(notes(RK_LANG_ENGLISH)),
               u"The custom fields (Shelf, Copies, Boxed, Bought, Mood, Notes and U) were added "
               u"to the comments of 2 movies. 6 extras were listed with their titles and "
-              u"addresses in the comments. Their pictures (4) were not imported.");
+              u"addresses in the comments. Their pictures (4) were not imported. The colour "
+              u"tags of 2 movies were added to the comments as \"Colour: number\".");
     EXPECT_TRUE(std::u16string(notes(RK_LANG_GERMAN)).starts_with(u"Die eigenen Felder (Shelf"));
     ParseBytes(WriteAmcFile(35, {plain}));
     EXPECT_EQ(std::u16string(notes(RK_LANG_ENGLISH)), u"");
@@ -826,7 +829,8 @@ const std::map<int, std::u16string> Xml4Slots = {
     {SlotMpaa, u"PG"},
     {SlotPath, u"/m/x.mkv"},
     {22, u"<b>bold</b> & more"},
-    {SlotComment, u"Composer: C\r\nRegal: B2\r\nOther: x\r\nExtra: Trailer - http://t"}};
+    {SlotComment,
+     u"Composer: C\r\nColour: 3\r\nRegal: B2\r\nOther: x\r\nExtra: Trailer - http://t"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Files,
@@ -867,5 +871,89 @@ INSTANTIATE_TEST_SUITE_P(
                  {{SlotTitle, u"&#xD800;&#99999999999;&bogus;&"}},
                  1}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The same hand-written catalog in each encoding the program's XML form comes in.
+class CatImportXmlFile : public CatImport, public ::testing::WithParamInterface<const char *>
+{};
+
+TEST_P(CatImportXmlFile, ReadsEveryFieldWhateverTheEncoding)
+{
+    const QString path = QStringLiteral(RK_CATIMPORT_DATA "/") + QLatin1String(GetParam());
+    const char16_t *refusal =
+        Export<TCheckImportFileFunc>("CheckImportFile")(U16(path).c_str(), RK_LANG_ENGLISH);
+    EXPECT_TRUE(!refusal || !*refusal) << QString::fromUtf16(refusal).toStdString();
+    const auto movies = Parse(path);
+    ASSERT_EQ(movies.size(), 2u);
+    EXPECT_EQ(movies[0][SlotTitle], u"Brazil");
+    const std::map<int, std::u16string> expected = {
+        {SlotNum, u"2"},
+        {SlotTitle, u"Die fabelhafte Welt der Amélie 🎬"},
+        {SlotOrigTitle, u"Amélie"},
+        {SlotYear, u"2001"},
+        {5, u"Komödie"},
+        {SlotRating, u"9.0"},
+        {SlotOtherRating, u"7.5"},
+        {SlotScenario, u"Guillaume Laurant"},
+        {SlotDateAdded, u"2024-02-29"},
+        {SlotViewDate, u"2024-03-01"},
+        {22, u"Paris, 1997 & später"},
+        {SlotLength, u"122"},
+        {SlotVideoBitrate, u"1800"},
+        {SlotCount, u"1"},
+        {SlotType, u"DVD"},
+        {41, u"B12"},
+        {SlotComment,
+         u"Zeile eins\r\nZeile zwei\r\nComposer: Yann Tiersen\r\nSource: Geschenk\r\nColour: "
+         u"4\r\nRegal: B2\r\nExtra: Trailer - http://example.org/t"}};
+    for (const auto &[slot, text] : expected)
+        EXPECT_EQ(movies[1][slot], text) << "slot " << slot;
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings,
+                         CatImportXmlFile,
+                         ::testing::Values("format42.xml",
+                                           "format42_utf16le.xml",
+                                           "format42_utf16be.xml",
+                                           "format42_utf16le_nobom.xml"),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             name.erase(name.find('.'));
+                             return name;
+                         });
+
+// UTF-16 as the file's bytes: little-endian unless `bigEndian`, after a byte order mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = char(unit >> 8);
+        const char low = char(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+// What only UTF-16 can get wrong: broken pairs, a last odd byte, a declaration that lies.
+TEST_F(CatImport, ReadsBrokenUtf16AndLyingDeclarations)
+{
+    const std::u16string lone = u"<AntMovieCatalog><Catalog><Contents><Movie Number=\"1\" "
+                                u"OriginalTitle=\"a\xD800"
+                                u"b\xDC00\"/></Contents></Catalog>"
+                                u"</AntMovieCatalog>";
+    for (const bool bigEndian : {false, true}) {
+        const auto movies =
+            Parse(WriteFile(Utf16Bytes(lone, bigEndian) + 'x', QStringLiteral("u.xml")));
+        ASSERT_EQ(movies.size(), 1u);
+        EXPECT_EQ(movies[0][SlotTitle], u"a\uFFFDb\uFFFD");
+    }
+    // 8-bit text that calls itself UTF-16 is read as the 8-bit text it is.
+    const auto movies = Parse(WriteFile("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+                                        "<AntMovieCatalog><Catalog><Contents><Movie Number=\"1\" "
+                                        "OriginalTitle=\"Caf\xC3\xA9\"/></Contents></Catalog>"
+                                        "</AntMovieCatalog>",
+                                        QStringLiteral("d.xml")));
+    ASSERT_EQ(movies.size(), 1u);
+    EXPECT_EQ(movies[0][SlotTitle], u"Café");
+}
 
 } // namespace
