@@ -40,6 +40,7 @@
 #include "logic/mainlogic.h"
 #include "logic/settings.h"
 #include "logic/settingsfile.h"
+#include "tests/support/amcwriter.h"
 #include "tests/support/fakemaindialogs.h"
 #include "tests/support/widgettest.h"
 #include "views/screenmaker.h"
@@ -742,6 +743,42 @@ TEST_F(MainWindowTest, ImportSortsFocusesTheFirstImportedAndSaysWhatItDid)
     EXPECT_EQ(window->Shown().SelectedRecords(), QList<TDBItem *>{const_cast<TDBItem *>(current)});
     EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
               u"2 movies imported, 0 merged, 1 skipped; 1 person imported, 0 merged, 0 skipped"_s);
+}
+
+// What an Ant Movie Catalog file held beyond the record's fields is named in the status
+// bar after the import, so the user knows to look in the comments.
+TEST_F(MainWindowTest, ImportSaysWhereCustomFieldsAndExtrasWent)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_CATIMPORT_PATH),
+                            QDir(Program()).filePath(u"Plugins/catimport.so"_s)));
+    PortableSettings(MakeCatalog(u"first.rkd"_s, {u"Alien"_s}));
+    TAmcHeaderTexts header;
+    header.customFields = {{"S", "Shelf", "ftString", {}}};
+    TAmcMovie movie;
+    movie.number = 1;
+    movie.originalTitle = "Brazil";
+    movie.customValues = {"A3"};
+    movie.extras = {{false, "t", "Trailer", "", "http://t", "", "", "", "", ""}};
+    const std::string bytes = WriteAmcFile(42, {movie}, header);
+    const QString input = Path(u"old.amc"_s);
+    QFile in(input);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write(bytes.data(), qint64(bytes.size()));
+    in.close();
+    Start({u"-portable"_s});
+
+    dialogs->openAnswers.push_back(input);
+    window->findChild<QMenu *>(u"ImportMenu"_s)->actions().constFirst()->trigger();
+
+    ASSERT_EQ(window->Database()->MovieCount(), 2);
+    EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
+              u"1 movie imported, 0 merged, 0 skipped. The custom fields (Shelf) were added to "
+              u"the comments of 1 movies. 1 extras were listed with their titles and addresses "
+              u"in the comments."_s);
+    const TDBItem *current = window->Movies().Current();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->Comment(), u"Shelf: A3\r\nExtra: Trailer - http://t"_s);
 }
 
 TEST_F(MainWindowTest, MissingTextTableIsReportedAndBuiltInTextsStay)
