@@ -399,29 +399,43 @@ void TCatalogList::keyPressEvent(QKeyEvent *event)
     QTreeView::keyPressEvent(event);
 }
 
-void TCatalogList::mousePressEvent(QMouseEvent *event)
+bool TCatalogList::BeginLink(const QMouseEvent &event, const QModelIndex &index)
 {
     const Qt::KeyboardModifiers linkKeys = Qt::ControlModifier | Qt::ShiftModifier;
-    if (event->button() == Qt::LeftButton && (event->modifiers() & linkKeys) == linkKeys) {
-        // A link to this movie is being made: the focus stays on the movie being shown.
-        TDBItem *record = m_model->RecordOf(indexAt(event->position().toPoint()));
-        if (record && record->Kind() == TRecordKind::Movie) {
-            m_linkRecord = record;
-            event->accept();
-            return;
-        }
+    if (event.button() != Qt::LeftButton || (event.modifiers() & linkKeys) != linkKeys)
+        return false;
+    // A link to this movie is being made: the focus stays on the movie being shown.
+    TDBItem *record = m_model->RecordOf(index);
+    if (!record || record->Kind() != TRecordKind::Movie)
+        return false;
+    m_linkRecord = record;
+    return true;
+}
+
+bool TCatalogList::EndLink(const QModelIndex &index)
+{
+    if (!m_linkRecord)
+        return false;
+    TDBItem *record = m_linkRecord;
+    m_linkRecord = nullptr;
+    if (m_model->RecordOf(index) == record)
+        emit LinkRequested(record);
+    return true;
+}
+
+void TCatalogList::mousePressEvent(QMouseEvent *event)
+{
+    if (BeginLink(*event, indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
     }
     QTreeView::mousePressEvent(event);
 }
 
 void TCatalogList::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (m_linkRecord) {
-        TDBItem *record = m_linkRecord;
-        m_linkRecord = nullptr;
+    if (EndLink(indexAt(event->position().toPoint()))) {
         event->accept();
-        if (m_model->RecordOf(indexAt(event->position().toPoint())) == record)
-            emit LinkRequested(record);
         return;
     }
     QTreeView::mouseReleaseEvent(event);

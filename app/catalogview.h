@@ -112,6 +112,12 @@ public:
     bool FocusNode(TViewNode *node);
     // Whether a Ctrl+Shift+click is being held on a movie row.
     bool LinkDragging() const { return m_linkRecord != nullptr; }
+    // A Ctrl+Shift+press on a movie's row starts a link instead of a click; true when
+    // `event` did (the covers view hands its presses here too, with the tile's index).
+    bool BeginLink(const QMouseEvent &event, const QModelIndex &index);
+    // Ends a link being held, released over `index`: LinkRequested when that is still the
+    // movie's row. False when no link was held.
+    bool EndLink(const QModelIndex &index);
 
     // Clears the selection, scrolls to the record's first node and selects and focuses it.
     // False when the record has no node here.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QDrag>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +20,7 @@
 #include "app/thumbnailcache.h"
 #include "catalog/basemovie.h"
 #include "logic/settings.h"
+#include "views/translate.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +35,8 @@ constexpr int SliderWidth = 160;
 constexpr int WheelStep = 20;
 // The width of a state frame round the poster.
 constexpr int FrameWidth = 3;
+// The slider's text number: its tooltip follows the language with the window's texts.
+constexpr int SliderTag = 4310;
 
 QSize BoxSize(int side)
 {
@@ -57,7 +62,8 @@ TCoverView::TCoverView(TCatalogList *list)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(false);
+    // Records are dragged out as from the list; files dropped here go on to the window.
+    setDragDropMode(QAbstractItemView::DragOnly);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalScrollBar()->setSingleStep(20);
     // It hides the list below it: the slider's strip needs a background of its own, and
@@ -71,11 +77,19 @@ TCoverView::TCoverView(TCatalogList *list)
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TCoverView::MarkDirty);
     connect(m_model, &QAbstractItemModel::rowsMoved, this, &TCoverView::MarkDirty);
     connect(m_thumbnails, &TThumbnailCache::Ready, viewport(), [this] { viewport()->update(); });
+    // A series opened or closed in the list shows or hides its episodes here too.
+    const auto seriesToggled = [this](const QModelIndex &index) {
+        if (const TViewNode *node = m_model->NodeOf(index); node && !node->IsGroup())
+            MarkDirty();
+    };
+    connect(m_list, &QTreeView::expanded, this, seriesToggled);
+    connect(m_list, &QTreeView::collapsed, this, seriesToggled);
 
     m_slider->setObjectName(u"CoverSizeSlider"_s);
     m_slider->setRange(TSettings::CoverSizeMin, TSettings::CoverSizeMax);
     m_slider->setValue(m_side);
     m_slider->setFocusPolicy(Qt::NoFocus);
+    m_slider->setProperty(TagProperty, SliderTag);
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
         if (value == m_side)
             return;
@@ -171,6 +185,11 @@ void TCoverView::Relayout() const
         }
     };
     m_entries.reserve(size_t(m_model->NodeCount()));
+    const auto place = [&](TViewNode *node) {
+        m_entries.push_back({node, QRect(QPoint(gap + column * (tile.width() + gap), y), tile)});
+        if (++column == columns)
+            endRow();
+    };
     const auto walk = [&](const TViewNode *parent, const auto &self) -> void {
         for (TViewNode *node : m_model->Children(parent)) {
             if (node->IsGroup()) {
@@ -182,11 +201,12 @@ void TCoverView::Relayout() const
                 endRow();
                 continue;
             }
-            // Episodes stay inside their series: one poster per movie.
-            m_entries.push_back(
-                {node, QRect(QPoint(gap + column * (tile.width() + gap), y), tile)});
-            if (++column == columns)
-                endRow();
+            place(node);
+            // An open series is followed by its episodes, as the tree shows them below it.
+            if (m_model->ChildCount(node) > 0 && SeriesOpen(node)) {
+                for (TViewNode *episode : m_model->Children(node))
+                    place(episode);
+            }
         }
     };
     walk(nullptr, walk);
@@ -225,7 +245,7 @@ int TCoverView::EntryOf(const QModelIndex &index) const
 {
     EnsureLayout();
     const TViewNode *node = m_model->NodeOf(index);
-    // An episode has no tile of its own: its series stands for it.
+    // An episode of a closed series has no tile: its series stands for it.
     while (node && !m_entryOf.contains(node))
         node = node->Parent();
     return node ? m_entryOf.value(node, -1) : -1;
@@ -406,6 +426,43 @@ QRegion TCoverView::visualRegionForSelection(const QItemSelection &selection) co
     return region;
 }
 
+TViewNode *TCoverView::SeriesOf(const QModelIndex &index) const
+{
+    TViewNode *node = m_model->NodeOf(index);
+    if (node && !node->IsGroup() && m_model->ChildCount(node) == 0)
+        node = node->Parent();
+    return node && !node->IsGroup() && m_model->ChildCount(node) > 0 ? node : nullptr;
+}
+
+bool TCoverView::IsSeriesTile(const QModelIndex &index) const
+{
+    const TViewNode *node = m_model->NodeOf(index);
+    return node && node == SeriesOf(index);
+}
+
+bool TCoverView::SeriesOpen(const TViewNode *series) const
+{
+    // The tree keeps its expand state on the first column's index.
+    return m_list->isExpanded(m_model->IndexOf(series, 0));
+}
+
+bool TCoverView::OpenSeries(const QModelIndex &index, bool open, bool toggle)
+{
+    TViewNode *series = SeriesOf(index);
+    if (!series)
+        return false;
+    if (toggle)
+        open = !SeriesOpen(series);
+    const bool fromEpisode = m_model->NodeOf(index) != series;
+    m_list->setExpanded(m_model->IndexOf(series, 0), open);
+    if (!open && fromEpisode)
+        m_list->FocusNode(series);
+    EnsureLayout();
+    updateGeometries();
+    scrollTo(currentIndex());
+    return true;
+}
+
 void TCoverView::updateGeometries()
 {
     EnsureLayout();
@@ -504,6 +561,11 @@ void TCoverView::PaintTile(QPainter &painter, const TEntry &entry, const QRect &
     const QSize boxSize = BoxSize(m_side);
     const QRect box(rect.x() + Padding, rect.y() + Padding, boxSize.width(), boxSize.height());
     const QString title = index.data(Qt::DisplayRole).toString();
+    // Episodes stand on a tinted ground, so a series' tiles read as one run.
+    if (!selected && !marked && node.record->Kind() == TRecordKind::Episode) {
+        const QColor tint = palette().color(QPalette::Highlight);
+        painter.fillRect(rect, QColor(tint.red(), tint.green(), tint.blue(), 28));
+    }
 
     QPixmap pixmap;
     const TThumbnailCache::TState state = m_thumbnails->Lookup(*node.record, m_side, pixmap);
@@ -539,6 +601,9 @@ void TCoverView::PaintTile(QPainter &painter, const TEntry &entry, const QRect &
         painter.drawRect(poster.adjusted(1, 1, -2, -2));
     }
 
+    if (const int episodes = m_model->ChildCount(&node); episodes > 0)
+        PaintSeriesBadge(painter, box, episodes, SeriesOpen(&node));
+
     // The title and, for movies, the year below it.
     const QFontMetrics metrics = fontMetrics();
     const QColor textColour =
@@ -572,6 +637,28 @@ void TCoverView::PaintTile(QPainter &painter, const TEntry &entry, const QRect &
     }
 }
 
+void TCoverView::PaintSeriesBadge(QPainter &painter,
+                                  const QRect &box,
+                                  int episodes,
+                                  bool open) const
+{
+    // The episode count with an arrow: down while the episodes are shown, right while not.
+    const QString text = QString::number(episodes) + (open ? u" \u25BE"_s : u" \u25B8"_s);
+    const QFontMetrics metrics = fontMetrics();
+    const QRect badge(box.right() - metrics.horizontalAdvance(text) - 10,
+                      box.top() + 4,
+                      metrics.horizontalAdvance(text) + 6,
+                      metrics.height() + 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::ToolTipBase));
+    painter.drawRoundedRect(badge, 4, 4);
+    painter.setPen(palette().color(QPalette::ToolTipText));
+    painter.drawText(badge, Qt::AlignCenter | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
 void TCoverView::wheelEvent(QWheelEvent *event)
 {
     if (event->modifiers() & Qt::ControlModifier) {
@@ -602,21 +689,94 @@ void TCoverView::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        m_list->StartEditing();
+        // A series is not edited in place: Enter shows or hides its episodes.
+        if (IsSeriesTile(currentIndex()))
+            OpenSeries(currentIndex(), true, true);
+        else
+            m_list->StartEditing();
         event->accept();
         return;
+    case Qt::Key_Plus:
+    case Qt::Key_Minus:
+        if (OpenSeries(currentIndex(), event->key() == Qt::Key_Plus)) {
+            event->accept();
+            return;
+        }
+        break;
     default:
         break;
     }
     QAbstractItemView::keyPressEvent(event);
 }
 
+void TCoverView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressPoint = event->position().toPoint();
+    m_pressed = indexAt(m_pressPoint);
+    // Ctrl+Shift+click links the movie as in the list, leaving the focus where it is.
+    if (m_list->BeginLink(*event, m_pressed)) {
+        event->accept();
+        return;
+    }
+    QAbstractItemView::mousePressEvent(event);
+}
+
+void TCoverView::mouseMoveEvent(QMouseEvent *event)
+{
+    // While a link is held the pointer selects nothing.
+    if (m_list->LinkDragging()) {
+        event->accept();
+        return;
+    }
+    QAbstractItemView::mouseMoveEvent(event);
+}
+
+void TCoverView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_list->EndLink(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
+    QAbstractItemView::mouseReleaseEvent(event);
+}
+
 void TCoverView::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    if (m_list->LinkDragging()) {
+        event->accept();
+        return;
+    }
     const QModelIndex index = indexAt(event->position().toPoint());
     QAbstractItemView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && index.isValid() && index == currentIndex())
+    if (event->button() != Qt::LeftButton || !index.isValid() || index != currentIndex())
+        return;
+    // A double click on a series opens or closes it, as in the tree.
+    if (IsSeriesTile(index))
+        OpenSeries(index, true, true);
+    else
         m_list->StartEditing();
+}
+
+void TCoverView::startDrag(Qt::DropActions supportedActions)
+{
+    // The selected records travel as the list's drags carry them: one title cell a row.
+    QModelIndexList indexes;
+    for (const QModelIndex &row : selectionModel()->selectedRows(m_list->TitleColumn())) {
+        if (m_model->flags(row) & Qt::ItemIsDragEnabled)
+            indexes.append(row);
+    }
+    QMimeData *data = indexes.isEmpty() ? nullptr : m_model->mimeData(indexes);
+    if (!data)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    // The pressed tile, as drawn, goes with the pointer.
+    const QRect tile = visualRect(m_pressed) & viewport()->rect();
+    if (!tile.isEmpty()) {
+        drag->setPixmap(viewport()->grab(tile));
+        drag->setHotSpot(m_pressPoint - tile.topLeft());
+    }
+    drag->exec(supportedActions, Qt::CopyAction);
 }
 
 void TCoverView::focusInEvent(QFocusEvent *event)

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QHash>
+#include <QPersistentModelIndex>
 
 class QSlider;
 class TCatalogList;
@@ -15,7 +16,10 @@ struct TViewNode;
 // with their titles, group rows as section headers. It lies over the list it belongs to
 // and shares its model and selection, so the focused record, the selection, the card and
 // every record command stay the list's; keys and clicks that mean a command are handed to
-// the list. Thumbnails come from a TThumbnailCache; only visible tiles ask for them.
+// the list, and drags carry the list's records. A series opened in the list (its expand
+// state is the one of the tree) shows its episodes' tiles after its own; Enter, a double
+// click and +/- open and close it here. Thumbnails come from a TThumbnailCache; only
+// visible tiles ask for them.
 class TCoverView : public QAbstractItemView
 {
     Q_OBJECT
@@ -56,7 +60,11 @@ protected:
     void showEvent(QShowEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void dataChanged(const QModelIndex &topLeft,
@@ -84,13 +92,25 @@ private:
     int NextTile(int entry, int step) const;
     void PaintTile(QPainter &painter, const TEntry &entry, const QRect &rect);
     void PaintHeader(QPainter &painter, const TEntry &entry, const QRect &rect) const;
+    void PaintSeriesBadge(QPainter &painter, const QRect &box, int episodes, bool open) const;
     void PlaceSlider();
+    // The series row of the tile at `index` (an episode's series); nullptr for none.
+    TViewNode *SeriesOf(const QModelIndex &index) const;
+    bool IsSeriesTile(const QModelIndex &index) const;
+    bool SeriesOpen(const TViewNode *series) const;
+    // Opens, closes (or with `toggle` switches) the series at `index` in the list's expand
+    // state; false when the tile is no series or episode. An episode closed away hands the
+    // focus to its series.
+    bool OpenSeries(const QModelIndex &index, bool open, bool toggle = false);
 
     TCatalogList *m_list;
     TListModel *m_model;
     TThumbnailCache *m_thumbnails;
     QSlider *m_slider;
     int m_side = 160;
+    // Where the last press fell, for the drag's picture.
+    QPoint m_pressPoint;
+    QPersistentModelIndex m_pressed;
     mutable bool m_dirty = true;
     mutable std::vector<TEntry> m_entries;
     mutable QHash<const TViewNode *, int> m_entryOf;

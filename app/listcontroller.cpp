@@ -394,8 +394,16 @@ void TListController::PrepareCovers()
     if (m_coversConnected)
         return;
     m_coversConnected = true;
-    connect(
-        covers, &TCoverView::SideChanged, this, [this](int side) { m_settings.CoverSize = side; });
+    connect(covers, &TCoverView::SideChanged, this, [this](int side) {
+        m_settings.CoverSize = side;
+        emit CoverSizeChanged(side);
+    });
+}
+
+void TListController::ApplyCoverSize()
+{
+    if (TCoverView *covers = m_list->CoversShown())
+        covers->SetSide(m_settings.CoverSize);
 }
 
 QList<TColumnSettings> &TListController::ColumnStates()

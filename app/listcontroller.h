@@ -128,6 +128,13 @@ public:
     // Moves or repaints the record's rows after an edit: to new groups, and sorted again
     // when the sort column's text changed (`editColumn` is the grid cell that was edited).
     void UpdatePosition(TDBItem *record, const TRowSnapshot &before, int editColumn);
+    // Gives a covers view on screen the size in the settings (the user changed it in the
+    // other list's covers view: the size is one for both).
+    void ApplyCoverSize();
+
+signals:
+    // The user changed the covers view's size; the settings hold it already.
+    void CoverSizeChanged(int side);
 
 private:
     void Connect();

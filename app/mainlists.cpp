@@ -70,6 +70,10 @@ void TMainPrivate::ConnectList(TListController &lists)
     });
     QObject::connect(
         list, &TCatalogList::CellEditFinished, &q, [this] { m_edit->OnCellEditFinished(); });
+    QObject::connect(&lists, &TListController::CoverSizeChanged, &q, [this] {
+        for (TListController *other : m_lists)
+            other->ApplyCoverSize();
+    });
 }
 
 std::unique_ptr<TVideoDatabase> TMainPrivate::NewCatalog(const QString &fileName)
