@@ -300,7 +300,7 @@ private:
     // share a place, so a stable sort by places leaves them as they stand in either
     // direction. Fills m_ranks.
     void RankByKeys(const std::vector<const TDBItem *> &records);
-    // Whether m_ranks holds the sort column's place of every record with rows.
+    // Whether m_ranks holds the sort column's place of every record with rows (episodes aside).
     bool RanksCoverRows() const;
     // Every record with rows, once, in row order: a list sorted before by the same keys
     // then costs the sort few comparisons.
