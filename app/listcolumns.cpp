@@ -188,7 +188,9 @@ bool TMovieColumns::EditableColumn(int column)
 
 bool TMovieColumns::Editable(const TViewNode &node, int column) const
 {
-    return MovieOf(node) && EditableColumn(column) && column < ColumnCount();
+    // The tree view asks every row's first cell at each layout: the column is decided
+    // without reaching the record, which is rarely in the cache.
+    return EditableColumn(column) && column < ColumnCount() && MovieOf(node);
 }
 
 bool TMovieColumns::SetCellText(const TViewNode &node, int column, const QString &text)
@@ -319,7 +321,7 @@ QString TPeopleColumns::RecordText(const TActor &person, int column) const
 bool TPeopleColumns::Editable(const TViewNode &node, int column) const
 {
     const TPersonFieldInfo *field = PersonFieldAtColumn(column);
-    return PersonOf(node) && field && field->Editable;
+    return field && field->Editable && PersonOf(node);
 }
 
 bool TPeopleColumns::AcceptsText(const TViewNode &node, int column, const QString &text) const

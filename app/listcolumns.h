@@ -76,6 +76,7 @@ public:
     void SetGrid(bool grid) { m_grid = grid; }
     bool Grid() const { return m_grid; }
     void SetTitleFormat(const QString &format) { m_format = format; }
+    const QString &TitleFormat() const { return m_format; }
     // Texts 2200..2243 (missing ones keep the English caption) and the custom field names.
     void SetCaptions(const QStringList &fixed, const QStringList &customNames);
     void SetCustomNames(const QStringList &names) { m_customNames = names; }
@@ -120,6 +121,7 @@ public:
     void SetGrid(bool grid) { m_grid = grid; }
     bool Grid() const { return m_grid; }
     void SetTitleFormat(const QString &format) { m_format = format; }
+    const QString &TitleFormat() const { return m_format; }
     void SetCaptions(const QStringList &fixed);
 
     int ColumnCount() const override { return PeopleColumns; }

@@ -266,9 +266,18 @@ bool TListController::Refilter()
 
 void TListController::PrepareColumns()
 {
-    // The title format and columns below decide how rows compare.
-    m_model->ForgetOrder();
     const bool grid = View() == TViewMode::Grid;
+    // The title format and columns below decide how rows compare: the sort keys of a view
+    // switch that changes none of them still hold.
+    const bool keysKept =
+        m_peopleColumns
+            ? m_peopleColumns->Grid() == grid
+                  && m_peopleColumns->TitleFormat() == m_settings.PeopleTitleFormat
+            : m_movieColumns->Grid() == grid
+                  && m_movieColumns->TitleFormat() == m_settings.TitleFormat
+                  && (!m_db || m_movieColumns->CustomNames() == m_db->CustomFieldNames());
+    if (!keysKept)
+        m_model->ForgetOrder();
     const QString example = ShortDateText(DateToDays(QDate(1970, 5, 12)));
     m_list->Delegate()->SetRefusalHint(
         m_text(4000, u"This is not a date. Type it as %1 or as 1970-05-12."_s)

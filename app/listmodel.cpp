@@ -85,8 +85,10 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
                         : static_cast<TDBItem &>(*db.Movie(i));
     };
     BeginUpdate();
-    // `prepare` may change what the rule compares.
-    ForgetOrder();
+    // The places follow the rows built; the ranks stay unless `prepare` changes what the
+    // keys read (and says so through ForgetOrder).
+    m_order.clear();
+    m_resortPending = true;
     // Every row goes at once; hiding the records then finds no row left to delete.
     MarkReset();
     DropNodes();
@@ -570,11 +572,13 @@ int TListModel::InsertPlace(const TViewNode *parent, const TViewNode &node) cons
     return int(it - children.begin());
 }
 
-void TListModel::SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order)
+void TListModel::SortChildren(TViewNode *node,
+                              const QHash<const TDBItem *, int> &order,
+                              bool reversed)
 {
     Tidy(node);
     auto &children = node->m_children;
-    if (!SortByOrder(node, order)) {
+    if (!SortByOrder(node, order, reversed)) {
         std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
             return SortsBefore(*a, *b);
         });
@@ -582,11 +586,13 @@ void TListModel::SortChildren(TViewNode *node, const QHash<const TDBItem *, int>
     for (int i = 0, n = int(children.size()); i < n; ++i) {
         children[size_t(i)]->m_row = i;
         if (!children[size_t(i)]->m_children.empty())
-            SortChildren(children[size_t(i)].get(), order);
+            SortChildren(children[size_t(i)].get(), order, reversed);
     }
 }
 
-bool TListModel::SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> &order)
+bool TListModel::SortByOrder(TViewNode *node,
+                             const QHash<const TDBItem *, int> &order,
+                             bool reversed) const
 {
     if (order.isEmpty())
         return false;
@@ -605,9 +611,9 @@ bool TListModel::SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> 
     keyed.reserve(children.size());
     for (size_t i = 0; i < children.size(); ++i)
         keyed.emplace_back(places[i], std::move(children[i]));
-    std::stable_sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+    std::stable_sort(keyed.begin(), keyed.end(), [this, reversed](const auto &a, const auto &b) {
         if (a.first >= 0 && b.first >= 0)
-            return a.first < b.first;
+            return reversed ? b.first < a.first : a.first < b.first;
         return SortsBefore(*a.second, *b.second);
     });
     for (size_t i = 0; i < children.size(); ++i)
@@ -615,32 +621,63 @@ bool TListModel::SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> 
     return true;
 }
 
-QHash<const TDBItem *, int> TListModel::RankByKeys(const QList<const TDBItem *> &records,
-                                                   bool distinct) const
+void TListModel::RankByKeys(const std::vector<const TDBItem *> &records)
 {
+    const int column = m_sortColumn;
     std::vector<TSortKey> keys;
-    keys.reserve(size_t(records.size()));
+    keys.reserve(records.size());
     for (const TDBItem *record : records)
-        keys.push_back(m_makeKey(*record, m_sortColumn));
+        keys.push_back(m_makeKey(*record, column));
     const auto compare = [&](int a, int b) {
-        return m_compareKeys(keys[size_t(a)], keys[size_t(b)], m_sortColumn);
+        return m_compareKeys(keys[size_t(a)], keys[size_t(b)], column);
     };
     std::vector<int> sorted(keys.size());
     std::iota(sorted.begin(), sorted.end(), 0);
-    const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-        const int result = compare(a, b);
-        return ascending ? result < 0 : result > 0;
-    });
-    QHash<const TDBItem *, int> places;
-    places.reserve(qsizetype(sorted.size()));
+    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) { return compare(a, b) < 0; });
+    m_ranks.clear();
+    m_ranks.reserve(qsizetype(sorted.size()));
     int place = 0;
     for (size_t i = 0; i < sorted.size(); ++i) {
-        if (distinct || i == 0 || compare(sorted[i - 1], sorted[i]) != 0)
+        if (i == 0 || compare(sorted[i - 1], sorted[i]) != 0)
             place = int(i);
-        places.insert(records[sorted[i]], place);
+        m_ranks.insert(records[size_t(sorted[i])], place);
     }
-    return places;
+    m_rankColumn = column;
+}
+
+bool TListModel::RanksCoverRows() const
+{
+    if (m_rankColumn != m_sortColumn || m_ranks.isEmpty())
+        return false;
+    // Episodes may go without (a build ranks the records of the catalog's list only): a
+    // series then orders its few episodes through the rule's comparison.
+    for (auto it = m_recordNodes.keyBegin(); it != m_recordNodes.keyEnd(); ++it) {
+        if (!m_ranks.contains(*it) && (*it)->Kind() != TRecordKind::Episode)
+            return false;
+    }
+    return true;
+}
+
+std::vector<const TDBItem *> TListModel::RecordsInRowOrder() const
+{
+    std::vector<const TDBItem *> records;
+    records.reserve(size_t(m_recordNodes.size()));
+    std::vector<const TViewNode *> pending{m_root.get()};
+    while (!pending.empty()) {
+        const TViewNode *node = pending.back();
+        pending.pop_back();
+        for (const auto &child : node->m_children) {
+            // Holes of an update bracket are not closed yet.
+            if (!child)
+                continue;
+            // A record under several groups counts at its first node.
+            if (child->record && m_recordNodes.value(child->record) == child.get())
+                records.push_back(child->record);
+            if (!child->m_children.empty())
+                pending.push_back(child.get());
+        }
+    }
+    return records;
 }
 
 void TListModel::PrepareOrder(const QList<const TDBItem *> &records)
@@ -648,13 +685,32 @@ void TListModel::PrepareOrder(const QList<const TDBItem *> &records)
     if (!m_compare || !m_order.isEmpty())
         return;
     if (m_makeKey && m_compareKeys) {
-        QList<const TDBItem *> listed;
-        listed.reserve(records.size());
+        std::vector<const TDBItem *> listed;
+        listed.reserve(size_t(records.size()));
         for (const TDBItem *record : records) {
             if (record && Lists(*record))
-                listed.append(record);
+                listed.push_back(record);
         }
-        m_order = RankByKeys(listed, true);
+        const bool ranked = m_rankColumn == m_sortColumn && !m_ranks.isEmpty()
+                            && std::all_of(listed.begin(), listed.end(), [this](const auto *r) {
+                                   return m_ranks.contains(r);
+                               });
+        if (!ranked)
+            RankByKeys(listed);
+        // Every record a place of its own; equal ones in the given order either way.
+        std::vector<int> ranks(listed.size());
+        for (size_t i = 0; i < listed.size(); ++i)
+            ranks[i] = m_ranks.value(listed[i]);
+        std::vector<int> sorted(listed.size());
+        std::iota(sorted.begin(), sorted.end(), 0);
+        const bool ascending = m_sortOrder == Qt::AscendingOrder;
+        std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+            return ascending ? ranks[size_t(a)] < ranks[size_t(b)]
+                             : ranks[size_t(b)] < ranks[size_t(a)];
+        });
+        m_order.reserve(qsizetype(sorted.size()));
+        for (size_t i = 0; i < sorted.size(); ++i)
+            m_order.insert(listed[size_t(sorted[i])], int(i));
         return;
     }
     // Stand-in rows for every record, sorted as Build sorts the rows it makes.
@@ -685,10 +741,11 @@ void TListModel::SortAll()
     if (m_sortBracket)
         m_sortBracket(true);
     if (m_order.isEmpty() && m_makeKey && m_compareKeys) {
-        // Records sharing a place keep their rows' order, as a stable sort by the rule would.
-        SortChildren(m_root.get(), RankByKeys(m_recordNodes.keys(), false));
+        if (!RanksCoverRows())
+            RankByKeys(RecordsInRowOrder());
+        SortChildren(m_root.get(), m_ranks, m_sortOrder == Qt::DescendingOrder);
     } else {
-        SortChildren(m_root.get(), m_order);
+        SortChildren(m_root.get(), m_order, false);
     }
     if (m_sortBracket)
         m_sortBracket(false);
@@ -699,13 +756,20 @@ void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
     m_sortColumn = column;
     m_sortOrder = order;
     m_compare = std::move(compare);
-    ForgetOrder();
-    Resort();
+    // The places follow the direction; the ranks hold for either while the column stays.
+    m_order.clear();
+    m_resortPending = true;
+    SortNow();
 }
 
 void TListModel::Resort()
 {
     ForgetOrder();
+    SortNow();
+}
+
+void TListModel::SortNow()
+{
     if (!m_compare)
         return;
     if (Updating()) {

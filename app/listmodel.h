@@ -145,7 +145,8 @@ public:
     // Shows a record that passes the filter and hides one that does not.
     void ApplyFilter(TDBItem &record) const;
     // The list afresh from the catalog, in one update bracket: every record of the model's
-    // kind is hidden and the list emptied; `prepare` runs (the columns, the group nodes);
+    // kind is hidden and the list emptied; `prepare` runs (the columns, the group nodes; it
+    // calls ForgetOrder when it changes what the sort keys read);
     // then every record that passes the filter is shown, and groups left without records
     // are removed.
     void Build(const TVideoDatabase &db, const std::function<void()> &prepare = {});
@@ -262,6 +263,7 @@ public:
     void ForgetOrder()
     {
         m_order.clear();
+        m_ranks.clear();
         m_resortPending = true;
     }
     int SortColumn() const { return m_sortColumn; }
@@ -288,16 +290,25 @@ private:
     TViewNode *Insert(TViewNode *parent, std::unique_ptr<TViewNode> node);
     int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
     bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
-    void SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order);
+    // `reversed`: the places count from the end (ascending places, descending sort).
+    void SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order, bool reversed);
     // Sorts the children by their records' places in `order`; false (nothing done) when a
     // record child has none.
-    bool SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> &order);
-    // Places of `records` (no repeats) in key order: ties keep the given order when
-    // `distinct`, else share one place so that a stable sort leaves them as they stand.
-    QHash<const TDBItem *, int> RankByKeys(const QList<const TDBItem *> &records,
-                                           bool distinct) const;
+    bool
+    SortByOrder(TViewNode *node, const QHash<const TDBItem *, int> &order, bool reversed) const;
+    // Ascending places of `records` (no repeats) by the keys of the sort column; equal keys
+    // share a place, so a stable sort by places leaves them as they stand in either
+    // direction. Fills m_ranks.
+    void RankByKeys(const std::vector<const TDBItem *> &records);
+    // Whether m_ranks holds the sort column's place of every record with rows (episodes aside).
+    bool RanksCoverRows() const;
+    // Every record with rows, once, in row order: a list sorted before by the same keys
+    // then costs the sort few comparisons.
+    std::vector<const TDBItem *> RecordsInRowOrder() const;
     // SortChildren of the hidden root inside the sort bracket.
     void SortAll();
+    // Sorts by the kept rule and tells the views, keeping the places that still hold.
+    void SortNow();
     // Drops node and its subtree from the live set and the record map (before they are
     // freed).
     void Forget(const TViewNode *node);
@@ -339,6 +350,11 @@ private:
     TSortKeyCompare m_compareKeys;
     // PrepareOrder's places.
     QHash<const TDBItem *, int> m_order;
+    // The records' ascending places by the keys of m_rankColumn, kept across sorts until
+    // what the keys read changes: turning the direction round or sorting by the same column
+    // again then compares no keys.
+    QHash<const TDBItem *, int> m_ranks;
+    int m_rankColumn = -1;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

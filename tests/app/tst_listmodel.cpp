@@ -401,6 +401,65 @@ TEST_F(ListModelTest, ForeignAndMissingHandlesAreRefused)
     EXPECT_FALSE(m_movies.Updating());
 }
 
+// Keys ordering records exactly as CompareByTitle does.
+TListModel::TSortKey TitleKey(const TDBItem &record, int)
+{
+    if (record.Kind() == TRecordKind::Episode)
+        return {double(static_cast<const TEpisode &>(record).Epnum()), {}};
+    return {0, static_cast<const TMovie &>(record).DisplayTitle().toCaseFolded()};
+}
+
+int CompareTitleKeys(const TListModel::TSortKey &a, const TListModel::TSortKey &b, int)
+{
+    if (a.number != b.number)
+        return a.number < b.number ? -1 : 1;
+    return a.text.compare(b.text);
+}
+
+// Keyed sorts keep what they worked out between sorts by the same column: equal rows must
+// still keep their order either way round, and an edited record must not sort by its old key.
+TEST_F(ListModelTest, KeyedSortsKeepTiesInOrderAndFollowEdits)
+{
+    m_movies.SetSortKeys(TitleKey, CompareTitleKeys);
+    QList<TMovie *> movies;
+    for (const QString &title : {u"Brazil"_s, u"alien"_s, u"Alien"_s, u"ALIEN"_s})
+        movies.append(AddMovie(title));
+    TMovie *series = movies.first();
+    for (int epnum : {3, 1, 2})
+        AddEpisode(series, epnum);
+    const struct
+    {
+        Qt::SortOrder order;
+        QString retitle; // "alien" gets this title first
+        QStringList rows;
+        QStringList episodes;
+    } steps[] = {
+        {Qt::AscendingOrder,
+         {},
+         {u"alien"_s, u"Alien"_s, u"ALIEN"_s, u"Brazil"_s},
+         {u"1"_s, u"2"_s, u"3"_s}},
+        {Qt::DescendingOrder,
+         {},
+         {u"Brazil"_s, u"alien"_s, u"Alien"_s, u"ALIEN"_s},
+         {u"3"_s, u"2"_s, u"1"_s}},
+        {Qt::AscendingOrder,
+         {},
+         {u"alien"_s, u"Alien"_s, u"ALIEN"_s, u"Brazil"_s},
+         {u"1"_s, u"2"_s, u"3"_s}},
+        {Qt::DescendingOrder,
+         u"Zorro"_s,
+         {u"Zorro"_s, u"Brazil"_s, u"Alien"_s, u"ALIEN"_s},
+         {u"3"_s, u"2"_s, u"1"_s}},
+    };
+    for (const auto &step : steps) {
+        if (!step.retitle.isEmpty())
+            movies.at(1)->SetTitle(step.retitle);
+        m_movies.Sort(0, step.order, CompareByTitle);
+        EXPECT_EQ(RowTexts(m_movies), step.rows) << step.retitle.toStdString();
+        EXPECT_EQ(RowTexts(m_movies, IndexFor(m_movies.FirstNodeOf(series))), step.episodes);
+    }
+}
+
 // The columns a list will get from the window: fixed captions and texts per node.
 class TThreeColumns : public ITextProvider
 {
