@@ -18,28 +18,6 @@ void ReadTable(const TRecord &record, std::span<const TInfo> fields, std::vector
         out.push_back(field.Value(record));
 }
 
-// Writes a value straight into the data member; false when the field has none or it holds
-// the value already.
-template <typename TRecord, typename TInfo>
-bool ForceMember(TRecord &record, const TInfo &field, const QVariant &value)
-{
-    bool changed = false;
-    std::visit(
-        [&](auto member) {
-            if (!member)
-                return;
-            auto &target = record.*member;
-            using T = std::remove_reference_t<decltype(target)>;
-            const T wanted = value.value<T>();
-            if (target == wanted)
-                return;
-            target = wanted;
-            changed = true;
-        },
-        field.Member);
-    return changed;
-}
-
 bool IsPerson(const TDBItem &record)
 {
     return record.Kind() == TRecordKind::Person;
@@ -104,10 +82,10 @@ bool ForceRecordValue(TDBItem &record, int field, const QVariant &value)
 {
     if (IsPerson(record)) {
         return size_t(field) < PersonFields().size()
-               && ForceMember(static_cast<TActor &>(record), PersonFields()[size_t(field)], value);
+               && PersonFields()[size_t(field)].StoreValue(static_cast<TActor &>(record), value);
     }
     return size_t(field) < MovieFields().size()
-           && ForceMember(static_cast<TBaseMovie &>(record), MovieFields()[size_t(field)], value);
+           && MovieFields()[size_t(field)].StoreValue(static_cast<TBaseMovie &>(record), value);
 }
 
 // ----- field step ----------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include "catalog/textrules.h"
 #include "catalog/textutils.h"
 
+static_assert(TActor::TextSlot(TPersonField::Url) < TTextFieldStore::MaxSlots);
+
 namespace {
 
 const QString &HumanTag()
@@ -39,29 +41,31 @@ std::unique_ptr<TActor> TActor::Create(IRecordOwner *owner)
 
 void TActor::SetName(const QString &value)
 {
-    if (value == m_name)
+    if (value == Name())
         return;
     if (m_owner)
         m_owner->MovePerson(this, value);
-    m_name = value;
+    SetFieldText(TPersonField::Name, value);
     MarkModified();
     if (const TTextRules *rules = TextRules())
-        m_name = rules->Name(m_name);
+        SetFieldText(TPersonField::Name, rules->Name(Name()));
 }
 
 void TActor::SetTransname(const QString &value)
 {
-    if (!StoreField(m_transname, value))
+    // A copy: `value` may be a text of this record, which the store moves as it changes.
+    const QString typed = value;
+    if (!StoreText(TextSlot(TPersonField::Transname), typed))
         return;
-    if (m_name.isEmpty())
-        SetName(value);
+    if (Name().isEmpty())
+        SetName(typed);
     if (const TTextRules *rules = TextRules())
-        m_transname = rules->Name(m_transname);
+        SetFieldText(TPersonField::Transname, rules->Name(Transname()));
 }
 
 void TActor::SetAltnames(const QString &value)
 {
-    StoreField(m_altnames, value);
+    StoreText(TextSlot(TPersonField::Altnames), value);
 }
 
 void TActor::SetBirthday(double value)
@@ -71,24 +75,24 @@ void TActor::SetBirthday(double value)
 
 void TActor::SetBirthplace(const QString &value)
 {
-    StoreField(m_birthplace, value);
+    StoreText(TextSlot(TPersonField::Birthplace), value);
 }
 
 void TActor::SetBio(const QString &value)
 {
-    if (StoreField(m_bio, value))
-        m_bio = RepairLineBreaks(m_bio);
+    if (StoreText(TextSlot(TPersonField::Bio), value))
+        SetFieldText(TPersonField::Bio, RepairLineBreaks(Bio()));
 }
 
 void TActor::SetFilmography(const QString &value)
 {
-    if (StoreField(m_filmography, value))
-        m_filmography = RepairLineBreaks(m_filmography);
+    if (StoreText(TextSlot(TPersonField::Filmography), value))
+        SetFieldText(TPersonField::Filmography, RepairLineBreaks(Filmography()));
 }
 
 void TActor::SetCategory(const QString &value)
 {
-    StoreField(m_category, value);
+    StoreText(TextSlot(TPersonField::Category), value);
 }
 
 void TActor::Clear()
@@ -96,7 +100,7 @@ void TActor::Clear()
     TDBItem::Clear();
     ClearFields(*this, PersonFields());
     // A person without a name is known by the translated name, which therefore stays.
-    if (!m_name.isEmpty())
+    if (!Name().isEmpty())
         SetTransname({});
 }
 
@@ -122,16 +126,18 @@ void TActor::ReadTag(const QString &name, const QString &value)
     // Read as stored, past the setters and their rules.
     std::visit(
         [&](auto member) {
-            auto &target = this->*member;
-            using T = std::remove_reference_t<decltype(target)>;
-            if constexpr (std::is_same_v<T, QString>)
-                target = value;
-            else if constexpr (std::is_same_v<T, double>)
-                target = FieldCodec::ParseFloat(value);
-            else if constexpr (std::is_same_v<T, bool>)
-                target = FieldCodec::ParseFlag(value, field->OnFailure != 0);
-            else
-                target = static_cast<T>(FieldCodec::ParseInt64(value, field->OnFailure));
+            if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                m_texts.Set(member.Index, value);
+            } else {
+                auto &target = this->*member;
+                using T = std::remove_reference_t<decltype(target)>;
+                if constexpr (std::is_same_v<T, double>)
+                    target = FieldCodec::ParseFloat(value);
+                else if constexpr (std::is_same_v<T, bool>)
+                    target = FieldCodec::ParseFlag(value, field->OnFailure != 0);
+                else
+                    target = static_cast<T>(FieldCodec::ParseInt64(value, field->OnFailure));
+            }
         },
         field->Member);
 }
@@ -145,20 +151,22 @@ void TActor::WriteTo(TTagWriter &out) const
             continue;
         std::visit(
             [&](auto member) {
-                const auto &value = this->*member;
-                using T = std::remove_cvref_t<decltype(value)>;
-                if constexpr (std::is_same_v<T, QString>) {
-                    if (!value.isEmpty())
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                    if (const QString &value = m_texts.Get(member.Index); !value.isEmpty())
                         AppendText(out, field.Tag, value);
-                } else if constexpr (std::is_same_v<T, double>) {
-                    if (value != 0)
-                        AppendFloat(out, field.Tag, value);
-                } else if constexpr (std::is_same_v<T, bool>) {
-                    if (value)
-                        AppendFlag(out, field.Tag, value);
                 } else {
-                    if (value != 0)
-                        AppendInt(out, field.Tag, value);
+                    const auto &value = this->*member;
+                    using T = std::remove_cvref_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, double>) {
+                        if (value != 0)
+                            AppendFloat(out, field.Tag, value);
+                    } else if constexpr (std::is_same_v<T, bool>) {
+                        if (value)
+                            AppendFlag(out, field.Tag, value);
+                    } else {
+                        if (value != 0)
+                            AppendInt(out, field.Tag, value);
+                    }
                 }
             },
             field.Member);
@@ -174,7 +182,7 @@ void TActor::VisitFields(const TFieldVisitor &visit) const
 {
     for (const TPersonFieldInfo &field : PersonFields()) {
         if (field.Write != TWriteRule::Common)
-            std::visit([&](auto member) { visit(field.Tag, this->*member); }, field.Member);
+            visit(field.Tag, field.StoredValue(*this));
     }
     TDBItem::VisitFields(visit);
 }

@@ -14,23 +14,23 @@ public:
     static std::unique_ptr<TActor> Create(IRecordOwner *owner);
     ~TActor() override;
 
-    const QString &Name() const { return m_name; }
+    const QString &Name() const { return FieldText(TPersonField::Name); }
     // The owner moves the person to its place for the new name first.
     void SetName(const QString &value);
-    const QString &Transname() const { return m_transname; }
+    const QString &Transname() const { return FieldText(TPersonField::Transname); }
     // A person without a name also takes the translated name as name.
     void SetTransname(const QString &value);
-    const QString &Altnames() const { return m_altnames; }
+    const QString &Altnames() const { return FieldText(TPersonField::Altnames); }
     void SetAltnames(const QString &value);
     double Birthday() const { return m_birthday; }
     void SetBirthday(double value);
-    const QString &Birthplace() const { return m_birthplace; }
+    const QString &Birthplace() const { return FieldText(TPersonField::Birthplace); }
     void SetBirthplace(const QString &value);
-    const QString &Bio() const { return m_bio; }
+    const QString &Bio() const { return FieldText(TPersonField::Bio); }
     void SetBio(const QString &value);
-    const QString &Filmography() const { return m_filmography; }
+    const QString &Filmography() const { return FieldText(TPersonField::Filmography); }
     void SetFilmography(const QString &value);
-    const QString &Category() const { return m_category; }
+    const QString &Category() const { return FieldText(TPersonField::Category); }
     void SetCategory(const QString &value);
 
     void ReadTag(const QString &name, const QString &value) override;
@@ -40,19 +40,21 @@ public:
     void Assign(const TDBItem &other) override;
     bool IsEmpty() const override;
 
+    // The slot of a text field in the record's text store.
+    static constexpr int TextSlot(TPersonField field) { return FirstOwnTextSlot + int(field); }
+
 protected:
-    // The field table reads and writes the catalog file through the data members.
+    // The field table reads and writes the catalog file past the setters.
     friend std::span<const TPersonFieldInfo> PersonFields();
 
-    explicit TActor(IRecordOwner *owner);
-    QString PictureName() const override { return m_name; }
+    const QString &FieldText(TPersonField field) const { return m_texts.Get(TextSlot(field)); }
+    bool SetFieldText(TPersonField field, const QString &value)
+    {
+        return m_texts.Set(TextSlot(field), value);
+    }
 
-    QString m_name;
-    QString m_transname;
-    QString m_altnames;
+    explicit TActor(IRecordOwner *owner);
+    QString PictureName() const override { return Name(); }
+
     double m_birthday = 0;
-    QString m_birthplace;
-    QString m_bio;
-    QString m_filmography;
-    QString m_category;
 };

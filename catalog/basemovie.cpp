@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+static_assert(TBaseMovie::TextSlot(TMovieField::Url) < TTextFieldStore::MaxSlots);
+
 TBaseMovie::TBaseMovie(TRecordKind kind, IRecordOwner *owner)
     : TDBItem(kind, owner)
     , m_viewed(!owner || owner->TextRules().NewMoviesSeen)
@@ -32,26 +34,26 @@ TBaseMovie::TBaseMovie(TRecordKind kind, IRecordOwner *owner)
 
 void TBaseMovie::SetTitle(const QString &value)
 {
-    if (!StoreField(m_title, value))
+    if (!StoreText(TextSlot(TMovieField::Title), value))
         return;
     if (const TTextRules *rules = TextRules())
-        m_title = rules->Title(m_title);
+        SetFieldText(TMovieField::Title, rules->Title(Title()));
 }
 
 void TBaseMovie::SetOrigtitle(const QString &value)
 {
-    if (value == m_origtitle)
+    if (value == Origtitle())
         return;
     // An original title that only repeats the title is not kept, and one that does is not
     // cleared.
-    if (m_origtitle.isEmpty() && value == m_title)
+    if (Origtitle().isEmpty() && value == Title())
         return;
-    if (m_origtitle == m_title && value.isEmpty())
+    if (Origtitle() == Title() && value.isEmpty())
         return;
-    m_origtitle = value;
+    SetFieldText(TMovieField::Origtitle, value);
     MarkModified();
     if (const TTextRules *rules = TextRules())
-        m_origtitle = rules->Title(m_origtitle);
+        SetFieldText(TMovieField::Origtitle, rules->Title(Origtitle()));
 }
 
 void TBaseMovie::SetLength(double value)
@@ -93,7 +95,7 @@ void TBaseMovie::SetViewdate(double value)
 
 void TBaseMovie::SetLoandate(double value)
 {
-    if (!m_loan.isEmpty())
+    if (!Loan().isEmpty())
         StoreField(m_loandate, value);
 }
 
@@ -104,23 +106,23 @@ void TBaseMovie::SetYear(int value)
 
 void TBaseMovie::SetDirector(const QString &value)
 {
-    StoreField(m_director, value);
+    StoreText(TextSlot(TMovieField::Director), value);
 }
 
 void TBaseMovie::SetActors(const QString &value)
 {
-    StoreField(m_actors, value);
+    StoreText(TextSlot(TMovieField::Actors), value);
 }
 
 void TBaseMovie::SetCountry(const QString &value)
 {
-    StoreField(m_country, value);
+    StoreText(TextSlot(TMovieField::Country), value);
 }
 
 void TBaseMovie::SetDescription(const QString &value)
 {
-    if (StoreField(m_description, value))
-        m_description = RepairLineBreaks(m_description);
+    if (StoreText(TextSlot(TMovieField::Description), value))
+        SetFieldText(TMovieField::Description, RepairLineBreaks(Description()));
 }
 
 void TBaseMovie::SetCount(int value)
@@ -130,7 +132,7 @@ void TBaseMovie::SetCount(int value)
 
 void TBaseMovie::SetType(const QString &value)
 {
-    StoreField(m_type, value);
+    StoreText(TextSlot(TMovieField::Type), value);
 }
 
 void TBaseMovie::SetImdbrating(double value)
@@ -140,27 +142,27 @@ void TBaseMovie::SetImdbrating(double value)
 
 void TBaseMovie::SetRip(const QString &value)
 {
-    StoreField(m_rip, value);
+    StoreText(TextSlot(TMovieField::Rip), value);
 }
 
 void TBaseMovie::SetLangs(const QString &value)
 {
-    StoreField(m_langs, value);
+    StoreText(TextSlot(TMovieField::Langs), value);
 }
 
 void TBaseMovie::SetTranslation(const QString &value)
 {
-    StoreField(m_translation, value);
+    StoreText(TextSlot(TMovieField::Translation), value);
 }
 
 void TBaseMovie::SetResolution(const QString &value)
 {
-    StoreField(m_resolution, value);
+    StoreText(TextSlot(TMovieField::Resolution), value);
 }
 
 void TBaseMovie::SetVideocodec(const QString &value)
 {
-    StoreField(m_videocodec, value);
+    StoreText(TextSlot(TMovieField::Videocodec), value);
 }
 
 void TBaseMovie::SetVideobitrate(int value)
@@ -170,7 +172,7 @@ void TBaseMovie::SetVideobitrate(int value)
 
 void TBaseMovie::SetAudiocodec(const QString &value)
 {
-    StoreField(m_audiocodec, value);
+    StoreText(TextSlot(TMovieField::Audiocodec), value);
 }
 
 void TBaseMovie::SetAudiobitrate(int value)
@@ -180,7 +182,7 @@ void TBaseMovie::SetAudiobitrate(int value)
 
 void TBaseMovie::SetRelease(const QString &value)
 {
-    StoreField(m_release, value);
+    StoreText(TextSlot(TMovieField::Release), value);
 }
 
 void TBaseMovie::SetSize(qint64 value)
@@ -190,17 +192,17 @@ void TBaseMovie::SetSize(qint64 value)
 
 void TBaseMovie::SetPath(const QString &value)
 {
-    StoreField(m_path, value);
+    StoreText(TextSlot(TMovieField::Path), value);
 }
 
 void TBaseMovie::SetMpaa(const QString &value)
 {
-    StoreField(m_mpaa, value);
+    StoreText(TextSlot(TMovieField::Mpaa), value);
 }
 
 void TBaseMovie::SetStudio(const QString &value)
 {
-    StoreField(m_studio, value);
+    StoreText(TextSlot(TMovieField::Studio), value);
 }
 
 void TBaseMovie::SetCode(int value)
@@ -210,7 +212,7 @@ void TBaseMovie::SetCode(int value)
 
 void TBaseMovie::SetSubs(const QString &value)
 {
-    StoreField(m_subs, value);
+    StoreText(TextSlot(TMovieField::Subs), value);
 }
 
 void TBaseMovie::SetFramerate(double value)
@@ -220,52 +222,52 @@ void TBaseMovie::SetFramerate(double value)
 
 void TBaseMovie::SetLabel(const QString &value)
 {
-    StoreField(m_label, value);
+    StoreText(TextSlot(TMovieField::Label), value);
 }
 
 void TBaseMovie::SetProducer(const QString &value)
 {
-    StoreField(m_producer, value);
+    StoreText(TextSlot(TMovieField::Producer), value);
 }
 
 void TBaseMovie::SetLoan(const QString &value)
 {
-    StoreField(m_loan, value);
+    StoreText(TextSlot(TMovieField::Loan), value);
 }
 
 void TBaseMovie::SetScenario(const QString &value)
 {
-    StoreField(m_scenario, value);
+    StoreText(TextSlot(TMovieField::Scenario), value);
 }
 
 void TBaseMovie::SetTags(const QString &value)
 {
-    StoreField(m_tags, value);
+    StoreText(TextSlot(TMovieField::Tags), value);
 }
 
 void TBaseMovie::SetLinks(const QString &value)
 {
-    StoreField(m_links, value);
+    StoreText(TextSlot(TMovieField::Links), value);
 }
 
 void TBaseMovie::SetMusic(const QString &value)
 {
-    StoreField(m_music, value);
+    StoreText(TextSlot(TMovieField::Music), value);
 }
 
 void TBaseMovie::SetAka(const QString &value)
 {
-    StoreField(m_aka, value);
+    StoreText(TextSlot(TMovieField::Aka), value);
 }
 
 void TBaseMovie::SetTagline(const QString &value)
 {
-    StoreField(m_tagline, value);
+    StoreText(TextSlot(TMovieField::Tagline), value);
 }
 
 void TBaseMovie::SetFeatures(const QString &value)
 {
-    StoreField(m_features, value);
+    StoreText(TextSlot(TMovieField::Features), value);
 }
 
 void TBaseMovie::SetOrating(double value)
@@ -275,7 +277,7 @@ void TBaseMovie::SetOrating(double value)
 
 void TBaseMovie::SetOrname(const QString &value)
 {
-    StoreField(m_orname, value);
+    StoreText(TextSlot(TMovieField::Orname), value);
 }
 
 void TBaseMovie::SetWish(bool value)
@@ -285,28 +287,29 @@ void TBaseMovie::SetWish(bool value)
 
 QString TBaseMovie::DisplayTitle() const
 {
-    return m_title.isEmpty() ? m_origtitle : m_title;
+    return DisplayTitleRef();
 }
 
 bool TBaseMovie::Lend(const QString &borrower)
 {
     if (borrower.isEmpty())
         return false;
-    if (borrower != m_loan) {
-        m_loan = borrower;
+    if (borrower != Loan()) {
+        SetFieldText(TMovieField::Loan, borrower);
         m_loandate = Now();
         MarkModified();
         if (m_owner)
-            m_owner->LoanChanged(false, borrower, this);
+            m_owner->LoanChanged(false, Loan(), this);
     }
     return true;
 }
 
 void TBaseMovie::ReturnLoan()
 {
-    if (m_loan.isEmpty())
+    if (Loan().isEmpty())
         return;
-    const QString borrower = std::exchange(m_loan, QString());
+    const QString borrower = Loan();
+    SetFieldText(TMovieField::Loan, QString());
     m_loandate = 0;
     MarkModified();
     if (m_owner)
@@ -355,7 +358,7 @@ bool TBaseMovie::IsEmpty() const
 {
     // The poster is no field of the table; one held inside the catalog has no path: its
     // bytes count.
-    return FieldsEmpty(*this, MovieFields()) && m_coverpath.isEmpty() && m_pictureBytes.isEmpty();
+    return FieldsEmpty(*this, MovieFields()) && Coverpath().isEmpty() && m_pictureBytes.isEmpty();
 }
 
 void TBaseMovie::ReadTag(const QString &name, const QString &value)
@@ -365,18 +368,22 @@ void TBaseMovie::ReadTag(const QString &name, const QString &value)
         // Read as stored, past the setters and their rules.
         std::visit(
             [&](auto member) {
-                auto &target = this->*member;
-                using T = std::remove_reference_t<decltype(target)>;
-                if constexpr (std::is_same_v<T, QString>)
-                    target = field->RelativePath ? ReadPathField(name, value) : value;
-                else if constexpr (std::is_same_v<T, int>)
-                    target = ParseInt(value, field->OnFailure);
-                else if constexpr (std::is_same_v<T, qint64>)
-                    target = ParseInt64(value, field->OnFailure);
-                else if constexpr (std::is_same_v<T, double>)
-                    target = ParseFloat(value);
-                else
-                    target = ParseFlag(value, field->OnFailure != 0);
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                    m_texts.Set(member.Index,
+                                field->RelativePath ? ReadPathField(name, value) : value);
+                    return;
+                } else {
+                    auto &target = this->*member;
+                    using T = std::remove_reference_t<decltype(target)>;
+                    if constexpr (std::is_same_v<T, int>)
+                        target = ParseInt(value, field->OnFailure);
+                    else if constexpr (std::is_same_v<T, qint64>)
+                        target = ParseInt64(value, field->OnFailure);
+                    else if constexpr (std::is_same_v<T, double>)
+                        target = ParseFloat(value);
+                    else
+                        target = ParseFlag(value, field->OnFailure != 0);
+                }
             },
             field->Member);
         return;
@@ -403,24 +410,28 @@ void TBaseMovie::WriteMoviePart(TTagWriter &out) const
             continue;
         std::visit(
             [&](auto member) {
-                const auto &value = this->*member;
-                using T = std::remove_cvref_t<decltype(value)>;
-                if constexpr (std::is_same_v<T, QString>) {
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                    const QString &value = m_texts.Get(member.Index);
                     if (field.Write == R::Always)
                         AppendText(out, field.Tag, DisplayTitle());
                     else if (field.RelativePath && !value.isEmpty())
                         AppendText(out, field.Tag, PathFieldText(field.Tag, value));
                     else if (!value.isEmpty())
                         AppendText(out, field.Tag, value);
-                } else if constexpr (std::is_same_v<T, bool>) {
-                    if (field.Write == R::OnlyFalse ? !value : value)
-                        AppendFlag(out, field.Tag, value);
-                } else if constexpr (std::is_same_v<T, double>) {
-                    if (value != 0)
-                        AppendFloat(out, field.Tag, value);
+                    return;
                 } else {
-                    if (field.Write == R::WhenNotNegative ? value >= 0 : value != 0)
-                        AppendInt(out, field.Tag, value);
+                    const auto &value = this->*member;
+                    using T = std::remove_cvref_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, bool>) {
+                        if (field.Write == R::OnlyFalse ? !value : value)
+                            AppendFlag(out, field.Tag, value);
+                    } else if constexpr (std::is_same_v<T, double>) {
+                        if (value != 0)
+                            AppendFloat(out, field.Tag, value);
+                    } else {
+                        if (field.Write == R::WhenNotNegative ? value >= 0 : value != 0)
+                            AppendInt(out, field.Tag, value);
+                    }
                 }
             },
             field.Member);
@@ -439,7 +450,7 @@ void TBaseMovie::VisitFields(const TFieldVisitor &visit) const
         // The common fields and the bookmark are TDBItem's, visited above.
         if (field.Write == TWriteRule::Common || field.Id == TMovieField::Bookmark)
             continue;
-        std::visit([&](auto member) { visit(field.Tag, this->*member); }, field.Member);
+        visit(field.Tag, field.StoredValue(*this));
     }
 }
 
@@ -456,76 +467,78 @@ QString TBaseMovie::MovieImageFolder(TImageFolder folder, const QString &title) 
     return base + SanitizeFileName(title) + u'/';
 }
 
-void TBaseMovie::SetCover(QString &field, const QString &value)
+void TBaseMovie::SetCover(TMovieField field, const QString &value)
 {
-    if (value == field)
+    const QString current = FieldText(field);
+    if (value == current)
         return;
     const QString covers = OwnerFolder(TImageFolder::Covers);
     if (covers.isEmpty()) {
-        field = value;
+        SetFieldText(field, value);
     } else if (value.isEmpty()) {
-        if (!field.isEmpty())
-            RemoveOwnFile(ResolvePath(field, covers), covers);
-        field.clear();
+        if (!current.isEmpty())
+            RemoveOwnFile(ResolvePath(current, covers), covers);
+        SetFieldText(field, QString());
     } else {
         const QString source = ResolvePath(value, covers);
-        field =
-            CopyIntoFolder(source, covers, MovieImageFolder(TImageFolder::Covers, m_title), true);
+        const QString file =
+            CopyIntoFolder(source, covers, MovieImageFolder(TImageFolder::Covers, Title()), true);
+        SetFieldText(field, file);
         const QString thumbnails = OwnerFolder(TImageFolder::Thumbnails);
         if (!thumbnails.isEmpty())
-            MakeThumbnail(ResolvePath(field, covers), thumbnails + FileNamePart(field));
+            MakeThumbnail(ResolvePath(file, covers), thumbnails + FileNamePart(file));
     }
     MarkModified();
 }
 
 void TBaseMovie::SetFroncover(const QString &value)
 {
-    SetCover(m_froncover, value);
+    SetCover(TMovieField::Froncover, value);
 }
 
 void TBaseMovie::SetCdcover(const QString &value)
 {
-    SetCover(m_cdcover, value);
+    SetCover(TMovieField::Cdcover, value);
 }
 
-QString TBaseMovie::CoverPath(const QString &field) const
+QString TBaseMovie::CoverPath(const QString &file) const
 {
     const QString covers = OwnerFolder(TImageFolder::Covers);
-    return field.isEmpty() || covers.isEmpty() ? QString() : ResolvePath(field, covers);
+    return file.isEmpty() || covers.isEmpty() ? QString() : ResolvePath(file, covers);
 }
 
 QString TBaseMovie::FrontCoverPath() const
 {
-    return CoverPath(m_froncover);
+    return CoverPath(Froncover());
 }
 
 QString TBaseMovie::CDCoverPath() const
 {
-    return CoverPath(m_cdcover);
+    return CoverPath(Cdcover());
 }
 
-QString TBaseMovie::ThumbPath(const QString &field) const
+QString TBaseMovie::ThumbPath(const QString &file) const
 {
     const QString thumbnails = OwnerFolder(TImageFolder::Thumbnails);
-    if (field.isEmpty() || thumbnails.isEmpty())
+    if (file.isEmpty() || thumbnails.isEmpty())
         return {};
-    const QString path = ChangeExtension(thumbnails + FileNamePart(field), u".jpg"_s);
+    const QString path = ChangeExtension(thumbnails + FileNamePart(file), u".jpg"_s);
     if (!QFileInfo(path).isFile())
-        MakeThumbnail(CoverPath(field), path);
+        MakeThumbnail(CoverPath(file), path);
     return path;
 }
 
 QString TBaseMovie::FrontThumbPath() const
 {
-    return ThumbPath(m_froncover);
+    return ThumbPath(Froncover());
 }
 
 QString TBaseMovie::CDThumbPath() const
 {
-    return ThumbPath(m_cdcover);
+    return ThumbPath(Cdcover());
 }
 
-void TBaseMovie::SaveCover(QString &field,
+void TBaseMovie::SaveCover(TMovieField field,
                            const TImage &jpegImage,
                            const QString &suffix,
                            const QString &ext)
@@ -533,47 +546,47 @@ void TBaseMovie::SaveCover(QString &field,
     const QString covers = OwnerFolder(TImageFolder::Covers);
     if (covers.isEmpty() || jpegImage.IsNull())
         return;
-    const QString folder = MovieImageFolder(TImageFolder::Covers, m_title);
+    const QString folder = MovieImageFolder(TImageFolder::Covers, Title());
     const QString path = folder + SanitizeFileName(DisplayTitle()) + suffix + ext;
     QDir().mkpath(folder);
     if (WriteFileQuiet(path, jpegImage.ToJpeg()))
-        field = RelativePath(covers, path);
+        SetFieldText(field, RelativePath(covers, path));
 }
 
 void TBaseMovie::SaveFrontCover(const TImage &jpegImage, const QString &ext)
 {
-    SaveCover(m_froncover, jpegImage, u"_Front"_s, ext);
+    SaveCover(TMovieField::Froncover, jpegImage, u"_Front"_s, ext);
 }
 
 void TBaseMovie::SaveCDCover(const TImage &jpegImage, const QString &ext)
 {
-    SaveCover(m_cdcover, jpegImage, u"_CD"_s, ext);
+    SaveCover(TMovieField::Cdcover, jpegImage, u"_CD"_s, ext);
 }
 
 void TBaseMovie::SetScreenshots(const QString &value)
 {
-    if (value == m_screenshots)
+    if (value == Screenshots())
         return;
     const QString folder = OwnerFolder(TImageFolder::Screenshots);
     if (folder.isEmpty()) {
-        m_screenshots = value;
+        SetFieldText(TMovieField::Screenshots, value);
         MarkModified();
         return;
     }
     // Files no longer listed go; the test is on the file name anywhere in the new text.
-    for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
+    for (const QString &piece : Screenshots().split(u'|', Qt::SkipEmptyParts)) {
         const QString old = piece.trimmed();
         if (!old.isEmpty() && !value.contains(FileNamePart(old)))
             RemoveOwnFile(ResolvePath(old, folder), folder);
     }
-    const QString target = MovieImageFolder(TImageFolder::Screenshots, m_title);
+    const QString target = MovieImageFolder(TImageFolder::Screenshots, Title());
     QStringList kept;
     for (const QString &piece : value.split(u'|', Qt::SkipEmptyParts)) {
         const QString path = piece.trimmed();
         if (!path.isEmpty())
             kept.append(CopyIntoFolder(ResolvePath(path, folder), folder, target, true));
     }
-    m_screenshots = kept.join(u'|');
+    SetFieldText(TMovieField::Screenshots, kept.join(u'|'));
     MarkModified();
 }
 
@@ -613,7 +626,7 @@ void TBaseMovie::MoveImageFiles(bool intoSubfolders)
         intoSubfolders && !title.isEmpty() ? SanitizeFileName(title) + u'/' : QString();
     QStringList moved;
     QString last;
-    for (const QString &piece : m_screenshots.split(u'|', Qt::SkipEmptyParts)) {
+    for (const QString &piece : Screenshots().split(u'|', Qt::SkipEmptyParts)) {
         if (!PathInside(ResolvePath(piece.trimmed(), shots), shots)) {
             LogLine(u"Outside the catalog's folders, not moved: "_s + piece.trimmed());
             moved.append(piece.trimmed());
@@ -624,19 +637,20 @@ void TBaseMovie::MoveImageFiles(bool intoSubfolders)
         if (!path.isEmpty())
             moved.append(path);
     }
-    m_screenshots = moved.join(u'|');
+    SetFieldText(TMovieField::Screenshots, moved.join(u'|'));
     if (!intoSubfolders && !last.isEmpty())
         RemoveEmptySubfolder(last, shots);
     last.clear();
-    for (QString *field : {&m_froncover, &m_cdcover}) {
-        if (field->isEmpty())
+    for (const TMovieField field : {TMovieField::Froncover, TMovieField::Cdcover}) {
+        const QString file = FieldText(field);
+        if (file.isEmpty())
             continue;
-        if (!PathInside(ResolvePath(*field, covers), covers)) {
-            LogLine(u"Outside the catalog's folders, not moved: "_s + *field);
+        if (!PathInside(ResolvePath(file, covers), covers)) {
+            LogLine(u"Outside the catalog's folders, not moved: "_s + file);
             continue;
         }
-        last = ResolvePath(*field, covers);
-        *field = MoveImage(*field, covers, covers + sub);
+        last = ResolvePath(file, covers);
+        SetFieldText(field, MoveImage(file, covers, covers + sub));
     }
     if (!intoSubfolders && !last.isEmpty())
         RemoveEmptySubfolder(last, covers);

@@ -12,99 +12,99 @@
 class TBaseMovie : public TDBItem
 {
 public:
-    const QString &Title() const { return m_title; }
+    const QString &Title() const { return FieldText(TMovieField::Title); }
     void SetTitle(const QString &value);
-    const QString &Origtitle() const { return m_origtitle; }
+    const QString &Origtitle() const { return FieldText(TMovieField::Origtitle); }
     void SetOrigtitle(const QString &value);
     int Year() const { return m_year; }
     void SetYear(int value);
-    const QString &Director() const { return m_director; }
+    const QString &Director() const { return FieldText(TMovieField::Director); }
     void SetDirector(const QString &value);
-    const QString &Actors() const { return m_actors; }
+    const QString &Actors() const { return FieldText(TMovieField::Actors); }
     void SetActors(const QString &value);
-    const QString &Country() const { return m_country; }
+    const QString &Country() const { return FieldText(TMovieField::Country); }
     void SetCountry(const QString &value);
-    const QString &Description() const { return m_description; }
+    const QString &Description() const { return FieldText(TMovieField::Description); }
     void SetDescription(const QString &value);
     int Count() const { return m_count; }
     void SetCount(int value);
-    const QString &Type() const { return m_type; }
+    const QString &Type() const { return FieldText(TMovieField::Type); }
     void SetType(const QString &value);
     double Imdbrating() const { return m_imdbrating; }
     void SetImdbrating(double value);
-    const QString &Rip() const { return m_rip; }
+    const QString &Rip() const { return FieldText(TMovieField::Rip); }
     void SetRip(const QString &value);
     double Length() const { return m_length; }
     void SetLength(double value);
-    const QString &Langs() const { return m_langs; }
+    const QString &Langs() const { return FieldText(TMovieField::Langs); }
     void SetLangs(const QString &value);
-    const QString &Translation() const { return m_translation; }
+    const QString &Translation() const { return FieldText(TMovieField::Translation); }
     void SetTranslation(const QString &value);
-    const QString &Resolution() const { return m_resolution; }
+    const QString &Resolution() const { return FieldText(TMovieField::Resolution); }
     void SetResolution(const QString &value);
-    const QString &Videocodec() const { return m_videocodec; }
+    const QString &Videocodec() const { return FieldText(TMovieField::Videocodec); }
     void SetVideocodec(const QString &value);
     int Videobitrate() const { return m_videobitrate; }
     void SetVideobitrate(int value);
-    const QString &Audiocodec() const { return m_audiocodec; }
+    const QString &Audiocodec() const { return FieldText(TMovieField::Audiocodec); }
     void SetAudiocodec(const QString &value);
     int Audiobitrate() const { return m_audiobitrate; }
     void SetAudiobitrate(int value);
-    const QString &Release() const { return m_release; }
+    const QString &Release() const { return FieldText(TMovieField::Release); }
     void SetRelease(const QString &value);
     qint64 Size() const { return m_size; }
     void SetSize(qint64 value);
-    const QString &Path() const { return m_path; }
+    const QString &Path() const { return FieldText(TMovieField::Path); }
     void SetPath(const QString &value);
-    const QString &Mpaa() const { return m_mpaa; }
+    const QString &Mpaa() const { return FieldText(TMovieField::Mpaa); }
     void SetMpaa(const QString &value);
-    const QString &Studio() const { return m_studio; }
+    const QString &Studio() const { return FieldText(TMovieField::Studio); }
     void SetStudio(const QString &value);
     double Dateadded() const { return m_dateadded; }
     void SetDateadded(double value);
     int Code() const { return m_code; }
     void SetCode(int value);
-    const QString &Subs() const { return m_subs; }
+    const QString &Subs() const { return FieldText(TMovieField::Subs); }
     void SetSubs(const QString &value);
     double Framerate() const { return m_framerate; }
     void SetFramerate(double value);
-    const QString &Label() const { return m_label; }
+    const QString &Label() const { return FieldText(TMovieField::Label); }
     void SetLabel(const QString &value);
-    const QString &Producer() const { return m_producer; }
+    const QString &Producer() const { return FieldText(TMovieField::Producer); }
     void SetProducer(const QString &value);
-    const QString &Loan() const { return m_loan; }
+    const QString &Loan() const { return FieldText(TMovieField::Loan); }
     void SetLoan(const QString &value);
-    const QString &Froncover() const { return m_froncover; }
+    const QString &Froncover() const { return FieldText(TMovieField::Froncover); }
     void SetFroncover(const QString &value);
-    const QString &Cdcover() const { return m_cdcover; }
+    const QString &Cdcover() const { return FieldText(TMovieField::Cdcover); }
     void SetCdcover(const QString &value);
-    const QString &Screenshots() const { return m_screenshots; }
+    const QString &Screenshots() const { return FieldText(TMovieField::Screenshots); }
     void SetScreenshots(const QString &value);
     int Num() const { return m_num; }
     void SetNum(int value);
     bool Viewed() const { return m_viewed; }
     void SetViewed(bool value);
-    const QString &Scenario() const { return m_scenario; }
+    const QString &Scenario() const { return FieldText(TMovieField::Scenario); }
     void SetScenario(const QString &value);
     double Viewdate() const { return m_viewdate; }
     void SetViewdate(double value);
     double Loandate() const { return m_loandate; }
     void SetLoandate(double value);
-    const QString &Tags() const { return m_tags; }
+    const QString &Tags() const { return FieldText(TMovieField::Tags); }
     void SetTags(const QString &value);
-    const QString &Links() const { return m_links; }
+    const QString &Links() const { return FieldText(TMovieField::Links); }
     void SetLinks(const QString &value);
-    const QString &Music() const { return m_music; }
+    const QString &Music() const { return FieldText(TMovieField::Music); }
     void SetMusic(const QString &value);
-    const QString &Aka() const { return m_aka; }
+    const QString &Aka() const { return FieldText(TMovieField::Aka); }
     void SetAka(const QString &value);
-    const QString &Tagline() const { return m_tagline; }
+    const QString &Tagline() const { return FieldText(TMovieField::Tagline); }
     void SetTagline(const QString &value);
-    const QString &Features() const { return m_features; }
+    const QString &Features() const { return FieldText(TMovieField::Features); }
     void SetFeatures(const QString &value);
     double Orating() const { return m_orating; }
     void SetOrating(double value);
-    const QString &Orname() const { return m_orname; }
+    const QString &Orname() const { return FieldText(TMovieField::Orname); }
     void SetOrname(const QString &value);
     bool Wish() const { return m_wish; }
     void SetWish(bool value);
@@ -112,7 +112,7 @@ public:
     // title, or origtitle when title is empty: how a movie is named everywhere.
     QString DisplayTitle() const;
     // The same without a copy, for searches and the field table.
-    const QString &DisplayTitleRef() const { return m_title.isEmpty() ? m_origtitle : m_title; }
+    const QString &DisplayTitleRef() const { return Title().isEmpty() ? Origtitle() : Title(); }
 
     // The folder the paths of `screenshots` are relative to, and the folder new
     // screenshots of this movie belong in (its own subfolder when the catalog keeps one per
@@ -120,7 +120,7 @@ public:
     QString ScreenshotsBase() const { return OwnerFolder(TImageFolder::Screenshots); }
     QString ScreenshotsTarget() const
     {
-        return MovieImageFolder(TImageFolder::Screenshots, m_title);
+        return MovieImageFolder(TImageFolder::Screenshots, Title());
     }
     // The covers or screenshots folder, with the movie's subfolder when those are on.
     QString MovieImageFolder(TImageFolder folder, const QString &title) const;
@@ -163,71 +163,51 @@ public:
     void Assign(const TDBItem &other) override;
     bool IsEmpty() const override;
 
+    // The slot of a text field in the record's text store.
+    static constexpr int TextSlot(TMovieField field) { return FirstOwnTextSlot + int(field); }
+
 protected:
     TBaseMovie(TRecordKind kind, IRecordOwner *owner);
+
+    const QString &FieldText(TMovieField field) const { return m_texts.Get(TextSlot(field)); }
+    // Stores past the setter's rules, marking nothing; true when the text changed.
+    bool SetFieldText(TMovieField field, const QString &value)
+    {
+        return m_texts.Set(TextSlot(field), value);
+    }
 
     // The fields of the movie part, in file order, then the custom values.
     void WriteMoviePart(TTagWriter &out) const;
     QString PictureName() const override;
 
 private:
-    // The field table reads and writes the catalog file through the data members.
+    // The field table reads and writes the catalog file past the setters.
     friend std::span<const TMovieFieldInfo> MovieFields();
 
-    void SetCover(QString &field, const QString &value);
-    QString CoverPath(const QString &field) const;
-    QString ThumbPath(const QString &field) const;
-    void
-    SaveCover(QString &field, const TImage &jpegImage, const QString &suffix, const QString &ext);
+    void SetCover(TMovieField field, const QString &value);
+    QString CoverPath(const QString &file) const;
+    QString ThumbPath(const QString &file) const;
+    void SaveCover(TMovieField field,
+                   const TImage &jpegImage,
+                   const QString &suffix,
+                   const QString &ext);
 
 protected:
-    QString m_title;
-    QString m_origtitle;
-    int m_year = 0;
-    QString m_director;
-    QString m_actors;
-    QString m_country;
-    QString m_description;
-    int m_count = 0;
-    QString m_type;
     double m_imdbrating = 0;
-    QString m_rip;
     double m_length = 0;
-    QString m_langs;
-    QString m_translation;
-    QString m_resolution;
-    QString m_videocodec;
-    int m_videobitrate = 0;
-    QString m_audiocodec;
-    int m_audiobitrate = 0;
-    QString m_release;
     qint64 m_size = 0;
-    QString m_path;
-    QString m_mpaa;
-    QString m_studio;
     double m_dateadded = 0;
-    int m_code = 0;
-    QString m_subs;
     double m_framerate = 0;
-    QString m_label;
-    QString m_producer;
-    QString m_loan;
-    QString m_froncover;
-    QString m_cdcover;
-    QString m_screenshots;
-    int m_num = -1;
-    bool m_viewed = false;
-    QString m_scenario;
     double m_viewdate = 0;
     double m_loandate = 0;
-    QString m_tags;
-    QString m_links;
-    QString m_music;
-    QString m_aka;
-    QString m_tagline;
-    QString m_features;
     double m_orating = 0;
-    QString m_orname;
+    int m_year = 0;
+    int m_count = 0;
+    int m_videobitrate = 0;
+    int m_audiobitrate = 0;
+    int m_code = 0;
+    int m_num = -1;
+    bool m_viewed = false;
     bool m_wish = false;
     QStringList m_custom;
 };

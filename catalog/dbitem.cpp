@@ -48,17 +48,17 @@ const TTextRules *TDBItem::TextRules() const
 
 void TDBItem::SetGenre(const QString &value)
 {
-    StoreField(m_genre, value);
+    StoreText(GenreText, value);
 }
 
 void TDBItem::SetAwards(const QString &value)
 {
-    StoreField(m_awards, value);
+    StoreText(AwardsText, value);
 }
 
 void TDBItem::SetUrl(const QString &value)
 {
-    StoreField(m_url, value);
+    StoreText(UrlText, value);
 }
 
 void TDBItem::SetRating(double value)
@@ -68,8 +68,8 @@ void TDBItem::SetRating(double value)
 
 void TDBItem::SetComment(const QString &value)
 {
-    if (StoreField(m_comment, value))
-        m_comment = RepairLineBreaks(m_comment);
+    if (StoreText(CommentText, value))
+        m_texts.Set(CommentText, RepairLineBreaks(Comment()));
 }
 
 void TDBItem::SetCoverformat(quint8 value)
@@ -79,7 +79,7 @@ void TDBItem::SetCoverformat(quint8 value)
 
 void TDBItem::SetCoverpath(const QString &value)
 {
-    StoreField(m_coverpath, value);
+    StoreText(CoverpathText, value);
 }
 
 void TDBItem::SetBookmark(bool value)
@@ -131,16 +131,16 @@ void TDBItem::DropPicture()
 QString TDBItem::PictureFile() const
 {
     const QString folder = PictureFolder();
-    if (m_coverformat != CoverFile || folder.isEmpty() || m_coverpath.isEmpty())
+    if (m_coverformat != CoverFile || folder.isEmpty() || Coverpath().isEmpty())
         return {};
-    return folder + m_coverpath;
+    return folder + Coverpath();
 }
 
 TImage TDBItem::Picture() const
 {
     const QString folder = PictureFolder();
-    if (m_coverformat == CoverFile && !folder.isEmpty() && !m_coverpath.isEmpty()) {
-        const QString file = folder + m_coverpath;
+    if (m_coverformat == CoverFile && !folder.isEmpty() && !Coverpath().isEmpty()) {
+        const QString file = folder + Coverpath();
         if (QFileInfo(file).isFile())
             return TImage::Load(file);
     }
@@ -171,11 +171,11 @@ void TDBItem::SetPicture(const TImage *image,
     if (image && image->IsNull())
         image = nullptr;
     const QString folder = PictureFolder();
-    const QString name = FileNamePart(m_coverpath);
+    const QString name = FileNamePart(Coverpath());
     if (imageFormat == TImageFormat::None && storage == CoverNone) {
         if (!folder.isEmpty() && !name.isEmpty())
             RemoveFileQuiet(folder + name);
-        m_coverpath.clear();
+        m_texts.Set(CoverpathText, QString());
         DropPicture();
         MarkModified();
         return;
@@ -189,19 +189,19 @@ void TDBItem::SetPicture(const TImage *image,
         // Nothing to write: no file name is made up for a picture that does not exist.
         const bool haveContent = image || holdsPicture;
         // A stored name that leaves the folder is never written to: a fresh one is made.
-        if (!m_coverpath.isEmpty() && !PathInside(m_coverpath, folder)) {
-            LogLine(u"Outside the catalog's folders, not used: "_s + m_coverpath);
-            m_coverpath.clear();
+        if (!Coverpath().isEmpty() && !PathInside(Coverpath(), folder)) {
+            LogLine(u"Outside the catalog's folders, not used: "_s + Coverpath());
+            m_texts.Set(CoverpathText, QString());
         }
-        if (!m_coverpath.isEmpty() && haveContent
-            && QFileInfo(m_coverpath).suffix().compare(ext.mid(1), Qt::CaseInsensitive) != 0) {
-            RemoveFileQuiet(folder + m_coverpath);
-            m_coverpath = ChangeExtension(m_coverpath, ext);
+        if (!Coverpath().isEmpty() && haveContent
+            && QFileInfo(Coverpath()).suffix().compare(ext.mid(1), Qt::CaseInsensitive) != 0) {
+            RemoveFileQuiet(folder + Coverpath());
+            m_texts.Set(CoverpathText, ChangeExtension(Coverpath(), ext));
         }
-        if (m_coverpath.isEmpty() && haveContent) {
+        if (Coverpath().isEmpty() && haveContent) {
             const QFileInfo source(sourceFile);
             if (!sourceFile.isEmpty() && source.absolutePath() + u'/' == folder) {
-                m_coverpath = source.fileName();
+                m_texts.Set(CoverpathText, source.fileName());
             } else {
                 QString base = SanitizeFileName(PictureName());
                 if (base.isEmpty())
@@ -209,15 +209,15 @@ void TDBItem::SetPicture(const TImage *image,
                 // Candidates: base, base1, base12, base123, ...
                 for (int n = 1; QFileInfo::exists(folder + base + ext); ++n)
                     base += QString::number(n);
-                m_coverpath = base + ext;
+                m_texts.Set(CoverpathText, base + ext);
             }
         }
         QDir().mkpath(folder);
         if (image) {
-            WriteFileQuiet(folder + m_coverpath,
+            WriteFileQuiet(folder + Coverpath(),
                            fileFormat == TImageFormat::Bmp ? image->ToBmp() : image->ToJpeg());
         } else if (holdsPicture) {
-            WriteFileQuiet(folder + m_coverpath, m_pictureBytes);
+            WriteFileQuiet(folder + Coverpath(), m_pictureBytes);
         }
     }
     // Moving a file picture inside needs its bytes before they are dropped below.
@@ -230,7 +230,7 @@ void TDBItem::SetPicture(const TImage *image,
     }
     DropPicture();
     m_coverformat = quint8(std::clamp(storage, 0, 3));
-    LogLine(u"Poster path: "_s + folder + FileNamePart(m_coverpath));
+    LogLine(u"Poster path: "_s + folder + FileNamePart(Coverpath()));
     if (storage == CoverBmp || storage == CoverJpeg) {
         const TImageFormat format = storage == CoverBmp ? TImageFormat::Bmp : TImageFormat::Jpeg;
         if (image) {
@@ -246,7 +246,7 @@ void TDBItem::SetPicture(const TImage *image,
                         : (format == TImageFormat::Bmp ? loaded.ToBmp() : loaded.ToJpeg());
                 m_pictureFormat = format;
                 RemoveFileQuiet(folder + name);
-                m_coverpath.clear();
+                m_texts.Set(CoverpathText, QString());
             }
         }
     }
@@ -307,19 +307,19 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
         return;
     switch (*it) {
     case TCommonTag::Comment:
-        m_comment = value;
+        m_texts.Set(CommentText, value);
         break;
     case TCommonTag::Rating:
         m_rating = ParseFloat(value);
         break;
     case TCommonTag::Genre:
-        m_genre = value;
+        m_texts.Set(GenreText, value);
         break;
     case TCommonTag::Awards:
-        m_awards = value;
+        m_texts.Set(AwardsText, value);
         break;
     case TCommonTag::Url:
-        m_url = value;
+        m_texts.Set(UrlText, value);
         break;
     case TCommonTag::Coverformat: {
         // Anything but a known storage reads as "no picture" rather than ending the load.
@@ -329,7 +329,7 @@ void TDBItem::ReadTag(const QString &name, const QString &value)
         break;
     }
     case TCommonTag::Coverpath:
-        m_coverpath = ReadPathField(name, value);
+        m_texts.Set(CoverpathText, ReadPathField(name, value));
         break;
     case TCommonTag::Cover:
         if (m_coverformat == CoverBmp || m_coverformat == CoverJpeg) {
@@ -352,19 +352,19 @@ void TDBItem::WriteCommon(TTagWriter &out) const
                          genre = QStringLiteral("genre"), awards = QStringLiteral("awards"),
                          url = QStringLiteral("url"), coverformat = QStringLiteral("coverformat"),
                          coverpath = QStringLiteral("coverpath"), cover = QStringLiteral("cover");
-    if (!m_comment.isEmpty())
-        AppendText(out, comment, m_comment);
+    if (!Comment().isEmpty())
+        AppendText(out, comment, Comment());
     if (m_rating != 0)
         AppendFloat(out, rating, m_rating);
-    if (!m_genre.isEmpty())
-        AppendText(out, genre, m_genre);
-    if (!m_awards.isEmpty())
-        AppendText(out, awards, m_awards);
-    if (!m_url.isEmpty())
-        AppendText(out, url, m_url);
+    if (!Genre().isEmpty())
+        AppendText(out, genre, Genre());
+    if (!Awards().isEmpty())
+        AppendText(out, awards, Awards());
+    if (!Url().isEmpty())
+        AppendText(out, url, Url());
     AppendInt(out, coverformat, m_coverformat);
     if (m_coverformat == CoverFile)
-        AppendText(out, coverpath, PathFieldText(coverpath, m_coverpath));
+        AppendText(out, coverpath, PathFieldText(coverpath, Coverpath()));
     if ((m_coverformat == CoverBmp || m_coverformat == CoverJpeg) && !m_pictureBytes.isEmpty())
         AppendRaw(out, cover, BytesToHex(m_pictureBytes));
 }
@@ -406,12 +406,12 @@ const QString &TDBItem::PathFieldText(const QString &tag, const QString &current
 
 void TDBItem::VisitFields(const TFieldVisitor &visit) const
 {
-    visit(QStringLiteral("comment"), m_comment);
+    visit(QStringLiteral("comment"), Comment());
     visit(QStringLiteral("rating"), m_rating);
-    visit(QStringLiteral("genre"), m_genre);
-    visit(QStringLiteral("awards"), m_awards);
-    visit(QStringLiteral("url"), m_url);
+    visit(QStringLiteral("genre"), Genre());
+    visit(QStringLiteral("awards"), Awards());
+    visit(QStringLiteral("url"), Url());
     visit(QStringLiteral("coverformat"), int(m_coverformat));
-    visit(QStringLiteral("coverpath"), m_coverpath);
+    visit(QStringLiteral("coverpath"), Coverpath());
     visit(QStringLiteral("bookmark"), m_bookmark);
 }

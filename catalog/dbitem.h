@@ -12,9 +12,11 @@
 
 #include "catalog/image.h"
 #include "catalog/recordowner.h"
+#include "catalog/textfieldstore.h"
 
 class IRecordOwner;
 struct TTagWriter;
+template <typename TRecord, typename TId> struct TRecordField;
 
 enum class TRecordKind { Movie, Episode, Person };
 
@@ -43,19 +45,19 @@ public:
     // The current day count: the owner's clock, the system's without an owner.
     double Now() const;
 
-    const QString &Genre() const { return m_genre; }
+    const QString &Genre() const { return m_texts.Get(GenreText); }
     void SetGenre(const QString &value);
-    const QString &Awards() const { return m_awards; }
+    const QString &Awards() const { return m_texts.Get(AwardsText); }
     void SetAwards(const QString &value);
-    const QString &Url() const { return m_url; }
+    const QString &Url() const { return m_texts.Get(UrlText); }
     void SetUrl(const QString &value);
     double Rating() const { return m_rating; }
     void SetRating(double value);
-    const QString &Comment() const { return m_comment; }
+    const QString &Comment() const { return m_texts.Get(CommentText); }
     void SetComment(const QString &value);
     quint8 Coverformat() const { return m_coverformat; }
     void SetCoverformat(quint8 value);
-    const QString &Coverpath() const { return m_coverpath; }
+    const QString &Coverpath() const { return m_texts.Get(CoverpathText); }
     void SetCoverpath(const QString &value);
     bool Bookmark() const { return m_bookmark; }
     void SetBookmark(bool value);
@@ -103,9 +105,25 @@ public:
     virtual bool IsEmpty() const = 0;
 
 protected:
+    // The field tables read and write the text store past the setters.
+    template <typename TRecord, typename TId> friend struct TRecordField;
+
+    // Slots of the text store: the fields every record has, in the order the file writes
+    // them, then those of the kind from FirstOwnTextSlot on.
+    enum TCommonText { CommentText, GenreText, AwardsText, UrlText, CoverpathText };
+    static constexpr int FirstOwnTextSlot = CoverpathText + 1;
+
     TDBItem(TRecordKind kind, IRecordOwner *owner);
 
     void MarkModified();
+    // Stores a text when it differs and marks the owner modified; true when it changed.
+    bool StoreText(int slot, const QString &value)
+    {
+        if (!m_texts.Set(slot, value))
+            return false;
+        MarkModified();
+        return true;
+    }
     // Stores value when it differs and marks the owner modified; true when it changed.
     template <typename T> bool StoreField(T &field, const T &value)
     {
@@ -141,13 +159,10 @@ protected:
     QString ReadPathField(const QString &tag, const QString &value);
     const QString &PathFieldText(const QString &tag, const QString &current) const;
 
-    QString m_genre;
-    QString m_awards;
-    QString m_url;
+    // Every text field, the kind's own included.
+    TTextFieldStore m_texts;
     double m_rating = 0;
-    QString m_comment;
     quint8 m_coverformat = CoverBmp;
-    QString m_coverpath;
     QByteArray m_pictureBytes;
     // Tag -> text as read, only for path fields that held a backslash.
     QHash<QString, QString> m_pathsAsStored;

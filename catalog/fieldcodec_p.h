@@ -2,6 +2,9 @@
 
 // How record fields are written to and read from the catalog file.
 
+#include <charconv>
+#include <string_view>
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,15 +25,18 @@ inline void AppendRaw(TTagWriter &out, const QString &tag, const QString &value)
 }
 inline void AppendInt(TTagWriter &out, const QString &tag, qint64 value)
 {
-    AppendRaw(out, tag, QString::number(value));
+    char digits[24];
+    const char *end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.AppendAscii(tag, std::string_view(digits, size_t(end - digits)));
 }
 inline void AppendFloat(TTagWriter &out, const QString &tag, double value)
 {
-    AppendRaw(out, tag, FloatToText(value));
+    char text[FloatTextMax];
+    out.AppendAscii(tag, std::string_view(text, size_t(FloatToChars(value, text))));
 }
 inline void AppendFlag(TTagWriter &out, const QString &tag, bool value)
 {
-    AppendRaw(out, tag, value ? QStringLiteral("-1") : QStringLiteral("0"));
+    out.AppendAscii(tag, value ? "-1" : "0");
 }
 // An opening tag with nothing after it on the line.
 inline void AppendOpen(TTagWriter &out, const QString &tag)

@@ -25,6 +25,11 @@ template <typename V> TMovieFieldInfo::TAccess Access(V (M::*get)() const, void 
     return TFieldAccessor<M, V>{get, set};
 }
 
+TTextSlot Stored(F field)
+{
+    return {M::TextSlot(field)};
+}
+
 } // namespace
 
 std::span<const TMovieFieldInfo> MovieFields()
@@ -38,7 +43,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"title"_s,
                  T::Text,
                  Access(&M::DisplayTitleRef, &M::SetTitle),
-                 &M::m_title)
+                 Stored(F::Title))
                 .Column(2, u"Title"_s, S::Natural)
                 .Group(1, G::Letter)
                 .Search(2, u"Title"_s)
@@ -51,7 +56,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"origtitle"_s,
                  T::Text,
                  Access(&M::Origtitle, &M::SetOrigtitle),
-                 &M::m_origtitle)
+                 Stored(F::Origtitle))
                 .Column(3, u"Original Title"_s, S::Natural)
                 .Group(2, G::Letter)
                 .Search(3, u"Original title"_s)
@@ -69,13 +74,17 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"director"_s,
                  T::Text,
                  Access(&M::Director, &M::SetDirector),
-                 &M::m_director)
+                 Stored(F::Director))
                 .Column(7, u"Director"_s, S::NoCase)
                 .Group(5, G::List)
                 .Search(7, u"Director"_s)
                 .Overwrite(5)
                 .Slot(6),
-            TRow(F::Actors, u"actors"_s, T::Text, Access(&M::Actors, &M::SetActors), &M::m_actors)
+            TRow(F::Actors,
+                 u"actors"_s,
+                 T::Text,
+                 Access(&M::Actors, &M::SetActors),
+                 Stored(F::Actors))
                 .Column(11, u"Actors"_s, S::NoCase)
                 .Group(8, G::List)
                 .Search(11, u"Actors"_s)
@@ -85,7 +94,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"country"_s,
                  T::Text,
                  Access(&M::Country, &M::SetCountry),
-                 &M::m_country)
+                 Stored(F::Country))
                 .Column(12, u"Country"_s, S::NoCase)
                 .Group(9, G::List)
                 .Search(12, u"Country"_s)
@@ -95,14 +104,14 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"description"_s,
                  T::Text,
                  Access(&M::Description, &M::SetDescription),
-                 &M::m_description)
+                 Stored(F::Description))
                 .Column(24, u"Description"_s, S::WithCase)
                 .Search(21, u"Description"_s)
                 .Overwrite(16)
                 .Slot(22),
             TRow(F::Count, u"count"_s, T::Int, Access(&M::Count, &M::SetCount), &M::m_count)
                 .Slot(39),
-            TRow(F::Type, u"type"_s, T::Text, Access(&M::Type, &M::SetType), &M::m_type)
+            TRow(F::Type, u"type"_s, T::Text, Access(&M::Type, &M::SetType), Stored(F::Type))
                 .Column(33, u"Media type"_s, S::WithCase)
                 .Group(16, G::Single)
                 .Search(25, u"Media type"_s)
@@ -127,10 +136,14 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Overwrite(13)
                 .Slot(16)
                 .NotFilledFromDuplicate(),
-            TRow(F::Orname, u"orname"_s, T::Text, Access(&M::Orname, &M::SetOrname), &M::m_orname)
+            TRow(F::Orname,
+                 u"orname"_s,
+                 T::Text,
+                 Access(&M::Orname, &M::SetOrname),
+                 Stored(F::Orname))
                 .NotCountedForEmpty()
                 .NotFilledFromDuplicate(),
-            TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), &M::m_rip)
+            TRow(F::Rip, u"rip"_s, T::Text, Access(&M::Rip, &M::SetRip), Stored(F::Rip))
                 .Column(27, u"Quality"_s, S::WithCase)
                 .Group(13, G::Single)
                 .Search(24, u"Quality"_s)
@@ -139,7 +152,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Column(28, u"Duration"_s, S::Time)
                 .Overwrite(17)
                 .Slot(28),
-            TRow(F::Langs, u"langs"_s, T::Text, Access(&M::Langs, &M::SetLangs), &M::m_langs)
+            TRow(F::Langs, u"langs"_s, T::Text, Access(&M::Langs, &M::SetLangs), Stored(F::Langs))
                 .Column(29, u"Languages"_s, S::NoCase)
                 .Group(14, G::List)
                 .Search(27, u"Languages"_s)
@@ -148,7 +161,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"translation"_s,
                  T::Text,
                  Access(&M::Translation, &M::SetTranslation),
-                 &M::m_translation)
+                 Stored(F::Translation))
                 .Column(30, u"Translation"_s, S::NoCase)
                 .Group(15, G::Single)
                 .Slot(30),
@@ -156,7 +169,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"resolution"_s,
                  T::Text,
                  Access(&M::Resolution, &M::SetResolution),
-                 &M::m_resolution)
+                 Stored(F::Resolution))
                 .Column(38, u"Resolution"_s, S::Natural)
                 .Group(17, G::Single)
                 .Slot(31),
@@ -164,7 +177,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"videocodec"_s,
                  T::Text,
                  Access(&M::Videocodec, &M::SetVideocodec),
-                 &M::m_videocodec)
+                 Stored(F::Videocodec))
                 .Column(34, u"Video codec"_s, S::WithCase)
                 .Slot(32),
             TRow(F::Videobitrate,
@@ -178,7 +191,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"audiocodec"_s,
                  T::Text,
                  Access(&M::Audiocodec, &M::SetAudiocodec),
-                 &M::m_audiocodec)
+                 Stored(F::Audiocodec))
                 .Column(36, u"Audio codec"_s, S::WithCase)
                 .Slot(34),
             TRow(F::Audiobitrate,
@@ -192,7 +205,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"release"_s,
                  T::Text,
                  Access(&M::Release, &M::SetRelease),
-                 &M::m_release)
+                 Stored(F::Release))
                 .Column(15, u"Release"_s, S::NoCase)
                 .Group(11, G::Single)
                 .Search(14, u"Release"_s)
@@ -201,17 +214,21 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Column(32, u"File size"_s, S::Numeric)
                 .Slot(37),
             // The files are the record's own: Assign and the duplicate merge leave them.
-            TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), &M::m_path)
+            TRow(F::Path, u"path"_s, T::Text, Access(&M::Path, &M::SetPath), Stored(F::Path))
                 .Column(26, u"Local file"_s, S::WithCase)
                 .Search(23, u"Local file"_s)
                 .Slot(26)
                 .NotAssigned()
                 .NotFilledFromDuplicate(),
-            TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), &M::m_mpaa)
+            TRow(F::Mpaa, u"mpaa"_s, T::Text, Access(&M::Mpaa, &M::SetMpaa), Stored(F::Mpaa))
                 .Column(14, u"MPAA"_s, S::NoCase)
                 .Overwrite(12)
                 .Slot(13),
-            TRow(F::Studio, u"studio"_s, T::Text, Access(&M::Studio, &M::SetStudio), &M::m_studio)
+            TRow(F::Studio,
+                 u"studio"_s,
+                 T::Text,
+                 Access(&M::Studio, &M::SetStudio),
+                 Stored(F::Studio))
                 .Column(13, u"Studio"_s, S::NoCase)
                 .Group(10, G::List)
                 .Search(13, u"Studio"_s)
@@ -235,7 +252,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .NotAssigned()
                 .NotFilledFromDuplicate(),
             // A loan is lent and returned, not copied; Clear drops it without a loan event.
-            TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), &M::m_loan)
+            TRow(F::Loan, u"loan"_s, T::Text, Access(&M::Loan, &M::SetLoan), Stored(F::Loan))
                 .Column(22, u"Borrower"_s, S::NoCase, false)
                 .Group(19, G::Single)
                 .Search(20, u"Borrower"_s)
@@ -244,7 +261,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .NotAssigned()
                 .NotCountedForEmpty()
                 .NotFilledFromDuplicate(),
-            TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), &M::m_subs)
+            TRow(F::Subs, u"subs"_s, T::Text, Access(&M::Subs, &M::SetSubs), Stored(F::Subs))
                 .Column(31, u"Subtitles"_s, S::NoCase)
                 .Group(18, G::List)
                 .Search(28, u"Subtitles"_s)
@@ -257,7 +274,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Column(39, u"Frame Rate"_s, S::Numeric)
                 .Slot(42)
                 .NotFilledFromDuplicate(),
-            TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), &M::m_label)
+            TRow(F::Label, u"label"_s, T::Text, Access(&M::Label, &M::SetLabel), Stored(F::Label))
                 .Column(40, u"Media Label"_s, S::NoCase)
                 .Group(22, G::List)
                 .Search(26, u"Media label"_s)
@@ -266,7 +283,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"producer"_s,
                  T::Text,
                  Access(&M::Producer, &M::SetProducer),
-                 &M::m_producer)
+                 Stored(F::Producer))
                 .Column(8, u"Producer"_s, S::NoCase)
                 .Group(6, G::List)
                 .Search(8, u"Producer"_s)
@@ -276,7 +293,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"froncover"_s,
                  T::Text,
                  Access(&M::Froncover, &M::SetFroncover),
-                 &M::m_froncover)
+                 Stored(F::Froncover))
                 .RelativePath()
                 .Slot(51)
                 .NotAssigned()
@@ -285,7 +302,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"cdcover"_s,
                  T::Text,
                  Access(&M::Cdcover, &M::SetCdcover),
-                 &M::m_cdcover)
+                 Stored(F::Cdcover))
                 .RelativePath()
                 .Slot(52)
                 .NotAssigned()
@@ -294,7 +311,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"screenshots"_s,
                  T::Text,
                  Access(&M::Screenshots, &M::SetScreenshots),
-                 &M::m_screenshots)
+                 Stored(F::Screenshots))
                 .RelativePath()
                 .Slot(50)
                 .NotAssigned()
@@ -323,7 +340,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"scenario"_s,
                  T::Text,
                  Access(&M::Scenario, &M::SetScenario),
-                 &M::m_scenario)
+                 Stored(F::Scenario))
                 .Column(9, u"Scenario"_s, S::NoCase)
                 .Group(7, G::List)
                 .Search(9, u"Scenario"_s)
@@ -364,24 +381,24 @@ std::span<const TMovieFieldInfo> MovieFields()
                 .Clear(TClearRule::Direct)
                 .NotCountedForEmpty()
                 .NotFilledFromDuplicate(),
-            TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), &M::m_tags)
+            TRow(F::Tags, u"tags"_s, T::Text, Access(&M::Tags, &M::SetTags), Stored(F::Tags))
                 .Column(20, u"Tags"_s, S::NoCase)
                 .Group(12, G::List)
                 .Search(18, u"Tags"_s)
                 .Overwrite(14)
                 .Slot(18)
                 .NotFilledFromDuplicate(),
-            TRow(F::Links, u"links"_s, T::Text, Access(&M::Links, &M::SetLinks), &M::m_links)
+            TRow(F::Links, u"links"_s, T::Text, Access(&M::Links, &M::SetLinks), Stored(F::Links))
                 .Overwrite(19)
                 .Slot(25)
                 .NotFilledFromDuplicate(),
-            TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), &M::m_music)
+            TRow(F::Music, u"music"_s, T::Text, Access(&M::Music, &M::SetMusic), Stored(F::Music))
                 .Column(10, u"Music"_s, S::NoCase)
                 .Search(10, u"Music"_s)
                 .Overwrite(8)
                 .Slot(9)
                 .NotFilledFromDuplicate(),
-            TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), &M::m_aka)
+            TRow(F::Aka, u"aka"_s, T::Text, Access(&M::Aka, &M::SetAka), Stored(F::Aka))
                 .Column(4, u"Also known as"_s, S::Natural)
                 .Search(4, u"Also known as"_s)
                 .Overwrite(2)
@@ -392,7 +409,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"tagline"_s,
                  T::Text,
                  Access(&M::Tagline, &M::SetTagline),
-                 &M::m_tagline)
+                 Stored(F::Tagline))
                 .Column(23, u"Tagline"_s, S::NoCase)
                 .Overwrite(15)
                 .Slot(21)
@@ -401,7 +418,7 @@ std::span<const TMovieFieldInfo> MovieFields()
                  u"features"_s,
                  T::Text,
                  Access(&M::Features, &M::SetFeatures),
-                 &M::m_features)
+                 Stored(F::Features))
                 .Column(41, u"Features"_s, S::WithCase)
                 .Overwrite(20)
                 .Slot(43)

@@ -25,6 +25,11 @@ template <typename V> TPersonFieldInfo::TAccess Access(V (A::*get)() const, void
     return TFieldAccessor<A, V>{get, set};
 }
 
+TTextSlot Stored(F field)
+{
+    return {A::TextSlot(field)};
+}
+
 } // namespace
 
 std::span<const TPersonFieldInfo> PersonFields()
@@ -33,7 +38,7 @@ std::span<const TPersonFieldInfo> PersonFields()
     static const std::vector<TPersonFieldInfo> table = [] {
         const TRow rows[] = {
             // A cleared person keeps the name; duplicates are found by the names.
-            TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), &A::m_name)
+            TRow(F::Name, u"name"_s, T::Text, Access(&A::Name, &A::SetName), Stored(F::Name))
                 .Column(1, u"Name"_s)
                 .Group(0, G::Letter)
                 .Search(2, u"Name"_s)
@@ -46,7 +51,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"transname"_s,
                  T::Text,
                  Access(&A::Transname, &A::SetTransname),
-                 &A::m_transname)
+                 Stored(F::Transname))
                 .Column(2, u"Translated name"_s)
                 .Group(1, G::Letter)
                 .Search(3, u"Translated name"_s)
@@ -58,7 +63,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"altnames"_s,
                  T::Text,
                  Access(&A::Altnames, &A::SetAltnames),
-                 &A::m_altnames)
+                 Stored(F::Altnames))
                 .Column(3, u"Alternative name"_s)
                 .Search(4, u"Alternative names"_s)
                 .Overwrite(2)
@@ -77,12 +82,12 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"birthplace"_s,
                  T::Text,
                  Access(&A::Birthplace, &A::SetBirthplace),
-                 &A::m_birthplace)
+                 Stored(F::Birthplace))
                 .Column(5, u"Birthplace"_s)
                 .Search(6, u"Birthplace"_s)
                 .Overwrite(4)
                 .Slot(4),
-            TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), &A::m_bio)
+            TRow(F::Bio, u"bio"_s, T::Text, Access(&A::Bio, &A::SetBio), Stored(F::Bio))
                 .Column(10, u"Biography"_s)
                 .Search(10, u"Biography"_s)
                 .Overwrite(7)
@@ -91,7 +96,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"filmography"_s,
                  T::Text,
                  Access(&A::Filmography, &A::SetFilmography),
-                 &A::m_filmography)
+                 Stored(F::Filmography))
                 .Column(11, u"Filmography"_s)
                 .Search(11, u"Filmography"_s)
                 .Overwrite(8)
@@ -100,7 +105,7 @@ std::span<const TPersonFieldInfo> PersonFields()
                  u"category"_s,
                  T::Text,
                  Access(&A::Category, &A::SetCategory),
-                 &A::m_category)
+                 Stored(F::Category))
                 .Column(7, u"Career"_s)
                 .Group(4, G::List)
                 .Search(8, u"Career"_s)

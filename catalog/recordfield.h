@@ -60,6 +60,12 @@ QString FieldValueText(TFieldType type, const QVariant &value);
 // sizes and times); a date that does not read is refused (nullopt), blank text clears it.
 std::optional<QVariant> FieldValueFromText(TFieldType type, const QString &text, int fallback);
 
+// A text field of the record's text store (TDBItem), by its slot there; -1 for none.
+struct TTextSlot
+{
+    int Index = -1;
+};
+
 // One getter/setter pair of a record.
 template <typename TRecord, typename T> struct TFieldAccessor
 {
@@ -78,12 +84,10 @@ template <typename TRecord, typename TId> struct TRecordField
                                  TFieldAccessor<TRecord, qint64>,
                                  TFieldAccessor<TRecord, double>,
                                  TFieldAccessor<TRecord, bool>>;
-    // The data member the catalog file reads into directly (no setter rules).
-    using TMember = std::variant<QString TRecord::*,
-                                 int TRecord::*,
-                                 qint64 TRecord::*,
-                                 double TRecord::*,
-                                 bool TRecord::*>;
+    // Where the catalog file reads into directly (no setter rules): a slot of the text store
+    // or a data member.
+    using TMember = std::
+        variant<TTextSlot, int TRecord::*, qint64 TRecord::*, double TRecord::*, bool TRecord::*>;
 
     TId Id;
     // The element in the catalog file and the key in the JSON dump.
@@ -169,20 +173,58 @@ template <typename TRecord, typename TId> struct TRecordField
             },
             Access);
     }
-    // Stores the empty value into the data member, past the setter; true when it changed.
+    // The stored value, past the getter (the title, not the display title).
+    QVariant StoredValue(const TRecord &record) const
+    {
+        return std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>)
+                    return member.Index >= 0 ? QVariant(record.m_texts.Get(member.Index))
+                                             : QVariant();
+                else
+                    return member ? QVariant(record.*member) : QVariant();
+            },
+            Member);
+    }
+    // Stores a value past the setter, marking nothing; false when the field has no storage
+    // of its own (the common fields) or holds the value already.
+    bool StoreValue(TRecord &record, const QVariant &value) const
+    {
+        return std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                    return member.Index >= 0
+                           && record.m_texts.Set(member.Index, value.value<QString>());
+                } else {
+                    if (!member)
+                        return false;
+                    auto &target = record.*member;
+                    using T = std::remove_reference_t<decltype(target)>;
+                    const T wanted = value.value<T>();
+                    if (target == wanted)
+                        return false;
+                    target = wanted;
+                    return true;
+                }
+            },
+            Member);
+    }
+    // Stores the empty value past the setter; true when it changed.
     bool ResetMember(TRecord &record) const
     {
         return std::visit(
             [&](auto member) {
-                auto &target = record.*member;
-                using T = std::remove_reference_t<decltype(target)>;
-                T empty{};
-                if constexpr (!std::is_same_v<T, QString>)
-                    empty = static_cast<T>(EmptyValue);
-                if (target == empty)
-                    return false;
-                target = empty;
-                return true;
+                if constexpr (std::is_same_v<decltype(member), TTextSlot>) {
+                    return member.Index >= 0 && record.m_texts.Set(member.Index, QString());
+                } else {
+                    auto &target = record.*member;
+                    const auto empty =
+                        static_cast<std::remove_reference_t<decltype(target)>>(EmptyValue);
+                    if (target == empty)
+                        return false;
+                    target = empty;
+                    return true;
+                }
             },
             Member);
     }

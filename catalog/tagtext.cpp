@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -537,6 +539,156 @@ QString FormatTag(const QString &name,
         out.append(u">\r\n");
     }
     return out;
+}
+
+namespace {
+
+// UTF-8 of `text` at `out`, which has room for 3 bytes per character. A surrogate without
+// its partner becomes '?', as QString::toUtf8 writes it, so a file is the same either way.
+char *PutUtf8(char *out, QStringView text)
+{
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    while (p != end) {
+        // ASCII, most of a catalog, four characters at a time.
+        while (end - p >= 4) {
+            quint64 chunk;
+            std::memcpy(&chunk, p, sizeof chunk);
+            if (chunk & 0xFF80FF80FF80FF80ULL)
+                break;
+            for (int i = 0; i < 4; ++i)
+                out[i] = char(p[i]);
+            out += 4;
+            p += 4;
+        }
+        if (p == end)
+            break;
+        const char16_t c = *p++;
+        if (c < 0x80) {
+            *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+            const char32_t u = QChar::surrogateToUcs4(c, *p++);
+            *out++ = char(0xF0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3F));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else {
+            *out++ = '?';
+        }
+    }
+    return out;
+}
+
+char *PutAscii(char *out, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// Room: 5 bytes per character ("&amp;").
+char *PutEscaped(char *out, QStringView text)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!IsEscaped(text[i]))
+            continue;
+        out = PutUtf8(out, text.sliced(run, i - run));
+        const QLatin1StringView entity = text[i] == u'&'   ? Entities[0].Text
+                                         : text[i] == u'<' ? Entities[1].Text
+                                                           : Entities[2].Text;
+        out = PutAscii(out, std::string_view(entity.data(), size_t(entity.size())));
+        run = i + 1;
+    }
+    return PutUtf8(out, text.sliced(run));
+}
+
+// The length-prefixed form, lone CR and LF written as CR LF (see WithCrLf). Room: 3 bytes
+// per character and 20 more.
+char *PutLongText(char *out, QStringView text)
+{
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        else if (text[i] == u'\r' || text[i] == u'\n')
+            ++lone;
+    }
+    out = PutAscii(out, "<s>");
+    out = std::to_chars(out, out + 20, qint64(text.size() + lone)).ptr;
+    out = PutAscii(out, "</s>");
+    if (lone == 0)
+        return PutUtf8(out, text);
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        out = PutUtf8(out, text.sliced(run, i - run));
+        out = PutAscii(out, "\r\n");
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        run = i + 1;
+    }
+    return PutUtf8(out, text.sliced(run));
+}
+
+} // namespace
+
+void TTagWriter::Append(
+    const QString &name, const QString &value, bool hasValue, bool mode, bool close)
+{
+    QString hooked;
+    const bool useHook = hasValue && Hook && *Hook;
+    if (useHook)
+        hooked = (*Hook)(value);
+    const QStringView text = useHook ? QStringView(hooked) : QStringView(value);
+    // Grown to what the element may take at most, cut back to what it took.
+    const qsizetype start = Bytes.size();
+    Bytes.resize(start + 6 * name.size() + 5 * text.size() + 32);
+    char *const begin = Bytes.data();
+    char *out = begin + start;
+    if (hasValue) {
+        *out++ = '<';
+        out = PutUtf8(out, name);
+        *out++ = '>';
+        if (useHook || !mode)
+            out = PutUtf8(out, text);
+        else if (IsLongTextTag(name))
+            out = PutLongText(out, text);
+        else
+            out = PutEscaped(out, text);
+    }
+    if (close) {
+        out = PutAscii(out, "</");
+        out = PutUtf8(out, name);
+        out = PutAscii(out, ">\r\n");
+    }
+    Bytes.resize(out - begin);
+}
+
+void TTagWriter::AppendAscii(const QString &name, std::string_view value)
+{
+    if (Hook && *Hook) {
+        Append(name, QString::fromLatin1(value.data(), qsizetype(value.size())), true, false, true);
+        return;
+    }
+    const qsizetype start = Bytes.size();
+    Bytes.resize(start + 6 * name.size() + qsizetype(value.size()) + 8);
+    char *const begin = Bytes.data();
+    char *out = begin + start;
+    *out++ = '<';
+    out = PutUtf8(out, name);
+    *out++ = '>';
+    out = PutAscii(out, value);
+    out = PutAscii(out, "</");
+    out = PutUtf8(out, name);
+    out = PutAscii(out, ">\r\n");
+    Bytes.resize(out - begin);
 }
 
 QString EscapeText(const QString &text)

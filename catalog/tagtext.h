@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -51,17 +53,20 @@ QString FormatTag(const QString &name,
                   bool close,
                   const TValueHook *hook = nullptr);
 
-// Elements being written: the text so far and, while a protected catalog is written, the
-// value hook every element's value goes through.
+// Elements being written, in UTF-8 as the catalog file holds them, and, while a protected
+// catalog is written, the value hook every element's value goes through. Each element is
+// encoded straight from its name and value into Bytes, which a writer empties and reuses:
+// a catalog's hundreds of thousands of elements need no text of their own.
 struct TTagWriter
 {
-    QString Text;
+    QByteArray Bytes;
     const TValueHook *Hook = nullptr;
 
-    void Append(const QString &name, const QString &value, bool hasValue, bool mode, bool close)
-    {
-        Text += FormatTag(name, value, hasValue, 0, mode, close, Hook);
-    }
+    // Appends what FormatTag(name, value, hasValue, 0, mode, close, Hook) builds, as UTF-8 (a
+    // surrogate without its partner as "?", like QString::toUtf8).
+    void Append(const QString &name, const QString &value, bool hasValue, bool mode, bool close);
+    // A whole element whose value is ASCII written unchanged (numbers, flags).
+    void AppendAscii(const QString &name, std::string_view value);
 };
 
 // Replaces "&", "<" and ">" by "&amp;", "&lt;" and "&gt;"; everything else stays.

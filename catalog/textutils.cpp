@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -261,40 +262,48 @@ int NaturalCompare(QStringView a, QStringView b)
     }
 }
 
-QString FloatToText(double value)
+int FloatToChars(double value, char (&buffer)[FloatTextMax])
 {
+    const auto put = [&buffer](std::string_view text) {
+        std::copy(text.begin(), text.end(), buffer);
+        return int(text.size());
+    };
     if (std::isnan(value))
-        return u"NAN"_s;
+        return put("NAN");
     if (std::isinf(value))
-        return value < 0 ? u"-INF"_s : u"INF"_s;
+        return put(value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return u"0"_s; // also for -0
+        return put("0"); // also for -0
 
     // "%.15g": fixed form unless the exponent is below -4 or 15 and above.
-    char buffer[40];
+    char digits[FloatTextMax];
     const auto [end, error] =
-        std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, 15);
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 15);
     if (error != std::errc())
-        return u"0"_s; // cannot happen with this buffer size
+        return put("0"); // cannot happen with this buffer size
 
-    QString text;
-    text.reserve(end - buffer);
-    const char *p = buffer;
+    char *out = buffer;
+    const char *p = digits;
     for (; p != end && *p != 'e'; ++p)
-        text.append(QLatin1Char(*p == '.' ? ',' : *p));
+        *out++ = *p == '.' ? ',' : *p;
     if (p != end) {
         // "e+20" → "E20", "e-07" → "E-7"
-        text.append(u'E');
+        *out++ = 'E';
         ++p;
         if (*p == '-')
-            text.append(u'-');
+            *out++ = '-';
         ++p;
         while (p + 1 != end && *p == '0')
             ++p;
-        for (; p != end; ++p)
-            text.append(QLatin1Char(*p));
+        out = std::copy(p, static_cast<const char *>(end), out);
     }
-    return text;
+    return int(out - buffer);
+}
+
+QString FloatToText(double value)
+{
+    char buffer[FloatTextMax];
+    return QString::fromLatin1(buffer, FloatToChars(value, buffer));
 }
 
 std::optional<double> TextToFloat(QStringView text)

@@ -46,6 +46,9 @@ bool SearchContains(QStringView text, QStringView foldedNeedle);
 // digits, a comma as decimal separator, exponent form "1,5E20" / "1E-7" for very large or
 // small values. Not-a-number and infinities give "NAN", "INF" and "-INF".
 QString FloatToText(double value);
+// The same in ASCII into `buffer`, for writers that need no QString; the text's length.
+constexpr int FloatTextMax = 40;
+int FloatToChars(double value, char (&buffer)[FloatTextMax]);
 // Reads that form (also "+" signs, surrounding blanks, "1,5e3"); empty when the text is
 // not such a number, including text with a decimal point, "NAN", "INF" and overflow.
 std::optional<double> TextToFloat(QStringView text);

@@ -330,7 +330,8 @@ private:
     // picture copies a 0.9.4 file needs (never while the catalog is only read).
     void Upgrade(bool touchFiles);
     void SortLists();
-    QString HeaderText(const TValueHook *hook) const;
+    // The file's start up to the first record.
+    void WriteHeader(TTagWriter &out) const;
     Status WriteFile(const QString &fileName);
     TFolderPair &FolderPair(TImageFolder folder);
     const TFolderPair &FolderPair(TImageFolder folder) const;

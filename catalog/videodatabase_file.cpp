@@ -808,10 +808,10 @@ void TVideoDatabase::Upgrade(bool touchFiles)
     }
 }
 
-QString TVideoDatabase::HeaderText(const TValueHook *hook) const
+void TVideoDatabase::WriteHeader(TTagWriter &out) const
 {
     using namespace FieldCodec;
-    TTagWriter out{u"<xml>\r\n"_s, hook};
+    out.Bytes.append("<xml>\r\n");
     AppendOpen(out, u"reelkeep"_s);
     // Right after the root's opening tag, where a load looks for it.
     if (m_protection == TProtection::Simple && !m_password.isEmpty())
@@ -831,7 +831,6 @@ QString TVideoDatabase::HeaderText(const TValueHook *hook) const
     AppendFlag(out, u"img_folders"_s, m_imgFolders);
     for (const QString &name : m_customNames)
         AppendText(out, u"customname"_s, name);
-    return out.Text;
 }
 
 void TVideoDatabase::WriteRecord(const TDBItem &record, TTagWriter &out) const
@@ -858,26 +857,24 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
             return Status::Failure(u"Cannot write %1: the catalog has no key"_s.arg(fileName));
         strong.emplace(m_strongKey);
     }
-    // Written in pieces, so that a large catalog is never held twice as text.
+    // Written in pieces of UTF-8 from one buffer, so that a large catalog is never held
+    // whole, nor any of it as text first.
     constexpr qsizetype flushAt = 1 << 19;
-    const TValueHook *hook = encrypt ? &encrypt : nullptr;
-    QString text = HeaderText(hook);
-    text.reserve(flushAt + (1 << 16));
+    TTagWriter out{QByteArray(), encrypt ? &encrypt : nullptr};
+    out.Bytes.reserve(flushAt + (1 << 16));
+    WriteHeader(out);
     Status status;
     auto flush = [&] {
         if (status)
-            status = file.Write(strong ? strong->Push(text.toUtf8()) : text.toUtf8());
+            status = file.Write(strong ? strong->Push(out.Bytes) : out.Bytes);
         // Emptied, not cleared: the buffer is kept for the next piece.
-        text.truncate(0);
+        out.Bytes.truncate(0);
     };
-    // One element buffer for every record, so that each record does not grow its own.
-    TTagWriter element{QString(), hook};
     // A record that cannot be written fails the save: the file without it would replace
     // the one that still has it.
     auto writeRecord = [&](const TDBItem &record) {
-        element.Text.truncate(0);
         try {
-            WriteRecord(record, element);
+            WriteRecord(record, out);
         } catch (const std::exception &error) {
             const QString message = QString::fromLocal8Bit(error.what());
             if (OnRecordWriteFailed)
@@ -891,8 +888,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
                     .arg(fileName, message));
             return false;
         }
-        text += element.Text;
-        if (text.size() >= flushAt)
+        if (out.Bytes.size() >= flushAt)
             flush();
         return bool(status);
     };
@@ -904,7 +900,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
         if (!writeRecord(*person))
             return status;
     }
-    text += FormatTag(u"reelkeep"_s, QString(), false, 0, false, true);
+    FieldCodec::AppendClose(out, u"reelkeep"_s);
     flush();
     if (status && strong)
         status = file.Write(strong->Finish());

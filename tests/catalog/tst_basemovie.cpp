@@ -5,6 +5,7 @@
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
+#include "catalog/moviefields.h"
 #include "tests/support/fakerecordowner.h"
 
 using namespace Qt::StringLiterals;
@@ -441,6 +442,36 @@ INSTANTIATE_TEST_SUITE_P(
                       EmptyCase{"froncover", [](TMovie &m) { m.SetFroncover(u"f.jpg"_s); }},
                       EmptyCase{"cdcover", [](TMovie &m) { m.SetCdcover(u"c.jpg"_s); }}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Text fields are held only while set: every one at once, in any order, and any of them
+// unset again, must leave the others as they were.
+TEST_F(BaseMovieTest, TextFieldsKeepTheirOwnValuesWhateverIsSetOrUnset)
+{
+    owner.textRules = {};
+    auto movie = NewMovie();
+    std::vector<const TMovieFieldInfo *> texts;
+    for (const TMovieFieldInfo &field : MovieFields()) {
+        // The title is read back as the display title.
+        if (field.Type == TFieldType::Text && field.Id != TMovieField::Title)
+            texts.push_back(&field);
+    }
+    const auto valueOf = [](const TMovieFieldInfo *field) { return u"v-"_s + field->Tag; };
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+        (*it)->SetValue(*movie, valueOf(*it));
+    for (size_t i = 0; i < texts.size(); i += 2)
+        texts[i]->SetValue(*movie, QString());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i]->Value(*movie).toString(), i % 2 ? valueOf(texts[i]) : QString())
+            << texts[i]->Tag.toStdString();
+    }
+    // A value that is a text of the same movie, which moves as the fields change.
+    movie->SetDescription(u"long text"_s);
+    movie->SetDirector(QString());
+    movie->SetDirector(movie->Description());
+    movie->SetActors(movie->Director());
+    EXPECT_EQ(movie->Director(), movie->Description());
+    EXPECT_EQ(movie->Actors(), movie->Description());
+}
 
 TEST_F(BaseMovieTest, FieldsThatDoNotCountForEmptiness)
 {

@@ -76,6 +76,12 @@ TEST_P(FormatTagTest, BuildsElement)
 {
     const TFormatCase &c = GetParam();
     EXPECT_EQ(FormatTag(c.Name, c.Value, c.HasValue, c.Indent, c.Mode, c.Close), c.Expected);
+    // The catalog writer builds the same straight in UTF-8 (it never indents).
+    if (c.Indent == 0) {
+        TTagWriter writer;
+        writer.Append(c.Name, c.Value, c.HasValue, c.Mode, c.Close);
+        EXPECT_EQ(writer.Bytes, c.Expected.toUtf8());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,6 +134,24 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     true,
                     u"<comment><s>9</s>a\r\nb\r\nc\r\n</comment>\r\n"_s},
+        TFormatCase{"LongTextLoneBreaksBesideWideCharacters",
+                    u"comment"_s,
+                    u"\u00e9\n\u20ac\r\U0001F600\r\n"_s,
+                    true,
+                    0,
+                    true,
+                    true,
+                    u"<comment><s>10</s>\u00e9\r\n\u20ac\r\n\U0001F600\r\n</comment>\r\n"_s},
+        // A surrogate without its partner is written as "?" in the file, as toUtf8 does.
+        TFormatCase{"TextWithEveryUtf8Length",
+                    u"title"_s,
+                    QString::fromUtf16(u"abcd\u00e9fgh\xD800<\U0001F600\u20ac&\xDC00x\xD800"),
+                    true,
+                    0,
+                    true,
+                    true,
+                    QString::fromUtf16(u"<title>abcd\u00e9fgh\xD800&lt;\U0001F600\u20ac&amp;"
+                                       u"\xDC00x\xD800</title>\r\n")},
         TFormatCase{"LongTextEmpty",
                     u"filmography"_s,
                     {},
@@ -177,11 +201,13 @@ TEST(ValueHook, ReplacesEveryFormOnlyForTheWriterThatHasIt)
     EXPECT_EQ(format("movie", {}, false, false, true), u"</movie>\r\n"_s);
 
     TTagWriter plain;
-    TTagWriter hooked{QString(), &hook};
+    TTagWriter hooked{QByteArray(), &hook};
     plain.Append(u"a"_s, u"1<"_s, true, true, false);
     hooked.Append(u"a"_s, u"1<"_s, true, true, false);
-    EXPECT_EQ(plain.Text, u"<a>1&lt;"_s);
-    EXPECT_EQ(hooked.Text, u"<a>[1<]"_s);
+    plain.AppendAscii(u"b"_s, "2");
+    hooked.AppendAscii(u"b"_s, "2");
+    EXPECT_EQ(plain.Bytes, "<a>1&lt;<b>2</b>\r\n");
+    EXPECT_EQ(hooked.Bytes, "<a>[1<]<b>[2]</b>\r\n");
 }
 
 // --- Entities -------------------------------------------------------------------------
