@@ -660,6 +660,20 @@ Status RunImport(TVideoDatabase &db,
             IImportExportUi &ui;
             ~TEnd() { ui.EndListUpdate(); }
         } end{ui};
+        // The movies go in ID order once, before the lists are built: placing each one as
+        // its ID arrives moved half the catalog per movie.
+        struct TReorder
+        {
+            TVideoDatabase &db;
+            const bool own = !db.ReorderSuspended();
+            ~TReorder()
+            {
+                if (own)
+                    db.SortById();
+            }
+        } reorder{db};
+        if (reorder.own)
+            db.SuspendReorder();
         parse(reinterpret_cast<const char16_t *>(fileName.utf16()), AddMovieProc, AddHumanProc);
     }
     if (const auto notes = library.Resolve<TGetImportNotesFunc>("GetImportNotes"))
