@@ -341,8 +341,11 @@ void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
             field.SetValue(movie, value);
             break;
         case F::Dateadded:
-            if (!merge)
-                movie.SetDateadded(DateTimeText(value).value_or(NowDays()));
+            if (!merge) {
+                // The clock only when the slot has no date: each reading looks up the time zone.
+                const std::optional<double> added = DateTimeText(value);
+                movie.SetDateadded(added ? *added : NowDays());
+            }
             break;
         case F::Loan:
             if (!merge || movie.Loan().isEmpty()) {
