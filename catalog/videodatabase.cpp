@@ -342,7 +342,15 @@ int TVideoDatabase::FindPerson(const QString &name) const
 
 int TVideoDatabase::FindMovie(int num) const
 {
-    return SearchMovie(num);
+    const int hit = SearchMovie(num);
+    if (hit >= 0 || !m_reorderSuspended)
+        return hit;
+    // Movies added or renumbered meanwhile are out of order.
+    for (int i = 0; i < MovieCount(); ++i) {
+        if (m_movies[size_t(i)]->Num() == num)
+            return i;
+    }
+    return -1;
 }
 
 // Finds `record` at `hit` or among the neighbours with an equal key, lower ones first.
@@ -421,9 +429,12 @@ void TVideoDatabase::MoveMovie(TMovie *movie, int newNum)
 void TVideoDatabase::SortById()
 {
     m_reorderSuspended = false;
-    std::sort(m_movies.begin(), m_movies.end(), [](const auto &a, const auto &b) {
-        return a->Num() < b->Num();
-    });
+    const auto byNum = [](const auto &a, const auto &b) { return a->Num() < b->Num(); };
+    // The movies before the first one out of order (the catalog an import added to) stay
+    // as they are: only the rest are sorted and then merged in, equal nums in list order.
+    const auto middle = std::is_sorted_until(m_movies.begin(), m_movies.end(), byNum);
+    std::stable_sort(middle, m_movies.end(), byNum);
+    std::inplace_merge(m_movies.begin(), middle, m_movies.end(), byNum);
 }
 
 void TVideoDatabase::SortLists()
@@ -441,13 +452,21 @@ int TVideoDatabase::NextId(int mode) const
     if (m_movies.empty() || (mode != 0 && mode != 1))
         return 0;
     constexpr qint64 maxId = std::numeric_limits<int>::max();
-    if (mode == 1 || m_movies.size() == 1)
-        return int(std::min<qint64>(qint64(m_movies.back()->Num()) + 1, maxId));
+    const auto byNum = [](const auto &a, const auto &b) { return a->Num() < b->Num(); };
+    if (mode == 1 || m_movies.size() == 1) {
+        const TMovie &last = m_reorderSuspended
+                                 ? **std::max_element(m_movies.begin(), m_movies.end(), byNum)
+                                 : *m_movies.back();
+        return int(std::min<qint64>(qint64(last.Num()) + 1, maxId));
+    }
     QSet<int> used;
     used.reserve(MovieCount());
     for (const auto &movie : m_movies)
         used.insert(movie->Num());
-    qint64 candidate = qint64(m_movies.front()->Num()) + 1;
+    const TMovie &first = m_reorderSuspended
+                              ? **std::min_element(m_movies.begin(), m_movies.end(), byNum)
+                              : *m_movies.front();
+    qint64 candidate = qint64(first.Num()) + 1;
     while (candidate < maxId && used.contains(int(candidate)))
         ++candidate;
     return int(std::min(candidate, maxId));
@@ -476,11 +495,17 @@ bool SameLowered(const QString &field, const QString &lowered)
 template <typename Accept>
 TMovie *TVideoDatabase::ScanDuplicateMovie(const QString &title, Accept accept) const
 {
+    // The first in num order, and of equal nums the first in the list.
+    TMovie *first = nullptr;
     for (const auto &movie : m_movies) {
-        if (SameLowered(movie->DisplayTitleRef(), title) && accept(*movie))
-            return movie.get();
+        if ((!first || movie->Num() < first->Num()) && SameLowered(movie->DisplayTitleRef(), title)
+            && accept(*movie)) {
+            first = movie.get();
+            if (!m_reorderSuspended)
+                break;
+        }
     }
-    return nullptr;
+    return first;
 }
 
 TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
@@ -509,18 +534,26 @@ TDBItem *TVideoDatabase::FindDuplicate(const QString &text1,
         }
         if (found.size() <= 1)
             return found.empty() ? nullptr : found.front();
-        // The first in list order, as a scan finds it: by position while that is cheaper
-        // than scanning.
+        // The first in num order, as a scan finds it, and of equal nums the first in the
+        // list: by position while that is cheaper than scanning.
         if (found.size() * 16 > m_movies.size())
             return ScanDuplicateMovie(title, accept);
         TMovie *first = nullptr;
         int firstIndex = -1;
         for (TMovie *movie : found) {
-            const int index = IndexOfMovie(movie);
-            if (!first || index < firstIndex) {
-                first = movie;
+            if (first && movie->Num() > first->Num())
+                continue;
+            if (first && movie->Num() == first->Num()) {
+                if (firstIndex < 0)
+                    firstIndex = IndexOfMovie(first);
+                const int index = IndexOfMovie(movie);
+                if (index >= firstIndex)
+                    continue;
                 firstIndex = index;
+            } else {
+                firstIndex = -1;
             }
+            first = movie;
         }
         return first;
     }
@@ -565,7 +598,11 @@ TDBItem *TVideoDatabase::AddRecord(int kind, const QString &name, bool stampDate
             movie->SetDateadded(Now());
         result = movie.get();
         m_titleIndex.Added(movie.get());
-        m_movies.insert(m_movies.begin() + MovieInsertPlace(movie->Num()), std::move(movie));
+        // While many are added (an import), SortById places them all at once.
+        if (m_reorderSuspended)
+            m_movies.push_back(std::move(movie));
+        else
+            m_movies.insert(m_movies.begin() + MovieInsertPlace(movie->Num()), std::move(movie));
     } else if (kind == 1) {
         std::unique_ptr<TActor> person = TActor::Create(this);
         // Stored as given: the name normaliser is for names the user types.

@@ -341,8 +341,11 @@ void RK_PLUGIN_CALL AddMovieProc(const TMovieTextRec *record)
             field.SetValue(movie, value);
             break;
         case F::Dateadded:
-            if (!merge)
-                movie.SetDateadded(DateTimeText(value).value_or(NowDays()));
+            if (!merge) {
+                // The clock only when the slot has no date: each reading looks up the time zone.
+                const std::optional<double> added = DateTimeText(value);
+                movie.SetDateadded(added ? *added : NowDays());
+            }
             break;
         case F::Loan:
             if (!merge || movie.Loan().isEmpty()) {
@@ -660,6 +663,20 @@ Status RunImport(TVideoDatabase &db,
             IImportExportUi &ui;
             ~TEnd() { ui.EndListUpdate(); }
         } end{ui};
+        // The movies go in ID order once, before the lists are built: placing each one as
+        // its ID arrives moved half the catalog per movie.
+        struct TReorder
+        {
+            TVideoDatabase &db;
+            const bool own = !db.ReorderSuspended();
+            ~TReorder()
+            {
+                if (own)
+                    db.SortById();
+            }
+        } reorder{db};
+        if (reorder.own)
+            db.SuspendReorder();
         parse(reinterpret_cast<const char16_t *>(fileName.utf16()), AddMovieProc, AddHumanProc);
     }
     if (const auto notes = library.Resolve<TGetImportNotesFunc>("GetImportNotes"))

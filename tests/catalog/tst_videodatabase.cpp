@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -115,6 +116,39 @@ TEST_F(VideoDatabaseTest, ChangingKeysMovesRecords)
     db->SortById();
     EXPECT_EQ(Nums(), (QList<int>{3, 10, 99}));
     EXPECT_FALSE(db->ReorderSuspended());
+}
+
+TEST_F(VideoDatabaseTest, MoviesAddedWhileTheReorderIsSuspendedAnswerAsInIdOrder)
+{
+    // Few movies: duplicates are picked by a scan; many: by their places.
+    for (const int fillers : {0, 60}) {
+        SCOPED_TRACE(fillers);
+        db = std::make_unique<TVideoDatabase>(QString());
+        for (int i = 0; i < fillers; ++i)
+            AddMovie(100 + i);
+        const auto add = [this](int num, const QString &title) {
+            TMovie *movie = AddMovie(num);
+            movie->SetTitle(title);
+            return movie;
+        };
+        TMovie *kept = add(30, u"Same"_s);
+        db->SuspendReorder();
+        TMovie *later = add(30, u"Same"_s);
+        TMovie *lowest = add(5, u"Same"_s);
+        TMovie *top = add(200, u"Top"_s);
+        EXPECT_EQ(db->Movie(db->MovieCount() - 1), top) << "added last, not in place";
+        EXPECT_EQ(db->FindMovie(200), db->MovieCount() - 1);
+        EXPECT_EQ(db->IndexOfMovie(lowest), db->MovieCount() - 2);
+        EXPECT_EQ(db->NextId(0), 6);
+        EXPECT_EQ(db->NextId(1), 201);
+        EXPECT_EQ(db->FindDuplicate(u"same"_s, {}, nullptr, 0), lowest);
+        EXPECT_EQ(db->FindDuplicate(u"same"_s, {}, lowest, 0), kept) << "equal IDs: first listed";
+        db->SortById();
+        const QList<int> nums = Nums();
+        EXPECT_TRUE(std::is_sorted(nums.begin(), nums.end()));
+        EXPECT_EQ(db->Movie(0), lowest);
+        EXPECT_EQ(db->IndexOfMovie(later), db->IndexOfMovie(kept) + 1);
+    }
 }
 
 TEST_F(VideoDatabaseTest, EqualKeysAreStillFoundRecordByRecord)

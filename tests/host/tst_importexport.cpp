@@ -229,6 +229,34 @@ TEST_F(ImportExportTest, MergeAndDoNotShowAgainAskOnce)
     EXPECT_EQ(db->Movie(db->FindMovie(2))->Genre(), u"Filled"_s);
 }
 
+TEST_F(ImportExportTest, ImportedMoviesTakeTheirPlacesByIdAndFindEachOther)
+{
+    for (const int num : {2, 4, 6})
+        Movie(num, u"Movie %1"_s.arg(num));
+    ui.answers = {{TDuplicateChoice::Add, false}, {TDuplicateChoice::Add, false}};
+    Import({{'M', {{0, u"5"_s}, {1, u"New"_s}}},
+            {'M', {{0, u"1"_s}, {1, u"First"_s}}},
+            {'M', {{0, u"4"_s}, {1, u"movie 4"_s}}},
+            {'M', {{0, u"7"_s}, {1, u"new"_s}}},
+            {'M', {{1, u"No ID"_s}}}});
+    EXPECT_EQ(ui.asked, (QStringList{u"movie 4"_s, u"new"_s}))
+        << "a duplicate in the catalog and one the import added";
+    QStringList order;
+    for (int i = 0; i < db->MovieCount(); ++i)
+        order.append(u"%1 %2"_s.arg(db->Movie(i)->Num()).arg(db->Movie(i)->Title()));
+    EXPECT_EQ(order,
+              (QStringList{u"-1 No ID"_s,
+                           u"1 First"_s,
+                           u"2 Movie 2"_s,
+                           u"4 Movie 4"_s,
+                           u"4 movie 4"_s,
+                           u"5 New"_s,
+                           u"6 Movie 6"_s,
+                           u"7 new"_s}));
+    EXPECT_EQ(db->FindMovie(7), 7);
+    EXPECT_FALSE(db->ReorderSuspended());
+}
+
 TEST_F(ImportExportTest, CancelAtTheFirstDuplicateKeepsWhatCameBefore)
 {
     Movie(1, u"Dup"_s);
