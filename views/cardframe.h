@@ -112,6 +112,9 @@ signals:
     void WelcomeLinkActivated(const QString &target);
     // A click on a star wrote a rating into the shown record.
     void RatingStored();
+    // The poster, photo, covers or screenshots of the shown record are about to change;
+    // PictureStored follows.
+    void PictureChanging();
     // The poster, photo, covers or screenshots of the shown record changed.
     void PictureStored();
 
