@@ -222,8 +222,8 @@ void TMainPrivate::CreateCards()
                          &TCardFrame::WelcomeLinkActivated,
                          &q,
                          [this](const QString &target) { OnWelcomeLink(target); });
-        QObject::connect(frame, &TCardFrame::PictureChanging, &q, [this] {
-            m_undo->BeginPictureChange(Shown().Current());
+        QObject::connect(frame, &TCardFrame::PictureChanging, &q, [this, frame] {
+            m_undo->BeginPictureChange(frame->ShownRecord());
         });
         QObject::connect(frame, &TCardFrame::PictureStored, &q, [this, refresh] {
             m_undo->EndPictureChange();

@@ -412,6 +412,7 @@ TEST_F(UndoTest, PersonPhotoReplacedComesBack)
 {
     StartPictures(false);
     const TState before = State();
+    Trigger("dbModeAct");
     Focus(window->Database()->Person(0));
     auto *card = window->findChild<TActorFrame *>(u"PersonCard"_s);
     ASSERT_TRUE(card);
