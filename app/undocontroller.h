@@ -77,7 +77,7 @@ public:
     void EndPictureChange(const std::vector<TDBItem *> &added = {});
     // Whether a scope still recording has read `record`.
     bool Touched(const TDBItem *record) const;
-    // A step's name for a record: its display title or name in `text` ("%1").
+    // How steps name a record: a movie's display title, a person's name.
     static QString RecordName(const TDBItem &record);
     // A command that removes records itself (Remove duplicates): TakeOut takes a record
     // out of the catalog and keeps it (deletes it without a catalog); PushRemoved makes
