@@ -15,7 +15,6 @@
 #include "catalog/episode.h"
 #include "catalog/image.h"
 #include "tests/support/mainfixture.h"
-#include "views/actorframe.h"
 
 namespace {
 
@@ -107,10 +106,12 @@ public:
         movieCard.pendingTitle = title;
         Trigger("ApplyVidAct");
     }
-    // Clicks a picture button of the shown card (hidden until hovered, but working).
-    void Click(const char *button)
+    // Clicks a picture button of a card (hidden until hovered, but working).
+    void Click(const char *button, const char *card = "MovieCard")
     {
-        auto *found = window->findChild<QToolButton *>(QString::fromLatin1(button));
+        auto *frame = window->findChild<QWidget *>(QString::fromLatin1(card));
+        ASSERT_TRUE(frame) << card;
+        auto *found = frame->findChild<QToolButton *>(QString::fromLatin1(button));
         ASSERT_TRUE(found) << button;
         found->click();
     }
@@ -396,7 +397,9 @@ const TPictureCase PictureCases[] = {
          t.Focus(t.MovieTitled(u"Alien"_s));
          t.Trigger("EditVidAct");
          t.Click("ImgClearBtn");
-         auto *title = t.Window().findChild<QLineEdit *>(u"TitleEdit"_s);
+         auto *title = t.Window()
+                           .findChild<QWidget *>(u"MovieCard"_s)
+                           ->findChild<QLineEdit *>(u"TitleEdit"_s);
          ASSERT_TRUE(title);
          title->setText(u"Zardoz"_s);
          t.Trigger("ApplyVidAct");
@@ -414,10 +417,8 @@ TEST_F(UndoTest, PersonPhotoReplacedComesBack)
     const TState before = State();
     Trigger("dbModeAct");
     Focus(window->Database()->Person(0));
-    auto *card = window->findChild<TActorFrame *>(u"PersonCard"_s);
-    ASSERT_TRUE(card);
     dialogs->openAnswers = {Green()};
-    card->findChild<QToolButton *>(u"ImgBrowseBtn"_s)->click();
+    Click("ImgBrowseBtn", "PersonCard");
     const QByteArray replaced = window->Database()->Person(0)->PictureBytes();
     ASSERT_NE(State().catalog, before.catalog);
     Trigger("UndoAct");
