@@ -17,6 +17,7 @@
 #include "app/recordcard.h"
 #include "app/recordcommands.h"
 #include "app/recorddialogs.h"
+#include "app/undocontroller.h"
 #include "app/webcontroller.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
@@ -221,7 +222,13 @@ void TMainPrivate::CreateCards()
                          &TCardFrame::WelcomeLinkActivated,
                          &q,
                          [this](const QString &target) { OnWelcomeLink(target); });
-        QObject::connect(frame, &TCardFrame::PictureStored, &q, refresh);
+        QObject::connect(frame, &TCardFrame::PictureChanging, &q, [this, frame] {
+            m_undo->BeginPictureChange(frame->ShownRecord());
+        });
+        QObject::connect(frame, &TCardFrame::PictureStored, &q, [this, refresh] {
+            m_undo->EndPictureChange();
+            refresh();
+        });
     }
     QAction *link = AddAction(u"CreateLinkAct"_s, 0, u"Create &Hyperlink"_s);
     link->setShortcut(QKeySequence(u"Ctrl+H"_s));

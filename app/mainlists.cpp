@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QUndoStack>
 
 #include "app/cardedit.h"
 #include "app/catalogview.h"
@@ -177,7 +178,10 @@ void TMainPrivate::OnCustomFieldDeleted(int index)
 {
     Movies().OnCustomFieldDeleted(index);
     // The steps name custom values by their place.
-    m_undo->Clear();
+    if (m_undo->Stack()->count() > 0) {
+        m_undo->Clear();
+        ShowStatusText(Text(4351, u"A custom field was deleted: the undo history was cleared"_s));
+    }
     CustomColumnsChanged();
 }
 

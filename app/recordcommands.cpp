@@ -122,7 +122,7 @@ void TRecordCommands::ClearRecord()
         return;
     }
     TUndoScope step(m_host.Undo(), m_host.Text(4263, u"Clear"_s));
-    step.Touch(record);
+    step.TouchPictures(record);
     record->Clear();
     m_host.Edit().ShowCurrent();
     m_host.Shown().Model()->RecordChanged(record);

@@ -112,13 +112,24 @@ void TToolsController::RunRemoveDuplicates()
     m_host.Edit().ResetEditState(TEditState::None);
     m_host.Edit().ShowCurrent();
 
+    // One step: the copies come back whole and in place, the merged fields as they were.
+    TUndoController *undo = m_host.Undo();
+    TUndoScope step(undo, m_host.Text(4261, u"Remove duplicates"_s));
+    if (*action == TDuplicateAction::Merge) {
+        for (int i = 0; i < db->MovieCount(); ++i)
+            step.Touch(db->Movie(i));
+        for (int i = 0; i < db->PersonCount(); ++i)
+            step.Touch(db->Person(i));
+    }
     TDuplicateReport report;
     RunWithWaitWindow([&](const TMaintenanceProgress &progress) {
-        report = RemoveDuplicates(*db, *action, progress);
+        std::function<void(TDBItem *)> takeOut;
+        if (undo)
+            takeOut = [undo](TDBItem *record) { undo->TakeOut(record); };
+        report = RemoveDuplicates(*db, *action, progress, takeOut);
     });
-    // No step brings removed duplicates back yet: the steps before may name them.
-    if (TUndoController *undo = m_host.Undo(); undo && report.MoviesRemoved + report.PeopleRemoved)
-        undo->Clear();
+    if (undo)
+        undo->PushRemoved(step.Text(), step);
 
     for (const TRecordKind kind : {TRecordKind::Movie, TRecordKind::Person}) {
         TListController *lists = &m_host.Lists(kind);

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSet>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -253,30 +252,16 @@ void TTransferController::RunImportPlugin(int index, const QString &fileName)
     TImportSummary summary;
     // One undo step: the records the import adds and the fields its merges change.
     TUndoScope step(m_commands.Undo(), m_commands.Text(175, u"Import"_s));
-    QSet<const TDBItem *> existing;
-    for (int i = 0; i < db->MovieCount(); ++i) {
+    for (int i = 0; i < db->MovieCount(); ++i)
         step.Touch(db->Movie(i));
-        existing.insert(db->Movie(i));
-    }
-    for (int i = 0; i < db->PersonCount(); ++i) {
+    for (int i = 0; i < db->PersonCount(); ++i)
         step.Touch(db->Person(i));
-        existing.insert(db->Person(i));
-    }
+    const TRecordRoster existing(db);
     m_commands.SetBusy(true);
     const Status status = RunImport(*db, m_registry.LibraryPath(index), ui, options, &summary);
     m_commands.SetBusy(false);
-    if (TUndoController *undo = m_commands.Undo()) {
-        std::vector<TDBItem *> added;
-        for (int i = 0; i < db->MovieCount(); ++i) {
-            if (!existing.contains(db->Movie(i)))
-                added.push_back(db->Movie(i));
-        }
-        for (int i = 0; i < db->PersonCount(); ++i) {
-            if (!existing.contains(db->Person(i)))
-                added.push_back(db->Person(i));
-        }
-        undo->PushImport(step.Text(), step, added);
-    }
+    if (TUndoController *undo = m_commands.Undo())
+        undo->PushImport(step.Text(), step, existing.Added());
     if (openFolder != m_host->InitialFolder(5))
         m_host->RememberFolder(5, openFolder);
     if (summary.ran)

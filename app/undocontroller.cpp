@@ -11,6 +11,7 @@
 #include "app/listmodel.h"
 #include "app/recordcard.h"
 #include "app/undosteps_p.h"
+#include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/movie.h"
 #include "catalog/videodatabase.h"
@@ -28,6 +29,7 @@ TUndoController::TUndoController(ICommandHost &host, QObject *parent)
 
 TUndoController::~TUndoController()
 {
+    m_pictureScope.reset();
     SetCatalog(nullptr);
     // A scope that outlives the history records nothing.
     for (TUndoScope *scope : m_scopes) {
@@ -146,6 +148,31 @@ void TUndoController::PushImport(const QString &text,
     Push(step);
 }
 
+void TUndoController::TakeOut(TDBItem *record)
+{
+    if (!m_db) {
+        m_host.Database()->DeleteRecord(record);
+        return;
+    }
+    BeginChange();
+    if (TVideoDatabase::TDetached out = m_db->DetachRecord(record); out.record)
+        m_takenOut.push_back(std::move(out));
+    EndChange();
+}
+
+void TUndoController::PushRemoved(const QString &text, TUndoScope &scope)
+{
+    auto *step = new QUndoCommand(text);
+    scope.FinishInto(step);
+    if (m_db && !m_takenOut.empty())
+        new TRecordsStep(*this, *m_db, text, std::exchange(m_takenOut, {}), step);
+    if (step->childCount() == 0) {
+        delete step;
+        return;
+    }
+    Push(step);
+}
+
 bool TUndoController::WithdrawNew(TDBItem *record)
 {
     const int index = m_stack->index();
@@ -156,6 +183,40 @@ bool TUndoController::WithdrawNew(TDBItem *record)
     const_cast<TRecordsStep *>(step)->Withdraw();
     m_stack->undo();
     return true;
+}
+
+void TUndoController::BeginPictureChange(TDBItem *record, const QString &text, bool fields)
+{
+    EndPictureChange();
+    if (!m_db || !record)
+        return;
+    m_pictureScope = std::make_unique<TUndoScope>(
+        this,
+        !text.isEmpty() ? text
+                        : m_host.Text(4350, u"Pictures of \"%1\""_s).arg(RecordName(*record)));
+    if (!fields)
+        m_pictureScope->SetPicturesOnly();
+    m_pictureScope->TouchPictures(record);
+}
+
+bool TUndoController::Touched(const TDBItem *record) const
+{
+    return std::any_of(m_scopes.begin(), m_scopes.end(), [record](const TUndoScope *scope) {
+        return scope->m_touched.contains(record);
+    });
+}
+
+void TUndoController::EndPictureChange(const std::vector<TDBItem *> &added)
+{
+    if (std::unique_ptr<TUndoScope> scope = std::move(m_pictureScope))
+        PushImport(scope->Text(), *scope, added);
+}
+
+QString TUndoController::RecordName(const TDBItem &record)
+{
+    return record.Kind() == TRecordKind::Person
+               ? static_cast<const TActor &>(record).Name()
+               : static_cast<const TBaseMovie &>(record).DisplayTitle();
 }
 
 void TUndoController::ReleaseRecords(const std::vector<TDBItem *> &records)
@@ -228,12 +289,56 @@ void TUndoController::OnCleanChanged(bool clean)
         m_db->SetModified(!clean);
 }
 
+// ----- roster --------------------------------------------------------------------------------
+
+TRecordRoster::TRecordRoster(const TVideoDatabase *db)
+    : m_db(db)
+{
+    if (!m_db)
+        return;
+    m_known.reserve(m_db->MovieCount() + m_db->PersonCount());
+    for (int i = 0; i < m_db->MovieCount(); ++i) {
+        const TMovie *movie = m_db->Movie(i);
+        m_known.insert(movie);
+        for (int e = 0; e < movie->EpisodeCount(); ++e)
+            m_known.insert(movie->Episode(e));
+    }
+    for (int i = 0; i < m_db->PersonCount(); ++i)
+        m_known.insert(m_db->Person(i));
+}
+
+std::vector<TDBItem *> TRecordRoster::Added() const
+{
+    std::vector<TDBItem *> added;
+    if (!m_db)
+        return added;
+    for (int i = 0; i < m_db->MovieCount(); ++i) {
+        TMovie *movie = m_db->Movie(i);
+        if (!m_known.contains(movie)) {
+            added.push_back(movie);
+            continue;
+        }
+        for (int e = 0; e < movie->EpisodeCount(); ++e) {
+            if (!m_known.contains(movie->Episode(e)))
+                added.push_back(movie->Episode(e));
+        }
+    }
+    for (int i = 0; i < m_db->PersonCount(); ++i) {
+        if (!m_known.contains(m_db->Person(i)))
+            added.push_back(m_db->Person(i));
+    }
+    return added;
+}
+
 // ----- scope ---------------------------------------------------------------------------------
 
 struct TUndoScope::TBefore
 {
     TDBItem *record;
     std::vector<QVariant> values;
+    TPictureState picture;
+    TKeptFiles files;
+    bool filesRead = false;
 };
 
 TUndoScope::TUndoScope(TUndoController *undo, QString text)
@@ -268,7 +373,31 @@ void TUndoScope::Touch(TDBItem *record)
     if (!m_open || !m_undo || !record || m_touched.contains(record))
         return;
     m_touched.insert(record, int(m_before.size()));
-    m_before.push_back({record, RecordValues(*record)});
+    m_before.push_back({record, RecordValues(*record), ReadPictureState(*record), {}, false});
+}
+
+void TUndoScope::TouchPictures(TDBItem *record)
+{
+    Touch(record);
+    const auto touched = m_touched.constFind(record);
+    if (touched == m_touched.cend())
+        return;
+    TBefore &before = m_before[size_t(*touched)];
+    if (before.filesRead)
+        return;
+    before.filesRead = true;
+    before.files = ReadPictureFiles(PictureFiles(*record, before.picture));
+}
+
+void TUndoScope::Rebase(const TDBItem *record)
+{
+    const auto touched = m_touched.constFind(record);
+    if (touched == m_touched.cend())
+        return;
+    TBefore &before = m_before[size_t(*touched)];
+    before.picture = ReadPictureState(*before.record);
+    before.files.clear();
+    before.filesRead = false;
 }
 
 void TUndoScope::Finish()
@@ -285,23 +414,52 @@ bool TUndoScope::FinishInto(QUndoCommand *step)
     m_open = false;
     m_undo->EndChange();
     std::vector<TRecordChange> changes;
+    std::vector<TPictureChange> pictures;
     for (TBefore &before : m_before) {
         if (!before.record)
             continue;
         const std::vector<QVariant> after = RecordValues(*before.record);
         TRecordChange change{before.record, {}};
         for (size_t i = 0; i < after.size() && i < before.values.size(); ++i) {
-            if (after[i] != before.values[i])
+            if (!m_picturesOnly && after[i] != before.values[i]
+                && !IsPictureField(*before.record, int(i)))
                 change.fields.push_back({int(i), std::move(before.values[i]), after[i]});
         }
         if (!change.fields.empty())
             changes.push_back(std::move(change));
+        TPictureState picture = ReadPictureState(*before.record);
+        if (picture == before.picture)
+            continue;
+        // Only the files the command removed or overwrote are kept.
+        const TKeptFiles now = ReadPictureFiles(before.files.keys());
+        for (auto it = before.files.begin(); it != before.files.end();) {
+            if (now.value(it.key()) == it.value() && now.contains(it.key()))
+                it = before.files.erase(it);
+            else
+                ++it;
+        }
+        pictures.push_back({before.record,
+                            std::move(before.picture),
+                            std::move(picture),
+                            std::move(before.files)});
     }
     m_before.clear();
     m_touched.clear();
-    if (changes.empty())
+    if (changes.empty() && pictures.empty())
         return false;
-    new TFieldStep(*m_undo, m_text, std::move(changes), step);
+    if (!changes.empty())
+        new TFieldStep(*m_undo, m_text, std::move(changes), step);
+    if (!pictures.empty()) {
+        // Scopes still open start from the pictures as this step leaves them, so that no
+        // two steps take back the same change.
+        for (TUndoScope *scope : m_undo->m_scopes) {
+            if (scope == this)
+                continue;
+            for (const TPictureChange &change : pictures)
+                scope->Rebase(change.record);
+        }
+        new TPictureStep(*m_undo, m_text, std::move(pictures), step);
+    }
     return true;
 }
 

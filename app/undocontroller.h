@@ -1,13 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include "catalog/catalogobserver.h"
+#include "catalog/videodatabase.h"
 
 class ICommandHost;
 class QUndoCommand;
@@ -63,8 +66,24 @@ public:
     // A new record cancelled while still empty: the step that made it goes with it. False
     // when the last step did not make just that record.
     bool WithdrawNew(TDBItem *record);
-    // An import: the fields `scope` saw change and the records added, as one step.
+    // An import or a web merge: the fields `scope` saw change and the records added (new
+    // episodes of movies already there included), as one step.
     void PushImport(const QString &text, TUndoScope &scope, const std::vector<TDBItem *> &added);
+    // A picture command of the card (poster or photo, covers, screenshots, a web picture)
+    // on `record`: what it changes between these calls becomes one step, its replaced files
+    // kept. The other fields join the step only with `fields` (a web run outside an edit).
+    void BeginPictureChange(TDBItem *record, const QString &text = {}, bool fields = false);
+    // `added`: records the command made, which join the step.
+    void EndPictureChange(const std::vector<TDBItem *> &added = {});
+    // Whether a scope still recording has read `record`.
+    bool Touched(const TDBItem *record) const;
+    // How steps name a record: a movie's display title, a person's name.
+    static QString RecordName(const TDBItem &record);
+    // A command that removes records itself (Remove duplicates): TakeOut takes a record
+    // out of the catalog and keeps it (deletes it without a catalog); PushRemoved makes
+    // those and the fields `scope` saw change one step.
+    void TakeOut(TDBItem *record);
+    void PushRemoved(const QString &text, TUndoScope &scope);
     // Before records leave the catalog: no list or card keeps them (or their episodes).
     void ReleaseRecords(const std::vector<TDBItem *> &records);
     // After records came or went: `record` (may be null) is focused, else every list keeps
@@ -87,6 +106,21 @@ private:
     int m_depth = 0;
     // Scopes still recording: a record destroyed meanwhile leaves them.
     std::vector<TUndoScope *> m_scopes;
+    std::unique_ptr<TUndoScope> m_pictureScope;
+    std::vector<TVideoDatabase::TDetached> m_takenOut;
+};
+
+// The records of a catalog at one moment, to name those a command adds after it.
+class TRecordRoster
+{
+public:
+    explicit TRecordRoster(const TVideoDatabase *db);
+    // Movies and people added since, and episodes added to the movies that were there.
+    std::vector<TDBItem *> Added() const;
+
+private:
+    const TVideoDatabase *m_db;
+    QSet<const TDBItem *> m_known;
 };
 
 // Records one step of field changes: records touched after construction are read as they
@@ -101,6 +135,12 @@ public:
     TUndoScope &operator=(const TUndoScope &) = delete;
 
     void Touch(TDBItem *record);
+    // As Touch, and the picture files the record names are read now, so that the step can
+    // bring back those the command removes or overwrites. For the few records a picture
+    // command works on, not for catalog-wide scopes.
+    void TouchPictures(TDBItem *record);
+    // Field changes other than pictures are left to another step.
+    void SetPicturesOnly() { m_picturesOnly = true; }
     // The step's name, when it is known only at the end.
     void SetText(const QString &text) { m_text = text; }
     const QString &Text() const { return m_text; }
@@ -118,6 +158,9 @@ public:
     bool FinishInto(QUndoCommand *step);
     // A touched record is being destroyed: the step leaves it out.
     void Forget(const TDBItem *record);
+    // Another scope made the record's picture change its own step: this one starts from
+    // the picture as it is now.
+    void Rebase(const TDBItem *record);
 
 private:
     friend class TUndoController;
@@ -127,4 +170,5 @@ private:
     std::vector<TBefore> m_before;
     QHash<const TDBItem *, int> m_touched;
     bool m_open = true;
+    bool m_picturesOnly = false;
 };

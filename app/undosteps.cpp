@@ -1,13 +1,21 @@
 // The undo steps and reading and writing a record's fields by number.
 #include <algorithm>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include "app/undosteps_p.h"
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/episode.h"
+#include "catalog/imagestore.h"
 #include "catalog/movie.h"
 #include "catalog/moviefields.h"
 #include "catalog/personfields.h"
+#include "catalog/textutils.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,7 +48,78 @@ void SetPictureField(TDBItem &record, int index, const QVariant &value)
         record.SetCoverpath(value.toString());
 }
 
+constexpr TMovieField MovieImageFields[] = {
+    TMovieField::Froncover, TMovieField::Cdcover, TMovieField::Screenshots};
+
+QString ImageFolderOf(const TDBItem &record, TImageFolder folder)
+{
+    return record.Owner() ? record.Owner()->ImageFolder(folder) : QString();
+}
+
+void AddInside(QStringList &files, const QString &path, const QString &folder)
+{
+    if (!path.isEmpty() && PathInside(path, folder) && !files.contains(path))
+        files.append(path);
+}
+
 } // namespace
+
+bool IsPictureField(const TDBItem &record, int field)
+{
+    const int tableSize = int(IsPerson(record) ? PersonFields().size() : MovieFields().size());
+    if (field >= tableSize)
+        return field < tableSize + PictureFieldCount;
+    return !IsPerson(record)
+           && std::find(
+                  std::begin(MovieImageFields), std::end(MovieImageFields), TMovieField(field))
+                  != std::end(MovieImageFields);
+}
+
+TPictureState ReadPictureState(const TDBItem &record)
+{
+    TPictureState state{
+        record.Coverformat(), record.Coverpath(), record.PictureBytes(), {}, {}, {}};
+    if (!IsPerson(record)) {
+        const auto &movie = static_cast<const TBaseMovie &>(record);
+        state.froncover = movie.Froncover();
+        state.cdcover = movie.Cdcover();
+        state.screenshots = movie.Screenshots();
+    }
+    return state;
+}
+
+QStringList PictureFiles(const TDBItem &record, const TPictureState &state)
+{
+    QStringList files;
+    const QString pictures =
+        ImageFolderOf(record, IsPerson(record) ? TImageFolder::Photos : TImageFolder::Posters);
+    if (state.coverformat == CoverFile && !pictures.isEmpty() && !state.coverpath.isEmpty())
+        AddInside(files, pictures + state.coverpath, pictures);
+    if (const QString covers = ImageFolderOf(record, TImageFolder::Covers); !covers.isEmpty()) {
+        for (const QString *cover : {&state.froncover, &state.cdcover}) {
+            if (!cover->isEmpty())
+                AddInside(files, ResolvePath(*cover, covers), covers);
+        }
+    }
+    if (const QString shots = ImageFolderOf(record, TImageFolder::Screenshots); !shots.isEmpty()) {
+        for (const QString &piece : state.screenshots.split(u'|', Qt::SkipEmptyParts)) {
+            if (const QString path = piece.trimmed(); !path.isEmpty())
+                AddInside(files, ResolvePath(path, shots), shots);
+        }
+    }
+    return files;
+}
+
+TKeptFiles ReadPictureFiles(const QStringList &files)
+{
+    TKeptFiles kept;
+    for (const QString &path : files) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            kept.insert(path, file.readAll());
+    }
+    return kept;
+}
 
 std::vector<QVariant> RecordValues(const TDBItem &record)
 {
@@ -171,6 +250,76 @@ void TFieldStep::Apply(bool after)
     });
 }
 
+// ----- picture step --------------------------------------------------------------------------
+
+TPictureStep::TPictureStep(TUndoController &undo,
+                           const QString &text,
+                           std::vector<TPictureChange> changes,
+                           QUndoCommand *parent)
+    : QUndoCommand(text, parent)
+    , m_undo(undo)
+    , m_changes(std::move(changes))
+{}
+
+void TPictureStep::redo()
+{
+    if (m_done) {
+        m_done = false;
+        return;
+    }
+    Apply(true);
+}
+
+void TPictureStep::Apply(bool after)
+{
+    std::vector<TDBItem *> records;
+    records.reserve(m_changes.size());
+    for (const TPictureChange &change : m_changes)
+        records.push_back(change.record);
+    m_undo.ShowChanged(records, [&] {
+        for (TPictureChange &change : m_changes) {
+            TDBItem &record = *change.record;
+            const TPictureState &target = after ? change.after : change.before;
+            const TPictureState &leaving = after ? change.before : change.after;
+            const QStringList wanted = PictureFiles(record, target);
+            // The files of the side that goes are read before they are removed or
+            // overwritten: the next undo or redo needs them.
+            TKeptFiles next;
+            for (const QString &path : PictureFiles(record, leaving)) {
+                const bool stays = wanted.contains(path);
+                if (stays && !change.kept.contains(path))
+                    continue;
+                QFile file(path);
+                if (file.open(QIODevice::ReadOnly))
+                    next.insert(path, file.readAll());
+                file.close();
+                if (!stays)
+                    RemoveFileQuiet(path);
+            }
+            for (auto it = change.kept.cbegin(); it != change.kept.cend(); ++it) {
+                QDir().mkpath(QFileInfo(it.key()).absolutePath());
+                WriteFileQuiet(it.key(), it.value());
+            }
+            change.kept = std::move(next);
+            record.RestorePicture(target.coverformat, target.coverpath, target.held);
+            if (IsPerson(record))
+                continue;
+            const QString values[] = {target.froncover, target.cdcover, target.screenshots};
+            for (size_t i = 0; i < std::size(MovieImageFields); ++i)
+                ForceRecordValue(record, int(MovieImageFields[i]), values[i]);
+            // Cover thumbnails are made again from the covers now in place.
+            const QString thumbnails = ImageFolderOf(record, TImageFolder::Thumbnails);
+            for (const TPictureState *state : {&change.before, &change.after}) {
+                for (const QString *cover : {&state->froncover, &state->cdcover}) {
+                    if (!thumbnails.isEmpty() && !cover->isEmpty())
+                        RemoveFileQuiet(
+                            ChangeExtension(thumbnails + FileNamePart(*cover), u".jpg"_s));
+                }
+            }
+        }
+    });
+}
+
 // ----- records step --------------------------------------------------------------------------
 
 TRecordsStep::TRecordsStep(TUndoController &undo,
@@ -195,6 +344,21 @@ TRecordsStep::TRecordsStep(TUndoController &undo,
     }
     if (m_kind == TKind::Removed)
         TakeOut(true);
+}
+
+TRecordsStep::TRecordsStep(TUndoController &undo,
+                           TVideoDatabase &db,
+                           const QString &text,
+                           std::vector<TVideoDatabase::TDetached> out,
+                           QUndoCommand *parent)
+    : QUndoCommand(text, parent)
+    , m_undo(undo)
+    , m_db(db)
+    , m_kind(TKind::Removed)
+    , m_out(std::move(out))
+{
+    for (const TVideoDatabase::TDetached &detached : m_out)
+        m_records.push_back(detached.record.get());
 }
 
 TRecordsStep::~TRecordsStep()

@@ -2,7 +2,10 @@
 
 #include <vector>
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QUndoCommand>
 #include <QVariant>
 
@@ -19,6 +22,63 @@ void SetRecordValue(TDBItem &record, int field, const QVariant &value);
 // Stores a value the setter refused (a date its flag does not allow yet) past the setter;
 // true when it changed.
 bool ForceRecordValue(TDBItem &record, int field, const QVariant &value);
+
+// Whether a field of RecordValues belongs to the picture state below: its steps bring the
+// files back with it.
+bool IsPictureField(const TDBItem &record, int field);
+
+// How a record's poster or photo, covers and screenshots stand. The held bytes share their
+// data with the record, so a state costs nothing while the record keeps that picture.
+struct TPictureState
+{
+    quint8 coverformat = 0;
+    QString coverpath;
+    QByteArray held;
+    // Movies and episodes only.
+    QString froncover;
+    QString cdcover;
+    QString screenshots;
+
+    bool operator==(const TPictureState &) const = default;
+};
+TPictureState ReadPictureState(const TDBItem &record);
+// The files a state names inside the catalog's image folders, as absolute paths. Files
+// outside them are the user's own and never written or removed.
+QStringList PictureFiles(const TDBItem &record, const TPictureState &state);
+// Picture files by absolute path, with their bytes.
+using TKeptFiles = QHash<QString, QByteArray>;
+TKeptFiles ReadPictureFiles(const QStringList &files);
+
+struct TPictureChange
+{
+    TDBItem *record;
+    TPictureState before;
+    TPictureState after;
+    // The files of the side that is not on the disk: while the step is done, the ones the
+    // command removed or overwrote; while it is undone, the ones the command made.
+    TKeptFiles kept;
+};
+
+// Pictures, covers and screenshots before and after a command: the fields, the held bytes
+// and only the files the command replaced or removed, kept until the step leaves the stack.
+class TPictureStep : public QUndoCommand
+{
+public:
+    TPictureStep(TUndoController &undo,
+                 const QString &text,
+                 std::vector<TPictureChange> changes,
+                 QUndoCommand *parent = nullptr);
+
+    void undo() override { Apply(false); }
+    void redo() override;
+
+private:
+    void Apply(bool after);
+
+    TUndoController &m_undo;
+    std::vector<TPictureChange> m_changes;
+    bool m_done = true;
+};
 
 struct TFieldChange
 {
@@ -68,6 +128,12 @@ public:
                  const QString &text,
                  TKind kind,
                  std::vector<TDBItem *> records,
+                 QUndoCommand *parent = nullptr);
+    // Removed by the command itself through DetachRecord, in the order they left.
+    TRecordsStep(TUndoController &undo,
+                 TVideoDatabase &db,
+                 const QString &text,
+                 std::vector<TVideoDatabase::TDetached> out,
                  QUndoCommand *parent = nullptr);
     ~TRecordsStep() override;
 

@@ -214,10 +214,12 @@ void TWebController::RunWebPlugin(int index)
     m_host->SetBusy(true);
     TDBItem *current = m_host->CurrentRecord(kind);
     const bool wasModified = db->Modified();
-    // The merged fields are one step; pictures stay as the merge left them.
+    // The merged fields, the pictures and the records the run made are one step.
     TUndoScope step(m_host->Undo(), m_registry.Get(index).Name);
-    step.TouchAll(records);
-    step.Touch(current);
+    for (TDBItem *record : records)
+        step.TouchPictures(record);
+    step.TouchPictures(current);
+    const TRecordRoster existing(db);
     if (records.size() >= 2) {
         // The processed records are selected again.
         m_host->ReselectRecords(m_webFlow->RunBatch(index, records));
@@ -228,6 +230,8 @@ void TWebController::RunWebPlugin(int index)
             // The record may have moved in the list: find it again.
             m_host->PlaceRecord(*current);
     }
+    if (TUndoController *undo = m_host->Undo())
+        undo->PushImport(step.Text(), step, existing.Added());
     m_host->SetBusy(false);
     m_host->ShowCurrent();
     m_host->UpdateStatusBar();
@@ -250,9 +254,17 @@ void TWebController::RunCardButton(TCardButton button)
         m_pluginMenu.CardButtonTarget(button, text("TitleEdit"), text("OrigTitleEdit"));
     if (index < 0)
         return;
+    // Inside a card edit the fields belong to the edit's step, the pictures to this one.
+    TUndoController *undo = m_host->Undo();
+    TDBItem *current = m_host->CurrentRecord(TRecordKind::Movie);
+    const TRecordRoster existing(m_host->Catalog());
+    if (undo)
+        undo->BeginPictureChange(current, m_registry.Get(index).Name, !undo->Touched(current));
     m_webFlow->ClearCancel();
     m_host->SetBusy(true);
     m_webFlow->RunPlugin(index, nullptr);
+    if (undo)
+        undo->EndPictureChange(existing.Added());
     m_host->SetBusy(false);
     m_host->ShowCurrent();
     m_host->CommandUpdate();

@@ -253,6 +253,18 @@ void TDBItem::SetPicture(const TImage *image,
     MarkModified();
 }
 
+void TDBItem::RestorePicture(quint8 coverformat, const QString &coverpath, const QByteArray &bytes)
+{
+    DropPicture();
+    m_coverformat = coverformat;
+    m_coverpath = coverpath;
+    if (!bytes.isEmpty() && (coverformat == CoverBmp || coverformat == CoverJpeg)) {
+        m_pictureBytes = bytes;
+        m_pictureFormat = coverformat == CoverBmp ? TImageFormat::Bmp : TImageFormat::Jpeg;
+    }
+    MarkModified();
+}
+
 void TDBItem::LogLine(const QString &line)
 {
     if (m_owner)

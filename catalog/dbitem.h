@@ -81,6 +81,9 @@ public:
                     TImageFormat imageFormat,
                     const QString &sourceFile,
                     int storage);
+    // Puts back a picture exactly as it was held (undo): no file is read or written, and
+    // held bytes come back byte for byte rather than encoded again.
+    void RestorePicture(quint8 coverformat, const QString &coverpath, const QByteArray &bytes);
 
     // Takes one element of the catalog file, converted and assigned directly (no setter
     // rules, no normalisers). Unknown elements are ignored.

@@ -101,8 +101,10 @@ void MergeDuplicatePerson(TActor &into, const TActor &from)
     FillEmptyFields(into, from, PersonFields());
 }
 
-TDuplicateReport
-RemoveDuplicates(TVideoDatabase &db, TDuplicateAction action, const TMaintenanceProgress &progress)
+TDuplicateReport RemoveDuplicates(TVideoDatabase &db,
+                                  TDuplicateAction action,
+                                  const TMaintenanceProgress &progress,
+                                  const std::function<void(TDBItem *)> &takeOut)
 {
     TDuplicateReport report;
     // Taken up front: a merged ID moves the movie, so indexes would skip or repeat movies.
@@ -135,7 +137,10 @@ RemoveDuplicates(TVideoDatabase &db, TDuplicateAction action, const TMaintenance
                     if (action == TDuplicateAction::Merge)
                         merge(**it, *copy);
                     gone.insert(copy);
-                    db.DeleteRecord(copy);
+                    if (takeOut)
+                        takeOut(copy);
+                    else
+                        db.DeleteRecord(copy);
                     ++removed;
                 }
             }

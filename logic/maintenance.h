@@ -9,6 +9,7 @@
 
 class TActor;
 class TBaseMovie;
+class TDBItem;
 class TVideoDatabase;
 
 // The catalog-wide maintenance tools without their windows: the duplicate remover, the
@@ -37,10 +38,12 @@ struct TDuplicateReport
 // Keeps one movie per display title and original title, and one person per name and
 // translated name: the one that stands last in catalog order; with Merge it first takes the
 // others' values for its empty fields. Records without a title (or name) identify nothing and
-// are left alone.
+// are left alone. `takeOut`, when given, takes each copy out of the catalog in place of the
+// delete (the caller then owns it: undo keeps it).
 TDuplicateReport RemoveDuplicates(TVideoDatabase &db,
                                   TDuplicateAction action,
-                                  const TMaintenanceProgress &progress = {});
+                                  const TMaintenanceProgress &progress = {},
+                                  const std::function<void(TDBItem *)> &takeOut = {});
 
 // ----- dead file locations -----------------------------------------------------------------
 

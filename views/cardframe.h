@@ -106,12 +106,17 @@ public:
     // The edit context menu (hyperlink, cut, copy, paste, delete, select all) for a
     // control of the card; owned like FieldMenu.
     QMenu *EditMenu(QWidget *control);
+    // The record on the card; nullptr for none.
+    TDBItem *ShownRecord() const { return m_record; }
 
 signals:
     // A welcome link was followed: WelcomeNew or WelcomeImport.
     void WelcomeLinkActivated(const QString &target);
     // A click on a star wrote a rating into the shown record.
     void RatingStored();
+    // The poster, photo, covers or screenshots of the shown record are about to change;
+    // PictureStored follows.
+    void PictureChanging();
     // The poster, photo, covers or screenshots of the shown record changed.
     void PictureStored();
 
@@ -140,7 +145,6 @@ protected:
     // The shared steps of showing a record: collapse rule, fill, mode look, visibility,
     // message, layout from the top.
     void ShowRecord(TDBItem *record, int mode);
-    TDBItem *ShownRecord() const { return m_record; }
     // Lays out again; keeps the scroll position, or starts at the top.
     void Relayout(bool keepPosition);
     // Lays out again after the current event (content typed into a memo, ...).

@@ -153,6 +153,7 @@ void TCardFrame::StorePictureFile(TPicturePanel *panel, const QString &file)
     if (image.IsNull())
         return;
     const bool external = m_settings.ExternalPosters;
+    emit PictureChanging();
     m_record->SetPicture(
         &image, format, external ? source : QString(), external ? 3 : static_cast<int>(format));
     SetPicture(panel, image);
@@ -164,6 +165,7 @@ void TCardFrame::ClearPicture(TPicturePanel *panel)
 {
     if (!m_record || m_readOnly)
         return;
+    emit PictureChanging();
     SetPicture(panel, TImage());
     m_record->SetPicture(nullptr, TImageFormat::None, QString(), 0);
     Relayout(true);

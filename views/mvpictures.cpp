@@ -364,6 +364,7 @@ void TmvFrame::StoreScreenshotFiles(int slot, const QString &files)
     }
     if (stored.isEmpty())
         return;
+    emit PictureChanging();
     LoadScreenshots(stored.join(u'|'), false, slot);
     UpdateVisibility();
     Relayout(true);
@@ -381,9 +382,13 @@ void TmvFrame::GrabScreenshot(int slot)
     request.Title = m_movie->DisplayTitle();
     request.OutputFolder = m_movie->ScreenshotsTarget();
     request.ScreenshotsFolder = m_movie->ScreenshotsBase();
+    // The grab may write over files the movie names.
+    emit PictureChanging();
     const std::optional<QString> result = Host()->MakeScreenshots(request);
-    if (!result)
+    if (!result) {
+        emit PictureStored();
         return;
+    }
     LoadScreenshots(*result, true, slot);
     UpdateVisibility();
     Relayout(true);
@@ -394,6 +399,7 @@ void TmvFrame::RemoveScreenshot(int slot)
 {
     if (!m_movie || m_readOnly || slot < 1 || slot > 3)
         return;
+    emit PictureChanging();
     m_slotPaths[slot - 1].clear();
     m_screenSlots[slot - 1]->SetImage({});
     StoreScreenshots();
@@ -418,6 +424,7 @@ void TmvFrame::StoreCover(bool disc, const QString &file)
     const std::optional<TStorablePicture> picture = StorablePicture(file, keepsPath);
     if (!picture)
         return;
+    emit PictureChanging();
     if (disc) {
         m_movie->SetCdcover(picture->Path());
         ShowCover(m_discImg, m_movie->CDCoverPath());
@@ -434,6 +441,7 @@ void TmvFrame::RemoveCover(bool disc)
 {
     if (!m_movie || m_readOnly)
         return;
+    emit PictureChanging();
     (disc ? m_discImg : m_frontImg)->SetImage({});
     if (disc)
         m_movie->SetCdcover(QString());

@@ -86,4 +86,25 @@ TEST_F(MainWebTest, CancelledDialogChangesNothingAndTheNextRunStillWorks)
     EXPECT_TRUE(window->Database()->Modified());
 }
 
+// The merged fields and the people the run added are one step.
+TEST_F(MainWebTest, UndoTakesTheMergeAndThePeopleItAddedBack)
+{
+    settings.WriteBool(u"Plugins"_s, u"AutoAddPeople"_s, true);
+    TMovie *movie = StartOnTheClub();
+    ASSERT_NE(movie, nullptr);
+    dialogs->resultAnswers.push_back(0);
+    TriggerWebPlugin();
+    const int people = window->Database()->PersonCount();
+    ASSERT_GT(people, 0);
+
+    Trigger("UndoAct");
+    EXPECT_EQ(window->Database()->PersonCount(), 0);
+    EXPECT_TRUE(movie->Origtitle().isEmpty());
+    EXPECT_TRUE(movie->Director().isEmpty());
+    EXPECT_FALSE(window->Database()->Modified());
+    Trigger("RedoAct");
+    EXPECT_EQ(window->Database()->PersonCount(), people);
+    EXPECT_EQ(movie->Director(), u"David Fincher"_s);
+}
+
 } // namespace

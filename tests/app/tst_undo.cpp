@@ -2,12 +2,18 @@
 // what they were, field for field, and forward again.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QToolButton>
 
 #include "app/maindialogs.h"
+#include "catalog/actor.h"
 #include "catalog/episode.h"
+#include "catalog/image.h"
 #include "tests/support/mainfixture.h"
 
 namespace {
@@ -41,7 +47,36 @@ QStringList Dump(const TVideoDatabase &db)
         lines.append(QString::fromUtf8(QJsonDocument(RecordJson(*db.Movie(i))).toJson()));
     for (int i = 0; i < db.PersonCount(); ++i)
         lines.append(QString::fromUtf8(QJsonDocument(RecordJson(*db.Person(i))).toJson()));
+    // The picture files beside the catalog, by content.
+    for (const TImageFolder folder : {TImageFolder::Posters,
+                                      TImageFolder::Photos,
+                                      TImageFolder::Covers,
+                                      TImageFolder::Screenshots}) {
+        const QString base = db.ImageFolder(folder);
+        QDirIterator files(base, QDir::Files, QDirIterator::Subdirectories);
+        QStringList found;
+        while (files.hasNext()) {
+            QFile file(files.next());
+            (void)file.open(QIODevice::ReadOnly);
+            found.append(
+                file.fileName().mid(base.size()) + u' '
+                + QString::fromLatin1(
+                    QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex()));
+        }
+        found.sort();
+        lines.append(found);
+    }
     return lines;
+}
+
+// A small JPEG of one shade, as a user's picture file.
+QString PictureFile(const QTemporaryDir &root, const QString &name, uchar shade)
+{
+    TImage image(16, 12);
+    std::fill_n(image.Bits(), image.BytesPerLine() * image.Height(), shade);
+    const QString path = root.filePath(name);
+    EXPECT_TRUE(image.Save(path, TImageFormat::Jpeg));
+    return path;
 }
 
 class UndoTest : public MainWindowFixture
@@ -71,8 +106,42 @@ public:
         movieCard.pendingTitle = title;
         Trigger("ApplyVidAct");
     }
+    // Clicks a picture button of a card (hidden until hovered, but working).
+    void Click(const char *button, const char *card = "MovieCard")
+    {
+        auto *frame = window->findChild<QWidget *>(QString::fromLatin1(card));
+        ASSERT_TRUE(frame) << card;
+        auto *found = frame->findChild<QToolButton *>(QString::fromLatin1(button));
+        ASSERT_TRUE(found) << button;
+        found->click();
+    }
+    QString Green() { return PictureFile(root, u"green.jpg"_s, 200); }
 
 protected:
+    // Alien holds its poster inside the catalog and has a front cover and a screenshot;
+    // Heat's poster is a file; Ann has a photo.
+    void StartPictures(bool externalPosters)
+    {
+        settings.WriteBool(u"Misc"_s, u"ExternalPosters"_s, externalPosters);
+        realCards = true;
+        const QString red = PictureFile(root, u"red.jpg"_s, 40);
+        const QString blue = PictureFile(root, u"blue.jpg"_s, 120);
+        prepare = [red, blue](TVideoDatabase &db) {
+            const TImage poster = TImage::Load(red);
+            for (int i = 0; i < db.MovieCount(); ++i) {
+                TMovie *movie = db.Movie(i);
+                movie->SetNum(i + 1);
+                const bool alien = movie->Title() == u"Alien"_s;
+                movie->SetPicture(&poster, TImageFormat::Jpeg, {}, alien ? CoverJpeg : CoverFile);
+                if (alien) {
+                    movie->SetFroncover(red);
+                    movie->SetScreenshots(blue);
+                }
+            }
+            db.Person(0)->SetPicture(&poster, TImageFormat::Jpeg, {}, CoverJpeg);
+        };
+        Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Heat"_s, u"Crime"_s, 1995}}, {u"Ann"_s});
+    }
     void StartSample()
     {
         // New records take the next ID and so the last row.
@@ -225,6 +294,169 @@ INSTANTIATE_TEST_SUITE_P(NewRecords,
                          UndoStepTest,
                          ::testing::ValuesIn(NewRecordCases),
                          [](const auto &info) { return std::string(info.param.name); });
+
+struct TPictureCase
+{
+    const char *name;
+    bool externalPosters;
+    int steps;
+    void (*act)(UndoTest &test);
+};
+
+class UndoPictureTest : public UndoTest, public ::testing::WithParamInterface<TPictureCase>
+{};
+
+// Each picture command is one step that brings back the old picture, files included.
+TEST_P(UndoPictureTest, UndoAndRedoRestorePicturesAndFiles)
+{
+    StartPictures(GetParam().externalPosters);
+    const TState before = State();
+    GetParam().act(*this);
+    const TState after = State();
+    ASSERT_NE(after.catalog, before.catalog);
+    for (int i = 0; i < GetParam().steps; ++i)
+        Trigger("UndoAct");
+    ExpectState(before, "undone");
+    EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
+    for (int i = 0; i < GetParam().steps; ++i)
+        Trigger("RedoAct");
+    ExpectState(after, "redone");
+    // Once more: the step still holds what the first round moved.
+    Trigger("UndoAct");
+    Trigger("RedoAct");
+    ExpectState(after, "redone twice");
+}
+
+const TPictureCase PictureCases[] = {
+    {"HeldPosterReplaced",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Dialogs().openAnswers = {t.Green()};
+         t.Click("ImgBrowseBtn");
+     }},
+    {"PosterFileOverwritten",
+     true,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Heat"_s));
+         t.Dialogs().openAnswers = {t.Green()};
+         t.Click("ImgBrowseBtn");
+     }},
+    {"PosterFileRemoved",
+     true,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Heat"_s));
+         t.Click("ImgClearBtn");
+     }},
+    {"FrontCoverReplaced",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Dialogs().openAnswers = {t.Green()};
+         t.Click("OpenFrontBtn");
+     }},
+    {"FrontCoverRemoved",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Click("DelFrontBtn");
+     }},
+    {"ScreenshotAdded",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Dialogs().pickAnswers = {TFakeDialogs::TPickAnswer{t.Green(), false, {}}};
+         t.Click("ScreensFldrBtn2");
+     }},
+    {"ScreenshotRemoved",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Click("DelScreenBtn1");
+     }},
+    {"ClearDropsHeldPoster",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Dialogs().yesNoAnswers = {true};
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Trigger("ClearAct");
+     }},
+    // A picture changed inside a card edit is a step of its own, before the edit's.
+    {"PosterInsideCardEdit",
+     false,
+     2,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Trigger("EditVidAct");
+         t.Click("ImgClearBtn");
+         auto *title = t.Window()
+                           .findChild<QWidget *>(u"MovieCard"_s)
+                           ->findChild<QLineEdit *>(u"TitleEdit"_s);
+         ASSERT_TRUE(title);
+         title->setText(u"Zardoz"_s);
+         t.Trigger("ApplyVidAct");
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pictures,
+                         UndoPictureTest,
+                         ::testing::ValuesIn(PictureCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(UndoTest, PersonPhotoReplacedComesBack)
+{
+    StartPictures(false);
+    const TState before = State();
+    Trigger("dbModeAct");
+    Focus(window->Database()->Person(0));
+    dialogs->openAnswers = {Green()};
+    Click("ImgBrowseBtn", "PersonCard");
+    const QByteArray replaced = window->Database()->Person(0)->PictureBytes();
+    ASSERT_NE(State().catalog, before.catalog);
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    Trigger("RedoAct");
+    EXPECT_EQ(window->Database()->Person(0)->PictureBytes(), replaced);
+}
+
+// The copies come back in their places with episodes and pictures, and the kept movie
+// loses what the merge gave it.
+TEST_F(UndoTest, RemoveDuplicatesIsOneStep)
+{
+    const QString red = PictureFile(root, u"red.jpg"_s, 40);
+    prepare = [red](TVideoDatabase &db) {
+        const TImage poster = TImage::Load(red);
+        for (int i = 0; i < db.MovieCount(); ++i)
+            db.Movie(i)->SetNum(i + 2);
+        // First in order, so it is the copy that goes.
+        auto *copy = static_cast<TMovie *>(db.AddRecord(0));
+        copy->SetTitle(u"Alien"_s);
+        copy->SetNum(1);
+        copy->SetDirector(u"Scott"_s);
+        copy->SetPicture(&poster, TImageFormat::Jpeg, {}, CoverFile);
+        copy->AddEpisode()->SetTitle(u"Pilot"_s);
+        db.AddRecord(1, u"Ann"_s);
+    };
+    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Heat"_s, u"Crime"_s, 1995}}, {u"Ann"_s});
+    const TState before = State();
+    dialogs->duplicateAnswers = {TDuplicateAction::Merge};
+    Trigger("RemDupAct");
+    const TState after = State();
+    ASSERT_EQ(window->Database()->MovieCount(), 2);
+    ASSERT_EQ(window->Database()->PersonCount(), 1);
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    Trigger("RedoAct");
+    ExpectState(after, "redone");
+}
 
 TEST_F(UndoTest, UndoAfterSaveMarksModifiedAndRedoReachesTheSavedStateAgain)
 {
