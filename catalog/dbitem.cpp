@@ -257,7 +257,7 @@ void TDBItem::RestorePicture(quint8 coverformat, const QString &coverpath, const
 {
     DropPicture();
     m_coverformat = coverformat;
-    m_coverpath = coverpath;
+    m_texts.Set(CoverpathText, coverpath);
     if (!bytes.isEmpty() && (coverformat == CoverBmp || coverformat == CoverJpeg)) {
         m_pictureBytes = bytes;
         m_pictureFormat = coverformat == CoverBmp ? TImageFormat::Bmp : TImageFormat::Jpeg;
