@@ -169,24 +169,6 @@ bool ForceRecordValue(TDBItem &record, int field, const QVariant &value)
 
 // ----- field step ----------------------------------------------------------------------------
 
-TFieldStep::TFieldStep(TUndoController &undo,
-                       const QString &text,
-                       std::vector<TRecordChange> changes,
-                       QUndoCommand *parent)
-    : QUndoCommand(text, parent)
-    , m_undo(undo)
-    , m_changes(std::move(changes))
-{}
-
-void TFieldStep::redo()
-{
-    if (m_done) {
-        m_done = false;
-        return;
-    }
-    Apply(true);
-}
-
 void TFieldStep::Apply(bool after)
 {
     std::vector<TDBItem *> records;
@@ -251,24 +233,6 @@ void TFieldStep::Apply(bool after)
 }
 
 // ----- picture step --------------------------------------------------------------------------
-
-TPictureStep::TPictureStep(TUndoController &undo,
-                           const QString &text,
-                           std::vector<TPictureChange> changes,
-                           QUndoCommand *parent)
-    : QUndoCommand(text, parent)
-    , m_undo(undo)
-    , m_changes(std::move(changes))
-{}
-
-void TPictureStep::redo()
-{
-    if (m_done) {
-        m_done = false;
-        return;
-    }
-    Apply(true);
-}
 
 void TPictureStep::Apply(bool after)
 {

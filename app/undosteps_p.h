@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -59,25 +60,48 @@ struct TPictureChange
     TKeptFiles kept;
 };
 
-// Pictures, covers and screenshots before and after a command: the fields, the held bytes
-// and only the files the command replaced or removed, kept until the step leaves the stack.
-class TPictureStep : public QUndoCommand
+// A step whose command made its change before the step was pushed: the first redo does
+// nothing, later ones and undo apply the recorded changes one way or the other.
+template <class TChange> class TChangeStep : public QUndoCommand
 {
 public:
-    TPictureStep(TUndoController &undo,
-                 const QString &text,
-                 std::vector<TPictureChange> changes,
-                 QUndoCommand *parent = nullptr);
+    TChangeStep(TUndoController &undo,
+                const QString &text,
+                std::vector<TChange> changes,
+                QUndoCommand *parent = nullptr)
+        : QUndoCommand(text, parent)
+        , m_undo(undo)
+        , m_changes(std::move(changes))
+    {}
 
     void undo() override { Apply(false); }
-    void redo() override;
+    void redo() override
+    {
+        if (m_done)
+            m_done = false;
+        else
+            Apply(true);
+    }
 
-private:
-    void Apply(bool after);
+protected:
+    virtual void Apply(bool after) = 0;
 
     TUndoController &m_undo;
-    std::vector<TPictureChange> m_changes;
+    std::vector<TChange> m_changes;
+
+private:
     bool m_done = true;
+};
+
+// Pictures, covers and screenshots before and after a command: the fields, the held bytes
+// and only the files the command replaced or removed, kept until the step leaves the stack.
+class TPictureStep : public TChangeStep<TPictureChange>
+{
+public:
+    using TChangeStep::TChangeStep;
+
+private:
+    void Apply(bool after) override;
 };
 
 struct TFieldChange
@@ -94,24 +118,13 @@ struct TRecordChange
 };
 
 // Field values of records before and after a command; nothing else of the catalog.
-class TFieldStep : public QUndoCommand
+class TFieldStep : public TChangeStep<TRecordChange>
 {
 public:
-    TFieldStep(TUndoController &undo,
-               const QString &text,
-               std::vector<TRecordChange> changes,
-               QUndoCommand *parent = nullptr);
-
-    void undo() override { Apply(false); }
-    void redo() override;
+    using TChangeStep::TChangeStep;
 
 private:
-    void Apply(bool after);
-
-    TUndoController &m_undo;
-    std::vector<TRecordChange> m_changes;
-    // The command did the change itself before the step was pushed.
-    bool m_done = true;
+    void Apply(bool after) override;
 };
 
 // Records a command added (New, Duplicate, a new episode) or removed (Delete). Undo takes
