@@ -1,5 +1,7 @@
 #include "logic/titleformat.h"
 
+#include <array>
+
 #include "catalog/actor.h"
 #include "catalog/basemovie.h"
 #include "catalog/episode.h"
@@ -29,6 +31,55 @@ QString NumberOrNothing(int value, bool present)
     return present ? QString::number(value) : QString();
 }
 
+// `format` with each tag ("%" and one of `letters`, replaced in that order) replaced by
+// `text(index of the letter)`, as replacing the tags one after the other would give.
+// Captions are made for every row of a list, so the common case takes one pass and makes
+// only the texts of the tags the template holds: with no "%%" in the template and no '%'
+// in those texts, nothing inserted can form a tag.
+template <typename TText>
+QString FillTemplate(const QString &format, QStringView letters, const TText &text)
+{
+    std::array<QString, 16> texts;
+    Q_ASSERT(letters.size() <= qsizetype(texts.size()));
+    quint32 made = 0;
+    bool onePass = true;
+    const qsizetype size = format.size();
+    for (qsizetype i = 0; onePass && i + 1 < size; ++i) {
+        if (format[i] != u'%')
+            continue;
+        if (format[i + 1] == u'%') {
+            onePass = false;
+            break;
+        }
+        const qsizetype index = letters.indexOf(format[i + 1]);
+        if (index < 0 || (made & (1u << index)))
+            continue;
+        made |= 1u << index;
+        texts[size_t(index)] = text(int(index));
+        onePass = !texts[size_t(index)].contains(u'%');
+    }
+    if (!onePass) {
+        QString result = format;
+        for (qsizetype index = 0; index < letters.size(); ++index)
+            result.replace(u'%' + letters[index], text(int(index)));
+        return result;
+    }
+    QString result;
+    result.reserve(size + 32);
+    for (qsizetype i = 0; i < size; ++i) {
+        if (format[i] == u'%' && i + 1 < size) {
+            const qsizetype index = letters.indexOf(format[i + 1]);
+            if (index >= 0) {
+                result += texts[size_t(index)];
+                ++i;
+                continue;
+            }
+        }
+        result += format[i];
+    }
+    return result;
+}
+
 } // namespace
 
 QString MovieCaption(const TBaseMovie &movie, const QString &format)
@@ -37,29 +88,40 @@ QString MovieCaption(const TBaseMovie &movie, const QString &format)
     if (format.isEmpty())
         return TidyCaption(title);
 
-    QString text = format;
     const bool hasTitle = format.contains(u"%T"_s);
-    text.replace(u"%T"_s, title);
-    const QString &original = movie.Origtitle();
-    if (!original.isEmpty() && !(hasTitle && original == title))
-        text.replace(u"%O"_s, original);
-    else
-        text.replace(u"%O"_s, hasTitle ? QString() : title);
-
-    // Order matters: text put in by one tag is searched by the later ones.
-    text.replace(u"%Y"_s, NumberOrNothing(movie.Year(), movie.Year() > 0));
-    text.replace(u"%G"_s, movie.Genre());
-    text.replace(u"%D"_s, movie.Director());
-    text.replace(u"%Q"_s, movie.Rip());
-    text.replace(u"%M"_s, movie.Label());
-    text.replace(u"%R"_s, movie.Release());
-    text.replace(u"%N"_s, NumberOrNothing(movie.Num(), movie.Num() >= 0));
-    text.replace(u"%S"_s, movie.Scenario());
-    const bool episode = movie.Kind() == TRecordKind::Episode;
-    text.replace(
-        u"%E"_s,
-        NumberOrNothing(episode ? static_cast<const TEpisode &>(movie).Epnum() : 0, episode));
-    return TidyCaption(text);
+    return TidyCaption(FillTemplate(format, u"TOYGDQMRNSE", [&](int tag) -> QString {
+        switch (tag) {
+        case 0:
+            return title;
+        case 1: {
+            const QString &original = movie.Origtitle();
+            if (!original.isEmpty() && !(hasTitle && original == title))
+                return original;
+            return hasTitle ? QString() : title;
+        }
+        case 2:
+            return NumberOrNothing(movie.Year(), movie.Year() > 0);
+        case 3:
+            return movie.Genre();
+        case 4:
+            return movie.Director();
+        case 5:
+            return movie.Rip();
+        case 6:
+            return movie.Label();
+        case 7:
+            return movie.Release();
+        case 8:
+            return NumberOrNothing(movie.Num(), movie.Num() >= 0);
+        case 9:
+            return movie.Scenario();
+        default: {
+            const bool episode = movie.Kind() == TRecordKind::Episode;
+            return NumberOrNothing(episode ? static_cast<const TEpisode &>(movie).Epnum() : 0,
+                                   episode);
+        }
+        }
+    }));
 }
 
 QString PersonCaption(const TActor &person, const QString &format)
@@ -68,20 +130,28 @@ QString PersonCaption(const TActor &person, const QString &format)
     if (format.isEmpty())
         return name;
 
-    QString text = format;
     const bool hasName = format.contains(u"%N"_s);
-    text.replace(u"%N"_s, name);
-    const QString &translated = person.Transname();
-    if (!translated.isEmpty() && !(hasName && translated == name))
-        text.replace(u"%T"_s, translated);
-    else
-        text.replace(u"%T"_s, hasName ? QString() : name);
-
-    // Only an unset birthday (0) is left out: days before 1899-12-30 are negative.
-    const double birthday = person.Birthday();
-    text.replace(u"%B"_s, birthday != 0 ? ShortDateText(birthday) : QString());
-    text.replace(u"%G"_s, person.Genre());
-    text.replace(u"%C"_s, person.Category());
-    text.replace(u"%P"_s, person.Birthplace());
-    return TidyCaption(text);
+    return TidyCaption(FillTemplate(format, u"NTBGCP", [&](int tag) -> QString {
+        switch (tag) {
+        case 0:
+            return name;
+        case 1: {
+            const QString &translated = person.Transname();
+            if (!translated.isEmpty() && !(hasName && translated == name))
+                return translated;
+            return hasName ? QString() : name;
+        }
+        case 2: {
+            // Only an unset birthday (0) is left out: days before 1899-12-30 are negative.
+            const double birthday = person.Birthday();
+            return birthday != 0 ? ShortDateText(birthday) : QString();
+        }
+        case 3:
+            return person.Genre();
+        case 4:
+            return person.Category();
+        default:
+            return person.Birthplace();
+        }
+    }));
 }

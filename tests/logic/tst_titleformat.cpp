@@ -101,7 +101,25 @@ INSTANTIATE_TEST_SUITE_P(
                         m.SetTitle(u"Ratio %Y"_s);
                         m.SetYear(1999);
                     },
-                    u"Ratio 1999"_s}));
+                    u"Ratio 1999"_s},
+        CaptionCase{"PercentEndingATextJoinsTheNextLetter",
+                    u"%GD"_s,
+                    [](TMovie &m) {
+                        m.SetGenre(u"100%"_s);
+                        m.SetDirector(u"Scott"_s);
+                    },
+                    u"100Scott"_s},
+        CaptionCase{"DoublePercentMeetsTheText",
+                    u"%%T"_s,
+                    [](TMovie &m) {
+                        m.SetTitle(u"Y"_s);
+                        m.SetYear(1999);
+                    },
+                    u"1999"_s},
+        CaptionCase{"UnknownTagsAndATrailingPercentStay",
+                    u"%T %X 5%"_s,
+                    [](TMovie &) {},
+                    u"Alien %X 5%"_s}));
 
 TEST(MovieCaption, EpisodesShowTheirNumber)
 {
