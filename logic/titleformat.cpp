@@ -31,6 +31,15 @@ QString NumberOrNothing(int value, bool present)
     return present ? QString::number(value) : QString();
 }
 
+// The text of the second name's tag: the second name unless the template shows the same
+// main name already; the main name when the second is missing and the template lacks it.
+QString OtherName(const QString &other, const QString &name, bool nameShown)
+{
+    if (!other.isEmpty() && !(nameShown && other == name))
+        return other;
+    return nameShown ? QString() : name;
+}
+
 // `format` with each tag ("%" and one of `letters`, replaced in that order) replaced by
 // `text(index of the letter)`, as replacing the tags one after the other would give.
 // Captions are made for every row of a list, so the common case takes one pass and makes
@@ -93,12 +102,8 @@ QString MovieCaption(const TBaseMovie &movie, const QString &format)
         switch (tag) {
         case 0:
             return title;
-        case 1: {
-            const QString &original = movie.Origtitle();
-            if (!original.isEmpty() && !(hasTitle && original == title))
-                return original;
-            return hasTitle ? QString() : title;
-        }
+        case 1:
+            return OtherName(movie.Origtitle(), title, hasTitle);
         case 2:
             return NumberOrNothing(movie.Year(), movie.Year() > 0);
         case 3:
@@ -135,12 +140,8 @@ QString PersonCaption(const TActor &person, const QString &format)
         switch (tag) {
         case 0:
             return name;
-        case 1: {
-            const QString &translated = person.Transname();
-            if (!translated.isEmpty() && !(hasName && translated == name))
-                return translated;
-            return hasName ? QString() : name;
-        }
+        case 1:
+            return OtherName(person.Transname(), name, hasName);
         case 2: {
             // Only an unset birthday (0) is left out: days before 1899-12-30 are negative.
             const double birthday = person.Birthday();
