@@ -42,11 +42,19 @@ QJsonObject RecordJson(const TDBItem &record)
 // One line per record, so that a failure names the field that differs.
 QStringList Dump(const TVideoDatabase &db)
 {
+    const auto md5 = [](const QByteArray &bytes) {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    };
+    // Each record with the picture it holds inside the catalog, by content.
+    const auto record = [&](const TDBItem &item, const QJsonObject &json) {
+        return QString::fromUtf8(QJsonDocument(json).toJson()) + md5(item.PictureBytes());
+    };
     QStringList lines;
     for (int i = 0; i < db.MovieCount(); ++i)
-        lines.append(QString::fromUtf8(QJsonDocument(RecordJson(*db.Movie(i))).toJson()));
+        lines.append(record(*db.Movie(i), RecordJson(*db.Movie(i))));
     for (int i = 0; i < db.PersonCount(); ++i)
-        lines.append(QString::fromUtf8(QJsonDocument(RecordJson(*db.Person(i))).toJson()));
+        lines.append(record(*db.Person(i), RecordJson(*db.Person(i))));
     // The picture files beside the catalog, by content.
     for (const TImageFolder folder : {TImageFolder::Posters,
                                       TImageFolder::Photos,
@@ -58,10 +66,7 @@ QStringList Dump(const TVideoDatabase &db)
         while (files.hasNext()) {
             QFile file(files.next());
             (void)file.open(QIODevice::ReadOnly);
-            found.append(
-                file.fileName().mid(base.size()) + u' '
-                + QString::fromLatin1(
-                    QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex()));
+            found.append(file.fileName().mid(base.size()) + u' ' + md5(file.readAll()));
         }
         found.sort();
         lines.append(found);
@@ -128,8 +133,12 @@ protected:
         const QString blue = PictureFile(root, u"blue.jpg"_s, 120);
         prepare = [red, blue](TVideoDatabase &db) {
             const TImage poster = TImage::Load(red);
-            for (int i = 0; i < db.MovieCount(); ++i) {
-                TMovie *movie = db.Movie(i);
+            // Numbering moves the movies in the catalog's order: taken first, then changed.
+            QList<TMovie *> movies;
+            for (int i = 0; i < db.MovieCount(); ++i)
+                movies.append(db.Movie(i));
+            for (int i = 0; i < movies.size(); ++i) {
+                TMovie *movie = movies[i];
                 movie->SetNum(i + 1);
                 const bool alien = movie->Title() == u"Alien"_s;
                 movie->SetPicture(&poster, TImageFormat::Jpeg, {}, alien ? CoverJpeg : CoverFile);
@@ -343,14 +352,6 @@ const TPictureCase PictureCases[] = {
          t.Focus(t.MovieTitled(u"Heat"_s));
          t.Click("ImgClearBtn");
      }},
-    {"FrontCoverReplaced",
-     false,
-     1,
-     [](UndoTest &t) {
-         t.Focus(t.MovieTitled(u"Alien"_s));
-         t.Dialogs().openAnswers = {t.Green()};
-         t.Click("OpenFrontBtn");
-     }},
     {"ScreenshotAdded",
      false,
      1,
@@ -358,28 +359,6 @@ const TPictureCase PictureCases[] = {
          t.Focus(t.MovieTitled(u"Alien"_s));
          t.Dialogs().pickAnswers = {TFakeDialogs::TPickAnswer{t.Green(), false, {}}};
          t.Click("ScreensFldrBtn2");
-     }},
-    {"ClearDropsHeldPoster",
-     false,
-     1,
-     [](UndoTest &t) {
-         t.Dialogs().yesNoAnswers = {true};
-         t.Focus(t.MovieTitled(u"Alien"_s));
-         t.Trigger("ClearAct");
-     }},
-};
-
-// These fail today and are switched off until they are mended: the external poster
-// overwritten in place opens no step, the set-up leaves Alien without the front cover and
-// screenshot the removals need, and the edit case misses its second step.
-const TPictureCase PictureCasesToMend[] = {
-    {"PosterFileOverwritten",
-     true,
-     1,
-     [](UndoTest &t) {
-         t.Focus(t.MovieTitled(u"Heat"_s));
-         t.Dialogs().openAnswers = {t.Green()};
-         t.Click("ImgBrowseBtn");
      }},
     {"FrontCoverRemoved",
      false,
@@ -410,6 +389,37 @@ const TPictureCase PictureCasesToMend[] = {
          title->setText(u"Zardoz"_s);
          t.Trigger("ApplyVidAct");
      }},
+    {"ClearDropsHeldPoster",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Dialogs().yesNoAnswers = {true};
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Trigger("ClearAct");
+     }},
+};
+
+// These fail today and are switched off until they are mended: the external poster
+// overwritten in place opens no step, and after a front cover replaced by another is taken
+// back, the redo leaves the old cover's file in the covers folder (the step starts with no
+// copy of it).
+const TPictureCase PictureCasesToMend[] = {
+    {"FrontCoverReplaced",
+     false,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Dialogs().openAnswers = {t.Green()};
+         t.Click("OpenFrontBtn");
+     }},
+    {"PosterFileOverwritten",
+     true,
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Heat"_s));
+         t.Dialogs().openAnswers = {t.Green()};
+         t.Click("ImgBrowseBtn");
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Pictures,
@@ -422,8 +432,7 @@ INSTANTIATE_TEST_SUITE_P(DISABLED_PicturesToMend,
                          ::testing::ValuesIn(PictureCasesToMend),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// Switched off until mended: the photo browse on the person card changes nothing here yet.
-TEST_F(UndoTest, DISABLED_PersonPhotoReplacedComesBack)
+TEST_F(UndoTest, PersonPhotoReplacedComesBack)
 {
     StartPictures(false);
     const TState before = State();
