@@ -428,20 +428,28 @@ bool TUndoScope::FinishInto(QUndoCommand *step)
         if (!change.fields.empty())
             changes.push_back(std::move(change));
         TPictureState picture = ReadPictureState(*before.record);
-        if (picture == before.picture)
+        // A poster kept as a file of its own is overwritten in place: the fields stay, the
+        // file's bytes change.
+        const TKeptFiles now = ReadPictureFiles(before.files.keys());
+        if (picture == before.picture && now == before.files)
             continue;
         // Only the files the command removed or overwrote are kept.
-        const TKeptFiles now = ReadPictureFiles(before.files.keys());
+        const QStringList named = PictureFiles(*before.record, picture);
+        QStringList leftBehind;
         for (auto it = before.files.begin(); it != before.files.end();) {
-            if (now.value(it.key()) == it.value() && now.contains(it.key()))
+            if (now.value(it.key()) == it.value() && now.contains(it.key())) {
+                if (!named.contains(it.key()))
+                    leftBehind.append(it.key());
                 it = before.files.erase(it);
-            else
+            } else {
                 ++it;
+            }
         }
         pictures.push_back({before.record,
                             std::move(before.picture),
                             std::move(picture),
-                            std::move(before.files)});
+                            std::move(before.files),
+                            std::move(leftBehind)});
     }
     m_before.clear();
     m_touched.clear();

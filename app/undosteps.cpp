@@ -250,7 +250,8 @@ void TPictureStep::Apply(bool after)
             // overwritten: the next undo or redo needs them.
             TKeptFiles next;
             for (const QString &path : PictureFiles(record, leaving)) {
-                const bool stays = wanted.contains(path);
+                const bool stays =
+                    wanted.contains(path) || (after && change.leftBehind.contains(path));
                 if (stays && !change.kept.contains(path))
                     continue;
                 QFile file(path);

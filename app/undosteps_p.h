@@ -58,6 +58,9 @@ struct TPictureChange
     // The files of the side that is not on the disk: while the step is done, the ones the
     // command removed or overwrote; while it is undone, the ones the command made.
     TKeptFiles kept;
+    // Files of the side before that the command left on the disk though the side after no
+    // longer names them (a replaced cover): a redo leaves them too, as the command did.
+    QStringList leftBehind;
 };
 
 // A step whose command made its change before the step was pushed: the first redo does
