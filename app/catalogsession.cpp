@@ -365,6 +365,7 @@ void TCatalogSession::AppendCatalog()
     if (!name)
         return;
     m_host.RememberFolder(0, QFileInfo(*name).absolutePath());
+    m_host.AppendStarting();
     const TLoadResult load = m_db->Append(*name, &m_passwords);
     if (!load.ok && !load.error.isEmpty()) {
         m_dialogs.ShowError(m_dialogParent,

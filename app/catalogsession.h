@@ -55,6 +55,8 @@ public:
     virtual void RecentChanged() = 0;
     // The password protection changed, or a catalog was opened.
     virtual void ProtectionChanged() = 0;
+    // Another catalog's records are about to be appended; RecordsAppended follows.
+    virtual void AppendStarting() = 0;
     virtual void RecordsAppended() = 0;
 };
 

@@ -9,6 +9,8 @@
 #include "app/webcontroller.h"
 #include "catalog/videodatabase.h"
 
+using namespace Qt::StringLiterals;
+
 std::unique_ptr<TVideoDatabase> TMainPrivate::TSessionHost::MakeCatalog(const QString &fileName)
 {
     return m_owner->NewCatalog(fileName);
@@ -109,8 +111,27 @@ void TMainPrivate::TSessionHost::ProtectionChanged()
     m_owner->UpdateProtectCaption();
 }
 
+void TMainPrivate::TSessionHost::AppendStarting()
+{
+    m_appendStep =
+        std::make_unique<TUndoScope>(m_owner->Undo(), m_owner->Text(174, u"Append catalog"_s));
+    m_appendRoster = std::make_unique<TRecordRoster>(m_owner->Database());
+}
+
 void TMainPrivate::TSessionHost::RecordsAppended()
 {
+    if (m_appendStep) {
+        if (TUndoController *undo = m_owner->Undo())
+            undo->PushImport(m_appendStep->Text(), *m_appendStep, m_appendRoster->Added());
+        m_appendStep.reset();
+        m_appendRoster.reset();
+    }
+    // The appended records were read past the lists, and may bring custom fields of their
+    // own: the columns and both lists are made again.
+    TMainPrivate &w = *m_owner;
+    w.AddCustomColumns();
+    for (TListController *lists : w.m_lists)
+        lists->Build();
     m_owner->UpdateStatusBar();
     m_owner->CommandUpdate();
 }

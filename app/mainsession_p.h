@@ -2,6 +2,7 @@
 
 #include "app/catalogsession.h"
 #include "app/mainwindow_p.h"
+#include "app/undocontroller.h"
 
 // The window's side of the catalog session: what the lists, cards, title and actions do when
 // the session opens, decides or replaces a catalog (mainsession.cpp).
@@ -26,8 +27,12 @@ public:
     void CatalogReplaced() override;
     void RecentChanged() override;
     void ProtectionChanged() override;
+    void AppendStarting() override;
     void RecordsAppended() override;
 
 private:
     TMainPrivate *m_owner;
+    // An append in progress: one undo step for the records it adds.
+    std::unique_ptr<TUndoScope> m_appendStep;
+    std::unique_ptr<TRecordRoster> m_appendRoster;
 };

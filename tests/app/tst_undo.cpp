@@ -481,6 +481,36 @@ TEST_F(UndoTest, UndoAfterSaveMarksModifiedAndRedoReachesTheSavedStateAgain)
     EXPECT_FALSE(window->Database()->Modified());
 }
 
+// The appended records, a series with its episode among them, go and come back as one step.
+TEST_F(UndoTest, AppendIsOneStep)
+{
+    StartSample();
+    const QString more = root.filePath(u"more.rkd"_s);
+    {
+        TVideoDatabase db(more);
+        ASSERT_TRUE(db.Open().ok);
+        static_cast<TMovie *>(db.AddRecord(0))->SetTitle(u"Brazil"_s);
+        auto *series = static_cast<TMovie *>(db.AddRecord(0));
+        series->SetTitle(u"Twin Peaks"_s);
+        series->AddEpisode()->SetTitle(u"Pilot"_s);
+        db.SetModified(true);
+        ASSERT_TRUE(db.Save(false).Ok());
+    }
+    const TState before = State();
+    const int movies = window->Database()->MovieCount();
+    dialogs->openAnswers = {more};
+    Trigger("AppendAct");
+    ASSERT_EQ(window->Database()->MovieCount(), movies + 2);
+    const TState after = State();
+    EXPECT_TRUE(after.rows.contains(u"Brazil"_s) && after.rows.contains(u"Twin Peaks"_s))
+        << after.rows.join(u", "_s).toStdString();
+    EXPECT_EQ(window->Action(u"UndoAct"_s)->text(), u"&Undo \"Append catalog\""_s);
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    Trigger("RedoAct");
+    ExpectState(after, "redone");
+}
+
 TEST_F(UndoTest, CancelledNewRecordLeavesNoStepAndOpeningClearsTheHistory)
 {
     StartSample();
