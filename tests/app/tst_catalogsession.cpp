@@ -40,6 +40,7 @@ public:
     void CatalogReplaced() override { events.append(u"replaced"_s); }
     void RecentChanged() override { events.append(u"recent"_s); }
     void ProtectionChanged() override { events.append(u"protection"_s); }
+    void AppendStarting() override { events.append(u"appending"_s); }
     void RecordsAppended() override { events.append(u"appended"_s); }
 
     QStringList events;
