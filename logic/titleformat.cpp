@@ -58,7 +58,7 @@ QString FillTemplate(const QString &format, QStringView letters, const TText &te
             continue;
         if (format[i + 1] == u'%') {
             onePass = false;
-            break;
+            continue;
         }
         const qsizetype index = letters.indexOf(format[i + 1]);
         if (index < 0 || (made & (1u << index)))
@@ -69,8 +69,10 @@ QString FillTemplate(const QString &format, QStringView letters, const TText &te
     }
     if (!onePass) {
         QString result = format;
-        for (qsizetype index = 0; index < letters.size(); ++index)
-            result.replace(u'%' + letters[index], text(int(index)));
+        for (qsizetype index = 0; index < letters.size(); ++index) {
+            const bool known = made & (1u << index);
+            result.replace(u'%' + letters[index], known ? texts[size_t(index)] : text(int(index)));
+        }
         return result;
     }
     QString result;
