@@ -1,7 +1,12 @@
 #include "catalog/cataloglinereader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <QBuffer>
 #include <QFile>
@@ -61,15 +66,45 @@ QString DecodeUtf8Lenient(QByteArrayView bytes)
 
 void DecodeUtf8Lenient(QByteArrayView bytes, QString &out)
 {
+    out.truncate(0);
+    AppendUtf8Lenient(bytes, out, {});
+}
+
+void AppendUtf8Lenient(QByteArrayView bytes, QString &out, QStringView prefix)
+{
     // UTF-16 never needs more units than UTF-8 has bytes.
-    if (out.capacity() < bytes.size())
-        out.reserve(std::max(bytes.size(), 2 * out.capacity()));
-    out.resize(bytes.size());
-    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    char16_t *const start = dst;
+    const qsizetype start = out.size();
+    const qsizetype most = start + prefix.size() + bytes.size();
+    if (out.capacity() < most)
+        out.reserve(std::max(most, 2 * out.capacity()));
+    out.resize(most);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data()) + start;
+    dst = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), dst);
+    char16_t *const first = reinterpret_cast<char16_t *>(out.data());
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = p + bytes.size();
     while (p < end) {
+#ifdef __SSE2__
+        // ASCII, most of a catalog, sixteen bytes at a time. The stores may run past the
+        // ASCII run, never past the room reserved: each byte left takes at most one unit.
+        while (end - p >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(chunk, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(chunk, zero));
+            const int high = _mm_movemask_epi8(chunk);
+            if (high != 0) {
+                const int ascii = std::countr_zero(unsigned(high));
+                p += ascii;
+                dst += ascii;
+                break;
+            }
+            p += 16;
+            dst += 16;
+        }
+        if (p == end)
+            break;
+#endif
         if (*p < 0x80) {
             *dst++ = *p++;
             continue;
@@ -87,7 +122,7 @@ void DecodeUtf8Lenient(QByteArrayView bytes, QString &out)
             p += length;
         }
     }
-    out.truncate(dst - start);
+    out.truncate(dst - first);
 }
 
 TCatalogLineReader::TCatalogLineReader(const QString &fileName)
@@ -165,7 +200,7 @@ const char *TCatalogLineReader::FindLineBreak(const char *from)
     return cr ? static_cast<const char *>(cr) : limit;
 }
 
-bool TCatalogLineReader::NextLine(QString &line)
+bool TCatalogLineReader::NextLineBytes(QByteArrayView &bytes)
 {
     qsizetype scanned = 0;
     for (;;) {
@@ -179,7 +214,7 @@ bool TCatalogLineReader::NextLine(QString &line)
                 Fill();
                 continue;
             }
-            DecodeUtf8Lenient(QByteArrayView(begin, stop - begin), line);
+            bytes = QByteArrayView(begin, stop - begin);
             qsizetype next = stop - m_chunk.data() + 1;
             if (*stop == '\r' && stop + 1 != end && stop[1] == '\n')
                 ++next;
@@ -191,11 +226,29 @@ bool TCatalogLineReader::NextLine(QString &line)
             if (m_pos >= m_end && scanned == 0)
                 return false;
             // The last line has no line break.
-            DecodeUtf8Lenient(QByteArrayView(m_chunk.data() + m_pos, m_end - m_pos), line);
+            bytes = QByteArrayView(m_chunk.data() + m_pos, m_end - m_pos);
             m_pos = m_end;
             return true;
         }
     }
+}
+
+bool TCatalogLineReader::NextLine(QString &line)
+{
+    QByteArrayView bytes;
+    if (!NextLineBytes(bytes))
+        return false;
+    DecodeUtf8Lenient(bytes, line);
+    return true;
+}
+
+bool TCatalogLineReader::AppendNextLine(QString &text)
+{
+    QByteArrayView bytes;
+    if (!NextLineBytes(bytes))
+        return false;
+    AppendUtf8Lenient(bytes, text, u"\r\n");
+    return true;
 }
 
 qint64 TCatalogLineReader::RemainingBound() const

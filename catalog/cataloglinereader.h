@@ -15,6 +15,8 @@
 QString DecodeUtf8Lenient(QByteArrayView bytes);
 // The same into `out`, whose allocation is reused when it is large enough and not shared.
 void DecodeUtf8Lenient(QByteArrayView bytes, QString &out);
+// Appends `prefix` and the decoded `bytes` to `out`, growing it at most by doubling.
+void AppendUtf8Lenient(QByteArrayView bytes, QString &out, QStringView prefix);
 
 // Hands out the lines of a catalog file one at a time, read in chunks and decoded with
 // DecodeUtf8Lenient, so that a large catalog is never held whole as text. Lines end at
@@ -35,10 +37,13 @@ public:
     bool Failed() const { return m_failed; }
 
     bool NextLine(QString &line) override;
+    bool AppendNextLine(QString &text) override;
     qint64 RemainingBound() const override;
 
 private:
     bool Fill();
+    // The next line's bytes, valid until the next call.
+    bool NextLineBytes(QByteArrayView &bytes);
     const char *FindLineBreak(const char *from);
 
     std::unique_ptr<QIODevice> m_file;

@@ -4,10 +4,10 @@
 #include <array>
 #include <span>
 
-#include <QHash>
 #include <QString>
 
 #include "catalog/recordfield.h"
+#include "catalog/tagtext.h"
 
 // Builds one row of a field table, so that each row reads as one line of facts. Column
 // captions are texts CaptionBase + column.
@@ -162,13 +162,24 @@ template <auto Table, int Count, auto Key> auto FieldByNumber(int number)
 template <auto Table> auto FieldByTag(const QString &tag)
 {
     using TInfo = typename decltype(Table())::element_type; // const
-    static const QHash<QString, TInfo *> index = [] {
-        QHash<QString, TInfo *> result;
+    // Open addressing on the cheap element-name hash; at most a quarter full, so a miss
+    // ends at an empty slot within a probe or two.
+    constexpr size_t Slots = 256;
+    static const std::array<TInfo *, Slots> index = [] {
+        std::array<TInfo *, Slots> result{};
         for (const TInfo &field : Table()) {
-            if (field.Write != TWriteRule::Common)
-                result.insert(field.Tag, &field);
+            if (field.Write == TWriteRule::Common)
+                continue;
+            size_t slot = ElementNameHash(field.Tag) & (Slots - 1);
+            while (result[slot] && result[slot]->Tag != field.Tag)
+                slot = (slot + 1) & (Slots - 1);
+            result[slot] = &field;
         }
         return result;
     }();
-    return index.value(tag, nullptr);
+    for (size_t slot = ElementNameHash(tag) & (Slots - 1);; slot = (slot + 1) & (Slots - 1)) {
+        TInfo *field = index[slot];
+        if (!field || field->Tag == tag)
+            return field;
+    }
 }

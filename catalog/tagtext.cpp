@@ -251,6 +251,20 @@ std::optional<qint64> ParseLength(QStringView text)
     return value;
 }
 
+} // namespace
+
+bool ITagLineSource::AppendNextLine(QString &text)
+{
+    QString line;
+    if (!NextLine(line))
+        return false;
+    text.append(u"\r\n");
+    text.append(line);
+    return true;
+}
+
+namespace {
+
 // Hands out the lines of a list, knowing exactly what is left.
 class TListLineSource : public ITagLineSource
 {
@@ -329,7 +343,7 @@ private:
     QString TagName(QStringView name)
     {
         const size_t mask = m_names.size() - 1;
-        size_t slot = qHash(name) & mask;
+        size_t slot = ElementNameHash(name) & mask;
         for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
             if (!m_nameUsed[slot]) {
                 m_nameUsed[slot] = true;
@@ -344,7 +358,6 @@ private:
 
     ITagLineSource &m_source;
     bool m_exhausted = false;
-    QString m_line;
     int m_entityCount = 3;
     // The unconsumed rest is m_buffer from m_start on.
     QString m_buffer;
@@ -391,10 +404,8 @@ qint64 TTagTextReader::FindLengthEnd()
 
 bool TTagTextReader::AppendNextLine()
 {
-    if (m_exhausted || !m_source.NextLine(m_line)) {
-        m_exhausted = true;
+    if (m_exhausted)
         return false;
-    }
     // Drop the consumed front once it outweighs the rest: each character moves at most
     // about once, which keeps the read linear.
     if (m_start > 0 && m_start >= m_buffer.size() - m_start) {
@@ -403,8 +414,10 @@ bool TTagTextReader::AppendNextLine()
         m_missStart = -1;
         m_start = 0;
     }
-    m_buffer.append(u"\r\n");
-    m_buffer.append(m_line);
+    if (!m_source.AppendNextLine(m_buffer)) {
+        m_exhausted = true;
+        return false;
+    }
     return true;
 }
 

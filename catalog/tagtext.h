@@ -69,6 +69,16 @@ struct TTagWriter
     void AppendAscii(const QString &name, std::string_view value);
 };
 
+// A cheap hash of an element name. Names are short and few, and a load looks one up for
+// every element: a seeded string hash cost more than the lookups themselves.
+inline size_t ElementNameHash(QStringView name)
+{
+    size_t hash = size_t(name.size());
+    for (const QChar c : name)
+        hash = hash * 31 + c.unicode();
+    return hash ^ (hash >> 7);
+}
+
 // Replaces "&", "<" and ">" by "&amp;", "&lt;" and "&gt;"; everything else stays.
 QString EscapeText(const QString &text);
 
@@ -85,6 +95,9 @@ public:
     virtual ~ITagLineSource() = default;
     // The next line without its line break; false when none is left.
     virtual bool NextLine(QString &line) = 0;
+    // Appends CR LF and the next line to `text`; false (and `text` unchanged) when none is
+    // left. A source that decodes may write straight into `text` and save a copy per line.
+    virtual bool AppendNextLine(QString &text);
     // No less than the number of characters the remaining lines add, counting 2 for the line
     // break joined before each. Lets the reader give up on a length that cannot be met.
     virtual qint64 RemainingBound() const = 0;

@@ -73,4 +73,37 @@ TEST(CatalogLineReaderTest, LinesAcrossChunks)
     }
 }
 
+// The fast ASCII path must hand over to the full decoder wherever the first other byte
+// falls, and stop at the end whatever is left.
+TEST(CatalogLineReaderTest, DecodesEveryByteWhereverItFalls)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+    } inserts[] = {
+        {"two-byte UTF-8", "\xC3\xA9", u"\u00E9"_s},
+        {"three-byte UTF-8", "\xE2\x82\xAC", u"\u20AC"_s},
+        {"four-byte UTF-8", "\xF0\x9F\x98\x80", u"\U0001F600"_s},
+        {"Windows-1252 byte", "\xE9", u"\u00E9"_s},
+        {"cut UTF-8 sequence", "\xE2\x82", u"\u00E2\u201A"_s},
+    };
+    for (const auto &insert : inserts) {
+        SCOPED_TRACE(insert.name);
+        for (int length : {0, 15, 16, 17, 40}) {
+            for (int at = 0; at <= length; ++at) {
+                const QByteArray ascii(length, 'x');
+                const QByteArray bytes = ascii.left(at) + insert.bytes + ascii.mid(at);
+                const QString expected = QString::fromLatin1(ascii.left(at)) + insert.text
+                                         + QString::fromLatin1(ascii.mid(at));
+                ASSERT_EQ(DecodeUtf8Lenient(bytes), expected) << length << " " << at;
+                QString appended = u"ab"_s;
+                AppendUtf8Lenient(bytes, appended, u"\r\n");
+                ASSERT_EQ(appended, u"ab\r\n"_s + expected);
+            }
+        }
+    }
+}
+
 } // namespace
