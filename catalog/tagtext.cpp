@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -10,6 +11,10 @@
 #include <vector>
 
 #include <sys/mman.h>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -556,6 +561,27 @@ QString FormatTag(const QString &name,
 
 namespace {
 
+// The first of `p` to `end` that is `a`, `b` or `c`, or `end`.
+const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char16_t b, char16_t c)
+{
+#ifdef __SSE2__
+    const __m128i wantA = _mm_set1_epi16(short(a));
+    const __m128i wantB = _mm_set1_epi16(short(b));
+    const __m128i wantC = _mm_set1_epi16(short(c));
+    for (; end - p >= 8; p += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, wantA), _mm_cmpeq_epi16(chunk, wantB)),
+                         _mm_cmpeq_epi16(chunk, wantC));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return p + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    while (p != end && *p != a && *p != b && *p != c)
+        ++p;
+    return p;
+}
+
 // UTF-8 of `text` at `out`, which has room for 3 bytes per character. A surrogate without
 // its partner becomes '?', as QString::toUtf8 writes it, so a file is the same either way.
 char *PutUtf8(char *out, QStringView text)
@@ -563,6 +589,25 @@ char *PutUtf8(char *out, QStringView text)
     const char16_t *p = text.utf16();
     const char16_t *const end = p + text.size();
     while (p != end) {
+#ifdef __SSE2__
+        // ASCII, most of a catalog, eight characters at a time. A store may run past the
+        // ASCII run, never past the room: eight characters left have room for 24 bytes.
+        while (end - p >= 8) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(chunk, chunk));
+            const __m128i ascii = _mm_cmpeq_epi16(
+                _mm_and_si128(chunk, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+            const int mask = _mm_movemask_epi8(ascii);
+            if (mask != 0xFFFF) {
+                const int run = std::countr_one(unsigned(mask)) / 2;
+                out += run;
+                p += run;
+                break;
+            }
+            out += 8;
+            p += 8;
+        }
+#else
         // ASCII, most of a catalog, four characters at a time.
         while (end - p >= 4) {
             quint64 chunk;
@@ -574,6 +619,7 @@ char *PutUtf8(char *out, QStringView text)
             out += 4;
             p += 4;
         }
+#endif
         if (p == end)
             break;
         const char16_t c = *p++;
@@ -607,47 +653,50 @@ char *PutAscii(char *out, std::string_view text)
 // Room: 5 bytes per character ("&amp;").
 char *PutEscaped(char *out, QStringView text)
 {
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!IsEscaped(text[i]))
-            continue;
-        out = PutUtf8(out, text.sliced(run, i - run));
-        const QLatin1StringView entity = text[i] == u'&'   ? Entities[0].Text
-                                         : text[i] == u'<' ? Entities[1].Text
-                                                           : Entities[2].Text;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    for (;;) {
+        const char16_t *const run = p;
+        p = FindAny(p, end, u'&', u'<', u'>');
+        out = PutUtf8(out, QStringView(run, p - run));
+        if (p == end)
+            return out;
+        const QLatin1StringView entity = *p == u'&'   ? Entities[0].Text
+                                         : *p == u'<' ? Entities[1].Text
+                                                      : Entities[2].Text;
         out = PutAscii(out, std::string_view(entity.data(), size_t(entity.size())));
-        run = i + 1;
+        ++p;
     }
-    return PutUtf8(out, text.sliced(run));
 }
 
 // The length-prefixed form, lone CR and LF written as CR LF (see WithCrLf). Room: 3 bytes
 // per character and 20 more.
 char *PutLongText(char *out, QStringView text)
 {
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
     qsizetype lone = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        else if (text[i] == u'\r' || text[i] == u'\n')
-            ++lone;
+    for (const char16_t *p = FindAny(begin, end, u'\r', u'\n', u'\n'); p != end;
+         p = FindAny(p, end, u'\r', u'\n', u'\n')) {
+        const bool pair = *p == u'\r' && p + 1 != end && p[1] == u'\n';
+        lone += pair ? 0 : 1;
+        p += pair ? 2 : 1;
     }
     out = PutAscii(out, "<s>");
     out = std::to_chars(out, out + 20, qint64(text.size() + lone)).ptr;
     out = PutAscii(out, "</s>");
     if (lone == 0)
         return PutUtf8(out, text);
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        out = PutUtf8(out, text.sliced(run, i - run));
+    const char16_t *p = begin;
+    for (;;) {
+        const char16_t *const run = p;
+        p = FindAny(p, end, u'\r', u'\n', u'\n');
+        out = PutUtf8(out, QStringView(run, p - run));
+        if (p == end)
+            return out;
         out = PutAscii(out, "\r\n");
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        run = i + 1;
+        p += *p == u'\r' && p + 1 != end && p[1] == u'\n' ? 2 : 1;
     }
-    return PutUtf8(out, text.sliced(run));
 }
 
 } // namespace

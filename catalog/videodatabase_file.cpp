@@ -12,6 +12,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 
 #include "catalog/actor.h"
@@ -192,12 +193,69 @@ void RemoveStaleSaveTemps(const QString &fileName)
     RemoveStaleTemps(fileName + u"2.bak"_s);
 }
 
+// Makes `to` a second name of the file `from` (its target when it is a link), replacing
+// what `to` was. As good as a copy for a catalog and its backups, which are never written
+// in place (a save renames a new file over the old one), and it reads and writes none of
+// the bytes. False when the file system cannot; the caller then copies.
+bool LinkReplacing(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    // The bytes were on disk before they got a second name: a copy would have been synced.
+    const int fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat sourceStat;
+    struct stat targetStat;
+    const bool synced = ::fsync(fd) == 0 && ::fstat(fd, &sourceStat) == 0;
+    ::close(fd);
+    if (!synced)
+        return false;
+    // Renaming one name of a file over another of the same file does nothing at all.
+    if (::stat(target.constData(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev
+        && targetStat.st_ino == sourceStat.st_ino) {
+        return true;
+    }
+    static constexpr char Letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        // Named like a save's temporary file, so one a kill left behind is cleaned up.
+        QByteArray temp = target + '.';
+        for (int i = 0; i < 6; ++i)
+            temp += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+        temp += TempSuffix;
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, temp.constData(), AT_SYMLINK_FOLLOW)
+            != 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        if (::rename(temp.constData(), target.constData()) != 0) {
+            ::unlink(temp.constData());
+            return false;
+        }
+        const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
+        if (const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            dirFd >= 0) {
+            ::fsync(dirFd);
+            ::close(dirFd);
+        }
+        return true;
+    }
+    return false;
+}
+
 // Copies a file over another. The copy is made beside the old one and renamed into place,
 // so a failed copy (a full disk) or a kill keeps the old one. A missing source is no error.
-Status CopyReplacing(const QString &from, const QString &to)
+// With `mayLink`, a file about to be replaced by a save gets a second name instead where
+// the file system allows it; never for a file that stays in use, which a tool that edits
+// in place would then change under both names.
+Status CopyReplacing(const QString &from, const QString &to, bool mayLink = false)
 {
     QFile source(from);
     if (!source.exists())
+        return {};
+    if (mayLink && LinkReplacing(from, to))
         return {};
     if (!source.open(QIODevice::ReadOnly)) {
         return Status::Failure(
@@ -923,7 +981,7 @@ Result<TSaveOutcome> TVideoDatabase::Save(bool force)
     RemoveStaleSaveTemps(m_fileName);
     // A file that loaded as damaged is no backup: the one made from the good file stays.
     if (!Damaged()) {
-        if (Status backup = CopyReplacing(m_fileName, m_fileName + u".bak"_s);
+        if (Status backup = CopyReplacing(m_fileName, m_fileName + u".bak"_s, true);
             !backup && OnBackupFailed) {
             OnBackupFailed(backup.Error());
         }

@@ -178,6 +178,39 @@ INSTANTIATE_TEST_SUITE_P(
                     u"<Comment>a&lt;b</Comment>\r\n"_s}),
     [](const auto &info) { return std::string(info.param.Label); });
 
+// The writer's fast paths take eight characters at a time: whatever falls where, its
+// bytes are FormatTag's text in UTF-8.
+TEST(FormatTag, WriterMatchesWhereverSpecialCharactersFall)
+{
+    const QString specials[] = {u"\u00E9"_s,
+                                u"\u20AC"_s,
+                                u"\U0001F600"_s,
+                                QString(QChar(0xD800)),
+                                u"&"_s,
+                                u"<"_s,
+                                u">"_s,
+                                u"\r"_s,
+                                u"\n"_s,
+                                u"\r\n"_s};
+    for (const QString &special : specials) {
+        for (int length : {0, 7, 8, 9, 20}) {
+            for (int at = 0; at <= length; ++at) {
+                const QString plain(length, u'a');
+                const QString value = plain.left(at) + special + plain.mid(at);
+                for (const QString &name : {u"title"_s, u"description"_s}) {
+                    for (bool mode : {false, true}) {
+                        TTagWriter writer;
+                        writer.Append(name, value, true, mode, true);
+                        ASSERT_EQ(writer.Bytes,
+                                  FormatTag(name, value, true, 0, mode, true).toUtf8())
+                            << name.toStdString() << " " << at << "/" << length;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(FormatTag, DescriptionSpansTwoPhysicalLines)
 {
     const QString value = u"ab<c>&\r\nxyz!"_s;
