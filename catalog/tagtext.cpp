@@ -4,9 +4,13 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -159,15 +163,31 @@ private:
     static constexpr qsizetype FirstBlockChars = 32 * 1024;
     static constexpr qsizetype MaxBlockChars = 2 * 1024 * 1024;
     static constexpr qsizetype MaxSliceChars = 8 * 1024;
+    // Blocks from this size on have their pages taken ahead (see PrepareMemory).
+    static constexpr qsizetype PreparedBlockBytes = qsizetype(1) << 20;
 
     void NewBlock()
     {
         m_blockChars =
             m_block.size == 0 ? FirstBlockChars : std::min(2 * m_blockChars, MaxBlockChars);
-        QString block(m_blockChars, Qt::Uninitialized);
-        m_block = block.data_ptr();
+        if (m_next.size == m_blockChars) {
+            m_block = std::exchange(m_next, {});
+        } else {
+            QString block(m_blockChars, Qt::Uninitialized);
+            m_block = block.data_ptr();
+            if (m_block.size * qsizetype(sizeof(char16_t)) >= PreparedBlockBytes)
+                PrepareMemory(m_block.ptr, m_block.size * qsizetype(sizeof(char16_t)));
+        }
         m_used = 0;
-        PrepareMemory(m_block.ptr, m_block.size * qsizetype(sizeof(char16_t)));
+        // The next block is made now and its pages are taken on another core while this
+        // one fills: getting a large block's pages from the system costs about as much as
+        // filling them.
+        const qsizetype nextChars = std::min(2 * m_blockChars, MaxBlockChars);
+        if (nextChars * qsizetype(sizeof(char16_t)) >= PreparedBlockBytes) {
+            QString next(nextChars, Qt::Uninitialized);
+            m_next = next.data_ptr();
+            m_preparer.Prepare(m_next.ptr, m_next.size * qsizetype(sizeof(char16_t)));
+        }
     }
 
     // A large catalog fills many megabytes of blocks, and taking their pages one fault at a
@@ -178,8 +198,6 @@ private:
     {
 #if defined(MADV_HUGEPAGE) || defined(MADV_POPULATE_WRITE)
         constexpr quintptr PageSize = 4096;
-        if (bytes < qsizetype(1) << 20)
-            return;
         const quintptr from = (quintptr(start) + PageSize - 1) & ~(PageSize - 1);
         const quintptr to = (quintptr(start) + quintptr(bytes)) & ~(PageSize - 1);
         if (to <= from)
@@ -196,12 +214,73 @@ private:
 #endif
     }
 
+    // Prepares blocks on a thread of its own, started with the first block that needs it
+    // (only a large text has such blocks) and joined when the arena ends. Preparing changes
+    // no content, so the parser may fill a block whose pages are still being taken.
+    class TPreparer
+    {
+    public:
+        TPreparer() = default;
+        TPreparer(const TPreparer &) = delete;
+        TPreparer &operator=(const TPreparer &) = delete;
+        ~TPreparer()
+        {
+            if (!m_thread.joinable())
+                return;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_stop = true;
+            }
+            m_wake.notify_one();
+            m_thread.join();
+        }
+
+        void Prepare(void *start, qsizetype bytes)
+        {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_jobs.push_back({start, bytes});
+            }
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { Run(); });
+            else
+                m_wake.notify_one();
+        }
+
+    private:
+        void Run()
+        {
+            for (;;) {
+                std::pair<void *, qsizetype> job;
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+                    if (m_stop)
+                        return;
+                    job = m_jobs.front();
+                    m_jobs.pop_front();
+                }
+                PrepareMemory(job.first, job.second);
+            }
+        }
+
+        std::mutex m_mutex;
+        std::condition_variable m_wake;
+        std::deque<std::pair<void *, qsizetype>> m_jobs;
+        bool m_stop = false;
+        std::thread m_thread;
+    };
+
     static char16_t *UnescapeInto(QStringView text, int entityCount, char16_t *out);
 
     // The block being filled (its size is its capacity) and how much of it is handed out.
     QString::DataPointer m_block;
     qsizetype m_used = 0;
     qsizetype m_blockChars = 0;
+    // The block to fill next, being prepared; empty while the blocks are small.
+    QString::DataPointer m_next;
+    // Last, so that its thread is done before the blocks it works on are released.
+    TPreparer m_preparer;
 };
 
 char16_t *TValueArena::UnescapeInto(QStringView text, int entityCount, char16_t *out)
@@ -398,10 +477,15 @@ void TTagTextReader::FindTag(TFrame &frame, qint64 from)
 qint64 TTagTextReader::FindLengthEnd()
 {
     constexpr QStringView mark = u"</s>";
-    const qsizetype index =
-        QStringView(m_buffer).indexOf(mark, std::max(m_start, m_lengthEndAbsentBefore));
-    if (index >= 0)
-        return index - m_start + 1;
+    // A search for each '<' in turn: the mark is almost always the first one, and a
+    // string search over a long rest sets up tables first.
+    const QStringView buffer(m_buffer);
+    for (qsizetype index = buffer.indexOf(u'<', std::max(m_start, m_lengthEndAbsentBefore));
+         index >= 0;
+         index = buffer.indexOf(u'<', index + 1)) {
+        if (buffer.sliced(index).startsWith(mark))
+            return index - m_start + 1;
+    }
     // The rest only grows at its end, so a later search need only look at the new part.
     m_lengthEndAbsentBefore = std::max(m_start, m_buffer.size() - mark.size() + 1);
     return 0;

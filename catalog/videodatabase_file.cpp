@@ -374,7 +374,11 @@ public:
                 return;
             }
         }
-        record->ReadTag(name, db->Decrypted(value));
+        // Most catalogs are not protected: their values go on without a copy.
+        if (db->m_protection == TProtection::Simple && !db->m_password.isEmpty())
+            record->ReadTag(name, db->Decrypted(value));
+        else
+            record->ReadTag(name, value);
     }
 
     static void OnEnd(void *context, const QString &name, const QString &rawValue)
