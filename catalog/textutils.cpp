@@ -625,10 +625,37 @@ QString SearchFolded(QStringView text)
 
 bool SearchContains(QStringView text, QStringView foldedNeedle)
 {
-    // Most catalog text is plain ASCII: there folding is only a change of case, which the
-    // case-insensitive search does without a copy. A folded needle with other letters
-    // cannot occur in it then.
-    if (IsAscii(text))
-        return IsAscii(foldedNeedle) && text.contains(foldedNeedle, Qt::CaseInsensitive);
-    return SearchFolded(text).contains(foldedNeedle);
+    // Every record's text is searched at every keystroke: it is folded unit by unit while
+    // it is compared, without a copy. A unit that folds to several takes the whole rule.
+    const auto fold = [](char16_t c) {
+        if (c < 0x80)
+            return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+        return FoldedUnit(c);
+    };
+    if (foldedNeedle.isEmpty())
+        return true;
+    const char16_t *const needle = foldedNeedle.utf16();
+    const qsizetype needleSize = foldedNeedle.size();
+    const char16_t *const end = text.utf16() + text.size();
+    for (const char16_t *p = text.utf16(); p != end; ++p) {
+        const char16_t first = fold(*p);
+        if (first == FoldComplex)
+            return SearchFolded(text).contains(foldedNeedle);
+        if (first != needle[0])
+            continue;
+        qsizetype matched = 1;
+        for (const char16_t *q = p + 1; matched < needleSize && q != end; ++q) {
+            const char16_t next = fold(*q);
+            if (next == FoldComplex)
+                return SearchFolded(text).contains(foldedNeedle);
+            if (next == FoldDropped)
+                continue;
+            if (next != needle[matched])
+                break;
+            ++matched;
+        }
+        if (matched == needleSize)
+            return true;
+    }
+    return false;
 }

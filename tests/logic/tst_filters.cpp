@@ -196,7 +196,11 @@ TEST_F(FiltersTest, SearchesIgnoreAccentsAndCaseInEveryScript)
         {u"ﬁlm noir"_s, u"FILM"_s, true}, // compatibility ligature
         {u"Amélie"_s, u"amelie poulain"_s, false},
         {u"Plain ASCII"_s, u"é"_s, false},
-        {u"Straße"_s, u"strasse"_s, false}, // ß stays one letter
+        {u"Straße"_s, u"strasse"_s, false},     // ß stays one letter
+        {u"aaab"_s, u"AAB"_s, true},            // a partial match starts again one further on
+        {u"Ame\u0301lie"_s, u"amélie"_s, true}, // a combining mark inside the stored text
+        {u"\U0001F600 Smile"_s, u"smile"_s, true},
+        {u"Short"_s, u"shorter"_s, false},
     };
     for (const auto &c : cases) {
         TMovie *movie = AddMovie(c.stored);
