@@ -88,6 +88,7 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
     // The places follow the rows built; the ranks stay unless `prepare` changes what the
     // keys read (and says so through ForgetOrder).
     m_order.clear();
+    m_childOrder.clear();
     m_resortPending = true;
     // Every row goes at once; hiding the records then finds no row left to delete.
     MarkReset();
@@ -578,10 +579,19 @@ void TListModel::SortChildren(TViewNode *node,
 {
     Tidy(node);
     auto &children = node->m_children;
-    if (!SortByOrder(node, order, reversed)) {
+    // The rows under a record (a series' episodes) have no place in the list's order: once
+    // compared, they keep their places until the order is forgotten, so that a refilter
+    // does not compare every series' episode texts again.
+    const bool underRecord = !node->IsGroup();
+    if (!SortByOrder(node, order, reversed)
+        && !(underRecord && SortByOrder(node, m_childOrder, false))) {
         std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
             return SortsBefore(*a, *b);
         });
+        if (underRecord) {
+            for (int i = 0, n = int(children.size()); i < n; ++i)
+                m_childOrder.insert(children[size_t(i)]->record, i);
+        }
     }
     for (int i = 0, n = int(children.size()); i < n; ++i) {
         children[size_t(i)]->m_row = i;
@@ -758,6 +768,7 @@ void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
     m_compare = std::move(compare);
     // The places follow the direction; the ranks hold for either while the column stays.
     m_order.clear();
+    m_childOrder.clear();
     m_resortPending = true;
     SortNow();
 }

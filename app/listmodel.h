@@ -263,6 +263,7 @@ public:
     void ForgetOrder()
     {
         m_order.clear();
+        m_childOrder.clear();
         m_ranks.clear();
         m_resortPending = true;
     }
@@ -350,6 +351,9 @@ private:
     TSortKeyCompare m_compareKeys;
     // PrepareOrder's places.
     QHash<const TDBItem *, int> m_order;
+    // The places of rows under a record among their siblings, as last sorted (see
+    // SortChildren); forgotten with m_order.
+    QHash<const TDBItem *, int> m_childOrder;
     // The records' ascending places by the keys of m_rankColumn, kept across sorts until
     // what the keys read changes: turning the direction round or sorting by the same column
     // again then compares no keys.

@@ -460,6 +460,31 @@ TEST_F(ListModelTest, KeyedSortsKeepTiesInOrderAndFollowEdits)
     }
 }
 
+// A refilter sorts a series' episodes by the places their last sort gave them: those
+// must follow an edit and a turned direction.
+TEST_F(ListModelTest, RefilteredEpisodesKeepTheirOrderAndFollowEdits)
+{
+    TMovie *series = AddMovie(u"Series"_s);
+    QList<TEpisode *> episodes;
+    for (int epnum : {3, 1, 2})
+        episodes.append(AddEpisode(series, epnum));
+    const auto refilter = [&] {
+        m_movies.PrepareOrder({series});
+        m_movies.BeginUpdate();
+        series->SetShown(false);
+        series->SetShown(true);
+        m_movies.EndUpdate();
+        return RowTexts(m_movies, IndexFor(m_movies.FirstNodeOf(series)));
+    };
+    m_movies.Sort(0, Qt::AscendingOrder, CompareByTitle);
+    EXPECT_EQ(refilter(), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+    EXPECT_EQ(refilter(), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+    episodes.at(0)->SetEpnum(0);
+    EXPECT_EQ(refilter(), (QStringList{u"0"_s, u"1"_s, u"2"_s}));
+    m_movies.Sort(0, Qt::DescendingOrder, CompareByTitle);
+    EXPECT_EQ(refilter(), (QStringList{u"2"_s, u"1"_s, u"0"_s}));
+}
+
 // The columns a list will get from the window: fixed captions and texts per node.
 class TThreeColumns : public ITextProvider
 {
