@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include <QClipboard>
 #include <QFocusEvent>
@@ -288,13 +289,7 @@ void TLinkText::LayOutTags(const QString &source)
             if (x + TextWidth(firstWord) > limit)
                 finishLine();
         }
-        while (x + TextWidth(chunk) > limit && chunk.size() > 2) {
-            const qsizetype space = chunk.lastIndexOf(u' ', chunk.size() - 2);
-            if (space >= 0)
-                chunk.truncate(space + 1);
-            else
-                chunk.chop(1);
-        }
+        chunk.truncate(FittingLength(chunk, limit - x));
         line += chunk;
         x += TextWidth(chunk);
         p += chunk.size();
@@ -390,6 +385,37 @@ void TLinkText::ForEachPiece(int line, const TPieceVisitor &visit) const
     }
     if (column - 1 < text.size())
         step(text.mid(column - 1), -1);
+}
+
+qsizetype TLinkText::FittingLength(const QString &chunk, int room) const
+{
+    // The cuts a line tries, longest first: the whole chunk, then after each space from the
+    // end (not one that ends the text), then, with no space left, one character less at a
+    // time, down to two characters, which go in whether they fit or not.
+    std::vector<qsizetype> lengths{chunk.size()};
+    bool spaces = true;
+    while (lengths.back() > 2) {
+        const qsizetype size = lengths.back();
+        const qsizetype space = spaces ? chunk.lastIndexOf(u' ', size - 2) : -1;
+        spaces = space >= 0;
+        lengths.push_back(spaces ? space + 1 : size - 1);
+    }
+    // The first cut that fits. A longer text is never narrower, so the cuts that fit are
+    // the tail of the list: a binary search measures a few of them instead of each in turn,
+    // which made a long description take seconds to lay out.
+    const auto fits = [&](size_t i) {
+        return lengths[i] <= 2 || TextWidth(chunk.left(lengths[i])) <= room;
+    };
+    size_t low = 0;
+    size_t high = lengths.size() - 1;
+    while (low < high) {
+        const size_t middle = low == 0 ? 0 : low + (high - low) / 2;
+        if (fits(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return lengths[low];
 }
 
 int TLinkText::TextWidth(const QString &text) const

@@ -94,6 +94,9 @@ private:
     void ComputeBounds();
     void ForEachPiece(int line, const TPieceVisitor &visit) const;
     int TextWidth(const QString &text) const;
+    // How much of `chunk` (text without links or line breaks) goes on a line with `room`
+    // pixels left: the longest cut at a space that fits, else at a character.
+    qsizetype FittingLength(const QString &chunk, int room) const;
     void EnsureImage();
     void Render(const QRect &band);
     void DrawPiece(QPainter &painter, const QString &text, int x, int line, int link) const;

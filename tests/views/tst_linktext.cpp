@@ -184,6 +184,37 @@ INSTANTIATE_TEST_SUITE_P(
                     u"genre"_s}),
     [](const auto &info) { return std::string(info.param.Name); });
 
+// A long description wraps as the rule reads in characters: the whole rest when it fits,
+// else cut after the last space before its end, again and again, or a character at a
+// time where there is none, never below two.
+TEST(LinkText, LongTextWrapsLikeTheRuleInCharacters)
+{
+    QString words;
+    for (int i = 0; i < 400; ++i)
+        words += QString(1 + (i * 7) % 9, QChar(u'a' + i % 26)) + u' ';
+    const QString text = words + QString(50, u'z') + u" end"_s;
+    constexpr int Width = 23;
+    QStringList expected;
+    for (QString rest = text; !rest.isEmpty();) {
+        QString chunk = rest;
+        while (chunk.size() > Width && chunk.size() > 2) {
+            const qsizetype space = chunk.lastIndexOf(u' ', chunk.size() - 2);
+            if (space >= 0)
+                chunk.truncate(space + 1);
+            else
+                chunk.chop(1);
+        }
+        expected.append(chunk);
+        rest.remove(0, chunk.size());
+    }
+    TLinkText linkText;
+    linkText.setFont(FixedFont());
+    linkText.resize(Width * CharWidth() + 5, 200);
+    linkText.SetLinkTag(u"link"_s);
+    linkText.SetText(text);
+    EXPECT_EQ(linkText.DisplayLines(), expected);
+}
+
 TEST(LinkText, EmptyTextHasNoLinesOrLinks)
 {
     for (const QString &tag : {u"link"_s, QString()}) {
