@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "views/translate.h"
@@ -43,11 +44,24 @@ TLogForm::TLogForm(QWidget *parent)
 
 void TLogForm::AddLine(const QString &text)
 {
-    m_memo->appendPlainText(text);
+    // An import logs a line per picture: appended one at a time, each laid the view out
+    // again. The lines wait for the event loop and go in together.
+    m_pending.append(text);
+    if (m_pending.size() == 1)
+        QTimer::singleShot(0, this, [this] { FlushPending(); });
+}
+
+void TLogForm::FlushPending() const
+{
+    if (m_pending.isEmpty())
+        return;
+    m_memo->appendPlainText(m_pending.join(QLatin1Char('\n')));
+    m_pending.clear();
 }
 
 QStringList TLogForm::Lines() const
 {
+    FlushPending();
     if (m_memo->document()->isEmpty())
         return {};
     return m_memo->toPlainText().split(QLatin1Char('\n'));
@@ -55,6 +69,7 @@ QStringList TLogForm::Lines() const
 
 void TLogForm::Clear()
 {
+    m_pending.clear();
     m_memo->clear();
 }
 

@@ -23,7 +23,11 @@ public:
     void Clear();
 
 private:
+    void FlushPending() const;
+
     QPlainTextEdit *m_memo = nullptr;
+    // Lines added since the event loop last turned, not yet in the view.
+    mutable QStringList m_pending;
     QPushButton *m_clear = nullptr;
     QPushButton *m_close = nullptr;
 };

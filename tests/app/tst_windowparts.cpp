@@ -328,6 +328,12 @@ TEST(LogForm, KeepsLinesWhileHiddenAndClears)
     EXPECT_TRUE(form.Lines().isEmpty());
     form.AddLine(QStringLiteral("after"));
     EXPECT_EQ(form.Lines(), QStringList{QStringLiteral("after")});
+
+    // Lines logged in a burst reach the view together once the event loop turns.
+    form.AddLine(QStringLiteral("one"));
+    form.AddLine(QStringLiteral("two"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("after\none\ntwo"));
 }
 
 TEST(LogForm, SinkFeedsTheFormAndOutlivesIt)
