@@ -613,6 +613,18 @@ void TMainPrivate::UpdateStatusBar()
     }
 }
 
+void TMainPrivate::ScheduleStatusBar()
+{
+    // A filter or an import changes the counts once per record: the panels are set once,
+    // when the event loop next turns.
+    if (std::exchange(m_statusPending, true))
+        return;
+    QTimer::singleShot(0, &q, [this] {
+        m_statusPending = false;
+        UpdateStatusBar();
+    });
+}
+
 void TMainPrivate::ShowStatusText(const QString &text)
 {
     m_ui->Panels[2]->setText(text);
@@ -631,9 +643,9 @@ void TMainPrivate::ConnectEvents()
         }
         UpdateTitle();
     };
-    Database()->OnShownCountChanged = [this] { UpdateStatusBar(); };
+    Database()->OnShownCountChanged = [this] { ScheduleStatusBar(); };
     Database()->OnListChanged = [this] {
-        UpdateStatusBar();
+        ScheduleStatusBar();
         if (m_edit->EditState() == TEditState::Empty && Database()->MovieCount() > 0)
             m_edit->SetEditState(TEditState::None);
         Action(u"StatsAct"_s)->setEnabled(Database()->MovieCount() > 0);

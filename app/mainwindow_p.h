@@ -54,6 +54,8 @@ public:
     TCardEdit &Edit() override { return *m_edit; }
     void CommandUpdate() override;
     void UpdateStatusBar() override;
+    // UpdateStatusBar when the event loop next turns, once however often it is asked.
+    void ScheduleStatusBar();
     void ShowStatusText(const QString &text) override;
     void SetMode(TRecordKind kind) override;
     void RepaintLists() override;
@@ -200,6 +202,8 @@ public:
     std::unique_ptr<TSessionHost> m_sessionHost;
     std::unique_ptr<TCatalogSession> m_session;
     bool m_peopleMode = false;
+    // A status bar update is queued (see ScheduleStatusBar).
+    bool m_statusPending = false;
     bool m_busy = false;
     bool m_closing = false;
     // A close without questions is under way (CloseOrderly).
