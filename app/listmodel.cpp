@@ -88,7 +88,6 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
     // The places follow the rows built; the ranks stay unless `prepare` changes what the
     // keys read (and says so through ForgetOrder).
     m_order.clear();
-    m_childOrder.clear();
     m_resortPending = true;
     // Every row goes at once; hiding the records then finds no row left to delete.
     MarkReset();
@@ -585,9 +584,11 @@ void TListModel::SortChildren(TViewNode *node,
     const bool underRecord = !node->IsGroup();
     if (!SortByOrder(node, order, reversed)
         && !(underRecord && SortByOrder(node, m_childOrder, false))) {
-        std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
-            return SortsBefore(*a, *b);
-        });
+        if (!(underRecord && SortByKeys(node))) {
+            std::stable_sort(children.begin(),
+                             children.end(),
+                             [this](const auto &a, const auto &b) { return SortsBefore(*a, *b); });
+        }
         if (underRecord) {
             for (int i = 0, n = int(children.size()); i < n; ++i)
                 m_childOrder.insert(children[size_t(i)]->record, i);
@@ -598,6 +599,34 @@ void TListModel::SortChildren(TViewNode *node,
         if (!children[size_t(i)]->m_children.empty())
             SortChildren(children[size_t(i)].get(), order, reversed);
     }
+}
+
+bool TListModel::SortByKeys(TViewNode *node) const
+{
+    auto &children = node->m_children;
+    if (!m_makeKey || !m_compareKeys
+        || std::any_of(
+            children.begin(), children.end(), [](const auto &c) { return c->IsGroup(); })) {
+        return false;
+    }
+    // Each row's key made once, not twice per comparison as SortsBefore's texts are.
+    std::vector<TSortKey> keys;
+    keys.reserve(children.size());
+    for (const auto &child : children)
+        keys.push_back(m_makeKey(*child->record, m_sortColumn));
+    std::vector<size_t> sorted(children.size());
+    std::iota(sorted.begin(), sorted.end(), size_t(0));
+    const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](size_t a, size_t b) {
+        const int result = m_compareKeys(keys[a], keys[b], m_sortColumn);
+        return ascending ? result < 0 : result > 0;
+    });
+    std::vector<std::unique_ptr<TViewNode>> ordered;
+    ordered.reserve(children.size());
+    for (size_t i : sorted)
+        ordered.push_back(std::move(children[i]));
+    children = std::move(ordered);
+    return true;
 }
 
 bool TListModel::SortByOrder(TViewNode *node,
