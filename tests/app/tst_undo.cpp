@@ -2,6 +2,7 @@
 // what they were, field for field, and forward again.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QJsonArray>
@@ -272,6 +273,25 @@ const TStepCase StepCases[] = {
          t.Movies()->selectAll();
          t.Trigger("SetIDSAct");
      }},
+    {"Wish",
+     1,
+     [](UndoTest &t) {
+         t.Focus(t.MovieTitled(u"Heat"_s));
+         t.Window().findChild<QCheckBox *>(u"WishCheck"_s)->click();
+     }},
+    {"MultipleMovies",
+     1,
+     [](UndoTest &t) {
+         TMultiEditAnswer answer;
+         answer.Checked[int(TMultiField::Studio)] = true;
+         answer.Texts[int(TMultiField::Studio)] = u"Fox"_s;
+         answer.Checked[int(TMultiField::Year)] = true;
+         answer.Texts[int(TMultiField::Year)] = u"2001"_s;
+         t.Dialogs().multiEditAnswers = {answer};
+         t.Focus(t.MovieTitled(u"Alien"_s));
+         t.Movies()->selectAll();
+         t.Trigger("EditVidAct");
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Steps, UndoStepTest, ::testing::ValuesIn(StepCases), [](const auto &info) {
@@ -465,6 +485,42 @@ TEST_F(UndoTest, RemoveDuplicatesIsOneStep)
     ExpectState(before, "undone");
     Trigger("RedoAct");
     ExpectState(after, "redone");
+}
+
+TEST_F(UndoTest, RemoveBadFileLocationsIsOneStep)
+{
+    prepare = [this](TVideoDatabase &db) {
+        db.Movie(0)->SetPath(root.filePath(u"gone.avi"_s) + u'|' + root.filePath(u"lost.avi"_s));
+        db.Movie(1)->SetPath(root.filePath(u"gone too.avi"_s));
+    };
+    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Heat"_s, u"Crime"_s, 1995}}, {});
+    const TState before = State();
+    dialogs->badFileAnswers = {TBadFileOptions{false, false}};
+    Trigger("RemBadFilesAct");
+    const TState after = State();
+    ASSERT_TRUE(MovieTitled(u"Alien"_s)->Path().isEmpty());
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    Trigger("RedoAct");
+    ExpectState(after, "redone");
+}
+
+TEST_F(UndoTest, ReturnIsAStepOfItsOwn)
+{
+    StartSample();
+    dialogs->borrowerAnswers = {u"Bob"_s};
+    Focus(MovieTitled(u"Heat"_s));
+    Trigger("LoanAct");
+    const TState lent = State();
+    ASSERT_EQ(MovieTitled(u"Heat"_s)->Loan(), u"Bob"_s);
+    dialogs->yesNoAnswers = {true};
+    Trigger("LoanAct");
+    const TState returned = State();
+    ASSERT_TRUE(MovieTitled(u"Heat"_s)->Loan().isEmpty());
+    Trigger("UndoAct");
+    ExpectState(lent, "undone");
+    Trigger("RedoAct");
+    ExpectState(returned, "redone");
 }
 
 TEST_F(UndoTest, UndoAfterSaveMarksModifiedAndRedoReachesTheSavedStateAgain)
