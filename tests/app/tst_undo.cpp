@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -16,6 +18,7 @@
 #include "catalog/episode.h"
 #include "catalog/image.h"
 #include "tests/support/mainfixture.h"
+#include "tests/support/widgettest.h"
 
 namespace {
 
@@ -521,6 +524,46 @@ TEST_F(UndoTest, ReturnIsAStepOfItsOwn)
     ExpectState(lent, "undone");
     Trigger("RedoAct");
     ExpectState(returned, "redone");
+}
+
+// Files deleted with their record cannot come back: the history goes with them, and the
+// user is told. A delete that removes no file stays a step.
+TEST_F(UndoTest, DeletingTheMovieFilesClearsTheHistory)
+{
+    settings.WriteBool(u"Misc"_s, u"DeleteMovieFiles"_s, true);
+    settings.WriteBool(u"Dialogs"_s, u"DeleteMovieFilesConfirm"_s, false);
+    const QString file = PictureFile(root, u"heat.mkv"_s, 10);
+    prepare = [file](TVideoDatabase &db) {
+        for (int i = 0; i < db.MovieCount(); ++i) {
+            if (db.Movie(i)->Title() == u"Heat"_s)
+                db.Movie(i)->SetPath(file);
+        }
+    };
+    Start({{u"Alien"_s, u"Horror"_s, 1979}, {u"Heat"_s, u"Crime"_s, 1995}}, {});
+    dialogs->yesNoAnswers = {true, true};
+    Focus(MovieTitled(u"Alien"_s));
+    Trigger("DelVidAct");
+    EXPECT_TRUE(window->Action(u"UndoAct"_s)->isEnabled()) << "no file, so a step";
+    Focus(MovieTitled(u"Heat"_s));
+    Trigger("DelVidAct");
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
+    EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel2")->text(),
+              u"The movie files were deleted: the undo history was cleared"_s);
+}
+
+// The history keeps the steps the settings allow, the oldest going first.
+TEST_F(UndoTest, HistoryKeepsAtMostTheSetNumberOfSteps)
+{
+    settings.WriteInteger(u"Misc"_s, u"UndoLimit"_s, 2);
+    StartSample();
+    Focus(MovieTitled(u"Heat"_s));
+    for (int i = 0; i < 3; ++i)
+        Trigger("BookAct");
+    Trigger("UndoAct");
+    Trigger("UndoAct");
+    EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
+    EXPECT_TRUE(MovieTitled(u"Heat"_s)->Bookmark()) << "the first bookmark stays";
 }
 
 TEST_F(UndoTest, UndoAfterSaveMarksModifiedAndRedoReachesTheSavedStateAgain)
