@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 #include "app/maindialogs.h"
@@ -550,6 +551,29 @@ TEST_F(UndoTest, DeletingTheMovieFilesClearsTheHistory)
     EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
     EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel2")->text(),
               u"The movie files were deleted: the undo history was cleared"_s);
+}
+
+TEST_F(UndoTest, GridCellEditIsOneStep)
+{
+    settings.WriteInteger(u"MovieList"_s, u"ViewMode"_s, 2);
+    StartSample();
+    const TState before = State();
+    TMovie *heat = MovieTitled(u"Heat"_s);
+    Movies()->setFocus();
+    Movies()->setCurrentIndex(Model()->IndexOf(Model()->FirstNodeOf(heat), 1));
+    Movies()->edit(Movies()->currentIndex());
+    auto *editor = Movies()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(u"12"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(heat->Num(), 12);
+    const TState after = State();
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
+    Trigger("RedoAct");
+    ExpectState(after, "redone");
 }
 
 // The history keeps the steps the settings allow, the oldest going first.
