@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
@@ -11,6 +12,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
@@ -551,6 +553,34 @@ TEST_F(UndoTest, DeletingTheMovieFilesClearsTheHistory)
     EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
     EXPECT_EQ(Child<QLabel>(window.get(), "StatusPanel2")->text(),
               u"The movie files were deleted: the undo history was cleared"_s);
+}
+
+// An import through the Import menu: the imported records go and come back together.
+TEST_F(UndoTest, ImportIsOneStep)
+{
+    QDir(Program()).mkpath(u"Plugins"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RK_TEST_PLUGINS_DIR "/testimport.so"),
+                            QDir(Program()).filePath(u"Plugins/testimport.so"_s)));
+    const QString input = root.filePath(u"input.txt"_s);
+    QFile in(input);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("M\t1=Brazil\nM\t1=Casablanca\nH\t0=Ridley Scott\n");
+    in.close();
+    StartSample();
+    const TState before = State();
+    const int people = window->Database()->PersonCount();
+    auto *importMenu = window->findChild<QMenu *>(u"ImportMenu"_s);
+    ASSERT_TRUE(importMenu && !importMenu->actions().isEmpty());
+    dialogs->openAnswers.push_back(input);
+    importMenu->actions().constFirst()->trigger();
+    ASSERT_EQ(window->Database()->PersonCount(), people + 1);
+    const TState after = State();
+    EXPECT_TRUE(after.rows.contains(u"Brazil"_s)) << after.rows.join(u", "_s).toStdString();
+    Trigger("UndoAct");
+    ExpectState(before, "undone");
+    EXPECT_EQ(window->Database()->PersonCount(), people);
+    Trigger("RedoAct");
+    ExpectState(after, "redone");
 }
 
 TEST_F(UndoTest, GridCellEditIsOneStep)
