@@ -271,6 +271,13 @@ const TStepCase StepCases[] = {
          t.Focus(t.MovieTitled(u"Heat"_s));
          t.Trigger("LoanAct");
      }},
+    {"NewEpisode",
+     1,
+     [](UndoTest &t) {
+         t.Dialogs().episodeAnswers = {TNewEpisodeAnswer{3, false}};
+         t.Focus(t.MovieTitled(u"Dekalog"_s));
+         t.Trigger("NewEpAct");
+     }},
     {"IdsOfSelection",
      1,
      [](UndoTest &t) {
