@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoView>
 
 #include "app/maindialogs.h"
 #include "catalog/actor.h"
@@ -534,6 +535,17 @@ TEST_F(UndoTest, ReturnIsAStepOfItsOwn)
     ExpectState(lent, "undone");
     Trigger("RedoAct");
     ExpectState(returned, "redone");
+
+    // The history is a log: undoing the loan writes that the movie came back.
+    Trigger("UndoAct");
+    Trigger("UndoAct");
+    ASSERT_TRUE(MovieTitled(u"Heat"_s)->Loan().isEmpty());
+    QFile history(QDir(Program()).filePath(u"history.txt"_s));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = history.readAll().trimmed().split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines.last().contains("|<") && lines.last().contains("$Bob##Heat"))
+        << lines.last().toStdString();
 }
 
 // Files deleted with their record cannot come back: the history goes with them, and the
@@ -611,6 +623,22 @@ TEST_F(UndoTest, GridCellEditIsOneStep)
     EXPECT_FALSE(window->Action(u"UndoAct"_s)->isEnabled());
     Trigger("RedoAct");
     ExpectState(after, "redone");
+}
+
+TEST_F(UndoTest, ShortcutsAndHistoryWindowShowTheSteps)
+{
+    StartSample();
+    EXPECT_EQ(window->Action(u"UndoAct"_s)->shortcut(), QKeySequence(u"Ctrl+Z"_s));
+    EXPECT_EQ(window->Action(u"RedoAct"_s)->shortcut(), QKeySequence(u"Ctrl+Shift+Z"_s));
+    Focus(MovieTitled(u"Heat"_s));
+    Trigger("BookAct");
+    Trigger("NotSeenAct");
+    Trigger("UndoHistoryAct");
+    auto *view = window->findChild<QUndoView *>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    // The clean state and the two steps.
+    EXPECT_EQ(view->model()->rowCount(), 3);
 }
 
 // The history keeps the steps the settings allow, the oldest going first.
