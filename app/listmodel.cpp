@@ -578,20 +578,13 @@ void TListModel::SortChildren(TViewNode *node,
 {
     Tidy(node);
     auto &children = node->m_children;
-    // The rows under a record (a series' episodes) have no place in the list's order: once
-    // compared, they keep their places until the order is forgotten, so that a refilter
-    // does not compare every series' episode texts again.
-    const bool underRecord = !node->IsGroup();
-    if (!SortByOrder(node, order, reversed)
-        && !(underRecord && SortByOrder(node, m_childOrder, false))) {
-        if (!(underRecord && SortByKeys(node))) {
+    if (!SortByOrder(node, order, reversed)) {
+        if (!node->IsGroup()) {
+            SortUnderRecord(node);
+        } else {
             std::stable_sort(children.begin(),
                              children.end(),
                              [this](const auto &a, const auto &b) { return SortsBefore(*a, *b); });
-        }
-        if (underRecord) {
-            for (int i = 0, n = int(children.size()); i < n; ++i)
-                m_childOrder.insert(children[size_t(i)]->record, i);
         }
     }
     for (int i = 0, n = int(children.size()); i < n; ++i) {
@@ -599,6 +592,23 @@ void TListModel::SortChildren(TViewNode *node,
         if (!children[size_t(i)]->m_children.empty())
             SortChildren(children[size_t(i)].get(), order, reversed);
     }
+}
+
+void TListModel::SortUnderRecord(TViewNode *node)
+{
+    // The rows under a record (a series' episodes) have no place in the list's order: once
+    // sorted, they keep their places until the order is forgotten, so that a refilter does
+    // not compare every series' episode texts again.
+    if (SortByOrder(node, m_childOrder, false))
+        return;
+    auto &children = node->m_children;
+    if (!SortByKeys(node)) {
+        std::stable_sort(children.begin(), children.end(), [this](const auto &a, const auto &b) {
+            return SortsBefore(*a, *b);
+        });
+    }
+    for (int i = 0, n = int(children.size()); i < n; ++i)
+        m_childOrder.insert(children[size_t(i)]->record, i);
 }
 
 bool TListModel::SortByKeys(TViewNode *node) const

@@ -292,10 +292,13 @@ private:
     int InsertPlace(const TViewNode *parent, const TViewNode &node) const;
     bool SortsBefore(const TViewNode &a, const TViewNode &b) const;
     // `reversed`: the places count from the end (ascending places, descending sort).
+    void SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order, bool reversed);
+    // Sorts the rows under a record by their places of the last sort, else by the sort keys
+    // or the comparison, and remembers their places (m_childOrder).
+    void SortUnderRecord(TViewNode *node);
     // Sorts the rows under a record by the sort keys, when the model has them; false when
     // it has none (or a group row is among them).
     bool SortByKeys(TViewNode *node) const;
-    void SortChildren(TViewNode *node, const QHash<const TDBItem *, int> &order, bool reversed);
     // Sorts the children by their records' places in `order`; false (nothing done) when a
     // record child has none.
     bool

@@ -335,20 +335,6 @@ std::optional<qint64> ParseLength(QStringView text)
     return value;
 }
 
-} // namespace
-
-bool ITagLineSource::AppendNextLine(QString &text)
-{
-    QString line;
-    if (!NextLine(line))
-        return false;
-    text.append(u"\r\n");
-    text.append(line);
-    return true;
-}
-
-namespace {
-
 // Hands out the lines of a list, knowing exactly what is left.
 class TListLineSource : public ITagLineSource
 {
@@ -852,6 +838,16 @@ QString UnescapeText(const QString &text, int entityCount)
     if (!text.contains(u'&'))
         return text;
     return Unescape(text, entityCount);
+}
+
+bool ITagLineSource::AppendNextLine(QString &text)
+{
+    QString line;
+    if (!NextLine(line))
+        return false;
+    text.append(u"\r\n");
+    text.append(line);
+    return true;
 }
 
 bool ReadTagText(ITagLineSource &source,

@@ -322,6 +322,11 @@ private:
                      qint64 peopleRead) const;
     static QString ForeignError(const QString &fileName);
     QString Decrypted(const QString &value) const;
+    // Simple protection: every value in the file is encrypted on its own.
+    bool EncryptsValues() const
+    {
+        return m_protection == TProtection::Simple && !m_password.isEmpty();
+    }
     void SetFileName(const QString &fileName);
     void SetDefaultFolders();
     void SetDefaultFolder(TImageFolder folder);

@@ -45,6 +45,17 @@ QString SystemError(int error)
 // told from the user's own files and removed.
 constexpr char TempSuffix[] = ".rk-tmp";
 
+// Makes a rename in the folder of `fileName` durable; a failure loses nothing.
+void SyncFolderOf(const QString &fileName)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // The file a save replaces: the target of a symbolic link (chains followed), so that the
 // link stays a link.
 QString WriteTarget(const QString &fileName)
@@ -138,12 +149,7 @@ public:
         if (::close(std::exchange(m_fd, -1)) != 0)
             return Failure(errno);
         // Make the rename itself durable; a failure here loses nothing.
-        const QByteArray folder = QFile::encodeName(QFileInfo(m_fileName).absolutePath());
-        const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            ::fsync(dirFd);
-            ::close(dirFd);
-        }
+        SyncFolderOf(m_fileName);
         return {};
     }
 
@@ -234,12 +240,7 @@ bool LinkReplacing(const QString &from, const QString &to)
             ::unlink(temp.constData());
             return false;
         }
-        const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
-        if (const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            dirFd >= 0) {
-            ::fsync(dirFd);
-            ::close(dirFd);
-        }
+        SyncFolderOf(to);
         return true;
     }
     return false;
@@ -375,7 +376,7 @@ public:
             }
         }
         // Most catalogs are not protected: their values go on without a copy.
-        if (db->m_protection == TProtection::Simple && !db->m_password.isEmpty())
+        if (db->EncryptsValues())
             record->ReadTag(name, db->Decrypted(value));
         else
             record->ReadTag(name, value);
@@ -493,9 +494,7 @@ std::optional<QString> TVideoDatabase::ReadCheckValue(TCatalogLineReader &reader
 
 QString TVideoDatabase::Decrypted(const QString &value) const
 {
-    return m_protection == TProtection::Simple && !m_password.isEmpty()
-               ? DecryptValue(value, m_password)
-               : value;
+    return EncryptsValues() ? DecryptValue(value, m_password) : value;
 }
 
 Status TVideoDatabase::SetPassword(const QString &password, TProtection protection)
@@ -876,7 +875,7 @@ void TVideoDatabase::WriteHeader(TTagWriter &out) const
     out.Bytes.append("<xml>\r\n");
     AppendOpen(out, u"reelkeep"_s);
     // Right after the root's opening tag, where a load looks for it.
-    if (m_protection == TProtection::Simple && !m_password.isEmpty())
+    if (EncryptsValues())
         AppendText(out, u"encrypted"_s, QString::fromUtf16(CipherCheckText));
     AppendRaw(out, u"version"_s, QString::fromUtf16(ProgramVersionText));
     AppendInt(out, u"movies"_s, MovieCount());
@@ -907,7 +906,7 @@ Status TVideoDatabase::WriteFile(const QString &fileName)
         return status;
     // Simple protection encrypts every value; strong protection the whole text.
     TValueHook encrypt;
-    if (m_protection == TProtection::Simple && !m_password.isEmpty()) {
+    if (EncryptsValues()) {
         encrypt = [password = m_password](const QString &value) {
             return EncryptValue(value, password);
         };
