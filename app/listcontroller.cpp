@@ -123,6 +123,12 @@ TListController::TListController(TRecordKind kind,
 
 TListController::~TListController() = default;
 
+void TListController::SetCatalog(TVideoDatabase *db)
+{
+    m_db = db;
+    m_applied.reset();
+}
+
 void TListController::Connect()
 {
     connect(
@@ -236,9 +242,14 @@ bool TListController::Refilter()
     const int count = ForPeople() ? m_db->PersonCount() : m_db->MovieCount();
     // Prepared once (ranges read, drives asked once per folder) for all records; the list
     // asks the same filter when records are shown.
-    const TFilter filter(m_filter ? *m_filter : TFilterState());
+    const TFilterState state = m_filter ? *m_filter : TFilterState();
+    const TFilter filter(state);
     m_batchFilter = &filter;
     const auto done = qScopeGuard([this] { m_batchFilter = nullptr; });
+    // Typing on in the search only hides more: while no record changed since the last pass,
+    // the records it hid stay hidden untested.
+    const bool narrows = m_applied && m_appliedChanges == m_model->ChangeCount()
+                         && FilterNarrows(*m_applied, state, m_kind);
     // While the rule stands, the rows are put in the order worked out once for every record
     // instead of comparing their texts at each keystroke.
     const bool ruleKept = SortRuleKept();
@@ -250,6 +261,8 @@ bool TListController::Refilter()
         for (int i = 0; i < count; ++i) {
             TDBItem *record = ForPeople() ? static_cast<TDBItem *>(m_db->Person(i))
                                           : static_cast<TDBItem *>(m_db->Movie(i));
+            if (narrows && !record->Shown())
+                continue;
             const bool pass = filter.Passes(*record);
             if (pass != record->Shown())
                 record->SetShown(pass);
@@ -258,6 +271,8 @@ bool TListController::Refilter()
             ApplySort();
         m_model->EndUpdate();
     }
+    m_applied = std::make_unique<TFilterState>(state);
+    m_appliedChanges = m_model->ChangeCount();
     if (focused && focused->Shown() && m_list->SelectRecord(focused))
         return true;
     m_list->SelectFirst();

@@ -57,7 +57,7 @@ public:
 
     // The catalog whose records the list shows (nullptr while none is open) and the filter
     // they pass; both stay owned by the caller.
-    void SetCatalog(TVideoDatabase *db) { m_db = db; }
+    void SetCatalog(TVideoDatabase *db);
     void SetFilter(const TFilterState *filter) { m_filter = filter; }
     // Grouping levels from the settings and the group rows' texts.
     void ApplyGrouping(const TGroupTexts &texts);
@@ -161,6 +161,9 @@ private:
     IRecordCard *m_card = nullptr;
     TVideoDatabase *m_db = nullptr;
     const TFilterState *m_filter = nullptr;
+    // The filter the last refilter applied and the model's change count after it.
+    std::unique_ptr<TFilterState> m_applied;
+    quint64 m_appliedChanges = 0;
     // While a whole list is built: the filter prepared once for all its records.
     const TFilter *m_batchFilter = nullptr;
     bool m_applyingColumns = false;

@@ -107,6 +107,7 @@ void TListModel::Build(const TVideoDatabase &db, const std::function<void()> &pr
 
 void TListModel::RecordAdded(TDBItem &record)
 {
+    ++m_changes;
     if (Lists(record))
         ForgetOrder();
     if (m_rebuildDepth > 0)
@@ -118,12 +119,16 @@ void TListModel::RecordAdded(TDBItem &record)
 
 void TListModel::RecordShown(TDBItem &record)
 {
+    ++m_changes;
     if (!Lists(record) || m_rebuildDepth > 0)
         return;
     if (record.Kind() == TRecordKind::Episode) {
+        // The series' chain does not change while its episode gets rows.
         const TMovie *movie = static_cast<const TEpisode &>(record).Parent();
-        for (TViewNode *movieNode : NodesOf(movie))
-            AddChildNode(movieNode, &record, -1);
+        for (TViewNode *node = FirstNodeOf(movie); node; node = node->m_nextOfRecord) {
+            if (!node->m_parked)
+                AddChildNode(node, &record, -1);
+        }
         return;
     }
     if (!m_parentsRule) {
@@ -136,12 +141,14 @@ void TListModel::RecordShown(TDBItem &record)
 
 void TListModel::RecordHidden(TDBItem &record)
 {
+    ++m_changes;
     if (Lists(record) && m_rebuildDepth == 0)
-        DeleteNodesOf(record);
+        DeleteNodesOf(record, true);
 }
 
 void TListModel::RecordChanged(TDBItem &record)
 {
+    ++m_changes;
     if (!Lists(record))
         return;
     ForgetOrder();
@@ -151,6 +158,7 @@ void TListModel::RecordChanged(TDBItem &record)
 
 void TListModel::RecordRemoving(TDBItem &record)
 {
+    ++m_changes;
     if (!Lists(record))
         return;
     ForgetOrder();
@@ -159,27 +167,93 @@ void TListModel::RecordRemoving(TDBItem &record)
 
 void TListModel::RecordMoved(TDBItem &record)
 {
+    ++m_changes;
     if (Lists(record))
         ForgetOrder();
 }
 
 void TListModel::ResetStarted()
 {
+    ++m_changes;
     ForgetOrder();
     BeginUpdate();
 }
 
 void TListModel::ResetFinished()
 {
+    ++m_changes;
     ForgetOrder();
     EndUpdate();
 }
 
-void TListModel::DeleteNodesOf(const TDBItem &record)
+void TListModel::DeleteNodesOf(const TDBItem &record, bool park)
 {
-    // DeleteNode unlinks the node it deletes (and may take a parent group along).
-    while (TViewNode *node = m_recordNodes.value(&record, nullptr))
-        DeleteNode(node);
+    // DeleteNode unlinks the node it deletes (and may take a parent group along), so the
+    // chain is read again from its start after each; a parked node stays in it.
+    TViewNode *node = park ? FirstNodeOf(&record) : m_recordNodes.value(&record, nullptr);
+    while (node) {
+        // Rows under groups go: the tree makes its groups again when their records return.
+        if (park && (node->m_parent == m_root.get() || !node->m_parent->IsGroup())) {
+            Park(node);
+            do
+                node = node->m_nextOfRecord;
+            while (node && node->m_parked);
+        } else {
+            DeleteNode(node);
+            node = park ? FirstNodeOf(&record) : m_recordNodes.value(&record, nullptr);
+        }
+    }
+}
+
+void TListModel::Park(TViewNode *node)
+{
+    TViewNode *parent = node->m_parent;
+    std::unique_ptr<TViewNode> owned;
+    if (Updating()) {
+        MarkReset(false);
+        const int slot = SlotOf(node);
+        owned = std::move(parent->m_children[size_t(slot)]);
+        ++parent->m_holes;
+        parent->m_firstHole = std::min(parent->m_firstHole, slot);
+    } else {
+        const int row = RowOf(node);
+        beginRemoveRows(parent == m_root.get() ? QModelIndex() : IndexOf(parent), row, row);
+        owned = std::move(parent->m_children[size_t(row)]);
+        parent->m_children.erase(parent->m_children.begin() + row);
+        parent->m_staleFrom = std::min(parent->m_staleFrom, row);
+    }
+    node->m_parked = true;
+    node->m_row = int(parent->m_parkedChildren.size());
+    parent->m_parkedChildren.push_back(std::move(owned));
+    ++m_parkedCount;
+    if (!Updating())
+        endRemoveRows();
+}
+
+std::unique_ptr<TViewNode>
+TListModel::Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex)
+{
+    if (parent->m_parkedChildren.empty())
+        return nullptr;
+    TViewNode *node = m_recordNodes.value(record, nullptr);
+    while (node
+           && !(node->m_parked && node->m_parent == parent
+                && node->secondaryIndex == secondaryIndex)) {
+        node = node->m_nextOfRecord;
+    }
+    if (!node)
+        return nullptr;
+    auto &parked = parent->m_parkedChildren;
+    const auto slot = size_t(node->m_row);
+    std::unique_ptr<TViewNode> owned = std::move(parked[slot]);
+    if (slot + 1 < parked.size()) {
+        parked[slot] = std::move(parked.back());
+        parked[slot]->m_row = int(slot);
+    }
+    parked.pop_back();
+    node->m_parked = false;
+    --m_parkedCount;
+    return owned;
 }
 
 void TListModel::SetTextProvider(std::unique_ptr<ITextProvider> provider)
@@ -341,14 +415,19 @@ TDBItem *TListModel::RecordOf(const QModelIndex &index) const
 
 TViewNode *TListModel::FirstNodeOf(const TDBItem *record) const
 {
-    return record ? m_recordNodes.value(record, nullptr) : nullptr;
+    TViewNode *node = record ? m_recordNodes.value(record, nullptr) : nullptr;
+    while (node && node->m_parked)
+        node = node->m_nextOfRecord;
+    return node;
 }
 
 QList<TViewNode *> TListModel::NodesOf(const TDBItem *record) const
 {
     QList<TViewNode *> nodes;
-    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord)
-        nodes.append(node);
+    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord) {
+        if (!node->m_parked)
+            nodes.append(node);
+    }
     return nodes;
 }
 
@@ -356,12 +435,17 @@ TViewNode *TListModel::AddChildNode(TViewNode *parent, TDBItem *record, int seco
 {
     if (parent && !Contains(parent))
         return nullptr;
+    TViewNode *under = parent ? parent : m_root.get();
+    if (record) {
+        if (std::unique_ptr<TViewNode> parked = Unpark(under, record, secondaryIndex))
+            return Place(under, std::move(parked));
+    }
     auto node = std::make_unique<TViewNode>();
     node->record = record;
     node->secondaryIndex = secondaryIndex;
     if (!record)
         node->level = parent && parent->IsGroup() ? parent->level + 1 : 0;
-    return Insert(parent ? parent : m_root.get(), std::move(node));
+    return Insert(under, std::move(node));
 }
 
 TViewNode *
@@ -408,8 +492,10 @@ void TListModel::RecordChanged(const TDBItem *record)
     if (!record || Updating())
         return;
     const int last = columnCount() - 1;
-    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord)
-        emit dataChanged(IndexOf(node, 0), IndexOf(node, last));
+    for (TViewNode *node = FirstNodeOf(record); node; node = node->m_nextOfRecord) {
+        if (!node->m_parked)
+            emit dataChanged(IndexOf(node, 0), IndexOf(node, last));
+    }
 }
 
 void TListModel::ColumnsChanged()
@@ -450,6 +536,12 @@ TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node
         if (!parent->m_groups->contains(key))
             parent->m_groups->insert(key, raw);
     }
+    return Place(parent, std::move(node));
+}
+
+TViewNode *TListModel::Place(TViewNode *parent, std::unique_ptr<TViewNode> node)
+{
+    TViewNode *raw = node.get();
     auto &children = parent->m_children;
     if (Updating()) {
         // Appended: the bracket's end sorts everything at once.
@@ -472,6 +564,8 @@ TViewNode *TListModel::Insert(TViewNode *parent, std::unique_ptr<TViewNode> node
 void TListModel::Forget(const TViewNode *node)
 {
     m_live.remove(node);
+    if (node->m_parked)
+        --m_parkedCount;
     if (node->record) {
         const auto it = m_recordNodes.find(node->record);
         if (it != m_recordNodes.end()) {
@@ -494,10 +588,18 @@ void TListModel::Forget(const TViewNode *node)
         if (child)
             Forget(child.get());
     }
+    for (const auto &child : node->m_parkedChildren)
+        Forget(child.get());
 }
 
 void TListModel::DeleteNode(TViewNode *node)
 {
+    if (node && node->m_parked && m_live.contains(node)) {
+        std::unique_ptr<TViewNode> owned =
+            Unpark(node->m_parent, node->record, node->secondaryIndex);
+        Forget(owned.get());
+        return;
+    }
     if (!Contains(node))
         return;
     TViewNode *parent = node->m_parent;
@@ -547,8 +649,10 @@ void TListModel::Clear()
 
 void TListModel::DropNodes()
 {
+    ++m_changes;
     m_live.clear();
     m_recordNodes.clear();
+    m_parkedCount = 0;
     m_root = std::make_unique<TViewNode>();
 }
 
@@ -701,7 +805,7 @@ bool TListModel::RanksCoverRows() const
     // Episodes may go without (a build ranks the records of the catalog's list only): a
     // series then orders its few episodes through the rule's comparison.
     for (auto it = m_recordNodes.keyBegin(); it != m_recordNodes.keyEnd(); ++it) {
-        if (!m_ranks.contains(*it) && (*it)->Kind() != TRecordKind::Episode)
+        if (!m_ranks.contains(*it) && (*it)->Kind() != TRecordKind::Episode && FirstNodeOf(*it))
             return false;
     }
     return true;
@@ -720,7 +824,7 @@ std::vector<const TDBItem *> TListModel::RecordsInRowOrder() const
             if (!child)
                 continue;
             // A record under several groups counts at its first node.
-            if (child->record && m_recordNodes.value(child->record) == child.get())
+            if (child->record && FirstNodeOf(child->record) == child.get())
                 records.push_back(child->record);
             if (!child->m_children.empty())
                 pending.push_back(child.get());

@@ -56,6 +56,11 @@ private:
     int m_firstHole = NoneStale;
     // The group children by case-folded groupValue, made with the first group child.
     std::unique_ptr<QHash<QString, TViewNode *>> m_groups;
+    // Rows of records the filter hid, kept to come back without being made again (a
+    // keystroke in the quick search hides or shows thousands). A parked node is in no row;
+    // its m_row is its slot here.
+    std::vector<std::unique_ptr<TViewNode>> m_parkedChildren;
+    bool m_parked = false;
 };
 
 // The columns of a list and the texts of its cells.
@@ -206,7 +211,10 @@ public:
     TViewNode *FirstNodeOf(const TDBItem *record) const;
     // Every node of the record in this model, in the order they were made.
     QList<TViewNode *> NodesOf(const TDBItem *record) const;
-    bool Contains(const TViewNode *node) const { return node && m_live.contains(node); }
+    bool Contains(const TViewNode *node) const
+    {
+        return node && m_live.contains(node) && !node->m_parked;
+    }
     // Repaints every row of the record (after its fields changed).
     void RecordChanged(const TDBItem *record);
     // The text provider's columns changed in number (resets the model) or in caption.
@@ -218,7 +226,7 @@ public:
     bool IsEditable() const { return m_editable; }
     void SetDraggable(bool draggable) { m_draggable = draggable; }
     // Every node of the model, group nodes and record nodes at every level.
-    int NodeCount() const { return int(m_live.size()); }
+    int NodeCount() const { return int(m_live.size()) - m_parkedCount; }
 
     // Children of parent (nullptr: the top level), in row order.
     int ChildCount(const TViewNode *parent) const;
@@ -259,6 +267,9 @@ public:
     // inside the update bracket of a build, it also sorts the built rows.
     void PrepareOrder(const QList<const TDBItem *> &records);
     bool HasOrder() const { return !m_order.isEmpty(); }
+    // Counts what the catalog reported of this model's records (added, removed, changed,
+    // shown, hidden, reset), so a caller can tell that nothing changed since it looked.
+    quint64 ChangeCount() const { return m_changes; }
     // The places are out of date (what the rule compares changed), and so may the rows be.
     void ForgetOrder()
     {
@@ -321,7 +332,14 @@ private:
     void Forget(const TViewNode *node);
     // Whether the record is of the kind this model lists.
     bool Lists(const TDBItem &record) const;
-    void DeleteNodesOf(const TDBItem &record);
+    // Hidden records' rows directly under the top level or a record are parked rather than
+    // freed; a record that leaves the catalog takes its parked rows along.
+    void DeleteNodesOf(const TDBItem &record, bool park = false);
+    void Park(TViewNode *node);
+    // The record's parked row under parent, taken out of the parked ones; nullptr if none.
+    std::unique_ptr<TViewNode> Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex);
+    // Puts a node that is known to the model among parent's rows.
+    TViewNode *Place(TViewNode *parent, std::unique_ptr<TViewNode> node);
     // Frees every node at once, inside an update bracket that has started its reset.
     void DropNodes();
     // Starts the one reset of the current update bracket, on its first change; rows that
@@ -341,6 +359,8 @@ private:
     QHash<const TDBItem *, TViewNode *> m_recordNodes;
     // Every node of this model, for telling stale or foreign handles from good ones.
     QSet<const TViewNode *> m_live;
+    int m_parkedCount = 0;
+    quint64 m_changes = 0;
     std::unique_ptr<ITextProvider> m_texts;
     int m_updateDepth = 0;
     int m_rebuildDepth = 0;

@@ -277,6 +277,26 @@ bool RecordPasses(const TDBItem &record, const TFilterState &state)
     return TFilter(state).Passes(record);
 }
 
+bool FilterNarrows(const TFilterState &before, const TFilterState &after, TRecordKind kind)
+{
+    // Drives come and go between two passes, so a media filter is always asked again.
+    if (before.Seen != after.Seen || before.Wish != after.Wish || before.Loan != after.Loan
+        || before.Media != 0 || after.Media != 0 || before.MovieBookmark != after.MovieBookmark
+        || before.PeopleBookmark != after.PeopleBookmark || before.Criteria != after.Criteria) {
+        return false;
+    }
+    const bool people = kind == TRecordKind::Person;
+    const int field = people ? before.PeopleField : before.MovieField;
+    if (field != (people ? after.PeopleField : after.MovieField) || field == AdvancedSearchField)
+        return false;
+    if (before.Text.isEmpty())
+        return true;
+    // A text found contains every part of the needle it was found with.
+    const TSearchKind searchKind = people ? PeopleFieldKind(field) : MovieFieldKind(field);
+    return searchKind == TSearchKind::Text
+           && SearchFolded(after.Text).contains(SearchFolded(before.Text));
+}
+
 TFilter::TFilter(const TFilterState &state)
     : m_seen(state.Seen)
     , m_wish(state.Wish)

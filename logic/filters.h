@@ -13,6 +13,7 @@
 class TActor;
 class TBaseMovie;
 class TDBItem;
+enum class TRecordKind;
 
 // Search fields of the movie list: -1 none, 0 and 1 the titles together, 2..30 the
 // SearchField numbers of the field table, 31 the advanced criteria
@@ -68,6 +69,9 @@ bool MoviePasses(const TBaseMovie &movie, const TFilterState &state);
 bool PersonPasses(const TActor &person, const TFilterState &state);
 // Either, by the record's kind; an empty record (IsEmpty) always passes.
 bool RecordPasses(const TDBItem &record, const TFilterState &state);
+// Whether every record of the kind that fails `before` fails `after` too (the search text
+// typed on, nothing else changed), so that only the records `before` passed need a test.
+bool FilterNarrows(const TFilterState &before, const TFilterState &after, TRecordKind kind);
 
 // The filter state prepared for testing many records: range texts are read once and
 // unused criteria dropped, so a re-apply over the whole catalog does no per-record parsing.

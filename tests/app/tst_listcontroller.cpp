@@ -94,6 +94,21 @@ TEST_F(ListControllerTest, ViewSwitchesSortByTheViewsRuleAndKeepTheSearch)
     }
 }
 
+// Typing on tests only the records still shown, unless a record changed since the last pass.
+TEST_F(ListControllerTest, TypingOnRetestsRecordsChangedSinceTheLastPass)
+{
+    Start(Films);
+    const auto search = [this](const QString &text) {
+        host->filter.Text = text;
+        MovieLists().Refilter();
+        return TopRows();
+    };
+    EXPECT_EQ(search(u"r"_s), (QStringList{u"28 Days Later"_s, u"Brazil"_s}));
+    MovieTitled(u"Alien"_s)->SetTitle(u"Alien Raid"_s);
+    EXPECT_EQ(search(u"ra"_s), (QStringList{u"Alien Raid"_s, u"Brazil"_s}));
+    EXPECT_EQ(search(u"raz"_s), (QStringList{u"Brazil"_s}));
+}
+
 TEST_F(ListControllerTest, HeaderClicksSortAndAreKept)
 {
     settings.MovieViewMode = 2;

@@ -485,6 +485,47 @@ TEST_F(ListModelTest, RefilteredEpisodesKeepTheirOrderAndFollowEdits)
     EXPECT_EQ(refilter(), (QStringList{u"2"_s, u"1"_s, u"0"_s}));
 }
 
+// A hidden record's row waits to come back (the same node, in its sorted place, with its
+// episodes); a record removed while hidden takes it along.
+TEST_F(ListModelTest, HiddenRowsComeBackAndGoWithTheirRecord)
+{
+    m_movies.Sort(0, Qt::AscendingOrder, CompareByTitle);
+    TMovie *series = AddMovie(u"Dune"_s);
+    for (int epnum : {2, 1})
+        AddEpisode(series, epnum);
+    TMovie *alien = AddMovie(u"Alien"_s);
+    AddMovie(u"Zulu"_s);
+    TViewNode *node = m_movies.FirstNodeOf(series);
+    const QPersistentModelIndex row = IndexFor(node);
+    const int nodes = m_movies.NodeCount();
+
+    for (const bool bracket : {false, true}) {
+        if (bracket)
+            m_movies.BeginUpdate();
+        series->SetShown(false);
+        alien->SetShown(false);
+        EXPECT_FALSE(m_movies.Contains(node));
+        EXPECT_EQ(m_movies.FirstNodeOf(series), nullptr);
+        EXPECT_EQ(m_movies.NodeCount(), nodes - 4);
+        series->SetShown(true);
+        if (bracket)
+            m_movies.EndUpdate();
+        EXPECT_EQ(m_movies.FirstNodeOf(series), node);
+        EXPECT_EQ(RowTexts(m_movies), (QStringList{u"Dune"_s, u"Zulu"_s}));
+        EXPECT_EQ(RowTexts(m_movies, IndexFor(node)), (QStringList{u"1"_s, u"2"_s}));
+        alien->SetShown(true);
+        EXPECT_EQ(RowTexts(m_movies), (QStringList{u"Alien"_s, u"Dune"_s, u"Zulu"_s}));
+    }
+    EXPECT_FALSE(row.isValid());
+
+    series->SetShown(false);
+    m_db->DeleteRecord(series);
+    alien->SetShown(false);
+    m_db->DeleteRecord(alien);
+    EXPECT_EQ(m_movies.NodeCount(), 1);
+    EXPECT_EQ(RowTexts(m_movies), QStringList{u"Zulu"_s});
+}
+
 // The columns a list will get from the window: fixed captions and texts per node.
 class TThreeColumns : public ITextProvider
 {

@@ -410,6 +410,50 @@ TEST_F(MediaKindTest, AbsentDriveIsUnknown)
     EXPECT_EQ(KindOf(m_existing), 0);
 }
 
+// Only typing on in one text field keeps every record the last pass hid hidden.
+TEST(FilterNarrows, OnlyWhenTheSearchTextGrows)
+{
+    const auto state = [](const QString &text, int field = 0, int seen = 0, int media = 0) {
+        TFilterState s;
+        s.Text = text;
+        s.MovieField = field;
+        s.Seen = seen;
+        s.Media = media;
+        return s;
+    };
+    const struct
+    {
+        TFilterState before;
+        TFilterState after;
+        bool narrows;
+    } cases[] = {
+        {state({}), state(u"r"_s), true},
+        {state(u"r"_s), state(u"Ri"_s), true},
+        {state(u"iv"_s), state(u"river"_s), true},
+        {state(u"é"_s), state(u"Ée"_s), true},
+        {state(u"ri"_s), state(u"r"_s), false},
+        {state(u"ri"_s), state(u"ra"_s), false},
+        {state(u"r"_s), state(u"ri"_s, 1), false},
+        {state(u"r"_s), state(u"ri"_s, 0, 1), false},
+        {state(u"r"_s), state(u"ri"_s, 0, 0, 1), false},
+        // Ranges do not narrow as their text grows: "199" and "1990-1999".
+        {state(u"199"_s, 5), state(u"1990-1999"_s, 5), false},
+        {state({}, 5), state(u"1990"_s, 5), true},
+        {state(u"r"_s, AdvancedSearchField), state(u"ri"_s, AdvancedSearchField), false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(FilterNarrows(c.before, c.after, TRecordKind::Movie), c.narrows)
+            << c.before.Text.toStdString() << " -> " << c.after.Text.toStdString() << " field "
+            << c.after.MovieField;
+    }
+    // Each kind reads its own field.
+    TFilterState people = state(u"a"_s, AdvancedSearchField);
+    TFilterState typed = state(u"an"_s, AdvancedSearchField);
+    EXPECT_TRUE(FilterNarrows(people, typed, TRecordKind::Person));
+    typed.PeopleBookmark = 1;
+    EXPECT_FALSE(FilterNarrows(people, typed, TRecordKind::Person));
+}
+
 TEST(WebSearch, TemplatesAndEncoding)
 {
     const QString text = u"Amélie & co"_s;
