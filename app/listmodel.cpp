@@ -222,9 +222,11 @@ void TListModel::Park(TViewNode *node)
         parent->m_children.erase(parent->m_children.begin() + row);
         parent->m_staleFrom = std::min(parent->m_staleFrom, row);
     }
+    if (!parent->m_parkedChildren)
+        parent->m_parkedChildren = std::make_unique<std::vector<std::unique_ptr<TViewNode>>>();
     node->m_parked = true;
-    node->m_row = int(parent->m_parkedChildren.size());
-    parent->m_parkedChildren.push_back(std::move(owned));
+    node->m_row = int(parent->m_parkedChildren->size());
+    parent->m_parkedChildren->push_back(std::move(owned));
     ++m_parkedCount;
     if (!Updating())
         endRemoveRows();
@@ -233,7 +235,7 @@ void TListModel::Park(TViewNode *node)
 std::unique_ptr<TViewNode>
 TListModel::Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex)
 {
-    if (parent->m_parkedChildren.empty())
+    if (!parent->m_parkedChildren || parent->m_parkedChildren->empty())
         return nullptr;
     TViewNode *node = m_recordNodes.value(record, nullptr);
     while (node
@@ -243,7 +245,7 @@ TListModel::Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex)
     }
     if (!node)
         return nullptr;
-    auto &parked = parent->m_parkedChildren;
+    auto &parked = *parent->m_parkedChildren;
     const auto slot = size_t(node->m_row);
     std::unique_ptr<TViewNode> owned = std::move(parked[slot]);
     if (slot + 1 < parked.size()) {
@@ -588,8 +590,10 @@ void TListModel::Forget(const TViewNode *node)
         if (child)
             Forget(child.get());
     }
-    for (const auto &child : node->m_parkedChildren)
-        Forget(child.get());
+    if (node->m_parkedChildren) {
+        for (const auto &child : *node->m_parkedChildren)
+            Forget(child.get());
+    }
 }
 
 void TListModel::DeleteNode(TViewNode *node)

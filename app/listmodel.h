@@ -42,6 +42,8 @@ private:
 
     static constexpr int NoneStale = INT_MAX;
 
+    // Parked among its parent's m_parkedChildren (see there).
+    bool m_parked = false;
     TViewNode *m_parent = nullptr;
     // The record's next node in this model (a record shows under several groups).
     TViewNode *m_nextOfRecord = nullptr;
@@ -58,9 +60,8 @@ private:
     std::unique_ptr<QHash<QString, TViewNode *>> m_groups;
     // Rows of records the filter hid, kept to come back without being made again (a
     // keystroke in the quick search hides or shows thousands). A parked node is in no row;
-    // its m_row is its slot here.
-    std::vector<std::unique_ptr<TViewNode>> m_parkedChildren;
-    bool m_parked = false;
+    // its m_row is its slot here. Made with the first one: most nodes never park a child.
+    std::unique_ptr<std::vector<std::unique_ptr<TViewNode>>> m_parkedChildren;
 };
 
 // The columns of a list and the texts of its cells.
