@@ -910,12 +910,15 @@ void TListModel::SortAll()
 
 void TListModel::Sort(int column, Qt::SortOrder order, TNodeCompare compare)
 {
+    // The places follow the direction; the ranks hold for either while the column stays. A
+    // view switch sorts again by the same rule: the episodes then keep their places (what
+    // their comparison reads changing forgets them through ForgetOrder).
+    if (column != m_sortColumn || order != m_sortOrder)
+        m_childOrder.clear();
     m_sortColumn = column;
     m_sortOrder = order;
     m_compare = std::move(compare);
-    // The places follow the direction; the ranks hold for either while the column stays.
     m_order.clear();
-    m_childOrder.clear();
     m_resortPending = true;
     SortNow();
 }

@@ -379,7 +379,7 @@ private:
     // PrepareOrder's places.
     QHash<const TDBItem *, int> m_order;
     // The places of rows under a record among their siblings, as last sorted (see
-    // SortChildren); forgotten with m_order.
+    // SortChildren); forgotten with m_order, or by a sort by another column or direction.
     QHash<const TDBItem *, int> m_childOrder;
     // The records' ascending places by the keys of m_rankColumn, kept across sorts until
     // what the keys read changes: turning the direction round or sorting by the same column

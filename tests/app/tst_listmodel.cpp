@@ -461,7 +461,7 @@ TEST_F(ListModelTest, KeyedSortsKeepTiesInOrderAndFollowEdits)
 }
 
 // A refilter sorts a series' episodes by the places their last sort gave them: those
-// must follow an edit and a turned direction.
+// must follow an edit, a turned direction and another column.
 TEST_F(ListModelTest, RefilteredEpisodesKeepTheirOrderAndFollowEdits)
 {
     TMovie *series = AddMovie(u"Series"_s);
@@ -483,6 +483,11 @@ TEST_F(ListModelTest, RefilteredEpisodesKeepTheirOrderAndFollowEdits)
     EXPECT_EQ(refilter(), (QStringList{u"0"_s, u"1"_s, u"2"_s}));
     m_movies.Sort(0, Qt::DescendingOrder, CompareByTitle);
     EXPECT_EQ(refilter(), (QStringList{u"2"_s, u"1"_s, u"0"_s}));
+    // Another column orders them afresh (here the titles backwards, descending).
+    m_movies.Sort(1, Qt::DescendingOrder, [](const TViewNode &a, const TViewNode &b, int) {
+        return -CompareByTitle(a, b, 0);
+    });
+    EXPECT_EQ(refilter(), (QStringList{u"0"_s, u"1"_s, u"2"_s}));
 }
 
 // A hidden record's row waits to come back (the same node, in its sorted place, with its
