@@ -18,6 +18,7 @@ TLogForm::TLogForm(QWidget *parent)
     m_memo->setObjectName(QStringLiteral("LogMemo"));
     m_memo->setReadOnly(true);
     m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_memo->setMaximumBlockCount(LineLimit);
 
     m_clear = new QPushButton(QStringLiteral("C&lear"), this);
     m_clear->setObjectName(QStringLiteral("ClearBtn"));
@@ -47,6 +48,8 @@ void TLogForm::AddLine(const QString &text)
     // An import logs a line per picture: appended one at a time, each laid the view out
     // again. The lines wait for the event loop and go in together.
     m_pending.append(text);
+    if (m_pending.size() > LineLimit)
+        m_pending.removeFirst();
     if (m_pending.size() == 1)
         QTimer::singleShot(0, this, [this] { FlushPending(); });
 }

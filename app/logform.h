@@ -16,6 +16,9 @@ class TLogForm : public QWidget
 public:
     explicit TLogForm(QWidget *parent = nullptr);
 
+    // The lines kept: older ones go as new ones come (an import logs a line per poster).
+    static constexpr int LineLimit = 10000;
+
     // Appends one line at the end; line breaks inside `text` are kept as further lines.
     void AddLine(const QString &text);
     // The collected lines, oldest first.

@@ -334,6 +334,17 @@ TEST(LogForm, KeepsLinesWhileHiddenAndClears)
     form.AddLine(QStringLiteral("two"));
     QCoreApplication::processEvents();
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("after\none\ntwo"));
+
+    // Only the newest lines stay, whether they came in one burst or in several.
+    for (int burst = 0; burst < 2; ++burst) {
+        for (int i = 0; i < TLogForm::LineLimit; ++i)
+            form.AddLine(QString::number(burst * TLogForm::LineLimit + i));
+        QCoreApplication::processEvents();
+    }
+    const QStringList kept = form.Lines();
+    ASSERT_EQ(kept.size(), TLogForm::LineLimit);
+    EXPECT_EQ(kept.first(), QString::number(TLogForm::LineLimit));
+    EXPECT_EQ(kept.last(), QString::number(2 * TLogForm::LineLimit - 1));
 }
 
 TEST(LogForm, SinkFeedsTheFormAndOutlivesIt)
