@@ -364,6 +364,27 @@ private:
 // Walks a whole text. The recursion of the element grammar is kept on an explicit stack
 // so that deeply nested (malformed) input cannot exhaust the call stack. Positions
 // (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
+// The first of `p` to `end` that is `a`, `b` or `c`, or `end`.
+const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char16_t b, char16_t c)
+{
+#ifdef __SSE2__
+    const __m128i wantA = _mm_set1_epi16(short(a));
+    const __m128i wantB = _mm_set1_epi16(short(b));
+    const __m128i wantC = _mm_set1_epi16(short(c));
+    for (; end - p >= 8; p += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, wantA), _mm_cmpeq_epi16(chunk, wantB)),
+                         _mm_cmpeq_epi16(chunk, wantC));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return p + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    while (p != end && *p != a && *p != b && *p != c)
+        ++p;
+    return p;
+}
+
 class TTagTextReader
 {
 public:
@@ -396,10 +417,18 @@ private:
     };
 
     QStringView Rest() const { return QStringView(m_buffer).sliced(m_start); }
-    qint64 Pos(QChar c, qint64 from) const
+    qint64 Pos(char16_t c, qint64 from) const
     {
-        const qsizetype index = Rest().indexOf(c, from - 1);
-        return index < 0 ? 0 : index + 1;
+        // Every tag asks twice; Qt's search for one character costs a chain of calls each
+        // time, more than the few characters to the next '<' or '>' take.
+        const QStringView rest = Rest();
+        const qsizetype start = std::max<qint64>(from - 1, 0);
+        if (start >= rest.size())
+            return 0;
+        const char16_t *const begin = rest.utf16();
+        const char16_t *const end = begin + rest.size();
+        const char16_t *const hit = FindAny(begin + start, end, c, c, c);
+        return hit == end ? 0 : hit - begin + 1;
     }
     void Consume(qint64 count) { m_start += std::clamp<qint64>(count, 0, Rest().size()); }
 
@@ -630,27 +659,6 @@ QString FormatTag(const QString &name,
 }
 
 namespace {
-
-// The first of `p` to `end` that is `a`, `b` or `c`, or `end`.
-const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char16_t b, char16_t c)
-{
-#ifdef __SSE2__
-    const __m128i wantA = _mm_set1_epi16(short(a));
-    const __m128i wantB = _mm_set1_epi16(short(b));
-    const __m128i wantC = _mm_set1_epi16(short(c));
-    for (; end - p >= 8; p += 8) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chunk, wantA), _mm_cmpeq_epi16(chunk, wantB)),
-                         _mm_cmpeq_epi16(chunk, wantC));
-        if (const int mask = _mm_movemask_epi8(hit))
-            return p + std::countr_zero(unsigned(mask)) / 2;
-    }
-#endif
-    while (p != end && *p != a && *p != b && *p != c)
-        ++p;
-    return p;
-}
 
 // UTF-8 of `text` at `out`, which has room for 3 bytes per character. A surrogate without
 // its partner becomes '?', as QString::toUtf8 writes it, so a file is the same either way.
