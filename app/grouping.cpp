@@ -97,10 +97,11 @@ void TGrouping::BuildLevel(const TLevelValues &values,
         }
         const qsizetype leavesBefore = leaves ? leaves->size() : 0;
         if (deeper) {
-            QList<const TDBItem *> selected;
-            for (const TDBItem *record : values.records.value(value.toCaseFolded())) {
-                if (BelongsToGroup(*record, field, value))
-                    selected.append(record);
+            // The value's records are those that yield it; only some rules ask more.
+            QList<const TDBItem *> selected = values.records.value(value.toCaseFolded());
+            if (!BelongsByValuesAlone(m_kind, field)) {
+                selected.removeIf(
+                    [&](const TDBItem *record) { return !BelongsToGroup(*record, field, value); });
             }
             BuildLevel(Bucketed(selected, level + 1), node, level + 1, leaves);
         }

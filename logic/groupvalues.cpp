@@ -217,6 +217,12 @@ bool BelongsToGroup(const TDBItem &record, int field, const QString &value)
     return false;
 }
 
+bool BelongsByValuesAlone(TRecordKind kind, int field)
+{
+    const TGroupRule rule = GroupFieldOf(kind, field).rule;
+    return rule == TGroupRule::List || rule == TGroupRule::Single;
+}
+
 QStringList DistinctGroupValues(const TDBItem &record, int field)
 {
     QStringList values = GroupValues(record, field);

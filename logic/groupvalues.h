@@ -32,6 +32,10 @@ struct TGroupTexts
 QStringList GroupValues(const TDBItem &record, int field);
 // Whether the record belongs to the group of `value`.
 bool BelongsToGroup(const TDBItem &record, int field, const QString &value);
+// Whether a record belongs to a group of the field exactly when one of its distinct values
+// is the group's value, case ignored (lists and whole texts); numbers, ratings and dates
+// ask more (a negative rating yields "0" and is still no "not rated" one).
+bool BelongsByValuesAlone(TRecordKind kind, int field);
 // The rating bucket ("0" to "5") of a rating.
 QString RatingBucket(double rating);
 // The number of grouping fields of a kind.

@@ -81,4 +81,36 @@ TEST(GroupValues, DistinctValuesDropRepeatsAndFallBackToNotSet)
     EXPECT_EQ(DistinctGroupValues(*movie, Genre), QStringList{QString()});
 }
 
+// The tree takes a record that yields a value as a member of its group without asking
+// again, for the rules that say so: every distinct value must then be a group it belongs to.
+TEST(GroupValues, ListsAndTextsBelongWhereTheirValuesSay)
+{
+    constexpr int MediaType = 16;
+    ASSERT_TRUE(BelongsByValuesAlone(TRecordKind::Movie, Genre));
+    ASSERT_TRUE(BelongsByValuesAlone(TRecordKind::Movie, MediaType));
+    EXPECT_FALSE(BelongsByValuesAlone(TRecordKind::Movie, Year));
+    EXPECT_FALSE(BelongsByValuesAlone(TRecordKind::Movie, 20));
+    auto movie = TMovie::Create(nullptr);
+    for (const QString &text : {QString(),
+                                u"Drama, drama, Comedy"_s,
+                                u" Émile ,ÉMILE;straße"_s,
+                                u"ǅ, ǆ, Σ, ς"_s,
+                                u",,"_s}) {
+        movie->SetGenre(text);
+        movie->SetType(text);
+        for (int field : {Genre, MediaType}) {
+            // The group's value may be another record's spelling of the same folded key.
+            for (const QString &own : DistinctGroupValues(*movie, field)) {
+                QString upper = own;
+                for (QChar &c : upper)
+                    c = c.toUpper();
+                for (const QString &value : {own, own.toCaseFolded(), upper}) {
+                    EXPECT_TRUE(BelongsToGroup(*movie, field, value))
+                        << field << " " << text.toStdString() << " / " << value.toStdString();
+                }
+            }
+        }
+    }
+}
+
 } // namespace
