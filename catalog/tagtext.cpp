@@ -361,9 +361,6 @@ private:
     qint64 m_remaining = 0;
 };
 
-// Walks a whole text. The recursion of the element grammar is kept on an explicit stack
-// so that deeply nested (malformed) input cannot exhaust the call stack. Positions
-// (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
 // The first of `p` to `end` that is `a`, `b` or `c`, or `end`.
 const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char16_t b, char16_t c)
 {
@@ -385,6 +382,9 @@ const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char
     return p;
 }
 
+// Walks a whole text. The recursion of the element grammar is kept on an explicit stack
+// so that deeply nested (malformed) input cannot exhaust the call stack. Positions
+// (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
 class TTagTextReader
 {
 public:
