@@ -190,7 +190,10 @@ void TListModel::DeleteNodesOf(const TDBItem &record, bool park)
 {
     // DeleteNode unlinks the node it deletes (and may take a parent group along), so the
     // chain is read again from its start after each; a parked node stays in it.
-    TViewNode *node = park ? FirstNodeOf(&record) : m_recordNodes.value(&record, nullptr);
+    const auto first = [&] {
+        return park ? FirstNodeOf(&record) : m_recordNodes.value(&record, nullptr);
+    };
+    TViewNode *node = first();
     while (node) {
         // Rows under groups go: the tree makes its groups again when their records return.
         if (park && (node->m_parent == m_root.get() || !node->m_parent->IsGroup())) {
@@ -200,7 +203,7 @@ void TListModel::DeleteNodesOf(const TDBItem &record, bool park)
             while (node && node->m_parked);
         } else {
             DeleteNode(node);
-            node = park ? FirstNodeOf(&record) : m_recordNodes.value(&record, nullptr);
+            node = first();
         }
     }
 }
@@ -243,9 +246,12 @@ TListModel::Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex)
                 && node->secondaryIndex == secondaryIndex)) {
         node = node->m_nextOfRecord;
     }
-    if (!node)
-        return nullptr;
-    auto &parked = *parent->m_parkedChildren;
+    return node ? TakeParked(node) : nullptr;
+}
+
+std::unique_ptr<TViewNode> TListModel::TakeParked(TViewNode *node)
+{
+    auto &parked = *node->m_parent->m_parkedChildren;
     const auto slot = size_t(node->m_row);
     std::unique_ptr<TViewNode> owned = std::move(parked[slot]);
     if (slot + 1 < parked.size()) {
@@ -599,9 +605,7 @@ void TListModel::Forget(const TViewNode *node)
 void TListModel::DeleteNode(TViewNode *node)
 {
     if (node && node->m_parked && m_live.contains(node)) {
-        std::unique_ptr<TViewNode> owned =
-            Unpark(node->m_parent, node->record, node->secondaryIndex);
-        Forget(owned.get());
+        Forget(TakeParked(node).get());
         return;
     }
     if (!Contains(node))

@@ -339,6 +339,8 @@ private:
     void Park(TViewNode *node);
     // The record's parked row under parent, taken out of the parked ones; nullptr if none.
     std::unique_ptr<TViewNode> Unpark(TViewNode *parent, const TDBItem *record, int secondaryIndex);
+    // Takes a parked node out of its parent's parked ones.
+    std::unique_ptr<TViewNode> TakeParked(TViewNode *node);
     // Puts a node that is known to the model among parent's rows.
     TViewNode *Place(TViewNode *parent, std::unique_ptr<TViewNode> node);
     // Frees every node at once, inside an update bracket that has started its reset.

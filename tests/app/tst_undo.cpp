@@ -194,6 +194,14 @@ protected:
             << when;
         EXPECT_EQ(now.rows, expected.rows) << when;
     }
+    // Undo brings `before` back, redo `after`.
+    void ExpectRoundTrip(const TState &before, const TState &after)
+    {
+        Trigger("UndoAct");
+        ExpectState(before, "undone");
+        Trigger("RedoAct");
+        ExpectState(after, "redone");
+    }
 };
 
 struct TStepCase
@@ -495,10 +503,7 @@ TEST_F(UndoTest, RemoveDuplicatesIsOneStep)
     const TState after = State();
     ASSERT_EQ(window->Database()->MovieCount(), 2);
     ASSERT_EQ(window->Database()->PersonCount(), 1);
-    Trigger("UndoAct");
-    ExpectState(before, "undone");
-    Trigger("RedoAct");
-    ExpectState(after, "redone");
+    ExpectRoundTrip(before, after);
 }
 
 TEST_F(UndoTest, RemoveBadFileLocationsIsOneStep)
@@ -513,10 +518,7 @@ TEST_F(UndoTest, RemoveBadFileLocationsIsOneStep)
     Trigger("RemBadFilesAct");
     const TState after = State();
     ASSERT_TRUE(MovieTitled(u"Alien"_s)->Path().isEmpty());
-    Trigger("UndoAct");
-    ExpectState(before, "undone");
-    Trigger("RedoAct");
-    ExpectState(after, "redone");
+    ExpectRoundTrip(before, after);
 }
 
 TEST_F(UndoTest, ReturnIsAStepOfItsOwn)
@@ -531,10 +533,7 @@ TEST_F(UndoTest, ReturnIsAStepOfItsOwn)
     Trigger("LoanAct");
     const TState returned = State();
     ASSERT_TRUE(MovieTitled(u"Heat"_s)->Loan().isEmpty());
-    Trigger("UndoAct");
-    ExpectState(lent, "undone");
-    Trigger("RedoAct");
-    ExpectState(returned, "redone");
+    ExpectRoundTrip(lent, returned);
 
     // The history is a log: undoing the loan writes that the movie came back.
     Trigger("UndoAct");
@@ -693,10 +692,7 @@ TEST_F(UndoTest, AppendIsOneStep)
     EXPECT_TRUE(after.rows.contains(u"Brazil"_s) && after.rows.contains(u"Twin Peaks"_s))
         << after.rows.join(u", "_s).toStdString();
     EXPECT_EQ(window->Action(u"UndoAct"_s)->text(), u"&Undo \"Append catalog\""_s);
-    Trigger("UndoAct");
-    ExpectState(before, "undone");
-    Trigger("RedoAct");
-    ExpectState(after, "redone");
+    ExpectRoundTrip(before, after);
 }
 
 TEST_F(UndoTest, CancelledNewRecordLeavesNoStepAndOpeningClearsTheHistory)
