@@ -38,6 +38,7 @@ public:
 
     bool NextLine(QString &line) override;
     bool AppendNextLine(QString &text) override;
+    qsizetype AppendLines(QString &text) override;
     qint64 RemainingBound() const override;
 
 private:

@@ -382,6 +382,27 @@ const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char
     return p;
 }
 
+// The first `c` from `p` to `end`, or `end`. The reader searches every character of a
+// catalog about twice (for the next '<' or '>' and for the next line's end), so sixteen
+// characters a step.
+const char16_t *FindChar(const char16_t *p, const char16_t *end, char16_t c)
+{
+#ifdef __SSE2__
+    const __m128i want = _mm_set1_epi16(short(c));
+    for (; end - p >= 16; p += 16) {
+        const __m128i low =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), want);
+        const __m128i high =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)), want);
+        if (const int mask = _mm_movemask_epi8(_mm_packs_epi16(low, high)))
+            return p + std::countr_zero(unsigned(mask));
+    }
+#endif
+    while (p != end && *p != c)
+        ++p;
+    return p;
+}
+
 // Walks a whole text. The recursion of the element grammar is kept on an explicit stack
 // so that deeply nested (malformed) input cannot exhaust the call stack. Positions
 // (ScanFrom, Lt, Gt) are 1-based and relative to the unconsumed rest, 0 meaning none.
@@ -416,7 +437,7 @@ private:
         bool Cover;
     };
 
-    QStringView Rest() const { return QStringView(m_buffer).sliced(m_start); }
+    QStringView Rest() const { return QStringView(m_buffer).sliced(m_start, m_end - m_start); }
     qint64 Pos(char16_t c, qint64 from) const
     {
         // Every tag asks twice; Qt's search for one character costs a chain of calls each
@@ -427,7 +448,7 @@ private:
             return 0;
         const char16_t *const begin = rest.utf16();
         const char16_t *const end = begin + rest.size();
-        const char16_t *const hit = FindAny(begin + start, end, c, c, c);
+        const char16_t *const hit = FindChar(begin + start, end, c);
         return hit == end ? 0 : hit - begin + 1;
     }
     void Consume(qint64 count) { m_start += std::clamp<qint64>(count, 0, Rest().size()); }
@@ -458,9 +479,11 @@ private:
     ITagLineSource &m_source;
     bool m_exhausted = false;
     int m_entityCount = 3;
-    // The unconsumed rest is m_buffer from m_start on.
+    // The unconsumed rest is m_buffer from m_start to m_end. Lines the source handed out
+    // together and not yet taken follow it, each after CR LF.
     QString m_buffer;
     qsizetype m_start = 0;
+    qsizetype m_end = 0;
     // Search memos, as absolute indexes into m_buffer: the last rest a search from its
     // start found no complete tag in, and where "</s>" may start at the earliest.
     qsizetype m_missStart = -1;
@@ -476,7 +499,7 @@ void TTagTextReader::FindTag(TFrame &frame, qint64 from)
     // When the lines are exhausted, every open element in turn searches the same rest
     // from its start; one miss answers them all.
     const bool fromStart = from == 1;
-    if (fromStart && m_start == m_missStart && m_buffer.size() == m_missEnd) {
+    if (fromStart && m_start == m_missStart && m_end == m_missEnd) {
         frame.Lt = 0;
         return;
     }
@@ -485,7 +508,7 @@ void TTagTextReader::FindTag(TFrame &frame, qint64 from)
         frame.Gt = Pos(u'>', frame.Lt + 1);
     if (fromStart && (frame.Lt == 0 || frame.Gt == 0)) {
         m_missStart = m_start;
-        m_missEnd = m_buffer.size();
+        m_missEnd = m_end;
     }
 }
 
@@ -494,7 +517,7 @@ qint64 TTagTextReader::FindLengthEnd()
     constexpr QStringView mark = u"</s>";
     // A search for each '<' in turn: the mark is almost always the first one, and a
     // string search over a long rest sets up tables first.
-    const QStringView buffer(m_buffer);
+    const QStringView buffer = QStringView(m_buffer).first(m_end);
     for (qsizetype index = buffer.indexOf(u'<', std::max(m_start, m_lengthEndAbsentBefore));
          index >= 0;
          index = buffer.indexOf(u'<', index + 1)) {
@@ -502,26 +525,42 @@ qint64 TTagTextReader::FindLengthEnd()
             return index - m_start + 1;
     }
     // The rest only grows at its end, so a later search need only look at the new part.
-    m_lengthEndAbsentBefore = std::max(m_start, m_buffer.size() - mark.size() + 1);
+    m_lengthEndAbsentBefore = std::max(m_start, m_end - mark.size() + 1);
     return 0;
 }
 
 bool TTagTextReader::AppendNextLine()
 {
-    if (m_exhausted)
-        return false;
-    // Drop the consumed front once it outweighs the rest: each character moves at most
-    // about once, which keeps the read linear.
-    if (m_start > 0 && m_start >= m_buffer.size() - m_start) {
-        m_buffer.remove(0, m_start);
-        m_lengthEndAbsentBefore = std::max<qsizetype>(m_lengthEndAbsentBefore - m_start, 0);
-        m_missStart = -1;
-        m_start = 0;
+    if (m_end == m_buffer.size()) {
+        if (m_exhausted)
+            return false;
+        // Drop the consumed front once it outweighs the rest: each character moves at most
+        // about once, which keeps the read linear. The rest is moved by hand because
+        // QString::remove would leave the room at the front unused, and the next lines would
+        // need a new allocation.
+        if (m_start > 0 && m_start >= m_buffer.size() - m_start) {
+            char16_t *const data = reinterpret_cast<char16_t *>(m_buffer.data());
+            std::copy(data + m_start, data + m_end, data);
+            m_buffer.truncate(m_end - m_start);
+            m_lengthEndAbsentBefore = std::max<qsizetype>(m_lengthEndAbsentBefore - m_start, 0);
+            m_missStart = -1;
+            m_end -= m_start;
+            m_start = 0;
+        }
+        const qsizetype lines = m_source.AppendLines(m_buffer);
+        if (lines == 0) {
+            m_exhausted = true;
+            return false;
+        }
+        if (lines == 1) {
+            m_end = m_buffer.size();
+            return true;
+        }
     }
-    if (!m_source.AppendNextLine(m_buffer)) {
-        m_exhausted = true;
-        return false;
-    }
+    // The next line runs from after its CR LF to the CR LF of the one after it.
+    const auto *const base = reinterpret_cast<const char16_t *>(m_buffer.constData());
+    const char16_t *const end = base + m_buffer.size();
+    m_end = FindChar(base + m_end + 2, end, u'\r') - base;
     return true;
 }
 
@@ -542,7 +581,8 @@ bool TTagTextReader::ReadLengthPrefix(TFrame &frame)
     frame.Gt = *length + 1 + frame.Tag.Name.size() + 2;
     frame.Unescape = false;
     Consume(end + 3);
-    if (Rest().size() < frame.Gt && Rest().size() + m_source.RemainingBound() < frame.Gt)
+    const qint64 pending = m_buffer.size() - m_end;
+    if (Rest().size() < frame.Gt && Rest().size() + pending + m_source.RemainingBound() < frame.Gt)
         return false;
     while (Rest().size() < frame.Gt && AppendNextLine()) {
     }
@@ -846,6 +886,11 @@ QString UnescapeText(const QString &text, int entityCount)
     if (!text.contains(u'&'))
         return text;
     return Unescape(text, entityCount);
+}
+
+qsizetype ITagLineSource::AppendLines(QString &text)
+{
+    return AppendNextLine(text) ? 1 : 0;
 }
 
 bool ITagLineSource::AppendNextLine(QString &text)

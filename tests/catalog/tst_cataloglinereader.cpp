@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,30 @@ QStringList ReadLines(const QByteArray &bytes)
     return lines;
 }
 
+// The lines after the first as AppendLines hands them out, each after CR LF, and their count.
+std::pair<QString, qsizetype> AppendAllLines(const QByteArray &bytes)
+{
+    TCatalogLineReader reader(bytes);
+    QString text;
+    qsizetype count = 0;
+    if (!reader.Open() || !reader.NextLine(text))
+        return {};
+    text.clear();
+    while (const qsizetype lines = reader.AppendLines(text))
+        count += lines;
+    return {text, count};
+}
+
+QByteArray MixedBreaks()
+{
+    // Breaks and a non-ASCII character at every offset of the sixteen-byte fast path.
+    QByteArray bytes;
+    for (int length = 0; length < 40; ++length)
+        bytes += QByteArray(length, 'x') + (length % 4 == 3 ? "Ã©" : "")
+                 + QByteArrayList{"\r\n", "\n", "\r", "\r\r\n"}[length % 4];
+    return bytes;
+}
+
 TEST(CatalogLineReaderTest, LinesAcrossChunks)
 {
     const QByteArray beforeEnd(Chunk - 1, 'a');
@@ -63,6 +89,8 @@ TEST(CatalogLineReaderTest, LinesAcrossChunks)
         {"LF only, empty lines, no last break", "a\nb\n\n\nc"},
         {"byte-order mark", "\xEF\xBB\xBFx\r\ny"},
         {"empty", ""},
+        {"mixed breaks", MixedBreaks()},
+        {"mixed breaks across the chunk end", QByteArray(Chunk - 300, 'a') + MixedBreaks()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,6 +98,12 @@ TEST(CatalogLineReaderTest, LinesAcrossChunks)
         const QStringList lines = ReadLines(c.bytes);
         ASSERT_EQ(lines.size(), expected.size());
         EXPECT_TRUE(lines == expected);
+        // Many lines at once read the same as one at a time.
+        const auto [joined, count] = AppendAllLines(c.bytes);
+        EXPECT_EQ(count, std::max<qsizetype>(expected.size() - 1, 0));
+        EXPECT_TRUE(
+            joined
+            == (expected.size() > 1 ? u"\r\n"_s + expected.mid(1).join(u"\r\n") : QString()));
     }
 }
 

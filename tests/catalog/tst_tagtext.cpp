@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalog/cataloglinereader.h"
 #include "catalog/tagtext.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,6 +32,18 @@ TEnds ReadEnds(const QStringList &lines)
 {
     TEnds ends;
     ReadTagText(lines, &RecordEnd, &ends);
+    // The file reader hands out many lines at once; the reader must take them one at a
+    // time and find what it finds in a list of lines.
+    const bool breakFree = std::none_of(lines.begin(), lines.end(), [](const QString &line) {
+        return line.contains(u'\r') || line.contains(u'\n');
+    });
+    if (breakFree) {
+        TCatalogLineReader file((lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+        TEnds fromFile;
+        EXPECT_TRUE(file.Open());
+        ReadTagText(file, &RecordEnd, &fromFile);
+        EXPECT_EQ(fromFile, ends);
+    }
     return ends;
 }
 

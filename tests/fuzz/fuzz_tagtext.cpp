@@ -1,18 +1,23 @@
 // Fuzz entry point for the catalog tag text reader: arbitrary bytes, decoded and split
-// into lines the way a catalog file is, must never crash, hang or leak.
+// into lines the way a catalog file is, must never crash, hang or leak, and the file
+// reader, which hands out many lines at once, must read what the same lines one at a time
+// read.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include <QRegularExpression>
 #include <QString>
 
+#include "catalog/cataloglinereader.h"
 #include "catalog/tagtext.h"
 
 namespace {
 
 struct TSink
 {
-    qsizetype total = 0;
+    std::vector<std::pair<QString, QString>> ends;
 };
 
 void OnStart(void *, TXMLTag &child)
@@ -24,7 +29,7 @@ void OnStart(void *, TXMLTag &child)
 
 void OnEnd(void *context, const QString &name, const QString &value)
 {
-    static_cast<TSink *>(context)->total += name.size() + value.size();
+    static_cast<TSink *>(context)->ends.emplace_back(name, value);
 }
 
 } // namespace
@@ -37,6 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList lines = text.split(lineBreak);
     TSink sink;
     ReadTagText(lines, OnEnd, &sink, OnStart, nullptr);
+
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    TCatalogLineReader single(bytes);
+    QStringList fileLines;
+    QString line;
+    if (single.Open()) {
+        while (single.NextLine(line))
+            fileLines.append(line);
+    }
+    TSink byLine;
+    const bool byLineWithin = ReadTagText(fileLines, OnEnd, &byLine, OnStart, nullptr);
+    TCatalogLineReader many(bytes);
+    TSink byBlock;
+    const bool byBlockWithin = many.Open() && ReadTagText(many, OnEnd, &byBlock, OnStart, nullptr);
+    if (byLine.ends != byBlock.ends || byLineWithin != byBlockWithin)
+        __builtin_trap();
     (void)UnescapeText(text, 5);
     return 0;
 }
