@@ -586,7 +586,9 @@ bool TTagTextReader::ReadLengthPrefix(TFrame &frame)
         return false;
     while (Rest().size() < frame.Gt && AppendNextLine()) {
     }
-    return true;
+    // The bound above may be loose (a source that decodes can only guess): whether the read
+    // ends must not depend on it.
+    return Rest().size() >= frame.Gt;
 }
 
 bool TTagTextReader::Run(TXMLTag root)

@@ -4,6 +4,7 @@
 
 #include "catalog/daycount.h"
 #include "catalog/episode.h"
+#include "catalog/fieldcodec_p.h"
 #include "catalog/movie.h"
 #include "catalog/moviefields.h"
 #include "tests/support/fakerecordowner.h"
@@ -482,6 +483,25 @@ TEST_F(BaseMovieTest, FieldsThatDoNotCountForEmptiness)
     movie->Lend(u"Ann"_s);
     movie->SetDateadded(1);
     EXPECT_TRUE(movie->IsEmpty());
+}
+
+// Numbers read from a file: the quick path for plain digits must agree with Qt's
+// conversion, which reads everything else.
+TEST(FieldCodecTest, NumbersReadAsQtReadsThem)
+{
+    const QStringList texts =
+        u"0|-0|007|2147483647|2147483648|-2147483648|-2147483649|"
+        u"999999999999999999|-999999999999999999|9223372036854775807|"
+        u"9223372036854775808||-|--1|+5| 5|5 |1e3|12a|\u0663|true"_s.split(u'|');
+    for (const QString &text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        bool ok = false;
+        const int asInt = text.toInt(&ok);
+        EXPECT_EQ(FieldCodec::ParseInt(text, -7), ok ? asInt : -7);
+        const qint64 asInt64 = text.toLongLong(&ok);
+        EXPECT_EQ(FieldCodec::ParseInt64(text, -7), ok ? asInt64 : -7);
+        EXPECT_EQ(FieldCodec::ParseFlag(text, false), ok ? asInt64 != 0 : text == u"true");
+    }
 }
 
 } // namespace

@@ -37,8 +37,12 @@ TEnds ReadEnds(const QStringList &lines)
     const bool breakFree = std::none_of(lines.begin(), lines.end(), [](const QString &line) {
         return line.contains(u'\r') || line.contains(u'\n');
     });
-    if (breakFree) {
-        TCatalogLineReader file((lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+    // With a last line break every line comes in one block; without one the last line is
+    // left to the file, whose bound on what is left is loose.
+    for (const QString &last : {u"\r\n"_s, QString()}) {
+        if (!breakFree)
+            break;
+        TCatalogLineReader file((lines.join(u"\r\n"_s) + last).toUtf8());
         TEnds fromFile;
         EXPECT_TRUE(file.Open());
         ReadTagText(file, &RecordEnd, &fromFile);
@@ -445,6 +449,8 @@ INSTANTIATE_TEST_SUITE_P(
         TMalformedCase{"LengthPastEndEndsRead",
                        {u"<xml>"_s, u"<a>1</a>"_s, u"<bio><s>100</s>short</bio>"_s, u"<b>2</b>"_s},
                        {{u"a"_s, u"1"_s}}},
+        TMalformedCase{
+            "LengthPastEndWithACutClosingTag", {u"<xml>"_s, u"<bio><s>4</s>a"_s, u"b</b"_s}, {}},
         TMalformedCase{"HugeLengthEndsRead", {u"<xml>"_s, u"<bio><s>2147483647</s>x</bio>"_s}, {}},
         TMalformedCase{"LengthExactlyAtEnd",
                        {u"<xml>"_s, u"<bio><s>3</s>a"_s, u"</bio>"_s},
