@@ -15,6 +15,8 @@ namespace {
 
 // The file is read in chunks of this many bytes.
 constexpr qsizetype Chunk = 1 << 20;
+// Many lines are decoded at once from at most this many bytes.
+constexpr qsizetype Batch = 64 * 1024;
 
 // The lines of `bytes` as the reader should hand them out: CR LF, CR or LF ends a line,
 // and a last line without a break still counts.
@@ -91,6 +93,7 @@ TEST(CatalogLineReaderTest, LinesAcrossChunks)
         {"empty", ""},
         {"mixed breaks", MixedBreaks()},
         {"mixed breaks across the chunk end", QByteArray(Chunk - 300, 'a') + MixedBreaks()},
+        {"mixed breaks across a batch end", "a\n" + QByteArray(Batch - 300, 'a') + MixedBreaks()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
