@@ -1,6 +1,8 @@
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -288,6 +290,30 @@ INSTANTIATE_TEST_SUITE_P(Refused,
                                            TParseCase{u"INF"_s, {}},
                                            TParseCase{u"1E999"_s, {}},
                                            TParseCase{u"\u0663"_s, {}}));
+
+// Plain numbers take a quick path; a leading space sends the same text through the full
+// conversion, which must agree to the last bit.
+TEST(TextToFloatQuickPath, AgreesWithTheFullConversion)
+{
+    std::mt19937 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        QString text = random() % 4 == 0 ? u"-"_s : QString();
+        const int digits = 1 + int(random() % 18);
+        const int comma = int(random() % (digits + 2));
+        for (int d = 0; d < digits; ++d) {
+            if (d == comma)
+                text += u',';
+            text += QChar(u'0' + char16_t(random() % (random() % 3 == 0 ? 2 : 10)));
+        }
+        const std::optional<double> quick = TextToFloat(text);
+        const std::optional<double> full = TextToFloat(u' ' + text);
+        ASSERT_EQ(quick.has_value(), full.has_value()) << text.toStdString();
+        if (quick) {
+            ASSERT_EQ(std::bit_cast<quint64>(*quick), std::bit_cast<quint64>(*full))
+                << text.toStdString();
+        }
+    }
+}
 
 TEST(FloatRoundTripTest, FifteenDigitValuesSurvive)
 {
