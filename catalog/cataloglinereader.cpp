@@ -76,9 +76,12 @@ namespace {
 
 // The decoder behind AppendUtf8Lenient. With `Breaks`, every CR LF, lone CR and lone LF in
 // `bytes` becomes CR LF, so that many lines decode in one pass and join as the reader joins
-// them; the count of line breaks is returned.
+// them, and the end of each line goes to `lineEnds`.
 template <bool Breaks>
-qsizetype AppendDecoded(QByteArrayView bytes, QString &out, QStringView prefix)
+void AppendDecoded(QByteArrayView bytes,
+                   QString &out,
+                   QStringView prefix,
+                   std::vector<qsizetype> *lineEnds = nullptr)
 {
     // UTF-16 never needs more units than UTF-8 has bytes, except for a lone CR or LF, which
     // takes two.
@@ -92,7 +95,6 @@ qsizetype AppendDecoded(QByteArrayView bytes, QString &out, QStringView prefix)
     char16_t *const first = reinterpret_cast<char16_t *>(out.data());
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = p + bytes.size();
-    qsizetype breaks = 0;
     while (p < end) {
 #ifdef __SSE2__
         // ASCII, most of a catalog, sixteen bytes at a time. The stores may run past the
@@ -123,9 +125,9 @@ qsizetype AppendDecoded(QByteArrayView bytes, QString &out, QStringView prefix)
         if constexpr (Breaks) {
             if (*p == '\r' || *p == '\n') {
                 p += *p == '\r' && end - p > 1 && p[1] == '\n' ? 2 : 1;
+                lineEnds->push_back(dst - first);
                 *dst++ = u'\r';
                 *dst++ = u'\n';
-                ++breaks;
                 continue;
             }
         }
@@ -147,7 +149,8 @@ qsizetype AppendDecoded(QByteArrayView bytes, QString &out, QStringView prefix)
         }
     }
     out.truncate(dst - first);
-    return breaks;
+    if constexpr (Breaks)
+        lineEnds->push_back(dst - first);
 }
 
 } // namespace
@@ -283,7 +286,7 @@ bool TCatalogLineReader::AppendNextLine(QString &text)
     return true;
 }
 
-qsizetype TCatalogLineReader::AppendLines(QString &text)
+qsizetype TCatalogLineReader::AppendLines(QString &text, std::vector<qsizetype> &lineEnds)
 {
     // The lines up to the last LF are complete: a CR before it cannot be the first half of
     // a CR LF still to be read. A call per batch instead of per line saves the per-line
@@ -293,14 +296,16 @@ qsizetype TCatalogLineReader::AppendLines(QString &text)
     const qsizetype window = std::min(m_end - m_pos, BatchBytes);
     const void *const lf = ::memrchr(begin, '\n', size_t(window));
     if (!lf)
-        return AppendNextLine(text) ? 1 : 0;
+        return ITagLineSource::AppendLines(text, lineEnds);
     const char *stop = static_cast<const char *>(lf);
     m_pos = stop + 1 - m_chunk.data();
     m_nextLf = -1;
     // The CR of the last CR LF is part of that line break, not a line break of its own.
     if (stop != begin && stop[-1] == '\r')
         --stop;
-    return AppendDecoded<true>(QByteArrayView(begin, stop), text, u"\r\n") + 1;
+    const size_t before = lineEnds.size();
+    AppendDecoded<true>(QByteArrayView(begin, stop), text, u"\r\n", &lineEnds);
+    return qsizetype(lineEnds.size() - before);
 }
 
 qint64 TCatalogLineReader::RemainingBound() const

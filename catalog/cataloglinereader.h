@@ -38,7 +38,7 @@ public:
 
     bool NextLine(QString &line) override;
     bool AppendNextLine(QString &text) override;
-    qsizetype AppendLines(QString &text) override;
+    qsizetype AppendLines(QString &text, std::vector<qsizetype> &lineEnds) override;
     qint64 RemainingBound() const override;
 
 private:

@@ -480,10 +480,13 @@ private:
     bool m_exhausted = false;
     int m_entityCount = 3;
     // The unconsumed rest is m_buffer from m_start to m_end. Lines the source handed out
-    // together and not yet taken follow it, each after CR LF.
+    // together and not yet taken follow it, each after CR LF; m_lineEnds from m_nextLine on
+    // are where they end.
     QString m_buffer;
     qsizetype m_start = 0;
     qsizetype m_end = 0;
+    std::vector<qsizetype> m_lineEnds;
+    size_t m_nextLine = 0;
     // Search memos, as absolute indexes into m_buffer: the last rest a search from its
     // start found no complete tag in, and where "</s>" may start at the earliest.
     qsizetype m_missStart = -1;
@@ -531,7 +534,7 @@ qint64 TTagTextReader::FindLengthEnd()
 
 bool TTagTextReader::AppendNextLine()
 {
-    if (m_end == m_buffer.size()) {
+    if (m_nextLine == m_lineEnds.size()) {
         if (m_exhausted)
             return false;
         // Drop the consumed front once it outweighs the rest: each character moves at most
@@ -547,20 +550,14 @@ bool TTagTextReader::AppendNextLine()
             m_end -= m_start;
             m_start = 0;
         }
-        const qsizetype lines = m_source.AppendLines(m_buffer);
-        if (lines == 0) {
+        m_lineEnds.clear();
+        m_nextLine = 0;
+        if (m_source.AppendLines(m_buffer, m_lineEnds) == 0) {
             m_exhausted = true;
             return false;
         }
-        if (lines == 1) {
-            m_end = m_buffer.size();
-            return true;
-        }
     }
-    // The next line runs from after its CR LF to the CR LF of the one after it.
-    const auto *const base = reinterpret_cast<const char16_t *>(m_buffer.constData());
-    const char16_t *const end = base + m_buffer.size();
-    m_end = FindChar(base + m_end + 2, end, u'\r') - base;
+    m_end = m_lineEnds[m_nextLine++];
     return true;
 }
 
@@ -890,9 +887,12 @@ QString UnescapeText(const QString &text, int entityCount)
     return Unescape(text, entityCount);
 }
 
-qsizetype ITagLineSource::AppendLines(QString &text)
+qsizetype ITagLineSource::AppendLines(QString &text, std::vector<qsizetype> &lineEnds)
 {
-    return AppendNextLine(text) ? 1 : 0;
+    if (!AppendNextLine(text))
+        return 0;
+    lineEnds.push_back(text.size());
+    return 1;
 }
 
 bool ITagLineSource::AppendNextLine(QString &text)

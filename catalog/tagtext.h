@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include <QByteArray>
 #include <QString>
@@ -98,10 +99,10 @@ public:
     // Appends CR LF and the next line to `text`; false (and `text` unchanged) when none is
     // left. A source that decodes may write straight into `text` and save a copy per line.
     virtual bool AppendNextLine(QString &text);
-    // Appends CR LF and the next line, or several lines each after CR LF, to `text`; returns
-    // how many (0 when none is left). Lines appended together hold no CR or LF of their own,
-    // so the reader can take them one at a time. The default appends one line.
-    virtual qsizetype AppendLines(QString &text);
+    // Appends CR LF and the next line, or several lines each after CR LF, to `text`, and the
+    // end of each (its index in `text`) to `lineEnds`; returns how many (0 when none is
+    // left). The reader takes them one at a time. The default appends one line.
+    virtual qsizetype AppendLines(QString &text, std::vector<qsizetype> &lineEnds);
     // No less than the number of characters the remaining lines add, counting 2 for the line
     // break joined before each. Lets the reader give up on a length that cannot be met.
     virtual qint64 RemainingBound() const = 0;
