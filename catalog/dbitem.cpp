@@ -1,6 +1,7 @@
 #include "catalog/dbitem.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -314,10 +315,14 @@ const QHash<QString, TCommonTag> &CommonTags()
 void TDBItem::ReadTag(const QString &name, const QString &value)
 {
     using namespace FieldCodec;
-    const auto it = CommonTags().constFind(name);
-    if (it == CommonTags().cend())
+    thread_local TNameCache<std::optional<TCommonTag>> cache;
+    const std::optional<TCommonTag> tag = cache.Find(name, [](const QString &key) {
+        const auto it = CommonTags().constFind(key);
+        return it == CommonTags().cend() ? std::nullopt : std::optional(*it);
+    });
+    if (!tag)
         return;
-    switch (*it) {
+    switch (*tag) {
     case TCommonTag::Comment:
         m_texts.Set(CommentText, value);
         break;

@@ -177,9 +177,12 @@ template <auto Table> auto FieldByTag(const QString &tag)
         }
         return result;
     }();
-    for (size_t slot = ElementNameHash(tag) & (Slots - 1);; slot = (slot + 1) & (Slots - 1)) {
-        TInfo *field = index[slot];
-        if (!field || field->Tag == tag)
-            return field;
-    }
+    thread_local TNameCache<TInfo *> cache;
+    return cache.Find(tag, [](const QString &name) {
+        for (size_t slot = ElementNameHash(name) & (Slots - 1);; slot = (slot + 1) & (Slots - 1)) {
+            TInfo *field = index[slot];
+            if (!field || field->Tag == name)
+                return field;
+        }
+    });
 }

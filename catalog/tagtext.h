@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,38 @@ inline size_t ElementNameHash(QStringView name)
         hash = hash * 31 + c.unicode();
     return hash ^ (hash >> 7);
 }
+
+// Remembers lookups by element name for the names seen last, by the address of their
+// characters: a load looks up the same few names, each shared by every element that has it
+// (the reader hands out one copy per name), hundreds of thousands of times, and comparing
+// addresses saves hashing and comparing the characters. A remembered name is held, so an
+// address it knows still holds the same characters; only short names with an allocation of
+// their own are remembered, so that nothing large is kept alive. One per thread.
+template <typename T> class TNameCache
+{
+public:
+    template <typename Lookup> T Find(const QString &name, Lookup lookup)
+    {
+        const QString::DataPointer &data = name.data_ptr();
+        if (!data.isMutable() || data.constAllocatedCapacity() > MaxChars)
+            return lookup(name);
+        TEntry &entry = m_entries[(quintptr(data.data()) / 16) % m_entries.size()];
+        if (entry.Name.constData() == name.constData() && entry.Name.size() == name.size())
+            return entry.Value;
+        T value = lookup(name);
+        entry = {name, value};
+        return value;
+    }
+
+private:
+    static constexpr qsizetype MaxChars = 64;
+    struct TEntry
+    {
+        QString Name;
+        T Value{};
+    };
+    std::array<TEntry, 64> m_entries;
+};
 
 // Replaces "&", "<" and ">" by "&amp;", "&lt;" and "&gt;"; everything else stays.
 QString EscapeText(const QString &text);

@@ -735,4 +735,35 @@ TEST(ReadTagText, RescanShapesFinish)
     EXPECT_EQ(ReadEnds(prefixes), TEnds({{u"c"_s, u"1"_s}}));
 }
 
+// The name cache answers by address, but never with an answer for other characters.
+TEST(NameCache, NeverAnswersForOtherCharacters)
+{
+    TNameCache<QString> cache;
+    int lookups = 0;
+    const auto find = [&](const QString &name) {
+        return cache.Find(name, [&](const QString &key) {
+            ++lookups;
+            return key.toUpper();
+        });
+    };
+    QString name = QStringView(u"title").toString(); // its own allocation, as the reader gives
+    EXPECT_EQ(find(name), u"TITLE"_s);
+    const QString copy = name;
+    EXPECT_EQ(find(copy), u"TITLE"_s);
+    EXPECT_EQ(lookups, 1);
+
+    // Changed in place: the copy the cache holds keeps the old characters.
+    name[0] = u'T';
+    EXPECT_EQ(find(name), u"TITLE"_s);
+    name[1] = u'o';
+    EXPECT_EQ(find(name), u"TOTLE"_s);
+
+    // Text it does not own is never remembered.
+    char16_t raw[] = u"year";
+    const QString borrowed = QString::fromRawData(reinterpret_cast<const QChar *>(raw), 4);
+    EXPECT_EQ(find(borrowed), u"YEAR"_s);
+    raw[0] = u'b';
+    EXPECT_EQ(find(borrowed), u"BEAR"_s);
+}
+
 } // namespace
