@@ -420,12 +420,26 @@ public:
     bool Run(TXMLTag root);
 
 private:
+    // An element name with what the reader needs to know of it, worked out once per name.
+    struct TName
+    {
+        explicit TName(QStringView name = {})
+            : Text(name.toString())
+            , LongText(IsLongTextTag(name))
+            , Cover(name == "cover"_L1)
+        {}
+
+        QString Text;
+        bool LongText;
+        bool Cover;
+    };
+
     struct TFrame
     {
-        explicit TFrame(TXMLTag &&tag)
+        TFrame(TXMLTag &&tag, const TName &name)
             : Tag(std::move(tag))
-            , LongText(IsLongTextTag(Tag.Name))
-            , Cover(Tag.Name == "cover"_L1)
+            , LongText(name.LongText)
+            , Cover(name.Cover)
         {}
 
         TXMLTag Tag;
@@ -460,20 +474,22 @@ private:
     // Element names repeat in every record: a shared copy saves an allocation per element.
     // The table only fills (open addressing, a few probes): a file of endless distinct
     // names gets copies once it is full.
-    QString TagName(QStringView name)
+    // The result is valid until the next call.
+    const TName &TagName(QStringView name)
     {
         const size_t mask = m_names.size() - 1;
         size_t slot = ElementNameHash(name) & mask;
         for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
             if (!m_nameUsed[slot]) {
                 m_nameUsed[slot] = true;
-                m_names[slot] = name.toString();
+                m_names[slot] = TName(name);
                 return m_names[slot];
             }
-            if (m_names[slot] == name)
+            if (m_names[slot].Text == name)
                 return m_names[slot];
         }
-        return name.toString();
+        m_unlisted = TName(name);
+        return m_unlisted;
     }
 
     ITagLineSource &m_source;
@@ -492,8 +508,9 @@ private:
     qsizetype m_missStart = -1;
     qsizetype m_missEnd = -1;
     qsizetype m_lengthEndAbsentBefore = 0;
-    std::array<QString, 256> m_names;
+    std::array<TName, 256> m_names;
     std::array<bool, 256> m_nameUsed{};
+    TName m_unlisted;
     TValueArena m_values;
 };
 
@@ -592,7 +609,7 @@ bool TTagTextReader::Run(TXMLTag root)
 {
     std::vector<TFrame> open;
     open.reserve(16);
-    open.emplace_back(std::move(root));
+    open.emplace_back(std::move(root), TName());
     bool childReturned = false;
     while (!open.empty()) {
         TFrame &frame = open.back();
@@ -631,7 +648,8 @@ bool TTagTextReader::Run(TXMLTag root)
                 if (qsizetype(open.size()) > TagTextMaxDepth)
                     return false;
                 TXMLTag child;
-                child.Name = TagName(inner);
+                const TName &name = TagName(inner);
+                child.Name = name.Text;
                 child.OnTagStart = frame.Tag.OnTagStart;
                 child.StartContext = frame.Tag.StartContext;
                 child.OnTagEnd = frame.Tag.OnTagEnd;
@@ -639,7 +657,7 @@ bool TTagTextReader::Run(TXMLTag root)
                 Consume(frame.Gt);
                 if (frame.Tag.OnTagStart)
                     frame.Tag.OnTagStart(frame.Tag.StartContext, child);
-                open.emplace_back(std::move(child));
+                open.emplace_back(std::move(child), name);
             }
             continue;
         }

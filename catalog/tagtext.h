@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -72,13 +73,24 @@ struct TTagWriter
 };
 
 // A cheap hash of an element name. Names are short and few, and a load looks one up for
-// every element: a seeded string hash cost more than the lookups themselves.
+// every element: a seeded string hash cost more than the lookups themselves. The first and
+// the last four characters are read as two words, which tells apart the names of a catalog
+// (which differ in their ends or their length).
 inline size_t ElementNameHash(QStringView name)
 {
     size_t hash = size_t(name.size());
-    for (const QChar c : name)
-        hash = hash * 31 + c.unicode();
-    return hash ^ (hash >> 7);
+    if (name.size() < 4) {
+        for (const QChar c : name)
+            hash = hash * 31 + c.unicode();
+        return hash ^ (hash >> 7);
+    }
+    quint64 head = 0;
+    quint64 tail = 0;
+    std::memcpy(&head, name.utf16(), sizeof head);
+    std::memcpy(&tail, name.utf16() + name.size() - 4, sizeof tail);
+    hash ^= head * 0x9E3779B97F4A7C15ULL;
+    hash ^= (tail + hash) * 0xC2B2AE3D27D4EB4FULL;
+    return hash ^ (hash >> 29);
 }
 
 // Remembers lookups by element name for the names seen last, by the address of their
