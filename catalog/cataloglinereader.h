@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -20,13 +21,15 @@ void AppendUtf8Lenient(QByteArrayView bytes, QString &out, QStringView prefix);
 
 // Hands out the lines of a catalog file one at a time, read in chunks and decoded with
 // DecodeUtf8Lenient, so that a large catalog is never held whole as text. Lines end at
-// CR LF, CR or LF; a leading UTF-8 byte-order mark is skipped.
+// CR LF, CR or LF; a leading UTF-8 byte-order mark is skipped. From the first AppendLines
+// on, the file is read and decoded on a thread of its own, ahead of the caller.
 class TCatalogLineReader : public ITagLineSource
 {
 public:
     explicit TCatalogLineReader(const QString &fileName);
     // Reads text already in memory (a decrypted catalog).
     explicit TCatalogLineReader(QByteArray contents);
+    ~TCatalogLineReader() override;
 
     // Opens the file; false (with ErrorString) when it cannot be read.
     bool Open();
@@ -34,7 +37,7 @@ public:
     // Starts again at the first line.
     bool Rewind();
     // True when a read error cut the text short.
-    bool Failed() const { return m_failed; }
+    bool Failed() const;
 
     bool NextLine(QString &line) override;
     bool AppendNextLine(QString &text) override;
@@ -42,6 +45,21 @@ public:
     qint64 RemainingBound() const override;
 
 private:
+    class TDecoder;
+    // Lines decoded ahead, as AppendLines appends them: each after CR LF, ending at `Ends`.
+    struct TBatch
+    {
+        QString Text;
+        std::vector<qsizetype> Ends;
+        // Where in the file the bytes of these lines start.
+        qint64 FirstByte = 0;
+    };
+
+    qsizetype DecodeLines(QString &text, std::vector<qsizetype> &lineEnds);
+    // The next line decoded ahead, valid until the next call; false at the end.
+    bool TakeLine(QStringView &line);
+    bool NextBatch();
+    void StopDecoder();
     bool Fill();
     // The next line's bytes, valid until the next call.
     bool NextLineBytes(QByteArrayView &bytes);
@@ -59,5 +77,12 @@ private:
     // a file of lone CRs is not searched to the end of the chunk for every line.
     qsizetype m_nextLf = -1;
     bool m_eof = false;
-    bool m_failed = false;
+    std::atomic<bool> m_failed = false;
+    qint64 m_bytesRead = 0;
+    // While the decoder runs, it alone uses the file and the members above, and lines come
+    // from m_batch (from m_batchPos, the next line being m_batch.Ends[m_batchLine]).
+    std::unique_ptr<TDecoder> m_decoder;
+    TBatch m_batch;
+    qsizetype m_batchPos = 0;
+    size_t m_batchLine = 0;
 };

@@ -116,6 +116,48 @@ TEST(CatalogLineReaderTest, LinesAcrossChunks)
     }
 }
 
+// Lines decoded ahead on another thread: one-line and many-line calls mix in order, a
+// rewind starts again, and a reader left mid-way stops its thread.
+TEST(CatalogLineReaderTest, DecodingAheadKeepsTheOrder)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 40000; ++i)
+        bytes += "line " + QByteArray::number(i) + (i % 2 ? "\r\n" : "\n");
+    const QStringList expected = Split(bytes);
+    TCatalogLineReader reader(bytes);
+    ASSERT_TRUE(reader.Open());
+    for (int pass = 0; pass < 2; ++pass) {
+        QStringList lines;
+        QString line;
+        ASSERT_TRUE(reader.NextLine(line));
+        lines.append(line);
+        QString text;
+        std::vector<qsizetype> ends;
+        for (bool many = true;; many = !many) {
+            if (many) {
+                text.clear();
+                ends.clear();
+                if (reader.AppendLines(text, ends) == 0)
+                    break;
+                qsizetype start = 0;
+                for (const qsizetype end : ends) {
+                    lines.append(text.mid(start + 2, end - start - 2));
+                    start = end;
+                }
+            } else if (reader.NextLine(line)) {
+                lines.append(line);
+            }
+        }
+        EXPECT_TRUE(lines == expected) << pass;
+        ASSERT_TRUE(reader.Rewind());
+    }
+    TCatalogLineReader left(bytes);
+    QString text;
+    std::vector<qsizetype> ends;
+    ASSERT_TRUE(left.Open());
+    EXPECT_GT(left.AppendLines(text, ends), 0);
+}
+
 // The fast ASCII path must hand over to the full decoder wherever the first other byte
 // falls, and stop at the end whatever is left.
 TEST(CatalogLineReaderTest, DecodesEveryByteWhereverItFalls)
