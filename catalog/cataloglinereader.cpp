@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #ifdef __SSE2__
@@ -428,8 +429,16 @@ bool TCatalogLineReader::TakeLine(QStringView &line)
 
 qsizetype TCatalogLineReader::AppendLines(QString &text, std::vector<qsizetype> &lineEnds)
 {
+    if (!m_decoder && !m_decodeHere) {
+        try {
+            m_decoder = std::make_unique<TDecoder>(*this);
+        } catch (const std::system_error &) {
+            // No thread to be had: the lines are decoded here, as they are read.
+            m_decodeHere = true;
+        }
+    }
     if (!m_decoder)
-        m_decoder = std::make_unique<TDecoder>(*this);
+        return DecodeLines(text, lineEnds);
     if (!NextBatch())
         return 0;
     // The rest of the batch, as it is: its lines are already joined as the caller joins them.

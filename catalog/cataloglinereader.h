@@ -85,4 +85,5 @@ private:
     TBatch m_batch;
     qsizetype m_batchPos = 0;
     size_t m_batchLine = 0;
+    bool m_decodeHere = false;
 };
