@@ -383,8 +383,7 @@ const char16_t *FindAny(const char16_t *p, const char16_t *end, char16_t a, char
 }
 
 // The first `c` from `p` to `end`, or `end`. The reader searches every character of a
-// catalog about twice (for the next '<' or '>' and for the next line's end), so sixteen
-// characters a step.
+// catalog for the next '<' or '>', so sixteen characters a step.
 const char16_t *FindChar(const char16_t *p, const char16_t *end, char16_t c)
 {
 #ifdef __SSE2__
