@@ -389,14 +389,9 @@ bool TCatalogLineReader::NextLine(QString &line)
 
 bool TCatalogLineReader::AppendNextLine(QString &text)
 {
-    if (m_decoder) {
-        QStringView taken;
-        if (!TakeLine(taken))
-            return false;
-        text.append(u"\r\n");
-        text.append(taken);
-        return true;
-    }
+    // Lines decoded ahead come through NextLine, as for any source.
+    if (m_decoder)
+        return ITagLineSource::AppendNextLine(text);
     QByteArrayView bytes;
     if (!NextLineBytes(bytes))
         return false;

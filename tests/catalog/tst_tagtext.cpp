@@ -33,15 +33,16 @@ TEnds ReadEnds(const QStringList &lines)
     TEnds ends;
     ReadTagText(lines, &RecordEnd, &ends);
     // The file reader hands out many lines at once; the reader must take them one at a
-    // time and find what it finds in a list of lines.
+    // time and find what it finds in a list of lines (whose lines a file cannot hold when
+    // they have line breaks of their own).
     const bool breakFree = std::none_of(lines.begin(), lines.end(), [](const QString &line) {
         return line.contains(u'\r') || line.contains(u'\n');
     });
+    if (!breakFree)
+        return ends;
     // With a last line break every line comes in one block; without one the last line is
     // left to the file, whose bound on what is left is loose.
     for (const QString &last : {u"\r\n"_s, QString()}) {
-        if (!breakFree)
-            break;
         TCatalogLineReader file((lines.join(u"\r\n"_s) + last).toUtf8());
         TEnds fromFile;
         EXPECT_TRUE(file.Open());
