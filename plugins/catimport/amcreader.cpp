@@ -470,7 +470,9 @@ void TAmcReader::AddFileLines(const TAmcRecord &movie, std::u16string &comments)
     }
 }
 
-bool TAmcReader::LoadPictureFile(std::string_view name, std::string &bytes) const
+bool TAmcReader::LoadPictureFile(const TAmcRecord &movie,
+                                 std::string_view name,
+                                 std::string &bytes) const
 {
     // A name that is only an extension belongs to an embedded picture.
     if (!m_loader || name.empty()
@@ -479,7 +481,7 @@ bool TAmcReader::LoadPictureFile(std::string_view name, std::string &bytes) cons
     }
     // The catalog names its files the Windows way, in its own encoding.
     std::u16string wide;
-    AppendWindows1252(name, wide);
+    AppendAmcText(movie, name, wide);
     std::string path;
     for (const char16_t c : wide)
         AppendCodePointUtf8(c == u'\\' ? u'/' : c, path);
@@ -605,7 +607,7 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
 
     // The picture format slot stays empty: the host tells JPEG and PNG apart.
     std::string_view picture = movie.Picture;
-    if (picture.empty() && LoadPictureFile(movie.PictureName, m_pictureFile))
+    if (picture.empty() && LoadPictureFile(movie, movie.PictureName, m_pictureFile))
         picture = m_pictureFile;
     AppendBase64Lines(picture, m_texts[PictureSlot]);
     m_pictureFile.clear();
@@ -699,35 +701,60 @@ void AppendWindows1252(std::string_view bytes, std::u16string &out)
     }
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at `i` and its code point; 0 when none starts there.
+size_t Utf8Sequence(const unsigned char *p, size_t size, size_t i, char32_t &c)
+{
+    const unsigned char lead = p[i];
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
+    c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    for (size_t k = 1; length != 0 && k < length; ++k) {
+        if (i + k >= size || (p[i + k] & 0xC0) != 0x80)
+            return 0;
+        c = c << 6 | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past Unicode are no valid sequence.
+    if (length == 3 && (c < 0x800 || (c >= 0xD800 && c < 0xE000)))
+        return 0;
+    if (length == 4 && (c < 0x10000 || c > 0x10FFFF))
+        return 0;
+    return length;
+}
+
+// Whether the bytes hold a multi-byte sequence and nothing but valid UTF-8. Text in a
+// one-byte code page almost never does, so such text is taken for UTF-8 (written by
+// other tools, or edited by hand).
+bool IsMultiByteUtf8(std::string_view bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    bool multiByte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t length = Utf8Sequence(p, bytes.size(), i, c);
+        if (length == 0)
+            return false;
+        multiByte = multiByte || length > 1;
+        i += length;
+    }
+    return multiByte;
+}
+
+} // namespace
+
 void AppendUtf8(std::string_view bytes, std::u16string &out)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const size_t size = bytes.size();
     for (size_t i = 0; i < size;) {
-        const unsigned char lead = p[i];
-        size_t length = lead < 0x80                   ? 1
-                        : lead >= 0xC2 && lead < 0xE0 ? 2
-                        : lead >= 0xE0 && lead < 0xF0 ? 3
-                        : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                      : 0;
-        char32_t c = length == 1   ? lead
-                     : length == 2 ? lead & 0x1F
-                     : length == 3 ? lead & 0x0F
-                                   : lead & 0x07;
-        for (size_t k = 1; length != 0 && k < length; ++k) {
-            if (i + k >= size || (p[i + k] & 0xC0) != 0x80) {
-                length = 0;
-                break;
-            }
-            c = c << 6 | (p[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past Unicode are no valid sequence.
-        if (length == 3 && (c < 0x800 || (c >= 0xD800 && c < 0xE000)))
-            length = 0;
-        if (length == 4 && (c < 0x10000 || c > 0x10FFFF))
-            length = 0;
+        char32_t c = 0;
+        const size_t length = Utf8Sequence(p, size, i, c);
         if (length == 0) {
-            out.push_back(RkAnsiToUnicode(lead));
+            out.push_back(RkAnsiToUnicode(p[i]));
             ++i;
             continue;
         }
@@ -743,7 +770,7 @@ void AppendUtf8(std::string_view bytes, std::u16string &out)
 
 void AppendAmcText(const TAmcRecord &movie, std::string_view text, std::u16string &out)
 {
-    if (movie.Utf8)
+    if (movie.Utf8 || IsMultiByteUtf8(text))
         AppendUtf8(text, out);
     else
         AppendWindows1252(text, out);

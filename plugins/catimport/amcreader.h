@@ -210,7 +210,7 @@ private:
     };
 
     void AddFileLines(const TAmcRecord &movie, std::u16string &comments);
-    bool LoadPictureFile(std::string_view name, std::string &bytes) const;
+    bool LoadPictureFile(const TAmcRecord &movie, std::string_view name, std::string &bytes) const;
 
     std::string m_bytes;
     std::string m_folder;
@@ -230,14 +230,15 @@ private:
 // Appends the text the importer hands over for one field:
 // numbers in decimal, -1 (and a date below 1) as empty text, the rating with one
 // decimal and a point, the date as "yyyy-MM-dd", Checked as "True"/"False", strings
-// decoded from Windows-1252. Unknown fields and FormattedTitle append nothing.
+// decoded as AppendAmcText does. Unknown fields and FormattedTitle append nothing.
 void AppendAmcFieldText(const TAmcRecord &movie, TAmcField field, std::u16string &out);
 // Windows-1252 bytes as UTF-16; the five unassigned bytes become the C1 controls.
 void AppendWindows1252(std::string_view bytes, std::u16string &out);
 // UTF-8 as UTF-16; a byte that starts no valid sequence is taken as Windows-1252 (files
 // that declare one encoding and hold the other).
 void AppendUtf8(std::string_view bytes, std::u16string &out);
-// A record's text in its encoding.
+// A record's text in its encoding. A binary file's text is Windows-1252 unless it is
+// valid UTF-8 with a multi-byte sequence.
 void AppendAmcText(const TAmcRecord &movie, std::string_view text, std::u16string &out);
 // A date serial (days since 1899-12-30) as "yyyy-MM-dd"; nothing below 1 (not set) or
 // after 9999-12-31 (outside the range of the date type the serials come from).

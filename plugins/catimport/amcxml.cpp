@@ -433,6 +433,45 @@ int FormatVersion(const std::string *format)
     return 42;
 }
 
+// The names a movie element uses for its own fields and parts.
+bool IsMovieName(std::string_view name)
+{
+    constexpr std::string_view Names =
+        " Number Checked ColorTag Date DateWatched UserRating Rating Year Length VideoBitrate"
+        " AudioBitrate Disks MediaLabel Media MediaType Source Borrower OriginalTitle"
+        " TranslatedTitle FormattedTitle Director Producer Writer Composer Country Category"
+        " Certification Actors URL Description Comments FilePath VideoFormat AudioFormat"
+        " Resolution Framerate Languages Subtitles Size Picture CustomFields Extras ";
+    if (name.empty() || name.find(' ') != std::string_view::npos)
+        return false;
+    for (size_t at = Names.find(name); at != std::string_view::npos;
+         at = Names.find(name, at + 1)) {
+        if (Names[at - 1] == ' ' && Names[at + name.size()] == ' ')
+            return true;
+    }
+    return false;
+}
+
+// Stores a custom value under its field's place; a tag without a definition gets one with
+// the tag for a name.
+void SetCustomValue(TAmcHeader &header,
+                    TAmcRecord &movie,
+                    std::string_view tag,
+                    std::string_view text)
+{
+    auto &fields = header.CustomFields;
+    auto it = std::find_if(
+        fields.begin(), fields.end(), [&](const TAmcCustomField &f) { return f.Tag == tag; });
+    if (it == fields.end()) {
+        fields.push_back({tag, {}, {}});
+        it = fields.end() - 1;
+    }
+    const auto index = size_t(it - fields.begin());
+    if (movie.CustomValues.size() <= index)
+        movie.CustomValues.resize(index + 1);
+    movie.CustomValues[index] = text;
+}
+
 void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &movie)
 {
     const auto value = [&](std::string_view name) { return element.Value(name); };
@@ -483,22 +522,22 @@ void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &mo
         movie.*member = TextOf(value(name));
 
     if (const TAmcXmlElement *custom = element.Child("CustomFields")) {
-        for (const auto &attribute : custom->Attributes) {
-            const std::string &tag = attribute.first;
-            auto &fields = header.CustomFields;
-            auto it = std::find_if(fields.begin(), fields.end(), [&](const TAmcCustomField &f) {
-                return f.Tag == tag;
-            });
-            if (it == fields.end()) {
-                // A value without a definition still has its tag for a name.
-                fields.push_back({tag, {}, {}});
-                it = fields.end() - 1;
-            }
-            const auto index = size_t(it - fields.begin());
-            if (movie.CustomValues.size() <= index)
-                movie.CustomValues.resize(index + 1);
-            movie.CustomValues[index] = attribute.second;
+        for (const auto &[tag, text] : custom->Attributes)
+            SetCustomValue(header, movie, tag, text);
+        for (const TAmcXmlElement &child : custom->Children) {
+            if (child.Closed)
+                SetCustomValue(header, movie, child.Name, child.Text);
         }
+    }
+    // Some writers put a field's value on the movie itself, named by the field's tag.
+    for (size_t i = 0; i < header.CustomFields.size(); ++i) {
+        const std::string_view tag = header.CustomFields[i].Tag;
+        if ((i < movie.CustomValues.size() && !movie.CustomValues[i].empty()) || tag.empty()
+            || IsMovieName(tag)) {
+            continue;
+        }
+        if (const std::string *text = value(tag))
+            SetCustomValue(header, movie, tag, *text);
     }
     if (const TAmcXmlElement *extras = element.Child("Extras")) {
         for (const TAmcXmlElement &child : extras->Children) {

@@ -402,6 +402,25 @@ TEST_F(CatImport, DecodesWindows1252)
     EXPECT_EQ(movies[0][SlotOrigTitle], u"Café € “x” ŠŸ \u0081\u008D \u00A0ÿ");
 }
 
+// Text that is valid UTF-8 with a multi-byte sequence was written as UTF-8 (other tools
+// do); anything else stays Windows-1252 as a whole.
+TEST_F(CatImport, TakesValidUtf8TextForUtf8)
+{
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAC", u"Café € 🎬"},
+        {"\xC3\xA9\xE9", u"Ã©é"},
+        {"\xC0\xAF \xED\xA0\x80", u"À¯ í\u00A0€"},
+        {"\xE2\x82", u"â‚"},
+    };
+    std::vector<TAmcMovie> written;
+    for (const auto &[bytes, text] : cases)
+        written.push_back(Titled(int32_t(written.size() + 1), bytes));
+    const auto movies = ParseBytes(WriteAmcFile(42, written));
+    ASSERT_EQ(movies.size(), std::size(cases));
+    for (size_t i = 0; i < movies.size(); ++i)
+        EXPECT_EQ(movies[i][SlotOrigTitle], cases[i].second) << i;
+}
+
 class CatImportPicture : public CatImport, public ::testing::WithParamInterface<size_t>
 {};
 
@@ -718,16 +737,19 @@ TEST_F(CatImport, ReadsPicturesKeptAsFilesBesideTheCatalog)
     ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("pics")));
     WriteFile("\x89PNG-a", QStringLiteral("pics/a.png"));
     WriteFile("\xFF\xD8-b", QStringLiteral("b.jpg"));
-    std::vector<TAmcMovie> written(4, Titled(0, "p"));
+    WriteFile("\xFF\xD8-c", QStringLiteral("Caf\u00E9.jpg"));
+    std::vector<TAmcMovie> written(6, Titled(0, "p"));
     written[0].pictureName = "pics\\a.png";       // relative to the catalog
     written[1].pictureName = "C:\\Covers\\b.jpg"; // only its name is found beside it
     written[2].pictureName = "missing.jpg";
     written[3].pictureName = "b.jpg";
     written[3].picture = "\xFF\xD8-embedded"; // the embedded one wins
+    written[4].pictureName = "Caf\xE9.jpg";   // in the catalog's code page
+    written[5].pictureName = "Caf\xC3\xA9.jpg";
     for (size_t i = 0; i < written.size(); ++i)
         written[i].number = int32_t(i);
     const auto movies = ParseBytes(WriteAmcFile(42, written));
-    ASSERT_EQ(movies.size(), 4u);
+    ASSERT_EQ(movies.size(), 6u);
     const auto decoded = [&](size_t i) {
         return QByteArray::fromBase64(QString::fromStdU16String(movies[i][SlotPicture]).toLatin1());
     };
@@ -735,6 +757,17 @@ TEST_F(CatImport, ReadsPicturesKeptAsFilesBesideTheCatalog)
     EXPECT_EQ(decoded(1), QByteArray("\xFF\xD8-b"));
     EXPECT_EQ(decoded(2), QByteArray());
     EXPECT_EQ(decoded(3), QByteArray("\xFF\xD8-embedded"));
+    EXPECT_EQ(decoded(4), QByteArray("\xFF\xD8-c"));
+    EXPECT_EQ(decoded(5), QByteArray("\xFF\xD8-c"));
+
+    // The XML form's names are Unicode.
+    const auto xml = Parse(WriteFile("<AntMovieCatalog Format=\"4.2\"><Catalog><Contents><Movie "
+                                     "Number=\"1\" Picture=\"Caf\xC3\xA9.jpg\"/></Contents>"
+                                     "</Catalog></AntMovieCatalog>",
+                                     QStringLiteral("m.xml")));
+    ASSERT_EQ(xml.size(), 1u);
+    EXPECT_EQ(QString::fromStdU16String(xml[0][SlotPicture]).toLatin1(),
+              QByteArray("\xFF\xD8-c").toBase64());
 }
 
 TEST_F(CatImport, DecodesWindows1252InCustomFields)
@@ -819,6 +852,15 @@ std::string Xml4(const char *format)
              "</Movie>\n</Contents>\n</Catalog>\n</AntMovieCatalog>\n";
 }
 
+// A 4.2 catalog with one movie element; "Year" names a custom field as well.
+std::string Xml42Movie(const char *movie)
+{
+    return std::string("<AntMovieCatalog Format=\"4.2\"><Catalog><CustomFieldsProperties>"
+                       "<CustomField Tag=\"Shelf\" Name=\"Regal\"/><CustomField Tag=\"Year\" "
+                       "Name=\"Jahr\"/></CustomFieldsProperties><Contents>")
+           + movie + "</Contents></Catalog></AntMovieCatalog>";
+}
+
 const std::map<int, std::u16string> Xml4Slots = {
     {SlotTitle, u"Café €"},
     {SlotDateAdded, u"2024-02-29"},
@@ -856,6 +898,16 @@ INSTANTIATE_TEST_SUITE_P(
         TXmlCase{"Format41", Xml4("41"), Xml4Slots, 1},
         TXmlCase{"Format42", Xml4("42"), Xml4Slots, 1},
         TXmlCase{"Format42Dotted", Xml4("4.2"), Xml4Slots, 1},
+        // Custom values as child elements, on the movie itself (not for its own fields).
+        TXmlCase{"CustomValuesAsElements",
+                 Xml42Movie("<Movie Number=\"1\"><CustomFields><Shelf>B2</Shelf>"
+                            "<Mood/></CustomFields></Movie>"),
+                 {{SlotComment, u"Regal: B2"}},
+                 1},
+        TXmlCase{"CustomValuesOnTheMovie",
+                 Xml42Movie("<Movie Number=\"1\" Shelf=\"B2\" Year=\"1985\"/>"),
+                 {{SlotComment, u"Regal: B2"}, {SlotYear, u"1985"}},
+                 1},
         TXmlCase{"CutInsideTheSecondMovie", Xml35.substr(0, Xml35.find("Number=\"1\"") + 3), {}, 1},
         TXmlCase{"CutInsideTheFirstMovie", Xml35.substr(0, Xml35.find("Rating=")), {}, 0},
         TXmlCase{
