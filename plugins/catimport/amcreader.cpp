@@ -342,10 +342,14 @@ int TAmcReader::SignatureVersion(std::string_view bytes)
     return VersionOf(bytes);
 }
 
-TAmcReader::TAmcReader(std::string bytes, std::string folder, TFileLoader loader)
+TAmcReader::TAmcReader(std::string bytes,
+                       std::string folder,
+                       TFileLoader loader,
+                       const TCodePage *codePage)
     : m_bytes(std::move(bytes))
     , m_folder(std::move(folder))
     , m_loader(std::move(loader))
+    , m_codePage(codePage)
 {
     if (m_bytes.size() > MaxFileSize)
         return;
@@ -386,6 +390,7 @@ TAmcRecord TAmcReader::Movie(size_t index) const
     // Indexed records were read completely once, so this read cannot fail.
     TByteCursor in(m_bytes, m_index.at(index).Offset);
     ReadRecord(in, m_version, m_header.CustomFields.size(), movie);
+    movie.CodePage = m_codePage;
     return movie;
 }
 
@@ -690,15 +695,13 @@ void AppendAmcFieldText(const TAmcRecord &movie, TAmcField field, std::u16string
     }
 }
 
-void AppendWindows1252(std::string_view bytes, std::u16string &out)
+void AppendCodePage(std::string_view bytes, const TCodePage &page, std::u16string &out)
 {
     const size_t start = out.size();
     out.resize(start + bytes.size());
     char16_t *target = out.data() + start;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *target++ = RkAnsiToUnicode(byte);
-    }
+    for (const char c : bytes)
+        *target++ = ToUnicode(page, static_cast<unsigned char>(c));
 }
 
 namespace {
@@ -773,7 +776,7 @@ void AppendAmcText(const TAmcRecord &movie, std::string_view text, std::u16strin
     if (movie.Utf8 || IsMultiByteUtf8(text))
         AppendUtf8(text, out);
     else
-        AppendWindows1252(text, out);
+        AppendCodePage(text, movie.CodePage ? *movie.CodePage : WesternCodePage(), out);
 }
 
 void AppendIsoDate(int64_t serial, std::u16string &out)

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codepages.h"
 #include "plugin_api/importu.h"
 
 // Reader of Ant Movie Catalog files of format versions 3.1 to 4.2 and of the XML form that
@@ -97,6 +98,8 @@ struct TAmcRecord
     bool Checked = false;
     // The texts are UTF-8 rather than Windows-1252 (records of the XML form).
     bool Utf8 = false;
+    // Otherwise the code page they are in; null for Western European (Windows-1252).
+    const TCodePage *CodePage = nullptr;
     std::string_view MediaLabel;
     std::string_view MediaType; // empty in version 3.1 files
     std::string_view Source;    // empty in version 3.1 files
@@ -172,8 +175,12 @@ public:
     using TFileLoader = std::function<bool(const std::string &path, std::string &bytes)>;
 
     // `folder` is the catalog's folder (UTF-8, may be empty), where pictures kept as files
-    // are looked for through `loader`.
-    explicit TAmcReader(std::string bytes, std::string folder = {}, TFileLoader loader = {});
+    // are looked for through `loader`. The texts of a binary file are in `codePage` (null:
+    // Western European), the XML form's in the encoding it declares.
+    explicit TAmcReader(std::string bytes,
+                        std::string folder = {},
+                        TFileLoader loader = {},
+                        const TCodePage *codePage = nullptr);
     ~TAmcReader();
     // Records view into the bytes held here, so the reader stays where it was made.
     TAmcReader(const TAmcReader &) = delete;
@@ -215,6 +222,7 @@ private:
     std::string m_bytes;
     std::string m_folder;
     TFileLoader m_loader;
+    const TCodePage *m_codePage;
     std::unique_ptr<TAmcXmlDocument> m_xml;
     std::vector<TAmcRecord> m_xmlMovies; // the XML form's records, viewing into m_xml
     TAmcImportNotes m_notes;
@@ -232,13 +240,13 @@ private:
 // decimal and a point, the date as "yyyy-MM-dd", Checked as "True"/"False", strings
 // decoded as AppendAmcText does. Unknown fields and FormattedTitle append nothing.
 void AppendAmcFieldText(const TAmcRecord &movie, TAmcField field, std::u16string &out);
-// Windows-1252 bytes as UTF-16; the five unassigned bytes become the C1 controls.
-void AppendWindows1252(std::string_view bytes, std::u16string &out);
+// Bytes of a one-byte code page as UTF-16.
+void AppendCodePage(std::string_view bytes, const TCodePage &page, std::u16string &out);
 // UTF-8 as UTF-16; a byte that starts no valid sequence is taken as Windows-1252 (files
 // that declare one encoding and hold the other).
 void AppendUtf8(std::string_view bytes, std::u16string &out);
-// A record's text in its encoding. A binary file's text is Windows-1252 unless it is
-// valid UTF-8 with a multi-byte sequence.
+// A record's text in its encoding. A binary file's text is in the record's code page
+// unless it is valid UTF-8 with a multi-byte sequence.
 void AppendAmcText(const TAmcRecord &movie, std::string_view text, std::u16string &out);
 // A date serial (days since 1899-12-30) as "yyyy-MM-dd"; nothing below 1 (not set) or
 // after 9999-12-31 (outside the range of the date type the serials come from).

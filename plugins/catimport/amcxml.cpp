@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "plugin_api/ansi1252.h"
 #include "plugins/common/unicodetext.h"
 
 // The XML form, as public sample files and independent readers of it show it:
@@ -625,12 +624,14 @@ bool ParseAmcXml(std::string_view bytes, TAmcXmlDocument &document)
     }
     bytes = Trimmed(bytes);
     const std::string encoding = DeclaredEncoding(bytes);
-    if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "iso-8859-1"
-        || encoding == "iso-8859-15" || encoding == "latin1" || encoding == "us-ascii") {
+    // ISO-8859-15 differs from Windows-1252 in eight rarely used letters.
+    const TCodePage *page =
+        encoding == "iso-8859-15" ? &WesternCodePage() : CodePageByName(encoding);
+    if (page) {
         std::string utf8;
         utf8.reserve(bytes.size() + bytes.size() / 8);
         for (const char c : bytes)
-            AppendCodePointUtf8(RkAnsiToUnicode(static_cast<unsigned char>(c)), utf8);
+            AppendCodePointUtf8(ToUnicode(*page, static_cast<unsigned char>(c)), utf8);
         return TParser(utf8).Parse(document);
     }
     return TParser(bytes).Parse(document);

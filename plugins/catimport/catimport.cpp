@@ -8,6 +8,7 @@
 
 #include "amcreader.h"
 #include "amcxml.h"
+#include "catsettings.h"
 #include "plugin_api/importu.h"
 #include "plugins/common/unicodetext.h"
 
@@ -208,7 +209,16 @@ RK_PLUGIN_EXPORT const char16_t *RK_PLUGIN_CALL GetFilter(int32_t) noexcept
 
 RK_PLUGIN_EXPORT int32_t RK_PLUGIN_CALL CanConfig() noexcept
 {
-    return 0;
+    return 1;
+}
+
+RK_PLUGIN_EXPORT void RK_PLUGIN_CALL Configure(int32_t lang, void *ownerWindow) noexcept
+{
+    try {
+        ConfigureCodePage(lang, reinterpret_cast<uintptr_t>(ownerWindow));
+    } catch (...) {
+        // Nothing crosses the C boundary; the setting stays as it was.
+    }
 }
 
 // Parse reads nothing from a missing, empty or foreign file, nor from an Ant Movie Catalog
@@ -269,7 +279,7 @@ RK_PLUGIN_EXPORT void RK_PLUGIN_CALL Parse(const char16_t *fileName,
         const auto load = [](const std::string &name, std::string &picture) {
             return ReadWholeFile(name, picture, TAmcReader::MaxPictureFileSize);
         };
-        TAmcReader reader(std::move(bytes), path.parent_path().string(), load);
+        TAmcReader reader(std::move(bytes), path.parent_path().string(), load, &ChosenCodePage());
         reader.SortByNumber();
         for (size_t i = 0; i < reader.MovieCount(); ++i) {
             addMovie(&reader.TextRecord(i));

@@ -166,3 +166,24 @@ TChoiceAnswer ChooseOne(const std::string &title,
     }
     return answer;
 }
+
+void ConfigureChoice(const std::string &title,
+                     const std::string &prompt,
+                     const std::vector<TChoiceOption> &options,
+                     const std::string &current,
+                     uintptr_t ownerWindow,
+                     const std::string &path,
+                     const std::function<bool(std::string_view key)> &save)
+{
+    const TChoiceAnswer answer = ChooseOne(title, prompt, options, current, ownerWindow);
+    if (answer.shown) {
+        if (answer.key)
+            save(*answer.key);
+        return;
+    }
+    struct stat info;
+    if (path.empty() || (::stat(path.c_str(), &info) != 0 && !save(current)))
+        return;
+    bool ok = false;
+    RunProgram({"xdg-open", path}, false, ok);
+}

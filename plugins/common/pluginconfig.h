@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,3 +47,14 @@ TChoiceAnswer ChooseOne(const std::string &title,
                         const std::vector<TChoiceOption> &options,
                         std::string_view current,
                         uintptr_t ownerWindow);
+
+// Asks for one of `options` through ChooseOne and hands the chosen key to `save`. Without
+// a dialog program the settings file `path` opens in the user's editor, written first
+// through `save(current)` when it does not exist.
+void ConfigureChoice(const std::string &title,
+                     const std::string &prompt,
+                     const std::vector<TChoiceOption> &options,
+                     const std::string &current,
+                     uintptr_t ownerWindow,
+                     const std::string &path,
+                     const std::function<bool(std::string_view key)> &save);

@@ -5,8 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "exportfile.h"
 #include "plugin_api/importu.h"
 
@@ -107,22 +105,14 @@ void ConfigureSeparator(int32_t lang, uintptr_t ownerWindow)
         if (name.Separator == current)
             currentKey = name.Key;
     }
-    const TChoiceAnswer answer =
-        ChooseOne(german ? "CSV-Export" : "CSV export",
-                  german ? "Trennzeichen zwischen den Feldern:" : "Separator between the fields:",
-                  options,
-                  currentKey,
-                  ownerWindow);
-    if (answer.shown) {
-        if (const TSeparatorName *name = answer.key ? ByKey(*answer.key) : nullptr)
-            SaveSeparator(name->Separator);
-        return;
-    }
-    // No dialog program: the commented settings file in the user's editor.
-    struct stat info;
-    const std::string path = CsvSettingsPath();
-    if (path.empty() || (::stat(path.c_str(), &info) != 0 && !SaveSeparator(current)))
-        return;
-    bool ok = false;
-    RunProgram({"xdg-open", path}, false, ok);
+    ConfigureChoice(german ? "CSV-Export" : "CSV export",
+                    german ? "Trennzeichen zwischen den Feldern:" : "Separator between the fields:",
+                    options,
+                    currentKey,
+                    ownerWindow,
+                    CsvSettingsPath(),
+                    [](std::string_view key) {
+                        const TSeparatorName *name = ByKey(key);
+                        return name && SaveSeparator(name->Separator);
+                    });
 }

@@ -81,6 +81,20 @@ protected:
         s_library = nullptr;
     }
 
+    // The settings the tests write stay in their folder.
+    void SetUp() override
+    {
+        m_config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    }
+    void TearDown() override
+    {
+        if (m_config.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_config);
+    }
+
     template <typename F> static F Export(const char *name)
     {
         return reinterpret_cast<F>(dlsym(s_library, name));
@@ -111,6 +125,7 @@ protected:
 
     static void *s_library;
     QTemporaryDir m_dir;
+    QByteArray m_config;
 };
 void *CatImport::s_library = nullptr;
 
@@ -133,14 +148,14 @@ TEST_F(CatImport, AnswersTheDiscoveryExports)
     EXPECT_EQ(Export<TGetVersionSupportedFunc>("GetVersionSupported")(), 9005);
     EXPECT_EQ(Export<TGetPluginLanguageFunc>("GetPluginLanguage")(), RK_LANG_ENGLISH);
     EXPECT_STREQ(Export<TGetPluginVersionFunc>("GetPluginVersion")(), "0.2.5");
-    EXPECT_EQ(Export<TCanConfigFunc>("CanConfig")() & 0xFF, 0);
+    EXPECT_NE(Export<TCanConfigFunc>("CanConfig")() & 0xFF, 0);
     for (const int32_t lang : {RK_LANG_ENGLISH, RK_LANG_GERMAN, RK_LANG_RUSSIAN}) {
         EXPECT_EQ(std::u16string(Export<TGetNameFunc>("GetName")(lang)), u"Ant Movie Catalog");
         EXPECT_EQ(std::u16string(Export<TGetFilterFunc>("GetFilter")(lang)),
                   u"Ant Movie Catalog Files|*.amc;*.xml");
     }
-    // Only the import's exports: the host must not find a configuration or about text.
-    for (const char *absent : {"GetAbout", "Configure", "GetURL", "ExportType", "GetMovie"})
+    // Only the import's exports and its configuration: no about text.
+    for (const char *absent : {"GetAbout", "GetURL", "ExportType", "GetMovie"})
         EXPECT_EQ(dlsym(s_library, absent), nullptr) << absent;
 }
 
@@ -419,6 +434,42 @@ TEST_F(CatImport, TakesValidUtf8TextForUtf8)
     ASSERT_EQ(movies.size(), std::size(cases));
     for (size_t i = 0; i < movies.size(); ++i)
         EXPECT_EQ(movies[i][SlotOrigTitle], cases[i].second) << i;
+}
+
+// A binary catalog's texts are in the code page chosen under Configure (through a dialog
+// program on PATH), Western European until one is.
+TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
+{
+    const std::string cyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    const std::string file = WriteAmcFile(42, {Titled(1, cyrillic), Titled(2, "Caf\xE9")});
+    const auto titles = [&] {
+        const auto movies = ParseBytes(file);
+        return movies.size() == 2 ? movies[0][SlotOrigTitle] + u"|" + movies[1][SlotOrigTitle]
+                                  : u"";
+    };
+    EXPECT_EQ(titles(), u"Ïðèâåò|Café");
+
+    const QString bin = m_dir.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    QFile zenity(bin + QStringLiteral("/zenity"));
+    ASSERT_TRUE(zenity.open(QIODevice::WriteOnly));
+    zenity.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\necho 1251\n");
+    zenity.close();
+    zenity.setPermissions(zenity.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
+    Export<TConfigureFunc>("Configure")(RK_LANG_GERMAN, nullptr);
+    qputenv("PATH", path);
+    QFile args(bin + QStringLiteral("/args"));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    const QByteArray given = args.readAll();
+    EXPECT_TRUE(given.contains("TRUE\n1252\nWesteurop\xC3\xA4isch (Windows-1252)\n"))
+        << given.constData();
+    EXPECT_EQ(titles(), u"Привет|Cafй");
+
+    // A setting that names no code page is the default.
+    WriteFile("codepage=1259\n", QStringLiteral("config/Reelkeep/plugins/catimport.conf"));
+    EXPECT_EQ(titles(), u"Ïðèâåò|Café");
 }
 
 class CatImportPicture : public CatImport, public ::testing::WithParamInterface<size_t>
@@ -907,6 +958,12 @@ INSTANTIATE_TEST_SUITE_P(
         TXmlCase{"CustomValuesOnTheMovie",
                  Xml42Movie("<Movie Number=\"1\" Shelf=\"B2\" Year=\"1985\"/>"),
                  {{SlotComment, u"Regal: B2"}, {SlotYear, u"1985"}},
+                 1},
+        TXmlCase{"Windows1251",
+                 "<?xml version=\"1.0\" encoding=\"Windows-1251\"?><AntMovieCatalog><Catalog>"
+                 "<Contents><Movie Number=\"1\" OriginalTitle=\"\xCF\xF0\xE8\xE2\xE5\xF2\"/>"
+                 "</Contents></Catalog></AntMovieCatalog>",
+                 {{SlotTitle, u"Привет"}},
                  1},
         TXmlCase{"CutInsideTheSecondMovie", Xml35.substr(0, Xml35.find("Number=\"1\"") + 3), {}, 1},
         TXmlCase{"CutInsideTheFirstMovie", Xml35.substr(0, Xml35.find("Rating=")), {}, 0},

@@ -142,7 +142,7 @@ TEST_F(ScreenMakerTest, PlaysToTheEndAndStartsAgainFromTheBeginning)
     maker.PlayPause();
     EXPECT_TRUE(maker.IsPlaying());
     EXPECT_LT(maker.Player()->Position(), 200);
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return maker.Player()->Position() > 0; }, 3000));
     maker.PlayPause();
     EXPECT_FALSE(maker.IsPlaying());
     const qint64 paused = maker.Player()->Position();

@@ -1,4 +1,4 @@
-#include "exportfile.h"
+#include "partialfile.h"
 
 #include <cerrno>
 #include <cstdlib>
