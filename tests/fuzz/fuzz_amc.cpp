@@ -104,7 +104,9 @@ bool SameMovie(const TAmcRecord &a, const TAmcRecord &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TAmcReader reader(std::string(reinterpret_cast<const char *>(data), size));
+    // Every code page in turn, by the input's size.
+    const TCodePage &page = CodePages()[size % CodePages().size()];
+    TAmcReader reader(std::string(reinterpret_cast<const char *>(data), size), {}, {}, &page);
     if (reader.Version() == 0) {
         if (reader.MovieCount() != 0)
             __builtin_trap();
