@@ -307,32 +307,6 @@ QJsonValue ToJson(const QVariant &value)
     }
 }
 
-QJsonObject RecordToJson(const TDBItem &record)
-{
-    QJsonObject object;
-    record.VisitFields(
-        [&](const QString &tag, const QVariant &value) { object.insert(tag, ToJson(value)); });
-    // A separate picture file counts with its size; reading it whole is not needed.
-    const QString pictureFile = record.PictureFile();
-    const QFileInfo file(pictureFile);
-    object.insert(u"pictureBytes"_s,
-                  pictureFile.isEmpty() ? qint64(record.PictureBytes().size())
-                  : file.isFile()       ? file.size()
-                                        : qint64(0));
-    if (record.Kind() != TRecordKind::Person) {
-        const auto &movie = static_cast<const TBaseMovie &>(record);
-        object.insert(u"custom"_s, QJsonArray::fromStringList(movie.CustomValues()));
-    }
-    if (record.Kind() == TRecordKind::Movie) {
-        const auto &movie = static_cast<const TMovie &>(record);
-        QJsonArray episodes;
-        for (int i = 0; i < movie.EpisodeCount(); ++i)
-            episodes.append(RecordToJson(*movie.Episode(i)));
-        object.insert(u"episodes"_s, episodes);
-    }
-    return object;
-}
-
 const QString InfoUsage = u"Usage: reelkeep-cli info CATALOG [--password P | --password-file F]\n"
                           "Prints the catalog's version, its counts of movies, people, episodes "
                           "and custom fields, and whether it is encrypted."_s;
@@ -422,6 +396,32 @@ const QString GeneralUsage =
     "seconds to wait for another program that has the catalog open; --help after a command."_s;
 
 } // namespace
+
+QJsonObject RecordToJson(const TDBItem &record)
+{
+    QJsonObject object;
+    record.VisitFields(
+        [&](const QString &tag, const QVariant &value) { object.insert(tag, ToJson(value)); });
+    // A separate picture file counts with its size; reading it whole is not needed.
+    const QString pictureFile = record.PictureFile();
+    const QFileInfo file(pictureFile);
+    object.insert(u"pictureBytes"_s,
+                  pictureFile.isEmpty() ? qint64(record.PictureBytes().size())
+                  : file.isFile()       ? file.size()
+                                        : qint64(0));
+    if (record.Kind() != TRecordKind::Person) {
+        const auto &movie = static_cast<const TBaseMovie &>(record);
+        object.insert(u"custom"_s, QJsonArray::fromStringList(movie.CustomValues()));
+    }
+    if (record.Kind() == TRecordKind::Movie) {
+        const auto &movie = static_cast<const TMovie &>(record);
+        QJsonArray episodes;
+        for (int i = 0; i < movie.EpisodeCount(); ++i)
+            episodes.append(RecordToJson(*movie.Episode(i)));
+        object.insert(u"episodes"_s, episodes);
+    }
+    return object;
+}
 
 int CommandInfo(const QStringList &args, QTextStream &out, QTextStream &err)
 {

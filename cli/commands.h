@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 
@@ -32,6 +33,11 @@ int CommandStats(const QStringList &args, QTextStream &out, QTextStream &err);
 // catalog. Builds with the address sanitizer always free it, so their leak reports stay
 // meaningful.
 void SetKeepCatalogAtExit(bool keep);
+
+class TDBItem;
+// One record as `dump` prints it: its fields, the size of its picture, its custom values
+// and (a series) its episodes.
+QJsonObject RecordToJson(const TDBItem &record);
 
 // Dispatches argv[1..]; prints the general help for "--help" or no arguments.
 int RunCommandLine(const QStringList &args, QTextStream &out, QTextStream &err);

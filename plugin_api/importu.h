@@ -17,9 +17,9 @@
 #ifndef REELKEEP_PLUGIN_API_IMPORTU_H
 #define REELKEEP_PLUGIN_API_IMPORTU_H
 
+#include <math.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <math.h>
 #include <string.h>
 
 #ifdef __cplusplus
@@ -44,12 +44,12 @@ extern "C" {
 enum {
     RK_PLUGIN_UNKNOWN = 0,
     RK_PLUGIN_GENREL = 1,
-    RK_PLUGIN_MOVIE_INFO = 2, /* web site → TMovieRec (GetMovie) */
+    RK_PLUGIN_MOVIE_INFO = 2,     /* web site → TMovieRec (GetMovie) */
     RK_PLUGIN_GENERAL_IMPORT = 3, /* foreign catalog file → AddMovieProc/AddHumanProc */
-    RK_PLUGIN_POSTER_IMPORT = 4, /* web site → a poster picture */
-    RK_PLUGIN_COVER_IMPORT = 5, /* web site → front and CD covers */
-    RK_PLUGIN_PEOPLE_IMPORT = 6, /* web site → THumanRec (GetHuman) */
-    RK_PLUGIN_EXPORT_TYPE = 7 /* TMovieTextRec/THumanTextRec → a file */
+    RK_PLUGIN_POSTER_IMPORT = 4,  /* web site → a poster picture */
+    RK_PLUGIN_COVER_IMPORT = 5,   /* web site → front and CD covers */
+    RK_PLUGIN_PEOPLE_IMPORT = 6,  /* web site → THumanRec (GetHuman) */
+    RK_PLUGIN_EXPORT_TYPE = 7     /* TMovieTextRec/THumanTextRec → a file */
 };
 #define RK_PLUGIN_TYPE_COUNT 8
 
@@ -75,7 +75,8 @@ enum {
 };
 
 /* An 80-bit x87 extended float as stored in records: 10 bytes, little-endian. */
-typedef struct TExtended {
+typedef struct TExtended
+{
     uint8_t bytes[10];
 } TExtended;
 
@@ -93,13 +94,14 @@ typedef struct TExtended {
  *   Awards 88.
  *   TMovieTextRec: 53 pointers (424 bytes); THumanTextRec: 15 pointers (120 bytes).
  */
-typedef struct TMovieRec {
+typedef struct TMovieRec
+{
     const char16_t *Title;
     const char16_t *OrigTitle;
     const char16_t *Aka;
     int16_t Year; /* only used when > 0 */
     const char16_t *Genre;
-    const char16_t *Director; /* names separated by , / \ ; or | */
+    const char16_t *Director;     /* names separated by , / \ ; or | */
     const char16_t *DirectorURLs; /* blank-separated, parallel to Director */
     const char16_t *Producer;
     const char16_t *ProducerURLs;
@@ -124,7 +126,8 @@ typedef struct TMovieRec {
     const char16_t *Features;
 } TMovieRec;
 
-typedef struct THumanRec {
+typedef struct THumanRec
+{
     const char16_t *Name;
     const char16_t *TransName;
     const char16_t *AltNames;
@@ -143,10 +146,12 @@ typedef struct THumanRec {
  * the contract: 0 num, 1 title, ... 48 picture format, 49 picture as Base64, ...). */
 #define RK_MOVIE_TEXT_SLOTS 53
 #define RK_HUMAN_TEXT_SLOTS 15
-typedef struct TMovieTextRec {
+typedef struct TMovieTextRec
+{
     const char16_t *Slots[RK_MOVIE_TEXT_SLOTS];
 } TMovieTextRec;
-typedef struct THumanTextRec {
+typedef struct THumanTextRec
+{
     const char16_t *Slots[RK_HUMAN_TEXT_SLOTS];
 } THumanTextRec;
 
@@ -202,24 +207,23 @@ typedef const char16_t *(RK_PLUGIN_CALL *TGetAboutFunc)(int32_t lang);
 
 /* Web types (2, 4, 5, 6). */
 typedef int32_t(RK_PLUGIN_CALL *TGetURLFunc)(int32_t isEpisode,
-                                              const char *recordUrls,
-                                              const char **outUrl); /* types 2, 4 */
+                                             const char *recordUrls,
+                                             const char **outUrl); /* types 2, 4 */
 typedef int32_t(RK_PLUGIN_CALL *TGetCoverURLFunc)(const char *recordUrls,
-                                                   const char **outUrl,
-                                                   const char *searchText); /* type 5 */
+                                                  const char **outUrl,
+                                                  const char *searchText); /* type 5 */
 typedef int32_t(RK_PLUGIN_CALL *TGetPeopleURLFunc)(const char *recordUrls,
-                                                    const char **outUrl); /* type 6 */
-typedef void(RK_PLUGIN_CALL *TGetLoginInfoFunc)(const char **outLoginUrl,
-                                                 const char **outPostBody);
+                                                   const char **outUrl); /* type 6 */
+typedef void(RK_PLUGIN_CALL *TGetLoginInfoFunc)(const char **outLoginUrl, const char **outPostBody);
 typedef const char *(RK_PLUGIN_CALL *TGetReferrerFunc)(void);
 typedef const char16_t *(RK_PLUGIN_CALL *TGetSelectTitleFunc)(int32_t lang);
 typedef int16_t(RK_PLUGIN_CALL *TParseWebFunc)(const char *pageUrl, const char16_t *pageText);
 typedef int32_t(RK_PLUGIN_CALL *TGetResultsCountFunc)(void);
 typedef int32_t(RK_PLUGIN_CALL *TGetSelectionFunc)(int32_t index,
-                                                    const char16_t **outTitle,
-                                                    const char **outUrl,
-                                                    const char **outPictureUrl,
-                                                    const char **outBrowseUrl);
+                                                   const char16_t **outTitle,
+                                                   const char **outUrl,
+                                                   const char **outPictureUrl,
+                                                   const char **outBrowseUrl);
 typedef int32_t(RK_PLUGIN_CALL *TGetMovieFunc)(int32_t index, TMovieRec *movie);
 typedef int32_t(RK_PLUGIN_CALL *TGetHumanFunc)(int32_t index, THumanRec *human);
 typedef void(RK_PLUGIN_CALL *TSetSelectionFunc)(int32_t index);
@@ -241,14 +245,14 @@ enum {
 typedef void(RK_PLUGIN_CALL *TAddMovieProc)(const TMovieTextRec *movie);
 typedef void(RK_PLUGIN_CALL *TAddHumanProc)(const THumanTextRec *human);
 typedef void(RK_PLUGIN_CALL *TParseImportFunc)(const char16_t *fileName,
-                                                TAddMovieProc addMovie,
-                                                TAddHumanProc addHuman);
+                                               TAddMovieProc addMovie,
+                                               TAddHumanProc addHuman);
 /* Import (type 3), optional: checks a file before Parse. Returns null or an empty text when
  * Parse can read the file, else why not, for the user, in language `lang` (the file's name,
  * and for a file of an unread version that version and the ones read). The text stays
  * valid until the next call. A host that finds no such export calls Parse directly. */
 typedef const char16_t *(RK_PLUGIN_CALL *TCheckImportFileFunc)(const char16_t *fileName,
-                                                                int32_t lang);
+                                                               int32_t lang);
 /* Import (type 3), optional: called after Parse. What the import could not put into the
  * records' slots and where it went instead (say, into the comments), for the user, in
  * language `lang`; null or empty when there is nothing to say. The text stays valid until
@@ -260,11 +264,8 @@ typedef const char16_t *(RK_PLUGIN_CALL *TGetFilterFunc)(int32_t lang);
 /* Export (type 7). */
 typedef int32_t(RK_PLUGIN_CALL *TExportTypeFunc)(int32_t mode); /* 0 movies, 1 people */
 typedef int32_t(RK_PLUGIN_CALL *TNeedsPosterFunc)(int32_t exportType);
-typedef int32_t(RK_PLUGIN_CALL *TBeginExportFunc)(const char16_t *fileName,
-                                                   int32_t count,
-                                                   uint8_t mode,
-                                                   int32_t *sortSlot,
-                                                   uint8_t *ascending);
+typedef int32_t(RK_PLUGIN_CALL *TBeginExportFunc)(
+    const char16_t *fileName, int32_t count, uint8_t mode, int32_t *sortSlot, uint8_t *ascending);
 typedef int32_t(RK_PLUGIN_CALL *TExportMovieFunc)(const TMovieTextRec *movie, int32_t isEpisode);
 typedef int32_t(RK_PLUGIN_CALL *TExportHumanFunc)(const THumanTextRec *human);
 typedef void(RK_PLUGIN_CALL *TEndExportFunc)(void);

@@ -119,14 +119,14 @@ constexpr char16_t High1258[128] = {
     0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x01B0, 0x20AB, 0x00FF,
 };
 
-constexpr std::array<char16_t, 128> MakeHigh1252()
+std::array<char16_t, 128> MakeHigh1252()
 {
     std::array<char16_t, 128> high{};
     for (int byte = 0x80; byte <= 0xFF; ++byte)
         high[size_t(byte - 0x80)] = byte < 0xA0 ? RkAnsiHigh[byte - 0x80] : char16_t(byte);
     return high;
 }
-constexpr std::array<char16_t, 128> High1252 = MakeHigh1252();
+const std::array<char16_t, 128> High1252 = MakeHigh1252();
 
 const TCodePage Pages[] = {
     {1250, "Central European", "Mitteleuropäisch", High1250},

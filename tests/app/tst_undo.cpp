@@ -18,6 +18,7 @@
 #include <QUndoView>
 
 #include "app/maindialogs.h"
+#include "cli/commands.h"
 #include "catalog/actor.h"
 #include "catalog/episode.h"
 #include "catalog/image.h"
@@ -25,27 +26,6 @@
 #include "tests/support/widgettest.h"
 
 namespace {
-
-QJsonObject RecordJson(const TDBItem &record)
-{
-    QJsonObject object;
-    record.VisitFields([&](const QString &tag, const QVariant &value) {
-        object.insert(tag, QJsonValue::fromVariant(value));
-    });
-    object.insert(u"pictureBytes"_s, qint64(record.PictureBytes().size()));
-    if (record.Kind() != TRecordKind::Person) {
-        const auto &movie = static_cast<const TBaseMovie &>(record);
-        object.insert(u"custom"_s, QJsonArray::fromStringList(movie.CustomValues()));
-    }
-    if (record.Kind() == TRecordKind::Movie) {
-        const auto &movie = static_cast<const TMovie &>(record);
-        QJsonArray episodes;
-        for (int i = 0; i < movie.EpisodeCount(); ++i)
-            episodes.append(RecordJson(*movie.Episode(i)));
-        object.insert(u"episodes"_s, episodes);
-    }
-    return object;
-}
 
 // One line per record, so that a failure names the field that differs.
 QStringList Dump(const TVideoDatabase &db)
@@ -60,9 +40,9 @@ QStringList Dump(const TVideoDatabase &db)
     };
     QStringList lines;
     for (int i = 0; i < db.MovieCount(); ++i)
-        lines.append(record(*db.Movie(i), RecordJson(*db.Movie(i))));
+        lines.append(record(*db.Movie(i), RecordToJson(*db.Movie(i))));
     for (int i = 0; i < db.PersonCount(); ++i)
-        lines.append(record(*db.Person(i), RecordJson(*db.Person(i))));
+        lines.append(record(*db.Person(i), RecordToJson(*db.Person(i))));
     // The picture files beside the catalog, by content.
     for (const TImageFolder folder : {TImageFolder::Posters,
                                       TImageFolder::Photos,
