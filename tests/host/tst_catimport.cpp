@@ -19,6 +19,7 @@
 
 #include "plugin_api/importu.h"
 #include "tests/support/amcwriter.h"
+#include "tests/support/fakeprogram.h"
 
 namespace {
 
@@ -450,16 +451,11 @@ TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
     EXPECT_EQ(titles(), u"Ïðèâåò|Café");
 
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(QDir().mkpath(bin));
-    QFile zenity(bin + QStringLiteral("/zenity"));
-    ASSERT_TRUE(zenity.open(QIODevice::WriteOnly));
-    zenity.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\necho 1251\n");
-    zenity.close();
-    zenity.setPermissions(zenity.permissions() | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
-    Export<TConfigureFunc>("Configure")(RK_LANG_GERMAN, nullptr);
-    qputenv("PATH", path);
+    {
+        const TFakeProgram zenity(bin, QStringLiteral("zenity"), TFakeProgram::Answering("1251"));
+        ASSERT_TRUE(zenity.Ok());
+        Export<TConfigureFunc>("Configure")(RK_LANG_GERMAN, nullptr);
+    }
     QFile args(bin + QStringLiteral("/args"));
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     const QByteArray given = args.readAll();

@@ -16,6 +16,7 @@
 #include "host/importexport.h"
 #include "host/pluginlibrary.h"
 #include "plugin_api/importu.h"
+#include "tests/support/fakeprogram.h"
 
 using namespace Qt::StringLiterals;
 
@@ -327,15 +328,9 @@ TEST_F(CsvExportFailureTest, CancelAndUnwritableTargetsLeaveNothing)
 TEST_F(CsvExportFailureTest, ConfigureKeepsTheChoiceOfTheDialog)
 {
     const QString bin = dir.filePath(u"bin"_s);
-    ASSERT_TRUE(QDir().mkpath(bin));
-    QFile zenity(bin + u"/zenity"_s);
-    ASSERT_TRUE(zenity.open(QIODevice::WriteOnly));
-    zenity.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\necho tab\n");
-    zenity.close();
-    zenity.setPermissions(zenity.permissions() | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
     {
+        const TFakeProgram zenity(bin, u"zenity"_s, TFakeProgram::Answering("tab"));
+        ASSERT_TRUE(zenity.Ok());
         TPluginLibrary library(CsvExport);
         const auto canConfig = library.Resolve<TCanConfigFunc>("CanConfig");
         const auto configure = library.Resolve<TConfigureFunc>("Configure");
@@ -343,7 +338,6 @@ TEST_F(CsvExportFailureTest, ConfigureKeepsTheChoiceOfTheDialog)
         EXPECT_NE(canConfig() & 0xFF, 0);
         configure(RK_LANG_GERMAN, reinterpret_cast<void *>(uintptr_t(0x2a00007)));
     }
-    qputenv("PATH", path);
     QFile args(bin + u"/args"_s);
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     const QByteArray given = args.readAll();

@@ -15,6 +15,7 @@
 #include "host/webfetcher.h"
 #include "host/webflow.h"
 #include "pluginfolder.h"
+#include "tests/support/fakeprogram.h"
 #include "tests/support/siteserver.h"
 
 using namespace Qt::StringLiterals;
@@ -172,19 +173,13 @@ TEST_F(WikidataFlowTest, KnownItemIsFetchedDirectly)
 TEST_F(WikidataFlowTest, LeadParagraphAsDescriptionWhereConfigured)
 {
     QTemporaryDir dir;
-    const QString bin = dir.filePath(u"bin"_s);
-    ASSERT_TRUE(QDir().mkpath(bin));
-    QFile kdialog(bin + u"/kdialog"_s);
-    ASSERT_TRUE(kdialog.open(QIODevice::WriteOnly));
-    kdialog.write("#!/bin/sh\necho lead\n");
-    kdialog.close();
-    kdialog.setPermissions(kdialog.permissions() | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    EXPECT_TRUE(m_registry.Get(m_movies).CanConfig);
-    EXPECT_TRUE(m_registry.Configure(m_movies, nullptr));
-    qputenv("PATH", path);
+    {
+        const TFakeProgram kdialog(dir.filePath(u"bin"_s), u"kdialog"_s, "echo lead\n");
+        ASSERT_TRUE(kdialog.Ok());
+        EXPECT_TRUE(m_registry.Get(m_movies).CanConfig);
+        EXPECT_TRUE(m_registry.Configure(m_movies, nullptr));
+    }
     m_server.Page("/sparql~wd:Q190050}", Answer("film_fight_club.json"), SparqlJson);
     const QString item = u"https://www.wikidata.org/wiki/Q190050"_s;
 
