@@ -335,6 +335,63 @@ void AppendRating(int64_t ratingTimesTen, std::u16string &out)
     out.push_back(char16_t(u'0' + magnitude % 10));
 }
 
+// The length of the valid UTF-8 sequence at `i` and its code point; 0 when none starts there.
+size_t Utf8Sequence(const unsigned char *p, size_t size, size_t i, char32_t &c)
+{
+    const unsigned char lead = p[i];
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
+    c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    for (size_t k = 1; length != 0 && k < length; ++k) {
+        if (i + k >= size || (p[i + k] & 0xC0) != 0x80)
+            return 0;
+        c = c << 6 | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past Unicode are no valid sequence.
+    if (length == 3 && (c < 0x800 || (c >= 0xD800 && c < 0xE000)))
+        return 0;
+    if (length == 4 && (c < 0x10000 || c > 0x10FFFF))
+        return 0;
+    return length;
+}
+
+// Whether the bytes hold a multi-byte sequence and nothing but valid UTF-8. Text in a
+// one-byte code page almost never does, so such text is taken for UTF-8 (written by
+// other tools, or edited by hand).
+bool IsMultiByteUtf8(std::string_view bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    bool multiByte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t length = Utf8Sequence(p, bytes.size(), i, c);
+        if (length == 0)
+            return false;
+        multiByte = multiByte || length > 1;
+        i += length;
+    }
+    return multiByte;
+}
+
+// Whether Western European text has a run of four letters from À to ÿ, which its
+// languages hardly ever write but Cyrillic or Greek text read in that code page shows
+// everywhere.
+bool InAnotherCodePage(std::string_view bytes)
+{
+    if (IsMultiByteUtf8(bytes))
+        return false;
+    int run = 0;
+    for (const char c : bytes) {
+        run = static_cast<unsigned char>(c) >= 0xC0 ? run + 1 : 0;
+        if (run == 4)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int TAmcReader::SignatureVersion(std::string_view bytes)
@@ -609,6 +666,10 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
         ++m_notes.ColourTags;
     }
     AddFileLines(movie, comments);
+    if (!movie.Utf8 && (!movie.CodePage || movie.CodePage == &WesternCodePage())
+        && (InAnotherCodePage(movie.OriginalTitle) || InAnotherCodePage(movie.TranslatedTitle))) {
+        ++m_notes.TitlesInAnotherCodePage;
+    }
 
     // The picture format slot stays empty: the host tells JPEG and PNG apart.
     std::string_view picture = movie.Picture;
@@ -703,51 +764,6 @@ void AppendCodePage(std::string_view bytes, const TCodePage &page, std::u16strin
     for (const char c : bytes)
         *target++ = ToUnicode(page, static_cast<unsigned char>(c));
 }
-
-namespace {
-
-// The length of the valid UTF-8 sequence at `i` and its code point; 0 when none starts there.
-size_t Utf8Sequence(const unsigned char *p, size_t size, size_t i, char32_t &c)
-{
-    const unsigned char lead = p[i];
-    size_t length = lead < 0x80                   ? 1
-                    : lead >= 0xC2 && lead < 0xE0 ? 2
-                    : lead >= 0xE0 && lead < 0xF0 ? 3
-                    : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                  : 0;
-    c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-    for (size_t k = 1; length != 0 && k < length; ++k) {
-        if (i + k >= size || (p[i + k] & 0xC0) != 0x80)
-            return 0;
-        c = c << 6 | (p[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past Unicode are no valid sequence.
-    if (length == 3 && (c < 0x800 || (c >= 0xD800 && c < 0xE000)))
-        return 0;
-    if (length == 4 && (c < 0x10000 || c > 0x10FFFF))
-        return 0;
-    return length;
-}
-
-// Whether the bytes hold a multi-byte sequence and nothing but valid UTF-8. Text in a
-// one-byte code page almost never does, so such text is taken for UTF-8 (written by
-// other tools, or edited by hand).
-bool IsMultiByteUtf8(std::string_view bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    bool multiByte = false;
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t c = 0;
-        const size_t length = Utf8Sequence(p, bytes.size(), i, c);
-        if (length == 0)
-            return false;
-        multiByte = multiByte || length > 1;
-        i += length;
-    }
-    return multiByte;
-}
-
-} // namespace
 
 void AppendUtf8(std::string_view bytes, std::u16string &out)
 {

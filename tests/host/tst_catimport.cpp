@@ -448,7 +448,13 @@ TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
         return movies.size() == 2 ? movies[0][SlotOrigTitle] + u"|" + movies[1][SlotOrigTitle]
                                   : u"";
     };
+    const auto notes = [&] {
+        return std::u16string(Export<TGetImportNotesFunc>("GetImportNotes")(RK_LANG_ENGLISH));
+    };
     EXPECT_EQ(titles(), u"Ïðèâåò|Café");
+    EXPECT_EQ(notes(),
+              u"The titles of 1 movies look like another code page than Western European: "
+              u"choose it under Tools > Preferences > Plugins > Configure and import again.");
 
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
     {
@@ -462,6 +468,7 @@ TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
     EXPECT_TRUE(given.contains("TRUE\n1252\nWesteurop\xC3\xA4isch (Windows-1252)\n"))
         << given.constData();
     EXPECT_EQ(titles(), u"Привет|Cafй");
+    EXPECT_EQ(notes(), u"");
 
     // A setting that names no code page is the default.
     WriteFile("codepage=1259\n", QStringLiteral("config/Reelkeep/plugins/catimport.conf"));
