@@ -326,7 +326,9 @@ const QString ImportUsage =
     "[--duplicates merge|add|overwrite|skip|cancel] [--password P | --password-file F] "
     "[--wait S]\n"
     "Reads INPUT with an import plug-in (a .so file) into CATALOG, which is created when "
-    "missing, and saves it. --duplicates answers every duplicate question (default add). "
+    "missing, and saves it, then prints the counts of movies and people and, after "
+    "\"notes:\", what the plug-in put elsewhere than into the fields (custom fields moved into "
+    "the comments, for example). --duplicates answers every duplicate question (default add). "
     "When another program has CATALOG open, waits up to S seconds (default 5) for it, then "
     "gives up with exit code 6."_s;
 const QString ExportUsage =
@@ -589,7 +591,8 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
         return loaded.failure == TLoadFailure::Damaged ? ExitCatalogDamaged : ExitCatalogUnreadable;
     }
     TCliUi ui(input, *choice);
-    const Status status = RunImport(*db, plugin, ui, TImportOptions{});
+    TImportSummary summary;
+    const Status status = RunImport(*db, plugin, ui, TImportOptions{}, &summary);
     if (!status) {
         err << "reelkeep-cli: " << status.Error() << Qt::endl;
         db->SetModified(false);
@@ -602,7 +605,11 @@ int CommandImport(const QStringList &args, QTextStream &out, QTextStream &err)
         db->SetModified(false);
         return ExitWriteFailed;
     }
-    out << "movies: " << db->MovieCount() << '\n' << "people: " << db->PersonCount() << Qt::endl;
+    out << "movies: " << db->MovieCount() << '\n' << "people: " << db->PersonCount() << '\n';
+    // What the plug-in put elsewhere than into the fields, on one line.
+    if (!summary.notes.isEmpty())
+        out << "notes: " << QString(summary.notes).replace(u'\n', u' ') << '\n';
+    out.flush();
     return ExitOk;
 }
 

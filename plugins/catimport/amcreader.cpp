@@ -666,9 +666,14 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
         ++m_notes.ColourTags;
     }
     AddFileLines(movie, comments);
-    if (!movie.Utf8 && (!movie.CodePage || movie.CodePage == &WesternCodePage())
-        && (InAnotherCodePage(movie.OriginalTitle) || InAnotherCodePage(movie.TranslatedTitle))) {
-        ++m_notes.TitlesInAnotherCodePage;
+    if (!movie.Utf8 && (!movie.CodePage || movie.CodePage == &WesternCodePage())) {
+        for (const std::string_view text :
+             {movie.OriginalTitle, movie.TranslatedTitle, movie.Director, movie.Actors}) {
+            if (InAnotherCodePage(text)) {
+                ++m_notes.MoviesInAnotherCodePage;
+                break;
+            }
+        }
     }
 
     // The picture format slot stays empty: the host tells JPEG and PNG apart.

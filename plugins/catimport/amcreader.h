@@ -154,9 +154,9 @@ struct TAmcImportNotes
     size_t Extras = 0;
     size_t ExtraPictures = 0;
     size_t ColourTags = 0; // movies with a colour tag
-    // Binary files read as Western European: movies whose title looks like text of
-    // another code page.
-    size_t TitlesInAnotherCodePage = 0;
+    // Binary files read as Western European: movies whose titles or names look like text
+    // of another code page.
+    size_t MoviesInAnotherCodePage = 0;
 };
 
 struct TAmcXmlDocument;

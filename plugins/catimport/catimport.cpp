@@ -150,15 +150,15 @@ std::u16string NotesText(const TAmcImportNotes &notes, int32_t lang)
         Fill(colours, u"%1", Number(notes.ColourTags));
         text += (text.empty() ? u"" : u" ") + colours;
     }
-    if (notes.TitlesInAnotherCodePage > 0) {
+    if (notes.MoviesInAnotherCodePage > 0) {
         std::u16string codePage =
-            german ? u"Die Titel von %1 Filmen sehen nach einer anderen Codepage als "
+            german ? u"Titel und Namen von %1 Filmen sehen nach einer anderen Codepage als "
                      u"Westeuropäisch aus: Wählen Sie sie unter Extras > Einstellungen > Plug-ins "
                      u"> Konfigurieren und importieren Sie erneut."
-                   : u"The titles of %1 movies look like another code page than Western "
+                   : u"The titles and names of %1 movies look like another code page than Western "
                      u"European: choose it under Tools > Preferences > Plugins > Configure and "
                      u"import again.";
-        Fill(codePage, u"%1", Number(notes.TitlesInAnotherCodePage));
+        Fill(codePage, u"%1", Number(notes.MoviesInAnotherCodePage));
         text += (text.empty() ? u"" : u" ") + codePage;
     }
     return text;

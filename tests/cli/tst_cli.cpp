@@ -667,6 +667,14 @@ TEST_F(CliTest, ImportCreatesTheCatalogAndAnswersDuplicates)
     const TRun run = RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.out, "movies: 2\npeople: 0\n");
+    // What the plug-in moved into the comments is said.
+    TAmcMovie tagged = second;
+    tagged.colorTag = 3;
+    const std::string amc42 = WriteAmcFile(42, {tagged});
+    WriteBytes(Path(u"in42.amc"_s), QByteArray(amc42.data(), qsizetype(amc42.size())));
+    EXPECT_EQ(RunCli({u"import"_s, plugin, Path(u"in42.amc"_s), Path(u"other.rkd"_s)}).out,
+              "movies: 1\npeople: 0\nnotes: The colour tags of 1 movies were added to the "
+              "comments as \"Colour: number\".\n");
     // Importing again: skip keeps two movies, add makes four.
     EXPECT_EQ(
         RunCli({u"import"_s, plugin, Path(u"in.amc"_s), catalog, u"--duplicates"_s, u"skip"_s}).out,
