@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -60,6 +61,46 @@ namespace {
 
 // Status bar panels: record count, shown count, messages.
 constexpr int PanelCount = 3;
+
+// The message panel. A message too long for it (an import's summary) ends in "…", and the
+// whole shows as its tooltip.
+class TMessagePanel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        // The tooltip only when the panel cannot show the whole text.
+        if (event->type() == QEvent::ToolTip && !Elided()) {
+            event->ignore();
+            return true;
+        }
+        return QLabel::event(event);
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (!Elided()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        const QRect area = TextArea();
+        painter.drawText(
+            area, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
+
+private:
+    QRect TextArea() const
+    {
+        // QLabel's own inset in a frame: half the width of an "x".
+        const int inset = frameWidth() > 0 ? fontMetrics().horizontalAdvance(u'x') / 2 : 0;
+        return contentsRect().adjusted(inset + margin(), margin(), -inset - margin(), -margin());
+    }
+    bool Elided() const { return fontMetrics().horizontalAdvance(text()) > TextArea().width(); }
+};
 
 // Runs `action` on the focused text box of any of the three kinds; false without one.
 template <typename F> bool WithFocusedText(F action)
@@ -432,7 +473,7 @@ void TMainPrivate::CreateStatusBar()
     QStatusBar *bar = q.statusBar();
     bar->setObjectName(u"StatusBar"_s);
     for (int i = 0; i < PanelCount; ++i) {
-        auto *panel = new QLabel(bar);
+        auto *panel = i == PanelCount - 1 ? new TMessagePanel(bar) : new QLabel(bar);
         panel->setObjectName(u"StatusPanel%1"_s.arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
         if (i == PanelCount - 1)

@@ -628,6 +628,7 @@ void TMainPrivate::ScheduleStatusBar()
 void TMainPrivate::ShowStatusText(const QString &text)
 {
     m_ui->Panels[2]->setText(text);
+    m_ui->Panels[2]->setToolTip(text);
     m_ui->Panels[2]->repaint();
 }
 

@@ -20,6 +20,7 @@ const TCodePage *CodePageByNumber(int number);
 // The code page an XML encoding name (in lower case) stands for: "windows-1251", "cp1251",
 // and the Latin-1 names as 1252; null for any other.
 const TCodePage *CodePageByName(std::string_view name);
+
 inline char16_t ToUnicode(const TCodePage &page, unsigned char byte)
 {
     return byte < 0x80 ? char16_t(byte) : page.High[byte - 0x80];

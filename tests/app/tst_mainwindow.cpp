@@ -772,10 +772,13 @@ TEST_F(MainWindowTest, ImportSaysWhereCustomFieldsAndExtrasWent)
     window->findChild<QMenu *>(u"ImportMenu"_s)->actions().constFirst()->trigger();
 
     ASSERT_EQ(window->Database()->MovieCount(), 2);
-    EXPECT_EQ(window->findChild<QLabel *>(u"StatusPanel2"_s)->text(),
+    const QLabel *panel = window->findChild<QLabel *>(u"StatusPanel2"_s);
+    EXPECT_EQ(panel->text(),
               u"1 movie imported, 0 merged, 0 skipped. The custom fields (Shelf) were added to "
               u"the comments of 1 movies. 1 extras were listed with their titles and addresses "
               u"in the comments."_s);
+    // A summary longer than the panel can be read whole in its tooltip.
+    EXPECT_EQ(panel->toolTip(), panel->text());
     const TDBItem *current = window->Movies().Current();
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(current->Comment(), u"Shelf: A3\r\nExtra: Trailer - http://t"_s);
