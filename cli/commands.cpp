@@ -265,7 +265,7 @@ int ExitCode(const TVideoDatabase &db)
 
 // The end of a command's use of its catalog: all it wrote is closed by now. A catalog still
 // marked modified is destroyed as usual, since its destructor is what saves it.
-int Finish(std::unique_ptr<TVideoDatabase> &db, int exitCode)
+int Finish([[maybe_unused]] std::unique_ptr<TVideoDatabase> &db, int exitCode)
 {
 #ifndef RK_LEAK_CHECKED
     if (g_keepCatalogAtExit && db && !db->Modified())

@@ -159,7 +159,8 @@ TChoiceAnswer ChooseOne(const std::string &title,
         return answer;
     answer.shown = true;
     bool ok = false;
-    const std::string_view chosen = TrimBlanks(RunProgram(args, true, ok));
+    const std::string output = RunProgram(args, true, ok);
+    const std::string_view chosen = TrimBlanks(output);
     for (const TChoiceOption &option : options) {
         if (ok && chosen == option.key)
             answer.key = option.key;
