@@ -358,39 +358,71 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
 }
 
 // A date as a day serial; 0 (not set) for what is no date.
-int32_t DateOf(const std::string *text)
+// The three numbers of a date and which of them is the year (the one of four digits; the
+// last when none is).
+struct TDateParts
 {
-    if (!text)
-        return 0;
-    int64_t parts[3] = {-1, -1, -1};
-    size_t count = 0;
-    size_t yearPart = 2;
-    for (size_t i = 0; i < text->size() && count < 3;) {
-        const char c = (*text)[i];
-        if (c < '0' || c > '9') {
+    int64_t Parts[3] = {-1, -1, -1};
+    size_t Count = 0;
+    size_t YearPart = 2;
+};
+
+TDateParts DatePartsOf(const std::string &text)
+{
+    TDateParts date;
+    for (size_t i = 0; i < text.size() && date.Count < 3;) {
+        if (text[i] < '0' || text[i] > '9') {
             ++i;
             continue;
         }
         const size_t start = i;
         int64_t value = 0;
-        for (; i < text->size() && (*text)[i] >= '0' && (*text)[i] <= '9' && i - start < 6; ++i)
-            value = value * 10 + ((*text)[i] - '0');
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 6; ++i)
+            value = value * 10 + (text[i] - '0');
         if (i - start == 4)
-            yearPart = count;
-        parts[count++] = value;
+            date.YearPart = date.Count;
+        date.Parts[date.Count++] = value;
     }
-    if (count < 3)
+    return date;
+}
+
+// Dates are written in the short form of the writer's Windows: day first in most of the
+// world, month first in the United States. A file is read month first when some date of
+// it can only be month first and none can only be day first.
+bool MonthFirst(const TAmcXmlElement &contents)
+{
+    bool onlyMonthFirst = false;
+    for (const TAmcXmlElement &movie : contents.Children) {
+        for (const char *name : {"Date", "DateWatched"}) {
+            const std::string *text = movie.Name == "Movie" ? movie.Value(name) : nullptr;
+            const TDateParts date = text ? DatePartsOf(*text) : TDateParts{};
+            if (date.Count < 3 || date.YearPart != 2)
+                continue;
+            if (date.Parts[0] > 12 && date.Parts[1] <= 12)
+                return false;
+            onlyMonthFirst = onlyMonthFirst || (date.Parts[0] <= 12 && date.Parts[1] > 12);
+        }
+    }
+    return onlyMonthFirst;
+}
+
+int32_t DateOf(const std::string *text, bool monthFirst)
+{
+    if (!text)
         return 0;
-    int64_t year = parts[yearPart];
+    const TDateParts date = DatePartsOf(*text);
+    if (date.Count < 3)
+        return 0;
+    int64_t year = date.Parts[date.YearPart];
     int64_t month = 0;
     int64_t day = 0;
-    if (yearPart == 0) {
-        month = parts[1];
-        day = parts[2];
+    if (date.YearPart == 0) {
+        month = date.Parts[1];
+        day = date.Parts[2];
     } else {
-        // Day first, unless only the other order makes a date.
-        day = parts[0];
-        month = parts[1];
+        day = date.Parts[monthFirst ? 1 : 0];
+        month = date.Parts[monthFirst ? 0 : 1];
+        // The file's order, unless only the other order makes a date.
         if (month > 12 && day <= 12)
             std::swap(day, month);
     }
@@ -471,15 +503,18 @@ void SetCustomValue(TAmcHeader &header,
     movie.CustomValues[index] = text;
 }
 
-void ReadMovie(const TAmcXmlElement &element, TAmcHeader &header, TAmcRecord &movie)
+void ReadMovie(const TAmcXmlElement &element,
+               bool monthFirst,
+               TAmcHeader &header,
+               TAmcRecord &movie)
 {
     const auto value = [&](std::string_view name) { return element.Value(name); };
     movie.Utf8 = true;
     movie.Number = Int32Of(value("Number"));
     movie.Checked = FlagOf(value("Checked"));
     movie.ColorTag = Int32Of(value("ColorTag"));
-    movie.Date = DateOf(value("Date"));
-    movie.DateWatched = DateOf(value("DateWatched"));
+    movie.Date = DateOf(value("Date"), monthFirst);
+    movie.DateWatched = DateOf(value("DateWatched"), monthFirst);
     movie.UserRating = RatingOf(value("UserRating"));
     movie.Rating = RatingOf(value("Rating"));
     movie.Year = Int32Of(value("Year"));
@@ -684,12 +719,13 @@ bool ReadAmcXml(std::string_view bytes,
     for (const TAmcXmlElement &contents : catalog->Children) {
         if (contents.Name != "Contents")
             continue;
+        const bool monthFirst = MonthFirst(contents);
         for (const TAmcXmlElement &element : contents.Children) {
             // A movie cut by the end of the file is not taken.
             if (element.Name != "Movie" || !element.Closed)
                 continue;
             TAmcRecord movie;
-            ReadMovie(element, header, movie);
+            ReadMovie(element, monthFirst, header, movie);
             movies.push_back(std::move(movie));
         }
     }

@@ -969,6 +969,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "</Contents></Catalog></AntMovieCatalog>",
                  {{SlotTitle, u"Привет"}},
                  1},
+        // A date that can only be month first makes the file's other dates month first.
+        TXmlCase{"MonthFirstDates",
+                 Xml42Movie("<Movie Number=\"1\" Date=\"03/04/2006\"/><Movie Number=\"2\" "
+                            "DateWatched=\"12/25/2007\"/>"),
+                 {{SlotDateAdded, u"2006-03-04"}},
+                 2},
+        TXmlCase{"DayFirstDates",
+                 Xml42Movie("<Movie Number=\"1\" Date=\"03/04/2006\"/><Movie Number=\"2\" "
+                            "Date=\"12/25/2007\" DateWatched=\"25/12/2007\"/>"),
+                 {{SlotDateAdded, u"2006-04-03"}},
+                 2},
         TXmlCase{"CutInsideTheSecondMovie", Xml35.substr(0, Xml35.find("Number=\"1\"") + 3), {}, 1},
         TXmlCase{"CutInsideTheFirstMovie", Xml35.substr(0, Xml35.find("Rating=")), {}, 0},
         TXmlCase{
