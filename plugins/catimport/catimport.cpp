@@ -120,46 +120,71 @@ std::u16string Number(size_t value)
     return digits;
 }
 
+// One sentence of the notes: `one` or `many` by `count`, with the count for "%1".
+void AppendNote(std::u16string &text, size_t count, std::u16string one, std::u16string many)
+{
+    std::u16string sentence = count == 1 ? std::move(one) : std::move(many);
+    Fill(sentence, u"%1", Number(count));
+    text += (text.empty() ? u"" : u" ") + sentence;
+}
+
 std::u16string NotesText(const TAmcImportNotes &notes, int32_t lang)
 {
     const bool german = lang == RK_LANG_GERMAN;
     std::u16string text;
     if (notes.MoviesWithCustomValues > 0) {
-        text = german ? u"Die eigenen Felder (%1) stehen als Zeilen im Kommentar von %2 Filmen."
-                      : u"The custom fields (%1) were added to the comments of %2 movies.";
-        Fill(text, u"%1", NameList(notes.CustomFieldNames, german));
-        Fill(text, u"%2", Number(notes.MoviesWithCustomValues));
+        AppendNote(text,
+                   notes.MoviesWithCustomValues,
+                   german ? u"Die eigenen Felder (%2) stehen als Zeilen im Kommentar eines Films."
+                          : u"The custom fields (%2) were added to the comments of 1 movie.",
+                   german ? u"Die eigenen Felder (%2) stehen als Zeilen im Kommentar von %1 "
+                            u"Filmen."
+                          : u"The custom fields (%2) were added to the comments of %1 movies.");
+        Fill(text, u"%2", NameList(notes.CustomFieldNames, german));
     }
     if (notes.Extras > 0) {
-        std::u16string extras =
-            german ? u"%1 Extras stehen mit Titel und Adresse im Kommentar ihrer Filme."
-                   : u"%1 extras were listed with their titles and addresses in the comments.";
-        Fill(extras, u"%1", Number(notes.Extras));
-        if (notes.ExtraPictures > 0) {
-            extras += german ? u" Ihre Bilder (%1) wurden nicht importiert."
-                             : u" Their pictures (%1) were not imported.";
-            Fill(extras, u"%1", Number(notes.ExtraPictures));
-        }
-        text += (text.empty() ? u"" : u" ") + extras;
+        AppendNote(text,
+                   notes.Extras,
+                   german ? u"1 Extra steht mit Titel und Adresse im Kommentar seines Films."
+                          : u"1 extra was listed with its title and address in the comments.",
+                   german ? u"%1 Extras stehen mit Titel und Adresse im Kommentar ihrer Filme."
+                          : u"%1 extras were listed with their titles and addresses in the "
+                            u"comments.");
+    }
+    if (notes.ExtraPictures > 0) {
+        AppendNote(text,
+                   notes.ExtraPictures,
+                   german ? u"1 Bild eines Extras wurde nicht importiert."
+                          : u"1 picture of an extra was not imported.",
+                   german ? u"Ihre Bilder (%1) wurden nicht importiert."
+                          : u"Their pictures (%1) were not imported.");
     }
     if (notes.ColourTags > 0) {
-        std::u16string colours =
-            german ? u"Die Farbmarken von %1 Filmen stehen als \"Colour: Nummer\" im Kommentar."
-                   : u"The colour tags of %1 movies were added to the comments as \"Colour: "
-                     u"number\".";
-        Fill(colours, u"%1", Number(notes.ColourTags));
-        text += (text.empty() ? u"" : u" ") + colours;
+        AppendNote(text,
+                   notes.ColourTags,
+                   german ? u"Die Farbmarke eines Films steht als \"Colour: Nummer\" im Kommentar."
+                          : u"The colour tag of 1 movie was added to the comments as \"Colour: "
+                            u"number\".",
+                   german ? u"Die Farbmarken von %1 Filmen stehen als \"Colour: Nummer\" im "
+                            u"Kommentar."
+                          : u"The colour tags of %1 movies were added to the comments as "
+                            u"\"Colour: number\".");
     }
     if (notes.MoviesInAnotherCodePage > 0) {
-        std::u16string codePage =
-            german ? u"Titel und Namen von %1 Filmen sehen nach einer anderen Codepage als "
-                     u"Westeuropäisch aus: Wählen Sie sie unter Extras > Einstellungen > Plug-ins "
-                     u"> Konfigurieren und importieren Sie erneut."
-                   : u"The titles and names of %1 movies look like another code page than Western "
-                     u"European: choose it under Tools > Preferences > Plugins > Configure and "
-                     u"import again.";
-        Fill(codePage, u"%1", Number(notes.MoviesInAnotherCodePage));
-        text += (text.empty() ? u"" : u" ") + codePage;
+        AppendNote(text,
+                   notes.MoviesInAnotherCodePage,
+                   german ? u"Titel und Namen eines Films sehen nach einer anderen Codepage als "
+                            u"Westeuropäisch aus: Wählen Sie sie unter Extras > Einstellungen > "
+                            u"Plug-ins > Konfigurieren und importieren Sie erneut."
+                          : u"The titles and names of 1 movie look like another code page than "
+                            u"Western European: choose it under Tools > Preferences > Plugins > "
+                            u"Configure and import again.",
+                   german ? u"Titel und Namen von %1 Filmen sehen nach einer anderen Codepage als "
+                            u"Westeuropäisch aus: Wählen Sie sie unter Extras > Einstellungen > "
+                            u"Plug-ins > Konfigurieren und importieren Sie erneut."
+                          : u"The titles and names of %1 movies look like another code page than "
+                            u"Western European: choose it under Tools > Preferences > Plugins > "
+                            u"Configure and import again.");
     }
     return text;
 }

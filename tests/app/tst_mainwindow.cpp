@@ -775,8 +775,8 @@ TEST_F(MainWindowTest, ImportSaysWhereCustomFieldsAndExtrasWent)
     const QLabel *panel = window->findChild<QLabel *>(u"StatusPanel2"_s);
     EXPECT_EQ(panel->text(),
               u"1 movie imported, 0 merged, 0 skipped. The custom fields (Shelf) were added to "
-              u"the comments of 1 movies. 1 extras were listed with their titles and addresses "
-              u"in the comments."_s);
+              u"the comments of 1 movie. 1 extra was listed with its title and address in the "
+              u"comments."_s);
     // A summary longer than the panel can be read whole in its tooltip.
     EXPECT_EQ(panel->toolTip(), panel->text());
     const TDBItem *current = window->Movies().Current();

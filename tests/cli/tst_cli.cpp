@@ -673,7 +673,7 @@ TEST_F(CliTest, ImportCreatesTheCatalogAndAnswersDuplicates)
     const std::string amc42 = WriteAmcFile(42, {tagged});
     WriteBytes(Path(u"in42.amc"_s), QByteArray(amc42.data(), qsizetype(amc42.size())));
     EXPECT_EQ(RunCli({u"import"_s, plugin, Path(u"in42.amc"_s), Path(u"other.rkd"_s)}).out,
-              "movies: 1\npeople: 0\nnotes: The colour tags of 1 movies were added to the "
+              "movies: 1\npeople: 0\nnotes: The colour tag of 1 movie was added to the "
               "comments as \"Colour: number\".\n");
     // Importing again: skip keeps two movies, add makes four.
     EXPECT_EQ(

@@ -452,10 +452,9 @@ TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
         return std::u16string(Export<TGetImportNotesFunc>("GetImportNotes")(RK_LANG_ENGLISH));
     };
     EXPECT_EQ(titles(), u"Ïðèâåò|Café");
-    EXPECT_EQ(
-        notes(),
-        u"The titles and names of 1 movies look like another code page than Western European: "
-        u"choose it under Tools > Preferences > Plugins > Configure and import again.");
+    EXPECT_EQ(notes(),
+              u"The titles and names of 1 movie look like another code page than Western European: "
+              u"choose it under Tools > Preferences > Plugins > Configure and import again.");
 
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
     {
