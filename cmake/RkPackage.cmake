@@ -17,6 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # WebP and TIFF posters are read through these plug-ins; PNG and GIF work without them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
+# The plug-ins' settings (the CSV separator, the code page of imported catalogs) are asked
+# through one of these; without either, the settings file opens in an editor.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "zenity | kdialog")
 # The summary is the description's first line; CPack indents the rest.
 set(CPACK_PACKAGE_DESCRIPTION "Reelkeep keeps your movies, series with their episodes and the people who
 made them in one catalog file, shows them in plain, tree and grid views,
