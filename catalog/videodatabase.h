@@ -301,6 +301,15 @@ private:
     // `foldersOfFile`: image folders are resolved beside `fileName` (an appended file)
     // rather than beside this catalog.
     TLoadResult Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile = false);
+    // The steps of a load. Sets up the folders (a failure goes into `result`); false when
+    // there is nothing to read: no catalog name, or no file.
+    bool PrepareLoad(const QString &fileName, bool foldersOfFile, TLoadResult &result);
+    // Opens the text, checks that it is a catalog and asks for a simple protection's
+    // password; the failed load, or nothing when the records can be read.
+    std::optional<TLoadResult>
+    OpenCatalogText(TCatalogLineReader &reader, const QString &fileName, IPasswordPrompt *prompt);
+    // Reads the records and sorts the lists; the failed load when the file is damaged.
+    std::optional<TLoadResult> ReadRecords(TCatalogLineReader &reader, const QString &fileName);
     struct TAppendedPlace;
     void CopyAppendedPictures(size_t firstMovie, size_t firstPerson, const TAppendedPlace &from);
     void CopyAppendedPictures(TBaseMovie &movie, const TAppendedPlace &from);

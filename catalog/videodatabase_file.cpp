@@ -685,16 +685,14 @@ QString TVideoDatabase::DamageOf(const TCatalogLineReader &reader,
     return {};
 }
 
-TLoadResult
-TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
+bool TVideoDatabase::PrepareLoad(const QString &fileName, bool foldersOfFile, TLoadResult &result)
 {
     // The records read are filed again at the next duplicate search.
     m_titleIndex.Invalidate();
     m_nameIndex.Invalidate();
-    TLoadResult result;
     if (m_fileName.isEmpty()) {
         result.error = u"No catalog file name"_s;
-        return result;
+        return false;
     }
     SetFileName(m_fileName);
     if (foldersOfFile) {
@@ -706,55 +704,43 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     SetDefaultFolders();
     QDir().mkpath(m_folder);
     result.ok = QFileInfo(m_folder).isDir();
-    if (!result.ok)
+    if (!result.ok) {
         result.error = u"Cannot create the folder %1"_s.arg(m_folder);
-    if (!result.ok)
         result.failure = TLoadFailure::Failed;
-    if (!QFileInfo::exists(fileName))
-        return result;
-
-    // Records keep what the file says, and the lists are built once the load is over.
-    TFlagGuard quiet(m_quiet, true);
-    m_sorted = false;
-
-    m_protection = TProtection::None;
-    m_password.clear();
-    m_strongKey.reset();
-    m_protectionChanged = false;
-    // Recognised first: its bytes would otherwise read as a foreign file.
-    std::optional<QByteArray> strongText;
-    if (IsStrongFile(fileName)) {
-        TLoadResult failed;
-        strongText = ReadStrongFile(fileName, prompt, failed);
-        if (!strongText)
-            return failed;
     }
-    TCatalogLineReader reader =
-        strongText ? TCatalogLineReader(std::move(*strongText)) : TCatalogLineReader(fileName);
-    if (!reader.Open()) {
+    return QFileInfo::exists(fileName);
+}
+
+std::optional<TLoadResult> TVideoDatabase::OpenCatalogText(TCatalogLineReader &reader,
+                                                           const QString &fileName,
+                                                           IPasswordPrompt *prompt)
+{
+    if (!reader.Open())
         return ReadFailure(fileName, reader);
-    }
     // A text file or a picture read as a catalog would be empty, and saving it would
     // replace the file and, a save later, its backup.
     if (!StartsWithRoot(reader)) {
         if (fileName == m_fileName)
             m_foreignFile = fileName;
-        return {false, 0, ForeignError(fileName), TLoadFailure::Foreign};
+        return TLoadResult{false, 0, ForeignError(fileName), TLoadFailure::Foreign};
     }
-    if (!reader.Rewind()) {
+    if (!reader.Rewind())
         return ReadFailure(fileName, reader);
-    }
     // The text inside a strongly protected file is never value-encrypted as well.
     const std::optional<QString> check =
         m_protection == TProtection::Strong ? std::nullopt : ReadCheckValue(reader);
     if (check) {
         if (std::optional<TLoadResult> refused = AskSimplePassword(*check, fileName, prompt))
-            return *refused;
+            return refused;
     }
-    if (!reader.Rewind()) {
+    if (!reader.Rewind())
         return ReadFailure(fileName, reader);
-    }
+    return std::nullopt;
+}
 
+std::optional<TLoadResult> TVideoDatabase::ReadRecords(TCatalogLineReader &reader,
+                                                       const QString &fileName)
+{
     const auto moviesBefore = qint64(m_movies.size());
     const auto peopleBefore = qint64(m_people.size());
     m_announcedMovies = -1;
@@ -786,16 +772,47 @@ TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool fold
     }
     // Part of the file is missing: saving over it would lose the rest.
     const QString damage = DamageOf(reader, withinDepth, withinBudget, moviesRead, peopleRead);
-    if (!damage.isEmpty()) {
-        if (fileName == m_fileName)
-            m_damagedFile = fileName;
-        return {false,
-                m_version,
-                u"%1 looks damaged: %2; read %3 movies and %4 people"_s.arg(fileName, damage)
-                    .arg(moviesRead)
-                    .arg(peopleRead),
-                TLoadFailure::Damaged};
+    if (damage.isEmpty())
+        return std::nullopt;
+    if (fileName == m_fileName)
+        m_damagedFile = fileName;
+    return TLoadResult{false,
+                       m_version,
+                       u"%1 looks damaged: %2; read %3 movies and %4 people"_s.arg(fileName, damage)
+                           .arg(moviesRead)
+                           .arg(peopleRead),
+                       TLoadFailure::Damaged};
+}
+
+TLoadResult
+TVideoDatabase::Load(const QString &fileName, IPasswordPrompt *prompt, bool foldersOfFile)
+{
+    TLoadResult result;
+    if (!PrepareLoad(fileName, foldersOfFile, result))
+        return result;
+
+    // Records keep what the file says, and the lists are built once the load is over.
+    TFlagGuard quiet(m_quiet, true);
+    m_sorted = false;
+
+    m_protection = TProtection::None;
+    m_password.clear();
+    m_strongKey.reset();
+    m_protectionChanged = false;
+    // Recognised first: its bytes would otherwise read as a foreign file.
+    std::optional<QByteArray> strongText;
+    if (IsStrongFile(fileName)) {
+        TLoadResult failed;
+        strongText = ReadStrongFile(fileName, prompt, failed);
+        if (!strongText)
+            return failed;
     }
+    TCatalogLineReader reader =
+        strongText ? TCatalogLineReader(std::move(*strongText)) : TCatalogLineReader(fileName);
+    if (std::optional<TLoadResult> failed = OpenCatalogText(reader, fileName, prompt))
+        return *failed;
+    if (std::optional<TLoadResult> damaged = ReadRecords(reader, fileName))
+        return *damaged;
     result.version = m_version;
     return result;
 }
