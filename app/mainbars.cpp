@@ -476,6 +476,8 @@ void TMainPrivate::CreateStatusBar()
         auto *panel = i == PanelCount - 1 ? new TMessagePanel(bar) : new QLabel(bar);
         panel->setObjectName(u"StatusPanel%1"_s.arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
+        // Messages carry names from files (an import's field names): never markup.
+        panel->setTextFormat(Qt::PlainText);
         if (i == PanelCount - 1)
             bar->addWidget(panel, 1);
         else

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "app/aboutbox.h"
@@ -628,7 +629,9 @@ void TMainPrivate::ScheduleStatusBar()
 void TMainPrivate::ShowStatusText(const QString &text)
 {
     m_ui->Panels[2]->setText(text);
-    m_ui->Panels[2]->setToolTip(text);
+    // As escaped rich text: names from files stay text, and a long message wraps.
+    m_ui->Panels[2]->setToolTip(
+        text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
     m_ui->Panels[2]->repaint();
 }
 

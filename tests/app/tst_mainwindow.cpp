@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 
@@ -754,7 +755,7 @@ TEST_F(MainWindowTest, ImportSaysWhereCustomFieldsAndExtrasWent)
                             QDir(Program()).filePath(u"Plugins/catimport.so"_s)));
     PortableSettings(MakeCatalog(u"first.rkd"_s, {u"Alien"_s}));
     TAmcHeaderTexts header;
-    header.customFields = {{"S", "Shelf", "ftString", {}}};
+    header.customFields = {{"S", "Shelf <b>&amp;</b>", "ftString", {}}};
     TAmcMovie movie;
     movie.number = 1;
     movie.originalTitle = "Brazil";
@@ -774,14 +775,18 @@ TEST_F(MainWindowTest, ImportSaysWhereCustomFieldsAndExtrasWent)
     ASSERT_EQ(window->Database()->MovieCount(), 2);
     const QLabel *panel = window->findChild<QLabel *>(u"StatusPanel2"_s);
     EXPECT_EQ(panel->text(),
-              u"1 movie imported, 0 merged, 0 skipped. The custom fields (Shelf) were added to "
-              u"the comments of 1 movie. 1 extra was listed with its title and address in the "
-              u"comments."_s);
-    // A summary longer than the panel can be read whole in its tooltip.
-    EXPECT_EQ(panel->toolTip(), panel->text());
+              u"1 movie imported, 0 merged, 0 skipped. The custom fields (Shelf <b>&amp;</b>) were "
+              u"added to the comments of 1 movie. 1 extra was listed with its title and address "
+              u"in the comments."_s);
+    // A summary longer than the panel can be read whole in its tooltip; names from the file
+    // are never taken for markup.
+    QTextDocument tip;
+    tip.setHtml(panel->toolTip());
+    EXPECT_EQ(tip.toPlainText(), panel->text());
+    EXPECT_EQ(panel->textFormat(), Qt::PlainText);
     const TDBItem *current = window->Movies().Current();
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->Comment(), u"Shelf: A3\r\nExtra: Trailer - http://t"_s);
+    EXPECT_EQ(current->Comment(), u"Shelf <b>&amp;</b>: A3\r\nExtra: Trailer - http://t"_s);
 }
 
 TEST_F(MainWindowTest, MissingTextTableIsReportedAndBuiltInTextsStay)
