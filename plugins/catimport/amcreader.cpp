@@ -532,10 +532,9 @@ void TAmcReader::AddFileLines(const TAmcRecord &movie, std::u16string &comments)
     }
 }
 
-bool TAmcReader::LoadPictureFile(const TAmcRecord &movie,
-                                 std::string_view name,
-                                 std::string &bytes) const
+bool TAmcReader::LoadPictureFile(const TAmcRecord &movie, std::string &bytes) const
 {
+    const std::string_view name = movie.PictureName;
     // A name that is only an extension belongs to an embedded picture.
     if (!m_loader || name.empty()
         || (name.front() == '.' && name.find_first_of("/\\") == std::string_view::npos)) {
@@ -678,7 +677,7 @@ const TMovieTextRec &TAmcReader::TextRecord(size_t index)
 
     // The picture format slot stays empty: the host tells JPEG and PNG apart.
     std::string_view picture = movie.Picture;
-    if (picture.empty() && LoadPictureFile(movie, movie.PictureName, m_pictureFile))
+    if (picture.empty() && LoadPictureFile(movie, m_pictureFile))
         picture = m_pictureFile;
     AppendBase64Lines(picture, m_texts[PictureSlot]);
     m_pictureFile.clear();

@@ -220,7 +220,8 @@ private:
     };
 
     void AddFileLines(const TAmcRecord &movie, std::u16string &comments);
-    bool LoadPictureFile(const TAmcRecord &movie, std::string_view name, std::string &bytes) const;
+    // The movie's picture kept as a file beside the catalog; false when there is none.
+    bool LoadPictureFile(const TAmcRecord &movie, std::string &bytes) const;
 
     std::string m_bytes;
     std::string m_folder;

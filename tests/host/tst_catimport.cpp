@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <dlfcn.h>
@@ -473,6 +474,33 @@ TEST_F(CatImport, ReadsTheCodePageChosenUnderConfigure)
     // A setting that names no code page is the default.
     WriteFile("codepage=1259\n", QStringLiteral("config/Reelkeep/plugins/catimport.conf"));
     EXPECT_EQ(titles(), u"Ïðèâåò|Café");
+}
+
+// Every Windows code page an XML file can name: a letter of each, an unassigned byte (1253)
+// and a letter the converter holds back for a combining mark (1258).
+TEST_F(CatImport, ReadsEveryWindowsCodePage)
+{
+    const std::tuple<const char *, std::string, std::u16string> cases[] = {
+        {"windows-1250", "\xA3\xF3", u"Łó"},
+        {"windows-1251", "\xCF\xF0", u"Пр"},
+        {"windows-1252", "\x80\xE9", u"€é"},
+        {"windows-1253", "\xE1\xAA", u"α\u00AA"},
+        {"windows-1254", "\xD0\xFE", u"Ğş"},
+        {"windows-1255", "\xE0", u"א"},
+        {"windows-1256", "\xC7", u"ا"},
+        {"windows-1257", "\xC0", u"Ą"},
+        {"cp1258", "\xC3" "a\xD2", u"Ăa\u0309"},
+    };
+    for (const auto &[encoding, bytes, text] : cases) {
+        const auto movies =
+            Parse(WriteFile(std::string("<?xml version=\"1.0\" encoding=\"") + encoding
+                                + "\"?><AntMovieCatalog><Catalog><Contents><Movie "
+                                  "Number=\"1\" OriginalTitle=\""
+                                + bytes + "\"/></Contents></Catalog></AntMovieCatalog>",
+                            QStringLiteral("c.xml")));
+        ASSERT_EQ(movies.size(), 1u) << encoding;
+        EXPECT_EQ(movies[0][SlotOrigTitle], text) << encoding;
+    }
 }
 
 class CatImportPicture : public CatImport, public ::testing::WithParamInterface<size_t>
